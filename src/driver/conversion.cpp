@@ -1,0 +1,68 @@
+#include "driver/conversion.hpp"
+
+#include <stdexcept>
+
+#include "markup/layout_state.hpp"
+#include "markup/rewrite.hpp"
+#include "writers/drawing.hpp"
+#include "writers/writer.hpp"
+
+namespace kolvo {
+
+std::string versionLine() { return "Version 0.9.0 b 2026 \n"; }
+
+void convert(LineReader& in, OutputSink& out, Format format, char optionLetter,
+             Console& console) {
+  if (optionLetter == 'V') console.print(versionLine());
+  char option = normaliseOption(optionLetter);
+  if (option == 'V') option = 's';
+
+  LayoutState state;
+  DrawingState drawing;
+  const std::unique_ptr<Writer> writer = makeWriter(format, out, state);
+  if (!writer) throw std::logic_error("no writer for this format");
+
+  writer->prologue();
+  writer->topSpacing(option);
+
+  std::string line;
+  std::string scratch;
+  while (in.next(line)) {
+    // A drawing line is drawn before any of its text is rewritten; its text
+    // still runs through the tags (they may act on the layout) but is
+    // never written.
+    const bool drawingLine = isDrawingLine(line);
+    if (drawingLine) out.write(drawingCommand(line, format, drawing));
+    state.center = 0;
+    rewriteLine(line, scratch, format, state);
+    writer->line(line, drawingLine);
+    if (option == 'v') console.print(writer->progressTrace(drawingLine));
+    writer->pageStep();
+  }
+  writer->epilogue();
+}
+
+namespace {
+class StringConsole final : public Console {
+ public:
+  explicit StringConsole(std::string* target) : target_(target) {}
+  void print(std::string_view text) override {
+    if (target_ != nullptr) target_->append(text);
+  }
+
+ private:
+  std::string* target_;
+};
+}  // namespace
+
+std::string convertText(std::string_view input, Format format, char optionLetter,
+                        std::string* console) {
+  std::string document;
+  OutputSink out(&document);
+  LineReader in(input);
+  StringConsole trace(console);
+  convert(in, out, format, optionLetter, trace);
+  return document;
+}
+
+}  // namespace kolvo

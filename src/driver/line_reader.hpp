@@ -1,0 +1,34 @@
+#pragma once
+// Reads the input in pieces of at most 559 bytes, each ending after a line
+// feed where one comes first: every piece goes through the loop as a line.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kolvo {
+
+inline constexpr std::size_t kMaxPiece = 559;
+
+class LineReader {
+ public:
+  // Reads from `fd` (not owned); `name` is used in error messages.
+  LineReader(int fd, std::string name);
+  // Reads from memory; `text` must outlive the reader.
+  explicit LineReader(std::string_view text);
+
+  // Puts the next piece into `line` and returns true, or returns false at
+  // the end of the input. Throws IoError on a read error.
+  bool next(std::string& line);
+
+ private:
+  bool fill();
+
+  int fd_ = -1;
+  std::string name_;
+  std::string buffer_;
+  std::string_view pending_;  // unread bytes, in buffer_ or the memory text
+  bool eof_ = false;
+};
+
+}  // namespace kolvo

@@ -1,0 +1,96 @@
+#include "markup/replace_tag.hpp"
+
+#include <cstdint>
+
+namespace kolvo {
+namespace {
+
+// The occurrence effects look at the second and third characters of the
+// pattern only, as the tag rows and clean-ups are built to guarantee.
+bool pairIs(std::string_view pattern, const char (&pair)[3]) {
+  return pattern.size() >= 3 && pattern[1] == pair[0] && pattern[2] == pair[1];
+}
+
+void applyOccurrenceEffects(std::string_view pattern, std::size_t bytesAfter,
+                            LayoutState& state, Format format) {
+  if (pairIs(pattern, "pg") && isPaged(format)) state.PDF_PS_Line = kBottomLimit;
+  if (pairIs(pattern, "us")) state.underline = 1;
+  if (pairIs(pattern, "hs")) state.highlight1 = 1;
+  if (pairIs(pattern, "cs")) {
+    state.center = 1;
+    // Wraps like 32-bit arithmetic would rather than overflowing.
+    const auto n = static_cast<std::uint32_t>(bytesAfter);
+    state.PDF_PS_marg = static_cast<std::int32_t>(325u - 3u * n);
+  }
+  if (pairIs(pattern, "ce")) state.center = 1;
+  if (pairIs(pattern, "le") && state.PDF_PS_EvalLine != state.PDF_PS_Line) state.LineSpacing = 15;
+  if (pairIs(pattern, "ls")) {
+    state.LineSpacing = 20;
+    state.PDF_PS_EvalLine = state.PDF_PS_Line;
+  }
+}
+
+// Where the PDF writer's overprint starts and how long it is, from the first
+// mark "_" and the first "%" (the still unreplaced end tag) of the result.
+// A byte that is missing, or found at index 0, leaves its measure unchanged.
+void measure(std::string_view result, std::int32_t& startCount, std::int32_t& endCount,
+             std::int32_t& length, std::int32_t& ptStart) {
+  const std::size_t u = result.find('_');
+  if (u != std::string_view::npos && u >= 1) startCount = static_cast<std::int32_t>(u) - 2;
+  const std::size_t q = result.find('%');
+  if (q != std::string_view::npos && q >= 1) endCount = static_cast<std::int32_t>(q) - 7;
+  length = endCount - startCount;
+  ptStart = 5 * startCount + kLeftMargin;
+}
+
+}  // namespace
+
+void replaceTagInto(std::string& out, std::string_view line, std::string_view pattern,
+                    std::string_view replacement, LayoutState& state, Format format) {
+  out.clear();
+  const std::size_t p = pattern.size();
+  if (p == 0) {
+    out.assign(line);
+    return;
+  }
+  // Counting pass, so the copy pass writes into a buffer of the final size.
+  std::size_t count = 0;
+  for (std::size_t pos = line.find(pattern); pos != std::string_view::npos;
+       pos = line.find(pattern, pos + p)) {
+    ++count;
+  }
+  out.reserve(line.size() + count * replacement.size() - count * p);
+
+  std::size_t in = 0;
+  while (in < line.size()) {
+    const std::size_t hit = line.find(pattern, in);
+    if (hit == std::string_view::npos) {
+      out.append(line.substr(in));
+      break;
+    }
+    out.append(line.substr(in, hit - in));
+    out.append(replacement);
+    in = hit + p;
+    applyOccurrenceEffects(pattern, line.size() - in, state, format);
+  }
+
+  if (format == Format::Pdf) {
+    if (state.underline == 1 && pairIs(pattern, "us")) {
+      measure(out, state.underline1_count, state.underline2_count, state.underline3_count,
+              state.underline_pt_start);
+    }
+    if (state.highlight1 == 1 && pairIs(pattern, "hs")) {
+      measure(out, state.highlight11_count, state.highlight12_count, state.highlight13_count,
+              state.highlight1_pt_start);
+    }
+  }
+}
+
+std::string replaceTag(std::string_view line, std::string_view pattern,
+                       std::string_view replacement, LayoutState& state, Format format) {
+  std::string out;
+  replaceTagInto(out, line, pattern, replacement, state, format);
+  return out;
+}
+
+}  // namespace kolvo

@@ -1,0 +1,29 @@
+#pragma once
+// replaceTag: the one text-rewriting routine. Every tag row and every
+// clean-up is one call of it.
+
+#include <string>
+#include <string_view>
+
+#include "markup/format.hpp"
+#include "markup/layout_state.hpp"
+
+namespace kolvo {
+
+// Returns a copy of `line` in which every occurrence of `pattern` (found left
+// to right, never overlapping, never searching inserted text) is replaced by
+// `replacement`. The result holds exactly L + k*(R - P) bytes.
+//
+// While replacing it applies the occurrence effects of the tags whose second
+// and third characters are pg, us, hs, cs, ce, le and ls to `state`, and for
+// PDF it measures the underline and highlight marks once per call.
+// `pattern` must not be empty.
+std::string replaceTag(std::string_view line, std::string_view pattern,
+                       std::string_view replacement, LayoutState& state, Format format);
+
+// The same into a caller-owned buffer (cleared first), so that a line loop can
+// reuse its storage. `out` must not alias `line`.
+void replaceTagInto(std::string& out, std::string_view line, std::string_view pattern,
+                    std::string_view replacement, LayoutState& state, Format format);
+
+}  // namespace kolvo

@@ -1,0 +1,26 @@
+#pragma once
+// Rewriting one line: the PostScript/PDF string escape, the tag table in its
+// order, then the clean-ups. The result is what the writer prints.
+
+#include <string>
+#include <string_view>
+
+#include "markup/format.hpp"
+#include "markup/layout_state.hpp"
+
+namespace kolvo {
+
+// Precedes every "\", "(" and ")" with a backslash, so that input text can
+// never end or break a PostScript or PDF string operand.
+std::string escapeStringDelimiters(std::string_view text);
+
+// Rewrites `line` in place for `format`, updating `state` as the tags say.
+// For PostScript and PDF the string delimiters are escaped first.
+// `scratch` is working storage that callers may keep between lines.
+void rewriteLine(std::string& line, std::string& scratch, Format format, LayoutState& state);
+
+// The plain reference path: every row and clean-up applied through
+// replaceTag, one call each, with no shortcuts. Same contract as rewriteLine.
+void rewriteLineReference(std::string& line, Format format, LayoutState& state);
+
+}  // namespace kolvo

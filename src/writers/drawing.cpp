@@ -1,0 +1,153 @@
+// Drawing lines. Fixed columns of the line as read:
+//
+//   $s<shape>?<colour>?<x1>?<y1>?<x2>?<y2>
+//   1-2  3    4  5     6 7-9 10 11-13 ...
+//
+// Each coordinate field is its three columns, copied as typed (leading
+// blanks and a line feed that falls into the field included), so the output
+// shows exactly what the user wrote. A field must still read as a number,
+// or the line draws nothing: anything else copied into the command could end
+// the PostScript or PDF program early.
+
+#include "writers/drawing.hpp"
+
+#include <array>
+#include <cstddef>
+#include <initializer_list>
+#include <string_view>
+
+namespace kolvo {
+namespace {
+
+constexpr std::size_t kShapeColumn = 2;
+constexpr std::size_t kColourColumn = 4;
+constexpr std::size_t kFieldWidth = 3;
+// Where x1, y1, x2 and y2 begin.
+constexpr std::array<std::size_t, 4> kFieldStart = {6, 10, 14, 18};
+
+struct Colour {
+  char code;
+  std::string_view rgb;
+};
+
+constexpr std::array<Colour, 12> kColours = {{
+    {'0', "0 0 0"},
+    {'1', "1 0 0"},
+    {'2', ".6 0 0"},
+    {'3', "0 1 0"},
+    {'4', "0 .6 0"},
+    {'5', "0 0 1"},
+    {'6', "0 0 .6"},
+    {'7', "1 0 1"},
+    {'8', ".6 0 .6"},
+    {'9', ".6 .6 0"},
+    {'g', ".6 .6 .6"},
+    {'G', ".8 .8 .8"},
+}};
+
+// The output forms. Each "%s" takes the next value: the colour, then the
+// corners. Lines use (x1 y1) (x2 y2); boxes and rectangles go round
+// (x1 y1) (x1 y2) (x2 y2) (x2 y1) and back to (x1 y1).
+constexpr std::string_view kPsLine =
+    " %s setrgbcolor newpath %s %s moveto %s %s lineto closepath stroke\n";
+constexpr std::string_view kPsThickLine =
+    " %s setrgbcolor 4 setlinewidth newpath %s %s moveto %s %s lineto closepath stroke\n";
+constexpr std::string_view kPsBox =
+    " %s setrgbcolor newpath %s %s moveto %s %s lineto %s %s lineto %s %s lineto  %s %s lineto "
+    "closepath fill stroke \n";
+constexpr std::string_view kPsRectangle =
+    " %s setrgbcolor newpath %s %s moveto %s %s lineto %s %s lineto %s %s lineto  %s %s lineto "
+    "closepath stroke\n";
+constexpr std::string_view kPdfLine = " %s RG 1 w %s %s m %s %s l S\n";
+constexpr std::string_view kPdfThickLine = " %s RG 4 w %s %s m %s %s l S\n";
+constexpr std::string_view kPdfBox = " %s rg %s %s m %s %s l %s %s l %s %s l %s %s l f\n";
+constexpr std::string_view kPdfRectangle = " %s RG %s %s m %s %s l %s %s l %s %s l %s %s l S f\n";
+
+// The characters of columns [start, start + 3) that the line has.
+std::string_view field(std::string_view line, std::size_t start) {
+  if (start >= line.size()) return {};
+  return line.substr(start, kFieldWidth);
+}
+
+constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool isPadding(char c) { return c == ' ' || c == '\r' || c == '\n'; }
+
+// Blanks and line ends around it set aside: an optional sign, then digits
+// with at most one decimal point, at least one digit.
+bool isNumber(std::string_view text) {
+  while (!text.empty() && isPadding(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isPadding(text.back())) text.remove_suffix(1);
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) text.remove_prefix(1);
+  bool digit = false;
+  bool point = false;
+  for (char c : text) {
+    if (isDigit(c)) {
+      digit = true;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  return digit;
+}
+
+// Puts `values` in place of the "%s" marks of `form`, in order.
+std::string fill(std::string_view form, std::initializer_list<std::string_view> values) {
+  std::string result;
+  result.reserve(form.size() + 4 * values.size());
+  auto next = values.begin();
+  for (std::size_t i = 0; i < form.size(); ++i) {
+    if (form[i] == '%' && i + 1 < form.size() && form[i + 1] == 's' && next != values.end()) {
+      result += *next++;
+      ++i;
+    } else {
+      result += form[i];
+    }
+  }
+  return result;
+}
+
+}  // namespace
+
+std::string drawingCommand(std::string_view line, Format format, DrawingState& state) {
+  if (!isDrawingLine(line)) return {};
+
+  if (line.size() > kColourColumn) {
+    const char code = line[kColourColumn];
+    for (const Colour& c : kColours) {
+      if (c.code == code) {
+        state.colour = std::string(c.rgb);
+        break;
+      }
+    }
+  }
+
+  if (format != Format::PostScript && format != Format::Pdf) return {};
+
+  std::array<std::string_view, 4> f;
+  for (std::size_t i = 0; i < f.size(); ++i) {
+    f[i] = field(line, kFieldStart[i]);
+    if (!isNumber(f[i])) return {};
+  }
+  const std::string_view x1 = f[0], y1 = f[1], x2 = f[2], y2 = f[3];
+  const std::string_view rgb = state.colour;
+  const bool ps = format == Format::PostScript;
+  const char shape = line.size() > kShapeColumn ? line[kShapeColumn] : '\0';
+
+  switch (shape) {
+    case 'l':
+      return fill(ps ? kPsLine : kPdfLine, {rgb, x1, y1, x2, y2});
+    case 't':
+      return fill(ps ? kPsThickLine : kPdfThickLine, {rgb, x1, y1, x2, y2});
+    case 'b':
+      return fill(ps ? kPsBox : kPdfBox, {rgb, x1, y1, x1, y2, x2, y2, x2, y1, x1, y1});
+    case 'r':
+      return fill(ps ? kPsRectangle : kPdfRectangle,
+                  {rgb, x1, y1, x1, y2, x2, y2, x2, y1, x1, y1});
+    default:
+      return {};
+  }
+}
+
+}  // namespace kolvo

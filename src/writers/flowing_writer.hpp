@@ -1,0 +1,50 @@
+#pragma once
+// The five flowing-text formats share one writer: each format is a set of
+// constant texts (prologue, blank line for top spacing, the plain and centred
+// line forms, epilogue), and every input line becomes one paragraph.
+
+#include <cstddef>
+#include <string_view>
+
+#include "writers/writer.hpp"
+
+namespace kolvo {
+
+// A line form is written as before + rewritten line + after.
+struct LineForm {
+  std::string_view before;
+  std::string_view after;
+};
+
+struct FlowingFormat {
+  std::string_view prologue;
+  std::string_view blankLine;  // one top-spacing line, line feed included
+  std::size_t blankLinesT;     // for option t
+  std::size_t blankLinesBigT;  // for option T
+  LineForm plain;
+  LineForm centred;
+  std::string_view epilogue;
+};
+
+extern const FlowingFormat kAbiWordFormat;
+extern const FlowingFormat kDocBookFormat;
+extern const FlowingFormat kHtmlFormat;
+extern const FlowingFormat kRtfFormat;
+extern const FlowingFormat kLatexFormat;
+
+class FlowingWriter final : public Writer {
+ public:
+  FlowingWriter(const FlowingFormat& format, OutputSink& out, LayoutState& state)
+      : Writer(out, state), format_(format) {}
+
+  void prologue() override;
+  void topSpacing(char option) override;
+  void line(std::string_view text, bool drawingLine) override;
+  std::string progressTrace(bool drawingLine) const override;
+  void epilogue() override;
+
+ private:
+  const FlowingFormat& format_;
+};
+
+}  // namespace kolvo

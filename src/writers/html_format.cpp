@@ -1,0 +1,18 @@
+// HTML: every input line is a line of the body, ended by a break unless the
+// line is centred (its <center> element breaks the line already).
+#include "writers/flowing_writer.hpp"
+
+namespace kolvo {
+
+const FlowingFormat kHtmlFormat = {
+    "<html>\n"
+    "<body bgcolor=#FFF text=#000 style='font-size: 16px;'>\n",
+    "  <br /> \n",
+    2,
+    4,
+    {"", " <br />\n"},
+    {"", " \n"},
+    "</body></html>\n",
+};
+
+}  // namespace kolvo

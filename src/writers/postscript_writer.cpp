@@ -1,0 +1,96 @@
+// The PostScript writer: one `moveto` and one string painted with `show` per
+// text line, the baseline lowered by the line spacing before each line, and a
+// page end whenever the baseline reaches the bottom margin.
+//
+// The text of a line arrives already rewritten: its "\", "(" and ")" escaped
+// and its tags turned into PostScript operators that close and reopen the
+// string this writer puts around the line.
+
+#include "writers/postscript_writer.hpp"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace kolvo {
+namespace {
+
+// Defines the accent, underline and highlight procedures the tag texts call
+// and selects the body font. Every line ends in a blank; "exch" carries two.
+constexpr std::string_view kPrologue =
+    "%!PS \n"
+    "/draw_with_tilde { \n"
+    "    gsave \n"
+    "    dup stringwidth pop 2 div neg 0 rmoveto % Shift left by half width to center accent \n"
+    "    currentpoint exch pop % Get current Y position \n"
+    "    35 add % Adjust vertical offset (experiment with this value for your font) \n"
+    "    exch  \n"
+    "    moveto \n"
+    "    (~) show % Draw the tilde \n"
+    "    grestore \n"
+    "    show % Draw the original character \n"
+    "} def \n"
+    "/ushow { gsave  0 -1 rmoveto dup stringwidth pop 0 rlineto  .4 setlinewidth stroke grestore show } bind def \n"
+    "/hshow { gsave 1 1 0 setrgbcolor 0 1 rmoveto dup stringwidth pop 0 rlineto  12 setlinewidth stroke grestore show } bind def \n"
+    "/Hshow { gsave 0 1 0 setrgbcolor 0 1 rmoveto dup stringwidth pop 0 rlineto  12 setlinewidth stroke grestore show } bind def \n"
+    "/Times-Roman \n"
+    "12 selectfont \n";
+
+// First-page baselines for the top-spacing options.
+constexpr std::int32_t kSmallTopBaseline = 765;
+constexpr std::int32_t kLargeTopBaseline = 725;
+
+class PostScriptWriter final : public Writer {
+ public:
+  using Writer::Writer;
+
+  void prologue() override {
+    state_.PDF_PS_Line = kStartBaseline;
+    out_.write(kPrologue);
+  }
+
+  void topSpacing(char option) override {
+    if (option == 't') {
+      state_.PDF_PS_Line = kSmallTopBaseline;
+    } else if (option == 'T') {
+      state_.PDF_PS_Line = kLargeTopBaseline;
+    }
+  }
+
+  void line(std::string_view text, bool drawingLine) override {
+    // A drawing line has already written its command; it takes no space.
+    if (drawingLine) return;
+    state_.PDF_PS_Line -= state_.LineSpacing;
+    out_.writeInt(state_.PDF_PS_marg);
+    out_.put(' ');
+    out_.writeInt(state_.PDF_PS_Line);
+    out_.write(" moveto \n(");
+    out_.write(text);
+    out_.write(") show \n");
+    state_.center = 0;
+    state_.PDF_PS_marg = kLeftMargin;
+  }
+
+  std::string progressTrace(bool drawingLine) const override {
+    if (drawingLine) return {};
+    return "writing line " + std::to_string(state_.PDF_PS_Line) + " ...\n";
+  }
+
+  void pageStep() override {
+    if (state_.PDF_PS_Line > kBottomLimit) return;
+    state_.PDF_PS_Line = kStartBaseline;
+    ++state_.PDF_Page;
+    out_.write("showpage\n");
+  }
+
+  void epilogue() override { out_.write("showpage \n"); }
+};
+
+}  // namespace
+
+std::unique_ptr<Writer> makePostScriptWriter(OutputSink& out, LayoutState& state) {
+  return std::make_unique<PostScriptWriter>(out, state);
+}
+
+}  // namespace kolvo

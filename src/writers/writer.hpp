@@ -1,0 +1,42 @@
+#pragma once
+// What every output writer offers the conversion run, in call order:
+// prologue, top spacing, then per input line the line step and the page
+// step, and finally the epilogue.
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "markup/format.hpp"
+#include "markup/layout_state.hpp"
+#include "writers/output_sink.hpp"
+
+namespace kolvo {
+
+class Writer {
+ public:
+  Writer(OutputSink& out, LayoutState& state) : out_(out), state_(state) {}
+  virtual ~Writer() = default;
+  Writer(const Writer&) = delete;
+  Writer& operator=(const Writer&) = delete;
+
+  virtual void prologue() = 0;
+  // `option` is the normalised option letter (t, T, v or s).
+  virtual void topSpacing(char option) = 0;
+  // `text` is the rewritten line; `drawingLine` is true for a "$s" line,
+  // whose text is never written.
+  virtual void line(std::string_view text, bool drawingLine) = 0;
+  // The progress trace for option v, printed right after line(); may be empty.
+  virtual std::string progressTrace(bool drawingLine) const = 0;
+  // Runs after every input line, drawing lines included.
+  virtual void pageStep() {}
+  virtual void epilogue() = 0;
+
+ protected:
+  OutputSink& out_;
+  LayoutState& state_;
+};
+
+std::unique_ptr<Writer> makeWriter(Format format, OutputSink& out, LayoutState& state);
+
+}  // namespace kolvo
