@@ -15,6 +15,7 @@
 #include "driver/conversion.hpp"
 #include "driver/line_reader.hpp"
 #include "markup/format.hpp"
+#include "markup/markup_reference.hpp"
 #include "writers/output_sink.hpp"
 
 namespace kolvo {
@@ -37,6 +38,7 @@ constexpr const char* kUsage =
     "\n"
     "  kolvo --help      print this text\n"
     "  kolvo --version   print the version line\n"
+    "  kolvo --markup-reference   print every tag of the markup as a Markdown table\n"
     "\n"
     "Exit status: 0 done, 1 a file could not be read or written, 2 wrong command line.\n";
 
@@ -90,6 +92,10 @@ int runCommandLine(int argc, const char* const* argv) {
   }
   if (argc >= 2 && std::string_view(argv[1]) == "--version") {
     std::fputs(versionLine().c_str(), stdout);
+    return std::fflush(stdout) == 0 ? kExitOk : kExitFailure;
+  }
+  if (argc >= 2 && std::string_view(argv[1]) == "--markup-reference") {
+    std::fputs(markupReference().c_str(), stdout);
     return std::fflush(stdout) == 0 ? kExitOk : kExitFailure;
   }
   if (argc < 5) {

@@ -4,8 +4,9 @@
 // The order matters. A row sees the line as the rows before it left it, so
 // the "%" that the percent row (%ps) inserts can still form a tag of a later
 // row, and a row whose text is empty can join its neighbours into a later
-// tag. The rows that touch the layout state keep their relative order:
-// %cs %ce %hs %he %ls %le %pg %ps %us %ue.
+// tag. The rows whose tags have effects on the layout state keep their
+// relative order (%cs %ce %hs %he %ls %le %pg %us %ue), and the percent row
+// comes before %us.
 //
 // Conventions of the texts:
 // - std::nullopt (kNone) means the row does nothing for that format and the

@@ -31,9 +31,12 @@ constexpr std::string_view kPrologue =
     "    grestore \n"
     "    show % Draw the original character \n"
     "} def \n"
-    "/ushow { gsave  0 -1 rmoveto dup stringwidth pop 0 rlineto  .4 setlinewidth stroke grestore show } bind def \n"
-    "/hshow { gsave 1 1 0 setrgbcolor 0 1 rmoveto dup stringwidth pop 0 rlineto  12 setlinewidth stroke grestore show } bind def \n"
-    "/Hshow { gsave 0 1 0 setrgbcolor 0 1 rmoveto dup stringwidth pop 0 rlineto  12 setlinewidth stroke grestore show } bind def \n"
+    "/ushow { gsave  0 -1 rmoveto dup stringwidth pop 0 rlineto  "
+    ".4 setlinewidth stroke grestore show } bind def \n"
+    "/hshow { gsave 1 1 0 setrgbcolor 0 1 rmoveto dup stringwidth pop 0 rlineto  "
+    "12 setlinewidth stroke grestore show } bind def \n"
+    "/Hshow { gsave 0 1 0 setrgbcolor 0 1 rmoveto dup stringwidth pop 0 rlineto  "
+    "12 setlinewidth stroke grestore show } bind def \n"
     "/Times-Roman \n"
     "12 selectfont \n";
 

@@ -1,0 +1,80 @@
+// The programs that read the flowing-text formats accept what Kolvo writes.
+// Each test skips, saying so, where its program is not installed.
+#include <gtest/gtest.h>
+
+#include "driver/conversion.hpp"
+#include "support/test_support.hpp"
+
+namespace kolvo::test {
+namespace {
+
+std::string showcase() { return readFile(sourceDir() / "examples" / "showcase.txt"); }
+
+// Words of the showcase that every format must carry through as text.
+const char* const kWords[] = {"showcase", "plain", "italic", "underlined", "Courier", "magenta",
+                              "superscript", "drawing"};
+
+class FlowingConsumers : public ::testing::Test {
+ protected:
+  TempDir dir;
+  std::filesystem::path write(Format f, std::string_view input) {
+    const auto path = dir / ("doc." + std::string(formatExtension(f)));
+    writeFile(path, convertText(input, f));
+    return path;
+  }
+};
+
+TEST_F(FlowingConsumers, XmllintAcceptsAbiWordAndDocBook) {
+  KOLVO_REQUIRE_TOOL("xmllint");
+  for (Format f : {Format::AbiWord, Format::DocBook}) {
+    for (std::string_view doc : {std::string_view(""), std::string_view("%csTitle%ce\n%C0x%Ce\n")}) {
+      const CommandResult r = runCommand({"xmllint", "--noout", "--nonet", write(f, doc).string()});
+      EXPECT_EQ(r.status, 0) << formatName(f) << ": " << r.err;
+    }
+    const CommandResult r = runCommand({"xmllint", "--noout", "--nonet", write(f, showcase()).string()});
+    EXPECT_EQ(r.status, 0) << formatName(f) << ": " << r.err;
+    EXPECT_EQ(r.err, "");
+  }
+}
+
+TEST_F(FlowingConsumers, PdflatexCompilesTheLatexOutput) {
+  KOLVO_REQUIRE_TOOL("pdflatex");
+  const auto tex = write(Format::Latex, showcase() + "%BsTitle%Be and 1#2\n");
+  const CommandResult r =
+      runCommand({"pdflatex", "-interaction=nonstopmode", "-halt-on-error", "-no-shell-escape",
+                  "-output-directory", dir.path().string(), tex.string()});
+  EXPECT_EQ(r.status, 0) << r.out.substr(r.out.size() > 3000 ? r.out.size() - 3000 : 0);
+  EXPECT_TRUE(std::filesystem::exists(dir / "doc.pdf"));
+  if (toolAvailable("pdftotext") && std::filesystem::exists(dir / "doc.pdf")) {
+    const CommandResult text = runCommand({"pdftotext", (dir / "doc.pdf").string(), "-"});
+    for (const char* word : kWords) EXPECT_NE(text.out.find(word), std::string::npos) << word;
+  }
+}
+
+TEST_F(FlowingConsumers, UnrtfReadsTheRtfOutput) {
+  KOLVO_REQUIRE_TOOL("unrtf");
+  const CommandResult r = runCommand({"unrtf", "--text", write(Format::Rtf, showcase()).string()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  for (const char* word : kWords) EXPECT_NE(r.out.find(word), std::string::npos) << word;
+}
+
+TEST_F(FlowingConsumers, TidyFindsNoErrorsInTheHtmlOutput) {
+  KOLVO_REQUIRE_TOOL("tidy");
+  const CommandResult r = runCommand({"tidy", "-q", "-e", write(Format::Html, showcase()).string()});
+  // tidy exits 1 for warnings (the markup is old-fashioned) and 2 for errors.
+  EXPECT_LT(r.status, 2) << r.err;
+}
+
+TEST_F(FlowingConsumers, AbiwordOpensTheAbiWordOutputWithTheTextIntact) {
+  KOLVO_REQUIRE_TOOL("abiword");
+  const auto abw = write(Format::AbiWord, showcase());
+  const auto txt = dir / "doc.txt";
+  const CommandResult r = runCommand({"abiword", "--to=txt", "--to-name=" + txt.string(), abw.string()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  ASSERT_TRUE(std::filesystem::exists(txt)) << r.err;
+  const std::string text = readFile(txt);
+  for (const char* word : kWords) EXPECT_NE(text.find(word), std::string::npos) << word;
+}
+
+}  // namespace
+}  // namespace kolvo::test

@@ -1,0 +1,414 @@
+// The PostScript writer: its fixed texts, the line and page steps on their
+// own, whole conversions byte for byte, and Ghostscript reading what we
+// write, including many generated documents full of hostile text.
+
+#include "writers/postscript_writer.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "driver/conversion.hpp"
+#include "markup/tag_table.hpp"
+#include "support/test_support.hpp"
+
+namespace kolvo {
+namespace {
+
+std::string joinLines(std::initializer_list<std::string_view> lines) {
+  std::string text;
+  for (std::string_view l : lines) {
+    text += l;
+    text += '\n';
+  }
+  return text;
+}
+
+const std::string kPrologue = joinLines({
+    "%!PS ",
+    "/draw_with_tilde { ",
+    "    gsave ",
+    "    dup stringwidth pop 2 div neg 0 rmoveto % Shift left by half width to center accent ",
+    "    currentpoint exch pop % Get current Y position ",
+    "    35 add % Adjust vertical offset (experiment with this value for your font) ",
+    "    exch  ",
+    "    moveto ",
+    "    (~) show % Draw the tilde ",
+    "    grestore ",
+    "    show % Draw the original character ",
+    "} def ",
+    "/ushow { gsave  0 -1 rmoveto dup stringwidth pop 0 rlineto  .4 setlinewidth stroke grestore "
+    "show } bind def ",
+    "/hshow { gsave 1 1 0 setrgbcolor 0 1 rmoveto dup stringwidth pop 0 rlineto  12 setlinewidth "
+    "stroke grestore show } bind def ",
+    "/Hshow { gsave 0 1 0 setrgbcolor 0 1 rmoveto dup stringwidth pop 0 rlineto  12 setlinewidth "
+    "stroke grestore show } bind def ",
+    "/Times-Roman ",
+    "12 selectfont ",
+});
+
+// Drives the writer directly, the way the conversion run calls it.
+class PostScriptWriterTest : public ::testing::Test {
+ protected:
+  std::string out;
+  OutputSink sink{&out};
+  LayoutState state;
+  std::unique_ptr<Writer> writer = makePostScriptWriter(sink, state);
+
+  void start(char option = 's') {
+    writer->prologue();
+    writer->topSpacing(option);
+    out.clear();
+  }
+  void textLine(std::string_view text = "x") {
+    writer->line(text, false);
+    writer->pageStep();
+  }
+};
+
+// The number of text lines on each page of `document`.
+std::vector<int> linesPerPage(std::string_view document) {
+  std::vector<int> pages{0};
+  std::size_t pos = 0;
+  while (pos < document.size()) {
+    std::size_t end = document.find('\n', pos);
+    if (end == std::string_view::npos) end = document.size();
+    const std::string_view l = document.substr(pos, end - pos);
+    if (l == "showpage") pages.push_back(0);
+    // Text lines start at the margin; the prologue's "    moveto " does not count.
+    if (!l.starts_with(' ') && l.ends_with(" moveto ")) ++pages.back();
+    pos = end + 1;
+  }
+  return pages;
+}
+
+TEST_F(PostScriptWriterTest, PrologueAndEpilogueOfAnEmptyDocument) {
+  state.PDF_PS_Line = 100;
+  writer->prologue();
+  EXPECT_EQ(state.PDF_PS_Line, 820);
+  EXPECT_EQ(out, kPrologue);
+  writer->topSpacing('s');
+  writer->epilogue();
+  EXPECT_EQ(out, kPrologue + "showpage \n");
+}
+
+TEST_F(PostScriptWriterTest, TopSpacingMovesOnlyTheFirstBaseline) {
+  const std::pair<char, int> cases[] = {{'s', 805}, {'v', 805}, {'t', 750}, {'T', 710}};
+  for (auto [option, first] : cases) {
+    state = LayoutState{};
+    start(option);
+    textLine();
+    EXPECT_EQ(out, "30 " + std::to_string(first) + " moveto \n(x) show \n") << option;
+  }
+}
+
+TEST_F(PostScriptWriterTest, LineStepWritesMovetoAndShowThenResetsTheLine) {
+  start();
+  state.center = 1;
+  state.PDF_PS_marg = -38;  // a long centred line
+  writer->line("Title ", false);
+  EXPECT_EQ(out, "-38 805 moveto \n(Title ) show \n");
+  EXPECT_EQ(state.center, 0);
+  EXPECT_EQ(state.PDF_PS_marg, 30);
+  EXPECT_EQ(writer->progressTrace(false), "writing line 805 ...\n");
+  writer->line("", false);
+  EXPECT_EQ(out, "-38 805 moveto \n(Title ) show \n30 790 moveto \n() show \n");
+}
+
+TEST_F(PostScriptWriterTest, DrawingLineWritesAndChangesNothing) {
+  start();
+  state.center = 1;
+  state.PDF_PS_marg = 307;
+  const LayoutState before = state;
+  writer->line("$sl 1 100 100 200 200 ", true);
+  EXPECT_EQ(out, "");
+  EXPECT_EQ(state, before);
+  EXPECT_EQ(writer->progressTrace(true), "");
+}
+
+TEST_F(PostScriptWriterTest, PageEndsAtBaselineThirtyOrLess) {
+  start();
+  state.PDF_PS_Line = 31;
+  writer->pageStep();
+  EXPECT_EQ(out, "");
+  state.PDF_PS_Line = 30;
+  writer->pageStep();
+  EXPECT_EQ(out, "showpage\n");
+  EXPECT_EQ(state.PDF_PS_Line, 820);
+  EXPECT_EQ(state.PDF_Page, 2);
+  state.PDF_PS_Line = -5;
+  writer->pageStep();
+  EXPECT_EQ(state.PDF_PS_Line, 820);
+  EXPECT_EQ(state.PDF_Page, 3);
+}
+
+TEST_F(PostScriptWriterTest, PageFilling) {
+  struct Case {
+    char option;
+    int spacing;
+    int first;  // lines on the first page; later pages start at 820
+    int later;
+  };
+  for (const Case& c : {Case{'s', 15, 53, 53}, Case{'t', 15, 49, 53}, Case{'T', 15, 47, 53},
+                        Case{'s', 20, 40, 40}, Case{'t', 20, 37, 40}}) {
+    state = LayoutState{};
+    start(c.option);
+    state.LineSpacing = c.spacing;
+    for (int i = 0; i < c.first + c.later + 1; ++i) textLine();
+    writer->epilogue();
+    EXPECT_EQ(linesPerPage(out), (std::vector<int>{c.first, c.later, 1}))
+        << c.option << " at spacing " << c.spacing;
+  }
+}
+
+TEST_F(PostScriptWriterTest, LastBaselinesOfAPage) {
+  start('t');
+  for (int i = 0; i < 49; ++i) textLine();
+  EXPECT_TRUE(out.ends_with("30 45 moveto \n(x) show \n30 30 moveto \n(x) show \nshowpage\n"));
+  out.clear();
+  textLine();
+  EXPECT_EQ(out, "30 805 moveto \n(x) show \n");
+}
+
+// ---------------------------------------------------------------------------
+// Whole conversions.
+
+std::string convertPs(std::string_view input, char option = 's', std::string* console = nullptr) {
+  return convertText(input, Format::PostScript, option, console);
+}
+
+// The document after the prologue.
+std::string body(std::string_view input, char option = 's', std::string* console = nullptr) {
+  const std::string document = convertPs(input, option, console);
+  EXPECT_TRUE(document.starts_with(kPrologue));
+  return document.substr(std::min(document.size(), kPrologue.size()));
+}
+
+TEST(PostScriptConversion, TwoLinesWithBold) {
+  EXPECT_EQ(body("Hello %bsworld%be\nSecond line"),
+            "30 805 moveto \n"
+            "(Hello ) show  /Times-Bold findfont 12 scalefont setfont (world) show  /Times-Roman "
+            "findfont 12 scalefont setfont ( ) show \n"
+            "30 790 moveto \n"
+            "(Second line) show \n"
+            "showpage \n");
+}
+
+TEST(PostScriptConversion, EmptyAndBlankInputs) {
+  EXPECT_EQ(convertPs(""), kPrologue + "showpage \n");
+  EXPECT_EQ(body("\n"), "30 805 moveto \n( ) show \nshowpage \n");
+  EXPECT_EQ(body("\n\nlast"),
+            "30 805 moveto \n( ) show \n30 790 moveto \n( ) show \n30 775 moveto \n(last) show \n"
+            "showpage \n");
+  EXPECT_EQ(body("dos\r\n"), "30 805 moveto \n(dos  ) show \nshowpage \n");
+}
+
+TEST(PostScriptConversion, PagesFillAndAnExactEndLeavesAnEmptyPage) {
+  std::string lines;
+  for (int i = 0; i < 53; ++i) lines += "x\n";
+  const std::string full = convertPs(lines);
+  EXPECT_EQ(linesPerPage(full), (std::vector<int>{53, 0}));
+  EXPECT_TRUE(full.ends_with("30 25 moveto \n(x ) show \nshowpage\nshowpage \n"));
+  EXPECT_EQ(linesPerPage(convertPs(lines + "x\n")), (std::vector<int>{53, 1}));
+  EXPECT_EQ(linesPerPage(convertPs(lines, 't')), (std::vector<int>{49, 4}));
+  EXPECT_EQ(linesPerPage(convertPs(lines, 'T')), (std::vector<int>{47, 6}));
+}
+
+TEST(PostScriptConversion, LargeTextFortyLinesAPage) {
+  std::string lines = "%lsbig\n";
+  for (int i = 0; i < 40; ++i) lines += "x\n";
+  const std::string out = body(lines);
+  EXPECT_TRUE(out.starts_with("30 800 moveto \n"));
+  EXPECT_EQ(linesPerPage(out), (std::vector<int>{40, 1}));
+  EXPECT_TRUE(out.ends_with("30 20 moveto \n(x ) show \nshowpage\n30 800 moveto \n(x ) show \n"
+                            "showpage \n"));
+}
+
+TEST(PostScriptConversion, PageBreakTagEndsThePageAfterItsLine) {
+  EXPECT_EQ(body("a\nb%pg\nc\n"),
+            "30 805 moveto \n(a ) show \n"
+            "30 15 moveto \n(b ) show \nshowpage\n"
+            "30 805 moveto \n(c ) show \nshowpage \n");
+}
+
+TEST(PostScriptConversion, CentredLines) {
+  // Six bytes follow the tag: "Title" and the line feed.
+  EXPECT_EQ(body("%csTitle\nnext\n"),
+            "307 805 moveto \n(Title ) show \n30 790 moveto \n(next ) show \nshowpage \n");
+  // 121 bytes after the tag put the start left of the page.
+  EXPECT_EQ(body("%cs" + std::string(120, 'w') + "\nnext"),
+            "-38 805 moveto \n(" + std::string(120, 'w') +
+                " ) show \n30 790 moveto \n(next) show \nshowpage \n");
+  // The escapes count: "\(a\)" and the line feed are six bytes.
+  EXPECT_EQ(body("%cs(a)\n"), "307 805 moveto \n(\\(a\\) ) show \nshowpage \n");
+}
+
+TEST(PostScriptConversion, UnderlineAndHighlights) {
+  EXPECT_EQ(body("a %usb%ue c\n"), "30 805 moveto \n(a )show (b) ushow  ( c ) show \nshowpage \n");
+  EXPECT_EQ(body("%hsx%he\n"), "30 805 moveto \n() show  (x) hshow  ( ) show \nshowpage \n");
+  EXPECT_EQ(body("%Hsx%He"), "30 805 moveto \n() show  (x) Hshow  () show \nshowpage \n");
+}
+
+TEST(PostScriptConversion, ProgressTraceGivesBaselinesAndSkipsDrawingLines) {
+  std::string console;
+  body("a\n$sl 1 100 100 200 200\nb\nc%pg\nd", 'v', &console);
+  EXPECT_EQ(console, "writing line 805 ...\nwriting line 790 ...\nwriting line 15 ...\n"
+                     "writing line 805 ...\n");
+  console.clear();
+  body("a\n", 's', &console);
+  EXPECT_EQ(console, "");
+}
+
+TEST(PostScriptConversion, DrawingLinesTakeNoSpace) {
+  EXPECT_EQ(body("a\n$sb G 050 100 545 200\nb\n"),
+            "30 805 moveto \n(a ) show \n"
+            " .8 .8 .8 setrgbcolor newpath 050 100 moveto 050 200 lineto 545 200 lineto 545 100 "
+            "lineto  050 100 lineto closepath fill stroke \n"
+            "30 790 moveto \n(b ) show \nshowpage \n");
+  // Malformed or unknown: nothing drawn, and the text is still not written.
+  EXPECT_EQ(body("$sl 1 1)2 100 200 200\n$sx 1 100 100 200 200\n$sl 1 100\n"), "showpage \n");
+  // A text line that only looks like one.
+  EXPECT_EQ(body(" $sl 1 100 100 200 200\n"),
+            "30 805 moveto \n( $sl 1 100 100 200 200 ) show \nshowpage \n");
+}
+
+TEST(PostScriptConversion, DrawingLineCarryingAPageBreak) {
+  EXPECT_EQ(body("a\n$sl 1 100 100 200 200 %pg\nb\n"),
+            "30 805 moveto \n(a ) show \n"
+            " 1 0 0 setrgbcolor newpath 100 100 moveto 200 200 lineto closepath stroke\n"
+            "showpage\n30 805 moveto \n(b ) show \nshowpage \n");
+}
+
+TEST(PostScriptConversion, StringDelimitersAreEscaped) {
+  EXPECT_EQ(body("1) item\n"), "30 805 moveto \n(1\\) item ) show \nshowpage \n");
+  EXPECT_EQ(body("(a)\n"), "30 805 moveto \n(\\(a\\) ) show \nshowpage \n");
+  EXPECT_EQ(body("C:\\new\n"), "30 805 moveto \n(C:\\\\new ) show \nshowpage \n");
+  EXPECT_EQ(body("a\\%bsb%be\n"),
+            "30 805 moveto \n(a\\\\) show  /Times-Bold findfont 12 scalefont setfont (b) show  "
+            "/Times-Roman findfont 12 scalefont setfont ( ) show \nshowpage \n");
+  EXPECT_EQ(body("x\nend\\"), "30 805 moveto \n(x ) show \n30 790 moveto \n(end\\\\) show \n"
+                              "showpage \n");
+}
+
+// ---------------------------------------------------------------------------
+// Ghostscript reads what we write.
+
+struct GsRun {
+  bool clean;       // exit 0 and no error message
+  std::string log;  // what Ghostscript said
+};
+
+GsRun runGhostscript(const std::string& document, const std::string& device,
+                     std::string* text = nullptr) {
+  test::TempDir dir;
+  const auto file = dir / "out.ps";
+  test::writeFile(file, document);
+  std::vector<std::string> argv = {"gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE",
+                                   "-sDEVICE=" + device};
+  if (text != nullptr) argv.push_back("-sOutputFile=-");
+  argv.push_back(file.string());
+  const test::CommandResult r = test::runCommand(argv);
+  if (text != nullptr) *text = r.out;
+  const std::string log = r.err + (text != nullptr ? "" : r.out);
+  const bool clean = r.status == 0 && log.find("Error") == std::string::npos &&
+                     r.out.find("Error:") == std::string::npos;
+  return {clean, log};
+}
+
+TEST(PostScriptGhostscript, TextComesOutAsTyped) {
+  KOLVO_REQUIRE_TOOL("gs");
+  const std::string document = convertPs(
+      "1) item\n(a) and (b\nC:\\new\na\\%bsbold%be tail\n%usunder%ue %hsyellow%he "
+      "%HsGreen%He\n$sl 1 100 100 200 200\nred after the line\n%csCentred\nend\\");
+  std::string text;
+  const GsRun run = runGhostscript(document, "txtwrite", &text);
+  EXPECT_TRUE(run.clean) << run.log;
+  for (std::string_view expected :
+       {"1) item", "(a) and (b", "C:\\new", "a\\bold tail", "under yellow Green",
+        "red after the line", "Centred", "end\\"}) {
+    EXPECT_NE(text.find(expected), std::string::npos) << expected << " in:\n" << text;
+  }
+}
+
+TEST(PostScriptGhostscript, DocumentsAndShowcaseRunWithoutError) {
+  KOLVO_REQUIRE_TOOL("gs");
+  std::vector<std::filesystem::path> inputs;
+  const auto showcase = test::sourceDir() / "examples" / "showcase.txt";
+  if (std::filesystem::exists(showcase)) inputs.push_back(showcase);
+  const auto documents = test::sourceDir() / "tests" / "documents";
+  if (std::filesystem::is_directory(documents)) {
+    for (const auto& entry : std::filesystem::directory_iterator(documents)) {
+      if (entry.path().extension() == ".txt") inputs.push_back(entry.path());
+    }
+  }
+  for (const auto& input : inputs) {
+    for (char option : {'s', 't', 'T'}) {
+      const GsRun run = runGhostscript(convertPs(test::readFile(input), option), "nullpage");
+      EXPECT_TRUE(run.clean) << input << " option " << option << ":\n" << run.log;
+    }
+  }
+}
+
+// Random documents built from the pieces that can hurt a PostScript string:
+// every tag, parentheses, backslashes, percent signs, odd bytes, long lines
+// and drawing lines, well-formed or not.
+std::string randomDocument(std::mt19937& rng) {
+  auto pick = [&rng](std::size_t n) {
+    return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);
+  };
+  static const std::string_view pieces[] = {
+      "word", " ", "(", ")", "\\", "\\\\", "%", "%%", "\\n", "\\(", "1) ", "(a)", "\t",
+      "\r",   "\xe9", "\xff", std::string_view("\0", 1), "_", " _", "$s", "%p", "%g"};
+  static const std::string_view fields[] = {"100", " 30", "1.5", "-10", "abc", "1)2",
+                                            "\\\\", "  ", "5", "(", "999", "+7."};
+  std::string doc;
+  const std::size_t lines = 5 + pick(60);
+  for (std::size_t l = 0; l < lines; ++l) {
+    if (pick(6) == 0) {
+      doc += "$s";
+      doc += "lbrtxl"[pick(6)];
+      doc += ' ';
+      doc += "0123456789gGx?"[pick(14)];
+      for (int f = 0; f < 4; ++f) {
+        doc += ' ';
+        doc += fields[pick(std::size(fields))];
+      }
+      if (pick(3) == 0) doc += " %pg";
+    } else {
+      const std::size_t n = pick(pick(10) == 0 ? 300 : 25);
+      for (std::size_t i = 0; i < n; ++i) {
+        if (pick(3) == 0) {
+          doc += kTagTable[pick(kTagTable.size())].tag;
+        } else {
+          doc += pieces[pick(std::size(pieces))];
+        }
+      }
+    }
+    if (l + 1 < lines || pick(2) == 0) doc += '\n';
+  }
+  return doc;
+}
+
+TEST(PostScriptGhostscript, RandomDocumentsRunWithoutError) {
+  KOLVO_REQUIRE_TOOL("gs");
+  // The check itself notices a broken program.
+  const std::string broken = kPrologue + "30 805 moveto \n(1) item) show \nshowpage \n";
+  EXPECT_FALSE(runGhostscript(broken, "nullpage").clean);
+  std::mt19937 rng(20260);
+  for (int i = 0; i < 40; ++i) {
+    const std::string input = randomDocument(rng);
+    const char option = "stTv"[i % 4];
+    const GsRun run = runGhostscript(convertPs(input, option), "nullpage");
+    EXPECT_TRUE(run.clean) << "document " << i << ":\n" << input << "\n---\n" << run.log;
+  }
+}
+
+}  // namespace
+}  // namespace kolvo
