@@ -138,16 +138,6 @@ TEST_F(PdfWriterTest, EmptyDocumentIsOneEmptyPageWithAnExactTable) {
   EXPECT_EQ(finish(), expected);
 }
 
-TEST_F(PdfWriterTest, TopSpacingSetsTheStartBaseline) {
-  start('t');
-  EXPECT_EQ(state_.PDF_PS_Line, 720);
-  start('T');
-  EXPECT_EQ(state_.PDF_PS_Line, 680);
-  state_ = LayoutState{};
-  start('v');
-  EXPECT_EQ(state_.PDF_PS_Line, 820);
-}
-
 TEST_F(PdfWriterTest, PlainLinesStepDownByTheLineSpacing) {
   start();
   EXPECT_EQ(text("Hello "), "  BT /F1 12 Tf 30 805 Td (Hello ) Tj ET\n");
@@ -249,17 +239,6 @@ TEST_F(PdfWriterTest, DrawingLineTakesNoSpaceButEndsItsLine) {
   EXPECT_EQ(state_.underline, 0);
 }
 
-TEST_F(PdfWriterTest, ProgressTraceShowsTheBaselineOfEveryLine) {
-  start();
-  writer_->line("a", false);
-  EXPECT_EQ(writer_->progressTrace(false), "writing line 805 ...\n");
-  writer_->pageStep();
-  state_.PDF_PS_Line = 30;
-  writer_->line("b", false);
-  // Printed before the page step, so it can be below the bottom margin.
-  EXPECT_EQ(writer_->progressTrace(false), "writing line 15 ...\n");
-}
-
 TEST_F(PdfWriterTest, PageBreakOpensPageTwoAsObjects12And22) {
   start();
   for (int i = 0; i < 52; ++i) text("x");
@@ -274,19 +253,6 @@ TEST_F(PdfWriterTest, PageBreakOpensPageTwoAsObjects12And22) {
   EXPECT_EQ(state_.PDF_Page, 2);
   EXPECT_EQ(state_.PDF_PS_Line, 820);
   EXPECT_EQ(text("y"), "  BT /F1 12 Tf 30 805 Td (y) Tj ET\n");
-}
-
-TEST_F(PdfWriterTest, LengthObjectHoldsTheBytesOfItsStream) {
-  start();
-  text("abc");
-  drawing(" 1 0 0 rg 1 1 m 2 2 l f\n");
-  const std::string pdf = finish();
-  const std::string data =
-      "  BT /F1 12 Tf 30 805 Td (abc) Tj ET\n"
-      " 1 0 0 rg 1 1 m 2 2 l f\n";
-  EXPECT_NE(pdf.find("stream\n" + data + "endstream\nendobj\n\n31 0 obj " +
-                     std::to_string(data.size()) + " endobj\n2 0 obj"),
-            std::string::npos);
 }
 
 TEST_F(PdfWriterTest, PagesHold53LinesOr46And44OnAShiftedFirstPage) {

@@ -1,5 +1,6 @@
 #include "driver/conversion.hpp"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "markup/layout_state.hpp"
@@ -10,6 +11,15 @@
 namespace kolvo {
 
 std::string versionLine() { return "Version 0.9.0 b 2026 \n"; }
+
+namespace {
+
+// No format can carry a NUL byte as text (XML forbids it outright, and C
+// tools reading the others stop at it), so each becomes a blank. The text
+// after it is kept, and the line keeps its length for the measures.
+void blankNulBytes(std::string& line) { std::replace(line.begin(), line.end(), '\0', ' '); }
+
+}  // namespace
 
 void convert(LineReader& in, OutputSink& out, Format format, char optionLetter,
              Console& console) {
@@ -33,6 +43,7 @@ void convert(LineReader& in, OutputSink& out, Format format, char optionLetter,
     // never written.
     const bool drawingLine = isDrawingLine(line);
     if (drawingLine) out.write(drawingCommand(line, format, drawing));
+    blankNulBytes(line);
     state.center = 0;
     rewriteLine(line, scratch, format, state);
     writer->line(line, drawingLine);

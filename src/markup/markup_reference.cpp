@@ -1,5 +1,7 @@
 #include "markup/markup_reference.hpp"
 
+#include <string_view>
+
 #include "markup/tag_table.hpp"
 
 namespace kolvo {
@@ -15,24 +17,36 @@ bool actsWithoutText(std::string_view tag, Format f) {
   return false;
 }
 
-std::string letters(const TagRow& row, bool keptAsText) {
+bool onlyBlanks(std::string_view text) {
+  return text.find_first_not_of(' ') == std::string_view::npos;
+}
+
+// The formats that leave the tag in the text as typed: the row has nothing
+// for them.
+bool keptAsTyped(const TagRow& row, Format f) { return !row.replacement(f).has_value(); }
+
+// The formats for which the tag does nothing: it is removed or becomes
+// blanks, and no layout effect stands behind that.
+bool withoutEffect(const TagRow& row, Format f) {
+  const Replacement text = row.replacement(f);
+  return text.has_value() && onlyBlanks(*text) && !actsWithoutText(row.tag, f);
+}
+
+std::string letters(const TagRow& row, bool (*test)(const TagRow&, Format)) {
   std::string out;
   for (Format f : kAllFormats) {
-    const Replacement text = row.replacement(f);
-    const bool match = keptAsText ? !text.has_value()
-                                  : (text.has_value() && text->empty() && !actsWithoutText(row.tag, f));
-    if (!match) continue;
+    if (!test(row, f)) continue;
     if (!out.empty()) out += ", ";
     out += letterOf(f);
   }
-  return out.empty() ? "" : out;
+  return out;
 }
 
-}  // namespace
+std::string_view kindName(TagKind kind) { return kind == TagKind::Symbol ? "symbol" : "style"; }
 
-std::string markupReference() {
+std::string markdown() {
   std::string out =
-      "| Tag | Meaning | Kind | Kept as typed in | Removed, no effect in |\n"
+      "| Tag | Meaning | Kind | Shown as typed in | No effect in |\n"
       "|---|---|---|---|---|\n";
   for (const TagRow& row : kTagTable) {
     out += "| `";
@@ -40,10 +54,37 @@ std::string markupReference() {
     out += "` | ";
     out += row.meaning;
     out += " | ";
-    out += row.kind == TagKind::Symbol ? "symbol" : "style";
-    out += " | " + letters(row, true) + " | " + letters(row, false) + " |\n";
+    out += kindName(row.kind);
+    out += " | " + letters(row, keptAsTyped) + " | " + letters(row, withoutEffect) + " |\n";
   }
   return out;
+}
+
+// A tbl table for the manual page, fields separated by tabs. No field holds
+// a backslash or starts with a dot, so every text goes in as it is.
+std::string roff() {
+  std::string out =
+      ".TS\n"
+      "tab(\t);\n"
+      "lb l l l l.\n"
+      "Tag\tMeaning\tKind\tAs typed in\tNo effect in\n"
+      "_\n";
+  for (const TagRow& row : kTagTable) {
+    out += row.tag;
+    out += "\t";
+    out += row.meaning;
+    out += "\t";
+    out += kindName(row.kind);
+    out += "\t" + letters(row, keptAsTyped) + "\t" + letters(row, withoutEffect) + "\n";
+  }
+  out += ".TE\n";
+  return out;
+}
+
+}  // namespace
+
+std::string markupReference(ReferenceStyle style) {
+  return style == ReferenceStyle::Roff ? roff() : markdown();
 }
 
 }  // namespace kolvo

@@ -1,11 +1,14 @@
 #pragma once
-// The markup reference: a Markdown table of every tag, made from the tag
-// table itself so that the documentation cannot drift from the program.
+// The markup reference: a table of every tag, made from the tag table itself
+// so that the documentation cannot drift from the program. The README holds
+// the Markdown form, the manual page (docs/kolvo.1) the roff form.
 
 #include <string>
 
 namespace kolvo {
 
-std::string markupReference();
+enum class ReferenceStyle { Markdown, Roff };
+
+std::string markupReference(ReferenceStyle style = ReferenceStyle::Markdown);
 
 }  // namespace kolvo

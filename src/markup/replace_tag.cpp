@@ -74,15 +74,19 @@ void replaceTagInto(std::string& out, std::string_view line, std::string_view pa
     applyOccurrenceEffects(pattern, line.size() - in, state, format);
   }
 
-  if (format == Format::Pdf) {
-    if (state.underline == 1 && pairIs(pattern, "us")) {
-      measure(out, state.underline1_count, state.underline2_count, state.underline3_count,
-              state.underline_pt_start);
-    }
-    if (state.highlight1 == 1 && pairIs(pattern, "hs")) {
-      measure(out, state.highlight11_count, state.highlight12_count, state.highlight13_count,
-              state.highlight1_pt_start);
-    }
+  measurePdfMarks(out, pattern, state, format);
+}
+
+void measurePdfMarks(std::string_view result, std::string_view pattern, LayoutState& state,
+                     Format format) {
+  if (format != Format::Pdf) return;
+  if (state.underline == 1 && pairIs(pattern, "us")) {
+    measure(result, state.underline1_count, state.underline2_count, state.underline3_count,
+            state.underline_pt_start);
+  }
+  if (state.highlight1 == 1 && pairIs(pattern, "hs")) {
+    measure(result, state.highlight11_count, state.highlight12_count, state.highlight13_count,
+            state.highlight1_pt_start);
   }
 }
 

@@ -26,4 +26,11 @@ std::string replaceTag(std::string_view line, std::string_view pattern,
 void replaceTagInto(std::string& out, std::string_view line, std::string_view pattern,
                     std::string_view replacement, LayoutState& state, Format format);
 
+// The PDF underline/highlight measurement that a call with `pattern` makes
+// once its copy pass has produced `result`. A caller that knows a call would
+// replace nothing (so that its result equals its line) can measure with this
+// instead, without copying the line.
+void measurePdfMarks(std::string_view result, std::string_view pattern, LayoutState& state,
+                     Format format);
+
 }  // namespace kolvo

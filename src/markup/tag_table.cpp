@@ -325,7 +325,7 @@ constexpr std::array<TagRow, kTagRowCount> kTagTable = {{
     {"%sq", TagKind::Symbol, "square root sign",
      {KOLVO_ABI_SYMBOL("\xC3\x96"), "&#8730;", "&radic;", "\\f1 \\'d6\\f0 ", " ",
       KOLVO_PS_SYMBOL("12", "\\326"), KOLVO_PDF_SYMBOL(") Tj", "12", "\\326")}},
-    {"%Sy", TagKind::Style, "Symbol font (12 pt)",
+    {"%Sy", TagKind::Style, "12 pt text, in the Symbol font in PostScript and PDF",
      {"</c><c props=\"font-size:12pt\">", kNone, "<font style='font-size: 12pt'>", "\\fs24 ",
       "\\normalsize{}", ") show /Symbol findfont 12 scalefont setfont (", ") Tj /F3 12 Tf ("}},
     {"%tm", TagKind::Symbol, "trade mark sign",

@@ -307,7 +307,7 @@ class PdfWriter final : public Writer {
   // "nnnnnnnnnn 00000 n \n": 20 bytes.
   void writeOffsetEntry(std::uint64_t offset) {
     if (offset > kLargestOffset) {
-      throw IoError("kolvo: the PDF output is too large for its cross-reference table");
+      throw IoError("the PDF output is too large for its cross-reference table");
     }
     std::array<char, 10> digits{};
     for (std::size_t i = digits.size(); i-- > 0;) {

@@ -1,0 +1,113 @@
+// Micro-benchmarks: replaceTag alone, and one line's whole rewrite (string
+// escape, tag rows, clean-ups) in each format, for a line without tags, one
+// with three and one with twenty. The reference path runs beside the fast
+// one for comparison.
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <string_view>
+
+#include "markup/format.hpp"
+#include "markup/layout_state.hpp"
+#include "markup/replace_tag.hpp"
+#include "markup/rewrite.hpp"
+
+namespace {
+
+using kolvo::Format;
+using kolvo::LayoutState;
+
+constexpr std::string_view kPlainLine =
+    "The letter was carried to the station by seven in the morning\n";
+constexpr std::string_view kThreeTags =
+    "The %bsletter%be was carried to the station %g1 by seven\n";
+constexpr std::string_view kTwentyTags =
+    "%csThe %bsletter%be %isw%ie %usas%ue %hscarried%he %g1 to %P1the%Pe %ssst%se "
+    "%Bsby%Be %xsseven%xe in %ps the morning%ce\n";
+
+void replaceTagNoMatch(benchmark::State& run) {
+  LayoutState state;
+  for (auto _ : run) {
+    benchmark::DoNotOptimize(kolvo::replaceTag(kPlainLine, "%bs", "<b>", state, Format::Html));
+  }
+}
+BENCHMARK(replaceTagNoMatch);
+
+void replaceTagOneMatch(benchmark::State& run) {
+  LayoutState state;
+  for (auto _ : run) {
+    benchmark::DoNotOptimize(kolvo::replaceTag(kThreeTags, "%bs", "<b>", state, Format::Html));
+  }
+}
+BENCHMARK(replaceTagOneMatch);
+
+void replaceTagIntoOneMatch(benchmark::State& run) {
+  LayoutState state;
+  std::string out;
+  for (auto _ : run) {
+    kolvo::replaceTagInto(out, kThreeTags, "%bs", "<b>", state, Format::Html);
+    benchmark::DoNotOptimize(out.data());
+  }
+}
+BENCHMARK(replaceTagIntoOneMatch);
+
+void replaceTagPdfMeasure(benchmark::State& run) {
+  LayoutState state;
+  for (auto _ : run) {
+    state.underline = 0;
+    benchmark::DoNotOptimize(
+        kolvo::replaceTag("Hello %usworld%ue\n", "%us", "_", state, Format::Pdf));
+  }
+}
+BENCHMARK(replaceTagPdfMeasure);
+
+// One line's rewrite, fast path, with the buffers a line loop keeps.
+void rewriteFast(benchmark::State& run, Format format, std::string_view text) {
+  std::string line;
+  std::string scratch;
+  for (auto _ : run) {
+    LayoutState state;
+    line.assign(text);
+    kolvo::rewriteLine(line, scratch, format, state);
+    benchmark::DoNotOptimize(line.data());
+  }
+  run.SetBytesProcessed(static_cast<std::int64_t>(run.iterations()) *
+                        static_cast<std::int64_t>(text.size()));
+}
+
+void rewriteReference(benchmark::State& run, Format format, std::string_view text) {
+  std::string line;
+  for (auto _ : run) {
+    LayoutState state;
+    line.assign(text);
+    kolvo::rewriteLineReference(line, format, state);
+    benchmark::DoNotOptimize(line.data());
+  }
+  run.SetBytesProcessed(static_cast<std::int64_t>(run.iterations()) *
+                        static_cast<std::int64_t>(text.size()));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  struct Line {
+    std::string_view name;
+    std::string_view text;
+  };
+  const Line lines[] = {{"plain", kPlainLine}, {"3tags", kThreeTags}, {"20tags", kTwentyTags}};
+  for (Format format : kolvo::kAllFormats) {
+    for (const Line& line : lines) {
+      const std::string suffix =
+          std::string(kolvo::formatExtension(format)) + "/" + std::string(line.name);
+      benchmark::RegisterBenchmark(("rewriteLine/" + suffix).c_str(), rewriteFast, format,
+                                   line.text);
+      benchmark::RegisterBenchmark(("rewriteLineReference/" + suffix).c_str(), rewriteReference,
+                                   format, line.text);
+    }
+  }
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,42 @@
+# What `cmake --install` puts where, and the Debian package that `cpack -G DEB`
+# builds from the same install rules.
+
+include(GNUInstallDirs)
+
+install(TARGETS kolvo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/docs/kolvo.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# bash-completion loads completions/NAME when NAME is first completed.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/completion/kolvo.bash
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+        RENAME kolvo)
+
+set(CPACK_PACKAGE_NAME kolvo)
+set(CPACK_PACKAGE_VENDOR "Kolvo")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "convert marked-up text to AbiWord, DocBook, HTML, RTF, LaTeX, PostScript and PDF")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Kolvo converts a plain-text document written with a small inline markup\n\
+(tags such as %bs for bold or %g1 for alpha, and drawing lines for lines and\n\
+boxes) into AbiWord, DocBook 5, HTML, RTF, LaTeX, PostScript or PDF, line by\n\
+line, with no word processor involved.")
+set(CPACK_PACKAGE_CONTACT "Kolvo developers <kolvo@example.org>")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
+set(CPACK_DEBIAN_PACKAGE_SECTION text)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# The run-time libraries come from the binary itself where dpkg-shlibdeps
+# (package dpkg-dev) can read them; otherwise the C and C++ run-time.
+find_program(KOLVO_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(KOLVO_DPKG_SHLIBDEPS)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+else()
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1")
+endif()
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS
+    "ghostscript, poppler-utils, texlive-latex-base, abiword, bash-completion")
+
+include(CPack)

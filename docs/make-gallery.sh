@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# Regenerates docs/gallery/: a PNG of the first page of examples/showcase.txt
+# in each of Kolvo's seven formats, each drawn by a program that really reads
+# that format:
+#   postscript.png  Ghostscript
+#   pdf.png         pdftoppm (Poppler)
+#   latex.png       pdflatex, then pdftoppm
+#   html.png        headless Chromium
+#   abiword.png     AbiWord's own converter (abiword --to=pdf), then pdftoppm
+#   rtf.png         LibreOffice Writer (soffice --convert-to pdf), then pdftoppm
+#   docbook.png     xsltproc with the DocBook 5 XSL stylesheets to HTML, then
+#                   headless Chromium
+#
+# Usage: docs/make-gallery.sh [KOLVO_BINARY] [GALLERY_DIR]
+#   (defaults: build/kolvo and docs/gallery)
+#
+# It installs nothing. On Debian the programs come from:
+#   apt-get install ghostscript poppler-utils texlive-latex-base \
+#     texlive-fonts-recommended chromium abiword libreoffice-writer-nogui \
+#     xsltproc docbook-xsl-ns fonts-liberation optipng
+# (optipng is optional: it only makes the pictures smaller). Chromium runs
+# with --no-sandbox, which it needs when run as root.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/.." && pwd)
+kolvo=${1:-$root/build/kolvo}
+gallery=${2:-$here/gallery}
+dpi=100
+
+missing=()
+for tool in gs pdftoppm pdflatex chromium abiword soffice xsltproc; do
+  command -v "$tool" >/dev/null || missing+=("$tool")
+done
+docbook_xsl=/usr/share/xml/docbook/stylesheet/docbook-xsl-ns/html/docbook.xsl
+[ -f "$docbook_xsl" ] || missing+=("docbook-xsl-ns ($docbook_xsl)")
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "make-gallery: missing: ${missing[*]}" >&2
+  echo "make-gallery: see the list of packages at the top of $0" >&2
+  exit 1
+fi
+[ -x "$kolvo" ] || { echo "make-gallery: no kolvo binary at $kolvo (build it first)" >&2; exit 1; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# The office programs keep settings in HOME; give them a throwaway one.
+export HOME="$work/home"
+mkdir -p "$HOME" "$gallery"
+
+log() { echo "make-gallery: $*"; }
+
+# Runs a renderer quietly; on failure shows what it said.
+quiet() {
+  local out="$work/last.log"
+  if ! "$@" >"$out" 2>&1; then
+    cat "$out" >&2
+    echo "make-gallery: failed: $*" >&2
+    exit 1
+  fi
+}
+
+# First page of a PDF at $dpi.
+first_page() {  # PDF PNG
+  quiet pdftoppm -png -r "$dpi" -f 1 -l 1 -singlefile "$1" "${2%.png}"
+}
+
+# A browser window the size of an A4 page at $dpi.
+screenshot() {  # URL PNG
+  quiet chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
+    --disable-background-networking --disable-component-update --disable-sync \
+    --user-data-dir="$work/chromium" --hide-scrollbars --window-size=827,1169 \
+    --screenshot="$2" "$1"
+}
+
+input=$root/examples/showcase.txt
+for pair in a:abw d:xml h:html r:rtf l:tex p:ps P:pdf; do
+  quiet "$kolvo" "-${pair%%:*}" "$input" "$work/showcase.${pair#*:}" -s
+done
+
+log postscript
+quiet gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=png16m -r"$dpi" \
+  -dTextAlphaBits=4 -dGraphicsAlphaBits=4 -dFirstPage=1 -dLastPage=1 \
+  -sOutputFile="$gallery/postscript.png" "$work/showcase.ps"
+
+log pdf
+first_page "$work/showcase.pdf" "$gallery/pdf.png"
+
+log latex
+mkdir -p "$work/latex"
+cp "$work/showcase.tex" "$work/latex/"
+(cd "$work/latex" && quiet pdflatex -interaction=nonstopmode -halt-on-error -no-shell-escape showcase.tex)
+first_page "$work/latex/showcase.pdf" "$gallery/latex.png"
+
+log html
+screenshot "file://$work/showcase.html" "$gallery/html.png"
+
+log abiword
+quiet abiword --to=pdf --to-name="$work/abiword.pdf" "$work/showcase.abw"
+first_page "$work/abiword.pdf" "$gallery/abiword.png"
+
+log rtf
+mkdir -p "$work/rtf"
+quiet soffice --headless --norestore "-env:UserInstallation=file://$work/libreoffice" \
+  --convert-to pdf --outdir "$work/rtf" "$work/showcase.rtf"
+first_page "$work/rtf/showcase.pdf" "$gallery/rtf.png"
+
+log docbook
+quiet xsltproc --nonet -o "$work/docbook.html" "$docbook_xsl" "$work/showcase.xml"
+screenshot "file://$work/docbook.html" "$gallery/docbook.png"
+
+if command -v optipng >/dev/null; then
+  log "optimising"
+  quiet optipng -quiet -o2 "$gallery"/*.png
+fi
+ls -l "$gallery"/*.png

@@ -1,0 +1,169 @@
+// The fast rewrite path against the reference path (every tag row and every
+// clean-up through replaceTag, in order): same bytes and same layout state,
+// line after line, with the state carried over as a conversion carries it.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "markup/rewrite.hpp"
+#include "markup/tag_table.hpp"
+
+namespace kolvo {
+namespace {
+
+// Shows control bytes, so that a failing line can be read and pasted back.
+std::string visible(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// Rewrites `lines` one after another on both paths, starting from `start`.
+// Between lines `betweenLines(fast, reference)` may change both states the
+// way a writer would, the same way on both sides.
+template <typename BetweenLines>
+void expectSameAsReference(const std::vector<std::string>& lines, Format format,
+                           const LayoutState& start, BetweenLines&& betweenLines) {
+  LayoutState fastState = start;
+  LayoutState referenceState = start;
+  // Left-over content in the scratch buffer must not matter.
+  std::string scratch = "left over from an earlier line %bs (x) _";
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::string fast = lines[i];
+    std::string reference = lines[i];
+    fastState.center = 0;
+    referenceState.center = 0;
+    rewriteLine(fast, scratch, format, fastState);
+    rewriteLineReference(reference, format, referenceState);
+    ASSERT_EQ(visible(fast), visible(reference))
+        << formatName(format) << ", line " << i << ": '" << visible(lines[i]) << "'";
+    ASSERT_TRUE(fastState == referenceState)
+        << formatName(format) << ", line " << i << ": '" << visible(lines[i]) << "'";
+    betweenLines(fastState, referenceState);
+  }
+}
+
+void expectSameAsReference(const std::vector<std::string>& lines, Format format,
+                           const LayoutState& start = LayoutState{}) {
+  expectSameAsReference(lines, format, start, [](LayoutState&, LayoutState&) {});
+}
+
+TEST(FastPath, TagsFormedWhileTheLineIsRewritten) {
+  const std::vector<std::string> lines = {
+      // The percent row's "%" completes later tags only.
+      "%psrs", "%psrsx%pse", "%psus%ue\n", "%pshs", "%psbs", "%psg1", "%psrt", "%ps%ps",
+      // Empty replacements join their neighbours into a later tag.
+      "%P%g1e", "%b%Als", "%%Alus", "%u%gls%ue", "%%pgcs", "%c%pge", "%%bs", "%p", "%P%",
+      // Near misses and tags cut off by the end of the line.
+      "%", "%%", "50% off", "%zz % %cS", "%b", "%u\n", "ends in %", "%P%g1", "%%%%%"};
+  for (Format f : kAllFormats) expectSameAsReference(lines, f);
+}
+
+TEST(FastPath, CleanupsInOnePassKeepTheirOrder) {
+  const std::vector<std::string> lines = {
+      " _", "x _y", "x __y", " _ _", "  __", "_start", "a\r_b", "a\n_b", "\r\n", "\r _\n",
+      "#", "\\#", "a#b ##", "<c></c>", "<c></c><c></c>", "<c><c></c></c>", "<c></c", "<c> </c>",
+      "#<c></c>#", " _<c></c> _", "<c></c>\r\n", " _#_ #", "<c></c>_ <c></c>", "\n\n\n"};
+  for (Format f : kAllFormats) expectSameAsReference(lines, f);
+}
+
+TEST(FastPath, StringDelimitersAndMeasures) {
+  const std::vector<std::string> lines = {
+      "(a)\\%hsz%he%pg", "\\%bsx", "%cs(a)\n",   "(%us)x%ue\n", "\\\\((", ")%hs(%he",
+      "x %usa(b)c%ue\n", "%cs%bsA\n", "%cs%cs%ceT", "%ls%le\n",   "%le\n", "%pg%pg"};
+  for (Format f : kAllFormats) expectSameAsReference(lines, f);
+}
+
+TEST(FastPath, PdfMeasuresWithFlagsLeftFromEarlierLines) {
+  // A drawing line leaves the underline and highlight flags set; the next
+  // lines measure on the "%hs" and "%us" rows even without any tag, and a
+  // missing "_" or "%" leaves the measure as it was.
+  const std::vector<std::string> lines = {
+      "plain text\n", "under_score\n",    "_first\n",  "a%b_c\n",   "50% and a_b\n",
+      "",             "(x)_y%z\n",        "a _b %\n",  "%psx_%\n",  "%g1_%Al\n",
+      "%us\n",        "%hsx%usy_%ue%he\n", "%\n",      "%%us\n",    "__%%\n"};
+  for (int flags = 0; flags < 4; ++flags) {
+    LayoutState start;
+    start.underline = flags & 1;
+    start.highlight1 = (flags >> 1) & 1;
+    start.underline1_count = 7;
+    start.highlight12_count = -3;
+    SCOPED_TRACE(flags);
+    // The flags stay set from line to line, as after drawing lines.
+    expectSameAsReference(lines, Format::Pdf, start);
+  }
+}
+
+// Lines built from the pieces that matter: words, every tag, near misses,
+// clean-up patterns, line ends, string delimiters.
+class LineMaker {
+ public:
+  explicit LineMaker(std::uint32_t seed) : random_(seed) {
+    for (const TagRow& row : kTagTable) pieces_.emplace_back(row.tag);
+    for (std::string_view piece :
+         {"%", "%", "%%", "%p", "%%bs", "%P%g1e", "%psrs", "%psus", "%pshs", "%b%Als", "%u",
+          "%P", "%g", "%c", "_", "_", " _", "__", "#", "<c></c>", "<c>", "</c>", "\r", "\n", "(",
+          ")", "\\", " ", " ", " ", "word", "Text", "a", "s", "e", "us", "hs", "1", "Al",
+          "$s", "\xC3\xA9"}) {
+      pieces_.emplace_back(piece);
+    }
+  }
+
+  std::string line() {
+    std::string text;
+    const std::uint32_t count = next(12);
+    const bool tagFree = next(3) == 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
+      const std::string& piece = pieces_[next(static_cast<std::uint32_t>(pieces_.size()))];
+      if (tagFree && piece.find('%') != std::string::npos) continue;
+      text += piece;
+    }
+    if (next(8) != 0) text += '\n';
+    return text;
+  }
+
+  std::uint32_t next(std::uint32_t bound) { return static_cast<std::uint32_t>(random_() % bound); }
+
+ private:
+  std::mt19937 random_;
+  std::vector<std::string> pieces_;
+};
+
+TEST(FastPath, GeneratedLinesInEveryFormat) {
+  for (Format f : kAllFormats) {
+    SCOPED_TRACE(formatName(f));
+    LineMaker maker(20260607u + static_cast<std::uint32_t>(column(f)));
+    std::vector<std::string> lines;
+    for (int i = 0; i < 3000; ++i) lines.push_back(maker.line());
+    // Between lines, play the writers' part: most lines are text lines that
+    // lower the baseline and (in PDF) draw and clear the overprints; some
+    // are drawing lines that leave everything as it is.
+    expectSameAsReference(lines, f, LayoutState{}, [&maker, f](LayoutState& a, LayoutState& b) {
+      if (maker.next(3) == 0) return;
+      for (LayoutState* state : {&a, &b}) {
+        state->PDF_PS_Line -= state->LineSpacing;
+        if (state->PDF_PS_Line <= 30) state->PDF_PS_Line = 820;
+        state->PDF_PS_marg = 30;
+        if (f == Format::Pdf) {
+          state->underline = 0;
+          state->highlight1 = 0;
+        }
+      }
+    });
+  }
+}
+
+}  // namespace
+}  // namespace kolvo

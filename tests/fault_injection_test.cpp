@@ -1,0 +1,291 @@
+// Failures from outside: full disks, size limits, closed and broken
+// standard streams, unreadable input, signals, and outputs that alias the
+// input. Each case checks the message, the exit status and what is left on
+// disk. (The plain cases, such as a missing input or an output in a missing
+// folder, are in command_line_test.cpp.)
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "support/test_support.hpp"
+
+namespace kolvo::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+CommandResult kolvo(std::vector<std::string> args, std::string_view input = {}) {
+  args.insert(args.begin(), kolvoBinary());
+  return runCommand(args, input);
+}
+
+// Runs a bash command line in which $K stands for the kolvo binary.
+CommandResult shell(const std::string& script) {
+  return runCommand({"bash", "-c", "K='" + kolvoBinary() + "'; " + script});
+}
+
+std::string quoted(const fs::path& p) { return "'" + p.string() + "'"; }
+
+// Enough text to make every format write well past any buffer and a
+// one-block file size limit.
+std::string bigDocument() {
+  std::string doc;
+  for (int i = 0; i < 4000; ++i) doc += "line " + std::to_string(i) + " with %bsbold%be text\n";
+  return doc;
+}
+
+class FaultInjection : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!toolAvailable("bash")) GTEST_SKIP() << "bash is not installed";
+    writeFile(in, "Hello %bsworld%be\n");
+  }
+  TempDir dir;
+  fs::path in = dir / "in.txt";
+  fs::path out = dir / "out.doc";
+};
+
+// ---------------------------------------------------------------------------
+// Writes that fail
+
+TEST_F(FaultInjection, FullDiskFailsInEveryFormatWithTheReason) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "/dev/full is missing";
+  // Small documents fail only when the buffer is flushed at the end, large
+  // ones in the middle: both must be reported.
+  writeFile(dir / "big.txt", bigDocument());
+  for (const char* format : {"-a", "-d", "-h", "-r", "-l", "-p", "-P"}) {
+    for (const fs::path& input : {in, dir / "big.txt"}) {
+      const CommandResult r = kolvo({format, input.string(), "/dev/full", "-s"});
+      EXPECT_EQ(r.status, 1) << format;
+      EXPECT_EQ(r.err, "kolvo: cannot write output '/dev/full': No space left on device\n")
+          << format;
+      EXPECT_EQ(r.out, "");
+    }
+  }
+  // The device is written to, never removed.
+  struct stat st {};
+  ASSERT_EQ(stat("/dev/full", &st), 0);
+  EXPECT_TRUE(S_ISCHR(st.st_mode));
+}
+
+TEST_F(FaultInjection, FullDiskOnStandardOutput) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "/dev/full is missing";
+  const CommandResult r = shell("\"$K\" -P " + quoted(in) + " - -s > /dev/full");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "kolvo: cannot write output 'standard output': No space left on device\n");
+}
+
+TEST_F(FaultInjection, FileSizeLimitMidWayRemovesThePartialFile) {
+  // ulimit -f counts blocks of 1024 bytes: the first 64 KiB flush already
+  // crosses it. Without care the limit's signal would kill the program and
+  // leave a truncated document behind.
+  writeFile(in, bigDocument());
+  for (const char* format : {"-h", "-p", "-P"}) {
+    const CommandResult r =
+        shell("ulimit -f 1; exec \"$K\" " + std::string(format) + " " + quoted(in) + " " +
+              quoted(out) + " -s");
+    EXPECT_EQ(r.status, 1) << format;
+    EXPECT_EQ(r.err, "kolvo: cannot write output '" + out.string() + "': File too large\n");
+    EXPECT_FALSE(fs::exists(out)) << format;
+  }
+}
+
+TEST_F(FaultInjection, FailedWriteThroughASymbolicLinkEmptiesTheTargetAndKeepsTheLink) {
+  writeFile(in, bigDocument());
+  const fs::path target = dir / "target.html";
+  const fs::path link = dir / "link.html";
+  writeFile(target, "old content");
+  fs::create_symlink(target, link);
+  const CommandResult r =
+      shell("ulimit -f 1; exec \"$K\" -h " + quoted(in) + " " + quoted(link) + " -s");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("File too large"), std::string::npos);
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(readFile(target), "");
+}
+
+TEST_F(FaultInjection, ReadErrorRemovesTheOutput) {
+  // Reading a process's own memory file at offset 0 fails with EIO.
+  if (!fs::exists("/proc/self/mem")) GTEST_SKIP() << "/proc/self/mem is missing";
+  const CommandResult r = kolvo({"-h", "/proc/self/mem", out.string(), "-s"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "kolvo: cannot read input '/proc/self/mem': Input/output error\n");
+  EXPECT_FALSE(fs::exists(out));
+}
+
+TEST_F(FaultInjection, OutputThatIsADirectory) {
+  const fs::path folder = dir / "folder";
+  fs::create_directory(folder);
+  writeFile(folder / "kept.txt", "x");
+  const CommandResult r = kolvo({"-h", in.string(), folder.string(), "-s"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "kolvo: cannot open output '" + folder.string() + "': Is a directory\n");
+  EXPECT_TRUE(fs::is_directory(folder));
+  EXPECT_EQ(readFile(folder / "kept.txt"), "x");
+}
+
+// ---------------------------------------------------------------------------
+// Standard streams
+
+TEST_F(FaultInjection, ClosedStandardOutputAsTheOutputFails) {
+  for (const char* format : {"-h", "-P"}) {
+    const CommandResult r = shell("\"$K\" " + std::string(format) + " " + quoted(in) + " - -s >&-");
+    EXPECT_EQ(r.status, 1) << format;
+    EXPECT_EQ(r.err, "kolvo: cannot write output 'standard output': Bad file descriptor\n");
+  }
+}
+
+TEST_F(FaultInjection, ClosedStandardInputAsTheInputFailsAndTouchesNothing) {
+  writeFile(out, "precious");
+  const CommandResult r = shell("\"$K\" -h - " + quoted(out) + " -s <&-");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "kolvo: cannot read input 'standard input': Bad file descriptor\n");
+  EXPECT_EQ(readFile(out), "precious");
+}
+
+TEST_F(FaultInjection, ConsoleTextNeverLandsInTheDocumentWhenStandardOutputIsClosed) {
+  // With standard output closed, the next file opened would get its
+  // descriptor; the version line and trace must not end up in the document.
+  const CommandResult version =
+      shell("\"$K\" -h - " + quoted(out) + " -V >&- < " + quoted(in));
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(readFile(out).find("Version"), std::string::npos);
+  const CommandResult trace = shell("\"$K\" -p - " + quoted(out) + " -v >&- < " + quoted(in));
+  EXPECT_EQ(trace.status, 0);
+  EXPECT_EQ(readFile(out).find("writing line"), std::string::npos);
+  EXPECT_EQ(readFile(out).substr(0, 6), "%!PS \n");
+}
+
+TEST_F(FaultInjection, ClosedStandardErrorDoesNotCatchTheDocument) {
+  const CommandResult r = shell("\"$K\" -h " + quoted(in) + " " + quoted(out) + " -s 2>&-");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(readFile(out).find("Hello <b>world</b>"), std::string::npos);
+}
+
+TEST_F(FaultInjection, BrokenPipeEndsWithTheReasonInEveryPagedFormat) {
+  if (!toolAvailable("head")) GTEST_SKIP() << "head is missing";
+  writeFile(in, bigDocument() + bigDocument());
+  for (const char* format : {"-p", "-P", "-a"}) {
+    const CommandResult r = shell("\"$K\" " + std::string(format) + " " + quoted(in) +
+                                  " - -s | head -c 1 >/dev/null; echo \"${PIPESTATUS[0]}\"");
+    EXPECT_EQ(r.out, "1\n") << format;
+    EXPECT_EQ(r.err, "kolvo: cannot write output 'standard output': Broken pipe\n") << format;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The output is the input
+
+TEST_F(FaultInjection, InputReachedThroughALinkIsStillTheOutput) {
+  const std::string original = readFile(in);
+  const fs::path link = dir / "link.txt";
+  fs::create_symlink(in, link);
+  const CommandResult r = kolvo({"-h", link.string(), in.string(), "-s"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "kolvo: input '" + link.string() + "' and output '" + in.string() +
+                       "' are the same file; nothing was written\n");
+  EXPECT_EQ(readFile(in), original);
+}
+
+TEST_F(FaultInjection, StandardOutputAppendedToTheInputIsRefused) {
+  // Reading a file while appending to it would never end for a large file.
+  writeFile(in, bigDocument());
+  const std::string original = readFile(in);
+  const CommandResult r = shell("\"$K\" -h " + quoted(in) + " - -s >> " + quoted(in));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "kolvo: input '" + in.string() +
+                       "' and standard output are the same file; nothing was written\n");
+  EXPECT_EQ(readFile(in), original);
+}
+
+TEST_F(FaultInjection, StandardStreamsOnTheSameTerminalOrPipeAreNotTheSameFile) {
+  // Only regular files are compared: "-" to "-" through pipes works.
+  const CommandResult r = kolvo({"-h", "-", "-", "-s"}, "text\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("text  <br />"), std::string::npos);
+}
+
+// ---------------------------------------------------------------------------
+// Signals
+
+// Starts kolvo reading standard input from a pipe that the test holds open,
+// so that the conversion is still running when the signal comes.
+struct RunningKolvo {
+  pid_t pid = -1;
+  int feed = -1;
+};
+
+RunningKolvo startFedFromPipe(const std::vector<std::string>& args, bool ignoreHangUp = false) {
+  int fds[2];
+  if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
+  const pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    dup2(fds[0], 0);
+    close(fds[0]);
+    close(fds[1]);
+    if (ignoreHangUp) signal(SIGHUP, SIG_IGN);
+    std::vector<char*> argv;
+    std::string binary = kolvoBinary();
+    argv.push_back(binary.data());
+    std::vector<std::string> copy = args;
+    for (auto& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  close(fds[0]);
+  return {pid, fds[1]};
+}
+
+// Feeds text until the output file has received its first flush.
+void feedUntilWritten(const RunningKolvo& run, const fs::path& out) {
+  const std::string chunk = bigDocument();
+  for (int i = 0; i < 200; ++i) {
+    ASSERT_EQ(write(run.feed, chunk.data(), chunk.size()), static_cast<ssize_t>(chunk.size()));
+    std::error_code ec;
+    if (fs::exists(out) && fs::file_size(out, ec) > 0) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  FAIL() << "the output was never written";
+}
+
+int waitFor(pid_t pid) {
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return status;
+}
+
+TEST_F(FaultInjection, InterruptOrTerminateRemovesTheIncompleteOutput) {
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    const RunningKolvo run = startFedFromPipe({"-P", "-", out.string(), "-s"});
+    feedUntilWritten(run, out);
+    kill(run.pid, sig);
+    const int status = waitFor(run.pid);
+    close(run.feed);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << sig;
+    EXPECT_FALSE(fs::exists(out)) << sig;
+  }
+}
+
+TEST_F(FaultInjection, AnIgnoredHangUpStaysIgnored) {
+  // Under nohup the conversion goes on and completes.
+  const RunningKolvo run = startFedFromPipe({"-h", "-", out.string(), "-s"}, true);
+  feedUntilWritten(run, out);
+  kill(run.pid, SIGHUP);
+  const std::string last = "the last line\n";
+  ASSERT_EQ(write(run.feed, last.data(), last.size()), static_cast<ssize_t>(last.size()));
+  close(run.feed);
+  const int status = waitFor(run.pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const std::string doc = readFile(out);
+  EXPECT_NE(doc.find("the last line  <br />\n</body></html>\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kolvo::test

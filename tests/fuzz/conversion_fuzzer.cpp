@@ -1,0 +1,214 @@
+// Fuzzes a whole conversion in process. The first byte picks the format, the
+// second the option letter, the rest is the document. Besides the
+// sanitizers' checks, every output must hold together:
+//  - it starts with its format's prologue and ends with its epilogue;
+//  - PostScript and PDF: no input text escapes a string operand, so every
+//    output line ends outside any string and never closes one it did not open;
+//  - PDF: startxref finds the table, every table entry finds its object, every
+//    length object holds its stream's true length, /Size is one past the last;
+//  - the fast line rewrite agrees with the one-call-per-row reference.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "driver/conversion.hpp"
+#include "driver/line_reader.hpp"
+#include "markup/format.hpp"
+#include "markup/layout_state.hpp"
+#include "markup/rewrite.hpp"
+#include "writers/flowing_writer.hpp"
+
+namespace {
+
+using kolvo::Format;
+
+[[noreturn]] void fail(const char* what) {
+  std::fprintf(stderr, "conversion_fuzzer: %s\n", what);
+  std::abort();
+}
+
+void expectFrame(std::string_view doc, std::string_view head, std::string_view tail) {
+  if (doc.substr(0, head.size()) != head) fail("the prologue is missing");
+  if (doc.size() < head.size() + tail.size() || doc.substr(doc.size() - tail.size()) != tail) {
+    fail("the epilogue is missing");
+  }
+}
+
+const kolvo::FlowingFormat& flowingFormat(Format f) {
+  switch (f) {
+    case Format::AbiWord: return kolvo::kAbiWordFormat;
+    case Format::DocBook: return kolvo::kDocBookFormat;
+    case Format::Html: return kolvo::kHtmlFormat;
+    case Format::Rtf: return kolvo::kRtfFormat;
+    default: return kolvo::kLatexFormat;
+  }
+}
+
+// PostScript string syntax, which PDF shares: "(" opens (and nests), ")"
+// closes, a backslash takes the next byte with it, "%" outside a string
+// starts a comment. Text lines never span output lines, so each output line
+// must end outside every string.
+void expectStringsBalanced(std::string_view doc) {
+  int depth = 0;
+  bool comment = false;
+  for (std::size_t i = 0; i < doc.size(); ++i) {
+    const char c = doc[i];
+    if (c == '\n') {
+      if (depth != 0) fail("a string operand runs past the end of its line");
+      comment = false;
+      continue;
+    }
+    if (comment) continue;
+    if (depth > 0 && c == '\\') {
+      if (i + 1 < doc.size() && doc[i + 1] != '\n') ++i;
+      continue;
+    }
+    if (c == '(') {
+      ++depth;
+    } else if (c == ')') {
+      if (depth == 0) fail("a ')' closes no string");
+      --depth;
+    } else if (c == '%' && depth == 0) {
+      comment = true;
+    }
+  }
+  if (depth != 0) fail("the document ends inside a string");
+}
+
+bool readNumber(std::string_view text, std::size_t& at, std::uint64_t& value) {
+  const std::size_t start = at;
+  value = 0;
+  while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
+    value = value * 10 + static_cast<std::uint64_t>(text[at] - '0');
+    ++at;
+  }
+  return at > start && at - start < 19;
+}
+
+bool startsWith(std::string_view text, std::size_t at, std::string_view prefix) {
+  return at <= text.size() && text.substr(at, prefix.size()) == prefix;
+}
+
+void expectPdfStructure(std::string_view pdf) {
+  constexpr std::string_view kEof = "\n%%EOF\n";
+  if (pdf.size() < kEof.size() || pdf.substr(pdf.size() - kEof.size()) != kEof) fail("no %%EOF");
+  const std::size_t startxref = pdf.rfind("startxref\n");
+  if (startxref == std::string_view::npos) fail("no startxref");
+  std::size_t at = startxref + 10;
+  std::uint64_t xref = 0;
+  if (!readNumber(pdf, at, xref) || at != pdf.size() - kEof.size()) fail("bad startxref");
+  if (!startsWith(pdf, xref, "xref\n")) fail("startxref does not point at the table");
+
+  at = xref + 5;
+  std::uint64_t highest = 0;
+  std::uint64_t entries = 0;
+  while (!startsWith(pdf, at, "trailer\n")) {
+    std::uint64_t first = 0, count = 0;
+    if (!readNumber(pdf, at, first) || !startsWith(pdf, at, " ")) fail("bad subsection");
+    ++at;
+    if (!readNumber(pdf, at, count) || !startsWith(pdf, at, "\n") || count == 0) {
+      fail("bad subsection");
+    }
+    ++at;
+    for (std::uint64_t n = first; n < first + count; ++n, at += 20) {
+      if (at + 20 > pdf.size()) fail("table cut short");
+      const std::string_view entry = pdf.substr(at, 20);
+      if (n == 0) {
+        if (entry != "0000000000 65535 f \n") fail("bad free entry");
+        continue;
+      }
+      if (entries > 0 && n <= highest) fail("table not sorted");
+      std::size_t digits = 0;
+      std::uint64_t offset = 0;
+      if (!readNumber(entry, digits, offset) || digits != 10 || entry.substr(10) != " 00000 n \n") {
+        fail("bad table entry");
+      }
+      const std::string head = std::to_string(n) + " 0 obj";
+      if (!startsWith(pdf, offset, head)) fail("a table entry misses its object");
+      highest = n;
+      ++entries;
+
+      // A content stream: its length object must hold the true length.
+      const std::string_view object = pdf.substr(offset + head.size());
+      if (startsWith(object, 0, "\n  << /Length ")) {
+        std::size_t p = 14;
+        std::uint64_t lengthObject = 0;
+        if (!readNumber(object, p, lengthObject) || !startsWith(object, p, " 0 R >>\n")) {
+          fail("bad stream dictionary");
+        }
+        p += 8;
+        if (startsWith(object, p, "  stream\n")) {
+          p += 9;
+        } else if (startsWith(object, p, "stream\n")) {
+          p += 7;
+        } else {
+          fail("no stream keyword");
+        }
+        const std::string lengthHead = "\n" + std::to_string(lengthObject) + " 0 obj ";
+        const std::size_t found = object.find(lengthHead, p);
+        if (found == std::string_view::npos) fail("no length object after the stream");
+        std::size_t q = found + lengthHead.size();
+        std::uint64_t length = 0;
+        if (!readNumber(object, q, length)) fail("bad length object");
+        if (!startsWith(object, p + length, "endstream\nendobj\n")) fail("wrong stream length");
+      }
+    }
+  }
+  if (entries == 0) fail("empty table");
+  const std::string size = "trailer\n  <<  /Root 1 0 R /Size " + std::to_string(highest + 1) + "\n";
+  if (!startsWith(pdf, at, size)) fail("wrong /Size");
+}
+
+// The fast path of the line rewrite must give what the reference gives,
+// with the same effects, line after line.
+void expectRewritesAgree(std::string_view input, Format format) {
+  kolvo::LineReader reader(input);
+  kolvo::LayoutState fast;
+  kolvo::LayoutState reference;
+  std::string line;
+  std::string scratch;
+  while (reader.next(line)) {
+    std::string slow = line;
+    fast.center = reference.center = 0;
+    kolvo::rewriteLine(line, scratch, format, fast);
+    kolvo::rewriteLineReference(slow, format, reference);
+    if (line != slow) fail("rewriteLine differs from the reference");
+    if (!(fast == reference)) fail("rewriteLine has other effects than the reference");
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 2) return 0;
+  const Format format = kolvo::kAllFormats[data[0] % kolvo::kFormatCount];
+  constexpr std::string_view kOptions = "VtTvsx";
+  const char option = kOptions[data[1] % kOptions.size()];
+  const std::string_view input(reinterpret_cast<const char*>(data) + 2, size - 2);
+
+  std::string console;
+  const std::string doc = kolvo::convertText(input, format, option, &console);
+
+  switch (format) {
+    case Format::PostScript:
+      expectFrame(doc, "%!PS \n", "showpage \n");
+      expectStringsBalanced(doc);
+      break;
+    case Format::Pdf:
+      expectFrame(doc, "%PDF-1.1\n", "%%EOF\n");
+      expectStringsBalanced(doc);
+      expectPdfStructure(doc);
+      break;
+    default: {
+      const kolvo::FlowingFormat& f = flowingFormat(format);
+      expectFrame(doc, f.prologue, f.epilogue);
+      break;
+    }
+  }
+  if (option == 'V' && console.rfind(kolvo::versionLine(), 0) != 0) fail("no version line");
+  expectRewritesAgree(input, format);
+  return 0;
+}

@@ -1,0 +1,99 @@
+// Fuzzes replaceTag with arbitrary line, pattern and replacement bytes and
+// checks its contract against a plain reference: the result is the line with
+// every non-overlapping occurrence replaced, it is exactly L + k*(R - P)
+// bytes long, a pattern that does not occur gives an equal copy and leaves
+// every layout field but the PDF measures alone, and replaceTagInto agrees.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "markup/format.hpp"
+#include "markup/layout_state.hpp"
+#include "markup/replace_tag.hpp"
+
+namespace {
+
+using kolvo::Format;
+using kolvo::LayoutState;
+
+// Left-to-right, non-overlapping replacement by the most direct means.
+std::string naiveReplace(const std::string& line, const std::string& pattern,
+                         const std::string& replacement, std::size_t& count) {
+  std::string result;
+  count = 0;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    if (line.compare(i, pattern.size(), pattern) == 0) {
+      result += replacement;
+      i += pattern.size();
+      ++count;
+    } else {
+      result += line[i];
+      ++i;
+    }
+  }
+  return result;
+}
+
+// The fields a call that replaces nothing may change: the PDF measures,
+// which run once per call whether or not a mark was replaced.
+LayoutState withoutMeasures(LayoutState s) {
+  s.underline1_count = s.underline2_count = s.underline3_count = s.underline_pt_start = 0;
+  s.highlight11_count = s.highlight12_count = s.highlight13_count = s.highlight1_pt_start = 0;
+  return s;
+}
+
+// libFuzzer reports the abort and keeps the input that caused it.
+[[noreturn]] void fail(const char* what) {
+  std::fprintf(stderr, "replace_tag_fuzzer: %s\n", what);
+  std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzedDataProvider fuzz(data, size);
+  const Format format = kolvo::kAllFormats[fuzz.ConsumeIntegralInRange<std::size_t>(
+      0, kolvo::kFormatCount - 1)];
+  // Start from a state a run can reach: the flags may be left over from an
+  // earlier line, the baselines anywhere on a page.
+  LayoutState state;
+  state.underline = fuzz.ConsumeBool() ? 1 : 0;
+  state.highlight1 = fuzz.ConsumeBool() ? 1 : 0;
+  state.PDF_PS_Line = fuzz.ConsumeIntegralInRange<std::int32_t>(0, 820);
+  state.PDF_PS_EvalLine = fuzz.ConsumeIntegralInRange<std::int32_t>(0, 820);
+
+  // Short patterns find matches; a leading "%" plus two bytes from the fuzz
+  // reaches every tag and every effect pair.
+  std::string pattern = fuzz.ConsumeRandomLengthString(8);
+  if (pattern.empty()) pattern = "%";
+  const std::string replacement = fuzz.ConsumeRandomLengthString(64);
+  const std::string line = fuzz.ConsumeRemainingBytesAsString();
+
+  const LayoutState before = state;
+  const std::string result = kolvo::replaceTag(line, pattern, replacement, state, format);
+
+  std::size_t count = 0;
+  const std::string expected = naiveReplace(line, pattern, replacement, count);
+  if (result != expected) fail("result differs from the reference");
+  const std::size_t expectedLength =
+      line.size() + count * replacement.size() - count * pattern.size();
+  if (result.size() != expectedLength) fail("length rule broken");
+  if (count == 0) {
+    if (result != line) fail("no match but not an equal copy");
+    if (withoutMeasures(state) != withoutMeasures(before)) fail("effects without a match");
+  }
+
+  // The buffer-reusing form gives the same text and the same effects, also
+  // into storage that already holds something.
+  LayoutState again = before;
+  std::string into = "left over from an earlier line";
+  kolvo::replaceTagInto(into, line, pattern, replacement, again, format);
+  if (into != result) fail("replaceTagInto differs");
+  if (again != state) fail("replaceTagInto has other effects");
+  return 0;
+}
