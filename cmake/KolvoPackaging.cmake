@@ -14,7 +14,7 @@ set(CPACK_PACKAGE_NAME kolvo)
 set(CPACK_PACKAGE_VENDOR "Kolvo")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "convert marked-up text to AbiWord, DocBook, HTML, RTF, LaTeX, PostScript and PDF")
+    "converter from marked-up plain text to seven document formats")
 set(CPACK_PACKAGE_DESCRIPTION
     "Kolvo converts a plain-text document written with a small inline markup\n\
 (tags such as %bs for bold or %g1 for alpha, and drawing lines for lines and\n\

@@ -149,6 +149,15 @@ TEST(StringEscape, MeasurementsCountTheEscapedLine) {
   EXPECT_EQ(state.PDF_PS_marg, 325 - 3 * 6);
 }
 
+TEST(TableOrder, RewrittenLinesGrowWithoutLimit) {
+  std::string line;
+  for (int i = 0; i < 150; ++i) line += "%g1";
+  const std::string ps = rewrite(line, Format::PostScript);
+  const std::string one = rewrite("%g1", Format::PostScript);
+  EXPECT_GT(ps.size(), 10000u);
+  EXPECT_EQ(ps.size(), 150 * one.size());
+}
+
 TEST(ReferencePath, AgreesWithTheLineLoopPath) {
   const std::string lines[] = {"Hello %usworld%ue\n", "%cs%bsA%g1B%ce\n", "%psrs%P%g1e#x _y\r\n",
                                "(a)\\%hsz%he%pg"};

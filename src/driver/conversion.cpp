@@ -1,6 +1,7 @@
 #include "driver/conversion.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 #include "markup/layout_state.hpp"
@@ -17,7 +18,11 @@ namespace {
 // No format can carry a NUL byte as text (XML forbids it outright, and C
 // tools reading the others stop at it), so each becomes a blank. The text
 // after it is kept, and the line keeps its length for the measures.
-void blankNulBytes(std::string& line) { std::replace(line.begin(), line.end(), '\0', ' '); }
+void blankNulBytes(std::string& line) {
+  // Looking first is much cheaper than rewriting: hardly any line holds one.
+  if (std::memchr(line.data(), '\0', line.size()) == nullptr) return;
+  std::replace(line.begin(), line.end(), '\0', ' ');
+}
 
 }  // namespace
 

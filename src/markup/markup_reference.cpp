@@ -60,20 +60,22 @@ std::string markdown() {
   return out;
 }
 
-// A tbl table for the manual page, fields separated by tabs. No field holds
-// a backslash or starts with a dot, so every text goes in as it is.
+// A tbl table for the manual page, fields separated by tabs; the meaning is
+// a text block that wraps within its column, so the table fits an 80-column
+// terminal. No field holds a backslash or starts with a dot, so every text
+// goes in as it is.
 std::string roff() {
   std::string out =
       ".TS\n"
       "tab(\t);\n"
-      "lb l l l l.\n"
+      "lb lw(24) l l l.\n"
       "Tag\tMeaning\tKind\tAs typed in\tNo effect in\n"
       "_\n";
   for (const TagRow& row : kTagTable) {
     out += row.tag;
-    out += "\t";
+    out += "\tT{\n";
     out += row.meaning;
-    out += "\t";
+    out += "\nT}\t";
     out += kindName(row.kind);
     out += "\t" + letters(row, keptAsTyped) + "\t" + letters(row, withoutEffect) + "\n";
   }

@@ -1,6 +1,7 @@
 #include "markup/replace_tag.hpp"
 
 #include <cstdint>
+#include <cstring>
 
 namespace kolvo {
 namespace {
@@ -43,6 +44,27 @@ void measure(std::string_view result, std::int32_t& startCount, std::int32_t& en
   ptStart = 5 * startCount + kLeftMargin;
 }
 
+// The first occurrence of `pattern` (not empty) in `line` at `from` or
+// later, or npos. Patterns are a few bytes long: memchr finds the first
+// byte, the rest is compared in place.
+std::size_t findFrom(std::string_view line, std::string_view pattern, std::size_t from) {
+  const std::size_t p = pattern.size();
+  if (line.size() < p) return std::string_view::npos;
+  const char* const base = line.data();
+  const std::size_t lastStart = line.size() - p;
+  std::size_t at = from;
+  while (at <= lastStart) {
+    const void* hit = std::memchr(base + at, pattern[0], lastStart - at + 1);
+    if (hit == nullptr) break;
+    at = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
+    std::size_t k = 1;
+    while (k < p && base[at + k] == pattern[k]) ++k;
+    if (k == p) return at;
+    ++at;
+  }
+  return std::string_view::npos;
+}
+
 }  // namespace
 
 void replaceTagInto(std::string& out, std::string_view line, std::string_view pattern,
@@ -53,26 +75,15 @@ void replaceTagInto(std::string& out, std::string_view line, std::string_view pa
     out.assign(line);
     return;
   }
-  // Counting pass, so the copy pass writes into a buffer of the final size.
-  std::size_t count = 0;
-  for (std::size_t pos = line.find(pattern); pos != std::string_view::npos;
-       pos = line.find(pattern, pos + p)) {
-    ++count;
-  }
-  out.reserve(line.size() + count * replacement.size() - count * p);
-
   std::size_t in = 0;
-  while (in < line.size()) {
-    const std::size_t hit = line.find(pattern, in);
-    if (hit == std::string_view::npos) {
-      out.append(line.substr(in));
-      break;
-    }
+  for (std::size_t hit = findFrom(line, pattern, 0); hit != std::string_view::npos;
+       hit = findFrom(line, pattern, in)) {
     out.append(line.substr(in, hit - in));
     out.append(replacement);
     in = hit + p;
     applyOccurrenceEffects(pattern, line.size() - in, state, format);
   }
+  out.append(line.substr(in));
 
   measurePdfMarks(out, pattern, state, format);
 }
@@ -92,7 +103,16 @@ void measurePdfMarks(std::string_view result, std::string_view pattern, LayoutSt
 
 std::string replaceTag(std::string_view line, std::string_view pattern,
                        std::string_view replacement, LayoutState& state, Format format) {
+  // Counting pass, so that the result is allocated once at its final size.
+  std::size_t count = 0;
+  if (!pattern.empty()) {
+    for (std::size_t pos = findFrom(line, pattern, 0); pos != std::string_view::npos;
+         pos = findFrom(line, pattern, pos + pattern.size())) {
+      ++count;
+    }
+  }
   std::string out;
+  out.reserve(line.size() + count * replacement.size() - count * pattern.size());
   replaceTagInto(out, line, pattern, replacement, state, format);
   return out;
 }

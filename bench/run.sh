@@ -1,0 +1,186 @@
+#!/usr/bin/env bash
+# Times Kolvo against `cat` on large generated inputs.
+#
+#   bench/run.sh
+#
+# Builds a release binary, generates the corpora (deterministic, kept between
+# runs) and, for every corpus and every format, times `kolvo` and
+# `cat FILE > OUT` on the same file, alternating, and reports the medians:
+# MB/s, the ratio to cat, and kolvo's peak resident memory. Then the growth
+# check (plain prose at 5, 50 and 500 MB) and, when enscript is installed,
+# enscript against kolvo -p. The last lines say which targets are met.
+#
+# Settings (environment):
+#   KOLVO_BENCH_BUILD   build folder                 (default: build-release)
+#   KOLVO_BENCH_RUNS    runs per measurement         (default: 5)
+#   KOLVO_BENCH_BIG_RUNS runs at 500 MB              (default: 3)
+#   KOLVO_BENCH_FORMATS format letters               (default: adhrlpP)
+#   KOLVO_BENCH_SKIP_BIG=1  leave out the 500 MB point
+#   KOLVO_BENCH_JOBS    parallel build jobs          (default: 1)
+set -euo pipefail
+export LC_ALL=C
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${KOLVO_BENCH_BUILD:-$root/build-release}
+runs=${KOLVO_BENCH_RUNS:-5}
+big_runs=${KOLVO_BENCH_BIG_RUNS:-3}
+formats=${KOLVO_BENCH_FORMATS:-adhrlpP}
+skip_big=${KOLVO_BENCH_SKIP_BIG:-0}
+jobs=${KOLVO_BENCH_JOBS:-1}
+time_tool=/usr/bin/time
+
+if [ ! -x "$time_tool" ]; then
+  echo "bench/run.sh needs GNU time at $time_tool (package 'time')" >&2
+  exit 1
+fi
+
+echo "Building a release binary in $build ..."
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DKOLVO_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" -j"$jobs" --target kolvo kolvo_corpus >/dev/null
+kolvo=$build/kolvo
+generator=$build/bench/kolvo_corpus
+
+data=$build/bench-corpus
+mkdir -p "$data"
+out=$data/out.tmp
+rss_file=$data/rss.tmp
+trap 'rm -f "$out" "$rss_file"' EXIT
+
+# make_corpus NAME KIND AMOUNT: generated once, again only after the
+# generator changed.
+make_corpus() {
+  local file=$data/$1.txt
+  if [ ! -s "$file" ] || [ "$generator" -nt "$file" ]; then
+    echo "Generating $1 ..."
+    "$generator" "$2" "$3" "$file"
+  fi
+}
+
+make_corpus prose prose 50000000
+make_corpus tags tags 50000000
+make_corpus oneline oneline 50000000
+make_corpus drawing drawing 200000
+make_corpus prose-5MB prose 5000000
+[ "$skip_big" = 1 ] || make_corpus prose-500MB prose 500000000
+
+# time_once COMMAND...: runs COMMAND with standard output going to $out and
+# prints "SECONDS RSS_KB".
+time_once() {
+  rm -f "$out"
+  local start end
+  start=$EPOCHREALTIME
+  "$time_tool" -v -o "$rss_file" "$@" >"$out"
+  end=$EPOCHREALTIME
+  local rss
+  rss=$(sed -n 's/.*Maximum resident set size (kbytes): *//p' "$rss_file")
+  awk -v s="$start" -v e="$end" -v r="$rss" 'BEGIN { printf "%.6f %d\n", e - s, r }'
+}
+
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+# measure FILE RUNS COMMAND...: alternates `cat FILE` and COMMAND (whose
+# output goes to $out as well) RUNS times; sets cat_s, cmd_s (medians) and
+# cmd_rss (largest peak RSS, KB).
+measure() {
+  local file=$1 n=$2
+  shift 2
+  local cat_times=() cmd_times=() i t r
+  cmd_rss=0
+  for ((i = 0; i < n; i++)); do
+    read -r t r < <(time_once cat "$file")
+    cat_times+=("$t")
+    read -r t r < <(time_once "$@")
+    cmd_times+=("$t")
+    if [ "$r" -gt "$cmd_rss" ]; then cmd_rss=$r; fi
+  done
+  cat_s=$(printf '%s\n' "${cat_times[@]}" | median)
+  cmd_s=$(printf '%s\n' "${cmd_times[@]}" | median)
+}
+
+mb_of() { stat -c %s "$1" | awk '{ printf "%.1f", $1 / 1e6 }'; }
+rate() { awk -v b="$(stat -c %s "$1")" -v s="$2" 'BEGIN { printf "%.0f", b / 1e6 / s }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", a / b }'; }
+
+failures=()
+# check OK MESSAGE: remembers MESSAGE as a missed target unless OK is 1.
+check() { [ "$1" = 1 ] || failures+=("$2"); }
+le() { awk -v a="$1" -v b="$2" 'BEGIN { print (a <= b) ? 1 : 0 }'; }
+
+rss_limit_kb=8192
+declare -A prose_rate
+
+echo
+echo "nproc: $(nproc)   runs per cell: $runs (median)   $(date -u '+%Y-%m-%d %H:%M UTC')"
+echo
+printf '%-10s %-6s %7s %9s %8s %8s %6s %9s\n' corpus format MB 'kolvo s' 'cat s' 'MB/s' 'x cat' 'RSS KB'
+for corpus in prose tags oneline drawing; do
+  file=$data/$corpus.txt
+  for ((k = 0; k < ${#formats}; k++)); do
+    f=${formats:k:1}
+    measure "$file" "$runs" "$kolvo" "-$f" "$file" - -s
+    x=$(ratio "$cmd_s" "$cat_s")
+    printf '%-10s %-6s %7s %9.3f %8.3f %8s %6s %9s\n' "$corpus" "$f" "$(mb_of "$file")" \
+      "$cmd_s" "$cat_s" "$(rate "$file" "$cmd_s")" "$x" "$cmd_rss"
+    case $corpus in
+      prose)
+        prose_rate[$f]=$(rate "$file" "$cmd_s")
+        check "$(le "$x" 10)" "plain prose, format $f: ${x}x cat (target 10x)" ;;
+      tags) check "$(le "$x" 40)" "tag-dense, format $f: ${x}x cat (target 40x)" ;;
+    esac
+    check "$(le "$cmd_rss" "$rss_limit_kb")" "$corpus, format $f: peak RSS $cmd_rss KB"
+  done
+done
+
+echo
+echo "Growth check, plain prose (MB/s of kolvo; median of $runs runs, $big_runs at 500 MB;"
+echo "50 MB from the table above):"
+printf '%-6s %9s %9s %9s %8s %12s\n' format '5 MB' '50 MB' '500 MB' '500/5' 'RSS@500 KB'
+for ((k = 0; k < ${#formats}; k++)); do
+  f=${formats:k:1}
+  measure "$data/prose-5MB.txt" "$runs" "$kolvo" "-$f" "$data/prose-5MB.txt" - -s
+  r5=$(rate "$data/prose-5MB.txt" "$cmd_s")
+  r50=${prose_rate[$f]}
+  if [ "$skip_big" = 1 ]; then
+    printf '%-6s %9s %9s %9s %8s %12s\n' "$f" "$r5" "$r50" - - -
+    continue
+  fi
+  measure "$data/prose-500MB.txt" "$big_runs" "$kolvo" "-$f" "$data/prose-500MB.txt" - -s
+  r500=$(rate "$data/prose-500MB.txt" "$cmd_s")
+  g=$(awk -v a="$r500" -v b="$r5" 'BEGIN { printf "%.2f", a / b }')
+  printf '%-6s %9s %9s %9s %8s %12s\n' "$f" "$r5" "$r50" "$r500" "$g" "$cmd_rss"
+  check "$(awk -v g="$g" 'BEGIN { print (g >= 0.85) ? 1 : 0 }')" \
+    "growth, format $f: MB/s at 500 MB is $g of 5 MB (target 0.85)"
+  limit=$rss_limit_kb
+  if [ "$f" = P ] && [ "$cmd_rss" -gt "$limit" ]; then
+    # The PDF writer may keep up to 24 bytes per page for its cross-reference
+    # table; the page count is in the page tree near the end of the file.
+    pages=$("$kolvo" -P "$data/prose-500MB.txt" - -s | tail -c 8000000 |
+      grep -a -o '/Count [0-9]*' | tail -n 1 | cut -d' ' -f2)
+    limit=$((rss_limit_kb + (pages * 24 + 1023) / 1024))
+  fi
+  check "$(le "$cmd_rss" "$limit")" "500 MB, format $f: peak RSS $cmd_rss KB (limit $limit KB)"
+done
+
+if command -v enscript >/dev/null; then
+  echo
+  echo "enscript against kolvo -p on plain prose (median of $runs):"
+  file=$data/prose.txt
+  measure "$file" "$runs" "$kolvo" -p "$file" - -s
+  kolvo_s=$cmd_s
+  measure "$file" "$runs" enscript -q -o - "$file"
+  speedup=$(ratio "$cmd_s" "$kolvo_s")
+  printf '  kolvo -p %.3f s   enscript %.3f s   kolvo is %sx faster\n' "$kolvo_s" "$cmd_s" "$speedup"
+  check "$(awk -v s="$speedup" 'BEGIN { print (s >= 3) ? 1 : 0 }')" \
+    "PostScript: only ${speedup}x faster than enscript (target 3x)"
+else
+  echo
+  echo "enscript is not installed: no comparison with it."
+fi
+
+echo
+if [ ${#failures[@]} -eq 0 ]; then
+  echo "All targets met."
+else
+  echo "Targets missed:"
+  printf '  %s\n' "${failures[@]}"
+fi

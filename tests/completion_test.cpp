@@ -1,0 +1,80 @@
+// The bash completion, docs/completion/kolvo.bash, as bash runs it: the
+// format words first, file names next, the option words fourth.
+#include <gtest/gtest.h>
+
+#include "markup/format.hpp"
+#include "support/test_support.hpp"
+
+namespace kolvo::test {
+namespace {
+
+class Completion : public ::testing::Test {
+ protected:
+  TempDir dir;
+
+  void SetUp() override {
+    writeFile(dir / "letter.txt", "x\n");
+    writeFile(dir / "letter.ps", "x\n");
+    writeFile(dir / "notes.txt", "x\n");
+  }
+
+  // The candidates bash offers for word `index` of `words` (word 0 is
+  // "kolvo"), one per line, as the completion function leaves them.
+  std::string complete(const std::vector<std::string>& words, std::size_t index) {
+    std::string script = "cd '" + dir.path().string() + "' || exit 9\n" +
+                         "source '" + (sourceDir() / "docs" / "completion" / "kolvo.bash").string() +
+                         "' || exit 9\n" + "COMP_WORDS=(";
+    for (const std::string& w : words) script += "'" + w + "' ";
+    script += ")\nCOMP_CWORD=" + std::to_string(index) + "\n" +
+              "COMP_LINE=\"${COMP_WORDS[*]}\"\n"
+              "_kolvo kolvo \"${COMP_WORDS[COMP_CWORD]}\" \"${COMP_WORDS[COMP_CWORD-1]}\"\n"
+              "printf '%s\\n' \"${COMPREPLY[@]}\"\n";
+    const CommandResult r = runCommand({"bash", "--norc", "--noprofile", "-c", script});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    return r.out;
+  }
+};
+
+TEST_F(Completion, FirstWordOffersTheFormatsAndTheLongOptions) {
+  KOLVO_REQUIRE_TOOL("bash");
+  std::string formats;
+  for (Format f : kAllFormats) formats += std::string("-") + letterOf(f) + "\n";
+  EXPECT_EQ(complete({"kolvo", ""}, 1), formats + "--help\n--version\n--markup-reference\n");
+  EXPECT_EQ(complete({"kolvo", "-P"}, 1), "-P\n");
+  EXPECT_EQ(complete({"kolvo", "--"}, 1), "--help\n--version\n--markup-reference\n");
+  EXPECT_EQ(complete({"kolvo", "--v"}, 1), "--version\n");
+  EXPECT_EQ(complete({"kolvo", "-x"}, 1), "\n");  // nothing to offer
+}
+
+TEST_F(Completion, FourthWordOffersTheOptionWords) {
+  KOLVO_REQUIRE_TOOL("bash");
+  EXPECT_EQ(complete({"kolvo", "-p", "letter.txt", "letter.ps", ""}, 4), "-s\n-t\n-T\n-v\n-V\n");
+  EXPECT_EQ(complete({"kolvo", "-p", "letter.txt", "letter.ps", "-T"}, 4), "-T\n");
+  // Nothing follows a long option, and nothing follows the fourth word.
+  EXPECT_EQ(complete({"kolvo", "--help", "a", "b", ""}, 4), "\n");
+  EXPECT_EQ(complete({"kolvo", "-p", "letter.txt", "letter.ps", "-s", ""}, 5), "\n");
+}
+
+TEST_F(Completion, InputAndOutputAreFileNames) {
+  KOLVO_REQUIRE_TOOL("bash");
+  // bash lists files in the order the folder gives them.
+  const std::string both = complete({"kolvo", "-p", "let"}, 2);
+  EXPECT_TRUE(both == "letter.ps\nletter.txt\n" || both == "letter.txt\nletter.ps\n") << both;
+  EXPECT_EQ(complete({"kolvo", "-p", "letter.txt", "n"}, 3), "notes.txt\n");
+  EXPECT_EQ(complete({"kolvo", "--markup-reference", ""}, 2), "man\n");
+  EXPECT_EQ(complete({"kolvo", "--version", ""}, 2), "\n");
+}
+
+TEST_F(Completion, IsRegisteredForKolvo) {
+  KOLVO_REQUIRE_TOOL("bash");
+  const std::string script = "source '" +
+                             (sourceDir() / "docs" / "completion" / "kolvo.bash").string() +
+                             "' && complete -p kolvo";
+  const CommandResult r = runCommand({"bash", "--norc", "--noprofile", "-c", script});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "complete -F _kolvo kolvo\n");
+}
+
+}  // namespace
+}  // namespace kolvo::test

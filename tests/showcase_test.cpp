@@ -1,0 +1,70 @@
+// The example and the gallery made from it: examples/showcase.txt uses every
+// tag and every drawing shape, and the README shows a picture of it for each
+// format.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "markup/format.hpp"
+#include "markup/tag_table.hpp"
+#include "support/test_support.hpp"
+
+namespace kolvo::test {
+namespace {
+
+std::string showcase() { return readFile(sourceDir() / "examples" / "showcase.txt"); }
+
+TEST(Showcase, UsesEveryTagAndEveryDrawingShape) {
+  const std::string text = showcase();
+  for (const TagRow& row : kTagTable) {
+    EXPECT_NE(text.find(row.tag), std::string::npos) << row.tag << " is not in the showcase";
+  }
+  std::set<char> shapes;
+  std::set<char> colours;
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line.rfind("$s", 0) != 0) continue;
+    ASSERT_GE(line.size(), 21u) << line;
+    shapes.insert(line[2]);
+    colours.insert(line[4]);
+  }
+  EXPECT_EQ(shapes, (std::set<char>{'l', 't', 'b', 'r'}));
+  // At least one colour code outside the table, which keeps the last colour.
+  const std::string known = "0123456789gG";
+  EXPECT_TRUE(std::any_of(colours.begin(), colours.end(),
+                          [&](char c) { return known.find(c) == std::string::npos; }));
+}
+
+// Every line fits in one piece of 559 bytes, so no line of the example is
+// cut in two.
+TEST(Showcase, LinesAreShorterThanAPiece) {
+  std::istringstream lines(showcase());
+  std::string line;
+  while (std::getline(lines, line)) EXPECT_LT(line.size() + 1, 560u) << line;
+}
+
+TEST(Gallery, HoldsAModestPictureOfEveryFormatThatTheReadmeShows) {
+  const std::string readme = readFile(sourceDir() / "README.md");
+  const std::map<Format, std::string> pictures = {
+      {Format::AbiWord, "abiword"}, {Format::DocBook, "docbook"},       {Format::Html, "html"},
+      {Format::Rtf, "rtf"},         {Format::Latex, "latex"},           {Format::PostScript, "postscript"},
+      {Format::Pdf, "pdf"}};
+  ASSERT_EQ(pictures.size(), kFormatCount);
+  for (const auto& [format, name] : pictures) {
+    const std::string relative = "docs/gallery/" + name + ".png";
+    const auto path = sourceDir() / relative;
+    ASSERT_TRUE(std::filesystem::exists(path)) << relative << " (make it with docs/make-gallery.sh)";
+    const std::string png = readFile(path);
+    EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8)) << relative;
+    EXPECT_LT(png.size(), 300u * 1024u) << relative;
+    EXPECT_NE(readme.find("<img src=\"" + relative + "\""), std::string::npos)
+        << formatName(format) << ": the README does not show " << relative;
+  }
+}
+
+}  // namespace
+}  // namespace kolvo::test
