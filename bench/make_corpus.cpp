@@ -104,7 +104,7 @@ class Writer {
 };
 
 // Prose: sentences of common words, now and then a comma or a word in
-// parentheses, in lines of 45 to 75 bytes.
+// parentheses, in lines of about 60 bytes (42 to 72 and the last word).
 class Prose {
  public:
   explicit Prose(std::uint64_t seed) : random_(seed) {}
@@ -131,7 +131,7 @@ class Prose {
     return text;
   }
 
-  std::size_t lineLength() { return 45 + random_.below(31); }
+  std::size_t lineLength() { return 42 + random_.below(31); }
   Random& random() { return random_; }
 
  private:

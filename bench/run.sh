@@ -4,11 +4,13 @@
 #   bench/run.sh
 #
 # Builds a release binary, generates the corpora (deterministic, kept between
-# runs) and, for every corpus and every format, times `kolvo` and
-# `cat FILE > OUT` on the same file, alternating, and reports the medians:
-# MB/s, the ratio to cat, and kolvo's peak resident memory. Then the growth
-# check (plain prose at 5, 50 and 500 MB) and, when enscript is installed,
-# enscript against kolvo -p. The last lines say which targets are met.
+# runs, under the build folder) and, for every corpus and every format, times
+# `kolvo -F FILE - -s > OUT` and `cat FILE > OUT` on the same file,
+# alternating, and reports the medians: MB/s, the ratio to cat, and kolvo's
+# peak resident memory (from one more run under GNU time -v). Then the
+# growth check (plain prose at 5, 50 and 500 MB) and, when enscript is
+# installed, enscript against kolvo -p. The last lines say which targets are
+# met. The whole run takes a few minutes; the machine should be otherwise idle.
 #
 # Settings (environment):
 #   KOLVO_BENCH_BUILD   build folder                 (default: build-release)
@@ -44,6 +46,8 @@ data=$build/bench-corpus
 mkdir -p "$data"
 out=$data/out.tmp
 rss_file=$data/rss.tmp
+empty=$data/empty.txt
+: >"$empty"
 trap 'rm -f "$out" "$rss_file"' EXIT
 
 # make_corpus NAME KIND AMOUNT: generated once, again only after the
@@ -63,38 +67,68 @@ make_corpus drawing drawing 200000
 make_corpus prose-5MB prose 5000000
 [ "$skip_big" = 1 ] || make_corpus prose-500MB prose 500000000
 
-# time_once COMMAND...: runs COMMAND with standard output going to $out and
-# prints "SECONDS RSS_KB".
+# time_once COMMAND...: runs COMMAND with standard output going to $out (a
+# fresh file) and prints its wall time and its CPU time (user and system),
+# in seconds.
 time_once() {
   rm -f "$out"
-  local start end
+  local start end cpu TIMEFORMAT='%3U %3S'
   start=$EPOCHREALTIME
-  "$time_tool" -v -o "$rss_file" "$@" >"$out"
+  cpu=$({ time "$@" >"$out" 2>/dev/null; } 2>&1)
   end=$EPOCHREALTIME
-  local rss
-  rss=$(sed -n 's/.*Maximum resident set size (kbytes): *//p' "$rss_file")
-  awk -v s="$start" -v e="$end" -v r="$rss" 'BEGIN { printf "%.6f %d\n", e - s, r }'
+  awk -v s="$start" -v e="$end" -v c="$cpu" \
+    'BEGIN { split(c, t, " "); printf "%.6f %.3f\n", e - s, t[1] + t[2] }'
+}
+
+# peak_rss COMMAND...: runs COMMAND once under GNU time and prints its peak
+# resident set size in KB. (Kept apart from the timed runs, whose times
+# would otherwise include GNU time's own start.)
+peak_rss() {
+  rm -f "$out"
+  "$time_tool" -v -o "$rss_file" "$@" >"$out"
+  sed -n 's/.*Maximum resident set size (kbytes): *//p' "$rss_file"
 }
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 # measure FILE RUNS COMMAND...: alternates `cat FILE` and COMMAND (whose
-# output goes to $out as well) RUNS times; sets cat_s, cmd_s (medians) and
-# cmd_rss (largest peak RSS, KB).
+# output goes to $out as well) RUNS times; sets cat_s, cmd_s (median wall
+# times) and cmd_cpu (median CPU time), then cmd_rss (KB) from one more run
+# of COMMAND.
 measure() {
   local file=$1 n=$2
   shift 2
-  local cat_times=() cmd_times=() i t r
-  cmd_rss=0
+  local cat_times=() cmd_times=() cmd_cpus=() i wall cpu
   for ((i = 0; i < n; i++)); do
-    read -r t r < <(time_once cat "$file")
-    cat_times+=("$t")
-    read -r t r < <(time_once "$@")
-    cmd_times+=("$t")
-    if [ "$r" -gt "$cmd_rss" ]; then cmd_rss=$r; fi
+    read -r wall cpu <<<"$(time_once cat "$file")"
+    cat_times+=("$wall")
+    read -r wall cpu <<<"$(time_once "$@")"
+    cmd_times+=("$wall")
+    cmd_cpus+=("$cpu")
   done
   cat_s=$(printf '%s\n' "${cat_times[@]}" | median)
   cmd_s=$(printf '%s\n' "${cmd_times[@]}" | median)
+  cmd_cpu=$(printf '%s\n' "${cmd_cpus[@]}" | median)
+  cmd_rss=$(peak_rss "$@")
+}
+
+# small_run FILE FORMAT: runs kolvo on the empty file and on FILE,
+# alternating, 3 x RUNS times, and sets small_s (median wall time on FILE),
+# zero_cpu (median CPU time on the empty file: process start, prologue,
+# epilogue) and net_cpu (median of the CPU time differences of the pairs).
+small_run() {
+  local file=$1 f=$2 i wall cpu0 cpu1
+  local full=() zero=() diff=()
+  for ((i = 0; i < 3 * runs; i++)); do
+    read -r wall cpu0 <<<"$(time_once "$kolvo" "-$f" "$empty" - -s)"
+    read -r wall cpu1 <<<"$(time_once "$kolvo" "-$f" "$file" - -s)"
+    full+=("$wall")
+    zero+=("$cpu0")
+    diff+=("$(awk -v a="$cpu1" -v b="$cpu0" 'BEGIN { printf "%.6f", a - b }')")
+  done
+  small_s=$(printf '%s\n' "${full[@]}" | median)
+  zero_cpu=$(printf '%s\n' "${zero[@]}" | median)
+  net_cpu=$(printf '%s\n' "${diff[@]}" | median)
 }
 
 mb_of() { stat -c %s "$1" | awk '{ printf "%.1f", $1 / 1e6 }'; }
@@ -107,7 +141,7 @@ check() { [ "$1" = 1 ] || failures+=("$2"); }
 le() { awk -v a="$1" -v b="$2" 'BEGIN { print (a <= b) ? 1 : 0 }'; }
 
 rss_limit_kb=8192
-declare -A prose_rate
+declare -A prose_rate prose_cpu
 
 echo
 echo "nproc: $(nproc)   runs per cell: $runs (median)   $(date -u '+%Y-%m-%d %H:%M UTC')"
@@ -124,6 +158,7 @@ for corpus in prose tags oneline drawing; do
     case $corpus in
       prose)
         prose_rate[$f]=$(rate "$file" "$cmd_s")
+        prose_cpu[$f]=$cmd_cpu
         check "$(le "$x" 10)" "plain prose, format $f: ${x}x cat (target 10x)" ;;
       tags) check "$(le "$x" 40)" "tag-dense, format $f: ${x}x cat (target 40x)" ;;
     esac
@@ -132,24 +167,34 @@ for corpus in prose tags oneline drawing; do
 done
 
 echo
-echo "Growth check, plain prose (MB/s of kolvo; median of $runs runs, $big_runs at 500 MB;"
-echo "50 MB from the table above):"
-printf '%-6s %9s %9s %9s %8s %12s\n' format '5 MB' '50 MB' '500 MB' '500/5' 'RSS@500 KB'
+echo "Growth check, plain prose at 5, 50 and 500 MB (medians of $((3 * runs)), $runs and $big_runs runs)."
+echo "MB/s of wall time, then MB per second of CPU time (user and system) net of a"
+echo "run on an empty file: process start, prologue and epilogue cost the same at any"
+echo "size, and weigh on the 5 MB run alone. CPU time is what a run costs, whatever"
+echo "else the machine does meanwhile; the target compares cpu 500 with cpu 5."
+printf '%-6s %8s %8s %8s %9s %8s %8s %8s %7s %11s\n' format '5 MB' '50 MB' '500 MB' \
+  'start ms' 'cpu 5' 'cpu 50' 'cpu 500' '500/5' 'RSS@500 KB'
 for ((k = 0; k < ${#formats}; k++)); do
   f=${formats:k:1}
-  measure "$data/prose-5MB.txt" "$runs" "$kolvo" "-$f" "$data/prose-5MB.txt" - -s
-  r5=$(rate "$data/prose-5MB.txt" "$cmd_s")
+  small_run "$data/prose-5MB.txt" "$f"
+  r5=$(rate "$data/prose-5MB.txt" "$small_s")
+  c5=$(rate "$data/prose-5MB.txt" "$net_cpu")
   r50=${prose_rate[$f]}
+  c50=$(rate "$data/prose.txt" "$(awk -v a="${prose_cpu[$f]}" -v z="$zero_cpu" 'BEGIN { print a - z }')")
+  zero_ms=$(awk -v z="$zero_cpu" 'BEGIN { printf "%.1f", z * 1000 }')
   if [ "$skip_big" = 1 ]; then
-    printf '%-6s %9s %9s %9s %8s %12s\n' "$f" "$r5" "$r50" - - -
+    printf '%-6s %8s %8s %8s %9s %8s %8s %8s %7s %11s\n' "$f" "$r5" "$r50" - "$zero_ms" \
+      "$c5" "$c50" - - -
     continue
   fi
   measure "$data/prose-500MB.txt" "$big_runs" "$kolvo" "-$f" "$data/prose-500MB.txt" - -s
   r500=$(rate "$data/prose-500MB.txt" "$cmd_s")
-  g=$(awk -v a="$r500" -v b="$r5" 'BEGIN { printf "%.2f", a / b }')
-  printf '%-6s %9s %9s %9s %8s %12s\n' "$f" "$r5" "$r50" "$r500" "$g" "$cmd_rss"
-  check "$(awk -v g="$g" 'BEGIN { print (g >= 0.85) ? 1 : 0 }')" \
-    "growth, format $f: MB/s at 500 MB is $g of 5 MB (target 0.85)"
+  c500=$(rate "$data/prose-500MB.txt" "$(awk -v a="$cmd_cpu" -v z="$zero_cpu" 'BEGIN { print a - z }')")
+  g=$(awk -v a="$c500" -v b="$c5" 'BEGIN { printf "%.2f", a / b }')
+  printf '%-6s %8s %8s %8s %9s %8s %8s %8s %7s %11s\n' "$f" "$r5" "$r50" "$r500" "$zero_ms" \
+    "$c5" "$c50" "$c500" "$g" "$cmd_rss"
+  check "$(awk -v g="$g" 'BEGIN { print (g >= 0.85 && g <= 1.15) ? 1 : 0 }')" \
+    "growth, format $f: CPU MB/s at 500 MB is $g of that at 5 MB (target within 15%)"
   limit=$rss_limit_kb
   if [ "$f" = P ] && [ "$cmd_rss" -gt "$limit" ]; then
     # The PDF writer may keep up to 24 bytes per page for its cross-reference

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "markup/replace_tag.hpp"
 #include "markup/rewrite.hpp"
 #include "markup/tag_table.hpp"
 
@@ -103,6 +104,38 @@ TEST(FastPath, PdfMeasuresWithFlagsLeftFromEarlierLines) {
     SCOPED_TRACE(flags);
     // The flags stay set from line to line, as after drawing lines.
     expectSameAsReference(lines, Format::Pdf, start);
+  }
+}
+
+TEST(FastPath, PatternsSaidToHaveNoEffectsLeaveTheLayoutAlone) {
+  // The fast path replaces such tags without replaceTag; if replaceTag gave
+  // one of them an effect, these would have to agree again.
+  LayoutState varied;
+  varied.underline = 1;
+  varied.highlight1 = 1;
+  varied.PDF_PS_EvalLine = 700;
+  varied.PDF_PS_Line = 640;
+  varied.LineSpacing = 20;
+  for (const TagRow& row : kTagTable) {
+    for (Format f : kAllFormats) {
+      const Replacement text = row.replacement(f);
+      if (!text) continue;
+      for (const LayoutState& start : {LayoutState{}, varied}) {
+        LayoutState state = start;
+        const std::string line = "a_b " + std::string(row.tag) + "c%d" + std::string(row.tag);
+        replaceTag(line, row.tag, *text, state, f);
+        const bool measured = f == Format::Pdf && patternMeasures(row.tag);
+        if (!patternHasEffects(row.tag) && !measured) {
+          EXPECT_TRUE(state == start) << row.tag << " in " << formatName(f);
+        }
+        if (!patternMeasures(row.tag)) {
+          // Without an occurrence nothing may happen at all.
+          LayoutState untouched = start;
+          replaceTag("no tag here_%", row.tag, *text, untouched, f);
+          EXPECT_TRUE(untouched == start) << row.tag << " in " << formatName(f);
+        }
+      }
+    }
   }
 }
 

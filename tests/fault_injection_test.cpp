@@ -140,6 +140,18 @@ TEST_F(FaultInjection, ClosedStandardOutputAsTheOutputFails) {
   }
 }
 
+TEST_F(FaultInjection, InformationCommandsReportAnOutputTheyCouldNotWrite) {
+  for (const char* command : {"--help", "--version", "--markup-reference"}) {
+    const CommandResult closed = shell("\"$K\" " + std::string(command) + " >&-");
+    EXPECT_EQ(closed.status, 1) << command;
+    EXPECT_EQ(closed.err, "kolvo: cannot write output 'standard output': Bad file descriptor\n");
+    if (!fs::exists("/dev/full")) continue;
+    const CommandResult full = shell("\"$K\" " + std::string(command) + " > /dev/full");
+    EXPECT_EQ(full.status, 1) << command;
+    EXPECT_EQ(full.err, "kolvo: cannot write output 'standard output': No space left on device\n");
+  }
+}
+
 TEST_F(FaultInjection, ClosedStandardInputAsTheInputFailsAndTouchesNothing) {
   writeFile(out, "precious");
   const CommandResult r = shell("\"$K\" -h - " + quoted(out) + " -s <&-");
@@ -193,10 +205,12 @@ TEST_F(FaultInjection, InputReachedThroughALinkIsStillTheOutput) {
 }
 
 TEST_F(FaultInjection, StandardOutputAppendedToTheInputIsRefused) {
-  // Reading a file while appending to it would never end for a large file.
+  // Reading a file while appending to it would never end for a large file;
+  // the size limit stops a regression before it fills the disk.
   writeFile(in, bigDocument());
   const std::string original = readFile(in);
-  const CommandResult r = shell("\"$K\" -h " + quoted(in) + " - -s >> " + quoted(in));
+  const CommandResult r =
+      shell("ulimit -f 20000; \"$K\" -h " + quoted(in) + " - -s >> " + quoted(in));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "kolvo: input '" + in.string() +
                        "' and standard output are the same file; nothing was written\n");

@@ -49,7 +49,8 @@ constexpr const char* kUsage =
     "The tags and drawing lines are described in kolvo(1) and the README.\n";
 
 void printError(const std::string& message) {
-  std::fputs(("kolvo: " + message + "\n").c_str(), stderr);
+  // Nothing is left to tell when standard error itself fails.
+  (void)std::fputs(("kolvo: " + message + "\n").c_str(), stderr);
 }
 
 std::string errnoText() { return std::strerror(errno); }
@@ -59,10 +60,12 @@ std::string errnoText() { return std::strerror(errno); }
 class StreamConsole final : public Console {
  public:
   explicit StreamConsole(std::FILE* stream) : stream_(stream) {}
-  ~StreamConsole() override { std::fflush(stream_); }
+  ~StreamConsole() override { (void)std::fflush(stream_); }
   StreamConsole(const StreamConsole&) = delete;
   StreamConsole& operator=(const StreamConsole&) = delete;
-  void print(std::string_view text) override { std::fwrite(text.data(), 1, text.size(), stream_); }
+  void print(std::string_view text) override {
+    (void)std::fwrite(text.data(), 1, text.size(), stream_);
+  }
 
  private:
   std::FILE* stream_;
@@ -125,8 +128,8 @@ extern "C" void discardOutputAndDie(int signalNumber) {
       unlink(pending.path);
     }
   }
-  std::signal(signalNumber, SIG_DFL);
-  std::raise(signalNumber);
+  (void)std::signal(signalNumber, SIG_DFL);
+  (void)std::raise(signalNumber);
 }
 
 // Arms the handler for a regular output file; a device or pipe has nothing
@@ -164,6 +167,21 @@ void discardClosedOutput(const std::string& path) {
   unlink(path.c_str());
 }
 
+// Prints the text of --help, --version or --markup-reference; a standard
+// output that was closed or cannot take the text is a failure.
+int printToStandardOutput(const std::string& text, bool closed) {
+  if (closed) {
+    printError("cannot write output 'standard output': " + std::string(std::strerror(EBADF)));
+    return kExitFailure;
+  }
+  const bool written = std::fputs(text.c_str(), stdout) >= 0;
+  if (std::fflush(stdout) != 0 || !written) {
+    printError("cannot write output 'standard output': " + errnoText());
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
 char secondChar(const char* word) {
   return (word[0] != '\0') ? word[1] : '\0';
 }
@@ -175,12 +193,10 @@ const char* usageText() { return kUsage; }
 int runCommandLine(int argc, const char* const* argv) {
   const ClosedStandardStreams closedStreams = reserveStandardDescriptors();
   if (argc >= 2 && std::string_view(argv[1]) == "--help") {
-    std::fputs(kUsage, stdout);
-    return std::fflush(stdout) == 0 ? kExitOk : kExitFailure;
+    return printToStandardOutput(kUsage, closedStreams.output);
   }
   if (argc >= 2 && std::string_view(argv[1]) == "--version") {
-    std::fputs(versionLine().c_str(), stdout);
-    return std::fflush(stdout) == 0 ? kExitOk : kExitFailure;
+    return printToStandardOutput(versionLine(), closedStreams.output);
   }
   if (argc >= 2 && std::string_view(argv[1]) == "--markup-reference") {
     ReferenceStyle style = ReferenceStyle::Markdown;
@@ -191,11 +207,10 @@ int runCommandLine(int argc, const char* const* argv) {
                  "': leave it out for Markdown, or say man");
       return kExitUsage;
     }
-    std::fputs(markupReference(style).c_str(), stdout);
-    return std::fflush(stdout) == 0 ? kExitOk : kExitFailure;
+    return printToStandardOutput(markupReference(style), closedStreams.output);
   }
   if (argc < 5) {
-    std::fputs(kUsage, stderr);
+    (void)std::fputs(kUsage, stderr);
     return kExitUsage;
   }
 
@@ -267,8 +282,8 @@ int runCommandLine(int argc, const char* const* argv) {
 
   // A reader that went away, or a file size limit (ulimit -f), shows up as a
   // write error with its message instead of killing the program half-way.
-  std::signal(SIGPIPE, SIG_IGN);
-  std::signal(SIGXFSZ, SIG_IGN);
+  (void)std::signal(SIGPIPE, SIG_IGN);
+  (void)std::signal(SIGXFSZ, SIG_IGN);
   if (!outputIsStdout) guardIncompleteOutput(outputPath, outFd);
 
   int status = kExitOk;

@@ -1,7 +1,6 @@
 #include "driver/conversion.hpp"
 
 #include <algorithm>
-#include <cstring>
 #include <stdexcept>
 
 #include "markup/layout_state.hpp"
@@ -18,11 +17,7 @@ namespace {
 // No format can carry a NUL byte as text (XML forbids it outright, and C
 // tools reading the others stop at it), so each becomes a blank. The text
 // after it is kept, and the line keeps its length for the measures.
-void blankNulBytes(std::string& line) {
-  // Looking first is much cheaper than rewriting: hardly any line holds one.
-  if (std::memchr(line.data(), '\0', line.size()) == nullptr) return;
-  std::replace(line.begin(), line.end(), '\0', ' ');
-}
+void blankNulBytes(std::string& line) { std::replace(line.begin(), line.end(), '\0', ' '); }
 
 }  // namespace
 
@@ -42,13 +37,18 @@ void convert(LineReader& in, OutputSink& out, Format format, char optionLetter,
 
   std::string line;
   std::string scratch;
+  std::string command;
   while (in.next(line)) {
     // A drawing line is drawn before any of its text is rewritten; its text
     // still runs through the tags (they may act on the layout) but is
     // never written.
     const bool drawingLine = isDrawingLine(line);
-    if (drawingLine) out.write(drawingCommand(line, format, drawing));
-    blankNulBytes(line);
+    if (drawingLine) {
+      command.clear();
+      appendDrawingCommand(command, line, format, drawing);
+      out.write(command);
+    }
+    if (in.pieceMayHoldNul()) blankNulBytes(line);
     state.center = 0;
     rewriteLine(line, scratch, format, state);
     writer->line(line, drawingLine);

@@ -16,7 +16,10 @@ LineReader::LineReader(int fd, std::string name) : fd_(fd), name_(std::move(name
   buffer_.resize(kReadSize);
 }
 
-LineReader::LineReader(std::string_view text) : pending_(text), eof_(true) {}
+LineReader::LineReader(std::string_view text)
+    : pending_(text),
+      eof_(true),
+      pendingHasNul_(!text.empty() && std::memchr(text.data(), '\0', text.size()) != nullptr) {}
 
 bool LineReader::fill() {
   if (eof_) return false;
@@ -31,15 +34,18 @@ bool LineReader::fill() {
       return false;
     }
     pending_ = std::string_view(buffer_.data(), static_cast<std::size_t>(n));
+    pendingHasNul_ = std::memchr(pending_.data(), '\0', pending_.size()) != nullptr;
     return true;
   }
 }
 
 bool LineReader::next(std::string& line) {
   line.clear();
+  pieceMayHoldNul_ = false;
   // A piece may straddle two reads of the file.
   while (line.size() < kMaxPiece) {
     if (pending_.empty() && !fill()) break;
+    pieceMayHoldNul_ = pieceMayHoldNul_ || pendingHasNul_;
     const std::size_t room = kMaxPiece - line.size();
     const std::size_t window = pending_.size() < room ? pending_.size() : room;
     const std::size_t feed = pending_.substr(0, window).find('\n');

@@ -21,6 +21,10 @@ class LineReader {
   // the end of the input. Throws IoError on a read error.
   bool next(std::string& line);
 
+  // False when the piece that next() gave last certainly holds no NUL byte
+  // (each block read is searched once, which costs less than every line).
+  bool pieceMayHoldNul() const { return pieceMayHoldNul_; }
+
  private:
   bool fill();
 
@@ -29,6 +33,8 @@ class LineReader {
   std::string buffer_;
   std::string_view pending_;  // unread bytes, in buffer_ or the memory text
   bool eof_ = false;
+  bool pendingHasNul_ = false;  // pending_ came from a block with a NUL byte
+  bool pieceMayHoldNul_ = false;
 };
 
 }  // namespace kolvo

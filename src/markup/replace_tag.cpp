@@ -88,6 +88,17 @@ void replaceTagInto(std::string& out, std::string_view line, std::string_view pa
   measurePdfMarks(out, pattern, state, format);
 }
 
+// Every pair that applyOccurrenceEffects looks at.
+bool patternHasEffects(std::string_view pattern) {
+  return pairIs(pattern, "pg") || pairIs(pattern, "us") || pairIs(pattern, "hs") ||
+         pairIs(pattern, "cs") || pairIs(pattern, "ce") || pairIs(pattern, "le") ||
+         pairIs(pattern, "ls");
+}
+
+bool patternMeasures(std::string_view pattern) {
+  return pairIs(pattern, "us") || pairIs(pattern, "hs");
+}
+
 void measurePdfMarks(std::string_view result, std::string_view pattern, LayoutState& state,
                      Format format) {
   if (format != Format::Pdf) return;

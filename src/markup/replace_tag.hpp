@@ -26,6 +26,15 @@ std::string replaceTag(std::string_view line, std::string_view pattern,
 void replaceTagInto(std::string& out, std::string_view line, std::string_view pattern,
                     std::string_view replacement, LayoutState& state, Format format);
 
+// Whether replacing `pattern` can change the layout state: true for the
+// patterns with occurrence effects, the measuring ones included. A caller
+// may replace any other pattern by other means.
+bool patternHasEffects(std::string_view pattern);
+
+// Whether a PDF call with `pattern` measures, whether it replaces anything
+// or not (as long as the flag it measures for is set).
+bool patternMeasures(std::string_view pattern);
+
 // The PDF underline/highlight measurement that a call with `pattern` makes
 // once its copy pass has produced `result`. A caller that knows a call would
 // replace nothing (so that its result equals its line) can measure with this

@@ -6,10 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
+#include "markup/byte_scan.hpp"
 #include "markup/cleanups.hpp"
 #include "markup/replace_tag.hpp"
 #include "markup/tag_table.hpp"
@@ -38,13 +35,14 @@ void rewriteLineReference(std::string& line, Format format, LayoutState& state) 
   }
 }
 
-// The fast path. It makes exactly the replaceTag calls of the reference
-// path that can change the line or the layout state, and does the rest
-// without a call:
+// The fast path. It gives the bytes and the layout state of the reference
+// path, but skips the work that cannot change either:
 //
+// - One scan of the line says which bytes of interest it holds; a line
+//   without any (most prose) only has its final line feed made a blank.
 // - A call whose tag does not occur in the line returns the line unchanged
 //   and has no occurrence effects, so only rows whose tag occurs in the line
-//   *as rewritten so far* are called. Every occurrence of a tag starts at a
+//   *as rewritten so far* are run. Every occurrence of a tag starts at a
 //   "%", so one scan over the "%" bytes finds the rows with work to do. The
 //   percent row inserts a "%", and an empty replacement joins its
 //   neighbours; either can form the tag of a later row, so after such a row
@@ -52,88 +50,22 @@ void rewriteLineReference(std::string& line, Format format, LayoutState& state) 
 //   never overlap, replacing one tag leaves the others where they were.
 // - The exception is the PDF measurement: the "%hs" and "%us" rows measure
 //   whenever their flag is still set, occurrence or not. When such a row is
-//   passed over, the measurement runs on the line as it stands.
+//   passed over, the measurement runs on the line as it stands then.
+// - A run of rows that can neither form a tag nor touch the layout state is
+//   replaced in one pass over the line, with the same bytes as row after
+//   row. The other rows go through replaceTagInto one at a time, and while
+//   a measurement is pending a pass stops before a measuring row.
 // - The clean-ups run as one pass over the line. This gives the same bytes
 //   as running them one after another because no clean-up can form or
 //   break an occurrence of an earlier or later one: " _" only drops an
 //   underscore after a blank that stays, "#" and "<c></c>" share no byte
 //   with each other or with " _", and the blanks made from carriage returns
 //   and line feeds are never followed up by the " _" row, which ran before
-//   them. Every test below looks at the bytes of the line as it was before
-//   the clean-ups, which is exactly that order.
+//   them. So each test looks at the bytes as they were before the clean-ups.
+// - Tags are "%" and two letters or digits, so replacing them removes none
+//   of the bytes the clean-ups look for: what the line holds afterwards is
+//   what it held before plus what the inserted texts hold.
 namespace {
-
-// What a byte asks of the rewrite.
-enum ByteClass : unsigned char {
-  kPercent = 1,    // "%": may start a tag
-  kDelimiter = 2,  // "\", "(" or ")": escaped in PostScript and PDF strings
-  kCleanup = 4,    // "_", "#", "<": may take part in a clean-up pattern
-  kLineEnd = 8,    // carriage return or line feed: becomes a blank
-};
-
-constexpr std::array<unsigned char, 256> makeByteClasses() {
-  std::array<unsigned char, 256> classes{};
-  classes[static_cast<unsigned char>('%')] = kPercent;
-  classes[static_cast<unsigned char>('\\')] = kDelimiter;
-  classes[static_cast<unsigned char>('(')] = kDelimiter;
-  classes[static_cast<unsigned char>(')')] = kDelimiter;
-  classes[static_cast<unsigned char>('_')] = kCleanup;
-  classes[static_cast<unsigned char>('#')] = kCleanup;
-  classes[static_cast<unsigned char>('<')] = kCleanup;
-  classes[static_cast<unsigned char>('\r')] = kLineEnd;
-  classes[static_cast<unsigned char>('\n')] = kLineEnd;
-  return classes;
-}
-
-constexpr std::array<unsigned char, 256> kByteClasses = makeByteClasses();
-
-unsigned classifyBytes(const char* text, std::size_t size) {
-#if defined(__SSE2__)
-  // Sixteen bytes at a time; the last block overlaps the one before it
-  // rather than leaving a tail. Most lines hold nothing of interest, so
-  // this is nearly all the work a plain line costs.
-  if (size >= 16) {
-    const __m128i percent = _mm_set1_epi8('%');
-    const __m128i backslash = _mm_set1_epi8('\\');
-    const __m128i one = _mm_set1_epi8(1);
-    const __m128i parenthesis = _mm_set1_epi8(')');  // "(" is ")" less one
-    const __m128i underscore = _mm_set1_epi8('_');
-    const __m128i hash = _mm_set1_epi8('#');
-    const __m128i less = _mm_set1_epi8('<');
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    __m128i seenPercent = _mm_setzero_si128();
-    __m128i seenDelimiter = _mm_setzero_si128();
-    __m128i seenCleanup = _mm_setzero_si128();
-    __m128i seenLineEnd = _mm_setzero_si128();
-    auto look = [&](const char* at) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-      seenPercent = _mm_or_si128(seenPercent, _mm_cmpeq_epi8(v, percent));
-      seenDelimiter = _mm_or_si128(
-          seenDelimiter, _mm_or_si128(_mm_cmpeq_epi8(v, backslash),
-                                      _mm_cmpeq_epi8(_mm_or_si128(v, one), parenthesis)));
-      seenCleanup = _mm_or_si128(
-          seenCleanup, _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, underscore),
-                                                 _mm_cmpeq_epi8(v, hash)),
-                                    _mm_cmpeq_epi8(v, less)));
-      seenLineEnd = _mm_or_si128(seenLineEnd,
-                                 _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
-    };
-    std::size_t i = 0;
-    for (; i + 16 <= size; i += 16) look(text + i);
-    if (i < size) look(text + size - 16);
-    unsigned classes = 0;
-    if (_mm_movemask_epi8(seenPercent) != 0) classes |= kPercent;
-    if (_mm_movemask_epi8(seenDelimiter) != 0) classes |= kDelimiter;
-    if (_mm_movemask_epi8(seenCleanup) != 0) classes |= kCleanup;
-    if (_mm_movemask_epi8(seenLineEnd) != 0) classes |= kLineEnd;
-    return classes;
-  }
-#endif
-  unsigned classes = 0;
-  for (std::size_t i = 0; i < size; ++i) classes |= kByteClasses[static_cast<unsigned char>(text[i])];
-  return classes;
-}
 
 // What a line holds. A line from the reader has its one line feed as its
 // last byte, which is worth knowing apart from line ends inside it.
@@ -143,12 +75,12 @@ struct LineScan {
 };
 
 LineScan scanLine(std::string_view line) {
-  LineScan scan;
-  if (line.empty()) return scan;
-  const unsigned inner = classifyBytes(line.data(), line.size() - 1);
-  scan.classes = inner | kByteClasses[static_cast<unsigned char>(line.back())];
-  scan.innerLineEnd = (inner & kLineEnd) != 0;
-  return scan;
+  LineScan seen;
+  if (line.empty()) return seen;
+  const unsigned inner = scan::classify(line.substr(0, line.size() - 1));
+  seen.classes = inner | scan::kByteClasses[static_cast<unsigned char>(line.back())];
+  seen.innerLineEnd = (inner & scan::kLineEnd) != 0;
+  return seen;
 }
 
 // A set of tag rows, by position in the table.
@@ -157,10 +89,26 @@ class RowSet {
   void add(std::size_t row) { bits_[row / 64] |= std::uint64_t{1} << (row % 64); }
   void remove(std::size_t row) { bits_[row / 64] &= ~(std::uint64_t{1} << (row % 64)); }
   bool empty() const { return (bits_[0] | bits_[1]) == 0; }
-  // The lowest row in the set; the set must not be empty.
+  bool contains(std::size_t row) const { return (bits_[row / 64] >> (row % 64) & 1) != 0; }
+  bool intersects(const RowSet& other) const { return !(*this & other).empty(); }
+  RowSet operator&(const RowSet& other) const {
+    RowSet both;
+    for (std::size_t w = 0; w < bits_.size(); ++w) both.bits_[w] = bits_[w] & other.bits_[w];
+    return both;
+  }
+  RowSet without(const RowSet& other) const {
+    RowSet rest;
+    for (std::size_t w = 0; w < bits_.size(); ++w) rest.bits_[w] = bits_[w] & ~other.bits_[w];
+    return rest;
+  }
+  // The lowest and the highest row in the set; the set must not be empty.
   std::size_t first() const {
     return bits_[0] != 0 ? static_cast<std::size_t>(std::countr_zero(bits_[0]))
                          : 64 + static_cast<std::size_t>(std::countr_zero(bits_[1]));
+  }
+  std::size_t last() const {
+    return bits_[1] != 0 ? 127 - static_cast<std::size_t>(std::countl_zero(bits_[1]))
+                         : 63 - static_cast<std::size_t>(std::countl_zero(bits_[0]));
   }
   // Keeps only the rows at `from` and later.
   void dropBelow(std::size_t from) {
@@ -173,6 +121,17 @@ class RowSet {
       }
     }
   }
+  // Keeps only the rows before `to`.
+  void dropFrom(std::size_t to) {
+    for (std::size_t word = 0; word < bits_.size(); ++word) {
+      const std::size_t low = word * 64;
+      if (to <= low) {
+        bits_[word] = 0;
+      } else if (to < low + 64) {
+        bits_[word] &= ~(~std::uint64_t{0} << (to - low));
+      }
+    }
+  }
 
  private:
   std::array<std::uint64_t, 2> bits_{};
@@ -181,18 +140,25 @@ class RowSet {
 static_assert(kTagRowCount <= 128, "a RowSet holds 128 rows");
 static_assert(kTagRowCount < 255, "row numbers are kept in a byte");
 
-// Finds the tag row of a "%" and the two bytes after it, and knows per
-// format which rows apply and which can bring a new tag into the line.
+constexpr std::size_t kNoRow = kTagRowCount;
+
+constexpr bool isTagByte(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// Per format: which row a "%" and the two bytes after it begin, the rows'
+// texts, and what each row can do besides putting its text in place.
 class TagIndex {
  public:
   TagIndex() {
     std::array<bool, 256> tagByte{};
     for (std::size_t r = 0; r < kTagTable.size(); ++r) {
       const std::string_view tag = kTagTable[r].tag;
-      // The shortcuts rely on tags being "%" and two bytes other than "%"
-      // (so that no two occurrences of tags can overlap), each tag once.
-      // A table that broke this would be served by the reference path.
-      if (tag.size() != 3 || tag[0] != '%' || tag[1] == '%' || tag[2] == '%' ||
+      // The shortcuts rely on every tag being "%" and two letters or digits,
+      // each tag once: then no two occurrences of tags can overlap, and no
+      // tag holds a byte that a clean-up looks for. A table that broke this
+      // would be served by the reference path.
+      if (tag.size() != 3 || tag[0] != '%' || !isTagByte(tag[1]) || !isTagByte(tag[2]) ||
           rowPlusOne_[key(tag[1], tag[2])] != 0) {
         usable_ = false;
         return;
@@ -202,56 +168,89 @@ class TagIndex {
       tagByte[static_cast<unsigned char>(tag[2])] = true;
     }
     for (std::size_t r = 0; r < kTagTable.size(); ++r) {
+      const std::string_view tag = kTagTable[r].tag;
       for (Format f : kAllFormats) {
         const Replacement text = kTagTable[r].replacement(f);
         if (!text) continue;
-        active_[column(f)][r] = true;
+        Column& c = columns_[column(f)];
+        c.active.add(r);
+        c.text[r] = *text;
+        c.textClasses[r] = static_cast<unsigned char>(scan::classify(*text));
         // A new tag can only come from a "%" in the text, from a "%" before
         // the text that the text's first byte completes, or from a join
         // where the text is empty.
-        formsTags_[column(f)][r] = text->empty() || text->find('%') != std::string_view::npos ||
-                                   tagByte[static_cast<unsigned char>(text->front())];
+        const bool formsTags = text->empty() || text->find('%') != std::string_view::npos ||
+                               tagByte[static_cast<unsigned char>(text->front())];
+        if (formsTags) c.formsTags.add(r);
+        if (formsTags || patternHasEffects(tag)) c.oneByOne.add(r);
       }
-      const std::string_view tag = kTagTable[r].tag;
-      const bool measures = (tag[1] == 'u' || tag[1] == 'h') && tag[2] == 's';
-      if (measures && active_[column(Format::Pdf)][r]) pdfMeasuring_.push_back(r);
+      if (patternMeasures(tag) && columns_[column(Format::Pdf)].active.contains(r)) {
+        pdfMeasuring_.push_back(r);
+      }
     }
   }
 
   bool usable() const { return usable_; }
 
-  // Whether replacing the row's tag in `f` can make a tag that was not in
-  // the line before.
-  bool formsTags(Format f, std::size_t row) const { return formsTags_[column(f)][row]; }
+  // The rows that apply to `f` and whose tag occurs in `line`.
+  RowSet rowsIn(std::string_view line, Format f) const {
+    RowSet rows;
+    for (std::size_t at = findTag(line, 0); at != std::string_view::npos;
+         at = findTag(line, at + 1)) {
+      const std::size_t row = rowAt(line, at, f);
+      if (row != kNoRow) rows.add(row);
+    }
+    return rows;
+  }
+
+  // The row of `f` whose tag begins at `at` (a "%" with two bytes after it),
+  // or kNoRow.
+  std::size_t rowAt(std::string_view line, std::size_t at, Format f) const {
+    const std::uint8_t plusOne = rowPlusOne_[key(line[at + 1], line[at + 2])];
+    if (plusOne == 0) return kNoRow;
+    const std::size_t row = plusOne - 1u;
+    return columns_[column(f)].active.contains(row) ? row : kNoRow;
+  }
+
+  // The next "%" at `from` or later that has two bytes after it, or npos.
+  static std::size_t findTag(std::string_view line, std::size_t from) {
+    if (line.size() < 3 || from > line.size() - 3) return std::string_view::npos;
+    const void* hit = std::memchr(line.data() + from, '%', line.size() - 2 - from);
+    return hit == nullptr ? std::string_view::npos
+                          : static_cast<std::size_t>(static_cast<const char*>(hit) - line.data());
+  }
+
+  std::string_view text(Format f, std::size_t row) const { return columns_[column(f)].text[row]; }
+  unsigned textClasses(Format f, std::size_t row) const {
+    return columns_[column(f)].textClasses[row];
+  }
+  bool formsTags(Format f, std::size_t row) const {
+    return columns_[column(f)].formsTags.contains(row);
+  }
+  // The rows that must run one at a time, in order: those that can form a
+  // tag and those that touch the layout state.
+  const RowSet& oneByOne(Format f) const { return columns_[column(f)].oneByOne; }
 
   // The PDF rows whose call measures even when it replaces nothing ("%hs"
   // and "%us"), in table order.
   const std::vector<std::size_t>& pdfMeasuringRows() const { return pdfMeasuring_; }
 
-  // The rows that apply to `f` and whose tag occurs in `line`.
-  RowSet rowsIn(std::string_view line, Format f) const {
-    RowSet rows;
-    const char* p = line.data();
-    const char* const end = p + line.size();
-    while (end - p >= 3) {
-      p = static_cast<const char*>(std::memchr(p, '%', static_cast<std::size_t>(end - p - 2)));
-      if (p == nullptr) break;
-      const std::uint8_t plusOne = rowPlusOne_[key(p[1], p[2])];
-      if (plusOne != 0 && active_[column(f)][plusOne - 1u]) rows.add(plusOne - 1u);
-      ++p;
-    }
-    return rows;
-  }
-
  private:
+  struct Column {
+    RowSet active;
+    RowSet formsTags;
+    RowSet oneByOne;
+    std::array<std::string_view, kTagRowCount> text{};
+    std::array<unsigned char, kTagRowCount> textClasses{};
+  };
+
   static std::size_t key(char second, char third) {
     return static_cast<std::size_t>(static_cast<unsigned char>(second)) << 8 |
            static_cast<unsigned char>(third);
   }
 
   std::array<std::uint8_t, 256 * 256> rowPlusOne_{};
-  std::array<std::array<bool, kTagRowCount>, kFormatCount> active_{};
-  std::array<std::array<bool, kTagRowCount>, kFormatCount> formsTags_{};
+  std::array<Column, kFormatCount> columns_{};
   std::vector<std::size_t> pdfMeasuring_;
   bool usable_ = true;
 };
@@ -261,67 +260,99 @@ const TagIndex& tagIndex() {
   return index;
 }
 
-// Runs the tag rows; returns whether the line changed.
-bool applyTagRows(std::string& line, std::string& scratch, Format format, LayoutState& state) {
+// Puts the text of each row of `rows` in place of its tags, in one pass.
+// Gives the bytes of those rows run one after another when none of them can
+// form a tag: then their tags in the line are exactly those that were there
+// at the start, and tags never overlap.
+void expandRows(std::string& out, std::string_view line, const RowSet& rows, Format format,
+                const TagIndex& index) {
+  out.clear();
+  std::size_t run = 0;
+  std::size_t at = TagIndex::findTag(line, 0);
+  while (at != std::string_view::npos) {
+    const std::size_t row = index.rowAt(line, at, format);
+    if (row == kNoRow || !rows.contains(row)) {
+      at = TagIndex::findTag(line, at + 1);
+      continue;
+    }
+    out.append(line, run, at - run);
+    out.append(index.text(format, row));
+    run = at + 3;
+    at = TagIndex::findTag(line, run);
+  }
+  out.append(line, run);
+}
+
+// Runs the tag rows. Returns the byte classes of the texts put into the
+// line (tags themselves hold none of the bytes that the clean-ups or the
+// line ends need); the line is unchanged when no row had work to do.
+unsigned applyTagRows(std::string& line, std::string& scratch, Format format,
+                      LayoutState& state) {
   const TagIndex& index = tagIndex();
+  const bool pdf = format == Format::Pdf;
   // The PDF rows passed over in [from, to) that would still have measured.
   auto measureSkipped = [&](std::size_t from, std::size_t to) {
     for (std::size_t r : index.pdfMeasuringRows()) {
       if (r >= from && r < to) measurePdfMarks(line, kTagTable[r].tag, state, format);
     }
   };
-  const bool pdf = format == Format::Pdf;
+
   RowSet rows = index.rowsIn(line, format);
-  bool changed = false;
+  unsigned inserted = 0;
   std::size_t from = 0;
   while (!rows.empty()) {
     const std::size_t row = rows.first();
     if (pdf) measureSkipped(from, row);
-    const TagRow& tagRow = kTagTable[row];
-    replaceTagInto(scratch, line, tagRow.tag, *tagRow.replacement(format), state, format);
-    line.swap(scratch);
-    changed = true;
-    from = row + 1;
-    if (index.formsTags(format, row)) {
-      rows = index.rowsIn(line, format);
-      rows.dropBelow(from);
-    } else {
-      // No tag was made, and none but this row's was taken away: tags
-      // cannot overlap, so the other occurrences are all still there.
-      rows.remove(row);
+
+    if (index.oneByOne(format).contains(row)) {
+      replaceTagInto(scratch, line, kTagTable[row].tag, index.text(format, row), state, format);
+      line.swap(scratch);
+      inserted |= index.textClasses(format, row);
+      from = row + 1;
+      if (index.formsTags(format, row)) {
+        rows = index.rowsIn(line, format);
+        rows.dropBelow(from);
+      } else {
+        // No tag was made, and none but this row's was taken away: tags
+        // cannot overlap, so the other occurrences are all still there.
+        rows.remove(row);
+      }
+      continue;
     }
+
+    // The rows from here up to the next one that must run alone go in one
+    // pass. While a PDF measurement is pending the pass also stops before
+    // a measuring row, which must see the line as the rows before it left
+    // it. (Only rows that run alone can set the flags.)
+    RowSet batch = rows;
+    const RowSet alone = rows & index.oneByOne(format);
+    if (!alone.empty()) batch.dropFrom(alone.first());
+    if (pdf && (state.underline == 1 || state.highlight1 == 1)) {
+      for (std::size_t r : index.pdfMeasuringRows()) {
+        if (r > row) {
+          batch.dropFrom(r);
+          break;
+        }
+      }
+    }
+    expandRows(scratch, line, batch, format, index);
+    line.swap(scratch);
+    for (RowSet left = batch; !left.empty(); left.remove(left.first())) {
+      inserted |= index.textClasses(format, left.first());
+    }
+    from = batch.last() + 1;
+    rows = rows.without(batch);
   }
   if (pdf) measureSkipped(from, kTagRowCount);
-  return changed;
-}
-
-// The first byte at `from` or later that is `a`, `b` or `c`, or npos.
-std::size_t findAnyOf(std::string_view text, std::size_t from, char a, char b, char c) {
-  std::size_t i = from;
-#if defined(__SSE2__)
-  const __m128i va = _mm_set1_epi8(a);
-  const __m128i vb = _mm_set1_epi8(b);
-  const __m128i vc = _mm_set1_epi8(c);
-  for (; i + 16 <= text.size(); i += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
-    const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)),
-                                      _mm_cmpeq_epi8(v, vc));
-    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
-    if (mask != 0) return i + static_cast<std::size_t>(std::countr_zero(mask));
-  }
-#endif
-  for (; i < text.size(); ++i) {
-    if (text[i] == a || text[i] == b || text[i] == c) return i;
-  }
-  return std::string_view::npos;
+  return inserted;
 }
 
 void escapeInto(std::string& out, std::string_view text) {
   out.clear();
   out.reserve(2 * text.size());
   std::size_t run = 0;
-  for (std::size_t i = findAnyOf(text, 0, '\\', '(', ')'); i != std::string_view::npos;
-       i = findAnyOf(text, i + 1, '\\', '(', ')')) {
+  for (std::size_t i = scan::findAnyOf(text, 0, '\\', '(', ')'); i != std::string_view::npos;
+       i = scan::findAnyOf(text, i + 1, '\\', '(', ')')) {
     out.append(text, run, i - run);
     out.push_back('\\');
     run = i;  // the delimiter itself goes with the next run
@@ -335,29 +366,37 @@ constexpr std::string_view kFilledRun = "<c> </c>";
 // Clean-ups " _", "#" (LaTeX) and "<c></c>" in one pass; line ends are left
 // for blanksForLineEnds. Each match is found from the byte that cannot be
 // missing from it ("_", "#", "<"); a blank is never part of an earlier match,
-// so an underscore after a blank always matches " _".
-void cleanupsInto(std::string& out, std::string_view text, bool latex) {
-  out.clear();
-  out.reserve(2 * text.size());
+// so an underscore after a blank always matches " _". Returns false, and
+// leaves `out` alone, when nothing matches: then the line stays as it is.
+bool cleanupsInto(std::string& out, std::string_view text, bool latex) {
   // Outside LaTeX a hash sign needs nothing: look for "_" in its place.
   const char hash = latex ? '#' : '_';
+  bool matched = false;
   std::size_t run = 0;
-  for (std::size_t i = findAnyOf(text, 0, '_', hash, '<'); i != std::string_view::npos;
-       i = findAnyOf(text, i, '_', hash, '<')) {
+  // Copies what comes before a match, starting the output at the first.
+  auto upTo = [&](std::size_t end) {
+    if (!matched) {
+      out.clear();
+      matched = true;
+    }
+    out.append(text, run, end - run);
+  };
+  for (std::size_t i = scan::findAnyOf(text, 0, '_', hash, '<'); i != std::string_view::npos;
+       i = scan::findAnyOf(text, i, '_', hash, '<')) {
     const char c = text[i];
     if (c == '_') {
       if (i > 0 && text[i - 1] == ' ') {
-        out.append(text, run, i - run);  // the blank stays, the mark goes
+        upTo(i);  // the blank stays, the mark goes
         run = i + 1;
       }
       ++i;
     } else if (c == '#') {
-      out.append(text, run, i - run);
+      upTo(i);
       out.push_back('\\');
       run = i;  // the hash sign goes with the next run
       ++i;
     } else if (text.substr(i, kEmptyRun.size()) == kEmptyRun) {
-      out.append(text, run, i - run);
+      upTo(i);
       out.append(kFilledRun);
       i += kEmptyRun.size();
       run = i;
@@ -365,7 +404,8 @@ void cleanupsInto(std::string& out, std::string_view text, bool latex) {
       ++i;
     }
   }
-  out.append(text, run);
+  if (matched) out.append(text, run);
+  return matched;
 }
 
 void blanksForLineEnds(std::string& line) {
@@ -382,26 +422,27 @@ void rewriteLine(std::string& line, std::string& scratch, Format format, LayoutS
     return;
   }
 
-  LineScan scan = scanLine(line);
-  if (isPaged(format) && (scan.classes & kDelimiter) != 0) {
+  LineScan seen = scanLine(line);
+  if (isPaged(format) && (seen.classes & scan::kDelimiter) != 0) {
     escapeInto(scratch, line);
     line.swap(scratch);
   }
 
   const bool measuring =
       format == Format::Pdf && (state.underline == 1 || state.highlight1 == 1);
-  if ((scan.classes & kPercent) != 0 || measuring) {
-    if (applyTagRows(line, scratch, format, state)) scan = scanLine(line);
+  if ((seen.classes & scan::kPercent) != 0 || measuring) {
+    const unsigned inserted = applyTagRows(line, scratch, format, state);
+    seen.classes |= inserted;
+    if ((inserted & scan::kLineEnd) != 0) seen.innerLineEnd = true;
   }
 
-  if ((scan.classes & kCleanup) != 0) {
-    cleanupsInto(scratch, line, format == Format::Latex);
+  if ((seen.classes & scan::kCleanup) != 0 && cleanupsInto(scratch, line, format == Format::Latex)) {
     line.swap(scratch);
   }
   // The clean-ups above neither make nor remove line ends, and leave a final
   // one where it was.
-  if ((scan.classes & kLineEnd) != 0) {
-    if (scan.innerLineEnd) {
+  if ((seen.classes & scan::kLineEnd) != 0) {
+    if (seen.innerLineEnd) {
       blanksForLineEnds(line);
     } else {
       line.back() = ' ';

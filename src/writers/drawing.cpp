@@ -92,43 +92,41 @@ bool isNumber(std::string_view text) {
   return digit;
 }
 
-// Puts `values` in place of the "%s" marks of `form`, in order.
-std::string fill(std::string_view form, std::initializer_list<std::string_view> values) {
-  std::string result;
-  result.reserve(form.size() + 4 * values.size());
+// Appends `form` to `out` with `values` in place of its "%s" marks, in order.
+void fill(std::string& out, std::string_view form, std::initializer_list<std::string_view> values) {
   auto next = values.begin();
-  for (std::size_t i = 0; i < form.size(); ++i) {
-    if (form[i] == '%' && i + 1 < form.size() && form[i + 1] == 's' && next != values.end()) {
-      result += *next++;
-      ++i;
-    } else {
-      result += form[i];
-    }
+  std::size_t run = 0;
+  for (std::size_t mark = form.find("%s"); mark != std::string_view::npos && next != values.end();
+       mark = form.find("%s", run)) {
+    out.append(form, run, mark - run);
+    out.append(*next++);
+    run = mark + 2;
   }
-  return result;
+  out.append(form, run);
 }
 
 }  // namespace
 
-std::string drawingCommand(std::string_view line, Format format, DrawingState& state) {
-  if (!isDrawingLine(line)) return {};
+void appendDrawingCommand(std::string& out, std::string_view line, Format format,
+                          DrawingState& state) {
+  if (!isDrawingLine(line)) return;
 
   if (line.size() > kColourColumn) {
     const char code = line[kColourColumn];
     for (const Colour& c : kColours) {
       if (c.code == code) {
-        state.colour = std::string(c.rgb);
+        state.colour = c.rgb;
         break;
       }
     }
   }
 
-  if (format != Format::PostScript && format != Format::Pdf) return {};
+  if (format != Format::PostScript && format != Format::Pdf) return;
 
   std::array<std::string_view, 4> f;
   for (std::size_t i = 0; i < f.size(); ++i) {
     f[i] = field(line, kFieldStart[i]);
-    if (!isNumber(f[i])) return {};
+    if (!isNumber(f[i])) return;
   }
   const std::string_view x1 = f[0], y1 = f[1], x2 = f[2], y2 = f[3];
   const std::string_view rgb = state.colour;
@@ -137,17 +135,26 @@ std::string drawingCommand(std::string_view line, Format format, DrawingState& s
 
   switch (shape) {
     case 'l':
-      return fill(ps ? kPsLine : kPdfLine, {rgb, x1, y1, x2, y2});
+      fill(out, ps ? kPsLine : kPdfLine, {rgb, x1, y1, x2, y2});
+      break;
     case 't':
-      return fill(ps ? kPsThickLine : kPdfThickLine, {rgb, x1, y1, x2, y2});
+      fill(out, ps ? kPsThickLine : kPdfThickLine, {rgb, x1, y1, x2, y2});
+      break;
     case 'b':
-      return fill(ps ? kPsBox : kPdfBox, {rgb, x1, y1, x1, y2, x2, y2, x2, y1, x1, y1});
+      fill(out, ps ? kPsBox : kPdfBox, {rgb, x1, y1, x1, y2, x2, y2, x2, y1, x1, y1});
+      break;
     case 'r':
-      return fill(ps ? kPsRectangle : kPdfRectangle,
-                  {rgb, x1, y1, x1, y2, x2, y2, x2, y1, x1, y1});
+      fill(out, ps ? kPsRectangle : kPdfRectangle, {rgb, x1, y1, x1, y2, x2, y2, x2, y1, x1, y1});
+      break;
     default:
-      return {};
+      break;
   }
+}
+
+std::string drawingCommand(std::string_view line, Format format, DrawingState& state) {
+  std::string command;
+  appendDrawingCommand(command, line, format, state);
+  return command;
 }
 
 }  // namespace kolvo

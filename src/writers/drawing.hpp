@@ -25,4 +25,9 @@ struct DrawingState {
 // Updates the drawing colour from a known colour code.
 std::string drawingCommand(std::string_view line, Format format, DrawingState& state);
 
+// The same, appended to `out` (nothing is appended where nothing is drawn),
+// so that a line loop can keep one buffer for all drawing lines.
+void appendDrawingCommand(std::string& out, std::string_view line, Format format,
+                          DrawingState& state);
+
 }  // namespace kolvo

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 
 namespace kolvo {
@@ -10,31 +11,30 @@ namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
 }
 
-OutputSink::OutputSink(int fd, std::string name) : fd_(fd), name_(std::move(name)) {
-  buffer_.reserve(kBufferSize);
-}
+OutputSink::OutputSink(int fd, std::string name)
+    : fd_(fd),
+      name_(std::move(name)),
+      buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize)),
+      capacity_(kBufferSize) {}
 
 OutputSink::OutputSink(std::string* target) : target_(target) {}
 
-void OutputSink::write(std::string_view text) {
+void OutputSink::writeSlow(std::string_view text) {
   if (target_ != nullptr) {
     target_->append(text);
     written_ += text.size();
     return;
   }
-  if (buffer_.size() + text.size() > kBufferSize) {
-    drain();
-    if (text.size() >= kBufferSize) {
-      // Large pieces go straight out instead of through the buffer.
-      buffer_.assign(text);
-      drain();
-      return;
-    }
+  drain();
+  if (text.size() >= capacity_) {
+    // Large pieces go straight out instead of through the buffer.
+    writeOut(text.data(), text.size());
+    written_ += text.size();
+    return;
   }
-  buffer_.append(text);
+  std::char_traits<char>::copy(buffer_.get(), text.data(), text.size());
+  used_ = text.size();
 }
-
-void OutputSink::put(char c) { write(std::string_view(&c, 1)); }
 
 void OutputSink::repeat(char c, std::size_t count) {
   char chunk[256];
@@ -47,37 +47,43 @@ void OutputSink::repeat(char c, std::size_t count) {
 }
 
 void OutputSink::writeInt(long long value) {
+  // Coordinates, the common case, have at most three digits.
+  if (value >= 0 && value < 1000) {
+    const auto v = static_cast<unsigned>(value);
+    char digits[3] = {static_cast<char>('0' + v / 100), static_cast<char>('0' + v / 10 % 10),
+                      static_cast<char>('0' + v % 10)};
+    const std::size_t skip = v < 10 ? 2 : v < 100 ? 1 : 0;
+    write(std::string_view(digits + skip, 3 - skip));
+    return;
+  }
   char digits[24];
-  std::size_t n = 0;
-  // Work in unsigned so that the most negative value has a magnitude too.
-  unsigned long long magnitude =
-      value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
-  do {
-    digits[sizeof digits - 1 - n++] = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
-  if (value < 0) digits[sizeof digits - 1 - n++] = '-';
-  write(std::string_view(digits + sizeof digits - n, n));
+  const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
+  write(std::string_view(digits, static_cast<std::size_t>(end.ptr - digits)));
 }
 
-void OutputSink::drain() {
+void OutputSink::writeOut(const char* data, std::size_t size) {
   std::size_t done = 0;
-  while (done < buffer_.size()) {
-    const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+  while (done < size) {
+    const ssize_t n = ::write(fd_, data + done, size - done);
     if (n < 0) {
-      if (errno == EINTR) continue;
       const int err = errno;
-      buffer_.clear();
+      if (err == EINTR) continue;
       throw IoError("cannot write output '" + name_ + "': " + std::strerror(err));
     }
     done += static_cast<std::size_t>(n);
   }
-  written_ += done;
-  buffer_.clear();
+}
+
+void OutputSink::drain() {
+  const std::size_t size = used_;
+  // Emptied first: after a failure the bytes are given up, not retried.
+  used_ = 0;
+  writeOut(buffer_.get(), size);
+  written_ += size;
 }
 
 void OutputSink::flush() {
-  if (target_ == nullptr && !buffer_.empty()) drain();
+  if (target_ == nullptr && used_ != 0) drain();
 }
 
 }  // namespace kolvo

@@ -3,7 +3,9 @@
 // writer can record true object offsets and stream lengths. It writes either
 // to a file descriptor or into a string (tests, fuzzing).
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -27,25 +29,47 @@ class OutputSink {
   OutputSink(const OutputSink&) = delete;
   OutputSink& operator=(const OutputSink&) = delete;
 
-  void write(std::string_view text);
-  void put(char c);
+  // Every line goes through these several times, so the common case (room
+  // in the buffer) is inline; everything else is writeSlow.
+  void write(std::string_view text) {
+    if (text.size() < capacity_ - used_) {
+      std::char_traits<char>::copy(buffer_.get() + used_, text.data(), text.size());
+      used_ += text.size();
+      return;
+    }
+    writeSlow(text);
+  }
+  void put(char c) {
+    if (used_ + 1 < capacity_) {
+      buffer_[used_++] = c;
+      return;
+    }
+    writeSlow(std::string_view(&c, 1));
+  }
   // Writes `count` copies of `c`.
   void repeat(char c, std::size_t count);
   void writeInt(long long value);
 
   // Total bytes handed to the sink so far, buffered or not.
-  std::uint64_t offset() const { return written_ + buffer_.size(); }
+  std::uint64_t offset() const { return written_ + used_; }
 
   // Pushes buffered bytes out; throws IoError on failure.
   void flush();
 
  private:
+  void writeSlow(std::string_view text);
   void drain();
+  // Writes `size` bytes at `data` to the descriptor; throws IoError.
+  void writeOut(const char* data, std::size_t size);
 
   int fd_ = -1;
   std::string name_;
   std::string* target_ = nullptr;
-  std::string buffer_;
+  // The buffer of a descriptor sink; a string sink has none (capacity 0),
+  // so all its writes take the slow path.
+  std::unique_ptr<char[]> buffer_;
+  std::size_t capacity_ = 0;
+  std::size_t used_ = 0;
   std::uint64_t written_ = 0;
 };
 

@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -68,11 +69,25 @@ constexpr std::uint64_t kLastFixedObject = 11;
 // The cross-reference table gives an offset ten digits.
 constexpr std::uint64_t kLargestOffset = 9'999'999'999ULL;
 
-// "1P 0 obj ... endobj \n": the page object of page P (P >= 2).
-std::string pageObjectText(std::uint64_t page) {
-  const std::string digits = std::to_string(page);
-  return "1" + digits + " 0 obj << /Type /Page /Parent 2 0 R /Resources 4 0 R /Contents 2" +
-         digits + " 0 R >> endobj \n";
+// "1P 0 obj ... /Contents 2P 0 R >> endobj \n": the page object of page P
+// (P >= 2), in the three pieces around the two copies of P's digits.
+constexpr std::string_view kPageObjectHead = "1";
+constexpr std::string_view kPageObjectMiddle =
+    " 0 obj << /Type /Page /Parent 2 0 R /Resources 4 0 R /Contents 2";
+constexpr std::string_view kPageObjectTail = " 0 R >> endobj \n";
+
+std::size_t decimalDigits(std::uint64_t value) {
+  std::size_t digits = 1;
+  while (value >= 10) {
+    value /= 10;
+    ++digits;
+  }
+  return digits;
+}
+
+std::uint64_t pageObjectSize(std::uint64_t page) {
+  return kPageObjectHead.size() + kPageObjectMiddle.size() + kPageObjectTail.size() +
+         2 * decimalDigits(page);
 }
 
 class PdfWriter final : public Writer {
@@ -131,7 +146,11 @@ class PdfWriter final : public Writer {
     ++state_.PDF_Page;
     closeStream();
     const std::uint64_t page = pages_.size() + 1;
-    out_.write(pageObjectText(page));
+    out_.write(kPageObjectHead);
+    writeNumber(page);
+    out_.write(kPageObjectMiddle);
+    writeNumber(page);
+    out_.write(kPageObjectTail);
     openStream(page, "  stream\n");
   }
 
@@ -232,7 +251,7 @@ class PdfWriter final : public Writer {
 
   std::uint64_t pageObjectOffset(std::uint64_t page) const {
     if (page == 1) return fixed_[3];
-    return pages_[page - 1].contents - pageObjectText(page).size();
+    return pages_[page - 1].contents - pageObjectSize(page);
   }
 
   // Calls visit(number, offset) for object 0 and every object written, in
@@ -318,7 +337,11 @@ class PdfWriter final : public Writer {
     out_.write(" 00000 n \n");
   }
 
-  void writeNumber(std::uint64_t value) { out_.write(std::to_string(value)); }
+  void writeNumber(std::uint64_t value) {
+    char digits[24];
+    const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
+    out_.write(std::string_view(digits, static_cast<std::size_t>(end.ptr - digits)));
+  }
 
   // Offsets of objects 0 to 11 (0 unused: the free entry).
   std::array<std::uint64_t, kLastFixedObject + 1> fixed_{};

@@ -26,7 +26,7 @@ namespace {
 using kolvo::Format;
 
 [[noreturn]] void fail(const char* what) {
-  std::fprintf(stderr, "conversion_fuzzer: %s\n", what);
+  (void)std::fprintf(stderr, "conversion_fuzzer: %s\n", what);
   std::abort();
 }
 

@@ -49,7 +49,7 @@ LayoutState withoutMeasures(LayoutState s) {
 
 // libFuzzer reports the abort and keeps the input that caused it.
 [[noreturn]] void fail(const char* what) {
-  std::fprintf(stderr, "replace_tag_fuzzer: %s\n", what);
+  (void)std::fprintf(stderr, "replace_tag_fuzzer: %s\n", what);
   std::abort();
 }
 

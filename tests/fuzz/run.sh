@@ -4,6 +4,7 @@
 # committed seeds in tests/fuzz/corpus/ are only read. Exits non-zero when a
 # fuzzer reports a finding (crash input in build-fuzz/findings/).
 # Usage: tests/fuzz/run.sh SECONDS [TARGET...]   (targets: conversion replace_tag)
+# KOLVO_BUILD_JOBS sets the build's parallel jobs (default 1).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 seconds=${1:?usage: tests/fuzz/run.sh SECONDS [TARGET...]}
@@ -13,8 +14,8 @@ targets=("$@")
 
 build=${KOLVO_FUZZ_BUILD:-build-fuzz}
 cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DKOLVO_FUZZ=ON -DKOLVO_BUILD_TESTS=OFF \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j1 --target "${targets[@]/%/_fuzzer}" >/dev/null
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
+cmake --build "$build" -j"${KOLVO_BUILD_JOBS:-1}" --target "${targets[@]/%/_fuzzer}" >/dev/null
 
 mkdir -p "$build/findings"
 for name in "${targets[@]}"; do
