@@ -15,7 +15,7 @@
 # Settings (environment):
 #   KOLVO_BENCH_BUILD   build folder                 (default: build-release)
 #   KOLVO_BENCH_RUNS    runs per measurement         (default: 5)
-#   KOLVO_BENCH_BIG_RUNS runs at 500 MB              (default: 3)
+#   KOLVO_BENCH_BIG_RUNS runs at 500 MB              (default: 5)
 #   KOLVO_BENCH_FORMATS format letters               (default: adhrlpP)
 #   KOLVO_BENCH_SKIP_BIG=1  leave out the 500 MB point
 #   KOLVO_BENCH_JOBS    parallel build jobs          (default: 1)
@@ -25,7 +25,7 @@ export LC_ALL=C
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KOLVO_BENCH_BUILD:-$root/build-release}
 runs=${KOLVO_BENCH_RUNS:-5}
-big_runs=${KOLVO_BENCH_BIG_RUNS:-3}
+big_runs=${KOLVO_BENCH_BIG_RUNS:-5}
 formats=${KOLVO_BENCH_FORMATS:-adhrlpP}
 skip_big=${KOLVO_BENCH_SKIP_BIG:-0}
 jobs=${KOLVO_BENCH_JOBS:-1}
@@ -46,9 +46,8 @@ data=$build/bench-corpus
 mkdir -p "$data"
 out=$data/out.tmp
 rss_file=$data/rss.tmp
-empty=$data/empty.txt
-: >"$empty"
-trap 'rm -f "$out" "$rss_file"' EXIT
+tiny=$data/prose-50KB.txt
+trap 'rm -f "$out" "$out".* "$rss_file"' EXIT
 
 # make_corpus NAME KIND AMOUNT: generated once, again only after the
 # generator changed.
@@ -65,6 +64,7 @@ make_corpus tags tags 50000000
 make_corpus oneline oneline 50000000
 make_corpus drawing drawing 200000
 make_corpus prose-5MB prose 5000000
+make_corpus prose-50KB prose 50000
 [ "$skip_big" = 1 ] || make_corpus prose-500MB prose 500000000
 
 # time_once COMMAND...: runs COMMAND with standard output going to $out (a
@@ -90,10 +90,11 @@ peak_rss() {
 }
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+least() { sort -g | head -n 1; }
 
 # measure FILE RUNS COMMAND...: alternates `cat FILE` and COMMAND (whose
 # output goes to $out as well) RUNS times; sets cat_s, cmd_s (median wall
-# times) and cmd_cpu (median CPU time), then cmd_rss (KB) from one more run
+# times) and cmd_cpu (least CPU time), then cmd_rss (KB) from one more run
 # of COMMAND.
 measure() {
   local file=$1 n=$2
@@ -108,27 +109,51 @@ measure() {
   done
   cat_s=$(printf '%s\n' "${cat_times[@]}" | median)
   cmd_s=$(printf '%s\n' "${cmd_times[@]}" | median)
-  cmd_cpu=$(printf '%s\n' "${cmd_cpus[@]}" | median)
+  cmd_cpu=$(printf '%s\n' "${cmd_cpus[@]}" | least)
   cmd_rss=$(peak_rss "$@")
 }
 
-# small_run FILE FORMAT: runs kolvo on the empty file and on FILE,
-# alternating, 3 x RUNS times, and sets small_s (median wall time on FILE),
-# zero_cpu (median CPU time on the empty file: process start, prologue,
-# epilogue) and net_cpu (median of the CPU time differences of the pairs).
+# time_batch N COMMAND...: runs COMMAND N times in a row, each with its
+# own fresh output file, and prints the wall and the CPU time of one run (the
+# batch's, divided by N: finer than one run's CPU time, which the shell only
+# gives to the millisecond).
+time_batch() {
+  local n=$1 i start end cpu TIMEFORMAT='%3U %3S'
+  shift
+  for ((i = 0; i < n; i++)); do rm -f "$out.$i"; done
+  start=$EPOCHREALTIME
+  cpu=$({ time for ((i = 0; i < n; i++)); do "$@" >"$out.$i" 2>/dev/null; done; } 2>&1)
+  end=$EPOCHREALTIME
+  for ((i = 0; i < n; i++)); do rm -f "$out.$i"; done
+  awk -v s="$start" -v e="$end" -v c="$cpu" -v n="$n" \
+    'BEGIN { split(c, t, " "); printf "%.6f %.6f\n", (e - s) / n, (t[1] + t[2]) / n }'
+}
+
+# small_run FILE FORMAT: 2 x RUNS batches of ten runs of kolvo on the 50 KB
+# prose and ten on FILE, alternating; sets small_s (median wall time of a
+# run on FILE), base_cpu (least CPU time of a run on the 50 KB: what a run
+# costs whatever its size, process start and warming up included) and
+# net_cpu (least CPU time of a run on FILE, less base_cpu).
 small_run() {
-  local file=$1 f=$2 i wall cpu0 cpu1
-  local full=() zero=() diff=()
-  for ((i = 0; i < 3 * runs; i++)); do
-    read -r wall cpu0 <<<"$(time_once "$kolvo" "-$f" "$empty" - -s)"
-    read -r wall cpu1 <<<"$(time_once "$kolvo" "-$f" "$file" - -s)"
+  local file=$1 f=$2 i wall cpu
+  local full=() base=() full_cpu=()
+  for ((i = 0; i < 2 * runs; i++)); do
+    read -r wall cpu <<<"$(time_batch 10 "$kolvo" "-$f" "$tiny" - -s)"
+    base+=("$cpu")
+    read -r wall cpu <<<"$(time_batch 10 "$kolvo" "-$f" "$file" - -s)"
     full+=("$wall")
-    zero+=("$cpu0")
-    diff+=("$(awk -v a="$cpu1" -v b="$cpu0" 'BEGIN { printf "%.6f", a - b }')")
+    full_cpu+=("$cpu")
   done
   small_s=$(printf '%s\n' "${full[@]}" | median)
-  zero_cpu=$(printf '%s\n' "${zero[@]}" | median)
-  net_cpu=$(printf '%s\n' "${diff[@]}" | median)
+  base_cpu=$(printf '%s\n' "${base[@]}" | least)
+  net_cpu=$(awk -v a="$(printf '%s\n' "${full_cpu[@]}" | least)" -v b="$base_cpu" \
+    'BEGIN { printf "%.6f", a - b }')
+}
+
+# net_rate FILE SECONDS: MB/s of what FILE holds beyond the 50 KB prose.
+net_rate() {
+  awk -v b="$(stat -c %s "$1")" -v t="$(stat -c %s "$tiny")" -v s="$2" \
+    'BEGIN { printf "%.0f", (b - t) / 1e6 / s }'
 }
 
 mb_of() { stat -c %s "$1" | awk '{ printf "%.1f", $1 / 1e6 }'; }
@@ -167,31 +192,32 @@ for corpus in prose tags oneline drawing; do
 done
 
 echo
-echo "Growth check, plain prose at 5, 50 and 500 MB (medians of $((3 * runs)), $runs and $big_runs runs)."
-echo "MB/s of wall time, then MB per second of CPU time (user and system) net of a"
-echo "run on an empty file: process start, prologue and epilogue cost the same at any"
-echo "size, and weigh on the 5 MB run alone. CPU time is what a run costs, whatever"
-echo "else the machine does meanwhile; the target compares cpu 500 with cpu 5."
-printf '%-6s %8s %8s %8s %9s %8s %8s %8s %7s %11s\n' format '5 MB' '50 MB' '500 MB' \
-  'start ms' 'cpu 5' 'cpu 50' 'cpu 500' '500/5' 'RSS@500 KB'
+echo "Growth check, plain prose at 5, 50 and 500 MB. MB/s of wall time (medians of"
+echo "$((2 * runs)) batches of ten runs, of $runs and of $big_runs runs), then MB per second of CPU"
+echo "time (user and system; the least of those runs: other programs only ever add to"
+echo "it) for what each file holds beyond the first 50 KB. What a run costs whatever its"
+echo "size (process start, prologue and epilogue, warming up: 'base ms', the CPU time of"
+echo "a run on 50 KB) weighs on the 5 MB run alone. The target compares cpu 500 with cpu 5."
+printf '%-6s %8s %8s %8s %8s %8s %8s %8s %7s %11s\n' format '5 MB' '50 MB' '500 MB' \
+  'base ms' 'cpu 5' 'cpu 50' 'cpu 500' '500/5' 'RSS@500 KB'
 for ((k = 0; k < ${#formats}; k++)); do
   f=${formats:k:1}
   small_run "$data/prose-5MB.txt" "$f"
   r5=$(rate "$data/prose-5MB.txt" "$small_s")
-  c5=$(rate "$data/prose-5MB.txt" "$net_cpu")
+  c5=$(net_rate "$data/prose-5MB.txt" "$net_cpu")
   r50=${prose_rate[$f]}
-  c50=$(rate "$data/prose.txt" "$(awk -v a="${prose_cpu[$f]}" -v z="$zero_cpu" 'BEGIN { print a - z }')")
-  zero_ms=$(awk -v z="$zero_cpu" 'BEGIN { printf "%.1f", z * 1000 }')
+  c50=$(net_rate "$data/prose.txt" "$(awk -v a="${prose_cpu[$f]}" -v z="$base_cpu" 'BEGIN { print a - z }')")
+  base_ms=$(awk -v z="$base_cpu" 'BEGIN { printf "%.1f", z * 1000 }')
   if [ "$skip_big" = 1 ]; then
-    printf '%-6s %8s %8s %8s %9s %8s %8s %8s %7s %11s\n' "$f" "$r5" "$r50" - "$zero_ms" \
+    printf '%-6s %8s %8s %8s %8s %8s %8s %8s %7s %11s\n' "$f" "$r5" "$r50" - "$base_ms" \
       "$c5" "$c50" - - -
     continue
   fi
   measure "$data/prose-500MB.txt" "$big_runs" "$kolvo" "-$f" "$data/prose-500MB.txt" - -s
   r500=$(rate "$data/prose-500MB.txt" "$cmd_s")
-  c500=$(rate "$data/prose-500MB.txt" "$(awk -v a="$cmd_cpu" -v z="$zero_cpu" 'BEGIN { print a - z }')")
+  c500=$(net_rate "$data/prose-500MB.txt" "$(awk -v a="$cmd_cpu" -v z="$base_cpu" 'BEGIN { print a - z }')")
   g=$(awk -v a="$c500" -v b="$c5" 'BEGIN { printf "%.2f", a / b }')
-  printf '%-6s %8s %8s %8s %9s %8s %8s %8s %7s %11s\n' "$f" "$r5" "$r50" "$r500" "$zero_ms" \
+  printf '%-6s %8s %8s %8s %8s %8s %8s %8s %7s %11s\n' "$f" "$r5" "$r50" "$r500" "$base_ms" \
     "$c5" "$c50" "$c500" "$g" "$cmd_rss"
   check "$(awk -v g="$g" 'BEGIN { print (g >= 0.85 && g <= 1.15) ? 1 : 0 }')" \
     "growth, format $f: CPU MB/s at 500 MB is $g of that at 5 MB (target within 15%)"

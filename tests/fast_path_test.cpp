@@ -156,7 +156,7 @@ class LineMaker {
 
   std::string line() {
     std::string text;
-    const std::uint32_t count = next(12);
+    const std::uint32_t count = next(24);
     const bool tagFree = next(3) == 0;
     for (std::uint32_t i = 0; i < count; ++i) {
       const std::string& piece = pieces_[next(static_cast<std::uint32_t>(pieces_.size()))];

@@ -129,6 +129,25 @@ TEST_F(FaultInjection, OutputThatIsADirectory) {
   EXPECT_EQ(readFile(folder / "kept.txt"), "x");
 }
 
+TEST_F(FaultInjection, ExistingOutputSurvivesEveryInputThatCannotBeOpened) {
+  const fs::path folder = dir / "folder";
+  fs::create_directory(folder);
+  const std::vector<std::pair<std::string, std::string>> inputs = {
+      {(dir / "missing.txt").string(), "cannot open input"},
+      {folder.string(), "Is a directory"},
+      {out.string(), "same file"},
+  };
+  for (const auto& [input, reason] : inputs) {
+    writeFile(out, "precious");
+    for (const char* format : {"-h", "-P"}) {
+      const CommandResult r = kolvo({format, input, out.string(), "-s"});
+      EXPECT_EQ(r.status, 1) << input;
+      EXPECT_NE(r.err.find(reason), std::string::npos) << r.err;
+      EXPECT_EQ(readFile(out), "precious") << input;
+    }
+  }
+}
+
 // ---------------------------------------------------------------------------
 // Standard streams
 

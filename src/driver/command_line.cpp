@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -111,21 +112,24 @@ ClosedStandardStreams reserveStandardDescriptors() {
 // leave no half-written document. A signal handler can reach nothing but
 // globals; this is the one, set once the output is open and cleared before
 // it is closed.
+// `path` is stored last and cleared first; as a lock-free atomic it is safe
+// to read in the handler.
 struct IncompleteOutput {
-  const char* path = nullptr;
+  std::atomic<const char*> path{nullptr};
   int fd = -1;
   bool throughLink = false;  // the path is a symbolic link: empty its target
 };
 IncompleteOutput gIncompleteOutput;
+static_assert(std::atomic<const char*>::is_always_lock_free);
 
 extern "C" void discardOutputAndDie(int signalNumber) {
   // Only async-signal-safe calls here.
   const IncompleteOutput& pending = gIncompleteOutput;
-  if (pending.path != nullptr) {
+  if (const char* path = pending.path.load(); path != nullptr) {
     if (pending.throughLink) {
       if (ftruncate(pending.fd, 0) != 0) { /* nothing more can be done */ }
     } else {
-      unlink(pending.path);
+      unlink(path);
     }
   }
   (void)std::signal(signalNumber, SIG_DFL);
@@ -140,7 +144,7 @@ void guardIncompleteOutput(const std::string& path, int fd) {
   struct stat link {};
   gIncompleteOutput.throughLink = lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
   gIncompleteOutput.fd = fd;
-  gIncompleteOutput.path = path.c_str();
+  gIncompleteOutput.path.store(path.c_str());
   for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
     struct sigaction action {};
     if (sigaction(signalNumber, nullptr, &action) != 0 || action.sa_handler == SIG_IGN) continue;
@@ -153,9 +157,9 @@ void guardIncompleteOutput(const std::string& path, int fd) {
 
 // The output is complete or has been dealt with: signals may end the program
 // without touching it again.
-void releaseIncompleteOutput() { gIncompleteOutput.path = nullptr; }
+void releaseIncompleteOutput() { gIncompleteOutput.path.store(nullptr); }
 
-// The same once the descriptor is closed (close() itself failed).
+// discardOutput() for an output whose close() itself failed.
 void discardClosedOutput(const std::string& path) {
   struct stat st {};
   if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;

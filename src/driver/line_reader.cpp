@@ -9,7 +9,7 @@
 
 namespace kolvo {
 namespace {
-constexpr std::size_t kReadSize = 64 * 1024;
+constexpr std::size_t kReadSize = std::size_t{64} * 1024;
 }
 
 LineReader::LineReader(int fd, std::string name) : fd_(fd), name_(std::move(name)) {

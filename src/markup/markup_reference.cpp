@@ -55,7 +55,11 @@ std::string markdown() {
     out += row.meaning;
     out += " | ";
     out += kindName(row.kind);
-    out += " | " + letters(row, keptAsTyped) + " | " + letters(row, withoutEffect) + " |\n";
+    out += " | ";
+    out += letters(row, keptAsTyped);
+    out += " | ";
+    out += letters(row, withoutEffect);
+    out += " |\n";
   }
   return out;
 }
@@ -77,7 +81,11 @@ std::string roff() {
     out += row.meaning;
     out += "\nT}\t";
     out += kindName(row.kind);
-    out += "\t" + letters(row, keptAsTyped) + "\t" + letters(row, withoutEffect) + "\n";
+    out += '\t';
+    out += letters(row, keptAsTyped);
+    out += '\t';
+    out += letters(row, withoutEffect);
+    out += '\n';
   }
   out += ".TE\n";
   return out;

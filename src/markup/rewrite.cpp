@@ -249,7 +249,7 @@ class TagIndex {
            static_cast<unsigned char>(third);
   }
 
-  std::array<std::uint8_t, 256 * 256> rowPlusOne_{};
+  std::array<std::uint8_t, std::size_t{256} * 256> rowPlusOne_{};
   std::array<Column, kFormatCount> columns_{};
   std::vector<std::size_t> pdfMeasuring_;
   bool usable_ = true;

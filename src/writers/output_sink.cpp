@@ -8,7 +8,7 @@
 
 namespace kolvo {
 namespace {
-constexpr std::size_t kBufferSize = 64 * 1024;
+constexpr std::size_t kBufferSize = std::size_t{64} * 1024;
 }
 
 OutputSink::OutputSink(int fd, std::string name)

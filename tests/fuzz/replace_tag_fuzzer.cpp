@@ -2,7 +2,9 @@
 // checks its contract against a plain reference: the result is the line with
 // every non-overlapping occurrence replaced, it is exactly L + k*(R - P)
 // bytes long, a pattern that does not occur gives an equal copy and leaves
-// every layout field but the PDF measures alone, and replaceTagInto agrees.
+// every layout field but the PDF measures alone (which measurePdfMarks then
+// reproduces), a pattern said to have no effects has none, and
+// replaceTagInto agrees.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -86,6 +88,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (count == 0) {
     if (result != line) fail("no match but not an equal copy");
     if (withoutMeasures(state) != withoutMeasures(before)) fail("effects without a match");
+    // A caller that knows nothing matches may measure without the copy.
+    LayoutState measured = before;
+    kolvo::measurePdfMarks(line, pattern, measured, format);
+    if (measured != state) fail("measurePdfMarks differs from a call that replaces nothing");
+  }
+  if (!kolvo::patternHasEffects(pattern) && state != before) {
+    fail("a pattern without effects changed the layout state");
   }
 
   // The buffer-reusing form gives the same text and the same effects, also
