@@ -12,8 +12,7 @@ namespace {
 namespace fs = std::filesystem;
 
 CommandResult kolvo(std::vector<std::string> args, std::string_view input = {}) {
-  args.insert(args.begin(), kolvoBinary());
-  return runCommand(args, input);
+  return runKolvo(std::move(args), input);
 }
 
 class CommandLine : public ::testing::Test {

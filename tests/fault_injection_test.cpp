@@ -20,8 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 
 CommandResult kolvo(std::vector<std::string> args, std::string_view input = {}) {
-  args.insert(args.begin(), kolvoBinary());
-  return runCommand(args, input);
+  return runKolvo(std::move(args), input);
 }
 
 // Runs a bash command line in which $K stands for the kolvo binary.

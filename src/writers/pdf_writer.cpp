@@ -102,11 +102,7 @@ class PdfWriter final : public Writer {
   }
 
   void topSpacing(char option) override {
-    if (option == 't') {
-      state_.PDF_PS_Line = kSmallTopBaseline;
-    } else if (option == 'T') {
-      state_.PDF_PS_Line = kLargeTopBaseline;
-    }
+    applyTopBaseline(state_, option, kSmallTopBaseline, kLargeTopBaseline);
   }
 
   void line(std::string_view text, bool drawingLine) override {

@@ -3,6 +3,7 @@
 // prologue, top spacing, then per input line the line step and the page
 // step, and finally the epilogue.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -36,6 +37,14 @@ class Writer {
   OutputSink& out_;
   LayoutState& state_;
 };
+
+// The paged writers' top spacing: option t or T lowers the first page's
+// start baseline to `small` or `large`; any other option leaves it.
+inline void applyTopBaseline(LayoutState& state, char option, std::int32_t small,
+                             std::int32_t large) {
+  if (option == 't') state.PDF_PS_Line = small;
+  if (option == 'T') state.PDF_PS_Line = large;
+}
 
 std::unique_ptr<Writer> makeWriter(Format format, OutputSink& out, LayoutState& state);
 

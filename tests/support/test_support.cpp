@@ -107,6 +107,11 @@ CommandResult runCommand(const std::vector<std::string>& argv, std::string_view 
   return result;
 }
 
+CommandResult runKolvo(std::vector<std::string> args, std::string_view input) {
+  args.insert(args.begin(), kolvoBinary());
+  return runCommand(args, input);
+}
+
 bool toolAvailable(const std::string& name) {
   const char* path = std::getenv("PATH");
   if (path == nullptr) return false;

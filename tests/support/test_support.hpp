@@ -41,6 +41,9 @@ struct CommandResult {
 // on standard input, and collects both output streams.
 CommandResult runCommand(const std::vector<std::string>& argv, std::string_view input = {});
 
+// Runs the kolvo binary under test with the given arguments.
+CommandResult runKolvo(std::vector<std::string> args, std::string_view input = {});
+
 // True when `name` is an executable in PATH.
 bool toolAvailable(const std::string& name);
 
