@@ -98,9 +98,9 @@ TEST(FastPath, PdfMeasuresWithFlagsLeftFromEarlierLines) {
   for (int flags = 0; flags < 4; ++flags) {
     LayoutState start;
     start.underline = flags & 1;
-    start.highlight1 = (flags >> 1) & 1;
-    start.underline1_count = 7;
-    start.highlight12_count = -3;
+    start.highlight = (flags >> 1) & 1;
+    start.underline_start_index = 7;
+    start.highlight_end_index = -3;
     SCOPED_TRACE(flags);
     // The flags stay set from line to line, as after drawing lines.
     expectSameAsReference(lines, Format::Pdf, start);
@@ -112,10 +112,10 @@ TEST(FastPath, PatternsSaidToHaveNoEffectsLeaveTheLayoutAlone) {
   // one of them an effect, these would have to agree again.
   LayoutState varied;
   varied.underline = 1;
-  varied.highlight1 = 1;
-  varied.PDF_PS_EvalLine = 700;
-  varied.PDF_PS_Line = 640;
-  varied.LineSpacing = 20;
+  varied.highlight = 1;
+  varied.large_text_baseline = 700;
+  varied.baseline = 640;
+  varied.line_spacing = 20;
   for (const TagRow& row : kTagTable) {
     for (Format f : kAllFormats) {
       const Replacement text = row.replacement(f);
@@ -186,12 +186,12 @@ TEST(FastPath, GeneratedLinesInEveryFormat) {
     expectSameAsReference(lines, f, LayoutState{}, [&maker, f](LayoutState& a, LayoutState& b) {
       if (maker.next(3) == 0) return;
       for (LayoutState* state : {&a, &b}) {
-        state->PDF_PS_Line -= state->LineSpacing;
-        if (state->PDF_PS_Line <= 30) state->PDF_PS_Line = 820;
-        state->PDF_PS_marg = 30;
+        state->baseline -= state->line_spacing;
+        if (state->baseline <= 30) state->baseline = 820;
+        state->line_x = 30;
         if (f == Format::Pdf) {
           state->underline = 0;
-          state->highlight1 = 0;
+          state->highlight = 0;
         }
       }
     });

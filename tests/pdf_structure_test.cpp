@@ -188,9 +188,9 @@ std::string writtenDocument(std::uint64_t pages) {
       writer->pageStep();
     }
     state.underline = i % 5 == 1 ? 1 : 0;
-    state.underline3_count = static_cast<std::int32_t>(i % 9) - 2;
-    state.highlight1 = i % 11 == 2 ? 1 : 0;
-    state.highlight13_count = static_cast<std::int32_t>(i % 4);
+    state.underline_length = static_cast<std::int32_t>(i % 9) - 2;
+    state.highlight = i % 11 == 2 ? 1 : 0;
+    state.highlight_length = static_cast<std::int32_t>(i % 4);
     writer->line("line " + std::to_string(i) + std::string(i % 13, 'w') + " \\(x\\) ", false);
     writer->pageStep();
   }

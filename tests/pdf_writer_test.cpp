@@ -100,8 +100,8 @@ TEST_F(PdfWriterTest, PrologueIsByteExactAndPutsTheCatalogAtByte18) {
   start();
   EXPECT_EQ(doc_, kPrologue);
   EXPECT_EQ(doc_.find("1 0 obj"), 18u);
-  EXPECT_EQ(state_.PDF_PS_Line, 820);
-  EXPECT_EQ(state_.PDF_Page, 1);
+  EXPECT_EQ(state_.baseline, 820);
+  EXPECT_EQ(writer_->page(), 1u);
 }
 
 TEST_F(PdfWriterTest, EmptyDocumentIsOneEmptyPageWithAnExactTable) {
@@ -142,7 +142,7 @@ TEST_F(PdfWriterTest, PlainLinesStepDownByTheLineSpacing) {
   start();
   EXPECT_EQ(text("Hello "), "  BT /F1 12 Tf 30 805 Td (Hello ) Tj ET\n");
   EXPECT_EQ(text("\\(a\\) "), "  BT /F1 12 Tf 30 790 Td (\\(a\\) ) Tj ET\n");
-  state_.LineSpacing = 20;
+  state_.line_spacing = 20;
   EXPECT_EQ(text("big"), "  BT /F1 12 Tf 30 770 Td (big) Tj ET\n");
   EXPECT_EQ(text(""), "  BT /F1 12 Tf 30 750 Td () Tj ET\n");
 }
@@ -150,8 +150,8 @@ TEST_F(PdfWriterTest, PlainLinesStepDownByTheLineSpacing) {
 TEST_F(PdfWriterTest, UnderlineWorkedExample) {
   start();
   state_.underline = 1;
-  state_.underline3_count = 1;
-  state_.underline_pt_start = 50;
+  state_.underline_length = 1;
+  state_.underline_x = 50;
   EXPECT_EQ(text("Hello world_ "),
             "  BT /F1 12 Tf 30 805 Td (Hello world_ ) Tj ET\n"
             "  BT /F1 12 Tf 56 805 Td (__) Tj ET \n");
@@ -162,48 +162,48 @@ TEST_F(PdfWriterTest, UnderlineWorkedExample) {
 
 TEST_F(PdfWriterTest, HighlightIsAYellowRowUnderTheLineInBlack) {
   start();
-  state_.highlight1 = 1;
-  state_.highlight13_count = 2;
-  state_.highlight1_pt_start = 45;
+  state_.highlight = 1;
+  state_.highlight_length = 2;
+  state_.highlight_x = 45;
   EXPECT_EQ(text("Some marked text "),
             "  BT /F6 13 Tf 51 805 Td 1 1 0 rg (zzz) Tj ET \n"
             "  BT /F1 12 Tf 30 805 Td 0 0 0 rg (Some marked text ) Tj ET\n");
-  EXPECT_EQ(state_.highlight1, 0);
+  EXPECT_EQ(state_.highlight, 0);
 }
 
 TEST_F(PdfWriterTest, LineWithBothIsWrittenTwiceAtTheMargin) {
   start();
   state_.underline = 1;
-  state_.underline3_count = 0;
-  state_.underline_pt_start = 80;
-  state_.highlight1 = 1;
-  state_.highlight13_count = 3;
-  state_.highlight1_pt_start = 30;
+  state_.underline_length = 0;
+  state_.underline_x = 80;
+  state_.highlight = 1;
+  state_.highlight_length = 3;
+  state_.highlight_x = 30;
   // A centring start does not move an overprinted line.
   state_.center = 1;
-  state_.PDF_PS_marg = 200;
+  state_.line_x = 200;
   EXPECT_EQ(text("A B "),
             "  BT /F1 12 Tf 30 805 Td (A B ) Tj ET\n"
             "  BT /F1 12 Tf 86 805 Td (_) Tj ET \n"
             "  BT /F6 13 Tf 36 805 Td 1 1 0 rg (zzzz) Tj ET \n"
             "  BT /F1 12 Tf 30 805 Td 0 0 0 rg (A B ) Tj ET\n");
   EXPECT_EQ(state_.underline, 0);
-  EXPECT_EQ(state_.highlight1, 0);
+  EXPECT_EQ(state_.highlight, 0);
   EXPECT_EQ(state_.center, 0);
-  EXPECT_EQ(state_.PDF_PS_marg, 30);
+  EXPECT_EQ(state_.line_x, 30);
 }
 
 TEST_F(PdfWriterTest, NegativeCountsGiveEmptyOverprints) {
   start();
   state_.underline = 1;
-  state_.underline3_count = -3;
-  state_.underline_pt_start = 30;
+  state_.underline_length = -3;
+  state_.underline_x = 30;
   EXPECT_EQ(text("x"),
             "  BT /F1 12 Tf 30 805 Td (x) Tj ET\n"
             "  BT /F1 12 Tf 36 805 Td () Tj ET \n");
-  state_.highlight1 = 1;
-  state_.highlight13_count = -1;
-  state_.highlight1_pt_start = -20;
+  state_.highlight = 1;
+  state_.highlight_length = -1;
+  state_.highlight_x = -20;
   EXPECT_EQ(text("y"),
             "  BT /F6 13 Tf -14 790 Td 1 1 0 rg () Tj ET \n"
             "  BT /F1 12 Tf 30 790 Td 0 0 0 rg (y) Tj ET\n");
@@ -212,12 +212,12 @@ TEST_F(PdfWriterTest, NegativeCountsGiveEmptyOverprints) {
 TEST_F(PdfWriterTest, CentredLineStartsAtTheMeasuredMarginOnce) {
   start();
   state_.center = 1;
-  state_.PDF_PS_marg = 307;
+  state_.line_x = 307;
   EXPECT_EQ(text("Title "), "  BT /F1 12 Tf 307 805 Td (Title ) Tj ET\n");
   EXPECT_EQ(state_.center, 0);
-  EXPECT_EQ(state_.PDF_PS_marg, 30);
+  EXPECT_EQ(state_.line_x, 30);
   state_.center = 1;
-  state_.PDF_PS_marg = -17;
+  state_.line_x = -17;
   EXPECT_EQ(text("long"), "  BT /F1 12 Tf -17 790 Td (long) Tj ET\n");
   EXPECT_EQ(text("after"), "  BT /F1 12 Tf 30 775 Td (after) Tj ET\n");
 }
@@ -226,13 +226,13 @@ TEST_F(PdfWriterTest, DrawingLineTakesNoSpaceButEndsItsLine) {
   start();
   text("one");
   state_.center = 1;
-  state_.PDF_PS_marg = 100;
+  state_.line_x = 100;
   state_.underline = 1;  // a "%us" on the drawing line waits for the next text line
   EXPECT_EQ(drawing(" 0 0 1 RG 1 w 100 100 m 200 200 l S\n"),
             " 0 0 1 RG 1 w 100 100 m 200 200 l S\n");
-  EXPECT_EQ(state_.PDF_PS_Line, 805);
+  EXPECT_EQ(state_.baseline, 805);
   EXPECT_EQ(state_.center, 0);
-  EXPECT_EQ(state_.PDF_PS_marg, 30);
+  EXPECT_EQ(state_.line_x, 30);
   EXPECT_EQ(state_.underline, 1);
   EXPECT_EQ(writer_->progressTrace(true), "writing line 805 ...\n");
   EXPECT_EQ(text("two").substr(0, 30), "  BT /F1 12 Tf 30 790 Td (two)");
@@ -250,8 +250,8 @@ TEST_F(PdfWriterTest, PageBreakOpensPageTwoAsObjects12And22) {
             "22 0 obj\n"
             "  << /Length 32 0 R >>\n"
             "  stream\n");
-  EXPECT_EQ(state_.PDF_Page, 2);
-  EXPECT_EQ(state_.PDF_PS_Line, 820);
+  EXPECT_EQ(writer_->page(), 2u);
+  EXPECT_EQ(state_.baseline, 820);
   EXPECT_EQ(text("y"), "  BT /F1 12 Tf 30 805 Td (y) Tj ET\n");
 }
 
@@ -298,20 +298,20 @@ TEST_F(PdfWriterTest, PageTenIsObject110WithContents210) {
   EXPECT_NE(pdf.find("/Kids [3 0 R 12 0 R 13 0 R 14 0 R 15 0 R 16 0 R 17 0 R 18 0 R 19 0 R "
                      "110 0 R] /Count 10 /MediaBox [0 0 595 842] >> endobj\n"),
             std::string::npos);
-  EXPECT_EQ(state_.PDF_Page, 10);
+  EXPECT_EQ(writer_->page(), 10u);
 }
 
 TEST_F(PdfWriterTest, PageBreakTagEndsThePageAfterItsLine) {
   start();
   text("a");
-  state_.PDF_PS_Line = 30;  // what "%pg" leaves during substitution
+  state_.baseline = 30;  // what "%pg" leaves during substitution
   EXPECT_EQ(text("b").substr(0, 40), "  BT /F1 12 Tf 30 15 Td (b) Tj ET\nendstr");
-  EXPECT_EQ(state_.PDF_Page, 2);
+  EXPECT_EQ(writer_->page(), 2u);
   // On a drawing line it ends the page as well.
-  state_.PDF_PS_Line = 30;
+  state_.baseline = 30;
   EXPECT_NE(drawing(" 0 0 0 RG 1 w 1 1 m 2 2 l S\n").find("/Contents 23 0 R"),
             std::string::npos);
-  EXPECT_EQ(state_.PDF_Page, 3);
+  EXPECT_EQ(writer_->page(), 3u);
 }
 
 // Whole conversions: the tag rows measure, the writer draws.

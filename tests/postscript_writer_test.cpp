@@ -90,9 +90,9 @@ std::vector<int> linesPerPage(std::string_view document) {
 }
 
 TEST_F(PostScriptWriterTest, PrologueAndEpilogueOfAnEmptyDocument) {
-  state.PDF_PS_Line = 100;
+  state.baseline = 100;
   writer->prologue();
-  EXPECT_EQ(state.PDF_PS_Line, 820);
+  EXPECT_EQ(state.baseline, 820);
   EXPECT_EQ(out, kPrologue);
   writer->topSpacing('s');
   writer->epilogue();
@@ -112,11 +112,11 @@ TEST_F(PostScriptWriterTest, TopSpacingMovesOnlyTheFirstBaseline) {
 TEST_F(PostScriptWriterTest, LineStepWritesMovetoAndShowThenResetsTheLine) {
   start();
   state.center = 1;
-  state.PDF_PS_marg = -38;  // a long centred line
+  state.line_x = -38;  // a long centred line
   writer->line("Title ", false);
   EXPECT_EQ(out, "-38 805 moveto \n(Title ) show \n");
   EXPECT_EQ(state.center, 0);
-  EXPECT_EQ(state.PDF_PS_marg, 30);
+  EXPECT_EQ(state.line_x, 30);
   EXPECT_EQ(writer->progressTrace(false), "writing line 805 ...\n");
   writer->line("", false);
   EXPECT_EQ(out, "-38 805 moveto \n(Title ) show \n30 790 moveto \n() show \n");
@@ -125,7 +125,7 @@ TEST_F(PostScriptWriterTest, LineStepWritesMovetoAndShowThenResetsTheLine) {
 TEST_F(PostScriptWriterTest, DrawingLineWritesAndChangesNothing) {
   start();
   state.center = 1;
-  state.PDF_PS_marg = 307;
+  state.line_x = 307;
   const LayoutState before = state;
   writer->line("$sl 1 100 100 200 200 ", true);
   EXPECT_EQ(out, "");
@@ -135,18 +135,18 @@ TEST_F(PostScriptWriterTest, DrawingLineWritesAndChangesNothing) {
 
 TEST_F(PostScriptWriterTest, PageEndsAtBaselineThirtyOrLess) {
   start();
-  state.PDF_PS_Line = 31;
+  state.baseline = 31;
   writer->pageStep();
   EXPECT_EQ(out, "");
-  state.PDF_PS_Line = 30;
+  state.baseline = 30;
   writer->pageStep();
   EXPECT_EQ(out, "showpage\n");
-  EXPECT_EQ(state.PDF_PS_Line, 820);
-  EXPECT_EQ(state.PDF_Page, 2);
-  state.PDF_PS_Line = -5;
+  EXPECT_EQ(state.baseline, 820);
+  EXPECT_EQ(writer->page(), 2u);
+  state.baseline = -5;
   writer->pageStep();
-  EXPECT_EQ(state.PDF_PS_Line, 820);
-  EXPECT_EQ(state.PDF_Page, 3);
+  EXPECT_EQ(state.baseline, 820);
+  EXPECT_EQ(writer->page(), 3u);
 }
 
 TEST_F(PostScriptWriterTest, PageFilling) {
@@ -160,7 +160,7 @@ TEST_F(PostScriptWriterTest, PageFilling) {
                         Case{'s', 20, 40, 40}, Case{'t', 20, 37, 40}}) {
     state = LayoutState{};
     start(c.option);
-    state.LineSpacing = c.spacing;
+    state.line_spacing = c.spacing;
     for (int i = 0; i < c.first + c.later + 1; ++i) textLine();
     writer->epilogue();
     EXPECT_EQ(linesPerPage(out), (std::vector<int>{c.first, c.later, 1}))

@@ -59,38 +59,38 @@ TEST(ReplaceTagEffects, CentringSetsFlagAndMarginFromTheBytesThatFollow) {
   LayoutState state;
   replace("%csTitle\n", "%cs", "", state, Format::Pdf);
   EXPECT_EQ(state.center, 1);
-  EXPECT_EQ(state.PDF_PS_marg, 307);  // 325 - 3 * 6
+  EXPECT_EQ(state.line_x, 307);  // 325 - 3 * 6
 }
 
 TEST(ReplaceTagEffects, LastCentringTagDecidesTheMargin) {
   LayoutState state;
   replace("%csab%cscd", "%cs", "", state, Format::Pdf);
-  EXPECT_EQ(state.PDF_PS_marg, 325 - 3 * 2);
+  EXPECT_EQ(state.line_x, 325 - 3 * 2);
 }
 
 TEST(ReplaceTagEffects, LongCentredTextGivesANegativeMargin) {
   LayoutState state;
   replace("%cs" + std::string(200, 'x'), "%cs", "", state, Format::PostScript);
-  EXPECT_EQ(state.PDF_PS_marg, 325 - 600);
+  EXPECT_EQ(state.line_x, 325 - 600);
 }
 
 TEST(ReplaceTagEffects, CentreEndSetsOnlyTheFlag) {
   LayoutState state;
   replace("Title%ce", "%ce", "", state);
   EXPECT_EQ(state.center, 1);
-  EXPECT_EQ(state.PDF_PS_marg, 30);
+  EXPECT_EQ(state.line_x, 30);
 }
 
 TEST(ReplaceTagEffects, PageBreakActsOnlyForPagedFormats) {
   for (Format f : {Format::AbiWord, Format::DocBook, Format::Html, Format::Rtf, Format::Latex}) {
     LayoutState state;
     replace("x%pg", "%pg", "", state, f);
-    EXPECT_EQ(state.PDF_PS_Line, 820) << formatName(f);
+    EXPECT_EQ(state.baseline, 820) << formatName(f);
   }
   for (Format f : {Format::PostScript, Format::Pdf}) {
     LayoutState state;
     replace("x%pg", "%pg", "", state, f);
-    EXPECT_EQ(state.PDF_PS_Line, 30) << formatName(f);
+    EXPECT_EQ(state.baseline, 30) << formatName(f);
   }
 }
 
@@ -99,10 +99,10 @@ TEST(ReplaceTagEffects, UnderlineAndHighlightFlagsInEveryFormat) {
   replace("a%usb", "%us", "<u>", state, Format::Html);
   replace("a%hsb", "%hs", "<mark>", state, Format::Html);
   EXPECT_EQ(state.underline, 1);
-  EXPECT_EQ(state.highlight1, 1);
+  EXPECT_EQ(state.highlight, 1);
   // Measurement is for PDF only.
-  EXPECT_EQ(state.underline3_count, 0);
-  EXPECT_EQ(state.highlight13_count, 0);
+  EXPECT_EQ(state.underline_length, 0);
+  EXPECT_EQ(state.highlight_length, 0);
 }
 
 TEST(ReplaceTagEffects, LargeSpacingStaysUntilALaterLineEndsIt) {
@@ -110,19 +110,19 @@ TEST(ReplaceTagEffects, LargeSpacingStaysUntilALaterLineEndsIt) {
   // Start and end in one line: the baseline has not moved, so 20 stays.
   std::string line = replace("%lsbig%le", "%ls", "", state, Format::PostScript);
   replace(line, "%le", "", state, Format::PostScript);
-  EXPECT_EQ(state.LineSpacing, 20);
-  EXPECT_EQ(state.PDF_PS_EvalLine, 820);
-  state.PDF_PS_Line -= 20;  // the writer wrote that line
+  EXPECT_EQ(state.line_spacing, 20);
+  EXPECT_EQ(state.large_text_baseline, 820);
+  state.baseline -= 20;  // the writer wrote that line
   replace("%le", "%le", "", state, Format::PostScript);
-  EXPECT_EQ(state.LineSpacing, 15);
+  EXPECT_EQ(state.line_spacing, 15);
 }
 
 TEST(ReplaceTagEffects, EachLargeStartRecordsTheBaseline) {
   LayoutState state;
-  state.PDF_PS_Line = 500;
+  state.baseline = 500;
   replace("%ls%ls", "%ls", "", state);
-  EXPECT_EQ(state.LineSpacing, 20);
-  EXPECT_EQ(state.PDF_PS_EvalLine, 500);
+  EXPECT_EQ(state.line_spacing, 20);
+  EXPECT_EQ(state.large_text_baseline, 500);
 }
 
 TEST(ReplaceTagEffects, CleanupPatternsChangeNoState) {
@@ -138,58 +138,58 @@ TEST(PdfMeasurement, WorkedUnderlineExample) {
   LayoutState state;
   const std::string result = replace("Hello %usworld%ue\n", "%us", "_", state, Format::Pdf);
   EXPECT_EQ(result, "Hello _world%ue\n");
-  EXPECT_EQ(state.underline1_count, 4);
-  EXPECT_EQ(state.underline2_count, 5);
-  EXPECT_EQ(state.underline3_count, 1);
-  EXPECT_EQ(state.underline_pt_start, 50);
+  EXPECT_EQ(state.underline_start_index, 4);
+  EXPECT_EQ(state.underline_end_index, 5);
+  EXPECT_EQ(state.underline_length, 1);
+  EXPECT_EQ(state.underline_x, 50);
 }
 
 TEST(PdfMeasurement, HighlightUsesItsOwnFields) {
   LayoutState state;
   replace("Hello %hsworld%he\n", "%hs", "_", state, Format::Pdf);
-  EXPECT_EQ(state.highlight11_count, 4);
-  EXPECT_EQ(state.highlight12_count, 5);
-  EXPECT_EQ(state.highlight13_count, 1);
-  EXPECT_EQ(state.highlight1_pt_start, 50);
-  EXPECT_EQ(state.underline3_count, 0);
+  EXPECT_EQ(state.highlight_start_index, 4);
+  EXPECT_EQ(state.highlight_end_index, 5);
+  EXPECT_EQ(state.highlight_length, 1);
+  EXPECT_EQ(state.highlight_x, 50);
+  EXPECT_EQ(state.underline_length, 0);
 }
 
 TEST(PdfMeasurement, MarkAtIndexZeroKeepsThePreviousStart) {
   LayoutState state;
-  state.underline1_count = 9;
+  state.underline_start_index = 9;
   replace("%usabc%ue\n", "%us", "_", state, Format::Pdf);
-  EXPECT_EQ(state.underline1_count, 9);
-  EXPECT_EQ(state.underline2_count, 4 - 7);
-  EXPECT_EQ(state.underline3_count, -3 - 9);
+  EXPECT_EQ(state.underline_start_index, 9);
+  EXPECT_EQ(state.underline_end_index, 4 - 7);
+  EXPECT_EQ(state.underline_length, -3 - 9);
 }
 
 TEST(PdfMeasurement, PercentBeforeTheMarkGivesANegativeLength) {
   LayoutState state;
   // A "%" put in by the percent row comes before the underline mark.
   replace("a%b %usword%ue\n", "%us", "_", state, Format::Pdf);
-  EXPECT_EQ(state.underline1_count, 2);
-  EXPECT_EQ(state.underline2_count, 1 - 7);
-  EXPECT_LT(state.underline3_count, 0);
+  EXPECT_EQ(state.underline_start_index, 2);
+  EXPECT_EQ(state.underline_end_index, 1 - 7);
+  EXPECT_LT(state.underline_length, 0);
 }
 
 TEST(PdfMeasurement, MissingBytesKeepThePreviousValues) {
   LayoutState state;
   state.underline = 1;  // left over from an earlier line
-  state.underline1_count = 3;
-  state.underline2_count = 8;
+  state.underline_start_index = 3;
+  state.underline_end_index = 8;
   replace("no marks here\n", "%us", "_", state, Format::Pdf);
-  EXPECT_EQ(state.underline1_count, 3);
-  EXPECT_EQ(state.underline2_count, 8);
-  EXPECT_EQ(state.underline3_count, 5);
-  EXPECT_EQ(state.underline_pt_start, 45);
+  EXPECT_EQ(state.underline_start_index, 3);
+  EXPECT_EQ(state.underline_end_index, 8);
+  EXPECT_EQ(state.underline_length, 5);
+  EXPECT_EQ(state.underline_x, 45);
 }
 
 TEST(PdfMeasurement, RunsEvenWithoutAnOccurrenceWhileTheFlagIsSet) {
   LayoutState state;
   state.underline = 1;
   replace("x_yy%zz\n", "%us", "_", state, Format::Pdf);
-  EXPECT_EQ(state.underline1_count, -1);
-  EXPECT_EQ(state.underline2_count, -3);
+  EXPECT_EQ(state.underline_start_index, -1);
+  EXPECT_EQ(state.underline_end_index, -3);
 }
 
 TEST(PdfMeasurement, NotForOtherFormatsOrWithoutTheFlag) {
@@ -198,7 +198,7 @@ TEST(PdfMeasurement, NotForOtherFormatsOrWithoutTheFlag) {
   EXPECT_EQ(state, LayoutState{});
   replace("a%usb_%c", "%us", "_", state, Format::PostScript);
   EXPECT_EQ(state.underline, 1);
-  EXPECT_EQ(state.underline1_count, 0);
+  EXPECT_EQ(state.underline_start_index, 0);
 }
 
 }  // namespace

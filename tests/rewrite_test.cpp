@@ -62,7 +62,7 @@ TEST(TableOrder, DocBookCentresAndTakesNoLayoutEffects) {
   EXPECT_EQ(rewrite("%csTitle%ce", Format::DocBook, &state), "Title");
   EXPECT_EQ(state.center, 1);
   rewrite("%lsbig%le", Format::DocBook, &state);
-  EXPECT_EQ(state.LineSpacing, 15);
+  EXPECT_EQ(state.line_spacing, 15);
 }
 
 TEST(TableOrder, ControlWordsAreDelimited) {
@@ -76,24 +76,24 @@ TEST(TableOrder, PdfUnderlineWorkedExample) {
   LayoutState state;
   EXPECT_EQ(rewrite("Hello %usworld%ue\n", Format::Pdf, &state), "Hello world_ ");
   EXPECT_EQ(state.underline, 1);
-  EXPECT_EQ(state.underline3_count, 1);
-  EXPECT_EQ(state.underline_pt_start, 50);
+  EXPECT_EQ(state.underline_length, 1);
+  EXPECT_EQ(state.underline_x, 50);
 }
 
 TEST(TableOrder, PdfPercentBeforeTheUnderlineEnd) {
   LayoutState state;
   rewrite("a%psb %usword%ue\n", Format::Pdf, &state);
-  EXPECT_EQ(state.underline2_count, 1 - 7);
-  EXPECT_LT(state.underline3_count, 0);
+  EXPECT_EQ(state.underline_end_index, 1 - 7);
+  EXPECT_LT(state.underline_length, 0);
 }
 
 TEST(TableOrder, CentringMeasureSeesEarlierRowsExpandedAndTheLineFeed) {
   LayoutState state;
   rewrite("%csTitle\n", Format::Pdf, &state);
-  EXPECT_EQ(state.PDF_PS_marg, 307);
+  EXPECT_EQ(state.line_x, 307);
   // "%bs" (row 36) is expanded before "%cs" (row 39) is measured: 15 bytes.
   rewrite("%cs%bsA\n", Format::Pdf, &state);
-  EXPECT_EQ(state.PDF_PS_marg, 325 - 3 * static_cast<int>(std::string(") Tj /F2 12 Tf (A\n").size()));
+  EXPECT_EQ(state.line_x, 325 - 3 * static_cast<int>(std::string(") Tj /F2 12 Tf (A\n").size()));
 }
 
 TEST(Cleanups, UnderscoreAfterABlank) {
@@ -146,7 +146,7 @@ TEST(StringEscape, DelimitersAreEscapedBeforeTheTagsInPagedFormatsOnly) {
 TEST(StringEscape, MeasurementsCountTheEscapedLine) {
   LayoutState state;
   rewrite("%cs(a)\n", Format::Pdf, &state);
-  EXPECT_EQ(state.PDF_PS_marg, 325 - 3 * 6);
+  EXPECT_EQ(state.line_x, 325 - 3 * 6);
 }
 
 TEST(TableOrder, RewrittenLinesGrowWithoutLimit) {

@@ -14,20 +14,20 @@ bool pairIs(std::string_view pattern, const char (&pair)[3]) {
 
 void applyOccurrenceEffects(std::string_view pattern, std::size_t bytesAfter,
                             LayoutState& state, Format format) {
-  if (pairIs(pattern, "pg") && isPaged(format)) state.PDF_PS_Line = kBottomLimit;
+  if (pairIs(pattern, "pg") && isPaged(format)) state.baseline = kBottomLimit;
   if (pairIs(pattern, "us")) state.underline = 1;
-  if (pairIs(pattern, "hs")) state.highlight1 = 1;
+  if (pairIs(pattern, "hs")) state.highlight = 1;
   if (pairIs(pattern, "cs")) {
     state.center = 1;
     // Wraps like 32-bit arithmetic would rather than overflowing.
     const auto n = static_cast<std::uint32_t>(bytesAfter);
-    state.PDF_PS_marg = static_cast<std::int32_t>(325u - 3u * n);
+    state.line_x = static_cast<std::int32_t>(kCentreX - kHalfWidthPerByte * n);
   }
   if (pairIs(pattern, "ce")) state.center = 1;
-  if (pairIs(pattern, "le") && state.PDF_PS_EvalLine != state.PDF_PS_Line) state.LineSpacing = 15;
+  if (pairIs(pattern, "le") && state.large_text_baseline != state.baseline) state.line_spacing = kNormalLineSpacing;
   if (pairIs(pattern, "ls")) {
-    state.LineSpacing = 20;
-    state.PDF_PS_EvalLine = state.PDF_PS_Line;
+    state.line_spacing = kLargeLineSpacing;
+    state.large_text_baseline = state.baseline;
   }
 }
 
@@ -37,11 +37,11 @@ void applyOccurrenceEffects(std::string_view pattern, std::size_t bytesAfter,
 void measure(std::string_view result, std::int32_t& startCount, std::int32_t& endCount,
              std::int32_t& length, std::int32_t& ptStart) {
   const std::size_t u = result.find('_');
-  if (u != std::string_view::npos && u >= 1) startCount = static_cast<std::int32_t>(u) - 2;
+  if (u != std::string_view::npos && u >= 1) startCount = static_cast<std::int32_t>(u) - kMarkStartBytes;
   const std::size_t q = result.find('%');
-  if (q != std::string_view::npos && q >= 1) endCount = static_cast<std::int32_t>(q) - 7;
+  if (q != std::string_view::npos && q >= 1) endCount = static_cast<std::int32_t>(q) - kMarkEndBytes;
   length = endCount - startCount;
-  ptStart = 5 * startCount + kLeftMargin;
+  ptStart = kPointsPerByte * startCount + kLeftMargin;
 }
 
 // The first occurrence of `pattern` (not empty) in `line` at `from` or
@@ -103,12 +103,12 @@ void measurePdfMarks(std::string_view result, std::string_view pattern, LayoutSt
                      Format format) {
   if (format != Format::Pdf) return;
   if (state.underline == 1 && pairIs(pattern, "us")) {
-    measure(result, state.underline1_count, state.underline2_count, state.underline3_count,
-            state.underline_pt_start);
+    measure(result, state.underline_start_index, state.underline_end_index, state.underline_length,
+            state.underline_x);
   }
-  if (state.highlight1 == 1 && pairIs(pattern, "hs")) {
-    measure(result, state.highlight11_count, state.highlight12_count, state.highlight13_count,
-            state.highlight1_pt_start);
+  if (state.highlight == 1 && pairIs(pattern, "hs")) {
+    measure(result, state.highlight_start_index, state.highlight_end_index, state.highlight_length,
+            state.highlight_x);
   }
 }
 

@@ -327,7 +327,7 @@ unsigned applyTagRows(std::string& line, std::string& scratch, Format format,
     RowSet batch = rows;
     const RowSet alone = rows & index.oneByOne(format);
     if (!alone.empty()) batch.dropFrom(alone.first());
-    if (pdf && (state.underline == 1 || state.highlight1 == 1)) {
+    if (pdf && (state.underline == 1 || state.highlight == 1)) {
       for (std::size_t r : index.pdfMeasuringRows()) {
         if (r > row) {
           batch.dropFrom(r);
@@ -429,7 +429,7 @@ void rewriteLine(std::string& line, std::string& scratch, Format format, LayoutS
   }
 
   const bool measuring =
-      format == Format::Pdf && (state.underline == 1 || state.highlight1 == 1);
+      format == Format::Pdf && (state.underline == 1 || state.highlight == 1);
   if ((seen.classes & scan::kPercent) != 0 || measuring) {
     const unsigned inserted = applyTagRows(line, scratch, format, state);
     seen.classes |= inserted;

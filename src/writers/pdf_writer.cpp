@@ -109,37 +109,36 @@ class PdfWriter final : public Writer {
     // A drawing line has already written its path into the stream; it takes
     // no space and leaves the overprint flags for the next text line.
     if (!drawingLine) {
-      state_.PDF_PS_Line -= state_.LineSpacing;
-      const long long y = state_.PDF_PS_Line;
-      if (state_.underline == 0 && state_.highlight1 == 0) {
-        writeTextObject(state_.PDF_PS_marg, y, "", text);
+      state_.baseline -= state_.line_spacing;
+      const long long y = state_.baseline;
+      if (state_.underline == 0 && state_.highlight == 0) {
+        writeTextObject(state_.line_x, y, "", text);
       }
       if (state_.underline == 1) {
         writeTextObject(kLeftMargin, y, "", text);
-        writeMarks("/F1 12", state_.underline_pt_start, y, "", '_', state_.underline3_count);
+        writeMarks("/F1 12", state_.underline_x, y, "", '_', state_.underline_length);
         state_.underline = 0;
       }
-      if (state_.highlight1 == 1) {
+      if (state_.highlight == 1) {
         // A row of ZapfDingbats squares in yellow, then the line over it in black.
-        writeMarks("/F6 13", state_.highlight1_pt_start, y, "1 1 0 rg ", 'z',
-                   state_.highlight13_count);
+        writeMarks("/F6 13", state_.highlight_x, y, "1 1 0 rg ", 'z',
+                   state_.highlight_length);
         writeTextObject(kLeftMargin, y, "0 0 0 rg ", text);
-        state_.highlight1 = 0;
+        state_.highlight = 0;
       }
     }
     state_.center = 0;
-    state_.PDF_PS_marg = kLeftMargin;
+    state_.line_x = kLeftMargin;
   }
 
   // Printed for drawing lines too; the baseline then is the previous line's.
   std::string progressTrace(bool) const override {
-    return "writing line " + std::to_string(state_.PDF_PS_Line) + " ...\n";
+    return "writing line " + std::to_string(state_.baseline) + " ...\n";
   }
 
   void pageStep() override {
-    if (state_.PDF_PS_Line > kBottomLimit) return;
-    state_.PDF_PS_Line = kStartBaseline;
-    ++state_.PDF_Page;
+    if (state_.baseline > kBottomLimit) return;
+    state_.baseline = kStartBaseline;
     closeStream();
     const std::uint64_t page = pages_.size() + 1;
     out_.write(kPageObjectHead);
@@ -149,6 +148,8 @@ class PdfWriter final : public Writer {
     out_.write(kPageObjectTail);
     openStream(page, "  stream\n");
   }
+
+  std::uint64_t page() const override { return pages_.size(); }
 
   void epilogue() override {
     closeStream();
@@ -188,7 +189,7 @@ class PdfWriter final : public Writer {
     out_.write("  BT ");
     out_.write(font);
     out_.write(" Tf ");
-    out_.writeInt(static_cast<long long>(ptStart) + 6);
+    out_.writeInt(static_cast<long long>(ptStart) + kMarkShift);
     out_.put(' ');
     out_.writeInt(y);
     out_.write(" Td ");

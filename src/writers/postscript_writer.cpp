@@ -49,7 +49,7 @@ class PostScriptWriter final : public Writer {
   using Writer::Writer;
 
   void prologue() override {
-    state_.PDF_PS_Line = kStartBaseline;
+    state_.baseline = kStartBaseline;
     out_.write(kPrologue);
   }
 
@@ -60,30 +60,35 @@ class PostScriptWriter final : public Writer {
   void line(std::string_view text, bool drawingLine) override {
     // A drawing line has already written its command; it takes no space.
     if (drawingLine) return;
-    state_.PDF_PS_Line -= state_.LineSpacing;
-    out_.writeInt(state_.PDF_PS_marg);
+    state_.baseline -= state_.line_spacing;
+    out_.writeInt(state_.line_x);
     out_.put(' ');
-    out_.writeInt(state_.PDF_PS_Line);
+    out_.writeInt(state_.baseline);
     out_.write(" moveto \n(");
     out_.write(text);
     out_.write(") show \n");
     state_.center = 0;
-    state_.PDF_PS_marg = kLeftMargin;
+    state_.line_x = kLeftMargin;
   }
 
   std::string progressTrace(bool drawingLine) const override {
     if (drawingLine) return {};
-    return "writing line " + std::to_string(state_.PDF_PS_Line) + " ...\n";
+    return "writing line " + std::to_string(state_.baseline) + " ...\n";
   }
 
   void pageStep() override {
-    if (state_.PDF_PS_Line > kBottomLimit) return;
-    state_.PDF_PS_Line = kStartBaseline;
-    ++state_.PDF_Page;
+    if (state_.baseline > kBottomLimit) return;
+    state_.baseline = kStartBaseline;
+    ++page_;
     out_.write("showpage\n");
   }
 
   void epilogue() override { out_.write("showpage \n"); }
+
+  std::uint64_t page() const override { return page_; }
+
+ private:
+  std::uint64_t page_ = 1;
 };
 
 }  // namespace

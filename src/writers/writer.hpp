@@ -32,6 +32,8 @@ class Writer {
   // Runs after every input line, drawing lines included.
   virtual void pageStep() {}
   virtual void epilogue() = 0;
+  // The number of the page being written (1 for the flowing formats).
+  virtual std::uint64_t page() const { return 1; }
 
  protected:
   OutputSink& out_;
@@ -42,8 +44,8 @@ class Writer {
 // start baseline to `small` or `large`; any other option leaves it.
 inline void applyTopBaseline(LayoutState& state, char option, std::int32_t small,
                              std::int32_t large) {
-  if (option == 't') state.PDF_PS_Line = small;
-  if (option == 'T') state.PDF_PS_Line = large;
+  if (option == 't') state.baseline = small;
+  if (option == 'T') state.baseline = large;
 }
 
 std::unique_ptr<Writer> makeWriter(Format format, OutputSink& out, LayoutState& state);

@@ -44,8 +44,8 @@ std::string naiveReplace(const std::string& line, const std::string& pattern,
 // The fields a call that replaces nothing may change: the PDF measures,
 // which run once per call whether or not a mark was replaced.
 LayoutState withoutMeasures(LayoutState s) {
-  s.underline1_count = s.underline2_count = s.underline3_count = s.underline_pt_start = 0;
-  s.highlight11_count = s.highlight12_count = s.highlight13_count = s.highlight1_pt_start = 0;
+  s.underline_start_index = s.underline_end_index = s.underline_length = s.underline_x = 0;
+  s.highlight_start_index = s.highlight_end_index = s.highlight_length = s.highlight_x = 0;
   return s;
 }
 
@@ -65,9 +65,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // earlier line, the baselines anywhere on a page.
   LayoutState state;
   state.underline = fuzz.ConsumeBool() ? 1 : 0;
-  state.highlight1 = fuzz.ConsumeBool() ? 1 : 0;
-  state.PDF_PS_Line = fuzz.ConsumeIntegralInRange<std::int32_t>(0, 820);
-  state.PDF_PS_EvalLine = fuzz.ConsumeIntegralInRange<std::int32_t>(0, 820);
+  state.highlight = fuzz.ConsumeBool() ? 1 : 0;
+  state.baseline = fuzz.ConsumeIntegralInRange<std::int32_t>(0, 820);
+  state.large_text_baseline = fuzz.ConsumeIntegralInRange<std::int32_t>(0, 820);
 
   // Short patterns find matches; a leading "%" plus two bytes from the fuzz
   // reaches every tag and every effect pair.
