@@ -1,0 +1,57 @@
+#include "markup/typed_text.hpp"
+
+#include <array>
+
+#include "markup/tag_table.hpp"
+
+namespace kolvo {
+namespace {
+
+constexpr std::size_t kTagLength = 3;
+
+// One bit per pair of bytes after the "%": set where the pair is a tag.
+class TagPairs {
+ public:
+  TagPairs() {
+    for (const TagRow& row : kTagTable) {
+      if (row.tag.size() == kTagLength) set(row.tag[1], row.tag[2]);
+    }
+  }
+  bool contains(char second, char third) const {
+    const std::size_t k = key(second, third);
+    return (bits_[k / 64] >> (k % 64) & 1U) != 0;
+  }
+
+ private:
+  static std::size_t key(char second, char third) {
+    return std::size_t{static_cast<unsigned char>(second)} << 8 | static_cast<unsigned char>(third);
+  }
+  void set(char second, char third) {
+    const std::size_t k = key(second, third);
+    bits_[k / 64] |= std::uint64_t{1} << (k % 64);
+  }
+  std::array<std::uint64_t, 256 * 256 / 64> bits_{};
+};
+
+}  // namespace
+
+bool beginsTag(std::string_view text, std::size_t at) {
+  static const TagPairs pairs;
+  return at + kTagLength <= text.size() && text[at] == '%' && pairs.contains(text[at + 1], text[at + 2]);
+}
+
+char32_t nextCodePoint(std::string_view text, std::size_t& at) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned lead = byte(at);
+  if (lead < 0x80) {
+    ++at;
+    return lead;
+  }
+  const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+  char32_t cp = lead & (0x7F >> length);
+  for (std::size_t i = 1; i < length && at + i < text.size(); ++i) cp = cp << 6 | (byte(at + i) & 0x3F);
+  at += length;
+  return cp;
+}
+
+}  // namespace kolvo
