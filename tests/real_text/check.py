@@ -1,0 +1,240 @@
+#!/usr/bin/env python3
+"""Converts real text with kolvo and has each format's reader judge it.
+
+Usage: check.py KOLVO CORPUS_DIR WORK_DIR
+
+For every file of the corpus (see collect.sh):
+- without --escape, the AbiWord and DocBook outputs must be well-formed XML;
+- with --escape, every output must be accepted by its reader (xmllint,
+  abiword, tidy without errors, unrtf, pdflatex -halt-on-error, gs,
+  qpdf --check without warnings), and where the file's text fits
+  Windows-1252 plus Greek, the text the reader gives back must equal the
+  input's (white space, quote and dash shapes, and hyphenation aside).
+
+A reader that is not installed is reported and its checks are skipped.
+Prints one line per failure and a summary; exits 1 on any failure.
+"""
+
+import concurrent.futures
+import html.parser
+import os
+import re
+import shutil
+import subprocess
+import sys
+import unicodedata
+import xml.etree.ElementTree as ET
+
+FORMATS = "adhrlpP"
+EXTENSION = {"a": "abw", "d": "xml", "h": "html", "r": "rtf", "l": "tex", "p": "ps", "P": "pdf"}
+TIMEOUT = 120
+
+
+def run(args, cwd=None):
+    # AbiWord keeps its settings under HOME: one per folder, so that runs in
+    # parallel do not share them.
+    env = dict(os.environ, HOME=cwd) if cwd else None
+    return subprocess.run(args, cwd=cwd, env=env, capture_output=True, timeout=TIMEOUT)
+
+
+def have(tool):
+    return shutil.which(tool) is not None
+
+
+# --- What the input says --------------------------------------------------
+
+def decode_input(raw):
+    """The input as kolvo reads it: UTF-8, other bytes as Windows-1252."""
+    out = []
+    for chunk in re.split(rb"((?:[\x00-\x7f]|[\xc2-\xdf][\x80-\xbf]|"
+                          rb"\xe0[\xa0-\xbf][\x80-\xbf]|[\xe1-\xec\xee\xef][\x80-\xbf]{2}|"
+                          rb"\xed[\x80-\x9f][\x80-\xbf]|\xf0[\x90-\xbf][\x80-\xbf]{2}|"
+                          rb"[\xf1-\xf3][\x80-\xbf]{3}|\xf4[\x80-\x8f][\x80-\xbf]{2})+)", raw):
+        if not chunk:
+            continue
+        try:
+            out.append(chunk.decode("utf-8"))
+        except UnicodeDecodeError:
+            out.append(chunk.decode("cp1252", errors="replace"))
+    return "".join(out)
+
+
+def fits_standard_fonts(text):
+    for ch in text:
+        if ord(ch) < 0x80 or "\u0391" <= ch <= "\u03c9":
+            continue
+        try:
+            ch.encode("cp1252")
+        except UnicodeEncodeError:
+            if ch not in "\u2010\u2011\u2212\u27e8\u27e9":
+                return False
+    return True
+
+
+QUOTES = str.maketrans({c: "'" for c in "\u2018\u2019\u201a\u201b`\u00b4\u2032"} |
+                       {c: '"' for c in "\u201c\u201d\u201e\u201f\u00ab\u00bb\u2033"} |
+                       {c: "-" for c in "\u2010\u2011\u2012\u2013\u2014\u2015\u2212\u00ad"} |
+                       {"\u27e8": "<", "\u27e9": ">", "\u2329": "<", "\u232a": ">"})
+
+
+def normalise(text):
+    """Characters in order, with what layout may change set aside."""
+    text = unicodedata.normalize("NFKC", text).translate(QUOTES)
+    return re.sub(r"[\s\-\x00-\x1f\x7f\ufffd]", "", text)
+
+
+# --- What each reader gives back ------------------------------------------
+
+def pdf_text(pdf):
+    # The whole plane, not just the page: long lines run past its edge.
+    r = run(["pdftotext", "-enc", "UTF-8", "-x", "0", "-y", "0", "-W", "100000", "-H", "100000",
+             pdf, "-"])
+    return r.returncode == 0, r.stdout.decode("utf-8", "replace"), r.stderr.decode(errors="replace")
+
+
+class _HtmlText(html.parser.HTMLParser):
+    def __init__(self):
+        super().__init__()
+        self.parts = []
+
+    def handle_data(self, data):
+        self.parts.append(data)
+
+
+def read_back(fmt, doc, work):
+    """(accepted, problem, text or None) for one output document."""
+    base = os.path.splitext(doc)[0]
+    if fmt in "ad":
+        r = run(["xmllint", "--noout", doc])
+        if r.returncode != 0:
+            return False, r.stderr.decode(errors="replace")[:300], None
+        if fmt == "d":
+            return True, "", "".join(ET.parse(doc).getroot().itertext())
+        if not have("abiword"):
+            return True, "", None
+        txt = base + ".abw.txt"
+        r = run(["abiword", "--to=txt", "-o", txt, doc], cwd=work)
+        if r.returncode != 0 or not os.path.exists(txt):
+            return False, "abiword: " + r.stderr.decode(errors="replace")[:300], None
+        return True, "", open(txt, encoding="utf-8", errors="replace").read()
+    if fmt == "h":
+        if have("tidy"):
+            r = run(["tidy", "-q", "-e", "-utf8", doc])
+            if r.returncode >= 2:
+                return False, "tidy: " + r.stderr.decode(errors="replace")[:300], None
+        parser = _HtmlText()
+        parser.feed(open(doc, encoding="utf-8", errors="replace").read())
+        return True, "", "".join(parser.parts)
+    if fmt == "r":
+        if have("unrtf"):
+            r = run(["unrtf", "--text", doc])
+            if r.returncode != 0:
+                return False, "unrtf: " + r.stderr.decode(errors="replace")[:300], None
+        if not have("abiword"):
+            return True, "", None
+        txt = base + ".rtf.txt"
+        r = run(["abiword", "--to=txt", "-o", txt, doc], cwd=work)
+        if r.returncode != 0 or not os.path.exists(txt):
+            return False, "abiword: " + r.stderr.decode(errors="replace")[:300], None
+        return True, "", open(txt, encoding="utf-8", errors="replace").read()
+    if fmt == "l":
+        r = run(["pdflatex", "-halt-on-error", "-interaction=nonstopmode",
+                 "-output-directory", work, doc], cwd=work)
+        if r.returncode != 0:
+            log = r.stdout.decode(errors="replace")
+            first = log.find("\n!")
+            return False, "pdflatex: " + log[first:first + 300], None
+        ok, text, err = pdf_text(base + ".pdf")
+        return ok, err, text if ok else None
+    if fmt == "p":
+        r = run(["gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=nullpage", doc])
+        if r.returncode != 0 or r.stderr or b"Error" in r.stdout:
+            return False, "gs: " + (r.stderr + r.stdout).decode(errors="replace")[:300], None
+        pdf = base + ".ps.pdf"
+        r = run(["ps2pdf", doc, pdf])
+        if r.returncode != 0:
+            return False, "ps2pdf: " + r.stderr.decode(errors="replace")[:300], None
+        ok, text, err = pdf_text(pdf)
+        return ok, err, text if ok else None
+    r = run(["qpdf", "--check", doc])
+    if r.returncode != 0:
+        return False, "qpdf: " + (r.stdout + r.stderr).decode(errors="replace")[:300], None
+    ok, text, err = pdf_text(doc)
+    return ok, err, text if ok else None
+
+
+READERS = {"a": ["xmllint"], "d": ["xmllint"], "h": [], "r": [], "l": ["pdflatex", "pdftotext"],
+           "p": ["gs", "ps2pdf", "pdftotext"], "P": ["qpdf", "pdftotext"]}
+
+
+def check_file(kolvo, path, work, formats):
+    """A list of (format, kind, message) failures for one corpus file."""
+    name = os.path.basename(path)
+    stem = os.path.join(work, os.path.splitext(name)[0])
+    os.makedirs(work, exist_ok=True)
+    failures = []
+    expected = decode_input(open(path, "rb").read())
+    compare = fits_standard_fonts(expected)
+    for fmt in "ad":
+        doc = f"{stem}.plain.{EXTENSION[fmt]}"
+        r = run([kolvo, "-" + fmt, path, doc, "-s"])
+        if r.returncode != 0:
+            failures.append((fmt, "plain", "kolvo failed: " + r.stderr.decode(errors="replace")))
+            continue
+        x = run(["xmllint", "--noout", doc])
+        if x.returncode != 0:
+            failures.append((fmt, "plain", "not well-formed: " + x.stderr.decode(errors="replace")[:300]))
+    for fmt in formats:
+        doc = f"{stem}.{fmt if fmt != 'P' else 'PDF'}.{EXTENSION[fmt]}"
+        r = run([kolvo, "--escape", "-" + fmt, path, doc, "-s"])
+        if r.returncode != 0:
+            failures.append((fmt, "escape", "kolvo failed: " + r.stderr.decode(errors="replace")))
+            continue
+        accepted, problem, text = read_back(fmt, doc, work)
+        if not accepted:
+            failures.append((fmt, "escape", problem))
+            continue
+        if compare and text is not None:
+            want, got = normalise(expected), normalise(text)
+            if want != got:
+                at = next((i for i, (a, b) in enumerate(zip(want, got)) if a != b),
+                          min(len(want), len(got)))
+                failures.append((fmt, "text", f"differs at {at}: want {want[at:at + 40]!r} "
+                                              f"got {got[at:at + 40]!r}"))
+    return name, compare, failures
+
+
+def main():
+    if len(sys.argv) != 4:
+        print(__doc__, file=sys.stderr)
+        return 2
+    kolvo, corpus, work = sys.argv[1:]
+    files = sorted(os.path.join(corpus, f) for f in os.listdir(corpus) if f.endswith(".txt"))
+    formats = ""
+    for fmt in FORMATS:
+        missing = [t for t in READERS[fmt] if not have(t)]
+        if missing:
+            print(f"skipped: format {fmt}, {' '.join(missing)} not installed")
+        else:
+            formats += fmt
+    if not have("xmllint"):
+        print("skipped: xmllint not installed")
+        return 0
+    failed = 0
+    compared = 0
+    jobs = int(os.environ.get("KOLVO_CHECK_JOBS", "2"))
+    with concurrent.futures.ThreadPoolExecutor(max_workers=jobs) as pool:
+        results = pool.map(lambda p: check_file(kolvo, p, os.path.join(work, os.path.basename(p)),
+                                                formats), files)
+        for name, compare, failures in results:
+            compared += compare
+            for fmt, kind, message in failures:
+                failed += 1
+                print(f"FAIL {name} [{fmt} {kind}] {message}".replace("\n", " | "))
+    print(f"real text: {len(files)} files, {compared} compared word for word, formats {formats}, "
+          f"{failed} failures")
+    return 1 if failed or not files else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
