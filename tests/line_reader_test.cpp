@@ -27,12 +27,12 @@ std::vector<Piece> piecesOf(LineReader& reader) {
 }
 
 // Reads `content` back through a file, so that the reader's blocks come into play.
-std::vector<Piece> piecesOfFile(const std::string& content) {
+std::vector<Piece> piecesOfFile(const std::string& content, std::size_t maxPiece = kMaxPiece) {
   TempDir dir;
   writeFile(dir / "in.txt", content);
   const int fd = open((dir / "in.txt").c_str(), O_RDONLY);
   EXPECT_GE(fd, 0);
-  LineReader reader(fd, "in.txt");
+  LineReader reader(fd, "in.txt", maxPiece);
   std::vector<Piece> pieces = piecesOf(reader);
   close(fd);
   return pieces;
@@ -50,6 +50,24 @@ TEST(LineReader, PiecesAreLinesOfAtMost559Bytes) {
     EXPECT_EQ(pieces[2].text, std::string(41, 'x') + "\n");
     EXPECT_EQ(pieces[3].text, "\n");
     EXPECT_EQ(pieces[4].text, "last");
+  }
+}
+
+TEST(LineReader, WholeLinesAreNeverCutWhereverTheReadsEnd) {
+  // Lines longer than a piece and than a read block, one of them ending
+  // without a line feed, and an empty line between them.
+  const std::string first(70000, 'a');
+  const std::string second(600, 'b');
+  const std::string content = first + "\n\n" + second;
+  for (const std::vector<Piece>& pieces :
+       {piecesOfFile(content, kWholeLines), [&] {
+          LineReader reader(content, kWholeLines);
+          return piecesOf(reader);
+        }()}) {
+    ASSERT_EQ(pieces.size(), 3u);
+    EXPECT_EQ(pieces[0].text, first + "\n");
+    EXPECT_EQ(pieces[1].text, "\n");
+    EXPECT_EQ(pieces[2].text, second);
   }
 }
 

@@ -12,12 +12,14 @@ namespace {
 constexpr std::size_t kReadSize = std::size_t{64} * 1024;
 }
 
-LineReader::LineReader(int fd, std::string name) : fd_(fd), name_(std::move(name)) {
+LineReader::LineReader(int fd, std::string name, std::size_t maxPiece)
+    : fd_(fd), maxPiece_(maxPiece), name_(std::move(name)) {
   buffer_.resize(kReadSize);
 }
 
-LineReader::LineReader(std::string_view text)
-    : pending_(text),
+LineReader::LineReader(std::string_view text, std::size_t maxPiece)
+    : maxPiece_(maxPiece),
+      pending_(text),
       eof_(true),
       pendingHasNul_(!text.empty() && std::memchr(text.data(), '\0', text.size()) != nullptr) {}
 
@@ -43,10 +45,10 @@ bool LineReader::next(std::string& line) {
   line.clear();
   pieceMayHoldNul_ = false;
   // A piece may straddle two reads of the file.
-  while (line.size() < kMaxPiece) {
+  while (line.size() < maxPiece_) {
     if (pending_.empty() && !fill()) break;
     pieceMayHoldNul_ = pieceMayHoldNul_ || pendingHasNul_;
-    const std::size_t room = kMaxPiece - line.size();
+    const std::size_t room = maxPiece_ - line.size();
     const std::size_t window = pending_.size() < room ? pending_.size() : room;
     const std::size_t feed = pending_.substr(0, window).find('\n');
     if (feed != std::string_view::npos) {

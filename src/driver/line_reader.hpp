@@ -9,13 +9,16 @@
 namespace kolvo {
 
 inline constexpr std::size_t kMaxPiece = 559;
+// No bound: a line is never cut, however long (memory grows with it).
+inline constexpr std::size_t kWholeLines = static_cast<std::size_t>(-1);
 
 class LineReader {
  public:
   // Reads from `fd` (not owned); `name` is used in error messages.
-  LineReader(int fd, std::string name);
+  // `maxPiece` bounds a piece; kWholeLines gives every line whole.
+  LineReader(int fd, std::string name, std::size_t maxPiece = kMaxPiece);
   // Reads from memory; `text` must outlive the reader.
-  explicit LineReader(std::string_view text);
+  explicit LineReader(std::string_view text, std::size_t maxPiece = kMaxPiece);
 
   // Puts the next piece into `line` and returns true, or returns false at
   // the end of the input. Throws IoError on a read error.
@@ -29,6 +32,7 @@ class LineReader {
   bool fill();
 
   int fd_ = -1;
+  std::size_t maxPiece_ = kMaxPiece;
   std::string name_;
   std::string buffer_;
   std::string_view pending_;  // unread bytes, in buffer_ or the memory text
