@@ -11,6 +11,10 @@ For every file of the corpus (see collect.sh):
   Windows-1252 plus Greek, the text the reader gives back must equal the
   input's (white space, quote and dash shapes, and hyphenation aside).
 
+Then a document of every symbol tag and one of every style tag, with
+--escape: each symbol's character must come back from every reader, and
+no tag or element may show as text (DocBook read through docbook-xsl).
+
 A reader that is not installed is reported and its checks are skipped.
 Prints one line per failure and a summary; exits 1 on any failure.
 """
@@ -204,6 +208,81 @@ def check_file(kolvo, path, work, formats):
     return name, compare, failures
 
 
+# --- Documents of tags -----------------------------------------------------
+
+# Every symbol tag and the character a reader must give back for it.
+SYMBOLS = {
+    "%Al": "\u2135", "%g1": "\u03b1", "%g2": "\u03b2", "%gG": "\u0393", "%g7": "\u03b3",
+    "%gD": "\u0394", "%g4": "\u03b4", "%g5": "\u03b5", "%gz": "\u03b6", "%g8": "\u03b7",
+    "%gT": "\u0398", "%gt": "\u03b8", "%g9": "\u03b9", "%gk": "\u03ba", "%gL": "\u039b",
+    "%gl": "\u03bb", "%gm": "\u03bc", "%gn": "\u03bd", "%gx": "\u03be", "%gP": "\u03a0",
+    "%zp": "\u03c0", "%g3": "\u03c7", "%zr": "\u03c1", "%gs": "\u03c3", "%zs": "\u03c2",
+    "%zt": "\u03c4", "%gu": "\u03c5", "%zu": "\u03c5", "%gF": "\u03a6", "%g6": "\u03c6",
+    "%gp": "\u03a8", "%gO": "\u03a9", "%gw": "\u03c9", "%bu": "\u2022", "%cr": "\u00a9",
+    "%da": "\u2020", "%dd": "\u2021", "%di": "\u00f7", "%pm": "\u00b1", "%ps": "%",
+    "%tc": "\u25cb", "%rt": "\u00ae", "%sn": "\u00a7", "%su": "\u2211", "%sq": "\u221a",
+    "%tm": "\u2122",
+}
+
+# Every style tag, in pairs where it has a partner, around a word.
+STYLES = ["%BsTitle%Be", "%bsbold%be", "%isitalic%ie", "%ususual%ue", "%CsCourier%Ce",
+          "%C0small%Ce", "%hsyellow%he", "%Hsgreen%He", "%lslarge%le", "%xshuge%xe",
+          "%Sssmaller%Se", "%sssuper%se", "%P1red%Pe", "%P2dark%Pe", "%P3green%Pe",
+          "%P4forest%Pe", "%P5blue%Pe", "%P6navy%Pe", "%P7magenta%Pe", "%P8purple%Pe",
+          "%P9olive%Pe", "%rsalert%re", "%SyGreek%Pe", "%cscentred%ce", "page%pg"]
+
+
+def check_tag_documents(kolvo, formats, work):
+    """Failures of the symbol and style documents under --escape."""
+    os.makedirs(work, exist_ok=True)
+    symbols = os.path.join(work, "symbols.txt")
+    with open(symbols, "w", encoding="utf-8") as f:
+        f.writelines(f"[{tag}]\n" for tag in SYMBOLS)
+    styles = os.path.join(work, "styles.txt")
+    with open(styles, "w", encoding="utf-8") as f:
+        f.writelines(f"{i} {style} end\n" for i, style in enumerate(STYLES))
+    failures = []
+    for fmt in formats:
+        for name, path in (("symbols", symbols), ("styles", styles)):
+            doc = os.path.join(work, f"{name}.{fmt if fmt != 'P' else 'PDF'}.{EXTENSION[fmt]}")
+            r = run([kolvo, "--escape", "-" + fmt, path, doc, "-s"])
+            if r.returncode != 0:
+                failures.append((name, fmt, "kolvo failed: " + r.stderr.decode(errors="replace")))
+                continue
+            if fmt == "d" and name == "styles" and have("xsltproc"):
+                doc = docbook_to_html(doc, failures)
+            accepted, problem, text = read_back("h" if doc.endswith(".db.html") else fmt, doc, work)
+            if not accepted or text is None:
+                failures.append((name, fmt, problem or "no text"))
+                continue
+            text = unicodedata.normalize("NFKC", text)
+            if name == "symbols":
+                for tag, char in SYMBOLS.items():
+                    want = unicodedata.normalize("NFKC", char)
+                    if want not in text:
+                        failures.append((name, fmt, f"{tag} does not give {char!r}"))
+            else:
+                shown = re.findall(r"%[A-Za-z0-9]{2}|</?[A-Za-z][^>]*>", text)
+                if shown:
+                    failures.append((name, fmt, f"tags or elements shown as text: {shown[:5]}"))
+                for word in ("Title", "bold", "italic", "Courier", "olive", "centred", "end"):
+                    if word not in text:
+                        failures.append((name, fmt, f"the word {word!r} is missing"))
+    return failures
+
+
+def docbook_to_html(doc, failures):
+    """The DocBook document through docbook-xsl, as its readers see it."""
+    xsl = "/usr/share/xml/docbook/stylesheet/docbook-xsl/html/docbook.xsl"
+    if not os.path.exists(xsl):
+        return doc
+    out = doc + ".db.html"
+    r = run(["xsltproc", "--nonet", "-o", out, xsl, doc])
+    if r.returncode != 0:
+        failures.append(("styles", "d", "xsltproc: " + r.stderr.decode(errors="replace")[:300]))
+    return out
+
+
 def main():
     if len(sys.argv) != 4:
         print(__doc__, file=sys.stderr)
@@ -231,8 +310,11 @@ def main():
             for fmt, kind, message in failures:
                 failed += 1
                 print(f"FAIL {name} [{fmt} {kind}] {message}".replace("\n", " | "))
+    for name, fmt, message in check_tag_documents(kolvo, formats, os.path.join(work, "tags")):
+        failed += 1
+        print(f"FAIL {name} [{fmt}] {message}".replace("\n", " | "))
     print(f"real text: {len(files)} files, {compared} compared word for word, formats {formats}, "
-          f"{failed} failures")
+          f"and the symbol and style documents: {failed} failures")
     return 1 if failed or not files else 0
 
 
