@@ -1,6 +1,7 @@
 // Typed text for PostScript and PDF: the escaper's output for each kind of
-// character, the encoding tables against their lookups, and Ghostscript,
-// pdftotext and qpdf reading documents made with the re-encoded fonts.
+// character, the encoding tables against their lookups and widths, and
+// Ghostscript, pdftotext and qpdf reading documents made with the
+// re-encoded fonts.
 
 #include "writers/paged/paged_text.hpp"
 
@@ -17,6 +18,7 @@
 #include "markup/tag_table.hpp"
 #include "support/test_support.hpp"
 #include "writers/paged/font_texts.hpp"
+#include "writers/paged/font_widths.hpp"
 #include "writers/paged/text_encoding.hpp"
 
 namespace kolvo {
@@ -135,6 +137,25 @@ TEST(PagedTextTest, PdfDifferencesListWhatDiffersFromWinAnsi) {
             "<< /Type /Encoding /BaseEncoding /WinAnsiEncoding /Differences [ 39 /quoteright "
             "96 /quoteleft 129 /periodcentered 141 /twosuperior 143 /threesuperior /Adieresis "
             "178 /dagger /daggerdbl 183 /bullet 196 /tilde] >>");
+}
+
+TEST(PagedTextTest, WidthsFollowTheEncodings) {
+  using paged::PagedFont;
+  EXPECT_EQ(paged::textWidth(PagedFont::TimesRoman, "a b"), 444 + 250 + 500);
+  // The codes the re-encoding changed measure their new glyphs.
+  EXPECT_EQ(paged::textWidth(PagedFont::TimesRoman, "\x90\xC4\x80"), 722 + 333 + 500);
+  EXPECT_EQ(paged::textWidth(PagedFont::TimesBold, "'"), 333);
+  EXPECT_EQ(paged::textWidth(PagedFont::Courier, "\x80\xB7 x"), 4 * 600);
+  EXPECT_EQ(paged::textWidth(PagedFont::Symbol, "a\xE5"), 631 + 713);
+  EXPECT_EQ(paged::textWidth(PagedFont::TimesItalic, std::string_view("\x9D\x01\0", 3)), 0);
+  // A table made before a change of the encoding would miss glyphs.
+  for (PagedFont font : {PagedFont::TimesRoman, PagedFont::TimesBold, PagedFont::TimesItalic,
+                         PagedFont::Courier}) {
+    for (const paged::EncodedGlyph& row : paged::kTextEncoding) {
+      const char code = static_cast<char>(row.code);
+      EXPECT_GT(paged::textWidth(font, std::string_view(&code, 1)), 0) << row.glyph;
+    }
+  }
 }
 
 // --- Consumers ---------------------------------------------------------
