@@ -1,0 +1,209 @@
+#include "writers/paged/paged_text.hpp"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "writers/paged/text_encoding.hpp"
+
+namespace kolvo {
+namespace {
+
+constexpr std::size_t kTagLength = 3;
+constexpr std::size_t kTabColumns = 8;
+
+// Bytes copied as they are: printable ASCII but for the five that need
+// escaping, and the line ends, which a later clean-up blanks.
+constexpr std::array<bool, 256> makePlainBytes() {
+  std::array<bool, 256> plain{};
+  for (unsigned b = 0x20; b < 0x7F; ++b) plain[b] = true;
+  for (char b : {'%', '\\', '(', ')', '_'}) plain[static_cast<unsigned char>(b)] = false;
+  plain['\r'] = true;
+  plain['\n'] = true;
+  return plain;
+}
+constexpr std::array<bool, 256> kPlainBytes = makePlainBytes();
+
+// Whether any of the eight bytes of `word` may not be plain (a line end
+// may be plain after all): one beyond ASCII, a control byte, DEL, or one of
+// the five that need escaping. Each test is exact, so a word of prose
+// passes in a few instructions.
+bool mayNeedWork(std::uint64_t word) {
+  constexpr std::uint64_t ones = 0x0101010101010101ULL;
+  constexpr std::uint64_t highs = 0x8080808080808080ULL;
+  const auto hasZero = [](std::uint64_t v) { return (v - ones) & ~v & highs; };
+  const auto has = [&](std::uint64_t v, unsigned char c) { return hasZero(v ^ (ones * c)); };
+  const std::uint64_t belowBlank = (word - ones * 0x20) & ~word & highs;
+  // "(" and ")" differ in their lowest bit only.
+  const std::uint64_t parenthesis = has(word & (ones * 0xFE), '(');
+  return ((word & highs) | belowBlank | has(word, 0x7F) | has(word, '%') | has(word, '\\') |
+          parenthesis | has(word, '_')) != 0;
+}
+
+// The length of the longest run of plain bytes at the start of `text`.
+std::size_t plainPrefix(std::string_view text) {
+  constexpr std::size_t kWord = sizeof(std::uint64_t);
+  std::size_t at = 0;
+  for (; at + kWord <= text.size(); at += kWord) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, text.data() + at, kWord);
+    if (mayNeedWork(word)) break;
+  }
+  while (at < text.size() && kPlainBytes[static_cast<unsigned char>(text[at])]) ++at;
+  return at;
+}
+
+// Shown as the text fonts' ASCII hyphen.
+constexpr std::array<char32_t, 2> kHyphens = {0x2010, 0x2011};
+// Marks that only steer line breaking or joining; a string that Kolvo
+// never breaks shows nothing for them.
+constexpr std::array<char32_t, 6> kInvisible = {0x00AD, 0x200B, 0x200C, 0x200D, 0x2060, 0xFEFF};
+
+template <std::size_t N>
+bool isOneOf(char32_t c, const std::array<char32_t, N>& set) {
+  for (char32_t s : set) {
+    if (s == c) return true;
+  }
+  return false;
+}
+
+// The font switches around a run of Symbol glyphs: the same texts as the
+// Greek tags, which return to Times-Roman 12.
+struct SymbolSwitch {
+  std::string_view open;
+  std::string_view close;
+};
+
+constexpr SymbolSwitch kPostScriptSwitch = {") show /Symbol findfont 12 scalefont setfont (",
+                                            ") show /Times-Roman findfont 12 scalefont setfont ("};
+constexpr SymbolSwitch kPdfSwitch = {") Tj /F3 12 Tf (", ") Tj /F1 12 Tf ("};
+
+void appendOctal(std::string& out, unsigned char code) {
+  const char digits[] = {'\\', static_cast<char>('0' + (code >> 6)),
+                         static_cast<char>('0' + (code >> 3 & 7)), static_cast<char>('0' + (code & 7))};
+  out.append(digits, sizeof digits);
+}
+
+class PagedEscaper {
+ public:
+  // Carries on after the first `start` bytes, which are plain and already
+  // in `out`.
+  PagedEscaper(std::string_view text, std::size_t start, Format format, std::string& out,
+               EscapeStats& stats)
+      : text_(text),
+        switch_(format == Format::Pdf ? kPdfSwitch : kPostScriptSwitch),
+        out_(out),
+        stats_(stats),
+        at_(start),
+        column_(start) {}
+
+  void run() {
+    while (at_ < text_.size()) {
+      copyPlainRun();
+      if (at_ == text_.size()) break;
+      const unsigned char byte = static_cast<unsigned char>(text_[at_]);
+      if (byte >= 0x80) {
+        nonAscii();
+      } else {
+        special(static_cast<char>(byte));
+      }
+    }
+  }
+
+ private:
+  void copyPlainRun() {
+    const std::size_t length = plainPrefix(text_.substr(at_));
+    out_.append(text_, at_, length);
+    at_ += length;
+    column_ += length;
+  }
+
+  // An ASCII byte that is not copied as it is.
+  void special(char c) {
+    if (c == '%' && beginsTag(text_, at_)) {
+      out_.append(text_, at_, kTagLength);
+      at_ += kTagLength;
+      return;
+    }
+    ++at_;
+    if (c == '\t') {
+      const std::size_t blanks = kTabColumns - column_ % kTabColumns;
+      out_.append(blanks, ' ');
+      column_ += blanks;
+      return;
+    }
+    ++column_;
+    if (c == '%' || c == '_') {
+      appendOctal(out_, static_cast<unsigned char>(c));
+    } else if (c == '\\' || c == '(' || c == ')') {
+      out_.push_back('\\');
+      out_.push_back(c);
+    } else {
+      missing();  // a control character
+    }
+  }
+
+  void nonAscii() {
+    std::size_t next = at_;
+    const char32_t c = nextCodePoint(text_, next);
+    const paged::GlyphPlace place = paged::glyphPlace(c);
+    if (place.font == paged::GlyphFont::Symbol) {
+      symbolRun();
+      return;
+    }
+    at_ = next;
+    if (isOneOf(c, kInvisible)) return;
+    ++column_;
+    if (place.font == paged::GlyphFont::Text) {
+      appendOctal(out_, place.code);
+    } else if (isOneOf(c, kHyphens)) {
+      out_.push_back('-');
+    } else {
+      missing();
+    }
+  }
+
+  // The Symbol glyphs from here on, in one switch to the Symbol font.
+  void symbolRun() {
+    out_.append(switch_.open);
+    while (at_ < text_.size()) {
+      std::size_t next = at_;
+      const paged::GlyphPlace place = paged::glyphPlace(nextCodePoint(text_, next));
+      if (place.font != paged::GlyphFont::Symbol) break;
+      appendOctal(out_, place.code);
+      ++column_;
+      at_ = next;
+    }
+    out_.append(switch_.close);
+  }
+
+  void missing() {
+    out_.push_back('?');
+    ++stats_.missingGlyphs;
+  }
+
+  std::string_view text_;
+  const SymbolSwitch& switch_;
+  std::string& out_;
+  EscapeStats& stats_;
+  std::size_t at_;
+  std::size_t column_;
+};
+
+}  // namespace
+
+void escapePagedText(std::string_view utf8, Format format, std::string& out, EscapeStats& stats) {
+  out.clear();
+  // Most prose needs no change: one scan, one copy.
+  const std::size_t at = plainPrefix(utf8);
+  if (at == utf8.size()) {
+    out.append(utf8);
+    return;
+  }
+  out.reserve(utf8.size() + utf8.size() / 2);
+  out.append(utf8, 0, at);
+  PagedEscaper(utf8, at, format, out, stats).run();
+}
+
+}  // namespace kolvo

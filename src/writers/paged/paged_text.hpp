@@ -1,0 +1,28 @@
+#pragma once
+// Typed text for PostScript and PDF (--escape): one line of decoded UTF-8
+// turned into the text of the writer's string operand, before the tag rows
+// run over it.
+
+#include <string>
+#include <string_view>
+
+#include "markup/format.hpp"
+#include "markup/typed_text.hpp"
+
+namespace kolvo {
+
+// Writes `utf8` (well-formed UTF-8, one line, perhaps ending in "\n" or
+// "\r\n", which stay as they are) into `out`, cleared first, for `format`
+// (PostScript or Pdf):
+// - tags stay as typed; any other "%" and every "_" become octal escapes,
+//   so that no tag and no mark of the PDF measurement can come of them;
+//   "\", "(" and ")" get a backslash;
+// - other characters of the re-encoded text fonts become their codes there,
+//   as octal escapes beyond ASCII; Greek letters and mathematical signs go
+//   through the Symbol font as the Greek tags do, one font switch per run;
+// - a tab becomes blanks up to the next multiple of eight columns, counting
+//   the characters typed since the start of the line, tags not included;
+// - characters neither font has become "?", counted in `stats`.
+void escapePagedText(std::string_view utf8, Format format, std::string& out, EscapeStats& stats);
+
+}  // namespace kolvo
