@@ -50,7 +50,7 @@ TEST(PagedTextTest, TextFontCharactersBecomeTheirCodes) {
       {"\xE2\x80\x98y\xE2\x80\x99", "\\221y\\222"},
       {"\xE2\x80\xA0\xE2\x80\xA1\xE2\x80\xA2", "\\206\\207\\225"},  // † ‡ •
       {"\xC2\xB7\xC2\xB2\xC2\xB3", "\\201\\215\\217"},              // · ² ³ moved
-      {"\xC3\x84\xC3\xA9\xC3\xBF", "\\220\\351\\377"},              // Ä moved, é, ÿ
+      {"\xC3\x84\xC3\xA9\xC3\xBF", "\\304\\351\\377"},              // Ä, é, ÿ
       {"a\xE2\x80\x90" "b\xE2\x80\x91" "c", "a-b-c"},               // hyphens
       {"Wort\xC2\xAD" "trennung\xEF\xBB\xBF", "Worttrennung"},     // soft hyphen, BOM
       {"end\r\n", "end\r\n"},
@@ -135,15 +135,15 @@ TEST(PagedTextTest, LookupsAgreeWithTheTables) {
 TEST(PagedTextTest, PdfDifferencesListWhatDiffersFromWinAnsi) {
   EXPECT_EQ(paged::pdfEncodingDictionary(),
             "<< /Type /Encoding /BaseEncoding /WinAnsiEncoding /Differences [ 39 /quoteright "
-            "96 /quoteleft 129 /periodcentered 141 /twosuperior 143 /threesuperior /Adieresis "
-            "178 /dagger /daggerdbl 183 /bullet 196 /tilde] >>");
+            "96 /quoteleft 129 /periodcentered 141 /twosuperior 143 /threesuperior "
+            "178 /dagger /daggerdbl 183 /bullet] >>");
 }
 
 TEST(PagedTextTest, WidthsFollowTheEncodings) {
   using paged::PagedFont;
   EXPECT_EQ(paged::textWidth(PagedFont::TimesRoman, "a b"), 444 + 250 + 500);
-  // The codes the re-encoding changed measure their new glyphs.
-  EXPECT_EQ(paged::textWidth(PagedFont::TimesRoman, "\x90\xC4\x80"), 722 + 333 + 500);
+  // Ä, the tilde accent and the euro sign, at their WinAnsi codes.
+  EXPECT_EQ(paged::textWidth(PagedFont::TimesRoman, "\xC4\x98\x80"), 722 + 333 + 500);
   EXPECT_EQ(paged::textWidth(PagedFont::TimesBold, "'"), 333);
   EXPECT_EQ(paged::textWidth(PagedFont::Courier, "\x80\xB7 x"), 4 * 600);
   EXPECT_EQ(paged::textWidth(PagedFont::Symbol, "a\xE5"), 631 + 713);

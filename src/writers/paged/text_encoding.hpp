@@ -5,7 +5,7 @@
 // WinAnsiEncoding plus a few differences: the codes that the tag table
 // already writes for these fonts keep the glyphs they have in the fonts'
 // standard encoding (39 quoteright, 96 quoteleft, 178 dagger, 179
-// daggerdbl, 183 bullet, 196 tilde), and the WinAnsi glyphs they push out
+// daggerdbl, 183 bullet), and the WinAnsi glyphs they push out
 // move to codes WinAnsi leaves free. The Symbol font keeps its own encoding;
 // it shows the Greek letters and the mathematical signs.
 //
@@ -48,7 +48,6 @@ inline constexpr auto kTextEncoding = std::to_array<EncodedGlyph>({
     {141, "twosuperior", 0x00B2, true},     // pushed out of 178
     {142, "Zcaron", 0x017D, false},
     {143, "threesuperior", 0x00B3, true},   // pushed out of 179
-    {144, "Adieresis", 0x00C4, true},       // pushed out of 196
     {145, "quoteleft", 0x2018, false},
     {146, "quoteright", 0x2019, false},
     {147, "quotedblleft", 0x201C, false},
@@ -99,7 +98,7 @@ inline constexpr auto kTextEncoding = std::to_array<EncodedGlyph>({
     {193, "Aacute", 0x00C1, false},
     {194, "Acircumflex", 0x00C2, false},
     {195, "Atilde", 0x00C3, false},
-    {196, "tilde", 0x02DC, true},           // the accent of the upsilon-with-tilde tag
+    {196, "Adieresis", 0x00C4, false},
     {197, "Aring", 0x00C5, false},
     {198, "AE", 0x00C6, false},
     {199, "Ccedilla", 0x00C7, false},
