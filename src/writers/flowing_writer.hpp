@@ -31,6 +31,9 @@ extern const FlowingFormat kDocBookFormat;
 extern const FlowingFormat kHtmlFormat;
 extern const FlowingFormat kRtfFormat;
 extern const FlowingFormat kLatexFormat;
+// LaTeX for text shown as typed (escapeLatexText): the same, with the
+// packages that let pdflatex set every character that text may hold.
+extern const FlowingFormat kLatexTypedFormat;
 
 class FlowingWriter final : public Writer {
  public:

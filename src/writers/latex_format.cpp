@@ -3,18 +3,38 @@
 #include "writers/flowing_writer.hpp"
 
 namespace kolvo {
+namespace {
 
-const FlowingFormat kLatexFormat = {
-    "\\documentclass[12pt]{book} \n"
-    "\\pagestyle {empty} \n"
-    "\\begin{document} \n"
-    "\\noindent\n",
-    "  \\\\ \n",
-    2,
-    4,
-    {"", " \\\\ \n"},
-    {"", " \n"},
-    "\\end{document} \n",
-};
+#define KOLVO_LATEX_CLASS "\\documentclass[12pt]{book} \n"
+#define KOLVO_LATEX_START "\\pagestyle {empty} \n\\begin{document} \n\\noindent\n"
+
+constexpr FlowingFormat latexWithPrologue(std::string_view prologue) {
+  return {
+      prologue,
+      "  \\\\ \n",
+      2,
+      4,
+      {"", " \\\\ \n"},
+      {"", " \n"},
+      "\\end{document} \n",
+  };
+}
+
+}  // namespace
+
+const FlowingFormat kLatexFormat = latexWithPrologue(KOLVO_LATEX_CLASS KOLVO_LATEX_START);
+
+// Typed text holds any character: T1 fonts set the ASCII ones that OT1
+// lacks (and the accented letters as single glyphs), textcomp the symbols
+// of TS1, and Latin Modern has both in outline form.
+const FlowingFormat kLatexTypedFormat = latexWithPrologue(
+    KOLVO_LATEX_CLASS
+    "\\usepackage[T1]{fontenc}\n"
+    "\\usepackage{textcomp}\n"
+    "\\usepackage{lmodern}\n"
+    "\\raggedbottom\n" KOLVO_LATEX_START);
+
+#undef KOLVO_LATEX_START
+#undef KOLVO_LATEX_CLASS
 
 }  // namespace kolvo

@@ -1,0 +1,106 @@
+#include "writers/escape/rtf_text.hpp"
+
+#include <array>
+#include <charconv>
+
+#include "writers/escape/control_chars.hpp"
+
+namespace kolvo {
+namespace {
+
+// The bytes that cannot stand for themselves in RTF text: its delimiters,
+// control characters but the line ends, and all beyond ASCII. "%" and "_"
+// could, but the tag rows and the clean-ups would take them for markup.
+constexpr std::array<bool, 256> kSpecial = [] {
+  std::array<bool, 256> special{};
+  for (char c : {'\\', '{', '}', '%', '_'}) special[static_cast<unsigned char>(c)] = true;
+  for (std::size_t c = 0; c < 0x20; ++c) {
+    if (c != '\n' && c != '\r') special[c] = true;  // line ends stay for the clean-ups
+  }
+  for (std::size_t c = 0x7F; c < 256; ++c) special[c] = true;
+  return special;
+}();
+
+std::size_t nextSpecial(std::string_view text, std::size_t from) {
+  while (from < text.size() && !kSpecial[static_cast<unsigned char>(text[from])]) ++from;
+  return from;
+}
+
+// One UTF-16 unit as "\uN" and its stand-in "?": RTF reads N as a signed
+// 16-bit number, and a reader without Unicode shows the stand-in, which the
+// others skip. The stand-in is written "\'3f": some readers skip the whole
+// word after "\uN" rather than one character, and a hex escape is a word
+// of its own.
+void appendUnit(std::string& out, char32_t unit) {
+  const int value = unit > 0x7FFF ? static_cast<int>(unit) - 0x10000 : static_cast<int>(unit);
+  std::array<char, 8> digits{};
+  const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
+  out.append("\\u");
+  out.append(digits.data(), end);
+  out.append("\\'3f");
+}
+
+void appendCodePoint(std::string& out, char32_t cp, EscapeStats& stats) {
+  if (isUnshowableControl(cp)) {
+    out.push_back('?');
+    ++stats.missingGlyphs;
+  } else if (cp > 0xFFFF) {
+    const char32_t offset = cp - 0x10000;
+    appendUnit(out, 0xD800 + (offset >> 10));
+    appendUnit(out, 0xDC00 + (offset & 0x3FF));
+  } else {
+    appendUnit(out, cp);
+  }
+}
+
+// Writes the special character at `at` and moves `at` past what it used.
+void appendSpecial(std::string& out, std::string_view text, std::size_t& at,
+                   EscapeStats& stats) {
+  const char c = text[at];
+  switch (c) {
+    case '\\':
+    case '{':
+    case '}':
+      out.push_back('\\');
+      out.push_back(c);
+      break;
+    case '%':
+      if (beginsTag(text, at)) {
+        out.append(text.substr(at, 3));
+        at += 3;
+        return;
+      }
+      out.append("\\'25");
+      break;
+    case '_':
+      out.append("\\'5f");
+      break;
+    case '\t':
+      out.append("\\tab ");  // the blank ends the control word and is not shown
+      break;
+    default:
+      appendCodePoint(out, nextCodePoint(text, at), stats);
+      return;
+  }
+  ++at;
+}
+
+}  // namespace
+
+bool escapeRtfText(std::string_view utf8, std::string& out, EscapeStats& stats) {
+  std::size_t at = nextSpecial(utf8, 0);
+  if (at == utf8.size()) return false;
+  out.clear();
+  out.reserve(utf8.size() + utf8.size() / 4 + 16);
+  out.append(utf8.substr(0, at));
+  while (at < utf8.size()) {
+    appendSpecial(out, utf8, at, stats);
+    if (at >= utf8.size()) break;  // a character cut short would leave `at` past the end
+    const std::size_t run = nextSpecial(utf8, at);
+    out.append(utf8.substr(at, run - at));
+    at = run;
+  }
+  return true;
+}
+
+}  // namespace kolvo

@@ -1,0 +1,19 @@
+#pragma once
+// RTF text as typed: the decoded UTF-8 text of one line becomes RTF that
+// shows every character of it, tags of the markup left in place for the
+// tag rows.
+
+#include <string>
+#include <string_view>
+
+#include "markup/typed_text.hpp"
+
+namespace kolvo {
+
+// Writes the RTF for `utf8` (well-formed UTF-8, possibly ending in "\n" or
+// "\r\n", which are kept) into `out` and returns true; returns false, with
+// `out` left alone, when the text is its own RTF. Characters that cannot be
+// shown become "?" and are counted in `stats`.
+bool escapeRtfText(std::string_view utf8, std::string& out, EscapeStats& stats);
+
+}  // namespace kolvo
