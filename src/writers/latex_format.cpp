@@ -10,8 +10,8 @@ const FlowingFormat kLatexFormat = {
     "\\begin{document} \n"
     "\\noindent\n",
     "  \\\\ \n",
-    2,
-    4,
+    kSmallTopGapLines,
+    kLargeTopGapLines,
     {"", " \\\\ \n"},
     {"", " \n"},
     "\\end{document} \n",
