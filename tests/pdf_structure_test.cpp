@@ -182,8 +182,8 @@ std::string writtenDocument(std::uint64_t pages) {
   const std::uint64_t lines = 53 * (pages - 1) + 1;
   for (std::uint64_t i = 0; i < lines; ++i) {
     if (i % 7 == 3) {
-      // A drawing line: no space taken, nothing written by the writer.
-      out.write(" 1 0 0 RG 1 w 100 100 m 200 " + std::to_string(i % 500) + " l S\n");
+      // A drawing line: its path, and no space taken.
+      writer->drawing("$sl 1 100 100 200 " + std::to_string(i % 500));
       writer->line("$sl 1 100 100 200 200 ", true);
       writer->pageStep();
     }

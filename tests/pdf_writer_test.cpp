@@ -76,10 +76,10 @@ class PdfWriterTest : public ::testing::Test {
     return doc_.substr(before);
   }
 
-  // A drawing line: the driver puts its command into the stream first.
-  std::string drawing(std::string_view command) {
+  // A drawing line: its path first, then the line and page steps.
+  std::string drawing(std::string_view line) {
     const std::size_t before = doc_.size();
-    out_.write(command);
+    writer_->drawing(line);
     writer_->line("", true);
     writer_->pageStep();
     return doc_.substr(before);
@@ -228,8 +228,7 @@ TEST_F(PdfWriterTest, DrawingLineTakesNoSpaceButEndsItsLine) {
   state_.center = 1;
   state_.line_x = 100;
   state_.underline = 1;  // a "%us" on the drawing line waits for the next text line
-  EXPECT_EQ(drawing(" 0 0 1 RG 1 w 100 100 m 200 200 l S\n"),
-            " 0 0 1 RG 1 w 100 100 m 200 200 l S\n");
+  EXPECT_EQ(drawing("$sl 5 100 100 200 200 %us\n"), " 0 0 1 RG 1 w 100 100 m 200 200 l S\n");
   EXPECT_EQ(state_.baseline, 805);
   EXPECT_EQ(state_.center, 0);
   EXPECT_EQ(state_.line_x, 30);
@@ -309,8 +308,7 @@ TEST_F(PdfWriterTest, PageBreakTagEndsThePageAfterItsLine) {
   EXPECT_EQ(writer_->page(), 2u);
   // On a drawing line it ends the page as well.
   state_.baseline = 30;
-  EXPECT_NE(drawing(" 0 0 0 RG 1 w 1 1 m 2 2 l S\n").find("/Contents 23 0 R"),
-            std::string::npos);
+  EXPECT_NE(drawing("$sl 0 1   1   2   2  %pg\n").find("/Contents 23 0 R"), std::string::npos);
   EXPECT_EQ(writer_->page(), 3u);
 }
 

@@ -94,6 +94,7 @@ TEST_F(PostScriptWriterTest, PrologueAndEpilogueOfAnEmptyDocument) {
   writer->prologue();
   EXPECT_EQ(state.baseline, 820);
   EXPECT_EQ(out, kPrologue);
+  EXPECT_EQ(postScriptPrologue(), kPrologue);
   writer->topSpacing('s');
   writer->epilogue();
   EXPECT_EQ(out, kPrologue + "showpage \n");
@@ -122,15 +123,27 @@ TEST_F(PostScriptWriterTest, LineStepWritesMovetoAndShowThenResetsTheLine) {
   EXPECT_EQ(out, "-38 805 moveto \n(Title ) show \n30 790 moveto \n() show \n");
 }
 
-TEST_F(PostScriptWriterTest, DrawingLineWritesAndChangesNothing) {
+TEST_F(PostScriptWriterTest, DrawingLineWritesItsCommandAndChangesNothing) {
   start();
   state.center = 1;
   state.line_x = 307;
   const LayoutState before = state;
+  writer->drawing("$sl 1 100 100 200 200\n");
+  EXPECT_EQ(out, " 1 0 0 setrgbcolor newpath 100 100 moveto 200 200 lineto closepath stroke\n");
+  out.clear();
   writer->line("$sl 1 100 100 200 200 ", true);
   EXPECT_EQ(out, "");
   EXPECT_EQ(state, before);
   EXPECT_EQ(writer->progressTrace(true), "");
+}
+
+TEST_F(PostScriptWriterTest, DrawingColourLastsAcrossLinesThatDrawNothing) {
+  start();
+  writer->drawing("$sx 5 100 100 200 200\n");  // unknown shape
+  writer->drawing("$sl 3 abc 100 200 200\n");  // not a number
+  EXPECT_EQ(out, "");
+  writer->drawing("$sl x 100 100 200 200\n");  // unknown colour
+  EXPECT_EQ(out, " 0 1 0 setrgbcolor newpath 100 100 moveto 200 200 lineto closepath stroke\n");
 }
 
 TEST_F(PostScriptWriterTest, PageEndsAtBaselineThirtyOrLess) {

@@ -28,7 +28,6 @@ void convert(LineReader& in, OutputSink& out, Format format, char optionLetter,
   if (option == 'V') option = 's';
 
   LayoutState state;
-  DrawingState drawing;
   const std::unique_ptr<Writer> writer = makeWriter(format, out, state);
   if (!writer) throw std::logic_error("no writer for this format");
 
@@ -37,17 +36,12 @@ void convert(LineReader& in, OutputSink& out, Format format, char optionLetter,
 
   std::string line;
   std::string scratch;
-  std::string command;
   while (in.next(line)) {
     // A drawing line is drawn before any of its text is rewritten; its text
     // still runs through the tags (they may act on the layout) but is
     // never written.
     const bool drawingLine = isDrawingLine(line);
-    if (drawingLine) {
-      command.clear();
-      appendDrawingCommand(command, line, format, drawing);
-      out.write(command);
-    }
+    if (drawingLine) writer->drawing(line);
     if (in.pieceMayHoldNul()) blankNulBytes(line);
     state.center = 0;
     rewriteLine(line, scratch, format, state);

@@ -32,8 +32,8 @@ const FlowingFormat kAbiWordFormat = {
     "height=\"11.000000\" units=\"in\" page-scale=\"1.000000\"/>\n"
     "<section props=\"page-margin-footer:0.5in; page-margin-header:0.5in\"> \n",
     "<p><c> </c></p>\n",
-    2,
-    4,
+    kSmallTopGapLines,
+    kLargeTopGapLines,
     {"<p style=\"Normal\"><c>", "</c></p>\n"},
     {"<p style=\"Center\" props=\"text-align:center\"><c>", "</c></p>\n"},
     "</section>\n"

@@ -7,8 +7,8 @@ const FlowingFormat kDocBookFormat = {
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
     "<book xml:id=\"simple_book\" xmlns=\"http://docbook.org/ns/docbook\" version=\"5.0\">\n",
     "<para> </para>\n",
-    2,
-    4,
+    kSmallTopGapLines,
+    kLargeTopGapLines,
     {"<para>", "</para>\n"},
     {"<para role=\"center\">", "</para>\n"},
     "</book>\n",

@@ -45,24 +45,6 @@ constexpr std::array<Colour, 12> kColours = {{
     {'G', ".8 .8 .8"},
 }};
 
-// The output forms. Each "%s" takes the next value: the colour, then the
-// corners. Lines use (x1 y1) (x2 y2); boxes and rectangles go round
-// (x1 y1) (x1 y2) (x2 y2) (x2 y1) and back to (x1 y1).
-constexpr std::string_view kPsLine =
-    " %s setrgbcolor newpath %s %s moveto %s %s lineto closepath stroke\n";
-constexpr std::string_view kPsThickLine =
-    " %s setrgbcolor 4 setlinewidth newpath %s %s moveto %s %s lineto closepath stroke\n";
-constexpr std::string_view kPsBox =
-    " %s setrgbcolor newpath %s %s moveto %s %s lineto %s %s lineto %s %s lineto  %s %s lineto "
-    "closepath fill stroke \n";
-constexpr std::string_view kPsRectangle =
-    " %s setrgbcolor newpath %s %s moveto %s %s lineto %s %s lineto %s %s lineto  %s %s lineto "
-    "closepath stroke\n";
-constexpr std::string_view kPdfLine = " %s RG 1 w %s %s m %s %s l S\n";
-constexpr std::string_view kPdfThickLine = " %s RG 4 w %s %s m %s %s l S\n";
-constexpr std::string_view kPdfBox = " %s rg %s %s m %s %s l %s %s l %s %s l %s %s l f\n";
-constexpr std::string_view kPdfRectangle = " %s RG %s %s m %s %s l %s %s l %s %s l %s %s l S f\n";
-
 // The characters of columns [start, start + 3) that the line has.
 std::string_view field(std::string_view line, std::size_t start) {
   if (start >= line.size()) return {};
@@ -105,23 +87,48 @@ void fill(std::string& out, std::string_view form, std::initializer_list<std::st
   out.append(form, run);
 }
 
+// Takes the colour of a known colour code; an unknown one keeps the last.
+void takeColour(std::string_view line, DrawingState& state) {
+  if (line.size() <= kColourColumn) return;
+  const char code = line[kColourColumn];
+  for (const Colour& c : kColours) {
+    if (c.code == code) {
+      state.colour = c.rgb;
+      return;
+    }
+  }
+}
+
+const DrawingForms* formsOf(Format format) {
+  if (format == Format::PostScript) return &kPostScriptDrawingForms;
+  if (format == Format::Pdf) return &kPdfDrawingForms;
+  return nullptr;
+}
+
 }  // namespace
+
+constexpr DrawingForms kPostScriptDrawingForms = {
+    " %s setrgbcolor newpath %s %s moveto %s %s lineto closepath stroke\n",
+    " %s setrgbcolor 4 setlinewidth newpath %s %s moveto %s %s lineto closepath stroke\n",
+    " %s setrgbcolor newpath %s %s moveto %s %s lineto %s %s lineto %s %s lineto  %s %s lineto "
+    "closepath fill stroke \n",
+    " %s setrgbcolor newpath %s %s moveto %s %s lineto %s %s lineto %s %s lineto  %s %s lineto "
+    "closepath stroke\n",
+};
+
+constexpr DrawingForms kPdfDrawingForms = {
+    " %s RG 1 w %s %s m %s %s l S\n",
+    " %s RG 4 w %s %s m %s %s l S\n",
+    " %s rg %s %s m %s %s l %s %s l %s %s l %s %s l f\n",
+    " %s RG %s %s m %s %s l %s %s l %s %s l %s %s l S f\n",
+};
 
 void appendDrawingCommand(std::string& out, std::string_view line, Format format,
                           DrawingState& state) {
   if (!isDrawingLine(line)) return;
-
-  if (line.size() > kColourColumn) {
-    const char code = line[kColourColumn];
-    for (const Colour& c : kColours) {
-      if (c.code == code) {
-        state.colour = c.rgb;
-        break;
-      }
-    }
-  }
-
-  if (format != Format::PostScript && format != Format::Pdf) return;
+  takeColour(line, state);
+  const DrawingForms* forms = formsOf(format);
+  if (forms == nullptr) return;
 
   std::array<std::string_view, 4> f;
   for (std::size_t i = 0; i < f.size(); ++i) {
@@ -130,21 +137,20 @@ void appendDrawingCommand(std::string& out, std::string_view line, Format format
   }
   const std::string_view x1 = f[0], y1 = f[1], x2 = f[2], y2 = f[3];
   const std::string_view rgb = state.colour;
-  const bool ps = format == Format::PostScript;
   const char shape = line.size() > kShapeColumn ? line[kShapeColumn] : '\0';
 
   switch (shape) {
     case 'l':
-      fill(out, ps ? kPsLine : kPdfLine, {rgb, x1, y1, x2, y2});
+      fill(out, forms->line, {rgb, x1, y1, x2, y2});
       break;
     case 't':
-      fill(out, ps ? kPsThickLine : kPdfThickLine, {rgb, x1, y1, x2, y2});
+      fill(out, forms->thickLine, {rgb, x1, y1, x2, y2});
       break;
     case 'b':
-      fill(out, ps ? kPsBox : kPdfBox, {rgb, x1, y1, x1, y2, x2, y2, x2, y1, x1, y1});
+      fill(out, forms->box, {rgb, x1, y1, x1, y2, x2, y2, x2, y1, x1, y1});
       break;
     case 'r':
-      fill(out, ps ? kPsRectangle : kPdfRectangle, {rgb, x1, y1, x1, y2, x2, y2, x2, y1, x1, y1});
+      fill(out, forms->rectangle, {rgb, x1, y1, x1, y2, x2, y2, x2, y1, x1, y1});
       break;
     default:
       break;

@@ -6,12 +6,27 @@
 #include <string_view>
 
 #include "markup/format.hpp"
+#include "writers/output_sink.hpp"
 
 namespace kolvo {
 
 constexpr bool isDrawingLine(std::string_view line) {
   return line.size() >= 2 && line[0] == '$' && line[1] == 's';
 }
+
+// The command forms of one paged format, one per shape. Each "%s" takes the
+// next value: the colour, then the corners. Lines use (x1 y1) (x2 y2);
+// boxes and rectangles go round (x1 y1) (x1 y2) (x2 y2) (x2 y1) and back to
+// (x1 y1).
+struct DrawingForms {
+  std::string_view line;       // "$sl"
+  std::string_view thickLine;  // "$st"
+  std::string_view box;        // "$sb", filled
+  std::string_view rectangle;  // "$sr", outlined
+};
+
+extern const DrawingForms kPostScriptDrawingForms;
+extern const DrawingForms kPdfDrawingForms;
 
 // Lives for a whole run: the colour of the last drawing line whose colour
 // code was known.
@@ -22,12 +37,31 @@ struct DrawingState {
 // For a drawing line, returns the PostScript or PDF command to write (a whole
 // output line with its line feed), or an empty string when nothing is drawn
 // (another format, an unknown shape, or a coordinate that is not a number).
-// Updates the drawing colour from a known colour code.
+// Updates the drawing colour from a known colour code, in every format.
 std::string drawingCommand(std::string_view line, Format format, DrawingState& state);
 
 // The same, appended to `out` (nothing is appended where nothing is drawn),
 // so that a line loop can keep one buffer for all drawing lines.
 void appendDrawingCommand(std::string& out, std::string_view line, Format format,
                           DrawingState& state);
+
+// What a paged writer keeps across the drawing lines of a run: the colour,
+// and one buffer for all commands so that a drawing line allocates nothing.
+class DrawingPen {
+ public:
+  explicit DrawingPen(Format format) : format_(format) {}
+
+  // Writes the command of `line` to `out`, if it draws anything.
+  void draw(std::string_view line, OutputSink& out) {
+    command_.clear();
+    appendDrawingCommand(command_, line, format_, state_);
+    out.write(command_);
+  }
+
+ private:
+  Format format_;
+  DrawingState state_;
+  std::string command_;
+};
 
 }  // namespace kolvo

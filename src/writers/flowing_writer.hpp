@@ -16,6 +16,11 @@ struct LineForm {
   std::string_view after;
 };
 
+// Top spacing: every flowing format writes a small gap of two blank lines
+// above the first line for option t and a large one of four for T.
+inline constexpr std::size_t kSmallTopGapLines = 2;
+inline constexpr std::size_t kLargeTopGapLines = 4;
+
 struct FlowingFormat {
   std::string_view prologue;
   std::string_view blankLine;  // one top-spacing line, line feed included

@@ -8,8 +8,8 @@ const FlowingFormat kHtmlFormat = {
     "<html>\n"
     "<body bgcolor=#FFF text=#000 style='font-size: 16px;'>\n",
     "  <br /> \n",
-    2,
-    4,
+    kSmallTopGapLines,
+    kLargeTopGapLines,
     {"", " <br />\n"},
     {"", " \n"},
     "</body></html>\n",

@@ -12,8 +12,8 @@ constexpr FlowingFormat latexWithPrologue(std::string_view prologue) {
   return {
       prologue,
       "  \\\\ \n",
-      2,
-      4,
+      kSmallTopGapLines,
+      kLargeTopGapLines,
       {"", " \\\\ \n"},
       {"", " \n"},
       "\\end{document} \n",

@@ -5,11 +5,18 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <limits>
 
 namespace kolvo {
 namespace {
 constexpr std::size_t kBufferSize = std::size_t{64} * 1024;
-}
+// repeat() copies through a chunk on the stack: few writes, a small frame.
+constexpr std::size_t kRepeatChunk = 256;
+// Any long long in decimal, its sign included.
+constexpr std::size_t kIntChars = std::numeric_limits<long long>::digits10 + 2;
+// Coordinates, the common case, have at most three digits.
+constexpr long long kThreeDigitLimit = 1000;
+}  // namespace
 
 OutputSink::OutputSink(int fd, std::string name)
     : fd_(fd),
@@ -37,7 +44,7 @@ void OutputSink::writeSlow(std::string_view text) {
 }
 
 void OutputSink::repeat(char c, std::size_t count) {
-  char chunk[256];
+  char chunk[kRepeatChunk];
   std::memset(chunk, c, sizeof chunk);
   while (count > 0) {
     const std::size_t n = count < sizeof chunk ? count : sizeof chunk;
@@ -47,8 +54,7 @@ void OutputSink::repeat(char c, std::size_t count) {
 }
 
 void OutputSink::writeInt(long long value) {
-  // Coordinates, the common case, have at most three digits.
-  if (value >= 0 && value < 1000) {
+  if (value >= 0 && value < kThreeDigitLimit) {
     const auto v = static_cast<unsigned>(value);
     char digits[3] = {static_cast<char>('0' + v / 100), static_cast<char>('0' + v / 10 % 10),
                       static_cast<char>('0' + v % 10)};
@@ -56,7 +62,7 @@ void OutputSink::writeInt(long long value) {
     write(std::string_view(digits + skip, 3 - skip));
     return;
   }
-  char digits[24];
+  char digits[kIntChars];
   const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
   write(std::string_view(digits, static_cast<std::size_t>(end.ptr - digits)));
 }

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "writers/drawing.hpp"
+
 namespace kolvo {
 namespace {
 
@@ -40,13 +42,23 @@ constexpr std::string_view kPrologue =
     "/Times-Roman \n"
     "12 selectfont \n";
 
-// First-page baselines for the top-spacing options.
+// First-page baselines: like the flowing formats' blank lines, the options
+// leave room above the first line, t 55 points (under four lines), T 95.
 constexpr std::int32_t kSmallTopBaseline = 765;
 constexpr std::int32_t kLargeTopBaseline = 725;
 
+// A text line is "X Y moveto" and its string shown, each on a line of its own.
+constexpr std::string_view kMoveToShow = " moveto \n(";
+constexpr std::string_view kShow = ") show \n";
+// A full page is shown before the next starts; the last page's line keeps a
+// blank before its line feed.
+constexpr std::string_view kPageEnd = "showpage\n";
+constexpr std::string_view kDocumentEnd = "showpage \n";
+
 class PostScriptWriter final : public Writer {
  public:
-  using Writer::Writer;
+  PostScriptWriter(OutputSink& out, LayoutState& state)
+      : Writer(out, state), pen_(Format::PostScript) {}
 
   void prologue() override {
     state_.baseline = kStartBaseline;
@@ -57,6 +69,8 @@ class PostScriptWriter final : public Writer {
     applyTopBaseline(state_, option, kSmallTopBaseline, kLargeTopBaseline);
   }
 
+  void drawing(std::string_view line) override { pen_.draw(line, out_); }
+
   void line(std::string_view text, bool drawingLine) override {
     // A drawing line has already written its command; it takes no space.
     if (drawingLine) return;
@@ -64,9 +78,9 @@ class PostScriptWriter final : public Writer {
     out_.writeInt(state_.line_x);
     out_.put(' ');
     out_.writeInt(state_.baseline);
-    out_.write(" moveto \n(");
+    out_.write(kMoveToShow);
     out_.write(text);
-    out_.write(") show \n");
+    out_.write(kShow);
     state_.center = 0;
     state_.line_x = kLeftMargin;
   }
@@ -80,18 +94,21 @@ class PostScriptWriter final : public Writer {
     if (state_.baseline > kBottomLimit) return;
     state_.baseline = kStartBaseline;
     ++page_;
-    out_.write("showpage\n");
+    out_.write(kPageEnd);
   }
 
-  void epilogue() override { out_.write("showpage \n"); }
+  void epilogue() override { out_.write(kDocumentEnd); }
 
   std::uint64_t page() const override { return page_; }
 
  private:
   std::uint64_t page_ = 1;
+  DrawingPen pen_;
 };
 
 }  // namespace
+
+std::string_view postScriptPrologue() { return kPrologue; }
 
 std::unique_ptr<Writer> makePostScriptWriter(OutputSink& out, LayoutState& state) {
   return std::make_unique<PostScriptWriter>(out, state);

@@ -13,8 +13,8 @@ const FlowingFormat kRtfFormat = {
     "\\red0\\green180\\blue0;}\n"
     "\\pard\\f0\\fs24\n",
     "  \\par \n",
-    2,
-    4,
+    kSmallTopGapLines,
+    kLargeTopGapLines,
     {"\\pard\\ql ", " \\par\n"},
     {"\\pard\\ql ", " \\par\n"},
     "}\n",

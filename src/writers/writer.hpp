@@ -1,7 +1,8 @@
 #pragma once
 // What every output writer offers the conversion run, in call order:
-// prologue, top spacing, then per input line the line step and the page
-// step, and finally the epilogue.
+// prologue, top spacing, then per input line the drawing step (drawing lines
+// only), the line step and the page step, and finally the epilogue. Every
+// byte of the output is written by the writer.
 
 #include <cstdint>
 #include <memory>
@@ -24,6 +25,10 @@ class Writer {
   virtual void prologue() = 0;
   // `option` is the normalised option letter (t, T, v or s).
   virtual void topSpacing(char option) = 0;
+  // A drawing line ("$s..."), as read, before its text is rewritten. The
+  // paged writers draw it on the current page; the flowing formats have no
+  // page to draw on.
+  virtual void drawing(std::string_view /*line*/) {}
   // `text` is the rewritten line; `drawingLine` is true for a "$s" line,
   // whose text is never written.
   virtual void line(std::string_view text, bool drawingLine) = 0;
