@@ -199,7 +199,7 @@ std::string writtenDocument(std::uint64_t pages) {
 }
 
 TEST(PdfStructure, TableLengthsAndPageTreeDescribeTheFile) {
-  for (std::uint64_t pages : {1, 2, 105, 106, 300}) {
+  for (std::uint64_t pages : {1u, 2u, 105u, 106u, 300u}) {
     SCOPED_TRACE(pages);
     EXPECT_EQ(structureProblems(writtenDocument(pages), pages), "");
   }
@@ -315,7 +315,7 @@ std::vector<std::string> inputWords(std::string_view input) {
 TEST(PdfReaders, AcceptDocumentsOfManyPages) {
   KOLVO_REQUIRE_TOOL("qpdf");
   TempDir dir;
-  for (std::uint64_t pages : {1, 106}) {
+  for (std::uint64_t pages : {1u, 106u}) {
     const auto path = dir / ("pages" + std::to_string(pages) + ".pdf");
     test::writeFile(path, writtenDocument(pages));
     expectReadersAccept(path);
