@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <random>
 #include <string>
 
 #include "markup/byte_scan.hpp"
+#include "support/document_generator.hpp"
 
 namespace kolvo::scan {
 namespace {
@@ -80,15 +80,13 @@ TEST(ByteScan, NeighboursOfSpecialBytesAreNotTakenForThem) {
 }
 
 TEST(ByteScan, RandomLinesAgree) {
-  std::mt19937 random(7u);
+  test::Random random(7u);
   const std::string alphabet = "ab %\\()_#<\r\n\xC3\xA9$&'*^`";
   for (int i = 0; i < 5000; ++i) {
-    std::string text(random() % 200, ' ');
-    for (char& c : text) {
-      c = random() % 8 == 0 ? alphabet[random() % alphabet.size()] : 'x';
-    }
+    std::string text(random.below(200), ' ');
+    for (char& c : text) c = random.below(8) == 0 ? random.pick(alphabet) : 'x';
     expectEveryWayAgrees(text);
-    const std::size_t from = text.empty() ? 0 : random() % (text.size() + 1);
+    const std::size_t from = random.below(text.size() + 1);
     EXPECT_EQ(findAnyOf(text, from, '_', '#', '<'), firstOf(text, from, '_', '#', '<'));
     EXPECT_EQ(findAnyOf(text, from, '\\', '(', ')'), firstOf(text, from, '\\', '(', ')'));
   }

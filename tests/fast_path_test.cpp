@@ -3,8 +3,8 @@
 // line after line, with the state carried over as a conversion carries it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
-#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +12,7 @@
 #include "markup/replace_tag.hpp"
 #include "markup/rewrite.hpp"
 #include "markup/tag_table.hpp"
+#include "support/document_generator.hpp"
 
 namespace kolvo {
 namespace {
@@ -139,52 +140,45 @@ TEST(FastPath, PatternsSaidToHaveNoEffectsLeaveTheLayoutAlone) {
   }
 }
 
-// Lines built from the pieces that matter: words, every tag, near misses,
-// clean-up patterns, line ends, string delimiters.
-class LineMaker {
- public:
-  explicit LineMaker(std::uint32_t seed) : random_(seed) {
-    for (const TagRow& row : kTagTable) pieces_.emplace_back(row.tag);
-    for (std::string_view piece :
-         {"%", "%", "%%", "%p", "%%bs", "%P%g1e", "%psrs", "%psus", "%pshs", "%b%Als", "%u",
-          "%P", "%g", "%c", "_", "_", " _", "__", "#", "<c></c>", "<c>", "</c>", "\r", "\n", "(",
-          ")", "\\", " ", " ", " ", "word", "Text", "a", "s", "e", "us", "hs", "1", "Al",
-          "$s", "\xC3\xA9"}) {
-      pieces_.emplace_back(piece);
-    }
+// Lines from the test generator, weighted to what this path treats apart:
+// every tag, near misses and pieces that form a tag only once a neighbour is
+// rewritten, the clean-up patterns, line ends inside a line, string
+// delimiters, "_" and "%" for the PDF measures, bytes that are not ASCII.
+// A third of the lines hold no "%" at all, for the path without tags.
+std::vector<std::string> generatedLines(std::uint64_t seed) {
+  test::LineMix withTags;
+  withTags.maxPieces = 23;
+  withTags.words = 4;
+  withTags.blanks = 3;
+  withTags.tags = 60;
+  withTags.nearMisses = 8;
+  withTags.tagFragments = 12;
+  withTags.delimiters = 12;
+  withTags.rawMarkup = 5;
+  withTags.otherBytes = 1;
+  withTags.lineEnds = 2;
+  test::LineMix withoutTags = withTags;
+  withoutTags.tags = withoutTags.nearMisses = withoutTags.tagFragments = 0;
+  test::DocumentGenerator generator(seed);
+  std::vector<std::string> lines;
+  for (int i = 0; i < 3000; ++i) {
+    std::string line = generator.line(generator.random().below(3) == 0 ? withoutTags : withTags);
+    if (generator.random().below(8) != 0) line += '\n';
+    lines.push_back(std::move(line));
   }
-
-  std::string line() {
-    std::string text;
-    const std::uint32_t count = next(24);
-    const bool tagFree = next(3) == 0;
-    for (std::uint32_t i = 0; i < count; ++i) {
-      const std::string& piece = pieces_[next(static_cast<std::uint32_t>(pieces_.size()))];
-      if (tagFree && piece.find('%') != std::string::npos) continue;
-      text += piece;
-    }
-    if (next(8) != 0) text += '\n';
-    return text;
-  }
-
-  std::uint32_t next(std::uint32_t bound) { return static_cast<std::uint32_t>(random_() % bound); }
-
- private:
-  std::mt19937 random_;
-  std::vector<std::string> pieces_;
-};
+  return lines;
+}
 
 TEST(FastPath, GeneratedLinesInEveryFormat) {
   for (Format f : kAllFormats) {
     SCOPED_TRACE(formatName(f));
-    LineMaker maker(20260607u + static_cast<std::uint32_t>(column(f)));
-    std::vector<std::string> lines;
-    for (int i = 0; i < 3000; ++i) lines.push_back(maker.line());
+    const std::vector<std::string> lines = generatedLines(20260607u + column(f));
+    test::Random between(column(f));
     // Between lines, play the writers' part: most lines are text lines that
     // lower the baseline and (in PDF) draw and clear the overprints; some
     // are drawing lines that leave everything as it is.
-    expectSameAsReference(lines, f, LayoutState{}, [&maker, f](LayoutState& a, LayoutState& b) {
-      if (maker.next(3) == 0) return;
+    expectSameAsReference(lines, f, LayoutState{}, [&between, f](LayoutState& a, LayoutState& b) {
+      if (between.below(3) == 0) return;
       for (LayoutState* state : {&a, &b}) {
         state->baseline -= state->line_spacing;
         if (state->baseline <= 30) state->baseline = 820;
@@ -196,6 +190,30 @@ TEST(FastPath, GeneratedLinesInEveryFormat) {
       }
     });
   }
+}
+
+// The generated lines must hold what the comparison above relies on.
+TEST(FastPath, GeneratedLinesHoldEveryCaseThePathTreatsApart) {
+  const std::vector<std::string> lines = generatedLines(20260607u);
+  std::string all;
+  std::size_t withoutPercent = 0, measured = 0, innerLineEnds = 0, notAscii = 0;
+  for (const std::string& line : lines) {
+    all += line;
+    withoutPercent += line.find('%') == std::string::npos;
+    measured += line.find('_') != std::string::npos && line.find('%') != std::string::npos;
+    const std::size_t lineEnd = line.find_first_of("\r\n");
+    innerLineEnds += lineEnd != std::string::npos && lineEnd + 1 < line.size();
+    notAscii += std::any_of(line.begin(), line.end(),
+                            [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  }
+  for (const TagRow& row : kTagTable) EXPECT_NE(all.find(row.tag), std::string::npos) << row.tag;
+  for (std::string_view formed : {"%psrs", "%P%g1e", "%b%Als", "<c></c>", "\\("}) {
+    EXPECT_NE(all.find(formed), std::string::npos) << formed;
+  }
+  EXPECT_GT(withoutPercent, 500u);
+  EXPECT_GT(measured, 500u);
+  EXPECT_GT(innerLineEnds, 100u);
+  EXPECT_GT(notAscii, 50u);
 }
 
 }  // namespace

@@ -77,7 +77,7 @@ TEST(LineReader, NulBytesAreNeverMissed) {
   // place: a line within one block, the head and the tail of a line that
   // straddles two blocks.
   std::string content;
-  for (int i = 0; i < 3000; ++i) content += std::string(99, 'a' + i % 26) + "\n";
+  for (int i = 0; i < 3000; ++i) content += std::string(99, static_cast<char>('a' + i % 26)) + "\n";
   const std::size_t block = 64 * 1024;
   // The head of a straddling line in a block with a NUL, its tail in one
   // without; and the other way round.

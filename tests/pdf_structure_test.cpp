@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <random>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -20,6 +19,7 @@
 
 #include "driver/conversion.hpp"
 #include "markup/tag_table.hpp"
+#include "support/document_generator.hpp"
 #include "support/test_support.hpp"
 #include "writers/output_sink.hpp"
 #include "writers/pdf_writer.hpp"
@@ -199,7 +199,7 @@ std::string writtenDocument(std::uint64_t pages) {
 }
 
 TEST(PdfStructure, TableLengthsAndPageTreeDescribeTheFile) {
-  for (std::uint64_t pages : {1, 2, 105, 106, 300}) {
+  for (std::uint64_t pages : {1u, 2u, 105u, 106u, 300u}) {
     SCOPED_TRACE(pages);
     EXPECT_EQ(structureProblems(writtenDocument(pages), pages), "");
   }
@@ -315,7 +315,7 @@ std::vector<std::string> inputWords(std::string_view input) {
 TEST(PdfReaders, AcceptDocumentsOfManyPages) {
   KOLVO_REQUIRE_TOOL("qpdf");
   TempDir dir;
-  for (std::uint64_t pages : {1, 106}) {
+  for (std::uint64_t pages : {1u, 106u}) {
     const auto path = dir / ("pages" + std::to_string(pages) + ".pdf");
     test::writeFile(path, writtenDocument(pages));
     expectReadersAccept(path);
@@ -397,40 +397,29 @@ TEST(PdfReaders, WorksWhenTheOutputIsAPipe) {
   EXPECT_EQ(structureProblems(piped.out, 3), "");
 }
 
-// Many generated documents: words, every tag, parentheses, backslashes and
-// drawing lines, each read by every installed reader.
+// Many documents from the test generator: words, every tag, parentheses,
+// backslashes and the other delimiters, and drawing lines, each read by
+// every installed reader. A blank after every piece keeps the words apart,
+// so that the words read back can be told from the input.
 TEST(PdfReaders, AcceptGeneratedDocuments) {
   KOLVO_REQUIRE_TOOL("qpdf");
-  std::mt19937 random(20260417);
-  const std::vector<std::string> pieces = {"alpha", "beta", "(", ")", "\\", "(a)", "x\\y",
-                                           "1)", "word", "\\n", "end"};
-  const std::vector<std::string> drawings = {"$sl 1  30 400 565 400", "$st 5 100 100 200 300",
-                                             "$sb G 050 100 545 200", "$sr x 1.5 -10 300 300",
-                                             "$sx 1 100 100 200 200", "$sl 2 abc 100 200 200"};
-  auto pick = [&](std::size_t n) {
-    return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
-  };
+  test::DocumentMix mix;
+  mix.line.maxPieces = 7;
+  mix.line.words = 45;
+  mix.line.blanks = 0;
+  mix.line.tags = 33;
+  mix.line.nearMisses = 0;
+  mix.line.delimiters = 22;
+  mix.line.blankAfterEachPiece = true;
+  mix.manyLinesPercent = 20;
+  mix.drawingPercent = 12;
+  mix.longLinePercent = 0;
+  mix.crlfPercent = 0;
+  mix.noFinalLineFeedPercent = 10;
+  test::DocumentGenerator generator(20260417);
   TempDir dir;
   for (int doc = 0; doc < 30; ++doc) {
-    std::string input;
-    const std::size_t lines = pick(doc % 5 == 0 ? 160 : 40);
-    std::vector<std::string> words;
-    for (std::size_t line = 0; line < lines; ++line) {
-      if (pick(8) == 0) {
-        input += drawings[pick(drawings.size())] + (pick(4) == 0 ? "%pg" : "") + "\n";
-        continue;
-      }
-      const std::size_t count = pick(8);
-      for (std::size_t k = 0; k < count; ++k) {
-        if (pick(3) == 0) {
-          input += std::string(kTagTable[pick(kTagTable.size())].tag);
-        } else {
-          input += pieces[pick(pieces.size())];
-        }
-        input += ' ';
-      }
-      input += pick(10) == 0 ? "" : "\n";
-    }
+    const std::string input = generator.document(mix);
     SCOPED_TRACE(input);
     const auto path = dir / ("generated" + std::to_string(doc) + ".pdf");
     const std::string pdf = convertText(input, Format::Pdf);

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
-#include <random>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -17,6 +16,7 @@
 
 #include "driver/conversion.hpp"
 #include "markup/tag_table.hpp"
+#include "support/document_generator.hpp"
 #include "support/test_support.hpp"
 
 namespace kolvo {
@@ -369,44 +369,26 @@ TEST(PostScriptGhostscript, DocumentsAndShowcaseRunWithoutError) {
   }
 }
 
-// Random documents built from the pieces that can hurt a PostScript string:
-// every tag, parentheses, backslashes, percent signs, odd bytes, long lines
-// and drawing lines, well-formed or not.
-std::string randomDocument(std::mt19937& rng) {
-  auto pick = [&rng](std::size_t n) {
-    return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);
-  };
-  static const std::string_view pieces[] = {
-      "word", " ", "(", ")", "\\", "\\\\", "%", "%%", "\\n", "\\(", "1) ", "(a)", "\t",
-      "\r",   "\xe9", "\xff", std::string_view("\0", 1), "_", " _", "$s", "%p", "%g"};
-  static const std::string_view fields[] = {"100", " 30", "1.5", "-10", "abc", "1)2",
-                                            "\\\\", "  ", "5", "(", "999", "+7."};
-  std::string doc;
-  const std::size_t lines = 5 + pick(60);
-  for (std::size_t l = 0; l < lines; ++l) {
-    if (pick(6) == 0) {
-      doc += "$s";
-      doc += "lbrtxl"[pick(6)];
-      doc += ' ';
-      doc += "0123456789gGx?"[pick(14)];
-      for (int f = 0; f < 4; ++f) {
-        doc += ' ';
-        doc += fields[pick(std::size(fields))];
-      }
-      if (pick(3) == 0) doc += " %pg";
-    } else {
-      const std::size_t n = pick(pick(10) == 0 ? 300 : 25);
-      for (std::size_t i = 0; i < n; ++i) {
-        if (pick(3) == 0) {
-          doc += kTagTable[pick(kTagTable.size())].tag;
-        } else {
-          doc += pieces[pick(std::size(pieces))];
-        }
-      }
-    }
-    if (l + 1 < lines || pick(2) == 0) doc += '\n';
-  }
-  return doc;
+// Documents from the test generator, full of what can hurt a PostScript
+// string: every tag, parentheses, backslashes, percent signs, bytes that are
+// not ASCII, NUL, long lines and drawing lines, well-formed or not.
+test::DocumentMix hostileMix() {
+  test::DocumentMix mix;
+  mix.line.maxPieces = 24;
+  mix.line.words = 10;
+  mix.line.blanks = 10;
+  mix.line.tags = 33;
+  mix.line.nearMisses = 10;
+  mix.line.tagFragments = 5;
+  mix.line.delimiters = 20;
+  mix.line.otherBytes = 6;
+  mix.line.lineEnds = 6;
+  mix.maxLines = 64;
+  mix.manyLinesPercent = 0;
+  mix.drawingPercent = 17;
+  mix.longLinePercent = 10;
+  mix.noFinalLineFeedPercent = 50;
+  return mix;
 }
 
 TEST(PostScriptGhostscript, RandomDocumentsRunWithoutError) {
@@ -414,9 +396,9 @@ TEST(PostScriptGhostscript, RandomDocumentsRunWithoutError) {
   // The check itself notices a broken program.
   const std::string broken = kPrologue + "30 805 moveto \n(1) item) show \nshowpage \n";
   EXPECT_FALSE(runGhostscript(broken, "nullpage").clean);
-  std::mt19937 rng(20260);
+  test::DocumentGenerator generator(20260);
   for (int i = 0; i < 40; ++i) {
-    const std::string input = randomDocument(rng);
+    const std::string input = generator.document(hostileMix());
     const char option = "stTv"[i % 4];
     const GsRun run = runGhostscript(convertPs(input, option), "nullpage");
     EXPECT_TRUE(run.clean) << "document " << i << ":\n" << input << "\n---\n" << run.log;

@@ -1,5 +1,5 @@
-// Generated documents against the programs that read Kolvo's output. A
-// fixed-seed generator writes a few hundred documents from text, every tag,
+// Generated documents against the programs that read Kolvo's output. The
+// test generator writes a few hundred documents from text, every tag,
 // near-miss tags, parentheses, backslashes, "#", "_", carriage returns and
 // drawing lines, valid and malformed; then
 //  - Ghostscript runs every PostScript output without an error,
@@ -15,7 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -23,6 +23,7 @@
 
 #include "driver/conversion.hpp"
 #include "markup/tag_table.hpp"
+#include "support/document_generator.hpp"
 #include "support/test_support.hpp"
 
 namespace kolvo::test {
@@ -33,167 +34,38 @@ namespace fs = std::filesystem;
 constexpr int kDocuments = 300;
 constexpr std::uint64_t kSeed = 0x6b6f6c766f2d7031;  // fixed: failures must reproduce
 
-// splitmix64: the same numbers on every platform and library.
-class Random {
- public:
-  explicit Random(std::uint64_t seed) : state_(seed) {}
-  std::uint64_t next() {
-    std::uint64_t z = (state_ += 0x9e3779b97f4a7c15ULL);
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-    return z ^ (z >> 31);
-  }
-  std::size_t below(std::size_t n) { return static_cast<std::size_t>(next() % n); }
-  bool percent(std::size_t p) { return below(100) < p; }
-  template <typename Items>
-  const auto& pick(const Items& items) { return items[below(items.size())]; }
-
- private:
-  std::uint64_t state_;
-};
-
 // How much a document may contain.
 enum class Kind {
-  Raw,        // anything, also raw "&", "<" and ">"
-  NoMarkup,   // no raw markup characters
+  Raw,        // anything, also raw "&", "<", ">" and bytes that are not ASCII
+  NoMarkup,   // no raw markup characters, ASCII only
   Balanced,   // no raw markup, and DocBook's element tags nest within each line
 };
 
-// Start and end tags that DocBook turns into elements, by element.
-struct TagPair {
-  std::vector<std::string_view> starts;
-  std::vector<std::string_view> ends;
+DocumentMix mixFor(Kind kind) {
+  DocumentMix mix;
+  mix.line.lineEnds = 2;  // a carriage return inside a line
+  if (kind == Kind::Raw) {
+    mix.line.rawMarkup = 3;
+    mix.line.otherBytes = 2;
+    mix.line.tagFragments = 4;
+  }
+  mix.line.nestedElementTags = kind == Kind::Balanced;
+  return mix;
+}
+
+struct Document {
+  std::string text;
+  Kind kind;
 };
-const std::vector<TagPair> kElementTags = {
-    {{"%bs", "%is", "%P1", "%P2", "%P3", "%P4", "%P5", "%P6", "%P7", "%P8", "%P9", "%rs", "%us"},
-     {"%be", "%ie", "%Pe", "%re", "%ue"}},
-    {{"%Bs"}, {"%Be"}},
-    {{"%Cs", "%C0"}, {"%Ce"}},
-    {{"%ss"}, {"%se"}},
-};
 
-constexpr std::array<std::string_view, 24> kNearMisses = {
-    "%", "%%", "%zz", "%cS", "%CS", "%b", "%g", "%P", "%p", "%s", "%x0", "%Z1",
-    "% bs", "%-s", "%1", "%Pf", "%gg", "%u_e", "100%", "50% ", "%u", "%h", "%B", "%ps"};
-
-constexpr std::array<std::string_view, 16> kPunctuation = {
-    "(", ")", "\\", "#", "_", " _", "__", "x_y", "((", "))", "\\(", "\\\\", "\t", "\r", "$", "$s"};
-
-constexpr std::array<std::string_view, 3> kRawMarkup = {"&", "<", ">"};
-
-// A tag of any row, chosen evenly.
-std::string_view anyTag(Random& r) { return kTagTable[r.below(kTagTable.size())].tag; }
-
-bool isElementTag(std::string_view tag) {
-  for (const TagPair& pair : kElementTags) {
-    for (std::string_view t : pair.starts) if (t == tag) return true;
-    for (std::string_view t : pair.ends) if (t == tag) return true;
+std::vector<Document> generatedDocuments() {
+  DocumentGenerator generator(kSeed);
+  std::vector<Document> docs;
+  for (int i = 0; i < kDocuments; ++i) {
+    const Kind kind = static_cast<Kind>(i % 3);
+    docs.push_back({generator.document(mixFor(kind)), kind});
   }
-  return false;
-}
-
-std::string word(Random& r) {
-  std::string w;
-  const std::size_t length = 1 + r.below(8);
-  for (std::size_t i = 0; i < length; ++i) {
-    const std::size_t c = r.below(62);
-    w += static_cast<char>(c < 26 ? 'a' + c : c < 52 ? 'A' + (c - 26) : '0' + (c - 52));
-  }
-  return w;
-}
-
-std::string textLine(Random& r, Kind kind) {
-  std::string line;
-  std::vector<const TagPair*> open;  // Balanced: element tags to close, innermost last
-  const std::size_t tokens = r.below(14);
-  for (std::size_t i = 0; i < tokens; ++i) {
-    const std::size_t what = r.below(100);
-    if (what < 35) {
-      line += word(r);
-    } else if (what < 50) {
-      line += ' ';
-    } else if (what < 68) {
-      const std::string_view tag = anyTag(r);
-      // Balanced lines take their element tags from the pairs below.
-      if (kind != Kind::Balanced || !isElementTag(tag)) line += tag;
-      // "%ps" leaves a "%" that joins with what follows into a later tag.
-      if (kind == Kind::Balanced && tag == "%ps") line += ' ';
-    } else if (what < 76) {
-      if (kind == Kind::Balanced) {
-        if (!open.empty() && r.percent(50)) {
-          line += r.pick(open.back()->ends);
-          open.pop_back();
-        } else {
-          const TagPair& pair = r.pick(kElementTags);
-          line += r.pick(pair.starts);
-          open.push_back(&pair);
-        }
-      } else {
-        line += anyTag(r);
-      }
-    } else if (what < 86) {
-      line += r.pick(kNearMisses);
-      // A near miss directly before a tag that DocBook deletes could join
-      // into an element tag; a blank keeps Balanced lines balanced.
-      if (kind == Kind::Balanced) line += ' ';
-    } else if (what < 97) {
-      line += r.pick(kPunctuation);
-    } else if (kind == Kind::Raw) {
-      line += r.pick(kRawMarkup);
-    }
-  }
-  while (!open.empty()) {
-    line += r.pick(open.back()->ends);
-    open.pop_back();
-  }
-  return line;
-}
-
-std::string field(Random& r, bool valid) {
-  constexpr std::array<std::string_view, 10> kValid = {"030", " 30", "400", "565", "1.5",
-                                                       "-10", "  0", "+.5", "99.", "842"};
-  constexpr std::array<std::string_view, 10> kInvalid = {"abc", "1)2", "(((", "\\\\\\", "",
-                                                         "-",   ".",   "1-2", "%bs", "1 2"};
-  return std::string(valid ? r.pick(kValid) : r.pick(kInvalid));
-}
-
-std::string drawingLine(Random& r) {
-  constexpr std::array<char, 6> kShapes = {'l', 't', 'b', 'r', 'x', ' '};
-  constexpr std::array<char, 14> kColours = {'0', '1', '2', '3', '4', '5', '6',
-                                             '7', '8', '9', 'g', 'G', 'x', ' '};
-  const bool valid = r.percent(60);
-  std::string line = "$s";
-  line += r.pick(kShapes);
-  line += ' ';
-  line += r.pick(kColours);
-  for (int i = 0; i < 4; ++i) {
-    line += ' ';
-    line += field(r, valid || r.percent(70));
-  }
-  if (r.percent(15)) line.resize(r.below(line.size() + 1));  // cut short
-  if (r.percent(10)) line += "%pg";
-  return line;
-}
-
-std::string document(Random& r, Kind kind) {
-  std::string doc;
-  const std::size_t lines = r.percent(8) ? 100 + r.below(120) : r.below(40);
-  for (std::size_t i = 0; i < lines; ++i) {
-    const std::size_t what = r.below(100);
-    if (what < 15) {
-      doc += drawingLine(r);
-    } else if (what < 18 && kind != Kind::Balanced) {
-      // Longer than one piece: the reader cuts it anywhere, even in a tag.
-      for (int k = 0; k < 8; ++k) doc += textLine(r, kind);
-      while (doc.size() % 700 != 0) doc += 'x';
-    } else {
-      doc += textLine(r, kind);
-    }
-    const std::size_t end = r.below(100);
-    if (i + 1 == lines && end < 20) break;  // no line feed at the end
-    doc += end < 85 ? "\n" : "\r\n";
-  }
-  return doc;
+  return docs;
 }
 
 // ---------------------------------------------------------------------------
@@ -265,13 +137,7 @@ std::string literal(std::string_view text) {
 
 class GeneratedDocuments : public ::testing::Test {
  protected:
-  void SetUp() override {
-    Random r(kSeed);
-    for (int i = 0; i < kDocuments; ++i) {
-      const Kind kind = static_cast<Kind>(i % 3);
-      docs_.push_back({document(r, kind), kind});
-    }
-  }
+  void SetUp() override { docs_ = generatedDocuments(); }
 
   // Writes the output of every selected document in `format` and runs
   // `program` on it; every failure is reported with its document.
@@ -300,10 +166,6 @@ class GeneratedDocuments : public ::testing::Test {
     }
   }
 
-  struct Document {
-    std::string text;
-    Kind kind;
-  };
   std::vector<Document> docs_;
   TempDir dir_;
 };
@@ -339,21 +201,24 @@ TEST_F(GeneratedDocuments, XmllintAcceptsDocBookWithBalancedTags) {
   expectAccepted(Format::DocBook, balanced, {"xmllint", "--noout"}, silentSuccess);
 }
 
-// The generator must produce what the checks rely on, or they prove little.
-TEST_F(GeneratedDocuments, CoverEveryTagAndEveryHazard) {
+// The mixes must produce what the checks above rely on, or they prove little.
+TEST(GeneratedDocumentMix, CoversEveryTagAndEveryHazard) {
+  const std::vector<Document> docs = generatedDocuments();
   std::string all;
-  for (const Document& d : docs_) all += d.text;
+  for (const Document& d : docs) all += d.text;
   for (const TagRow& row : kTagTable) EXPECT_NE(all.find(row.tag), std::string::npos) << row.tag;
   for (std::string_view hazard : {"(", ")", "\\", "#", "_", "\r\n", "$sl ", "$sb ", "%zz", "1)2",
-                                  "&", "<", ">"}) {
+                                  "%psrs", "&", "<", ">", "\xFF"}) {
     EXPECT_NE(all.find(hazard), std::string::npos) << hazard;
   }
   int pagesOver = 0;
-  for (const Document& d : docs_) pagesOver += std::count(d.text.begin(), d.text.end(), '\n') > 60;
+  for (const Document& d : docs) pagesOver += std::count(d.text.begin(), d.text.end(), '\n') > 60;
   EXPECT_GT(pagesOver, 5);
-  for (const Document& d : docs_) {
+  for (const Document& d : docs) {
     if (d.kind == Kind::Raw) continue;
     EXPECT_EQ(d.text.find_first_of("&<>"), std::string::npos);
+    EXPECT_TRUE(std::all_of(d.text.begin(), d.text.end(),
+                            [](char c) { return static_cast<unsigned char>(c) < 0x80 && c != 0; }));
   }
 }
 
