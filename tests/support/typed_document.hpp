@@ -28,7 +28,7 @@ inline void expectOnlyTheTypedTags(TextEscaper escape, std::string_view typed) {
   EscapeStats stats;
   const std::string out = escapedBy(escape, typed, stats);
   std::size_t tags = 0;
-  for (std::size_t i = 0; i < typed.size(); ++i) tags += beginsTag(typed, i) ? 1 : 0;
+  for (std::size_t i = 0; i < typed.size(); ++i) if (beginsTag(typed, i)) ++tags;
   for (std::size_t i = out.find('%'); i != std::string::npos; i = out.find('%', i + 1), --tags) {
     EXPECT_TRUE(beginsTag(out, i)) << typed << " -> " << out;
   }
