@@ -1,7 +1,9 @@
 // Micro-benchmarks: replaceTag alone, and one line's whole rewrite (string
 // escape, tag rows, clean-ups) in each format, for a line without tags, one
 // with three and one with twenty. The reference path runs beside the fast
-// one for comparison.
+// one for comparison. Also the decoding of a line and its XML character
+// data, for a plain line of 80 bytes (the common case that must cost little)
+// and for lines that need work.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -11,6 +13,8 @@
 #include "markup/layout_state.hpp"
 #include "markup/replace_tag.hpp"
 #include "markup/rewrite.hpp"
+#include "markup/text_decoding.hpp"
+#include "markup/xml_text.hpp"
 
 namespace {
 
@@ -86,6 +90,30 @@ void rewriteReference(benchmark::State& run, Format format, std::string_view tex
   run.SetBytesProcessed(static_cast<std::int64_t>(run.iterations()) *
                         static_cast<std::int64_t>(text.size()));
 }
+
+constexpr std::string_view kPlain80 =
+    "The letter was carried to the station by seven in the morning, and read at noon\n";
+constexpr std::string_view kLatin1Line =
+    "Le caf\xE9 \xE9tait ferm\xE9, la lettre arriva \xE0 midi, \xAB enfin \xBB dit-il.\n";
+constexpr std::string_view kMarkupLine =
+    "AT&T says 3 < 4; see <b>this</b> &amp; <a href='?p=1&q=2'>that</a> <i>then\n";
+
+// One line through a text step, with the buffer a line loop keeps.
+using TextStep = bool (*)(std::string_view, std::string&);
+void textStep(benchmark::State& run, TextStep step, std::string_view text) {
+  std::string out;
+  for (auto _ : run) {
+    benchmark::DoNotOptimize(step(text, out));
+    benchmark::DoNotOptimize(out.data());
+  }
+  run.SetBytesProcessed(static_cast<std::int64_t>(run.iterations()) *
+                        static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK_CAPTURE(textStep, decodeText/plain80, kolvo::decodeText, kPlain80);
+BENCHMARK_CAPTURE(textStep, decodeText/latin1, kolvo::decodeText, kLatin1Line);
+BENCHMARK_CAPTURE(textStep, keepWellFormedXml/plain80, kolvo::keepWellFormedXml, kPlain80);
+BENCHMARK_CAPTURE(textStep, keepWellFormedXml/markup, kolvo::keepWellFormedXml, kMarkupLine);
+BENCHMARK_CAPTURE(textStep, escapeXmlText/plain80, kolvo::escapeXmlText, kPlain80);
 
 }  // namespace
 

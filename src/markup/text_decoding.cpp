@@ -1,0 +1,157 @@
+#include "markup/text_decoding.hpp"
+
+#include <array>
+#include <bit>
+#include <cstdint>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace kolvo {
+namespace {
+
+constexpr std::size_t kNotFound = std::string_view::npos;
+constexpr char32_t kReplacement = 0xFFFD;
+
+// Windows-1252 0x80-0x9F; the bytes it leaves undefined read as U+FFFD. The
+// bytes 0xA0-0xFF are the code points of the same number.
+constexpr std::array<char32_t, 32> kWindows1252High = {
+    0x20AC, kReplacement, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030,       0x0160, 0x2039, 0x0152, kReplacement, 0x017D, kReplacement,
+    kReplacement, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122,       0x0161, 0x203A, 0x0153, kReplacement, 0x017E, 0x0178};
+
+constexpr bool isAllowedControl(unsigned char b) { return b == '\t' || b == '\n' || b == '\r'; }
+
+unsigned char byteAt(std::string_view text, std::size_t at) {
+  return static_cast<unsigned char>(text[at]);
+}
+
+// The first byte at `from` or later that is neither printable ASCII, DEL,
+// tab, line feed nor carriage return, or npos. Prose is all such bytes, so
+// this scan is what a plain line costs.
+std::size_t findUnusualByte(std::string_view text, std::size_t from) {
+  std::size_t i = from;
+#if defined(__SSE2__)
+  const __m128i blank = _mm_set1_epi8(' ');
+  const __m128i tab = _mm_set1_epi8('\t');
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  for (; i + 16 <= text.size(); i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+    // As signed bytes, 0x80-0xFF are below the blank as well as the controls.
+    const __m128i below = _mm_cmplt_epi8(v, blank);
+    const __m128i allowed = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, tab), _mm_cmpeq_epi8(v, lf)),
+                                         _mm_cmpeq_epi8(v, cr));
+    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(allowed, below)));
+    if (mask != 0) return i + static_cast<std::size_t>(std::countr_zero(mask));
+  }
+#endif
+  for (; i < text.size(); ++i) {
+    const unsigned char b = byteAt(text, i);
+    if ((b < 0x20 && !isAllowedControl(b)) || b >= 0x80) return i;
+  }
+  return kNotFound;
+}
+
+// The length of the well-formed UTF-8 sequence of two to four bytes at `at`,
+// or 0. The range of the second byte is what rules out overlong forms,
+// surrogates and code points above U+10FFFF.
+std::size_t sequenceLength(std::string_view text, std::size_t at) {
+  const unsigned lead = byteAt(text, at);
+  std::size_t length = 0;
+  unsigned low = 0x80;
+  unsigned high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;   // below: overlong
+    if (lead == 0xED) high = 0x9F;  // above: surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;   // below: overlong
+    if (lead == 0xF4) high = 0x8F;  // above: beyond U+10FFFF
+  } else {
+    return 0;
+  }
+  if (text.size() - at < length) return 0;
+  const unsigned second = byteAt(text, at + 1);
+  if (second < low || second > high) return 0;
+  for (std::size_t i = 2; i < length; ++i) {
+    if ((byteAt(text, at + i) & 0xC0U) != 0x80) return 0;
+  }
+  return length;
+}
+
+// U+FFFE and U+FFFF: EF BF BE and EF BF BF.
+bool isNonCharacter(std::string_view text, std::size_t at, std::size_t length) {
+  return length == 3 && byteAt(text, at) == 0xEF && byteAt(text, at + 1) == 0xBF &&
+         (byteAt(text, at + 2) & 0xFEU) == 0xBE;
+}
+
+// The first byte at `from` or later from which the text must change, or npos.
+std::size_t firstChange(std::string_view text, std::size_t from) {
+  for (std::size_t i = findUnusualByte(text, from); i != kNotFound; i = findUnusualByte(text, i)) {
+    if (byteAt(text, i) < 0x80) return i;  // a control
+    const std::size_t length = sequenceLength(text, i);
+    if (length == 0 || isNonCharacter(text, i, length)) return i;
+    i += length;
+  }
+  return kNotFound;
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
+  const auto put = [&](char32_t bits) { out.push_back(static_cast<char>(bits)); };
+  if (cp < 0x80) {
+    put(cp);
+  } else if (cp < 0x800) {
+    put(0xC0 | cp >> 6);
+    put(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    put(0xE0 | cp >> 12);
+    put(0x80 | (cp >> 6 & 0x3F));
+    put(0x80 | (cp & 0x3F));
+  } else {
+    put(0xF0 | cp >> 18);
+    put(0x80 | (cp >> 12 & 0x3F));
+    put(0x80 | (cp >> 6 & 0x3F));
+    put(0x80 | (cp & 0x3F));
+  }
+}
+
+// Appends what the bytes at a change found by firstChange() become; returns
+// how many bytes that took.
+std::size_t appendDecoded(std::string& out, std::string_view text, std::size_t at) {
+  const unsigned char lead = byteAt(text, at);
+  if (lead < 0x80) {
+    out.push_back(' ');
+    return 1;
+  }
+  if (const std::size_t length = sequenceLength(text, at); length != 0) {
+    appendUtf8(out, kReplacement);  // a non-character
+    return length;
+  }
+  appendUtf8(out, lead < 0xA0 ? kWindows1252High[lead - 0x80U] : char32_t{lead});
+  return 1;
+}
+
+}  // namespace
+
+bool decodeText(std::string_view in, std::string& out) {
+  std::size_t change = firstChange(in, 0);
+  if (change == kNotFound) return false;
+  out.clear();
+  out.reserve(in.size() + 16);
+  std::size_t run = 0;
+  while (change != kNotFound) {
+    out.append(in, run, change - run);
+    run = change + appendDecoded(out, in, change);
+    change = firstChange(in, run);
+  }
+  out.append(in, run);
+  return true;
+}
+
+}  // namespace kolvo

@@ -1,0 +1,24 @@
+#pragma once
+// The text of a line as every format can hold it: bytes that form
+// well-formed UTF-8 stay, any other byte is read as Windows-1252 (so Latin-1
+// files come out right), and the characters XML 1.0 does not allow give way
+// to a blank or to U+FFFD.
+
+#include <string>
+#include <string_view>
+
+namespace kolvo {
+
+// Puts the decoded `in` into `out` (replacing what it held) and returns
+// true; returns false, leaving `out` alone, when `in` is decoded text
+// already, which is the common case and costs one scan and no copy.
+//   - A byte that does not begin a well-formed UTF-8 sequence (overlong
+//     forms, surrogates and code points above U+10FFFF are not) is the
+//     Windows-1252 character of that byte; the five bytes Windows-1252
+//     leaves undefined become U+FFFD.
+//   - A C0 control other than tab, line feed and carriage return becomes a
+//     blank; U+FFFE and U+FFFF become U+FFFD.
+// `out` must not be the storage `in` views.
+bool decodeText(std::string_view in, std::string& out);
+
+}  // namespace kolvo

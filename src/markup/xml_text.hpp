@@ -1,0 +1,33 @@
+#pragma once
+// The user's decoded text as XML character data, for AbiWord and DocBook
+// (and HTML when shown as typed). Both functions follow decodeText(): they
+// put the result into `out` and return true, or return false and leave `out`
+// alone when the text needs no change. `out` must not be the storage `in`
+// views.
+
+#include <string>
+#include <string_view>
+
+namespace kolvo {
+
+// Keeps the markup the user typed where it is well-formed within the line
+// and makes everything else text, so that the line is well-formed inside
+// any element:
+//   - Comments are kept. Start and end tags are kept where they pair up,
+//     left to right with a stack: an end tag that does not close the
+//     innermost open element, and a start tag still open at the end of the
+//     line, are not. Empty-element tags are kept on their own. Any other
+//     "<" becomes "&lt;".
+//   - Outside kept comments, an "&" that does not begin a reference XML
+//     allows (the five entities, or a character reference to a character
+//     XML allows) becomes "&amp;", inside attribute values too.
+//   - In text, a ">" after "]]" becomes "&gt;".
+bool keepWellFormedXml(std::string_view in, std::string& out);
+
+// Shows the text as typed: "&", "<" and ">" become their entities. So that
+// no byte of it can be taken for markup by the tag rows and clean-ups that
+// follow, a "%" that does not begin a tag becomes "&#37;" and every "_"
+// becomes "&#95;". Tags are copied as they are.
+bool escapeXmlText(std::string_view in, std::string& out);
+
+}  // namespace kolvo
