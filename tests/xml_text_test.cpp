@@ -93,7 +93,7 @@ TEST(KeepWellFormedXml, TagSyntax) {
 TEST(KeepWellFormedXml, Attributes) {
   expectUnchanged("<a x='1' y=\"2\"/>");
   expectUnchanged("<a x = '\"' y\t=\n\"'\"/>");  // the other quote inside a value
-  expectUnchanged("<a x='> ]]> %bs'/>");
+  expectUnchanged("<a x='> ]]> %b s'/>");
   expectUnchanged("<a x=''/>");
   expectUnchanged("<a xml:lang='en' lang='de' xml='1'/>");
   EXPECT_EQ(kept("<a x='1' x='2'/>"), "&lt;a x='1' x='2'/>");
@@ -108,6 +108,22 @@ TEST(KeepWellFormedXml, Attributes) {
   EXPECT_EQ(kept("<a x='<'/>"), "&lt;a x='&lt;'/>");
   // A tag that is not kept is text: its "&" and the "<" are escaped alike.
   EXPECT_EQ(kept("<a x='&'>"), "&lt;a x='&amp;'>");
+}
+
+// The tag rows and clean-ups run after this step: a user's tag that they
+// would change into something else is not kept.
+TEST(KeepWellFormedXml, TagsTheLaterStepsWouldChangeAreText) {
+  // A tag of the markup in a value becomes the format's markup.
+  EXPECT_EQ(kept("<a x='%bs'/>"), "&lt;a x='%bs'/>");
+  // The underscore after a blank goes, which would make these one attribute.
+  EXPECT_EQ(kept("<a x='1' _x='2'/>"), "&lt;a x='1' _x='2'/>");
+  expectUnchanged("<a x='1'\t_x='2'/> <_a/>");
+  // In AbiWord every tag text ends and begins a run, so an element around
+  // a tag would be crossed; elements beside tags are kept.
+  std::string out;
+  ASSERT_TRUE(keepWellFormedXml("<b>x %bs y</b> %be <i>z</i>", out, true));
+  EXPECT_EQ(out, "&lt;b>x %bs y&lt;/b> %be <i>z</i>");
+  EXPECT_FALSE(keepWellFormedXml("<b>x %bs y</b>", out, false));
 }
 
 TEST(KeepWellFormedXml, AmpersandsInAttributeValues) {

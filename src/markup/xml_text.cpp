@@ -50,15 +50,48 @@ struct Found {
   bool kept = false;
 };
 
+// Whether the tag rows and clean-ups that follow would change a tag of the
+// user's: a tag of the markup in an attribute value becomes the format's
+// own markup, and the clean-up of an underscore mark drops the "_" that
+// begins an attribute name after a blank, which can make two attributes one.
+bool laterStepsWouldChange(std::string_view text, const Markup& tag) {
+  for (std::size_t at = tag.begin; at < tag.end; ++at) {
+    if (beginsTag(text, at) || (text[at] == '_' && text[at - 1] == ' ')) return true;
+  }
+  return false;
+}
+
+// Where the tags of the markup start, in order.
+std::vector<std::size_t> markupTagsOf(std::string_view text) {
+  std::vector<std::size_t> tags;
+  for (std::size_t at = text.find('%'); at != kNotFound; at = text.find('%', at + 1)) {
+    if (beginsTag(text, at)) tags.push_back(at);
+  }
+  return tags;
+}
+
+bool anyBetween(const std::vector<std::size_t>& sorted, std::size_t from, std::size_t to) {
+  const auto first = std::lower_bound(sorted.begin(), sorted.end(), from);
+  return first != sorted.end() && *first < to;
+}
+
 // The markup to keep, in order: pairs start and end tags with a stack of the
-// start tags still open.
-std::vector<Found> keptMarkup(std::string_view text) {
+// start tags still open. With `tagsSplitElements` an element holding a tag
+// of the markup is not kept: the format's texts for tags close and reopen
+// an element of their own, which would cross it.
+std::vector<Found> keptMarkup(std::string_view text, bool tagsSplitElements) {
   std::vector<Found> found;
   std::vector<std::size_t> open;
   std::vector<std::string_view> names;
+  const std::vector<std::size_t> markupTags =
+      tagsSplitElements ? markupTagsOf(text) : std::vector<std::size_t>{};
   Markup markup;
   for (std::size_t at = text.find('<'); at != kNotFound;) {
     if (!xml::readMarkup(text, at, markup, names)) {
+      at = text.find('<', at + 1);
+      continue;
+    }
+    if (markup.kind != MarkupKind::Comment && laterStepsWouldChange(text, markup)) {
       at = text.find('<', at + 1);
       continue;
     }
@@ -67,7 +100,8 @@ std::vector<Found> keptMarkup(std::string_view text) {
       open.push_back(found.size());
     } else if (markup.kind == MarkupKind::EndTag && !open.empty() &&
                found[open.back()].markup.name == markup.name) {
-      found[open.back()].kept = kept = true;
+      Found& start = found[open.back()];
+      start.kept = kept = !anyBetween(markupTags, start.markup.end, markup.begin);
       open.pop_back();
     }
     found.push_back({markup, kept});
@@ -90,11 +124,11 @@ void escapeTagAmpersands(ByteEdits& edits, std::string_view text, const Markup& 
 
 }  // namespace
 
-bool keepWellFormedXml(std::string_view in, std::string& out) {
+bool keepWellFormedXml(std::string_view in, std::string& out, bool tagsSplitElements) {
   std::size_t at = scan::findAnyOf(in, 0, '<', '&', '>');
   if (at == kNotFound) return false;
   const std::vector<Found> kept =
-      in.find('<', at) == kNotFound ? std::vector<Found>{} : keptMarkup(in);
+      in.find('<', at) == kNotFound ? std::vector<Found>{} : keptMarkup(in, tagsSplitElements);
   ByteEdits edits(in, out);
   std::size_t next = 0;  // the first kept piece not yet passed
   for (; at != kNotFound; at = scan::findAnyOf(in, at, '<', '&', '>')) {

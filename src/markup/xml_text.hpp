@@ -22,7 +22,11 @@ namespace kolvo {
 //     allows (the five entities, or a character reference to a character
 //     XML allows) becomes "&amp;", inside attribute values too.
 //   - In text, a ">" after "]]" becomes "&gt;".
-bool keepWellFormedXml(std::string_view in, std::string& out);
+// A tag whose later rewriting would change it is not kept: one holding a
+// tag of the markup, or an underscore after a blank (see keptMarkup). With
+// `tagsSplitElements` (AbiWord, whose tag texts end and begin runs) an
+// element holding a tag of the markup is not kept either.
+bool keepWellFormedXml(std::string_view in, std::string& out, bool tagsSplitElements = false);
 
 // Shows the text as typed: "&", "<" and ">" become their entities. So that
 // no byte of it can be taken for markup by the tag rows and clean-ups that
