@@ -11,6 +11,7 @@
 #include "markup/layout_state.hpp"
 #include "markup/replace_tag.hpp"
 #include "markup/rewrite.hpp"
+#include "support/reference_rewrite.hpp"
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include "markup/replace_tag.hpp"
 #include "markup/rewrite.hpp"
 #include "markup/tag_table.hpp"
+#include "support/reference_rewrite.hpp"
 
 namespace kolvo {
 namespace {
