@@ -1,13 +1,15 @@
-// Micro-benchmarks: replaceTag alone, and one line's whole rewrite (string
+// Micro-benchmarks: replaceTag alone, one line's whole rewrite (string
 // escape, tag rows, clean-ups) in each format, for a line without tags, one
-// with three and one with twenty. The reference path runs beside the fast
-// one for comparison. Also the decoding of a line and its XML character
-// data, for a plain line of 80 bytes (the common case that must cost little)
-// and for lines that need work.
+// with three and one with twenty, and a block of plain prose lines. The
+// reference path runs beside the fast one for comparison. Also the decoding
+// of a line and its XML character data, for a plain line of 80 bytes (the
+// common case that must cost little) and for lines that need work.
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "markup/format.hpp"
 #include "markup/layout_state.hpp"
@@ -15,6 +17,7 @@
 #include "markup/rewrite.hpp"
 #include "markup/text_decoding.hpp"
 #include "markup/xml_text.hpp"
+#include "support/reference_rewrite.hpp"
 
 namespace {
 
@@ -91,6 +94,55 @@ void rewriteReference(benchmark::State& run, Format format, std::string_view tex
                         static_cast<std::int64_t>(text.size()));
 }
 
+// Plain prose in lines of about 60 bytes, the same every run: most of a
+// document looks like this.
+std::vector<std::string> proseLines() {
+  constexpr std::string_view kWords[] = {"the",    "letter", "was",     "carried", "to",
+                                         "station", "by",    "seven",   "in",      "morning",
+                                         "river",  "of",     "garden",  "quietly", "and"};
+  std::vector<std::string> lines(1000);
+  std::uint32_t random = 12345;
+  for (std::string& line : lines) {
+    while (line.size() < 55) {
+      random = random * 1103515245u + 12345u;
+      line += kWords[(random >> 16) % std::size(kWords)];
+      line += ' ';
+    }
+    line.back() = '\n';
+  }
+  return lines;
+}
+
+// The block rewritten line by line, with the buffers a line loop keeps;
+// `rewrite` is the fast or the reference path.
+template <typename Rewrite>
+void rewriteProse(benchmark::State& run, Format format, Rewrite rewrite) {
+  const std::vector<std::string> lines = proseLines();
+  std::int64_t bytes = 0;
+  for (const std::string& text : lines) bytes += static_cast<std::int64_t>(text.size());
+  std::string line;
+  std::string scratch;
+  for (auto _ : run) {
+    LayoutState state;
+    for (const std::string& text : lines) {
+      line.assign(text);
+      rewrite(line, scratch, format, state);
+      benchmark::DoNotOptimize(line.data());
+    }
+  }
+  run.SetBytesProcessed(static_cast<std::int64_t>(run.iterations()) * bytes);
+}
+
+void rewriteProseFast(benchmark::State& run, Format format) {
+  rewriteProse(run, format, kolvo::rewriteLine);
+}
+
+void rewriteProseReference(benchmark::State& run, Format format) {
+  rewriteProse(run, format, [](std::string& line, std::string&, Format f, LayoutState& state) {
+    kolvo::rewriteLineReference(line, f, state);
+  });
+}
+
 constexpr std::string_view kPlain80 =
     "The letter was carried to the station by seven in the morning, and read at noon\n";
 constexpr std::string_view kLatin1Line =
@@ -133,6 +185,10 @@ int main(int argc, char** argv) {
       benchmark::RegisterBenchmark(("rewriteLineReference/" + suffix).c_str(), rewriteReference,
                                    format, line.text);
     }
+    const std::string prose = std::string(kolvo::formatExtension(format)) + "/prose1000";
+    benchmark::RegisterBenchmark(("rewriteLine/" + prose).c_str(), rewriteProseFast, format);
+    benchmark::RegisterBenchmark(("rewriteLineReference/" + prose).c_str(),
+                                 rewriteProseReference, format);
   }
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

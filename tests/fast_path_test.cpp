@@ -13,6 +13,7 @@
 #include "markup/rewrite.hpp"
 #include "markup/tag_table.hpp"
 #include "support/document_generator.hpp"
+#include "support/reference_rewrite.hpp"
 
 namespace kolvo {
 namespace {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "markup/rewrite.hpp"
+#include "support/reference_rewrite.hpp"
 
 namespace kolvo {
 namespace {

@@ -89,6 +89,20 @@ TEST(TagTableShape, KindsSplitIntoFortySixSymbolsAndThirtyNineStyles) {
   }
 }
 
+TEST(TagTableShape, EffectsSitOnTheirTagsOnly) {
+  const std::vector<std::pair<std::string_view, TagEffect>> expected = {
+      {"%cs", TagEffect::CentreStart},    {"%ce", TagEffect::CentreEnd},
+      {"%hs", TagEffect::HighlightStart}, {"%he", TagEffect::HighlightEnd},
+      {"%ls", TagEffect::LargeStart},     {"%le", TagEffect::LargeEnd},
+      {"%pg", TagEffect::PageBreak},      {"%us", TagEffect::UnderlineStart},
+      {"%ue", TagEffect::UnderlineEnd}};
+  std::vector<std::pair<std::string_view, TagEffect>> found;
+  for (const TagRow& row : kTagTable) {
+    if (row.effect != TagEffect::None) found.emplace_back(row.tag, row.effect);
+  }
+  EXPECT_EQ(found, expected);  // in table order, which the effects rely on
+}
+
 // ---------------------------------------------------------------------------
 // Properties every text must have
 

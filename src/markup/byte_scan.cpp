@@ -62,7 +62,9 @@ unsigned sse2(const char* text, std::size_t size) {
 #if defined(KOLVO_SCAN_AVX2)
 // The same, thirty-two bytes at a time, for the processors with AVX2;
 // `size` is 32 or more. (No lambdas in here: they would not inherit the
-// target.)
+// target.) It earns its place, if barely: 8.8 against SSE2's 10.2 ns on a
+// 62-byte line, 70 against 127 ns on 1000 bytes, and about 5% less CPU time
+// for the whole program on prose, 15% on one long line.
 __attribute__((target("avx2"))) unsigned avx2(const char* text, std::size_t size) {
   const __m256i percent = _mm256_set1_epi8('%');
   const __m256i backslash = _mm256_set1_epi8('\\');

@@ -4,9 +4,9 @@
 // a page, and through which the paged writers track the baseline.
 // One instance belongs to one conversion run.
 //
-// Who writes what: replaceTag sets the flags and measures (its occurrence
-// effects); the paged writers move the baseline, reset the flags and
-// line_x after each line, and start a new page.
+// Who writes what: the tag effects (tag_effect.cpp), applied by replaceTag,
+// set the flags and measures; the paged writers move the baseline, reset
+// the flags and line_x after each line, and start a new page.
 
 #include <cstdint>
 

@@ -7,16 +7,6 @@
 namespace kolvo {
 namespace {
 
-// An empty text removes the tag; for most rows that means the format shows
-// nothing for it. The centring tags, the page break in PostScript and PDF,
-// and the PDF highlight end still act through the page layout.
-bool actsWithoutText(std::string_view tag, Format f) {
-  if (tag == "%cs" || tag == "%ce") return true;
-  if (tag == "%pg") return isPaged(f);
-  if (tag == "%he") return f == Format::Pdf;
-  return false;
-}
-
 bool onlyBlanks(std::string_view text) {
   return text.find_first_not_of(' ') == std::string_view::npos;
 }
@@ -26,10 +16,11 @@ bool onlyBlanks(std::string_view text) {
 bool keptAsTyped(const TagRow& row, Format f) { return !row.replacement(f).has_value(); }
 
 // The formats for which the tag does nothing: it is removed or becomes
-// blanks, and no layout effect stands behind that.
+// blanks, and no effect of the row shows there instead (the centring tags,
+// the page break in PostScript and PDF, the PDF highlight end).
 bool withoutEffect(const TagRow& row, Format f) {
   const Replacement text = row.replacement(f);
-  return text.has_value() && onlyBlanks(*text) && !actsWithoutText(row.tag, f);
+  return text.has_value() && onlyBlanks(*text) && !actsWithoutText(row.effect, f);
 }
 
 std::string letters(const TagRow& row, bool (*test)(const TagRow&, Format)) {

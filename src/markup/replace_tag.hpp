@@ -7,6 +7,7 @@
 
 #include "markup/format.hpp"
 #include "markup/layout_state.hpp"
+#include "markup/tag_effect.hpp"
 
 namespace kolvo {
 
@@ -14,10 +15,10 @@ namespace kolvo {
 // to right, never overlapping, never searching inserted text) is replaced by
 // `replacement`. The result holds exactly L + k*(R - P) bytes.
 //
-// While replacing it applies the occurrence effects of the tags whose second
-// and third characters are pg, us, hs, cs, ce, le and ls to `state`, and for
-// PDF it measures the underline and highlight marks once per call.
-// `pattern` must not be empty.
+// Each occurrence applies the effect of `pattern` (effectOfPattern: that of
+// the tag row whose tag shares the pattern's second and third bytes) to
+// `state`, and a PDF call with the underline or highlight start measures the
+// marks once per call. `pattern` must not be empty.
 std::string replaceTag(std::string_view line, std::string_view pattern,
                        std::string_view replacement, LayoutState& state, Format format);
 
@@ -25,6 +26,12 @@ std::string replaceTag(std::string_view line, std::string_view pattern,
 // reuse its storage. `out` must not alias `line`.
 void replaceTagInto(std::string& out, std::string_view line, std::string_view pattern,
                     std::string_view replacement, LayoutState& state, Format format);
+
+// The same with the effect given, for a caller that has the tag row at hand:
+// `effect` must be effectOfPattern(pattern).
+void replaceTagInto(std::string& out, std::string_view line, std::string_view pattern,
+                    std::string_view replacement, TagEffect effect, LayoutState& state,
+                    Format format);
 
 // Whether replacing `pattern` can change the layout state: true for the
 // patterns with occurrence effects, the measuring ones included. A caller

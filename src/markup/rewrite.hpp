@@ -17,10 +17,9 @@ std::string escapeStringDelimiters(std::string_view text);
 // Rewrites `line` in place for `format`, updating `state` as the tags say.
 // For PostScript and PDF the string delimiters are escaped first.
 // `scratch` is working storage that callers may keep between lines.
+// The result equals that of the reference path (every row and clean-up
+// through replaceTag), which lives with the tests in
+// tests/support/reference_rewrite.hpp.
 void rewriteLine(std::string& line, std::string& scratch, Format format, LayoutState& state);
-
-// The plain reference path: every row and clean-up applied through
-// replaceTag, one call each, with no shortcuts. Same contract as rewriteLine.
-void rewriteLineReference(std::string& line, Format format, LayoutState& state);
 
 }  // namespace kolvo

@@ -4,9 +4,9 @@
 // The order matters. A row sees the line as the rows before it left it, so
 // the "%" that the percent row (%ps) inserts can still form a tag of a later
 // row, and a row whose text is empty can join its neighbours into a later
-// tag. The rows whose tags have effects on the layout state keep their
-// relative order (%cs %ce %hs %he %ls %le %pg %us %ue), and the percent row
-// comes before %us.
+// tag. The rows whose tags have effects (the last field of a row, see
+// tag_effect.hpp) keep their relative order (%cs %ce %hs %he %ls %le %pg %us
+// %ue), and the percent row comes before %us.
 //
 // Conventions of the texts:
 // - std::nullopt (kNone) means the row does nothing for that format and the
@@ -180,9 +180,11 @@ constexpr std::array<TagRow, kTagRowCount> kTagTable = {{
 
     // --- Centring (39-40), copyright (41), monospace (42-44) ---------------
     {"%cs", TagKind::Style, "centre line (start)",
-     {"", "", "<center>", "\\qc1 ", "\\begin{center}", "", ""}},
+     {"", "", "<center>", "\\qc1 ", "\\begin{center}", "", ""},
+     TagEffect::CentreStart},
     {"%ce", TagKind::Style, "centre line (end)",
-     {"", "", "</center>", " ", "\\end{center}", "", ""}},
+     {"", "", "</center>", " ", "\\end{center}", "", ""},
+     TagEffect::CentreEnd},
     {"%cr", TagKind::Symbol, "copyright sign",
      {KOLVO_ABI_SYMBOL("\xC3\x93"), "&#169;", "&copy;", "\\'a9", "\\copyright{}",
       KOLVO_PS_SYMBOL("12", "\\323"), KOLVO_PDF_SYMBOL(") Tj", "12", "\\343")}},
@@ -210,9 +212,11 @@ constexpr std::array<TagRow, kTagRowCount> kTagTable = {{
     // for; the bar itself is drawn by the PDF writer. PDF has no green bar.
     {"%hs", TagKind::Style, "yellow highlight on",
      {"</c><c props=\"bgcolor:ffff00\">", kNone, "<mark style='background: #ff0;'>",
-      "\\highlight2 ", "", ") show  (", "_"}},
+      "\\highlight2 ", "", ") show  (", "_"},
+     TagEffect::HighlightStart},
     {"%he", TagKind::Style, "yellow highlight off",
-     {"</c><c>", kNone, "</mark>", "\\highlight0 ", "", ") hshow  (", ""}},
+     {"</c><c>", kNone, "</mark>", "\\highlight0 ", "", ") hshow  (", ""},
+     TagEffect::HighlightEnd},
     {"%Hs", TagKind::Style, "green highlight on",
      {"</c><c props=\"bgcolor:00ff00\">", kNone, "<mark style='background: #0f0;'>",
       "\\highlight3 ", "", ") show  (", ""}},
@@ -228,10 +232,12 @@ constexpr std::array<TagRow, kTagRowCount> kTagTable = {{
       ") show  /Times-Roman findfont 12 scalefont setfont (", ") Tj /F1 12 Tf ("}},
     {"%ls", TagKind::Style, "large (24 pt) on",
      {"</c><c props=\"font-size:24pt\">", kNone, "<font style='font-size: 24pt'>", "\\fs48 ",
-      "\\Huge{}", ")  show /Times-Roman findfont 24 scalefont setfont (", ") Tj /F1 24 Tf ("}},
+      "\\Huge{}", ")  show /Times-Roman findfont 24 scalefont setfont (", ") Tj /F1 24 Tf ("},
+     TagEffect::LargeStart},
     {"%le", TagKind::Style, "large off",
      {"</c><c>", kNone, "</font>", "\\fs24 ", "\\normalsize{}",
-      ")  show /Times-Roman findfont 12 scalefont setfont (", ") Tj /F1 12 Tf ("}},
+      ")  show /Times-Roman findfont 12 scalefont setfont (", ") Tj /F1 12 Tf ("},
+     TagEffect::LargeEnd},
 
     // --- Colours (56-65) ----------------------------------------------------
     {"%P1", TagKind::Style, "red",
@@ -276,7 +282,8 @@ constexpr std::array<TagRow, kTagRowCount> kTagTable = {{
 
     // --- Page break (66), plus-minus (67), percent (68) ---------------------
     {"%pg", TagKind::Style, "page break",
-     {"<pbr/>", "", "", "\\page ", "\\pagebreak{}", "", ""}},
+     {"<pbr/>", "", "", "\\page ", "\\pagebreak{}", "", ""},
+     TagEffect::PageBreak},
     {"%pm", TagKind::Symbol, "plus-minus sign",
      {KOLVO_ABI_SYMBOL("\xC2\xB1"), "&#177;", "&#177;", "\\'b1", "\\underline{+}",
       KOLVO_PS_SYMBOL("12", "\\261"), KOLVO_PDF_SYMBOL(") Tj", "12", "\\261")}},
@@ -337,9 +344,11 @@ constexpr std::array<TagRow, kTagRowCount> kTagTable = {{
     // measurement looks for; the PDF writer draws the line itself.
     {"%us", TagKind::Style, "underline on",
      {"</c><c props=\"text-decoration:underline\">", "<emphasis role=\"style: underline\">",
-      "<u>", "\\ul1 ", "\\underline{", ")show (", "_"}},
+      "<u>", "\\ul1 ", "\\underline{", ")show (", "_"},
+     TagEffect::UnderlineStart},
     {"%ue", TagKind::Style, "underline off",
-     {"</c><c>", "</emphasis>", "</u>", "\\ul0 ", "}", ") ushow  (", "_"}},
+     {"</c><c>", "</emphasis>", "</u>", "\\ul0 ", "}", ") ushow  (", "_"},
+     TagEffect::UnderlineEnd},
     {"%xs", TagKind::Style, "extra large (36 pt) on",
      {"</c><c props=\"font-size:36pt\">", kNone, "<font style='font-size: 36pt'>", "\\fs72 ",
       "\\Huge{}", ")  show /Times-Roman findfont 36 scalefont setfont (",
@@ -355,5 +364,62 @@ constexpr std::array<TagRow, kTagRowCount> kTagTable = {{
 #undef KOLVO_PS_GLYPH
 #undef KOLVO_ABI_SYMBOL
 #undef KOLVO_ABI_RUN
+
+namespace {
+
+constexpr bool isTagLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// The fast rewrite path builds on this: a "%" and the two bytes after it
+// name at most one row, two tags can never overlap, and no tag holds a byte
+// that a clean-up looks for.
+constexpr bool everyTagWellFormedAndOnce() {
+  for (std::size_t r = 0; r < kTagTable.size(); ++r) {
+    const std::string_view tag = kTagTable[r].tag;
+    if (tag.size() != 3 || tag[0] != '%' || !isTagLetter(tag[1]) || !isTagLetter(tag[2])) {
+      return false;
+    }
+    for (std::size_t earlier = 0; earlier < r; ++earlier) {
+      if (kTagTable[earlier].tag.substr(1) == tag.substr(1)) return false;
+    }
+  }
+  return true;
+}
+static_assert(everyTagWellFormedAndOnce(),
+              "every tag must be \"%\" and two letters or digits, no two tags alike");
+
+// The rows with an effect, by the two bytes after their "%", so that
+// looking up a pattern does not walk the whole table.
+struct EffectLetters {
+  char second = 0;
+  char third = 0;
+  TagEffect effect = TagEffect::None;
+};
+
+constexpr std::size_t kEffectRowCount = [] {
+  std::size_t count = 0;
+  for (const TagRow& row : kTagTable) count += row.effect != TagEffect::None ? 1 : 0;
+  return count;
+}();
+
+constexpr std::array<EffectLetters, kEffectRowCount> kEffectLetters = [] {
+  std::array<EffectLetters, kEffectRowCount> rows{};
+  std::size_t next = 0;
+  for (const TagRow& row : kTagTable) {
+    if (row.effect != TagEffect::None) rows[next++] = {row.tag[1], row.tag[2], row.effect};
+  }
+  return rows;
+}();
+
+}  // namespace
+
+TagEffect effectOfPattern(std::string_view pattern) {
+  if (pattern.size() < 3) return TagEffect::None;
+  for (const EffectLetters& row : kEffectLetters) {
+    if (row.second == pattern[1] && row.third == pattern[2]) return row.effect;
+  }
+  return TagEffect::None;
+}
 
 }  // namespace kolvo

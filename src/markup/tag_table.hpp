@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "markup/format.hpp"
+#include "markup/tag_effect.hpp"
 
 namespace kolvo {
 
@@ -23,12 +24,21 @@ struct TagRow {
   std::string_view meaning;  // short description for the markup reference
   // Replacement per format, in column order a d h r l p P.
   std::array<Replacement, kFormatCount> text;
+  // What the tag does besides putting its text in place; most do nothing.
+  TagEffect effect = TagEffect::None;
 
   constexpr Replacement replacement(Format f) const { return text[column(f)]; }
 };
 
 inline constexpr std::size_t kTagRowCount = 85;
 
+// Every tag is "%" and two letters or digits, and no two tags share those
+// two: tag_table.cpp checks both at compile time.
 extern const std::array<TagRow, kTagRowCount> kTagTable;
+
+// The effect of the row whose tag has the same second and third bytes as
+// `pattern`, or None when no row's has (or `pattern` is shorter than three
+// bytes). This is the effect replaceTag gives a call with `pattern`.
+TagEffect effectOfPattern(std::string_view pattern);
 
 }  // namespace kolvo

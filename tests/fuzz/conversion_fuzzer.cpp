@@ -20,6 +20,7 @@
 #include "markup/layout_state.hpp"
 #include "markup/rewrite.hpp"
 #include "writers/flowing_writer.hpp"
+#include "support/reference_rewrite.hpp"
 
 namespace {
 

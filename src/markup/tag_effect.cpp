@@ -1,0 +1,97 @@
+#include "markup/tag_effect.hpp"
+
+#include <cstdint>
+
+namespace kolvo {
+namespace {
+
+// Where the PDF writer's overprint starts and how long it is, from the first
+// mark "_" and the first "%" (the still unreplaced end tag) of the result.
+// A byte that is missing, or found at index 0, leaves its measure unchanged.
+void measure(std::string_view result, std::int32_t& startCount, std::int32_t& endCount,
+             std::int32_t& length, std::int32_t& ptStart) {
+  const std::size_t u = result.find('_');
+  if (u != std::string_view::npos && u >= 1) startCount = static_cast<std::int32_t>(u) - kMarkStartBytes;
+  const std::size_t q = result.find('%');
+  if (q != std::string_view::npos && q >= 1) endCount = static_cast<std::int32_t>(q) - kMarkEndBytes;
+  length = endCount - startCount;
+  ptStart = kPointsPerByte * startCount + kLeftMargin;
+}
+
+}  // namespace
+
+// Keep changesLayoutState (tag_effect.hpp) in step with the cases that
+// change something here.
+void applyOccurrenceEffect(TagEffect effect, std::size_t bytesAfter, LayoutState& state,
+                           Format format) {
+  switch (effect) {
+    case TagEffect::PageBreak:
+      if (isPaged(format)) state.baseline = kBottomLimit;
+      break;
+    case TagEffect::CentreStart: {
+      state.center = 1;
+      // Wraps like 32-bit arithmetic would rather than overflowing.
+      const auto n = static_cast<std::uint32_t>(bytesAfter);
+      state.line_x = static_cast<std::int32_t>(kCentreX - kHalfWidthPerByte * n);
+      break;
+    }
+    case TagEffect::CentreEnd:
+      state.center = 1;
+      break;
+    case TagEffect::UnderlineStart:
+      state.underline = 1;
+      break;
+    case TagEffect::HighlightStart:
+      state.highlight = 1;
+      break;
+    case TagEffect::LargeStart:
+      state.line_spacing = kLargeLineSpacing;
+      state.large_text_baseline = state.baseline;
+      break;
+    case TagEffect::LargeEnd:
+      if (state.large_text_baseline != state.baseline) state.line_spacing = kNormalLineSpacing;
+      break;
+    case TagEffect::None:
+    case TagEffect::UnderlineEnd:
+    case TagEffect::HighlightEnd:
+      break;
+  }
+}
+
+void measurePdfMarks(std::string_view result, TagEffect effect, LayoutState& state,
+                     Format format) {
+  if (format != Format::Pdf) return;
+  if (effect == TagEffect::UnderlineStart && state.underline == 1) {
+    measure(result, state.underline_start_index, state.underline_end_index,
+            state.underline_length, state.underline_x);
+  }
+  if (effect == TagEffect::HighlightStart && state.highlight == 1) {
+    measure(result, state.highlight_start_index, state.highlight_end_index,
+            state.highlight_length, state.highlight_x);
+  }
+}
+
+// Centring shows in every format (the flowing writers pick a centred line
+// form); the page, the spacing and the PDF overprints only where the writer
+// lays out pages or draws them.
+bool actsWithoutText(TagEffect effect, Format format) {
+  switch (effect) {
+    case TagEffect::CentreStart:
+    case TagEffect::CentreEnd:
+      return true;
+    case TagEffect::PageBreak:
+    case TagEffect::LargeStart:
+    case TagEffect::LargeEnd:
+      return isPaged(format);
+    case TagEffect::UnderlineStart:
+    case TagEffect::UnderlineEnd:
+    case TagEffect::HighlightStart:
+    case TagEffect::HighlightEnd:
+      return format == Format::Pdf;
+    case TagEffect::None:
+      break;
+  }
+  return false;
+}
+
+}  // namespace kolvo

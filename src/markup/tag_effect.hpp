@@ -1,0 +1,54 @@
+#pragma once
+// What a tag does besides putting its text in place. Each tag row names its
+// effect (TagRow::effect); this file is the one place that says what each
+// effect does to the layout state and where that shows.
+
+#include <cstddef>
+#include <string_view>
+
+#include "markup/format.hpp"
+#include "markup/layout_state.hpp"
+
+namespace kolvo {
+
+enum class TagEffect : unsigned char {
+  None,
+  PageBreak,       // a paged format ends the page
+  CentreStart,     // the line is centred, from an estimate of the bytes after the tag
+  CentreEnd,       // the line is centred
+  UnderlineStart,  // PDF underline on; a PDF call measures the marks
+  UnderlineEnd,    // no state: its "%" is where the PDF underline measure ends
+  HighlightStart,  // PDF yellow highlight on; a PDF call measures the marks
+  HighlightEnd,    // no state: its "%" is where the PDF highlight measure ends
+  LargeStart,      // wide line spacing, remembering the baseline it started on
+  LargeEnd,        // normal spacing again, unless large text started on this baseline
+};
+
+// The effect of one replaced occurrence; `bytesAfter` is how many bytes of
+// the line follow it.
+void applyOccurrenceEffect(TagEffect effect, std::size_t bytesAfter, LayoutState& state,
+                           Format format);
+
+// Whether applyOccurrenceEffect can change the state at all.
+constexpr bool changesLayoutState(TagEffect effect) {
+  return effect != TagEffect::None && effect != TagEffect::UnderlineEnd &&
+         effect != TagEffect::HighlightEnd;
+}
+
+// Whether a PDF call of replaceTag measures the underline or highlight
+// marks, once per call and whether or not it replaced anything.
+constexpr bool measuresPdfMarks(TagEffect effect) {
+  return effect == TagEffect::UnderlineStart || effect == TagEffect::HighlightStart;
+}
+
+// That measurement, on `result`, the line as the call left it. Does nothing
+// outside PDF, for the other effects, or while the effect's flag is clear.
+void measurePdfMarks(std::string_view result, TagEffect effect, LayoutState& state,
+                     Format format);
+
+// Whether the effect shows in `format` even where the tag's text there is
+// empty: through the layout state, or (the end marks) through the "%" that
+// the PDF measures look for.
+bool actsWithoutText(TagEffect effect, Format format);
+
+}  // namespace kolvo

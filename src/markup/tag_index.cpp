@@ -1,0 +1,60 @@
+#include "markup/tag_index.hpp"
+
+#include "markup/byte_scan.hpp"
+
+namespace kolvo {
+namespace {
+
+// A new tag can only come from a "%" in the text, from a "%" before the text
+// that the text's first byte completes, or from a join where the text is
+// empty.
+bool mayFormTags(std::string_view text, const std::array<bool, 256>& tagBytes) {
+  return text.empty() || text.find('%') != std::string_view::npos ||
+         tagBytes[static_cast<unsigned char>(text.front())];
+}
+
+}  // namespace
+
+// Every tag is "%" and two letters or digits, each pair once (checked where
+// the table is defined): so the pair after a "%" names at most one row.
+TagIndex::TagIndex() {
+  const ByteSet tagBytes = indexTags();
+  for (std::size_t r = 0; r < kTagTable.size(); ++r) {
+    for (Format f : kAllFormats) addRow(r, f, tagBytes);
+    if (measuresPdfMarks(kTagTable[r].effect) &&
+        columns_[column(Format::Pdf)].active.contains(r)) {
+      pdfMeasuring_.push_back(r);
+    }
+  }
+}
+
+// Fills the pair lookup; returns the bytes that follow a "%" in some tag.
+TagIndex::ByteSet TagIndex::indexTags() {
+  ByteSet tagBytes{};
+  for (std::size_t r = 0; r < kTagTable.size(); ++r) {
+    const std::string_view tag = kTagTable[r].tag;
+    rowPlusOne_[key(tag[1], tag[2])] = static_cast<std::uint8_t>(r + 1);
+    tagBytes[static_cast<unsigned char>(tag[1])] = true;
+    tagBytes[static_cast<unsigned char>(tag[2])] = true;
+  }
+  return tagBytes;
+}
+
+void TagIndex::addRow(std::size_t row, Format f, const ByteSet& tagBytes) {
+  const Replacement replacement = kTagTable[row].replacement(f);
+  if (!replacement) return;
+  Column& c = columns_[column(f)];
+  c.active.add(row);
+  c.text[row] = *replacement;
+  c.textClasses[row] = static_cast<unsigned char>(scan::classify(*replacement));
+  const bool canFormTags = mayFormTags(*replacement, tagBytes);
+  if (canFormTags) c.formsTags.add(row);
+  if (canFormTags || changesLayoutState(kTagTable[row].effect)) c.oneByOne.add(row);
+}
+
+const TagIndex& tagIndex() {
+  static const TagIndex index;
+  return index;
+}
+
+}  // namespace kolvo
