@@ -1,0 +1,48 @@
+#pragma once
+// How the writer of each format is made, one row per row of kFormats (kept
+// here so that markup/ does not depend on the writers).
+
+#include <array>
+#include <cstddef>
+#include <memory>
+
+#include "markup/format.hpp"
+#include "writers/flowing_writer.hpp"
+#include "writers/pdf_writer.hpp"
+#include "writers/postscript_writer.hpp"
+
+namespace kolvo {
+
+struct WriterRow {
+  Format format;
+  // A flowing format is the shared FlowingWriter with its texts; a paged
+  // format has a writer of its own. Exactly one of the two is set.
+  const FlowingFormat* flowing;
+  std::unique_ptr<Writer> (*makePaged)(OutputSink& out, LayoutState& state);
+};
+
+inline constexpr std::array<WriterRow, kFormatCount> kWriterTable = {{
+    {Format::AbiWord, &kAbiWordFormat, nullptr},
+    {Format::DocBook, &kDocBookFormat, nullptr},
+    {Format::Html, &kHtmlFormat, nullptr},
+    {Format::Rtf, &kRtfFormat, nullptr},
+    {Format::Latex, &kLatexFormat, nullptr},
+    {Format::PostScript, nullptr, makePostScriptWriter},
+    {Format::Pdf, nullptr, makePdfWriter},
+}};
+
+namespace writer_table_checks {
+constexpr bool rowsMatchTheFormats() {
+  for (std::size_t i = 0; i < kFormatCount; ++i) {
+    const WriterRow& row = kWriterTable[i];
+    if (row.format != kFormats[i].format) return false;
+    if ((row.flowing == nullptr) == (row.makePaged == nullptr)) return false;
+    if ((row.makePaged != nullptr) != kFormats[i].paged) return false;
+  }
+  return true;
+}
+}  // namespace writer_table_checks
+static_assert(writer_table_checks::rowsMatchTheFormats(),
+              "kWriterTable must follow kFormats: a flowing format has texts, a paged one a maker");
+
+}  // namespace kolvo
