@@ -10,6 +10,7 @@
 
 #include "driver/command_line.hpp"
 #include "driver/conversion.hpp"
+#include "driver/usage_text.hpp"
 #include "markup/format.hpp"
 #include "markup/markup_reference.hpp"
 #include "markup/tag_table.hpp"
