@@ -3,7 +3,6 @@
 #include <array>
 #include <cstddef>
 
-#include "driver/options.hpp"
 #include "markup/format.hpp"
 
 namespace kolvo {
@@ -31,11 +30,11 @@ std::string synopsisWords(const LongOption& option) {
 }
 
 // "Usage: kolvo [SETTING...] FORMAT INPUT OUTPUT OPTION", then the commands.
-std::string synopsis() {
+std::string synopsis(std::span<const LongOption> options) {
   std::string conversion = "Usage: kolvo ";
   std::string commands = "       kolvo ";
   bool firstCommand = true;
-  for (const LongOption& option : kLongOptions) {
+  for (const LongOption& option : options) {
     if (option.role == OptionRole::Setting) {
       conversion += "[" + synopsisWords(option) + "] ";
       continue;
@@ -64,9 +63,9 @@ std::string formatList() {
   return out + line + "\n";
 }
 
-std::string optionList() {
+std::string optionList(std::span<const LongOption> options) {
   std::string out;
-  for (const LongOption& option : kLongOptions) {
+  for (const LongOption& option : options) {
     for (const HelpLine& help : option.help) {
       if (help.words.empty()) continue;
       std::string line = "  " + std::string(help.words);
@@ -79,12 +78,12 @@ std::string optionList() {
 
 }  // namespace
 
-std::string usageText() {
+std::string usageText(std::span<const LongOption> options) {
   const FormatInfo& html = formatInfo(Format::Html);
   const FormatInfo& postScript = formatInfo(Format::PostScript);
   const std::string h(1, html.letter);
   const std::string p(1, postScript.letter);
-  return synopsis() +
+  return synopsis(options) +
          "Converts INPUT, a text file with Kolvo markup, into OUTPUT.\n"
          "Of FORMAT and OPTION only the second character counts: -" + h + ", /" + h + " and x" +
          h + " all mean " + std::string(html.name) + ".\n"
@@ -96,7 +95,7 @@ std::string usageText() {
          "  v  progress trace         V  print the version line first\n"
          "INPUT and OUTPUT may be - for standard input and standard output; then the\n"
          "version line and the progress trace go to standard error.\n"
-         "\n" + optionList() +
+         "\n" + optionList(options) +
          "\n"
          "Exit status: 0 done, 1 a file could not be read or written, 2 wrong command line.\n"
          "Example: kolvo -" + p + " letter.txt letter." + std::string(postScript.extension) +
