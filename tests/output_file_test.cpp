@@ -85,7 +85,7 @@ TEST(OutputFile, OpeningFailuresCarryTheMessage) {
     EXPECT_EQ(std::string(e.what()),
               "cannot open output '" + nowhere.string() + "': No such file or directory");
   }
-  EXPECT_THROW(OutputFile("-", true), IoError);
+  EXPECT_THROW({ const OutputFile closed("-", true); }, IoError);
 }
 
 }  // namespace

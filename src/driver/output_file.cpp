@@ -78,7 +78,7 @@ Disposal disposalOf(const std::string& path, int fd) {
 }  // namespace
 
 OutputFile::OutputFile(const std::string& path, bool standardOutputClosed)
-    : path_(path), fd_(openForWriting(path, standardOutputClosed)) {
+    : path_(path), standard_(path == "-"), fd_(openForWriting(path, standardOutputClosed)) {
   // Standard output is the caller's, whatever it is.
   if (!isStandardOutput()) disposal_ = disposalOf(path_, fd_);
   // A reader that went away, or a file size limit (ulimit -f), shows up as a
@@ -102,16 +102,27 @@ void OutputFile::guardAgainstSignals() const {
   }
 }
 
-void OutputFile::finish(bool complete) {
+void OutputFile::abandon() noexcept {
   finished_ = true;
-  if (!complete) dispose(disposal_, path_.c_str(), fd_);
-  // The output is complete or has been dealt with: signals may end the
-  // program without touching it again.
+  dispose(disposal_, path_.c_str(), fd_);
+  gIncompleteOutput.path.store(nullptr);
+  if (!isStandardOutput()) (void)close(fd_);
+  fd_ = -1;
+}
+
+void OutputFile::finish(bool complete) {
+  if (!complete) {
+    abandon();
+    return;
+  }
+  finished_ = true;
+  // The output is complete: signals may end the program without touching
+  // it again.
   gIncompleteOutput.path.store(nullptr);
   if (isStandardOutput()) return;
-  const int fd = fd_;
+  const int closing = fd_;
   fd_ = -1;
-  if (close(fd) == 0 || !complete) return;
+  if (close(closing) == 0) return;
   const std::string reason = std::strerror(errno);
   dispose(disposal_, path_.c_str(), -1);
   throw IoError("cannot write output '" + path_ + "': " + reason);

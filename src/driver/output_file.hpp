@@ -24,13 +24,13 @@ class OutputFile {
   OutputFile(const std::string& path, bool standardOutputClosed);
   // An output never finished is taken back.
   ~OutputFile() {
-    if (!finished_) finish(false);
+    if (!finished_) abandon();
   }
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
   int fd() const { return fd_; }
-  bool isStandardOutput() const { return path_ == "-"; }
+  bool isStandardOutput() const { return standard_; }
   // "standard output" or the path, for write error messages.
   std::string name() const { return isStandardOutput() ? "standard output" : path_; }
   Disposal disposal() const { return disposal_; }
@@ -43,8 +43,11 @@ class OutputFile {
 
  private:
   void guardAgainstSignals() const;
+  // Takes back the output and closes it.
+  void abandon() noexcept;
 
   std::string path_;
+  bool standard_;
   int fd_ = -1;
   Disposal disposal_ = Disposal::Leave;
   bool finished_ = false;
