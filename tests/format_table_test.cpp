@@ -7,6 +7,7 @@
 
 #include "markup/format.hpp"
 #include "support/test_support.hpp"
+#include "writers/writer_table.hpp"
 
 namespace kolvo::test {
 namespace {
@@ -23,6 +24,14 @@ TEST(FormatTable, LettersNamesAndExtensionsTellTheFormatsApart) {
   }
   EXPECT_FALSE(formatFromLetter('-').has_value());
   EXPECT_FALSE(formatFromLetter('\0').has_value());
+}
+
+TEST(FormatTable, AFlowingFormatHasTextsAndAPagedOneAWriterOfItsOwn) {
+  for (const FormatInfo& f : kFormats) {
+    const WriterRow& row = kWriterTable[column(f.format)];
+    EXPECT_EQ(row.flowing == nullptr, f.paged) << f.name;
+    EXPECT_EQ(row.makePaged != nullptr, f.paged) << f.name;
+  }
 }
 
 // examples/showcase.sh converts the showcase into every format, naming the

@@ -31,18 +31,17 @@ inline constexpr std::array<WriterRow, kFormatCount> kWriterTable = {{
     {Format::Pdf, nullptr, makePdfWriter},
 }};
 
+// Which of the two pointers is set is checked by the tests: with the
+// sanitizers on, the compiler will not compare an object's address with null
+// at compile time.
 namespace writer_table_checks {
-constexpr bool rowsMatchTheFormats() {
+constexpr bool rowsFollowTheFormats() {
   for (std::size_t i = 0; i < kFormatCount; ++i) {
-    const WriterRow& row = kWriterTable[i];
-    if (row.format != kFormats[i].format) return false;
-    if ((row.flowing == nullptr) == (row.makePaged == nullptr)) return false;
-    if ((row.makePaged != nullptr) != kFormats[i].paged) return false;
+    if (kWriterTable[i].format != kFormats[i].format) return false;
   }
   return true;
 }
 }  // namespace writer_table_checks
-static_assert(writer_table_checks::rowsMatchTheFormats(),
-              "kWriterTable must follow kFormats: a flowing format has texts, a paged one a maker");
+static_assert(writer_table_checks::rowsFollowTheFormats(), "kWriterTable must follow kFormats");
 
 }  // namespace kolvo
