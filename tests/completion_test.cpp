@@ -2,6 +2,7 @@
 // format words first, file names next, the option words fourth.
 #include <gtest/gtest.h>
 
+#include "driver/options.hpp"
 #include "markup/format.hpp"
 #include "support/test_support.hpp"
 
@@ -36,13 +37,19 @@ class Completion : public ::testing::Test {
   }
 };
 
+std::string completionScript() {
+  return readFile(sourceDir() / "docs" / "completion" / "kolvo.bash");
+}
+
 TEST_F(Completion, FirstWordOffersTheFormatsAndTheLongOptions) {
   KOLVO_REQUIRE_TOOL("bash");
   std::string formats;
-  for (Format f : kAllFormats) formats += std::string("-") + letterOf(f) + "\n";
-  EXPECT_EQ(complete({"kolvo", ""}, 1), formats + "--help\n--version\n--markup-reference\n");
+  for (const FormatInfo& f : kFormats) formats += std::string("-") + f.letter + "\n";
+  std::string longOptions;
+  for (const LongOption& option : kLongOptions) longOptions += std::string(option.name) + "\n";
+  EXPECT_EQ(complete({"kolvo", ""}, 1), formats + longOptions);
   EXPECT_EQ(complete({"kolvo", "-P"}, 1), "-P\n");
-  EXPECT_EQ(complete({"kolvo", "--"}, 1), "--help\n--version\n--markup-reference\n");
+  EXPECT_EQ(complete({"kolvo", "--"}, 1), longOptions);
   EXPECT_EQ(complete({"kolvo", "--v"}, 1), "--version\n");
   EXPECT_EQ(complete({"kolvo", "-x"}, 1), "\n");  // nothing to offer
 }
@@ -64,6 +71,16 @@ TEST_F(Completion, InputAndOutputAreFileNames) {
   EXPECT_EQ(complete({"kolvo", "-p", "letter.txt", "n"}, 3), "notes.txt\n");
   EXPECT_EQ(complete({"kolvo", "--markup-reference", ""}, 2), "man\n");
   EXPECT_EQ(complete({"kolvo", "--version", ""}, 2), "\n");
+}
+
+// The comment above the word list says what each format letter means.
+TEST(CompletionScript, ExplainsEveryFormatLetter) {
+  std::string legend = "# ";
+  for (const FormatInfo& f : kFormats) {
+    if (legend.size() > 2) legend += ", ";
+    legend += std::string(1, f.letter) + " " + std::string(f.name);
+  }
+  EXPECT_NE(completionScript().find(legend + "\n"), std::string::npos) << legend;
 }
 
 TEST_F(Completion, IsRegisteredForKolvo) {

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <thread>
 
+#include "markup/format.hpp"
 #include "support/test_support.hpp"
 
 namespace kolvo::test {
@@ -57,7 +58,8 @@ TEST_F(FaultInjection, FullDiskFailsInEveryFormatWithTheReason) {
   // Small documents fail only when the buffer is flushed at the end, large
   // ones in the middle: both must be reported.
   writeFile(dir / "big.txt", bigDocument());
-  for (const char* format : {"-a", "-d", "-h", "-r", "-l", "-p", "-P"}) {
+  for (const FormatInfo& f : kFormats) {
+    const std::string format = std::string("-") + f.letter;
     for (const fs::path& input : {in, dir / "big.txt"}) {
       const CommandResult r = kolvo({format, input.string(), "/dev/full", "-s"});
       EXPECT_EQ(r.status, 1) << format;
@@ -200,8 +202,11 @@ TEST_F(FaultInjection, ClosedStandardErrorDoesNotCatchTheDocument) {
 TEST_F(FaultInjection, BrokenPipeEndsWithTheReason) {
   if (!toolAvailable("head")) GTEST_SKIP() << "head is missing";
   writeFile(in, bigDocument() + bigDocument());
-  for (const char* format : {"-a", "-h", "-p", "-P"}) {
-    const CommandResult r = shell("\"$K\" " + std::string(format) + " " + quoted(in) +
+  for (const FormatInfo& f : kFormats) {
+    // Every paged format, and two flowing ones to compare.
+    if (!f.paged && f.format != Format::AbiWord && f.format != Format::Html) continue;
+    const std::string format = std::string("-") + f.letter;
+    const CommandResult r = shell("\"$K\" " + format + " " + quoted(in) +
                                   " - -s | head -c 1 >/dev/null; echo \"${PIPESTATUS[0]}\"");
     EXPECT_EQ(r.out, "1\n") << format;
     EXPECT_EQ(r.err, "kolvo: cannot write output 'standard output': Broken pipe\n") << format;

@@ -83,8 +83,10 @@ TEST(FlowingWriters, TopSpacing) {
 }
 
 TEST(FlowingWriters, DrawingLinesLeaveNoTrace) {
-  for (Format f : {Format::AbiWord, Format::DocBook, Format::Html, Format::Rtf, Format::Latex}) {
-    SCOPED_TRACE(formatName(f));
+  for (const FormatInfo& flowing : kFormats) {
+    if (flowing.paged) continue;
+    const Format f = flowing.format;
+    SCOPED_TRACE(flowing.name);
     EXPECT_EQ(body("$sl 1  30 400 565 400\n", f), "");
     EXPECT_EQ(body("$sx 1 100 100 200 200\n", f), "");
     // Not drawing lines: they are written as text.

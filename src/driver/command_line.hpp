@@ -12,7 +12,4 @@ inline constexpr int kExitUsage = 2;    // the command line is wrong
 // Messages go to standard error, the document to OUTPUT.
 int runCommandLine(int argc, const char* const* argv);
 
-// The usage text of --help.
-const char* usageText();
-
 }  // namespace kolvo

@@ -25,10 +25,10 @@ bool withoutEffect(const TagRow& row, Format f) {
 
 std::string letters(const TagRow& row, bool (*test)(const TagRow&, Format)) {
   std::string out;
-  for (Format f : kAllFormats) {
-    if (!test(row, f)) continue;
+  for (const FormatInfo& f : kFormats) {
+    if (!test(row, f.format)) continue;
     if (!out.empty()) out += ", ";
-    out += letterOf(f);
+    out += f.letter;
   }
   return out;
 }

@@ -21,6 +21,7 @@
 #include "markup/rewrite.hpp"
 #include "writers/flowing_writer.hpp"
 #include "support/reference_rewrite.hpp"
+#include "writers/writer_table.hpp"
 
 namespace {
 
@@ -35,16 +36,6 @@ void expectFrame(std::string_view doc, std::string_view head, std::string_view t
   if (doc.substr(0, head.size()) != head) fail("the prologue is missing");
   if (doc.size() < head.size() + tail.size() || doc.substr(doc.size() - tail.size()) != tail) {
     fail("the epilogue is missing");
-  }
-}
-
-const kolvo::FlowingFormat& flowingFormat(Format f) {
-  switch (f) {
-    case Format::AbiWord: return kolvo::kAbiWordFormat;
-    case Format::DocBook: return kolvo::kDocBookFormat;
-    case Format::Html: return kolvo::kHtmlFormat;
-    case Format::Rtf: return kolvo::kRtfFormat;
-    default: return kolvo::kLatexFormat;
   }
 }
 
@@ -204,7 +195,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       expectPdfStructure(doc);
       break;
     default: {
-      const kolvo::FlowingFormat& f = flowingFormat(format);
+      const kolvo::FlowingFormat& f = *kolvo::kWriterTable[kolvo::column(format)].flowing;
       expectFrame(doc, f.prologue, f.epilogue);
       break;
     }

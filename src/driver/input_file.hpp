@@ -1,0 +1,38 @@
+#pragma once
+// The INPUT of the command line, opened and checked before the output is
+// touched, so that a mistyped input name never costs an existing output.
+
+#include <sys/stat.h>
+
+#include <string>
+
+namespace kolvo {
+
+class InputFile {
+ public:
+  // Opens `path` ("-" is standard input, which must not have been closed)
+  // and refuses a folder. Throws IoError with the message for the user.
+  InputFile(const std::string& path, bool standardInputClosed);
+  ~InputFile();
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  int fd() const { return fd_; }
+  // "standard input" or the path, for read error messages.
+  std::string name() const { return isStandardInput() ? "standard input" : path_; }
+
+  // Throws IoError when the output `outputPath` ("-" for standard output)
+  // is this very file, also through links, so that nothing is written.
+  void refuseAsOutput(const std::string& outputPath) const;
+
+ private:
+  bool isStandardInput() const { return path_ == "-"; }
+  bool sameFileAs(const struct stat& other) const;
+  void closeDescriptor();
+
+  std::string path_;
+  int fd_ = -1;
+  struct stat stat_ {};
+};
+
+}  // namespace kolvo

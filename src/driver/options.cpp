@@ -1,0 +1,84 @@
+#include "driver/options.hpp"
+
+#include "driver/conversion.hpp"
+#include "driver/usage_text.hpp"
+#include "markup/markup_reference.hpp"
+
+namespace kolvo {
+namespace {
+
+char secondChar(const char* word) { return (word[0] != '\0') ? word[1] : '\0'; }
+
+const LongOption* findOption(std::span<const LongOption> options, std::string_view word) {
+  for (const LongOption& option : options) {
+    if (option.name == word) return &option;
+  }
+  return nullptr;
+}
+
+CommandLineRequest parseConversion(std::span<const char* const> words,
+                                   ConversionSettings settings) {
+  if (words.size() < 4) return UsageError{};
+  const std::optional<Format> format = formatFromLetter(secondChar(words[0]));
+  if (!format) return UsageError{unknownFormatMessage(words[0])};
+  settings.format = *format;
+  settings.inputPath = words[1];
+  settings.outputPath = words[2];
+  settings.option = secondChar(words[3]);
+  return settings;
+}
+
+}  // namespace
+
+std::optional<CommandLineRequest> printHelp(const char*, ConversionSettings&) {
+  return PrintText{usageText()};
+}
+
+std::optional<CommandLineRequest> printVersion(const char*, ConversionSettings&) {
+  return PrintText{versionLine()};
+}
+
+std::optional<CommandLineRequest> printMarkupReference(const char* argument,
+                                                       ConversionSettings&) {
+  if (argument == nullptr) return PrintText{markupReference(ReferenceStyle::Markdown)};
+  if (std::string_view(argument) == "man") return PrintText{markupReference(ReferenceStyle::Roff)};
+  return UsageError{"unknown form of the markup reference '" + std::string(argument) +
+                    "': leave it out for Markdown, or say man"};
+}
+
+CommandLineRequest parseCommandLine(std::span<const char* const> words,
+                                    std::span<const LongOption> options) {
+  ConversionSettings settings;
+  while (!words.empty()) {
+    const LongOption* option = findOption(options, words[0]);
+    if (option == nullptr) break;
+    words = words.subspan(1);
+    const char* argument = nullptr;
+    if (option->argument != OptionArgument::None && !words.empty()) {
+      argument = words[0];
+      words = words.subspan(1);
+    } else if (option->argument == OptionArgument::Word) {
+      return UsageError{"option '" + std::string(option->name) + "' needs " +
+                        std::string(option->argumentName)};
+    }
+    if (std::optional<CommandLineRequest> request = option->handle(argument, settings)) {
+      return *std::move(request);
+    }
+  }
+  return parseConversion(words, std::move(settings));
+}
+
+std::string unknownFormatMessage(std::string_view word) {
+  std::string message = "unknown format '" + std::string(word) +
+                        "': its second character must be one of ";
+  for (const FormatInfo& f : kFormats) {
+    if (f.format != kFormats.front().format) message += ", ";
+    message += f.letter;
+    message += " (";
+    message += f.name;
+    message += ')';
+  }
+  return message;
+}
+
+}  // namespace kolvo

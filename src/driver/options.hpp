@@ -1,0 +1,94 @@
+#pragma once
+// The words of the command line: long options first, then
+// FORMAT INPUT OUTPUT OPTION. A long option is a row of kLongOptions; one
+// that changes the conversion (a future --paper SIZE, say) is a row here
+// plus a field of ConversionSettings.
+
+#include <array>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "markup/format.hpp"
+
+namespace kolvo {
+
+// Everything a conversion run is told by the command line.
+struct ConversionSettings {
+  Format format = Format::AbiWord;
+  char option = 's';  // the raw option letter: V, t, T, v; anything else means none
+  std::string inputPath;   // "-" for standard input
+  std::string outputPath;  // "-" for standard output
+};
+
+// A command line that cannot be carried out (exit status 2). With no
+// message the words were too few, and the usage text says what is wanted.
+struct UsageError {
+  std::string message;
+};
+
+// A command line that asks for a text on standard output (--help).
+struct PrintText {
+  std::string text;
+};
+
+using CommandLineRequest = std::variant<UsageError, PrintText, ConversionSettings>;
+
+enum class OptionArgument {
+  None,
+  OptionalWord,  // the next word, if there is one
+  Word,          // the next word, which must be there
+};
+
+// Commands answer instead of converting and are listed on the second line
+// of the synopsis; settings come before FORMAT and change the conversion.
+enum class OptionRole { Command, Setting };
+
+// What an option does with its argument (nullptr when it has none): either
+// it ends the command line with a request, or it sets its field of
+// `settings` and returns nothing, and the next word is read.
+using OptionHandler = std::optional<CommandLineRequest> (*)(const char* argument,
+                                                            ConversionSettings& settings);
+
+// One line of the option list in the usage text; unused lines have no words.
+struct HelpLine {
+  std::string_view words;
+  std::string_view text;
+};
+
+struct LongOption {
+  std::string_view name;  // "--markup-reference"
+  OptionRole role;
+  OptionArgument argument;
+  std::string_view argumentName;  // as the synopsis shows it: "man", "SIZE"
+  OptionHandler handle;
+  std::array<HelpLine, 2> help;
+};
+
+std::optional<CommandLineRequest> printHelp(const char* argument, ConversionSettings& settings);
+std::optional<CommandLineRequest> printVersion(const char* argument, ConversionSettings& settings);
+std::optional<CommandLineRequest> printMarkupReference(const char* argument,
+                                                       ConversionSettings& settings);
+
+inline constexpr std::array<LongOption, 3> kLongOptions = {{
+    {"--help", OptionRole::Command, OptionArgument::None, "", printHelp,
+     {{{"--help", "print this text"}}}},
+    {"--version", OptionRole::Command, OptionArgument::None, "", printVersion,
+     {{{"--version", "print the version line"}}}},
+    {"--markup-reference", OptionRole::Command, OptionArgument::OptionalWord, "man",
+     printMarkupReference,
+     {{{"--markup-reference", "print every tag of the markup as a Markdown table"},
+       {"--markup-reference man", "the same table as a tbl table for the manual page"}}}},
+}};
+
+// Reads the words after the program name. Only the second character of
+// FORMAT and OPTION counts; words after OPTION are ignored.
+CommandLineRequest parseCommandLine(std::span<const char* const> words,
+                                    std::span<const LongOption> options = kLongOptions);
+
+// The message for a FORMAT word whose second character is no format letter.
+std::string unknownFormatMessage(std::string_view word);
+
+}  // namespace kolvo

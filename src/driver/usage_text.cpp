@@ -1,0 +1,106 @@
+#include "driver/usage_text.hpp"
+
+#include <array>
+#include <cstddef>
+
+#include "markup/format.hpp"
+
+namespace kolvo {
+namespace {
+
+// The columns at which the entries of the format list start, four a line.
+constexpr std::array<std::size_t, 4> kFormatListColumns = {2, 20, 38, 54};
+// The option list gives the words this wide, then their help text.
+constexpr std::size_t kHelpWordsWidth = 25;
+
+// Pads `line` with blanks up to `column`, or by two blanks when it is
+// already there.
+void padTo(std::string& line, std::size_t column) {
+  line.append(line.size() < column ? column - line.size() : 2, ' ');
+}
+
+std::string synopsisWords(const LongOption& option) {
+  std::string words(option.name);
+  if (option.argument == OptionArgument::OptionalWord) {
+    words += " [" + std::string(option.argumentName) + "]";
+  } else if (option.argument == OptionArgument::Word) {
+    words += " " + std::string(option.argumentName);
+  }
+  return words;
+}
+
+// "Usage: kolvo [SETTING...] FORMAT INPUT OUTPUT OPTION", then the commands.
+std::string synopsis(std::span<const LongOption> options) {
+  std::string conversion = "Usage: kolvo ";
+  std::string commands = "       kolvo ";
+  bool firstCommand = true;
+  for (const LongOption& option : options) {
+    if (option.role == OptionRole::Setting) {
+      conversion += "[" + synopsisWords(option) + "] ";
+      continue;
+    }
+    if (!firstCommand) commands += " | ";
+    commands += synopsisWords(option);
+    firstCommand = false;
+  }
+  return conversion + "FORMAT INPUT OUTPUT OPTION\n" + commands + "\n";
+}
+
+std::string formatList() {
+  std::string out;
+  std::string line;
+  for (std::size_t i = 0; i < kFormatCount; ++i) {
+    const std::size_t slot = i % kFormatListColumns.size();
+    if (slot == 0 && !line.empty()) {
+      out += line + "\n";
+      line.clear();
+    }
+    padTo(line, kFormatListColumns[slot]);
+    line += kFormats[i].letter;
+    line += "  ";
+    line += kFormats[i].name;
+  }
+  return out + line + "\n";
+}
+
+std::string optionList(std::span<const LongOption> options) {
+  std::string out;
+  for (const LongOption& option : options) {
+    for (const HelpLine& help : option.help) {
+      if (help.words.empty()) continue;
+      std::string line = "  " + std::string(help.words);
+      padTo(line, 2 + kHelpWordsWidth);
+      out += line + std::string(help.text) + "\n";
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string usageText(std::span<const LongOption> options) {
+  const FormatInfo& html = formatInfo(Format::Html);
+  const FormatInfo& postScript = formatInfo(Format::PostScript);
+  const std::string h(1, html.letter);
+  const std::string p(1, postScript.letter);
+  return synopsis(options) +
+         "Converts INPUT, a text file with Kolvo markup, into OUTPUT.\n"
+         "Of FORMAT and OPTION only the second character counts: -" + h + ", /" + h + " and x" +
+         h + " all mean " + std::string(html.name) + ".\n"
+         "\n"
+         "Formats:\n" + formatList() +
+         "Options:\n"
+         "  s  none (any other letter means none too)\n"
+         "  t  small top spacing      T  large top spacing\n"
+         "  v  progress trace         V  print the version line first\n"
+         "INPUT and OUTPUT may be - for standard input and standard output; then the\n"
+         "version line and the progress trace go to standard error.\n"
+         "\n" + optionList(options) +
+         "\n"
+         "Exit status: 0 done, 1 a file could not be read or written, 2 wrong command line.\n"
+         "Example: kolvo -" + p + " letter.txt letter." + std::string(postScript.extension) +
+         " -s\n"
+         "The tags and drawing lines are described in kolvo(1) and the README.\n";
+}
+
+}  // namespace kolvo

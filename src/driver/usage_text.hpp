@@ -1,0 +1,13 @@
+#pragma once
+// The usage text of --help, made from the format and long option tables.
+
+#include <span>
+#include <string>
+
+#include "driver/options.hpp"
+
+namespace kolvo {
+
+std::string usageText(std::span<const LongOption> options = kLongOptions);
+
+}  // namespace kolvo

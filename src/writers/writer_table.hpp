@@ -1,0 +1,47 @@
+#pragma once
+// How the writer of each format is made, one row per row of kFormats (kept
+// here so that markup/ does not depend on the writers).
+
+#include <array>
+#include <cstddef>
+#include <memory>
+
+#include "markup/format.hpp"
+#include "writers/flowing_writer.hpp"
+#include "writers/pdf_writer.hpp"
+#include "writers/postscript_writer.hpp"
+
+namespace kolvo {
+
+struct WriterRow {
+  Format format;
+  // A flowing format is the shared FlowingWriter with its texts; a paged
+  // format has a writer of its own. Exactly one of the two is set.
+  const FlowingFormat* flowing;
+  std::unique_ptr<Writer> (*makePaged)(OutputSink& out, LayoutState& state);
+};
+
+inline constexpr std::array<WriterRow, kFormatCount> kWriterTable = {{
+    {Format::AbiWord, &kAbiWordFormat, nullptr},
+    {Format::DocBook, &kDocBookFormat, nullptr},
+    {Format::Html, &kHtmlFormat, nullptr},
+    {Format::Rtf, &kRtfFormat, nullptr},
+    {Format::Latex, &kLatexFormat, nullptr},
+    {Format::PostScript, nullptr, makePostScriptWriter},
+    {Format::Pdf, nullptr, makePdfWriter},
+}};
+
+// Which of the two pointers is set is checked by the tests: with the
+// sanitizers on, the compiler will not compare an object's address with null
+// at compile time.
+namespace writer_table_checks {
+constexpr bool rowsFollowTheFormats() {
+  for (std::size_t i = 0; i < kFormatCount; ++i) {
+    if (kWriterTable[i].format != kFormats[i].format) return false;
+  }
+  return true;
+}
+}  // namespace writer_table_checks
+static_assert(writer_table_checks::rowsFollowTheFormats(), "kWriterTable must follow kFormats");
+
+}  // namespace kolvo
