@@ -15,8 +15,8 @@
 #include "markup/layout_state.hpp"
 #include "markup/replace_tag.hpp"
 #include "markup/rewrite.hpp"
-#include "markup/text_decoding.hpp"
-#include "markup/xml_text.hpp"
+#include "text/text_decoding.hpp"
+#include "text/xml_text.hpp"
 #include "support/reference_rewrite.hpp"
 
 namespace {

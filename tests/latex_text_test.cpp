@@ -1,7 +1,7 @@
 // LaTeX text as typed: the escapes, the ligatures kept apart, the
 // characters beyond ASCII, tags left for the tag rows, and what pdflatex
 // sets from a whole document of escaped lines.
-#include "writers/escape/latex_text.hpp"
+#include "text/latex_text.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // RTF text as typed: the escapes, tags left for the tag rows, and what RTF
 // readers make of a whole document of escaped lines.
-#include "writers/escape/rtf_text.hpp"
+#include "text/rtf_text.hpp"
 
 #include <gtest/gtest.h>
 

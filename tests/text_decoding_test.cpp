@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "markup/text_decoding.hpp"
+#include "text/text_decoding.hpp"
 
 namespace kolvo {
 namespace {

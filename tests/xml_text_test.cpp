@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "markup/text_decoding.hpp"
-#include "markup/xml_text.hpp"
+#include "text/text_decoding.hpp"
+#include "text/xml_text.hpp"
 #include "support/test_support.hpp"
 
 namespace kolvo {

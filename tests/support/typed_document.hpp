@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "markup/rewrite.hpp"
-#include "markup/typed_text.hpp"
+#include "text/typed_text.hpp"
 #include "writers/flowing_writer.hpp"
 
 namespace kolvo::test {

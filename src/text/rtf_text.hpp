@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "markup/typed_text.hpp"
+#include "text/typed_text.hpp"
 
 namespace kolvo {
 

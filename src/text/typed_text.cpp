@@ -1,4 +1,4 @@
-#include "markup/typed_text.hpp"
+#include "text/typed_text.hpp"
 
 #include <array>
 

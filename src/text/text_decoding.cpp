@@ -1,4 +1,4 @@
-#include "markup/text_decoding.hpp"
+#include "text/text_decoding.hpp"
 
 #include <array>
 #include <bit>

@@ -1,11 +1,11 @@
-#include "markup/xml_text.hpp"
+#include "text/xml_text.hpp"
 
 #include <algorithm>
 #include <vector>
 
 #include "markup/byte_scan.hpp"
-#include "markup/typed_text.hpp"
-#include "markup/xml_markup.hpp"
+#include "text/typed_text.hpp"
+#include "text/xml_markup.hpp"
 
 namespace kolvo {
 namespace {

@@ -1,4 +1,4 @@
-#include "markup/xml_markup.hpp"
+#include "text/xml_markup.hpp"
 
 #include <algorithm>
 #include <array>

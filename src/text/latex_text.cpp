@@ -1,9 +1,9 @@
-#include "writers/escape/latex_text.hpp"
+#include "text/latex_text.hpp"
 
 #include <array>
 
-#include "writers/escape/control_chars.hpp"
-#include "writers/escape/latex_unicode.hpp"
+#include "text/control_chars.hpp"
+#include "text/latex_unicode.hpp"
 
 namespace kolvo {
 namespace {

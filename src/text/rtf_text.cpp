@@ -1,9 +1,9 @@
-#include "writers/escape/rtf_text.hpp"
+#include "text/rtf_text.hpp"
 
 #include <array>
 #include <charconv>
 
-#include "writers/escape/control_chars.hpp"
+#include "text/control_chars.hpp"
 
 namespace kolvo {
 namespace {
