@@ -133,8 +133,12 @@ void rewriteProse(benchmark::State& run, Format format, Rewrite rewrite) {
   run.SetBytesProcessed(static_cast<std::int64_t>(run.iterations()) * bytes);
 }
 
-void rewriteProseFast(benchmark::State& run, Format format) {
-  rewriteProse(run, format, kolvo::rewriteLine);
+void rewriteProseFast(benchmark::State& run, Format format, kolvo::TextMode mode) {
+  kolvo::EscapeStats stats;
+  rewriteProse(run, format, [&](std::string& line, std::string& scratch, Format f,
+                                LayoutState& state) {
+    kolvo::rewriteLine(line, scratch, f, state, mode, stats);
+  });
 }
 
 void rewriteProseReference(benchmark::State& run, Format format) {
@@ -186,7 +190,10 @@ int main(int argc, char** argv) {
                                    format, line.text);
     }
     const std::string prose = std::string(kolvo::formatExtension(format)) + "/prose1000";
-    benchmark::RegisterBenchmark(("rewriteLine/" + prose).c_str(), rewriteProseFast, format);
+    benchmark::RegisterBenchmark(("rewriteLine/" + prose).c_str(), rewriteProseFast, format,
+                                 kolvo::TextMode::Markup);
+    benchmark::RegisterBenchmark(("rewriteLine/typed/" + prose).c_str(), rewriteProseFast, format,
+                                 kolvo::TextMode::Typed);
     benchmark::RegisterBenchmark(("rewriteLineReference/" + prose).c_str(),
                                  rewriteProseReference, format);
   }

@@ -38,7 +38,8 @@ std::string visible(std::string_view text) {
 // way a writer would, the same way on both sides.
 template <typename BetweenLines>
 void expectSameAsReference(const std::vector<std::string>& lines, Format format,
-                           const LayoutState& start, BetweenLines&& betweenLines) {
+                           const LayoutState& start, BetweenLines&& betweenLines,
+                           TextMode mode = TextMode::Markup) {
   LayoutState fastState = start;
   LayoutState referenceState = start;
   // Left-over content in the scratch buffer must not matter.
@@ -48,8 +49,11 @@ void expectSameAsReference(const std::vector<std::string>& lines, Format format,
     std::string reference = lines[i];
     fastState.center = 0;
     referenceState.center = 0;
-    rewriteLine(fast, scratch, format, fastState);
-    rewriteLineReference(reference, format, referenceState);
+    EscapeStats fastStats;
+    EscapeStats referenceStats;
+    rewriteLine(fast, scratch, format, fastState, mode, fastStats);
+    rewriteLineReference(reference, format, referenceState, mode, referenceStats);
+    ASSERT_EQ(fastStats.missingGlyphs, referenceStats.missingGlyphs);
     ASSERT_EQ(visible(fast), visible(reference))
         << formatName(format) << ", line " << i << ": '" << visible(lines[i]) << "'";
     ASSERT_TRUE(fastState == referenceState)
@@ -170,11 +174,13 @@ std::vector<std::string> generatedLines(std::uint64_t seed) {
   return lines;
 }
 
-TEST(FastPath, GeneratedLinesInEveryFormat) {
-  for (Format f : kAllFormats) {
-    SCOPED_TRACE(formatName(f));
-    const std::vector<std::string> lines = generatedLines(20260607u + column(f));
-    test::Random between(column(f));
+TEST(FastPath, GeneratedLinesInEveryFormatAndMode) {
+  for (std::size_t i = 0; i < 2 * kFormatCount; ++i) {
+    const Format f = kAllFormats[i % kFormatCount];
+    const TextMode mode = i < kFormatCount ? TextMode::Markup : TextMode::Typed;
+    SCOPED_TRACE(std::string(formatName(f)) + (mode == TextMode::Typed ? ", typed" : ""));
+    const std::vector<std::string> lines = generatedLines(20260607u + static_cast<unsigned>(i));
+    test::Random between(i);
     // Between lines, play the writers' part: most lines are text lines that
     // lower the baseline and (in PDF) draw and clear the overprints; some
     // are drawing lines that leave everything as it is.
@@ -189,7 +195,7 @@ TEST(FastPath, GeneratedLinesInEveryFormat) {
           state->highlight = 0;
         }
       }
-    });
+    }, mode);
   }
 }
 

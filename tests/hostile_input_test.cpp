@@ -183,7 +183,7 @@ TEST(NulBytes, TheProgramKeepsEveryLineAfterThem) {
 // ---------------------------------------------------------------------------
 // Bytes that are not UTF-8 pass through as typed.
 
-TEST(InvalidUtf8, PassesThroughUnchangedAndBreaksNothing) {
+TEST(InvalidUtf8, PassesThroughUnchangedOrAsWindows1252InXml) {
   // A lone continuation byte, a truncated sequence, an overlong form, bytes
   // that never occur in UTF-8, and a truncated sequence at the very end.
   const std::string bad = "\x80 \xC3( \xC0\xAF \xFE\xFF \xED\xA0\x80 \xE2\x82";
@@ -191,10 +191,15 @@ TEST(InvalidUtf8, PassesThroughUnchangedAndBreaksNothing) {
   for (Format f : kAllFormats) {
     SCOPED_TRACE(formatName(f));
     const std::string doc = convertText(input, f);
-    // Parentheses get a backslash in PostScript and PDF; every other byte
-    // is written as it came.
+    // Parentheses get a backslash in PostScript and PDF; AbiWord and DocBook
+    // read each stray byte as its Windows-1252 character, as XML must be
+    // UTF-8; every other format writes the bytes as they came.
     const std::string expected =
-        isPaged(f) ? "\x80 \xC3\\( \xC0\xAF \xFE\xFF \xED\xA0\x80 \xE2\x82" : bad;
+        isPaged(f) ? "\x80 \xC3\\( \xC0\xAF \xFE\xFF \xED\xA0\x80 \xE2\x82"
+        : f == Format::AbiWord || f == Format::DocBook
+            ? "\xE2\x82\xAC \xC3\x83( \xC3\x80\xC2\xAF \xC3\xBE\xC3\xBF \xC3\xAD\xC2\xA0\xE2\x82\xAC "
+              "\xC3\xA2\xE2\x80\x9A"
+            : bad;
     EXPECT_EQ(countOf(doc, expected), 2u);
   }
 }

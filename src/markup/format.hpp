@@ -12,6 +12,11 @@
 
 namespace kolvo {
 
+// How the user's text is taken: as markup that may hold the format's own
+// markup (the default), or as typed, every character shown as it is
+// (--escape).
+enum class TextMode : unsigned char { Markup, Typed };
+
 // Order matters: it is the column order of the tag table and the row order
 // of kFormats. A new format goes at the end of both.
 enum class Format : unsigned char { AbiWord, DocBook, Html, Rtf, Latex, PostScript, Pdf };

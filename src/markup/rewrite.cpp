@@ -52,6 +52,7 @@
 #include "markup/row_set.hpp"
 #include "markup/tag_index.hpp"
 #include "markup/tag_table.hpp"
+#include "text/text_step.hpp"
 
 namespace kolvo {
 
@@ -87,19 +88,19 @@ LineScan scanLine(std::string_view line) {
 // Gives the bytes of those rows run one after another when none of them can
 // form a tag: then their tags in the line are exactly those that were there
 // at the start, and tags never overlap.
-void expandRows(std::string& out, std::string_view line, const RowSet& rows, Format format,
+void expandRows(std::string& out, std::string_view line, const RowSet& rows, TagColumn col,
                 const TagIndex& index) {
   out.clear();
   std::size_t run = 0;
   std::size_t at = TagIndex::findTag(line, 0);
   while (at != std::string_view::npos) {
-    const std::size_t row = index.rowAt(line, at, format);
+    const std::size_t row = index.rowAt(line, at, col);
     if (row == kNoRow || !rows.contains(row)) {
       at = TagIndex::findTag(line, at + 1);
       continue;
     }
     out.append(line, run, at - run);
-    out.append(index.text(format, row));
+    out.append(index.text(col, row));
     run = at + 3;
     at = TagIndex::findTag(line, run);
   }
@@ -110,9 +111,10 @@ void expandRows(std::string& out, std::string_view line, const RowSet& rows, For
 // table order, alone or in batches.
 class TagRowPass {
  public:
-  TagRowPass(std::string& line, std::string& scratch, Format format, LayoutState& state)
-      : index_(tagIndex()), line_(line), scratch_(scratch), format_(format), state_(state),
-        rows_(index_.rowsIn(line, format)) {}
+  TagRowPass(std::string& line, std::string& scratch, Format format, TextMode mode,
+             LayoutState& state)
+      : index_(tagIndex()), line_(line), scratch_(scratch), format_(format),
+        column_(tagColumn(format, mode)), state_(state), rows_(index_.rowsIn(line, column_)) {}
 
   // Returns the byte classes of the texts put into the line (tags themselves
   // hold none of the bytes that the clean-ups or the line ends need); the
@@ -121,7 +123,7 @@ class TagRowPass {
     while (!rows_.empty()) {
       const std::size_t row = rows_.first();
       measurePassedOver(row);
-      if (index_.oneByOne(format_).contains(row)) {
+      if (index_.oneByOne(column_).contains(row)) {
         runAlone(row);
       } else {
         runBatch(row);
@@ -143,13 +145,13 @@ class TagRowPass {
 
   void runAlone(std::size_t row) {
     const TagRow& tagRow = kTagTable[row];
-    replaceTagInto(scratch_, line_, tagRow.tag, index_.text(format_, row), tagRow.effect, state_,
+    replaceTagInto(scratch_, line_, tagRow.tag, index_.text(column_, row), tagRow.effect, state_,
                    format_);
     line_.swap(scratch_);
-    inserted_ |= index_.textClasses(format_, row);
+    inserted_ |= index_.textClasses(column_, row);
     next_ = row + 1;
-    if (index_.formsTags(format_, row)) {
-      rows_ = index_.rowsIn(line_, format_);
+    if (index_.formsTags(column_, row)) {
+      rows_ = index_.rowsIn(line_, column_);
       rows_.dropBelow(next_);
     } else {
       // No tag was made, and none but this row's was taken away: tags
@@ -160,10 +162,10 @@ class TagRowPass {
 
   void runBatch(std::size_t row) {
     const RowSet batch = batchFrom(row);
-    expandRows(scratch_, line_, batch, format_, index_);
+    expandRows(scratch_, line_, batch, column_, index_);
     line_.swap(scratch_);
     for (RowSet left = batch; !left.empty(); left.remove(left.first())) {
-      inserted_ |= index_.textClasses(format_, left.first());
+      inserted_ |= index_.textClasses(column_, left.first());
     }
     next_ = batch.last() + 1;
     rows_ = rows_.without(batch);
@@ -175,7 +177,7 @@ class TagRowPass {
   // run alone can set the flags.)
   RowSet batchFrom(std::size_t row) const {
     RowSet batch = rows_;
-    const RowSet alone = rows_ & index_.oneByOne(format_);
+    const RowSet alone = rows_ & index_.oneByOne(column_);
     if (!alone.empty()) batch.dropFrom(alone.first());
     if (format_ == Format::Pdf && (state_.underline == 1 || state_.highlight == 1)) {
       for (std::size_t r : index_.pdfMeasuringRows()) {
@@ -192,6 +194,7 @@ class TagRowPass {
   std::string& line_;
   std::string& scratch_;
   const Format format_;
+  const TagColumn column_;
   LayoutState& state_;
   RowSet rows_;           // the rows still to run whose tags are in the line
   std::size_t next_ = 0;  // the rows before this one have had their turn
@@ -214,8 +217,15 @@ void escapeInto(std::string& out, std::string_view text) {
 }  // namespace
 
 void rewriteLine(std::string& line, std::string& scratch, Format format, LayoutState& state) {
+  EscapeStats unused;
+  rewriteLine(line, scratch, format, state, TextMode::Markup, unused);
+}
+
+void rewriteLine(std::string& line, std::string& scratch, Format format, LayoutState& state,
+                 TextMode mode, EscapeStats& stats) {
+  if (hasTextStep(format, mode)) prepareText(line, scratch, format, mode, stats);
   LineScan seen = scanLine(line);
-  if (isPaged(format) && (seen.classes & scan::kDelimiter) != 0) {
+  if (mode == TextMode::Markup && isPaged(format) && (seen.classes & scan::kDelimiter) != 0) {
     escapeInto(scratch, line);
     line.swap(scratch);
   }
@@ -223,7 +233,7 @@ void rewriteLine(std::string& line, std::string& scratch, Format format, LayoutS
   const bool measuring =
       format == Format::Pdf && (state.underline == 1 || state.highlight == 1);
   if ((seen.classes & scan::kPercent) != 0 || measuring) {
-    const unsigned inserted = TagRowPass(line, scratch, format, state).run();
+    const unsigned inserted = TagRowPass(line, scratch, format, mode, state).run();
     seen.classes |= inserted;
     if ((inserted & scan::kLineEnd) != 0) seen.innerLineEnd = true;
   }

@@ -1,12 +1,14 @@
 #pragma once
-// Rewriting one line: the PostScript/PDF string escape, the tag table in its
-// order, then the clean-ups. The result is what the writer prints.
+// Rewriting one line: the text step (the PostScript/PDF string escape, or
+// the user's text made XML or escaped as typed), the tag table in its order,
+// then the clean-ups. The result is what the writer prints.
 
 #include <string>
 #include <string_view>
 
 #include "markup/format.hpp"
 #include "markup/layout_state.hpp"
+#include "text/typed_text.hpp"
 
 namespace kolvo {
 
@@ -21,5 +23,11 @@ std::string escapeStringDelimiters(std::string_view text);
 // through replaceTag), which lives with the tests in
 // tests/support/reference_rewrite.hpp.
 void rewriteLine(std::string& line, std::string& scratch, Format format, LayoutState& state);
+
+// The same in either text mode: in typed mode the line is decoded and
+// escaped for the format (text/text_step.hpp) and the tags give their typed
+// texts; characters that cannot be shown are counted in `stats`.
+void rewriteLine(std::string& line, std::string& scratch, Format format, LayoutState& state,
+                 TextMode mode, EscapeStats& stats);
 
 }  // namespace kolvo

@@ -1,6 +1,7 @@
 #include "markup/tag_index.hpp"
 
 #include "markup/byte_scan.hpp"
+#include "markup/typed_tag_texts.hpp"
 
 namespace kolvo {
 namespace {
@@ -20,7 +21,10 @@ bool mayFormTags(std::string_view text, const std::array<bool, 256>& tagBytes) {
 TagIndex::TagIndex() {
   const ByteSet tagBytes = indexTags();
   for (std::size_t r = 0; r < kTagTable.size(); ++r) {
-    for (Format f : kAllFormats) addRow(r, f, tagBytes);
+    for (Format f : kAllFormats) {
+      addRow(r, f, TextMode::Markup, tagBytes);
+      addRow(r, f, TextMode::Typed, tagBytes);
+    }
     if (measuresPdfMarks(kTagTable[r].effect) &&
         columns_[column(Format::Pdf)].active.contains(r)) {
       pdfMeasuring_.push_back(r);
@@ -40,10 +44,11 @@ TagIndex::ByteSet TagIndex::indexTags() {
   return tagBytes;
 }
 
-void TagIndex::addRow(std::size_t row, Format f, const ByteSet& tagBytes) {
-  const Replacement replacement = kTagTable[row].replacement(f);
+void TagIndex::addRow(std::size_t row, Format f, TextMode mode, const ByteSet& tagBytes) {
+  const Replacement replacement = mode == TextMode::Typed ? typedReplacement(kTagTable[row], f)
+                                                          : kTagTable[row].replacement(f);
   if (!replacement) return;
-  Column& c = columns_[column(f)];
+  Column& c = columns_[tagColumn(f, mode)];
   c.active.add(row);
   c.text[row] = *replacement;
   c.textClasses[row] = static_cast<unsigned char>(scan::classify(*replacement));

@@ -19,28 +19,34 @@ namespace kolvo {
 
 inline constexpr std::size_t kNoRow = kTagRowCount;
 
+// A column of the index: the texts of one format in one text mode.
+using TagColumn = std::size_t;
+constexpr TagColumn tagColumn(Format f, TextMode mode) {
+  return column(f) + (mode == TextMode::Typed ? kFormatCount : 0);
+}
+
 class TagIndex {
  public:
   TagIndex();
 
-  // The rows that apply to `f` and whose tag occurs in `line`.
-  RowSet rowsIn(std::string_view line, Format f) const {
+  // The rows that apply to column `c` and whose tag occurs in `line`.
+  RowSet rowsIn(std::string_view line, TagColumn c) const {
     RowSet rows;
     for (std::size_t at = findTag(line, 0); at != std::string_view::npos;
          at = findTag(line, at + 1)) {
-      const std::size_t row = rowAt(line, at, f);
+      const std::size_t row = rowAt(line, at, c);
       if (row != kNoRow) rows.add(row);
     }
     return rows;
   }
 
-  // The row of `f` whose tag begins at `at` (a "%" with two bytes after it),
-  // or kNoRow.
-  std::size_t rowAt(std::string_view line, std::size_t at, Format f) const {
+  // The row of column `c` whose tag begins at `at` (a "%" with two bytes
+  // after it), or kNoRow.
+  std::size_t rowAt(std::string_view line, std::size_t at, TagColumn c) const {
     const std::uint8_t plusOne = rowPlusOne_[key(line[at + 1], line[at + 2])];
     if (plusOne == 0) return kNoRow;
     const std::size_t row = plusOne - 1u;
-    return columns_[column(f)].active.contains(row) ? row : kNoRow;
+    return columns_[c].active.contains(row) ? row : kNoRow;
   }
 
   // The next "%" at `from` or later that has two bytes after it, or npos.
@@ -51,21 +57,22 @@ class TagIndex {
                           : static_cast<std::size_t>(static_cast<const char*>(hit) - line.data());
   }
 
-  std::string_view text(Format f, std::size_t row) const { return columns_[column(f)].text[row]; }
+  std::string_view text(TagColumn c, std::size_t row) const { return columns_[c].text[row]; }
   // The byte classes (byte_scan.hpp) of the row's text.
-  unsigned textClasses(Format f, std::size_t row) const {
-    return columns_[column(f)].textClasses[row];
+  unsigned textClasses(TagColumn c, std::size_t row) const {
+    return columns_[c].textClasses[row];
   }
   // Whether putting the row's text in place can make a tag that was not there.
-  bool formsTags(Format f, std::size_t row) const {
-    return columns_[column(f)].formsTags.contains(row);
+  bool formsTags(TagColumn c, std::size_t row) const {
+    return columns_[c].formsTags.contains(row);
   }
   // The rows that must run one at a time, in order: those that can form a
   // tag and those whose effect can change the layout state.
-  const RowSet& oneByOne(Format f) const { return columns_[column(f)].oneByOne; }
+  const RowSet& oneByOne(TagColumn c) const { return columns_[c].oneByOne; }
 
   // The PDF rows whose call measures even when it replaces nothing (the
-  // underline and highlight starts), in table order.
+  // underline and highlight starts), in table order. (They have texts in
+  // both modes.)
   const std::vector<std::size_t>& pdfMeasuringRows() const { return pdfMeasuring_; }
 
  private:
@@ -83,10 +90,10 @@ class TagIndex {
            static_cast<unsigned char>(third);
   }
   ByteSet indexTags();
-  void addRow(std::size_t row, Format f, const ByteSet& tagBytes);
+  void addRow(std::size_t row, Format f, TextMode mode, const ByteSet& tagBytes);
 
   std::array<std::uint8_t, std::size_t{256} * 256> rowPlusOne_{};
-  std::array<Column, kFormatCount> columns_{};
+  std::array<Column, 2 * kFormatCount> columns_{};
   std::vector<std::size_t> pdfMeasuring_;
 };
 

@@ -4,13 +4,25 @@
 #include "markup/replace_tag.hpp"
 #include "markup/rewrite.hpp"
 #include "markup/tag_table.hpp"
+#include "markup/typed_tag_texts.hpp"
+#include "text/text_step.hpp"
 
 namespace kolvo {
 
-void rewriteLineReference(std::string& line, Format format, LayoutState& state) {
-  if (isPaged(format)) line = escapeStringDelimiters(line);
+void rewriteLineReference(std::string& line, Format format, LayoutState& state, TextMode mode) {
+  EscapeStats unused;
+  rewriteLineReference(line, format, state, mode, unused);
+}
+
+void rewriteLineReference(std::string& line, Format format, LayoutState& state, TextMode mode,
+                          EscapeStats& stats) {
+  std::string scratch;
+  prepareText(line, scratch, format, mode, stats);
+  if (mode == TextMode::Markup && isPaged(format)) line = escapeStringDelimiters(line);
   for (const TagRow& row : kTagTable) {
-    if (const Replacement text = row.replacement(format)) {
+    const Replacement text =
+        mode == TextMode::Typed ? typedReplacement(row, format) : row.replacement(format);
+    if (text) {
       line = replaceTag(line, row.tag, *text, state, format);
     }
   }

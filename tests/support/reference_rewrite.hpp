@@ -8,10 +8,14 @@
 
 #include "markup/format.hpp"
 #include "markup/layout_state.hpp"
+#include "text/typed_text.hpp"
 
 namespace kolvo {
 
 // Same contract as rewriteLine.
-void rewriteLineReference(std::string& line, Format format, LayoutState& state);
+void rewriteLineReference(std::string& line, Format format, LayoutState& state,
+                          TextMode mode = TextMode::Markup);
+void rewriteLineReference(std::string& line, Format format, LayoutState& state, TextMode mode,
+                          EscapeStats& stats);
 
 }  // namespace kolvo

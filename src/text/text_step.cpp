@@ -1,0 +1,48 @@
+#include "text/text_step.hpp"
+
+#include "text/latex_text.hpp"
+#include "text/rtf_text.hpp"
+#include "text/text_decoding.hpp"
+#include "text/xml_text.hpp"
+#include "writers/paged/paged_text.hpp"
+
+namespace kolvo {
+namespace {
+
+void escapeTyped(std::string& line, std::string& scratch, Format format, EscapeStats& stats) {
+  bool changed = false;
+  switch (format) {
+    case Format::AbiWord:
+    case Format::DocBook:
+    case Format::Html:
+      changed = escapeXmlText(line, scratch);
+      break;
+    case Format::Rtf:
+      changed = escapeRtfText(line, scratch, stats);
+      break;
+    case Format::Latex:
+      changed = escapeLatexText(line, scratch, stats);
+      break;
+    case Format::PostScript:
+    case Format::Pdf:
+      escapePagedText(line, format, scratch, stats);
+      changed = true;
+      break;
+  }
+  if (changed) line.swap(scratch);
+}
+
+}  // namespace
+
+void prepareText(std::string& line, std::string& scratch, Format format, TextMode mode,
+                 EscapeStats& stats) {
+  if (!hasTextStep(format, mode)) return;
+  if (decodeText(line, scratch)) line.swap(scratch);
+  if (mode == TextMode::Typed) {
+    escapeTyped(line, scratch, format, stats);
+  } else if (keepWellFormedXml(line, scratch, format == Format::AbiWord)) {
+    line.swap(scratch);
+  }
+}
+
+}  // namespace kolvo
