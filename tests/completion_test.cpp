@@ -63,6 +63,13 @@ TEST_F(Completion, FourthWordOffersTheOptionWords) {
   EXPECT_EQ(complete({"kolvo", "-p", "letter.txt", "letter.ps", "-s", ""}, 5), "\n");
 }
 
+TEST_F(Completion, SettingsComeBeforeTheFormat) {
+  KOLVO_REQUIRE_TOOL("bash");
+  EXPECT_EQ(complete({"kolvo", "--escape", "-"}, 2), "-a\n-d\n-h\n-r\n-l\n-p\n-P\n");
+  EXPECT_EQ(complete({"kolvo", "--escape", "-p", "letter.txt", "n"}, 4), "notes.txt\n");
+  EXPECT_EQ(complete({"kolvo", "--escape", "-p", "letter.txt", "letter.ps", "-t"}, 5), "-t\n");
+}
+
 TEST_F(Completion, InputAndOutputAreFileNames) {
   KOLVO_REQUIRE_TOOL("bash");
   // bash lists files in the order the folder gives them.

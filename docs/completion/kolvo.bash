@@ -1,22 +1,33 @@
 # bash completion for kolvo                                  -*- shell-script -*-
 #
-#   kolvo FORMAT INPUT OUTPUT OPTION
+#   kolvo [--escape] FORMAT INPUT OUTPUT OPTION
 #   kolvo --help | --version | --markup-reference [man]
 #
-# Word 1 is a format word or one of the long options, words 2 and 3 are file
-# names, word 4 is an option word. Needs nothing but bash itself; installed as
+# Settings (--escape) come first; then a format word or one of the other long
+# options, two file names and an option word. Needs nothing but bash itself;
+# installed as
 # share/bash-completion/completions/kolvo it is loaded on demand by the
 # bash-completion package, or it can be sourced from ~/.bashrc.
 
 _kolvo() {
   local cur=${COMP_WORDS[COMP_CWORD]}
-  local first=${COMP_WORDS[1]}
+  # The settings before FORMAT are passed over: `word` numbers the rest.
+  local settings=0
+  while [ $((settings + 1)) -lt "$COMP_CWORD" ] && [ "${COMP_WORDS[settings + 1]}" = --escape ]; do
+    settings=$((settings + 1))
+  done
+  local word=$((COMP_CWORD - settings))
+  local first=${COMP_WORDS[settings + 1]}
   COMPREPLY=()
 
-  case $COMP_CWORD in
+  case $word in
     1)
       # a AbiWord, d DocBook 5, h HTML, r RTF, l LaTeX, p PostScript, P PDF
-      COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P --help --version --markup-reference' -- "$cur"))
+      if [ "$settings" = 0 ]; then
+        COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P --help --version --markup-reference --escape' -- "$cur"))
+      else
+        COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P' -- "$cur"))
+      fi
       ;;
     2 | 3)
       case $first in

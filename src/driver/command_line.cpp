@@ -36,10 +36,16 @@ bool runConversion(const InputFile& input, const OutputFile& output,
   // The version line and the trace keep out of a document on standard output.
   StreamConsole console(output.isStandardOutput() ? stderr : stdout);
   try {
-    LineReader in(input.fd(), input.name());
+    // Typed text keeps every line whole: one line is one paragraph.
+    LineReader in(input.fd(), input.name(),
+                  settings.mode == TextMode::Typed ? kWholeLines : kMaxPiece);
     OutputSink out(output.fd(), output.name());
-    convert(in, out, settings.format, settings.option, console);
+    const ConversionReport report =
+        convert(in, out, settings.format, settings.option, console, settings.mode);
     out.flush();
+    if (report.missingGlyphs > 0) {
+      printWarning(missingGlyphWarning(settings.format, report.missingGlyphs));
+    }
     return true;
   } catch (const IoError& e) {
     printError(e.what());

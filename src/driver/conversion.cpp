@@ -21,14 +21,14 @@ void blankNulBytes(std::string& line) { std::replace(line.begin(), line.end(), '
 
 }  // namespace
 
-void convert(LineReader& in, OutputSink& out, Format format, char optionLetter,
-             Console& console) {
+ConversionReport convert(LineReader& in, OutputSink& out, Format format, char optionLetter,
+                         Console& console, TextMode mode) {
   if (optionLetter == 'V') console.print(versionLine());
   char option = normaliseOption(optionLetter);
   if (option == 'V') option = 's';
 
   LayoutState state;
-  const std::unique_ptr<Writer> writer = makeWriter(format, out, state);
+  const std::unique_ptr<Writer> writer = makeWriter(format, out, state, mode);
   if (!writer) throw std::logic_error("no writer for this format");
 
   writer->prologue();
@@ -36,6 +36,7 @@ void convert(LineReader& in, OutputSink& out, Format format, char optionLetter,
 
   std::string line;
   std::string scratch;
+  EscapeStats stats;
   while (in.next(line)) {
     // A drawing line is drawn before any of its text is rewritten; its text
     // still runs through the tags (they may act on the layout) but is
@@ -44,12 +45,13 @@ void convert(LineReader& in, OutputSink& out, Format format, char optionLetter,
     if (drawingLine) writer->drawing(line);
     if (in.pieceMayHoldNul()) blankNulBytes(line);
     state.center = 0;
-    rewriteLine(line, scratch, format, state);
+    rewriteLine(line, scratch, format, state, mode, stats);
     writer->line(line, drawingLine);
     if (option == 'v') console.print(writer->progressTrace(drawingLine));
     writer->pageStep();
   }
   writer->epilogue();
+  return {stats.missingGlyphs};
 }
 
 namespace {
@@ -66,13 +68,29 @@ class StringConsole final : public Console {
 }  // namespace
 
 std::string convertText(std::string_view input, Format format, char optionLetter,
-                        std::string* console) {
+                        std::string* console, TextMode mode) {
   std::string document;
   OutputSink out(&document);
-  LineReader in(input);
+  LineReader in(input, mode == TextMode::Typed ? kWholeLines : kMaxPiece);
   StringConsole trace(console);
-  convert(in, out, format, optionLetter, trace);
+  convert(in, out, format, optionLetter, trace, mode);
   return document;
+}
+
+std::string missingGlyphWarning(Format format, std::uint64_t count) {
+  std::string text = std::to_string(count);
+  text += count == 1 ? " character" : " characters";
+  if (isPaged(format)) {
+    text += count == 1 ? " has" : " have";
+    text += " no glyph in the standard fonts and";
+  } else {
+    text += " cannot be shown in ";
+    text += formatName(format);
+    text += " and";
+  }
+  text += count == 1 ? " is" : " are";
+  text += " shown as '?'";
+  return text;
 }
 
 }  // namespace kolvo

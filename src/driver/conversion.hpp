@@ -3,6 +3,7 @@
 // Everything a run changes lives in objects it owns, so a process can run
 // any number of conversions one after another.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -20,16 +21,29 @@ class Console {
   virtual void print(std::string_view text) = 0;
 };
 
+// What a run found that its caller should tell the user.
+struct ConversionReport {
+  // Characters of typed text that the format could not show, shown as "?".
+  std::uint64_t missingGlyphs = 0;
+};
+
 // Runs a whole conversion from `in` to `out` for `format` and the raw option
-// letter (V, t, T, v; anything else means none). Throws IoError on a read or
-// write failure; the caller flushes and closes the output.
-void convert(LineReader& in, OutputSink& out, Format format, char optionLetter,
-             Console& console);
+// letter (V, t, T, v; anything else means none), taking the user's text in
+// `mode`. Throws IoError on a read or write failure; the caller flushes and
+// closes the output.
+ConversionReport convert(LineReader& in, OutputSink& out, Format format, char optionLetter,
+                         Console& console, TextMode mode = TextMode::Markup);
 
 // Convenience for tests and tools: converts an in-memory document. If
 // `console` is given it receives the version line and progress trace.
+// Typed mode reads every line whole, as the command line does.
 std::string convertText(std::string_view input, Format format, char optionLetter = 's',
-                        std::string* console = nullptr);
+                        std::string* console = nullptr, TextMode mode = TextMode::Markup);
+
+// The warning for characters shown as "?" (count > 0), without the
+// program's name: "12 characters have no glyph in the standard fonts and
+// are shown as '?'".
+std::string missingGlyphWarning(Format format, std::uint64_t count);
 
 // The version line, "Version 0.9.0 b 2026 " and a line feed.
 std::string versionLine();

@@ -46,6 +46,11 @@ std::optional<CommandLineRequest> printMarkupReference(const char* argument,
                     "': leave it out for Markdown, or say man"};
 }
 
+std::optional<CommandLineRequest> takeTextAsTyped(const char*, ConversionSettings& settings) {
+  settings.mode = TextMode::Typed;
+  return std::nullopt;
+}
+
 CommandLineRequest parseCommandLine(std::span<const char* const> words,
                                     std::span<const LongOption> options) {
   ConversionSettings settings;

@@ -21,6 +21,7 @@ struct ConversionSettings {
   char option = 's';  // the raw option letter: V, t, T, v; anything else means none
   std::string inputPath;   // "-" for standard input
   std::string outputPath;  // "-" for standard output
+  TextMode mode = TextMode::Markup;  // --escape: the text as typed
 };
 
 // A command line that cannot be carried out (exit status 2). With no
@@ -71,8 +72,10 @@ std::optional<CommandLineRequest> printHelp(const char* argument, ConversionSett
 std::optional<CommandLineRequest> printVersion(const char* argument, ConversionSettings& settings);
 std::optional<CommandLineRequest> printMarkupReference(const char* argument,
                                                        ConversionSettings& settings);
+std::optional<CommandLineRequest> takeTextAsTyped(const char* argument,
+                                                  ConversionSettings& settings);
 
-inline constexpr std::array<LongOption, 3> kLongOptions = {{
+inline constexpr std::array<LongOption, 4> kLongOptions = {{
     {"--help", OptionRole::Command, OptionArgument::None, "", printHelp,
      {{{"--help", "print this text"}}}},
     {"--version", OptionRole::Command, OptionArgument::None, "", printVersion,
@@ -81,6 +84,8 @@ inline constexpr std::array<LongOption, 3> kLongOptions = {{
      printMarkupReference,
      {{{"--markup-reference", "print every tag of the markup as a Markdown table"},
        {"--markup-reference man", "the same table as a tbl table for the manual page"}}}},
+    {"--escape", OptionRole::Setting, OptionArgument::None, "", takeTextAsTyped,
+     {{{"--escape", "show the text exactly as typed, in every format"}}}},
 }};
 
 // Reads the words after the program name. Only the second character of

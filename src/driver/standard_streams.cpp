@@ -27,6 +27,8 @@ void printError(std::string_view message) {
   (void)std::fputs(("kolvo: " + std::string(message) + "\n").c_str(), stderr);
 }
 
+void printWarning(std::string_view message) { printError("warning: " + std::string(message)); }
+
 int printToStandardOutput(const std::string& text, bool closed) {
   if (closed) {
     printError("cannot write output 'standard output': " + std::string(std::strerror(EBADF)));

@@ -23,6 +23,9 @@ ClosedStandardStreams reserveStandardDescriptors();
 // Prints "kolvo: MESSAGE" on standard error.
 void printError(std::string_view message);
 
+// Prints "kolvo: warning: MESSAGE" on standard error: the run went on.
+void printWarning(std::string_view message);
+
 // Prints the text of --help, --version or --markup-reference and returns the
 // exit status; a standard output that was closed or cannot take the text is
 // a failure.

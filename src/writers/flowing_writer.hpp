@@ -34,6 +34,8 @@ struct FlowingFormat {
 extern const FlowingFormat kAbiWordFormat;
 extern const FlowingFormat kDocBookFormat;
 extern const FlowingFormat kHtmlFormat;
+// HTML for typed text: the same, declared UTF-8.
+extern const FlowingFormat kHtmlTypedFormat;
 extern const FlowingFormat kRtfFormat;
 extern const FlowingFormat kLatexFormat;
 // LaTeX for text shown as typed (escapeLatexText): the same, with the

@@ -4,15 +4,31 @@
 
 namespace kolvo {
 
-const FlowingFormat kHtmlFormat = {
-    "<html>\n"
-    "<body bgcolor=#FFF text=#000 style='font-size: 16px;'>\n",
-    "  <br /> \n",
-    kSmallTopGapLines,
-    kLargeTopGapLines,
-    {"", " <br />\n"},
-    {"", " \n"},
-    "</body></html>\n",
-};
+namespace {
+
+#define KOLVO_HTML_BODY "<body bgcolor=#FFF text=#000 style='font-size: 16px;'>\n"
+
+constexpr FlowingFormat htmlWithPrologue(std::string_view prologue) {
+  return {
+      prologue,
+      "  <br /> \n",
+      kSmallTopGapLines,
+      kLargeTopGapLines,
+      {"", " <br />\n"},
+      {"", " \n"},
+      "</body></html>\n",
+  };
+}
+
+}  // namespace
+
+const FlowingFormat kHtmlFormat = htmlWithPrologue("<html>\n" KOLVO_HTML_BODY);
+
+// Typed text may hold any character: the document says it is UTF-8, so that
+// no browser guesses another encoding.
+const FlowingFormat kHtmlTypedFormat =
+    htmlWithPrologue("<html>\n<head><meta charset=\"UTF-8\"></head>\n" KOLVO_HTML_BODY);
+
+#undef KOLVO_HTML_BODY
 
 }  // namespace kolvo

@@ -24,6 +24,8 @@ namespace kolvo {
 inline constexpr std::uint64_t kPdfPageTreeObject = 2;
 inline constexpr std::uint64_t kPdfFirstPageObject = 3;
 inline constexpr std::uint64_t kPdfFirstContentsObject = 11;
+// The fonts /F1 to /F6 are objects 5 to 10, in the order of their names.
+inline constexpr int kPdfFirstFontObject = 5;
 // Objects 0 (the head of the free list) to 11 have fixed numbers.
 inline constexpr std::uint64_t kPdfLastFixedObject = kPdfFirstContentsObject;
 

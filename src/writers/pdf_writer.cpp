@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "writers/drawing.hpp"
+#include "writers/paged/font_texts.hpp"
 #include "writers/pdf_object_table.hpp"
 #include "writers/pdf_objects.hpp"
 
@@ -67,11 +68,15 @@ constexpr std::string_view kStreamKeyword = "  stream\n";
 
 class PdfWriter final : public Writer {
  public:
-  PdfWriter(OutputSink& out, LayoutState& state) : Writer(out, state), pen_(Format::Pdf) {}
+  PdfWriter(OutputSink& out, LayoutState& state, TextMode mode)
+      : Writer(out, state), pen_(Format::Pdf), mode_(mode) {}
 
   void prologue() override {
     out_.write(kHeader);
-    for (const PdfFixedObject& object : kFixedObjects) writeFixed(object);
+    for (const PdfFixedObject& object : kFixedObjects) {
+      if (mode_ == TextMode::Typed && writeReencodedFont(object.number)) continue;
+      writeFixed(object);
+    }
     openStream(1, kFirstStreamKeyword);
   }
 
@@ -120,6 +125,21 @@ class PdfWriter final : public Writer {
   void writeFixed(const PdfFixedObject& object) {
     table_.fixedObject(static_cast<std::uint64_t>(object.number), out_.offset());
     out_.write(object.text);
+  }
+
+  // Typed text: the text fonts' objects carry the re-encoding. Returns false
+  // for the objects that stay as they are.
+  bool writeReencodedFont(int number) {
+    for (const paged::ReencodedFont& font : paged::kReencodedFonts) {
+      if (kPdfFirstFontObject + (font.resource[1] - '1') != number) continue;
+      table_.fixedObject(static_cast<std::uint64_t>(number), out_.offset());
+      writeNumber(out_, static_cast<std::uint64_t>(number));
+      out_.write(" 0 obj ");
+      out_.write(paged::pdfTextFontDictionary(font.baseFont));
+      out_.write(" endobj\n");
+      return true;
+    }
+    return false;
   }
 
   // A text line one step down: as it is, or at the margin with its
@@ -231,14 +251,15 @@ class PdfWriter final : public Writer {
   // First byte of the data of the open content stream.
   std::uint64_t streamStart_ = 0;
   DrawingPen pen_;
+  TextMode mode_;
 };
 
 }  // namespace
 
 std::span<const PdfFixedObject> pdfFixedObjects() { return kFixedObjects; }
 
-std::unique_ptr<Writer> makePdfWriter(OutputSink& out, LayoutState& state) {
-  return std::make_unique<PdfWriter>(out, state);
+std::unique_ptr<Writer> makePdfWriter(OutputSink& out, LayoutState& state, TextMode mode) {
+  return std::make_unique<PdfWriter>(out, state, mode);
 }
 
 }  // namespace kolvo

@@ -24,6 +24,9 @@ inline constexpr std::string_view kPdfBodyFont = "/F1 12";
 // size so that the bars stand over the whole height of the letters.
 inline constexpr std::string_view kPdfHighlightFont = "/F6 13";
 
-std::unique_ptr<Writer> makePdfWriter(OutputSink& out, LayoutState& state);
+// In typed mode the text fonts (/F1, /F2, /F4, /F5) carry the re-encoding
+// for the typed text's characters (writers/paged/font_texts.hpp).
+std::unique_ptr<Writer> makePdfWriter(OutputSink& out, LayoutState& state,
+                                      TextMode mode = TextMode::Markup);
 
 }  // namespace kolvo

@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "writers/drawing.hpp"
+#include "writers/paged/font_texts.hpp"
 
 namespace kolvo {
 namespace {
@@ -42,6 +43,11 @@ constexpr std::string_view kPrologue =
     "/Times-Roman \n"
     "12 selectfont \n";
 
+// Where the prologue selects the body font: typed text re-encodes the text
+// fonts before that.
+constexpr std::string_view kFirstFontSelection = "/Times-Roman \n12 selectfont \n";
+static_assert(kPrologue.ends_with(kFirstFontSelection));
+
 // First-page baselines: like the flowing formats' blank lines, the options
 // leave room above the first line, t 55 points (under four lines), T 95.
 constexpr std::int32_t kSmallTopBaseline = 765;
@@ -57,12 +63,18 @@ constexpr std::string_view kDocumentEnd = "showpage \n";
 
 class PostScriptWriter final : public Writer {
  public:
-  PostScriptWriter(OutputSink& out, LayoutState& state)
-      : Writer(out, state), pen_(Format::PostScript) {}
+  PostScriptWriter(OutputSink& out, LayoutState& state, TextMode mode)
+      : Writer(out, state), pen_(Format::PostScript), mode_(mode) {}
 
   void prologue() override {
     state_.baseline = kStartBaseline;
-    out_.write(kPrologue);
+    if (mode_ == TextMode::Markup) {
+      out_.write(kPrologue);
+      return;
+    }
+    out_.write(kPrologue.substr(0, kPrologue.size() - kFirstFontSelection.size()));
+    out_.write(paged::postScriptReencoding());
+    out_.write(kFirstFontSelection);
   }
 
   void topSpacing(char option) override {
@@ -104,14 +116,15 @@ class PostScriptWriter final : public Writer {
  private:
   std::uint64_t page_ = 1;
   DrawingPen pen_;
+  TextMode mode_;
 };
 
 }  // namespace
 
 std::string_view postScriptPrologue() { return kPrologue; }
 
-std::unique_ptr<Writer> makePostScriptWriter(OutputSink& out, LayoutState& state) {
-  return std::make_unique<PostScriptWriter>(out, state);
+std::unique_ptr<Writer> makePostScriptWriter(OutputSink& out, LayoutState& state, TextMode mode) {
+  return std::make_unique<PostScriptWriter>(out, state, mode);
 }
 
 }  // namespace kolvo

@@ -9,6 +9,9 @@ namespace kolvo {
 // tag texts call (ushow, hshow, Hshow) and selects the body font.
 std::string_view postScriptPrologue();
 
-std::unique_ptr<Writer> makePostScriptWriter(OutputSink& out, LayoutState& state);
+// In typed mode the prologue also re-encodes the text fonts for the typed
+// text's characters (writers/paged/font_texts.hpp).
+std::unique_ptr<Writer> makePostScriptWriter(OutputSink& out, LayoutState& state,
+                                             TextMode mode = TextMode::Markup);
 
 }  // namespace kolvo

@@ -53,6 +53,7 @@ inline void applyTopBaseline(LayoutState& state, char option, std::int32_t small
   if (option == 'T') state.baseline = large;
 }
 
-std::unique_ptr<Writer> makeWriter(Format format, OutputSink& out, LayoutState& state);
+std::unique_ptr<Writer> makeWriter(Format format, OutputSink& out, LayoutState& state,
+                                   TextMode mode = TextMode::Markup);
 
 }  // namespace kolvo

@@ -2,10 +2,14 @@
 
 namespace kolvo {
 
-std::unique_ptr<Writer> makeWriter(Format format, OutputSink& out, LayoutState& state) {
+std::unique_ptr<Writer> makeWriter(Format format, OutputSink& out, LayoutState& state,
+                                   TextMode mode) {
   const WriterRow& row = kWriterTable[column(format)];
-  if (row.flowing != nullptr) return std::make_unique<FlowingWriter>(*row.flowing, out, state);
-  return row.makePaged(out, state);
+  if (row.flowing != nullptr) {
+    const FlowingFormat& texts = mode == TextMode::Typed ? *row.typedFlowing : *row.flowing;
+    return std::make_unique<FlowingWriter>(texts, out, state);
+  }
+  return row.makePaged(out, state, mode);
 }
 
 }  // namespace kolvo

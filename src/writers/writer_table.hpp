@@ -15,20 +15,22 @@ namespace kolvo {
 
 struct WriterRow {
   Format format;
-  // A flowing format is the shared FlowingWriter with its texts; a paged
-  // format has a writer of its own. Exactly one of the two is set.
+  // A flowing format is the shared FlowingWriter with its texts, in markup
+  // and in typed mode; a paged format has a writer of its own that takes
+  // the mode. Either both texts or the maker are set.
   const FlowingFormat* flowing;
-  std::unique_ptr<Writer> (*makePaged)(OutputSink& out, LayoutState& state);
+  const FlowingFormat* typedFlowing;
+  std::unique_ptr<Writer> (*makePaged)(OutputSink& out, LayoutState& state, TextMode mode);
 };
 
 inline constexpr std::array<WriterRow, kFormatCount> kWriterTable = {{
-    {Format::AbiWord, &kAbiWordFormat, nullptr},
-    {Format::DocBook, &kDocBookFormat, nullptr},
-    {Format::Html, &kHtmlFormat, nullptr},
-    {Format::Rtf, &kRtfFormat, nullptr},
-    {Format::Latex, &kLatexFormat, nullptr},
-    {Format::PostScript, nullptr, makePostScriptWriter},
-    {Format::Pdf, nullptr, makePdfWriter},
+    {Format::AbiWord, &kAbiWordFormat, &kAbiWordFormat, nullptr},
+    {Format::DocBook, &kDocBookFormat, &kDocBookFormat, nullptr},
+    {Format::Html, &kHtmlFormat, &kHtmlTypedFormat, nullptr},
+    {Format::Rtf, &kRtfFormat, &kRtfFormat, nullptr},
+    {Format::Latex, &kLatexFormat, &kLatexTypedFormat, nullptr},
+    {Format::PostScript, nullptr, nullptr, makePostScriptWriter},
+    {Format::Pdf, nullptr, nullptr, makePdfWriter},
 }};
 
 // Which of the two pointers is set is checked by the tests: with the
