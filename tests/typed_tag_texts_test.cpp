@@ -125,7 +125,7 @@ const std::vector<std::pair<std::string_view, std::string_view>> kStylePairs = {
     {"%Bs", "%Be"}, {"%bs", "%be"}, {"%cs", "%ce"}, {"%Cs", "%Ce"}, {"%C0", "%Ce"},
     {"%hs", "%he"}, {"%Hs", "%He"}, {"%is", "%ie"}, {"%ls", "%le"}, {"%P1", "%Pe"},
     {"%P2", "%Pe"}, {"%P3", "%Pe"}, {"%P4", "%Pe"}, {"%P5", "%Pe"}, {"%P6", "%Pe"},
-    {"%P7", "%Pe"}, {"%P8", "%Pe"}, {"%P9", "%Pe"}, {"%rs", "%re"}, {"%Ss", "%Se"},
+    {"%P7", "%Pe"}, {"%P8", "%Pe"}, {"%P9", "%Pe"}, {"%rs", "%re"}, {"%Ss", "%Se"}, {"%Sy", "%Se"},
     {"%ss", "%se"}, {"%us", "%ue"}, {"%xs", "%xe"}};
 
 TEST(TypedTagTextsDocBook, EachPairOpensAndClosesOneElementAllowedInAParagraph) {

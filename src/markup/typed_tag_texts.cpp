@@ -133,7 +133,8 @@ constexpr std::array<TypedTagText, kTypedTagTextCount> kTypedTagTexts = {{
     {"%su", kPdf, ") Tj /F3 12 Tf (\\345) Tj /F1 12 Tf ("},
     {"%sq", kAbiWord, "\xE2\x88\x9A"}, {"%sq", kRtf, "\\u8730?"},
     {"%sq", kLatex, "{\\usefont{U}{psy}{m}{n}\\char214}"},
-    {"%Sy", kDocBook, ""},
+    // Closed by "%Se" like the small text, as in the other formats.
+    {"%Sy", kDocBook, "<phrase role=\"font-size:12pt\">"},
     {"%tm", kAbiWord, "\xE2\x84\xA2"}, {"%tm", kRtf, "\\u8482?"},
     {"%tm", kPostScript, "\\231"}, {"%tm", kPdf, "\\231"},
 

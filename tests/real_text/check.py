@@ -78,7 +78,8 @@ def fits_standard_fonts(text):
 QUOTES = str.maketrans({c: "'" for c in "\u2018\u2019\u201a\u201b`\u00b4\u2032"} |
                        {c: '"' for c in "\u201c\u201d\u201e\u201f\u00ab\u00bb\u2033"} |
                        {c: "-" for c in "\u2010\u2011\u2012\u2013\u2014\u2015\u2212\u00ad"} |
-                       {"\u27e8": "<", "\u27e9": ">", "\u2329": "<", "\u232a": ">"})
+                       {"\u27e8": "<", "\u27e9": ">", "\u2329": "<", "\u232a": ">",
+                        "\u3008": "<", "\u3009": ">"})
 
 
 def normalise(text):
@@ -90,8 +91,9 @@ def normalise(text):
 # --- What each reader gives back ------------------------------------------
 
 def pdf_text(pdf):
-    # The whole plane, not just the page: long lines run past its edge.
-    r = run(["pdftotext", "-enc", "UTF-8", "-x", "0", "-y", "0", "-W", "100000", "-H", "100000",
+    # The whole plane, not just the page: long lines run past its edge. In
+    # the order the text was written, not as columns are guessed.
+    r = run(["pdftotext", "-raw", "-enc", "UTF-8", "-x", "0", "-y", "0", "-W", "100000", "-H", "100000",
              pdf, "-"])
     return r.returncode == 0, r.stdout.decode("utf-8", "replace"), r.stderr.decode(errors="replace")
 
@@ -210,17 +212,21 @@ def check_file(kolvo, path, work, formats):
 
 # --- Documents of tags -----------------------------------------------------
 
-# Every symbol tag and the character a reader must give back for it.
+# Every symbol tag and the character a reader must give back for it. Where a
+# second one is given, it is what text extraction makes of the glyph name of
+# the Symbol or ZapfDingbats font drawn for it in PostScript, PDF and LaTeX:
+# "Delta" is also the increment sign, and ZapfDingbats' white circle is the
+# shadowed one.
 SYMBOLS = {
     "%Al": "\u2135", "%g1": "\u03b1", "%g2": "\u03b2", "%gG": "\u0393", "%g7": "\u03b3",
-    "%gD": "\u0394", "%g4": "\u03b4", "%g5": "\u03b5", "%gz": "\u03b6", "%g8": "\u03b7",
+    "%gD": ("\u0394", "\u2206"), "%g4": "\u03b4", "%g5": "\u03b5", "%gz": "\u03b6", "%g8": "\u03b7",
     "%gT": "\u0398", "%gt": "\u03b8", "%g9": "\u03b9", "%gk": "\u03ba", "%gL": "\u039b",
     "%gl": "\u03bb", "%gm": "\u03bc", "%gn": "\u03bd", "%gx": "\u03be", "%gP": "\u03a0",
     "%zp": "\u03c0", "%g3": "\u03c7", "%zr": "\u03c1", "%gs": "\u03c3", "%zs": "\u03c2",
     "%zt": "\u03c4", "%gu": "\u03c5", "%zu": "\u03c5", "%gF": "\u03a6", "%g6": "\u03c6",
     "%gp": "\u03a8", "%gO": "\u03a9", "%gw": "\u03c9", "%bu": "\u2022", "%cr": "\u00a9",
     "%da": "\u2020", "%dd": "\u2021", "%di": "\u00f7", "%pm": "\u00b1", "%ps": "%",
-    "%tc": "\u25cb", "%rt": "\u00ae", "%sn": "\u00a7", "%su": "\u2211", "%sq": "\u221a",
+    "%tc": ("\u25cb", "\u274d"), "%rt": "\u00ae", "%sn": "\u00a7", "%su": "\u2211", "%sq": "\u221a",
     "%tm": "\u2122",
 }
 
@@ -229,7 +235,7 @@ STYLES = ["%BsTitle%Be", "%bsbold%be", "%isitalic%ie", "%ususual%ue", "%CsCourie
           "%C0small%Ce", "%hsyellow%he", "%Hsgreen%He", "%lslarge%le", "%xshuge%xe",
           "%Sssmaller%Se", "%sssuper%se", "%P1red%Pe", "%P2dark%Pe", "%P3green%Pe",
           "%P4forest%Pe", "%P5blue%Pe", "%P6navy%Pe", "%P7magenta%Pe", "%P8purple%Pe",
-          "%P9olive%Pe", "%rsalert%re", "%SyGreek%Pe", "%cscentred%ce", "page%pg"]
+          "%P9olive%Pe", "%rsalert%re", "%SyGreek%Se", "%cscentred%ce", "page%pg"]
 
 
 def check_tag_documents(kolvo, formats, work):
@@ -257,10 +263,10 @@ def check_tag_documents(kolvo, formats, work):
                 continue
             text = unicodedata.normalize("NFKC", text)
             if name == "symbols":
-                for tag, char in SYMBOLS.items():
-                    want = unicodedata.normalize("NFKC", char)
-                    if want not in text:
-                        failures.append((name, fmt, f"{tag} does not give {char!r}"))
+                for tag, chars in SYMBOLS.items():
+                    wanted = [unicodedata.normalize("NFKC", c) for c in chars]
+                    if not any(want in text for want in wanted):
+                        failures.append((name, fmt, f"{tag} does not give {chars!r}"))
             else:
                 shown = re.findall(r"%[A-Za-z0-9]{2}|</?[A-Za-z][^>]*>", text)
                 if shown:
@@ -278,8 +284,9 @@ def docbook_to_html(doc, failures):
         return doc
     out = doc + ".db.html"
     r = run(["xsltproc", "--nonet", "-o", out, xsl, doc])
-    if r.returncode != 0:
+    if r.returncode != 0 or not os.path.exists(out):
         failures.append(("styles", "d", "xsltproc: " + r.stderr.decode(errors="replace")[:300]))
+        return doc
     return out
 
 
