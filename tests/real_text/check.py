@@ -9,7 +9,8 @@ For every file of the corpus (see collect.sh):
   abiword, tidy without errors, unrtf, pdflatex -halt-on-error, gs,
   qpdf --check without warnings), and where the file's text fits
   Windows-1252 plus Greek, the text the reader gives back must equal the
-  input's (white space, quote and dash shapes, and hyphenation aside).
+  input's (white space, quote and dash shapes, and hyphenation aside), and
+  so must its words: none broken, none run into the next.
 
 Then a document of every symbol tag and one of every style tag, with
 --escape: each symbol's character must come back from every reader, and
@@ -86,6 +87,15 @@ def normalise(text):
     """Characters in order, with what layout may change set aside."""
     text = unicodedata.normalize("NFKC", text).translate(QUOTES)
     return re.sub(r"[\s\-\x00-\x1f\x7f\ufffd]", "", text)
+
+
+def words(text):
+    """The words in order: no word may be broken or run into the next. A
+    hyphen at a line end (LaTeX's hyphenation) joins the two parts."""
+    text = unicodedata.normalize("NFKC", text).translate(QUOTES)
+    text = re.sub(r"-[ \t\r]*\n\s*", "", text).replace("-", "")
+    text = re.sub(r"\.\s+(?=\.)", ".", text)  # an ellipsis set with thin spaces
+    return re.sub(r"[\x00-\x08\x0b-\x1f\x7f\ufffd]", " ", text).split()
 
 
 # --- What each reader gives back ------------------------------------------
@@ -207,6 +217,12 @@ def check_file(kolvo, path, work, formats):
                           min(len(want), len(got)))
                 failures.append((fmt, "text", f"differs at {at}: want {want[at:at + 40]!r} "
                                               f"got {got[at:at + 40]!r}"))
+            elif words(expected) != words(text):
+                want, got = words(expected), words(text)
+                at = next((i for i, (a, b) in enumerate(zip(want, got)) if a != b),
+                          min(len(want), len(got)))
+                failures.append((fmt, "words", f"word {at}: want {want[at:at + 4]!r} "
+                                               f"got {got[at:at + 4]!r}"))
     return name, compare, failures
 
 

@@ -31,10 +31,11 @@ manpage() {  # manpage NAME LANG PAGE: rendered for an 80-column terminal
     head -n "$lines" >"$out/$name.txt" || true
 }
 
-joined() {  # joined NAME SOURCE: every paragraph one line
+joined() {  # joined NAME SOURCE: every paragraph one line, hyphenated words whole
   local name=$1 src=$2
   [ -r "$src" ] || return 0
-  awk 'BEGIN { RS = ""; ORS = "\n\n" } { gsub(/[ \t]*\n[ \t]*/, " "); print }' "$src" |
+  perl -CSD -0777 -pe 's/(\p{Ll})[-\x{2010}][ \t]*\n[ \t]*(\p{Ll})/$1$2/g;
+    s/([^\n])[ \t]*\n[ \t]*(?=[^\n])/$1 /g' "$src" |
     head -n "$lines" >"$out/$name.txt" || true
 }
 
