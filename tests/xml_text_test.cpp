@@ -10,6 +10,7 @@
 
 #include "text/text_decoding.hpp"
 #include "text/xml_text.hpp"
+#include "support/document_generator.hpp"
 #include "support/test_support.hpp"
 
 namespace kolvo {
@@ -206,21 +207,7 @@ TEST(KeepWellFormedXml, LongHostileLinesTakeLinearTime) {
   EXPECT_FALSE(keepWellFormedXml(repeat("<a>") + repeat("</a>"), out));
 }
 
-// splitmix64: the same numbers on every platform.
-class Random {
- public:
-  explicit Random(std::uint64_t seed) : state_(seed) {}
-  std::uint64_t next() {
-    std::uint64_t z = (state_ += 0x9e3779b97f4a7c15ULL);
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-    return z ^ (z >> 31);
-  }
-  std::size_t below(std::size_t n) { return static_cast<std::size_t>(next() % n); }
-
- private:
-  std::uint64_t state_;
-};
+using test::Random;
 
 // A start, end or empty-element tag of "a" or "b" with attributes that may
 // repeat, lack a blank before them or hold what a value must not.
