@@ -1,6 +1,6 @@
 // Whole documents, byte for byte, against the files in tests/golden/.
 // After a deliberate change of output, regenerate them with
-//   KOLVO_UPDATE_GOLDEN=1 build/tests/kolvo_tests --gtest_filter='Golden*'
+//   KOLVO_UPDATE_GOLDEN=1 build/tests/kolvo_tests --gtest_filter='*Golden*'
 // and read the diff before committing it.
 #include <gtest/gtest.h>
 
