@@ -24,7 +24,7 @@ TEST(Readme, MarkupReferenceMatchesTheTagTable) {
 TEST(Readme, NamesEveryLongOption) {
   const std::string readme = readFile(sourceDir() / "README.md");
   for (const LongOption& option : kLongOptions) {
-    EXPECT_NE(readme.find("`" + std::string(option.name)), std::string::npos) << option.name;
+    EXPECT_NE(readme.find(std::string(option.name) + "`"), std::string::npos) << option.name;
   }
 }
 
