@@ -3,7 +3,8 @@
 // with three and one with twenty, and a block of plain prose lines. The
 // reference path runs beside the fast one for comparison. Also the decoding
 // of a line and its XML character data, for a plain line of 80 bytes (the
-// common case that must cost little) and for lines that need work.
+// common case that must cost little) and for lines that need work, and the
+// check that lets a plain line skip both.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -16,6 +17,7 @@
 #include "markup/replace_tag.hpp"
 #include "markup/rewrite.hpp"
 #include "text/text_decoding.hpp"
+#include "text/text_step_check.hpp"
 #include "text/xml_text.hpp"
 #include "support/reference_rewrite.hpp"
 
@@ -171,6 +173,15 @@ bool keepXml(std::string_view in, std::string& out) { return kolvo::keepWellForm
 BENCHMARK_CAPTURE(textStep, keepWellFormedXml/plain80, keepXml, kPlain80);
 BENCHMARK_CAPTURE(textStep, keepWellFormedXml/markup, keepXml, kMarkupLine);
 BENCHMARK_CAPTURE(textStep, escapeXmlText/plain80, kolvo::escapeXmlText, kPlain80);
+
+// The check that lets a line skip its text step, on a line that passes it.
+void textStepCheck(benchmark::State& run, kolvo::TextStep step, std::string_view text) {
+  for (auto _ : run) benchmark::DoNotOptimize(kolvo::textStepMayChange(text, step));
+  run.SetBytesProcessed(static_cast<std::int64_t>(run.iterations()) *
+                        static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK_CAPTURE(textStepCheck, xmlText/plain80, kolvo::TextStep::XmlText, kPlain80);
+BENCHMARK_CAPTURE(textStepCheck, latex/plain80, kolvo::TextStep::Latex, kPlain80);
 
 }  // namespace
 

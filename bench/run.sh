@@ -8,9 +8,10 @@
 # `kolvo -F FILE - -s > OUT` and `cat FILE > OUT` on the same file,
 # alternating, and reports the medians: MB/s, the ratio to cat, and kolvo's
 # peak resident memory (from one more run under GNU time -v). Then the
-# growth check (plain prose at 5, 50 and 500 MB) and, when enscript is
-# installed, enscript against kolvo -p. The last lines say which targets are
-# met. The whole run takes a few minutes; the machine should be otherwise idle.
+# cost of --escape on plain prose in every format, the growth check (plain
+# prose at 5, 50 and 500 MB) and, when enscript is installed, enscript
+# against kolvo -p. The last lines say which targets are met. The whole run
+# takes a few minutes; the machine should be otherwise idle.
 #
 # Settings (environment):
 #   KOLVO_BENCH_BUILD   build folder                 (default: build-release)
@@ -113,6 +114,26 @@ measure() {
   cmd_rss=$(peak_rss "$@")
 }
 
+# measure_typed FILE RUNS FORMAT: alternates `kolvo -FORMAT FILE` and the
+# same with --escape RUNS times; sets plain_s and typed_s (median wall
+# times), plain_cpu and typed_cpu (median CPU times).
+measure_typed() {
+  local file=$1 n=$2 f=$3 i wall cpu
+  local plain_walls=() typed_walls=() plain_cpus=() typed_cpus=()
+  for ((i = 0; i < n; i++)); do
+    read -r wall cpu <<<"$(time_once "$kolvo" "-$f" "$file" - -s)"
+    plain_walls+=("$wall")
+    plain_cpus+=("$cpu")
+    read -r wall cpu <<<"$(time_once "$kolvo" --escape "-$f" "$file" - -s)"
+    typed_walls+=("$wall")
+    typed_cpus+=("$cpu")
+  done
+  plain_s=$(printf '%s\n' "${plain_walls[@]}" | median)
+  typed_s=$(printf '%s\n' "${typed_walls[@]}" | median)
+  plain_cpu=$(printf '%s\n' "${plain_cpus[@]}" | median)
+  typed_cpu=$(printf '%s\n' "${typed_cpus[@]}" | median)
+}
+
 # time_batch N COMMAND...: runs COMMAND N times in a row, each with its
 # own fresh output file, and prints the wall and the CPU time of one run (the
 # batch's, divided by N: finer than one run's CPU time, which the shell only
@@ -189,6 +210,22 @@ for corpus in prose tags oneline drawing; do
     esac
     check "$(le "$cmd_rss" "$rss_limit_kb")" "$corpus, format $f: peak RSS $cmd_rss KB"
   done
+done
+
+echo
+echo "Typed text (--escape) against the default on plain prose, median of $runs runs"
+echo "each, alternating: wall seconds, then CPU seconds (user and system), and the"
+echo "ratio of the CPU times. Prose needs no escaping, so it should cost little more."
+typed_limit=1.3
+printf '%-6s %9s %9s %9s %9s %7s\n' format 'wall' 'wall -e' 'cpu' 'cpu -e' 'x cpu'
+for ((k = 0; k < ${#formats}; k++)); do
+  f=${formats:k:1}
+  measure_typed "$data/prose.txt" "$runs" "$f"
+  x=$(awk -v a="$typed_cpu" -v b="$plain_cpu" 'BEGIN { printf "%.2f", a / b }')
+  printf '%-6s %9.3f %9.3f %9.3f %9.3f %7s\n' "$f" "$plain_s" "$typed_s" "$plain_cpu" \
+    "$typed_cpu" "$x"
+  check "$(le "$x" "$typed_limit")" \
+    "plain prose, format $f: --escape takes ${x}x the CPU time (target ${typed_limit}x)"
 done
 
 echo

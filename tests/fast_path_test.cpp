@@ -14,6 +14,7 @@
 #include "markup/tag_table.hpp"
 #include "support/document_generator.hpp"
 #include "support/reference_rewrite.hpp"
+#include "text/text_step.hpp"
 
 namespace kolvo {
 namespace {
@@ -149,7 +150,8 @@ TEST(FastPath, PatternsSaidToHaveNoEffectsLeaveTheLayoutAlone) {
 // every tag, near misses and pieces that form a tag only once a neighbour is
 // rewritten, the clean-up patterns, line ends inside a line, string
 // delimiters, "_" and "%" for the PDF measures, bytes that are not ASCII.
-// A third of the lines hold no "%" at all, for the path without tags.
+// A third of the lines hold no "%" at all, for the path without tags, and
+// some more are plain prose, for the text steps' check.
 std::vector<std::string> generatedLines(std::uint64_t seed) {
   test::LineMix withTags;
   withTags.maxPieces = 23;
@@ -171,6 +173,12 @@ std::vector<std::string> generatedLines(std::uint64_t seed) {
     if (generator.random().below(8) != 0) line += '\n';
     lines.push_back(std::move(line));
   }
+  // And prose, most of which no text step needs to look at.
+  test::LineMix prose;
+  prose.tags = prose.nearMisses = prose.delimiters = 0;
+  prose.lineEnds = 1;
+  prose.maxPieces = 30;
+  for (int i = 0; i < 500; ++i) lines.push_back(generator.line(prose) + '\n');
   return lines;
 }
 
@@ -221,6 +229,13 @@ TEST(FastPath, GeneratedLinesHoldEveryCaseThePathTreatsApart) {
   EXPECT_GT(measured, 500u);
   EXPECT_GT(innerLineEnds, 100u);
   EXPECT_GT(notAscii, 50u);
+  for (Format f : kAllFormats) {
+    const TextStep step = textStepOf(f, TextMode::Typed);
+    const auto passed = std::count_if(lines.begin(), lines.end(), [step](const std::string& line) {
+      return !textStepMayChange(line, step);
+    });
+    EXPECT_GT(passed, 300) << formatName(f);
+  }
 }
 
 }  // namespace

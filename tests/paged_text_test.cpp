@@ -30,8 +30,7 @@ using test::TempDir;
 std::string escaped(std::string_view text, Format format = Format::PostScript) {
   EscapeStats stats;
   std::string out = "left over from before";
-  escapePagedText(text, format, out, stats);
-  return out;
+  return escapePagedText(text, format, out, stats) ? out : std::string(text);
 }
 
 std::string tagText(std::string_view tag, Format format) {
@@ -96,13 +95,24 @@ TEST(PagedTextTest, SymbolCharactersGoThroughTheSymbolFontAsTheGreekTagsDo) {
             ") Tj /F3 12 Tf (\\055\\341\\361\\245) Tj /F1 12 Tf (");  // − ⟨ ⟩ ∞
 }
 
+TEST(PagedTextTest, TextThatIsItsOwnStringIsLeftAlone) {
+  EscapeStats stats;
+  std::string out = "kept";
+  EXPECT_FALSE(escapePagedText("plain prose, as it is.\r\n", Format::Pdf, out, stats));
+  EXPECT_FALSE(escapePagedText("", Format::PostScript, out, stats));
+  EXPECT_EQ(out, "kept");
+  // A delimiter alone is reason enough for a copy.
+  EXPECT_TRUE(escapePagedText("(plain)", Format::PostScript, out, stats));
+  EXPECT_EQ(out, "\\(plain\\)");
+}
+
 TEST(PagedTextTest, CharactersNoFontHasAreCounted) {
   EscapeStats stats;
   std::string out;
-  escapePagedText("\xC4\x85 \xE2\x98\x83 \x01 e\xCC\x81", Format::Pdf, out, stats);
+  EXPECT_TRUE(escapePagedText("\xC4\x85 \xE2\x98\x83 \x01 e\xCC\x81", Format::Pdf, out, stats));
   EXPECT_EQ(out, "? ? ? e?");
   EXPECT_EQ(stats.missingGlyphs, 4u);
-  escapePagedText("\xC3\xBC\tx", Format::Pdf, out, stats);
+  EXPECT_TRUE(escapePagedText("\xC3\xBC\tx", Format::Pdf, out, stats));
   EXPECT_EQ(out, "\\374       x");
   EXPECT_EQ(stats.missingGlyphs, 4u);
 }
@@ -173,9 +183,7 @@ const std::vector<std::string_view> kReadBack = {
 // The line as the conversion will rewrite it with typed text: escaped, then
 // the tag rows and the clean-ups as always.
 std::string rewriteTyped(std::string_view line, Format format) {
-  EscapeStats stats;
-  std::string text;
-  escapePagedText(line, format, text, stats);
+  std::string text = escaped(line, format);
   LayoutState state;
   for (const TagRow& row : kTagTable) {
     if (const Replacement r = row.replacement(format)) {

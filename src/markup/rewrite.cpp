@@ -22,6 +22,8 @@
 //
 // - One scan of the line says which bytes of interest it holds; a line
 //   without any (most prose) only has its final line feed made a blank.
+//   Before it, where there is a text step, one check says whether the step
+//   has anything to do (text_step_check.cpp); for prose it has not.
 // - A call whose tag does not occur in the line returns the line unchanged
 //   and has no occurrence effects, so only rows whose tag occurs in the line
 //   *as rewritten so far* are run. Every occurrence of a tag starts at a

@@ -2,45 +2,11 @@
 
 #include <array>
 
-#include "text/control_chars.hpp"
+#include "text/latex_ascii.hpp"
 #include "text/latex_unicode.hpp"
 
 namespace kolvo {
 namespace {
-
-// What stands for each ASCII character that LaTeX would not set as typed;
-// empty for the others. "%" becomes a character number, since any "%" byte
-// could join its neighbours into a tag. "[" and "*" are braced everywhere,
-// so that a line starting with them is not read as the argument of the
-// previous line's "\\". The quote characters are written as the straight
-// ASCII marks, which also keeps "``", "''", "!`" and "?`" from forming
-// T1 ligatures.
-constexpr std::string_view asciiText(char c) {
-  switch (c) {
-    case '\\': return "\\textbackslash{}";
-    case '{': return "\\{";
-    case '}': return "\\}";
-    case '&': return "\\&";
-    case '$': return "\\$";
-    case '_': return "\\_";
-    case '^': return "\\textasciicircum{}";
-    case '~': return "\\textasciitilde{}";
-    case '%': return "\\char37{}";
-    case '<': return "\\textless{}";
-    case '>': return "\\textgreater{}";
-    case '|': return "\\textbar{}";
-    case '"': return "\\textquotedbl{}";
-    case '[': return "{[}";
-    case '*': return "{*}";
-    case '`': return "\\textasciigrave{}";
-    case '\'': return "\\textquotesingle{}";
-    default: return {};
-  }
-}
-
-// The characters that join with a copy of themselves into a T1 ligature
-// ("--", "---", ",,") but are fine alone.
-constexpr bool joinsItself(char c) { return c == '-' || c == ','; }
 
 // Whether the character at `at` would join the next one. A tag may turn
 // into nothing and bring the character after it alongside.
@@ -48,13 +14,12 @@ bool joinsNext(std::string_view text, std::size_t at) {
   return at + 1 < text.size() && (text[at + 1] == text[at] || beginsTag(text, at + 1));
 }
 
+// latexTextLooksAt(), as a table.
 constexpr std::array<bool, 256> kSpecial = [] {
   std::array<bool, 256> special{};
-  for (std::size_t c = 0; c < 0x80; ++c) {
-    special[c] = !asciiText(static_cast<char>(c)).empty() ||
-                 isUnshowableControl(static_cast<char32_t>(c));
+  for (std::size_t c = 0; c < 256; ++c) {
+    special[c] = latexTextLooksAt(static_cast<unsigned char>(c));
   }
-  for (std::size_t c = 0x80; c < 256; ++c) special[c] = true;
   return special;
 }();
 
@@ -86,7 +51,8 @@ std::string_view greekText(char32_t cp) {
 std::size_t nextSpecial(std::string_view text, std::size_t from) {
   for (; from < text.size(); ++from) {
     const char c = text[from];
-    if (kSpecial[static_cast<unsigned char>(c)] || (joinsItself(c) && joinsNext(text, from))) break;
+    if (kSpecial[static_cast<unsigned char>(c)]) break;
+    if (latexJoinsItself(c) && joinsNext(text, from)) break;
   }
   return from;
 }
@@ -114,11 +80,11 @@ void appendSpecial(std::string& out, std::string_view text, std::size_t& at,
   if (c == '%' && beginsTag(text, at)) {
     out.append(text.substr(at, 3));
     at += 3;
-  } else if (joinsItself(c)) {  // here only when it would join the next one
+  } else if (latexJoinsItself(c)) {  // here only when it would join the next one
     out.push_back(c);
     out.append("{}");
     ++at;
-  } else if (const std::string_view replacement = asciiText(c); !replacement.empty()) {
+  } else if (const std::string_view replacement = latexAsciiText(c); !replacement.empty()) {
     out.append(replacement);
     ++at;
   } else {

@@ -8,16 +8,12 @@
 namespace kolvo {
 namespace {
 
-// The bytes that cannot stand for themselves in RTF text: its delimiters,
-// control characters but the line ends, and all beyond ASCII. "%" and "_"
-// could, but the tag rows and the clean-ups would take them for markup.
+// rtfTextLooksAt(), as a table.
 constexpr std::array<bool, 256> kSpecial = [] {
   std::array<bool, 256> special{};
-  for (char c : {'\\', '{', '}', '%', '_'}) special[static_cast<unsigned char>(c)] = true;
-  for (std::size_t c = 0; c < 0x20; ++c) {
-    if (c != '\n' && c != '\r') special[c] = true;  // line ends stay for the clean-ups
+  for (std::size_t c = 0; c < 256; ++c) {
+    special[c] = rtfTextLooksAt(static_cast<unsigned char>(c));
   }
-  for (std::size_t c = 0x7F; c < 256; ++c) special[c] = true;
   return special;
 }();
 

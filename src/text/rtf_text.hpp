@@ -16,4 +16,14 @@ namespace kolvo {
 // shown become "?" and are counted in `stats`.
 bool escapeRtfText(std::string_view utf8, std::string& out, EscapeStats& stats);
 
+// The bytes that cannot stand for themselves in RTF text: its delimiters,
+// control characters but the line ends (left for the clean-ups), and all
+// beyond ASCII. "%" and "_" could, but the tag rows and the clean-ups would
+// take them for markup. A text without any is its own RTF.
+constexpr bool rtfTextLooksAt(unsigned char byte) {
+  if (byte == '\n' || byte == '\r') return false;
+  return byte < 0x20 || byte >= 0x7F || byte == '\\' || byte == '{' || byte == '}' ||
+         byte == '%' || byte == '_';
+}
+
 }  // namespace kolvo

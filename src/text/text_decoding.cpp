@@ -22,8 +22,6 @@ constexpr std::array<char32_t, 32> kWindows1252High = {
     kReplacement, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122,       0x0161, 0x203A, 0x0153, kReplacement, 0x017E, 0x0178};
 
-constexpr bool isAllowedControl(unsigned char b) { return b == '\t' || b == '\n' || b == '\r'; }
-
 unsigned char byteAt(std::string_view text, std::size_t at) {
   return static_cast<unsigned char>(text[at]);
 }
@@ -49,8 +47,7 @@ std::size_t findUnusualByte(std::string_view text, std::size_t from) {
   }
 #endif
   for (; i < text.size(); ++i) {
-    const unsigned char b = byteAt(text, i);
-    if ((b < 0x20 && !isAllowedControl(b)) || b >= 0x80) return i;
+    if (decodingLooksAt(byteAt(text, i))) return i;
   }
   return kNotFound;
 }

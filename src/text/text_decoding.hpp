@@ -21,4 +21,11 @@ namespace kolvo {
 // `out` must not be the storage `in` views.
 bool decodeText(std::string_view in, std::string& out);
 
+// The bytes decodeText looks at: every byte beyond ASCII, and the C0
+// controls but tab, line feed and carriage return. A text without any is
+// decoded text already.
+constexpr bool decodingLooksAt(unsigned char byte) {
+  return byte >= 0x80 || (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r');
+}
+
 }  // namespace kolvo

@@ -25,8 +25,7 @@ void escapeTyped(std::string& line, std::string& scratch, Format format, EscapeS
       break;
     case Format::PostScript:
     case Format::Pdf:
-      escapePagedText(line, format, scratch, stats);
-      changed = true;
+      changed = escapePagedText(line, format, scratch, stats);
       break;
   }
   if (changed) line.swap(scratch);
@@ -36,6 +35,12 @@ void escapeTyped(std::string& line, std::string& scratch, Format format, EscapeS
 
 void prepareText(std::string& line, std::string& scratch, Format format, TextMode mode,
                  EscapeStats& stats) {
+  if (!hasTextStep(format, mode) || !textStepMayChange(line, textStepOf(format, mode))) return;
+  prepareTextStepByStep(line, scratch, format, mode, stats);
+}
+
+void prepareTextStepByStep(std::string& line, std::string& scratch, Format format, TextMode mode,
+                           EscapeStats& stats) {
   if (!hasTextStep(format, mode)) return;
   if (decodeText(line, scratch)) line.swap(scratch);
   if (mode == TextMode::Typed) {

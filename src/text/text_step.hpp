@@ -9,10 +9,14 @@
 //   typed mode   every format: decoded, then escaped so that every
 //                character shows as typed and only the tags of the markup
 //                are left for the tag rows.
+//
+// A line holding no byte that its steps act on (most prose) skips them
+// after one check (text_step_check.hpp).
 
 #include <string>
 
 #include "markup/format.hpp"
+#include "text/text_step_check.hpp"
 #include "text/typed_text.hpp"
 
 namespace kolvo {
@@ -22,9 +26,30 @@ constexpr bool hasTextStep(Format format, TextMode mode) {
   return mode == TextMode::Typed || format == Format::AbiWord || format == Format::DocBook;
 }
 
+// Which bytes the text step of `format` in `mode` acts on; only asked when
+// hasTextStep().
+constexpr TextStep textStepOf(Format format, TextMode mode) {
+  if (mode == TextMode::Markup) return TextStep::XmlMarkup;
+  switch (format) {
+    case Format::AbiWord:
+    case Format::DocBook:
+    case Format::Html: return TextStep::XmlText;
+    case Format::Rtf: return TextStep::Rtf;
+    case Format::Latex: return TextStep::Latex;
+    case Format::PostScript:
+    case Format::Pdf: break;
+  }
+  return TextStep::Paged;
+}
+
 // Rewrites `line` in place; `scratch` is working storage. Characters that
-// cannot be shown become "?" and are counted in `stats`.
+// cannot be shown become "?" and are counted in `stats`. A line the check
+// finds nothing in is left as it is at once.
 void prepareText(std::string& line, std::string& scratch, Format format, TextMode mode,
                  EscapeStats& stats);
+
+// The same without the check: every step in turn, each with its own scan.
+void prepareTextStepByStep(std::string& line, std::string& scratch, Format format, TextMode mode,
+                           EscapeStats& stats);
 
 }  // namespace kolvo

@@ -34,4 +34,13 @@ bool keepWellFormedXml(std::string_view in, std::string& out, bool tagsSplitElem
 // becomes "&#95;". Tags are copied as they are.
 bool escapeXmlText(std::string_view in, std::string& out);
 
+// The bytes each of the two looks at: a text without any comes back
+// unchanged.
+constexpr bool keepWellFormedXmlLooksAt(unsigned char byte) {
+  return byte == '<' || byte == '&' || byte == '>';
+}
+constexpr bool escapeXmlTextLooksAt(unsigned char byte) {
+  return byte == '&' || byte == '<' || byte == '>' || byte == '%' || byte == '_';
+}
+
 }  // namespace kolvo

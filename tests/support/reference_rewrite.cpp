@@ -17,7 +17,7 @@ void rewriteLineReference(std::string& line, Format format, LayoutState& state, 
 void rewriteLineReference(std::string& line, Format format, LayoutState& state, TextMode mode,
                           EscapeStats& stats) {
   std::string scratch;
-  prepareText(line, scratch, format, mode, stats);
+  prepareTextStepByStep(line, scratch, format, mode, stats);
   if (mode == TextMode::Markup && isPaged(format)) line = escapeStringDelimiters(line);
   for (const TagRow& row : kTagTable) {
     const Replacement text =

@@ -13,14 +13,10 @@ namespace {
 constexpr std::size_t kTagLength = 3;
 constexpr std::size_t kTabColumns = 8;
 
-// Bytes copied as they are: printable ASCII but for the five that need
-// escaping, and the line ends, which a later clean-up blanks.
+// The bytes pagedTextLooksAt() leaves alone, as a table.
 constexpr std::array<bool, 256> makePlainBytes() {
   std::array<bool, 256> plain{};
-  for (unsigned b = 0x20; b < 0x7F; ++b) plain[b] = true;
-  for (char b : {'%', '\\', '(', ')', '_'}) plain[static_cast<unsigned char>(b)] = false;
-  plain['\r'] = true;
-  plain['\n'] = true;
+  for (unsigned b = 0; b < 256; ++b) plain[b] = !pagedTextLooksAt(static_cast<unsigned char>(b));
   return plain;
 }
 constexpr std::array<bool, 256> kPlainBytes = makePlainBytes();
@@ -193,17 +189,14 @@ class PagedEscaper {
 
 }  // namespace
 
-void escapePagedText(std::string_view utf8, Format format, std::string& out, EscapeStats& stats) {
-  out.clear();
-  // Most prose needs no change: one scan, one copy.
+bool escapePagedText(std::string_view utf8, Format format, std::string& out, EscapeStats& stats) {
   const std::size_t at = plainPrefix(utf8);
-  if (at == utf8.size()) {
-    out.append(utf8);
-    return;
-  }
+  if (at == utf8.size()) return false;
+  out.clear();
   out.reserve(utf8.size() + utf8.size() / 2);
   out.append(utf8, 0, at);
   PagedEscaper(utf8, at, format, out, stats).run();
+  return true;
 }
 
 }  // namespace kolvo

@@ -12,8 +12,8 @@
 namespace kolvo {
 
 // Writes `utf8` (well-formed UTF-8, one line, perhaps ending in "\n" or
-// "\r\n", which stay as they are) into `out`, cleared first, for `format`
-// (PostScript or Pdf):
+// "\r\n", which stay as they are) into `out`, replacing what it held, for
+// `format` (PostScript or Pdf):
 // - tags stay as typed; any other "%" and every "_" become octal escapes,
 //   so that no tag and no mark of the PDF measurement can come of them;
 //   "\", "(" and ")" get a backslash;
@@ -23,6 +23,17 @@ namespace kolvo {
 // - a tab becomes blanks up to the next multiple of eight columns, counting
 //   the characters typed since the start of the line, tags not included;
 // - characters neither font has become "?", counted in `stats`.
-void escapePagedText(std::string_view utf8, Format format, std::string& out, EscapeStats& stats);
+// Returns false, with `out` left alone, when the text is its own string
+// operand: it holds no byte pagedTextLooksAt().
+bool escapePagedText(std::string_view utf8, Format format, std::string& out, EscapeStats& stats);
+
+// The bytes that are not copied as they are: the five above that need
+// escaping, and every byte but printable ASCII and the line ends (which a
+// later clean-up blanks).
+constexpr bool pagedTextLooksAt(unsigned char byte) {
+  if (byte == '\r' || byte == '\n') return false;
+  return byte < 0x20 || byte >= 0x7F || byte == '%' || byte == '\\' || byte == '(' ||
+         byte == ')' || byte == '_';
+}
 
 }  // namespace kolvo
