@@ -13,6 +13,7 @@
 #include "driver/conversion.hpp"
 #include "markup/tag_table.hpp"
 #include "support/document_generator.hpp"
+#include "support/xml_check.hpp"
 
 namespace kolvo::test {
 namespace {
@@ -95,25 +96,13 @@ TEST(DocumentGenerator, BlanksSetEveryPieceApart) {
   }
 }
 
-// Checks that the element tags of one DocBook output line open and close in
-// order; processing instructions and empty elements stand alone.
-bool elementsNest(std::string_view xml) {
-  std::vector<std::string_view> open;
-  for (std::size_t at = xml.find('<'); at != std::string_view::npos; at = xml.find('<', at + 1)) {
-    const std::size_t end = xml.find('>', at);
-    if (end == std::string_view::npos) return false;
-    const std::string_view tag = xml.substr(at + 1, end - at - 1);
-    if (tag.starts_with('?') || tag.ends_with('/')) continue;
-    const std::string_view name = tag.substr(tag.starts_with('/'), tag.find(' '));
-    if (!tag.starts_with('/')) {
-      open.push_back(name);
-    } else if (open.empty() || open.back() != name) {
-      return false;
-    } else {
-      open.pop_back();
-    }
+std::size_t count(std::string_view text, std::string_view piece) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(piece); at != std::string_view::npos;
+       at = text.find(piece, at + 1)) {
+    ++n;
   }
-  return open.empty();
+  return n;
 }
 
 TEST(DocumentGenerator, NestedElementTagsGiveWellFormedDocBook) {
@@ -121,17 +110,18 @@ TEST(DocumentGenerator, NestedElementTagsGiveWellFormedDocBook) {
   mix.line.nestedElementTags = true;
   mix.line.tagFragments = 5;  // ignored when nesting: they could form an element tag
   mix.line.lineEnds = 5;      // carriage returns only
-  std::size_t emphasis = 0;
+  std::size_t emphasis = 0, phrases = 0;
   for (const std::string& doc : documents(4, mix, 150)) {
     const std::string xml = convertText(doc, Format::DocBook);
-    EXPECT_TRUE(elementsNest(xml)) << doc;
-    for (std::size_t at = xml.find("<emphasis"); at != std::string::npos;
-         at = xml.find("<emphasis", at + 1)) {
-      ++emphasis;
-    }
+    EXPECT_EQ(xmlFault(xml), "") << doc;
+    const std::string typed = convertText(doc, Format::DocBook, 's', nullptr, TextMode::Typed);
+    EXPECT_EQ(xmlFault(typed), "") << doc;
+    emphasis += count(xml, "<emphasis");
+    phrases += count(typed, "<phrase");
   }
   // Paragraphs alone would prove little.
   EXPECT_GT(emphasis, 200u);
+  EXPECT_GT(phrases, 100u);
 }
 
 }  // namespace

@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "driver/conversion.hpp"
 #include "text/text_decoding.hpp"
 #include "text/xml_text.hpp"
 #include "support/document_generator.hpp"
 #include "support/test_support.hpp"
+#include "support/xml_check.hpp"
 
 namespace kolvo {
 namespace {
@@ -146,6 +148,22 @@ TEST(KeepWellFormedXml, Comments) {
   EXPECT_EQ(kept("<!- x ->"), "&lt;!- x ->");
   // A comment hides what looks like tags in it from the pairing.
   EXPECT_EQ(kept("<a><!-- <b> --></a>"), "<a><!-- <b> --></a>");
+}
+
+// A tag whose text is empty ("%cs" in AbiWord and DocBook) would join the
+// dashes around it, so a comment holding a tag and a dash is text.
+TEST(KeepWellFormedXml, CommentsTheTagRowsCouldBreakAreText) {
+  EXPECT_EQ(kept("<!-- a-%cs-b -->"), "&lt;!-- a-%cs-b -->");
+  EXPECT_EQ(kept("<!-- x -%ps%pscs-->"), "&lt;!-- x -%ps%pscs-->");
+  expectUnchanged("<!-- %bs note --> <!-- a-b --> %cs-");
+}
+
+TEST(KeepWellFormedXml, CommentsAroundTagsLeaveTheOutputWellFormed) {
+  for (const Format format : {Format::AbiWord, Format::DocBook}) {
+    const std::string doc =
+        convertText("<!-- a-%cs-b --> <!-- x -%cs--> <!-- %bs --> -%cs-\n", format);
+    EXPECT_EQ(test::xmlFault(doc), "") << doc;
+  }
 }
 
 TEST(KeepWellFormedXml, CdataSectionEndInText) {

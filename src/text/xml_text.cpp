@@ -61,6 +61,19 @@ bool laterStepsWouldChange(std::string_view text, const Markup& tag) {
   return false;
 }
 
+// Whether the tag rows could break a comment of the user's: a tag whose
+// text is empty (or a "%" the percent row leaves, which forms one) can join
+// two of its dashes into the "--" no comment may hold, or leave one right
+// before its "-->". The texts themselves never begin or end with a dash.
+bool laterStepsCouldBreak(std::string_view text, const Markup& comment) {
+  const std::string_view content = text.substr(comment.begin + 4, comment.end - comment.begin - 7);
+  if (content.find('-') == kNotFound) return false;
+  for (std::size_t at = content.find('%'); at != kNotFound; at = content.find('%', at + 1)) {
+    if (beginsTag(content, at)) return true;
+  }
+  return false;
+}
+
 // Where the tags of the markup start, in order.
 std::vector<std::size_t> markupTagsOf(std::string_view text) {
   std::vector<std::size_t> tags;
@@ -91,7 +104,8 @@ std::vector<Found> keptMarkup(std::string_view text, bool tagsSplitElements) {
       at = text.find('<', at + 1);
       continue;
     }
-    if (markup.kind != MarkupKind::Comment && laterStepsWouldChange(text, markup)) {
+    if (markup.kind == MarkupKind::Comment ? laterStepsCouldBreak(text, markup)
+                                           : laterStepsWouldChange(text, markup)) {
       at = text.find('<', at + 1);
       continue;
     }

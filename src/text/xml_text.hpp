@@ -13,11 +13,12 @@ namespace kolvo {
 // Keeps the markup the user typed where it is well-formed within the line
 // and makes everything else text, so that the line is well-formed inside
 // any element:
-//   - Comments are kept. Start and end tags are kept where they pair up,
-//     left to right with a stack: an end tag that does not close the
-//     innermost open element, and a start tag still open at the end of the
-//     line, are not. Empty-element tags are kept on their own. Any other
-//     "<" becomes "&lt;".
+//   - Comments are kept, but for one holding both a tag of the markup and
+//     a "-" (the tag's text may join two dashes). Start and end tags are
+//     kept where they pair up, left to right with a stack: an end tag that
+//     does not close the innermost open element, and a start tag still open
+//     at the end of the line, are not. Empty-element tags are kept on their
+//     own. Any other "<" becomes "&lt;".
 //   - Outside kept comments, an "&" that does not begin a reference XML
 //     allows (the five entities, or a character reference to a character
 //     XML allows) becomes "&amp;", inside attribute values too.

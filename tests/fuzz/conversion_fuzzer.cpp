@@ -1,31 +1,43 @@
 // Fuzzes a whole conversion in process. The first byte picks the format, the
-// second the option letter, the rest is the document. Besides the
-// sanitizers' checks, every output must hold together:
+// second the option letter and the text mode (markup, or typed as --escape
+// gives it), the rest is the document. Besides the sanitizers' checks, every
+// output must hold together:
 //  - it starts with its format's prologue and ends with its epilogue;
 //  - PostScript and PDF: no input text escapes a string operand, so every
 //    output line ends outside any string and never closes one it did not open;
 //  - PDF: startxref finds the table, every table entry finds its object, every
 //    length object holds its stream's true length, /Size is one past the last;
+//  - AbiWord and DocBook: well-formed XML, in both modes (see expectXml for
+//    what the user's own tags of the markup may leave open);
+//  - typed HTML: no markup in the body but the tag texts' and line forms';
 //  - the fast line rewrite agrees with the one-call-per-row reference.
+#include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "driver/conversion.hpp"
 #include "driver/line_reader.hpp"
 #include "markup/format.hpp"
 #include "markup/layout_state.hpp"
 #include "markup/rewrite.hpp"
-#include "writers/flowing_writer.hpp"
+#include "markup/tag_table.hpp"
+#include "markup/typed_tag_texts.hpp"
 #include "support/reference_rewrite.hpp"
+#include "support/xml_check.hpp"
+#include "text/typed_text.hpp"
+#include "writers/flowing_writer.hpp"
 #include "writers/writer_table.hpp"
 
 namespace {
 
 using kolvo::Format;
+using kolvo::TextMode;
 
 [[noreturn]] void fail(const char* what) {
   (void)std::fprintf(stderr, "conversion_fuzzer: %s\n", what);
@@ -154,21 +166,92 @@ void expectPdfStructure(std::string_view pdf) {
   if (!startsWith(pdf, at, size)) fail("wrong /Size");
 }
 
+bool holdsTag(std::string_view input) {
+  for (std::size_t at = input.find('%'); at != std::string_view::npos;
+       at = input.find('%', at + 1)) {
+    if (kolvo::beginsTag(input, at)) return true;
+  }
+  return false;
+}
+
+// AbiWord's tag texts close the current run and open the next, or stand
+// alone, so they never cross an element: the output is well-formed whatever
+// the input, in both modes. DocBook's style tags open and close elements of
+// their own (<emphasis>, <phrase>...), and a "%bs" without its "%be" leaves
+// one open: a mistake in the user's markup that the program passes on. So
+// DocBook is held to full well-formedness only when the input holds no tag
+// of the markup. Then no row of the table fires at all (a row acts on a
+// tag, and only a tag's text can form another), and what is left is the
+// user's text. With a tag, elements may cross but all else must hold.
+void expectXml(std::string_view doc, Format format, std::string_view input) {
+  const bool tagsMayCross = format == Format::DocBook && holdsTag(input);
+  const std::string fault =
+      kolvo::test::xmlFault(doc, tagsMayCross ? kolvo::test::Nesting::Unchecked
+                                              : kolvo::test::Nesting::Checked);
+  if (!fault.empty()) {
+    (void)std::fprintf(stderr, "conversion_fuzzer: %s\n", fault.c_str());
+    fail("the XML output is not well-formed");
+  }
+}
+
+// The tags that Kolvo itself writes into a typed HTML body: those of its
+// tag texts and of its line forms.
+std::vector<std::string_view> typedHtmlTags() {
+  std::vector<std::string_view> tags;
+  const auto add = [&tags](std::string_view text) {
+    for (std::size_t at = text.find('<'); at != std::string_view::npos;
+         at = text.find('<', at + 1)) {
+      tags.push_back(text.substr(at, text.find('>', at) + 1 - at));
+    }
+  };
+  for (const kolvo::TagRow& row : kolvo::kTagTable) add(*kolvo::typedReplacement(row, Format::Html));
+  const kolvo::FlowingFormat& html = kolvo::kHtmlTypedFormat;
+  for (std::string_view text : {html.blankLine, html.plain.before, html.plain.after,
+                                html.centred.before, html.centred.after}) {
+    add(text);
+  }
+  return tags;
+}
+
+// Typed text in HTML: every "<" of the body begins one of Kolvo's own tags,
+// and every "&" a reference, so that none of the user's text became markup.
+void expectTypedHtmlBody(std::string_view body) {
+  static const std::vector<std::string_view> kOwnTags = typedHtmlTags();
+  for (std::size_t at = body.find('<'); at != std::string_view::npos; at = body.find('<', at + 1)) {
+    const std::string_view rest = body.substr(at);
+    if (std::none_of(kOwnTags.begin(), kOwnTags.end(),
+                     [rest](std::string_view tag) { return rest.starts_with(tag); })) {
+      fail("typed text became markup in the HTML body");
+    }
+  }
+  for (std::size_t at = body.find('&'); at != std::string_view::npos; at = body.find('&', at + 1)) {
+    const std::size_t name = at + 1 + (at + 1 < body.size() && body[at + 1] == '#');
+    std::size_t end = name;
+    while (end < body.size() && std::isalnum(static_cast<unsigned char>(body[end]))) ++end;
+    if (end == name || end == body.size() || body[end] != ';') fail("a stray '&' in typed HTML");
+  }
+}
+
 // The fast path of the line rewrite must give what the reference gives,
-// with the same effects, line after line.
-void expectRewritesAgree(std::string_view input, Format format) {
-  kolvo::LineReader reader(input);
+// with the same effects, line after line, reading the lines as the run does.
+void expectRewritesAgree(std::string_view input, Format format, TextMode mode) {
+  kolvo::LineReader reader(input, mode == TextMode::Typed ? kolvo::kWholeLines : kolvo::kMaxPiece);
   kolvo::LayoutState fast;
   kolvo::LayoutState reference;
+  kolvo::EscapeStats fastStats;
+  kolvo::EscapeStats referenceStats;
   std::string line;
   std::string scratch;
   while (reader.next(line)) {
     std::string slow = line;
     fast.center = reference.center = 0;
-    kolvo::rewriteLine(line, scratch, format, fast);
-    kolvo::rewriteLineReference(slow, format, reference);
+    kolvo::rewriteLine(line, scratch, format, fast, mode, fastStats);
+    kolvo::rewriteLineReference(slow, format, reference, mode, referenceStats);
     if (line != slow) fail("rewriteLine differs from the reference");
     if (!(fast == reference)) fail("rewriteLine has other effects than the reference");
+    if (fastStats.missingGlyphs != referenceStats.missingGlyphs) {
+      fail("rewriteLine counts other missing glyphs than the reference");
+    }
   }
 }
 
@@ -179,10 +262,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Format format = kolvo::kAllFormats[data[0] % kolvo::kFormatCount];
   constexpr std::string_view kOptions = "VtTvsx";
   const char option = kOptions[data[1] % kOptions.size()];
+  const TextMode mode = data[1] / kOptions.size() % 2 == 1 ? TextMode::Typed : TextMode::Markup;
   const std::string_view input(reinterpret_cast<const char*>(data) + 2, size - 2);
 
   std::string console;
-  const std::string doc = kolvo::convertText(input, format, option, &console);
+  const std::string doc = kolvo::convertText(input, format, option, &console, mode);
 
   switch (format) {
     case Format::PostScript:
@@ -195,12 +279,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       expectPdfStructure(doc);
       break;
     default: {
-      const kolvo::FlowingFormat& f = *kolvo::kWriterTable[kolvo::column(format)].flowing;
+      const kolvo::WriterRow& row = kolvo::kWriterTable[kolvo::column(format)];
+      const kolvo::FlowingFormat& f = mode == TextMode::Typed ? *row.typedFlowing : *row.flowing;
       expectFrame(doc, f.prologue, f.epilogue);
+      if (format == Format::AbiWord || format == Format::DocBook) expectXml(doc, format, input);
+      if (format == Format::Html && mode == TextMode::Typed) {
+        expectTypedHtmlBody(std::string_view(doc).substr(
+            f.prologue.size(), doc.size() - f.prologue.size() - f.epilogue.size()));
+      }
       break;
     }
   }
   if (option == 'V' && console.rfind(kolvo::versionLine(), 0) != 0) fail("no version line");
-  expectRewritesAgree(input, format);
+  expectRewritesAgree(input, format, mode);
   return 0;
 }

@@ -33,17 +33,19 @@ constexpr std::array kRawMarkup = {"&"sv, "<"sv, ">"sv, "<c></c>"sv, "<c>"sv, "<
 constexpr std::array kOtherBytes = {"\xC3\xA9"sv, "\xE2\x82\xAC"sv, "\xE9"sv, "\xFF"sv,
                                     "\x80"sv,     "\xC3"sv,         "\0"sv};
 
-// Start and end tags that DocBook turns into elements, by element.
+// Start and end tags that DocBook turns into elements, by element, in
+// either text mode (typed text makes the highlight and size tags phrases).
 struct ElementTags {
   std::vector<std::string_view> starts;
   std::vector<std::string_view> ends;
 };
-const std::array<ElementTags, 4> kElementTags = {{
+const std::array<ElementTags, 5> kElementTags = {{
     {{"%bs", "%is", "%P1", "%P2", "%P3", "%P4", "%P5", "%P6", "%P7", "%P8", "%P9", "%rs", "%us"},
      {"%be", "%ie", "%Pe", "%re", "%ue"}},
     {{"%Bs"}, {"%Be"}},
     {{"%Cs", "%C0"}, {"%Ce"}},
     {{"%ss"}, {"%se"}},
+    {{"%hs", "%Hs", "%ls", "%Ss", "%Sy", "%xs"}, {"%he", "%He", "%le", "%Se", "%xe"}},
 }};
 
 bool isElementTag(std::string_view tag) {

@@ -52,7 +52,8 @@ struct LineMix {
   // tag or a word.
   bool blankAfterEachPiece = false;
   // DocBook's element tags ("%bs" ... "%be") pair up and nest within the
-  // line, and nothing else forms one: the DocBook output is well-formed XML.
+  // line, and nothing else forms one: the DocBook output is well-formed XML
+  // in either text mode.
   // Leaves out tag fragments and line feeds.
   bool nestedElementTags = false;
 };
