@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "text/control_chars.hpp"
+#include "text/special_bytes.hpp"
 
 namespace kolvo {
 namespace {
@@ -84,19 +85,10 @@ void appendSpecial(std::string& out, std::string_view text, std::size_t& at,
 }  // namespace
 
 bool escapeRtfText(std::string_view utf8, std::string& out, EscapeStats& stats) {
-  std::size_t at = nextSpecial(utf8, 0);
-  if (at == utf8.size()) return false;
-  out.clear();
-  out.reserve(utf8.size() + utf8.size() / 4 + 16);
-  out.append(utf8.substr(0, at));
-  while (at < utf8.size()) {
-    appendSpecial(out, utf8, at, stats);
-    if (at >= utf8.size()) break;  // a character cut short would leave `at` past the end
-    const std::size_t run = nextSpecial(utf8, at);
-    out.append(utf8.substr(at, run - at));
-    at = run;
-  }
-  return true;
+  return copyWithSpecials(utf8, out, utf8.size() / 4 + 16, nextSpecial,
+                          [&stats](std::string& to, std::string_view text, std::size_t& at) {
+                            appendSpecial(to, text, at, stats);
+                          });
 }
 
 }  // namespace kolvo
