@@ -173,6 +173,8 @@ TEST(KeepWellFormedXml, CdataSectionEndInText) {
   EXPECT_EQ(kept("<b>]]></b>"), "<b>]]&gt;</b>");
   EXPECT_EQ(kept("<a ]]>"), "&lt;a ]]&gt;");
   expectUnchanged("] ]> ]>");
+  // A tag whose text is empty joins what stands around it.
+  EXPECT_EQ(kept("]]%zp> ]%cs]%ce> ]x%zp]>"), "]]%zp&gt; ]%cs]%ce&gt; ]x%zp]>");
 }
 
 TEST(KeepWellFormedXml, References) {

@@ -125,6 +125,24 @@ std::vector<Found> keptMarkup(std::string_view text, bool tagsSplitElements) {
   return found;
 }
 
+// Whether the ">" at `at` would end "]]>": the two characters before it are
+// "]]", passing over the tags of the markup between them, whose text may be
+// empty and so join what stands around them.
+bool endsCdataSectionEnd(std::string_view text, std::size_t at) {
+  int brackets = 0;
+  while (at > 0 && brackets < 2) {
+    if (at >= 3 && beginsTag(text, at - 3)) {
+      at -= 3;
+    } else if (text[at - 1] == ']') {
+      ++brackets;
+      --at;
+    } else {
+      return false;
+    }
+  }
+  return brackets == 2;
+}
+
 void escapeStrayAmpersand(ByteEdits& edits, std::string_view text, std::size_t at) {
   if (xml::referenceLength(text, at) == 0) edits.replace(at, "&amp;");
 }
@@ -156,7 +174,7 @@ bool keepWellFormedXml(std::string_view in, std::string& out, bool tagsSplitElem
       edits.replace(at, "&lt;");
     } else if (in[at] == '&') {
       escapeStrayAmpersand(edits, in, at);
-    } else if (at >= 2 && in[at - 1] == ']' && in[at - 2] == ']') {
+    } else if (endsCdataSectionEnd(in, at)) {
       edits.replace(at, "&gt;");
     }
     ++at;
