@@ -117,6 +117,17 @@ class _HtmlText(html.parser.HTMLParser):
         self.parts.append(data)
 
 
+def abiword_text(doc, work):
+    """(accepted, problem, text or None): the document as AbiWord reads it."""
+    if not have("abiword"):
+        return True, "", None
+    txt = doc + ".txt"
+    r = run(["abiword", "--to=txt", "-o", txt, doc], cwd=work)
+    if r.returncode != 0 or not os.path.exists(txt):
+        return False, "abiword: " + r.stderr.decode(errors="replace")[:300], None
+    return True, "", open(txt, encoding="utf-8", errors="replace").read()
+
+
 def read_back(fmt, doc, work):
     """(accepted, problem, text or None) for one output document."""
     base = os.path.splitext(doc)[0]
@@ -126,13 +137,7 @@ def read_back(fmt, doc, work):
             return False, r.stderr.decode(errors="replace")[:300], None
         if fmt == "d":
             return True, "", "".join(ET.parse(doc).getroot().itertext())
-        if not have("abiword"):
-            return True, "", None
-        txt = base + ".abw.txt"
-        r = run(["abiword", "--to=txt", "-o", txt, doc], cwd=work)
-        if r.returncode != 0 or not os.path.exists(txt):
-            return False, "abiword: " + r.stderr.decode(errors="replace")[:300], None
-        return True, "", open(txt, encoding="utf-8", errors="replace").read()
+        return abiword_text(doc, work)
     if fmt == "h":
         if have("tidy"):
             r = run(["tidy", "-q", "-e", "-utf8", doc])
@@ -146,13 +151,7 @@ def read_back(fmt, doc, work):
             r = run(["unrtf", "--text", doc])
             if r.returncode != 0:
                 return False, "unrtf: " + r.stderr.decode(errors="replace")[:300], None
-        if not have("abiword"):
-            return True, "", None
-        txt = base + ".rtf.txt"
-        r = run(["abiword", "--to=txt", "-o", txt, doc], cwd=work)
-        if r.returncode != 0 or not os.path.exists(txt):
-            return False, "abiword: " + r.stderr.decode(errors="replace")[:300], None
-        return True, "", open(txt, encoding="utf-8", errors="replace").read()
+        return abiword_text(doc, work)
     if fmt == "l":
         r = run(["pdflatex", "-halt-on-error", "-interaction=nonstopmode",
                  "-output-directory", work, doc], cwd=work)
