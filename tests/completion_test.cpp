@@ -65,7 +65,9 @@ TEST_F(Completion, FourthWordOffersTheOptionWords) {
 
 TEST_F(Completion, SettingsComeBeforeTheFormat) {
   KOLVO_REQUIRE_TOOL("bash");
-  EXPECT_EQ(complete({"kolvo", "--escape", "-"}, 2), "-a\n-d\n-h\n-r\n-l\n-p\n-P\n");
+  EXPECT_EQ(complete({"kolvo", "--escape", "-"}, 2), "-a\n-d\n-h\n-r\n-l\n-p\n-P\n--check\n");
+  EXPECT_EQ(complete({"kolvo", "--escape", "--check", "-"}, 3), "-a\n-d\n-h\n-r\n-l\n-p\n-P\n");
+  EXPECT_EQ(complete({"kolvo", "--check", "-p", "n"}, 3), "notes.txt\n");
   EXPECT_EQ(complete({"kolvo", "--escape", "-p", "letter.txt", "n"}, 4), "notes.txt\n");
   EXPECT_EQ(complete({"kolvo", "--escape", "-p", "letter.txt", "letter.ps", "-t"}, 5), "-t\n");
 }

@@ -16,6 +16,7 @@ TEST(UsageText, KeepsItsBytes) {
   EXPECT_EQ(usageText(),
             "Usage: kolvo [--escape] FORMAT INPUT OUTPUT OPTION\n"
             "       kolvo --help | --version | --markup-reference [man]\n"
+            "       kolvo [--escape] --check [FORMAT] INPUT\n"
             "Converts INPUT, a text file with Kolvo markup, into OUTPUT.\n"
             "Of FORMAT and OPTION only the second character counts: -h, /h and xh all mean HTML.\n"
             "\n"
@@ -34,8 +35,10 @@ TEST(UsageText, KeepsItsBytes) {
             "  --markup-reference       print every tag of the markup as a Markdown table\n"
             "  --markup-reference man   the same table as a tbl table for the manual page\n"
             "  --escape                 show the text exactly as typed, in every format\n"
+            "  --check [FORMAT] INPUT   report markup mistakes for FORMAT, or for all\n"
             "\n"
             "Exit status: 0 done, 1 a file could not be read or written, 2 wrong command line.\n"
+            "With --check: 0 nothing found, 1 a warning or error found (or INPUT unreadable).\n"
             "Example: kolvo -p letter.txt letter.ps -s\n"
             "The tags and drawing lines are described in kolvo(1) and the README.\n");
 }
@@ -82,7 +85,7 @@ TEST(UsageText, ShowsASettingOptionFromItsRowAlone) {
                        "       kolvo --help | --version | --markup-reference [man]\n",
                        0),
             0u);
-  EXPECT_NE(text.find("in every format\n  --paper SIZE             lay out the pages on SIZE paper\n"
+  EXPECT_NE(text.find("or for all\n  --paper SIZE             lay out the pages on SIZE paper\n"
                       "\n"),
             std::string::npos);
 }

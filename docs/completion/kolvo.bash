@@ -2,6 +2,7 @@
 #
 #   kolvo [--escape] FORMAT INPUT OUTPUT OPTION
 #   kolvo --help | --version | --markup-reference [man]
+#   kolvo [--escape] --check [FORMAT] INPUT
 #
 # Settings (--escape) come first; then a format word or one of the other long
 # options, two file names and an option word. Needs nothing but bash itself;
@@ -24,9 +25,9 @@ _kolvo() {
     1)
       # a AbiWord, d DocBook 5, h HTML, r RTF, l LaTeX, p PostScript, P PDF
       if [ "$settings" = 0 ]; then
-        COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P --help --version --markup-reference --escape' -- "$cur"))
+        COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P --help --version --markup-reference --escape --check' -- "$cur"))
       else
-        COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P' -- "$cur"))
+        COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P --check' -- "$cur"))
       fi
       ;;
     2 | 3)
@@ -34,6 +35,15 @@ _kolvo() {
         --help | --version) ;;
         --markup-reference)
           [ "$COMP_CWORD" = 2 ] && COMPREPLY=($(compgen -W 'man' -- "$cur"))
+          ;;
+        --check)
+          # An optional format word, then the input file.
+          if [ "$word" = 2 ]; then
+            COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P' -- "$cur"))
+          fi
+          compopt -o filenames 2>/dev/null
+          local IFS=$'\n'
+          COMPREPLY+=($(compgen -f -- "$cur"))
           ;;
         *)
           # Input and output files; "-" stands for standard input or output.

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "driver/check_run.hpp"
 #include "driver/conversion.hpp"
 #include "driver/input_file.hpp"
 #include "driver/line_reader.hpp"
@@ -92,6 +93,9 @@ int runCommandLine(int argc, const char* const* argv) {
   if (const auto* error = std::get_if<UsageError>(&request)) return reportUsageError(*error);
   if (const auto* text = std::get_if<PrintText>(&request)) {
     return printToStandardOutput(text->text, closed.output);
+  }
+  if (const auto* check = std::get_if<CheckSettings>(&request)) {
+    return runCheck(*check, closed.input, closed.output);
   }
   return convertFiles(std::get<ConversionSettings>(request), closed);
 }

@@ -16,8 +16,25 @@ const LongOption* findOption(std::span<const LongOption> options, std::string_vi
   return nullptr;
 }
 
+// "--check [FORMAT] INPUT": one word is INPUT, two are FORMAT and INPUT.
+CommandLineRequest parseCheck(std::span<const char* const> words,
+                              const ConversionSettings& settings) {
+  if (words.empty() || words.size() > 2) {
+    return UsageError{"--check takes INPUT, or FORMAT and INPUT"};
+  }
+  CheckSettings check;
+  check.mode = settings.mode;
+  if (words.size() == 2) {
+    check.format = formatFromLetter(secondChar(words[0]));
+    if (!check.format) return UsageError{unknownFormatMessage(words[0])};
+  }
+  check.inputPath = words.back();
+  return check;
+}
+
 CommandLineRequest parseConversion(std::span<const char* const> words,
                                    ConversionSettings settings) {
+  if (settings.check) return parseCheck(words, settings);
   if (words.size() < 4) return UsageError{};
   const std::optional<Format> format = formatFromLetter(secondChar(words[0]));
   if (!format) return UsageError{unknownFormatMessage(words[0])};
@@ -48,6 +65,11 @@ std::optional<CommandLineRequest> printMarkupReference(const char* argument,
 
 std::optional<CommandLineRequest> takeTextAsTyped(const char*, ConversionSettings& settings) {
   settings.mode = TextMode::Typed;
+  return std::nullopt;
+}
+
+std::optional<CommandLineRequest> checkMarkup(const char*, ConversionSettings& settings) {
+  settings.check = true;
   return std::nullopt;
 }
 

@@ -22,6 +22,14 @@ struct ConversionSettings {
   std::string inputPath;   // "-" for standard input
   std::string outputPath;  // "-" for standard output
   TextMode mode = TextMode::Markup;  // --escape: the text as typed
+  bool check = false;  // --check: report markup mistakes, write no document
+};
+
+// What --check is asked: INPUT judged for one format, or for all of them.
+struct CheckSettings {
+  std::optional<Format> format;  // empty: every format
+  std::string inputPath;         // "-" for standard input
+  TextMode mode = TextMode::Markup;
 };
 
 // A command line that cannot be carried out (exit status 2). With no
@@ -35,7 +43,8 @@ struct PrintText {
   std::string text;
 };
 
-using CommandLineRequest = std::variant<UsageError, PrintText, ConversionSettings>;
+using CommandLineRequest =
+    std::variant<UsageError, PrintText, ConversionSettings, CheckSettings>;
 
 enum class OptionArgument {
   None,
@@ -44,8 +53,10 @@ enum class OptionArgument {
 };
 
 // Commands answer instead of converting and are listed on the second line
-// of the synopsis; settings come before FORMAT and change the conversion.
-enum class OptionRole { Command, Setting };
+// of the synopsis; settings come before FORMAT and change the conversion;
+// a task does another job on words of its own (`argumentName` shows them)
+// and has a synopsis line of its own, after the settings.
+enum class OptionRole { Command, Setting, Task };
 
 // What an option does with its argument (nullptr when it has none): either
 // it ends the command line with a request, or it sets its field of
@@ -74,8 +85,9 @@ std::optional<CommandLineRequest> printMarkupReference(const char* argument,
                                                        ConversionSettings& settings);
 std::optional<CommandLineRequest> takeTextAsTyped(const char* argument,
                                                   ConversionSettings& settings);
+std::optional<CommandLineRequest> checkMarkup(const char* argument, ConversionSettings& settings);
 
-inline constexpr std::array<LongOption, 4> kLongOptions = {{
+inline constexpr std::array<LongOption, 5> kLongOptions = {{
     {"--help", OptionRole::Command, OptionArgument::None, "", printHelp,
      {{{"--help", "print this text"}}}},
     {"--version", OptionRole::Command, OptionArgument::None, "", printVersion,
@@ -86,6 +98,9 @@ inline constexpr std::array<LongOption, 4> kLongOptions = {{
        {"--markup-reference man", "the same table as a tbl table for the manual page"}}}},
     {"--escape", OptionRole::Setting, OptionArgument::None, "", takeTextAsTyped,
      {{{"--escape", "show the text exactly as typed, in every format"}}}},
+    {"--check", OptionRole::Task, OptionArgument::None, "[FORMAT] INPUT", checkMarkup,
+     {{{"--check [FORMAT] INPUT", "report markup mistakes for FORMAT, or for all"},
+       {"", ""}}}},
 }};
 
 // Reads the words after the program name. Only the second character of

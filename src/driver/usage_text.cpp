@@ -29,21 +29,26 @@ std::string synopsisWords(const LongOption& option) {
   return words;
 }
 
-// "Usage: kolvo [SETTING...] FORMAT INPUT OUTPUT OPTION", then the commands.
+// "Usage: kolvo [SETTING...] FORMAT INPUT OUTPUT OPTION", then the commands,
+// then each task after the settings.
 std::string synopsis(std::span<const LongOption> options) {
-  std::string conversion = "Usage: kolvo ";
+  std::string settings;
   std::string commands = "       kolvo ";
   bool firstCommand = true;
   for (const LongOption& option : options) {
-    if (option.role == OptionRole::Setting) {
-      conversion += "[" + synopsisWords(option) + "] ";
-      continue;
-    }
+    if (option.role == OptionRole::Setting) settings += "[" + synopsisWords(option) + "] ";
+    if (option.role != OptionRole::Command) continue;
     if (!firstCommand) commands += " | ";
     commands += synopsisWords(option);
     firstCommand = false;
   }
-  return conversion + "FORMAT INPUT OUTPUT OPTION\n" + commands + "\n";
+  std::string tasks;
+  for (const LongOption& option : options) {
+    if (option.role != OptionRole::Task) continue;
+    tasks += "       kolvo " + settings + std::string(option.name) + " " +
+             std::string(option.argumentName) + "\n";
+  }
+  return "Usage: kolvo " + settings + "FORMAT INPUT OUTPUT OPTION\n" + commands + "\n" + tasks;
 }
 
 std::string formatList() {
@@ -98,6 +103,7 @@ std::string usageText(std::span<const LongOption> options) {
          "\n" + optionList(options) +
          "\n"
          "Exit status: 0 done, 1 a file could not be read or written, 2 wrong command line.\n"
+         "With --check: 0 nothing found, 1 a warning or error found (or INPUT unreadable).\n"
          "Example: kolvo -" + p + " letter.txt letter." + std::string(postScript.extension) +
          " -s\n"
          "The tags and drawing lines are described in kolvo(1) and the README.\n";

@@ -87,17 +87,21 @@ void fill(std::string& out, std::string_view form, std::initializer_list<std::st
   out.append(form, run);
 }
 
-// Takes the colour of a known colour code; an unknown one keeps the last.
-void takeColour(std::string_view line, DrawingState& state) {
-  if (line.size() <= kColourColumn) return;
+const Colour* colourOf(std::string_view line) {
+  if (line.size() <= kColourColumn) return nullptr;
   const char code = line[kColourColumn];
   for (const Colour& c : kColours) {
-    if (c.code == code) {
-      state.colour = c.rgb;
-      return;
-    }
+    if (c.code == code) return &c;
   }
+  return nullptr;
 }
+
+// Takes the colour of a known colour code; an unknown one keeps the last.
+void takeColour(std::string_view line, DrawingState& state) {
+  if (const Colour* colour = colourOf(line)) state.colour = colour->rgb;
+}
+
+constexpr bool isShape(char c) { return c == 'l' || c == 't' || c == 'b' || c == 'r'; }
 
 const DrawingForms* formsOf(Format format) {
   if (format == Format::PostScript) return &kPostScriptDrawingForms;
@@ -122,6 +126,25 @@ constexpr DrawingForms kPdfDrawingForms = {
     " %s rg %s %s m %s %s l %s %s l %s %s l %s %s l f\n",
     " %s RG %s %s m %s %s l %s %s l %s %s l %s %s l S f\n",
 };
+
+DrawingReading readDrawingLine(std::string_view line) {
+  DrawingReading reading;
+  reading.knownShape = line.size() > kShapeColumn && isShape(line[kShapeColumn]);
+  reading.knownColour = colourOf(line) != nullptr;
+  for (std::size_t i = 0; i < kFieldStart.size(); ++i) {
+    if (!isNumber(field(line, kFieldStart[i]))) {
+      reading.badField = static_cast<int>(i);
+      reading.badFieldStart = kFieldStart[i];
+      break;
+    }
+  }
+  return reading;
+}
+
+std::string_view drawingFieldName(int field) {
+  constexpr std::array<std::string_view, 4> kNames = {"x1", "y1", "x2", "y2"};
+  return field >= 0 && field < 4 ? kNames[static_cast<std::size_t>(field)] : "";
+}
 
 void appendDrawingCommand(std::string& out, std::string_view line, Format format,
                           DrawingState& state) {

@@ -2,6 +2,7 @@
 // Drawing lines: an input line starting with "$s" draws one line or box on
 // the current PostScript or PDF page and is never written as text.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,21 @@ extern const DrawingForms kPdfDrawingForms;
 struct DrawingState {
   std::string colour = "0 0 0";
 };
+
+// Why a drawing line would draw nothing, or in which colour it draws, as
+// the command builder below reads it; the markup checker reports it.
+struct DrawingReading {
+  bool knownShape = false;     // l, t, b or r
+  bool knownColour = false;    // a colour code of the table
+  int badField = -1;           // the first coordinate (0 x1 .. 3 y2) that is no number
+  std::size_t badFieldStart = 0;  // its first byte in the line
+};
+
+// Reads a drawing line (one that isDrawingLine) without drawing it.
+DrawingReading readDrawingLine(std::string_view line);
+
+// The name of coordinate `field` of a drawing line: "x1", "y1", "x2", "y2".
+std::string_view drawingFieldName(int field);
 
 // For a drawing line, returns the PostScript or PDF command to write (a whole
 // output line with its line feed), or an empty string when nothing is drawn

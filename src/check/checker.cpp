@@ -1,0 +1,140 @@
+#include "check/checker.hpp"
+
+#include <algorithm>
+
+#include "check/tag_lookup.hpp"
+#include "driver/line_reader.hpp"
+#include "writers/drawing.hpp"
+
+namespace kolvo::check {
+namespace {
+
+// The bytes that can start a finding; a line without any, that is no
+// drawing line, has nothing to report (the width check aside).
+constexpr std::string_view kMarkupBytes = "%&#_^~\\{}<>$\t";
+
+std::string_view withoutLineEnd(std::string_view piece) {
+  if (piece.ends_with('\n')) piece.remove_suffix(1);
+  if (piece.ends_with('\r')) piece.remove_suffix(1);
+  return piece;
+}
+
+// Whether the bytes before a cut end inside a UTF-8 character.
+bool cutsCharacter(std::string_view before) {
+  for (std::size_t back = 1; back <= std::min<std::size_t>(3, before.size()); ++back) {
+    const auto b = static_cast<unsigned char>(before[before.size() - back]);
+    if ((b & 0xC0) == 0x80) continue;
+    const std::size_t wants = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 ? 2 : 1;
+    return wants > back;
+  }
+  return false;
+}
+
+// The tag a cut falls into, if any: "%" before the cut, letters after.
+std::string cutTag(std::string_view before, std::string_view after) {
+  const std::string joined =
+      std::string(before.substr(before.size() - std::min<std::size_t>(2, before.size()))) +
+      std::string(after.substr(0, 2));
+  const std::size_t cut = std::min<std::size_t>(2, before.size());
+  for (std::size_t at = 0; at < cut; ++at) {
+    if (hasTagShape(joined, at) && at + 3 > cut) return joined.substr(at, 3);
+  }
+  return {};
+}
+
+}  // namespace
+
+Checker::Checker(const CheckOptions& options, FindingSink& sink)
+    : options_(options), sink_(sink), styles_(options_) {
+  for (char c : kMarkupBytes) looksAt_[static_cast<unsigned char>(c)] = true;
+  for (std::size_t b = 0x80; b < looksAt_.size(); ++b) looksAt_[b] = true;
+}
+
+void Checker::checkPiece(std::string_view piece) {
+  if (lineBytes_ > 0) checkSeam(piece);
+  const std::string_view text = withoutLineEnd(piece);
+  const bool quiet = !isDrawingLine(text) &&
+                     std::none_of(text.begin(), text.end(), [this](char c) {
+                       return looksAt_[static_cast<unsigned char>(c)];
+                     });
+  if (!quiet) {
+    LineContext line(text, line_, pieceColumn_, options_, findings_);
+    checkLine(line);
+  }
+  emit();
+  advance(piece);
+}
+
+void Checker::checkLine(LineContext& line) {
+  if (isDrawingLine(line.text())) {
+    checkDrawingLine(line);
+    return;
+  }
+  checkTags(line);
+  styles_.checkLine(line);
+  checkPageBreaks(line);
+  if (options_.mode == TextMode::Markup) {
+    checkMarkupText(line);
+  } else {
+    checkTypedText(line);
+  }
+}
+
+void Checker::checkSeam(std::string_view piece) {
+  std::string message = "this line is longer than " + std::to_string(kMaxPiece) +
+                        " bytes and is cut here: the rest becomes a line of its own";
+  const std::string tag = cutTag(tail_, piece);
+  if (!tag.empty()) {
+    message += ", and the tag " + tag + " is cut in two";
+  } else if (cutsCharacter(tail_)) {
+    message += ", and a UTF-8 character is cut in two";
+  }
+  findings_.push_back({line_, pieceColumn_, Severity::Warning, std::move(message)});
+}
+
+void Checker::emit() {
+  std::stable_sort(findings_.begin(), findings_.end(),
+                   [](const Finding& a, const Finding& b) { return a.column < b.column; });
+  for (const Finding& finding : findings_) {
+    switch (finding.severity) {
+      case Severity::Note: ++counts_.notes; break;
+      case Severity::Warning: ++counts_.warnings; break;
+      case Severity::Error: ++counts_.errors; break;
+    }
+    sink_.report(finding);
+  }
+  findings_.clear();
+}
+
+void Checker::advance(std::string_view piece) {
+  if (piece.ends_with('\n')) {
+    ++line_;
+    pieceColumn_ = 1;
+    lineBytes_ = 0;
+    tail_.clear();
+    return;
+  }
+  lineBytes_ += piece.size();
+  pieceColumn_ += characterCount(piece);
+  tail_.assign(piece.substr(piece.size() - std::min<std::size_t>(3, piece.size())));
+}
+
+void Checker::finish() {
+  styles_.finish(findings_);
+  emit();
+}
+
+std::string summary(const FindingCounts& counts) {
+  std::string text;
+  auto part = [&text](std::uint64_t n, std::string_view one, std::string_view many) {
+    if (n == 0) return;
+    if (!text.empty()) text += ", ";
+    text += std::to_string(n) + " " + std::string(n == 1 ? one : many);
+  };
+  part(counts.warnings, "warning", "warnings");
+  part(counts.errors, "error", "errors");
+  part(counts.notes, "note", "notes");
+  return text.empty() ? "no problems" : text;
+}
+
+}  // namespace kolvo::check

@@ -1,0 +1,62 @@
+#pragma once
+// One finding of the markup checker: where, how bad, and what.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "markup/format.hpp"
+
+namespace kolvo::check {
+
+// error: the output will not open in its reader; warning: it opens but
+// looks wrong; note: a hint.
+enum class Severity : unsigned char { Note, Warning, Error };
+
+std::string_view severityName(Severity severity);
+
+struct Finding {
+  std::uint64_t line = 0;    // 1-based input line
+  std::uint64_t column = 0;  // 1-based, in characters
+  Severity severity = Severity::Warning;
+  std::string message;
+};
+
+// "INPUT:LINE:COLUMN: SEVERITY: MESSAGE\n", as compilers write them.
+std::string formatFinding(std::string_view inputName, const Finding& finding);
+
+// Receives the findings of a check in the order they are made.
+class FindingSink {
+ public:
+  virtual ~FindingSink() = default;
+  virtual void report(const Finding& finding) = 0;
+};
+
+// A set of formats, one bit per column of the format table.
+class FormatSet {
+ public:
+  constexpr FormatSet() = default;
+  static constexpr FormatSet all() {
+    FormatSet set;
+    for (const FormatInfo& f : kFormats) set.add(f.format);
+    return set;
+  }
+  static constexpr FormatSet of(Format f) {
+    FormatSet set;
+    set.add(f);
+    return set;
+  }
+  constexpr void add(Format f) { bits_ |= bit(f); }
+  constexpr bool has(Format f) const { return (bits_ & bit(f)) != 0; }
+  constexpr bool empty() const { return bits_ == 0; }
+  constexpr bool operator==(const FormatSet&) const = default;
+
+ private:
+  static constexpr unsigned bit(Format f) { return 1U << column(f); }
+  unsigned bits_ = 0;
+};
+
+// "DocBook 5", "HTML and RTF", "HTML, RTF and LaTeX": for messages.
+std::string formatNames(FormatSet formats);
+
+}  // namespace kolvo::check

@@ -1,0 +1,145 @@
+#include "check/latex_groups.hpp"
+
+#include <optional>
+
+#include "check/tag_lookup.hpp"
+
+namespace kolvo::check {
+namespace {
+
+constexpr std::string_view kBegin = "begin{";
+constexpr std::string_view kEnd = "end{";
+
+enum class TokenKind : unsigned char { Open, Close, Comment };
+
+struct Token {
+  TokenKind kind;
+  std::size_t at;           // in the text scanned
+  std::string_view name;    // the environment, empty for a brace
+};
+
+// Calls `take` for each group token of `latex`; a "%" ends the scan as a
+// comment when `commentsCount` (the user's text), else it is not looked at.
+template <class Take>
+void scanLatex(std::string_view latex, bool commentsCount, Take take) {
+  for (std::size_t i = 0; i < latex.size(); ++i) {
+    const char c = latex[i];
+    if (c == '\\') {
+      const std::string_view rest = latex.substr(i + 1);
+      const bool begins = rest.starts_with(kBegin);
+      if (begins || rest.starts_with(kEnd)) {
+        const std::size_t nameStart = i + 1 + (begins ? kBegin.size() : kEnd.size());
+        const std::size_t nameEnd = latex.find('}', nameStart);
+        if (nameEnd == std::string_view::npos) return;
+        take(Token{begins ? TokenKind::Open : TokenKind::Close, i,
+                   latex.substr(nameStart, nameEnd - nameStart)});
+        i = nameEnd;
+      } else {
+        ++i;  // an escaped character, or the first letter of a command
+      }
+    } else if (c == '{' || c == '}') {
+      take(Token{c == '{' ? TokenKind::Open : TokenKind::Close, i, {}});
+    } else if (c == '%' && commentsCount) {
+      take(Token{TokenKind::Comment, i, {}});
+      return;
+    }
+  }
+}
+
+std::string groupName(std::string_view environment) {
+  return environment.empty() ? "a LaTeX group"
+                             : "the LaTeX environment " + std::string(environment);
+}
+
+}  // namespace
+
+bool changesLatexGroups(std::string_view latex) {
+  int depth = 0;
+  bool unbalanced = false;
+  scanLatex(latex, false, [&](const Token& token) {
+    depth += token.kind == TokenKind::Open ? 1 : -1;
+    unbalanced = unbalanced || depth < 0;
+  });
+  return unbalanced || depth != 0;
+}
+
+void LatexGroups::followLine(LineContext& line) {
+  const std::string_view text = line.text();
+  const bool markup = line.options().mode == TextMode::Markup;
+  std::size_t userStart = 0;
+  bool commented = false;
+  auto followUser = [&](std::size_t end) {
+    if (!markup || commented) return;
+    scanLatex(text.substr(userStart, end - userStart), true, [&](const Token& token) {
+      if (token.kind == TokenKind::Comment) {
+        commented = true;
+        return;
+      }
+      const std::size_t byte = userStart + token.at;
+      const std::string what = "'" + std::string(1, text[byte]) + "'";
+      if (token.kind == TokenKind::Open) open(std::string(token.name), line, byte, what);
+      else close(token.name, line, byte, what);
+    });
+  };
+  for (const TagOccurrence& tag : line.tags()) {
+    const Replacement latex = tag.row ? tagText(*tag.row, Format::Latex, line.options().mode)
+                                      : std::nullopt;
+    if (!latex) continue;  // shown as typed: part of the user's text
+    followUser(tag.byte);
+    if (commented) return;
+    follow(*latex, line, tag.byte, describeTag(*tag.row));
+    userStart = tag.byte + 3;
+  }
+  followUser(text.size());
+}
+
+void LatexGroups::follow(std::string_view latex, LineContext& line, std::size_t byte,
+                         const std::string& openedBy) {
+  scanLatex(latex, false, [&](const Token& token) {
+    if (token.kind == TokenKind::Open) open(std::string(token.name), line, byte, openedBy);
+    else close(token.name, line, byte, openedBy);
+  });
+}
+
+void LatexGroups::open(std::string environment, LineContext& line, std::size_t byte,
+                       const std::string& openedBy) {
+  if (open_.size() >= kMaxKept) {
+    ++uncounted_;
+    return;
+  }
+  open_.push_back({std::move(environment), line.line(), line.columnOf(byte), openedBy});
+}
+
+void LatexGroups::close(std::string_view environment, LineContext& line, std::size_t byte,
+                        const std::string& closedBy) {
+  if (uncounted_ > 0) {
+    --uncounted_;
+    return;
+  }
+  if (open_.empty()) {
+    line.report(byte, Severity::Error,
+                closedBy + " closes " + groupName(environment) +
+                    " that is not open: LaTeX stops with an error here");
+    return;
+  }
+  const Group& top = open_.back();
+  if (top.environment != environment) {
+    line.report(byte, Severity::Error,
+                closedBy + " closes " + groupName(environment) + " while " +
+                    groupName(top.environment) + " opened by " + top.openedBy + " at line " +
+                    std::to_string(top.line) + " is open: LaTeX stops with an error here");
+  }
+  open_.pop_back();
+}
+
+void LatexGroups::finish(std::vector<Finding>& findings) {
+  for (const Group& group : open_) {
+    findings.push_back({group.line, group.column, Severity::Error,
+                        group.openedBy + " opens " + groupName(group.environment) +
+                            " that is never closed: the LaTeX file will not compile"});
+  }
+  open_.clear();
+  uncounted_ = 0;
+}
+
+}  // namespace kolvo::check

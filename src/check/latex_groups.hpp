@@ -1,0 +1,49 @@
+#pragma once
+// LaTeX's groups ("{" "}") and environments ("\begin{x}" "\end{x}") as a
+// document opens and closes them, from the tags' LaTeX texts and, when the
+// text is taken as markup, the user's own text.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "check/line_context.hpp"
+
+namespace kolvo::check {
+
+class LatexGroups {
+ public:
+  // Follows one line; reports a close that does not match.
+  void followLine(LineContext& line);
+
+  // Reports every group the document leaves open.
+  void finish(std::vector<Finding>& findings);
+
+ private:
+  struct Group {
+    std::string environment;  // empty for a brace group
+    std::uint64_t line;
+    std::size_t column;
+    std::string openedBy;  // "%bs (bold on)" or "'{'"
+  };
+
+  void follow(std::string_view latex, LineContext& line, std::size_t byte,
+              const std::string& openedBy);
+  void open(std::string environment, LineContext& line, std::size_t byte,
+            const std::string& openedBy);
+  void close(std::string_view environment, LineContext& line, std::size_t byte,
+             const std::string& closedBy);
+
+  // Groups beyond this many are counted, not kept: memory stays bounded.
+  static constexpr std::size_t kMaxKept = 4096;
+  std::vector<Group> open_;
+  std::uint64_t uncounted_ = 0;
+};
+
+// Whether a tag's LaTeX text opens or closes a group or an environment
+// (rather than switching a setting that simply lasts).
+bool changesLatexGroups(std::string_view latex);
+
+}  // namespace kolvo::check

@@ -1,0 +1,84 @@
+#include "driver/check_run.hpp"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <new>
+#include <string>
+
+#include "check/checker.hpp"
+#include "driver/command_line.hpp"
+#include "driver/input_file.hpp"
+#include "driver/line_reader.hpp"
+#include "driver/standard_streams.hpp"
+#include "writers/output_sink.hpp"
+
+namespace kolvo {
+namespace {
+
+// Writes each finding as it comes, so that a long document's findings
+// show while it is read; stdio buffers them.
+class StandardOutputFindings final : public check::FindingSink {
+ public:
+  explicit StandardOutputFindings(std::string inputName) : inputName_(std::move(inputName)) {}
+
+  void report(const check::Finding& finding) override {
+    const std::string text = check::formatFinding(inputName_, finding);
+    (void)std::fwrite(text.data(), 1, text.size(), stdout);
+  }
+
+ private:
+  std::string inputName_;
+};
+
+check::CheckOptions optionsOf(const CheckSettings& settings) {
+  check::CheckOptions options;
+  if (settings.format) options.formats = check::FormatSet::of(*settings.format);
+  options.mode = settings.mode;
+  return options;
+}
+
+std::string shownName(const std::string& path) { return path == "-" ? "<stdin>" : path; }
+
+// Reads and checks the whole input; throws IoError on a read error.
+check::FindingCounts checkInput(const InputFile& input, const CheckSettings& settings) {
+  const check::CheckOptions options = optionsOf(settings);
+  StandardOutputFindings sink(shownName(settings.inputPath));
+  check::Checker checker(options, sink);
+  LineReader in(input.fd(), input.name(),
+                settings.mode == TextMode::Typed ? kWholeLines : kMaxPiece);
+  std::string piece;
+  while (in.next(piece)) checker.checkPiece(piece);
+  checker.finish();
+  return checker.counts();
+}
+
+}  // namespace
+
+int runCheck(const CheckSettings& settings, bool standardInputClosed,
+             bool standardOutputClosed) {
+  if (standardOutputClosed) {
+    printError("cannot write findings to standard output: " + std::string(std::strerror(EBADF)));
+    return kExitFailure;
+  }
+  try {
+    const InputFile input(settings.inputPath, standardInputClosed);
+    const check::FindingCounts counts = checkInput(input, settings);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+      printError("cannot write findings to standard output: " + std::string(std::strerror(errno)));
+      return kExitFailure;
+    }
+    printError(check::summary(counts) + " in " + shownName(settings.inputPath));
+    return counts.warnings + counts.errors > 0 ? kExitFailure : kExitOk;
+  } catch (const IoError& e) {
+    printError(e.what());
+  } catch (const std::bad_alloc&) {
+    printError("out of memory");
+  } catch (const std::exception& e) {
+    printError(std::string("check failed: ") + e.what());
+  }
+  return kExitFailure;
+}
+
+}  // namespace kolvo
