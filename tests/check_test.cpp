@@ -1,0 +1,188 @@
+// The markup checker: each kind of mistake found at its line and column,
+// with the severity that says whether the reader will open the output, and
+// clean documents left alone.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "check/checker.hpp"
+
+namespace kolvo::test {
+namespace {
+
+using check::Finding;
+
+class Collect final : public check::FindingSink {
+ public:
+  void report(const Finding& finding) override {
+    found.push_back(std::to_string(finding.line) + ":" + std::to_string(finding.column) + ": " +
+                    std::string(check::severityName(finding.severity)) + ": " +
+                    finding.message);
+  }
+  std::vector<std::string> found;
+};
+
+// Checks `text` as the command line would read it, piece by piece.
+std::vector<std::string> checkText(std::string_view text, std::optional<Format> format,
+                                   TextMode mode = TextMode::Markup) {
+  check::CheckOptions options;
+  if (format) options.formats = check::FormatSet::of(*format);
+  options.mode = mode;
+  Collect sink;
+  check::Checker checker(options, sink);
+  const std::size_t cut = mode == TextMode::Typed ? std::string_view::npos : 559;
+  while (!text.empty()) {
+    std::size_t end = std::min(text.find('\n'), text.size() - 1) + 1;
+    end = std::min(end, cut);
+    checker.checkPiece(text.substr(0, end));
+    text.remove_prefix(end);
+  }
+  checker.finish();
+  return sink.found;
+}
+
+struct Case {
+  const char* name;
+  std::string text;
+  std::optional<Format> format;
+  TextMode mode;
+  // Each finding's start: "LINE:COLUMN: SEVERITY: " and the beginning of
+  // its message; the findings must be these, in this order.
+  std::vector<std::string> expected;
+};
+
+std::string repeat(char c, std::size_t n) { return std::string(n, c); }
+
+const std::vector<Case>& cases() {
+  static const std::vector<Case> kCases = {
+      {"UnknownTagWithSuggestion", "Hello %bS world\n", Format::Html, TextMode::Markup,
+       {"1:7: warning: unknown tag %bS, shown as typed (did you mean %Bs, %bs or %be?)"}},
+      {"UnknownTagFarFromAnyIsANote", "100%QQ\n", Format::Html, TextMode::Markup,
+       {"1:4: note: unknown tag %QQ, shown as typed"}},
+      {"TagWithoutTextInDocBook", "a %hsmark%he b\n", Format::DocBook, TextMode::Markup,
+       {"1:3: warning: %hs (yellow highlight on) has no text in DocBook 5",
+        "1:10: warning: %he (yellow highlight off) has no text in DocBook 5"}},
+      {"ColumnsCountCharacters", "\xC3\xA9\xC3\xA9 %QX\n", Format::Html, TextMode::Markup,
+       {"1:4: note: unknown tag %QX"}},
+      {"DocBookStyleLeftOpen", "a %bsbold\nstill%be\n", Format::DocBook, TextMode::Markup,
+       {"1:3: error: %bs (bold on) is not closed on its line",
+        "2:6: error: %be (bold off) ends <emphasis>, which is not open"}},
+      {"DocBookCrossedElements", "%Csa%ie\n", Format::DocBook, TextMode::Markup,
+       {"1:5: error: %ie (italic off) ends <emphasis> while <literal>"}},
+      {"DocBookBalancedLineIsClean", "%bsa%be %isb%ie %usc%ue\n", Format::DocBook,
+       TextMode::Markup, {}},
+      {"PostScriptFontCarries", "a %bsbold\nnext\nend%be\n", Format::PostScript,
+       TextMode::Markup,
+       {"1:3: warning: %bs (bold on) is not closed on its line: in PostScript the lines that "
+        "follow keep the style"}},
+      {"PdfFontEndsWithTheLine", "a %bsbold\nnext\n", Format::Pdf, TextMode::Markup, {}},
+      {"PdfColourCarries", "%P1red\n", Format::Pdf, TextMode::Markup,
+       {"1:1: warning: %P1 (red) is not closed on its line: in PDF the lines that follow"}},
+      {"EitherColourEndClosesAnyColour", "%P3green%re\n", Format::PostScript, TextMode::Markup,
+       {}},
+      {"UnderlineLeftOpenIsDrawnWrong", "%usunder\n", Format::PostScript, TextMode::Markup,
+       {"1:1: warning: %us (underline on) is not closed on its line: in PostScript the mark"}},
+      {"UnderlineEndWithoutStart", "text%ue\n", Format::PostScript, TextMode::Markup,
+       {"1:5: warning: %ue (underline off) closes a style that is not open: in PostScript the "
+        "mark starts at the beginning of the line"}},
+      {"StrayBoldEndIsANote", "text%be\n", Format::Html, TextMode::Markup,
+       {"1:5: note: %be (bold off) closes a style that is not open"}},
+      {"LargeTextSpansLinesByDesign", "%lsLarge\nstill large%le\nnormal%le\n",
+       Format::PostScript, TextMode::Markup, {}},
+      {"LatexGroupMaySpanLines", "%bsa\nb%be\n", Format::Latex, TextMode::Markup, {}},
+      {"LatexGroupNeverClosed", "x\n%isa\n", Format::Latex, TextMode::Markup,
+       {"2:1: error: %is (italic on) opens a LaTeX group that is never closed"}},
+      {"LatexCloseWithoutOpen", "a}\n", Format::Latex, TextMode::Markup,
+       {"1:2: error: '}' closes a LaTeX group that is not", "1:2: warning: '}' groups in LaTeX"}},
+      {"LatexEnvironmentClosedByBrace", "%csa%be\n", Format::Latex, TextMode::Markup,
+       {"1:5: error: %be (bold off) closes a LaTeX group while the LaTeX environment center "
+        "opened by %cs (centre line (start)) at line 1 is open"}},
+      {"LatexSpecials", "a & b # c_d 50% e\n", Format::Latex, TextMode::Markup,
+       {"1:3: error: '&' is an alignment tab", "1:7: error: '#' is a macro parameter",
+        "1:10: error: '_' works only in mathematics",
+        "1:15: warning: '%' starts a comment in LaTeX"}},
+      {"LatexDollars", "$x$ fine\none $ only\n", Format::Latex, TextMode::Markup,
+       {"1:1: warning: '$' sets the text up to the next '$' as mathematics",
+        "2:5: error: '$' starts mathematics in LaTeX and is not ended"}},
+      {"HtmlMarkupCharacters", "a <b>c</b> & d &amp; 1 < 2\n", Format::Html, TextMode::Markup,
+       {"1:3: warning: '<' before a letter", "1:16: warning: '&' before a letter or '#'"}},
+      {"RtfMarkupCharacters", "C:\\path {x}\n", Format::Rtf, TextMode::Markup,
+       {"1:3: warning: '\\' starts an RTF control word",
+        "1:9: warning: '{' opens an RTF group", "1:11: warning: '}' closes an RTF group"}},
+      {"NonAsciiAndTabsInPostScript", "caf\xC3\xA9\tx\n", Format::PostScript, TextMode::Markup,
+       {"1:4: warning: text beyond ASCII shows as other characters in PostScript",
+        "1:5: warning: a tab has no glyph in PostScript and PDF"}},
+      {"DrawingFieldNotANumber", "$sl 1 030 4x0 565 440\n", Format::Pdf, TextMode::Markup,
+       {"1:11: warning: this drawing line draws nothing: y1 (columns 11-13) is '4x0', not a "
+        "number"}},
+      {"DrawingShapeAndColour", "$sq z 030 440 565 440\n", Format::PostScript,
+       TextMode::Markup,
+       {"1:3: warning: this drawing line draws nothing: its shape is 'q'",
+        "1:5: warning: unknown colour code 'z'"}},
+      {"DrawingShortLine", "$sl 1 030\n", Format::PostScript, TextMode::Markup,
+       {"1:10: warning: this drawing line draws nothing: y1 (columns 11-13) is missing"}},
+      {"DrawingLineOnlyDrawsInPagedFormats", "$sl 1 030 440 565 440\n", Format::Html,
+       TextMode::Markup, {"1:1: note: a drawing line draws only in PostScript and PDF"}},
+      {"LongLineIsCut", repeat('a', 600) + "\n", Format::Html, TextMode::Markup,
+       {"1:560: warning: this line is longer than 559 bytes and is cut here: the rest becomes "
+        "a line of its own"}},
+      {"LongLineCutsATag", repeat('a', 558) + "%bsb%be\n", Format::Html, TextMode::Markup,
+       {"1:560: warning: this line is longer than 559 bytes and is cut here: the rest becomes "
+        "a line of its own, and the tag %bs is cut in two",
+        "1:563: note: %be (bold off) closes a style that is not open"}},
+      {"LongLineCutsACharacter", repeat('a', 558) + "\xC3\xA9z\n", Format::Html,
+       TextMode::Markup,
+       {"1:560: warning: this line is longer than 559 bytes and is cut here: the rest becomes "
+        "a line of its own, and a UTF-8 character is cut in two"}},
+      {"TypedLinesAreNeverCut", repeat('a', 2000) + "\n", Format::Html, TextMode::Typed, {}},
+      {"PageBreakOnATextLine", "The end.%pg\n", Format::PostScript, TextMode::Markup,
+       {"1:9: warning: the text of a line with %pg is drawn at the foot of the page"}},
+      {"PageBreakOnItsOwnLine", "%pg\n", std::nullopt, TextMode::Markup, {}},
+      {"PageBreakStartingALine", "%pgChapter two\n", Format::Rtf, TextMode::Markup,
+       {"1:1: note: %pg starts the line: in RTF the page breaks before this line's text"}},
+      {"TypedTextWithoutAGlyph", "\xD0\x96\xD0\xB8 caf\xC3\xA9\n", Format::Pdf, TextMode::Typed,
+       {"1:1: warning: 2 characters of this line have no glyph in the standard fonts of PDF and "
+        "show as '?', the first U+0416"}},
+      {"TypedTextIsNotMarkup", "a & b {c} \\d 50% <b>\t\xC3\xA9\n", std::nullopt,
+       TextMode::Typed, {}},
+      {"AllFormatsNameTheFormats", "%Ss small\n", std::nullopt, TextMode::Markup,
+       {"1:1: warning: %Ss (small (10 pt) on) has no text in DocBook 5",
+        "1:1: warning: %Ss (small (10 pt) on) is not closed on its line: in HTML, RTF, LaTeX and "
+        "PostScript the lines that follow keep the style"}},
+      {"CleanProse",
+       "A plain letter, with commas; colons: and (brackets).\n%bsBold%be and %isitalic%ie.\n",
+       std::nullopt, TextMode::Markup, {}},
+  };
+  return kCases;
+}
+
+class CheckCase : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(CheckCase, FindsWhatIsWrongAndNothingElse) {
+  const Case& c = cases()[GetParam()];
+  const std::vector<std::string> found = checkText(c.text, c.format, c.mode);
+  ASSERT_EQ(found.size(), c.expected.size()) << ::testing::PrintToString(found);
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    EXPECT_EQ(found[i].rfind(c.expected[i], 0), 0u) << found[i] << "\n  wanted " << c.expected[i];
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Documents, CheckCase, ::testing::Range<std::size_t>(0, cases().size()),
+                         [](const ::testing::TestParamInfo<std::size_t>& param) {
+                           return std::string(cases()[param.param].name);
+                         });
+
+TEST(CheckSummary, CountsBySeverity) {
+  check::FindingCounts counts;
+  EXPECT_EQ(check::summary(counts), "no problems");
+  counts.warnings = 3;
+  counts.errors = 1;
+  EXPECT_EQ(check::summary(counts), "3 warnings, 1 error");
+  counts.notes = 1;
+  EXPECT_EQ(check::summary(counts), "3 warnings, 1 error, 1 note");
+}
+
+}  // namespace
+}  // namespace kolvo::test
