@@ -8,7 +8,7 @@
 # `kolvo -F FILE - -s > OUT` and `cat FILE > OUT` on the same file,
 # alternating, and reports the medians: MB/s, the ratio to cat, and kolvo's
 # peak resident memory (from one more run under GNU time -v). Then the
-# cost of --escape on plain prose in every format, the growth check (plain
+# cost of --escape on plain prose in every format, the speed of --check, the growth check (plain
 # prose at 5, 50 and 500 MB) and, when enscript is installed, enscript
 # against kolvo -p. The last lines say which targets are met. The whole run
 # takes a few minutes; the machine should be otherwise idle.
@@ -226,6 +226,27 @@ for ((k = 0; k < ${#formats}; k++)); do
     "$typed_cpu" "$x"
   check "$(le "$x" "$typed_limit")" \
     "plain prose, format $f: --escape takes ${x}x the CPU time (target ${typed_limit}x)"
+done
+
+echo
+echo "The markup check (--check) on plain prose and on the tag-dense corpus, for all"
+echo "formats and for PostScript alone, with and without --escape: median wall"
+echo "seconds of $runs runs (findings to /dev/null), MB/s and peak RSS. Target: 100 MB/s"
+echo "on plain prose."
+check_limit=100
+printf '%-10s %-22s %9s %8s %9s\n' corpus words 'kolvo s' 'MB/s' 'RSS KB'
+for corpus in prose tags; do
+  file=$data/$corpus.txt
+  for words in "--check" "--check -p" "--escape --check" "--escape --check -p"; do
+    # shellcheck disable=SC2086 # the words are split on purpose
+    measure "$file" "$runs" "$kolvo" $words "$file"
+    r=$(rate "$file" "$cmd_s")
+    printf '%-10s %-22s %9.3f %8s %9s\n' "$corpus" "$words" "$cmd_s" "$r" "$cmd_rss"
+    if [ "$corpus" = prose ]; then
+      check "$(awk -v r="$r" -v l="$check_limit" 'BEGIN { print (r >= l) ? 1 : 0 }')" \
+        "plain prose, $words: $r MB/s (target $check_limit MB/s)"
+    fi
+  done
 done
 
 echo

@@ -27,8 +27,9 @@ const std::array<StyleGroup, kStyleGroupCount> kStyleGroups = {{
     {{"%xs"}, {"%xe"}, StyleKind::Font, false},
 }};
 
-std::optional<StyleRole> styleRoleOf(std::size_t row) {
-  const std::string_view tag = kTagTable[row].tag;
+namespace {
+
+std::optional<StyleRole> findStyleRole(std::string_view tag) {
   for (std::size_t g = 0; g < kStyleGroups.size(); ++g) {
     for (std::string_view opener : kStyleGroups[g].openers) {
       if (opener == tag) return StyleRole{g, true};
@@ -38,6 +39,23 @@ std::optional<StyleRole> styleRoleOf(std::size_t row) {
     }
   }
   return std::nullopt;
+}
+
+// Each row's role, found once.
+struct RolesByRow {
+  std::array<std::optional<StyleRole>, kTagRowCount> roles{};
+  RolesByRow() {
+    for (std::size_t row = 0; row < kTagTable.size(); ++row) {
+      roles[row] = findStyleRole(kTagTable[row].tag);
+    }
+  }
+};
+
+}  // namespace
+
+std::optional<StyleRole> styleRoleOf(std::size_t row) {
+  static const RolesByRow kRoles;
+  return kRoles.roles[row];
 }
 
 // What each writer starts a line with: AbiWord a new run, RTF "\pard" (the

@@ -1,6 +1,8 @@
 #include "check/tag_lookup.hpp"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <stdexcept>
 
 #include "markup/typed_tag_texts.hpp"
@@ -24,6 +26,38 @@ int slipKind(std::string_view typed, std::string_view tag) {
   return -1;
 }
 
+constexpr std::size_t kNoTag = kTagRowCount;
+
+// The row of each two-letter name, built once: every "%" of a document
+// asks.
+struct RowsByName {
+  std::array<std::uint8_t, 128 * 128> rows{};
+  RowsByName() {
+    rows.fill(static_cast<std::uint8_t>(kNoTag));
+    for (std::size_t row = 0; row < kTagTable.size(); ++row) {
+      const std::string_view tag = kTagTable[row].tag;
+      rows[index(tag[1], tag[2])] = static_cast<std::uint8_t>(row);
+    }
+  }
+  static std::size_t index(char a, char b) {
+    return static_cast<std::size_t>(static_cast<unsigned char>(a) & 0x7F) * 128 +
+           (static_cast<unsigned char>(b) & 0x7F);
+  }
+};
+
+// Each row's text per format and mode, the typed overrides looked up once.
+struct TextsByRow {
+  std::array<std::array<Replacement, 2 * kFormatCount>, kTagRowCount> texts{};
+  TextsByRow() {
+    for (std::size_t row = 0; row < kTagTable.size(); ++row) {
+      for (const FormatInfo& f : kFormats) {
+        texts[row][column(f.format)] = kTagTable[row].replacement(f.format);
+        texts[row][kFormatCount + column(f.format)] = typedReplacement(kTagTable[row], f.format);
+      }
+    }
+  }
+};
+
 }  // namespace
 
 bool hasTagShape(std::string_view text, std::size_t at) {
@@ -33,11 +67,10 @@ bool hasTagShape(std::string_view text, std::size_t at) {
 
 std::optional<std::size_t> tagRowAt(std::string_view text, std::size_t at) {
   if (!hasTagShape(text, at)) return std::nullopt;
-  for (std::size_t row = 0; row < kTagTable.size(); ++row) {
-    const std::string_view tag = kTagTable[row].tag;
-    if (tag[1] == text[at + 1] && tag[2] == text[at + 2]) return row;
-  }
-  return std::nullopt;
+  static const RowsByName kRows;
+  const std::size_t row = kRows.rows[RowsByName::index(text[at + 1], text[at + 2])];
+  if (row == kNoTag) return std::nullopt;
+  return row;
 }
 
 std::size_t tagRowOf(std::string_view tag) {
@@ -46,8 +79,8 @@ std::size_t tagRowOf(std::string_view tag) {
 }
 
 Replacement tagText(std::size_t row, Format format, TextMode mode) {
-  const TagRow& r = kTagTable[row];
-  return mode == TextMode::Typed ? typedReplacement(r, format) : r.replacement(format);
+  static const TextsByRow kTexts;
+  return kTexts.texts[row][column(format) + (mode == TextMode::Typed ? kFormatCount : 0)];
 }
 
 std::vector<std::string_view> nearestTags(std::string_view typed) {
