@@ -26,6 +26,16 @@ std::optional<std::string_view> styleText(std::size_t row, Format format, TextMo
   return text;
 }
 
+// An opening tag whose text is its end tag's (the Symbol font tag sets
+// the normal size in LaTeX and RTF) changes nothing there.
+bool givesWhatItsEndGives(std::size_t row, std::size_t group, Format format, TextMode mode) {
+  const Replacement text = tagText(row, format, mode);
+  for (std::string_view closer : kStyleGroups[group].closers) {
+    if (!closer.empty() && tagText(tagRowOf(closer), format, mode) == text) return true;
+  }
+  return false;
+}
+
 enum class Outcome : unsigned char { Carries, Lost, Stray, StrayMark };
 
 // One finding made for several formats at once.
@@ -132,6 +142,7 @@ void trackFormat(Format format, FormatStyles& styles, LineContext& line,
     if (!tag.row) continue;
     const std::optional<StyleRole> role = styleRoleOf(*tag.row);
     if (!role || !styleText(*tag.row, format, mode)) continue;
+    if (role->opens && givesWhatItsEndGives(*tag.row, role->group, format, mode)) continue;
     OpenStyle& style = styles[role->group];
     if (role->opens) {
       style = {true, false};
