@@ -71,6 +71,7 @@ void Checker::checkLine(LineContext& line) {
     return;
   }
   checkTags(line);
+  checkFormedTags(line);
   styles_.checkLine(line);
   checkPageBreaks(line);
   if (options_.mode == TextMode::Markup) {
