@@ -184,6 +184,24 @@ void checkDollars(LineContext& line) {
   }
 }
 
+// Each LaTeX output line but a centred one ends with the line break "\\",
+// which reads a "[" or "*" that comes first on the next line (blanks
+// aside) as its own: "[" as a length, which stops LaTeX with an error.
+void checkLatexLineStart(LineContext& line) {
+  if (!line.options().formats.has(Format::Latex)) return;
+  const std::size_t first = line.text().find_first_not_of(' ');
+  if (first == std::string_view::npos) return;
+  if (line.text()[first] == '[') {
+    line.report(first, Severity::Error,
+                "'[' first on a line is read by LaTeX as the length of the line break before "
+                "it, so LaTeX stops with an error" + std::string(kEscapeHint));
+  } else if (line.text()[first] == '*') {
+    line.report(first, Severity::Warning,
+                "'*' first on a line is taken by LaTeX's line break before it and not shown" +
+                    std::string(kEscapeHint));
+  }
+}
+
 // Characters that the typed-text escapers show as "?": the first of a line
 // is reported with the count.
 struct Unshowable {
@@ -224,6 +242,7 @@ void checkMarkupText(LineContext& line) {
   if (isDrawingLine(line.text())) return;
   checkHazards(line);
   checkDollars(line);
+  checkLatexLineStart(line);
   checkNonAscii(line);
 }
 

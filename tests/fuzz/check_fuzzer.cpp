@@ -96,7 +96,8 @@ void expectErrorsAmong(const std::vector<Finding>& one, const std::vector<Findin
 // What LaTeX stops at, read from the document as TeX reads it: "\" takes
 // the next character or a command's letters, "%" comments out the rest of
 // the line, braces and \begin/\end must pair, "$" math may not cross a
-// brace or a line, "^" and "_" only in math, "&" and "#" never.
+// brace or a line, "^" and "_" only in math, "&" and "#" never, and no
+// "[" right after the line break "\\", which would take it as a length.
 struct LatexScan {
   struct Group {
     std::string environment;  // empty for a brace
@@ -143,6 +144,12 @@ struct LatexScan {
   std::size_t command(std::string_view doc, std::size_t at) {
     std::size_t end = at + 1;
     if (end >= doc.size()) return at;
+    if (doc[end] == '\\') {
+      const std::size_t next = doc.find_first_not_of(" \n", end + 1);
+      if (next != std::string_view::npos && doc[next] == '[') {
+        lastFault = "a '[' after a line break is read as its length";
+      }
+    }
     if (!isLetter(doc[end])) return end;
     while (end < doc.size() && isLetter(doc[end])) ++end;
     const std::string_view name = doc.substr(at + 1, end - at - 1);
