@@ -63,6 +63,13 @@ bool changesLatexGroups(std::string_view latex) {
   return unbalanced || depth != 0;
 }
 
+int latexGroupChange(std::string_view latex) {
+  int depth = 0;
+  scanLatex(latex, false,
+            [&depth](const Token& token) { depth += token.kind == TokenKind::Open ? 1 : -1; });
+  return depth;
+}
+
 void LatexGroups::followLine(LineContext& line) {
   const std::string_view text = line.text();
   const bool markup = line.options().mode == TextMode::Markup;

@@ -44,6 +44,10 @@ class LatexGroups {
 
 // Whether a tag's LaTeX text opens or closes a group or an environment
 // (rather than switching a setting that simply lasts).
+// The groups and environments a LaTeX text opens (positive) or closes
+// (negative) on balance.
+int latexGroupChange(std::string_view latex);
+
 bool changesLatexGroups(std::string_view latex);
 
 }  // namespace kolvo::check

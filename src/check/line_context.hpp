@@ -67,5 +67,6 @@ void checkDrawingLine(LineContext& line);
 void checkMarkupText(LineContext& line);
 void checkTypedText(LineContext& line);
 void checkPageBreaks(LineContext& line);
+void checkFormedTags(LineContext& line);
 
 }  // namespace kolvo::check

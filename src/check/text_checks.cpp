@@ -5,7 +5,9 @@
 #include <array>
 #include <string>
 
+#include "check/latex_groups.hpp"
 #include "check/line_context.hpp"
+#include "check/tag_lookup.hpp"
 #include "text/latex_unicode.hpp"
 #include "text/text_decoding.hpp"
 #include "text/typed_text.hpp"
@@ -28,11 +30,10 @@ struct Hazard {
   std::string_view message;
 };
 
-constexpr std::array<Hazard, 17> kHazards = {{
+// No '#': the LaTeX clean-up escapes it.
+constexpr std::array<Hazard, 16> kHazards = {{
     {'&', Format::Latex, Follow::Any, Severity::Error,
      "'&' is an alignment tab in LaTeX, which stops with an error here"},
-    {'#', Format::Latex, Follow::Any, Severity::Error,
-     "'#' is a macro parameter in LaTeX, which stops with an error here"},
     {'_', Format::Latex, Follow::Any, Severity::Error,
      "'_' works only in mathematics in LaTeX, which stops with an error here"},
     {'^', Format::Latex, Follow::Any, Severity::Error,
@@ -125,22 +126,78 @@ void checkNonAscii(LineContext& line) {
   }
 }
 
-// "$" switches LaTeX into mathematics and back: an odd number on a line
-// leaves it there.
+// "$" switches LaTeX into mathematics and back. The mathematics must end
+// on its line (a "%" comment may hide the "$" that ends it), and inside
+// the group it began in: a tag's or the user's brace between the two
+// "$" leaves LaTeX with a group it cannot close.
+struct MathSpan {
+  std::size_t first = std::string_view::npos;  // the first "$"
+  bool open = false;
+  int depth = 0;      // the group depth now
+  int mathDepth = 0;  // the group depth the mathematics began at
+  bool crossed = false;
+};
+
+void followDollars(const LineContext& line, MathSpan& span) {
+  const std::string_view text = line.text();
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    const char c = text[at];
+    if (const TagOccurrence* tag = line.knownTagAt(at)) {
+      const Replacement latex = tagText(*tag->row, Format::Latex, TextMode::Markup);
+      if (latex) span.depth += latexGroupChange(*latex);
+      at += 2;
+    } else if (c == '\\') {
+      ++at;
+    } else if (c == '{' || c == '}') {
+      span.depth += c == '{' ? 1 : -1;
+    } else if (c == '%') {
+      return;
+    } else if (c == '$') {
+      if (span.first == std::string_view::npos) span.first = at;
+      span.crossed = span.crossed || (span.open && span.depth != span.mathDepth);
+      span.open = !span.open;
+      span.mathDepth = span.depth;
+    }
+    span.crossed = span.crossed || (span.open && span.depth < span.mathDepth);
+  }
+}
+
 void checkDollars(LineContext& line) {
   if (!line.options().formats.has(Format::Latex)) return;
-  const std::string_view text = line.text();
-  const std::size_t first = text.find('$');
-  if (first == std::string_view::npos) return;
-  std::size_t count = 0;
-  for (char c : text) count += c == '$' ? 1 : 0;
-  if (count % 2 == 1) {
-    line.report(first, Severity::Error,
-                "'$' starts mathematics in LaTeX and is not ended on this line, so LaTeX stops "
-                "with an error" + std::string(kEscapeHint));
+  if (line.text().find('$') == std::string_view::npos) return;
+  MathSpan span;
+  followDollars(line, span);
+  if (span.first == std::string_view::npos) return;
+  if (span.open || span.crossed) {
+    line.report(span.first, Severity::Error,
+                std::string(span.open
+                                ? "'$' starts mathematics in LaTeX and is not ended on this "
+                                  "line, so LaTeX stops with an error"
+                                : "'$' starts mathematics in LaTeX that a brace or a tag's "
+                                  "group cuts through before its closing '$', so LaTeX stops "
+                                  "with an error") +
+                    std::string(kEscapeHint));
   } else {
-    line.report(first, Severity::Warning,
+    line.report(span.first, Severity::Warning,
                 "'$' sets the text up to the next '$' as mathematics in LaTeX" +
+                    std::string(kEscapeHint));
+  }
+}
+
+// Each LaTeX output line but a centred one ends with the line break "\\",
+// which reads a "[" or "*" that comes first on the next line (blanks
+// aside) as its own: "[" as a length, which stops LaTeX with an error.
+void checkLatexLineStart(LineContext& line) {
+  if (!line.options().formats.has(Format::Latex)) return;
+  const std::size_t first = line.text().find_first_not_of(' ');
+  if (first == std::string_view::npos) return;
+  if (line.text()[first] == '[') {
+    line.report(first, Severity::Error,
+                "'[' first on a line is read by LaTeX as the length of the line break before "
+                "it, so LaTeX stops with an error" + std::string(kEscapeHint));
+  } else if (line.text()[first] == '*') {
+    line.report(first, Severity::Warning,
+                "'*' first on a line is taken by LaTeX's line break before it and not shown" +
                     std::string(kEscapeHint));
   }
 }
@@ -185,6 +242,7 @@ void checkMarkupText(LineContext& line) {
   if (isDrawingLine(line.text())) return;
   checkHazards(line);
   checkDollars(line);
+  checkLatexLineStart(line);
   checkNonAscii(line);
 }
 

@@ -12,6 +12,10 @@ For every file of the corpus (see collect.sh):
   input's (white space, quote and dash shapes, and hyphenation aside), and
   so must its words: none broken, none run into the next.
 
+Every file also goes through kolvo --check in both modes, for all formats
+and for each (see check_markup.py): no crash, and a format whose reader
+rejected the file must have an error or warning.
+
 Then a document of every symbol tag and one of every style tag, with
 --escape: each symbol's character must come back from every reader, and
 no tag or element may show as text (DocBook read through docbook-xsl).
@@ -20,6 +24,7 @@ A reader that is not installed is reported and its checks are skipped.
 Prints one line per failure and a summary; exits 1 on any failure.
 """
 
+import collections
 import concurrent.futures
 import html.parser
 import os
@@ -29,6 +34,8 @@ import subprocess
 import sys
 import unicodedata
 import xml.etree.ElementTree as ET
+
+from check_markup import check_markup
 
 FORMATS = "adhrlpP"
 EXTENSION = {"a": "abw", "d": "xml", "h": "html", "r": "rtf", "l": "tex", "p": "ps", "P": "pdf"}
@@ -188,6 +195,7 @@ def check_file(kolvo, path, work, formats):
     stem = os.path.join(work, os.path.splitext(name)[0])
     os.makedirs(work, exist_ok=True)
     failures = []
+    rejected = {}  # (mode, format): what the reader said
     expected = decode_input(open(path, "rb").read())
     compare = fits_standard_fonts(expected)
     for fmt in "ad":
@@ -198,7 +206,8 @@ def check_file(kolvo, path, work, formats):
             continue
         x = run(["xmllint", "--noout", doc])
         if x.returncode != 0:
-            failures.append((fmt, "plain", "not well-formed: " + x.stderr.decode(errors="replace")[:300]))
+            rejected[("plain", fmt)] = x.stderr.decode(errors="replace")[:300]
+            failures.append((fmt, "plain", "not well-formed: " + rejected[("plain", fmt)]))
     for fmt in formats:
         doc = f"{stem}.{fmt if fmt != 'P' else 'PDF'}.{EXTENSION[fmt]}"
         r = run([kolvo, "--escape", "-" + fmt, path, doc, "-s"])
@@ -207,6 +216,7 @@ def check_file(kolvo, path, work, formats):
             continue
         accepted, problem, text = read_back(fmt, doc, work)
         if not accepted:
+            rejected[("escape", fmt)] = problem
             failures.append((fmt, "escape", problem))
             continue
         if compare and text is not None:
@@ -222,7 +232,8 @@ def check_file(kolvo, path, work, formats):
                           min(len(want), len(got)))
                 failures.append((fmt, "words", f"word {at}: want {want[at:at + 4]!r} "
                                                f"got {got[at:at + 4]!r}"))
-    return name, compare, failures
+    check_failures, counts, messages = check_markup(kolvo, path, FORMATS, rejected)
+    return name, compare, failures + check_failures, counts, messages
 
 
 # --- Documents of tags -----------------------------------------------------
@@ -305,6 +316,19 @@ def docbook_to_html(doc, failures):
     return out
 
 
+def report_findings(counts, messages, path):
+    """One line per mode with each format's errors/warnings/notes; the
+    kinds of finding, most frequent first, go to `path`."""
+    for mode in ("plain", "escape"):
+        cells = [f"{fmt} {counts[(mode, fmt, 'error')]}/{counts[(mode, fmt, 'warning')]}/"
+                 f"{counts[(mode, fmt, 'note')]}" for fmt in FORMATS]
+        print(f"--check {mode} (errors/warnings/notes): {', '.join(cells)}")
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "w", encoding="utf-8") as f:
+        for (mode, fmt, severity, shape), n in messages.most_common():
+            f.write(f"{n:6} {mode:6} {fmt} {severity:7} {shape}\n")
+
+
 def main():
     if len(sys.argv) != 4:
         print(__doc__, file=sys.stderr)
@@ -323,18 +347,23 @@ def main():
         return 0
     failed = 0
     compared = 0
+    counts = collections.Counter()
+    messages = collections.Counter()
     jobs = int(os.environ.get("KOLVO_CHECK_JOBS", "2"))
     with concurrent.futures.ThreadPoolExecutor(max_workers=jobs) as pool:
         results = pool.map(lambda p: check_file(kolvo, p, os.path.join(work, os.path.basename(p)),
                                                 formats), files)
-        for name, compare, failures in results:
+        for name, compare, failures, file_counts, file_messages in results:
             compared += compare
+            counts.update(file_counts)
+            messages.update(file_messages)
             for fmt, kind, message in failures:
                 failed += 1
                 print(f"FAIL {name} [{fmt} {kind}] {message}".replace("\n", " | "))
     for name, fmt, message in check_tag_documents(kolvo, formats, os.path.join(work, "tags")):
         failed += 1
         print(f"FAIL {name} [{fmt}] {message}".replace("\n", " | "))
+    report_findings(counts, messages, os.path.join(work, "check-findings.txt"))
     print(f"real text: {len(files)} files, {compared} compared word for word, formats {formats}, "
           f"and the symbol and style documents: {failed} failures")
     return 1 if failed or not files else 0

@@ -1,0 +1,204 @@
+// Fuzzes the markup checker on the conversion fuzzer's inputs: the first
+// byte picks the format, the second the text mode (markup, or typed as
+// --escape gives it), the rest is the document. Besides the sanitizers'
+// checks (no crash, and libFuzzer's timeout for bounded work):
+//  - every finding is one line: a line number within the input, a column,
+//    a message without a line break;
+//  - an error found for one format alone is found when all are checked;
+//  - where no error is found for a format, its output opens in its reader,
+//    as far as it can be judged here: AbiWord and DocBook are well-formed
+//    XML with every element closed where it was opened, and LaTeX has its
+//    groups and environments closed in order, no alignment tab or macro
+//    parameter, and no mathematics left open or begun out of it.
+// PostScript and PDF never get an error: the conversion fuzzer holds their
+// structure to account whatever the input.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <vector>
+
+#include "check/checker.hpp"
+#include "driver/conversion.hpp"
+#include "driver/line_reader.hpp"
+#include "markup/format.hpp"
+#include "support/xml_check.hpp"
+
+namespace {
+
+using kolvo::Format;
+using kolvo::TextMode;
+using kolvo::check::Finding;
+using kolvo::check::Severity;
+
+[[noreturn]] void fail(const char* what, const std::string& detail = {}) {
+  (void)std::fprintf(stderr, "check_fuzzer: %s\n", what);
+  if (!detail.empty()) (void)std::fprintf(stderr, "  %s\n", detail.c_str());
+  std::abort();
+}
+
+class CollectedFindings final : public kolvo::check::FindingSink {
+ public:
+  void report(const Finding& finding) override { findings.push_back(finding); }
+  std::vector<Finding> findings;
+};
+
+std::vector<Finding> checkText(std::string_view input, kolvo::check::FormatSet formats,
+                               TextMode mode) {
+  kolvo::check::CheckOptions options;
+  options.formats = formats;
+  options.mode = mode;
+  CollectedFindings sink;
+  kolvo::check::Checker checker(options, sink);
+  kolvo::LineReader reader(input, mode == TextMode::Typed ? kolvo::kWholeLines : kolvo::kMaxPiece);
+  std::string piece;
+  while (reader.next(piece)) checker.checkPiece(piece);
+  checker.finish();
+  const kolvo::check::FindingCounts& counts = checker.counts();
+  if (counts.notes + counts.warnings + counts.errors != sink.findings.size()) {
+    fail("the counts disagree with the findings reported");
+  }
+  return sink.findings;
+}
+
+void expectWellShaped(const std::vector<Finding>& findings, std::string_view input) {
+  const auto lines = 1 + static_cast<std::uint64_t>(std::count(input.begin(), input.end(), '\n'));
+  for (const Finding& f : findings) {
+    if (f.line == 0 || f.line > lines) fail("a finding names a line the input does not have");
+    if (f.column == 0) fail("a finding has column 0");
+    if (f.message.empty() || f.message.find_first_of("\r\n") != std::string::npos) {
+      fail("a finding's message is empty or breaks the line", f.message);
+    }
+  }
+}
+
+bool hasError(const std::vector<Finding>& findings) {
+  return std::any_of(findings.begin(), findings.end(),
+                     [](const Finding& f) { return f.severity == Severity::Error; });
+}
+
+// Errors concern one format each, so checking all formats must find them too.
+void expectErrorsAmong(const std::vector<Finding>& one, const std::vector<Finding>& all) {
+  for (const Finding& f : one) {
+    if (f.severity != Severity::Error) continue;
+    const bool found = std::any_of(all.begin(), all.end(), [&f](const Finding& g) {
+      return std::tie(g.line, g.column, g.severity, g.message) ==
+             std::tie(f.line, f.column, f.severity, f.message);
+    });
+    if (!found) fail("an error found for one format is missing when all are checked", f.message);
+  }
+}
+
+// What LaTeX stops at, read from the document as TeX reads it: "\" takes
+// the next character or a command's letters, "%" comments out the rest of
+// the line, braces and \begin/\end must pair, "$" math may not cross a
+// brace or a line, "^" and "_" only in math, "&" and "#" never, and no
+// "[" right after the line break "\\", which would take it as a length.
+struct LatexScan {
+  struct Group {
+    std::string environment;  // empty for a brace
+    bool mathAtOpen;
+  };
+  std::vector<Group> groups;
+  bool math = false;
+
+  std::string fault(std::string_view doc) {
+    for (std::size_t i = 0; i < doc.size(); ++i) {
+      const char c = doc[i];
+      if (c == '\\') {
+        i = command(doc, i);
+        if (i == std::string_view::npos) return "an environment name is not closed";
+        if (!lastFault.empty()) return lastFault;
+      } else if (c == '%') {
+        while (i + 1 < doc.size() && doc[i + 1] != '\n') ++i;
+      } else if (c == '{') {
+        groups.push_back({{}, math});
+      } else if (c == '}') {
+        if (groups.empty() || !groups.back().environment.empty()) return "a '}' closes nothing";
+        if (groups.back().mathAtOpen != math) return "mathematics crosses a brace";
+        groups.pop_back();
+      } else if (c == '$') {
+        math = !math;
+      } else if (c == '\n' && math) {
+        return "mathematics runs past the end of a line";
+      } else if ((c == '^' || c == '_') && !math) {
+        return std::string("'") + c + "' outside mathematics";
+      } else if (c == '&' || c == '#') {
+        return std::string("'") + c + "' in the text";
+      }
+    }
+    if (!groups.empty()) return "a group or environment is never closed";
+    return {};
+  }
+
+ private:
+  std::string lastFault;
+
+  static bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+  // Reads the command at `at`; returns the index of its last character.
+  std::size_t command(std::string_view doc, std::size_t at) {
+    std::size_t end = at + 1;
+    if (end >= doc.size()) return at;
+    if (doc[end] == '\\') {
+      const std::size_t next = doc.find_first_not_of(" \n", end + 1);
+      if (next != std::string_view::npos && doc[next] == '[') {
+        lastFault = "a '[' after a line break is read as its length";
+      }
+    }
+    if (!isLetter(doc[end])) return end;
+    while (end < doc.size() && isLetter(doc[end])) ++end;
+    const std::string_view name = doc.substr(at + 1, end - at - 1);
+    if ((name != "begin" && name != "end") || end >= doc.size() || doc[end] != '{') return end - 1;
+    const std::size_t close = doc.find('}', end);
+    if (close == std::string_view::npos) return std::string_view::npos;
+    std::string environment(doc.substr(end + 1, close - end - 1));
+    if (name == "begin") {
+      groups.push_back({std::move(environment), math});
+    } else if (groups.empty() || groups.back().environment != environment) {
+      lastFault = "\\end{" + environment + "} closes another group";
+    } else {
+      groups.pop_back();
+    }
+    return close;
+  }
+};
+
+// Whether the output of `format` is judged here, and if so its fault.
+std::string outputFault(std::string_view doc, Format format) {
+  if (format == Format::Latex) return LatexScan{}.fault(doc);
+  return kolvo::test::xmlFault(doc, kolvo::test::Nesting::Checked);
+}
+
+bool judged(Format format, TextMode mode, std::string_view input) {
+  if (format == Format::AbiWord || format == Format::DocBook) return true;
+  // In markup mode a "\" is the user's own LaTeX command, which the checker
+  // only warns about: what it does is beyond any check.
+  return format == Format::Latex &&
+         (mode == TextMode::Typed || input.find('\\') == std::string_view::npos);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 2) return 0;
+  const Format format = kolvo::kAllFormats[data[0] % kolvo::kFormatCount];
+  const TextMode mode = data[1] / 6 % 2 == 1 ? TextMode::Typed : TextMode::Markup;
+  const std::string_view input(reinterpret_cast<const char*>(data) + 2, size - 2);
+
+  const std::vector<Finding> all = checkText(input, kolvo::check::FormatSet::all(), mode);
+  const std::vector<Finding> one = checkText(input, kolvo::check::FormatSet::of(format), mode);
+  expectWellShaped(all, input);
+  expectWellShaped(one, input);
+  expectErrorsAmong(one, all);
+
+  if (hasError(one) || !judged(format, mode, input)) return 0;
+  const std::string doc = kolvo::convertText(input, format, 's', nullptr, mode);
+  const std::string fault = outputFault(doc, format);
+  if (!fault.empty()) fail("no error was found, yet the output will not open", fault);
+  return 0;
+}
