@@ -1,6 +1,9 @@
 #include "driver/options.hpp"
 
+#include <cstdlib>
+
 #include "driver/conversion.hpp"
+#include "driver/paper_choice.hpp"
 #include "driver/usage_text.hpp"
 #include "markup/markup_reference.hpp"
 
@@ -49,6 +52,17 @@ std::optional<CommandLineRequest> printMarkupReference(const char* argument,
 std::optional<CommandLineRequest> takeTextAsTyped(const char*, ConversionSettings& settings) {
   settings.mode = TextMode::Typed;
   return std::nullopt;
+}
+
+std::optional<CommandLineRequest> choosePaper(const char* argument, ConversionSettings& settings) {
+  const std::string_view word(argument);
+  ConfiguredPaper chosen{std::string(word), {}};
+  if (word == "auto") chosen = configuredPaper(std::getenv("PAPERSIZE"), std::getenv("PAPERCONF"));
+  settings.paper = findPaperSize(chosen.name);
+  if (settings.paper != nullptr) return std::nullopt;
+  std::string message = "unknown paper size '" + chosen.name + "'";
+  if (!chosen.source.empty()) message += " (from " + chosen.source + ")";
+  return UsageError{message + ": say " + paperSizeNames() + " or auto"};
 }
 
 CommandLineRequest parseCommandLine(std::span<const char* const> words,
