@@ -118,7 +118,7 @@ class PostScriptWriter final : public Writer {
 
   void pageStep() override {
     if (state_.baseline > kBottomLimit) return;
-    if (paper_ != nullptr) return newPage();
+    if (paper_ != nullptr) return newPage(style_);
     state_.baseline = kStartBaseline;
     ++page_;
     out_.write(kPageEnd);
@@ -144,11 +144,12 @@ class PostScriptWriter final : public Writer {
     out_.write(postScriptPageStart(page_, style_));
   }
 
-  void newPage() {
+  // The new page starts in `style`, the one in force where its text does.
+  void newPage(const paged::TextStyle& style) {
     state_.baseline = baselineOn(*paper_, kStartBaseline);
     ++page_;
     out_.write(kStructuredPageEnd);
-    out_.write(postScriptPageStart(page_, style_));
+    out_.write(postScriptPageStart(page_, style));
   }
 
   // The line in as many pieces as the text area needs, each "X Y moveto"
@@ -159,7 +160,7 @@ class PostScriptWriter final : public Writer {
         text, Format::PostScript, style_, textAreaWidth(*paper_), widths_);
     for (std::size_t i = 0; i < layout.pieces.size(); ++i) {
       const paged::LinePiece& piece = layout.pieces[i];
-      if (i > 0 && state_.baseline <= kBottomLimit) newPage();
+      if (i > 0 && state_.baseline <= kBottomLimit) newPage(piece.start);
       state_.baseline -= state_.line_spacing;
       out_.writeInt(paged::pieceX(*paper_, piece, state_.center != 0));
       out_.put(' ');
