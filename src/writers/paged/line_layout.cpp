@@ -57,7 +57,10 @@ class Breaker {
     x_ += run.shift;
     bool inBlanks = false;
     for (std::size_t pos = run.begin; pos < run.end;) {
-      const EscapedGlyph glyph = glyphAt(text, pos);
+      // Most bytes are glyphs of their own; only a backslash needs reading.
+      const EscapedGlyph glyph = text[pos] != '\\'
+                                     ? EscapedGlyph{static_cast<unsigned char>(text[pos]), pos, pos + 1}
+                                     : glyphAt(text, pos);
       pos = glyph.end;
       const double advance = table != nullptr ? (*table)[glyph.code] * scale : 500 * scale;
       if (glyph.code == ' ' && run.breakable) {
@@ -118,7 +121,10 @@ class Breaker {
   }
 
   void resolveMarks(std::size_t offset) {
+    if (offset < nextMark_) return;
+    nextMark_ = std::numeric_limits<std::size_t>::max();
     for (std::size_t i = 0; i < marks_.size(); ++i) {
+      if (!resolved_[i] && marks_[i] > offset) nextMark_ = std::min(nextMark_, marks_[i]);
       if (resolved_[i] || marks_[i] > offset) continue;
       resolved_[i] = true;
       layout_.marks[i] = {layout_.pieces.size(), x_};
@@ -132,6 +138,8 @@ class Breaker {
   const WidthSource& widths_;
   std::span<const std::size_t> marks_;
   std::vector<bool> resolved_;
+  // The least offset of a mark not placed yet.
+  std::size_t nextMark_ = 0;
   LineLayout layout_;
   std::size_t pieceBegin_ = 0;
   std::size_t pieceStyle_ = 0;

@@ -333,6 +333,15 @@ void Machine::paintArray() {
 }  // namespace
 
 ShownText readShownText(std::string_view line, Format format, const TextStyle& start) {
+  // Most lines are text alone: no operator can come before a ")" closes
+  // the writer's string.
+  if (line.find(')') == std::string_view::npos) {
+    ShownText plain;
+    plain.styles.push_back(start);
+    plain.runs.push_back({0, line.size(), 0, 0, true, format == Format::Pdf ? "Tj" : "show"});
+    plain.end = start;
+    return plain;
+  }
   std::string program;
   program.reserve(line.size() + 8);
   program += '(';
