@@ -34,7 +34,7 @@ class Breaker {
     resolved_.assign(marks.size(), false);
   }
 
-  LineLayout run() && {
+  LineLayout layOut() && {
     for (const ShownRun& run : shown_.runs) walk(run);
     resolveMarks(std::numeric_limits<std::size_t>::max());
     layout_.pieces.push_back({pieceBegin_, line_.size(), ink_, shown_.styles[pieceStyle_], {}});
@@ -154,7 +154,7 @@ LineLayout layoutLine(std::string_view line, Format format, const TextStyle& sta
                       double maxWidth, const WidthSource& widths,
                       std::span<const std::size_t> marks) {
   const ShownText shown = readShownText(line, format, start);
-  return Breaker(line, format, shown, maxWidth, widths, marks).run();
+  return Breaker(line, format, shown, maxWidth, widths, marks).layOut();
 }
 
 std::int32_t pieceX(const PaperSize& paper, const LinePiece& piece, bool centred) {
