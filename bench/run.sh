@@ -250,6 +250,16 @@ for corpus in prose tags; do
 done
 
 echo
+echo "Laid out for a paper size (--paper a4: lines measured and wrapped) against the"
+echo "default on plain prose, PostScript and PDF, median of $runs runs: MB/s."
+printf '%-6s %9s %9s %7s\n' format 'MB/s' 'MB/s -pa' 'x time'
+for f in p P; do
+  measure "$data/prose.txt" "$runs" "$kolvo" --paper a4 "-$f" "$data/prose.txt" - -s
+  printf '%-6s %9s %9s %7s\n' "$f" "${prose_rate[$f]}" "$(rate "$data/prose.txt" "$cmd_s")" \
+    "$(awk -v a="${prose_rate[$f]}" -v b="$(rate "$data/prose.txt" "$cmd_s")" 'BEGIN { printf "%.1f", a / b }')"
+done
+
+echo
 echo "Growth check, plain prose at 5, 50 and 500 MB. MB/s of wall time (medians of"
 echo "$((2 * runs)) batches of ten runs, of $runs and of $big_runs runs), then MB per second of CPU"
 echo "time (user and system; the least of those runs: other programs only ever add to"

@@ -10,9 +10,13 @@
 #   rtf.png         LibreOffice Writer (soffice --convert-to pdf), then pdftoppm
 #   docbook.png     xsltproc with the DocBook 5 XSL stylesheets to HTML, then
 #                   headless Chromium
+# and of examples/long-lines.txt laid out with --escape --paper a4 and
+# --paper letter in PostScript, drawn by Ghostscript:
+#   paper-a4.png, paper-letter.png
 #
-# Usage: docs/make-gallery.sh [KOLVO_BINARY] [GALLERY_DIR]
-#   (defaults: build/kolvo and docs/gallery)
+# Usage: docs/make-gallery.sh [KOLVO_BINARY] [GALLERY_DIR] [paper]
+#   (defaults: build/kolvo and docs/gallery; "paper" makes only the two
+#   paper pictures, which need nothing but Ghostscript)
 #
 # It installs nothing. On Debian the programs come from:
 #   apt-get install ghostscript poppler-utils texlive-latex-base \
@@ -28,12 +32,15 @@ kolvo=${1:-$root/build/kolvo}
 gallery=${2:-$here/gallery}
 dpi=100
 
+only=${3:-}
+tools=(gs pdftoppm pdflatex chromium abiword soffice xsltproc)
+[ "$only" = paper ] && tools=(gs)
 missing=()
-for tool in gs pdftoppm pdflatex chromium abiword soffice xsltproc; do
+for tool in "${tools[@]}"; do
   command -v "$tool" >/dev/null || missing+=("$tool")
 done
 docbook_xsl=/usr/share/xml/docbook/stylesheet/docbook-xsl-ns/html/docbook.xsl
-[ -f "$docbook_xsl" ] || missing+=("docbook-xsl-ns ($docbook_xsl)")
+[ -f "$docbook_xsl" ] || [ "$only" = paper ] || missing+=("docbook-xsl-ns ($docbook_xsl)")
 if [ ${#missing[@]} -gt 0 ]; then
   echo "make-gallery: missing: ${missing[*]}" >&2
   echo "make-gallery: see the list of packages at the top of $0" >&2
@@ -72,15 +79,31 @@ screenshot() {  # URL PNG
     --screenshot="$2" "$1"
 }
 
+# The first page of a PostScript file, drawn by Ghostscript at $dpi.
+draw_postscript() {  # PS PNG
+  quiet gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=png16m -r"$dpi" \
+    -dTextAlphaBits=4 -dGraphicsAlphaBits=4 -dFirstPage=1 -dLastPage=1 \
+    -sOutputFile="$2" "$1"
+}
+
+for size in a4 letter; do
+  log "paper $size"
+  quiet "$kolvo" --escape --paper "$size" -p "$root/examples/long-lines.txt" "$work/paper-$size.ps" -s
+  draw_postscript "$work/paper-$size.ps" "$gallery/paper-$size.png"
+done
+if [ "$only" = paper ]; then
+  command -v optipng >/dev/null && quiet optipng -quiet -o2 "$gallery"/paper-*.png
+  ls -l "$gallery"/paper-*.png
+  exit 0
+fi
+
 input=$root/examples/showcase.txt
 for pair in a:abw d:xml h:html r:rtf l:tex p:ps P:pdf; do
   quiet "$kolvo" "-${pair%%:*}" "$input" "$work/showcase.${pair#*:}" -s
 done
 
 log postscript
-quiet gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=png16m -r"$dpi" \
-  -dTextAlphaBits=4 -dGraphicsAlphaBits=4 -dFirstPage=1 -dLastPage=1 \
-  -sOutputFile="$gallery/postscript.png" "$work/showcase.ps"
+draw_postscript "$work/showcase.ps" "$gallery/postscript.png"
 
 log pdf
 first_page "$work/showcase.pdf" "$gallery/pdf.png"

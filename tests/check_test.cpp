@@ -99,10 +99,17 @@ const std::vector<Case>& cases() {
       {"LatexEnvironmentClosedByBrace", "%csa%be\n", Format::Latex, TextMode::Markup,
        {"1:5: error: %be (bold off) closes a LaTeX group while the LaTeX environment center "
         "opened by %cs (centre line (start)) at line 1 is open"}},
+      // The clean-ups escape "#" for LaTeX and drop "_" after a blank.
       {"LatexSpecials", "a & b # c_d 50% e\n", Format::Latex, TextMode::Markup,
-       {"1:3: error: '&' is an alignment tab", "1:7: error: '#' is a macro parameter",
-        "1:10: error: '_' works only in mathematics",
+       {"1:3: error: '&' is an alignment tab", "1:10: error: '_' works only in mathematics",
         "1:15: warning: '%' starts a comment in LaTeX"}},
+      {"UnderscoreAfterABlankIsDropped", "snake _case\n", std::nullopt, TextMode::Markup,
+       {"1:7: warning: a '_' after a blank is dropped in AbiWord, DocBook 5, HTML, RTF, LaTeX, "
+        "PostScript and PDF"}},
+      {"RepeatedFindingsOncePerDocument", "caf\xC3\xA9\nna\xC3\xAFve\nx\n\xC3\xA9t\xC3\xA9\n",
+       Format::Rtf, TextMode::Markup,
+       {"1:4: warning: text beyond ASCII shows as other characters in RTF",
+        "1:1: note: 2 more lines have text beyond ASCII as well"}},
       {"LatexDollars", "$x$ fine\none $ only\n", Format::Latex, TextMode::Markup,
        {"1:1: warning: '$' sets the text up to the next '$' as mathematics",
         "2:5: error: '$' starts mathematics in LaTeX and is not ended"}},

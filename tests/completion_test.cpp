@@ -65,11 +65,28 @@ TEST_F(Completion, FourthWordOffersTheOptionWords) {
 
 TEST_F(Completion, SettingsComeBeforeTheFormat) {
   KOLVO_REQUIRE_TOOL("bash");
-  EXPECT_EQ(complete({"kolvo", "--escape", "-"}, 2), "-a\n-d\n-h\n-r\n-l\n-p\n-P\n--check\n");
+  EXPECT_EQ(complete({"kolvo", "--escape", "-"}, 2),
+            "-a\n-d\n-h\n-r\n-l\n-p\n-P\n--paper\n--check\n");
   EXPECT_EQ(complete({"kolvo", "--escape", "--check", "-"}, 3), "-a\n-d\n-h\n-r\n-l\n-p\n-P\n");
   EXPECT_EQ(complete({"kolvo", "--check", "-p", "n"}, 3), "notes.txt\n");
+  EXPECT_EQ(complete({"kolvo", "--paper", "a4", "--"}, 3), "--escape\n--check\n");
+  EXPECT_EQ(complete({"kolvo", "--escape", "--paper", "a4", "-p", "letter.txt", "n"}, 6),
+            "notes.txt\n");
+  EXPECT_EQ(complete({"kolvo", "--paper", "letter", "-p", "letter.txt", "letter.ps", "-T"}, 6),
+            "-T\n");
   EXPECT_EQ(complete({"kolvo", "--escape", "-p", "letter.txt", "n"}, 4), "notes.txt\n");
   EXPECT_EQ(complete({"kolvo", "--escape", "-p", "letter.txt", "letter.ps", "-t"}, 5), "-t\n");
+}
+
+// The sizes offered are the program's own, and auto.
+TEST_F(Completion, PaperOffersTheSizes) {
+  KOLVO_REQUIRE_TOOL("bash");
+  std::string sizes;
+  for (const PaperSize& paper : kPaperSizes) sizes += std::string(paper.name) + "\n";
+  EXPECT_EQ(complete({"kolvo", "--paper", ""}, 2), sizes + "auto\n");
+  EXPECT_EQ(complete({"kolvo", "--escape", "--paper", "l"}, 3), "letter\nlegal\n");
+  // A file called --paper is still a file name.
+  EXPECT_EQ(complete({"kolvo", "-p", "--paper", "n"}, 3), "notes.txt\n");
 }
 
 TEST_F(Completion, InputAndOutputAreFileNames) {

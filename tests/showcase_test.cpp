@@ -90,5 +90,19 @@ TEST(Gallery, HoldsAModestPictureOfEveryFormatThatTheReadmeShows) {
   }
 }
 
+// The paper sizes have their pictures too: the long-line example on A4 and
+// on Letter.
+TEST(Gallery, ShowsTheLongLineExampleOnA4AndLetter) {
+  const std::string readme = readFile(sourceDir() / "README.md");
+  EXPECT_TRUE(std::filesystem::exists(sourceDir() / "examples" / "long-lines.txt"));
+  for (const char* name : {"paper-a4", "paper-letter"}) {
+    const std::string relative = "docs/gallery/" + std::string(name) + ".png";
+    const std::string png = readFile(sourceDir() / relative);
+    EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8)) << relative;
+    EXPECT_LT(png.size(), 300u * 1024u) << relative;
+    EXPECT_NE(readme.find("<img src=\"" + relative + "\""), std::string::npos) << relative;
+  }
+}
+
 }  // namespace
 }  // namespace kolvo::test

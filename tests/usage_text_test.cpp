@@ -14,9 +14,9 @@ namespace {
 
 TEST(UsageText, KeepsItsBytes) {
   EXPECT_EQ(usageText(),
-            "Usage: kolvo [--escape] FORMAT INPUT OUTPUT OPTION\n"
+            "Usage: kolvo [--escape] [--paper SIZE] FORMAT INPUT OUTPUT OPTION\n"
             "       kolvo --help | --version | --markup-reference [man]\n"
-            "       kolvo [--escape] --check [FORMAT] INPUT\n"
+            "       kolvo [--escape] [--paper SIZE] --check [FORMAT] INPUT\n"
             "Converts INPUT, a text file with Kolvo markup, into OUTPUT.\n"
             "Of FORMAT and OPTION only the second character counts: -h, /h and xh all mean HTML.\n"
             "\n"
@@ -35,6 +35,8 @@ TEST(UsageText, KeepsItsBytes) {
             "  --markup-reference       print every tag of the markup as a Markdown table\n"
             "  --markup-reference man   the same table as a tbl table for the manual page\n"
             "  --escape                 show the text exactly as typed, in every format\n"
+            "  --paper SIZE             page size a4, letter, legal or a5; long lines wrap\n"
+            "  --paper auto             the size in PAPERSIZE or /etc/papersize, else a4\n"
             "  --check [FORMAT] INPUT   report markup mistakes for FORMAT, or for all\n"
             "\n"
             "Exit status: 0 done, 1 a file could not be read or written, 2 wrong command line.\n"
@@ -70,7 +72,7 @@ TEST(UsageText, UnknownFormatMessageKeepsItsBytes) {
             "h (HTML), r (RTF), l (LaTeX), p (PostScript), P (PDF)");
 }
 
-std::optional<CommandLineRequest> acceptPaper(const char*, ConversionSettings&) {
+std::optional<CommandLineRequest> acceptColumns(const char*, ConversionSettings&) {
   return std::nullopt;
 }
 
@@ -78,14 +80,15 @@ std::optional<CommandLineRequest> acceptPaper(const char*, ConversionSettings&) 
 // show it without more code.
 TEST(UsageText, ShowsASettingOptionFromItsRowAlone) {
   std::vector<LongOption> options(kLongOptions.begin(), kLongOptions.end());
-  options.push_back({"--paper", OptionRole::Setting, OptionArgument::Word, "SIZE", acceptPaper,
-                     {{{"--paper SIZE", "lay out the pages on SIZE paper"}}}});
+  options.push_back({"--columns", OptionRole::Setting, OptionArgument::Word, "N", acceptColumns,
+                     {{{"--columns N", "set the text in N columns"}}}});
   const std::string text = usageText(options);
-  EXPECT_EQ(text.rfind("Usage: kolvo [--escape] [--paper SIZE] FORMAT INPUT OUTPUT OPTION\n"
+  EXPECT_EQ(text.rfind("Usage: kolvo [--escape] [--paper SIZE] [--columns N] FORMAT INPUT OUTPUT "
+                       "OPTION\n"
                        "       kolvo --help | --version | --markup-reference [man]\n",
                        0),
             0u);
-  EXPECT_NE(text.find("or for all\n  --paper SIZE             lay out the pages on SIZE paper\n"
+  EXPECT_NE(text.find("or for all\n  --columns N              set the text in N columns\n"
                       "\n"),
             std::string::npos);
 }

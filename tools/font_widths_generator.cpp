@@ -1,7 +1,9 @@
 // Writes src/writers/paged/font_width_tables.hpp: the advance widths of the
 // four re-encoded text fonts (in the encoding of text_encoding.hpp) and of
-// the Symbol font (in its own encoding), read from the .afm metric files of
-// the URW base 35 fonts, which match the standard fonts' metrics.
+// the Symbol and ZapfDingbats fonts (in their own encodings), and those of
+// the four text fonts in their standard encoding, which markup text uses;
+// read from the .afm metric files of the URW base 35 fonts, which match the
+// standard fonts' metrics.
 //
 // Run by tools/make_font_widths.sh; see there.
 
@@ -64,13 +66,18 @@ struct FontFile {
   bool text;
 };
 
-constexpr std::array<FontFile, 5> kFonts = {{
+constexpr std::array<FontFile, 6> kFonts = {{
     {"TimesRoman", "NimbusRoman-Regular.afm", true},
     {"TimesBold", "NimbusRoman-Bold.afm", true},
     {"TimesItalic", "NimbusRoman-Italic.afm", true},
     {"Courier", "NimbusMonoPS-Regular.afm", true},
     {"Symbol", "StandardSymbolsPS.afm", false},
+    {"ZapfDingbats", "D050000L.afm", false},
 }};
+
+// The text fonts come first in kFonts; their widths by standard encoding
+// make the second table.
+constexpr std::size_t kTextFontCount = 4;
 
 void writeTable(std::ostream& out, const FontFile& font, const Widths& widths) {
   out << "    // " << font.name << " (" << font.afm << ")\n    {{";
@@ -100,6 +107,13 @@ int main(int argc, char** argv) {
       const std::string path = std::string(argv[1]) + "/" + font.afm;
       const Metrics metrics = readAfm(path);
       writeTable(out, font, font.text ? textFontWidths(metrics, path) : metrics.byCode);
+    }
+    out << "}};\n\n"
+           "// The text fonts in their standard encoding (text not re-encoded).\n"
+           "inline constexpr std::array<std::array<std::uint16_t, 256>, "
+        << kTextFontCount << "> kStandardEncodingWidths = {{\n";
+    for (std::size_t i = 0; i < kTextFontCount; ++i) {
+      writeTable(out, kFonts[i], readAfm(std::string(argv[1]) + "/" + kFonts[i].afm).byCode);
     }
     out << "}};\n\n}  // namespace kolvo::paged\n";
     std::cout << out.str();

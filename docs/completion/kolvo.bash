@@ -1,10 +1,10 @@
 # bash completion for kolvo                                  -*- shell-script -*-
 #
-#   kolvo [--escape] FORMAT INPUT OUTPUT OPTION
+#   kolvo [--escape] [--paper SIZE] FORMAT INPUT OUTPUT OPTION
 #   kolvo --help | --version | --markup-reference [man]
-#   kolvo [--escape] --check [FORMAT] INPUT
+#   kolvo [--escape] [--paper SIZE] --check [FORMAT] INPUT
 #
-# Settings (--escape) come first; then a format word or one of the other long
+# Settings (--escape, --paper SIZE) come first; then a format word or one of the other long
 # options, two file names and an option word. Needs nothing but bash itself;
 # installed as
 # share/bash-completion/completions/kolvo it is loaded on demand by the
@@ -14,9 +14,18 @@ _kolvo() {
   local cur=${COMP_WORDS[COMP_CWORD]}
   # The settings before FORMAT are passed over: `word` numbers the rest.
   local settings=0
-  while [ $((settings + 1)) -lt "$COMP_CWORD" ] && [ "${COMP_WORDS[settings + 1]}" = --escape ]; do
-    settings=$((settings + 1))
+  while [ $((settings + 1)) -lt "$COMP_CWORD" ]; do
+    case ${COMP_WORDS[settings + 1]} in
+      --escape) settings=$((settings + 1)) ;;
+      --paper) settings=$((settings + 2)) ;;
+      *) break ;;
+    esac
   done
+  # The word after --paper is its size.
+  if [ "${COMP_WORDS[COMP_CWORD - 1]}" = --paper ] && [ $((COMP_CWORD - 1)) -le $((settings + 1)) ]; then
+    COMPREPLY=($(compgen -W 'a4 letter legal a5 auto' -- "$cur"))
+    return 0
+  fi
   local word=$((COMP_CWORD - settings))
   local first=${COMP_WORDS[settings + 1]}
   COMPREPLY=()
@@ -25,9 +34,14 @@ _kolvo() {
     1)
       # a AbiWord, d DocBook 5, h HTML, r RTF, l LaTeX, p PostScript, P PDF
       if [ "$settings" = 0 ]; then
-        COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P --help --version --markup-reference --escape --check' -- "$cur"))
+        COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P --help --version --markup-reference --escape --paper --check' -- "$cur"))
       else
-        COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P --check' -- "$cur"))
+        # A setting not given yet may still come.
+        local offer='-a -d -h -r -l -p -P' given=" ${COMP_WORDS[*]:1:settings} "
+        [[ $given == *' --escape '* ]] || offer+=' --escape'
+        [[ $given == *' --paper '* ]] || offer+=' --paper'
+        offer+=' --check'
+        COMPREPLY=($(compgen -W "$offer" -- "$cur"))
       fi
       ;;
     2 | 3)

@@ -58,7 +58,7 @@ void Checker::checkPiece(std::string_view piece) {
                        return looksAt_[static_cast<unsigned char>(c)];
                      });
   if (!quiet) {
-    LineContext line(text, line_, pieceColumn_, options_, findings_);
+    LineContext line(text, line_, pieceColumn_, options_, findings_, &repeats_);
     checkLine(line);
   }
   emit();
@@ -122,6 +122,7 @@ void Checker::advance(std::string_view piece) {
 
 void Checker::finish() {
   styles_.finish(findings_);
+  repeats_.finish(findings_);
   emit();
 }
 

@@ -42,6 +42,7 @@ class Checker {
   CheckOptions options_;
   FindingSink& sink_;
   StyleTracker styles_;
+  Repeats repeats_;
   std::vector<Finding> findings_;
   FindingCounts counts_;
   std::uint64_t line_ = 1;

@@ -8,9 +8,10 @@
 namespace kolvo::check {
 
 LineContext::LineContext(std::string_view text, std::uint64_t line, std::size_t firstColumn,
-                         const CheckOptions& options, std::vector<Finding>& findings)
+                         const CheckOptions& options, std::vector<Finding>& findings,
+                         Repeats* repeats)
     : text_(text), line_(line), firstColumn_(firstColumn), options_(options),
-      findings_(findings) {
+      findings_(findings), repeats_(repeats) {
   for (std::size_t at = text.find('%'); at != std::string_view::npos;
        at = text.find('%', at + 1)) {
     if (!hasTagShape(text, at)) continue;
@@ -38,6 +39,36 @@ void LineContext::report(std::size_t byte, Severity severity, std::string messag
 
 void LineContext::reportAtColumn(std::size_t index, Severity severity, std::string message) {
   findings_.push_back({line_, firstColumn_ + index, severity, std::move(message)});
+}
+
+bool LineContext::firstOfItsKind(Repeated kind) {
+  return repeats_ == nullptr || repeats_->first(kind, line_);
+}
+
+bool Repeats::first(Repeated kind, std::uint64_t line) {
+  Seen& seen = seen_[static_cast<std::size_t>(kind)];
+  if (seen.firstLine == 0) {
+    seen.firstLine = line;
+    return true;
+  }
+  if (line != seen.firstLine) ++seen.moreLines;
+  return false;
+}
+
+void Repeats::finish(std::vector<Finding>& findings) const {
+  constexpr std::array<std::string_view, kRepeatedKinds> kWhat = {
+      "have text beyond ASCII", "have characters without a glyph in the standard fonts",
+      "have characters without a glyph in LaTeX's fonts"};
+  for (std::size_t kind = 0; kind < kRepeatedKinds; ++kind) {
+    const Seen& seen = seen_[kind];
+    if (seen.moreLines == 0) continue;
+    findings.push_back({seen.firstLine, 1, Severity::Note,
+                        std::to_string(seen.moreLines) +
+                            (seen.moreLines == 1 ? " more line " : " more lines ") +
+                            (seen.moreLines == 1 ? "has" : "have") +
+                            std::string(kWhat[kind].substr(4)) +
+                            " as well; the warning above stands for all"});
+  }
 }
 
 FormatSet formatsAmong(const CheckOptions& options, FormatSet candidates) {

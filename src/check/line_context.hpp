@@ -2,6 +2,7 @@
 // What every check of one line gets: the line, where it is, which tags it
 // holds, for which formats and text mode to judge it, and where findings go.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -26,10 +27,32 @@ struct TagOccurrence {
   std::optional<std::size_t> row;
 };
 
+// Findings that would repeat on most lines of a document (its text is not
+// ASCII, say) are reported on the first line that has them; the others
+// are counted for one note at the end.
+enum class Repeated : unsigned char { NonAscii, NoGlyphPaged, NoGlyphLatex };
+inline constexpr std::size_t kRepeatedKinds = 3;
+
+class Repeats {
+ public:
+  // True the first time `kind` is met; counts every later line.
+  bool first(Repeated kind, std::uint64_t line);
+  // The notes of the kinds met on more than one line.
+  void finish(std::vector<Finding>& findings) const;
+
+ private:
+  struct Seen {
+    std::uint64_t firstLine = 0;
+    std::uint64_t moreLines = 0;
+  };
+  std::array<Seen, kRepeatedKinds> seen_{};
+};
+
 class LineContext {
  public:
   LineContext(std::string_view text, std::uint64_t line, std::size_t firstColumn,
-              const CheckOptions& options, std::vector<Finding>& findings);
+              const CheckOptions& options, std::vector<Finding>& findings,
+              Repeats* repeats = nullptr);
 
   std::string_view text() const { return text_; }
   const CheckOptions& options() const { return options_; }
@@ -45,6 +68,8 @@ class LineContext {
   void report(std::size_t byte, Severity severity, std::string message);
   // The same at the character `index` (0-based) of the line.
   void reportAtColumn(std::size_t index, Severity severity, std::string message);
+  // Whether a finding of `kind` is to be reported on this line (see Repeats).
+  bool firstOfItsKind(Repeated kind);
 
  private:
   std::string_view text_;
@@ -53,6 +78,7 @@ class LineContext {
   const CheckOptions& options_;
   std::vector<Finding>& findings_;
   std::vector<TagOccurrence> tags_;
+  Repeats* repeats_;
 };
 
 // The formats of `options` among `candidates`.

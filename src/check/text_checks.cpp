@@ -19,7 +19,7 @@ namespace {
 
 constexpr std::string_view kEscapeHint = " (--escape shows the text as typed)";
 
-enum class Follow : unsigned char { Any, LetterOrMark, NotTag };
+enum class Follow : unsigned char { Any, LetterOrMark, NotTag, NotAfterBlank };
 
 // A character that `formats` read as something else than text.
 struct Hazard {
@@ -34,7 +34,7 @@ struct Hazard {
 constexpr std::array<Hazard, 16> kHazards = {{
     {'&', Format::Latex, Follow::Any, Severity::Error,
      "'&' is an alignment tab in LaTeX, which stops with an error here"},
-    {'_', Format::Latex, Follow::Any, Severity::Error,
+    {'_', Format::Latex, Follow::NotAfterBlank, Severity::Error,
      "'_' works only in mathematics in LaTeX, which stops with an error here"},
     {'^', Format::Latex, Follow::Any, Severity::Error,
      "'^' works only in mathematics in LaTeX, which stops with an error here"},
@@ -67,6 +67,7 @@ bool follows(std::string_view text, std::size_t at, const Hazard& hazard,
              const LineContext& line) {
   if (hazard.follow == Follow::Any) return true;
   if (hazard.follow == Follow::NotTag) return line.knownTagAt(at) == nullptr;
+  if (hazard.follow == Follow::NotAfterBlank) return at == 0 || text[at - 1] != ' ';
   if (at + 1 >= text.size()) return false;
   const char c = text[at + 1];
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '/' || c == '!' ||
@@ -119,9 +120,11 @@ void checkNonAscii(LineContext& line) {
   const std::string_view text = line.text();
   for (std::size_t at = 0; at < text.size(); ++at) {
     if (static_cast<unsigned char>(text[at]) < 0x80) continue;
-    line.report(at, Severity::Warning,
-                "text beyond ASCII shows as other characters in " + formatNames(formats) +
-                    std::string(kEscapeHint));
+    if (line.firstOfItsKind(Repeated::NonAscii)) {
+      line.report(at, Severity::Warning,
+                  "text beyond ASCII shows as other characters in " + formatNames(formats) +
+                      std::string(kEscapeHint));
+    }
     return;
   }
 }
@@ -217,8 +220,9 @@ std::string codePointName(char32_t c) {
   return "U+" + hex;
 }
 
-void reportUnshowable(LineContext& line, const Unshowable& found, std::string_view where) {
-  if (found.count == 0) return;
+void reportUnshowable(LineContext& line, const Unshowable& found, Repeated kind,
+                      std::string_view where) {
+  if (found.count == 0 || !line.firstOfItsKind(kind)) return;
   std::string message = std::to_string(found.count) +
                         (found.count == 1 ? " character" : " characters") + " of this line " +
                         (found.count == 1 ? "has" : "have") + " no glyph in " +
@@ -238,9 +242,20 @@ void note(Unshowable& found, std::size_t index, char32_t c) {
 
 }  // namespace
 
+// The clean-up that takes the underline mark out after a blank takes a
+// user's "_" there out too, in every format.
+void checkDroppedUnderscore(LineContext& line) {
+  const std::size_t at = line.text().find(" _");
+  if (at == std::string_view::npos) return;
+  line.report(at + 1, Severity::Warning,
+              "a '_' after a blank is dropped in " + formatNames(line.options().formats) +
+                  std::string(kEscapeHint));
+}
+
 void checkMarkupText(LineContext& line) {
   if (isDrawingLine(line.text())) return;
   checkHazards(line);
+  checkDroppedUnderscore(line);
   checkDollars(line);
   checkLatexLineStart(line);
   checkNonAscii(line);
@@ -265,10 +280,10 @@ void checkTypedText(LineContext& line) {
   FormatSet pagedFormats;
   pagedFormats.add(Format::PostScript);
   pagedFormats.add(Format::Pdf);
-  reportUnshowable(line, inPaged,
+  reportUnshowable(line, inPaged, Repeated::NoGlyphPaged,
                    "the standard fonts of " +
                        formatNames(formatsAmong(line.options(), pagedFormats)));
-  reportUnshowable(line, inLatex, "LaTeX's fonts");
+  reportUnshowable(line, inLatex, Repeated::NoGlyphLatex, "LaTeX's fonts");
 }
 
 }  // namespace kolvo::check

@@ -42,7 +42,7 @@ bool runConversion(const InputFile& input, const OutputFile& output,
                   settings.mode == TextMode::Typed ? kWholeLines : kMaxPiece);
     OutputSink out(output.fd(), output.name());
     const ConversionReport report =
-        convert(in, out, settings.format, settings.option, console, settings.mode);
+        convert(in, out, settings.format, settings.option, console, settings.mode, settings.paper);
     out.flush();
     if (report.missingGlyphs > 0) {
       printWarning(missingGlyphWarning(settings.format, report.missingGlyphs));

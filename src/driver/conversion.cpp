@@ -22,13 +22,13 @@ void blankNulBytes(std::string& line) { std::replace(line.begin(), line.end(), '
 }  // namespace
 
 ConversionReport convert(LineReader& in, OutputSink& out, Format format, char optionLetter,
-                         Console& console, TextMode mode) {
+                         Console& console, TextMode mode, const PaperSize* paper) {
   if (optionLetter == 'V') console.print(versionLine());
   char option = normaliseOption(optionLetter);
   if (option == 'V') option = 's';
 
   LayoutState state;
-  const std::unique_ptr<Writer> writer = makeWriter(format, out, state, mode);
+  const std::unique_ptr<Writer> writer = makeWriter(format, out, state, mode, paper);
   if (!writer) throw std::logic_error("no writer for this format");
 
   writer->prologue();
@@ -68,12 +68,12 @@ class StringConsole final : public Console {
 }  // namespace
 
 std::string convertText(std::string_view input, Format format, char optionLetter,
-                        std::string* console, TextMode mode) {
+                        std::string* console, TextMode mode, const PaperSize* paper) {
   std::string document;
   OutputSink out(&document);
   LineReader in(input, mode == TextMode::Typed ? kWholeLines : kMaxPiece);
   StringConsole trace(console);
-  convert(in, out, format, optionLetter, trace, mode);
+  convert(in, out, format, optionLetter, trace, mode, paper);
   return document;
 }
 

@@ -10,6 +10,7 @@
 #include "driver/line_reader.hpp"
 #include "markup/format.hpp"
 #include "writers/output_sink.hpp"
+#include "writers/paper_size.hpp"
 
 namespace kolvo {
 
@@ -29,16 +30,19 @@ struct ConversionReport {
 
 // Runs a whole conversion from `in` to `out` for `format` and the raw option
 // letter (V, t, T, v; anything else means none), taking the user's text in
-// `mode`. Throws IoError on a read or write failure; the caller flushes and
-// closes the output.
+// `mode`, PostScript and PDF laid out for `paper` when it is given. Throws
+// IoError on a read or write failure; the caller flushes and closes the
+// output.
 ConversionReport convert(LineReader& in, OutputSink& out, Format format, char optionLetter,
-                         Console& console, TextMode mode = TextMode::Markup);
+                         Console& console, TextMode mode = TextMode::Markup,
+                         const PaperSize* paper = nullptr);
 
 // Convenience for tests and tools: converts an in-memory document. If
 // `console` is given it receives the version line and progress trace.
 // Typed mode reads every line whole, as the command line does.
 std::string convertText(std::string_view input, Format format, char optionLetter = 's',
-                        std::string* console = nullptr, TextMode mode = TextMode::Markup);
+                        std::string* console = nullptr, TextMode mode = TextMode::Markup,
+                        const PaperSize* paper = nullptr);
 
 // The warning for characters shown as "?" (count > 0), without the
 // program's name: "12 characters have no glyph in the standard fonts and

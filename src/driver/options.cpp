@@ -1,6 +1,9 @@
 #include "driver/options.hpp"
 
+#include <cstdlib>
+
 #include "driver/conversion.hpp"
+#include "driver/paper_choice.hpp"
 #include "driver/usage_text.hpp"
 #include "markup/markup_reference.hpp"
 
@@ -24,6 +27,7 @@ CommandLineRequest parseCheck(std::span<const char* const> words,
   }
   CheckSettings check;
   check.mode = settings.mode;
+  check.paper = settings.paper;
   if (words.size() == 2) {
     check.format = formatFromLetter(secondChar(words[0]));
     if (!check.format) return UsageError{unknownFormatMessage(words[0])};
@@ -71,6 +75,17 @@ std::optional<CommandLineRequest> takeTextAsTyped(const char*, ConversionSetting
 std::optional<CommandLineRequest> checkMarkup(const char*, ConversionSettings& settings) {
   settings.check = true;
   return std::nullopt;
+}
+
+std::optional<CommandLineRequest> choosePaper(const char* argument, ConversionSettings& settings) {
+  const std::string_view word(argument);
+  ConfiguredPaper chosen{std::string(word), {}};
+  if (word == "auto") chosen = configuredPaper(std::getenv("PAPERSIZE"), std::getenv("PAPERCONF"));
+  settings.paper = findPaperSize(chosen.name);
+  if (settings.paper != nullptr) return std::nullopt;
+  std::string message = "unknown paper size '" + chosen.name + "'";
+  if (!chosen.source.empty()) message += " (from " + chosen.source + ")";
+  return UsageError{message + ": say " + paperSizeNames() + " or auto"};
 }
 
 CommandLineRequest parseCommandLine(std::span<const char* const> words,

@@ -1,8 +1,8 @@
 #pragma once
 // The words of the command line: long options first, then
 // FORMAT INPUT OUTPUT OPTION. A long option is a row of kLongOptions; one
-// that changes the conversion (a future --paper SIZE, say) is a row here
-// plus a field of ConversionSettings.
+// that changes the conversion (--paper SIZE, say) is a row here plus a
+// field of ConversionSettings.
 
 #include <array>
 #include <optional>
@@ -12,6 +12,7 @@
 #include <variant>
 
 #include "markup/format.hpp"
+#include "writers/paper_size.hpp"
 
 namespace kolvo {
 
@@ -22,6 +23,9 @@ struct ConversionSettings {
   std::string inputPath;   // "-" for standard input
   std::string outputPath;  // "-" for standard output
   TextMode mode = TextMode::Markup;  // --escape: the text as typed
+  // --paper: PostScript and PDF laid out for this size; nullptr keeps the
+  // layout they have always had.
+  const PaperSize* paper = nullptr;
   bool check = false;  // --check: report markup mistakes, write no document
 };
 
@@ -30,6 +34,7 @@ struct CheckSettings {
   std::optional<Format> format;  // empty: every format
   std::string inputPath;         // "-" for standard input
   TextMode mode = TextMode::Markup;
+  const PaperSize* paper = nullptr;  // --paper: the page lines must fit
 };
 
 // A command line that cannot be carried out (exit status 2). With no
@@ -85,9 +90,10 @@ std::optional<CommandLineRequest> printMarkupReference(const char* argument,
                                                        ConversionSettings& settings);
 std::optional<CommandLineRequest> takeTextAsTyped(const char* argument,
                                                   ConversionSettings& settings);
+std::optional<CommandLineRequest> choosePaper(const char* argument, ConversionSettings& settings);
 std::optional<CommandLineRequest> checkMarkup(const char* argument, ConversionSettings& settings);
 
-inline constexpr std::array<LongOption, 5> kLongOptions = {{
+inline constexpr std::array<LongOption, 6> kLongOptions = {{
     {"--help", OptionRole::Command, OptionArgument::None, "", printHelp,
      {{{"--help", "print this text"}}}},
     {"--version", OptionRole::Command, OptionArgument::None, "", printVersion,
@@ -98,6 +104,9 @@ inline constexpr std::array<LongOption, 5> kLongOptions = {{
        {"--markup-reference man", "the same table as a tbl table for the manual page"}}}},
     {"--escape", OptionRole::Setting, OptionArgument::None, "", takeTextAsTyped,
      {{{"--escape", "show the text exactly as typed, in every format"}}}},
+    {"--paper", OptionRole::Setting, OptionArgument::Word, "SIZE", choosePaper,
+     {{{"--paper SIZE", "page size a4, letter, legal or a5; long lines wrap"},
+       {"--paper auto", "the size in PAPERSIZE or /etc/papersize, else a4"}}}},
     {"--check", OptionRole::Task, OptionArgument::None, "[FORMAT] INPUT", checkMarkup,
      {{{"--check [FORMAT] INPUT", "report markup mistakes for FORMAT, or for all"},
        {"", ""}}}},

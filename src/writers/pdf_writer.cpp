@@ -10,7 +10,9 @@
 
 #include "writers/pdf_writer.hpp"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -18,6 +20,7 @@
 
 #include "writers/drawing.hpp"
 #include "writers/paged/font_texts.hpp"
+#include "writers/paged/line_layout.hpp"
 #include "writers/pdf_object_table.hpp"
 #include "writers/pdf_objects.hpp"
 
@@ -66,12 +69,45 @@ constexpr std::string_view kTextOverHighlightColour = "0 0 0 rg ";
 constexpr std::string_view kFirstStreamKeyword = "stream\n";
 constexpr std::string_view kStreamKeyword = "  stream\n";
 
+// The width of one overprint glyph in points: `font` is "/F1 12" and the like.
+double overprintGlyphWidth(const paged::WidthSource& widths, std::string_view font, char glyph) {
+  const std::size_t blank = font.find(' ');
+  const paged::TextStyle style{std::string(font.substr(1, blank - 1)),
+                               std::string(font.substr(blank + 1)), "", ""};
+  const paged::GlyphWidths* table = widths.widths(paged::fontName(Format::Pdf, style));
+  const double units = table != nullptr ? (*table)[static_cast<unsigned char>(glyph)] : 500;
+  return units * paged::pointSize(style) / 1000;
+}
+
+// Where an overprint measured from byte offsets runs within one piece, in
+// points from the piece's start.
+struct Span {
+  double from = 0;
+  double to = 0;
+};
+
+Span spanInPiece(const paged::LineLayout& layout, std::size_t piece, std::size_t first) {
+  const paged::PlacedMark& begin = layout.marks[first];
+  const paged::PlacedMark& end = layout.marks[first + 1];
+  if (piece < begin.piece || piece > end.piece) return {};
+  return {piece == begin.piece ? begin.x : 0,
+          piece == end.piece ? end.x : layout.pieces[piece].width};
+}
+
+// The byte offsets of the line where an overprint starts and ends, from
+// the byte counts of its measure.
+std::size_t markOffset(std::int32_t count, std::int32_t bytes) {
+  return static_cast<std::size_t>(std::max<std::int64_t>(0, std::int64_t{count} + bytes));
+}
+
 class PdfWriter final : public Writer {
  public:
-  PdfWriter(OutputSink& out, LayoutState& state, TextMode mode)
-      : Writer(out, state), pen_(Format::Pdf), mode_(mode) {}
+  PdfWriter(OutputSink& out, LayoutState& state, TextMode mode, const PaperSize* paper)
+      : Writer(out, state), pen_(Format::Pdf), mode_(mode), paper_(paper),
+        widths_(paged::standardFontWidths(mode)) {}
 
   void prologue() override {
+    if (paper_ != nullptr) state_.baseline = baselineOn(*paper_, kStartBaseline);
     out_.write(kHeader);
     for (const PdfFixedObject& object : kFixedObjects) {
       if (mode_ == TextMode::Typed && writeReencodedFont(object.number)) continue;
@@ -81,7 +117,9 @@ class PdfWriter final : public Writer {
   }
 
   void topSpacing(char option) override {
-    applyTopBaseline(state_, option, kSmallTopBaseline, kLargeTopBaseline);
+    const PaperSize& paper = paper_ != nullptr ? *paper_ : kA4Paper;
+    applyTopBaseline(state_, option, baselineOn(paper, kSmallTopBaseline),
+                     baselineOn(paper, kLargeTopBaseline));
   }
 
   // The path goes into the open content stream, among the text objects.
@@ -90,7 +128,11 @@ class PdfWriter final : public Writer {
   void line(std::string_view text, bool drawingLine) override {
     // A drawing line has already written its path into the stream; it takes
     // no space and leaves the overprint flags for the next text line.
-    if (!drawingLine) writeTextLine(text);
+    if (!drawingLine && paper_ != nullptr) {
+      writeWrappedLine(text);
+    } else if (!drawingLine) {
+      writeTextLine(text);
+    }
     state_.center = 0;
     state_.line_x = kLeftMargin;
   }
@@ -102,15 +144,9 @@ class PdfWriter final : public Writer {
 
   void pageStep() override {
     if (state_.baseline > kBottomLimit) return;
+    if (paper_ != nullptr) return newPage(style_);
     state_.baseline = kStartBaseline;
-    closeStream();
-    const std::uint64_t next = table_.pageCount() + 1;
-    out_.write(kPdfPageObjectHead);
-    writeNumber(out_, next);
-    out_.write(kPdfPageObjectMiddle);
-    writeNumber(out_, next);
-    out_.write(kPdfPageObjectTail);
-    openStream(next, kStreamKeyword);
+    nextPage();
   }
 
   std::uint64_t page() const override { return table_.pageCount(); }
@@ -196,6 +232,19 @@ class PdfWriter final : public Writer {
     out_.write(") Tj ET \n");
   }
 
+  // Ends the page's stream and starts the next page: its object, then its
+  // stream.
+  void nextPage() {
+    closeStream();
+    const std::uint64_t next = table_.pageCount() + 1;
+    out_.write(kPdfPageObjectHead);
+    writeNumber(out_, next);
+    out_.write(kPdfPageObjectMiddle);
+    writeNumber(out_, next);
+    out_.write(kPdfPageObjectTail);
+    openStream(next, kStreamKeyword);
+  }
+
   // Opens the content stream of `page`, whose page object has just been
   // written (object 3 in the prologue for page 1).
   void openStream(std::uint64_t page, std::string_view keywordLine) {
@@ -243,8 +292,109 @@ class PdfWriter final : public Writer {
     out_.write("] /Count ");
     writeNumber(out_, table_.pageCount());
     out_.write(" /MediaBox ");
-    out_.write(kMediaBox);
+    if (paper_ != nullptr) {
+      out_.write("[0 0 ");
+      out_.writeInt(paper_->width);
+      out_.put(' ');
+      out_.writeInt(paper_->height);
+      out_.put(']');
+    } else {
+      out_.write(kMediaBox);
+    }
     out_.write(" >> endobj\n");
+  }
+
+  // Laid out for a paper size: a new page whose stream starts in the colour
+  // and rise in force, as a page of its own would not otherwise.
+  void newPage(const paged::TextStyle& style) {
+    state_.baseline = baselineOn(*paper_, kStartBaseline);
+    nextPage();
+    if (!style.colour.empty()) {
+      out_.write("  " + style.colour + " rg\n");
+    }
+    if (!style.rise.empty()) out_.write("  " + style.rise + " Ts\n");
+  }
+
+  // The line in as many pieces as the text area needs, each a text object
+  // in the font in force where it starts; an underline or highlight covers
+  // its part of each piece.
+  void writeWrappedLine(std::string_view text) {
+    const bool underline = state_.underline == 1;
+    const bool highlight = state_.highlight == 1;
+    const std::array<std::size_t, 4> marks = {
+        markOffset(state_.underline_start_index, kMarkStartBytes),
+        markOffset(state_.underline_end_index, kMarkEndBytes),
+        markOffset(state_.highlight_start_index, kMarkStartBytes),
+        markOffset(state_.highlight_end_index, kMarkEndBytes)};
+    paged::TextStyle start = style_;
+    if (highlight) start.colour = "0 0 0";
+    const paged::LineLayout layout = paged::layoutLine(
+        text, Format::Pdf, start, textAreaWidth(*paper_), widths_, marks);
+    for (std::size_t i = 0; i < layout.pieces.size(); ++i) {
+      if (i > 0 && state_.baseline <= kBottomLimit) newPage(layout.pieces[i].start);
+      state_.baseline -= state_.line_spacing;
+      writePiece(text, layout, i, underline, highlight);
+    }
+    state_.underline = 0;
+    state_.highlight = 0;
+    style_ = paged::nextLineStyle(Format::Pdf, layout.end);
+  }
+
+  void writePiece(std::string_view text, const paged::LineLayout& layout, std::size_t i,
+                  bool underline, bool highlight) {
+    const paged::LinePiece& piece = layout.pieces[i];
+    const std::int32_t x = paged::pieceX(*paper_, piece, state_.center != 0);
+    const std::string font = '/' + piece.start.font + ' ' + piece.start.size;
+    const std::string_view part = text.substr(piece.begin, piece.end - piece.begin);
+    const std::string_view closer = piece.closer.empty() ? "Tj" : piece.closer;
+    if (!highlight) writePieceObject(font, x, "", part, closer);
+    if (underline) {
+      writeSpanMarks(spanInPiece(layout, i, 0), x, kPdfBodyFont, "", kUnderlineGlyph);
+    }
+    if (highlight) {
+      writeSpanMarks(spanInPiece(layout, i, 2), x, kPdfHighlightFont, kHighlightColour,
+                     kHighlightGlyph);
+      const std::string colour =
+          (piece.start.colour.empty() ? std::string("0 0 0") : piece.start.colour) + " rg ";
+      writePieceObject(font, x, colour, part, closer);
+    }
+  }
+
+  // "  BT /F2 12 Tf X Y Td [colour](part) Tj ET\n"
+  void writePieceObject(std::string_view font, std::int32_t x, std::string_view colour,
+                        std::string_view part, std::string_view closer) {
+    out_.write("  BT ");
+    out_.write(font);
+    out_.write(" Tf ");
+    out_.writeInt(x);
+    out_.put(' ');
+    out_.writeInt(state_.baseline);
+    out_.write(" Td ");
+    out_.write(colour);
+    out_.put('(');
+    out_.write(part);
+    out_.write(") ");
+    out_.write(closer);
+    out_.write(" ET\n");
+  }
+
+  // Enough overprint glyphs to cover the span, none for an empty one.
+  void writeSpanMarks(Span span, std::int32_t x, std::string_view font, std::string_view colour,
+                      char glyph) {
+    const double glyphWidth = overprintGlyphWidth(widths_, font, glyph);
+    if (span.to - span.from <= 0 || glyphWidth <= 0) return;
+    const auto count = static_cast<std::size_t>(std::ceil((span.to - span.from) / glyphWidth));
+    out_.write("  BT ");
+    out_.write(font);
+    out_.write(" Tf ");
+    out_.writeInt(x + static_cast<long long>(std::lround(span.from)));
+    out_.put(' ');
+    out_.writeInt(state_.baseline);
+    out_.write(" Td ");
+    out_.write(colour);
+    out_.put('(');
+    out_.repeat(glyph, count);
+    out_.write(") Tj ET\n");
   }
 
   PdfObjectTable table_;
@@ -252,14 +402,19 @@ class PdfWriter final : public Writer {
   std::uint64_t streamStart_ = 0;
   DrawingPen pen_;
   TextMode mode_;
+  const PaperSize* paper_;
+  const paged::WidthSource& widths_;
+  // The style the next line starts in, when laid out for a paper size.
+  paged::TextStyle style_ = paged::initialTextStyle(Format::Pdf);
 };
 
 }  // namespace
 
 std::span<const PdfFixedObject> pdfFixedObjects() { return kFixedObjects; }
 
-std::unique_ptr<Writer> makePdfWriter(OutputSink& out, LayoutState& state, TextMode mode) {
-  return std::make_unique<PdfWriter>(out, state, mode);
+std::unique_ptr<Writer> makePdfWriter(OutputSink& out, LayoutState& state, TextMode mode,
+                                      const PaperSize* paper) {
+  return std::make_unique<PdfWriter>(out, state, mode, paper);
 }
 
 }  // namespace kolvo

@@ -15,6 +15,8 @@
 
 #include "writers/drawing.hpp"
 #include "writers/paged/font_texts.hpp"
+#include "writers/paged/line_layout.hpp"
+#include "writers/postscript_structure.hpp"
 
 namespace kolvo {
 namespace {
@@ -47,6 +49,12 @@ constexpr std::string_view kPrologue =
 // fonts before that.
 constexpr std::string_view kFirstFontSelection = "/Times-Roman \n12 selectfont \n";
 static_assert(kPrologue.ends_with(kFirstFontSelection));
+// A document laid out for a paper size starts with the structure comments
+// instead of this line, and selects its font on each page.
+constexpr std::string_view kFirstLine = "%!PS \n";
+static_assert(kPrologue.starts_with(kFirstLine));
+constexpr std::string_view kProcedures = kPrologue.substr(
+    kFirstLine.size(), kPrologue.size() - kFirstLine.size() - kFirstFontSelection.size());
 
 // First-page baselines: like the flowing formats' blank lines, the options
 // leave room above the first line, t 55 points (under four lines), T 95.
@@ -60,14 +68,17 @@ constexpr std::string_view kShow = ") show \n";
 // blank before its line feed.
 constexpr std::string_view kPageEnd = "showpage\n";
 constexpr std::string_view kDocumentEnd = "showpage \n";
+constexpr std::string_view kStructuredPageEnd = "showpage\n";
 
 class PostScriptWriter final : public Writer {
  public:
-  PostScriptWriter(OutputSink& out, LayoutState& state, TextMode mode)
-      : Writer(out, state), pen_(Format::PostScript), mode_(mode) {}
+  PostScriptWriter(OutputSink& out, LayoutState& state, TextMode mode, const PaperSize* paper)
+      : Writer(out, state), pen_(Format::PostScript), mode_(mode), paper_(paper),
+        widths_(paged::standardFontWidths(mode)) {}
 
   void prologue() override {
     state_.baseline = kStartBaseline;
+    if (paper_ != nullptr) return structuredPrologue();
     if (mode_ == TextMode::Markup) {
       out_.write(kPrologue);
       return;
@@ -78,7 +89,9 @@ class PostScriptWriter final : public Writer {
   }
 
   void topSpacing(char option) override {
-    applyTopBaseline(state_, option, kSmallTopBaseline, kLargeTopBaseline);
+    const PaperSize& paper = paper_ != nullptr ? *paper_ : kA4Paper;
+    applyTopBaseline(state_, option, baselineOn(paper, kSmallTopBaseline),
+                     baselineOn(paper, kLargeTopBaseline));
   }
 
   void drawing(std::string_view line) override { pen_.draw(line, out_); }
@@ -86,6 +99,7 @@ class PostScriptWriter final : public Writer {
   void line(std::string_view text, bool drawingLine) override {
     // A drawing line has already written its command; it takes no space.
     if (drawingLine) return;
+    if (paper_ != nullptr) return wrappedLine(text);
     state_.baseline -= state_.line_spacing;
     out_.writeInt(state_.line_x);
     out_.put(' ');
@@ -104,27 +118,79 @@ class PostScriptWriter final : public Writer {
 
   void pageStep() override {
     if (state_.baseline > kBottomLimit) return;
+    if (paper_ != nullptr) return newPage(style_);
     state_.baseline = kStartBaseline;
     ++page_;
     out_.write(kPageEnd);
   }
 
-  void epilogue() override { out_.write(kDocumentEnd); }
+  void epilogue() override {
+    if (paper_ == nullptr) return out_.write(kDocumentEnd);
+    out_.write(kStructuredPageEnd);
+    out_.write(postScriptTrailer(page_));
+  }
 
   std::uint64_t page() const override { return page_; }
 
  private:
+  // Structure comments, the procedures, a setup that asks for the paper
+  // size and defines the fonts, and the first page's start.
+  void structuredPrologue() {
+    state_.baseline = baselineOn(*paper_, kStartBaseline);
+    out_.write(postScriptHeader(*paper_));
+    out_.write(kProcedures);
+    out_.write(postScriptSetup(*paper_, mode_ == TextMode::Typed ? paged::postScriptReencoding()
+                                                                  : std::string()));
+    out_.write(postScriptPageStart(page_, style_));
+  }
+
+  // The new page starts in `style`, the one in force where its text does.
+  void newPage(const paged::TextStyle& style) {
+    state_.baseline = baselineOn(*paper_, kStartBaseline);
+    ++page_;
+    out_.write(kStructuredPageEnd);
+    out_.write(postScriptPageStart(page_, style));
+  }
+
+  // The line in as many pieces as the text area needs, each "X Y moveto"
+  // and its strings; a piece that breaks a string paints its part with the
+  // string's own operator. Font and colour carry over by themselves.
+  void wrappedLine(std::string_view text) {
+    const paged::LineLayout layout = paged::layoutLine(
+        text, Format::PostScript, style_, textAreaWidth(*paper_), widths_);
+    for (std::size_t i = 0; i < layout.pieces.size(); ++i) {
+      const paged::LinePiece& piece = layout.pieces[i];
+      if (i > 0 && state_.baseline <= kBottomLimit) newPage(piece.start);
+      state_.baseline -= state_.line_spacing;
+      out_.writeInt(paged::pieceX(*paper_, piece, state_.center != 0));
+      out_.put(' ');
+      out_.writeInt(state_.baseline);
+      out_.write(kMoveToShow);
+      out_.write(text.substr(piece.begin, piece.end - piece.begin));
+      out_.write(") ");
+      out_.write(piece.closer.empty() ? std::string_view("show") : piece.closer);
+      out_.write(" \n");
+    }
+    style_ = layout.end;
+    state_.center = 0;
+    state_.line_x = kLeftMargin;
+  }
+
   std::uint64_t page_ = 1;
   DrawingPen pen_;
   TextMode mode_;
+  const PaperSize* paper_;
+  const paged::WidthSource& widths_;
+  paged::TextStyle style_ = paged::initialTextStyle(Format::PostScript);
 };
 
 }  // namespace
 
 std::string_view postScriptPrologue() { return kPrologue; }
 
-std::unique_ptr<Writer> makePostScriptWriter(OutputSink& out, LayoutState& state, TextMode mode) {
-  return std::make_unique<PostScriptWriter>(out, state, mode);
+std::unique_ptr<Writer> makePostScriptWriter(OutputSink& out, LayoutState& state, TextMode mode,
+                                             const PaperSize* paper) {
+  return std::make_unique<PostScriptWriter>(out, state, mode, paper);
 }
 
 }  // namespace kolvo

@@ -10,8 +10,11 @@ namespace kolvo {
 std::string_view postScriptPrologue();
 
 // In typed mode the prologue also re-encodes the text fonts for the typed
-// text's characters (writers/paged/font_texts.hpp).
+// text's characters (writers/paged/font_texts.hpp). With a paper size the
+// document follows the structuring conventions, its page is that size and
+// its lines wrap to fit it; without one it is as it always was.
 std::unique_ptr<Writer> makePostScriptWriter(OutputSink& out, LayoutState& state,
-                                             TextMode mode = TextMode::Markup);
+                                             TextMode mode = TextMode::Markup,
+                                             const PaperSize* paper = nullptr);
 
 }  // namespace kolvo

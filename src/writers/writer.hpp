@@ -12,6 +12,7 @@
 #include "markup/format.hpp"
 #include "markup/layout_state.hpp"
 #include "writers/output_sink.hpp"
+#include "writers/paper_size.hpp"
 
 namespace kolvo {
 
@@ -53,7 +54,10 @@ inline void applyTopBaseline(LayoutState& state, char option, std::int32_t small
   if (option == 'T') state.baseline = large;
 }
 
+// `paper` lays the paged formats out for that size (--paper); the flowing
+// formats have no pages and take no notice of it.
 std::unique_ptr<Writer> makeWriter(Format format, OutputSink& out, LayoutState& state,
-                                   TextMode mode = TextMode::Markup);
+                                   TextMode mode = TextMode::Markup,
+                                   const PaperSize* paper = nullptr);
 
 }  // namespace kolvo

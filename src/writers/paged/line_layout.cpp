@@ -1,0 +1,175 @@
+#include "writers/paged/line_layout.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+#include "writers/paged/shown_text.hpp"
+
+namespace kolvo::paged {
+namespace {
+
+// Where the line could break last: a run of blanks in a breakable string.
+struct BreakPoint {
+  bool valid = false;
+  std::size_t cut = 0;     // the first blank
+  std::size_t resume = 0;  // after the last blank
+  double inkBefore = 0;    // the piece's width without the blanks
+  double xAfter = 0;       // the pen after the blanks
+  std::size_t style = 0;
+  std::string_view closer;
+};
+
+// Rounding must not push a line that fits exactly onto two.
+constexpr double kTolerance = 1e-6;
+
+class Breaker {
+ public:
+  Breaker(std::string_view line, Format format, const ShownText& shown, double maxWidth,
+          const WidthSource& widths, std::span<const std::size_t> marks)
+      : line_(line), format_(format), shown_(shown), maxWidth_(maxWidth), widths_(widths),
+        marks_(marks) {
+    layout_.marks.resize(marks.size());
+    resolved_.assign(marks.size(), false);
+  }
+
+  LineLayout layOut() && {
+    for (const ShownRun& run : shown_.runs) walk(run);
+    resolveMarks(std::numeric_limits<std::size_t>::max());
+    layout_.pieces.push_back({pieceBegin_, line_.size(), ink_, shown_.styles[pieceStyle_], {}});
+    layout_.end = shown_.end;
+    return std::move(layout_);
+  }
+
+ private:
+  const GlyphWidths* tableFor(const TextStyle& style) const {
+    if (const GlyphWidths* table = widths_.widths(fontName(format_, style))) return table;
+    // A font the source does not know is measured as the body font.
+    return widths_.widths(fontName(format_, initialTextStyle(format_)));
+  }
+
+  void walk(const ShownRun& run) {
+    const TextStyle& style = shown_.styles[run.style];
+    const GlyphWidths* table = tableFor(style);
+    const double scale = pointSize(style) / 1000;
+    const std::string_view text = line_.substr(0, run.end);
+    x_ += run.shift;
+    bool inBlanks = false;
+    for (std::size_t pos = run.begin; pos < run.end;) {
+      // Most bytes are glyphs of their own; only a backslash needs reading.
+      const EscapedGlyph glyph = text[pos] != '\\'
+                                     ? EscapedGlyph{static_cast<unsigned char>(text[pos]), pos, pos + 1}
+                                     : glyphAt(text, pos);
+      pos = glyph.end;
+      const double advance = table != nullptr ? (*table)[glyph.code] * scale : 500 * scale;
+      if (glyph.code == ' ' && run.breakable) {
+        blank(run, glyph, advance, inBlanks);
+        inBlanks = true;
+        continue;
+      }
+      inBlanks = false;
+      fit(run, glyph, advance);
+      resolveMarks(glyph.begin);
+      x_ += advance;
+      ink_ = x_;
+    }
+  }
+
+  void blank(const ShownRun& run, const EscapedGlyph& glyph, double advance, bool more) {
+    resolveMarks(glyph.begin);
+    if (!more) breakPoint_ = {true, glyph.begin, glyph.end, ink_, 0, run.style, run.closer};
+    x_ += advance;
+    breakPoint_.resume = glyph.end;
+    breakPoint_.xAfter = x_;
+  }
+
+  // Breaks before `glyph` if it would run past the edge: at the last blanks
+  // if the piece has any, else right before it where its string allows.
+  void fit(const ShownRun& run, const EscapedGlyph& glyph, double advance) {
+    if (x_ + advance <= maxWidth_ + kTolerance) return;
+    if (breakPoint_.valid) breakAtBlanks();
+    if (x_ + advance <= maxWidth_ + kTolerance || ink_ <= 0 || !run.breakable) return;
+    endPiece(glyph.begin, ink_, run.closer);
+    startPiece(glyph.begin, run.style, x_);
+  }
+
+  void breakAtBlanks() {
+    const BreakPoint at = breakPoint_;
+    // Blanks that open the piece are dropped rather than printed alone.
+    if (at.inkBefore > 0) endPiece(at.cut, at.inkBefore, at.closer);
+    startPiece(at.resume, at.style, at.xAfter);
+    // Marks already placed beyond the cut move to the new piece.
+    for (std::size_t i = 0; i < marks_.size(); ++i) {
+      if (!resolved_[i] || marks_[i] < at.cut) continue;
+      layout_.marks[i].piece = layout_.pieces.size();
+      layout_.marks[i].x = std::max(0.0, layout_.marks[i].x - at.xAfter);
+    }
+  }
+
+  void endPiece(std::size_t end, double width, std::string_view closer) {
+    layout_.pieces.push_back({pieceBegin_, end, width, shown_.styles[pieceStyle_], closer});
+  }
+
+  // The new piece starts at `begin`, the pen moved back by `consumed`.
+  void startPiece(std::size_t begin, std::size_t style, double consumed) {
+    pieceBegin_ = begin;
+    pieceStyle_ = style;
+    x_ -= consumed;
+    ink_ = std::max(0.0, ink_ - consumed);
+    breakPoint_ = {};
+  }
+
+  void resolveMarks(std::size_t offset) {
+    if (offset < nextMark_) return;
+    nextMark_ = std::numeric_limits<std::size_t>::max();
+    for (std::size_t i = 0; i < marks_.size(); ++i) {
+      if (!resolved_[i] && marks_[i] > offset) nextMark_ = std::min(nextMark_, marks_[i]);
+      if (resolved_[i] || marks_[i] > offset) continue;
+      resolved_[i] = true;
+      layout_.marks[i] = {layout_.pieces.size(), x_};
+    }
+  }
+
+  std::string_view line_;
+  Format format_;
+  const ShownText& shown_;
+  double maxWidth_;
+  const WidthSource& widths_;
+  std::span<const std::size_t> marks_;
+  std::vector<bool> resolved_;
+  // The least offset of a mark not placed yet.
+  std::size_t nextMark_ = 0;
+  LineLayout layout_;
+  std::size_t pieceBegin_ = 0;
+  std::size_t pieceStyle_ = 0;
+  double x_ = 0;    // the pen, from the piece's start
+  double ink_ = 0;  // the end of the piece's last glyph that is not a blank
+  BreakPoint breakPoint_;
+};
+
+}  // namespace
+
+LineLayout layoutLine(std::string_view line, Format format, const TextStyle& start,
+                      double maxWidth, const WidthSource& widths,
+                      std::span<const std::size_t> marks) {
+  const ShownText shown = readShownText(line, format, start);
+  return Breaker(line, format, shown, maxWidth, widths, marks).layOut();
+}
+
+std::int32_t pieceX(const PaperSize& paper, const LinePiece& piece, bool centred) {
+  if (!centred) return kLeftMargin;
+  return static_cast<std::int32_t>(std::lround((paper.width - piece.width) / 2));
+}
+
+LineFit fitLine(std::string_view line, Format format, const PaperSize& paper,
+                const TextStyle& start, const WidthSource& widths) {
+  const double available = textAreaWidth(paper);
+  const LineLayout wrapped = layoutLine(line, format, start, available, widths);
+  const LineLayout whole =
+      layoutLine(line, format, start, std::numeric_limits<double>::infinity(), widths);
+  return {whole.pieces.front().width, available, wrapped.pieces.size(),
+          wrapped.pieces.front().end};
+}
+
+}  // namespace kolvo::paged

@@ -1,0 +1,70 @@
+#pragma once
+// Where a rewritten PostScript or PDF line breaks so that each piece fits
+// the text area: at blanks, a word longer than the area broken, measured
+// glyph by glyph in the font in force. Pure: it writes nothing, so a writer
+// and a checker that only asks whether a line fits use the same code.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "markup/format.hpp"
+#include "writers/paged/text_style.hpp"
+#include "writers/paged/width_source.hpp"
+#include "writers/paper_size.hpp"
+
+namespace kolvo::paged {
+
+// One printed line made of the bytes [begin, end) of the input line. Every
+// cut falls inside a string operand: a piece that does not end the line is
+// closed by ") " and `closer`, and the next one opened by "(". The blanks at
+// a break belong to no piece.
+struct LinePiece {
+  std::size_t begin = 0;
+  std::size_t end = 0;
+  double width = 0;         // points, to the end of its last glyph other than a blank
+  TextStyle start;          // in force at `begin`
+  std::string_view closer;  // empty for the last piece, which ends where the line does
+};
+
+// Where a byte offset of the line lands: its piece and the pen's distance
+// from that piece's start.
+struct PlacedMark {
+  std::size_t piece = 0;
+  double x = 0;
+};
+
+struct LineLayout {
+  std::vector<LinePiece> pieces;  // never empty
+  std::vector<PlacedMark> marks;  // one per offset asked for, in the same order
+  TextStyle end;                  // in force after the line
+};
+
+// Lays out `line` (its text between the writer's "(" and ") show" or ") Tj")
+// in pieces no wider than `maxWidth` points, starting in `start`. A single
+// glyph wider than `maxWidth` gets a piece of its own. `marks` are byte
+// offsets of the line whose places the caller wants (the PDF overprints).
+LineLayout layoutLine(std::string_view line, Format format, const TextStyle& start,
+                      double maxWidth, const WidthSource& widths,
+                      std::span<const std::size_t> marks = {});
+
+// Where a piece starts on a page of `paper`: at the left margin, or centred
+// on the page when its line is centred.
+std::int32_t pieceX(const PaperSize& paper, const LinePiece& piece, bool centred);
+
+// How a rewritten line sits on a page of `paper`, for a checker that writes
+// nothing: `start` is the style in force (nextLineStyle after the previous
+// line's LineLayout::end; initialTextStyle for the first line).
+struct LineFit {
+  double width = 0;           // the whole line unbroken, in points
+  double available = 0;       // the width of the text area
+  std::size_t lines = 1;      // printed lines it takes
+  std::size_t firstBreak = 0;  // where the first of them ends (the line's size when it fits)
+  bool fits() const { return lines == 1; }
+};
+LineFit fitLine(std::string_view line, Format format, const PaperSize& paper,
+                const TextStyle& start, const WidthSource& widths);
+
+}  // namespace kolvo::paged

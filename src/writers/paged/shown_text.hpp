@@ -1,0 +1,52 @@
+#pragma once
+// What a rewritten PostScript or PDF line shows, read the way the page
+// description will run it: the strings that are painted, in order, each
+// with the style in force. The line is the text a paged writer puts between
+// "(" and ") show" (PostScript) or ") Tj" (PDF): the user's text in string
+// operands, the tags' operators between them.
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "markup/format.hpp"
+#include "writers/paged/text_style.hpp"
+
+namespace kolvo::paged {
+
+// One painted string operand.
+struct ShownRun {
+  std::size_t begin = 0;  // the string's contents (still escaped) in the line
+  std::size_t end = 0;
+  std::size_t style = 0;  // index into ShownText::styles
+  double shift = 0;       // points the pen moves before the string (a PDF "TJ" adjustment)
+  // The string is painted by `closer` right after it, so the line can be
+  // cut inside it: the first part closed with `closer`, the rest opened
+  // again with "(".
+  bool breakable = false;
+  std::string_view closer;  // "show", "ushow", "Tj", ...
+};
+
+struct ShownText {
+  std::vector<TextStyle> styles;  // the styles the runs use; styles[0] is the start
+  std::vector<ShownRun> runs;
+  TextStyle end;                  // in force after the line
+};
+
+// Reads `line` for `format` (PostScript or PDF), starting in `start`.
+// Strings painted between gsave and grestore (an accent placed over a
+// glyph) are left out: the pen comes back from them.
+ShownText readShownText(std::string_view line, Format format, const TextStyle& start);
+
+// One glyph of a string operand: its code and the bytes that wrote it.
+struct EscapedGlyph {
+  unsigned char code;
+  std::size_t begin;
+  std::size_t end;
+};
+
+// The glyph of the string contents `text` at `pos` (pos < text.size()),
+// with PostScript's and PDF's string escapes read.
+EscapedGlyph glyphAt(std::string_view text, std::size_t pos);
+
+}  // namespace kolvo::paged

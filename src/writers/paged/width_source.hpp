@@ -1,0 +1,32 @@
+#pragma once
+// Where the line layout takes the widths of glyphs from: the standard
+// fonts' metrics, or the metrics of a font the document embeds.
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "markup/format.hpp"
+
+namespace kolvo::paged {
+
+// The advance widths of a font's 256 codes, in 1/1000 em.
+using GlyphWidths = std::array<std::uint16_t, 256>;
+
+class WidthSource {
+ public:
+  WidthSource() = default;
+  virtual ~WidthSource() = default;
+  WidthSource(const WidthSource&) = delete;
+  WidthSource& operator=(const WidthSource&) = delete;
+
+  // The widths of the font PostScript calls `fontName` ("Times-Bold"), by
+  // the codes the text shows it with; nullptr for a font it does not know.
+  virtual const GlyphWidths* widths(std::string_view fontName) const = 0;
+};
+
+// The standard fonts as the writers use them for text in `mode`: the text
+// fonts in their standard encoding for markup, re-encoded for typed text.
+const WidthSource& standardFontWidths(TextMode mode);
+
+}  // namespace kolvo::paged

@@ -1,0 +1,45 @@
+#include "writers/postscript_structure.hpp"
+
+namespace kolvo {
+namespace {
+
+std::string dimensions(const PaperSize& paper) {
+  return std::to_string(paper.width) + ' ' + std::to_string(paper.height);
+}
+
+}  // namespace
+
+std::string postScriptHeader(const PaperSize& paper) {
+  std::string text = "%!PS-Adobe-3.0\n%%Creator: Kolvo\n%%LanguageLevel: 2\n";
+  text += "%%BoundingBox: 0 0 " + dimensions(paper) + '\n';
+  text += "%%DocumentMedia: ";
+  text += paper.mediaName;
+  text += ' ' + dimensions(paper) + " 0 () ()\n";
+  text += "%%Pages: (atend)\n%%EndComments\n%%BeginProlog\n";
+  return text;
+}
+
+std::string postScriptSetup(const PaperSize& paper, std::string_view fonts) {
+  std::string text = "%%EndProlog\n%%BeginSetup\n[{\n%%BeginFeature: *PageSize ";
+  text += paper.mediaName;
+  text += "\n<< /PageSize [" + dimensions(paper) + "] >> setpagedevice\n";
+  text += "%%EndFeature\n} stopped cleartomark\n";
+  text += fonts;
+  text += "%%EndSetup\n";
+  return text;
+}
+
+std::string postScriptPageStart(std::uint64_t page, const paged::TextStyle& style) {
+  const std::string number = std::to_string(page);
+  std::string text = "%%Page: " + number + ' ' + number + "\n%%BeginPageSetup\n";
+  text += '/' + style.font + ' ' + style.size + " selectfont\n";
+  if (!style.colour.empty()) text += style.colour + " setrgbcolor\n";
+  text += "%%EndPageSetup\n";
+  return text;
+}
+
+std::string postScriptTrailer(std::uint64_t pages) {
+  return "%%Trailer\n%%Pages: " + std::to_string(pages) + "\n%%EOF\n";
+}
+
+}  // namespace kolvo

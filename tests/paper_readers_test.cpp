@@ -1,0 +1,211 @@
+// Documents laid out with --paper as the programs that read them see them:
+// Ghostscript draws as many pages as the file names and every mark inside
+// the page, psselect and psnup find the pages, qpdf finds the PDF sound,
+// and the text extractors give back every word of every wrapped line.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "support/test_support.hpp"
+#include "writers/paper_size.hpp"
+
+namespace kolvo {
+namespace {
+
+struct Document {
+  std::string text;
+  std::vector<std::string> words;  // every word of the text, in order
+};
+
+// Four pages or so of paragraphs typed as single lines, some centred, some
+// with styles or colours that run across the breaks. Each word is unique.
+Document longLineDocument() {
+  Document doc;
+  int next = 0;
+  const auto words = [&](int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+      char word[16];
+      (void)std::snprintf(word, sizeof word, "w%05d", next++);
+      doc.words.emplace_back(word);
+      text += (i == 0 ? "" : " ") + std::string(word);
+    }
+    return text;
+  };
+  // Each line is a list of tags and word counts, taken in order (the
+  // operands of one + may be evaluated in any order).
+  const auto line = [&](std::initializer_list<std::pair<std::string_view, int>> parts) {
+    for (const auto& [tag, n] : parts) {
+      doc.text += tag;
+      if (n > 0) doc.text += words(n);
+    }
+    doc.text += '\n';
+  };
+  for (int i = 0; i < 36; ++i) {
+    switch (i % 6) {
+      case 0: line({{"%cs", 3 + i}, {"%ce", 0}}); break;
+      case 1: line({{"", 40}, {" %bs", 80}, {"%be ", 5}}); break;
+      case 2: line({{"", 2}}); break;
+      case 3: line({{"%P5", 60}, {"%Pe %is", 30}, {"%ie", 0}}); break;
+      case 4: line({{"%cs%bs", 25}, {"%be%ce", 0}}); break;
+      default: line({{"", 150}}); break;
+    }
+  }
+  return doc;
+}
+
+int count(std::string_view text, std::string_view what) {
+  int n = 0;
+  for (std::size_t at = text.find(what); at != std::string_view::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+// Every word in `words` appears in `text` in the same order.
+void expectWordsInOrder(const std::string& text, const std::vector<std::string>& words,
+                        const std::string& what) {
+  std::size_t at = 0;
+  for (const std::string& word : words) {
+    const std::size_t found = text.find(word, at);
+    ASSERT_NE(found, std::string::npos) << what << " lost " << word;
+    at = found + word.size();
+  }
+}
+
+struct Converted {
+  test::TempDir dir;
+  std::string ps;
+  std::string pdf;
+};
+
+void convertBoth(Converted& out, const Document& doc, const PaperSize& paper, bool typed) {
+  test::writeFile(out.dir / "in.txt", doc.text);
+  out.ps = (out.dir / "out.ps").string();
+  out.pdf = (out.dir / "out.pdf").string();
+  for (const auto& [format, file] : {std::pair{"-p", out.ps}, std::pair{"-P", out.pdf}}) {
+    std::vector<std::string> args = {"--paper", std::string(paper.name), format,
+                                     (out.dir / "in.txt").string(), file, "-s"};
+    if (typed) args.insert(args.begin(), "--escape");
+    const test::CommandResult r = test::runKolvo(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+  }
+}
+
+// Ghostscript's bbox device: one box per page drawn, each inside the page.
+void expectMarksInsideThePage(const std::string& file, const PaperSize& paper, int pages) {
+  const test::CommandResult r = test::runCommand(
+      {"gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=bbox", file});
+  ASSERT_EQ(r.status, 0) << r.err << r.out;
+  EXPECT_EQ(r.err.find("Error"), std::string::npos) << r.err;
+  std::istringstream lines(r.err);
+  std::string line;
+  int boxes = 0;
+  while (std::getline(lines, line)) {
+    if (!line.starts_with("%%HiResBoundingBox: ")) continue;
+    ++boxes;
+    double x0 = -1, y0 = -1, x1 = 1e9, y1 = 1e9;
+    std::istringstream(line.substr(20)) >> x0 >> y0 >> x1 >> y1;
+    EXPECT_GE(x0, 0) << file << ": " << line;
+    EXPECT_GE(y0, 0) << file << ": " << line;
+    EXPECT_LE(x1, paper.width) << file << ": " << line;
+    EXPECT_LE(y1, paper.height) << file << ": " << line;
+  }
+  EXPECT_EQ(boxes, pages) << file;
+}
+
+class PaperReaders : public ::testing::TestWithParam<const char*> {
+ protected:
+  const PaperSize& paper() const { return *findPaperSize(GetParam()); }
+};
+
+TEST_P(PaperReaders, GhostscriptDrawsEveryPageInsideThePaper) {
+  KOLVO_REQUIRE_TOOL("gs");
+  const Document doc = longLineDocument();
+  Converted out;
+  convertBoth(out, doc, paper(), true);
+  const std::string ps = test::readFile(out.ps);
+  EXPECT_TRUE(ps.starts_with("%!PS-Adobe-3.0\n"));
+  const int pages = count(ps, "\n%%Page: ");
+  EXPECT_GE(pages, 3);
+  expectMarksInsideThePage(out.ps, paper(), pages);
+  expectMarksInsideThePage(out.pdf, paper(), pages);
+
+  const test::CommandResult text = test::runCommand(
+      {"gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=txtwrite", "-sOutputFile=-", out.ps});
+  ASSERT_EQ(text.status, 0) << text.err;
+  expectWordsInOrder(text.out, doc.words, "Ghostscript's text");
+}
+
+// Markup text (lines under 559 bytes, so none is cut) measures in the
+// fonts' standard encoding and stays inside the page too.
+TEST_P(PaperReaders, MarkupTextStaysInsideThePaper) {
+  KOLVO_REQUIRE_TOOL("gs");
+  Document doc;
+  for (int i = 0; i < 70; ++i) {
+    doc.text += i % 2 == 0 ? "%csA centred line of markup, %bsbold%be and long enough to wrap "
+                             "across the right edge of any of the papers%ce\n"
+                           : "Plain markup text (with parentheses) \\ and a %P1red%Pe word; "
+                             "%Ssthe small text%Se and %xsLARGE%xe ones, %Cscode%Ce, then more "
+                             "words until the line is wider than a page. \xE9t\xE9\n";
+  }
+  Converted out;
+  convertBoth(out, doc, paper(), false);
+  const int pages = count(test::readFile(out.ps), "\n%%Page: ");
+  EXPECT_GE(pages, 2);
+  expectMarksInsideThePage(out.ps, paper(), pages);
+  expectMarksInsideThePage(out.pdf, paper(), pages);
+}
+
+TEST_P(PaperReaders, PageToolsFindThePages) {
+  KOLVO_REQUIRE_TOOL("gs");
+  KOLVO_REQUIRE_TOOL("psselect");
+  KOLVO_REQUIRE_TOOL("psnup");
+  Converted out;
+  convertBoth(out, longLineDocument(), paper(), true);
+  const int pages = count(test::readFile(out.ps), "\n%%Page: ");
+  const std::string second = (out.dir / "second.ps").string();
+  const test::CommandResult select = test::runCommand({"psselect", "-p2", out.ps, second});
+  ASSERT_EQ(select.status, 0) << select.err;
+  EXPECT_EQ(count(test::readFile(second), "\n%%Page: "), 1);
+  expectMarksInsideThePage(second, paper(), 1);
+
+  const std::string two = (out.dir / "two.ps").string();
+  const test::CommandResult nup = test::runCommand({"psnup", "-2", out.ps, two});
+  ASSERT_EQ(nup.status, 0) << nup.err;
+  const test::CommandResult drawn = test::runCommand(
+      {"gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=bbox", two});
+  EXPECT_EQ(drawn.status, 0) << drawn.err;
+  EXPECT_EQ(drawn.err.find("Error"), std::string::npos) << drawn.err;
+  EXPECT_EQ(count(drawn.err, "%%BoundingBox: "), (pages + 1) / 2);
+}
+
+TEST_P(PaperReaders, PdfIsSoundWithThePaperSizeAndEveryWord) {
+  KOLVO_REQUIRE_TOOL("qpdf");
+  KOLVO_REQUIRE_TOOL("pdfinfo");
+  KOLVO_REQUIRE_TOOL("pdftotext");
+  const Document doc = longLineDocument();
+  Converted out;
+  convertBoth(out, doc, paper(), true);
+  const test::CommandResult check = test::runCommand({"qpdf", "--check", out.pdf});
+  EXPECT_EQ(check.status, 0) << check.out << check.err;
+  const test::CommandResult info = test::runCommand({"pdfinfo", out.pdf});
+  const std::string size = "Page size:       " + std::to_string(paper().width) + " x " +
+                           std::to_string(paper().height) + " pts";
+  EXPECT_NE(info.out.find(size), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("Pages:           " +
+                          std::to_string(count(test::readFile(out.ps), "\n%%Page: "))),
+            std::string::npos)
+      << info.out;
+  const test::CommandResult text = test::runCommand({"pdftotext", out.pdf, "-"});
+  ASSERT_EQ(text.status, 0) << text.err;
+  expectWordsInOrder(text.out, doc.words, "pdftotext");
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, PaperReaders, ::testing::Values("a4", "letter"));
+
+}  // namespace
+}  // namespace kolvo
