@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "check/checker.hpp"
+#include "writers/paper_size.hpp"
 
 namespace kolvo::test {
 namespace {
@@ -158,6 +159,19 @@ const std::vector<Case>& cases() {
        {"1:1: warning: %Ss (small (10 pt) on) has no text in DocBook 5",
         "1:1: warning: %Ss (small (10 pt) on) is not closed on its line: in HTML, RTF, LaTeX and "
         "PostScript the lines that follow keep the style"}},
+      {"LongLineRunsOffTheRightEdge", [] {
+         std::string words;
+         for (int i = 0; i < 30; ++i) words += "word ";
+         return words + "\n";
+       }(), Format::PostScript, TextMode::Markup,
+       {"1:102: warning: the text runs off the right edge of the page in PostScript: it reaches "
+        "from 30 to 863 points on a page 595 wide"}},
+      {"BoldRunsFurtherThanRoman", "%bs" + repeat('M', 50) + "%be\n" + repeat('M', 50) + "\n",
+       Format::PostScript, TextMode::Markup,
+       {"1:1: warning: the text runs off the right edge of the page in PostScript: it reaches "
+        "from 30 to 596 points"}},
+      {"LongCentredLineRunsOffTheLeftEdge", "%cs" + repeat('x', 120) + "%ce\n", Format::Pdf,
+       TextMode::Markup, {"1:1: warning: the text runs off the left edge of the page in PDF"}},
       {"CleanProse",
        "A plain letter, with commas; colons: and (brackets).\n%bsBold%be and %isitalic%ie.\n",
        std::nullopt, TextMode::Markup, {}},
@@ -180,6 +194,17 @@ INSTANTIATE_TEST_SUITE_P(Documents, CheckCase, ::testing::Range<std::size_t>(0, 
                          [](const ::testing::TestParamInfo<std::size_t>& param) {
                            return std::string(cases()[param.param].name);
                          });
+
+// A paper size wraps long lines: none runs off the page.
+TEST(CheckPaper, WrappedLinesStayOnThePage) {
+  check::CheckOptions options;
+  options.paper = findPaperSize("letter");
+  Collect sink;
+  check::Checker checker(options, sink);
+  checker.checkPiece(std::string(300, 'w') + "\n");
+  checker.finish();
+  EXPECT_TRUE(sink.found.empty()) << ::testing::PrintToString(sink.found);
+}
 
 TEST(CheckSummary, CountsBySeverity) {
   check::FindingCounts counts;

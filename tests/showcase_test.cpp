@@ -66,6 +66,16 @@ TEST(Showcase, CheckFindsOnlyWhatTheExampleKeepsOnPurpose) {
   EXPECT_EQ(places, kept);
 }
 
+// The long-line example is made for wrapping text as typed; so laid out, it
+// has nothing for the check to find.
+TEST(Showcase, LongLineExampleIsCleanWhereItIsMeantToBeUsed) {
+  const CommandResult r =
+      runKolvo({"--escape", "--paper", "a4", "--check",
+                (sourceDir() / "examples" / "long-lines.txt").string()});
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out, "");
+}
+
 TEST(Showcase, LinesAreShorterThanAPiece) {
   std::istringstream lines(showcase());
   std::string line;

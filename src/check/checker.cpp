@@ -45,7 +45,7 @@ std::string cutTag(std::string_view before, std::string_view after) {
 }  // namespace
 
 Checker::Checker(const CheckOptions& options, FindingSink& sink)
-    : options_(options), sink_(sink), styles_(options_) {
+    : options_(options), sink_(sink), styles_(options_), pageWidth_(options_) {
   for (char c : kMarkupBytes) looksAt_[static_cast<unsigned char>(c)] = true;
   for (std::size_t b = 0x80; b < looksAt_.size(); ++b) looksAt_[b] = true;
 }
@@ -61,6 +61,7 @@ void Checker::checkPiece(std::string_view piece) {
     LineContext line(text, line_, pieceColumn_, options_, findings_, &repeats_);
     checkLine(line);
   }
+  pageWidth_.checkLine(piece, line_, pieceColumn_, findings_);
   emit();
   advance(piece);
 }

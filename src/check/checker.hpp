@@ -10,6 +10,7 @@
 
 #include "check/finding.hpp"
 #include "check/line_context.hpp"
+#include "check/page_width.hpp"
 #include "check/style_tracker.hpp"
 
 namespace kolvo::check {
@@ -43,6 +44,7 @@ class Checker {
   FindingSink& sink_;
   StyleTracker styles_;
   Repeats repeats_;
+  PageWidthCheck pageWidth_;
   std::vector<Finding> findings_;
   FindingCounts counts_;
   std::uint64_t line_ = 1;

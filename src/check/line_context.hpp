@@ -13,11 +13,16 @@
 #include "check/columns.hpp"
 #include "check/finding.hpp"
 
+namespace kolvo {
+struct PaperSize;
+}
+
 namespace kolvo::check {
 
 struct CheckOptions {
   FormatSet formats = FormatSet::all();
   TextMode mode = TextMode::Markup;
+  const PaperSize* paper = nullptr;  // lines wrap to this page; none: they never wrap
 };
 
 // A "%" and two letters or digits in the line; `row` is empty when no tag

@@ -30,6 +30,8 @@ std::optional<std::string_view> styleText(std::size_t row, Format format, TextMo
 // the normal size in LaTeX and RTF) changes nothing there.
 bool givesWhatItsEndGives(std::size_t row, std::size_t group, Format format, TextMode mode) {
   const Replacement text = tagText(row, format, mode);
+  // An effect, not a text, makes such a style (the PDF underline marks).
+  if (!text || isBlank(*text) || kTagTable[row].effect != TagEffect::None) return false;
   for (std::string_view closer : kStyleGroups[group].closers) {
     if (!closer.empty() && tagText(tagRowOf(closer), format, mode) == text) return true;
   }

@@ -36,6 +36,7 @@ check::CheckOptions optionsOf(const CheckSettings& settings) {
   check::CheckOptions options;
   if (settings.format) options.formats = check::FormatSet::of(*settings.format);
   options.mode = settings.mode;
+  options.paper = settings.paper;
   return options;
 }
 

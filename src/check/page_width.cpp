@@ -1,0 +1,102 @@
+#include "check/page_width.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "markup/rewrite.hpp"
+#include "text/typed_text.hpp"
+#include "writers/drawing.hpp"
+#include "writers/paged/line_layout.hpp"
+#include "writers/paper_size.hpp"
+
+namespace kolvo::check {
+namespace {
+
+// The page the writers lay out without a paper size.
+constexpr std::string_view kDefaultPaper = "a4";
+
+std::string points(double value) { return std::to_string(std::lround(value)); }
+
+}  // namespace
+
+PageWidthCheck::PageWidthCheck(const CheckOptions& options)
+    : options_(options), pageWidth_(findPaperSize(kDefaultPaper)->width) {
+  // A paper size wraps every line to the page: nothing runs off it.
+  if (options.paper != nullptr) return;
+  for (const FormatInfo& f : kFormats) {
+    if (f.paged && options.formats.has(f.format)) {
+      runs_.push_back({f.format, LayoutState{}, paged::initialTextStyle(f.format)});
+    }
+  }
+}
+
+bool PageWidthCheck::isPlain(std::string_view text, const PagedRun& run) const {
+  if (text.find('%') != std::string_view::npos) return false;
+  if (run.style != paged::initialTextStyle(run.format)) return false;
+  return options_.mode == TextMode::Markup ||
+         std::none_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; });
+}
+
+// A line without tags, in the body font: its bytes are its glyphs.
+PageWidthCheck::Reach PageWidthCheck::measurePlain(std::string_view text) const {
+  const paged::GlyphWidths& widths =
+      *paged::standardFontWidths(options_.mode).widths("Times-Roman");
+  const double scale = 12.0 / 1000.0;
+  Reach reach{kLeftMargin, kLeftMargin};
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    // The clean-ups turn the line end into a blank.
+    const char c = text[at] == '\n' || text[at] == '\r' ? ' ' : text[at];
+    reach.right += widths[static_cast<unsigned char>(c)] * scale;
+    if (reach.right > pageWidth_ && reach.overflowAt == std::string_view::npos) {
+      reach.overflowAt = at;
+    }
+  }
+  return reach;
+}
+
+PageWidthCheck::Reach PageWidthCheck::measure(std::string_view text, PagedRun& run) {
+  if (isPlain(text, run)) return measurePlain(text);
+  rewritten_.assign(text);
+  run.state.center = 0;
+  EscapeStats stats;
+  rewriteLine(rewritten_, scratch_, run.format, run.state, options_.mode, stats);
+  const paged::LineLayout layout =
+      paged::layoutLine(rewritten_, run.format, run.style,
+                        std::numeric_limits<double>::infinity(),
+                        paged::standardFontWidths(options_.mode));
+  const double left = run.state.line_x;
+  run.style = paged::nextLineStyle(run.format, layout.end);
+  // What the writers reset once a line is out.
+  run.state.line_x = kLeftMargin;
+  run.state.underline = 0;
+  run.state.highlight = 0;
+  return {left, left + layout.pieces.front().width, std::string_view::npos};
+}
+
+void PageWidthCheck::checkLine(std::string_view text, std::uint64_t line,
+                               std::size_t firstColumn, std::vector<Finding>& findings) {
+  if (runs_.empty() || isDrawingLine(text)) return;
+  FormatSet off;
+  Reach worst;
+  for (PagedRun& run : runs_) {
+    const Reach reach = measure(text, run);
+    if (reach.left >= 0 && reach.right <= pageWidth_) continue;
+    off.add(run.format);
+    if (off == FormatSet::of(run.format)) worst = reach;
+  }
+  if (off.empty()) return;
+  const bool leftEdge = worst.left < 0;
+  const std::size_t column =
+      worst.overflowAt == std::string_view::npos
+          ? firstColumn
+          : firstColumn + characterCount(text.substr(0, worst.overflowAt));
+  findings.push_back(
+      {line, column, Severity::Warning,
+       std::string("the text runs off the ") + (leftEdge ? "left" : "right") + " edge of the " +
+           "page in " + formatNames(off) + ": it reaches from " + points(worst.left) + " to " +
+           points(worst.right) + " points on a page " + points(pageWidth_) +
+           " wide (--paper wraps long lines)"});
+}
+
+}  // namespace kolvo::check
