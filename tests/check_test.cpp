@@ -45,6 +45,7 @@ std::vector<std::string> checkText(std::string_view text, std::optional<Format> 
 }
 
 struct Case {
+  // cppcheck-suppress unusedStructMember ; names the test case
   const char* name;
   std::string text;
   std::optional<Format> format;

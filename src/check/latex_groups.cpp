@@ -108,7 +108,7 @@ void LatexGroups::follow(std::string_view latex, LineContext& line, std::size_t 
   });
 }
 
-void LatexGroups::open(std::string environment, LineContext& line, std::size_t byte,
+void LatexGroups::open(std::string environment, const LineContext& line, std::size_t byte,
                        const std::string& openedBy) {
   if (open_.size() >= kMaxKept) {
     ++uncounted_;

@@ -31,7 +31,7 @@ class LatexGroups {
 
   void follow(std::string_view latex, LineContext& line, std::size_t byte,
               const std::string& openedBy);
-  void open(std::string environment, LineContext& line, std::size_t byte,
+  void open(std::string environment, const LineContext& line, std::size_t byte,
             const std::string& openedBy);
   void close(std::string_view environment, LineContext& line, std::size_t byte,
              const std::string& closedBy);

@@ -87,12 +87,12 @@ void PageWidthCheck::checkLine(std::string_view text, std::uint64_t line,
   }
   if (off.empty()) return;
   const bool leftEdge = worst.left < 0;
-  const std::size_t column =
+  const std::size_t overflowColumn =
       worst.overflowAt == std::string_view::npos
           ? firstColumn
           : firstColumn + characterCount(text.substr(0, worst.overflowAt));
   findings.push_back(
-      {line, column, Severity::Warning,
+      {line, overflowColumn, Severity::Warning,
        std::string("the text runs off the ") + (leftEdge ? "left" : "right") + " edge of the " +
            "page in " + formatNames(off) + ": it reaches from " + points(worst.left) + " to " +
            points(worst.right) + " points on a page " + points(pageWidth_) +

@@ -86,6 +86,7 @@ void reportPending(LineContext& line, const Pending& p) {
 
 // DocBook: the elements of the tags' texts must close on their line.
 struct XmlElement {
+  // cppcheck-suppress unusedStructMember ; compared with each end tag's name
   std::string_view name;
   std::size_t byte;
   std::size_t row;
@@ -136,7 +137,7 @@ void checkDocBookElements(LineContext& line) {
   }
 }
 
-void trackFormat(Format format, FormatStyles& styles, LineContext& line,
+void trackFormat(Format format, FormatStyles& styles, const LineContext& line,
                  std::vector<Pending>& pending) {
   const TextMode mode = line.options().mode;
   std::array<std::optional<TagOccurrence>, kStyleGroupCount> openedHere{};

@@ -31,7 +31,7 @@ constexpr std::size_t kNoTag = kTagRowCount;
 // The row of each two-letter name, built once: every "%" of a document
 // asks.
 struct RowsByName {
-  std::array<std::uint8_t, 128 * 128> rows{};
+  std::array<std::uint8_t, std::size_t{128} * 128> rows{};
   RowsByName() {
     rows.fill(static_cast<std::uint8_t>(kNoTag));
     for (std::size_t row = 0; row < kTagTable.size(); ++row) {

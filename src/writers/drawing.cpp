@@ -142,8 +142,9 @@ DrawingReading readDrawingLine(std::string_view line) {
 }
 
 std::string_view drawingFieldName(int field) {
-  constexpr std::array<std::string_view, 4> kNames = {"x1", "y1", "x2", "y2"};
-  return field >= 0 && field < 4 ? kNames[static_cast<std::size_t>(field)] : "";
+  static constexpr std::array<std::string_view, 4> kNames = {"x1", "y1", "x2", "y2"};
+  if (field < 0 || field >= 4) return {};
+  return kNames[static_cast<std::size_t>(field)];
 }
 
 void appendDrawingCommand(std::string& out, std::string_view line, Format format,

@@ -100,7 +100,9 @@ void expectErrorsAmong(const std::vector<Finding>& one, const std::vector<Findin
 // "[" right after the line break "\\", which would take it as a length.
 struct LatexScan {
   struct Group {
+    // cppcheck-suppress unusedStructMember ; compared when a group closes
     std::string environment;  // empty for a brace
+    // cppcheck-suppress unusedStructMember ; compared when a group closes
     bool mathAtOpen;
   };
   std::vector<Group> groups;
