@@ -28,7 +28,7 @@ class CommandLine : public ::testing::Test {
 TEST_F(CommandLine, HelpAndVersion) {
   const CommandResult help = kolvo({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("Usage: kolvo [--escape] FORMAT INPUT OUTPUT OPTION"), std::string::npos);
+  EXPECT_NE(help.out.find("Usage: kolvo [--escape] [--font FILE] FORMAT INPUT OUTPUT OPTION"), std::string::npos);
   EXPECT_EQ(help.err, "");
   const CommandResult version = kolvo({"--version"});
   EXPECT_EQ(version.status, 0);

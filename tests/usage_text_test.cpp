@@ -14,7 +14,7 @@ namespace {
 
 TEST(UsageText, KeepsItsBytes) {
   EXPECT_EQ(usageText(),
-            "Usage: kolvo [--escape] FORMAT INPUT OUTPUT OPTION\n"
+            "Usage: kolvo [--escape] [--font FILE] FORMAT INPUT OUTPUT OPTION\n"
             "       kolvo --help | --version | --markup-reference [man]\n"
             "Converts INPUT, a text file with Kolvo markup, into OUTPUT.\n"
             "Of FORMAT and OPTION only the second character counts: -h, /h and xh all mean HTML.\n"
@@ -34,6 +34,7 @@ TEST(UsageText, KeepsItsBytes) {
             "  --markup-reference       print every tag of the markup as a Markdown table\n"
             "  --markup-reference man   the same table as a tbl table for the manual page\n"
             "  --escape                 show the text exactly as typed, in every format\n"
+            "  --font FILE              PostScript, PDF: draw missing glyphs with FILE first\n"
             "\n"
             "Exit status: 0 done, 1 a file could not be read or written, 2 wrong command line.\n"
             "Example: kolvo -p letter.txt letter.ps -s\n"
@@ -78,11 +79,11 @@ TEST(UsageText, ShowsASettingOptionFromItsRowAlone) {
   options.push_back({"--paper", OptionRole::Setting, OptionArgument::Word, "SIZE", acceptPaper,
                      {{{"--paper SIZE", "lay out the pages on SIZE paper"}}}});
   const std::string text = usageText(options);
-  EXPECT_EQ(text.rfind("Usage: kolvo [--escape] [--paper SIZE] FORMAT INPUT OUTPUT OPTION\n"
+  EXPECT_EQ(text.rfind("Usage: kolvo [--escape] [--font FILE] [--paper SIZE] FORMAT INPUT OUTPUT OPTION\n"
                        "       kolvo --help | --version | --markup-reference [man]\n",
                        0),
             0u);
-  EXPECT_NE(text.find("in every format\n  --paper SIZE             lay out the pages on SIZE paper\n"
+  EXPECT_NE(text.find("FILE first\n  --paper SIZE             lay out the pages on SIZE paper\n"
                       "\n"),
             std::string::npos);
 }

@@ -1,9 +1,9 @@
 # bash completion for kolvo                                  -*- shell-script -*-
 #
-#   kolvo [--escape] FORMAT INPUT OUTPUT OPTION
+#   kolvo [--escape] [--font FILE] FORMAT INPUT OUTPUT OPTION
 #   kolvo --help | --version | --markup-reference [man]
 #
-# Settings (--escape) come first; then a format word or one of the other long
+# Settings (--escape, --font FILE) come first; then a format word or one of the other long
 # options, two file names and an option word. Needs nothing but bash itself;
 # installed as
 # share/bash-completion/completions/kolvo it is loaded on demand by the
@@ -13,18 +13,29 @@ _kolvo() {
   local cur=${COMP_WORDS[COMP_CWORD]}
   # The settings before FORMAT are passed over: `word` numbers the rest.
   local settings=0
-  while [ $((settings + 1)) -lt "$COMP_CWORD" ] && [ "${COMP_WORDS[settings + 1]}" = --escape ]; do
-    settings=$((settings + 1))
+  while [ $((settings + 1)) -lt "$COMP_CWORD" ]; do
+    case ${COMP_WORDS[settings + 1]} in
+      --escape) settings=$((settings + 1)) ;;
+      --font) settings=$((settings + 2)) ;;
+      *) break ;;
+    esac
   done
+  COMPREPLY=()
+  if [ "${COMP_WORDS[COMP_CWORD - 1]}" = --font ] && [ "$settings" -ge "$COMP_CWORD" ]; then
+    # The font file.
+    compopt -o filenames 2>/dev/null
+    local IFS=$'\n'
+    COMPREPLY=($(compgen -f -- "$cur"))
+    return 0
+  fi
   local word=$((COMP_CWORD - settings))
   local first=${COMP_WORDS[settings + 1]}
-  COMPREPLY=()
 
   case $word in
     1)
       # a AbiWord, d DocBook 5, h HTML, r RTF, l LaTeX, p PostScript, P PDF
       if [ "$settings" = 0 ]; then
-        COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P --help --version --markup-reference --escape' -- "$cur"))
+        COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P --help --version --markup-reference --escape --font' -- "$cur"))
       else
         COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P' -- "$cur"))
       fi

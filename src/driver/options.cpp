@@ -51,6 +51,12 @@ std::optional<CommandLineRequest> takeTextAsTyped(const char*, ConversionSetting
   return std::nullopt;
 }
 
+std::optional<CommandLineRequest> addFallbackFont(const char* argument,
+                                                  ConversionSettings& settings) {
+  settings.fontFiles.emplace_back(argument);
+  return std::nullopt;
+}
+
 CommandLineRequest parseCommandLine(std::span<const char* const> words,
                                     std::span<const LongOption> options) {
   ConversionSettings settings;

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "markup/format.hpp"
 
@@ -22,6 +23,7 @@ struct ConversionSettings {
   std::string inputPath;   // "-" for standard input
   std::string outputPath;  // "-" for standard output
   TextMode mode = TextMode::Markup;  // --escape: the text as typed
+  std::vector<std::string> fontFiles;  // --font: fallback fonts tried first, in order
 };
 
 // A command line that cannot be carried out (exit status 2). With no
@@ -74,8 +76,10 @@ std::optional<CommandLineRequest> printMarkupReference(const char* argument,
                                                        ConversionSettings& settings);
 std::optional<CommandLineRequest> takeTextAsTyped(const char* argument,
                                                   ConversionSettings& settings);
+std::optional<CommandLineRequest> addFallbackFont(const char* argument,
+                                                  ConversionSettings& settings);
 
-inline constexpr std::array<LongOption, 4> kLongOptions = {{
+inline constexpr std::array<LongOption, 5> kLongOptions = {{
     {"--help", OptionRole::Command, OptionArgument::None, "", printHelp,
      {{{"--help", "print this text"}}}},
     {"--version", OptionRole::Command, OptionArgument::None, "", printVersion,
@@ -86,6 +90,8 @@ inline constexpr std::array<LongOption, 4> kLongOptions = {{
        {"--markup-reference man", "the same table as a tbl table for the manual page"}}}},
     {"--escape", OptionRole::Setting, OptionArgument::None, "", takeTextAsTyped,
      {{{"--escape", "show the text exactly as typed, in every format"}}}},
+    {"--font", OptionRole::Setting, OptionArgument::Word, "FILE", addFallbackFont,
+     {{{"--font FILE", "PostScript, PDF: draw missing glyphs with FILE first"}}}},
 }};
 
 // Reads the words after the program name. Only the second character of

@@ -18,6 +18,7 @@
 
 #include "writers/drawing.hpp"
 #include "writers/paged/font_texts.hpp"
+#include "writers/pdf_fallback_fonts.hpp"
 #include "writers/pdf_object_table.hpp"
 #include "writers/pdf_objects.hpp"
 
@@ -45,6 +46,10 @@ constexpr std::array<PdfFixedObject, 9> kFixedObjects = {{
     {10, "10 0 obj << /Type /Font /Subtype /Type1 /BaseFont /ZapfDingbats >> endobj\n"},
 }};
 
+// The resource dictionary, which the fallback fonts extend.
+constexpr std::size_t kResourcesEntry = 2;
+static_assert(kFixedObjects[kResourcesEntry].number == 4);
+
 // First-page baselines: like the flowing formats' blank lines, the options
 // leave room above the first line, t 100 points (under seven lines), T 140.
 constexpr std::int32_t kSmallTopBaseline = 720;
@@ -68,8 +73,8 @@ constexpr std::string_view kStreamKeyword = "  stream\n";
 
 class PdfWriter final : public Writer {
  public:
-  PdfWriter(OutputSink& out, LayoutState& state, TextMode mode)
-      : Writer(out, state), pen_(Format::Pdf), mode_(mode) {}
+  PdfWriter(OutputSink& out, LayoutState& state, TextMode mode, const FallbackFonts* fallback)
+      : Writer(out, state), pen_(Format::Pdf), mode_(mode), fallback_(fallback) {}
 
   void prologue() override {
     out_.write(kHeader);
@@ -117,6 +122,7 @@ class PdfWriter final : public Writer {
 
   void epilogue() override {
     closeStream();
+    if (fallback_ != nullptr) writePdfFallbackFonts(out_, table_, *fallback_, kFixedObjects[kResourcesEntry].text);
     writePageTree();
     table_.writeTableAndTrailer(out_);
   }
@@ -252,14 +258,16 @@ class PdfWriter final : public Writer {
   std::uint64_t streamStart_ = 0;
   DrawingPen pen_;
   TextMode mode_;
+  const FallbackFonts* fallback_;
 };
 
 }  // namespace
 
 std::span<const PdfFixedObject> pdfFixedObjects() { return kFixedObjects; }
 
-std::unique_ptr<Writer> makePdfWriter(OutputSink& out, LayoutState& state, TextMode mode) {
-  return std::make_unique<PdfWriter>(out, state, mode);
+std::unique_ptr<Writer> makePdfWriter(OutputSink& out, LayoutState& state, TextMode mode,
+                                      const FallbackFonts* fallback) {
+  return std::make_unique<PdfWriter>(out, state, mode, fallback);
 }
 
 }  // namespace kolvo

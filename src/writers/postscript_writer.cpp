@@ -15,6 +15,7 @@
 
 #include "writers/drawing.hpp"
 #include "writers/paged/font_texts.hpp"
+#include "writers/postscript_fallback_fonts.hpp"
 
 namespace kolvo {
 namespace {
@@ -63,8 +64,9 @@ constexpr std::string_view kDocumentEnd = "showpage \n";
 
 class PostScriptWriter final : public Writer {
  public:
-  PostScriptWriter(OutputSink& out, LayoutState& state, TextMode mode)
-      : Writer(out, state), pen_(Format::PostScript), mode_(mode) {}
+  PostScriptWriter(OutputSink& out, LayoutState& state, TextMode mode,
+                   const FallbackFonts* fallback)
+      : Writer(out, state), pen_(Format::PostScript), mode_(mode), fallback_(fallback) {}
 
   void prologue() override {
     state_.baseline = kStartBaseline;
@@ -74,6 +76,7 @@ class PostScriptWriter final : public Writer {
     }
     out_.write(kPrologue.substr(0, kPrologue.size() - kFirstFontSelection.size()));
     out_.write(paged::postScriptReencoding());
+    if (fallback_ != nullptr) writePostScriptFallbackFonts(out_, *fallback_);
     out_.write(kFirstFontSelection);
   }
 
@@ -117,14 +120,16 @@ class PostScriptWriter final : public Writer {
   std::uint64_t page_ = 1;
   DrawingPen pen_;
   TextMode mode_;
+  const FallbackFonts* fallback_;
 };
 
 }  // namespace
 
 std::string_view postScriptPrologue() { return kPrologue; }
 
-std::unique_ptr<Writer> makePostScriptWriter(OutputSink& out, LayoutState& state, TextMode mode) {
-  return std::make_unique<PostScriptWriter>(out, state, mode);
+std::unique_ptr<Writer> makePostScriptWriter(OutputSink& out, LayoutState& state, TextMode mode,
+                                             const FallbackFonts* fallback) {
+  return std::make_unique<PostScriptWriter>(out, state, mode, fallback);
 }
 
 }  // namespace kolvo

@@ -1,6 +1,7 @@
 #pragma once
 #include <string_view>
 
+#include "writers/paged/fallback_fonts.hpp"
 #include "writers/writer.hpp"
 
 namespace kolvo {
@@ -10,8 +11,11 @@ namespace kolvo {
 std::string_view postScriptPrologue();
 
 // In typed mode the prologue also re-encodes the text fonts for the typed
-// text's characters (writers/paged/font_texts.hpp).
+// text's characters (writers/paged/font_texts.hpp) and defines the fallback
+// fonts in use, which must all have their codes by then (the input is read
+// once before to give them out).
 std::unique_ptr<Writer> makePostScriptWriter(OutputSink& out, LayoutState& state,
-                                             TextMode mode = TextMode::Markup);
+                                             TextMode mode = TextMode::Markup,
+                                             const FallbackFonts* fallback = nullptr);
 
 }  // namespace kolvo

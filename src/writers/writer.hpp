@@ -53,7 +53,12 @@ inline void applyTopBaseline(LayoutState& state, char option, std::int32_t small
   if (option == 'T') state.baseline = large;
 }
 
+class FallbackFonts;
+
+// `fallback`: the fonts that draw what the standard fonts lack, for the
+// paged formats in typed mode (none: such characters are "?").
 std::unique_ptr<Writer> makeWriter(Format format, OutputSink& out, LayoutState& state,
-                                   TextMode mode = TextMode::Markup);
+                                   TextMode mode = TextMode::Markup,
+                                   const FallbackFonts* fallback = nullptr);
 
 }  // namespace kolvo

@@ -3,13 +3,13 @@
 namespace kolvo {
 
 std::unique_ptr<Writer> makeWriter(Format format, OutputSink& out, LayoutState& state,
-                                   TextMode mode) {
+                                   TextMode mode, const FallbackFonts* fallback) {
   const WriterRow& row = kWriterTable[column(format)];
   if (row.flowing != nullptr) {
     const FlowingFormat& texts = mode == TextMode::Typed ? *row.typedFlowing : *row.flowing;
     return std::make_unique<FlowingWriter>(texts, out, state);
   }
-  return row.makePaged(out, state, mode);
+  return row.makePaged(out, state, mode, fallback);
 }
 
 }  // namespace kolvo

@@ -20,7 +20,8 @@ struct WriterRow {
   // the mode. Either both texts or the maker are set.
   const FlowingFormat* flowing;
   const FlowingFormat* typedFlowing;
-  std::unique_ptr<Writer> (*makePaged)(OutputSink& out, LayoutState& state, TextMode mode);
+  std::unique_ptr<Writer> (*makePaged)(OutputSink& out, LayoutState& state, TextMode mode,
+                                       const FallbackFonts* fallback);
 };
 
 inline constexpr std::array<WriterRow, kFormatCount> kWriterTable = {{
