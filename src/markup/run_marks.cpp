@@ -1,6 +1,13 @@
 #include "markup/run_marks.hpp"
 
+#include <algorithm>
+
 namespace kolvo {
+namespace {
+
+constexpr std::uint64_t kMaxRunWidth = 1'000'000;
+
+}  // namespace
 
 std::size_t measuredBytes(std::string_view text, std::uint32_t pointsPerByte) {
   std::size_t bytes = 0;
@@ -17,9 +24,11 @@ std::size_t measuredBytes(std::string_view text, std::uint32_t pointsPerByte) {
     const std::size_t close =
         operators == std::string_view::npos ? operators : text.find(kRunMark, operators + 1);
     if (close == std::string_view::npos) break;
+    // A run is never wider than the bound (tens of pages of text at 36
+    // points); the bound keeps the sum far from any overflow.
     std::uint64_t width = 0;
-    for (std::size_t i = open + 1; i < operators; ++i) {
-      width = width * 10 + static_cast<std::uint64_t>(text[i] - '0');
+    for (std::size_t i = open + 1; i < operators && text[i] >= '0' && text[i] <= '9'; ++i) {
+      width = std::min<std::uint64_t>(width * 10 + static_cast<std::uint64_t>(text[i] - '0'), kMaxRunWidth);
     }
     points += width;
     at = close + 1;

@@ -1,5 +1,6 @@
 #include "markup/tag_effect.hpp"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "markup/run_marks.hpp"
@@ -14,7 +15,9 @@ namespace {
 std::int32_t bytesBefore(std::string_view result, std::size_t at) {
   const std::string_view before = result.substr(0, at);
   if (!holdsRuns(before)) return static_cast<std::int32_t>(at);
-  return static_cast<std::int32_t>(measuredBytes(before, kPointsPerByte));
+  // Kept where the measures' own arithmetic cannot overflow.
+  constexpr std::size_t kMostBytes = INT32_MAX / kPointsPerByte / 2;
+  return static_cast<std::int32_t>(std::min(measuredBytes(before, kPointsPerByte), kMostBytes));
 }
 
 void measure(std::string_view result, std::int32_t& startCount, std::int32_t& endCount,
