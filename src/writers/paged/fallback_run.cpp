@@ -11,7 +11,9 @@ namespace {
 constexpr char kHexDigits[] = "0123456789abcdef";
 
 void appendHex(std::string& out, unsigned value, int digits) {
-  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out.push_back(kHexDigits[value >> shift & 0xF]);
+  char text[4];
+  for (int i = 0; i < digits; ++i) text[i] = kHexDigits[value >> (4 * (digits - 1 - i)) & 0xF];
+  out.append(text, static_cast<std::size_t>(digits));
 }
 
 // "12" -> 12; the sizes of the tag texts are whole points.

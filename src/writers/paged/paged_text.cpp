@@ -178,12 +178,13 @@ class PagedEscaper {
   bool fallbackRun(char32_t first) {
     if (stats_.fallback == nullptr) return false;
     paged::FallbackContext& context = *stats_.fallback;
-    FallbackFonts& fonts = context.fonts();
     const FontStyle style = context.inForce().style;
-    const std::optional<FallbackGlyph> glyph = fonts.glyph(first, style);
+    const auto glyph = context.glyph(first, style);
     if (!glyph) return false;
-    paged::FallbackRun run(context.runText(), format_, context.inForce(), glyph->font);
-    run.add(glyph->code, fonts.advance(*glyph));
+    const std::uint16_t font = glyph->glyph.font;
+    paged::FallbackRun run(context.runText(), format_, context.inForce(), font);
+    run.add(glyph->glyph.code, glyph->advance);
+    std::optional<paged::FallbackContext::Glyph> blank;
     while (at_ < text_.size()) {
       std::size_t next = at_;
       while (next < text_.size() && text_[next] == ' ') ++next;
@@ -191,13 +192,15 @@ class PagedEscaper {
       const std::size_t start = next;
       const char32_t c = nextCodePoint(text_, next);
       if (paged::glyphPlace(c).font != paged::GlyphFont::None || isOneOf(c, kInvisible)) break;
-      const std::optional<FallbackGlyph> more = fonts.glyph(c, style);
-      if (!more || more->font != glyph->font) break;
-      const std::optional<FallbackGlyph> blank =
-          start > at_ ? fonts.glyphIn(glyph->font, U' ') : std::optional<FallbackGlyph>();
-      if (start > at_ && (!blank || blank->font != glyph->font)) break;
-      for (std::size_t b = at_; b < start; ++b) run.add(blank->code, fonts.advance(*blank));
-      run.add(more->code, fonts.advance(*more));
+      const auto more = context.glyph(c, style);
+      if (!more || more->glyph.font != font) break;
+      if (start > at_ && !blank) {
+        const std::optional<FallbackGlyph> b = context.fonts().glyphIn(font, U' ');
+        if (!b) break;
+        blank = paged::FallbackContext::Glyph{*b, context.fonts().advance(*b)};
+      }
+      for (std::size_t b = at_; b < start; ++b) run.add(blank->glyph.code, blank->advance);
+      run.add(more->glyph.code, more->advance);
       column_ += start - at_ + 1;
       at_ = next;
     }
