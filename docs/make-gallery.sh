@@ -10,6 +10,9 @@
 #   rtf.png         LibreOffice Writer (soffice --convert-to pdf), then pdftoppm
 #   docbook.png     xsltproc with the DocBook 5 XSL stylesheets to HTML, then
 #                   headless Chromium
+# and scripts.png, examples/scripts.txt (every script, --escape) as PDF
+# drawn by pdftoppm, with the fallback fonts of this machine
+# (fonts-dejavu-core and fonts-wqy-zenhei give the picture in the README).
 #
 # Usage: docs/make-gallery.sh [KOLVO_BINARY] [GALLERY_DIR]
 #   (defaults: build/kolvo and docs/gallery)
@@ -84,6 +87,8 @@ quiet gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=png16m -r"$dpi" \
 
 log pdf
 first_page "$work/showcase.pdf" "$gallery/pdf.png"
+quiet "$kolvo" --escape -P "$root/examples/scripts.txt" "$work/scripts.pdf" -s
+first_page "$work/scripts.pdf" "$gallery/scripts.png"
 
 log latex
 mkdir -p "$work/latex"

@@ -97,7 +97,7 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
 }
 
 void giveOutFallbackCodes(LineReader& in, Format format, FallbackFonts& fallback) {
-  paged::FallbackContext context(fallback, format);
+  paged::FallbackContext context(fallback, format, true);
   std::string line;
   std::string scratch;
   EscapeStats stats;

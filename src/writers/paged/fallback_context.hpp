@@ -17,8 +17,10 @@ namespace kolvo::paged {
 
 class FallbackContext {
  public:
-  FallbackContext(FallbackFonts& fonts, Format format)
-      : fonts_(fonts), format_(format), inForce_(bodyFont(format)) {}
+  // `codesOnly`: the run only gives out codes (PostScript's first reading),
+  // and the text of its lines is thrown away.
+  FallbackContext(FallbackFonts& fonts, Format format, bool codesOnly = false)
+      : fonts_(fonts), format_(format), inForce_(bodyFont(format)), codesOnly_(codesOnly) {}
 
   FallbackFonts& fonts() { return fonts_; }
 
@@ -46,6 +48,7 @@ class FallbackContext {
   Format format() const { return format_; }
   FontInForce& inForce() { return inForce_; }
   std::string& runText() { return runText_; }
+  bool codesOnly() const { return codesOnly_; }
 
  private:
   static constexpr char32_t kRemembered = 0x10000;
@@ -62,6 +65,7 @@ class FallbackContext {
   std::array<std::vector<std::uint64_t>, 4> known_;
   Format format_;
   FontInForce inForce_;
+  bool codesOnly_;
   std::string runText_;
 };
 

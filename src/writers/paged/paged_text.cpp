@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "markup/tag_index.hpp"
 #include "writers/paged/fallback_context.hpp"
@@ -182,8 +183,10 @@ class PagedEscaper {
     const auto glyph = context.glyph(first, style);
     if (!glyph) return false;
     const std::uint16_t font = glyph->glyph.font;
-    paged::FallbackRun run(context.runText(), format_, context.inForce(), font);
-    run.add(glyph->glyph.code, glyph->advance);
+    // The first of PostScript's two readings wants the codes, not the text.
+    std::optional<paged::FallbackRun> run;
+    if (!context.codesOnly()) run.emplace(context.runText(), format_, context.inForce(), font);
+    if (run) run->add(glyph->glyph.code, glyph->advance);
     std::optional<paged::FallbackContext::Glyph> blank;
     while (at_ < text_.size()) {
       std::size_t next = at_;
@@ -199,12 +202,14 @@ class PagedEscaper {
         if (!b) break;
         blank = paged::FallbackContext::Glyph{*b, context.fonts().advance(*b)};
       }
-      for (std::size_t b = at_; b < start; ++b) run.add(blank->glyph.code, blank->advance);
-      run.add(more->glyph.code, more->advance);
+      if (run) {
+        for (std::size_t b = at_; b < start; ++b) run->add(blank->glyph.code, blank->advance);
+        run->add(more->glyph.code, more->advance);
+      }
       column_ += start - at_ + 1;
       at_ = next;
     }
-    run.finish(out_);
+    if (run) run->finish(out_);
     return true;
   }
 
