@@ -4,6 +4,8 @@
 //   kolvo_corpus tags    BYTES OUT   prose with a tag every three words or so
 //   kolvo_corpus oneline BYTES OUT   prose without a single line feed
 //   kolvo_corpus drawing LINES OUT   LINES drawing lines, two prose lines each
+//   kolvo_corpus russian BYTES OUT   Russian prose (UTF-8), a bold word now and then
+//   kolvo_corpus japanese BYTES OUT  Japanese sentences (UTF-8), about 60 bytes a line
 //
 // The same arguments always give the same bytes: the generator has its own
 // fixed-seed random numbers and depends on nothing else.
@@ -234,9 +236,65 @@ void writeDrawing(Writer& out, std::uint64_t drawingLines) {
   }
 }
 
+// Text the standard PostScript and PDF fonts lack: under --escape it is
+// drawn with fallback fonts.
+constexpr auto kRussianWords = std::to_array<std::string_view>({
+    "\xD0\xB8", "\xD0\xB2", "\xD0\xBD\xD0\xB5", "\xD0\xBD\xD0\xB0", "\xD1\x87\xD1\x82\xD0\xBE",
+    "\xD0\xBE\xD0\xBD", "\xD0\xBA\xD0\xB0\xD0\xBA", "\xD0\xB4\xD0\xBE\xD0\xBC",
+    "\xD0\xBF\xD0\xB8\xD1\x81\xD1\x8C\xD0\xBC\xD0\xBE", "\xD1\x80\xD0\xB5\xD0\xBA\xD0\xB0",
+    "\xD1\x83\xD1\x82\xD1\x80\xD0\xBE\xD0\xBC", "\xD0\xBE\xD0\xBA\xD0\xBD\xD0\xBE",
+    "\xD1\x81\xD0\xB0\xD0\xB4", "\xD0\xB2\xD0\xBE\xD0\xBF\xD1\x80\xD0\xBE\xD1\x81",
+    "\xD1\x81\xD1\x82\xD0\xB0\xD0\xBD\xD1\x86\xD0\xB8\xD1\x8F",
+    "\xD0\xB3\xD0\xBE\xD1\x80\xD0\xB0", "\xD1\x8F\xD0\xB7\xD1\x8B\xD0\xBA",
+    "\xD0\xB4\xD0\xB5\xD1\x80\xD0\xB5\xD0\xB2\xD0\xBD\xD1\x8F", "\xD1\x82\xD0\xB8\xD1\x85\xD0\xBE",
+    "\xD1\x87\xD0\xB0\xD1\x81\xD1\x82\xD0\xBE", "\xD0\xB2\xD0\xBC\xD0\xB5\xD1\x81\xD1\x82\xD0\xB5",
+    "\xD1\x83\xD0\xB6\xD0\xB5", "\xD0\xB7\xD0\xB5\xD0\xBB\xD1\x91\xD0\xBD\xD1\x8B\xD0\xB9",
+    "\xD1\x81\xD0\xB5\xD0\xBC\xD1\x8C", "\xD1\x81\xD1\x82\xD0\xBE",
+    "\xD0\xBF\xD0\xB5\xD1\x80\xD0\xB2\xD1\x8B\xD0\xB9",
+});
+constexpr auto kJapaneseSentences = std::to_array<std::string_view>({
+    "\xE6\x9D\xB1\xE4\xBA\xAC\xE3\x81\xAE\xE4\xBC\x9A\xE8\xAD\xB0\xE3\x81\xAF\xE6\x9D\xA5\xE9\x80\xB1\xE3\x81\xA7\xE3\x81\x99\xE3\x80\x82",
+    "\xE6\x89\x8B\xE7\xB4\x99\xE3\x82\x92\xE6\x9B\xB8\xE3\x81\x8D\xE3\x81\xBE\xE3\x81\x97\xE3\x81\x9F\xE3\x80\x82",
+    "\xE5\xB7\x9D\xE3\x81\xAE\xE8\xBF\x91\xE3\x81\x8F\xE3\x81\xAB\xE9\xA7\x85\xE3\x81\x8C\xE3\x81\x82\xE3\x82\x8A\xE3\x81\xBE\xE3\x81\x99\xE3\x80\x82",
+    "\xE4\xBB\x8A\xE6\x97\xA5\xE3\x81\xAF\xE3\x81\x84\xE3\x81\x84\xE5\xA4\xA9\xE6\xB0\x97\xE3\x81\xA7\xE3\x81\x99\xE3\x81\xAD\xE3\x80\x82",
+});
+
+// Russian: words in lines of about 60 bytes, one in about fifty bold.
+void writeRussian(Writer& out, std::uint64_t bytes) {
+  Random random(4);
+  std::string line;
+  while (out.written() < bytes) {
+    line.clear();
+    while (line.size() < 60) {
+      if (!line.empty()) line += ' ';
+      const std::string_view word = kRussianWords[random.below(kRussianWords.size())];
+      if (random.below(50) == 0) {
+        line += "%bs";
+        line += word;
+        line += "%be";
+      } else {
+        line += word;
+      }
+    }
+    line += '\n';
+    out.add(line);
+  }
+}
+
+void writeJapanese(Writer& out, std::uint64_t bytes) {
+  Random random(5);
+  std::string line;
+  while (out.written() < bytes) {
+    line.clear();
+    while (line.size() < 60) line += kJapaneseSentences[random.below(kJapaneseSentences.size())];
+    line += '\n';
+    out.add(line);
+  }
+}
+
 [[noreturn]] void usage() {
   std::fputs(
-      "usage: kolvo_corpus prose|tags|oneline BYTES OUT\n"
+      "usage: kolvo_corpus prose|tags|oneline|russian|japanese BYTES OUT\n"
       "       kolvo_corpus drawing LINES OUT\n",
       stderr);
   std::exit(2);
@@ -257,6 +315,10 @@ int main(int argc, char** argv) {
     writeProse(out, amount, false, 4);
   } else if (kind == "tags") {
     writeTagged(out, amount);
+  } else if (kind == "russian") {
+    writeRussian(out, amount);
+  } else if (kind == "japanese") {
+    writeJapanese(out, amount);
   } else if (kind == "drawing") {
     writeDrawing(out, amount);
   } else {

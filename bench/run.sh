@@ -10,7 +10,9 @@
 # peak resident memory (from one more run under GNU time -v). Then the
 # cost of --escape on plain prose in every format, the speed of --check, the growth check (plain
 # prose at 5, 50 and 500 MB) and, when enscript is installed, enscript
-# against kolvo -p. The last lines say which targets are met. The whole run
+# against kolvo -p, and text beyond the standard fonts (50 MB of Russian,
+# 20 MB of Japanese) with --escape in PostScript and PDF, drawn with the
+# machine's fallback fonts. The last lines say which targets are met. The whole run
 # takes a few minutes; the machine should be otherwise idle.
 #
 # Settings (environment):
@@ -66,6 +68,8 @@ make_corpus oneline oneline 50000000
 make_corpus drawing drawing 200000
 make_corpus prose-5MB prose 5000000
 make_corpus prose-50KB prose 50000
+make_corpus russian russian 50000000
+make_corpus japanese japanese 20000000
 [ "$skip_big" = 1 ] || make_corpus prose-500MB prose 500000000
 
 # time_once COMMAND...: runs COMMAND with standard output going to $out (a
@@ -246,6 +250,21 @@ for corpus in prose tags; do
       check "$(awk -v r="$r" -v l="$check_limit" 'BEGIN { print (r >= l) ? 1 : 0 }')" \
         "plain prose, $words: $r MB/s (target $check_limit MB/s)"
     fi
+  done
+done
+
+echo
+echo "Text beyond the standard fonts with --escape, drawn with fallback fonts (PostScript"
+echo "reads its input twice): MB/s of wall time (median of $runs runs) and peak RSS, which"
+echo "may pass 8 MB by the size of the font files in use (mapped, not read)."
+printf '%-10s %-6s %7s %9s %8s %9s\n' corpus format MB 'kolvo s' 'MB/s' 'RSS KB'
+for corpus in russian japanese; do
+  file=$data/$corpus.txt
+  for f in p P; do
+    measure "$file" "$runs" "$kolvo" --escape "-$f" "$file" - -s
+    r=$(rate "$file" "$cmd_s")
+    printf '%-10s %-6s %7s %9.3f %8s %9s\n' "$corpus" "$f" "$(mb_of "$file")" "$cmd_s" "$r" "$cmd_rss"
+    [ "$corpus" = russian ] && check "$(le 50 "$r")" "Russian, format $f: $r MB/s (target 50)"
   done
 done
 

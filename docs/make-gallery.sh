@@ -13,6 +13,9 @@
 # and of examples/long-lines.txt laid out with --escape --paper a4 and
 # --paper letter in PostScript, drawn by Ghostscript:
 #   paper-a4.png, paper-letter.png
+# and scripts.png,, examples/scripts.txt (every script, --escape) as PDF
+# drawn by pdftoppm, with the fallback fonts of this machine
+# (fonts-dejavu-core and fonts-wqy-zenhei give the picture in the README).
 #
 # Usage: docs/make-gallery.sh [KOLVO_BINARY] [GALLERY_DIR] [paper]
 #   (defaults: build/kolvo and docs/gallery; "paper" makes only the two
@@ -107,6 +110,8 @@ draw_postscript "$work/showcase.ps" "$gallery/postscript.png"
 
 log pdf
 first_page "$work/showcase.pdf" "$gallery/pdf.png"
+quiet "$kolvo" --escape -P "$root/examples/scripts.txt" "$work/scripts.pdf" -s
+first_page "$work/scripts.pdf" "$gallery/scripts.png"
 
 log latex
 mkdir -p "$work/latex"

@@ -28,7 +28,8 @@ class CommandLine : public ::testing::Test {
 TEST_F(CommandLine, HelpAndVersion) {
   const CommandResult help = kolvo({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("Usage: kolvo [--escape] [--paper SIZE] FORMAT INPUT OUTPUT OPTION"),
+  EXPECT_NE(help.out.find(
+                "Usage: kolvo [--escape] [--paper SIZE] [--font FILE] FORMAT INPUT OUTPUT OPTION"),
             std::string::npos);
   EXPECT_EQ(help.err, "");
   const CommandResult version = kolvo({"--version"});

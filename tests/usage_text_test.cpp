@@ -14,9 +14,9 @@ namespace {
 
 TEST(UsageText, KeepsItsBytes) {
   EXPECT_EQ(usageText(),
-            "Usage: kolvo [--escape] [--paper SIZE] FORMAT INPUT OUTPUT OPTION\n"
+            "Usage: kolvo [--escape] [--paper SIZE] [--font FILE] FORMAT INPUT OUTPUT OPTION\n"
             "       kolvo --help | --version | --markup-reference [man]\n"
-            "       kolvo [--escape] [--paper SIZE] --check [FORMAT] INPUT\n"
+            "       kolvo [--escape] [--paper SIZE] [--font FILE] --check [FORMAT] INPUT\n"
             "Converts INPUT, a text file with Kolvo markup, into OUTPUT.\n"
             "Of FORMAT and OPTION only the second character counts: -h, /h and xh all mean HTML.\n"
             "\n"
@@ -37,6 +37,7 @@ TEST(UsageText, KeepsItsBytes) {
             "  --escape                 show the text exactly as typed, in every format\n"
             "  --paper SIZE             page size a4, letter, legal or a5; long lines wrap\n"
             "  --paper auto             the size in PAPERSIZE or /etc/papersize, else a4\n"
+            "  --font FILE              PostScript, PDF: draw missing glyphs with FILE first\n"
             "  --check [FORMAT] INPUT   report markup mistakes for FORMAT, or for all\n"
             "\n"
             "Exit status: 0 done, 1 a file could not be read or written, 2 wrong command line.\n"
@@ -83,8 +84,8 @@ TEST(UsageText, ShowsASettingOptionFromItsRowAlone) {
   options.push_back({"--columns", OptionRole::Setting, OptionArgument::Word, "N", acceptColumns,
                      {{{"--columns N", "set the text in N columns"}}}});
   const std::string text = usageText(options);
-  EXPECT_EQ(text.rfind("Usage: kolvo [--escape] [--paper SIZE] [--columns N] FORMAT INPUT OUTPUT "
-                       "OPTION\n"
+  EXPECT_EQ(text.rfind("Usage: kolvo [--escape] [--paper SIZE] [--font FILE] [--columns N] "
+                       "FORMAT INPUT OUTPUT OPTION\n"
                        "       kolvo --help | --version | --markup-reference [man]\n",
                        0),
             0u);

@@ -1,12 +1,12 @@
 # bash completion for kolvo                                  -*- shell-script -*-
 #
-#   kolvo [--escape] [--paper SIZE] FORMAT INPUT OUTPUT OPTION
+#   kolvo [--escape] [--paper SIZE] [--font FILE]... FORMAT INPUT OUTPUT OPTION
 #   kolvo --help | --version | --markup-reference [man]
-#   kolvo [--escape] [--paper SIZE] --check [FORMAT] INPUT
+#   kolvo [--escape] [--paper SIZE] [--font FILE]... --check [FORMAT] INPUT
 #
-# Settings (--escape, --paper SIZE) come first; then a format word or one of the other long
-# options, two file names and an option word. Needs nothing but bash itself;
-# installed as
+# Settings (--escape, --paper SIZE, --font FILE) come first; then a format word
+# or one of the other long options, two file names and an option word. Needs
+# nothing but bash itself; installed as
 # share/bash-completion/completions/kolvo it is loaded on demand by the
 # bash-completion package, or it can be sourced from ~/.bashrc.
 
@@ -17,30 +17,36 @@ _kolvo() {
   while [ $((settings + 1)) -lt "$COMP_CWORD" ]; do
     case ${COMP_WORDS[settings + 1]} in
       --escape) settings=$((settings + 1)) ;;
-      --paper) settings=$((settings + 2)) ;;
+      --paper | --font) settings=$((settings + 2)) ;;
       *) break ;;
     esac
   done
-  # The word after --paper is its size.
-  if [ "${COMP_WORDS[COMP_CWORD - 1]}" = --paper ] && [ $((COMP_CWORD - 1)) -le $((settings + 1)) ]; then
+  COMPREPLY=()
+  # The word after --paper is its size, the word after --font a file.
+  if [ "${COMP_WORDS[COMP_CWORD - 1]}" = --paper ] && [ "$settings" -ge "$COMP_CWORD" ]; then
     COMPREPLY=($(compgen -W 'a4 letter legal a5 auto' -- "$cur"))
+    return 0
+  fi
+  if [ "${COMP_WORDS[COMP_CWORD - 1]}" = --font ] && [ "$settings" -ge "$COMP_CWORD" ]; then
+    compopt -o filenames 2>/dev/null
+    local IFS=$'\n'
+    COMPREPLY=($(compgen -f -- "$cur"))
     return 0
   fi
   local word=$((COMP_CWORD - settings))
   local first=${COMP_WORDS[settings + 1]}
-  COMPREPLY=()
 
   case $word in
     1)
       # a AbiWord, d DocBook 5, h HTML, r RTF, l LaTeX, p PostScript, P PDF
       if [ "$settings" = 0 ]; then
-        COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P --help --version --markup-reference --escape --paper --check' -- "$cur"))
+        COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P --help --version --markup-reference --escape --paper --font --check' -- "$cur"))
       else
         # A setting not given yet may still come.
         local offer='-a -d -h -r -l -p -P' given=" ${COMP_WORDS[*]:1:settings} "
         [[ $given == *' --escape '* ]] || offer+=' --escape'
         [[ $given == *' --paper '* ]] || offer+=' --paper'
-        offer+=' --check'
+        offer+=' --font --check'
         COMPREPLY=($(compgen -W "$offer" -- "$cur"))
       fi
       ;;

@@ -57,8 +57,8 @@ bool Repeats::first(Repeated kind, std::uint64_t line) {
 
 void Repeats::finish(std::vector<Finding>& findings) const {
   constexpr std::array<std::string_view, kRepeatedKinds> kWhat = {
-      "have text beyond ASCII", "have characters without a glyph in the standard fonts",
-      "have characters without a glyph in LaTeX's fonts"};
+      "have text beyond ASCII", "have characters without a glyph in PostScript or PDF",
+      "have characters without a glyph in PDF", "have characters without a glyph in LaTeX's fonts"};
   for (std::size_t kind = 0; kind < kRepeatedKinds; ++kind) {
     const Seen& seen = seen_[kind];
     if (seen.moreLines == 0) continue;

@@ -15,6 +15,7 @@
 
 namespace kolvo {
 struct PaperSize;
+class FallbackFonts;
 }
 
 namespace kolvo::check {
@@ -23,6 +24,9 @@ struct CheckOptions {
   FormatSet formats = FormatSet::all();
   TextMode mode = TextMode::Markup;
   const PaperSize* paper = nullptr;  // lines wrap to this page; none: they never wrap
+  // What typed PostScript and PDF draw beyond the standard fonts, if anything.
+  FallbackFonts* postScriptFallback = nullptr;
+  FallbackFonts* pdfFallback = nullptr;
 };
 
 // A "%" and two letters or digits in the line; `row` is empty when no tag
@@ -35,8 +39,8 @@ struct TagOccurrence {
 // Findings that would repeat on most lines of a document (its text is not
 // ASCII, say) are reported on the first line that has them; the others
 // are counted for one note at the end.
-enum class Repeated : unsigned char { NonAscii, NoGlyphPaged, NoGlyphLatex };
-inline constexpr std::size_t kRepeatedKinds = 3;
+enum class Repeated : unsigned char { NonAscii, NoGlyphPaged, NoGlyphPdf, NoGlyphLatex };
+inline constexpr std::size_t kRepeatedKinds = 4;
 
 class Repeats {
  public:

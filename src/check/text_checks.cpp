@@ -3,6 +3,7 @@
 // when it is taken as typed.
 
 #include <array>
+#include <span>
 #include <string>
 
 #include "check/latex_groups.hpp"
@@ -12,6 +13,7 @@
 #include "text/text_decoding.hpp"
 #include "text/typed_text.hpp"
 #include "writers/drawing.hpp"
+#include "writers/paged/fallback_fonts.hpp"
 #include "writers/paged/text_encoding.hpp"
 
 namespace kolvo::check {
@@ -221,7 +223,7 @@ std::string codePointName(char32_t c) {
 }
 
 void reportUnshowable(LineContext& line, const Unshowable& found, Repeated kind,
-                      std::string_view where) {
+                      std::string_view where, const FallbackFonts* fallback = nullptr) {
   if (found.count == 0 || !line.firstOfItsKind(kind)) return;
   std::string message = std::to_string(found.count) +
                         (found.count == 1 ? " character" : " characters") + " of this line " +
@@ -230,6 +232,10 @@ void reportUnshowable(LineContext& line, const Unshowable& found, Repeated kind,
                         " as '?'";
   if (found.count > 1) message += ", the first " + codePointName(found.first);
   else message += ": " + codePointName(found.first);
+  // What would draw it: a font package to install, or why none will.
+  const std::string hint =
+      fallback != nullptr ? fallback->missingHint(std::span(&found.first, 1)) : std::string();
+  if (!hint.empty()) message += " (" + hint + ")";
   line.reportAtColumn(found.firstIndex, Severity::Warning, std::move(message));
 }
 
@@ -239,8 +245,6 @@ void note(Unshowable& found, std::size_t index, char32_t c) {
     found.first = c;
   }
 }
-
-}  // namespace
 
 // The clean-up that takes the underline mark out after a blank takes a
 // user's "_" there out too, in every format.
@@ -252,6 +256,8 @@ void checkDroppedUnderscore(LineContext& line) {
                   std::string(kEscapeHint));
 }
 
+}  // namespace
+
 void checkMarkupText(LineContext& line) {
   if (isDrawingLine(line.text())) return;
   checkHazards(line);
@@ -261,28 +267,58 @@ void checkMarkupText(LineContext& line) {
   checkNonAscii(line);
 }
 
+namespace {
+
+// Whether typed `format` (PostScript or PDF) draws `c`: with the standard
+// fonts, or with a fallback font.
+bool pagedDraws(char32_t c, FallbackFonts* fallback) {
+  if (paged::glyphPlace(c).font != paged::GlyphFont::None) return true;
+  return fallback != nullptr && fallback->glyph(c, FontStyle::Regular).has_value();
+}
+
+std::string pagedFontsOf(FormatSet formats, bool withFallback) {
+  return std::string(withFallback ? "the standard and fallback fonts of "
+                                  : "the standard fonts of ") +
+         formatNames(formats);
+}
+
+}  // namespace
+
 void checkTypedText(LineContext& line) {
-  const bool paged = line.options().formats.has(Format::PostScript) ||
-                     line.options().formats.has(Format::Pdf);
-  const bool latex = line.options().formats.has(Format::Latex);
-  if ((!paged && !latex) || isDrawingLine(line.text())) return;
+  const CheckOptions& options = line.options();
+  const bool postScript = options.formats.has(Format::PostScript);
+  const bool pdf = options.formats.has(Format::Pdf);
+  const bool latex = options.formats.has(Format::Latex);
+  if ((!postScript && !pdf && !latex) || isDrawingLine(line.text())) return;
   std::string decoded;
   const std::string_view text = decodeText(line.text(), decoded) ? decoded : line.text();
-  Unshowable inPaged;
+  Unshowable inPostScript;
+  Unshowable inPdf;
   Unshowable inLatex;
   std::size_t index = 0;
   for (std::size_t at = 0; at < text.size(); ++index) {
     const char32_t c = nextCodePoint(text, at);
     if (c < 0x80) continue;
-    if (paged && paged::glyphPlace(c).font == paged::GlyphFont::None) note(inPaged, index, c);
+    if (postScript && !pagedDraws(c, options.postScriptFallback)) note(inPostScript, index, c);
+    if (pdf && !pagedDraws(c, options.pdfFallback)) note(inPdf, index, c);
     if (latex && !latexCanSet(c)) note(inLatex, index, c);
   }
-  FormatSet pagedFormats;
-  pagedFormats.add(Format::PostScript);
-  pagedFormats.add(Format::Pdf);
-  reportUnshowable(line, inPaged, Repeated::NoGlyphPaged,
-                   "the standard fonts of " +
-                       formatNames(formatsAmong(line.options(), pagedFormats)));
+  const bool fallback = options.postScriptFallback != nullptr || options.pdfFallback != nullptr;
+  if (inPostScript.count == inPdf.count && inPostScript.first == inPdf.first) {
+    FormatSet both;
+    if (postScript) both.add(Format::PostScript);
+    if (pdf) both.add(Format::Pdf);
+    reportUnshowable(line, inPostScript.count > 0 ? inPostScript : inPdf,
+                     Repeated::NoGlyphPaged, pagedFontsOf(both, fallback),
+                     options.pdfFallback != nullptr ? options.pdfFallback
+                                                    : options.postScriptFallback);
+  } else {
+    reportUnshowable(line, inPostScript, Repeated::NoGlyphPaged,
+                     pagedFontsOf(FormatSet::of(Format::PostScript), fallback),
+                     options.postScriptFallback);
+    reportUnshowable(line, inPdf, Repeated::NoGlyphPdf,
+                     pagedFontsOf(FormatSet::of(Format::Pdf), fallback), options.pdfFallback);
+  }
   reportUnshowable(line, inLatex, Repeated::NoGlyphLatex, "LaTeX's fonts");
 }
 

@@ -32,19 +32,41 @@ class StandardOutputFindings final : public check::FindingSink {
   std::string inputName_;
 };
 
-check::CheckOptions optionsOf(const CheckSettings& settings) {
+// The fallback fonts of typed PostScript and PDF, one set per format (they
+// take different outlines), for the formats checked.
+struct CheckFonts {
+  std::unique_ptr<FallbackFonts> postScript;
+  std::unique_ptr<FallbackFonts> pdf;
+};
+
+CheckFonts makeCheckFonts(const CheckSettings& settings, FallbackFontsFactory factory) {
+  CheckFonts fonts;
+  if (factory == nullptr || settings.mode != TextMode::Typed) return fonts;
+  if (!settings.format || *settings.format == Format::PostScript) {
+    fonts.postScript = factory(settings.fontFiles, Format::PostScript);
+  }
+  if (!settings.format || *settings.format == Format::Pdf) {
+    fonts.pdf = factory(settings.fontFiles, Format::Pdf);
+  }
+  return fonts;
+}
+
+check::CheckOptions optionsOf(const CheckSettings& settings, const CheckFonts& fonts) {
   check::CheckOptions options;
   if (settings.format) options.formats = check::FormatSet::of(*settings.format);
   options.mode = settings.mode;
   options.paper = settings.paper;
+  options.postScriptFallback = fonts.postScript.get();
+  options.pdfFallback = fonts.pdf.get();
   return options;
 }
 
 std::string shownName(const std::string& path) { return path == "-" ? "<stdin>" : path; }
 
 // Reads and checks the whole input; throws IoError on a read error.
-check::FindingCounts checkInput(const InputFile& input, const CheckSettings& settings) {
-  const check::CheckOptions options = optionsOf(settings);
+check::FindingCounts checkInput(const InputFile& input, const CheckSettings& settings,
+                                const CheckFonts& fonts) {
+  const check::CheckOptions options = optionsOf(settings, fonts);
   StandardOutputFindings sink(shownName(settings.inputPath));
   check::Checker checker(options, sink);
   LineReader in(input.fd(), input.name(),
@@ -57,15 +79,16 @@ check::FindingCounts checkInput(const InputFile& input, const CheckSettings& set
 
 }  // namespace
 
-int runCheck(const CheckSettings& settings, bool standardInputClosed,
-             bool standardOutputClosed) {
+int runCheck(const CheckSettings& settings, bool standardInputClosed, bool standardOutputClosed,
+             FallbackFontsFactory fallback) {
   if (standardOutputClosed) {
     printError("cannot write findings to standard output: " + std::string(std::strerror(EBADF)));
     return kExitFailure;
   }
   try {
+    const CheckFonts fonts = makeCheckFonts(settings, fallback);
     const InputFile input(settings.inputPath, standardInputClosed);
-    const check::FindingCounts counts = checkInput(input, settings);
+    const check::FindingCounts counts = checkInput(input, settings, fonts);
     if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
       printError("cannot write findings to standard output: " + std::string(std::strerror(errno)));
       return kExitFailure;

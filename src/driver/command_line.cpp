@@ -14,6 +14,7 @@
 #include "driver/line_reader.hpp"
 #include "driver/options.hpp"
 #include "driver/output_file.hpp"
+#include "driver/rereadable_input.hpp"
 #include "driver/standard_streams.hpp"
 #include "driver/usage_text.hpp"
 #include "writers/output_sink.hpp"
@@ -30,23 +31,40 @@ int reportUsageError(const UsageError& error) {
   return kExitUsage;
 }
 
+// Typed PostScript reads its input twice when it has fallback fonts: first
+// to give out their codes, so that the prologue can define the fonts.
+ConversionReport convertInput(const InputFile& input, OutputSink& out,
+                              const ConversionSettings& settings, FallbackFonts* fallback,
+                              Console& console) {
+  // Typed text keeps every line whole: one line is one paragraph.
+  const std::size_t pieces = settings.mode == TextMode::Typed ? kWholeLines : kMaxPiece;
+  if (fallback == nullptr || settings.format != Format::PostScript) {
+    LineReader in(input.fd(), input.name(), pieces);
+    return convert(in, out, settings.format, settings.option, console, settings.mode,
+                   settings.paper, fallback);
+  }
+  RereadableInput reread(input.fd(), input.name());
+  {
+    LineReader first(reread.fd(), input.name(), pieces);
+    giveOutFallbackCodes(first, settings.format, *fallback);
+  }
+  reread.rewind();
+  LineReader in(reread.fd(), input.name(), pieces);
+  return convert(in, out, settings.format, settings.option, console, settings.mode,
+                 settings.paper, fallback);
+}
+
 // Runs the conversion and reports its failure; true when the document is
 // complete.
 bool runConversion(const InputFile& input, const OutputFile& output,
-                   const ConversionSettings& settings) {
+                   const ConversionSettings& settings, FallbackFonts* fallback) {
   // The version line and the trace keep out of a document on standard output.
   StreamConsole console(output.isStandardOutput() ? stderr : stdout);
   try {
-    // Typed text keeps every line whole: one line is one paragraph.
-    LineReader in(input.fd(), input.name(),
-                  settings.mode == TextMode::Typed ? kWholeLines : kMaxPiece);
     OutputSink out(output.fd(), output.name());
-    const ConversionReport report =
-        convert(in, out, settings.format, settings.option, console, settings.mode, settings.paper);
+    const ConversionReport report = convertInput(input, out, settings, fallback, console);
     out.flush();
-    if (report.missingGlyphs > 0) {
-      printWarning(missingGlyphWarning(settings.format, report.missingGlyphs));
-    }
+    if (report.missingGlyphs > 0) printWarning(missingGlyphWarning(settings.format, report));
     return true;
   } catch (const IoError& e) {
     printError(e.what());
@@ -56,6 +74,16 @@ bool runConversion(const InputFile& input, const OutputFile& output,
     printError(std::string("conversion failed: ") + e.what());
   }
   return false;
+}
+
+// The fallback fonts, for typed PostScript and PDF only; throws what the
+// factory throws.
+std::unique_ptr<FallbackFonts> makeFallback(const ConversionSettings& settings,
+                                            FallbackFontsFactory factory) {
+  if (factory == nullptr || settings.mode != TextMode::Typed || !isPaged(settings.format)) {
+    return nullptr;
+  }
+  return factory(settings.fontFiles, settings.format);
 }
 
 int finishOutput(OutputFile& output, bool complete) {
@@ -68,12 +96,20 @@ int finishOutput(OutputFile& output, bool complete) {
   return complete ? kExitOk : kExitFailure;
 }
 
-int convertFiles(const ConversionSettings& settings, ClosedStandardStreams closed) {
+int convertFiles(const ConversionSettings& settings, ClosedStandardStreams closed,
+                 FallbackFontsFactory factory) {
+  std::unique_ptr<FallbackFonts> fallback;
+  try {
+    fallback = makeFallback(settings, factory);
+  } catch (const std::exception& e) {
+    printError(e.what());
+    return kExitFailure;
+  }
   try {
     const InputFile input(settings.inputPath, closed.input);
     input.refuseAsOutput(settings.outputPath);
     OutputFile output(settings.outputPath, closed.output);
-    const bool complete = runConversion(input, output, settings);
+    const bool complete = runConversion(input, output, settings, fallback.get());
     return finishOutput(output, complete);
   } catch (const IoError& e) {
     // Only opening throws: nothing has been written.
@@ -84,7 +120,7 @@ int convertFiles(const ConversionSettings& settings, ClosedStandardStreams close
 
 }  // namespace
 
-int runCommandLine(int argc, const char* const* argv) {
+int runCommandLine(int argc, const char* const* argv, FallbackFontsFactory fallback) {
   const ClosedStandardStreams closed = reserveStandardDescriptors();
   const std::span<const char* const> words =
       argc > 1 ? std::span(argv + 1, static_cast<std::size_t>(argc - 1))
@@ -95,9 +131,9 @@ int runCommandLine(int argc, const char* const* argv) {
     return printToStandardOutput(text->text, closed.output);
   }
   if (const auto* check = std::get_if<CheckSettings>(&request)) {
-    return runCheck(*check, closed.input, closed.output);
+    return runCheck(*check, closed.input, closed.output, fallback);
   }
-  return convertFiles(std::get<ConversionSettings>(request), closed);
+  return convertFiles(std::get<ConversionSettings>(request), closed, fallback);
 }
 
 }  // namespace kolvo

@@ -5,7 +5,9 @@
 
 #include "markup/layout_state.hpp"
 #include "markup/rewrite.hpp"
+#include "text/text_step.hpp"
 #include "writers/drawing.hpp"
+#include "writers/paged/fallback_context.hpp"
 #include "writers/writer.hpp"
 
 namespace kolvo {
@@ -19,16 +21,53 @@ namespace {
 // after it is kept, and the line keeps its length for the measures.
 void blankNulBytes(std::string& line) { std::replace(line.begin(), line.end(), '\0', ' '); }
 
+// The fallback fonts of a run, when its format and mode use them.
+std::unique_ptr<paged::FallbackContext> fallbackContext(Format format, TextMode mode,
+                                                        FallbackFonts* fallback) {
+  if (fallback == nullptr || mode != TextMode::Typed || !isPaged(format)) return nullptr;
+  return std::make_unique<paged::FallbackContext>(*fallback, format);
+}
+
+// A drawing line's text is never shown, so its tags leave the font in force
+// as it was.
+class FontInForceKeeper {
+ public:
+  FontInForceKeeper(paged::FallbackContext* context, bool drawingLine)
+      : context_(drawingLine ? context : nullptr) {
+    if (context_ != nullptr) saved_ = context_->inForce();
+  }
+  ~FontInForceKeeper() {
+    if (context_ != nullptr) context_->inForce() = saved_;
+  }
+  FontInForceKeeper(const FontInForceKeeper&) = delete;
+  FontInForceKeeper& operator=(const FontInForceKeeper&) = delete;
+
+ private:
+  paged::FallbackContext* context_;
+  paged::FontInForce saved_;
+};
+
+ConversionReport reportOf(const EscapeStats& stats, const FallbackFonts* fallback) {
+  ConversionReport report;
+  report.missingGlyphs = stats.missingGlyphs;
+  report.samples.assign(stats.samples.begin(), stats.samples.begin() + static_cast<std::ptrdiff_t>(stats.sampleCount));
+  if (fallback != nullptr && !report.samples.empty()) report.hint = fallback->missingHint(report.samples);
+  return report;
+}
+
 }  // namespace
 
 ConversionReport convert(LineReader& in, OutputSink& out, Format format, char optionLetter,
-                         Console& console, TextMode mode, const PaperSize* paper) {
+                         Console& console, TextMode mode, const PaperSize* paper,
+                         FallbackFonts* fallback) {
   if (optionLetter == 'V') console.print(versionLine());
   char option = normaliseOption(optionLetter);
   if (option == 'V') option = 's';
 
+  const std::unique_ptr<paged::FallbackContext> context = fallbackContext(format, mode, fallback);
   LayoutState state;
-  const std::unique_ptr<Writer> writer = makeWriter(format, out, state, mode, paper);
+  const std::unique_ptr<Writer> writer =
+      makeWriter(format, out, state, mode, paper, context ? fallback : nullptr);
   if (!writer) throw std::logic_error("no writer for this format");
 
   writer->prologue();
@@ -37,6 +76,7 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
   std::string line;
   std::string scratch;
   EscapeStats stats;
+  stats.fallback = context.get();
   while (in.next(line)) {
     // A drawing line is drawn before any of its text is rewritten; its text
     // still runs through the tags (they may act on the layout) but is
@@ -45,13 +85,29 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
     if (drawingLine) writer->drawing(line);
     if (in.pieceMayHoldNul()) blankNulBytes(line);
     state.center = 0;
-    rewriteLine(line, scratch, format, state, mode, stats);
+    {
+      const FontInForceKeeper keeper(context.get(), drawingLine);
+      rewriteLine(line, scratch, format, state, mode, stats);
+    }
     writer->line(line, drawingLine);
     if (option == 'v') console.print(writer->progressTrace(drawingLine));
     writer->pageStep();
   }
   writer->epilogue();
-  return {stats.missingGlyphs};
+  return reportOf(stats, context ? fallback : nullptr);
+}
+
+void giveOutFallbackCodes(LineReader& in, Format format, FallbackFonts& fallback) {
+  paged::FallbackContext context(fallback, format, true);
+  std::string line;
+  std::string scratch;
+  EscapeStats stats;
+  stats.fallback = &context;
+  while (in.next(line)) {
+    if (in.pieceMayHoldNul()) blankNulBytes(line);
+    const FontInForceKeeper keeper(&context, isDrawingLine(line));
+    prepareText(line, scratch, format, TextMode::Typed, stats);
+  }
 }
 
 namespace {
@@ -68,16 +124,35 @@ class StringConsole final : public Console {
 }  // namespace
 
 std::string convertText(std::string_view input, Format format, char optionLetter,
-                        std::string* console, TextMode mode, const PaperSize* paper) {
+                        std::string* console, TextMode mode, const PaperSize* paper,
+                        FallbackFonts* fallback) {
+  const std::size_t pieces = mode == TextMode::Typed ? kWholeLines : kMaxPiece;
+  if (fallback != nullptr && mode == TextMode::Typed && format == Format::PostScript) {
+    LineReader first(input, pieces);
+    giveOutFallbackCodes(first, format, *fallback);
+  }
   std::string document;
   OutputSink out(&document);
-  LineReader in(input, mode == TextMode::Typed ? kWholeLines : kMaxPiece);
+  LineReader in(input, pieces);
   StringConsole trace(console);
-  convert(in, out, format, optionLetter, trace, mode, paper);
+  convert(in, out, format, optionLetter, trace, mode, paper, fallback);
   return document;
 }
 
-std::string missingGlyphWarning(Format format, std::uint64_t count) {
+namespace {
+
+std::string codePoint(char32_t c) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string text = "U+";
+  const int digits = c > 0xFFFF ? 6 : 4;
+  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) text.push_back(kHex[c >> shift & 0xF]);
+  return text;
+}
+
+}  // namespace
+
+std::string missingGlyphWarning(Format format, const ConversionReport& report) {
+  const std::uint64_t count = report.missingGlyphs;
   std::string text = std::to_string(count);
   text += count == 1 ? " character" : " characters";
   if (isPaged(format)) {
@@ -90,6 +165,11 @@ std::string missingGlyphWarning(Format format, std::uint64_t count) {
   }
   text += count == 1 ? " is" : " are";
   text += " shown as '?'";
+  if (!isPaged(format) || report.samples.empty()) return text;
+  text += ':';
+  for (const char32_t c : report.samples) text += " " + codePoint(c);
+  if (report.samples.size() < count) text += " ...";
+  if (!report.hint.empty()) text += " (" + report.hint + ")";
   return text;
 }
 

@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "driver/line_reader.hpp"
 #include "markup/format.hpp"
 #include "writers/output_sink.hpp"
 #include "writers/paper_size.hpp"
+#include "writers/paged/fallback_fonts.hpp"
 
 namespace kolvo {
 
@@ -26,28 +28,42 @@ class Console {
 struct ConversionReport {
   // Characters of typed text that the format could not show, shown as "?".
   std::uint64_t missingGlyphs = 0;
+  // PostScript and PDF: the first few of them, and what would draw them.
+  std::vector<char32_t> samples;
+  std::string hint;
 };
 
 // Runs a whole conversion from `in` to `out` for `format` and the raw option
 // letter (V, t, T, v; anything else means none), taking the user's text in
-// `mode`, PostScript and PDF laid out for `paper` when it is given. Throws
-// IoError on a read or write failure; the caller flushes and closes the
-// output.
+// `mode`, PostScript and PDF laid out for `paper` when it is given. In typed
+// PostScript and PDF, `fallback` (if given) draws what the standard fonts
+// lack; for PostScript every code it gives out must have been given out
+// before (giveOutFallbackCodes). Throws IoError on a read or write failure;
+// the caller flushes and closes the output.
 ConversionReport convert(LineReader& in, OutputSink& out, Format format, char optionLetter,
                          Console& console, TextMode mode = TextMode::Markup,
-                         const PaperSize* paper = nullptr);
+                         const PaperSize* paper = nullptr, FallbackFonts* fallback = nullptr);
+
+// The first of PostScript's two readings of typed text: has `fallback` give
+// out the codes of every character the conversion of `in` will draw with
+// it, so that the prologue can define the fonts.
+void giveOutFallbackCodes(LineReader& in, Format format, FallbackFonts& fallback);
 
 // Convenience for tests and tools: converts an in-memory document. If
 // `console` is given it receives the version line and progress trace.
 // Typed mode reads every line whole, as the command line does.
+// With `fallback`, a PostScript document is read twice, as the command line
+// does.
 std::string convertText(std::string_view input, Format format, char optionLetter = 's',
                         std::string* console = nullptr, TextMode mode = TextMode::Markup,
-                        const PaperSize* paper = nullptr);
+                        const PaperSize* paper = nullptr, FallbackFonts* fallback = nullptr);
 
 // The warning for characters shown as "?" (count > 0), without the
 // program's name: "12 characters have no glyph in the standard fonts and
-// are shown as '?'".
-std::string missingGlyphWarning(Format format, std::uint64_t count);
+// are shown as '?'", in PostScript and PDF followed by the first few
+// characters and the report's hint: ": U+05D0 U+4E2D (fonts-noto-cjk would
+// draw U+4E2D)".
+std::string missingGlyphWarning(Format format, const ConversionReport& report);
 
 // The version line, "Version 0.9.0 b 2026 " and a line feed.
 std::string versionLine();

@@ -28,6 +28,7 @@ CommandLineRequest parseCheck(std::span<const char* const> words,
   CheckSettings check;
   check.mode = settings.mode;
   check.paper = settings.paper;
+  check.fontFiles = settings.fontFiles;
   if (words.size() == 2) {
     check.format = formatFromLetter(secondChar(words[0]));
     if (!check.format) return UsageError{unknownFormatMessage(words[0])};
@@ -86,6 +87,12 @@ std::optional<CommandLineRequest> choosePaper(const char* argument, ConversionSe
   std::string message = "unknown paper size '" + chosen.name + "'";
   if (!chosen.source.empty()) message += " (from " + chosen.source + ")";
   return UsageError{message + ": say " + paperSizeNames() + " or auto"};
+}
+
+std::optional<CommandLineRequest> addFallbackFont(const char* argument,
+                                                  ConversionSettings& settings) {
+  settings.fontFiles.emplace_back(argument);
+  return std::nullopt;
 }
 
 CommandLineRequest parseCommandLine(std::span<const char* const> words,

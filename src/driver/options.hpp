@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "markup/format.hpp"
 #include "writers/paper_size.hpp"
@@ -26,6 +27,7 @@ struct ConversionSettings {
   // --paper: PostScript and PDF laid out for this size; nullptr keeps the
   // layout they have always had.
   const PaperSize* paper = nullptr;
+  std::vector<std::string> fontFiles;  // --font: fallback fonts tried first, in order
   bool check = false;  // --check: report markup mistakes, write no document
 };
 
@@ -35,6 +37,7 @@ struct CheckSettings {
   std::string inputPath;         // "-" for standard input
   TextMode mode = TextMode::Markup;
   const PaperSize* paper = nullptr;  // --paper: the page lines must fit
+  std::vector<std::string> fontFiles;  // --font: what draws beyond the standard fonts
 };
 
 // A command line that cannot be carried out (exit status 2). With no
@@ -91,9 +94,11 @@ std::optional<CommandLineRequest> printMarkupReference(const char* argument,
 std::optional<CommandLineRequest> takeTextAsTyped(const char* argument,
                                                   ConversionSettings& settings);
 std::optional<CommandLineRequest> choosePaper(const char* argument, ConversionSettings& settings);
+std::optional<CommandLineRequest> addFallbackFont(const char* argument,
+                                                  ConversionSettings& settings);
 std::optional<CommandLineRequest> checkMarkup(const char* argument, ConversionSettings& settings);
 
-inline constexpr std::array<LongOption, 6> kLongOptions = {{
+inline constexpr std::array<LongOption, 7> kLongOptions = {{
     {"--help", OptionRole::Command, OptionArgument::None, "", printHelp,
      {{{"--help", "print this text"}}}},
     {"--version", OptionRole::Command, OptionArgument::None, "", printVersion,
@@ -107,6 +112,8 @@ inline constexpr std::array<LongOption, 6> kLongOptions = {{
     {"--paper", OptionRole::Setting, OptionArgument::Word, "SIZE", choosePaper,
      {{{"--paper SIZE", "page size a4, letter, legal or a5; long lines wrap"},
        {"--paper auto", "the size in PAPERSIZE or /etc/papersize, else a4"}}}},
+    {"--font", OptionRole::Setting, OptionArgument::Word, "FILE", addFallbackFont,
+     {{{"--font FILE", "PostScript, PDF: draw missing glyphs with FILE first"}}}},
     {"--check", OptionRole::Task, OptionArgument::None, "[FORMAT] INPUT", checkMarkup,
      {{{"--check [FORMAT] INPUT", "report markup mistakes for FORMAT, or for all"},
        {"", ""}}}},

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "markup/run_marks.hpp"
 #include "markup/tag_table.hpp"
 
 namespace kolvo {
@@ -28,6 +29,13 @@ std::size_t findFrom(std::string_view line, std::string_view pattern, std::size_
   return std::string_view::npos;
 }
 
+// The bytes after an occurrence as its effect counts them: a run drawn with
+// a fallback font counts by its width for the centring estimate.
+std::size_t bytesAfter(std::string_view rest, TagEffect effect) {
+  if (effect != TagEffect::CentreStart || !holdsRuns(rest)) return rest.size();
+  return measuredBytes(rest, 2 * kHalfWidthPerByte);
+}
+
 }  // namespace
 
 void replaceTagInto(std::string& out, std::string_view line, std::string_view pattern,
@@ -45,7 +53,7 @@ void replaceTagInto(std::string& out, std::string_view line, std::string_view pa
     out.append(line.substr(in, hit - in));
     out.append(replacement);
     in = hit + p;
-    applyOccurrenceEffect(effect, line.size() - in, state, format);
+    applyOccurrenceEffect(effect, bytesAfter(line.substr(in), effect), state, format);
   }
   out.append(line.substr(in));
 

@@ -52,6 +52,7 @@
 #include "markup/cleanup_pass.hpp"
 #include "markup/replace_tag.hpp"
 #include "markup/row_set.hpp"
+#include "markup/run_marks.hpp"
 #include "markup/tag_index.hpp"
 #include "markup/tag_table.hpp"
 #include "text/text_step.hpp"
@@ -246,6 +247,7 @@ void rewriteLine(std::string& line, std::string& scratch, Format format, LayoutS
   // The clean-ups above neither make nor remove line ends, and leave a final
   // one where it was.
   if ((seen.classes & scan::kLineEnd) != 0) blanksForLineEnds(line, seen.innerLineEnd);
+  if (mode == TextMode::Typed && isPaged(format) && holdsRuns(line)) removeRunMarks(line, scratch);
 }
 
 }  // namespace kolvo

@@ -1,6 +1,9 @@
 #include "markup/tag_effect.hpp"
 
+#include <algorithm>
 #include <cstdint>
+
+#include "markup/run_marks.hpp"
 
 namespace kolvo {
 namespace {
@@ -8,12 +11,21 @@ namespace {
 // Where the PDF writer's overprint starts and how long it is, from the first
 // mark "_" and the first "%" (the still unreplaced end tag) of the result.
 // A byte that is missing, or found at index 0, leaves its measure unchanged.
+// A run drawn with a fallback font before the byte counts by its width.
+std::int32_t bytesBefore(std::string_view result, std::size_t at) {
+  const std::string_view before = result.substr(0, at);
+  if (!holdsRuns(before)) return static_cast<std::int32_t>(at);
+  // Kept where the measures' own arithmetic cannot overflow.
+  constexpr std::size_t kMostBytes = INT32_MAX / kPointsPerByte / 2;
+  return static_cast<std::int32_t>(std::min(measuredBytes(before, kPointsPerByte), kMostBytes));
+}
+
 void measure(std::string_view result, std::int32_t& startCount, std::int32_t& endCount,
              std::int32_t& length, std::int32_t& ptStart) {
   const std::size_t u = result.find('_');
-  if (u != std::string_view::npos && u >= 1) startCount = static_cast<std::int32_t>(u) - kMarkStartBytes;
+  if (u != std::string_view::npos && u >= 1) startCount = bytesBefore(result, u) - kMarkStartBytes;
   const std::size_t q = result.find('%');
-  if (q != std::string_view::npos && q >= 1) endCount = static_cast<std::int32_t>(q) - kMarkEndBytes;
+  if (q != std::string_view::npos && q >= 1) endCount = bytesBefore(result, q) - kMarkEndBytes;
   length = endCount - startCount;
   ptStart = kPointsPerByte * startCount + kLeftMargin;
 }

@@ -54,4 +54,12 @@ char32_t nextCodePoint(std::string_view text, std::size_t& at) {
   return cp;
 }
 
+void EscapeStats::missing(char32_t c) {
+  ++missingGlyphs;
+  for (std::size_t i = 0; i < sampleCount; ++i) {
+    if (samples[i] == c) return;
+  }
+  if (sampleCount < kSampleCount) samples[sampleCount++] = c;
+}
+
 }  // namespace kolvo

@@ -48,8 +48,25 @@ std::uint64_t PdfObjectTable::pageObjectOffset(std::uint64_t page) const {
 // by the page digits; numbers with more digits are larger, and among those
 // of one width the leading digit decides, then the page. Each prefix digit
 // d makes the number d * scale + page.
+// The objects written after the pages (fallback fonts) have numbers no
+// page has, and go in between in ascending order.
 template <typename Visit>
-void PdfObjectTable::forEachObject(Visit&& visit) const {
+void PdfObjectTable::forEachObject(Visit&& visitInOrder) const {
+  std::size_t nextLater = 0;
+  const auto visit = [&](std::uint64_t number, std::uint64_t offset) {
+    for (; nextLater < later_.size() && later_[nextLater].number < number; ++nextLater) {
+      visitInOrder(later_[nextLater].number, later_[nextLater].offset);
+    }
+    visitInOrder(number, offset);
+  };
+  forEachFixedOrPageObject(visit);
+  for (; nextLater < later_.size(); ++nextLater) {
+    visitInOrder(later_[nextLater].number, later_[nextLater].offset);
+  }
+}
+
+template <typename Visit>
+void PdfObjectTable::forEachFixedOrPageObject(Visit&& visit) const {
   for (std::uint64_t number = 0; number <= kPdfLastFixedObject; ++number) {
     visit(number, fixed_[number]);
   }

@@ -28,6 +28,9 @@ class PdfObjectTable {
   }
   // The length object of the last page starts at `offset`.
   void pageLength(std::uint64_t offset) { pages_.back().length = offset; }
+  // Object `number` (pdfFallbackObject, written after the pages, in
+  // ascending order) starts at `offset`.
+  void laterObject(std::uint64_t number, std::uint64_t offset) { later_.push_back({number, offset}); }
 
   std::uint64_t pageCount() const { return pages_.size(); }
 
@@ -49,7 +52,9 @@ class PdfObjectTable {
 
   std::uint64_t pageObjectOffset(std::uint64_t page) const;
   template <typename Visit>
-  void forEachObject(Visit&& visit) const;
+  void forEachObject(Visit&& visitInOrder) const;
+  template <typename Visit>
+  void forEachFixedOrPageObject(Visit&& visit) const;
   std::vector<Subsection> subsections() const;
   // Returns the highest object number.
   std::uint64_t writeTable(OutputSink& out, const std::vector<Subsection>& runs) const;
@@ -58,6 +63,11 @@ class PdfObjectTable {
   std::array<std::uint64_t, kPdfLastFixedObject + 1> fixed_{};
   // One entry per page written, page 1 first.
   std::deque<PageOffsets> pages_;
+  struct LaterObject {
+    std::uint64_t number;
+    std::uint64_t offset;
+  };
+  std::vector<LaterObject> later_;
 };
 
 }  // namespace kolvo

@@ -62,6 +62,20 @@ constexpr std::uint64_t pdfPageObjectSize(std::uint64_t page) {
          2 * decimalDigits(page);
 }
 
+// The number of the k-th object written after the pages (the fallback
+// fonts): 40 to 99, then 400 to 999 and so on. No page's objects begin with
+// a 4 or more, and the fixed objects end at 11.
+constexpr std::uint64_t pdfFallbackObject(std::uint64_t k) {
+  std::uint64_t low = 40;
+  std::uint64_t count = 60;
+  while (k >= count) {
+    k -= count;
+    low *= 10;
+    count *= 10;
+  }
+  return low + k;
+}
+
 inline void writeNumber(OutputSink& out, std::uint64_t value) {
   // Enough for any std::uint64_t in decimal.
   std::array<char, std::numeric_limits<std::uint64_t>::digits10 + 1> digits{};

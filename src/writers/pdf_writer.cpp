@@ -21,6 +21,7 @@
 #include "writers/drawing.hpp"
 #include "writers/paged/font_texts.hpp"
 #include "writers/paged/line_layout.hpp"
+#include "writers/pdf_fallback_fonts.hpp"
 #include "writers/pdf_object_table.hpp"
 #include "writers/pdf_objects.hpp"
 
@@ -47,6 +48,10 @@ constexpr std::array<PdfFixedObject, 9> kFixedObjects = {{
     {9, "9 0 obj << /Type /Font /Subtype /Type1 /BaseFont /Courier       >> endobj\n"},
     {10, "10 0 obj << /Type /Font /Subtype /Type1 /BaseFont /ZapfDingbats >> endobj\n"},
 }};
+
+// The resource dictionary, which the fallback fonts extend.
+constexpr std::size_t kResourcesEntry = 2;
+static_assert(kFixedObjects[kResourcesEntry].number == 4);
 
 // First-page baselines: like the flowing formats' blank lines, the options
 // leave room above the first line, t 100 points (under seven lines), T 140.
@@ -102,8 +107,9 @@ std::size_t markOffset(std::int32_t count, std::int32_t bytes) {
 
 class PdfWriter final : public Writer {
  public:
-  PdfWriter(OutputSink& out, LayoutState& state, TextMode mode, const PaperSize* paper)
-      : Writer(out, state), pen_(Format::Pdf), mode_(mode), paper_(paper),
+  PdfWriter(OutputSink& out, LayoutState& state, TextMode mode, const PaperSize* paper,
+            const FallbackFonts* fallback)
+      : Writer(out, state), pen_(Format::Pdf), mode_(mode), paper_(paper), fallback_(fallback),
         widths_(paged::standardFontWidths(mode)) {}
 
   void prologue() override {
@@ -153,6 +159,7 @@ class PdfWriter final : public Writer {
 
   void epilogue() override {
     closeStream();
+    if (fallback_ != nullptr) writePdfFallbackFonts(out_, table_, *fallback_, kFixedObjects[kResourcesEntry].text);
     writePageTree();
     table_.writeTableAndTrailer(out_);
   }
@@ -403,6 +410,7 @@ class PdfWriter final : public Writer {
   DrawingPen pen_;
   TextMode mode_;
   const PaperSize* paper_;
+  const FallbackFonts* fallback_;
   const paged::WidthSource& widths_;
   // The style the next line starts in, when laid out for a paper size.
   paged::TextStyle style_ = paged::initialTextStyle(Format::Pdf);
@@ -413,8 +421,8 @@ class PdfWriter final : public Writer {
 std::span<const PdfFixedObject> pdfFixedObjects() { return kFixedObjects; }
 
 std::unique_ptr<Writer> makePdfWriter(OutputSink& out, LayoutState& state, TextMode mode,
-                                      const PaperSize* paper) {
-  return std::make_unique<PdfWriter>(out, state, mode, paper);
+                                      const PaperSize* paper, const FallbackFonts* fallback) {
+  return std::make_unique<PdfWriter>(out, state, mode, paper, fallback);
 }
 
 }  // namespace kolvo

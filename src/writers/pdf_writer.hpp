@@ -2,6 +2,7 @@
 #include <span>
 #include <string_view>
 
+#include "writers/paged/fallback_fonts.hpp"
 #include "writers/writer.hpp"
 
 namespace kolvo {
@@ -25,10 +26,12 @@ inline constexpr std::string_view kPdfBodyFont = "/F1 12";
 inline constexpr std::string_view kPdfHighlightFont = "/F6 13";
 
 // In typed mode the text fonts (/F1, /F2, /F4, /F5) carry the re-encoding
-// for the typed text's characters (writers/paged/font_texts.hpp). With a
+// for the typed text's characters (writers/paged/font_texts.hpp), and the
+// fallback fonts in use, if any, are embedded after the last page. With a
 // paper size the pages are that size and the lines wrap to fit them.
 std::unique_ptr<Writer> makePdfWriter(OutputSink& out, LayoutState& state,
                                       TextMode mode = TextMode::Markup,
-                                      const PaperSize* paper = nullptr);
+                                      const PaperSize* paper = nullptr,
+                                      const FallbackFonts* fallback = nullptr);
 
 }  // namespace kolvo

@@ -17,6 +17,7 @@
 #include "writers/paged/font_texts.hpp"
 #include "writers/paged/line_layout.hpp"
 #include "writers/postscript_structure.hpp"
+#include "writers/postscript_fallback_fonts.hpp"
 
 namespace kolvo {
 namespace {
@@ -72,9 +73,10 @@ constexpr std::string_view kStructuredPageEnd = "showpage\n";
 
 class PostScriptWriter final : public Writer {
  public:
-  PostScriptWriter(OutputSink& out, LayoutState& state, TextMode mode, const PaperSize* paper)
+  PostScriptWriter(OutputSink& out, LayoutState& state, TextMode mode, const PaperSize* paper,
+                   const FallbackFonts* fallback)
       : Writer(out, state), pen_(Format::PostScript), mode_(mode), paper_(paper),
-        widths_(paged::standardFontWidths(mode)) {}
+        fallback_(fallback), widths_(paged::standardFontWidths(mode)) {}
 
   void prologue() override {
     state_.baseline = kStartBaseline;
@@ -85,6 +87,7 @@ class PostScriptWriter final : public Writer {
     }
     out_.write(kPrologue.substr(0, kPrologue.size() - kFirstFontSelection.size()));
     out_.write(paged::postScriptReencoding());
+    if (fallback_ != nullptr) writePostScriptFallbackFonts(out_, *fallback_);
     out_.write(kFirstFontSelection);
   }
 
@@ -135,12 +138,24 @@ class PostScriptWriter final : public Writer {
  private:
   // Structure comments, the procedures, a setup that asks for the paper
   // size and defines the fonts, and the first page's start.
+  // What the typed text's fonts need before the first page: the
+  // re-encoding, and the fallback fonts in use.
+  std::string typedFonts() const {
+    if (mode_ != TextMode::Typed) return {};
+    std::string fonts = paged::postScriptReencoding();
+    if (fallback_ != nullptr) {
+      OutputSink sink(&fonts);
+      writePostScriptFallbackFonts(sink, *fallback_);
+      sink.flush();
+    }
+    return fonts;
+  }
+
   void structuredPrologue() {
     state_.baseline = baselineOn(*paper_, kStartBaseline);
     out_.write(postScriptHeader(*paper_));
     out_.write(kProcedures);
-    out_.write(postScriptSetup(*paper_, mode_ == TextMode::Typed ? paged::postScriptReencoding()
-                                                                  : std::string()));
+    out_.write(postScriptSetup(*paper_, typedFonts()));
     out_.write(postScriptPageStart(page_, style_));
   }
 
@@ -180,6 +195,7 @@ class PostScriptWriter final : public Writer {
   DrawingPen pen_;
   TextMode mode_;
   const PaperSize* paper_;
+  const FallbackFonts* fallback_;
   const paged::WidthSource& widths_;
   paged::TextStyle style_ = paged::initialTextStyle(Format::PostScript);
 };
@@ -189,8 +205,9 @@ class PostScriptWriter final : public Writer {
 std::string_view postScriptPrologue() { return kPrologue; }
 
 std::unique_ptr<Writer> makePostScriptWriter(OutputSink& out, LayoutState& state, TextMode mode,
-                                             const PaperSize* paper) {
-  return std::make_unique<PostScriptWriter>(out, state, mode, paper);
+                                             const PaperSize* paper,
+                                             const FallbackFonts* fallback) {
+  return std::make_unique<PostScriptWriter>(out, state, mode, paper, fallback);
 }
 
 }  // namespace kolvo

@@ -1,6 +1,7 @@
 #pragma once
 #include <string_view>
 
+#include "writers/paged/fallback_fonts.hpp"
 #include "writers/writer.hpp"
 
 namespace kolvo {
@@ -10,11 +11,14 @@ namespace kolvo {
 std::string_view postScriptPrologue();
 
 // In typed mode the prologue also re-encodes the text fonts for the typed
-// text's characters (writers/paged/font_texts.hpp). With a paper size the
-// document follows the structuring conventions, its page is that size and
-// its lines wrap to fit it; without one it is as it always was.
+// text's characters (writers/paged/font_texts.hpp) and defines the fallback
+// fonts in use, which must all have their codes by then (the input is read
+// once before to give them out). With a paper size the document follows the
+// structuring conventions, its page is that size and its lines wrap to fit
+// it; without one it is as it always was.
 std::unique_ptr<Writer> makePostScriptWriter(OutputSink& out, LayoutState& state,
                                              TextMode mode = TextMode::Markup,
-                                             const PaperSize* paper = nullptr);
+                                             const PaperSize* paper = nullptr,
+                                             const FallbackFonts* fallback = nullptr);
 
 }  // namespace kolvo

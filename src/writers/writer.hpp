@@ -54,10 +54,15 @@ inline void applyTopBaseline(LayoutState& state, char option, std::int32_t small
   if (option == 'T') state.baseline = large;
 }
 
+class FallbackFonts;
+
 // `paper` lays the paged formats out for that size (--paper); the flowing
-// formats have no pages and take no notice of it.
+// formats have no pages and take no notice of it. `fallback`: the fonts that
+// draw what the standard fonts lack, for the paged formats in typed mode
+// (none: such characters are "?").
 std::unique_ptr<Writer> makeWriter(Format format, OutputSink& out, LayoutState& state,
                                    TextMode mode = TextMode::Markup,
-                                   const PaperSize* paper = nullptr);
+                                   const PaperSize* paper = nullptr,
+                                   const FallbackFonts* fallback = nullptr);
 
 }  // namespace kolvo

@@ -3,13 +3,14 @@
 namespace kolvo {
 
 std::unique_ptr<Writer> makeWriter(Format format, OutputSink& out, LayoutState& state,
-                                   TextMode mode, const PaperSize* paper) {
+                                   TextMode mode, const PaperSize* paper,
+                                   const FallbackFonts* fallback) {
   const WriterRow& row = kWriterTable[column(format)];
   if (row.flowing != nullptr) {
     const FlowingFormat& texts = mode == TextMode::Typed ? *row.typedFlowing : *row.flowing;
     return std::make_unique<FlowingWriter>(texts, out, state);
   }
-  return row.makePaged(out, state, mode, paper);
+  return row.makePaged(out, state, mode, paper, fallback);
 }
 
 }  // namespace kolvo

@@ -21,7 +21,8 @@ struct WriterRow {
   const FlowingFormat* flowing;
   const FlowingFormat* typedFlowing;
   std::unique_ptr<Writer> (*makePaged)(OutputSink& out, LayoutState& state, TextMode mode,
-                                       const PaperSize* paper);
+                                       const PaperSize* paper,
+                                       const FallbackFonts* fallback);
 };
 
 inline constexpr std::array<WriterRow, kFormatCount> kWriterTable = {{

@@ -232,8 +232,30 @@ def check_file(kolvo, path, work, formats):
                           min(len(want), len(got)))
                 failures.append((fmt, "words", f"word {at}: want {want[at:at + 4]!r} "
                                                f"got {got[at:at + 4]!r}"))
+        elif fmt in "pP" and text is not None:
+            problem = missing_words(expected, text)
+            if problem:
+                failures.append((fmt, "words", problem))
     check_failures, counts, messages = check_markup(kolvo, path, FORMATS, rejected)
     return name, compare, failures + check_failures, counts, messages
+
+
+# Text beyond the standard fonts comes from fallback fonts in PostScript and
+# PDF: at least this share of its words must come back (Hebrew, Arabic and
+# the Indic scripts are not drawn at all).
+PAGED_WORD_SHARE = 0.98
+
+
+def missing_words(expected, text):
+    """A message when too few of the input's words come back, else None."""
+    want = collections.Counter(words(expected))
+    got = collections.Counter(words(text))
+    total = sum(want.values())
+    found = sum((want & got).values())
+    if total == 0 or found >= PAGED_WORD_SHARE * total:
+        return None
+    lost = [w for w in want if w not in got][:4]
+    return f"{found} of {total} words came back, {lost!r} did not"
 
 
 # --- Documents of tags -----------------------------------------------------

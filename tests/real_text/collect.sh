@@ -80,6 +80,8 @@ for page in ls cp man; do
   manpage "man-fr-$page" fr "$page"
   manpage "man-ru-$page" ru "$page"
 done
+manpage man-uk-ls uk ls
+manpage man-pl-ls pl ls
 manpage man-ja-ls ja ls
 manpage man-ja-cat ja cat
 manpage man-zh-ls zh_CN ls

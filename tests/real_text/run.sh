@@ -15,7 +15,7 @@ rm -rf "$work"
 mkdir -p "$work/corpus"
 count=$("$here/collect.sh" "$work/corpus")
 if [ "$count" -lt 40 ]; then
-  echo "skipped: only $count real-text files on this machine (install manpages-de manpages-fr manpages-ru manpages-ja manpages-zh)"
+  echo "skipped: only $count real-text files on this machine (install manpages-de manpages-fr manpages-ru manpages-uk manpages-pl manpages-ja manpages-zh)"
   exit 77
 fi
 python3 "$here/check.py" "$kolvo" "$work/corpus" "$work/out"

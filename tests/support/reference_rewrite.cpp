@@ -3,6 +3,7 @@
 #include "markup/cleanups.hpp"
 #include "markup/replace_tag.hpp"
 #include "markup/rewrite.hpp"
+#include "markup/run_marks.hpp"
 #include "markup/tag_table.hpp"
 #include "markup/typed_tag_texts.hpp"
 #include "text/text_step.hpp"
@@ -29,6 +30,7 @@ void rewriteLineReference(std::string& line, Format format, LayoutState& state, 
   for (const CleanupRow& row : kCleanups) {
     if (row.appliesTo(format)) line = replaceTag(line, row.pattern, row.replacement, state, format);
   }
+  if (mode == TextMode::Typed && isPaged(format) && holdsRuns(line)) removeRunMarks(line, scratch);
 }
 
 }  // namespace kolvo

@@ -4,7 +4,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
+#include "markup/tag_index.hpp"
+#include "writers/paged/fallback_context.hpp"
+#include "writers/paged/fallback_run.hpp"
 #include "writers/paged/text_encoding.hpp"
 
 namespace kolvo {
@@ -88,6 +92,7 @@ class PagedEscaper {
   PagedEscaper(std::string_view text, std::size_t start, Format format, std::string& out,
                EscapeStats& stats)
       : text_(text),
+        format_(format),
         switch_(format == Format::Pdf ? kPdfSwitch : kPostScriptSwitch),
         out_(out),
         stats_(stats),
@@ -118,6 +123,7 @@ class PagedEscaper {
   // An ASCII byte that is not copied as it is.
   void special(char c) {
     if (c == '%' && beginsTag(text_, at_)) {
+      followTag();
       out_.append(text_, at_, kTagLength);
       at_ += kTagLength;
       return;
@@ -136,7 +142,7 @@ class PagedEscaper {
       out_.push_back('\\');
       out_.push_back(c);
     } else {
-      missing();  // a control character
+      missing(static_cast<unsigned char>(c));  // a control character
     }
   }
 
@@ -155,9 +161,56 @@ class PagedEscaper {
       appendOctal(out_, place.code);
     } else if (isOneOf(c, kHyphens)) {
       out_.push_back('-');
-    } else {
-      missing();
+    } else if (!fallbackRun(c)) {
+      missing(c);
     }
+  }
+
+  // A tag may change the font in force, which a fallback run returns to.
+  void followTag() {
+    if (stats_.fallback == nullptr) return;
+    const std::size_t row = tagIndex().rowAt(text_, at_, tagColumn(format_, TextMode::Typed));
+    if (row != kNoRow) paged::fontSwitches(format_).apply(row, stats_.fallback->inForce());
+  }
+
+  // `first` (just read) and the characters after it that the same fallback
+  // font draws, in one run; blanks between them join the run. False when
+  // no fallback font has `first`.
+  bool fallbackRun(char32_t first) {
+    if (stats_.fallback == nullptr) return false;
+    paged::FallbackContext& context = *stats_.fallback;
+    const FontStyle style = context.inForce().style;
+    const auto glyph = context.glyph(first, style);
+    if (!glyph) return false;
+    const std::uint16_t font = glyph->glyph.font;
+    // The first of PostScript's two readings wants the codes, not the text.
+    std::optional<paged::FallbackRun> run;
+    if (!context.codesOnly()) run.emplace(context.runText(), format_, context.inForce(), font);
+    if (run) run->add(glyph->glyph.code, glyph->advance);
+    std::optional<paged::FallbackContext::Glyph> blank;
+    while (at_ < text_.size()) {
+      std::size_t next = at_;
+      while (next < text_.size() && text_[next] == ' ') ++next;
+      if (next == text_.size() || static_cast<unsigned char>(text_[next]) < 0x80) break;
+      const std::size_t start = next;
+      const char32_t c = nextCodePoint(text_, next);
+      if (paged::glyphPlace(c).font != paged::GlyphFont::None || isOneOf(c, kInvisible)) break;
+      const auto more = context.glyph(c, style);
+      if (!more || more->glyph.font != font) break;
+      if (start > at_ && !blank) {
+        const std::optional<FallbackGlyph> b = context.fonts().glyphIn(font, U' ');
+        if (!b) break;
+        blank = paged::FallbackContext::Glyph{*b, context.fonts().advance(*b)};
+      }
+      if (run) {
+        for (std::size_t b = at_; b < start; ++b) run->add(blank->glyph.code, blank->advance);
+        run->add(more->glyph.code, more->advance);
+      }
+      column_ += start - at_ + 1;
+      at_ = next;
+    }
+    if (run) run->finish(out_);
+    return true;
   }
 
   // The Symbol glyphs from here on, in one switch to the Symbol font.
@@ -172,14 +225,16 @@ class PagedEscaper {
       at_ = next;
     }
     out_.append(switch_.close);
+    if (stats_.fallback != nullptr) stats_.fallback->inForce() = paged::bodyFont(format_);
   }
 
-  void missing() {
+  void missing(char32_t c) {
     out_.push_back('?');
-    ++stats_.missingGlyphs;
+    stats_.missing(c);
   }
 
   std::string_view text_;
+  Format format_;
   const SymbolSwitch& switch_;
   std::string& out_;
   EscapeStats& stats_;
@@ -190,6 +245,10 @@ class PagedEscaper {
 }  // namespace
 
 bool escapePagedText(std::string_view utf8, Format format, std::string& out, EscapeStats& stats) {
+  // Every PDF line starts in the body font; PostScript carries the font on.
+  if (stats.fallback != nullptr && format == Format::Pdf) {
+    stats.fallback->inForce() = paged::bodyFont(format);
+  }
   const std::size_t at = plainPrefix(utf8);
   if (at == utf8.size()) return false;
   out.clear();

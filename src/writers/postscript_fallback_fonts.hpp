@@ -1,0 +1,20 @@
+#pragma once
+// The fallback fonts in a PostScript prologue: each font in use as a Type 42
+// font (TrueType outlines) whose glyph names are "uniXXXX", so that text
+// extraction (ps2pdf, then any PDF reader) gives the characters back, with
+// one code page of 256 codes per font defined for each 256 codes in use.
+// Names: paged::postScriptFallbackName.
+
+#include "writers/output_sink.hpp"
+#include "writers/paged/fallback_fonts.hpp"
+
+namespace kolvo {
+
+// Writes nothing when no fallback font is in use. Fonts with CFF outlines
+// are never given out for PostScript (the program asks only for TrueType).
+void writePostScriptFallbackFonts(OutputSink& out, const FallbackFonts& fonts);
+
+// The glyph name of `c`: "uni0416", or "u1F600" beyond the first plane.
+std::string postScriptGlyphName(char32_t c);
+
+}  // namespace kolvo

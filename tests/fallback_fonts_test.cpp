@@ -1,0 +1,108 @@
+// The program with the fonts of this machine: Russian and Japanese text in
+// PostScript and PDF comes back from the readers, a one-page letter stays
+// small, standard input gives what a file gives, and a bad --font stops the
+// run. Tests skip, saying why, where a font or reader is missing.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/test_support.hpp"
+
+namespace kolvo::test {
+namespace {
+
+// Whether fontconfig knows a font for `language` ("ru", "ja").
+bool fontFor(const std::string& language) {
+  if (!toolAvailable("fc-list")) return false;
+  return !runCommand({"fc-list", ":lang=" + language, "family"}).out.empty();
+}
+
+#define KOLVO_REQUIRE_FONT(language)                                                    \
+  do {                                                                                  \
+    if (!fontFor(language)) GTEST_SKIP() << "no font for " language " (fonts-dejavu-core, " \
+                                            "fonts-wqy-zenhei or fonts-noto-cjk)";     \
+  } while (0)
+
+const std::string kRussian =
+    "%bs\xD0\x9F\xD0\xB8\xD1\x81\xD1\x8C\xD0\xBC\xD0\xBE%be \xD0\xB4\xD0\xBB\xD1\x8F "
+    "%is\xD0\xB4\xD1\x80\xD1\x83\xD0\xB3\xD0\xB0%ie: \xD0\xBF\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82!\n";
+const std::string kRussianWords =
+    "\xD0\x9F\xD0\xB8\xD1\x81\xD1\x8C\xD0\xBC\xD0\xBE \xD0\xB4\xD0\xBB\xD1\x8F "
+    "\xD0\xB4\xD1\x80\xD1\x83\xD0\xB3\xD0\xB0: \xD0\xBF\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82!";
+
+std::string pdfText(const std::filesystem::path& pdf) {
+  return runCommand({"pdftotext", pdf.string(), "-"}).out;
+}
+
+TEST(FallbackFonts, RussianPdfIsValidAndItsTextComesBack) {
+  KOLVO_REQUIRE_FONT("ru");
+  KOLVO_REQUIRE_TOOL("qpdf");
+  KOLVO_REQUIRE_TOOL("pdftotext");
+  TempDir dir;
+  writeFile(dir / "in.txt", kRussian);
+  const CommandResult r =
+      runKolvo({"--escape", "-P", (dir / "in.txt").string(), (dir / "out.pdf").string(), "-s"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  const CommandResult check = runCommand({"qpdf", "--check", (dir / "out.pdf").string()});
+  EXPECT_EQ(check.status, 0) << check.out;
+  EXPECT_NE(pdfText(dir / "out.pdf").find(kRussianWords), std::string::npos);
+}
+
+TEST(FallbackFonts, RussianPostScriptRunsInGhostscriptAndItsTextComesBack) {
+  KOLVO_REQUIRE_FONT("ru");
+  KOLVO_REQUIRE_TOOL("gs");
+  KOLVO_REQUIRE_TOOL("ps2pdf");
+  KOLVO_REQUIRE_TOOL("pdftotext");
+  TempDir dir;
+  writeFile(dir / "in.txt", kRussian);
+  ASSERT_EQ(runKolvo({"--escape", "-p", (dir / "in.txt").string(), (dir / "out.ps").string(), "-s"}).status, 0);
+  const CommandResult gs = runCommand({"gs", "-q", "-dNOPAUSE", "-dBATCH", "-dSAFER",
+                                       "-sDEVICE=nullpage", (dir / "out.ps").string()});
+  EXPECT_EQ(gs.status, 0) << gs.out << gs.err;
+  EXPECT_EQ(gs.out + gs.err, "");
+  ASSERT_EQ(runCommand({"ps2pdf", (dir / "out.ps").string(), (dir / "out.pdf").string()}).status, 0);
+  EXPECT_NE(pdfText(dir / "out.pdf").find(kRussianWords), std::string::npos);
+  // Standard input is read twice through a temporary file: the same bytes.
+  const CommandResult piped = runKolvo({"--escape", "-p", "-", "-", "-s"}, kRussian);
+  EXPECT_EQ(piped.status, 0);
+  EXPECT_EQ(piped.out, readFile(dir / "out.ps"));
+}
+
+TEST(FallbackFonts, AOnePageJapaneseLetterIsASmallPdf) {
+  KOLVO_REQUIRE_FONT("ja");
+  KOLVO_REQUIRE_TOOL("pdftotext");
+  TempDir dir;
+  std::string letter = "%Bs\xE3\x81\x8A\xE7\x9F\xA5\xE3\x82\x89\xE3\x81\x9B%Be\n\n";  // お知らせ
+  const std::string sentence =
+      "\xE6\x9D\xB1\xE4\xBA\xAC\xE3\x81\xAE\xE4\xBC\x9A\xE8\xAD\xB0\xE3\x81\xAF\xE6\x9D\xA5\xE9\x80"
+      "\xB1\xE3\x81\xAE\xE6\x9C\xA8\xE6\x9B\x9C\xE6\x97\xA5\xE3\x81\xA7\xE3\x81\x99\xE3\x80\x82";  // 東京の会議は来週の木曜日です。
+  for (int i = 0; i < 40; ++i) letter += sentence + sentence + "\n";
+  writeFile(dir / "letter.txt", letter);
+  const CommandResult r = runKolvo(
+      {"--escape", "-P", (dir / "letter.txt").string(), (dir / "letter.pdf").string(), "-s"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_LT(std::filesystem::file_size(dir / "letter.pdf"), 100u * 1024);
+  EXPECT_NE(pdfText(dir / "letter.pdf").find(sentence + sentence), std::string::npos);
+}
+
+TEST(FallbackFonts, AFontFileThatIsNoFontStopsTheRunBeforeTheOutput) {
+  TempDir dir;
+  writeFile(dir / "in.txt", kRussian);
+  writeFile(dir / "font.ttf", "not a font");
+  const CommandResult r = runKolvo({"--escape", "--font", (dir / "font.ttf").string(), "-P",
+                                    (dir / "in.txt").string(), (dir / "out.pdf").string(), "-s"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("font.ttf"), std::string::npos) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(dir / "out.pdf"));
+  // --font without a file is a usage error; without --escape or for the
+  // flowing formats the fonts are not opened at all.
+  EXPECT_EQ(runKolvo({"--escape", "--font"}).status, 2);
+  EXPECT_EQ(runKolvo({"--font", (dir / "font.ttf").string(), "-h", (dir / "in.txt").string(),
+                      (dir / "out.html").string(), "-s"})
+                .status,
+            0);
+}
+
+}  // namespace
+}  // namespace kolvo::test

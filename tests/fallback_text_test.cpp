@@ -1,0 +1,148 @@
+// Typed PostScript and PDF text that the standard fonts lack, drawn with
+// fallback fonts (a fake set of three fonts, tests/support/fake_fallback_fonts.hpp):
+// the runs, the font they return to, the measures, and the bytes that stay.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "driver/conversion.hpp"
+#include "markup/layout_state.hpp"
+#include "markup/rewrite.hpp"
+#include "markup/run_marks.hpp"
+#include "support/fake_fallback_fonts.hpp"
+#include "support/test_support.hpp"
+#include "writers/paged/fallback_context.hpp"
+
+namespace kolvo::test {
+namespace {
+
+std::string typed(std::string_view input, Format format, FallbackFonts* fonts) {
+  return convertText(input, format, 's', nullptr, TextMode::Typed, nullptr, fonts);
+}
+
+// The text of the one line of a single-line document, as the writer shows it.
+std::string pdfLine(std::string_view input) {
+  FakeFallbackFonts fonts;
+  const std::string doc = typed(input, Format::Pdf, &fonts);
+  const std::size_t start = doc.find(" Td (") + 5;
+  return doc.substr(start, doc.find(") Tj ET\n", start) - start);
+}
+
+TEST(FallbackText, PdfRunsShowTwoByteCodesAndReturnToTheFontInForce) {
+  // Blanks between characters of one font join the run; a blank before
+  // other text does not.
+  EXPECT_EQ(pdfLine("\xD0\x96\xD0\xB6 \xD0\xB6 x\n"),
+            ") Tj /K0 12 Tf <0001000200030002> Tj /F1 12 Tf ( x ");
+  // Bold asks for the bold face and returns to Times-Bold; the size is the
+  // size in force.
+  EXPECT_EQ(pdfLine("%bs\xD0\x96%be %Bs\xD0\x96\n"),
+            ") Tj /F2 12 Tf () Tj /K0 12 Tf <0001> Tj /F2 12 Tf () Tj /F1 12 Tf ( ) Tj /F1 16 Tf () "
+            "Tj /K1 16 Tf <0001> Tj /F1 16 Tf ( ");
+  // Two fonts in a row, and a Symbol-font Greek letter in between.
+  EXPECT_EQ(pdfLine("\xD0\x96\xE4\xB8\xAD\xCE\xB1\xD0\x96\n"),
+            ") Tj /K0 12 Tf <0001> Tj /F1 12 Tf () Tj /K1 12 Tf <0001> Tj /F1 12 Tf () Tj /F3 12 "
+            "Tf (\\141) Tj /F1 12 Tf () Tj /K0 12 Tf <0001> Tj /F1 12 Tf ( ");
+}
+
+TEST(FallbackText, PostScriptRunsUseCodePagesAndKeepUnderlines) {
+  FakeFallbackFonts fonts(false);
+  std::string input = "%us\xD0\x96%ue\n%bs\n\xD0\x96\n";
+  // 300 ideographs: the codes past 255 go to the second code page.
+  for (char32_t c = 0x4E00; c < 0x4E00 + 300; ++c) {
+    input += static_cast<char>(0xE0 | (c >> 12));
+    input += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    input += static_cast<char>(0x80 | (c & 0x3F));
+  }
+  input += "\n";
+  const std::string doc = typed(input, Format::PostScript, &fonts);
+  EXPECT_NE(doc.find("()show () ushow /KolvoK0p0 12 selectfont <01> ushow /Times-Roman 12 "
+                     "selectfont () ushow  ("),
+            std::string::npos);
+  // The bold of one line carries on to the next, as PostScript's font does.
+  EXPECT_NE(doc.find("\n() show /KolvoK1p0 12 selectfont <01> show /Times-Bold 12 selectfont ("),
+            std::string::npos);
+  EXPECT_NE(doc.find("feff> show /KolvoK2p1 12 selectfont <000102"), std::string::npos);
+  // Each code page is defined before the first text.
+  EXPECT_LT(doc.find("/KolvoK2p1 KolvoK2 dup length"), doc.find(" moveto \n("));
+}
+
+TEST(FallbackText, ADrawingLineLeavesThePostScriptFontAlone) {
+  FakeFallbackFonts fonts;
+  const std::string doc = typed("$sl 1  30 400 565 400 %bs\n\xD0\x96\n", Format::PostScript, &fonts);
+  EXPECT_NE(doc.find("<01> show /Times-Roman 12 selectfont ("), std::string::npos);
+}
+
+TEST(FallbackText, MeasuresCountRunsByTheirWidth) {
+  // Four letters 500 thousandths wide at 12 points: 24 points, half of it
+  // left of the centre.
+  FakeFallbackFonts fonts;
+  paged::FallbackContext context(fonts, Format::Pdf);
+  EscapeStats stats;
+  stats.fallback = &context;
+  LayoutState state;
+  std::string line = "%cs\xD0\x96\xD0\x96\xD0\x96\xD0\x96\n";
+  std::string scratch;
+  rewriteLine(line, scratch, Format::Pdf, state, TextMode::Typed, stats);
+  EXPECT_EQ(state.line_x, static_cast<std::int32_t>(kCentreX) - 12 - 3);  // and the line feed
+  EXPECT_FALSE(holdsRuns(line));
+
+  // The underline starts after a 60-point run: 12 bytes' worth.
+  line = "\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96 %usa %ue\n";
+  rewriteLine(line, scratch, Format::Pdf, state, TextMode::Typed, stats);
+  EXPECT_EQ(state.underline_x, kPointsPerByte * (12 + 1 - kMarkStartBytes) + kLeftMargin);
+}
+
+TEST(FallbackText, RunMarksCarryTheWidth) {
+  using namespace std::string_literals;
+  const std::string text = "ab\0"s "12\0<run>\0cd"s;
+  EXPECT_EQ(measuredBytes(text, 6), 4u + 2u);
+  EXPECT_EQ(measuredBytes(text.substr(0, 6), 6), 2u);  // a cut run counts nothing
+  std::string line = text;
+  std::string scratch;
+  removeRunMarks(line, scratch);
+  EXPECT_EQ(line, "ab<run>cd");
+}
+
+TEST(FallbackText, TextTheStandardFontsHoldGivesTheSameBytes) {
+  const std::string input = "caf\xC3\xA9 %bs\xCE\xB1%be \xE2\x80\x94 %cs(x)%ce\n$sb G 050 100 545 200\n";
+  for (const Format format : {Format::PostScript, Format::Pdf}) {
+    FakeFallbackFonts fonts;
+    EXPECT_EQ(typed(input, format, &fonts), typed(input, format, nullptr));
+    EXPECT_EQ(fonts.fontCount(), 0u);
+  }
+}
+
+TEST(FallbackText, PdfEmbedsEachFontAfterThePages) {
+  FakeFallbackFonts fonts;
+  const std::string doc = typed("\xD0\x96\xD0\xB6 %bs\xE4\xB8\xAD\n", Format::Pdf, &fonts);
+  // Object 4 comes again after the fonts, naming them.
+  const std::size_t again = doc.rfind("4 0 obj << /Font <<");
+  ASSERT_NE(again, std::string::npos);
+  EXPECT_NE(doc.find("/F6 10 0 R /K0 40 0 R /K1 46 0 R >> >> endobj"), std::string::npos);
+  EXPECT_LT(doc.find("40 0 obj << /Type /Font /Subtype /Type0 /BaseFont /KOLVOA+Cyr"), again);
+  EXPECT_NE(doc.find("/Subtype /CIDFontType2"), std::string::npos);
+  EXPECT_NE(doc.find("/Subtype /CIDFontType0 "), std::string::npos);  // the CFF font
+  EXPECT_NE(doc.find("/W [1 [\n500 500]]"), std::string::npos);
+  EXPECT_NE(doc.find("2 beginbfchar\n<0001> <0416>\n<0002> <0436>\nendbfchar"), std::string::npos);
+  if (!toolAvailable("qpdf")) GTEST_SKIP() << "qpdf is not installed";
+  TempDir dir;
+  writeFile(dir / "f.pdf", doc);
+  const CommandResult check = runCommand({"qpdf", "--check", (dir / "f.pdf").string()});
+  EXPECT_EQ(check.status, 0) << check.out << check.err;
+  EXPECT_EQ(check.err, "");
+}
+
+TEST(FallbackText, TheWarningNamesTheFirstCharactersAndTheHint) {
+  ConversionReport report;
+  report.missingGlyphs = 6;
+  report.samples = {0x05D0, 0x0627, 0x1F600, 0x0E01};
+  report.hint = "fonts-x would draw U+1F600";
+  EXPECT_EQ(missingGlyphWarning(Format::Pdf, report),
+            "6 characters have no glyph in the standard fonts and are shown as '?': U+05D0 "
+            "U+0627 U+01F600 U+0E01 ... (fonts-x would draw U+1F600)");
+  EXPECT_EQ(missingGlyphWarning(Format::Rtf, report),
+            "6 characters cannot be shown in RTF and are shown as '?'");
+}
+
+}  // namespace
+}  // namespace kolvo::test
