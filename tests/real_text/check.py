@@ -198,6 +198,7 @@ def check_file(kolvo, path, work, formats):
     rejected = {}  # (mode, format): what the reader said
     expected = decode_input(open(path, "rb").read())
     compare = fits_standard_fonts(expected)
+    judged = set()  # (mode, format) whose reader gave a verdict
     for fmt in "ad":
         doc = f"{stem}.plain.{EXTENSION[fmt]}"
         r = run([kolvo, "-" + fmt, path, doc, "-s"])
@@ -205,9 +206,19 @@ def check_file(kolvo, path, work, formats):
             failures.append((fmt, "plain", "kolvo failed: " + r.stderr.decode(errors="replace")))
             continue
         x = run(["xmllint", "--noout", doc])
+        judged.add(("plain", fmt))
         if x.returncode != 0:
             rejected[("plain", fmt)] = x.stderr.decode(errors="replace")[:300]
             failures.append((fmt, "plain", "not well-formed: " + rejected[("plain", fmt)]))
+    # LaTeX without --escape takes the text as LaTeX: pdflatex may well stop,
+    # which is no fault of the conversion, but --check must have said so.
+    if have("pdflatex"):
+        doc = f"{stem}.plain.tex"
+        if run([kolvo, "-l", path, doc, "-s"]).returncode == 0:
+            accepted, problem, _ = read_back("l", doc, work)
+            judged.add(("plain", "l"))
+            if not accepted:
+                rejected[("plain", "l")] = problem
     for fmt in formats:
         doc = f"{stem}.{fmt if fmt != 'P' else 'PDF'}.{EXTENSION[fmt]}"
         r = run([kolvo, "--escape", "-" + fmt, path, doc, "-s"])
@@ -215,6 +226,7 @@ def check_file(kolvo, path, work, formats):
             failures.append((fmt, "escape", "kolvo failed: " + r.stderr.decode(errors="replace")))
             continue
         accepted, problem, text = read_back(fmt, doc, work)
+        judged.add(("escape", fmt))
         if not accepted:
             rejected[("escape", fmt)] = problem
             failures.append((fmt, "escape", problem))
@@ -236,7 +248,7 @@ def check_file(kolvo, path, work, formats):
             problem = missing_words(expected, text)
             if problem:
                 failures.append((fmt, "words", problem))
-    check_failures, counts, messages = check_markup(kolvo, path, FORMATS, rejected)
+    check_failures, counts, messages = check_markup(kolvo, path, FORMATS, rejected, judged)
     return name, compare, failures + check_failures, counts, messages
 
 

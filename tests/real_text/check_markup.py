@@ -4,7 +4,8 @@ For one corpus file, in both modes (without and with --escape, as check.py
 converts it): the check of all formats and of each format alone must end
 normally (exit 0 or 1, never a signal), write one well-shaped finding per
 line and exit 1 exactly when a warning or error was found. A format whose
-reader rejected the file must have at least one error or warning.
+reader rejected the file must have at least one error or warning, and one
+whose reader accepted it no error (an error says the reader will refuse).
 """
 
 import collections
@@ -36,9 +37,10 @@ def run_check(kolvo, path, mode, fmt=None):
     return None, findings
 
 
-def check_markup(kolvo, path, formats, rejected):
+def check_markup(kolvo, path, formats, rejected, judged):
     """Failures and counts for one file. `rejected` maps (mode, format) to
-    the reader's complaint where the reader refused the output."""
+    the reader's complaint where the reader refused the output; `judged`
+    holds the (mode, format) pairs a reader gave a verdict on."""
     failures = []
     counts = collections.Counter()  # (mode, format, severity)
     messages = collections.Counter()  # (mode, format, severity, message shape)
@@ -59,6 +61,11 @@ def check_markup(kolvo, path, formats, rejected):
                 failures.append((fmt, f"check {mode}",
                                  "the reader rejected the output, yet --check found no error "
                                  f"or warning: {complaint}"))
+            errors = [m for m in findings if m["severity"] == "error"]
+            if (mode, fmt) in judged and not complaint and errors:
+                failures.append((fmt, f"check {mode}",
+                                 "the reader accepted the output, yet --check says it will not: "
+                                 f"line {errors[0]['line']}: {errors[0]['message'][:160]}"))
     return failures, counts, messages
 
 
