@@ -330,10 +330,10 @@ class PdfWriter final : public Writer {
     const bool underline = state_.underline == 1;
     const bool highlight = state_.highlight == 1;
     const std::array<std::size_t, 4> marks = {
-        markOffset(state_.underline_start_index, kMarkStartBytes),
-        markOffset(state_.underline_end_index, kMarkEndBytes),
-        markOffset(state_.highlight_start_index, kMarkStartBytes),
-        markOffset(state_.highlight_end_index, kMarkEndBytes)};
+        markOffset(state_.underline_start_offset, kMarkStartBytes),
+        markOffset(state_.underline_end_offset, kMarkEndBytes),
+        markOffset(state_.highlight_start_offset, kMarkStartBytes),
+        markOffset(state_.highlight_end_offset, kMarkEndBytes)};
     paged::TextStyle start = style_;
     if (highlight) start.colour = "0 0 0";
     const paged::LineLayout layout = paged::layoutLine(

@@ -353,7 +353,8 @@ ShownText readShownText(std::string_view line, Format format, const TextStyle& s
   if (line.find(')') == std::string_view::npos) {
     ShownText plain;
     plain.styles.push_back(start);
-    plain.runs.push_back({0, line.size(), 0, 0, true, format == Format::Pdf ? "Tj" : "show", false});
+    const std::string_view closer = format == Format::Pdf ? "Tj" : "show";
+    plain.runs.push_back({0, line.size(), 0, 0, true, closer, false});
     plain.end = start;
     return plain;
   }
