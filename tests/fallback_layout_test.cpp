@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <limits>
 #include <regex>
@@ -121,14 +120,6 @@ TEST_F(FallbackLayout, HexRunsMeasureByTheirFontsAdvances) {
   const Laid bold = lay("%bs" + input, Format::Pdf, kUnbounded);
   EXPECT_NE(bold.line.find("/K1 12 Tf <"), std::string::npos) << bold.line;
   EXPECT_NEAR(bold.layout.pieces.front().width, 36, 1e-6);
-  // Without the fonts each code counts as half an em, as an unknown font does.
-  const paged::FallbackWidths none(Format::Pdf, TextMode::Typed, nullptr);
-  const Laid pdf = lay(input, Format::Pdf, kUnbounded);
-  EXPECT_NEAR(paged::layoutLine(pdf.line, Format::Pdf, paged::initialTextStyle(Format::Pdf),
-                                kUnbounded, none)
-                  .pieces.front()
-                  .width,
-              (5 * 500 + 250 + 500) * 0.012, 1e-9);
 }
 
 TEST_F(FallbackLayout, ALineBreaksAtTheBlanksInsideARun) {
@@ -197,22 +188,6 @@ TEST_F(FallbackLayout, TextWithoutBlanksBreaksBetweenAnyTwoCodes) {
   ASSERT_EQ(pdf.layout.pieces.size(), 5U);
   EXPECT_TRUE(std::regex_match(written(pdf)[1], std::regex("<([0-9a-f]{4}){4}> Tj")))
       << written(pdf)[1];
-}
-
-TEST_F(FallbackLayout, MarksInsideARunLandInTheirPiece) {
-  // A mark at the fifth code of a run cut after the fourth: the start of the
-  // second piece.
-  const Laid laid = lay(repeat(kIdeograph, 8) + "\n", Format::Pdf, 50);
-  const std::size_t fifth = laid.line.find('<') + 1 + 4 * 4;
-  const std::size_t sixth = fifth + 4;
-  const std::array<std::size_t, 2> marks = {fifth, sixth};
-  const paged::FallbackWidths widths(Format::Pdf, TextMode::Typed, &fonts_);
-  const LineLayout layout = paged::layoutLine(
-      laid.line, Format::Pdf, paged::initialTextStyle(Format::Pdf), 50, widths, marks);
-  ASSERT_EQ(layout.pieces.size(), 2U);
-  EXPECT_EQ(layout.marks[0].piece, 1U);
-  EXPECT_NEAR(layout.marks[0].x, 0, 1e-9);
-  EXPECT_NEAR(layout.marks[1].x, 12, 1e-9);
 }
 
 // Whole documents through the writers.
