@@ -149,7 +149,6 @@ TEST_F(FallbackLayout, TextWithoutBlanksBreaksBetweenAnyTwoCodes) {
   // past 255 on PostScript's second code page.
   const Laid ps = lay(ideographs(300) + "\n", Format::PostScript, 100);
   ASSERT_EQ(ps.layout.pieces.size(), 38U);
-  std::string codes;
   for (std::size_t i = 0; i < ps.layout.pieces.size(); ++i) {
     const LinePiece& piece = ps.layout.pieces[i];
     EXPECT_LE(piece.width, 100) << i;
