@@ -3,11 +3,13 @@
 // clean documents left alone.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "check/checker.hpp"
+#include "support/fake_fallback_fonts.hpp"
 #include "writers/paper_size.hpp"
 
 namespace kolvo::test {
@@ -205,6 +207,31 @@ TEST(CheckPaper, WrappedLinesStayOnThePage) {
   checker.checkPiece(std::string(300, 'w') + "\n");
   checker.finish();
   EXPECT_TRUE(sink.found.empty()) << ::testing::PrintToString(sink.found);
+}
+
+// Under --escape the letters the standard fonts lack are measured in the
+// fallback font that draws them: a hundred Cyrillic letters of 6 points
+// reach past a page 595 wide, where a hundred "?" (5.3 points) would not.
+TEST(CheckPaper, FallbackRunsAreMeasuredInTheirFonts) {
+  std::string line;
+  for (int i = 0; i < 100; ++i) line += "\xD0\x96";
+  line += "\n";
+  for (const bool withFonts : {false, true}) {
+    FakeFallbackFonts fonts;
+    check::CheckOptions options;
+    options.formats = check::FormatSet::of(Format::Pdf);
+    options.mode = TextMode::Typed;
+    if (withFonts) options.pdfFallback = &fonts;
+    Collect sink;
+    check::Checker checker(options, sink);
+    checker.checkPiece(line);
+    checker.finish();
+    const bool off = std::any_of(sink.found.begin(), sink.found.end(), [](const std::string& f) {
+      return f.find("runs off the right edge of the page in PDF: it reaches from 30 to 630 ") !=
+             std::string::npos;
+    });
+    EXPECT_EQ(off, withFonts) << ::testing::PrintToString(sink.found);
+  }
 }
 
 TEST(CheckSummary, CountsBySeverity) {

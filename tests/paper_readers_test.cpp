@@ -1,7 +1,8 @@
 // Documents laid out with --paper as the programs that read them see them:
 // Ghostscript draws as many pages as the file names and every mark inside
 // the page, psselect and psnup find the pages, qpdf finds the PDF sound,
-// and the text extractors give back every word of every wrapped line.
+// and the text extractors give back every word of every wrapped line, also
+// of Russian and Japanese paragraphs drawn with the machine's fonts.
 
 #include <gtest/gtest.h>
 
@@ -203,6 +204,69 @@ TEST_P(PaperReaders, PdfIsSoundWithThePaperSizeAndEveryWord) {
   const test::CommandResult text = test::runCommand({"pdftotext", out.pdf, "-"});
   ASSERT_EQ(text.status, 0) << text.err;
   expectWordsInOrder(text.out, doc.words, "pdftotext");
+}
+
+// Whether fontconfig knows a font for `language` ("ru", "ja").
+bool fontFor(const std::string& language) {
+  return test::toolAvailable("fc-list") &&
+         !test::runCommand({"fc-list", ":lang=" + language, "family"}).out.empty();
+}
+
+// A paragraph on one line, drawn with fallback fonts: Russian, 700 distinct
+// words (two pages or so), or Japanese, with no blank at all.
+Document fallbackParagraph(bool japanese) {
+  Document doc;
+  if (japanese) {
+    for (int i = 0; i < 60; ++i) doc.text += "東京の会議は来週の木曜日です。";
+    doc.words.push_back(doc.text);
+  } else {
+    const std::vector<std::string> letters = {"а", "б", "в", "г", "д", "е", "ж", "з", "и", "к",
+                                              "л", "м", "н", "о", "п", "р", "с", "т", "у", "ф"};
+    for (std::size_t i = 0; i < 700; ++i) {
+      doc.words.push_back("слово" + letters[i / 400] + letters[i / 20 % 20] + letters[i % 20]);
+      doc.text += (i == 0 ? "" : " ") + doc.words.back();
+    }
+  }
+  doc.text += '\n';
+  return doc;
+}
+
+// What pdftotext reads; a Japanese text without the line ends it adds.
+std::string readBack(const std::string& pdf, bool japanese) {
+  std::string text = test::runCommand({"pdftotext", pdf, "-"}).out;
+  if (japanese) std::erase_if(text, [](char c) { return c == '\n' || c == '\f' || c == ' '; });
+  return text;
+}
+
+TEST_P(PaperReaders, FallbackFontParagraphsKeepEveryWordAndCharacter) {
+  KOLVO_REQUIRE_TOOL("gs");
+  KOLVO_REQUIRE_TOOL("ps2pdf");
+  KOLVO_REQUIRE_TOOL("qpdf");
+  KOLVO_REQUIRE_TOOL("pdftotext");
+  for (const bool japanese : {false, true}) {
+    if (!fontFor(japanese ? "ja" : "ru")) {
+      GTEST_SKIP() << "no font for " << (japanese ? "ja" : "ru")
+                   << " (fonts-dejavu-core, fonts-wqy-zenhei or fonts-noto-cjk)";
+    }
+    const Document doc = fallbackParagraph(japanese);
+    Converted out;
+    convertBoth(out, doc, paper(), true);
+    const test::CommandResult check = test::runCommand({"qpdf", "--check", out.pdf});
+    EXPECT_EQ(check.status, 0) << check.out << check.err;
+    const int pages = count(test::readFile(out.ps), "\n%%Page: ");
+    EXPECT_GE(pages, japanese ? 1 : 2);
+    expectMarksInsideThePage(out.ps, paper(), pages);
+    expectMarksInsideThePage(out.pdf, paper(), pages);
+    const std::string fromPs = (out.dir / "from-ps.pdf").string();
+    ASSERT_EQ(test::runCommand({"ps2pdf", out.ps, fromPs}).status, 0);
+    expectWordsInOrder(readBack(out.pdf, japanese), doc.words, "pdftotext");
+    expectWordsInOrder(readBack(fromPs, japanese), doc.words, "pdftotext after ps2pdf");
+    if (japanese || !test::toolAvailable("psselect")) continue;
+    // Each page selects the font in force, a fallback font's page among them.
+    const std::string second = (out.dir / "second.ps").string();
+    ASSERT_EQ(test::runCommand({"psselect", "-p2", out.ps, second}).status, 0);
+    expectMarksInsideThePage(second, paper(), 1);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, PaperReaders, ::testing::Values("a4", "letter"));

@@ -25,9 +25,14 @@ PageWidthCheck::PageWidthCheck(const CheckOptions& options)
   // A paper size wraps every line to the page: nothing runs off it.
   if (options.paper != nullptr) return;
   for (const FormatInfo& f : kFormats) {
-    if (f.paged && options.formats.has(f.format)) {
-      runs_.push_back({f.format, LayoutState{}, paged::initialTextStyle(f.format)});
-    }
+    if (!f.paged || !options.formats.has(f.format)) continue;
+    FallbackFonts* fonts = options.mode != TextMode::Typed ? nullptr
+                           : f.format == Format::Pdf       ? options.pdfFallback
+                                                           : options.postScriptFallback;
+    runs_.push_back(
+        {f.format, LayoutState{}, paged::initialTextStyle(f.format),
+         fonts != nullptr ? std::make_unique<paged::FallbackContext>(*fonts, f.format) : nullptr,
+         std::make_unique<paged::FallbackWidths>(f.format, options.mode, fonts)});
   }
 }
 
@@ -60,11 +65,10 @@ PageWidthCheck::Reach PageWidthCheck::measure(std::string_view text, PagedRun& r
   rewritten_.assign(text);
   run.state.center = 0;
   EscapeStats stats;
+  stats.fallback = run.fallback.get();
   rewriteLine(rewritten_, scratch_, run.format, run.state, options_.mode, stats);
-  const paged::LineLayout layout =
-      paged::layoutLine(rewritten_, run.format, run.style,
-                        std::numeric_limits<double>::infinity(),
-                        paged::standardFontWidths(options_.mode));
+  const paged::LineLayout layout = paged::layoutLine(
+      rewritten_, run.format, run.style, std::numeric_limits<double>::infinity(), *run.widths);
   const double left = run.state.line_x;
   run.style = paged::nextLineStyle(run.format, layout.end);
   // What the writers reset once a line is out.

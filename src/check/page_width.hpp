@@ -6,12 +6,15 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "check/line_context.hpp"
 #include "markup/layout_state.hpp"
+#include "writers/paged/fallback_context.hpp"
+#include "writers/paged/fallback_widths.hpp"
 #include "writers/paged/text_style.hpp"
 
 namespace kolvo::check {
@@ -40,6 +43,10 @@ class PageWidthCheck {
     Format format;
     LayoutState state;
     paged::TextStyle style;
+    // What the writer draws the standard fonts' missing glyphs with, if
+    // anything, and the widths it measures them by.
+    std::unique_ptr<paged::FallbackContext> fallback;
+    std::unique_ptr<paged::FallbackWidths> widths;
   };
 
   Reach measure(std::string_view text, PagedRun& run);

@@ -77,6 +77,10 @@ class SystemFallbackFonts final : public FallbackFonts {
     return used_.at(g.font).advances.at(g.code - 1U);
   }
 
+  char32_t character(FallbackGlyph g) const override {
+    return used_.at(g.font).unicodes.at(g.code - 1U);
+  }
+
   std::size_t fontCount() const override { return used_.size(); }
 
   EmbeddedFont embed(std::size_t font) const override {

@@ -47,6 +47,11 @@ struct LayoutState {
   std::int32_t underline_length = 0;
   // Where the overprint starts, in points from the page's left edge.
   std::int32_t underline_x = 0;
+  // The same places as the two indexes, but counting a fallback run by the
+  // bytes of its operators rather than by its width: where the writer finds
+  // them in the line it lays out for a paper size.
+  std::int32_t underline_start_offset = 0;
+  std::int32_t underline_end_offset = 0;
 
   // PDF yellow highlight: the same four measures, set by "%hs".
   std::int32_t highlight = 0;
@@ -54,6 +59,8 @@ struct LayoutState {
   std::int32_t highlight_end_index = 0;
   std::int32_t highlight_length = 0;
   std::int32_t highlight_x = 0;
+  std::int32_t highlight_start_offset = 0;
+  std::int32_t highlight_end_offset = 0;
 
   // Points from one baseline to the next: 15, or 20 after "%ls".
   std::int32_t line_spacing = kNormalLineSpacing;

@@ -36,6 +36,23 @@ std::size_t measuredBytes(std::string_view text, std::uint32_t pointsPerByte) {
   return bytes + static_cast<std::size_t>((points + pointsPerByte / 2) / pointsPerByte);
 }
 
+std::size_t unmarkedBytes(std::string_view text) {
+  std::size_t removed = 0;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t open = text.find(kRunMark, at);
+    if (open == std::string_view::npos) break;
+    const std::size_t operators = text.find(kRunMark, open + 1);
+    if (operators == std::string_view::npos) return open;
+    const std::size_t close = text.find(kRunMark, operators + 1);
+    // The marks and the width, or the two marks and the width of a cut run.
+    removed += operators - open + 1 + (close == std::string_view::npos ? 0 : 1);
+    if (close == std::string_view::npos) break;
+    at = close + 1;
+  }
+  return text.size() - removed;
+}
+
 void removeRunMarks(std::string& line, std::string& scratch) {
   scratch.clear();
   std::size_t at = 0;

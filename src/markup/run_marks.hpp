@@ -25,6 +25,11 @@ inline constexpr char kRunMark = '\0';
 // `text` counts nothing.
 std::size_t measuredBytes(std::string_view text, std::uint32_t pointsPerByte);
 
+// How many bytes of `text` the line keeps once the marks and widths are
+// taken out: a run counts by its operators. A run cut off by the end of
+// `text` counts what it would keep of the part there.
+std::size_t unmarkedBytes(std::string_view text);
+
 // Whether `text` holds a run.
 inline bool holdsRuns(std::string_view text) {
   return text.find(kRunMark) != std::string_view::npos;

@@ -20,14 +20,36 @@ std::int32_t bytesBefore(std::string_view result, std::size_t at) {
   return static_cast<std::int32_t>(std::min(measuredBytes(before, kPointsPerByte), kMostBytes));
 }
 
-void measure(std::string_view result, std::int32_t& startCount, std::int32_t& endCount,
-             std::int32_t& length, std::int32_t& ptStart) {
+// The bytes before `at` as the line will be written, runs by their operators.
+std::int32_t offsetOf(std::string_view result, std::size_t at) {
+  const std::string_view before = result.substr(0, at);
+  const std::size_t bytes = holdsRuns(before) ? unmarkedBytes(before) : at;
+  return static_cast<std::int32_t>(std::min<std::size_t>(bytes, INT32_MAX / 2));
+}
+
+// The measures of one overprint, in the layout state.
+struct Overprint {
+  std::int32_t& startCount;
+  std::int32_t& endCount;
+  std::int32_t& length;
+  std::int32_t& ptStart;
+  std::int32_t& startOffset;
+  std::int32_t& endOffset;
+};
+
+void measure(std::string_view result, const Overprint& mark) {
   const std::size_t u = result.find('_');
-  if (u != std::string_view::npos && u >= 1) startCount = bytesBefore(result, u) - kMarkStartBytes;
+  if (u != std::string_view::npos && u >= 1) {
+    mark.startCount = bytesBefore(result, u) - kMarkStartBytes;
+    mark.startOffset = offsetOf(result, u) - kMarkStartBytes;
+  }
   const std::size_t q = result.find('%');
-  if (q != std::string_view::npos && q >= 1) endCount = bytesBefore(result, q) - kMarkEndBytes;
-  length = endCount - startCount;
-  ptStart = kPointsPerByte * startCount + kLeftMargin;
+  if (q != std::string_view::npos && q >= 1) {
+    mark.endCount = bytesBefore(result, q) - kMarkEndBytes;
+    mark.endOffset = offsetOf(result, q) - kMarkEndBytes;
+  }
+  mark.length = mark.endCount - mark.startCount;
+  mark.ptStart = kPointsPerByte * mark.startCount + kLeftMargin;
 }
 
 }  // namespace
@@ -74,12 +96,14 @@ void measurePdfMarks(std::string_view result, TagEffect effect, LayoutState& sta
                      Format format) {
   if (format != Format::Pdf) return;
   if (effect == TagEffect::UnderlineStart && state.underline == 1) {
-    measure(result, state.underline_start_index, state.underline_end_index,
-            state.underline_length, state.underline_x);
+    measure(result, {state.underline_start_index, state.underline_end_index,
+                     state.underline_length, state.underline_x, state.underline_start_offset,
+                     state.underline_end_offset});
   }
   if (effect == TagEffect::HighlightStart && state.highlight == 1) {
-    measure(result, state.highlight_start_index, state.highlight_end_index,
-            state.highlight_length, state.highlight_x);
+    measure(result, {state.highlight_start_index, state.highlight_end_index,
+                     state.highlight_length, state.highlight_x, state.highlight_start_offset,
+                     state.highlight_end_offset});
   }
 }
 

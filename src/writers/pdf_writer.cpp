@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "writers/drawing.hpp"
+#include "writers/paged/fallback_widths.hpp"
 #include "writers/paged/font_texts.hpp"
 #include "writers/paged/line_layout.hpp"
 #include "writers/pdf_fallback_fonts.hpp"
@@ -110,7 +111,7 @@ class PdfWriter final : public Writer {
   PdfWriter(OutputSink& out, LayoutState& state, TextMode mode, const PaperSize* paper,
             const FallbackFonts* fallback)
       : Writer(out, state), pen_(Format::Pdf), mode_(mode), paper_(paper), fallback_(fallback),
-        widths_(paged::standardFontWidths(mode)) {}
+        widths_(Format::Pdf, mode, fallback) {}
 
   void prologue() override {
     if (paper_ != nullptr) state_.baseline = baselineOn(*paper_, kStartBaseline);
@@ -329,10 +330,10 @@ class PdfWriter final : public Writer {
     const bool underline = state_.underline == 1;
     const bool highlight = state_.highlight == 1;
     const std::array<std::size_t, 4> marks = {
-        markOffset(state_.underline_start_index, kMarkStartBytes),
-        markOffset(state_.underline_end_index, kMarkEndBytes),
-        markOffset(state_.highlight_start_index, kMarkStartBytes),
-        markOffset(state_.highlight_end_index, kMarkEndBytes)};
+        markOffset(state_.underline_start_offset, kMarkStartBytes),
+        markOffset(state_.underline_end_offset, kMarkEndBytes),
+        markOffset(state_.highlight_start_offset, kMarkStartBytes),
+        markOffset(state_.highlight_end_offset, kMarkEndBytes)};
     paged::TextStyle start = style_;
     if (highlight) start.colour = "0 0 0";
     const paged::LineLayout layout = paged::layoutLine(
@@ -352,9 +353,7 @@ class PdfWriter final : public Writer {
     const paged::LinePiece& piece = layout.pieces[i];
     const std::int32_t x = paged::pieceX(*paper_, piece, state_.center != 0);
     const std::string font = '/' + piece.start.font + ' ' + piece.start.size;
-    const std::string_view part = text.substr(piece.begin, piece.end - piece.begin);
-    const std::string_view closer = piece.closer.empty() ? "Tj" : piece.closer;
-    if (!highlight) writePieceObject(font, x, "", part, closer);
+    if (!highlight) writePieceObject(font, x, "", text, piece);
     if (underline) {
       writeSpanMarks(spanInPiece(layout, i, 0), x, kPdfBodyFont, "", kUnderlineGlyph);
     }
@@ -363,13 +362,14 @@ class PdfWriter final : public Writer {
                      kHighlightGlyph);
       const std::string colour =
           (piece.start.colour.empty() ? std::string("0 0 0") : piece.start.colour) + " rg ";
-      writePieceObject(font, x, colour, part, closer);
+      writePieceObject(font, x, colour, text, piece);
     }
   }
 
-  // "  BT /F2 12 Tf X Y Td [colour](part) Tj ET\n"
+  // "  BT /F2 12 Tf X Y Td [colour](part) Tj ET\n"; a piece that starts or
+  // ends inside a fallback run has "<" or ">" there.
   void writePieceObject(std::string_view font, std::int32_t x, std::string_view colour,
-                        std::string_view part, std::string_view closer) {
+                        std::string_view text, const paged::LinePiece& piece) {
     out_.write("  BT ");
     out_.write(font);
     out_.write(" Tf ");
@@ -378,10 +378,10 @@ class PdfWriter final : public Writer {
     out_.writeInt(state_.baseline);
     out_.write(" Td ");
     out_.write(colour);
-    out_.put('(');
-    out_.write(part);
-    out_.write(") ");
-    out_.write(closer);
+    out_.write(paged::pieceOpening(piece));
+    out_.write(text.substr(piece.begin, piece.end - piece.begin));
+    out_.write(paged::pieceClosing(piece));
+    out_.write(piece.closer.empty() ? std::string_view("Tj") : piece.closer);
     out_.write(" ET\n");
   }
 
@@ -411,7 +411,7 @@ class PdfWriter final : public Writer {
   TextMode mode_;
   const PaperSize* paper_;
   const FallbackFonts* fallback_;
-  const paged::WidthSource& widths_;
+  paged::FallbackWidths widths_;
   // The style the next line starts in, when laid out for a paper size.
   paged::TextStyle style_ = paged::initialTextStyle(Format::Pdf);
 };

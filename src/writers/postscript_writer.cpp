@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "writers/drawing.hpp"
+#include "writers/paged/fallback_widths.hpp"
 #include "writers/paged/font_texts.hpp"
 #include "writers/paged/line_layout.hpp"
 #include "writers/postscript_structure.hpp"
@@ -64,6 +65,8 @@ constexpr std::int32_t kLargeTopBaseline = 725;
 
 // A text line is "X Y moveto" and its string shown, each on a line of its own.
 constexpr std::string_view kMoveToShow = " moveto \n(";
+// A piece of a wrapped line may open a hex string instead.
+constexpr std::string_view kMoveTo = kMoveToShow.substr(0, kMoveToShow.size() - 1);
 constexpr std::string_view kShow = ") show \n";
 // A full page is shown before the next starts; the last page's line keeps a
 // blank before its line feed.
@@ -76,7 +79,7 @@ class PostScriptWriter final : public Writer {
   PostScriptWriter(OutputSink& out, LayoutState& state, TextMode mode, const PaperSize* paper,
                    const FallbackFonts* fallback)
       : Writer(out, state), pen_(Format::PostScript), mode_(mode), paper_(paper),
-        fallback_(fallback), widths_(paged::standardFontWidths(mode)) {}
+        fallback_(fallback), widths_(Format::PostScript, mode, fallback) {}
 
   void prologue() override {
     state_.baseline = kStartBaseline;
@@ -169,7 +172,8 @@ class PostScriptWriter final : public Writer {
 
   // The line in as many pieces as the text area needs, each "X Y moveto"
   // and its strings; a piece that breaks a string paints its part with the
-  // string's own operator. Font and colour carry over by themselves.
+  // string's own operator. Font and colour carry over by themselves, and
+  // a page's setup selects the font in force where its text starts.
   void wrappedLine(std::string_view text) {
     const paged::LineLayout layout = paged::layoutLine(
         text, Format::PostScript, style_, textAreaWidth(*paper_), widths_);
@@ -180,9 +184,10 @@ class PostScriptWriter final : public Writer {
       out_.writeInt(paged::pieceX(*paper_, piece, state_.center != 0));
       out_.put(' ');
       out_.writeInt(state_.baseline);
-      out_.write(kMoveToShow);
+      out_.write(kMoveTo);
+      out_.write(paged::pieceOpening(piece));
       out_.write(text.substr(piece.begin, piece.end - piece.begin));
-      out_.write(") ");
+      out_.write(paged::pieceClosing(piece));
       out_.write(piece.closer.empty() ? std::string_view("show") : piece.closer);
       out_.write(" \n");
     }
@@ -196,7 +201,7 @@ class PostScriptWriter final : public Writer {
   TextMode mode_;
   const PaperSize* paper_;
   const FallbackFonts* fallback_;
-  const paged::WidthSource& widths_;
+  paged::FallbackWidths widths_;
   paged::TextStyle style_ = paged::initialTextStyle(Format::PostScript);
 };
 

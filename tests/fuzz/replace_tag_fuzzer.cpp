@@ -46,6 +46,8 @@ std::string naiveReplace(const std::string& line, const std::string& pattern,
 LayoutState withoutMeasures(LayoutState s) {
   s.underline_start_index = s.underline_end_index = s.underline_length = s.underline_x = 0;
   s.highlight_start_index = s.highlight_end_index = s.highlight_length = s.highlight_x = 0;
+  s.underline_start_offset = s.underline_end_offset = 0;
+  s.highlight_start_offset = s.highlight_end_offset = 0;
   return s;
 }
 

@@ -42,6 +42,10 @@ class FakeFallbackFonts final : public FallbackFonts {
     return std::array<std::uint32_t, 3>{500, 1000, 600}[static_cast<std::size_t>(keys_.at(g.font) / 2)];
   }
 
+  char32_t character(FallbackGlyph g) const override {
+    return fonts_.at(g.font).chars.at(g.code - 1U);
+  }
+
   std::size_t fontCount() const override { return fonts_.size(); }
 
   EmbeddedFont embed(std::size_t font) const override {

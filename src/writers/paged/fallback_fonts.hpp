@@ -72,6 +72,9 @@ class FallbackFonts {
   virtual std::optional<FallbackGlyph> glyphIn(std::uint16_t font, char32_t c) = 0;
   // The advance of a glyph given out by glyph(), in thousandths of the size.
   virtual std::uint32_t advance(FallbackGlyph glyph) const = 0;
+  // The character a glyph was given out for (the first, when several
+  // characters share one glyph): how the line layout tells a blank.
+  virtual char32_t character(FallbackGlyph glyph) const = 0;
 
   // How many fonts glyph() has given codes of, and each as a subset.
   virtual std::size_t fontCount() const = 0;

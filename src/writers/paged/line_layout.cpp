@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <utility>
 
 #include "writers/paged/shown_text.hpp"
@@ -19,10 +20,27 @@ struct BreakPoint {
   double xAfter = 0;       // the pen after the blanks
   std::size_t style = 0;
   std::string_view closer;
+  bool hex = false;  // the blanks are codes of a hex string
 };
 
 // Rounding must not push a line that fits exactly onto two.
 constexpr double kTolerance = 1e-6;
+// The advance of a glyph in a font the width source does not know, in
+// thousandths of the size.
+constexpr double kUnknownAdvance = 500;
+
+// The value of the hex digits `digits` (a digit that is none counts 0).
+std::uint32_t hexValue(std::string_view digits) {
+  std::uint32_t value = 0;
+  for (const char c : digits) {
+    const int digit = c >= '0' && c <= '9'   ? c - '0'
+                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                             : 0;
+    value = value * 16 + static_cast<std::uint32_t>(digit);
+  }
+  return value;
+}
 
 class Breaker {
  public:
@@ -37,7 +55,8 @@ class Breaker {
   LineLayout layOut() && {
     for (const ShownRun& run : shown_.runs) walk(run);
     resolveMarks(std::numeric_limits<std::size_t>::max());
-    layout_.pieces.push_back({pieceBegin_, line_.size(), ink_, shown_.styles[pieceStyle_], {}});
+    layout_.pieces.push_back(
+        {pieceBegin_, line_.size(), ink_, shown_.styles[pieceStyle_], {}, pieceInHex_, false});
     layout_.end = shown_.end;
     return std::move(layout_);
   }
@@ -50,11 +69,12 @@ class Breaker {
   }
 
   void walk(const ShownRun& run) {
+    x_ += run.shift;
+    if (run.hex) return walkHex(run);
     const TextStyle& style = shown_.styles[run.style];
     const GlyphWidths* table = tableFor(style);
     const double scale = pointSize(style) / 1000;
     const std::string_view text = line_.substr(0, run.end);
-    x_ += run.shift;
     bool inBlanks = false;
     for (std::size_t pos = run.begin; pos < run.end;) {
       // Most bytes are glyphs of their own; only a backslash needs reading.
@@ -62,23 +82,48 @@ class Breaker {
                                      ? EscapedGlyph{static_cast<unsigned char>(text[pos]), pos, pos + 1}
                                      : glyphAt(text, pos);
       pos = glyph.end;
-      const double advance = table != nullptr ? (*table)[glyph.code] * scale : 500 * scale;
-      if (glyph.code == ' ' && run.breakable) {
-        blank(run, glyph, advance, inBlanks);
-        inBlanks = true;
-        continue;
-      }
-      inBlanks = false;
-      fit(run, glyph, advance);
-      resolveMarks(glyph.begin);
-      x_ += advance;
-      ink_ = x_;
+      const double units = table != nullptr ? (*table)[glyph.code] : kUnknownAdvance;
+      place(run, glyph, units * scale, glyph.code == ' ', inBlanks);
     }
+  }
+
+  // A fallback run's codes, measured by the fallback font's advances. With
+  // no blank to break at (CJK text has none) a piece may end between any
+  // two codes.
+  void walkHex(const ShownRun& run) {
+    const TextStyle& style = shown_.styles[run.style];
+    const double scale = pointSize(style) / 1000;
+    const std::size_t digits = format_ == Format::Pdf ? 4 : 2;
+    bool inBlanks = false;
+    for (std::size_t pos = run.begin; pos < run.end; pos += digits) {
+      const std::size_t end = std::min(pos + digits, run.end);
+      const std::uint32_t code = hexValue(line_.substr(pos, end - pos));
+      const std::optional<HexGlyph> glyph = widths_.hexGlyph(style.font, code);
+      const double units = glyph ? glyph->advance : kUnknownAdvance;
+      place(run, {0, pos, end}, units * scale, glyph && glyph->blank, inBlanks);
+    }
+  }
+
+  // One glyph: a blank the line may break at, or ink.
+  void place(const ShownRun& run, const EscapedGlyph& glyph, double advance, bool isBlank,
+             bool& inBlanks) {
+    if (isBlank && run.breakable) {
+      blank(run, glyph, advance, inBlanks);
+      inBlanks = true;
+      return;
+    }
+    inBlanks = false;
+    fit(run, glyph, advance);
+    resolveMarks(glyph.begin);
+    x_ += advance;
+    ink_ = x_;
   }
 
   void blank(const ShownRun& run, const EscapedGlyph& glyph, double advance, bool more) {
     resolveMarks(glyph.begin);
-    if (!more) breakPoint_ = {true, glyph.begin, glyph.end, ink_, 0, run.style, run.closer};
+    if (!more) {
+      breakPoint_ = {true, glyph.begin, glyph.end, ink_, 0, run.style, run.closer, run.hex};
+    }
     x_ += advance;
     breakPoint_.resume = glyph.end;
     breakPoint_.xAfter = x_;
@@ -90,15 +135,15 @@ class Breaker {
     if (x_ + advance <= maxWidth_ + kTolerance) return;
     if (breakPoint_.valid) breakAtBlanks();
     if (x_ + advance <= maxWidth_ + kTolerance || ink_ <= 0 || !run.breakable) return;
-    endPiece(glyph.begin, ink_, run.closer);
-    startPiece(glyph.begin, run.style, x_);
+    endPiece(glyph.begin, ink_, run.closer, run.hex);
+    startPiece(glyph.begin, run.style, x_, run.hex);
   }
 
   void breakAtBlanks() {
     const BreakPoint at = breakPoint_;
     // Blanks that open the piece are dropped rather than printed alone.
-    if (at.inkBefore > 0) endPiece(at.cut, at.inkBefore, at.closer);
-    startPiece(at.resume, at.style, at.xAfter);
+    if (at.inkBefore > 0) endPiece(at.cut, at.inkBefore, at.closer, at.hex);
+    startPiece(at.resume, at.style, at.xAfter, at.hex);
     // Marks already placed beyond the cut move to the new piece.
     for (std::size_t i = 0; i < marks_.size(); ++i) {
       if (!resolved_[i] || marks_[i] < at.cut) continue;
@@ -107,14 +152,16 @@ class Breaker {
     }
   }
 
-  void endPiece(std::size_t end, double width, std::string_view closer) {
-    layout_.pieces.push_back({pieceBegin_, end, width, shown_.styles[pieceStyle_], closer});
+  void endPiece(std::size_t end, double width, std::string_view closer, bool inHex) {
+    layout_.pieces.push_back(
+        {pieceBegin_, end, width, shown_.styles[pieceStyle_], closer, pieceInHex_, inHex});
   }
 
   // The new piece starts at `begin`, the pen moved back by `consumed`.
-  void startPiece(std::size_t begin, std::size_t style, double consumed) {
+  void startPiece(std::size_t begin, std::size_t style, double consumed, bool inHex) {
     pieceBegin_ = begin;
     pieceStyle_ = style;
+    pieceInHex_ = inHex;
     x_ -= consumed;
     ink_ = std::max(0.0, ink_ - consumed);
     breakPoint_ = {};
@@ -143,6 +190,7 @@ class Breaker {
   LineLayout layout_;
   std::size_t pieceBegin_ = 0;
   std::size_t pieceStyle_ = 0;
+  bool pieceInHex_ = false;
   double x_ = 0;    // the pen, from the piece's start
   double ink_ = 0;  // the end of the piece's last glyph that is not a blank
   BreakPoint breakPoint_;

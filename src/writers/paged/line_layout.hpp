@@ -19,15 +19,27 @@ namespace kolvo::paged {
 
 // One printed line made of the bytes [begin, end) of the input line. Every
 // cut falls inside a string operand: a piece that does not end the line is
-// closed by ") " and `closer`, and the next one opened by "(". The blanks at
-// a break belong to no piece.
+// closed by ") " and `closer`, and the next one opened by "(" (by "> " and
+// "<" for a cut inside a hex string). The blanks at a break belong to no
+// piece.
 struct LinePiece {
   std::size_t begin = 0;
   std::size_t end = 0;
   double width = 0;         // points, to the end of its last glyph other than a blank
   TextStyle start;          // in force at `begin`
   std::string_view closer;  // empty for the last piece, which ends where the line does
+  bool startsInHex = false;  // opened with "<"
+  bool endsInHex = false;    // closed with ">"
 };
+
+// What opens a piece's part of the line, and what closes it before its
+// operator.
+inline std::string_view pieceOpening(const LinePiece& piece) {
+  return piece.startsInHex ? "<" : "(";
+}
+inline std::string_view pieceClosing(const LinePiece& piece) {
+  return piece.endsInHex ? "> " : ") ";
+}
 
 // Where a byte offset of the line lands: its piece and the pen's distance
 // from that piece's start.

@@ -14,7 +14,9 @@
 namespace kolvo::paged {
 namespace {
 
-enum class TokenKind : unsigned char { String, Name, Number, Operator, ArrayOpen, ArrayClose };
+enum class TokenKind : unsigned char {
+  String, HexString, Name, Number, Operator, ArrayOpen, ArrayClose
+};
 
 struct Token {
   TokenKind kind = TokenKind::Operator;
@@ -69,6 +71,14 @@ bool nextToken(std::string_view program, std::size_t& pos, Token& token) {
     const std::size_t end = stringEnd(program, pos + 1);
     token = {TokenKind::String, program.substr(pos + 1, end - pos - 1), pos + 1};
     pos = end + 1;
+    return true;
+  }
+  if (c == '<' && (pos + 1 >= program.size() || program[pos + 1] != '<')) {
+    // A hex string: a fallback run's codes.
+    const std::size_t close = program.find('>', pos + 1);
+    const std::size_t end = close == std::string_view::npos ? program.size() : close;
+    token = {TokenKind::HexString, program.substr(pos + 1, end - pos - 1), pos + 1};
+    pos = std::min(end + 1, program.size());
     return true;
   }
   if (c == '[' || c == ']' || c == '{' || c == '}' || c == '<' || c == '>' || c == ')') {
@@ -128,7 +138,7 @@ constexpr std::array<OpName, 5> kPdfOps = {{
     {"rg", Op::Colour},
 }};
 
-enum class ItemKind : unsigned char { Number, Name, String, Font, Mark, Other };
+enum class ItemKind : unsigned char { Number, Name, String, HexString, Font, Mark, Other };
 
 struct Item {
   static Item number() { return {ItemKind::Number, {}, {}, 0, 0}; }
@@ -150,6 +160,9 @@ class Machine {
     switch (token.kind) {
       case TokenKind::String:
         stack_.push_back({ItemKind::String, token.text, {}, token.begin, index});
+        break;
+      case TokenKind::HexString:
+        stack_.push_back({ItemKind::HexString, token.text, {}, token.begin, index});
         break;
       case TokenKind::Name:
         stack_.push_back({ItemKind::Name, token.text, {}, token.begin, index});
@@ -297,7 +310,8 @@ void Machine::setColour() {
 
 void Machine::paint(const Item& string, std::string_view closer, std::size_t index,
                     double shift) {
-  if (string.kind != ItemKind::String || !saved_.empty()) return;
+  const bool hex = string.kind == ItemKind::HexString;
+  if ((string.kind != ItemKind::String && !hex) || !saved_.empty()) return;
   if (shown_.styles.back() != style_) shown_.styles.push_back(style_);
   ShownRun run;
   run.begin = string.begin;
@@ -306,6 +320,7 @@ void Machine::paint(const Item& string, std::string_view closer, std::size_t ind
   run.shift = shift;
   run.breakable = string.token + 1 == index;
   run.closer = closer;
+  run.hex = hex;
   shown_.runs.push_back(run);
 }
 
@@ -321,7 +336,7 @@ void Machine::paintArray() {
   for (auto item = items.rbegin(); item != items.rend(); ++item) {
     if (item->kind == ItemKind::Number) {
       shift -= numberOf(item->text) * size / 1000;
-    } else if (item->kind == ItemKind::String) {
+    } else if (item->kind == ItemKind::String || item->kind == ItemKind::HexString) {
       paint(*item, "TJ", 0, shift);
       shift = 0;
       at = item->begin + item->text.size();
@@ -338,7 +353,8 @@ ShownText readShownText(std::string_view line, Format format, const TextStyle& s
   if (line.find(')') == std::string_view::npos) {
     ShownText plain;
     plain.styles.push_back(start);
-    plain.runs.push_back({0, line.size(), 0, 0, true, format == Format::Pdf ? "Tj" : "show"});
+    const std::string_view closer = format == Format::Pdf ? "Tj" : "show";
+    plain.runs.push_back({0, line.size(), 0, 0, true, closer, false});
     plain.end = start;
     return plain;
   }

@@ -25,6 +25,10 @@ struct ShownRun {
   // again with "(".
   bool breakable = false;
   std::string_view closer;  // "show", "ushow", "Tj", ...
+  // A hex string ("<0041>"): a fallback run's codes, two hex digits each in
+  // PostScript, four in PDF. A cut inside it closes with ">" and reopens
+  // with "<".
+  bool hex = false;
 };
 
 struct ShownText {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "markup/format.hpp"
@@ -12,6 +13,12 @@ namespace kolvo::paged {
 
 // The advance widths of a font's 256 codes, in 1/1000 em.
 using GlyphWidths = std::array<std::uint16_t, 256>;
+
+// A code of a hex string in an embedded fallback font.
+struct HexGlyph {
+  std::uint32_t advance = 0;  // in 1/1000 em
+  bool blank = false;         // a word space, where a line may break
+};
 
 class WidthSource {
  public:
@@ -23,6 +30,15 @@ class WidthSource {
   // The widths of the font PostScript calls `fontName` ("Times-Bold"), by
   // the codes the text shows it with; nullptr for a font it does not know.
   virtual const GlyphWidths* widths(std::string_view fontName) const = 0;
+
+  // The code `code` of a hex string shown in the font the line selects as
+  // `fontName` (a PDF resource or a PostScript name, as written); nothing
+  // for a font the source does not know. The standard fonts know none.
+  virtual std::optional<HexGlyph> hexGlyph(std::string_view fontName, std::uint32_t code) const {
+    (void)fontName;
+    (void)code;
+    return std::nullopt;
+  }
 };
 
 // The standard fonts as the writers use them for text in `mode`: the text

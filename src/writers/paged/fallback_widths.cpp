@@ -1,0 +1,62 @@
+#include "writers/paged/fallback_widths.hpp"
+
+#include <charconv>
+#include <limits>
+#include <stdexcept>
+
+namespace kolvo::paged {
+namespace {
+
+// The names fallback_run.cpp gives the fonts (tests pin the two together).
+constexpr std::string_view kPdfPrefix = "K";
+constexpr std::string_view kPostScriptPrefix = "KolvoK";
+constexpr char kPageMark = 'p';
+constexpr std::uint32_t kPageSize = 256;
+// Codes are 16 bits; a page past them names no font.
+constexpr std::size_t kPageCount = 256;
+
+// Reads the decimal number at the start of `text` into `value`; what is
+// left after it, or nothing when none is there.
+std::optional<std::string_view> readNumber(std::string_view text, std::size_t& value) {
+  const char* last = text.data() + text.size();
+  const auto [end, error] = std::from_chars(text.data(), last, value);
+  if (error != std::errc{} || end == text.data()) return std::nullopt;
+  return text.substr(static_cast<std::size_t>(end - text.data()));
+}
+
+}  // namespace
+
+std::optional<FallbackFontName> readFallbackFontName(Format format, std::string_view name) {
+  const std::string_view prefix = format == Format::Pdf ? kPdfPrefix : kPostScriptPrefix;
+  if (!name.starts_with(prefix)) return std::nullopt;
+  FallbackFontName font;
+  const std::optional<std::string_view> rest = readNumber(name.substr(prefix.size()), font.font);
+  if (!rest) return std::nullopt;
+  if (format == Format::Pdf) return rest->empty() ? std::optional(font) : std::nullopt;
+  std::size_t page = 0;
+  if (!rest->starts_with(kPageMark)) return std::nullopt;
+  const std::optional<std::string_view> end = readNumber(rest->substr(1), page);
+  if (!end || !end->empty() || page >= kPageCount) return std::nullopt;
+  font.firstCode = static_cast<std::uint32_t>(page) * kPageSize;
+  return font;
+}
+
+std::optional<HexGlyph> FallbackWidths::hexGlyph(std::string_view fontName,
+                                                 std::uint32_t code) const {
+  if (fonts_ == nullptr) return std::nullopt;
+  const std::optional<FallbackFontName> font = readFallbackFontName(format_, fontName);
+  if (!font || font->font >= fonts_->fontCount()) return std::nullopt;
+  const std::uint32_t full = font->firstCode + code;
+  if (full == 0 || full > std::numeric_limits<std::uint16_t>::max()) return std::nullopt;
+  const FallbackGlyph glyph{static_cast<std::uint16_t>(font->font),
+                            static_cast<std::uint16_t>(full)};
+  // A code the font never gave out (none of Kolvo's runs shows one) is
+  // measured as unknown rather than trusted.
+  try {
+    return HexGlyph{fonts_->advance(glyph), fonts_->character(glyph) == U' '};
+  } catch (const std::out_of_range&) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace kolvo::paged

@@ -1,0 +1,43 @@
+#pragma once
+// The widths the line layout measures typed PostScript and PDF with when
+// fallback fonts draw part of the text: the standard fonts' for string
+// operands, and each fallback font's own advances for the hex strings of
+// its runs.
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+#include "markup/format.hpp"
+#include "writers/paged/fallback_fonts.hpp"
+#include "writers/paged/width_source.hpp"
+
+namespace kolvo::paged {
+
+// Which fallback font, and the first code of its page, a run's font name
+// selects: PDF "K3" is font 3 (two-byte codes); PostScript "KolvoK3p2" is
+// codes 512 to 767 of font 3. Nothing for any other name.
+struct FallbackFontName {
+  std::size_t font = 0;
+  std::uint32_t firstCode = 0;
+};
+std::optional<FallbackFontName> readFallbackFontName(Format format, std::string_view name);
+
+class FallbackWidths final : public WidthSource {
+ public:
+  // `fonts` may be null: then only the standard fonts are known.
+  FallbackWidths(Format format, TextMode mode, const FallbackFonts* fonts)
+      : format_(format), standard_(standardFontWidths(mode)), fonts_(fonts) {}
+
+  const GlyphWidths* widths(std::string_view fontName) const override {
+    return standard_.widths(fontName);
+  }
+  std::optional<HexGlyph> hexGlyph(std::string_view fontName, std::uint32_t code) const override;
+
+ private:
+  Format format_;
+  const WidthSource& standard_;
+  const FallbackFonts* fonts_;
+};
+
+}  // namespace kolvo::paged

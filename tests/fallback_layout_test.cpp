@@ -1,0 +1,255 @@
+// Lines with fallback runs laid out for a paper size (fake fonts,
+// tests/support/fake_fallback_fonts.hpp: Cyrillic 500 thousandths wide,
+// ideographs 1000, their blank 250): the hex strings measured by the
+// fonts' own advances, cut at their blanks or, with none, between any two
+// codes; the writers' pieces and pages around such cuts.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "driver/conversion.hpp"
+#include "markup/layout_state.hpp"
+#include "markup/rewrite.hpp"
+#include "support/fake_fallback_fonts.hpp"
+#include "writers/paged/fallback_context.hpp"
+#include "writers/paged/fallback_run.hpp"
+#include "writers/paged/fallback_widths.hpp"
+#include "writers/paged/line_layout.hpp"
+#include "writers/paper_size.hpp"
+
+namespace kolvo::test {
+namespace {
+
+using paged::LineLayout;
+using paged::LinePiece;
+
+constexpr double kUnbounded = std::numeric_limits<double>::infinity();
+const std::string kZhe = "\xD0\x96";        // Ж, font 0 of the fakes
+const std::string kIdeograph = "\xE4\xB8\xAD";  // 中
+
+std::string repeat(const std::string& text, std::size_t n) {
+  std::string out;
+  for (std::size_t i = 0; i < n; ++i) out += text;
+  return out;
+}
+
+// `n` distinct ideographs from U+4E00 on.
+std::string ideographs(char32_t n) {
+  std::string out;
+  for (char32_t c = 0x4E00; c < 0x4E00 + n; ++c) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+  return out;
+}
+
+// One typed input line as a paged writer receives it, and its layout.
+struct Laid {
+  std::string line;
+  LineLayout layout;
+};
+
+class FallbackLayout : public ::testing::Test {
+ protected:
+  Laid lay(std::string input, Format format, double maxWidth) {
+    paged::FallbackContext& context = format == Format::Pdf ? pdf_ : ps_;
+    EscapeStats stats;
+    stats.fallback = &context;
+    LayoutState state;
+    std::string scratch;
+    rewriteLine(input, scratch, format, state, TextMode::Typed, stats);
+    const paged::FallbackWidths widths(format, TextMode::Typed, &fonts_);
+    LineLayout layout = paged::layoutLine(input, format, paged::initialTextStyle(format),
+                                          maxWidth, widths);
+    return {input, std::move(layout)};
+  }
+
+  // Each piece as the writer puts it out: opened, its bytes, closed.
+  static std::vector<std::string> written(const Laid& laid) {
+    std::vector<std::string> texts;
+    for (const LinePiece& piece : laid.layout.pieces) {
+      texts.push_back(std::string(paged::pieceOpening(piece)) +
+                      laid.line.substr(piece.begin, piece.end - piece.begin) +
+                      std::string(paged::pieceClosing(piece)) +
+                      std::string(piece.closer.empty() ? "END" : piece.closer));
+    }
+    return texts;
+  }
+
+  FakeFallbackFonts fonts_{false};
+  paged::FallbackContext pdf_{fonts_, Format::Pdf};
+  paged::FallbackContext ps_{fonts_, Format::PostScript};
+};
+
+TEST(FallbackFontNames, AreReadAsTheRunsWriteThem) {
+  for (const std::size_t font : {0U, 3U, 12U}) {
+    const auto pdf = paged::readFallbackFontName(Format::Pdf, paged::pdfFallbackResource(font));
+    ASSERT_TRUE(pdf.has_value());
+    EXPECT_EQ(pdf->font, font);
+    EXPECT_EQ(pdf->firstCode, 0U);
+    for (const std::size_t page : {0U, 1U, 255U}) {
+      const auto ps = paged::readFallbackFontName(Format::PostScript,
+                                                  paged::postScriptFallbackName(font, page));
+      ASSERT_TRUE(ps.has_value());
+      EXPECT_EQ(ps->font, font);
+      EXPECT_EQ(ps->firstCode, page * 256);
+    }
+  }
+  for (const char* name : {"F1", "K", "Kx", "K1p0", "K-1", "KolvoK0p0"}) {
+    EXPECT_FALSE(paged::readFallbackFontName(Format::Pdf, name).has_value()) << name;
+  }
+  for (const char* name : {"Times-Roman", "K1", "KolvoK1", "KolvoK1p", "KolvoK1p256", "KolvoKp1",
+                           "KolvoK1p1x"}) {
+    EXPECT_FALSE(paged::readFallbackFontName(Format::PostScript, name).has_value()) << name;
+  }
+}
+
+TEST_F(FallbackLayout, HexRunsMeasureByTheirFontsAdvances) {
+  // Ж Ж blank Ж Ж, then " x": 4 x 500 + 250 + 250 + 500 thousandths of 12
+  // points; the trailing blank is no ink.
+  const std::string input = kZhe + kZhe + " " + kZhe + kZhe + " x\n";
+  EXPECT_NEAR(lay(input, Format::Pdf, kUnbounded).layout.pieces.front().width, 36, 1e-9);
+  EXPECT_NEAR(lay(input, Format::PostScript, kUnbounded).layout.pieces.front().width, 36, 1e-9);
+  // Bold asks for a face of its own, a font of its own: the same width.
+  const Laid bold = lay("%bs" + input, Format::Pdf, kUnbounded);
+  EXPECT_NE(bold.line.find("/K1 12 Tf <"), std::string::npos) << bold.line;
+  EXPECT_NEAR(bold.layout.pieces.front().width, 36, 1e-6);
+}
+
+TEST_F(FallbackLayout, ALineBreaksAtTheBlanksInsideARun) {
+  // Words of four letters, 24 points, a blank 3: two words fit in 55.
+  const std::string word = repeat(kZhe, 4);
+  const Laid pdf = lay(word + " " + word + " " + word + " x\n", Format::Pdf, 55);
+  ASSERT_EQ(pdf.layout.pieces.size(), 2U);
+  EXPECT_EQ(written(pdf),
+            (std::vector<std::string>{
+                "() Tj /K0 12 Tf <000100010001000100020001000100010001> Tj",
+                "<0001000100010001> Tj /F1 12 Tf ( x ) END"}));
+  EXPECT_NEAR(pdf.layout.pieces[0].width, 51, 1e-9);
+  EXPECT_NEAR(pdf.layout.pieces[1].width, 24 + 9, 1e-9);
+  // The second piece opens inside the run, in its font.
+  EXPECT_EQ(pdf.layout.pieces[1].start.font, "K0");
+
+  const Laid ps = lay(word + " " + word + " " + word + "\n", Format::PostScript, 55);
+  EXPECT_EQ(written(ps),
+            (std::vector<std::string>{
+                "() show /KolvoK0p0 12 selectfont <010101010201010101> show",
+                "<01010101> show /Times-Roman 12 selectfont ( ) END"}));
+  EXPECT_EQ(ps.layout.pieces[1].start.font, "KolvoK0p0");
+}
+
+TEST_F(FallbackLayout, TextWithoutBlanksBreaksBetweenAnyTwoCodes) {
+  // 300 ideographs of 12 points: eight to a 100-point line, and the codes
+  // past 255 on PostScript's second code page.
+  const Laid ps = lay(ideographs(300) + "\n", Format::PostScript, 100);
+  ASSERT_EQ(ps.layout.pieces.size(), 38U);
+  for (std::size_t i = 0; i < ps.layout.pieces.size(); ++i) {
+    const LinePiece& piece = ps.layout.pieces[i];
+    EXPECT_LE(piece.width, 100) << i;
+    if (i > 0) {
+      EXPECT_TRUE(piece.startsInHex) << i;
+    }
+    if (i + 1 < ps.layout.pieces.size()) {
+      EXPECT_TRUE(piece.endsInHex) << i;
+      EXPECT_NEAR(piece.width, 96, 1e-9) << i;
+    }
+    if (i > 0 && i < 31) {
+      EXPECT_EQ(piece.start.font, "KolvoK0p0") << i;
+    }
+    if (i > 32) {
+      EXPECT_EQ(piece.start.font, "KolvoK0p1") << i;
+    }
+  }
+  // Every code once, in order, across the pieces: nothing lost.
+  const std::regex hex("<([0-9a-f]*)>");
+  std::string joined;
+  for (const std::string& text : written(ps)) {
+    for (std::sregex_iterator m(text.begin(), text.end(), hex), end; m != end; ++m) {
+      joined += (*m)[1];
+    }
+  }
+  std::string expected;
+  for (unsigned code = 1; code <= 300; ++code) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    expected += kDigits[(code & 0xFF) >> 4];
+    expected += kDigits[code & 0xF];
+  }
+  EXPECT_EQ(joined, expected);
+
+  // PDF: a cut falls between the four digits of two codes, never inside one.
+  const Laid pdf = lay(repeat(kIdeograph, 20) + "\n", Format::Pdf, 50);
+  ASSERT_EQ(pdf.layout.pieces.size(), 5U);
+  EXPECT_TRUE(std::regex_match(written(pdf)[1], std::regex("<([0-9a-f]{4}){4}> Tj")))
+      << written(pdf)[1];
+}
+
+// Whole documents through the writers.
+std::string typedOnPaper(std::string_view input, Format format, FallbackFonts& fonts,
+                         const char* paper = "a4") {
+  return convertText(input, format, 's', nullptr, TextMode::Typed, findPaperSize(paper), &fonts);
+}
+
+// Every code of every hex string `doc` shows, in order (four digits to a
+// code in PDF, two in PostScript).
+std::vector<std::string> codesIn(const std::string& doc, std::size_t digits) {
+  const std::regex hex("<([0-9a-f]+)> (Tj|show)");
+  std::vector<std::string> codes;
+  for (std::sregex_iterator m(doc.begin(), doc.end(), hex), end; m != end; ++m) {
+    const std::string run = (*m)[1];
+    for (std::size_t at = 0; at + digits <= run.size(); at += digits) {
+      codes.push_back(run.substr(at, digits));
+    }
+  }
+  return codes;
+}
+
+TEST(FallbackOnPaper, AParagraphOnOneLineFillsPagesAndKeepsEveryLetter) {
+  // 1500 words of three letters: 18 points and a blank each, some sixty
+  // printed lines, over a page.
+  std::string input;
+  for (int i = 0; i < 1500; ++i) input += (i == 0 ? "" : " ") + repeat(kZhe, 3);
+  input += "\n";
+  for (const Format format : {Format::Pdf, Format::PostScript}) {
+    FakeFallbackFonts fonts(false);
+    const std::string doc = typedOnPaper(input, format, fonts);
+    const std::vector<std::string> codes = codesIn(doc, format == Format::Pdf ? 4 : 2);
+    const std::string letter = format == Format::Pdf ? "0001" : "01";
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), letter), 4500) << doc.substr(0, 2000);
+    if (format == Format::PostScript) {
+      // A page that starts inside the run selects the run's font itself.
+      EXPECT_NE(doc.find("%%Page: 2 2\n%%BeginPageSetup\n/KolvoK0p0 12 selectfont\n"),
+                std::string::npos);
+      EXPECT_EQ(doc.find(" moveto \n<> show"), std::string::npos);
+    } else {
+      EXPECT_NE(doc.find("/Count 2"), std::string::npos);
+      EXPECT_NE(doc.find("  BT /K0 12 Tf 30 "), std::string::npos);
+    }
+  }
+}
+
+TEST(FallbackOnPaper, CentredLinesAndUnderlinesCountRunsByTheirWidth) {
+  FakeFallbackFonts fonts;
+  // 40 ideographs, 480 points, centred on a page 595 wide.
+  const std::string doc =
+      typedOnPaper("%cs" + repeat(kIdeograph, 40) + "%ce\n", Format::Pdf, fonts);
+  EXPECT_NE(doc.find(" Tf " + std::to_string(std::lround((595 - 480) / 2.0)) + " "),
+            std::string::npos)
+      << doc;
+
+  // The underline of the word after a 60-point run starts past the run.
+  const std::string underlined =
+      typedOnPaper(repeat(kZhe, 10) + " %usword%ue\n", Format::Pdf, fonts);
+  const std::size_t marks = underlined.find("Td (_");
+  ASSERT_NE(marks, std::string::npos) << underlined;
+  const std::size_t x = underlined.rfind("Tf ", marks) + 3;
+  EXPECT_GE(std::stoi(underlined.substr(x)), 30 + 60);
+}
+
+}  // namespace
+}  // namespace kolvo::test
