@@ -2,19 +2,12 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <iterator>
 
 #include "markup/run_marks.hpp"
 
 namespace kolvo::paged {
 namespace {
-
-constexpr char kHexDigits[] = "0123456789abcdef";
-
-void appendHex(std::string& out, unsigned value, int digits) {
-  char text[4];
-  for (int i = 0; i < digits; ++i) text[i] = kHexDigits[value >> (4 * (digits - 1 - i)) & 0xF];
-  out.append(text, static_cast<std::size_t>(digits));
-}
 
 // "12" -> 12; the sizes of the tag texts are whole points.
 std::uint64_t points(std::string_view size) {
@@ -23,12 +16,31 @@ std::uint64_t points(std::string_view size) {
   return value;
 }
 
+void appendDecimal(std::string& out, std::uint64_t value) {
+  char digits[20];
+  const std::to_chars_result end = std::to_chars(std::begin(digits), std::end(digits), value);
+  out.append(std::begin(digits), end.ptr);
+}
+
+// The names of the fallback fonts: "K0" in PDF, "KolvoK0p1" in PostScript.
+constexpr std::string_view kPdfResourcePrefix = "K";
+constexpr std::string_view kPostScriptPrefix = "KolvoK";
+constexpr std::string_view kPostScriptPage = "p";
+
 }  // namespace
 
-std::string pdfFallbackResource(std::size_t font) { return "K" + std::to_string(font); }
+std::string pdfFallbackResource(std::size_t font) {
+  std::string name(kPdfResourcePrefix);
+  appendDecimal(name, font);
+  return name;
+}
 
 std::string postScriptFallbackName(std::size_t font, std::size_t page) {
-  return "KolvoK" + std::to_string(font) + "p" + std::to_string(page);
+  std::string name(kPostScriptPrefix);
+  appendDecimal(name, font);
+  name += kPostScriptPage;
+  appendDecimal(name, page);
+  return name;
 }
 
 FallbackRun::FallbackRun(std::string& scratch, Format format, const FontInForce& inForce,
@@ -37,7 +49,8 @@ FallbackRun::FallbackRun(std::string& scratch, Format format, const FontInForce&
   text_.clear();
   if (format_ == Format::Pdf) {
     text_ += ") Tj /";
-    text_ += pdfFallbackResource(font_);
+    text_ += kPdfResourcePrefix;
+    appendDecimal(text_, font_);
     text_ += ' ';
     text_ += inForce_.size;
     text_ += " Tf <";
@@ -48,29 +61,24 @@ FallbackRun::FallbackRun(std::string& scratch, Format format, const FontInForce&
 }
 
 void FallbackRun::selectPage(std::size_t page) {
+  flush();
   if (page_ != SIZE_MAX) {
     text_ += "> ";
     text_ += inForce_.show;
   }
   page_ = page;
   text_ += " /";
-  text_ += postScriptFallbackName(font_, page);
+  text_ += kPostScriptPrefix;
+  appendDecimal(text_, font_);
+  text_ += kPostScriptPage;
+  appendDecimal(text_, page);
   text_ += ' ';
   text_ += inForce_.size;
   text_ += " selectfont <";
 }
 
-void FallbackRun::add(std::uint16_t code, std::uint32_t advance) {
-  advances_ += advance;
-  if (format_ == Format::Pdf) {
-    appendHex(text_, code, 4);
-    return;
-  }
-  if (code >> 8 != page_) selectPage(code >> 8);
-  appendHex(text_, code & 0xFFU, 2);
-}
-
 void FallbackRun::finish(std::string& out) {
+  flush();
   if (format_ == Format::Pdf) {
     text_ += "> Tj /";
     text_ += inForce_.font;
@@ -88,7 +96,7 @@ void FallbackRun::finish(std::string& out) {
   }
   const std::uint64_t width = (advances_ * points(inForce_.size) + 500) / 1000;
   out.push_back(kRunMark);
-  out += std::to_string(width);
+  appendDecimal(out, width);
   out.push_back(kRunMark);
   out += text_;
   out.push_back(kRunMark);
