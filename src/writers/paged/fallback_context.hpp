@@ -11,6 +11,7 @@
 
 #include "markup/format.hpp"
 #include "writers/paged/fallback_fonts.hpp"
+#include "writers/paged/fallback_run.hpp"
 #include "writers/paged/font_in_force.hpp"
 
 namespace kolvo::paged {
@@ -48,9 +49,30 @@ class FallbackContext {
   // loop over many characters in one style.
   const Glyph* knownGlyphs(FontStyle style) { return known(style).data(); }
   static constexpr char32_t kRemembered = 0x10000;
+
+  // fonts().glyphIn(font, U' ') and its advance, asked once per font: the
+  // blank inside a run of that font. Code 0 when the font has none.
+  Glyph blank(std::uint16_t font) {
+    if (blanks_.size() <= font) blanks_.resize(font + 1U);
+    Glyph& entry = blanks_[font];
+    if (entry.glyph.code == 0 && entry.glyph.font != kAsked) {
+      const std::optional<FallbackGlyph> b = fonts_.glyphIn(font, U' ');
+      entry = b ? Glyph{*b, fonts_.advance(*b)} : Glyph{{kAsked, 0}, 0};
+    }
+    return entry;
+  }
+
+  // Whether asking for `g` again, as knownGlyphs() holds it, can give out
+  // no code: the character was asked for, and (when `blankToo`) so was the
+  // blank of its font.
+  bool settled(Glyph g, bool blankToo) const {
+    if (g.glyph.code == 0) return g.glyph.font == kAsked;
+    return !blankToo || (g.glyph.font < blanks_.size() &&
+                         (blanks_[g.glyph.font].glyph.code != 0 || blanks_[g.glyph.font].glyph.font == kAsked));
+  }
   Format format() const { return format_; }
   FontInForce& inForce() { return inForce_; }
-  std::string& runText() { return runText_; }
+  RunScratch& runScratch() { return runScratch_; }
   bool codesOnly() const { return codesOnly_; }
 
  private:
@@ -72,10 +94,11 @@ class FallbackContext {
 
   FallbackFonts& fonts_;
   std::array<std::vector<Glyph>, 4> known_;
+  std::vector<Glyph> blanks_;  // by font, as known_ by character
   Format format_;
   FontInForce inForce_;
   bool codesOnly_;
-  std::string runText_;
+  RunScratch runScratch_;
 };
 
 }  // namespace kolvo::paged

@@ -43,21 +43,29 @@ std::string postScriptFallbackName(std::size_t font, std::size_t page) {
   return name;
 }
 
-FallbackRun::FallbackRun(std::string& scratch, Format format, const FontInForce& inForce,
+FallbackRun::FallbackRun(RunScratch& scratch, Format format, const FontInForce& inForce,
                          std::uint16_t font)
-    : text_(scratch), format_(format), inForce_(inForce), font_(font) {
+    : scratch_(scratch), text_(scratch.text), format_(format), inForce_(inForce), font_(font) {
   text_.clear();
   if (format_ == Format::Pdf) {
-    text_ += ") Tj /";
-    text_ += kPdfResourcePrefix;
-    appendDecimal(text_, font_);
-    text_ += ' ';
-    text_ += inForce_.size;
-    text_ += " Tf <";
+    text_ += scratch_.open.get(keyOf(0), [&](std::string& open) {
+      open += ") Tj /";
+      open += kPdfResourcePrefix;
+      appendDecimal(open, font_);
+      open += ' ';
+      open += inForce_.size;
+      open += " Tf <";
+    });
   } else {
     text_ += ") ";
     text_ += inForce_.show;
   }
+}
+
+KeptOperators::Key FallbackRun::keyOf(std::size_t page) const {
+  const auto id = [](std::string_view view) { return reinterpret_cast<std::uintptr_t>(view.data()); };
+  return {id(inForce_.font), inForce_.font.size(), id(inForce_.size), inForce_.size.size(),
+          id(inForce_.show), inForce_.show.size(), font_, page};
 }
 
 void FallbackRun::selectPage(std::size_t page) {
@@ -67,33 +75,37 @@ void FallbackRun::selectPage(std::size_t page) {
     text_ += inForce_.show;
   }
   page_ = page;
-  text_ += " /";
-  text_ += kPostScriptPrefix;
-  appendDecimal(text_, font_);
-  text_ += kPostScriptPage;
-  appendDecimal(text_, page);
-  text_ += ' ';
-  text_ += inForce_.size;
-  text_ += " selectfont <";
+  text_ += scratch_.select.get(keyOf(page), [&](std::string& select) {
+    select += " /";
+    select += kPostScriptPrefix;
+    appendDecimal(select, font_);
+    select += kPostScriptPage;
+    appendDecimal(select, page);
+    select += ' ';
+    select += inForce_.size;
+    select += " selectfont <";
+  });
 }
 
 void FallbackRun::finish(std::string& out) {
   flush();
-  if (format_ == Format::Pdf) {
-    text_ += "> Tj /";
-    text_ += inForce_.font;
-    text_ += ' ';
-    text_ += inForce_.size;
-    text_ += " Tf (";
-  } else {
-    text_ += "> ";
-    text_ += inForce_.show;
-    text_ += " /";
-    text_ += inForce_.font;
-    text_ += ' ';
-    text_ += inForce_.size;
-    text_ += " selectfont (";
-  }
+  text_ += scratch_.close.get(keyOf(0), [&](std::string& close) {
+    if (format_ == Format::Pdf) {
+      close += "> Tj /";
+      close += inForce_.font;
+      close += ' ';
+      close += inForce_.size;
+      close += " Tf (";
+    } else {
+      close += "> ";
+      close += inForce_.show;
+      close += " /";
+      close += inForce_.font;
+      close += ' ';
+      close += inForce_.size;
+      close += " selectfont (";
+    }
+  });
   const std::uint64_t width = (advances_ * points(inForce_.size) + 500) / 1000;
   out.push_back(kRunMark);
   appendDecimal(out, width);

@@ -25,10 +25,43 @@ std::string pdfFallbackResource(std::size_t font);
 // The PostScript name of code page `page` of fallback font `font`.
 std::string postScriptFallbackName(std::size_t font, std::size_t page);
 
+// Operators made for one run and kept for the next ones that need the
+// same: most runs of a text share their fonts and sizes, and making the
+// operators again each time would cost more than the run's codes.
+class KeptOperators {
+ public:
+  using Key = std::array<std::uintptr_t, 8>;
+  // What `make` writes into a string for `key`, made only when the key
+  // differs from the last one.
+  template <typename Make>
+  const std::string& get(const Key& key, Make&& make) {
+    if (!made_ || key != key_) {
+      text_.clear();
+      make(text_);
+      key_ = key;
+      made_ = true;
+    }
+    return text_;
+  }
+
+ private:
+  Key key_{};
+  bool made_ = false;
+  std::string text_;
+};
+
+// What runs are built in, kept by a conversion run from one line to the next.
+struct RunScratch {
+  std::string text;
+  KeptOperators open;    // PDF: ") Tj /K0 12 Tf <"
+  KeptOperators select;  // PostScript: " /KolvoK0p1 12 selectfont <"
+  KeptOperators close;   // "> show /Times-Roman 12 selectfont ("
+};
+
 class FallbackRun {
  public:
   // Builds the run in `scratch`; `finish` appends it to the line.
-  FallbackRun(std::string& scratch, Format format, const FontInForce& inForce,
+  FallbackRun(RunScratch& scratch, Format format, const FontInForce& inForce,
               std::uint16_t font);
   // Adds a code and its advance in thousandths of the size. Inline: it
   // runs for every character of the run.
@@ -77,6 +110,12 @@ class FallbackRun {
     heldSize_ += 2 * Bytes;
   }
 
+  // The key of operators made from the font in force (its views are
+  // compared as pointers and sizes: the same ones give the same text),
+  // the fallback font and the code page.
+  KeptOperators::Key keyOf(std::size_t page) const;
+
+  RunScratch& scratch_;
   std::string& text_;
   Format format_;
   const FontInForce& inForce_;

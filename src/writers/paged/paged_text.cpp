@@ -210,7 +210,7 @@ class PagedEscaper {
     // The first of PostScript's two readings wants the codes, not the text.
     std::optional<paged::FallbackRun> run;
     if (!context.codesOnly()) {
-      run.emplace(context.runText(), format_, context.inForce(), glyph.glyph.font);
+      run.emplace(context.runScratch(), format_, context.inForce(), glyph.glyph.font);
       run->add(glyph.glyph.code, glyph.advance);
     }
     extendRun(context, style, glyph.glyph.font, run ? &*run : nullptr);
@@ -239,7 +239,7 @@ class PagedEscaper {
       Glyph more = c < paged::FallbackContext::kRemembered ? known[c] : Glyph{};
       if (more.glyph.code == 0) more = context.glyph(c, style);
       if (more.glyph.code == 0 || more.glyph.font != font) break;
-      if (start > at && blank.glyph.code == 0 && (blank = blankIn(context, font)).glyph.code == 0) break;
+      if (start > at && blank.glyph.code == 0 && (blank = context.blank(font)).glyph.code == 0) break;
       if (run != nullptr) {
         for (std::size_t b = at; b < start; ++b) run->add(blank.glyph.code, blank.advance);
         run->add(more.glyph.code, more.advance);
@@ -249,12 +249,6 @@ class PagedEscaper {
     }
     at_ = at;
     column_ = column;
-  }
-
-  static Glyph blankIn(paged::FallbackContext& context, std::uint16_t font) {
-    const std::optional<FallbackGlyph> b = context.fonts().glyphIn(font, U' ');
-    if (!b) return {};
-    return {*b, context.fonts().advance(*b)};
   }
 
   // The Symbol glyphs from here on, in one switch to the Symbol font.
@@ -286,12 +280,54 @@ class PagedEscaper {
   std::size_t column_;
 };
 
+// The first byte beyond ASCII at `at` or later, or the end of `text`.
+std::size_t nextNonAscii(std::string_view text, std::size_t at) {
+  constexpr std::size_t kWord = sizeof(std::uint64_t);
+  for (; at + kWord <= text.size(); at += kWord) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, text.data() + at, kWord);
+    if ((word & 0x8080808080808080ULL) != 0) break;
+  }
+  while (at < text.size() && static_cast<unsigned char>(text[at]) < 0x80) ++at;
+  return at;
+}
+
+// Whether PostScript's first reading may pass over `text`: escaping it
+// would change no font in force (it holds no tag and no Symbol glyph) and
+// ask for no character that was not asked for before in the style in
+// force, nor for the blank of a font whose blank was not (when a blank may
+// join a run). Most lines of a long text are such, and this look costs a
+// fraction of the escaper. Characters beyond the first plane are not
+// remembered, so their lines are escaped.
+bool asksNothingNew(std::string_view text, paged::FallbackContext& context) {
+  if (text.find('%') != std::string_view::npos) return false;
+  const paged::FallbackContext::Glyph* const known = context.knownGlyphs(context.inForce().style);
+  const bool blanks = text.find(' ') != std::string_view::npos;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    if (static_cast<unsigned char>(text[at]) < 0x80) {
+      at = nextNonAscii(text, at + 1);
+      continue;
+    }
+    const char32_t c = nextCodePoint(text, at);
+    if (c >= paged::FallbackContext::kRemembered) return false;
+    // Only characters that no standard font shows are ever asked for, so
+    // one known needs no look at its place.
+    if (context.settled(known[c], blanks)) continue;
+    if (paged::glyphPlace(c).font != paged::GlyphFont::Text) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool escapePagedText(std::string_view utf8, Format format, std::string& out, EscapeStats& stats) {
   // Every PDF line starts in the body font; PostScript carries the font on.
   if (stats.fallback != nullptr && format == Format::Pdf) {
     stats.fallback->inForce() = paged::bodyFont(format);
+  }
+  if (stats.fallback != nullptr && stats.fallback->codesOnly() && asksNothingNew(utf8, *stats.fallback)) {
+    return false;  // the text is thrown away
   }
   const std::size_t at = plainPrefix(utf8);
   if (at == utf8.size()) return false;
