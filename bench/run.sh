@@ -255,15 +255,18 @@ done
 
 echo
 echo "Text beyond the standard fonts with --escape, drawn with fallback fonts (PostScript"
-echo "reads its input twice): MB/s of wall time (median of $runs runs) and peak RSS, which"
-echo "may pass 8 MB by the size of the font files in use (mapped, not read)."
-printf '%-10s %-6s %7s %9s %8s %9s\n' corpus format MB 'kolvo s' 'MB/s' 'RSS KB'
+echo "reads its input twice): MB/s of wall time (median of $runs runs), MB per second of"
+echo "CPU time (user and system, the least of those runs: on a shared machine the wall"
+echo "time also counts the other programs) and peak RSS, which may pass 8 MB by the size"
+echo "of the font files in use (mapped, not read)."
+printf '%-10s %-6s %7s %9s %8s %8s %9s\n' corpus format MB 'kolvo s' 'MB/s' 'cpu MB/s' 'RSS KB'
 for corpus in russian japanese; do
   file=$data/$corpus.txt
   for f in p P; do
     measure "$file" "$runs" "$kolvo" --escape "-$f" "$file" - -s
     r=$(rate "$file" "$cmd_s")
-    printf '%-10s %-6s %7s %9.3f %8s %9s\n' "$corpus" "$f" "$(mb_of "$file")" "$cmd_s" "$r" "$cmd_rss"
+    printf '%-10s %-6s %7s %9.3f %8s %8s %9s\n' "$corpus" "$f" "$(mb_of "$file")" "$cmd_s" "$r" \
+      "$(rate "$file" "$cmd_cpu")" "$cmd_rss"
     [ "$corpus" = russian ] && check "$(le 50 "$r")" "Russian, format $f: $r MB/s (target 50)"
   done
 done

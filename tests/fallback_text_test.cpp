@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "driver/conversion.hpp"
+#include "driver/line_reader.hpp"
 #include "markup/layout_state.hpp"
 #include "markup/rewrite.hpp"
 #include "markup/run_marks.hpp"
+#include "writers/output_sink.hpp"
 #include "support/fake_fallback_fonts.hpp"
 #include "support/test_support.hpp"
 #include "writers/paged/fallback_context.hpp"
@@ -130,6 +133,56 @@ TEST(FallbackText, PdfEmbedsEachFontAfterThePages) {
   const CommandResult check = runCommand({"qpdf", "--check", (dir / "f.pdf").string()});
   EXPECT_EQ(check.status, 0) << check.out << check.err;
   EXPECT_EQ(check.err, "");
+}
+
+// The characters of each font in use, in the order their codes were given.
+std::vector<std::vector<char32_t>> codesOf(const FallbackFonts& fonts) {
+  std::vector<std::vector<char32_t>> codes;
+  for (std::size_t f = 0; f < fonts.fontCount(); ++f) {
+    codes.emplace_back();
+    for (const EmbeddedGlyph& g : fonts.embed(f).glyphs) codes.back().push_back(g.unicode);
+  }
+  return codes;
+}
+
+TEST(FallbackText, PostScriptsFirstReadingGivesOutTheCodesOfTheSecondInItsOrder) {
+  // The first reading passes over lines that can give out nothing new; each
+  // line here brings one thing that a careless pass would miss: a letter
+  // first seen late, the first blank inside a run of a font, a style carried
+  // from the line before, a Symbol glyph that returns to the body font, a
+  // hyphen asked for inside a run, a CJK run with a blank, a character
+  // beyond the first plane.
+  const std::string input =
+      "\xD0\x96\xD0\x96\n\xD0\x96\xD0\x96\n"
+      "\xD0\x96 \xD0\x96\n"
+      "\xD0\x96 %bs\n"
+      "\xD0\x96 \xD0\x96 \xC3\xA9\n"
+      "\xCE\xB1\xD0\x96 \xD0\xAF\n"
+      "\xD0\x96\xE2\x80\x90\xD0\x96\n"
+      "\xD0\x96\xE2\x80\x8B\xD0\x96\n"
+      "\xE6\x9D\xB1\xE4\xBA\xAC\n\xE6\x9D\xB1\xE4\xBA\xAC\n"
+      "\xE6\x9D\xB1 \xE4\xBA\xAC\n"
+      "\xF0\x9F\x98\x80 \xD0\x96\n"
+      "\xD0\x96 \xD1\x8F\n";
+  FakeFallbackFonts firstOnly(false);
+  LineReader first(input, kWholeLines);
+  giveOutFallbackCodes(first, Format::PostScript, firstOnly);
+
+  class Silent final : public Console {
+   public:
+    void print(std::string_view) override {}
+  } console;
+  FakeFallbackFonts secondOnly(false);
+  std::string document;
+  OutputSink out(&document);
+  LineReader second(input, kWholeLines);
+  convert(second, out, Format::PostScript, 's', console, TextMode::Typed, nullptr, &secondOnly);
+  EXPECT_EQ(codesOf(firstOnly), codesOf(secondOnly));
+  // The bold face from the third line on, back to regular after the Symbol
+  // glyph; the hyphen and U+1F600 are in no fake font.
+  const std::vector<std::vector<char32_t>> expected = {
+      {U'\u0416', U' ', U'\u042F', U'\u044F'}, {U'\u0416', U' '}, {U'\u6771', U'\u4EAC', U' '}};
+  EXPECT_EQ(codesOf(secondOnly), expected);
 }
 
 TEST(FallbackText, TheWarningNamesTheFirstCharactersAndTheHint) {

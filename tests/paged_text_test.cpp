@@ -19,6 +19,7 @@
 #include "support/test_support.hpp"
 #include "writers/paged/font_texts.hpp"
 #include "writers/paged/font_widths.hpp"
+#include "writers/paged/glyph_place.hpp"
 #include "writers/paged/text_encoding.hpp"
 
 namespace kolvo {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "text/text_decoding.hpp"
 
@@ -143,6 +144,42 @@ TEST(DecodeText, AChangeIsFoundAtEveryPositionOfEveryLength) {
         if (b == '\xE9') expected.replace(at, 1, utf8(0xE9));
         SCOPED_TRACE(testing::Message() << "length " << length << " at " << at << " byte "
                                         << static_cast<int>(b));
+        EXPECT_EQ(decoded(in), expected);
+      }
+    }
+  }
+}
+
+TEST(DecodeText, TwoByteTextIsReadInBlocksUpToTheByteThatChanges) {
+  // Letters of two bytes go by 16 bytes at a time; a piece that breaks
+  // them must be found at every offset from a block's start, including a
+  // lead that ends a block, and the letters around it kept.
+  struct Piece {
+    std::string_view bytes;
+    std::string decoded;
+  };
+  const std::string zhe = utf8(0x0416);
+  const std::vector<Piece> pieces = {
+      {"\xC0\x80", utf8(0xC0) + utf8(0x20AC)},  // overlong
+      {"\xD0\x01", utf8(0xD0) + " "},           // a lead before a control
+      {"\xD0 ", utf8(0xD0) + " "},               // a lead before ASCII
+      {"\x80\xBF", utf8(0x20AC) + utf8(0xBF)},  // continuations alone
+      {"\xEF\xBF\xBF", kReplacementChar},        // a non-character
+      {"\xE2\x80\x94", utf8(0x2014)},            // three bytes, well-formed
+  };
+  for (std::size_t letters = 1; letters <= 24; ++letters) {
+    for (std::size_t at = 0; at < letters; ++at) {
+      for (const Piece& piece : pieces) {
+        std::string in;
+        std::string expected;
+        for (std::size_t k = 0; k < letters; ++k) {
+          in += k == at ? std::string(piece.bytes) : zhe;
+          expected += k == at ? piece.decoded : zhe;
+        }
+        in += " \xD0\xAF\n";
+        expected += " " + utf8(0x042F) + "\n";
+        SCOPED_TRACE(testing::Message() << letters << " letters, piece at " << at << ": "
+                                        << testing::PrintToString(in));
         EXPECT_EQ(decoded(in), expected);
       }
     }

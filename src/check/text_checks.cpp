@@ -14,6 +14,7 @@
 #include "text/typed_text.hpp"
 #include "writers/drawing.hpp"
 #include "writers/paged/fallback_fonts.hpp"
+#include "writers/paged/glyph_place.hpp"
 #include "writers/paged/text_encoding.hpp"
 
 namespace kolvo::check {

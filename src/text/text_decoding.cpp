@@ -52,6 +52,37 @@ std::size_t findUnusualByte(std::string_view text, std::size_t from) {
   return kNotFound;
 }
 
+// From `at`, the first character of a sequence, past every block of 16
+// bytes that holds only what decoding leaves alone and is easy to see at
+// once: printable ASCII, tab, line ends and two-byte sequences (Cyrillic,
+// Greek, Hebrew, Arabic ...), none of which is a non-character. Returns
+// where the first block that holds anything else starts; `at` itself when
+// there is none (or no SSE2), so the byte-wise reading goes on from there.
+std::size_t skipTwoByteBlocks(std::string_view text, std::size_t at) {
+#if defined(__SSE2__)
+  const auto within = [](__m128i v, unsigned char low, unsigned char high) {
+    const __m128i atLeast = _mm_cmpeq_epi8(_mm_max_epu8(v, _mm_set1_epi8(static_cast<char>(low))), v);
+    const __m128i atMost = _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(static_cast<char>(high))), v);
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(atLeast, atMost)));
+  };
+  // Each block is read with the byte after it, which a lead at its end needs.
+  while (at + 17 <= text.size()) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at + 1));
+    const unsigned leads = within(v, 0xC2, 0xDF);
+    const unsigned continuations = within(v, 0x80, 0xBF);
+    const unsigned plain = within(v, 0x20, 0x7F) | within(v, '\t', '\t') | within(v, '\n', '\n') |
+                           within(v, '\r', '\r');
+    const bool wellFormed = (plain | leads | continuations) == 0xFFFFU &&
+                            continuations == ((leads << 1U) & 0xFFFFU) &&
+                            (leads & ~within(next, 0x80, 0xBF)) == 0;
+    if (!wellFormed) break;
+    at += 16 + (leads >> 15U);  // past the continuation of a lead at the end
+  }
+#endif
+  return at;
+}
+
 // The length of the well-formed UTF-8 sequence of two to four bytes at `at`,
 // or 0. The range of the second byte is what rules out overlong forms,
 // surrogates and code points above U+10FFFF.
@@ -89,9 +120,27 @@ bool isNonCharacter(std::string_view text, std::size_t at, std::size_t length) {
 }
 
 // The first byte at `from` or later from which the text must change, or npos.
+// Text beyond ASCII comes in words of several characters with a blank or
+// two between them, so the sequences and the odd ASCII byte between them
+// are read here one by one; only a longer stretch of ASCII goes back to
+// the scan, whose set-up would otherwise be paid for every character.
 std::size_t firstChange(std::string_view text, std::size_t from) {
-  for (std::size_t i = findUnusualByte(text, from); i != kNotFound; i = findUnusualByte(text, i)) {
-    if (byteAt(text, i) < 0x80) return i;  // a control
+  std::size_t i = findUnusualByte(text, from);
+  while (i < text.size()) {
+    const unsigned char lead = byteAt(text, i);
+    if (lead < 0x80) {
+      if (decodingLooksAt(lead)) return i;  // a control
+      const bool moreFollow = i + 1 < text.size() && byteAt(text, i + 1) >= 0x80;
+      i = moreFollow ? i + 1 : findUnusualByte(text, i + 1);
+      continue;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF && i + 1 < text.size() && (byteAt(text, i + 1) & 0xC0U) == 0x80) {
+      // Two bytes, as most letters beyond ASCII take: no other check
+      // applies, and text of such letters goes by in blocks.
+      const std::size_t after = skipTwoByteBlocks(text, i);
+      i = after != i ? after : i + 2;
+      continue;
+    }
     const std::size_t length = sequenceLength(text, i);
     if (length == 0 || isNonCharacter(text, i, length)) return i;
     i += length;

@@ -40,20 +40,6 @@ bool beginsTag(std::string_view text, std::size_t at) {
   return at + kTagLength <= text.size() && text[at] == '%' && pairs.contains(text[at + 1], text[at + 2]);
 }
 
-char32_t nextCodePoint(std::string_view text, std::size_t& at) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned lead = byte(at);
-  if (lead < 0x80) {
-    ++at;
-    return lead;
-  }
-  const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-  char32_t cp = lead & (0x7F >> length);
-  for (std::size_t i = 1; i < length && at + i < text.size(); ++i) cp = cp << 6 | (byte(at + i) & 0x3F);
-  at += length;
-  return cp;
-}
-
 void EscapeStats::missing(char32_t c) {
   ++missingGlyphs;
   for (std::size_t i = 0; i < sampleCount; ++i) {

@@ -35,7 +35,25 @@ struct EscapeStats {
 bool beginsTag(std::string_view text, std::size_t at);
 
 // The code point that starts at `at` of `text`, which must be well-formed
-// UTF-8 (as decoded text is); moves `at` past it.
-char32_t nextCodePoint(std::string_view text, std::size_t& at);
+// UTF-8 (as decoded text is); moves `at` past it. Inline: the paged
+// escaper reads every character of text beyond ASCII with it.
+inline char32_t nextCodePoint(std::string_view text, std::size_t& at) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned lead = byte(at);
+  if (lead < 0x80) {
+    ++at;
+    return lead;
+  }
+  if (lead < 0xE0 && at + 1 < text.size()) {  // most letters beyond ASCII
+    const char32_t cp = (lead & 0x1FU) << 6 | (byte(at + 1) & 0x3FU);
+    at += 2;
+    return cp;
+  }
+  const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+  char32_t cp = lead & (0x7F >> length);
+  for (std::size_t i = 1; i < length && at + i < text.size(); ++i) cp = cp << 6 | (byte(at + i) & 0x3F);
+  at += length;
+  return cp;
+}
 
 }  // namespace kolvo

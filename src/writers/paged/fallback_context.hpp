@@ -11,6 +11,7 @@
 
 #include "markup/format.hpp"
 #include "writers/paged/fallback_fonts.hpp"
+#include "writers/paged/fallback_run.hpp"
 #include "writers/paged/font_in_force.hpp"
 
 namespace kolvo::paged {
@@ -24,49 +25,80 @@ class FallbackContext {
 
   FallbackFonts& fonts() { return fonts_; }
 
-  // A glyph of fonts().glyph() with its advance.
+  // A glyph of fonts().glyph() with its advance; code 0 when no font has
+  // the character (codes start at 1).
   struct Glyph {
-    FallbackGlyph glyph;
-    std::uint32_t advance;
+    FallbackGlyph glyph{0, 0};
+    std::uint32_t advance = 0;
   };
   // fonts().glyph(c, style) and its advance, remembered for the first
   // plane: a run asks for every character, and most are asked again soon.
-  std::optional<Glyph> glyph(char32_t c, FontStyle style) {
+  // Returned as it is cached, eight bytes, which the run's loop keeps in a
+  // register.
+  Glyph glyph(char32_t c, FontStyle style) {
     if (c >= kRemembered) return ask(c, style);
-    std::vector<std::uint64_t>& known = known_[static_cast<std::size_t>(style)];
-    if (known.empty()) known.assign(kRemembered, kUnknown);
-    std::uint64_t& entry = known[c];
-    if (entry == kUnknown) {
-      const std::optional<Glyph> g = ask(c, style);
-      entry = g ? std::uint64_t{g->glyph.font} << 48 | std::uint64_t{g->glyph.code} << 32 | g->advance
-                : kMissing;
+    Glyph& entry = known(style)[c];
+    if (entry.glyph.code == 0 && entry.glyph.font != kAsked) {
+      entry = ask(c, style);
+      if (entry.glyph.code == 0) entry.glyph.font = kAsked;
     }
-    if (entry == kMissing) return std::nullopt;
-    return Glyph{{static_cast<std::uint16_t>(entry >> 48), static_cast<std::uint16_t>(entry >> 32)},
-                 static_cast<std::uint32_t>(entry)};
+    return entry;
+  }
+  // The glyphs of `style` known so far, by character of the first plane:
+  // code 0 for one not known (yet), which glyph() then answers. For a
+  // loop over many characters in one style.
+  const Glyph* knownGlyphs(FontStyle style) { return known(style).data(); }
+  static constexpr char32_t kRemembered = 0x10000;
+
+  // fonts().glyphIn(font, U' ') and its advance, asked once per font: the
+  // blank inside a run of that font. Code 0 when the font has none.
+  Glyph blank(std::uint16_t font) {
+    if (blanks_.size() <= font) blanks_.resize(font + 1U);
+    Glyph& entry = blanks_[font];
+    if (entry.glyph.code == 0 && entry.glyph.font != kAsked) {
+      const std::optional<FallbackGlyph> b = fonts_.glyphIn(font, U' ');
+      entry = b ? Glyph{*b, fonts_.advance(*b)} : Glyph{{kAsked, 0}, 0};
+    }
+    return entry;
+  }
+
+  // Whether asking for `g` again, as knownGlyphs() holds it, can give out
+  // no code: the character was asked for, and (when `blankToo`) so was the
+  // blank of its font.
+  bool settled(Glyph g, bool blankToo) const {
+    if (g.glyph.code == 0) return g.glyph.font == kAsked;
+    return !blankToo || (g.glyph.font < blanks_.size() &&
+                         (blanks_[g.glyph.font].glyph.code != 0 || blanks_[g.glyph.font].glyph.font == kAsked));
   }
   Format format() const { return format_; }
   FontInForce& inForce() { return inForce_; }
-  std::string& runText() { return runText_; }
+  RunScratch& runScratch() { return runScratch_; }
   bool codesOnly() const { return codesOnly_; }
 
  private:
-  static constexpr char32_t kRemembered = 0x10000;
-  static constexpr std::uint64_t kUnknown = 0;  // codes start at 1
-  static constexpr std::uint64_t kMissing = 1;
+  std::vector<Glyph>& known(FontStyle style) {
+    std::vector<Glyph>& glyphs = known_[static_cast<std::size_t>(style)];
+    if (glyphs.empty()) glyphs.assign(kRemembered, Glyph{});
+    return glyphs;
+  }
 
-  std::optional<Glyph> ask(char32_t c, FontStyle style) {
+  // The font of a cached character no font has, told apart from one not
+  // asked for yet.
+  static constexpr std::uint16_t kAsked = UINT16_MAX;
+
+  Glyph ask(char32_t c, FontStyle style) {
     const std::optional<FallbackGlyph> g = fonts_.glyph(c, style);
-    if (!g) return std::nullopt;
-    return Glyph{*g, fonts_.advance(*g)};
+    if (!g) return {};
+    return {*g, fonts_.advance(*g)};
   }
 
   FallbackFonts& fonts_;
-  std::array<std::vector<std::uint64_t>, 4> known_;
+  std::array<std::vector<Glyph>, 4> known_;
+  std::vector<Glyph> blanks_;  // by font, as known_ by character
   Format format_;
   FontInForce inForce_;
   bool codesOnly_;
-  std::string runText_;
+  RunScratch runScratch_;
 };
 
 }  // namespace kolvo::paged

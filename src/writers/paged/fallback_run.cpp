@@ -2,19 +2,12 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <iterator>
 
 #include "markup/run_marks.hpp"
 
 namespace kolvo::paged {
 namespace {
-
-constexpr char kHexDigits[] = "0123456789abcdef";
-
-void appendHex(std::string& out, unsigned value, int digits) {
-  char text[4];
-  for (int i = 0; i < digits; ++i) text[i] = kHexDigits[value >> (4 * (digits - 1 - i)) & 0xF];
-  out.append(text, static_cast<std::size_t>(digits));
-}
 
 // "12" -> 12; the sizes of the tag texts are whole points.
 std::uint64_t points(std::string_view size) {
@@ -23,72 +16,99 @@ std::uint64_t points(std::string_view size) {
   return value;
 }
 
-}  // namespace
-
-std::string pdfFallbackResource(std::size_t font) { return "K" + std::to_string(font); }
-
-std::string postScriptFallbackName(std::size_t font, std::size_t page) {
-  return "KolvoK" + std::to_string(font) + "p" + std::to_string(page);
+void appendDecimal(std::string& out, std::uint64_t value) {
+  char digits[20];
+  const std::to_chars_result end = std::to_chars(std::begin(digits), std::end(digits), value);
+  out.append(std::begin(digits), end.ptr);
 }
 
-FallbackRun::FallbackRun(std::string& scratch, Format format, const FontInForce& inForce,
+// The names of the fallback fonts: "K0" in PDF, "KolvoK0p1" in PostScript.
+constexpr std::string_view kPdfResourcePrefix = "K";
+constexpr std::string_view kPostScriptPrefix = "KolvoK";
+constexpr std::string_view kPostScriptPage = "p";
+
+}  // namespace
+
+std::string pdfFallbackResource(std::size_t font) {
+  std::string name(kPdfResourcePrefix);
+  appendDecimal(name, font);
+  return name;
+}
+
+std::string postScriptFallbackName(std::size_t font, std::size_t page) {
+  std::string name(kPostScriptPrefix);
+  appendDecimal(name, font);
+  name += kPostScriptPage;
+  appendDecimal(name, page);
+  return name;
+}
+
+FallbackRun::FallbackRun(RunScratch& scratch, Format format, const FontInForce& inForce,
                          std::uint16_t font)
-    : text_(scratch), format_(format), inForce_(inForce), font_(font) {
+    : scratch_(scratch), text_(scratch.text), format_(format), inForce_(inForce), font_(font) {
   text_.clear();
   if (format_ == Format::Pdf) {
-    text_ += ") Tj /";
-    text_ += pdfFallbackResource(font_);
-    text_ += ' ';
-    text_ += inForce_.size;
-    text_ += " Tf <";
+    text_ += scratch_.open.get(keyOf(0), [&](std::string& open) {
+      open += ") Tj /";
+      open += kPdfResourcePrefix;
+      appendDecimal(open, font_);
+      open += ' ';
+      open += inForce_.size;
+      open += " Tf <";
+    });
   } else {
     text_ += ") ";
     text_ += inForce_.show;
   }
 }
 
+KeptOperators::Key FallbackRun::keyOf(std::size_t page) const {
+  const auto id = [](std::string_view view) { return reinterpret_cast<std::uintptr_t>(view.data()); };
+  return {id(inForce_.font), inForce_.font.size(), id(inForce_.size), inForce_.size.size(),
+          id(inForce_.show), inForce_.show.size(), font_, page};
+}
+
 void FallbackRun::selectPage(std::size_t page) {
+  flush();
   if (page_ != SIZE_MAX) {
     text_ += "> ";
     text_ += inForce_.show;
   }
   page_ = page;
-  text_ += " /";
-  text_ += postScriptFallbackName(font_, page);
-  text_ += ' ';
-  text_ += inForce_.size;
-  text_ += " selectfont <";
-}
-
-void FallbackRun::add(std::uint16_t code, std::uint32_t advance) {
-  advances_ += advance;
-  if (format_ == Format::Pdf) {
-    appendHex(text_, code, 4);
-    return;
-  }
-  if (code >> 8 != page_) selectPage(code >> 8);
-  appendHex(text_, code & 0xFFU, 2);
+  text_ += scratch_.select.get(keyOf(page), [&](std::string& select) {
+    select += " /";
+    select += kPostScriptPrefix;
+    appendDecimal(select, font_);
+    select += kPostScriptPage;
+    appendDecimal(select, page);
+    select += ' ';
+    select += inForce_.size;
+    select += " selectfont <";
+  });
 }
 
 void FallbackRun::finish(std::string& out) {
-  if (format_ == Format::Pdf) {
-    text_ += "> Tj /";
-    text_ += inForce_.font;
-    text_ += ' ';
-    text_ += inForce_.size;
-    text_ += " Tf (";
-  } else {
-    text_ += "> ";
-    text_ += inForce_.show;
-    text_ += " /";
-    text_ += inForce_.font;
-    text_ += ' ';
-    text_ += inForce_.size;
-    text_ += " selectfont (";
-  }
+  flush();
+  text_ += scratch_.close.get(keyOf(0), [&](std::string& close) {
+    if (format_ == Format::Pdf) {
+      close += "> Tj /";
+      close += inForce_.font;
+      close += ' ';
+      close += inForce_.size;
+      close += " Tf (";
+    } else {
+      close += "> ";
+      close += inForce_.show;
+      close += " /";
+      close += inForce_.font;
+      close += ' ';
+      close += inForce_.size;
+      close += " selectfont (";
+    }
+  });
   const std::uint64_t width = (advances_ * points(inForce_.size) + 500) / 1000;
   out.push_back(kRunMark);
-  out += std::to_string(width);
+  appendDecimal(out, width);
   out.push_back(kRunMark);
   out += text_;
   out.push_back(kRunMark);

@@ -9,7 +9,9 @@
 // codes 256 to 511 of font 0). The run goes between run marks
 // (markup/run_marks.hpp) with its width, for the measures.
 
+#include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -23,24 +25,105 @@ std::string pdfFallbackResource(std::size_t font);
 // The PostScript name of code page `page` of fallback font `font`.
 std::string postScriptFallbackName(std::size_t font, std::size_t page);
 
+// Operators made for one run and kept for the next ones that need the
+// same: most runs of a text share their fonts and sizes, and making the
+// operators again each time would cost more than the run's codes.
+class KeptOperators {
+ public:
+  using Key = std::array<std::uintptr_t, 8>;
+  // What `make` writes into a string for `key`, made only when the key
+  // differs from the last one.
+  template <typename Make>
+  const std::string& get(const Key& key, Make&& make) {
+    if (!made_ || key != key_) {
+      text_.clear();
+      make(text_);
+      key_ = key;
+      made_ = true;
+    }
+    return text_;
+  }
+
+ private:
+  Key key_{};
+  bool made_ = false;
+  std::string text_;
+};
+
+// What runs are built in, kept by a conversion run from one line to the next.
+struct RunScratch {
+  std::string text;
+  KeptOperators open;    // PDF: ") Tj /K0 12 Tf <"
+  KeptOperators select;  // PostScript: " /KolvoK0p1 12 selectfont <"
+  KeptOperators close;   // "> show /Times-Roman 12 selectfont ("
+};
+
 class FallbackRun {
  public:
   // Builds the run in `scratch`; `finish` appends it to the line.
-  FallbackRun(std::string& scratch, Format format, const FontInForce& inForce,
+  FallbackRun(RunScratch& scratch, Format format, const FontInForce& inForce,
               std::uint16_t font);
-  // Adds a code and its advance in thousandths of the size.
-  void add(std::uint16_t code, std::uint32_t advance);
+  // Adds a code and its advance in thousandths of the size. Inline: it
+  // runs for every character of the run.
+  void add(std::uint16_t code, std::uint32_t advance) {
+    advances_ += advance;
+    if (format_ == Format::Pdf) {
+      putHex<2>(code);
+      return;
+    }
+    if (code >> 8U != page_) selectPage(code >> 8U);
+    putHex<1>(code & 0xFFU);
+  }
   void finish(std::string& out);
 
  private:
   void selectPage(std::size_t page);
 
+  // The hex digits wait in `held_` and go into the text a block at a
+  // time: an append for every character would cost more than the digits.
+  void flush() {
+    text_.append(held_.data(), heldSize_);
+    heldSize_ = 0;
+  }
+
+  // Two hex digits for each byte of `value`, high byte first, from one
+  // table of digit pairs.
+  template <std::size_t Bytes>
+  void putHex(unsigned value) {
+    static constexpr char kPairs[] =
+        "000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f"
+        "202122232425262728292a2b2c2d2e2f303132333435363738393a3b3c3d3e3f"
+        "404142434445464748494a4b4c4d4e4f505152535455565758595a5b5c5d5e5f"
+        "606162636465666768696a6b6c6d6e6f707172737475767778797a7b7c7d7e7f"
+        "808182838485868788898a8b8c8d8e8f909192939495969798999a9b9c9d9e9f"
+        "a0a1a2a3a4a5a6a7a8a9aaabacadaeafb0b1b2b3b4b5b6b7b8b9babbbcbdbebf"
+        "c0c1c2c3c4c5c6c7c8c9cacbcccdcecfd0d1d2d3d4d5d6d7d8d9dadbdcdddedf"
+        "e0e1e2e3e4e5e6e7e8e9eaebecedeeeff0f1f2f3f4f5f6f7f8f9fafbfcfdfeff";
+    if (heldSize_ + 2 * Bytes > held_.size()) flush();
+    // Through a local pointer: a member would be read again after each
+    // store of a char, which may alias it.
+    char* const digits = held_.data() + heldSize_;
+    for (std::size_t i = 0; i < Bytes; ++i) {
+      const unsigned byte = value >> (8 * (Bytes - 1 - i)) & 0xFFU;
+      std::memcpy(digits + 2 * i, kPairs + 2 * byte, 2);
+    }
+    heldSize_ += 2 * Bytes;
+  }
+
+  // The key of operators made from the font in force (its views are
+  // compared as pointers and sizes: the same ones give the same text),
+  // the fallback font and the code page.
+  KeptOperators::Key keyOf(std::size_t page) const;
+
+  RunScratch& scratch_;
   std::string& text_;
   Format format_;
   const FontInForce& inForce_;
   std::uint16_t font_;
   std::size_t page_ = SIZE_MAX;
   std::uint64_t advances_ = 0;
+  std::array<char, 256> held_;  // filled up to heldSize_ only
+  std::size_t heldSize_ = 0;
 };
 
 }  // namespace kolvo::paged

@@ -9,7 +9,7 @@
 #include "markup/tag_index.hpp"
 #include "writers/paged/fallback_context.hpp"
 #include "writers/paged/fallback_run.hpp"
-#include "writers/paged/text_encoding.hpp"
+#include "writers/paged/glyph_place.hpp"
 
 namespace kolvo {
 namespace {
@@ -61,12 +61,35 @@ constexpr std::array<char32_t, 2> kHyphens = {0x2010, 0x2011};
 constexpr std::array<char32_t, 6> kInvisible = {0x00AD, 0x200B, 0x200C, 0x200D, 0x2060, 0xFEFF};
 
 template <std::size_t N>
-bool isOneOf(char32_t c, const std::array<char32_t, N>& set) {
+constexpr bool isOneOf(char32_t c, const std::array<char32_t, N>& set) {
   for (char32_t s : set) {
     if (s == c) return true;
   }
   return false;
 }
+
+// The characters of the first plane that end a fallback run: those the
+// standard fonts show and the invisible marks. One bit each, made at
+// compile time, so that the run asks one table for each character; every
+// character beyond the first plane may join a run.
+class RunEnders {
+ public:
+  constexpr RunEnders() {
+    for (char32_t c = 0; c < kPlane; ++c) {
+      if (paged::glyphPlace(c).font != paged::GlyphFont::None || isOneOf(c, kInvisible)) {
+        bits_[c / 64] |= std::uint64_t{1} << (c % 64);
+      }
+    }
+  }
+  constexpr bool contains(char32_t c) const { return c < kPlane && (bits_[c / 64] >> (c % 64) & 1U) != 0; }
+
+ private:
+  static constexpr char32_t kPlane = 0x10000;
+  std::array<std::uint64_t, kPlane / 64> bits_{};
+};
+constexpr RunEnders kRunEnders;
+static_assert(kRunEnders.contains(0x00E9) && kRunEnders.contains(0x03B1) && kRunEnders.contains(0xFEFF) &&
+              !kRunEnders.contains(0x0416) && !kRunEnders.contains(0x4E00));
 
 // The font switches around a run of Symbol glyphs: the same texts as the
 // Greek tags, which return to Times-Roman 12.
@@ -86,6 +109,8 @@ void appendOctal(std::string& out, unsigned char code) {
 }
 
 class PagedEscaper {
+  using Glyph = paged::FallbackContext::Glyph;
+
  public:
   // Carries on after the first `start` bytes, which are plain and already
   // in `out`.
@@ -180,37 +205,50 @@ class PagedEscaper {
     if (stats_.fallback == nullptr) return false;
     paged::FallbackContext& context = *stats_.fallback;
     const FontStyle style = context.inForce().style;
-    const auto glyph = context.glyph(first, style);
-    if (!glyph) return false;
-    const std::uint16_t font = glyph->glyph.font;
+    const Glyph glyph = context.glyph(first, style);
+    if (glyph.glyph.code == 0) return false;
     // The first of PostScript's two readings wants the codes, not the text.
     std::optional<paged::FallbackRun> run;
-    if (!context.codesOnly()) run.emplace(context.runText(), format_, context.inForce(), font);
-    if (run) run->add(glyph->glyph.code, glyph->advance);
-    std::optional<paged::FallbackContext::Glyph> blank;
-    while (at_ < text_.size()) {
-      std::size_t next = at_;
-      while (next < text_.size() && text_[next] == ' ') ++next;
-      if (next == text_.size() || static_cast<unsigned char>(text_[next]) < 0x80) break;
-      const std::size_t start = next;
-      const char32_t c = nextCodePoint(text_, next);
-      if (paged::glyphPlace(c).font != paged::GlyphFont::None || isOneOf(c, kInvisible)) break;
-      const auto more = context.glyph(c, style);
-      if (!more || more->glyph.font != font) break;
-      if (start > at_ && !blank) {
-        const std::optional<FallbackGlyph> b = context.fonts().glyphIn(font, U' ');
-        if (!b) break;
-        blank = paged::FallbackContext::Glyph{*b, context.fonts().advance(*b)};
-      }
-      if (run) {
-        for (std::size_t b = at_; b < start; ++b) run->add(blank->glyph.code, blank->advance);
-        run->add(more->glyph.code, more->advance);
-      }
-      column_ += start - at_ + 1;
-      at_ = next;
+    if (!context.codesOnly()) {
+      run.emplace(context.runScratch(), format_, context.inForce(), glyph.glyph.font);
+      run->add(glyph.glyph.code, glyph.advance);
     }
+    extendRun(context, style, glyph.glyph.font, run ? &*run : nullptr);
     if (run) run->finish(out_);
     return true;
+  }
+
+  // Takes the characters after a run's first into it (into `run` when it
+  // is built) while its font draws them. Locals, not members, and glyphs
+  // by value: the appends to the run's text would otherwise make every
+  // step read them again from memory.
+  void extendRun(paged::FallbackContext& context, FontStyle style, std::uint16_t font,
+                 paged::FallbackRun* run) {
+    const std::string_view text = text_;
+    std::size_t at = at_;
+    std::size_t column = column_;
+    Glyph blank;  // asked for once a blank stands inside the run
+    const Glyph* const known = context.knownGlyphs(style);
+    while (at < text.size()) {
+      std::size_t start = at;
+      while (start < text.size() && text[start] == ' ') ++start;
+      if (start == text.size() || static_cast<unsigned char>(text[start]) < 0x80) break;
+      std::size_t next = start;
+      const char32_t c = nextCodePoint(text, next);
+      if (kRunEnders.contains(c)) break;
+      Glyph more = c < paged::FallbackContext::kRemembered ? known[c] : Glyph{};
+      if (more.glyph.code == 0) more = context.glyph(c, style);
+      if (more.glyph.code == 0 || more.glyph.font != font) break;
+      if (start > at && blank.glyph.code == 0 && (blank = context.blank(font)).glyph.code == 0) break;
+      if (run != nullptr) {
+        for (std::size_t b = at; b < start; ++b) run->add(blank.glyph.code, blank.advance);
+        run->add(more.glyph.code, more.advance);
+      }
+      column += start - at + 1;
+      at = next;
+    }
+    at_ = at;
+    column_ = column;
   }
 
   // The Symbol glyphs from here on, in one switch to the Symbol font.
@@ -242,12 +280,54 @@ class PagedEscaper {
   std::size_t column_;
 };
 
+// The first byte beyond ASCII at `at` or later, or the end of `text`.
+std::size_t nextNonAscii(std::string_view text, std::size_t at) {
+  constexpr std::size_t kWord = sizeof(std::uint64_t);
+  for (; at + kWord <= text.size(); at += kWord) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, text.data() + at, kWord);
+    if ((word & 0x8080808080808080ULL) != 0) break;
+  }
+  while (at < text.size() && static_cast<unsigned char>(text[at]) < 0x80) ++at;
+  return at;
+}
+
+// Whether PostScript's first reading may pass over `text`: escaping it
+// would change no font in force (it holds no tag and no Symbol glyph) and
+// ask for no character that was not asked for before in the style in
+// force, nor for the blank of a font whose blank was not (when a blank may
+// join a run). Most lines of a long text are such, and this look costs a
+// fraction of the escaper. Characters beyond the first plane are not
+// remembered, so their lines are escaped.
+bool asksNothingNew(std::string_view text, paged::FallbackContext& context) {
+  if (text.find('%') != std::string_view::npos) return false;
+  const paged::FallbackContext::Glyph* const known = context.knownGlyphs(context.inForce().style);
+  const bool blanks = text.find(' ') != std::string_view::npos;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    if (static_cast<unsigned char>(text[at]) < 0x80) {
+      at = nextNonAscii(text, at + 1);
+      continue;
+    }
+    const char32_t c = nextCodePoint(text, at);
+    if (c >= paged::FallbackContext::kRemembered) return false;
+    // Only characters that no standard font shows are ever asked for, so
+    // one known needs no look at its place.
+    if (context.settled(known[c], blanks)) continue;
+    if (paged::glyphPlace(c).font != paged::GlyphFont::Text) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool escapePagedText(std::string_view utf8, Format format, std::string& out, EscapeStats& stats) {
   // Every PDF line starts in the body font; PostScript carries the font on.
   if (stats.fallback != nullptr && format == Format::Pdf) {
     stats.fallback->inForce() = paged::bodyFont(format);
+  }
+  if (stats.fallback != nullptr && stats.fallback->codesOnly() && asksNothingNew(utf8, *stats.fallback)) {
+    return false;  // the text is thrown away
   }
   const std::size_t at = plainPrefix(utf8);
   if (at == utf8.size()) return false;

@@ -229,16 +229,4 @@ inline constexpr auto kSymbolGlyphs = std::to_array<SymbolGlyph>({
     {0x27E8, 0xE1}, {0x27E9, 0xF1},  // mathematical angle brackets
 });
 
-// Where a non-ASCII character is shown: in the re-encoded text fonts, in
-// the Symbol font, or nowhere. Of two codes of the text fonts that show
-// it, the one WinAnsi gives it.
-enum class GlyphFont : unsigned char { None, Text, Symbol };
-
-struct GlyphPlace {
-  GlyphFont font;
-  unsigned char code;
-};
-
-GlyphPlace glyphPlace(char32_t c);
-
 }  // namespace kolvo::paged
