@@ -192,7 +192,7 @@ TEST(FallbackText, TheWarningNamesTheFirstCharactersAndTheHint) {
   report.hint = "fonts-x would draw U+1F600";
   EXPECT_EQ(missingGlyphWarning(Format::Pdf, report),
             "6 characters have no glyph in the standard fonts and are shown as '?': U+05D0 "
-            "U+0627 U+01F600 U+0E01 ... (fonts-x would draw U+1F600)");
+            "U+0627 U+1F600 U+0E01 ... (fonts-x would draw U+1F600)");
   EXPECT_EQ(missingGlyphWarning(Format::Rtf, report),
             "6 characters cannot be shown in RTF and are shown as '?'");
 }

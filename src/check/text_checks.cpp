@@ -216,13 +216,6 @@ struct Unshowable {
   char32_t first = 0;
 };
 
-std::string codePointName(char32_t c) {
-  constexpr std::string_view kHex = "0123456789ABCDEF";
-  std::string hex;
-  for (char32_t v = c; v != 0 || hex.size() < 4; v >>= 4) hex.insert(hex.begin(), kHex[v & 0xF]);
-  return "U+" + hex;
-}
-
 void reportUnshowable(LineContext& line, const Unshowable& found, Repeated kind,
                       std::string_view where, const FallbackFonts* fallback = nullptr) {
   if (found.count == 0 || !line.firstOfItsKind(kind)) return;

@@ -6,6 +6,7 @@
 #include "markup/layout_state.hpp"
 #include "markup/rewrite.hpp"
 #include "text/text_step.hpp"
+#include "text/typed_text.hpp"
 #include "writers/drawing.hpp"
 #include "writers/paged/fallback_context.hpp"
 #include "writers/writer.hpp"
@@ -139,18 +140,6 @@ std::string convertText(std::string_view input, Format format, char optionLetter
   return document;
 }
 
-namespace {
-
-std::string codePoint(char32_t c) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string text = "U+";
-  const int digits = c > 0xFFFF ? 6 : 4;
-  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) text.push_back(kHex[c >> shift & 0xF]);
-  return text;
-}
-
-}  // namespace
-
 std::string missingGlyphWarning(Format format, const ConversionReport& report) {
   const std::uint64_t count = report.missingGlyphs;
   std::string text = std::to_string(count);
@@ -167,7 +156,7 @@ std::string missingGlyphWarning(Format format, const ConversionReport& report) {
   text += " shown as '?'";
   if (!isPaged(format) || report.samples.empty()) return text;
   text += ':';
-  for (const char32_t c : report.samples) text += " " + codePoint(c);
+  for (const char32_t c : report.samples) text += " " + codePointName(c);
   if (report.samples.size() < count) text += " ...";
   if (!report.hint.empty()) text += " (" + report.hint + ")";
   return text;

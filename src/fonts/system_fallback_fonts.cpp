@@ -11,6 +11,7 @@
 #include "fonts/font_finder.hpp"
 #include "fonts/font_subset.hpp"
 #include "fonts/script_ranges.hpp"
+#include "text/typed_text.hpp"
 
 namespace kolvo::fonts {
 namespace {
@@ -24,14 +25,6 @@ constexpr std::size_t kMaxCodes = 0xFFFF;
 std::uint32_t pack(FallbackGlyph g) { return std::uint32_t{g.font} << 16 | g.code; }
 FallbackGlyph unpack(std::uint32_t v) {
   return {static_cast<std::uint16_t>(v >> 16), static_cast<std::uint16_t>(v & 0xFFFF)};
-}
-
-std::string codePoint(char32_t c) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string text = "U+";
-  const int digits = c > 0xFFFF ? 6 : 4;
-  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) text.push_back(kHex[c >> shift & 0xF]);
-  return text;
 }
 
 // One face with codes given out: the face's glyph, advance and first
@@ -195,11 +188,11 @@ std::string SystemFallbackFonts::missingHint(std::span<const char32_t> missing) 
     if (range == nullptr) continue;
     if (range->needsShaping) {
       shaped += shaped.empty() ? "" : ", ";
-      shaped += codePoint(c);
+      shaped += codePointName(c);
       ++shapedCount;
     } else if (!range->package.empty()) {
       packages += packages.empty() ? "" : "; ";
-      packages += std::string(range->package) + " would draw " + codePoint(c);
+      packages += std::string(range->package) + " would draw " + codePointName(c);
     }
   }
   std::string hint = packages;

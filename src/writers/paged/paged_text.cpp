@@ -208,13 +208,13 @@ class PagedEscaper {
     const Glyph glyph = context.glyph(first, style);
     if (glyph.glyph.code == 0) return false;
     // The first of PostScript's two readings wants the codes, not the text.
-    std::optional<paged::FallbackRun> run;
+    std::optional<paged::FallbackRun> fallbackRun;
     if (!context.codesOnly()) {
-      run.emplace(context.runScratch(), format_, context.inForce(), glyph.glyph.font);
-      run->add(glyph.glyph.code, glyph.advance);
+      fallbackRun.emplace(context.runScratch(), format_, context.inForce(), glyph.glyph.font);
+      fallbackRun->add(glyph.glyph.code, glyph.advance);
     }
-    extendRun(context, style, glyph.glyph.font, run ? &*run : nullptr);
-    if (run) run->finish(out_);
+    extendRun(context, style, glyph.glyph.font, fallbackRun ? &*fallbackRun : nullptr);
+    if (fallbackRun) fallbackRun->finish(out_);
     return true;
   }
 
@@ -226,7 +226,7 @@ class PagedEscaper {
                  paged::FallbackRun* run) {
     const std::string_view text = text_;
     std::size_t at = at_;
-    std::size_t column = column_;
+    std::size_t atColumn = column_;
     Glyph blank;  // asked for once a blank stands inside the run
     const Glyph* const known = context.knownGlyphs(style);
     while (at < text.size()) {
@@ -244,11 +244,11 @@ class PagedEscaper {
         for (std::size_t b = at; b < start; ++b) run->add(blank.glyph.code, blank.advance);
         run->add(more.glyph.code, more.advance);
       }
-      column += start - at + 1;
+      atColumn += start - at + 1;
       at = next;
     }
     at_ = at;
-    column_ = column;
+    column_ = atColumn;
   }
 
   // The Symbol glyphs from here on, in one switch to the Symbol font.
