@@ -13,7 +13,7 @@
 namespace kolvo {
 namespace {
 
-constexpr std::size_t kCopyBlock = 64 * 1024;
+constexpr std::size_t kCopyBlock = std::size_t{64} * 1024;
 
 std::string temporaryFolder() {
   const char* folder = std::getenv("TMPDIR");

@@ -60,10 +60,14 @@ std::size_t findUnusualByte(std::string_view text, std::size_t from) {
 // there is none (or no SSE2), so the byte-wise reading goes on from there.
 std::size_t skipTwoByteBlocks(std::string_view text, std::size_t at) {
 #if defined(__SSE2__)
+  // Bytes compare unsigned once their top bit is flipped and they compare
+  // signed: a byte is within [low, high] when it is neither below nor above.
   const auto within = [](__m128i v, unsigned char low, unsigned char high) {
-    const __m128i atLeast = _mm_cmpeq_epi8(_mm_max_epu8(v, _mm_set1_epi8(static_cast<char>(low))), v);
-    const __m128i atMost = _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(static_cast<char>(high))), v);
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(atLeast, atMost)));
+    const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
+    const __m128i value = _mm_xor_si128(v, flip);
+    const __m128i below = _mm_cmplt_epi8(value, _mm_xor_si128(_mm_set1_epi8(static_cast<char>(low)), flip));
+    const __m128i above = _mm_cmpgt_epi8(value, _mm_xor_si128(_mm_set1_epi8(static_cast<char>(high)), flip));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(below, above))) ^ 0xFFFFU;
   };
   // Each block is read with the byte after it, which a lead at its end needs.
   while (at + 17 <= text.size()) {

@@ -105,7 +105,7 @@ class FallbackRun {
     char* const digits = held_.data() + heldSize_;
     for (std::size_t i = 0; i < Bytes; ++i) {
       const unsigned byte = value >> (8 * (Bytes - 1 - i)) & 0xFFU;
-      std::memcpy(digits + 2 * i, kPairs + 2 * byte, 2);
+      std::memcpy(digits + 2 * i, kPairs + std::size_t{2} * byte, 2);
     }
     heldSize_ += 2 * Bytes;
   }
