@@ -175,6 +175,11 @@ const std::vector<Case>& cases() {
         "from 30 to 596 points"}},
       {"LongCentredLineRunsOffTheLeftEdge", "%cs" + repeat('x', 120) + "%ce\n", Format::Pdf,
        TextMode::Markup, {"1:1: warning: the text runs off the left edge of the page in PDF"}},
+      // "%Al" gives nothing in LaTeX, so the "%" before it forms "%bu": no
+      // comment, and the monospace group after it is live.
+      {"FormedTagIsNoLatexComment", "%%Albu %Csx\n", Format::Latex, TextMode::Markup,
+       {"1:1: warning: the conversion joins the characters here into %bu (bullet) in LaTeX",
+        "1:1: error: a tag or character of this line opens a LaTeX group that is never closed"}},
       {"CleanProse",
        "A plain letter, with commas; colons: and (brackets).\n%bsBold%be and %isitalic%ie.\n",
        std::nullopt, TextMode::Markup, {}},

@@ -74,7 +74,8 @@ void applyRow(Work& work, std::size_t row, std::string_view text, std::vector<Fo
   work = std::move(next);
 }
 
-std::vector<Formed> formedTags(const LineContext& line, Format format) {
+std::vector<Formed> formedTags(const LineContext& line, Format format,
+                               std::string* rewritten = nullptr) {
   const TextMode mode = line.options().mode;
   bool mayForm = false;
   for (const TagOccurrence& tag : line.tags()) {
@@ -89,6 +90,7 @@ std::vector<Formed> formedTags(const LineContext& line, Format format) {
     const Replacement text = tagText(row, format, mode);
     if (text) applyRow(work, row, *text, formed);
   }
+  if (rewritten != nullptr) *rewritten = std::move(work.text);
   return formed;
 }
 
@@ -107,6 +109,18 @@ struct Pending {
 };
 
 }  // namespace
+
+std::optional<std::string> rewrittenWithFormedTags(const LineContext& line, Format format) {
+  std::string rewritten;
+  if (formedTags(line, format, &rewritten).empty()) return std::nullopt;
+  return rewritten;
+}
+
+bool formsTagAt(const LineContext& line, Format format, std::size_t byte) {
+  const std::vector<Formed> formed = formedTags(line, format);
+  return std::any_of(formed.begin(), formed.end(),
+                     [byte](const Formed& tag) { return tag.byte == byte; });
+}
 
 void checkFormedTags(LineContext& line) {
   const TextMode mode = line.options().mode;

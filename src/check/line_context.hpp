@@ -104,4 +104,11 @@ void checkTypedText(LineContext& line);
 void checkPageBreaks(LineContext& line);
 void checkFormedTags(LineContext& line);
 
+// The line as the tag rows leave it for `format`, when they form tags that
+// were not typed (the checks that follow typed tags would misread it).
+std::optional<std::string> rewrittenWithFormedTags(const LineContext& line, Format format);
+
+// Whether the tag rows form a tag for `format` whose first typed byte is `byte`.
+bool formsTagAt(const LineContext& line, Format format, std::size_t byte);
+
 }  // namespace kolvo::check

@@ -69,7 +69,9 @@ constexpr std::array<Hazard, 16> kHazards = {{
 bool follows(std::string_view text, std::size_t at, const Hazard& hazard,
              const LineContext& line) {
   if (hazard.follow == Follow::Any) return true;
-  if (hazard.follow == Follow::NotTag) return line.knownTagAt(at) == nullptr;
+  if (hazard.follow == Follow::NotTag) {
+    return line.knownTagAt(at) == nullptr && !formsTagAt(line, hazard.format, at);
+  }
   if (hazard.follow == Follow::NotAfterBlank) return at == 0 || text[at - 1] != ' ';
   if (at + 1 >= text.size()) return false;
   const char c = text[at + 1];
