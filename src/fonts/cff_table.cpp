@@ -29,10 +29,10 @@ std::optional<Index> readIndex(std::string_view data, std::size_t at) {
   const unsigned offSize = byteAt(data, at + 2);
   if (offSize < 1 || offSize > 4) return std::nullopt;
   const std::size_t offsetsAt = at + 3;
-  const std::size_t dataAt = offsetsAt + (std::size_t{count} + 1) * offSize - 1;
+  const std::size_t dataAt = offsetsAt + (static_cast<std::size_t>(count) + 1) * offSize - 1;
   for (unsigned i = 0; i <= count; ++i) {
     std::size_t offset = 0;
-    for (unsigned b = 0; b < offSize; ++b) offset = offset << 8 | byteAt(data, offsetsAt + std::size_t{i} * offSize + b);
+    for (unsigned b = 0; b < offSize; ++b) offset = offset << 8 | byteAt(data, offsetsAt + static_cast<std::size_t>(i) * offSize + b);
     index.offsets.push_back(dataAt + offset);
   }
   index.end = index.offsets.back();
