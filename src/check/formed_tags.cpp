@@ -29,11 +29,6 @@ bool canForm(std::string_view text) {
   return text.empty() || text.find('%') != std::string_view::npos || isTagLetter(text.front());
 }
 
-struct Formed {
-  std::size_t byte;  // the first typed byte of the formed tag
-  std::size_t row;
-};
-
 // The line as rewritten so far, byte by byte with the typed place of each.
 struct Work {
   std::string text;
@@ -53,7 +48,7 @@ struct Work {
   }
 };
 
-void applyRow(Work& work, std::size_t row, std::string_view text, std::vector<Formed>& formed) {
+void applyRow(Work& work, std::size_t row, std::string_view text, std::vector<FormedTag>& formed) {
   const std::string_view tag = kTagTable[row].tag;
   std::size_t hit = work.text.find(tag);
   if (hit == std::string::npos) return;
@@ -74,25 +69,40 @@ void applyRow(Work& work, std::size_t row, std::string_view text, std::vector<Fo
   work = std::move(next);
 }
 
-std::vector<Formed> formedTags(const LineContext& line, Format format,
-                               std::string* rewritten = nullptr) {
-  const TextMode mode = line.options().mode;
-  bool mayForm = false;
+// Whether a tag can be formed at all: a text that leaves letters or
+// nothing needs a "%" at most two bytes before it to join with, and only
+// the percent row's text holds a "%" of its own. Most lines have neither,
+// and are not replayed.
+bool mayForm(const LineContext& line, Format format) {
+  const std::string_view typed = line.text();
   for (const TagOccurrence& tag : line.tags()) {
-    const Replacement text = tag.row ? tagText(*tag.row, format, mode) : std::nullopt;
-    mayForm = mayForm || (text && canForm(*text));
+    const Replacement text =
+        tag.row ? tagText(*tag.row, format, line.options().mode) : std::nullopt;
+    if (!text || !canForm(*text)) continue;
+    if (text->find('%') != std::string_view::npos) return true;
+    const std::size_t from = tag.byte >= 2 ? tag.byte - 2 : 0;
+    if (typed.substr(from, tag.byte - from).find('%') != std::string_view::npos) return true;
   }
-  if (!mayForm) return {};
+  return false;
+}
+
+}  // namespace
+
+FormedLine replayTagRows(const LineContext& line, Format format) {
+  if (!mayForm(line, format)) return {};
+  const TextMode mode = line.options().mode;
   Work work{std::string(line.text()), {}};
   for (std::size_t i = 0; i < work.text.size(); ++i) work.origin.push_back(i);
-  std::vector<Formed> formed;
+  FormedLine formed;
   for (std::size_t row = 0; row < kTagTable.size(); ++row) {
     const Replacement text = tagText(row, format, mode);
-    if (text) applyRow(work, row, *text, formed);
+    if (text) applyRow(work, row, *text, formed.tags);
   }
-  if (rewritten != nullptr) *rewritten = std::move(work.text);
+  if (!formed.tags.empty()) formed.rewritten = std::move(work.text);
   return formed;
 }
+
+namespace {
 
 // What a formed tag breaks in the format's file, if anything.
 std::string_view brokenFile(std::string_view text, Format format) {
@@ -104,22 +114,16 @@ std::string_view brokenFile(std::string_view text, Format format) {
 }
 
 struct Pending {
-  Formed tag;
+  FormedTag tag;
   FormatSet formats;
 };
 
 }  // namespace
 
-std::optional<std::string> rewrittenWithFormedTags(const LineContext& line, Format format) {
-  std::string rewritten;
-  if (formedTags(line, format, &rewritten).empty()) return std::nullopt;
-  return rewritten;
-}
-
 bool formsTagAt(const LineContext& line, Format format, std::size_t byte) {
-  const std::vector<Formed> formed = formedTags(line, format);
+  const std::vector<FormedTag>& formed = line.formed(format).tags;
   return std::any_of(formed.begin(), formed.end(),
-                     [byte](const Formed& tag) { return tag.byte == byte; });
+                     [byte](const FormedTag& tag) { return tag.byte == byte; });
 }
 
 void checkFormedTags(LineContext& line) {
@@ -127,7 +131,7 @@ void checkFormedTags(LineContext& line) {
   std::vector<Pending> looksWrong;
   for (const FormatInfo& f : kFormats) {
     if (!line.options().formats.has(f.format)) continue;
-    for (const Formed& tag : formedTags(line, f.format)) {
+    for (const FormedTag& tag : line.formed(f.format).tags) {
       const std::string_view broken = brokenFile(*tagText(tag.row, f.format, mode), f.format);
       if (!broken.empty()) {
         line.report(tag.byte, Severity::Error,

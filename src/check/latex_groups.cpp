@@ -74,9 +74,8 @@ void LatexGroups::followLine(LineContext& line) {
   // Tags the rows form themselves change what is a comment and what a
   // group: the rewritten line itself is followed then, less precisely
   // placed.
-  if (const std::optional<std::string> rewritten =
-          rewrittenWithFormedTags(line, Format::Latex)) {
-    scanLatex(*rewritten, true, [&](const Token& token) {
+  if (const FormedLine& formed = line.formed(Format::Latex); !formed.tags.empty()) {
+    scanLatex(formed.rewritten, true, [&](const Token& token) {
       if (token.kind == TokenKind::Comment) return;
       const std::string what = "a tag or character of this line";
       if (token.kind == TokenKind::Open) open(std::string(token.name), line, 0, what);

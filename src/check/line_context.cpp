@@ -41,6 +41,12 @@ void LineContext::reportAtColumn(std::size_t index, Severity severity, std::stri
   findings_.push_back({line_, firstColumn_ + index, severity, std::move(message)});
 }
 
+const FormedLine& LineContext::formed(Format format) const {
+  std::optional<FormedLine>& slot = formed_[column(format)];
+  if (!slot) slot = replayTagRows(*this, format);
+  return *slot;
+}
+
 bool LineContext::firstOfItsKind(Repeated kind) {
   return repeats_ == nullptr || repeats_->first(kind, line_);
 }

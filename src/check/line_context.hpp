@@ -57,6 +57,18 @@ class Repeats {
   std::array<Seen, kRepeatedKinds> seen_{};
 };
 
+// Tags that the tag rows form themselves on a line, for one format (a
+// tag with an empty text joining its neighbours, the "%" of the percent
+// row), and the line as the rows leave it when they form any.
+struct FormedTag {
+  std::size_t byte;  // the first typed byte of the formed tag
+  std::size_t row;
+};
+struct FormedLine {
+  std::vector<FormedTag> tags;
+  std::string rewritten;  // empty when no tag is formed
+};
+
 class LineContext {
  public:
   LineContext(std::string_view text, std::uint64_t line, std::size_t firstColumn,
@@ -80,6 +92,9 @@ class LineContext {
   // Whether a finding of `kind` is to be reported on this line (see Repeats).
   bool firstOfItsKind(Repeated kind);
 
+  // The formed tags of `format`, replayed once per line and format.
+  const FormedLine& formed(Format format) const;
+
  private:
   std::string_view text_;
   std::uint64_t line_;
@@ -88,7 +103,11 @@ class LineContext {
   std::vector<Finding>& findings_;
   std::vector<TagOccurrence> tags_;
   Repeats* repeats_;
+  mutable std::array<std::optional<FormedLine>, kFormatCount> formed_;
 };
+
+// Replays the tag rows over the line for `format` (formed_tags.cpp).
+FormedLine replayTagRows(const LineContext& line, Format format);
 
 // The formats of `options` among `candidates`.
 FormatSet formatsAmong(const CheckOptions& options, FormatSet candidates);
@@ -103,10 +122,6 @@ void checkMarkupText(LineContext& line);
 void checkTypedText(LineContext& line);
 void checkPageBreaks(LineContext& line);
 void checkFormedTags(LineContext& line);
-
-// The line as the tag rows leave it for `format`, when they form tags that
-// were not typed (the checks that follow typed tags would misread it).
-std::optional<std::string> rewrittenWithFormedTags(const LineContext& line, Format format);
 
 // Whether the tag rows form a tag for `format` whose first typed byte is `byte`.
 bool formsTagAt(const LineContext& line, Format format, std::size_t byte);
