@@ -118,11 +118,13 @@ TEST(FallbackText, TextTheStandardFontsHoldGivesTheSameBytes) {
 TEST(FallbackText, PdfEmbedsEachFontAfterThePages) {
   FakeFallbackFonts fonts;
   const std::string doc = typed("\xD0\x96\xD0\xB6 %bs\xE4\xB8\xAD\n", Format::Pdf, &fonts);
-  // Object 4 comes again after the fonts, naming them.
-  const std::size_t again = doc.rfind("4 0 obj << /Font <<");
-  ASSERT_NE(again, std::string::npos);
-  EXPECT_NE(doc.find("/F6 10 0 R /K0 40 0 R /K1 46 0 R >> >> endobj"), std::string::npos);
-  EXPECT_LT(doc.find("40 0 obj << /Type /Font /Subtype /Type0 /BaseFont /KOLVOA+Cyr"), again);
+  // Object 4, once and before the pages, names the fonts written after them.
+  const std::size_t resources = doc.find("4 0 obj << /Font <<");
+  EXPECT_EQ(doc.rfind("4 0 obj << /Font <<"), resources);
+  EXPECT_EQ(doc.find("/F6 10 0 R /K0 40 0 R /K1 46 0 R >> >> endobj\n"),
+            doc.find("/F6 10 0 R"));
+  EXPECT_LT(resources, doc.find("11 0 obj"));
+  EXPECT_LT(doc.find("11 0 obj"), doc.find("40 0 obj << /Type /Font /Subtype /Type0 /BaseFont /KOLVOA+Cyr"));
   EXPECT_NE(doc.find("/Subtype /CIDFontType2"), std::string::npos);
   EXPECT_NE(doc.find("/Subtype /CIDFontType0 "), std::string::npos);  // the CFF font
   EXPECT_NE(doc.find("/W [1 [\n500 500]]"), std::string::npos);

@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -50,9 +51,17 @@ constexpr std::array<PdfFixedObject, 9> kFixedObjects = {{
     {10, "10 0 obj << /Type /Font /Subtype /Type1 /BaseFont /ZapfDingbats >> endobj\n"},
 }};
 
-// The resource dictionary, which the fallback fonts extend.
+// The resource dictionary, in the two parts between which the fallback
+// fonts' entries go.
 constexpr std::size_t kResourcesEntry = 2;
+constexpr std::string_view kResourcesUpToFonts =
+    "4 0 obj << /Font <<  /F1 5 0 R  /F2 6 0 R  /F3 7 0 R /F4 8 0 R  /F5 9 0 R  /F6 10 0 R";
+constexpr std::string_view kResourcesEnd = " >> >> endobj\n";
 static_assert(kFixedObjects[kResourcesEntry].number == 4);
+static_assert(kFixedObjects[kResourcesEntry].text.substr(0, kResourcesUpToFonts.size()) ==
+                  kResourcesUpToFonts &&
+              kFixedObjects[kResourcesEntry].text.substr(kResourcesUpToFonts.size()) ==
+                  kResourcesEnd);
 
 // First-page baselines: like the flowing formats' blank lines, the options
 // leave room above the first line, t 100 points (under seven lines), T 140.
@@ -116,8 +125,15 @@ class PdfWriter final : public Writer {
   void prologue() override {
     if (paper_ != nullptr) state_.baseline = baselineOn(*paper_, kStartBaseline);
     out_.write(kHeader);
+    // The first reading of the input has given out every fallback font's
+    // codes (readsInputTwice).
+    if (fallback_ != nullptr) fallbackFonts_ = fallback_->fontCount();
     for (const PdfFixedObject& object : kFixedObjects) {
       if (mode_ == TextMode::Typed && writeReencodedFont(object.number)) continue;
+      if (&object == &kFixedObjects[kResourcesEntry] && fallbackFonts_ > 0) {
+        writeResourcesWithFallbackFonts();
+        continue;
+      }
       writeFixed(object);
     }
     openStream(1, kFirstStreamKeyword);
@@ -160,7 +176,12 @@ class PdfWriter final : public Writer {
 
   void epilogue() override {
     closeStream();
-    if (fallback_ != nullptr) writePdfFallbackFonts(out_, table_, *fallback_, kFixedObjects[kResourcesEntry].text);
+    if (fallback_ != nullptr) {
+      if (fallback_->fontCount() != fallbackFonts_) {
+        throw std::logic_error("a fallback font was not asked for in the first reading");
+      }
+      writePdfFallbackFonts(out_, table_, *fallback_, fallbackFonts_);
+    }
     writePageTree();
     table_.writeTableAndTrailer(out_);
   }
@@ -169,6 +190,14 @@ class PdfWriter final : public Writer {
   void writeFixed(const PdfFixedObject& object) {
     table_.fixedObject(static_cast<std::uint64_t>(object.number), out_.offset());
     out_.write(object.text);
+  }
+
+  // Object 4 naming the fallback fonts too, whose objects follow the pages.
+  void writeResourcesWithFallbackFonts() {
+    table_.fixedObject(static_cast<std::uint64_t>(kFixedObjects[kResourcesEntry].number), out_.offset());
+    out_.write(kResourcesUpToFonts);
+    out_.write(pdfFallbackFontEntries(fallbackFonts_));
+    out_.write(kResourcesEnd);
   }
 
   // Typed text: the text fonts' objects carry the re-encoding. Returns false
@@ -411,6 +440,8 @@ class PdfWriter final : public Writer {
   TextMode mode_;
   const PaperSize* paper_;
   const FallbackFonts* fallback_;
+  // The fallback fonts that object 4 names.
+  std::size_t fallbackFonts_ = 0;
   paged::FallbackWidths widths_;
   // The style the next line starts in, when laid out for a paper size.
   paged::TextStyle style_ = paged::initialTextStyle(Format::Pdf);
