@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "markup/run_spans.hpp"
+
 namespace kolvo {
 
 namespace paged {
@@ -26,6 +28,10 @@ struct EscapeStats {
   std::array<char32_t, kSampleCount> samples{};  // distinct, in order of appearance
   std::size_t sampleCount = 0;
   paged::FallbackContext* fallback = nullptr;
+  // The runs the paged escaper drew with fallback fonts in the line it
+  // escaped last, which the line's rewrite moves along with its bytes;
+  // empty for a line the text step left as it was.
+  RunSpans lineRuns;
 
   // Counts `c` as shown as "?" and keeps it among the samples.
   void missing(char32_t c);

@@ -3,7 +3,6 @@
 #include "markup/cleanups.hpp"
 #include "markup/replace_tag.hpp"
 #include "markup/rewrite.hpp"
-#include "markup/run_marks.hpp"
 #include "markup/tag_table.hpp"
 #include "markup/typed_tag_texts.hpp"
 #include "text/text_step.hpp"
@@ -24,13 +23,14 @@ void rewriteLineReference(std::string& line, Format format, LayoutState& state, 
     const Replacement text =
         mode == TextMode::Typed ? typedReplacement(row, format) : row.replacement(format);
     if (text) {
-      line = replaceTag(line, row.tag, *text, state, format);
+      line = replaceTag(line, row.tag, *text, state, format, &stats.lineRuns);
     }
   }
   for (const CleanupRow& row : kCleanups) {
-    if (row.appliesTo(format)) line = replaceTag(line, row.pattern, row.replacement, state, format);
+    if (row.appliesTo(format)) {
+      line = replaceTag(line, row.pattern, row.replacement, state, format, &stats.lineRuns);
+    }
   }
-  if (mode == TextMode::Typed && isPaged(format) && holdsRuns(line)) removeRunMarks(line, scratch);
 }
 
 }  // namespace kolvo
