@@ -10,10 +10,9 @@
 #include <vector>
 
 #include "markup/replace_tag.hpp"
-#include "pipeline/line_rewrite.hpp"
 #include "markup/tag_table.hpp"
-#include "support/document_generator.hpp"
 #include "pipeline/line_rewrite.hpp"
+#include "support/document_generator.hpp"
 #include "pipeline/text_step.hpp"
 
 namespace kolvo {
