@@ -9,11 +9,10 @@
 #include "driver/conversion.hpp"
 #include "driver/line_reader.hpp"
 #include "markup/layout_state.hpp"
-#include "markup/rewrite.hpp"
 #include "markup/run_spans.hpp"
+#include "pipeline/line_rewrite.hpp"
 #include "writers/output_sink.hpp"
 #include "support/fake_fallback_fonts.hpp"
-#include "support/reference_rewrite.hpp"
 #include "support/test_support.hpp"
 #include "writers/paged/fallback_context.hpp"
 
@@ -82,17 +81,16 @@ TEST(FallbackText, MeasuresCountRunsByTheirWidth) {
   FakeFallbackFonts fonts;
   paged::FallbackContext context(fonts, Format::Pdf);
   EscapeStats stats;
-  stats.fallback = &context;
   LayoutState state;
   std::string line = "%cs\xD0\x96\xD0\x96\xD0\x96\xD0\x96\n";
   std::string scratch;
-  rewriteLine(line, scratch, Format::Pdf, state, TextMode::Typed, stats);
+  rewriteLine(line, scratch, Format::Pdf, state, TextMode::Typed, stats, &context);
   EXPECT_EQ(state.line_x, static_cast<std::int32_t>(kCentreX) - 12 - 3);  // and the line feed
   EXPECT_EQ(line.find('\0'), std::string::npos);
 
   // The underline starts after a 60-point run: 12 bytes' worth.
   line = "\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96 %usa %ue\n";
-  rewriteLine(line, scratch, Format::Pdf, state, TextMode::Typed, stats);
+  rewriteLine(line, scratch, Format::Pdf, state, TextMode::Typed, stats, &context);
   EXPECT_EQ(state.underline_x, kPointsPerByte * (12 + 1 - kMarkStartBytes) + kLeftMargin);
 }
 
@@ -137,16 +135,15 @@ TEST(FallbackText, RunsStayOnTheirOperatorsThroughTheTagRows) {
     paged::FallbackContext referenceContext(referenceFonts, format);
     EscapeStats fastStats;
     EscapeStats referenceStats;
-    fastStats.fallback = &fastContext;
-    referenceStats.fallback = &referenceContext;
     LayoutState fastState;
     LayoutState referenceState;
     std::string scratch;
     for (const std::string& input : lines) {
       std::string fast = input;
       std::string reference = input;
-      rewriteLine(fast, scratch, format, fastState, TextMode::Typed, fastStats);
-      rewriteLineReference(reference, format, referenceState, TextMode::Typed, referenceStats);
+      rewriteLine(fast, scratch, format, fastState, TextMode::Typed, fastStats, &fastContext);
+      rewriteLineReference(reference, format, referenceState, TextMode::Typed, referenceStats,
+                           &referenceContext);
       ASSERT_EQ(fast, reference);
       EXPECT_TRUE(fastState == referenceState) << input;
       ASSERT_TRUE(fastStats.lineRuns == referenceStats.lineRuns) << input;

@@ -17,7 +17,7 @@
 #include "writers/paged/fallback_widths.hpp"
 #include "writers/paged/line_layout.hpp"
 #include "writers/paged/text_style.hpp"
-#include "writers/paper_size.hpp"
+#include "writers/paged/paper_size.hpp"
 #include "writers/writer.hpp"
 
 namespace kolvo {
