@@ -84,6 +84,16 @@ TEST(FallbackFonts, AOnePageJapaneseLetterIsASmallPdf) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_LT(std::filesystem::file_size(dir / "letter.pdf"), 100u * 1024);
   EXPECT_NE(pdfText(dir / "letter.pdf").find(sentence + sentence), std::string::npos);
+  // The resource dictionary comes once, before the pages, naming the fonts;
+  // standard input is read twice through a temporary file: the same bytes.
+  const std::string pdf = readFile(dir / "letter.pdf");
+  const std::size_t resources = pdf.find("\n4 0 obj");
+  EXPECT_EQ(pdf.rfind("\n4 0 obj"), resources);
+  EXPECT_LT(resources, pdf.find("stream\n"));
+  EXPECT_NE(pdf.find("/K0 40 0 R", resources), std::string::npos);
+  const CommandResult piped = runKolvo({"--escape", "-P", "-", "-", "-s"}, letter);
+  EXPECT_EQ(piped.status, 0);
+  EXPECT_EQ(piped.out, pdf);
 }
 
 TEST(FallbackFonts, AFontFileThatIsNoFontStopsTheRunBeforeTheOutput) {
