@@ -115,9 +115,14 @@ TEST(FallbackText, TextTheStandardFontsHoldGivesTheSameBytes) {
   }
 }
 
-TEST(FallbackText, PdfEmbedsEachFontAfterThePages) {
+// Two fallback fonts (Cyrillic, and a CFF font in bold) in one PDF.
+std::string pdfWithTwoFallbackFonts() {
   FakeFallbackFonts fonts;
-  const std::string doc = typed("\xD0\x96\xD0\xB6 %bs\xE4\xB8\xAD\n", Format::Pdf, &fonts);
+  return typed("\xD0\x96\xD0\xB6 %bs\xE4\xB8\xAD\n", Format::Pdf, &fonts);
+}
+
+TEST(FallbackText, PdfEmbedsEachFontAfterThePages) {
+  const std::string doc = pdfWithTwoFallbackFonts();
   // Object 4 comes again after the fonts, naming them.
   const std::size_t again = doc.rfind("4 0 obj << /Font <<");
   ASSERT_NE(again, std::string::npos);
@@ -127,9 +132,12 @@ TEST(FallbackText, PdfEmbedsEachFontAfterThePages) {
   EXPECT_NE(doc.find("/Subtype /CIDFontType0 "), std::string::npos);  // the CFF font
   EXPECT_NE(doc.find("/W [1 [\n500 500]]"), std::string::npos);
   EXPECT_NE(doc.find("2 beginbfchar\n<0001> <0416>\n<0002> <0436>\nendbfchar"), std::string::npos);
-  if (!toolAvailable("qpdf")) GTEST_SKIP() << "qpdf is not installed";
+}
+
+TEST(FallbackTextReaders, QpdfAcceptsThePdfWithTheEmbeddedFonts) {
+  KOLVO_REQUIRE_TOOL("qpdf");
   TempDir dir;
-  writeFile(dir / "f.pdf", doc);
+  writeFile(dir / "f.pdf", pdfWithTwoFallbackFonts());
   const CommandResult check = runCommand({"qpdf", "--check", (dir / "f.pdf").string()});
   EXPECT_EQ(check.status, 0) << check.out << check.err;
   EXPECT_EQ(check.err, "");
