@@ -13,6 +13,7 @@
 #include "markup/run_marks.hpp"
 #include "writers/output_sink.hpp"
 #include "support/fake_fallback_fonts.hpp"
+#include "support/same_bytes.hpp"
 #include "support/test_support.hpp"
 #include "writers/paged/fallback_context.hpp"
 
@@ -110,7 +111,7 @@ TEST(FallbackText, TextTheStandardFontsHoldGivesTheSameBytes) {
   const std::string input = "caf\xC3\xA9 %bs\xCE\xB1%be \xE2\x80\x94 %cs(x)%ce\n$sb G 050 100 545 200\n";
   for (const Format format : {Format::PostScript, Format::Pdf}) {
     FakeFallbackFonts fonts;
-    EXPECT_EQ(typed(input, format, &fonts), typed(input, format, nullptr));
+    EXPECT_TRUE(sameBytes(typed(input, format, nullptr), typed(input, format, &fonts)));
     EXPECT_EQ(fonts.fontCount(), 0u);
   }
 }

@@ -1,12 +1,14 @@
 // Whole documents, byte for byte, against the files in tests/golden/.
 // After a deliberate change of output, regenerate them with
 //   KOLVO_UPDATE_GOLDEN=1 build/tests/kolvo_tests --gtest_filter='*Golden*'
-// and read the diff before committing it.
+// and read the diff before committing it. A failure names the first
+// differing byte and shows its line on both sides.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
 #include "driver/conversion.hpp"
+#include "support/same_bytes.hpp"
 #include "support/test_support.hpp"
 
 namespace kolvo::test {
@@ -39,7 +41,7 @@ TEST_P(Golden, EveryFormatMatchesItsFile) {
       continue;
     }
     ASSERT_TRUE(fs::exists(golden)) << golden;
-    EXPECT_TRUE(readFile(golden) == actual) << "differs from " << golden;
+    EXPECT_TRUE(sameBytes(readFile(golden), actual)) << "in " << golden;
   }
 }
 

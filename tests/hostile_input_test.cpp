@@ -14,6 +14,7 @@
 
 #include "driver/conversion.hpp"
 #include "markup/tag_table.hpp"
+#include "support/same_bytes.hpp"
 #include "support/test_support.hpp"
 #include "support/xml_check.hpp"
 
@@ -152,7 +153,7 @@ TEST(NulBytes, InADrawingLineDrawNothingAndWriteNothing) {
   const std::string line = "$sl 1 \0\0\0 400 565 400\n"s;
   for (Format f : {Format::PostScript, Format::Pdf, Format::Html}) {
     const std::string doc = convertText(line, f);
-    EXPECT_EQ(doc, convertText("", f)) << formatName(f);
+    EXPECT_TRUE(sameBytes(convertText("", f), doc)) << formatName(f);
   }
 }
 
