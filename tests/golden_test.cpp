@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "driver/conversion.hpp"
+#include "markup/tag_table.hpp"
 #include "support/same_bytes.hpp"
 #include "support/test_support.hpp"
 
@@ -42,6 +43,19 @@ TEST_P(Golden, EveryFormatMatchesItsFile) {
     }
     ASSERT_TRUE(fs::exists(golden)) << golden;
     EXPECT_TRUE(sameBytes(readFile(golden), actual)) << "in " << golden;
+  }
+}
+
+// The golden files are what pins the text of every tag in every format
+// (tag_table_test.cpp checks properties only): each tag must be in one of
+// their documents.
+TEST(GoldenDocuments, UseEveryTag) {
+  std::string all;
+  for (const auto& entry : fs::directory_iterator(sourceDir() / "tests" / "documents")) {
+    all += readFile(entry.path());
+  }
+  for (const TagRow& row : kTagTable) {
+    EXPECT_NE(all.find(row.tag), std::string::npos) << row.tag << " is in no golden document";
   }
 }
 
