@@ -1,4 +1,4 @@
-#include "text/text_step.hpp"
+#include "pipeline/text_step.hpp"
 
 #include "text/latex_text.hpp"
 #include "text/rtf_text.hpp"
@@ -9,7 +9,8 @@
 namespace kolvo {
 namespace {
 
-void escapeTyped(std::string& line, std::string& scratch, Format format, EscapeStats& stats) {
+void escapeTyped(std::string& line, std::string& scratch, Format format, EscapeStats& stats,
+                 paged::FallbackContext* glyphs) {
   bool changed = false;
   switch (format) {
     case Format::AbiWord:
@@ -25,7 +26,7 @@ void escapeTyped(std::string& line, std::string& scratch, Format format, EscapeS
       break;
     case Format::PostScript:
     case Format::Pdf:
-      changed = escapePagedText(line, format, scratch, stats);
+      changed = escapePagedText(line, format, scratch, stats, glyphs);
       break;
   }
   if (changed) line.swap(scratch);
@@ -34,17 +35,17 @@ void escapeTyped(std::string& line, std::string& scratch, Format format, EscapeS
 }  // namespace
 
 void prepareText(std::string& line, std::string& scratch, Format format, TextMode mode,
-                 EscapeStats& stats) {
+                 EscapeStats& stats, paged::FallbackContext* glyphs) {
   if (!hasTextStep(format, mode) || !textStepMayChange(line, textStepOf(format, mode))) return;
-  prepareTextStepByStep(line, scratch, format, mode, stats);
+  prepareTextStepByStep(line, scratch, format, mode, stats, glyphs);
 }
 
 void prepareTextStepByStep(std::string& line, std::string& scratch, Format format, TextMode mode,
-                           EscapeStats& stats) {
+                           EscapeStats& stats, paged::FallbackContext* glyphs) {
   if (!hasTextStep(format, mode)) return;
   if (decodeText(line, scratch)) line.swap(scratch);
   if (mode == TextMode::Typed) {
-    escapeTyped(line, scratch, format, stats);
+    escapeTyped(line, scratch, format, stats, glyphs);
   } else if (keepWellFormedXml(line, scratch, format == Format::AbiWord)) {
     line.swap(scratch);
   }
