@@ -248,6 +248,35 @@ TEST(FallbackText, PostScriptsFirstReadingGivesOutTheCodesOfTheSecondInItsOrder)
   EXPECT_EQ(codesOf(secondOnly), expected);
 }
 
+TEST(FallbackText, PdfsFirstReadingGivesOutTheCodesOfTheSecondInItsOrder) {
+  // A PDF line starts in the body font whatever the line before set: the
+  // first reading passes over the lines of ASCII alone, tags and all, and
+  // follows the bold tag only on its own line.
+  const std::string input =
+      "%bs plain words %be %Bs\n"
+      "\xD0\x96 x\n"
+      "%bs bold\n"
+      "\xD0\xAF %bs\xD0\x96\n"
+      "\xD0\xAF\n";
+  FakeFallbackFonts firstOnly;
+  LineReader first(input, kWholeLines);
+  giveOutFallbackCodes(first, Format::Pdf, firstOnly);
+  // The codes in the order the conversion's own line rewrite asks for them.
+  FakeFallbackFonts secondOnly;
+  paged::FallbackContext context(secondOnly, Format::Pdf);
+  EscapeStats stats;
+  LayoutState state;
+  LineReader second(input, kWholeLines);
+  std::string line;
+  std::string scratch;
+  while (second.next(line)) {
+    rewriteLine(line, scratch, Format::Pdf, state, TextMode::Typed, stats, &context);
+  }
+  EXPECT_EQ(codesOf(firstOnly), codesOf(secondOnly));
+  const std::vector<std::vector<char32_t>> expected = {{U'\u0416', U'\u042F'}, {U'\u0416'}};
+  EXPECT_EQ(codesOf(secondOnly), expected);
+}
+
 TEST(FallbackText, TheWarningNamesTheFirstCharactersAndTheHint) {
   ConversionReport report;
   report.missingGlyphs = 6;
