@@ -4,21 +4,14 @@
 
 #include "driver/conversion.hpp"
 #include "writers/flowing_writer.hpp"
+#include "writers/writer_table.hpp"
 
 namespace kolvo {
 namespace {
 
 // The frame each format writes around the lines; its bytes are pinned by
 // the golden files, the tests here look at what comes between.
-const FlowingFormat& frameOf(Format f) {
-  switch (f) {
-    case Format::AbiWord: return kAbiWordFormat;
-    case Format::DocBook: return kDocBookFormat;
-    case Format::Html: return kHtmlFormat;
-    case Format::Rtf: return kRtfFormat;
-    default: return kLatexFormat;
-  }
-}
+const FlowingFormat& frameOf(Format f) { return *kWriterTable[column(f)].flowing; }
 
 TEST(FlowingWriters, EmptyInputIsPrologueAndEpilogueOnly) {
   for (Format f : {Format::AbiWord, Format::DocBook, Format::Html, Format::Rtf, Format::Latex}) {

@@ -22,7 +22,7 @@ TEST(UsageText, KeepsItsBytes) {
             "\n"
             "Formats:\n"
             "  a  AbiWord        d  DocBook 5      h  HTML         r  RTF\n"
-            "  l  LaTeX          p  PostScript     P  PDF\n"
+            "  l  LaTeX          p  PostScript     P  PDF          o  OpenDocument text\n"
             "Options:\n"
             "  s  none (any other letter means none too)\n"
             "  t  small top spacing      T  large top spacing\n"
@@ -70,7 +70,7 @@ TEST(UsageText, FormatListHoldsEveryRowInOrderWithinEightyColumns) {
 TEST(UsageText, UnknownFormatMessageKeepsItsBytes) {
   EXPECT_EQ(unknownFormatMessage("-x"),
             "unknown format '-x': its second character must be one of a (AbiWord), d (DocBook 5), "
-            "h (HTML), r (RTF), l (LaTeX), p (PostScript), P (PDF)");
+            "h (HTML), r (RTF), l (LaTeX), p (PostScript), P (PDF), o (OpenDocument text)");
 }
 
 std::optional<CommandLineRequest> acceptColumns(const char*, ConversionSettings&) {

@@ -29,6 +29,7 @@ enum class Format : unsigned char {
   Latex,
   PostScript,
   Pdf,
+  OpenDocument,
 };
 
 // The kind of file a format writes, which decides how the user's text is made
@@ -38,7 +39,7 @@ enum class Format : unsigned char {
 // text is escaped for the kind.
 enum class FileSyntax : unsigned char {
   Xml,      // the tag texts open and close elements of their own (DocBook)
-  XmlRuns,  // the tag texts end one run and begin the next (AbiWord)
+  XmlRuns,  // the tag texts end one run and begin the next (AbiWord, OpenDocument)
   Html,     // typed text as XML, markup as read
   Rtf,
   Latex,
@@ -54,7 +55,7 @@ struct FormatInfo {
   FileSyntax syntax;
 };
 
-inline constexpr std::array<FormatInfo, 7> kFormats = {{
+inline constexpr std::array<FormatInfo, 8> kFormats = {{
     {Format::AbiWord, 'a', "AbiWord", "abw", false, FileSyntax::XmlRuns},
     {Format::DocBook, 'd', "DocBook 5", "xml", false, FileSyntax::Xml},
     {Format::Html, 'h', "HTML", "html", false, FileSyntax::Html},
@@ -62,6 +63,7 @@ inline constexpr std::array<FormatInfo, 7> kFormats = {{
     {Format::Latex, 'l', "LaTeX", "tex", false, FileSyntax::Latex},
     {Format::PostScript, 'p', "PostScript", "ps", true, FileSyntax::PageStrings},
     {Format::Pdf, 'P', "PDF", "pdf", true, FileSyntax::PageStrings},
+    {Format::OpenDocument, 'o', "OpenDocument text", "fodt", false, FileSyntax::XmlRuns},
 }};
 
 inline constexpr std::size_t kFormatCount = kFormats.size();

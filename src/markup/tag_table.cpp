@@ -24,6 +24,8 @@
 
 #include <span>
 
+#include "markup/opendocument_texts.hpp"
+
 namespace kolvo {
 namespace {
 
@@ -440,6 +442,7 @@ struct SeparateColumn {
 };
 
 constexpr std::array<SeparateColumn, kFormatCount - kRowColumnCount> kSeparateColumns = {{
+    {Format::OpenDocument, &opendocument::kTagTexts, opendocument::kTypedTagTexts},
 }};
 
 // Each entry's format is the next one of kFormats, its cells name every
