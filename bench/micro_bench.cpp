@@ -15,11 +15,11 @@
 #include "markup/format.hpp"
 #include "markup/layout_state.hpp"
 #include "markup/replace_tag.hpp"
-#include "markup/rewrite.hpp"
+#include "pipeline/line_rewrite.hpp"
 #include "text/text_decoding.hpp"
-#include "text/text_step_check.hpp"
+#include "pipeline/text_step_check.hpp"
 #include "text/xml_text.hpp"
-#include "support/reference_rewrite.hpp"
+#include "pipeline/line_rewrite.hpp"
 
 namespace {
 

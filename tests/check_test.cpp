@@ -10,7 +10,7 @@
 
 #include "check/checker.hpp"
 #include "support/fake_fallback_fonts.hpp"
-#include "writers/paper_size.hpp"
+#include "writers/paged/paper_size.hpp"
 
 namespace kolvo::test {
 namespace {

@@ -14,13 +14,13 @@
 
 #include "driver/conversion.hpp"
 #include "markup/layout_state.hpp"
-#include "markup/rewrite.hpp"
+#include "pipeline/line_rewrite.hpp"
 #include "support/fake_fallback_fonts.hpp"
 #include "writers/paged/fallback_context.hpp"
 #include "writers/paged/fallback_run.hpp"
 #include "writers/paged/fallback_widths.hpp"
 #include "writers/paged/line_layout.hpp"
-#include "writers/paper_size.hpp"
+#include "writers/paged/paper_size.hpp"
 
 namespace kolvo::test {
 namespace {
@@ -60,10 +60,9 @@ class FallbackLayout : public ::testing::Test {
   Laid lay(std::string input, Format format, double maxWidth) {
     paged::FallbackContext& context = format == Format::Pdf ? pdf_ : ps_;
     EscapeStats stats;
-    stats.fallback = &context;
     LayoutState state;
     std::string scratch;
-    rewriteLine(input, scratch, format, state, TextMode::Typed, stats);
+    rewriteLine(input, scratch, format, state, TextMode::Typed, stats, &context);
     const paged::FallbackWidths widths(format, TextMode::Typed, &fonts_);
     LineLayout layout = paged::layoutLine(input, format, paged::initialTextStyle(format),
                                           maxWidth, widths);

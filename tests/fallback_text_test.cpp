@@ -9,7 +9,7 @@
 #include "driver/conversion.hpp"
 #include "driver/line_reader.hpp"
 #include "markup/layout_state.hpp"
-#include "markup/rewrite.hpp"
+#include "pipeline/line_rewrite.hpp"
 #include "markup/run_marks.hpp"
 #include "writers/output_sink.hpp"
 #include "support/fake_fallback_fonts.hpp"
@@ -81,17 +81,16 @@ TEST(FallbackText, MeasuresCountRunsByTheirWidth) {
   FakeFallbackFonts fonts;
   paged::FallbackContext context(fonts, Format::Pdf);
   EscapeStats stats;
-  stats.fallback = &context;
   LayoutState state;
   std::string line = "%cs\xD0\x96\xD0\x96\xD0\x96\xD0\x96\n";
   std::string scratch;
-  rewriteLine(line, scratch, Format::Pdf, state, TextMode::Typed, stats);
+  rewriteLine(line, scratch, Format::Pdf, state, TextMode::Typed, stats, &context);
   EXPECT_EQ(state.line_x, static_cast<std::int32_t>(kCentreX) - 12 - 3);  // and the line feed
   EXPECT_FALSE(holdsRuns(line));
 
   // The underline starts after a 60-point run: 12 bytes' worth.
   line = "\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96 %usa %ue\n";
-  rewriteLine(line, scratch, Format::Pdf, state, TextMode::Typed, stats);
+  rewriteLine(line, scratch, Format::Pdf, state, TextMode::Typed, stats, &context);
   EXPECT_EQ(state.underline_x, kPointsPerByte * (12 + 1 - kMarkStartBytes) + kLeftMargin);
 }
 

@@ -10,11 +10,10 @@
 #include <vector>
 
 #include "markup/replace_tag.hpp"
-#include "markup/rewrite.hpp"
 #include "markup/tag_table.hpp"
+#include "pipeline/line_rewrite.hpp"
 #include "support/document_generator.hpp"
-#include "support/reference_rewrite.hpp"
-#include "text/text_step.hpp"
+#include "pipeline/text_step.hpp"
 
 namespace kolvo {
 namespace {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "support/test_support.hpp"
-#include "writers/paper_size.hpp"
+#include "writers/paged/paper_size.hpp"
 
 namespace kolvo {
 namespace {

@@ -12,7 +12,7 @@
 #include "driver/options.hpp"
 #include "driver/paper_choice.hpp"
 #include "support/test_support.hpp"
-#include "writers/paper_size.hpp"
+#include "writers/paged/paper_size.hpp"
 
 namespace kolvo {
 namespace {

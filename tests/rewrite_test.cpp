@@ -2,8 +2,8 @@
 // percent row, the clean-ups, and the string escape of the paged formats.
 #include <gtest/gtest.h>
 
-#include "markup/rewrite.hpp"
-#include "support/reference_rewrite.hpp"
+#include "pipeline/line_rewrite.hpp"
+#include "pipeline/line_rewrite.hpp"
 
 namespace kolvo {
 namespace {

@@ -3,7 +3,7 @@
 // byte rules agree with the steps themselves: a line the check lets pass
 // comes out of its step unchanged, and each byte the rules name is one the
 // step changes.
-#include "text/text_step_check.hpp"
+#include "pipeline/text_step_check.hpp"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "support/document_generator.hpp"
-#include "text/text_step.hpp"
+#include "pipeline/text_step.hpp"
 
 namespace kolvo {
 namespace {

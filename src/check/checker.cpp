@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "check/tag_lookup.hpp"
-#include "driver/line_reader.hpp"
+#include "markup/line_bounds.hpp"
 #include "writers/drawing.hpp"
 
 namespace kolvo::check {

@@ -1,18 +1,21 @@
 // Tags that the conversion forms itself: a tag whose text is empty in a
 // format leaves its neighbours side by side ("%b%gGe" is "%be" in DocBook
 // once "%gG" is gone), and the "%" of the percent row can begin a tag of a
-// later row. The rows are applied in table order, as the rewrite does, with
-// each byte remembering where in the line it was typed.
+// later row. The rows are applied by the rule itself (applyTagRows), with
+// a watcher remembering where in the line each byte was typed.
 
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "check/latex_groups.hpp"
 #include "check/line_context.hpp"
 #include "check/tag_lookup.hpp"
+#include "markup/rows_in_order.hpp"
+#include "markup/tag_index.hpp"
 #include "markup/tag_table.hpp"
 
 namespace kolvo::check {
@@ -20,65 +23,59 @@ namespace {
 
 constexpr std::size_t kProduced = std::numeric_limits<std::size_t>::max();
 
-bool isTagLetter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
+// Follows the rows as they rewrite the line, remembering for each byte
+// where in the line it was typed, and notes every occurrence whose three
+// bytes were not typed together.
+class FormedTagWatcher final : public RowWatcher {
+ public:
+  FormedTagWatcher(std::size_t size, std::vector<FormedTag>& formed) : formed_(formed) {
+    for (std::size_t i = 0; i < size; ++i) origin_.push_back(i);
+  }
 
-// Whether a tag's text can take part in forming another tag.
-bool canForm(std::string_view text) {
-  return text.empty() || text.find('%') != std::string_view::npos || isTagLetter(text.front());
-}
+  void replacing(std::size_t row, std::span<const std::size_t> hits,
+                 std::string_view text) override {
+    std::vector<std::size_t> next;
+    std::size_t in = 0;
+    for (const std::size_t hit : hits) {
+      if (!typedTogether(hit)) formed_.push_back({firstTypedByte(hit), row});
+      next.insert(next.end(), origin_.begin() + static_cast<std::ptrdiff_t>(in),
+                  origin_.begin() + static_cast<std::ptrdiff_t>(hit));
+      next.insert(next.end(), text.size(), kProduced);
+      in = hit + kTagTable[row].tag.size();
+    }
+    next.insert(next.end(), origin_.begin() + static_cast<std::ptrdiff_t>(in), origin_.end());
+    origin_ = std::move(next);
+  }
 
-// The line as rewritten so far, byte by byte with the typed place of each.
-struct Work {
-  std::string text;
-  std::vector<std::size_t> origin;
-
+ private:
   bool typedTogether(std::size_t at) const {
-    return origin[at] != kProduced && origin[at + 1] == origin[at] + 1 &&
-           origin[at + 2] == origin[at] + 2;
+    return origin_[at] != kProduced && origin_[at + 1] == origin_[at] + 1 &&
+           origin_[at + 2] == origin_[at] + 2;
   }
   // Where a formed tag is reported: its first typed byte (a formed tag
   // always holds one, since no text is a tag).
   std::size_t firstTypedByte(std::size_t at) const {
     for (std::size_t i = at; i < at + 3; ++i) {
-      if (origin[i] != kProduced) return origin[i];
+      if (origin_[i] != kProduced) return origin_[i];
     }
     return 0;
   }
+
+  std::vector<std::size_t> origin_;
+  std::vector<FormedTag>& formed_;
 };
 
-void applyRow(Work& work, std::size_t row, std::string_view text, std::vector<FormedTag>& formed) {
-  const std::string_view tag = kTagTable[row].tag;
-  std::size_t hit = work.text.find(tag);
-  if (hit == std::string::npos) return;
-  Work next;
-  std::size_t in = 0;
-  for (; hit != std::string::npos; hit = work.text.find(tag, in)) {
-    if (!work.typedTogether(hit)) formed.push_back({work.firstTypedByte(hit), row});
-    next.text.append(work.text, in, hit - in);
-    next.origin.insert(next.origin.end(), work.origin.begin() + static_cast<std::ptrdiff_t>(in),
-                       work.origin.begin() + static_cast<std::ptrdiff_t>(hit));
-    next.text.append(text);
-    next.origin.insert(next.origin.end(), text.size(), kProduced);
-    in = hit + tag.size();
-  }
-  next.text.append(work.text, in);
-  next.origin.insert(next.origin.end(), work.origin.begin() + static_cast<std::ptrdiff_t>(in),
-                     work.origin.end());
-  work = std::move(next);
-}
-
-// Whether a tag can be formed at all: a text that leaves letters or
-// nothing needs a "%" at most two bytes before it to join with, and only
-// the percent row's text holds a "%" of its own. Most lines have neither,
+// Whether a tag can be formed at all: a text that can form one
+// (TagIndex::mayFormTags) and leaves no "%" of its own needs a typed "%"
+// at most two bytes before its tag to join with. Most lines have neither,
 // and are not replayed.
 bool mayForm(const LineContext& line, Format format) {
   const std::string_view typed = line.text();
+  const TagIndex& index = tagIndex();
   for (const TagOccurrence& tag : line.tags()) {
     const Replacement text =
         tag.row ? tagText(*tag.row, format, line.options().mode) : std::nullopt;
-    if (!text || !canForm(*text)) continue;
+    if (!text || !index.mayFormTags(*text)) continue;
     if (text->find('%') != std::string_view::npos) return true;
     const std::size_t from = tag.byte >= 2 ? tag.byte - 2 : 0;
     if (typed.substr(from, tag.byte - from).find('%') != std::string_view::npos) return true;
@@ -90,15 +87,16 @@ bool mayForm(const LineContext& line, Format format) {
 
 FormedLine replayTagRows(const LineContext& line, Format format) {
   if (!mayForm(line, format)) return {};
-  const TextMode mode = line.options().mode;
-  Work work{std::string(line.text()), {}};
-  for (std::size_t i = 0; i < work.text.size(); ++i) work.origin.push_back(i);
+  return replayEveryTagRow(line.text(), format, line.options().mode);
+}
+
+FormedLine replayEveryTagRow(std::string_view typed, Format format, TextMode mode) {
+  std::string text(typed);
   FormedLine formed;
-  for (std::size_t row = 0; row < kTagTable.size(); ++row) {
-    const Replacement text = tagText(row, format, mode);
-    if (text) applyRow(work, row, *text, formed.tags);
-  }
-  if (!formed.tags.empty()) formed.rewritten = std::move(work.text);
+  FormedTagWatcher watcher(text.size(), formed.tags);
+  LayoutState unused;
+  applyTagRows(text, format, unused, mode, &watcher);
+  if (!formed.tags.empty()) formed.rewritten = std::move(text);
   return formed;
 }
 

@@ -106,8 +106,11 @@ class LineContext {
   mutable std::array<std::optional<FormedLine>, kFormatCount> formed_;
 };
 
-// Replays the tag rows over the line for `format` (formed_tags.cpp).
+// Replays the tag rows over the line for `format` (formed_tags.cpp); a
+// line on which no tag can form is passed over.
 FormedLine replayTagRows(const LineContext& line, Format format);
+// The same without passing over any line.
+FormedLine replayEveryTagRow(std::string_view typed, Format format, TextMode mode);
 
 // The formats of `options` among `candidates`.
 FormatSet formatsAmong(const CheckOptions& options, FormatSet candidates);

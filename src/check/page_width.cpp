@@ -4,11 +4,11 @@
 #include <cmath>
 #include <limits>
 
-#include "markup/rewrite.hpp"
+#include "pipeline/line_rewrite.hpp"
 #include "text/typed_text.hpp"
 #include "writers/drawing.hpp"
 #include "writers/paged/line_layout.hpp"
-#include "writers/paper_size.hpp"
+#include "writers/paged/paper_size.hpp"
 
 namespace kolvo::check {
 namespace {
@@ -65,8 +65,8 @@ PageWidthCheck::Reach PageWidthCheck::measure(std::string_view text, PagedRun& r
   rewritten_.assign(text);
   run.state.center = 0;
   EscapeStats stats;
-  stats.fallback = run.fallback.get();
-  rewriteLine(rewritten_, scratch_, run.format, run.state, options_.mode, stats);
+  rewriteLine(rewritten_, scratch_, run.format, run.state, options_.mode, stats,
+              run.fallback.get());
   const paged::LineLayout layout = paged::layoutLine(
       rewritten_, run.format, run.style, std::numeric_limits<double>::infinity(), *run.widths);
   const double left = run.state.line_x;

@@ -4,8 +4,8 @@
 #include <stdexcept>
 
 #include "markup/layout_state.hpp"
-#include "markup/rewrite.hpp"
-#include "text/text_step.hpp"
+#include "pipeline/line_rewrite.hpp"
+#include "pipeline/text_step.hpp"
 #include "text/typed_text.hpp"
 #include "writers/drawing.hpp"
 #include "writers/paged/fallback_context.hpp"
@@ -77,7 +77,6 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
   std::string line;
   std::string scratch;
   EscapeStats stats;
-  stats.fallback = context.get();
   while (in.next(line)) {
     // A drawing line is drawn before any of its text is rewritten; its text
     // still runs through the tags (they may act on the layout) but is
@@ -88,7 +87,7 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
     state.center = 0;
     {
       const FontInForceKeeper keeper(context.get(), drawingLine);
-      rewriteLine(line, scratch, format, state, mode, stats);
+      rewriteLine(line, scratch, format, state, mode, stats, context.get());
     }
     writer->line(line, drawingLine);
     if (option == 'v') console.print(writer->progressTrace(drawingLine));
@@ -103,11 +102,10 @@ void giveOutFallbackCodes(LineReader& in, Format format, FallbackFonts& fallback
   std::string line;
   std::string scratch;
   EscapeStats stats;
-  stats.fallback = &context;
   while (in.next(line)) {
     if (in.pieceMayHoldNul()) blankNulBytes(line);
     const FontInForceKeeper keeper(&context, isDrawingLine(line));
-    prepareText(line, scratch, format, TextMode::Typed, stats);
+    prepareText(line, scratch, format, TextMode::Typed, stats, &context);
   }
 }
 

@@ -11,7 +11,7 @@
 #include "driver/line_reader.hpp"
 #include "markup/format.hpp"
 #include "writers/output_sink.hpp"
-#include "writers/paper_size.hpp"
+#include "writers/paged/paper_size.hpp"
 #include "writers/paged/fallback_fonts.hpp"
 
 namespace kolvo {

@@ -6,23 +6,23 @@
 #include <cerrno>
 #include <cstring>
 
-#include "writers/output_sink.hpp"
+#include "io/io_error.hpp"
 
 namespace kolvo {
 
 InputFile::InputFile(const std::string& path, bool standardInputClosed) : path_(path) {
   if (isStandardInput() && standardInputClosed) {
-    throw IoError("cannot read input 'standard input': " + std::string(std::strerror(EBADF)));
+    throw InputError("cannot read input 'standard input': " + std::string(std::strerror(EBADF)));
   }
   fd_ = isStandardInput() ? STDIN_FILENO : open(path_.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd_ < 0 || fstat(fd_, &stat_) != 0) {
     const std::string reason = std::strerror(errno);
     closeDescriptor();
-    throw IoError("cannot open input '" + path_ + "': " + reason);
+    throw InputError("cannot open input '" + path_ + "': " + reason);
   }
   if (S_ISDIR(stat_.st_mode)) {
     closeDescriptor();
-    throw IoError("cannot read input '" + path_ + "': " + std::strerror(EISDIR));
+    throw InputError("cannot read input '" + path_ + "': " + std::strerror(EISDIR));
   }
 }
 
@@ -41,7 +41,7 @@ void InputFile::refuseAsOutput(const std::string& outputPath) const {
   struct stat output {};
   if (outputPath != "-") {
     if (stat(outputPath.c_str(), &output) == 0 && sameFileAs(output)) {
-      throw IoError("input '" + path_ + "' and output '" + outputPath +
+      throw InputError("input '" + path_ + "' and output '" + outputPath +
                     "' are the same file; nothing was written");
     }
     return;
@@ -50,7 +50,7 @@ void InputFile::refuseAsOutput(const std::string& outputPath) const {
   // conversion its own output, without end for a large file. Terminals and
   // pipes shared by both streams are no such case.
   if (S_ISREG(stat_.st_mode) && fstat(STDOUT_FILENO, &output) == 0 && sameFileAs(output)) {
-    throw IoError("input '" + path_ + "' and standard output are the same file; nothing was written");
+    throw InputError("input '" + path_ + "' and standard output are the same file; nothing was written");
   }
 }
 

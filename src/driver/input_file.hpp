@@ -11,7 +11,7 @@ namespace kolvo {
 class InputFile {
  public:
   // Opens `path` ("-" is standard input, which must not have been closed)
-  // and refuses a folder. Throws IoError with the message for the user.
+  // and refuses a folder. Throws InputError with the message for the user.
   InputFile(const std::string& path, bool standardInputClosed);
   ~InputFile();
   InputFile(const InputFile&) = delete;
@@ -21,7 +21,7 @@ class InputFile {
   // "standard input" or the path, for read error messages.
   std::string name() const { return isStandardInput() ? "standard input" : path_; }
 
-  // Throws IoError when the output `outputPath` ("-" for standard output)
+  // Throws InputError when the output `outputPath` ("-" for standard output)
   // is this very file, also through links, so that nothing is written.
   void refuseAsOutput(const std::string& outputPath) const;
 

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "writers/output_sink.hpp"
+#include "io/io_error.hpp"
 
 namespace kolvo {
 namespace {
@@ -29,7 +29,7 @@ bool LineReader::fill() {
     const ssize_t n = ::read(fd_, buffer_.data(), buffer_.size());
     if (n < 0) {
       if (errno == EINTR) continue;
-      throw IoError("cannot read input '" + name_ + "': " + std::strerror(errno));
+      throw InputError("cannot read input '" + name_ + "': " + std::strerror(errno));
     }
     if (n == 0) {
       eof_ = true;

@@ -6,11 +6,9 @@
 #include <string>
 #include <string_view>
 
-namespace kolvo {
+#include "markup/line_bounds.hpp"
 
-inline constexpr std::size_t kMaxPiece = 559;
-// No bound: a line is never cut, however long (memory grows with it).
-inline constexpr std::size_t kWholeLines = static_cast<std::size_t>(-1);
+namespace kolvo {
 
 class LineReader {
  public:
@@ -21,7 +19,7 @@ class LineReader {
   explicit LineReader(std::string_view text, std::size_t maxPiece = kMaxPiece);
 
   // Puts the next piece into `line` and returns true, or returns false at
-  // the end of the input. Throws IoError on a read error.
+  // the end of the input. Throws InputError on a read error.
   bool next(std::string& line);
 
   // False when the piece that next() gave last certainly holds no NUL byte

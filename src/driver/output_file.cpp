@@ -58,10 +58,10 @@ extern "C" void disposeOutputAndDie(int signalNumber) {
 int openForWriting(const std::string& path, bool standardOutputClosed) {
   if (path == "-") {
     if (!standardOutputClosed) return STDOUT_FILENO;
-    throw IoError("cannot write output 'standard output': " + std::string(std::strerror(EBADF)));
+    throw OutputError("cannot write output 'standard output': " + std::string(std::strerror(EBADF)));
   }
   const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) throw IoError("cannot open output '" + path + "': " + std::strerror(errno));
+  if (fd < 0) throw OutputError("cannot open output '" + path + "': " + std::strerror(errno));
   return fd;
 }
 
@@ -125,7 +125,7 @@ void OutputFile::finish(bool complete) {
   if (close(closing) == 0) return;
   const std::string reason = std::strerror(errno);
   dispose(disposal_, path_.c_str(), -1);
-  throw IoError("cannot write output '" + path_ + "': " + reason);
+  throw OutputError("cannot write output '" + path_ + "': " + reason);
 }
 
 }  // namespace kolvo

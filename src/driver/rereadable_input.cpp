@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "writers/output_sink.hpp"
+#include "io/io_error.hpp"
 
 namespace kolvo {
 namespace {
@@ -24,7 +24,7 @@ void writeAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
     const ssize_t n = write(fd, data, size);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) throw IoError("cannot copy the input to a temporary file: " + std::string(std::strerror(errno)));
+    if (n <= 0) throw InputError("cannot copy the input to a temporary file: " + std::string(std::strerror(errno)));
     data += n;
     size -= static_cast<std::size_t>(n);
   }
@@ -48,7 +48,7 @@ void RereadableInput::spool(int from, const std::string& name) {
   path.push_back('\0');
   const int temp = mkstemp(path.data());
   if (temp < 0) {
-    throw IoError("cannot make a temporary file in " + temporaryFolder() + ": " + std::strerror(errno));
+    throw InputError("cannot make a temporary file in " + temporaryFolder() + ": " + std::strerror(errno));
   }
   unlink(path.data());  // nameless from now on: nothing is left behind
   fd_ = temp;
@@ -57,7 +57,7 @@ void RereadableInput::spool(int from, const std::string& name) {
   for (;;) {
     const ssize_t n = read(from, block.data(), block.size());
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw IoError("cannot read input '" + name + "': " + std::strerror(errno));
+    if (n < 0) throw InputError("cannot read input '" + name + "': " + std::strerror(errno));
     if (n == 0) break;
     writeAll(temp, block.data(), static_cast<std::size_t>(n));
   }
@@ -66,7 +66,7 @@ void RereadableInput::spool(int from, const std::string& name) {
 
 void RereadableInput::rewind() {
   if (lseek(fd_, 0, SEEK_SET) != 0) {
-    throw IoError("cannot read the input a second time: " + std::string(std::strerror(errno)));
+    throw InputError("cannot read the input a second time: " + std::string(std::strerror(errno)));
   }
 }
 

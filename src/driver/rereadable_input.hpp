@@ -12,14 +12,14 @@ namespace kolvo {
 class RereadableInput {
  public:
   // `fd` is the input (not owned), `name` its name in messages. Throws
-  // IoError when the copy cannot be made.
+  // InputError when the copy cannot be made.
   RereadableInput(int fd, const std::string& name);
   ~RereadableInput();
   RereadableInput(const RereadableInput&) = delete;
   RereadableInput& operator=(const RereadableInput&) = delete;
 
   int fd() const { return fd_; }
-  // Back to the start for the second reading; throws IoError.
+  // Back to the start for the second reading; throws InputError.
   void rewind();
 
  private:

@@ -33,7 +33,7 @@ enum class Format : unsigned char {
 };
 
 // The kind of file a format writes, which decides how the user's text is made
-// safe for it (src/text/text_step.hpp): in markup mode the XML formats keep
+// safe for it (src/pipeline/text_step.hpp): in markup mode the XML formats keep
 // the user's markup only where it is well-formed within the line, the others
 // take it as read (PostScript and PDF escape their string delimiters); typed
 // text is escaped for the kind.

@@ -1,14 +1,12 @@
 #pragma once
-// Rewriting one line: the text step (the PostScript/PDF string escape, or
-// the user's text made XML or escaped as typed), the tag table in its order,
-// then the clean-ups. The result is what the writer prints.
+// The markup's part of rewriting one line: the PostScript/PDF string escape
+// of markup mode, the tag table in its order, then the clean-ups.
 
 #include <string>
 #include <string_view>
 
 #include "markup/format.hpp"
 #include "markup/layout_state.hpp"
-#include "text/typed_text.hpp"
 
 namespace kolvo {
 
@@ -16,18 +14,14 @@ namespace kolvo {
 // never end or break a PostScript or PDF string operand.
 std::string escapeStringDelimiters(std::string_view text);
 
-// Rewrites `line` in place for `format`, updating `state` as the tags say.
-// For PostScript and PDF the string delimiters are escaped first.
-// `scratch` is working storage that callers may keep between lines.
-// The result equals that of the reference path (every row and clean-up
-// through replaceTag), which lives with the tests in
-// tests/support/reference_rewrite.hpp.
-void rewriteLine(std::string& line, std::string& scratch, Format format, LayoutState& state);
-
-// The same in either text mode: in typed mode the line is decoded and
-// escaped for the format (text/text_step.hpp) and the tags give their typed
-// texts; characters that cannot be shown are counted in `stats`.
-void rewriteLine(std::string& line, std::string& scratch, Format format, LayoutState& state,
-                 TextMode mode, EscapeStats& stats);
+// The tag rows in table order, then the clean-ups, over `line` in place,
+// updating `state` as the tags say; in markup mode PostScript and PDF get
+// their string delimiters escaped first. The text step (pipeline/) has run
+// before. `scratch` is working storage that callers may keep between lines.
+// In typed mode the tags give their typed texts.
+// The result equals that of applyRowsInOrder (rows_in_order.hpp), the plain
+// statement of the rule.
+void rewriteTags(std::string& line, std::string& scratch, Format format, LayoutState& state,
+                 TextMode mode);
 
 }  // namespace kolvo

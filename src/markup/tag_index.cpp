@@ -4,26 +4,15 @@
 #include "markup/typed_tag_texts.hpp"
 
 namespace kolvo {
-namespace {
-
-// A new tag can only come from a "%" in the text, from a "%" before the text
-// that the text's first byte completes, or from a join where the text is
-// empty.
-bool mayFormTags(std::string_view text, const std::array<bool, 256>& tagBytes) {
-  return text.empty() || text.find('%') != std::string_view::npos ||
-         tagBytes[static_cast<unsigned char>(text.front())];
-}
-
-}  // namespace
 
 // Every tag is "%" and two letters or digits, each pair once (checked where
 // the table is defined): so the pair after a "%" names at most one row.
 TagIndex::TagIndex() {
-  const ByteSet tagBytes = indexTags();
+  indexTags();
   for (std::size_t r = 0; r < kTagTable.size(); ++r) {
     for (Format f : kAllFormats) {
-      addRow(r, f, TextMode::Markup, tagBytes);
-      addRow(r, f, TextMode::Typed, tagBytes);
+      addRow(r, f, TextMode::Markup);
+      addRow(r, f, TextMode::Typed);
     }
     if (measuresPdfMarks(kTagTable[r].effect) &&
         columns_[column(Format::Pdf)].active.contains(r)) {
@@ -32,19 +21,25 @@ TagIndex::TagIndex() {
   }
 }
 
-// Fills the pair lookup; returns the bytes that follow a "%" in some tag.
-TagIndex::ByteSet TagIndex::indexTags() {
-  ByteSet tagBytes{};
+// Fills the pair lookup and the bytes that follow a "%" in some tag.
+void TagIndex::indexTags() {
   for (std::size_t r = 0; r < kTagTable.size(); ++r) {
     const std::string_view tag = kTagTable[r].tag;
     rowPlusOne_[key(tag[1], tag[2])] = static_cast<std::uint8_t>(r + 1);
-    tagBytes[static_cast<unsigned char>(tag[1])] = true;
-    tagBytes[static_cast<unsigned char>(tag[2])] = true;
+    tagBytes_[static_cast<unsigned char>(tag[1])] = true;
+    tagBytes_[static_cast<unsigned char>(tag[2])] = true;
   }
-  return tagBytes;
 }
 
-void TagIndex::addRow(std::size_t row, Format f, TextMode mode, const ByteSet& tagBytes) {
+// A new tag can only come from a "%" in the text, from a "%" before the text
+// that the text's first byte completes, or from a join where the text is
+// empty.
+bool TagIndex::mayFormTags(std::string_view text) const {
+  return text.empty() || text.find('%') != std::string_view::npos ||
+         tagBytes_[static_cast<unsigned char>(text.front())];
+}
+
+void TagIndex::addRow(std::size_t row, Format f, TextMode mode) {
   const Replacement replacement = mode == TextMode::Typed ? typedReplacement(kTagTable[row], f)
                                                           : kTagTable[row].replacement(f);
   if (!replacement) return;
@@ -52,7 +47,7 @@ void TagIndex::addRow(std::size_t row, Format f, TextMode mode, const ByteSet& t
   c.active.add(row);
   c.text[row] = *replacement;
   c.textClasses[row] = static_cast<unsigned char>(scan::classify(*replacement));
-  const bool canFormTags = mayFormTags(*replacement, tagBytes);
+  const bool canFormTags = mayFormTags(*replacement);
   if (canFormTags) c.formsTags.add(row);
   if (canFormTags || changesLayoutState(kTagTable[row].effect)) c.oneByOne.add(row);
 }

@@ -75,6 +75,11 @@ class TagIndex {
   // both modes.)
   const std::vector<std::size_t>& pdfMeasuringRows() const { return pdfMeasuring_; }
 
+  // Whether `text` can take part in forming a tag of a later row: it is
+  // empty (its neighbours meet), holds a "%", or starts with a byte that
+  // follows the "%" of some tag. The rewrite and the checker both ask this.
+  bool mayFormTags(std::string_view text) const;
+
  private:
   struct Column {
     RowSet active;
@@ -89,12 +94,13 @@ class TagIndex {
     return static_cast<std::size_t>(static_cast<unsigned char>(second)) << 8 |
            static_cast<unsigned char>(third);
   }
-  ByteSet indexTags();
-  void addRow(std::size_t row, Format f, TextMode mode, const ByteSet& tagBytes);
+  void indexTags();
+  void addRow(std::size_t row, Format f, TextMode mode);
 
   std::array<std::uint8_t, std::size_t{256} * 256> rowPlusOne_{};
   std::array<Column, 2 * kFormatCount> columns_{};
   std::vector<std::size_t> pdfMeasuring_;
+  ByteSet tagBytes_{};  // the bytes that follow a "%" in some tag
 };
 
 static_assert(kTagRowCount < 255, "row numbers are kept in a byte");

@@ -11,21 +11,15 @@
 
 namespace kolvo {
 
-namespace paged {
-class FallbackContext;
-}
-
 // What the escapers of one run could not show: each such character is shown
-// as "?" and counted, for one warning at the end of the run. The paged
-// escaper also keeps the first few such characters, and draws what the
-// standard fonts lack with the fallback fonts of `fallback` when it is set.
+// as "?" and counted, for one warning at the end of the run, which names the
+// first few such characters.
 struct EscapeStats {
   static constexpr std::size_t kSampleCount = 4;
 
   std::uint64_t missingGlyphs = 0;
   std::array<char32_t, kSampleCount> samples{};  // distinct, in order of appearance
   std::size_t sampleCount = 0;
-  paged::FallbackContext* fallback = nullptr;
 
   // Counts `c` as shown as "?" and keeps it among the samples.
   void missing(char32_t c);

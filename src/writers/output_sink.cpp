@@ -74,7 +74,7 @@ void OutputSink::writeOut(const char* data, std::size_t size) {
     if (n < 0) {
       const int err = errno;
       if (err == EINTR) continue;
-      throw IoError("cannot write output '" + name_ + "': " + std::strerror(err));
+      throw OutputError("cannot write output '" + name_ + "': " + std::strerror(err));
     }
     done += static_cast<std::size_t>(n);
   }

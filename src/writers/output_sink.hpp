@@ -6,17 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
+#include "io/io_error.hpp"
 #include <string>
 #include <string_view>
 
 namespace kolvo {
-
-// An input or output failure; what() is the complete message for the user.
-class IoError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 class OutputSink {
  public:

@@ -17,7 +17,7 @@ constexpr std::string_view kFreeListHead = "0000000000 65535 f \n";
 // "nnnnnnnnnn 00000 n \n": 20 bytes.
 void writeOffsetEntry(OutputSink& out, std::uint64_t offset) {
   if (offset > kLargestOffset) {
-    throw IoError("the PDF output is too large for its cross-reference table");
+    throw OutputError("the PDF output is too large for its cross-reference table");
   }
   std::array<char, kOffsetDigits> digits{};
   for (std::size_t i = digits.size(); i-- > 0;) {

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "writers/paged/text_style.hpp"
-#include "writers/paper_size.hpp"
+#include "writers/paged/paper_size.hpp"
 
 namespace kolvo {
 

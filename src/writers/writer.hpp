@@ -12,7 +12,7 @@
 #include "markup/format.hpp"
 #include "markup/layout_state.hpp"
 #include "writers/output_sink.hpp"
-#include "writers/paper_size.hpp"
+#include "writers/paged/paper_size.hpp"
 
 namespace kolvo {
 

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "check/checker.hpp"
+#include "check/line_context.hpp"
 #include "driver/conversion.hpp"
 #include "driver/line_reader.hpp"
 #include "markup/format.hpp"
@@ -184,6 +185,25 @@ bool judged(Format format, TextMode mode, std::string_view input) {
          (mode == TextMode::Typed || input.find('\\') == std::string_view::npos);
 }
 
+// The checker passes over lines on which it judges no tag can form; on
+// every line of the input that judgement must agree with the rows
+// themselves, followed in order on that line.
+void expectReplayMissesNothing(std::string_view input, Format format, TextMode mode) {
+  kolvo::check::CheckOptions options;
+  options.mode = mode;
+  std::vector<Finding> unused;
+  kolvo::LineReader reader(input, mode == TextMode::Typed ? kolvo::kWholeLines : kolvo::kMaxPiece);
+  std::string piece;
+  while (reader.next(piece)) {
+    const kolvo::check::LineContext line(piece, 1, 1, options, unused);
+    const kolvo::check::FormedLine all = kolvo::check::replayEveryTagRow(piece, format, mode);
+    const kolvo::check::FormedLine& passed = line.formed(format);
+    if (passed.tags.size() != all.tags.size() || passed.rewritten != all.rewritten) {
+      fail("the checker passed over a line on which the rows form a tag");
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -197,6 +217,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   expectWellShaped(all, input);
   expectWellShaped(one, input);
   expectErrorsAmong(one, all);
+  expectReplayMissesNothing(input, format, mode);
 
   if (hasError(one) || !judged(format, mode, input)) return 0;
   const std::string doc = kolvo::convertText(input, format, 's', nullptr, mode);

@@ -29,11 +29,11 @@
 #include "driver/line_reader.hpp"
 #include "markup/format.hpp"
 #include "markup/layout_state.hpp"
-#include "markup/rewrite.hpp"
+#include "pipeline/line_rewrite.hpp"
 #include "markup/tag_table.hpp"
 #include "markup/typed_tag_texts.hpp"
 #include "support/fake_fallback_fonts.hpp"
-#include "support/reference_rewrite.hpp"
+#include "pipeline/line_rewrite.hpp"
 #include "support/xml_check.hpp"
 #include "text/typed_text.hpp"
 #include "writers/flowing_writer.hpp"
@@ -252,17 +252,16 @@ void expectRewritesAgree(std::string_view input, Format format, TextMode mode, b
   kolvo::test::FakeFallbackFonts referenceFonts;
   kolvo::paged::FallbackContext fastContext(fastFonts, format);
   kolvo::paged::FallbackContext referenceContext(referenceFonts, format);
-  if (fallback && mode == TextMode::Typed && kolvo::isPaged(format)) {
-    fastStats.fallback = &fastContext;
-    referenceStats.fallback = &referenceContext;
-  }
+  const bool drawsFallback = fallback && mode == TextMode::Typed && kolvo::isPaged(format);
+  kolvo::paged::FallbackContext* const fastGlyphs = drawsFallback ? &fastContext : nullptr;
+  kolvo::paged::FallbackContext* const referenceGlyphs = drawsFallback ? &referenceContext : nullptr;
   std::string line;
   std::string scratch;
   while (reader.next(line)) {
     std::string slow = line;
     fast.center = reference.center = 0;
-    kolvo::rewriteLine(line, scratch, format, fast, mode, fastStats);
-    kolvo::rewriteLineReference(slow, format, reference, mode, referenceStats);
+    kolvo::rewriteLine(line, scratch, format, fast, mode, fastStats, fastGlyphs);
+    kolvo::rewriteLineReference(slow, format, reference, mode, referenceStats, referenceGlyphs);
     if (line != slow) fail("rewriteLine differs from the reference");
     if (!(fast == reference)) fail("rewriteLine has other effects than the reference");
     if (fastStats.missingGlyphs != referenceStats.missingGlyphs) {

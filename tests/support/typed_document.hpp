@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "markup/rewrite.hpp"
+#include "pipeline/line_rewrite.hpp"
 #include "text/typed_text.hpp"
 #include "writers/flowing_writer.hpp"
 

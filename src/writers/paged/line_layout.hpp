@@ -13,7 +13,7 @@
 #include "markup/format.hpp"
 #include "writers/paged/text_style.hpp"
 #include "writers/paged/width_source.hpp"
-#include "writers/paper_size.hpp"
+#include "writers/paged/paper_size.hpp"
 
 namespace kolvo::paged {
 

@@ -115,12 +115,13 @@ class PagedEscaper {
   // Carries on after the first `start` bytes, which are plain and already
   // in `out`.
   PagedEscaper(std::string_view text, std::size_t start, Format format, std::string& out,
-               EscapeStats& stats)
+               EscapeStats& stats, paged::FallbackContext* glyphs)
       : text_(text),
         format_(format),
         switch_(format == Format::Pdf ? kPdfSwitch : kPostScriptSwitch),
         out_(out),
         stats_(stats),
+        glyphs_(glyphs),
         at_(start),
         column_(start) {}
 
@@ -193,17 +194,17 @@ class PagedEscaper {
 
   // A tag may change the font in force, which a fallback run returns to.
   void followTag() {
-    if (stats_.fallback == nullptr) return;
+    if (glyphs_ == nullptr) return;
     const std::size_t row = tagIndex().rowAt(text_, at_, tagColumn(format_, TextMode::Typed));
-    if (row != kNoRow) paged::fontSwitches(format_).apply(row, stats_.fallback->inForce());
+    if (row != kNoRow) paged::fontSwitches(format_).apply(row, glyphs_->inForce());
   }
 
   // `first` (just read) and the characters after it that the same fallback
   // font draws, in one run; blanks between them join the run. False when
   // no fallback font has `first`.
   bool fallbackRun(char32_t first) {
-    if (stats_.fallback == nullptr) return false;
-    paged::FallbackContext& context = *stats_.fallback;
+    if (glyphs_ == nullptr) return false;
+    paged::FallbackContext& context = *glyphs_;
     const FontStyle style = context.inForce().style;
     const Glyph glyph = context.glyph(first, style);
     if (glyph.glyph.code == 0) return false;
@@ -263,7 +264,7 @@ class PagedEscaper {
       at_ = next;
     }
     out_.append(switch_.close);
-    if (stats_.fallback != nullptr) stats_.fallback->inForce() = paged::bodyFont(format_);
+    if (glyphs_ != nullptr) glyphs_->inForce() = paged::bodyFont(format_);
   }
 
   void missing(char32_t c) {
@@ -276,6 +277,7 @@ class PagedEscaper {
   const SymbolSwitch& switch_;
   std::string& out_;
   EscapeStats& stats_;
+  paged::FallbackContext* const glyphs_;  // null: no fallback fonts
   std::size_t at_;
   std::size_t column_;
 };
@@ -321,12 +323,13 @@ bool asksNothingNew(std::string_view text, paged::FallbackContext& context) {
 
 }  // namespace
 
-bool escapePagedText(std::string_view utf8, Format format, std::string& out, EscapeStats& stats) {
+bool escapePagedText(std::string_view utf8, Format format, std::string& out, EscapeStats& stats,
+                     paged::FallbackContext* glyphs) {
   // Every PDF line starts in the body font; PostScript carries the font on.
-  if (stats.fallback != nullptr && format == Format::Pdf) {
-    stats.fallback->inForce() = paged::bodyFont(format);
+  if (glyphs != nullptr && format == Format::Pdf) {
+    glyphs->inForce() = paged::bodyFont(format);
   }
-  if (stats.fallback != nullptr && stats.fallback->codesOnly() && asksNothingNew(utf8, *stats.fallback)) {
+  if (glyphs != nullptr && glyphs->codesOnly() && asksNothingNew(utf8, *glyphs)) {
     return false;  // the text is thrown away
   }
   const std::size_t at = plainPrefix(utf8);
@@ -334,7 +337,7 @@ bool escapePagedText(std::string_view utf8, Format format, std::string& out, Esc
   out.clear();
   out.reserve(utf8.size() + utf8.size() / 2);
   out.append(utf8, 0, at);
-  PagedEscaper(utf8, at, format, out, stats).run();
+  PagedEscaper(utf8, at, format, out, stats, glyphs).run();
   return true;
 }
 

@@ -11,6 +11,10 @@
 
 namespace kolvo {
 
+namespace paged {
+class FallbackContext;
+}
+
 // Writes `utf8` (well-formed UTF-8, one line, perhaps ending in "\n" or
 // "\r\n", which stay as they are) into `out`, replacing what it held, for
 // `format` (PostScript or Pdf):
@@ -22,10 +26,13 @@ namespace kolvo {
 //   through the Symbol font as the Greek tags do, one font switch per run;
 // - a tab becomes blanks up to the next multiple of eight columns, counting
 //   the characters typed since the start of the line, tags not included;
-// - characters neither font has become "?", counted in `stats`.
+// - characters neither font has are drawn with `glyphs`, the run's fallback
+//   fonts, when it is set and has them; otherwise they become "?", counted
+//   in `stats`.
 // Returns false, with `out` left alone, when the text is its own string
 // operand: it holds no byte pagedTextLooksAt().
-bool escapePagedText(std::string_view utf8, Format format, std::string& out, EscapeStats& stats);
+bool escapePagedText(std::string_view utf8, Format format, std::string& out, EscapeStats& stats,
+                     paged::FallbackContext* glyphs = nullptr);
 
 // The bytes that are not copied as they are: the five above that need
 // escaping, and every byte but printable ASCII and the line ends (which a

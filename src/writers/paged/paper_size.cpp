@@ -1,4 +1,4 @@
-#include "writers/paper_size.hpp"
+#include "writers/paged/paper_size.hpp"
 
 #include <algorithm>
 

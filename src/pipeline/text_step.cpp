@@ -1,4 +1,4 @@
-#include "text/text_step.hpp"
+#include "pipeline/text_step.hpp"
 
 #include "text/latex_text.hpp"
 #include "text/rtf_text.hpp"
@@ -9,7 +9,8 @@
 namespace kolvo {
 namespace {
 
-void escapeTyped(std::string& line, std::string& scratch, Format format, EscapeStats& stats) {
+void escapeTyped(std::string& line, std::string& scratch, Format format, EscapeStats& stats,
+                 paged::FallbackContext* glyphs) {
   bool changed = false;
   switch (fileSyntax(format)) {
     case FileSyntax::Xml:
@@ -24,7 +25,7 @@ void escapeTyped(std::string& line, std::string& scratch, Format format, EscapeS
       changed = escapeLatexText(line, scratch, stats);
       break;
     case FileSyntax::PageStrings:
-      changed = escapePagedText(line, format, scratch, stats);
+      changed = escapePagedText(line, format, scratch, stats, glyphs);
       break;
   }
   if (changed) line.swap(scratch);
@@ -33,17 +34,17 @@ void escapeTyped(std::string& line, std::string& scratch, Format format, EscapeS
 }  // namespace
 
 void prepareText(std::string& line, std::string& scratch, Format format, TextMode mode,
-                 EscapeStats& stats) {
+                 EscapeStats& stats, paged::FallbackContext* glyphs) {
   if (!hasTextStep(format, mode) || !textStepMayChange(line, textStepOf(format, mode))) return;
-  prepareTextStepByStep(line, scratch, format, mode, stats);
+  prepareTextStepByStep(line, scratch, format, mode, stats, glyphs);
 }
 
 void prepareTextStepByStep(std::string& line, std::string& scratch, Format format, TextMode mode,
-                           EscapeStats& stats) {
+                           EscapeStats& stats, paged::FallbackContext* glyphs) {
   if (!hasTextStep(format, mode)) return;
   if (decodeText(line, scratch)) line.swap(scratch);
   if (mode == TextMode::Typed) {
-    escapeTyped(line, scratch, format, stats);
+    escapeTyped(line, scratch, format, stats, glyphs);
   } else if (keepWellFormedXml(line, scratch, fileSyntax(format) == FileSyntax::XmlRuns)) {
     line.swap(scratch);
   }

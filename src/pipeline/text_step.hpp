@@ -17,10 +17,14 @@
 #include <string>
 
 #include "markup/format.hpp"
-#include "text/text_step_check.hpp"
+#include "pipeline/text_step_check.hpp"
 #include "text/typed_text.hpp"
 
 namespace kolvo {
+
+namespace paged {
+class FallbackContext;
+}
 
 constexpr bool isXml(FileSyntax syntax) {
   return syntax == FileSyntax::Xml || syntax == FileSyntax::XmlRuns;
@@ -47,13 +51,14 @@ constexpr TextStep textStepOf(Format format, TextMode mode) {
 }
 
 // Rewrites `line` in place; `scratch` is working storage. Characters that
-// cannot be shown become "?" and are counted in `stats`. A line the check
+// cannot be shown become "?" and are counted in `stats`; `glyphs`, when set,
+// draws what the standard fonts of PostScript and PDF lack. A line the check
 // finds nothing in is left as it is at once.
 void prepareText(std::string& line, std::string& scratch, Format format, TextMode mode,
-                 EscapeStats& stats);
+                 EscapeStats& stats, paged::FallbackContext* glyphs = nullptr);
 
 // The same without the check: every step in turn, each with its own scan.
 void prepareTextStepByStep(std::string& line, std::string& scratch, Format format, TextMode mode,
-                           EscapeStats& stats);
+                           EscapeStats& stats, paged::FallbackContext* glyphs = nullptr);
 
 }  // namespace kolvo

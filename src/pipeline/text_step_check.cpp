@@ -25,7 +25,7 @@
 // (A compare for each byte of the set would not do: LaTeX's has seventeen.)
 // The sets are built from the byte rules the steps themselves use.
 
-#include "text/text_step_check.hpp"
+#include "pipeline/text_step_check.hpp"
 
 #include <array>
 #include <cstddef>

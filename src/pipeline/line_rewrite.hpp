@@ -1,0 +1,39 @@
+#pragma once
+// Rewriting one line, the whole road: the text step (the user's text made
+// XML, or escaped as typed), then the markup's tag rows and clean-ups. The
+// result is what the writer prints.
+
+#include <string>
+
+#include "markup/format.hpp"
+#include "markup/layout_state.hpp"
+#include "text/typed_text.hpp"
+
+namespace kolvo {
+
+namespace paged {
+class FallbackContext;
+}
+
+// Rewrites `line` in place for `format` in markup mode, updating `state` as
+// the tags say. `scratch` is working storage that callers may keep between
+// lines.
+void rewriteLine(std::string& line, std::string& scratch, Format format, LayoutState& state);
+
+// The same in either text mode: in typed mode the line is decoded and
+// escaped for the format (pipeline/text_step.hpp) and the tags give their
+// typed texts; characters that cannot be shown are counted in `stats`.
+// `glyphs`, when set, draws what the standard fonts of PostScript and PDF
+// lack.
+void rewriteLine(std::string& line, std::string& scratch, Format format, LayoutState& state,
+                 TextMode mode, EscapeStats& stats, paged::FallbackContext* glyphs = nullptr);
+
+// The same road stated plainly: every text step in turn, each with its own
+// scan, then every tag row and clean-up in order (markup/rows_in_order.hpp).
+// rewriteLine must give its bytes, layout state and counts.
+void rewriteLineReference(std::string& line, Format format, LayoutState& state,
+                          TextMode mode = TextMode::Markup);
+void rewriteLineReference(std::string& line, Format format, LayoutState& state, TextMode mode,
+                          EscapeStats& stats, paged::FallbackContext* glyphs = nullptr);
+
+}  // namespace kolvo
