@@ -110,6 +110,11 @@ constexpr bool isPaged(Format f) { return formatInfo(f).paged; }
 
 constexpr FileSyntax fileSyntax(Format f) { return formatInfo(f).syntax; }
 
+// The formats whose files are XML, which must be well-formed whatever the input.
+constexpr bool isXml(FileSyntax syntax) {
+  return syntax == FileSyntax::Xml || syntax == FileSyntax::XmlRuns;
+}
+
 std::optional<Format> formatFromLetter(char letter);
 
 // Normalised option letter: V, t, T and v are kept, anything else becomes s.

@@ -35,7 +35,7 @@ class RowCells {
  public:
   template <typename... Cells>
     requires(sizeof...(Cells) == kRowColumnCount)
-  // NOLINTNEXTLINE(google-explicit-constructor,hicpp-explicit-conversions): rows list cells in braces
+  // Not explicit: each row lists its cells in braces.
   constexpr RowCells(Cells... cells) : cells_{Replacement(cells)...} {}
 
   constexpr Replacement operator[](std::size_t column) const { return cells_[column]; }

@@ -26,10 +26,6 @@ namespace paged {
 class FallbackContext;
 }
 
-constexpr bool isXml(FileSyntax syntax) {
-  return syntax == FileSyntax::Xml || syntax == FileSyntax::XmlRuns;
-}
-
 // Whether prepareText has anything to do for `format` in `mode`.
 constexpr bool hasTextStep(Format format, TextMode mode) {
   return mode == TextMode::Typed || isXml(fileSyntax(format));

@@ -302,7 +302,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       const kolvo::WriterRow& row = kolvo::kWriterTable[kolvo::column(format)];
       const kolvo::FlowingFormat& f = mode == TextMode::Typed ? *row.typedFlowing : *row.flowing;
       expectFrame(doc, f.prologue, f.epilogue);
-      if (format == Format::AbiWord || format == Format::DocBook) expectXml(doc, format, input);
+      if (kolvo::isXml(kolvo::fileSyntax(format))) expectXml(doc, format, input);
       if (format == Format::Html && mode == TextMode::Typed) {
         expectTypedHtmlBody(std::string_view(doc).substr(
             f.prologue.size(), doc.size() - f.prologue.size() - f.epilogue.size()));
