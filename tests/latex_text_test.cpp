@@ -76,7 +76,7 @@ const std::vector<std::pair<std::string, std::string>> kNasty = {
     {"%bsBold%be and %isitalic%ie words", "Bold and italic words"},
 };
 
-TEST(LatexConsumer, PdflatexSetsEveryLineAsTyped) {
+TEST(LatexReaders, PdflatexSetsEveryLineAsTyped) {
   KOLVO_REQUIRE_TOOL("pdflatex");
   KOLVO_REQUIRE_TOOL("pdftotext");
   KOLVO_REQUIRE_TOOL("kpsewhich");

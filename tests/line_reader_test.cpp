@@ -9,6 +9,7 @@
 
 #include "driver/conversion.hpp"
 #include "driver/line_reader.hpp"
+#include "support/same_bytes.hpp"
 #include "support/test_support.hpp"
 
 namespace kolvo::test {
@@ -111,7 +112,7 @@ TEST(LineReader, ConversionBlanksNulBytesInEveryLine) {
   std::string blanked = content;
   blanked[70000] = ' ';
   blanked[5] = ' ';
-  EXPECT_EQ(run.out, convertText(blanked, Format::Html));
+  EXPECT_TRUE(sameBytes(convertText(blanked, Format::Html), run.out));
 }
 
 }  // namespace

@@ -152,7 +152,7 @@ TEST(ManualPage, BothReferenceFormsListEveryTagOnce) {
             static_cast<std::ptrdiff_t>(5 + 3 * kTagRowCount + 1));
 }
 
-TEST(ManualPage, GroffRendersItWithoutWarnings) {
+TEST(ManualPageReaders, GroffRendersItWithoutWarnings) {
   KOLVO_REQUIRE_TOOL("groff");
   const std::string path = (sourceDir() / "docs" / "kolvo.1").string();
   const CommandResult r = runCommand({"groff", "-ww", "-t", "-man", "-Tutf8", "-P-cbou", path});
@@ -167,7 +167,7 @@ TEST(ManualPage, GroffRendersItWithoutWarnings) {
   EXPECT_EQ(r.out.find("T{"), std::string::npos);
 }
 
-TEST(ManualPage, ManShowsItWithoutWarnings) {
+TEST(ManualPageReaders, ManShowsItWithoutWarnings) {
   KOLVO_REQUIRE_TOOL("man");
   const std::string path = (sourceDir() / "docs" / "kolvo.1").string();
   const CommandResult r =

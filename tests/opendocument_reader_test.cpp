@@ -66,7 +66,7 @@ struct Case {
   TextMode mode;
 };
 
-TEST(OpenDocumentReader, LibreOfficeShowsTheWordsOfEveryDocument) {
+TEST(OpenDocumentReaders, LibreOfficeShowsTheWordsOfEveryDocument) {
   KOLVO_REQUIRE_TOOL("soffice");
   KOLVO_REQUIRE_TOOL("pdftotext");
   TempDir dir;

@@ -201,7 +201,7 @@ void expectReadBack(const std::string& text) {
   for (std::string_view piece : kReadBack) EXPECT_NE(text.find(piece), std::string::npos) << piece;
 }
 
-TEST(PagedTextConsumerTest, GhostscriptShowsTheTypedTextOfThePostScriptWriter) {
+TEST(PagedTextReaders, GhostscriptShowsTheTypedTextOfThePostScriptWriter) {
   KOLVO_REQUIRE_TOOL("ps2pdf");
   KOLVO_REQUIRE_TOOL("pdftotext");
   // The writer's own document around a stand-in line, then the re-encoding
@@ -249,7 +249,7 @@ std::string onePagePdf(std::string_view line) {
          " >>\nstartxref\n" + std::to_string(xrefAt) + "\n%%EOF\n";
 }
 
-TEST(PagedTextConsumerTest, PdfReadersShowTheTypedText) {
+TEST(PagedTextReaders, PdfReadersShowTheTypedText) {
   KOLVO_REQUIRE_TOOL("qpdf");
   KOLVO_REQUIRE_TOOL("pdftotext");
   TempDir dir;

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <deque>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,10 @@ struct Outcome {
 };
 
 pid_t spawn(const Check& check) {
+  // Readers only where the quick loop does not run (test_support.hpp).
+  if (const std::string refusal = externalProgramRefusal(check.argv); !refusal.empty()) {
+    throw std::logic_error(refusal);
+  }
   const pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {

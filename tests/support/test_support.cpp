@@ -42,7 +42,36 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
+namespace {
+
+// The program that `env` would start: the first word after its options
+// ("-u NAME" takes the next word) and assignments.
+std::string programStartedByEnv(const std::vector<std::string>& argv) {
+  for (std::size_t i = 1; i < argv.size(); ++i) {
+    if (argv[i] == "-u") {
+      ++i;
+    } else if (!argv[i].starts_with("-") && argv[i].find('=') == std::string::npos) {
+      return argv[i];
+    }
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string externalProgramRefusal(const std::vector<std::string>& argv) {
+  if (std::getenv("KOLVO_NO_EXTERNAL_PROGRAMS") == nullptr || argv.empty()) return "";
+  const std::string program = argv.front() == "env" ? programStartedByEnv(argv) : argv.front();
+  if (program == kolvoBinary() || program == "sh" || program == "bash") return "";
+  return "the quick loop starts no external program, but this test starts '" + program +
+         "': give its suite a name that KOLVO_SLOW_SUITES in tests/CMakeLists.txt takes "
+         "(a suite that runs readers ends in \"Readers\")";
+}
+
 CommandResult runCommand(const std::vector<std::string>& argv, std::string_view input) {
+  if (const std::string refusal = externalProgramRefusal(argv); !refusal.empty()) {
+    throw std::logic_error(refusal);
+  }
   int inPipe[2], outPipe[2], errPipe[2];
   if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0)
     throw std::runtime_error("pipe failed");

@@ -39,7 +39,15 @@ struct CommandResult {
 
 // Runs argv[0] (searched in PATH) with the given arguments, feeding `input`
 // on standard input, and collects both output streams.
+// In the quick loop (ctest -LE slow sets KOLVO_NO_EXTERNAL_PROGRAMS) it
+// throws instead of starting anything but the kolvo binary, or sh, bash or
+// env launching it (redirections, limits, an environment) or the completion
+// script: a test that starts a reader belongs in a slow suite, see
+// KOLVO_SLOW_SUITES in tests/CMakeLists.txt.
 CommandResult runCommand(const std::vector<std::string>& argv, std::string_view input = {});
+
+// Why runCommand may not start `argv` in the quick loop, or "" if it may.
+std::string externalProgramRefusal(const std::vector<std::string>& argv);
 
 // Runs the kolvo binary under test with the given arguments.
 CommandResult runKolvo(std::vector<std::string> args, std::string_view input = {});
