@@ -149,6 +149,7 @@ TEST(OutputFile, OpeningFailuresCarryTheMessageAndTouchNothing) {
               "cannot open output '" + nowhere.string() + "': No such file or directory");
   }
   EXPECT_THROW({ const OutputFile closed("-", true); }, IoError);
+  EXPECT_THROW({ const OutputFile empty("", false); }, IoError);
   // A name with control bytes is shown escaped.
   const std::string strange = (dir / "no").string() + "/\x1b[31m\r.html";
   try {

@@ -112,6 +112,8 @@ OutputFile::OutputFile(const std::string& path, bool standardOutputClosed)
   }
   struct stat st {};
   const bool exists = stat(path.c_str(), &st) == 0;
+  // An empty name names no file, and no folder to make one in.
+  if (path.empty()) throw OutputError(openError(path, ENOENT));
   if (!exists || S_ISREG(st.st_mode)) {
     openTemporaryBeside(followLinks(path), exists);
     return;
