@@ -42,19 +42,23 @@ std::string cutTag(std::string_view before, std::string_view after) {
   return {};
 }
 
+// The finding of `merged` that `finding` makes again for other formats, if
+// any: `merged` is in column order, so only its last findings can be.
+Finding* madeBefore(std::vector<Finding>& merged, const Finding& finding) {
+  for (auto it = merged.rbegin(); it != merged.rend() && it->column == finding.column; ++it) {
+    if (sameFindingButFormats(*it, finding)) return &*it;
+  }
+  return nullptr;
+}
+
 // The findings of one piece in column order, each made once for all the
 // formats that make it the same.
 std::vector<Finding> inColumnOrder(std::vector<Finding>& findings) {
   std::stable_sort(findings.begin(), findings.end(),
                    [](const Finding& a, const Finding& b) { return a.column < b.column; });
   std::vector<Finding> merged;
-  std::size_t columnStart = 0;  // the first of `merged` at the current column
   for (Finding& finding : findings) {
-    if (!merged.empty() && merged.back().column != finding.column) columnStart = merged.size();
-    const auto same = std::find_if(
-        merged.begin() + static_cast<std::ptrdiff_t>(columnStart), merged.end(),
-        [&finding](const Finding& earlier) { return sameFindingButFormats(earlier, finding); });
-    if (same != merged.end()) {
+    if (Finding* same = madeBefore(merged, finding)) {
       same->formats.add(finding.formats);
     } else {
       merged.push_back(std::move(finding));
