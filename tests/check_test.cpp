@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "check/checker.hpp"
+#include "support/document_generator.hpp"
 #include "support/fake_fallback_fonts.hpp"
 #include "writers/paged/paper_size.hpp"
 
@@ -266,6 +267,34 @@ TEST(CheckPaper, FallbackRunsAreMeasuredInTheirFonts) {
              std::string::npos;
     });
     EXPECT_EQ(off, withFonts) << ::testing::PrintToString(sink.found);
+  }
+}
+
+// Whatever the document: the findings come in line and column order, and no
+// message holds a control byte, whatever bytes the input quoted.
+TEST(CheckOrder, FindingsOfAnyDocumentAreInOrderAndPrintable) {
+  DocumentMix mix;
+  mix.line.tagFragments = 8;
+  mix.line.rawMarkup = 8;
+  mix.line.otherBytes = 8;
+  mix.line.lineEnds = 3;
+  mix.longLinePercent = 10;
+  for (std::uint64_t seed = 1; seed <= 300; ++seed) {
+    DocumentGenerator generator(seed);
+    const std::string document = generator.document(mix);
+    for (const TextMode mode : {TextMode::Markup, TextMode::Typed}) {
+      const std::vector<std::string> found = checkText(document, std::nullopt, mode);
+      std::pair<unsigned long, unsigned long> before{0, 0};
+      for (const std::string& f : found) {
+        const std::pair<unsigned long, unsigned long> place{
+            std::stoul(f), std::stoul(f.substr(f.find(':') + 1))};
+        ASSERT_LE(before, place) << "seed " << seed << ": " << f;
+        before = place;
+        ASSERT_TRUE(std::none_of(f.begin(), f.end(), [](char c) {
+          return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+        })) << "seed " << seed << ": " << f;
+      }
+    }
   }
 }
 

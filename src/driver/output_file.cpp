@@ -85,8 +85,15 @@ std::string followLinks(std::string path) {
     std::array<char, PATH_MAX> buffer{};
     const ssize_t n = readlink(path.c_str(), buffer.data(), buffer.size() - 1);
     if (n <= 0) return path;
-    const std::string target(buffer.data(), static_cast<std::size_t>(n));
-    path = target.front() == '/' ? target : folderOf(path) + "/" + target;
+    const std::string_view target(buffer.data(), static_cast<std::size_t>(n));
+    if (target.front() == '/') {
+      path = target;
+    } else {
+      std::string relative = folderOf(path);
+      relative += '/';
+      relative += target;
+      path = std::move(relative);
+    }
   }
   return path;
 }
