@@ -184,6 +184,45 @@ TEST_F(FaultInjection, ReadErrorLeavesNoOutputAndAnOldOneAsItWas) {
   }
 }
 
+// ---------------------------------------------------------------------------
+// What a complete output replaces
+
+unsigned modeOf(const fs::path& path) {
+  struct stat st {};
+  EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
+  return st.st_mode & 07777U;
+}
+
+TEST_F(FaultInjection, ANewOutputTakesTheUmaskAndAnOldOneKeepsItsMode) {
+  const CommandResult made = shell("umask 027; exec \"$K\" -h " + quoted(in) + " " + quoted(out) + " -s");
+  EXPECT_EQ(made.status, 0);
+  EXPECT_EQ(made.err, "");
+  EXPECT_EQ(modeOf(out), 0640U);
+  ASSERT_EQ(chmod(out.c_str(), 0751), 0);
+  writeFile(in, "Second %bsversion%be\n");
+  const CommandResult replaced = shell("umask 077; exec \"$K\" -h " + quoted(in) + " " + quoted(out) + " -s");
+  EXPECT_EQ(replaced.status, 0);
+  EXPECT_EQ(modeOf(out), 0751U);
+  EXPECT_NE(readFile(out).find("Second <b>version</b>"), std::string::npos);
+  EXPECT_EQ(temporaryFilesIn(dir.path()), std::vector<std::string>{});
+}
+
+TEST_F(FaultInjection, AnOutputReachedThroughALinkKeepsTheLink) {
+  fs::create_directory(dir / "real");
+  const fs::path target = dir / "real" / "doc.html";
+  const fs::path link = dir / "doc.html";
+  writeFile(target, "old content");
+  fs::create_symlink("real/doc.html", link);
+  const CommandResult r = kolvo({"-h", in.string(), link.string(), "-s"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(fs::read_symlink(link), "real/doc.html");
+  EXPECT_NE(readFile(target).find("Hello <b>world</b>"), std::string::npos);
+  EXPECT_EQ(temporaryFilesIn(dir / "real"), std::vector<std::string>{});
+  EXPECT_EQ(temporaryFilesIn(dir.path()), std::vector<std::string>{});
+}
+
 TEST_F(FaultInjection, OutputThatIsADirectory) {
   const fs::path folder = dir / "folder";
   fs::create_directory(folder);

@@ -58,6 +58,14 @@ TEST(Printable, EveryMessageOfTheCommandLineEscapes) {
   EXPECT_EQ(paper.status, 2);
   EXPECT_EQ(paper.err.rfind("kolvo: unknown paper size 'a4\\r\\x1b[2K': say ", 0), 0u)
       << paper.err;
+  const CommandResult fromEnvironment =
+      runCommand({"env", "PAPERSIZE=b7\x1b[1m", kolvoBinary(), "--paper", "auto", "-h", input,
+                  "-", "-s"});
+  EXPECT_EQ(fromEnvironment.status, 2);
+  EXPECT_EQ(fromEnvironment.err.rfind(
+                "kolvo: unknown paper size 'b7\\x1b[1m' (from PAPERSIZE): say ", 0),
+            0u)
+      << fromEnvironment.err;
   const CommandResult font = runKolvo(
       {"--escape", "--font", (dir / "no\x1b.ttf").string(), "-P", input, "-", "-s"});
   EXPECT_EQ(font.status, 1);
