@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
+
 #include "driver/output_file.hpp"
 #include "io/io_error.hpp"
 #include "support/test_support.hpp"
@@ -130,6 +132,23 @@ TEST(OutputFile, DevicesAndStandardOutputAreWrittenDirectly) {
     out.finish(false);
   }
   EXPECT_TRUE(fs::exists("/dev/null"));
+  // A named pipe has no content to keep: its reader gets the bytes as they come.
+  TempDir dir;
+  const fs::path fifo = dir / "pipe";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  {
+    OutputFile out(fifo.string(), false);
+    EXPECT_EQ(out.way(), OutputWay::Direct);
+    writeSome(out);
+    out.finish(true);
+  }
+  std::array<char, 8> got{};
+  EXPECT_EQ(read(reader, got.data(), got.size()), 4);
+  EXPECT_EQ(std::string(got.data(), 4), "half");
+  close(reader);
+  EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"pipe"});
   OutputFile standard("-", false);
   EXPECT_EQ(standard.way(), OutputWay::Direct);
   EXPECT_EQ(standard.fd(), STDOUT_FILENO);
