@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Regenerates docs/gallery/: a PNG of the first page of examples/showcase.txt
-# in each of Kolvo's seven formats, each drawn by a program that really reads
+# in each of Kolvo's formats, each drawn by a program that really reads
 # that format:
 #   postscript.png  Ghostscript
 #   pdf.png         pdftoppm (Poppler)
@@ -8,6 +8,7 @@
 #   html.png        headless Chromium
 #   abiword.png     AbiWord's own converter (abiword --to=pdf), then pdftoppm
 #   rtf.png         LibreOffice Writer (soffice --convert-to pdf), then pdftoppm
+#   opendocument.png  LibreOffice Writer, the same way
 #   docbook.png     xsltproc with the DocBook 5 XSL stylesheets to HTML, then
 #                   headless Chromium
 # and of examples/long-lines.txt laid out with --escape --paper a4 and
@@ -101,7 +102,7 @@ if [ "$only" = paper ]; then
 fi
 
 input=$root/examples/showcase.txt
-for pair in a:abw d:xml h:html r:rtf l:tex p:ps P:pdf; do
+for pair in a:abw d:xml h:html r:rtf l:tex p:ps P:pdf o:fodt; do
   quiet "$kolvo" "-${pair%%:*}" "$input" "$work/showcase.${pair#*:}" -s
 done
 
@@ -126,11 +127,14 @@ log abiword
 quiet abiword --to=pdf --to-name="$work/abiword.pdf" "$work/showcase.abw"
 first_page "$work/abiword.pdf" "$gallery/abiword.png"
 
-log rtf
-mkdir -p "$work/rtf"
+# One start of LibreOffice for both; the copy keeps the two PDFs apart.
+log "rtf and opendocument"
+mkdir -p "$work/office"
+cp "$work/showcase.fodt" "$work/opendocument.fodt"
 quiet soffice --headless --norestore "-env:UserInstallation=file://$work/libreoffice" \
-  --convert-to pdf --outdir "$work/rtf" "$work/showcase.rtf"
-first_page "$work/rtf/showcase.pdf" "$gallery/rtf.png"
+  --convert-to pdf --outdir "$work/office" "$work/showcase.rtf" "$work/opendocument.fodt"
+first_page "$work/office/showcase.pdf" "$gallery/rtf.png"
+first_page "$work/office/opendocument.pdf" "$gallery/opendocument.png"
 
 log docbook
 quiet xsltproc --nonet -o "$work/docbook.html" "$docbook_xsl" "$work/showcase.xml"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Converts examples/showcase.txt into all seven formats.
+# Converts examples/showcase.txt into every format.
 # Usage: examples/showcase.sh [KOLVO_BINARY] [OUTPUT_DIR]
 #
 # `kolvo --check examples/showcase.txt` finds no error, and keeps these
@@ -16,7 +16,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 kolvo=${1:-$here/../build/kolvo}
 out=${2:-$here/../out}
 mkdir -p "$out"
-for pair in a:abw d:xml h:html r:rtf l:tex p:ps P:pdf; do
+for pair in a:abw d:xml h:html r:rtf l:tex p:ps P:pdf o:fodt; do
   letter=${pair%%:*}
   ext=${pair#*:}
   "$kolvo" "-$letter" "$here/showcase.txt" "$out/showcase.$ext" -s

@@ -111,7 +111,7 @@ const std::vector<Case>& cases() {
         "1:15: warning: '%' starts a comment in LaTeX: the rest"}},
       {"UnderscoreAfterABlankIsDropped", "snake _case\n", std::nullopt, TextMode::Markup,
        {"1:7: warning: a '_' after a blank is dropped in AbiWord, DocBook 5, HTML, RTF, LaTeX, "
-        "PostScript and PDF"}},
+        "PostScript, PDF and OpenDocument text"}},
       {"RepeatedFindingsOncePerDocument", "caf\xC3\xA9\nna\xC3\xAFve\nx\n\xC3\xA9t\xC3\xA9\n",
        Format::Rtf, TextMode::Markup,
        {"1:4: warning: text beyond ASCII shows as other characters in RTF",

@@ -66,8 +66,8 @@ TEST_F(Completion, FourthWordOffersTheOptionWords) {
 TEST_F(Completion, SettingsComeBeforeTheFormat) {
   KOLVO_REQUIRE_TOOL("bash");
   EXPECT_EQ(complete({"kolvo", "--escape", "-"}, 2),
-            "-a\n-d\n-h\n-r\n-l\n-p\n-P\n--paper\n--font\n--check\n");
-  EXPECT_EQ(complete({"kolvo", "--escape", "--check", "-"}, 3), "-a\n-d\n-h\n-r\n-l\n-p\n-P\n");
+            "-a\n-d\n-h\n-r\n-l\n-p\n-P\n-o\n--paper\n--font\n--check\n");
+  EXPECT_EQ(complete({"kolvo", "--escape", "--check", "-"}, 3), "-a\n-d\n-h\n-r\n-l\n-p\n-P\n-o\n");
   EXPECT_EQ(complete({"kolvo", "--check", "-p", "n"}, 3), "notes.txt\n");
   EXPECT_EQ(complete({"kolvo", "--paper", "a4", "--"}, 3), "--escape\n--font\n--check\n");
   EXPECT_EQ(complete({"kolvo", "--escape", "--paper", "a4", "-p", "letter.txt", "n"}, 6),

@@ -200,12 +200,12 @@ TEST(InvalidUtf8, PassesThroughUnchangedOrAsWindows1252InXml) {
   for (Format f : kAllFormats) {
     SCOPED_TRACE(formatName(f));
     const std::string doc = convertText(input, f);
-    // Parentheses get a backslash in PostScript and PDF; AbiWord and DocBook
+    // Parentheses get a backslash in PostScript and PDF; the XML formats
     // read each stray byte as its Windows-1252 character, as XML must be
     // UTF-8; every other format writes the bytes as they came.
     const std::string expected =
         isPaged(f) ? "\x80 \xC3\\( \xC0\xAF \xFE\xFF \xED\xA0\x80 \xE2\x82"
-        : f == Format::AbiWord || f == Format::DocBook
+        : isXml(fileSyntax(f))
             ? "\xE2\x82\xAC \xC3\x83( \xC3\x80\xC2\xAF \xC3\xBE\xC3\xBF \xC3\xAD\xC2\xA0\xE2\x82\xAC "
               "\xC3\xA2\xE2\x80\x9A"
             : bad;

@@ -38,12 +38,12 @@ _kolvo() {
 
   case $word in
     1)
-      # a AbiWord, d DocBook 5, h HTML, r RTF, l LaTeX, p PostScript, P PDF
+      # a AbiWord, d DocBook 5, h HTML, r RTF, l LaTeX, p PostScript, P PDF, o OpenDocument text
       if [ "$settings" = 0 ]; then
-        COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P --help --version --markup-reference --escape --paper --font --check' -- "$cur"))
+        COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P -o --help --version --markup-reference --escape --paper --font --check' -- "$cur"))
       else
         # A setting not given yet may still come.
-        local offer='-a -d -h -r -l -p -P' given=" ${COMP_WORDS[*]:1:settings} "
+        local offer='-a -d -h -r -l -p -P -o' given=" ${COMP_WORDS[*]:1:settings} "
         [[ $given == *' --escape '* ]] || offer+=' --escape'
         [[ $given == *' --paper '* ]] || offer+=' --paper'
         offer+=' --font --check'
@@ -59,7 +59,7 @@ _kolvo() {
         --check)
           # An optional format word, then the input file.
           if [ "$word" = 2 ]; then
-            COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P' -- "$cur"))
+            COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P -o' -- "$cur"))
           fi
           compopt -o filenames 2>/dev/null
           local IFS=$'\n'

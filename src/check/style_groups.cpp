@@ -58,13 +58,15 @@ std::optional<StyleRole> styleRoleOf(std::size_t row) {
   return kRoles.roles[row];
 }
 
-// What each writer starts a line with: AbiWord a new run, RTF "\pard" (the
-// paragraph properties), PDF "BT /F1 12 Tf" (the body font). PostScript
-// draws an underline or highlight only at its end tag, PDF measures it on
-// its own line. DocBook and LaTeX are judged by their structure instead.
+// What each writer starts a line with: AbiWord and OpenDocument a new run
+// (in a new paragraph), RTF "\pard" (the paragraph properties), PDF
+// "BT /F1 12 Tf" (the body font). PostScript draws an underline or
+// highlight only at its end tag, PDF measures it on its own line. DocBook
+// and LaTeX are judged by their structure instead.
 LineEnd lineEndOf(StyleKind kind, Format format) {
   switch (format) {
     case Format::AbiWord:
+    case Format::OpenDocument:
       return LineEnd::Ends;
     case Format::Rtf:
       return kind == StyleKind::Paragraph ? LineEnd::Ends : LineEnd::Carries;

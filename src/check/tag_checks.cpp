@@ -48,6 +48,7 @@ constexpr FormatSet kBreakWhereTagStands = [] {
   FormatSet set;
   set.add(Format::AbiWord);
   set.add(Format::Rtf);
+  set.add(Format::OpenDocument);
   return set;
 }();
 

@@ -1,9 +1,11 @@
 #pragma once
 // The output formats: one constant table from which the command line, its
 // usage text and messages, the markup reference and the tests take the
-// letters, names and extensions. Adding a format is a row here, a column in
-// the tag table, a row in the writer table (src/writers/writer_factory.cpp)
-// and its golden files.
+// letters, names and extensions, and the text steps, the kind of file each
+// format is. Adding a format is a row here, its column of tag texts (a table
+// of its own, registered in src/markup/tag_table.cpp), a row in the writer
+// table (src/writers/writer_table.hpp) and its golden files; docs/HACKING.md
+// lists the rest.
 
 #include <array>
 #include <cstddef>
@@ -19,7 +21,30 @@ enum class TextMode : unsigned char { Markup, Typed };
 
 // Order matters: it is the column order of the tag table and the row order
 // of kFormats. A new format goes at the end of both.
-enum class Format : unsigned char { AbiWord, DocBook, Html, Rtf, Latex, PostScript, Pdf };
+enum class Format : unsigned char {
+  AbiWord,
+  DocBook,
+  Html,
+  Rtf,
+  Latex,
+  PostScript,
+  Pdf,
+  OpenDocument,
+};
+
+// The kind of file a format writes, which decides how the user's text is made
+// safe for it (src/pipeline/text_step.hpp): in markup mode the XML formats keep
+// the user's markup only where it is well-formed within the line, the others
+// take it as read (PostScript and PDF escape their string delimiters); typed
+// text is escaped for the kind.
+enum class FileSyntax : unsigned char {
+  Xml,      // the tag texts open and close elements of their own (DocBook)
+  XmlRuns,  // the tag texts end one run and begin the next (AbiWord, OpenDocument)
+  Html,     // typed text as XML, markup as read
+  Rtf,
+  Latex,
+  PageStrings,  // text in string operands (PostScript, PDF)
+};
 
 struct FormatInfo {
   Format format;
@@ -27,16 +52,18 @@ struct FormatInfo {
   std::string_view name;       // for messages and documentation
   std::string_view extension;  // the usual file name extension, without the dot
   bool paged;                  // laid out on pages (PostScript, PDF), not flowing text
+  FileSyntax syntax;
 };
 
-inline constexpr std::array<FormatInfo, 7> kFormats = {{
-    {Format::AbiWord, 'a', "AbiWord", "abw", false},
-    {Format::DocBook, 'd', "DocBook 5", "xml", false},
-    {Format::Html, 'h', "HTML", "html", false},
-    {Format::Rtf, 'r', "RTF", "rtf", false},
-    {Format::Latex, 'l', "LaTeX", "tex", false},
-    {Format::PostScript, 'p', "PostScript", "ps", true},
-    {Format::Pdf, 'P', "PDF", "pdf", true},
+inline constexpr std::array<FormatInfo, 8> kFormats = {{
+    {Format::AbiWord, 'a', "AbiWord", "abw", false, FileSyntax::XmlRuns},
+    {Format::DocBook, 'd', "DocBook 5", "xml", false, FileSyntax::Xml},
+    {Format::Html, 'h', "HTML", "html", false, FileSyntax::Html},
+    {Format::Rtf, 'r', "RTF", "rtf", false, FileSyntax::Rtf},
+    {Format::Latex, 'l', "LaTeX", "tex", false, FileSyntax::Latex},
+    {Format::PostScript, 'p', "PostScript", "ps", true, FileSyntax::PageStrings},
+    {Format::Pdf, 'P', "PDF", "pdf", true, FileSyntax::PageStrings},
+    {Format::OpenDocument, 'o', "OpenDocument text", "fodt", false, FileSyntax::XmlRuns},
 }};
 
 inline constexpr std::size_t kFormatCount = kFormats.size();
@@ -58,9 +85,18 @@ constexpr bool lettersAreDistinct() {
   }
   return true;
 }
+// The page-laid-out formats, and only they, put text in string operands.
+constexpr bool pagedFormatsUsePageStrings() {
+  for (const FormatInfo& f : kFormats) {
+    if (f.paged != (f.syntax == FileSyntax::PageStrings)) return false;
+  }
+  return true;
+}
 }  // namespace format_table_checks
 static_assert(format_table_checks::rowsFollowTheEnum(), "kFormats must follow the order of Format");
 static_assert(format_table_checks::lettersAreDistinct(), "two formats share a letter");
+static_assert(format_table_checks::pagedFormatsUsePageStrings(),
+              "a paged format must write page strings, and only a paged one");
 
 constexpr const FormatInfo& formatInfo(Format f) { return kFormats[column(f)]; }
 
@@ -71,6 +107,13 @@ constexpr std::string_view formatName(Format f) { return formatInfo(f).name; }
 constexpr std::string_view formatExtension(Format f) { return formatInfo(f).extension; }
 
 constexpr bool isPaged(Format f) { return formatInfo(f).paged; }
+
+constexpr FileSyntax fileSyntax(Format f) { return formatInfo(f).syntax; }
+
+// The formats whose files are XML, which must be well-formed whatever the input.
+constexpr bool isXml(FileSyntax syntax) {
+  return syntax == FileSyntax::Xml || syntax == FileSyntax::XmlRuns;
+}
 
 std::optional<Format> formatFromLetter(char letter);
 

@@ -22,6 +22,10 @@
 
 #include "markup/tag_table.hpp"
 
+#include <span>
+
+#include "markup/opendocument_texts.hpp"
+
 namespace kolvo {
 namespace {
 
@@ -420,6 +424,74 @@ TagEffect effectOfPattern(std::string_view pattern) {
     if (row.second == pattern[1] && row.third == pattern[2]) return row.effect;
   }
   return TagEffect::None;
+}
+
+// --- The columns kept out of the rows ---------------------------------------
+// One entry per format past the row columns, in the order of kFormats: its
+// cells, one per row, and its typed overrides (see typed_tag_texts.hpp for
+// why a cell may differ when the user's text is shown as typed).
+
+namespace {
+
+using ColumnCells = std::array<ColumnCell, kTagRowCount>;
+
+struct SeparateColumn {
+  Format format;
+  const ColumnCells* cells;
+  std::span<const ColumnCell> typedCells;
+};
+
+constexpr std::array<SeparateColumn, kFormatCount - kRowColumnCount> kSeparateColumns = {{
+    {Format::OpenDocument, &opendocument::kTagTexts, opendocument::kTypedTagTexts},
+}};
+
+// Each entry's format is the next one of kFormats, its cells name every
+// row's tag in the table's order, and its overrides name tags of the table,
+// each once.
+constexpr bool columnsFollowTheTable() {
+  for (std::size_t c = 0; c < kSeparateColumns.size(); ++c) {
+    const SeparateColumn& entry = kSeparateColumns[c];
+    if (column(entry.format) != kRowColumnCount + c) return false;
+    for (std::size_t r = 0; r < kTagRowCount; ++r) {
+      if ((*entry.cells)[r].tag != kTagTable[r].tag) return false;
+    }
+    for (std::size_t i = 0; i < entry.typedCells.size(); ++i) {
+      bool inTable = false;
+      for (const TagRow& row : kTagTable) inTable = inTable || row.tag == entry.typedCells[i].tag;
+      if (!inTable) return false;
+      for (std::size_t j = 0; j < i; ++j) {
+        if (entry.typedCells[j].tag == entry.typedCells[i].tag) return false;
+      }
+    }
+  }
+  return true;
+}
+static_assert(columnsFollowTheTable(),
+              "a column kept out of the rows must give every row's tag in table order");
+
+const SeparateColumn* separateColumn(Format f) {
+  if (column(f) < kRowColumnCount) return nullptr;
+  return &kSeparateColumns[column(f) - kRowColumnCount];
+}
+
+}  // namespace
+
+Replacement columnText(Format f, std::string_view tag) {
+  if (const SeparateColumn* entry = separateColumn(f)) {
+    for (const ColumnCell& cell : *entry->cells) {
+      if (cell.tag == tag) return cell.text;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<Replacement> columnTypedOverride(Format f, std::string_view tag) {
+  if (const SeparateColumn* entry = separateColumn(f)) {
+    for (const ColumnCell& cell : entry->typedCells) {
+      if (cell.tag == tag) return cell.text;
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace kolvo

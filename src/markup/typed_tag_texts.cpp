@@ -172,6 +172,7 @@ Replacement typedReplacement(const TagRow& row, Format f) {
   for (const TypedTagText& cell : kTypedTagTexts) {
     if (cell.format == f && cell.tag == row.tag) return cell.text;
   }
+  if (const std::optional<Replacement> own = columnTypedOverride(f, row.tag)) return *own;
   return row.replacement(f);
 }
 

@@ -12,20 +12,19 @@ namespace {
 void escapeTyped(std::string& line, std::string& scratch, Format format, EscapeStats& stats,
                  paged::FallbackContext* glyphs) {
   bool changed = false;
-  switch (format) {
-    case Format::AbiWord:
-    case Format::DocBook:
-    case Format::Html:
+  switch (fileSyntax(format)) {
+    case FileSyntax::Xml:
+    case FileSyntax::XmlRuns:
+    case FileSyntax::Html:
       changed = escapeXmlText(line, scratch);
       break;
-    case Format::Rtf:
+    case FileSyntax::Rtf:
       changed = escapeRtfText(line, scratch, stats);
       break;
-    case Format::Latex:
+    case FileSyntax::Latex:
       changed = escapeLatexText(line, scratch, stats);
       break;
-    case Format::PostScript:
-    case Format::Pdf:
+    case FileSyntax::PageStrings:
       changed = escapePagedText(line, format, scratch, stats, glyphs);
       break;
   }
@@ -46,7 +45,7 @@ void prepareTextStepByStep(std::string& line, std::string& scratch, Format forma
   if (decodeText(line, scratch)) line.swap(scratch);
   if (mode == TextMode::Typed) {
     escapeTyped(line, scratch, format, stats, glyphs);
-  } else if (keepWellFormedXml(line, scratch, format == Format::AbiWord)) {
+  } else if (keepWellFormedXml(line, scratch, fileSyntax(format) == FileSyntax::XmlRuns)) {
     line.swap(scratch);
   }
 }

@@ -2,10 +2,11 @@
 // The user's text made ready for the tag rows, per format and text mode:
 // the one place that says which text step each format takes.
 //
-//   markup mode  AbiWord, DocBook: decoded, and the user's own markup kept
-//                only where it is well-formed within the line;
-//                PostScript, PDF: string delimiters escaped (done by the
-//                line rewrite itself, with its byte scan); others: as read.
+//   markup mode  the XML formats (FileSyntax Xml, XmlRuns): decoded, and
+//                the user's own markup kept only where it is well-formed
+//                within the line; PostScript, PDF: string delimiters
+//                escaped (done by the line rewrite itself, with its byte
+//                scan); others: as read.
 //   typed mode   every format: decoded, then escaped so that every
 //                character shows as typed and only the tags of the markup
 //                are left for the tag rows.
@@ -27,21 +28,20 @@ class FallbackContext;
 
 // Whether prepareText has anything to do for `format` in `mode`.
 constexpr bool hasTextStep(Format format, TextMode mode) {
-  return mode == TextMode::Typed || format == Format::AbiWord || format == Format::DocBook;
+  return mode == TextMode::Typed || isXml(fileSyntax(format));
 }
 
 // Which bytes the text step of `format` in `mode` acts on; only asked when
 // hasTextStep().
 constexpr TextStep textStepOf(Format format, TextMode mode) {
   if (mode == TextMode::Markup) return TextStep::XmlMarkup;
-  switch (format) {
-    case Format::AbiWord:
-    case Format::DocBook:
-    case Format::Html: return TextStep::XmlText;
-    case Format::Rtf: return TextStep::Rtf;
-    case Format::Latex: return TextStep::Latex;
-    case Format::PostScript:
-    case Format::Pdf: break;
+  switch (fileSyntax(format)) {
+    case FileSyntax::Xml:
+    case FileSyntax::XmlRuns:
+    case FileSyntax::Html: return TextStep::XmlText;
+    case FileSyntax::Rtf: return TextStep::Rtf;
+    case FileSyntax::Latex: return TextStep::Latex;
+    case FileSyntax::PageStrings: break;
   }
   return TextStep::Paged;
 }

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "markup/format.hpp"
+#include "markup/opendocument_texts.hpp"
 #include "writers/flowing_writer.hpp"
 #include "writers/pdf_writer.hpp"
 #include "writers/postscript_writer.hpp"
@@ -25,6 +26,16 @@ struct WriterRow {
                                        const FallbackFonts* fallback);
 };
 
+inline constexpr FlowingFormat kOpenDocumentFormat = {
+    opendocument::kPrologue,
+    opendocument::kBlankLine,
+    kSmallTopGapLines,
+    kLargeTopGapLines,
+    {opendocument::kPlainBefore, opendocument::kLineAfter},
+    {opendocument::kCentredBefore, opendocument::kLineAfter},
+    opendocument::kEpilogue,
+};
+
 inline constexpr std::array<WriterRow, kFormatCount> kWriterTable = {{
     {Format::AbiWord, &kAbiWordFormat, &kAbiWordFormat, nullptr},
     {Format::DocBook, &kDocBookFormat, &kDocBookFormat, nullptr},
@@ -33,6 +44,7 @@ inline constexpr std::array<WriterRow, kFormatCount> kWriterTable = {{
     {Format::Latex, &kLatexFormat, &kLatexTypedFormat, nullptr},
     {Format::PostScript, nullptr, nullptr, makePostScriptWriter},
     {Format::Pdf, nullptr, nullptr, makePdfWriter},
+    {Format::OpenDocument, &kOpenDocumentFormat, &kOpenDocumentFormat, nullptr},
 }};
 
 // Which of the two pointers is set is checked by the tests: with the

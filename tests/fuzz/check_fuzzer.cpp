@@ -186,7 +186,7 @@ std::string outputFault(std::string_view doc, Format format) {
 }
 
 bool judged(Format format, TextMode mode, std::string_view input) {
-  if (format == Format::AbiWord || format == Format::DocBook) return true;
+  if (kolvo::isXml(kolvo::fileSyntax(format))) return true;
   // In markup mode a "\" is the user's own LaTeX command, which the checker
   // only warns about: what it does is beyond any check.
   return format == Format::Latex &&

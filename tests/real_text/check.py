@@ -4,13 +4,20 @@
 Usage: check.py KOLVO CORPUS_DIR WORK_DIR
 
 For every file of the corpus (see collect.sh):
-- without --escape, the AbiWord and DocBook outputs must be well-formed XML;
+- without --escape, the AbiWord, DocBook and OpenDocument outputs must be
+  well-formed XML;
 - with --escape, every output must be accepted by its reader (xmllint,
   abiword, tidy without errors, unrtf, pdflatex -halt-on-error, gs,
   qpdf --check without warnings), and where the file's text fits
   Windows-1252 plus Greek, the text the reader gives back must equal the
   input's (white space, quote and dash shapes, and hyphenation aside), and
   so must its words: none broken, none run into the next.
+- OpenDocument with --escape is read by LibreOffice: every file in one
+  start of soffice (it converts the whole corpus to PDF in well under a
+  minute, so no sample is taken), together with the corpus file itself as
+  LibreOffice imports plain text. pdftotext must give back at least as many
+  of the input's words from Kolvo's document as from that import (the
+  words counted in order, as words_found says).
 
 Every file also goes through kolvo --check in both modes, for all formats
 and for each (see check_markup.py): no crash, and a format whose reader
@@ -37,8 +44,9 @@ import xml.etree.ElementTree as ET
 
 from check_markup import check_markup
 
-FORMATS = "adhrlpP"
-EXTENSION = {"a": "abw", "d": "xml", "h": "html", "r": "rtf", "l": "tex", "p": "ps", "P": "pdf"}
+FORMATS = "adhrlpPo"
+EXTENSION = {"a": "abw", "d": "xml", "h": "html", "r": "rtf", "l": "tex", "p": "ps", "P": "pdf",
+             "o": "fodt"}
 TIMEOUT = 120
 
 
@@ -135,9 +143,36 @@ def abiword_text(doc, work):
     return True, "", open(txt, encoding="utf-8", errors="replace").read()
 
 
+def soffice_to_pdf(docs, outdir, work):
+    """Converts every document with one start of LibreOffice; a profile of
+    its own keeps it apart from any other LibreOffice running."""
+    os.makedirs(outdir, exist_ok=True)
+    profile = "file://" + os.path.abspath(os.path.join(work, "libreoffice"))
+    return subprocess.run(["soffice", "--headless", "--norestore", "-env:UserInstallation=" + profile,
+                           "--convert-to", "pdf", "--outdir", outdir, *docs],
+                          env=dict(os.environ, HOME=work), capture_output=True,
+                          timeout=TIMEOUT + 10 * len(docs))
+
+
+def opendocument_text(doc, work):
+    """(accepted, problem, text or None): the document as LibreOffice reads it."""
+    outdir = os.path.join(work, "office-pdf")
+    r = soffice_to_pdf([doc], outdir, work)
+    pdf = os.path.join(outdir, os.path.splitext(os.path.basename(doc))[0] + ".pdf")
+    if r.returncode != 0 or not os.path.exists(pdf):
+        return False, "soffice: " + (r.stdout + r.stderr).decode(errors="replace")[:300], None
+    ok, text, err = pdf_text(pdf)
+    return ok, err, text if ok else None
+
+
 def read_back(fmt, doc, work):
     """(accepted, problem, text or None) for one output document."""
     base = os.path.splitext(doc)[0]
+    if fmt == "o":
+        r = run(["xmllint", "--noout", doc])
+        if r.returncode != 0:
+            return False, r.stderr.decode(errors="replace")[:300], None
+        return opendocument_text(doc, work)
     if fmt in "ad":
         r = run(["xmllint", "--noout", doc])
         if r.returncode != 0:
@@ -186,7 +221,8 @@ def read_back(fmt, doc, work):
 
 
 READERS = {"a": ["xmllint"], "d": ["xmllint"], "h": [], "r": [], "l": ["pdflatex", "pdftotext"],
-           "p": ["gs", "ps2pdf", "pdftotext"], "P": ["qpdf", "pdftotext"]}
+           "p": ["gs", "ps2pdf", "pdftotext"], "P": ["qpdf", "pdftotext"],
+           "o": ["soffice", "pdftotext"]}
 
 
 def check_file(kolvo, path, work, formats):
@@ -199,7 +235,7 @@ def check_file(kolvo, path, work, formats):
     expected = decode_input(open(path, "rb").read())
     compare = fits_standard_fonts(expected)
     judged = set()  # (mode, format) whose reader gave a verdict
-    for fmt in "ad":
+    for fmt in "ado":
         doc = f"{stem}.plain.{EXTENSION[fmt]}"
         r = run([kolvo, "-" + fmt, path, doc, "-s"])
         if r.returncode != 0:
@@ -224,6 +260,13 @@ def check_file(kolvo, path, work, formats):
         r = run([kolvo, "--escape", "-" + fmt, path, doc, "-s"])
         if r.returncode != 0:
             failures.append((fmt, "escape", "kolvo failed: " + r.stderr.decode(errors="replace")))
+            continue
+        if fmt == "o":  # well-formed here; LibreOffice reads all files at once
+            x = run(["xmllint", "--noout", doc])
+            judged.add(("escape", fmt))
+            if x.returncode != 0:
+                rejected[("escape", fmt)] = x.stderr.decode(errors="replace")[:300]
+                failures.append((fmt, "escape", "not well-formed: " + rejected[("escape", fmt)]))
             continue
         accepted, problem, text = read_back(fmt, doc, work)
         judged.add(("escape", fmt))
@@ -268,6 +311,60 @@ def missing_words(expected, text):
         return None
     lost = [w for w in want if w not in got][:4]
     return f"{found} of {total} words came back, {lost!r} did not"
+
+
+def words_found(expected, text):
+    """How many of the input's words the reader's text gives back, in order.
+    Each is looked for a little after the one before, in the text with its
+    white space and hyphens taken out: a word too wide for a line that the
+    reader breaks, or a gap pdftotext misses between two words, costs
+    nothing, whereas a word lost or changed does."""
+    flat = "".join(words(text))
+    at = found = 0
+    for word in words(expected):
+        i = flat.find(word, at, at + len(word) + 64)
+        if i >= 0:
+            found += 1
+            at = i + len(word)
+    return found
+
+
+def check_opendocument(files, work):
+    """Failures of LibreOffice's reading of the OpenDocument outputs (made by
+    check_file, with --escape), held against its import of the plain text."""
+    office = os.path.join(work, "office")
+    os.makedirs(office, exist_ok=True)
+    docs = []
+    for path in files:
+        stem = os.path.splitext(os.path.basename(path))[0]
+        made = os.path.join(work, os.path.basename(path), f"{stem}.o.fodt")
+        if not os.path.exists(made):
+            continue  # check_file reported why
+        shutil.copy(made, os.path.join(office, stem + ".fodt"))
+        shutil.copy(path, os.path.join(office, stem + ".import.txt"))
+        docs += [os.path.join(office, stem + ".fodt"), os.path.join(office, stem + ".import.txt")]
+    if not docs:
+        return []
+    r = soffice_to_pdf(docs, os.path.join(office, "pdf"), office)
+    failures = []
+    for path in files:
+        name = os.path.basename(path)
+        stem = os.path.splitext(name)[0]
+        pdfs = [os.path.join(office, "pdf", stem + end) for end in (".pdf", ".import.pdf")]
+        if not all(os.path.exists(pdf) for pdf in pdfs):
+            failures.append((name, "o", "soffice made no PDF: " +
+                             (r.stdout + r.stderr).decode(errors="replace")[-300:]))
+            continue
+        expected = decode_input(open(path, "rb").read())
+        (ok, text, err), (_, imported, _) = (pdf_text(pdf) for pdf in pdfs)
+        if not ok:
+            failures.append((name, "o", "pdftotext: " + err[:300]))
+            continue
+        ours, theirs = words_found(expected, text), words_found(expected, imported)
+        if ours < theirs:
+            failures.append((name, "o", f"{ours} of {len(words(expected))} words came back, "
+                                        f"{theirs} from LibreOffice's import of the text"))
+    return failures
 
 
 # --- Documents of tags -----------------------------------------------------
@@ -394,6 +491,10 @@ def main():
             for fmt, kind, message in failures:
                 failed += 1
                 print(f"FAIL {name} [{fmt} {kind}] {message}".replace("\n", " | "))
+    if "o" in formats:
+        for name, fmt, message in check_opendocument(files, work):
+            failed += 1
+            print(f"FAIL {name} [{fmt} words] {message}".replace("\n", " | "))
     for name, fmt, message in check_tag_documents(kolvo, formats, os.path.join(work, "tags")):
         failed += 1
         print(f"FAIL {name} [{fmt}] {message}".replace("\n", " | "))
