@@ -210,7 +210,7 @@ const std::vector<Case>& cases() {
        {"1:5: error: %be (bold off) ends <emphasis>, which is not open",
         "1:5: error: %be (bold off) closes a LaTeX group that is not open",
         "1:5: note: %be (bold off) closes a style that is not open in AbiWord, HTML, RTF, "
-        "PostScript and PDF"}},
+        "PostScript, PDF and OpenDocument text"}},
       {"CleanProse",
        "A plain letter, with commas; colons: and (brackets).\n%bsBold%be and %isitalic%ie.\n",
        std::nullopt, TextMode::Markup, {}},
