@@ -5,6 +5,7 @@
 #include "driver/conversion.hpp"
 #include "driver/paper_choice.hpp"
 #include "driver/usage_text.hpp"
+#include "io/message_text.hpp"
 #include "markup/markup_reference.hpp"
 
 namespace kolvo {
@@ -64,7 +65,7 @@ std::optional<CommandLineRequest> printMarkupReference(const char* argument,
                                                        ConversionSettings&) {
   if (argument == nullptr) return PrintText{markupReference(ReferenceStyle::Markdown)};
   if (std::string_view(argument) == "man") return PrintText{markupReference(ReferenceStyle::Roff)};
-  return UsageError{"unknown form of the markup reference '" + std::string(argument) +
+  return UsageError{"unknown form of the markup reference '" + printable(argument) +
                     "': leave it out for Markdown, or say man"};
 }
 
@@ -84,8 +85,8 @@ std::optional<CommandLineRequest> choosePaper(const char* argument, ConversionSe
   if (word == "auto") chosen = configuredPaper(std::getenv("PAPERSIZE"), std::getenv("PAPERCONF"));
   settings.paper = findPaperSize(chosen.name);
   if (settings.paper != nullptr) return std::nullopt;
-  std::string message = "unknown paper size '" + chosen.name + "'";
-  if (!chosen.source.empty()) message += " (from " + chosen.source + ")";
+  std::string message = "unknown paper size '" + printable(chosen.name) + "'";
+  if (!chosen.source.empty()) message += " (from " + printable(chosen.source) + ")";
   return UsageError{message + ": say " + paperSizeNames() + " or auto"};
 }
 
@@ -118,7 +119,7 @@ CommandLineRequest parseCommandLine(std::span<const char* const> words,
 }
 
 std::string unknownFormatMessage(std::string_view word) {
-  std::string message = "unknown format '" + std::string(word) +
+  std::string message = "unknown format '" + printable(word) +
                         "': its second character must be one of ";
   for (const FormatInfo& f : kFormats) {
     if (f.format != kFormats.front().format) message += ", ";
