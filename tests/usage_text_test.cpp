@@ -96,10 +96,10 @@ TEST(UsageText, EveryLongOptionHasItsHelpLinesAlignedInOneColumn) {
       const auto line = std::find_if(lines.begin(), lines.end(),
                                      [&](const std::string& l) { return l.starts_with(start); });
       ASSERT_NE(line, lines.end()) << "no line for " << help.words;
-      const std::size_t column = line->find_first_not_of(' ', start.size());
-      EXPECT_EQ(line->substr(column), help.text);
-      if (textColumn == 0) textColumn = column;
-      EXPECT_EQ(column, textColumn) << *line;
+      const std::size_t textStart = line->find_first_not_of(' ', start.size());
+      EXPECT_EQ(line->substr(textStart), help.text);
+      if (textColumn == 0) textColumn = textStart;
+      EXPECT_EQ(textStart, textColumn) << *line;
     }
   }
 }

@@ -26,7 +26,8 @@ ByteOrderMark byteOrderMarkOf(std::string_view start) {
 void Utf16Decoder::unit(std::uint16_t u, std::string& out) {
   if (highSurrogate_ != 0) {
     if (isLow(u)) {
-      const char32_t c = 0x10000 + ((char32_t{highSurrogate_} - 0xD800) << 10) + (u - 0xDC00);
+      // Each half carries ten bits of the code point above the first plane.
+      const char32_t c = 0x10000 + ((char32_t{highSurrogate_} & 0x3FFU) << 10 | (u & 0x3FFU));
       highSurrogate_ = 0;
       appendUtf8(out, c);
       return;
