@@ -125,6 +125,10 @@ TEST(UsageText, SynopsisShowsEverySettingCommandAndTask) {
       case OptionRole::Command:
         EXPECT_NE(commands.find(name), std::string::npos) << name;
         break;
+      case OptionRole::Undo:
+        // Only the option list names it: the synopsis would not fit a line.
+        EXPECT_EQ(conversion.find(name), std::string::npos) << name;
+        break;
       case OptionRole::Task:
         ASSERT_LT(task, lines.size());
         EXPECT_TRUE(lines[task].starts_with("       kolvo ")) << lines[task];

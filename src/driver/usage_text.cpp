@@ -83,6 +83,8 @@ std::string optionList(std::span<const LongOption> options) {
 
 }  // namespace
 
+std::string synopsisText(std::span<const LongOption> options) { return synopsis(options); }
+
 std::string usageText(std::span<const LongOption> options) {
   const FormatInfo& html = formatInfo(Format::Html);
   const FormatInfo& postScript = formatInfo(Format::PostScript);
