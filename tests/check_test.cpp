@@ -175,6 +175,12 @@ const std::vector<Case>& cases() {
         "from 30 to 596 points"}},
       {"LongCentredLineRunsOffTheLeftEdge", "%cs" + repeat('x', 120) + "%ce\n", Format::Pdf,
        TextMode::Markup, {"1:1: warning: the text runs off the left edge of the page in PDF"}},
+      // The conversion makes each NUL byte a blank before it centres.
+      {"NulBytesCentreAsTheBlanksTheyBecome", "%cs" + repeat('w', 100) + std::string(30, '\0') + "\n",
+       Format::PostScript, TextMode::Markup,
+       {"1:1: warning: %cs (centre line (start)) is not closed on its line",
+        "1:1: warning: the text runs off the left edge of the page in PostScript: it reaches from "
+        "-68 to"}},
       // "%Al" gives nothing in LaTeX, so the "%" before it forms "%bu": no
       // comment, and the monospace group after it is live.
       {"FormedTagIsNoLatexComment", "%%Albu %Csx\n", Format::Latex, TextMode::Markup,

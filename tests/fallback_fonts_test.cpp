@@ -57,8 +57,14 @@ TEST(FallbackFonts, AOnePageJapaneseLetterIsASmallPdf) {
   const CommandResult r = runKolvo(
       {"--escape", "-P", (dir / "letter.txt").string(), (dir / "letter.pdf").string(), "-s"});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(readFile(dir / "letter.pdf").find("/Subtype /Type0"), std::string::npos);
-  EXPECT_LT(std::filesystem::file_size(dir / "letter.pdf"), 100u * 1024);
+  const std::string pdf = readFile(dir / "letter.pdf");
+  EXPECT_NE(pdf.find("/Subtype /Type0"), std::string::npos);
+  EXPECT_LT(pdf.size(), 100u * 1024);
+  // The resource dictionary comes once, before the pages, naming the fonts.
+  const std::size_t resources = pdf.find("\n4 0 obj");
+  EXPECT_EQ(pdf.rfind("\n4 0 obj"), resources);
+  EXPECT_LT(resources, pdf.find("stream\n"));
+  EXPECT_NE(pdf.find("/K0 40 0 R", resources), std::string::npos);
 }
 
 TEST(FallbackFonts, StandardInputGivesWhatAFileGives) {
@@ -66,10 +72,14 @@ TEST(FallbackFonts, StandardInputGivesWhatAFileGives) {
   TempDir dir;
   writeFile(dir / "in.txt", kRussian);
   ASSERT_EQ(runKolvo({"--escape", "-p", (dir / "in.txt").string(), (dir / "out.ps").string(), "-s"}).status, 0);
+  ASSERT_EQ(runKolvo({"--escape", "-P", (dir / "in.txt").string(), (dir / "out.pdf").string(), "-s"}).status, 0);
   // Standard input is read twice through a temporary file: the same bytes.
   const CommandResult piped = runKolvo({"--escape", "-p", "-", "-", "-s"}, kRussian);
   EXPECT_EQ(piped.status, 0);
   EXPECT_TRUE(sameBytes(readFile(dir / "out.ps"), piped.out));
+  const CommandResult pipedPdf = runKolvo({"--escape", "-P", "-", "-", "-s"}, kRussian);
+  EXPECT_EQ(pipedPdf.status, 0);
+  EXPECT_TRUE(sameBytes(readFile(dir / "out.pdf"), pipedPdf.out));
 }
 
 TEST(FallbackFontReaders, RussianPdfIsValidAndItsTextComesBack) {

@@ -9,8 +9,8 @@
 #include "driver/conversion.hpp"
 #include "driver/line_reader.hpp"
 #include "markup/layout_state.hpp"
+#include "markup/run_spans.hpp"
 #include "pipeline/line_rewrite.hpp"
-#include "markup/run_marks.hpp"
 #include "writers/output_sink.hpp"
 #include "support/fake_fallback_fonts.hpp"
 #include "support/same_bytes.hpp"
@@ -87,7 +87,7 @@ TEST(FallbackText, MeasuresCountRunsByTheirWidth) {
   std::string scratch;
   rewriteLine(line, scratch, Format::Pdf, state, TextMode::Typed, stats, &context);
   EXPECT_EQ(state.line_x, static_cast<std::int32_t>(kCentreX) - 12 - 3);  // and the line feed
-  EXPECT_FALSE(holdsRuns(line));
+  EXPECT_EQ(line.find('\0'), std::string::npos);
 
   // The underline starts after a 60-point run: 12 bytes' worth.
   line = "\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96 %usa %ue\n";
@@ -95,15 +95,68 @@ TEST(FallbackText, MeasuresCountRunsByTheirWidth) {
   EXPECT_EQ(state.underline_x, kPointsPerByte * (12 + 1 - kMarkStartBytes) + kLeftMargin);
 }
 
-TEST(FallbackText, RunMarksCarryTheWidth) {
-  using namespace std::string_literals;
-  const std::string text = "ab\0"s "12\0<run>\0cd"s;
-  EXPECT_EQ(measuredBytes(text, 6), 4u + 2u);
-  EXPECT_EQ(measuredBytes(text.substr(0, 6), 6), 2u);  // a cut run counts nothing
-  std::string line = text;
-  std::string scratch;
-  removeRunMarks(line, scratch);
-  EXPECT_EQ(line, "ab<run>cd");
+TEST(FallbackText, RunSpansCountRunsByWidthAndMoveWithTheLine) {
+  // "ab<run>cd": a run of 12 points at bytes 2 to 7.
+  RunSpans runs;
+  runs.add(2, 7, 12);
+  EXPECT_EQ(runs.measuredBytes(0, 9, 6), 4u + 2u);
+  EXPECT_EQ(runs.measuredBytes(0, 5, 6), 2u);  // a cut run counts nothing
+  EXPECT_EQ(runs.measuredBytes(7, 9, 6), 2u);
+  EXPECT_EQ(runs.measuredBytes(0, 9, 5), 4u + 2u);  // 2.4 rounds down
+  EXPECT_TRUE(runs.anyIn(0, 3));
+  EXPECT_FALSE(runs.anyIn(0, 2));
+  EXPECT_FALSE(runs.anyIn(7, 9));
+  // "%xxab<run>cd%yy" from "ab<run>cd": a tag before the run, one after;
+  // then three bytes in place of one just before the run.
+  RunSpans::Mover mover(&runs);
+  mover.replaced(0, 0, 3);
+  mover.replaced(9, 0, 3);
+  mover.finish();
+  EXPECT_EQ(runs.all()[0], (RunSpan{5, 10, 12}));
+  RunSpans::Mover again(&runs);
+  again.replaced(4, 1, 3);
+  again.finish();
+  EXPECT_EQ(runs.all()[0], (RunSpan{7, 12, 12}));
+}
+
+// The fast path and the reference place the runs alike through tags that
+// grow, shrink, vanish, form other tags and measure, and each run's place
+// holds its operators.
+TEST(FallbackText, RunsStayOnTheirOperatorsThroughTheTagRows) {
+  const std::vector<std::string> lines = {
+      "%bs\xD0\x96 %be\xD0\x96\xD0\x96 %cs\xE4\xB8\xAD%ce\n",
+      "%us\xD0\x96\xD0\x96%ue %hs\xE4\xB8\xAD x%he \xD0\x96\n",
+      "%ps%pse\xD0\x96%Bs\xE2\x86\x90 _%Be%zz\xD0\x96\n",
+      "\xD0\x96\t%it\xD0\x96%ie %ls\xD0\x96%le%pg\n",
+  };
+  for (const Format format : {Format::PostScript, Format::Pdf}) {
+    FakeFallbackFonts fastFonts;
+    FakeFallbackFonts referenceFonts;
+    paged::FallbackContext fastContext(fastFonts, format);
+    paged::FallbackContext referenceContext(referenceFonts, format);
+    EscapeStats fastStats;
+    EscapeStats referenceStats;
+    LayoutState fastState;
+    LayoutState referenceState;
+    std::string scratch;
+    for (const std::string& input : lines) {
+      std::string fast = input;
+      std::string reference = input;
+      rewriteLine(fast, scratch, format, fastState, TextMode::Typed, fastStats, &fastContext);
+      rewriteLineReference(reference, format, referenceState, TextMode::Typed, referenceStats,
+                           &referenceContext);
+      ASSERT_EQ(fast, reference);
+      EXPECT_TRUE(fastState == referenceState) << input;
+      ASSERT_TRUE(fastStats.lineRuns == referenceStats.lineRuns) << input;
+      ASSERT_FALSE(fastStats.lineRuns.empty()) << input;
+      for (const RunSpan& run : fastStats.lineRuns.all()) {
+        const std::string operators = fast.substr(run.begin, run.end - run.begin);
+        EXPECT_EQ(operators.substr(0, 2), ") ") << fast;
+        EXPECT_EQ(operators.substr(operators.size() - 2), " (") << fast;
+        EXPECT_NE(operators.find('<'), std::string::npos) << fast;
+      }
+    }
+  }
 }
 
 TEST(FallbackText, TextTheStandardFontsHoldGivesTheSameBytes) {
@@ -123,11 +176,13 @@ std::string pdfWithTwoFallbackFonts() {
 
 TEST(FallbackText, PdfEmbedsEachFontAfterThePages) {
   const std::string doc = pdfWithTwoFallbackFonts();
-  // Object 4 comes again after the fonts, naming them.
-  const std::size_t again = doc.rfind("4 0 obj << /Font <<");
-  ASSERT_NE(again, std::string::npos);
-  EXPECT_NE(doc.find("/F6 10 0 R /K0 40 0 R /K1 46 0 R >> >> endobj"), std::string::npos);
-  EXPECT_LT(doc.find("40 0 obj << /Type /Font /Subtype /Type0 /BaseFont /KOLVOA+Cyr"), again);
+  // Object 4, once and before the pages, names the fonts written after them.
+  const std::size_t resources = doc.find("4 0 obj << /Font <<");
+  EXPECT_EQ(doc.rfind("4 0 obj << /Font <<"), resources);
+  EXPECT_EQ(doc.find("/F6 10 0 R /K0 40 0 R /K1 46 0 R >> >> endobj\n"),
+            doc.find("/F6 10 0 R"));
+  EXPECT_LT(resources, doc.find("11 0 obj"));
+  EXPECT_LT(doc.find("11 0 obj"), doc.find("40 0 obj << /Type /Font /Subtype /Type0 /BaseFont /KOLVOA+Cyr"));
   EXPECT_NE(doc.find("/Subtype /CIDFontType2"), std::string::npos);
   EXPECT_NE(doc.find("/Subtype /CIDFontType0 "), std::string::npos);  // the CFF font
   EXPECT_NE(doc.find("/W [1 [\n500 500]]"), std::string::npos);
@@ -190,6 +245,35 @@ TEST(FallbackText, PostScriptsFirstReadingGivesOutTheCodesOfTheSecondInItsOrder)
   // glyph; the hyphen and U+1F600 are in no fake font.
   const std::vector<std::vector<char32_t>> expected = {
       {U'\u0416', U' ', U'\u042F', U'\u044F'}, {U'\u0416', U' '}, {U'\u6771', U'\u4EAC', U' '}};
+  EXPECT_EQ(codesOf(secondOnly), expected);
+}
+
+TEST(FallbackText, PdfsFirstReadingGivesOutTheCodesOfTheSecondInItsOrder) {
+  // A PDF line starts in the body font whatever the line before set: the
+  // first reading passes over the lines of ASCII alone, tags and all, and
+  // follows the bold tag only on its own line.
+  const std::string input =
+      "%bs plain words %be %Bs\n"
+      "\xD0\x96 x\n"
+      "%bs bold\n"
+      "\xD0\xAF %bs\xD0\x96\n"
+      "\xD0\xAF\n";
+  FakeFallbackFonts firstOnly;
+  LineReader first(input, kWholeLines);
+  giveOutFallbackCodes(first, Format::Pdf, firstOnly);
+  // The codes in the order the conversion's own line rewrite asks for them.
+  FakeFallbackFonts secondOnly;
+  paged::FallbackContext context(secondOnly, Format::Pdf);
+  EscapeStats stats;
+  LayoutState state;
+  LineReader second(input, kWholeLines);
+  std::string line;
+  std::string scratch;
+  while (second.next(line)) {
+    rewriteLine(line, scratch, Format::Pdf, state, TextMode::Typed, stats, &context);
+  }
+  EXPECT_EQ(codesOf(firstOnly), codesOf(secondOnly));
+  const std::vector<std::vector<char32_t>> expected = {{U'\u0416', U'\u042F'}, {U'\u0416'}};
   EXPECT_EQ(codesOf(secondOnly), expected);
 }
 

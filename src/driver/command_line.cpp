@@ -30,14 +30,14 @@ int reportUsageError(const UsageError& error) {
   return kExitUsage;
 }
 
-// Typed PostScript reads its input twice when it has fallback fonts: first
-// to give out their codes, so that the prologue can define the fonts.
+// The first of two readings gives out the fallback fonts' codes
+// (readsInputTwice).
 ConversionReport convertInput(const InputFile& input, OutputSink& out,
                               const ConversionSettings& settings, FallbackFonts* fallback,
                               Console& console) {
   // Typed text keeps every line whole: one line is one paragraph.
   const std::size_t pieces = settings.mode == TextMode::Typed ? kWholeLines : kMaxPiece;
-  if (fallback == nullptr || settings.format != Format::PostScript) {
+  if (!readsInputTwice(settings.format, settings.mode, fallback)) {
     LineReader in(input.fd(), input.name(), pieces);
     return convert(in, out, settings.format, settings.option, console, settings.mode,
                    settings.paper, fallback);

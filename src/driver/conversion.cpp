@@ -97,6 +97,10 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
   return reportOf(stats, context ? fallback : nullptr);
 }
 
+bool readsInputTwice(Format format, TextMode mode, const FallbackFonts* fallback) {
+  return fallback != nullptr && mode == TextMode::Typed && isPaged(format);
+}
+
 void giveOutFallbackCodes(LineReader& in, Format format, FallbackFonts& fallback) {
   paged::FallbackContext context(fallback, format, true);
   std::string line;
@@ -126,7 +130,7 @@ std::string convertText(std::string_view input, Format format, char optionLetter
                         std::string* console, TextMode mode, const PaperSize* paper,
                         FallbackFonts* fallback) {
   const std::size_t pieces = mode == TextMode::Typed ? kWholeLines : kMaxPiece;
-  if (fallback != nullptr && mode == TextMode::Typed && format == Format::PostScript) {
+  if (readsInputTwice(format, mode, fallback)) {
     LineReader first(input, pieces);
     giveOutFallbackCodes(first, format, *fallback);
   }

@@ -37,23 +37,27 @@ struct ConversionReport {
 // letter (V, t, T, v; anything else means none), taking the user's text in
 // `mode`, PostScript and PDF laid out for `paper` when it is given. In typed
 // PostScript and PDF, `fallback` (if given) draws what the standard fonts
-// lack; for PostScript every code it gives out must have been given out
-// before (giveOutFallbackCodes). Throws IoError on a read or write failure;
+// lack; every code it gives out must have been given out before
+// (giveOutFallbackCodes). Throws IoError on a read or write failure;
 // the caller flushes and closes the output.
 ConversionReport convert(LineReader& in, OutputSink& out, Format format, char optionLetter,
                          Console& console, TextMode mode = TextMode::Markup,
                          const PaperSize* paper = nullptr, FallbackFonts* fallback = nullptr);
 
-// The first of PostScript's two readings of typed text: has `fallback` give
-// out the codes of every character the conversion of `in` will draw with
-// it, so that the prologue can define the fonts.
+// Typed PostScript and PDF read their input twice when they have fallback
+// fonts: the prologue must know every font the text will use, PostScript to
+// define them, PDF to name them in the one resource dictionary.
+bool readsInputTwice(Format format, TextMode mode, const FallbackFonts* fallback);
+
+// The first of those two readings: has `fallback` give out the codes of
+// every character the conversion of `in` will draw with it.
 void giveOutFallbackCodes(LineReader& in, Format format, FallbackFonts& fallback);
 
 // Convenience for tests and tools: converts an in-memory document. If
 // `console` is given it receives the version line and progress trace.
 // Typed mode reads every line whole, as the command line does.
-// With `fallback`, a PostScript document is read twice, as the command line
-// does.
+// It reads the document twice when readsInputTwice says so, as the command
+// line does.
 std::string convertText(std::string_view input, Format format, char optionLetter = 's',
                         std::string* console = nullptr, TextMode mode = TextMode::Markup,
                         const PaperSize* paper = nullptr, FallbackFonts* fallback = nullptr);

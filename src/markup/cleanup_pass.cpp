@@ -58,7 +58,8 @@ static_assert(scanSees(kMark, scan::kCleanup) && scanSees(kHash, scan::kCleanup)
 // Each match is found from the byte that cannot be missing from it ("_",
 // "#", "<"); a blank is never part of an earlier match, so an underscore
 // after a blank always matches " _".
-bool cleanupsInto(std::string& out, std::string_view text, bool latex) {
+bool cleanupsInto(std::string& out, std::string_view text, bool latex, RunSpans* runs) {
+  RunSpans::Mover mover(runs);
   // Outside LaTeX a hash sign needs nothing: look for the mark in its place.
   const char hash = latex ? kHash : kMark;
   bool matched = false;
@@ -77,17 +78,20 @@ bool cleanupsInto(std::string& out, std::string_view text, bool latex) {
     if (c == kMark) {
       if (i > 0 && text[i - 1] == kBlank) {
         upTo(i);  // the blank stays, the mark goes
+        mover.replaced(i, 1, 0);
         run = i + 1;
       }
       ++i;
     } else if (c == kHash) {
       upTo(i);
       out.push_back(kEscapeHash.replacement[0]);
+      mover.replaced(i, 0, 1);
       run = i;  // the hash sign goes with the next run
       ++i;
     } else if (text.substr(i, kEmptyRun.size()) == kEmptyRun) {
       upTo(i);
       out.append(kFilledRun);
+      mover.replaced(i, kEmptyRun.size(), kFilledRun.size());
       i += kEmptyRun.size();
       run = i;
     } else {
@@ -95,6 +99,7 @@ bool cleanupsInto(std::string& out, std::string_view text, bool latex) {
     }
   }
   if (matched) out.append(text, run);
+  mover.finish();
   return matched;
 }
 

@@ -7,12 +7,15 @@
 #include <string>
 #include <string_view>
 
+#include "markup/run_spans.hpp"
+
 namespace kolvo {
 
 // The clean-ups " _", "#" (LaTeX only) and "<c></c>" of `text` into `out`.
 // Returns false, and leaves `out` alone, when nothing matches: then the
-// line stays as it is.
-bool cleanupsInto(std::string& out, std::string_view text, bool latex);
+// line stays as it is. `runs` (or none), the runs of `text` drawn with
+// fallback fonts, are moved to where they lie in `out`.
+bool cleanupsInto(std::string& out, std::string_view text, bool latex, RunSpans* runs = nullptr);
 
 // The carriage return and line feed clean-ups. A line from the reader ends
 // in its one line feed; unless `innerLineEnd` says that another carriage

@@ -1,8 +1,8 @@
 #include "markup/replace_tag.hpp"
 
 #include <cstring>
+#include <optional>
 
-#include "markup/run_marks.hpp"
 #include "markup/tag_table.hpp"
 
 namespace kolvo {
@@ -29,40 +29,53 @@ std::size_t findFrom(std::string_view line, std::string_view pattern, std::size_
   return std::string_view::npos;
 }
 
-// The bytes after an occurrence as its effect counts them: a run drawn with
-// a fallback font counts by its width for the centring estimate.
-std::size_t bytesAfter(std::string_view rest, TagEffect effect) {
-  if (effect != TagEffect::CentreStart || !holdsRuns(rest)) return rest.size();
-  return measuredBytes(rest, 2 * kHalfWidthPerByte);
+// The bytes of `line` from `from` on as the effect of an occurrence ending
+// there counts them: a run drawn with a fallback font counts by its width
+// for the centring estimate. `runs` are those of `line`.
+std::size_t bytesAfter(std::string_view line, std::size_t from, TagEffect effect,
+                       const RunSpans* runs) {
+  if (effect != TagEffect::CentreStart || runs == nullptr || !runs->anyIn(from, line.size())) {
+    return line.size() - from;
+  }
+  return runs->measuredBytes(from, line.size(), 2 * kHalfWidthPerByte);
 }
 
 }  // namespace
 
 void replaceTagInto(std::string& out, std::string_view line, std::string_view pattern,
                     std::string_view replacement, TagEffect effect, LayoutState& state,
-                    Format format) {
+                    Format format, RunSpans* runs) {
   out.clear();
   const std::size_t p = pattern.size();
   if (p == 0) {
     out.assign(line);
     return;
   }
+  if (runs != nullptr && runs->empty()) runs = nullptr;
+  // The effects measure the line as it came, the runs where they were.
+  const std::optional<RunSpans> before =
+      runs != nullptr && effect == TagEffect::CentreStart ? std::optional<RunSpans>(*runs) : std::nullopt;
+  RunSpans::Mover mover(runs);
   std::size_t in = 0;
   for (std::size_t hit = findFrom(line, pattern, 0); hit != std::string_view::npos;
        hit = findFrom(line, pattern, in)) {
     out.append(line.substr(in, hit - in));
     out.append(replacement);
     in = hit + p;
-    applyOccurrenceEffect(effect, bytesAfter(line.substr(in), effect), state, format);
+    applyOccurrenceEffect(effect, bytesAfter(line, in, effect, before ? &*before : nullptr), state,
+                          format);
+    mover.replaced(hit, p, replacement.size());
   }
   out.append(line.substr(in));
+  mover.finish();
 
-  measurePdfMarks(out, effect, state, format);
+  measurePdfMarks(out, effect, state, format, runs);
 }
 
 void replaceTagInto(std::string& out, std::string_view line, std::string_view pattern,
-                    std::string_view replacement, LayoutState& state, Format format) {
-  replaceTagInto(out, line, pattern, replacement, effectOfPattern(pattern), state, format);
+                    std::string_view replacement, LayoutState& state, Format format,
+                    RunSpans* runs) {
+  replaceTagInto(out, line, pattern, replacement, effectOfPattern(pattern), state, format, runs);
 }
 
 bool patternHasEffects(std::string_view pattern) {
@@ -74,12 +87,13 @@ bool patternMeasures(std::string_view pattern) {
 }
 
 void measurePdfMarks(std::string_view result, std::string_view pattern, LayoutState& state,
-                     Format format) {
-  measurePdfMarks(result, effectOfPattern(pattern), state, format);
+                     Format format, const RunSpans* runs) {
+  measurePdfMarks(result, effectOfPattern(pattern), state, format, runs);
 }
 
 std::string replaceTag(std::string_view line, std::string_view pattern,
-                       std::string_view replacement, LayoutState& state, Format format) {
+                       std::string_view replacement, LayoutState& state, Format format,
+                       RunSpans* runs) {
   // Counting pass, so that the result is allocated once at its final size.
   std::size_t count = 0;
   if (!pattern.empty()) {
@@ -90,7 +104,7 @@ std::string replaceTag(std::string_view line, std::string_view pattern,
   }
   std::string out;
   out.reserve(line.size() + count * replacement.size() - count * pattern.size());
-  replaceTagInto(out, line, pattern, replacement, state, format);
+  replaceTagInto(out, line, pattern, replacement, state, format, runs);
   return out;
 }
 

@@ -52,7 +52,6 @@
 #include "markup/cleanup_pass.hpp"
 #include "markup/replace_tag.hpp"
 #include "markup/row_set.hpp"
-#include "markup/run_marks.hpp"
 #include "markup/tag_index.hpp"
 #include "markup/tag_table.hpp"
 
@@ -69,6 +68,9 @@ std::string escapeStringDelimiters(std::string_view text) {
 }
 
 namespace {
+
+// Every tag is "%" and two letters or digits.
+constexpr std::size_t kTagLength = 3;
 
 // What a line holds. A line from the reader has its one line feed as its
 // last byte, which is worth knowing apart from line ends inside it.
@@ -90,9 +92,11 @@ LineScan scanLine(std::string_view line) {
 // Gives the bytes of those rows run one after another when none of them can
 // form a tag: then their tags in the line are exactly those that were there
 // at the start, and tags never overlap.
+// The runs drawn with fallback fonts (`runs`, or none) move along.
 void expandRows(std::string& out, std::string_view line, const RowSet& rows, TagColumn col,
-                const TagIndex& index) {
+                const TagIndex& index, RunSpans* runs) {
   out.clear();
+  RunSpans::Mover mover(runs);
   std::size_t run = 0;
   std::size_t at = TagIndex::findTag(line, 0);
   while (at != std::string_view::npos) {
@@ -103,20 +107,24 @@ void expandRows(std::string& out, std::string_view line, const RowSet& rows, Tag
     }
     out.append(line, run, at - run);
     out.append(index.text(col, row));
-    run = at + 3;
+    mover.replaced(at, kTagLength, index.text(col, row).size());
+    run = at + kTagLength;
     at = TagIndex::findTag(line, run);
   }
   out.append(line, run);
+  mover.finish();
 }
 
 // One line's way through the tag rows: the rows whose tags occur in it, in
 // table order, alone or in batches.
 class TagRowPass {
  public:
+  // `runs` (or none) are the runs of `line` drawn with fallback fonts.
   TagRowPass(std::string& line, std::string& scratch, Format format, TextMode mode,
-             LayoutState& state)
+             LayoutState& state, RunSpans* runs)
       : index_(tagIndex()), line_(line), scratch_(scratch), format_(format),
-        column_(tagColumn(format, mode)), state_(state), rows_(index_.rowsIn(line, column_)) {}
+        column_(tagColumn(format, mode)), state_(state), runs_(runs),
+        rows_(index_.rowsIn(line, column_)) {}
 
   // Returns the byte classes of the texts put into the line (tags themselves
   // hold none of the bytes that the clean-ups or the line ends need); the
@@ -141,14 +149,14 @@ class TagRowPass {
   void measurePassedOver(std::size_t to) {
     if (format_ != Format::Pdf) return;
     for (std::size_t r : index_.pdfMeasuringRows()) {
-      if (r >= next_ && r < to) measurePdfMarks(line_, kTagTable[r].effect, state_, format_);
+      if (r >= next_ && r < to) measurePdfMarks(line_, kTagTable[r].effect, state_, format_, runs_);
     }
   }
 
   void runAlone(std::size_t row) {
     const TagRow& tagRow = kTagTable[row];
     replaceTagInto(scratch_, line_, tagRow.tag, index_.text(column_, row), tagRow.effect, state_,
-                   format_);
+                   format_, runs_);
     line_.swap(scratch_);
     inserted_ |= index_.textClasses(column_, row);
     next_ = row + 1;
@@ -164,7 +172,7 @@ class TagRowPass {
 
   void runBatch(std::size_t row) {
     const RowSet batch = batchFrom(row);
-    expandRows(scratch_, line_, batch, column_, index_);
+    expandRows(scratch_, line_, batch, column_, index_, runs_);
     line_.swap(scratch_);
     for (RowSet left = batch; !left.empty(); left.remove(left.first())) {
       inserted_ |= index_.textClasses(column_, left.first());
@@ -198,6 +206,7 @@ class TagRowPass {
   const Format format_;
   const TagColumn column_;
   LayoutState& state_;
+  RunSpans* runs_;
   RowSet rows_;           // the rows still to run whose tags are in the line
   std::size_t next_ = 0;  // the rows before this one have had their turn
   unsigned inserted_ = 0;
@@ -219,7 +228,8 @@ void escapeInto(std::string& out, std::string_view text) {
 }  // namespace
 
 void rewriteTags(std::string& line, std::string& scratch, Format format, LayoutState& state,
-                 TextMode mode) {
+                 TextMode mode, RunSpans* runs) {
+  if (runs != nullptr && runs->empty()) runs = nullptr;
   LineScan seen = scanLine(line);
   if (mode == TextMode::Markup && isPaged(format) && (seen.classes & scan::kDelimiter) != 0) {
     escapeInto(scratch, line);
@@ -229,18 +239,18 @@ void rewriteTags(std::string& line, std::string& scratch, Format format, LayoutS
   const bool measuring =
       format == Format::Pdf && (state.underline == 1 || state.highlight == 1);
   if ((seen.classes & scan::kPercent) != 0 || measuring) {
-    const unsigned inserted = TagRowPass(line, scratch, format, mode, state).run();
+    const unsigned inserted = TagRowPass(line, scratch, format, mode, state, runs).run();
     seen.classes |= inserted;
     if ((inserted & scan::kLineEnd) != 0) seen.innerLineEnd = true;
   }
 
-  if ((seen.classes & scan::kCleanup) != 0 && cleanupsInto(scratch, line, format == Format::Latex)) {
+  if ((seen.classes & scan::kCleanup) != 0 &&
+      cleanupsInto(scratch, line, format == Format::Latex, runs)) {
     line.swap(scratch);
   }
   // The clean-ups above neither make nor remove line ends, and leave a final
   // one where it was.
   if ((seen.classes & scan::kLineEnd) != 0) blanksForLineEnds(line, seen.innerLineEnd);
-  if (mode == TextMode::Typed && isPaged(format) && holdsRuns(line)) removeRunMarks(line, scratch);
 }
 
 }  // namespace kolvo

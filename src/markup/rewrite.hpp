@@ -7,6 +7,7 @@
 
 #include "markup/format.hpp"
 #include "markup/layout_state.hpp"
+#include "markup/run_spans.hpp"
 
 namespace kolvo {
 
@@ -18,10 +19,12 @@ std::string escapeStringDelimiters(std::string_view text);
 // updating `state` as the tags say; in markup mode PostScript and PDF get
 // their string delimiters escaped first. The text step (pipeline/) has run
 // before. `scratch` is working storage that callers may keep between lines.
-// In typed mode the tags give their typed texts.
+// In typed mode the tags give their typed texts. `runs`, when given, are
+// the runs drawn with fallback fonts in `line`: the measures count them by
+// width, and they move with the bytes to where they lie in the result.
 // The result equals that of applyRowsInOrder (rows_in_order.hpp), the plain
 // statement of the rule.
 void rewriteTags(std::string& line, std::string& scratch, Format format, LayoutState& state,
-                 TextMode mode);
+                 TextMode mode, RunSpans* runs = nullptr);
 
 }  // namespace kolvo

@@ -5,7 +5,6 @@
 #include "markup/cleanups.hpp"
 #include "markup/replace_tag.hpp"
 #include "markup/rewrite.hpp"
-#include "markup/run_marks.hpp"
 #include "markup/typed_tag_texts.hpp"
 
 namespace kolvo {
@@ -15,7 +14,7 @@ Replacement rowText(const TagRow& row, Format format, TextMode mode) {
 }
 
 void applyTagRows(std::string& line, Format format, LayoutState& state, TextMode mode,
-                  RowWatcher* watcher) {
+                  RowWatcher* watcher, RunSpans* runs) {
   std::vector<std::size_t> hits;
   for (std::size_t r = 0; r < kTagTable.size(); ++r) {
     const TagRow& row = kTagTable[r];
@@ -29,19 +28,18 @@ void applyTagRows(std::string& line, Format format, LayoutState& state, TextMode
       }
       if (!hits.empty()) watcher->replacing(r, hits, *text);
     }
-    line = replaceTag(line, row.tag, *text, state, format);
+    line = replaceTag(line, row.tag, *text, state, format, runs);
   }
 }
 
-void applyRowsInOrder(std::string& line, Format format, LayoutState& state, TextMode mode) {
+void applyRowsInOrder(std::string& line, Format format, LayoutState& state, TextMode mode,
+                      RunSpans* runs) {
   if (mode == TextMode::Markup && isPaged(format)) line = escapeStringDelimiters(line);
-  applyTagRows(line, format, state, mode);
+  applyTagRows(line, format, state, mode, nullptr, runs);
   for (const CleanupRow& row : kCleanups) {
-    if (row.appliesTo(format)) line = replaceTag(line, row.pattern, row.replacement, state, format);
-  }
-  if (mode == TextMode::Typed && isPaged(format) && holdsRuns(line)) {
-    std::string scratch;
-    removeRunMarks(line, scratch);
+    if (row.appliesTo(format)) {
+      line = replaceTag(line, row.pattern, row.replacement, state, format, runs);
+    }
   }
 }
 

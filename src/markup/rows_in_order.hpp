@@ -14,6 +14,7 @@
 
 #include "markup/format.hpp"
 #include "markup/layout_state.hpp"
+#include "markup/run_spans.hpp"
 #include "markup/tag_table.hpp"
 
 namespace kolvo {
@@ -33,12 +34,15 @@ class RowWatcher {
   ~RowWatcher() = default;
 };
 
-// The tag rows alone, in table order, over `line` as the text step left it.
+// The tag rows alone, in table order, over `line` as the text step left it;
+// `runs` (or none) are the line's runs drawn with fallback fonts, moved
+// along.
 void applyTagRows(std::string& line, Format format, LayoutState& state, TextMode mode,
-                  RowWatcher* watcher = nullptr);
+                  RowWatcher* watcher = nullptr, RunSpans* runs = nullptr);
 
 // The whole rule: the string escape of markup-mode PostScript and PDF, the
 // tag rows, the clean-ups. Same contract as rewriteTags.
-void applyRowsInOrder(std::string& line, Format format, LayoutState& state, TextMode mode);
+void applyRowsInOrder(std::string& line, Format format, LayoutState& state, TextMode mode,
+                      RunSpans* runs = nullptr);
 
 }  // namespace kolvo

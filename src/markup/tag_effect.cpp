@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "markup/run_marks.hpp"
 
 namespace kolvo {
 namespace {
@@ -12,19 +11,16 @@ namespace {
 // mark "_" and the first "%" (the still unreplaced end tag) of the result.
 // A byte that is missing, or found at index 0, leaves its measure unchanged.
 // A run drawn with a fallback font before the byte counts by its width.
-std::int32_t bytesBefore(std::string_view result, std::size_t at) {
-  const std::string_view before = result.substr(0, at);
-  if (!holdsRuns(before)) return static_cast<std::int32_t>(at);
+std::int32_t bytesBefore(std::size_t at, const RunSpans* runs) {
+  if (runs == nullptr || !runs->anyIn(0, at)) return static_cast<std::int32_t>(at);
   // Kept where the measures' own arithmetic cannot overflow.
   constexpr std::size_t kMostBytes = INT32_MAX / kPointsPerByte / 2;
-  return static_cast<std::int32_t>(std::min(measuredBytes(before, kPointsPerByte), kMostBytes));
+  return static_cast<std::int32_t>(std::min(runs->measuredBytes(0, at, kPointsPerByte), kMostBytes));
 }
 
 // The bytes before `at` as the line will be written, runs by their operators.
-std::int32_t offsetOf(std::string_view result, std::size_t at) {
-  const std::string_view before = result.substr(0, at);
-  const std::size_t bytes = holdsRuns(before) ? unmarkedBytes(before) : at;
-  return static_cast<std::int32_t>(std::min<std::size_t>(bytes, INT32_MAX / 2));
+std::int32_t offsetOf(std::size_t at) {
+  return static_cast<std::int32_t>(std::min<std::size_t>(at, INT32_MAX / 2));
 }
 
 // The measures of one overprint, in the layout state.
@@ -37,16 +33,16 @@ struct Overprint {
   std::int32_t& endOffset;
 };
 
-void measure(std::string_view result, const Overprint& mark) {
+void measure(std::string_view result, const RunSpans* runs, const Overprint& mark) {
   const std::size_t u = result.find('_');
   if (u != std::string_view::npos && u >= 1) {
-    mark.startCount = bytesBefore(result, u) - kMarkStartBytes;
-    mark.startOffset = offsetOf(result, u) - kMarkStartBytes;
+    mark.startCount = bytesBefore(u, runs) - kMarkStartBytes;
+    mark.startOffset = offsetOf(u) - kMarkStartBytes;
   }
   const std::size_t q = result.find('%');
   if (q != std::string_view::npos && q >= 1) {
-    mark.endCount = bytesBefore(result, q) - kMarkEndBytes;
-    mark.endOffset = offsetOf(result, q) - kMarkEndBytes;
+    mark.endCount = bytesBefore(q, runs) - kMarkEndBytes;
+    mark.endOffset = offsetOf(q) - kMarkEndBytes;
   }
   mark.length = mark.endCount - mark.startCount;
   mark.ptStart = kPointsPerByte * mark.startCount + kLeftMargin;
@@ -93,15 +89,15 @@ void applyOccurrenceEffect(TagEffect effect, std::size_t bytesAfter, LayoutState
 }
 
 void measurePdfMarks(std::string_view result, TagEffect effect, LayoutState& state,
-                     Format format) {
+                     Format format, const RunSpans* runs) {
   if (format != Format::Pdf) return;
   if (effect == TagEffect::UnderlineStart && state.underline == 1) {
-    measure(result, {state.underline_start_index, state.underline_end_index,
+    measure(result, runs, {state.underline_start_index, state.underline_end_index,
                      state.underline_length, state.underline_x, state.underline_start_offset,
                      state.underline_end_offset});
   }
   if (effect == TagEffect::HighlightStart && state.highlight == 1) {
-    measure(result, {state.highlight_start_index, state.highlight_end_index,
+    measure(result, runs, {state.highlight_start_index, state.highlight_end_index,
                      state.highlight_length, state.highlight_x, state.highlight_start_offset,
                      state.highlight_end_offset});
   }

@@ -8,6 +8,7 @@
 
 #include "markup/format.hpp"
 #include "markup/layout_state.hpp"
+#include "markup/run_spans.hpp"
 
 namespace kolvo {
 
@@ -41,10 +42,11 @@ constexpr bool measuresPdfMarks(TagEffect effect) {
   return effect == TagEffect::UnderlineStart || effect == TagEffect::HighlightStart;
 }
 
-// That measurement, on `result`, the line as the call left it. Does nothing
-// outside PDF, for the other effects, or while the effect's flag is clear.
+// That measurement, on `result`, the line as the call left it, whose runs
+// drawn with fallback fonts are `runs` (or none). Does nothing outside PDF,
+// for the other effects, or while the effect's flag is clear.
 void measurePdfMarks(std::string_view result, TagEffect effect, LayoutState& state,
-                     Format format);
+                     Format format, const RunSpans* runs = nullptr);
 
 // Whether the effect shows in `format` even where the tag's text there is
 // empty: through the layout state, or (the end marks) through the "%" that

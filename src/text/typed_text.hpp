@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "markup/run_spans.hpp"
+
 namespace kolvo {
 
 // What the escapers of one run could not show: each such character is shown
@@ -20,6 +22,10 @@ struct EscapeStats {
   std::uint64_t missingGlyphs = 0;
   std::array<char32_t, kSampleCount> samples{};  // distinct, in order of appearance
   std::size_t sampleCount = 0;
+  // The runs the paged escaper drew with fallback fonts in the line it
+  // escaped last, which the line's rewrite moves along with its bytes;
+  // empty for a line the text step left as it was.
+  RunSpans lineRuns;
 
   // Counts `c` as shown as "?" and keeps it among the samples.
   void missing(char32_t c);

@@ -11,8 +11,10 @@ namespace {
 // The objects of font i are pdfFallbackObject(kObjectsPerFont * i + one of these).
 enum FontObject : unsigned { kType0, kCidFont, kDescriptor, kProgram, kToUnicode, kCidToGid };
 constexpr unsigned kObjectsPerFont = 6;
-// After the fonts, the resource dictionary is object 4 once more.
-constexpr std::uint64_t kResourcesObject = 4;
+
+std::uint64_t fontObjectNumber(std::size_t font, FontObject object) {
+  return pdfFallbackObject(kObjectsPerFont * font + object);
+}
 
 // Codes per line of the ToUnicode map and of the widths; the map allows at
 // most 100 entries per block.
@@ -49,9 +51,7 @@ class FontObjects {
     if (font_.outlines == OutlineFormat::TrueType) writeCidToGid();
   }
 
-  std::uint64_t number(FontObject object) const {
-    return pdfFallbackObject(kObjectsPerFont * index_ + object);
-  }
+  std::uint64_t number(FontObject object) const { return fontObjectNumber(index_, object); }
 
  private:
   // Six capitals that differ per font of the document, as subsets are named.
@@ -177,23 +177,21 @@ class FontObjects {
 
 }  // namespace
 
-void writePdfFallbackFonts(OutputSink& out, PdfObjectTable& table, const FallbackFonts& fonts,
-                           std::string_view resources) {
-  if (fonts.fontCount() == 0) return;
-  std::string fontEntries;
-  for (std::size_t i = 0; i < fonts.fontCount(); ++i) {
-    const EmbeddedFont font = fonts.embed(i);
-    FontObjects objects(out, table, i, font);
-    objects.write();
-    fontEntries += " /" + paged::pdfFallbackResource(i) + " " +
-                   std::to_string(objects.number(kType0)) + " 0 R";
+std::string pdfFallbackFontEntries(std::size_t count) {
+  std::string entries;
+  for (std::size_t i = 0; i < count; ++i) {
+    entries += " /" + paged::pdfFallbackResource(i) + " " +
+               std::to_string(fontObjectNumber(i, kType0)) + " 0 R";
   }
-  // Object 4 again, with the fallback fonts after the others.
-  constexpr std::string_view kFontsEnd = " >> >> endobj";
-  std::string text(resources);
-  text.insert(text.rfind(kFontsEnd), fontEntries);
-  table.fixedObject(kResourcesObject, out.offset());
-  out.write(text);
+  return entries;
+}
+
+void writePdfFallbackFonts(OutputSink& out, PdfObjectTable& table, const FallbackFonts& fonts,
+                           std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const EmbeddedFont font = fonts.embed(i);
+    FontObjects(out, table, i, font).write();
+  }
 }
 
 }  // namespace kolvo

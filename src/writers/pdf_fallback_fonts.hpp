@@ -3,10 +3,10 @@
 // font a Type 0 font, its CIDFont (CIDFontType2 for TrueType outlines,
 // CIDFontType0 for CFF) with the widths of its codes, the font descriptor,
 // the subset program, the ToUnicode map and (TrueType) the CIDToGIDMap.
-// The resource dictionary, object 4, is written again with the fonts added;
-// the cross-reference table points to the new one.
+// Their numbers follow from the font's place, so the resource dictionary,
+// written before the pages, names them ahead.
 
-#include <string_view>
+#include <string>
 
 #include "writers/output_sink.hpp"
 #include "writers/paged/fallback_fonts.hpp"
@@ -14,9 +14,12 @@
 
 namespace kolvo {
 
-// Writes nothing when no fallback font is in use. `resources` is the text
-// of object 4 as the prologue wrote it.
+// The entries of the resource dictionary's font dictionary for the first
+// `count` fallback fonts: " /K0 40 0 R" and so on.
+std::string pdfFallbackFontEntries(std::size_t count);
+
+// Writes the objects of the first `count` fallback fonts (nothing for 0).
 void writePdfFallbackFonts(OutputSink& out, PdfObjectTable& table, const FallbackFonts& fonts,
-                           std::string_view resources);
+                           std::size_t count);
 
 }  // namespace kolvo

@@ -15,13 +15,13 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
-#include "writers/drawing.hpp"
-#include "writers/paged/fallback_widths.hpp"
 #include "writers/paged/font_texts.hpp"
 #include "writers/paged/line_layout.hpp"
+#include "writers/paged_writer.hpp"
 #include "writers/pdf_fallback_fonts.hpp"
 #include "writers/pdf_object_table.hpp"
 #include "writers/pdf_objects.hpp"
@@ -50,9 +50,17 @@ constexpr std::array<PdfFixedObject, 9> kFixedObjects = {{
     {10, "10 0 obj << /Type /Font /Subtype /Type1 /BaseFont /ZapfDingbats >> endobj\n"},
 }};
 
-// The resource dictionary, which the fallback fonts extend.
+// The resource dictionary, in the two parts between which the fallback
+// fonts' entries go.
 constexpr std::size_t kResourcesEntry = 2;
+constexpr std::string_view kResourcesUpToFonts =
+    "4 0 obj << /Font <<  /F1 5 0 R  /F2 6 0 R  /F3 7 0 R /F4 8 0 R  /F5 9 0 R  /F6 10 0 R";
+constexpr std::string_view kResourcesEnd = " >> >> endobj\n";
 static_assert(kFixedObjects[kResourcesEntry].number == 4);
+static_assert(kFixedObjects[kResourcesEntry].text.substr(0, kResourcesUpToFonts.size()) ==
+                  kResourcesUpToFonts &&
+              kFixedObjects[kResourcesEntry].text.substr(kResourcesUpToFonts.size()) ==
+                  kResourcesEnd);
 
 // First-page baselines: like the flowing formats' blank lines, the options
 // leave room above the first line, t 100 points (under seven lines), T 140.
@@ -106,42 +114,40 @@ std::size_t markOffset(std::int32_t count, std::int32_t bytes) {
   return static_cast<std::size_t>(std::max<std::int64_t>(0, std::int64_t{count} + bytes));
 }
 
-class PdfWriter final : public Writer {
+class PdfWriter final : public PagedWriter {
  public:
   PdfWriter(OutputSink& out, LayoutState& state, TextMode mode, const PaperSize* paper,
             const FallbackFonts* fallback)
-      : Writer(out, state), pen_(Format::Pdf), mode_(mode), paper_(paper), fallback_(fallback),
-        widths_(Format::Pdf, mode, fallback) {}
+      : PagedWriter(out, state, Format::Pdf, mode, paper, fallback,
+                    {kSmallTopBaseline, kLargeTopBaseline}) {}
 
   void prologue() override {
     if (paper_ != nullptr) state_.baseline = baselineOn(*paper_, kStartBaseline);
     out_.write(kHeader);
+    // The first reading of the input has given out every fallback font's
+    // codes (readsInputTwice).
+    if (fallback_ != nullptr) fallbackFonts_ = fallback_->fontCount();
     for (const PdfFixedObject& object : kFixedObjects) {
       if (mode_ == TextMode::Typed && writeReencodedFont(object.number)) continue;
+      if (&object == &kFixedObjects[kResourcesEntry] && fallbackFonts_ > 0) {
+        writeResourcesWithFallbackFonts();
+        continue;
+      }
       writeFixed(object);
     }
     openStream(1, kFirstStreamKeyword);
   }
 
-  void topSpacing(char option) override {
-    const PaperSize& paper = paper_ != nullptr ? *paper_ : kA4Paper;
-    applyTopBaseline(state_, option, baselineOn(paper, kSmallTopBaseline),
-                     baselineOn(paper, kLargeTopBaseline));
-  }
-
-  // The path goes into the open content stream, among the text objects.
-  void drawing(std::string_view line) override { pen_.draw(line, out_); }
-
   void line(std::string_view text, bool drawingLine) override {
-    // A drawing line has already written its path into the stream; it takes
-    // no space and leaves the overprint flags for the next text line.
+    // A drawing line has already written its path into the open content
+    // stream, among the text objects; it takes no space and leaves the
+    // overprint flags for the next text line.
     if (!drawingLine && paper_ != nullptr) {
-      writeWrappedLine(text);
+      wrappedLine(text);
     } else if (!drawingLine) {
       writeTextLine(text);
     }
-    state_.center = 0;
-    state_.line_x = kLeftMargin;
+    endLine();
   }
 
   // Printed for drawing lines too; the baseline then is the previous line's.
@@ -151,7 +157,7 @@ class PdfWriter final : public Writer {
 
   void pageStep() override {
     if (state_.baseline > kBottomLimit) return;
-    if (paper_ != nullptr) return newPage(style_);
+    if (paper_ != nullptr) return startPage(style_);
     state_.baseline = kStartBaseline;
     nextPage();
   }
@@ -160,7 +166,12 @@ class PdfWriter final : public Writer {
 
   void epilogue() override {
     closeStream();
-    if (fallback_ != nullptr) writePdfFallbackFonts(out_, table_, *fallback_, kFixedObjects[kResourcesEntry].text);
+    if (fallback_ != nullptr) {
+      if (fallback_->fontCount() != fallbackFonts_) {
+        throw std::logic_error("a fallback font was not asked for in the first reading");
+      }
+      writePdfFallbackFonts(out_, table_, *fallback_, fallbackFonts_);
+    }
     writePageTree();
     table_.writeTableAndTrailer(out_);
   }
@@ -169,6 +180,14 @@ class PdfWriter final : public Writer {
   void writeFixed(const PdfFixedObject& object) {
     table_.fixedObject(static_cast<std::uint64_t>(object.number), out_.offset());
     out_.write(object.text);
+  }
+
+  // Object 4 naming the fallback fonts too, whose objects follow the pages.
+  void writeResourcesWithFallbackFonts() {
+    table_.fixedObject(static_cast<std::uint64_t>(kFixedObjects[kResourcesEntry].number), out_.offset());
+    out_.write(kResourcesUpToFonts);
+    out_.write(pdfFallbackFontEntries(fallbackFonts_));
+    out_.write(kResourcesEnd);
   }
 
   // Typed text: the text fonts' objects carry the re-encoding. Returns false
@@ -314,7 +333,7 @@ class PdfWriter final : public Writer {
 
   // Laid out for a paper size: a new page whose stream starts in the colour
   // and rise in force, as a page of its own would not otherwise.
-  void newPage(const paged::TextStyle& style) {
+  void startPage(const paged::TextStyle& style) override {
     state_.baseline = baselineOn(*paper_, kStartBaseline);
     nextPage();
     if (!style.colour.empty()) {
@@ -326,30 +345,25 @@ class PdfWriter final : public Writer {
   // The line in as many pieces as the text area needs, each a text object
   // in the font in force where it starts; an underline or highlight covers
   // its part of each piece.
-  void writeWrappedLine(std::string_view text) {
-    const bool underline = state_.underline == 1;
-    const bool highlight = state_.highlight == 1;
+  void wrappedLine(std::string_view text) {
     const std::array<std::size_t, 4> marks = {
         markOffset(state_.underline_start_offset, kMarkStartBytes),
         markOffset(state_.underline_end_offset, kMarkEndBytes),
         markOffset(state_.highlight_start_offset, kMarkStartBytes),
         markOffset(state_.highlight_end_offset, kMarkEndBytes)};
     paged::TextStyle start = style_;
-    if (highlight) start.colour = "0 0 0";
-    const paged::LineLayout layout = paged::layoutLine(
-        text, Format::Pdf, start, textAreaWidth(*paper_), widths_, marks);
-    for (std::size_t i = 0; i < layout.pieces.size(); ++i) {
-      if (i > 0 && state_.baseline <= kBottomLimit) newPage(layout.pieces[i].start);
-      state_.baseline -= state_.line_spacing;
-      writePiece(text, layout, i, underline, highlight);
-    }
+    if (state_.highlight == 1) start.colour = "0 0 0";
+    const paged::LineLayout layout = writeWrappedLine(text, start, marks);
     state_.underline = 0;
     state_.highlight = 0;
     style_ = paged::nextLineStyle(Format::Pdf, layout.end);
   }
 
-  void writePiece(std::string_view text, const paged::LineLayout& layout, std::size_t i,
-                  bool underline, bool highlight) {
+  // The flags stay set while the pieces of their line are written.
+  void writePiece(std::string_view text, const paged::LineLayout& layout,
+                  std::size_t i) override {
+    const bool underline = state_.underline == 1;
+    const bool highlight = state_.highlight == 1;
     const paged::LinePiece& piece = layout.pieces[i];
     const std::int32_t x = paged::pieceX(*paper_, piece, state_.center != 0);
     const std::string font = '/' + piece.start.font + ' ' + piece.start.size;
@@ -407,13 +421,8 @@ class PdfWriter final : public Writer {
   PdfObjectTable table_;
   // First byte of the data of the open content stream.
   std::uint64_t streamStart_ = 0;
-  DrawingPen pen_;
-  TextMode mode_;
-  const PaperSize* paper_;
-  const FallbackFonts* fallback_;
-  paged::FallbackWidths widths_;
-  // The style the next line starts in, when laid out for a paper size.
-  paged::TextStyle style_ = paged::initialTextStyle(Format::Pdf);
+  // The fallback fonts that object 4 names.
+  std::size_t fallbackFonts_ = 0;
 };
 
 }  // namespace

@@ -13,10 +13,9 @@
 #include <string>
 #include <string_view>
 
-#include "writers/drawing.hpp"
-#include "writers/paged/fallback_widths.hpp"
 #include "writers/paged/font_texts.hpp"
 #include "writers/paged/line_layout.hpp"
+#include "writers/paged_writer.hpp"
 #include "writers/postscript_structure.hpp"
 #include "writers/postscript_fallback_fonts.hpp"
 
@@ -74,12 +73,12 @@ constexpr std::string_view kPageEnd = "showpage\n";
 constexpr std::string_view kDocumentEnd = "showpage \n";
 constexpr std::string_view kStructuredPageEnd = "showpage\n";
 
-class PostScriptWriter final : public Writer {
+class PostScriptWriter final : public PagedWriter {
  public:
   PostScriptWriter(OutputSink& out, LayoutState& state, TextMode mode, const PaperSize* paper,
                    const FallbackFonts* fallback)
-      : Writer(out, state), pen_(Format::PostScript), mode_(mode), paper_(paper),
-        fallback_(fallback), widths_(Format::PostScript, mode, fallback) {}
+      : PagedWriter(out, state, Format::PostScript, mode, paper, fallback,
+                    {kSmallTopBaseline, kLargeTopBaseline}) {}
 
   void prologue() override {
     state_.baseline = kStartBaseline;
@@ -94,14 +93,6 @@ class PostScriptWriter final : public Writer {
     out_.write(kFirstFontSelection);
   }
 
-  void topSpacing(char option) override {
-    const PaperSize& paper = paper_ != nullptr ? *paper_ : kA4Paper;
-    applyTopBaseline(state_, option, baselineOn(paper, kSmallTopBaseline),
-                     baselineOn(paper, kLargeTopBaseline));
-  }
-
-  void drawing(std::string_view line) override { pen_.draw(line, out_); }
-
   void line(std::string_view text, bool drawingLine) override {
     // A drawing line has already written its command; it takes no space.
     if (drawingLine) return;
@@ -113,8 +104,7 @@ class PostScriptWriter final : public Writer {
     out_.write(kMoveToShow);
     out_.write(text);
     out_.write(kShow);
-    state_.center = 0;
-    state_.line_x = kLeftMargin;
+    endLine();
   }
 
   std::string progressTrace(bool drawingLine) const override {
@@ -124,7 +114,7 @@ class PostScriptWriter final : public Writer {
 
   void pageStep() override {
     if (state_.baseline > kBottomLimit) return;
-    if (paper_ != nullptr) return newPage(style_);
+    if (paper_ != nullptr) return startPage(style_);
     state_.baseline = kStartBaseline;
     ++page_;
     out_.write(kPageEnd);
@@ -163,7 +153,7 @@ class PostScriptWriter final : public Writer {
   }
 
   // The new page starts in `style`, the one in force where its text does.
-  void newPage(const paged::TextStyle& style) {
+  void startPage(const paged::TextStyle& style) override {
     state_.baseline = baselineOn(*paper_, kStartBaseline);
     ++page_;
     out_.write(kStructuredPageEnd);
@@ -175,34 +165,25 @@ class PostScriptWriter final : public Writer {
   // string's own operator. Font and colour carry over by themselves, and
   // a page's setup selects the font in force where its text starts.
   void wrappedLine(std::string_view text) {
-    const paged::LineLayout layout = paged::layoutLine(
-        text, Format::PostScript, style_, textAreaWidth(*paper_), widths_);
-    for (std::size_t i = 0; i < layout.pieces.size(); ++i) {
-      const paged::LinePiece& piece = layout.pieces[i];
-      if (i > 0 && state_.baseline <= kBottomLimit) newPage(piece.start);
-      state_.baseline -= state_.line_spacing;
-      out_.writeInt(paged::pieceX(*paper_, piece, state_.center != 0));
-      out_.put(' ');
-      out_.writeInt(state_.baseline);
-      out_.write(kMoveTo);
-      out_.write(paged::pieceOpening(piece));
-      out_.write(text.substr(piece.begin, piece.end - piece.begin));
-      out_.write(paged::pieceClosing(piece));
-      out_.write(piece.closer.empty() ? std::string_view("show") : piece.closer);
-      out_.write(" \n");
-    }
-    style_ = layout.end;
-    state_.center = 0;
-    state_.line_x = kLeftMargin;
+    style_ = writeWrappedLine(text, style_).end;
+    endLine();
+  }
+
+  void writePiece(std::string_view text, const paged::LineLayout& layout,
+                  std::size_t i) override {
+    const paged::LinePiece& piece = layout.pieces[i];
+    out_.writeInt(paged::pieceX(*paper_, piece, state_.center != 0));
+    out_.put(' ');
+    out_.writeInt(state_.baseline);
+    out_.write(kMoveTo);
+    out_.write(paged::pieceOpening(piece));
+    out_.write(text.substr(piece.begin, piece.end - piece.begin));
+    out_.write(paged::pieceClosing(piece));
+    out_.write(piece.closer.empty() ? std::string_view("show") : piece.closer);
+    out_.write(" \n");
   }
 
   std::uint64_t page_ = 1;
-  DrawingPen pen_;
-  TextMode mode_;
-  const PaperSize* paper_;
-  const FallbackFonts* fallback_;
-  paged::FallbackWidths widths_;
-  paged::TextStyle style_ = paged::initialTextStyle(Format::PostScript);
 };
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <iterator>
 
-#include "markup/run_marks.hpp"
 
 namespace kolvo::paged {
 namespace {
@@ -87,7 +86,7 @@ void FallbackRun::selectPage(std::size_t page) {
   });
 }
 
-void FallbackRun::finish(std::string& out) {
+void FallbackRun::finish(std::string& out, RunSpans& runs) {
   flush();
   text_ += scratch_.close.get(keyOf(0), [&](std::string& close) {
     if (format_ == Format::Pdf) {
@@ -107,11 +106,8 @@ void FallbackRun::finish(std::string& out) {
     }
   });
   const std::uint64_t width = (advances_ * points(inForce_.size) + 500) / 1000;
-  out.push_back(kRunMark);
-  appendDecimal(out, width);
-  out.push_back(kRunMark);
+  runs.add(out.size(), out.size() + text_.size(), width);
   out += text_;
-  out.push_back(kRunMark);
 }
 
 }  // namespace kolvo::paged

@@ -6,8 +6,9 @@
 //
 // PDF shows two-byte codes of a Type 0 font ("/K0"); PostScript shows
 // one-byte codes of the font's code pages, 256 codes each ("/KolvoK0p1" is
-// codes 256 to 511 of font 0). The run goes between run marks
-// (markup/run_marks.hpp) with its width, for the measures.
+// codes 256 to 511 of font 0). Where the run lies in the line, and its
+// width, go into the line's RunSpans (markup/run_spans.hpp) for the
+// measures.
 
 #include <array>
 #include <cstdint>
@@ -16,6 +17,7 @@
 #include <string_view>
 
 #include "markup/format.hpp"
+#include "markup/run_spans.hpp"
 #include "writers/paged/font_in_force.hpp"
 
 namespace kolvo::paged {
@@ -74,7 +76,8 @@ class FallbackRun {
     if (code >> 8U != page_) selectPage(code >> 8U);
     putHex<1>(code & 0xFFU);
   }
-  void finish(std::string& out);
+  // Appends the run to `out` and notes where it lies and how wide it is.
+  void finish(std::string& out, RunSpans& runs);
 
  private:
   void selectPage(std::size_t page);

@@ -215,7 +215,7 @@ class PagedEscaper {
       fallbackRun->add(glyph.glyph.code, glyph.advance);
     }
     extendRun(context, style, glyph.glyph.font, fallbackRun ? &*fallbackRun : nullptr);
-    if (fallbackRun) fallbackRun->finish(out_);
+    if (fallbackRun) fallbackRun->finish(out_, stats_.lineRuns);
     return true;
   }
 
@@ -294,14 +294,18 @@ std::size_t nextNonAscii(std::string_view text, std::size_t at) {
   return at;
 }
 
-// Whether PostScript's first reading may pass over `text`: escaping it
-// would change no font in force (it holds no tag and no Symbol glyph) and
+// Whether the first reading (giveOutFallbackCodes) may pass over `text`:
+// escaping it would change no font in force that a later line sees (it
+// holds no tag and no Symbol glyph, or it is a PDF line of ASCII alone) and
 // ask for no character that was not asked for before in the style in
 // force, nor for the blank of a font whose blank was not (when a blank may
 // join a run). Most lines of a long text are such, and this look costs a
 // fraction of the escaper. Characters beyond the first plane are not
 // remembered, so their lines are escaped.
 bool asksNothingNew(std::string_view text, paged::FallbackContext& context) {
+  // Every PDF line starts in the body font, so its tags change nothing
+  // beyond it; and only characters beyond ASCII are ever asked for.
+  if (context.format() == Format::Pdf && nextNonAscii(text, 0) == text.size()) return true;
   if (text.find('%') != std::string_view::npos) return false;
   const paged::FallbackContext::Glyph* const known = context.knownGlyphs(context.inForce().style);
   const bool blanks = text.find(' ') != std::string_view::npos;

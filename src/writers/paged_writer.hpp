@@ -1,0 +1,76 @@
+#pragma once
+// What the PostScript and PDF writers share: the pen of the drawing lines,
+// the top spacing, the font widths the layout measures with, and the loop
+// that writes a line laid out for a paper size piece by piece, one line
+// lower each, starting a page between pieces at the bottom margin. Each
+// writer says how a piece and a new page look in its language.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "markup/format.hpp"
+#include "markup/layout_state.hpp"
+#include "writers/drawing.hpp"
+#include "writers/output_sink.hpp"
+#include "writers/paged/fallback_widths.hpp"
+#include "writers/paged/line_layout.hpp"
+#include "writers/paged/text_style.hpp"
+#include "writers/paged/paper_size.hpp"
+#include "writers/writer.hpp"
+
+namespace kolvo {
+
+class FallbackFonts;
+
+class PagedWriter : public Writer {
+ public:
+  // The drawing goes onto the page being written.
+  void drawing(std::string_view line) override { pen_.draw(line, out_); }
+  void topSpacing(char option) override;
+
+ protected:
+  // The first page's baselines for options t and T on A4, moved to the
+  // paper's height when there is one.
+  struct TopBaselines {
+    std::int32_t small;
+    std::int32_t large;
+  };
+  PagedWriter(OutputSink& out, LayoutState& state, Format format, TextMode mode,
+              const PaperSize* paper, const FallbackFonts* fallback, TopBaselines top);
+
+  // Lays `text` out in the text area of the paper, starting in `start`, and
+  // writes its pieces (writePiece), each one line spacing lower; a piece
+  // that would start at or below the bottom margin starts a page
+  // (startPage) first. `marks` are byte offsets to place (PDF overprints).
+  paged::LineLayout writeWrappedLine(std::string_view text, const paged::TextStyle& start,
+                                     std::span<const std::size_t> marks = {});
+
+  // A page of the paper size starts, its text in `style`.
+  virtual void startPage(const paged::TextStyle& style) = 0;
+  // Piece `i` of `layout`, a part of `text`, at the baseline in force.
+  virtual void writePiece(std::string_view text, const paged::LineLayout& layout,
+                          std::size_t i) = 0;
+
+  // What each line leaves behind: the next one is not centred and starts
+  // at the left margin unless its own tags say otherwise.
+  void endLine() {
+    state_.center = 0;
+    state_.line_x = kLeftMargin;
+  }
+
+  DrawingPen pen_;
+  const TextMode mode_;
+  const PaperSize* const paper_;
+  const FallbackFonts* const fallback_;
+  paged::FallbackWidths widths_;
+  // The style the next line starts in, when laid out for a paper size.
+  paged::TextStyle style_;
+
+ private:
+  const Format format_;
+  const TopBaselines top_;
+};
+
+}  // namespace kolvo
