@@ -1,12 +1,17 @@
 #pragma once
 // Reads the input in pieces of at most 559 bytes, each ending after a line
 // feed where one comes first: every piece goes through the loop as a line.
+// A byte-order mark at the start of the input is not text: a UTF-8 one is
+// dropped, and after a UTF-16 one the input is read as UTF-16 and given out
+// as UTF-8, so that its tags are read as tags.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "markup/line_bounds.hpp"
+#include "text/utf16_decoding.hpp"
 
 namespace kolvo {
 
@@ -28,6 +33,14 @@ class LineReader {
 
  private:
   bool fill();
+  // One read into `at`; 0 at the end of the input.
+  std::size_t readSome(char* at, std::size_t room);
+  // The first block without its mark; starts decoding UTF-16 after one.
+  std::string_view takeMark(std::string_view first);
+  // Makes `raw` (decoded, if need be) the pending bytes; false if none.
+  bool setPending(std::string_view raw);
+  // The end of UTF-16 input: what its decoder still holds, if anything.
+  bool finishDecoding();
 
   int fd_ = -1;
   std::size_t maxPiece_ = kMaxPiece;
@@ -35,6 +48,9 @@ class LineReader {
   std::string buffer_;
   std::string_view pending_;  // unread bytes, in buffer_ or the memory text
   bool eof_ = false;
+  bool started_ = false;  // the first block was read and its mark taken
+  std::optional<Utf16Decoder> utf16_;
+  std::string decoded_;
   bool pendingHasNul_ = false;  // pending_ came from a block with a NUL byte
   bool pieceMayHoldNul_ = false;
 };

@@ -152,24 +152,6 @@ std::size_t firstChange(std::string_view text, std::size_t from) {
   return kNotFound;
 }
 
-void appendUtf8(std::string& out, char32_t cp) {
-  const auto put = [&](char32_t bits) { out.push_back(static_cast<char>(bits)); };
-  if (cp < 0x80) {
-    put(cp);
-  } else if (cp < 0x800) {
-    put(0xC0 | cp >> 6);
-    put(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    put(0xE0 | cp >> 12);
-    put(0x80 | (cp >> 6 & 0x3F));
-    put(0x80 | (cp & 0x3F));
-  } else {
-    put(0xF0 | cp >> 18);
-    put(0x80 | (cp >> 12 & 0x3F));
-    put(0x80 | (cp >> 6 & 0x3F));
-    put(0x80 | (cp & 0x3F));
-  }
-}
 
 // Appends what the bytes at a change found by firstChange() become; returns
 // how many bytes that took.
@@ -188,6 +170,25 @@ std::size_t appendDecoded(std::string& out, std::string_view text, std::size_t a
 }
 
 }  // namespace
+
+void appendUtf8(std::string& out, char32_t cp) {
+  const auto put = [&](char32_t bits) { out.push_back(static_cast<char>(bits)); };
+  if (cp < 0x80) {
+    put(cp);
+  } else if (cp < 0x800) {
+    put(0xC0 | cp >> 6);
+    put(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    put(0xE0 | cp >> 12);
+    put(0x80 | (cp >> 6 & 0x3F));
+    put(0x80 | (cp & 0x3F));
+  } else {
+    put(0xF0 | cp >> 18);
+    put(0x80 | (cp >> 12 & 0x3F));
+    put(0x80 | (cp >> 6 & 0x3F));
+    put(0x80 | (cp & 0x3F));
+  }
+}
 
 bool decodeText(std::string_view in, std::string& out) {
   std::size_t change = firstChange(in, 0);

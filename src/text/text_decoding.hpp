@@ -28,4 +28,7 @@ constexpr bool decodingLooksAt(unsigned char byte) {
   return byte >= 0x80 || (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r');
 }
 
+// Appends the UTF-8 of the code point `cp` to `out`.
+void appendUtf8(std::string& out, char32_t cp);
+
 }  // namespace kolvo

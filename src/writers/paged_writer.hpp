@@ -53,6 +53,17 @@ class PagedWriter : public Writer {
   virtual void writePiece(std::string_view text, const paged::LineLayout& layout,
                           std::size_t i) = 0;
 
+  // The part of `text` that `piece` holds, opened and closed as a string
+  // operand and shown by its closer, or by `lastCloser` where the piece
+  // ends the line: "(text) show", "<0041> Tj".
+  void writePieceText(std::string_view text, const paged::LinePiece& piece,
+                      std::string_view lastCloser) {
+    out_.write(paged::pieceOpening(piece));
+    out_.write(text.substr(piece.begin, piece.end - piece.begin));
+    out_.write(paged::pieceClosing(piece));
+    out_.write(piece.closer.empty() ? lastCloser : piece.closer);
+  }
+
   // What each line leaves behind: the next one is not centred and starts
   // at the left margin unless its own tags say otherwise.
   void endLine() {

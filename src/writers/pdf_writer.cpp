@@ -392,10 +392,7 @@ class PdfWriter final : public PagedWriter {
     out_.writeInt(state_.baseline);
     out_.write(" Td ");
     out_.write(colour);
-    out_.write(paged::pieceOpening(piece));
-    out_.write(text.substr(piece.begin, piece.end - piece.begin));
-    out_.write(paged::pieceClosing(piece));
-    out_.write(piece.closer.empty() ? std::string_view("Tj") : piece.closer);
+    writePieceText(text, piece, "Tj");
     out_.write(" ET\n");
   }
 

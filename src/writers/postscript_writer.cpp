@@ -176,10 +176,7 @@ class PostScriptWriter final : public PagedWriter {
     out_.put(' ');
     out_.writeInt(state_.baseline);
     out_.write(kMoveTo);
-    out_.write(paged::pieceOpening(piece));
-    out_.write(text.substr(piece.begin, piece.end - piece.begin));
-    out_.write(paged::pieceClosing(piece));
-    out_.write(piece.closer.empty() ? std::string_view("show") : piece.closer);
+    writePieceText(text, piece, "show");
     out_.write(" \n");
   }
 
