@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "check/checker.hpp"
+#include "support/document_generator.hpp"
 #include "support/fake_fallback_fonts.hpp"
 #include "writers/paged/paper_size.hpp"
 
@@ -22,7 +23,7 @@ class Collect final : public check::FindingSink {
   void report(const Finding& finding) override {
     found.push_back(std::to_string(finding.line) + ":" + std::to_string(finding.column) + ": " +
                     std::string(check::severityName(finding.severity)) + ": " +
-                    finding.message);
+                    check::messageOf(finding));
   }
   std::vector<std::string> found;
 };
@@ -97,43 +98,57 @@ const std::vector<Case>& cases() {
        Format::PostScript, TextMode::Markup, {}},
       {"LatexGroupMaySpanLines", "%bsa\nb%be\n", Format::Latex, TextMode::Markup, {}},
       {"LatexGroupNeverClosed", "x\n%isa\n", Format::Latex, TextMode::Markup,
-       {"2:1: error: %is (italic on) opens a LaTeX group that is never closed"}},
+       {"2:5: error: the input ends with a LaTeX group still open, opened by %is (italic on) "
+        "at line 2, column 1: the LaTeX file will not compile"}},
       {"LatexCloseWithoutOpen", "a}\n", Format::Latex, TextMode::Markup,
-       {"1:2: error: '}' closes a LaTeX group that is not", "1:2: warning: '}' groups in LaTeX"}},
+       {"1:2: error: '}' closes a LaTeX group that is not", "1:2: warning: '}' closes a group in LaTeX and is not shown"}},
       {"LatexEnvironmentClosedByBrace", "%csa%be\n", Format::Latex, TextMode::Markup,
        {"1:5: error: %be (bold off) closes a LaTeX group while the LaTeX environment center "
         "opened by %cs (centre line (start)) at line 1 is open"}},
       // The clean-ups escape "#" for LaTeX and drop "_" after a blank.
       {"LatexSpecials", "a & b # c_d 50% e\n", Format::Latex, TextMode::Markup,
        {"1:3: error: '&' is an alignment tab", "1:10: error: '_' works only in mathematics",
-        "1:15: warning: '%' starts a comment in LaTeX"}},
+        "1:15: warning: '%' starts a comment in LaTeX: the rest"}},
       {"UnderscoreAfterABlankIsDropped", "snake _case\n", std::nullopt, TextMode::Markup,
        {"1:7: warning: a '_' after a blank is dropped in AbiWord, DocBook 5, HTML, RTF, LaTeX, "
         "PostScript, PDF and OpenDocument text"}},
       {"RepeatedFindingsOncePerDocument", "caf\xC3\xA9\nna\xC3\xAFve\nx\n\xC3\xA9t\xC3\xA9\n",
        Format::Rtf, TextMode::Markup,
        {"1:4: warning: text beyond ASCII shows as other characters in RTF",
-        "1:1: note: 2 more lines have text beyond ASCII as well"}},
+        "4:4: note: 2 more lines have text beyond ASCII as well; the warning at line 1 stands "
+        "for all"}},
       {"LatexDollars", "$x$ fine\none $ only\n", Format::Latex, TextMode::Markup,
        {"1:1: warning: '$' sets the text up to the next '$' as mathematics",
         "2:5: error: '$' starts mathematics in LaTeX and is not ended"}},
       {"HtmlMarkupCharacters", "a <b>c</b> & d &amp; 1 < 2\n", Format::Html, TextMode::Markup,
        {"1:3: warning: '<' before a letter", "1:16: warning: '&' before a letter or '#'"}},
       {"RtfMarkupCharacters", "C:\\path {x}\n", Format::Rtf, TextMode::Markup,
-       {"1:3: warning: '\\' starts an RTF control word",
-        "1:9: warning: '{' opens an RTF group", "1:11: warning: '}' closes an RTF group"}},
+       {"1:3: warning: '\\' starts a command in RTF (",
+        "1:9: warning: '{' opens a group in RTF and", "1:11: warning: '}' closes a group in RTF and"}},
       {"NonAsciiAndTabsInPostScript", "caf\xC3\xA9\tx\n", Format::PostScript, TextMode::Markup,
        {"1:4: warning: text beyond ASCII shows as other characters in PostScript",
-        "1:5: warning: a tab has no glyph in PostScript and PDF"}},
+        "1:5: warning: a tab has no glyph in PostScript and shows"}},
       {"DrawingFieldNotANumber", "$sl 1 030 4x0 565 440\n", Format::Pdf, TextMode::Markup,
-       {"1:11: warning: this drawing line draws nothing: y1 (columns 11-13) is '4x0', not a "
-        "number"}},
+       {"1:11: warning: this drawing line draws nothing in PDF: y1 (columns 11-13) is '4x0', "
+        "not a number"}},
       {"DrawingShapeAndColour", "$sq z 030 440 565 440\n", Format::PostScript,
        TextMode::Markup,
-       {"1:3: warning: this drawing line draws nothing: its shape is 'q'",
-        "1:5: warning: unknown colour code 'z'"}},
+       {"1:3: warning: this drawing line draws nothing in PostScript: its shape is 'q'",
+        "1:5: warning: unknown colour code 'z' (0-9, g or G): in PostScript the drawing keeps"}},
       {"DrawingShortLine", "$sl 1 030\n", Format::PostScript, TextMode::Markup,
-       {"1:10: warning: this drawing line draws nothing: y1 (columns 11-13) is missing"}},
+       {"1:10: warning: this drawing line draws nothing in PostScript: y1 (columns 11-13) is "
+        "missing"}},
+      // Bytes of the input are quoted with their control bytes escaped.
+      {"DrawingFieldWithControlBytes", std::string("$sb o8\r\0p\n", 11), std::nullopt,
+       TextMode::Markup,
+       {"1:5: warning: unknown colour code 'o' (0-9, g or G): in PostScript and PDF",
+        "1:7: warning: this drawing line draws nothing in PostScript and PDF: x1 (columns 7-9) "
+        "is '\\r\\x00p', not a number"}},
+      {"LatexEnvironmentNameEscaped", "\\end{\x1b[2J\xff\xC3\xA9}\n", Format::Latex,
+       TextMode::Markup,
+       {"1:1: error: '\\' closes the LaTeX environment \\x1b[2J\\xffé that is not open",
+        "1:1: warning: '\\' starts a command in LaTeX", "1:5: warning: '{' opens a group",
+        "1:12: warning: '}' closes a group"}},
       {"DrawingLineOnlyDrawsInPagedFormats", "$sl 1 030 440 565 440\n", Format::Html,
        TextMode::Markup, {"1:1: note: a drawing line draws only in PostScript and PDF"}},
       {"LongLineIsCut", repeat('a', 600) + "\n", Format::Html, TextMode::Markup,
@@ -185,7 +200,23 @@ const std::vector<Case>& cases() {
       // comment, and the monospace group after it is live.
       {"FormedTagIsNoLatexComment", "%%Albu %Csx\n", Format::Latex, TextMode::Markup,
        {"1:1: warning: the conversion joins the characters here into %bu (bullet) in LaTeX",
-        "1:1: error: a tag or character of this line opens a LaTeX group that is never closed"}},
+        "1:12: error: the input ends with a LaTeX group still open, opened by a tag or "
+        "character of this line at line 1, column 1"}},
+      // Every format that reads a character alike is named in one finding,
+      // and the findings come in line and column order whatever their
+      // formats, those of the end of the input last.
+      {"OneFindingForTheFormatsThatMakeIt", "a{b}\n%bsx\n", std::nullopt, TextMode::Markup,
+       {"1:2: warning: '{' opens a group in RTF and LaTeX and is not shown",
+        "1:4: warning: '}' closes a group in RTF and LaTeX and is not shown",
+        "2:1: error: %bs (bold on) is not closed on its line (every line is a paragraph)",
+        "2:1: warning: %bs (bold on) is not closed on its line: in HTML, RTF and PostScript",
+        "2:5: error: the input ends with a LaTeX group still open, opened by %bs (bold on) at "
+        "line 2, column 1"}},
+      {"StrayEndNamesItsFormats", "text%be\n", std::nullopt, TextMode::Markup,
+       {"1:5: error: %be (bold off) ends <emphasis>, which is not open",
+        "1:5: error: %be (bold off) closes a LaTeX group that is not open",
+        "1:5: note: %be (bold off) closes a style that is not open in AbiWord, HTML, RTF, "
+        "PostScript, PDF and OpenDocument text"}},
       {"CleanProse",
        "A plain letter, with commas; colons: and (brackets).\n%bsBold%be and %isitalic%ie.\n",
        std::nullopt, TextMode::Markup, {}},
@@ -242,6 +273,34 @@ TEST(CheckPaper, FallbackRunsAreMeasuredInTheirFonts) {
              std::string::npos;
     });
     EXPECT_EQ(off, withFonts) << ::testing::PrintToString(sink.found);
+  }
+}
+
+// Whatever the document: the findings come in line and column order, and no
+// message holds a control byte, whatever bytes the input quoted.
+TEST(CheckOrder, FindingsOfAnyDocumentAreInOrderAndPrintable) {
+  DocumentMix mix;
+  mix.line.tagFragments = 8;
+  mix.line.rawMarkup = 8;
+  mix.line.otherBytes = 8;
+  mix.line.lineEnds = 3;
+  mix.longLinePercent = 10;
+  for (std::uint64_t seed = 1; seed <= 300; ++seed) {
+    DocumentGenerator generator(seed);
+    const std::string document = generator.document(mix);
+    for (const TextMode mode : {TextMode::Markup, TextMode::Typed}) {
+      const std::vector<std::string> found = checkText(document, std::nullopt, mode);
+      std::pair<unsigned long, unsigned long> before{0, 0};
+      for (const std::string& f : found) {
+        const std::pair<unsigned long, unsigned long> place{
+            std::stoul(f), std::stoul(f.substr(f.find(':') + 1))};
+        ASSERT_LE(before, place) << "seed " << seed << ": " << f;
+        before = place;
+        ASSERT_TRUE(std::none_of(f.begin(), f.end(), [](char c) {
+          return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+        })) << "seed " << seed << ": " << f;
+      }
+    }
   }
 }
 

@@ -5,6 +5,7 @@
 // folder, are in command_line_test.cpp.)
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,6 +31,16 @@ CommandResult shell(const std::string& script) {
 }
 
 std::string quoted(const fs::path& p) { return "'" + p.string() + "'"; }
+
+// The files in `dir` that the output left behind under a temporary name.
+std::vector<std::string> temporaryFilesIn(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    const std::string name = entry.path().filename();
+    if (name.find(".kolvo-") != std::string::npos) names.push_back(name);
+  }
+  return names;
+}
 
 // Enough text to make every format write well past any buffer and a
 // one-block file size limit.
@@ -81,22 +92,68 @@ TEST_F(FaultInjection, FullDiskOnStandardOutput) {
   EXPECT_EQ(r.err, "kolvo: cannot write output 'standard output': No space left on device\n");
 }
 
-TEST_F(FaultInjection, FileSizeLimitMidWayRemovesThePartialFile) {
+TEST_F(FaultInjection, FileSizeLimitMidWayLeavesNoFileAndAnOldOneAsItWas) {
   // ulimit -f counts blocks of 1024 bytes: the first 64 KiB flush already
   // crosses it. Without care the limit's signal would kill the program and
   // leave a truncated document behind.
   writeFile(in, bigDocument());
-  for (const char* format : {"-h", "-p", "-P"}) {
-    const CommandResult r =
-        shell("ulimit -f 1; exec \"$K\" " + std::string(format) + " " + quoted(in) + " " +
-              quoted(out) + " -s");
-    EXPECT_EQ(r.status, 1) << format;
-    EXPECT_EQ(r.err, "kolvo: cannot write output '" + out.string() + "': File too large\n");
-    EXPECT_FALSE(fs::exists(out)) << format;
+  for (const bool existing : {false, true}) {
+    for (const char* format : {"-h", "-p", "-P"}) {
+      if (existing) writeFile(out, "the old version\n");
+      const CommandResult r =
+          shell("ulimit -f 1; exec \"$K\" " + std::string(format) + " " + quoted(in) + " " +
+                quoted(out) + " -s");
+      EXPECT_EQ(r.status, 1) << format;
+      EXPECT_EQ(r.err, "kolvo: cannot write output '" + out.string() + "': File too large\n");
+      EXPECT_EQ(r.out, "");
+      if (existing) {
+        EXPECT_EQ(readFile(out), "the old version\n") << format;
+      } else {
+        EXPECT_FALSE(fs::exists(out)) << format;
+      }
+      EXPECT_EQ(temporaryFilesIn(dir.path()), std::vector<std::string>{}) << format;
+    }
   }
 }
 
-TEST_F(FaultInjection, FailedWriteThroughASymbolicLinkEmptiesTheTargetAndKeepsTheLink) {
+// A file system of a few blocks, mounted in-process where the test may:
+// the disk fills up under the temporary file.
+class SmallFileSystem {
+ public:
+  explicit SmallFileSystem(const fs::path& where) : where_(where) {
+    fs::create_directory(where);
+    mounted_ = mount("tmpfs", where.c_str(), "tmpfs", 0, "size=64k") == 0;
+  }
+  ~SmallFileSystem() {
+    if (mounted_) umount2(where_.c_str(), MNT_DETACH);
+  }
+  SmallFileSystem(const SmallFileSystem&) = delete;
+  SmallFileSystem& operator=(const SmallFileSystem&) = delete;
+  bool mounted() const { return mounted_; }
+
+ private:
+  fs::path where_;
+  bool mounted_ = false;
+};
+
+TEST_F(FaultInjection, FullDiskLeavesAnOldOutputAsItWas) {
+  const SmallFileSystem small(dir / "small");
+  if (!small.mounted()) GTEST_SKIP() << "a tmpfs cannot be mounted here (needs CAP_SYS_ADMIN)";
+  writeFile(in, bigDocument());
+  // No extension: HTML and PDF both go to it without a warning.
+  const fs::path kept = dir / "small" / "out";
+  writeFile(kept, "the old version\n");
+  for (const char* format : {"-h", "-P"}) {
+    const CommandResult r = kolvo({format, in.string(), kept.string(), "-s"});
+    EXPECT_EQ(r.status, 1) << format;
+    EXPECT_EQ(r.err, "kolvo: cannot write output '" + kept.string() +
+                         "': No space left on device\n");
+    EXPECT_EQ(readFile(kept), "the old version\n") << format;
+    EXPECT_EQ(temporaryFilesIn(dir / "small"), std::vector<std::string>{}) << format;
+  }
+}
+
+TEST_F(FaultInjection, FailedWriteThroughASymbolicLinkKeepsTheTargetAndTheLink) {
   writeFile(in, bigDocument());
   const fs::path target = dir / "target.html";
   const fs::path link = dir / "link.html";
@@ -107,16 +164,64 @@ TEST_F(FaultInjection, FailedWriteThroughASymbolicLinkEmptiesTheTargetAndKeepsTh
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("File too large"), std::string::npos);
   EXPECT_TRUE(fs::is_symlink(link));
-  EXPECT_EQ(readFile(target), "");
+  EXPECT_EQ(readFile(target), "old content");
+  EXPECT_EQ(temporaryFilesIn(dir.path()), std::vector<std::string>{});
 }
 
-TEST_F(FaultInjection, ReadErrorRemovesTheOutput) {
+TEST_F(FaultInjection, ReadErrorLeavesNoOutputAndAnOldOneAsItWas) {
   // Reading a process's own memory file at offset 0 fails with EIO.
   if (!fs::exists("/proc/self/mem")) GTEST_SKIP() << "/proc/self/mem is missing";
-  const CommandResult r = kolvo({"-h", "/proc/self/mem", out.string(), "-s"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "kolvo: cannot read input '/proc/self/mem': Input/output error\n");
-  EXPECT_FALSE(fs::exists(out));
+  for (const bool existing : {false, true}) {
+    if (existing) writeFile(out, "the old version\n");
+    const CommandResult r = kolvo({"-h", "/proc/self/mem", out.string(), "-s"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "kolvo: cannot read input '/proc/self/mem': Input/output error\n");
+    if (existing) {
+      EXPECT_EQ(readFile(out), "the old version\n");
+    } else {
+      EXPECT_FALSE(fs::exists(out));
+    }
+    EXPECT_EQ(temporaryFilesIn(dir.path()), std::vector<std::string>{});
+  }
+}
+
+// ---------------------------------------------------------------------------
+// What a complete output replaces
+
+unsigned modeOf(const fs::path& path) {
+  struct stat st {};
+  EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
+  return st.st_mode & 07777U;
+}
+
+TEST_F(FaultInjection, ANewOutputTakesTheUmaskAndAnOldOneKeepsItsMode) {
+  const CommandResult made = shell("umask 027; exec \"$K\" -h " + quoted(in) + " " + quoted(out) + " -s");
+  EXPECT_EQ(made.status, 0);
+  EXPECT_EQ(made.err, "");
+  EXPECT_EQ(modeOf(out), 0640U);
+  ASSERT_EQ(chmod(out.c_str(), 0751), 0);
+  writeFile(in, "Second %bsversion%be\n");
+  const CommandResult replaced = shell("umask 077; exec \"$K\" -h " + quoted(in) + " " + quoted(out) + " -s");
+  EXPECT_EQ(replaced.status, 0);
+  EXPECT_EQ(modeOf(out), 0751U);
+  EXPECT_NE(readFile(out).find("Second <b>version</b>"), std::string::npos);
+  EXPECT_EQ(temporaryFilesIn(dir.path()), std::vector<std::string>{});
+}
+
+TEST_F(FaultInjection, AnOutputReachedThroughALinkKeepsTheLink) {
+  fs::create_directory(dir / "real");
+  const fs::path target = dir / "real" / "doc.html";
+  const fs::path link = dir / "doc.html";
+  writeFile(target, "old content");
+  fs::create_symlink("real/doc.html", link);
+  const CommandResult r = kolvo({"-h", in.string(), link.string(), "-s"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(fs::read_symlink(link), "real/doc.html");
+  EXPECT_NE(readFile(target).find("Hello <b>world</b>"), std::string::npos);
+  EXPECT_EQ(temporaryFilesIn(dir / "real"), std::vector<std::string>{});
+  EXPECT_EQ(temporaryFilesIn(dir.path()), std::vector<std::string>{});
 }
 
 TEST_F(FaultInjection, OutputThatIsADirectory) {
@@ -279,13 +384,16 @@ RunningKolvo startFedFromPipe(const std::vector<std::string>& args, bool ignoreH
   return {pid, fds[1]};
 }
 
-// Feeds text until the output file has received its first flush.
-void feedUntilWritten(const RunningKolvo& run, const fs::path& out) {
+// Feeds text until the output's temporary file in `dir` has received its
+// first flush.
+void feedUntilWritten(const RunningKolvo& run, const fs::path& dir) {
   const std::string chunk = bigDocument();
   for (int i = 0; i < 200; ++i) {
     ASSERT_EQ(write(run.feed, chunk.data(), chunk.size()), static_cast<ssize_t>(chunk.size()));
-    std::error_code ec;
-    if (fs::exists(out) && fs::file_size(out, ec) > 0) return;
+    for (const std::string& name : temporaryFilesIn(dir)) {
+      std::error_code ec;
+      if (fs::file_size(dir / name, ec) > 0) return;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   FAIL() << "the output was never written";
@@ -297,22 +405,30 @@ int waitFor(pid_t pid) {
   return status;
 }
 
-TEST_F(FaultInjection, InterruptOrTerminateRemovesTheIncompleteOutput) {
-  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
-    const RunningKolvo run = startFedFromPipe({"-P", "-", out.string(), "-s"});
-    feedUntilWritten(run, out);
-    kill(run.pid, sig);
-    const int status = waitFor(run.pid);
-    close(run.feed);
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << sig;
-    EXPECT_FALSE(fs::exists(out)) << sig;
+TEST_F(FaultInjection, InterruptOrTerminateLeavesNoOutputAndAnOldOneAsItWas) {
+  for (const bool existing : {false, true}) {
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+      if (existing) writeFile(out, "the old version\n");
+      const RunningKolvo run = startFedFromPipe({"-P", "-", out.string(), "-s"});
+      feedUntilWritten(run, dir.path());
+      kill(run.pid, sig);
+      const int status = waitFor(run.pid);
+      close(run.feed);
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << sig;
+      if (existing) {
+        EXPECT_EQ(readFile(out), "the old version\n") << sig;
+      } else {
+        EXPECT_FALSE(fs::exists(out)) << sig;
+      }
+      EXPECT_EQ(temporaryFilesIn(dir.path()), std::vector<std::string>{}) << sig;
+    }
   }
 }
 
 TEST_F(FaultInjection, AnIgnoredHangUpStaysIgnored) {
   // Under nohup the conversion goes on and completes.
   const RunningKolvo run = startFedFromPipe({"-h", "-", out.string(), "-s"}, true);
-  feedUntilWritten(run, out);
+  feedUntilWritten(run, dir.path());
   kill(run.pid, SIGHUP);
   const std::string last = "the last line\n";
   ASSERT_EQ(write(run.feed, last.data(), last.size()), static_cast<ssize_t>(last.size()));

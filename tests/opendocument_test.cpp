@@ -141,7 +141,7 @@ TEST(OpenDocumentWriter, GeneratedDocumentsAreWellFormedInBothModes) {
 
 class Collect final : public check::FindingSink {
  public:
-  void report(const check::Finding& finding) override { found.push_back(finding.message); }
+  void report(const check::Finding& finding) override { found.push_back(check::messageOf(finding)); }
   std::vector<std::string> found;
 };
 
@@ -166,7 +166,8 @@ TEST(OpenDocumentCheck, EveryTagHasATextAndEveryLineStartsAfresh) {
   EXPECT_EQ(checkOdt(everyTag + "\n%bsbold\nnext %ss2\n"), std::vector<std::string>{});
   // A closing tag without an opening one is still worth a note.
   EXPECT_EQ(checkOdt("text%be\n"),
-            std::vector<std::string>{"%be (bold off) closes a style that is not open"});
+            std::vector<std::string>{
+                "%be (bold off) closes a style that is not open in OpenDocument text"});
 }
 
 TEST(OpenDocumentCheck, ThePageBreakStandsWhereItsTagDoes) {

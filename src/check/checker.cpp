@@ -42,6 +42,32 @@ std::string cutTag(std::string_view before, std::string_view after) {
   return {};
 }
 
+// The finding of `merged` that `finding` makes again for other formats, if
+// any: `merged` is in column order, so only its last findings can be.
+Finding* madeBefore(std::vector<Finding>& merged, const Finding& finding) {
+  for (auto it = merged.rbegin(); it != merged.rend() && it->column == finding.column; ++it) {
+    if (sameFindingButFormats(*it, finding)) return &*it;
+  }
+  return nullptr;
+}
+
+// The findings of one piece in column order, each made once for all the
+// formats that make it the same.
+std::vector<Finding> inColumnOrder(std::vector<Finding>& findings) {
+  std::stable_sort(findings.begin(), findings.end(),
+                   [](const Finding& a, const Finding& b) { return a.column < b.column; });
+  std::vector<Finding> merged;
+  for (Finding& finding : findings) {
+    if (Finding* same = madeBefore(merged, finding)) {
+      same->formats.add(finding.formats);
+    } else {
+      merged.push_back(std::move(finding));
+    }
+  }
+  findings.clear();
+  return merged;
+}
+
 }  // namespace
 
 Checker::Checker(const CheckOptions& options, FindingSink& sink)
@@ -95,9 +121,7 @@ void Checker::checkSeam(std::string_view piece) {
 }
 
 void Checker::emit() {
-  std::stable_sort(findings_.begin(), findings_.end(),
-                   [](const Finding& a, const Finding& b) { return a.column < b.column; });
-  for (const Finding& finding : findings_) {
+  for (const Finding& finding : inColumnOrder(findings_)) {
     switch (finding.severity) {
       case Severity::Note: ++counts_.notes; break;
       case Severity::Warning: ++counts_.warnings; break;
@@ -105,10 +129,10 @@ void Checker::emit() {
     }
     sink_.report(finding);
   }
-  findings_.clear();
 }
 
 void Checker::advance(std::string_view piece) {
+  end_ = {line_, pieceColumn_ + characterCount(withoutLineEnd(piece))};
   if (piece.ends_with('\n')) {
     ++line_;
     pieceColumn_ = 1;
@@ -122,8 +146,8 @@ void Checker::advance(std::string_view piece) {
 }
 
 void Checker::finish() {
-  styles_.finish(findings_);
-  repeats_.finish(findings_);
+  styles_.finish(findings_, end_);
+  repeats_.finish(findings_, end_);
   emit();
 }
 

@@ -51,6 +51,7 @@ class Checker {
   std::size_t pieceColumn_ = 1;  // the column the current piece starts at
   std::size_t lineBytes_ = 0;    // bytes of the current line before this piece
   std::string tail_;             // the last bytes of the previous piece
+  InputEnd end_;                 // past the last character read so far
   std::array<bool, 256> looksAt_{};  // bytes some check of the formats looks at
 };
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "check/line_context.hpp"
+#include "io/message_text.hpp"
 #include "writers/drawing.hpp"
 
 namespace kolvo::check {
@@ -22,7 +23,7 @@ constexpr FormatSet kDrawingFormats = [] {
 
 std::string shown(std::string_view text) {
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
-  return "'" + std::string(text) + "'";
+  return "'" + printable(text) + "'";
 }
 
 }  // namespace
@@ -37,15 +38,16 @@ void checkDrawingLine(LineContext& line) {
   const DrawingReading reading = readDrawingLine(text);
   if (!reading.knownShape) {
     const std::string shape = text.size() > kShapeByte ? shown(text.substr(kShapeByte, 1)) : "none";
-    line.report(std::min(kShapeByte, text.size()), Severity::Warning,
-                "this drawing line draws nothing: its shape is " + shape +
-                    ", not l (line), t (thick line), b (box) or r (rectangle)");
+    line.reportFor(std::min(kShapeByte, text.size()), Severity::Warning, paged,
+                   "this drawing line draws nothing in ",
+                   ": its shape is " + shape +
+                       ", not l (line), t (thick line), b (box) or r (rectangle)");
   } else if (reading.badField >= 0) {
     const std::string_view field =
         reading.badFieldStart < text.size() ? text.substr(reading.badFieldStart, 3) : "";
-    line.report(std::min(reading.badFieldStart, text.size()), Severity::Warning,
-                "this drawing line draws nothing: " +
-                    std::string(drawingFieldName(reading.badField)) + " (columns " +
+    line.reportFor(std::min(reading.badFieldStart, text.size()), Severity::Warning, paged,
+                   "this drawing line draws nothing in ",
+                   ": " + std::string(drawingFieldName(reading.badField)) + " (columns " +
                     std::to_string(reading.badFieldStart + 1) + "-" +
                     std::to_string(reading.badFieldStart + 3) + ") is " +
                     (field.empty() ? std::string("missing") : shown(field)) +
@@ -53,9 +55,9 @@ void checkDrawingLine(LineContext& line) {
   }
   if (!reading.knownColour) {
     const std::string code = text.size() > kColourByte ? shown(text.substr(kColourByte, 1)) : "missing";
-    line.report(std::min(kColourByte, text.size()), Severity::Warning,
-                "unknown colour code " + code +
-                    " (0-9, g or G): the drawing keeps the colour of the last one");
+    line.reportFor(std::min(kColourByte, text.size()), Severity::Warning, paged,
+                   "unknown colour code " + code + " (0-9, g or G): in ",
+                   " the drawing keeps the colour of the last one");
   }
 }
 

@@ -9,6 +9,25 @@ std::string_view severityName(Severity severity) {
   return kNames[static_cast<std::size_t>(severity)];
 }
 
+Finding findingFor(std::uint64_t line, std::uint64_t column, Severity severity,
+                   FormatSet formats, std::string_view before, std::string_view after) {
+  return {line, column, severity, std::string(before) + std::string(after), formats,
+          before.size()};
+}
+
+std::string messageOf(const Finding& finding) {
+  if (finding.formatsAt == std::string::npos) return finding.message;
+  std::string text = finding.message;
+  text.insert(finding.formatsAt, formatNames(finding.formats));
+  return text;
+}
+
+bool sameFindingButFormats(const Finding& earlier, const Finding& later) {
+  return earlier.line == later.line && earlier.column == later.column &&
+         earlier.severity == later.severity && earlier.formatsAt != std::string::npos &&
+         earlier.formatsAt == later.formatsAt && earlier.message == later.message;
+}
+
 std::string formatFinding(std::string_view inputName, const Finding& finding) {
   std::string text(inputName);
   text += ':';
@@ -18,7 +37,7 @@ std::string formatFinding(std::string_view inputName, const Finding& finding) {
   text += ": ";
   text += severityName(finding.severity);
   text += ": ";
-  text += finding.message;
+  text += messageOf(finding);
   text += '\n';
   return text;
 }

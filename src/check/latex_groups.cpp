@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "check/tag_lookup.hpp"
+#include "io/message_text.hpp"
 
 namespace kolvo::check {
 namespace {
@@ -48,7 +49,7 @@ void scanLatex(std::string_view latex, bool commentsCount, Take take) {
 
 std::string groupName(std::string_view environment) {
   return environment.empty() ? "a LaTeX group"
-                             : "the LaTeX environment " + std::string(environment);
+                             : "the LaTeX environment " + printable(environment);
 }
 
 }  // namespace
@@ -151,11 +152,14 @@ void LatexGroups::close(std::string_view environment, LineContext& line, std::si
   open_.pop_back();
 }
 
-void LatexGroups::finish(std::vector<Finding>& findings) {
+void LatexGroups::finish(std::vector<Finding>& findings, InputEnd end) {
   for (const Group& group : open_) {
-    findings.push_back({group.line, group.column, Severity::Error,
-                        group.openedBy + " opens " + groupName(group.environment) +
-                            " that is never closed: the LaTeX file will not compile"});
+    findings.push_back({end.line, end.column, Severity::Error,
+                        "the input ends with " + groupName(group.environment) +
+                            " still open, opened by " + group.openedBy + " at line " +
+                            std::to_string(group.line) + ", column " +
+                            std::to_string(group.column) +
+                            ": the LaTeX file will not compile"});
   }
   open_.clear();
   uncounted_ = 0;

@@ -19,7 +19,7 @@ class LatexGroups {
   void followLine(LineContext& line);
 
   // Reports every group the document leaves open.
-  void finish(std::vector<Finding>& findings);
+  void finish(std::vector<Finding>& findings, InputEnd end);
 
  private:
   struct Group {

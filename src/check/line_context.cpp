@@ -37,6 +37,11 @@ void LineContext::report(std::size_t byte, Severity severity, std::string messag
   findings_.push_back({line_, columnOf(byte), severity, std::move(message)});
 }
 
+void LineContext::reportFor(std::size_t byte, Severity severity, FormatSet formats,
+                            std::string_view before, std::string_view after) {
+  findings_.push_back(findingFor(line_, columnOf(byte), severity, formats, before, after));
+}
+
 void LineContext::reportAtColumn(std::size_t index, Severity severity, std::string message) {
   findings_.push_back({line_, firstColumn_ + index, severity, std::move(message)});
 }
@@ -61,19 +66,20 @@ bool Repeats::first(Repeated kind, std::uint64_t line) {
   return false;
 }
 
-void Repeats::finish(std::vector<Finding>& findings) const {
+void Repeats::finish(std::vector<Finding>& findings, InputEnd end) const {
   constexpr std::array<std::string_view, kRepeatedKinds> kWhat = {
       "have text beyond ASCII", "have characters without a glyph in PostScript or PDF",
       "have characters without a glyph in PDF", "have characters without a glyph in LaTeX's fonts"};
   for (std::size_t kind = 0; kind < kRepeatedKinds; ++kind) {
     const Seen& seen = seen_[kind];
     if (seen.moreLines == 0) continue;
-    findings.push_back({seen.firstLine, 1, Severity::Note,
+    findings.push_back({end.line, end.column, Severity::Note,
                         std::to_string(seen.moreLines) +
                             (seen.moreLines == 1 ? " more line " : " more lines ") +
                             (seen.moreLines == 1 ? "has" : "have") +
                             std::string(kWhat[kind].substr(4)) +
-                            " as well; the warning above stands for all"});
+                            " as well; the warning at line " + std::to_string(seen.firstLine) +
+                            " stands for all"});
   }
 }
 

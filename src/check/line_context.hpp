@@ -47,7 +47,7 @@ class Repeats {
   // True the first time `kind` is met; counts every later line.
   bool first(Repeated kind, std::uint64_t line);
   // The notes of the kinds met on more than one line.
-  void finish(std::vector<Finding>& findings) const;
+  void finish(std::vector<Finding>& findings, InputEnd end) const;
 
  private:
   struct Seen {
@@ -87,6 +87,10 @@ class LineContext {
   const TagOccurrence* knownTagAt(std::size_t byte) const;
 
   void report(std::size_t byte, Severity severity, std::string message);
+  // The same with the names of `formats` between `before` and `after`: the
+  // same finding made for other formats at the same place joins it.
+  void reportFor(std::size_t byte, Severity severity, FormatSet formats, std::string_view before,
+                 std::string_view after = {});
   // The same at the character `index` (0-based) of the line.
   void reportAtColumn(std::size_t index, Severity severity, std::string message);
   // Whether a finding of `kind` is to be reported on this line (see Repeats).

@@ -79,7 +79,7 @@ void reportPending(LineContext& line, const Pending& p) {
                       " the mark starts at the beginning of the line");
       break;
     case Outcome::Stray:
-      line.report(p.byte, Severity::Note, tag + " closes a style that is not open");
+      line.reportFor(p.byte, Severity::Note, p.formats, tag + " closes a style that is not open in ");
       break;
   }
 }
@@ -185,8 +185,8 @@ void StyleTracker::checkLine(LineContext& line) {
   for (const Pending& p : pending) reportPending(line, p);
 }
 
-void StyleTracker::finish(std::vector<Finding>& findings) {
-  if (options_.formats.has(Format::Latex)) latex_.finish(findings);
+void StyleTracker::finish(std::vector<Finding>& findings, InputEnd end) {
+  if (options_.formats.has(Format::Latex)) latex_.finish(findings, end);
 }
 
 }  // namespace kolvo::check

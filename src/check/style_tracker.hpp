@@ -30,7 +30,7 @@ class StyleTracker {
   void checkLine(LineContext& line);
 
   // The LaTeX groups still open at the end of the input.
-  void finish(std::vector<Finding>& findings);
+  void finish(std::vector<Finding>& findings, InputEnd end);
 
  private:
   const CheckOptions& options_;

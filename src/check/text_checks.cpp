@@ -24,46 +24,49 @@ constexpr std::string_view kEscapeHint = " (--escape shows the text as typed)";
 
 enum class Follow : unsigned char { Any, LetterOrMark, NotTag, NotAfterBlank };
 
-// A character that `formats` read as something else than text.
+// A character that a format reads as something else than text. Its message
+// names the formats between `before` and `after`; formats that read the
+// character alike give the same message, which is then made once for all.
 struct Hazard {
   char byte;
   Format format;
   Follow follow;  // what must come after it for the hazard to hold
   Severity severity;
-  std::string_view message;
+  std::string_view before;
+  std::string_view after;
 };
 
 // No '#': the LaTeX clean-up escapes it.
 constexpr std::array<Hazard, 16> kHazards = {{
-    {'&', Format::Latex, Follow::Any, Severity::Error,
-     "'&' is an alignment tab in LaTeX, which stops with an error here"},
+    {'&', Format::Latex, Follow::Any, Severity::Error, "'&' is an alignment tab in ",
+     ", which stops with an error here"},
     {'_', Format::Latex, Follow::NotAfterBlank, Severity::Error,
-     "'_' works only in mathematics in LaTeX, which stops with an error here"},
-    {'^', Format::Latex, Follow::Any, Severity::Error,
-     "'^' works only in mathematics in LaTeX, which stops with an error here"},
-    {'%', Format::Latex, Follow::NotTag, Severity::Warning,
-     "'%' starts a comment in LaTeX: the rest of the line and its line break are lost"},
-    {'~', Format::Latex, Follow::Any, Severity::Warning,
-     "'~' is a non-breaking space in LaTeX"},
-    {'\\', Format::Latex, Follow::Any, Severity::Warning,
-     "'\\' starts a LaTeX command"},
-    {'{', Format::Latex, Follow::Any, Severity::Warning,
-     "'{' groups in LaTeX and is not shown"},
-    {'}', Format::Latex, Follow::Any, Severity::Warning,
-     "'}' groups in LaTeX and is not shown"},
+     "'_' works only in mathematics in ", ", which stops with an error here"},
+    {'^', Format::Latex, Follow::Any, Severity::Error, "'^' works only in mathematics in ",
+     ", which stops with an error here"},
+    {'%', Format::Latex, Follow::NotTag, Severity::Warning, "'%' starts a comment in ",
+     ": the rest of the line and its line break are lost"},
+    {'~', Format::Latex, Follow::Any, Severity::Warning, "'~' is a non-breaking space in ", ""},
+    {'\\', Format::Latex, Follow::Any, Severity::Warning, "'\\' starts a command in ", ""},
+    {'{', Format::Latex, Follow::Any, Severity::Warning, "'{' opens a group in ",
+     " and is not shown"},
+    {'}', Format::Latex, Follow::Any, Severity::Warning, "'}' closes a group in ",
+     " and is not shown"},
     {'<', Format::Latex, Follow::Any, Severity::Warning,
-     "'<' shows as another character in LaTeX's default fonts"},
+     "'<' shows as another character in the default fonts of ", ""},
     {'>', Format::Latex, Follow::Any, Severity::Warning,
-     "'>' shows as another character in LaTeX's default fonts"},
-    {'\\', Format::Rtf, Follow::Any, Severity::Warning, "'\\' starts an RTF control word"},
-    {'{', Format::Rtf, Follow::Any, Severity::Warning, "'{' opens an RTF group and is not shown"},
-    {'}', Format::Rtf, Follow::Any, Severity::Warning, "'}' closes an RTF group and is not shown"},
+     "'>' shows as another character in the default fonts of ", ""},
+    {'\\', Format::Rtf, Follow::Any, Severity::Warning, "'\\' starts a command in ", ""},
+    {'{', Format::Rtf, Follow::Any, Severity::Warning, "'{' opens a group in ",
+     " and is not shown"},
+    {'}', Format::Rtf, Follow::Any, Severity::Warning, "'}' closes a group in ",
+     " and is not shown"},
     {'<', Format::Html, Follow::LetterOrMark, Severity::Warning,
-     "'<' before a letter, '/', '!' or '?' is taken as markup by a browser"},
+     "'<' before a letter, '/', '!' or '?' is taken as markup in ", ""},
     {'&', Format::Html, Follow::LetterOrMark, Severity::Warning,
-     "'&' before a letter or '#' starts a character reference in HTML"},
-    {'\t', Format::PostScript, Follow::Any, Severity::Warning,
-     "a tab has no glyph in PostScript and PDF and shows as a gap or nothing"},
+     "'&' before a letter or '#' starts a character reference in ", ""},
+    {'\t', Format::PostScript, Follow::Any, Severity::Warning, "a tab has no glyph in ",
+     " and shows as a gap or nothing"},
 }};
 
 bool follows(std::string_view text, std::size_t at, const Hazard& hazard,
@@ -106,7 +109,8 @@ void checkHazards(LineContext& line) {
          at = text.find(hazard.byte, at + 1)) {
       if (insideTag(line, at) || !follows(text, at, hazard, line)) continue;
       reported[i] = true;
-      line.report(at, hazard.severity, std::string(hazard.message) + std::string(kEscapeHint));
+      line.reportFor(at, hazard.severity, formats, hazard.before,
+                     std::string(hazard.after) + std::string(kEscapeHint));
     }
   }
 }

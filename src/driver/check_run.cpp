@@ -12,6 +12,7 @@
 #include "driver/input_file.hpp"
 #include "driver/line_reader.hpp"
 #include "driver/standard_streams.hpp"
+#include "io/message_text.hpp"
 #include "writers/output_sink.hpp"
 
 namespace kolvo {
@@ -61,7 +62,7 @@ check::CheckOptions optionsOf(const CheckSettings& settings, const CheckFonts& f
   return options;
 }
 
-std::string shownName(const std::string& path) { return path == "-" ? "<stdin>" : path; }
+std::string shownName(const std::string& path) { return path == "-" ? "<stdin>" : printable(path); }
 
 // Reads and checks the whole input; throws IoError on a read error.
 check::FindingCounts checkInput(const InputFile& input, const CheckSettings& settings,

@@ -18,8 +18,8 @@ class InputFile {
   InputFile& operator=(const InputFile&) = delete;
 
   int fd() const { return fd_; }
-  // "standard input" or the path, for read error messages.
-  std::string name() const { return isStandardInput() ? "standard input" : path_; }
+  // "standard input" or the path as messages show it.
+  std::string name() const;
 
   // Throws InputError when the output `outputPath` ("-" for standard output)
   // is this very file, also through links, so that nothing is written.

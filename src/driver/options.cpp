@@ -10,6 +10,7 @@
 #include "driver/quoted_word.hpp"
 #include "driver/paper_choice.hpp"
 #include "driver/usage_text.hpp"
+#include "io/message_text.hpp"
 #include "markup/markup_reference.hpp"
 
 namespace kolvo {
@@ -142,7 +143,7 @@ std::optional<CommandLineRequest> choosePaper(const char* argument, ConversionSe
   settings.paper = findPaperSize(chosen.name);
   if (settings.paper != nullptr) return std::nullopt;
   std::string message = "unknown paper size " + quotedWord(chosen.name);
-  if (!chosen.source.empty()) message += " (from " + chosen.source + ")";
+  if (!chosen.source.empty()) message += " (from " + printable(chosen.source) + ")";
   return UsageError{message + ": say " + paperSizeNames() + ", auto or none"};
 }
 
@@ -176,7 +177,7 @@ CommandLineRequest parseCommandLine(std::span<const char* const> words,
 
 std::string unknownFormatMessage(std::string_view word) {
   std::string message = "unknown format " + quotedWord(word) +
-                        ": say pdf, html... or a word whose second character is one of ";
+                        ": its second character must be one of ";
   for (const FormatInfo& f : kFormats) {
     if (f.format != kFormats.front().format) message += ", ";
     message += f.letter;
@@ -184,7 +185,10 @@ std::string unknownFormatMessage(std::string_view word) {
     message += f.name;
     message += ')';
   }
-  return message;
+  const FormatInfo& pdf = formatInfo(Format::Pdf);
+  const FormatInfo& html = formatInfo(Format::Html);
+  return message + "; or say a format's name (" + std::string(pdf.extension) + ", " +
+         std::string(html.extension) + "...)";
 }
 
 }  // namespace kolvo

@@ -1,113 +1,200 @@
 #include "driver/output_file.hpp"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 
-#include "writers/output_sink.hpp"
+#include "io/io_error.hpp"
+#include "io/message_text.hpp"
 
 namespace kolvo {
 namespace {
 
-// Takes back an incomplete output. Async-signal-safe; `fd` is -1 once the
-// file has been closed.
-void dispose(Disposal disposal, const char* path, int fd) {
-  switch (disposal) {
-    case Disposal::Remove:
-      (void)unlink(path);
-      return;
-    case Disposal::EmptyTarget:
-      if ((fd >= 0 ? ftruncate(fd, 0) : truncate(path, 0)) != 0) { /* nothing more can be done */ }
-      return;
-    case Disposal::Leave:
-      return;
-  }
-}
-
-// The output file while it is being written, for the handler of the signals
-// that end the program (interrupt, terminate, hang-up), so that these too
-// leave no half-written document. A signal handler can reach nothing but
-// globals; this is the one, set once the output is open and cleared before
-// it is closed.
-// `path` is stored last and cleared first; as a lock-free atomic it is safe
-// to read in the handler.
-struct IncompleteOutput {
-  std::atomic<const char*> path{nullptr};
-  int fd = -1;
-  Disposal disposal = Disposal::Leave;
-};
-IncompleteOutput gIncompleteOutput;
+// The temporary file while it is being written, for the handler of the
+// signals that end the program (interrupt, terminate, hang-up), so that
+// these leave neither a half-written document nor the temporary file. A
+// signal handler can reach nothing but globals; this is the one, set while
+// the temporary file exists. As a lock-free atomic it is safe to read in
+// the handler.
+std::atomic<const char*> gIncompleteOutput{nullptr};
 static_assert(std::atomic<const char*>::is_always_lock_free);
 
-extern "C" void disposeOutputAndDie(int signalNumber) {
+constexpr std::array<int, 3> kEndingSignals = {SIGINT, SIGTERM, SIGHUP};
+
+extern "C" void removeOutputAndDie(int signalNumber) {
   // Only async-signal-safe calls here.
-  const IncompleteOutput& pending = gIncompleteOutput;
-  if (const char* path = pending.path.load(); path != nullptr) {
-    dispose(pending.disposal, path, pending.fd);
-  }
+  if (const char* path = gIncompleteOutput.load(); path != nullptr) (void)unlink(path);
   (void)std::signal(signalNumber, SIG_DFL);
   (void)std::raise(signalNumber);
 }
 
-int openForWriting(const std::string& path, bool standardOutputClosed) {
-  if (path == "-") {
-    if (!standardOutputClosed) return STDOUT_FILENO;
-    throw OutputError("cannot write output 'standard output': " + std::string(std::strerror(EBADF)));
-  }
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) throw OutputError("cannot open output '" + path + "': " + std::strerror(errno));
-  return fd;
-}
-
-// Decides what becomes of the output `fd`, opened as `path`, if it cannot
-// be completed.
-Disposal disposalOf(const std::string& path, int fd) {
-  struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return Disposal::Leave;
-  struct stat link {};
-  if (lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) return Disposal::EmptyTarget;
-  return Disposal::Remove;
-}
-
-}  // namespace
-
-OutputFile::OutputFile(const std::string& path, bool standardOutputClosed)
-    : path_(path), standard_(path == "-"), fd_(openForWriting(path, standardOutputClosed)) {
-  // Standard output is the caller's, whatever it is.
-  if (!isStandardOutput()) disposal_ = disposalOf(path_, fd_);
-  // A reader that went away, or a file size limit (ulimit -f), shows up as a
-  // write error with its message instead of killing the program half-way.
-  (void)std::signal(SIGPIPE, SIG_IGN);
-  (void)std::signal(SIGXFSZ, SIG_IGN);
-  if (disposal_ != Disposal::Leave) guardAgainstSignals();
-}
-
-void OutputFile::guardAgainstSignals() const {
-  gIncompleteOutput.disposal = disposal_;
-  gIncompleteOutput.fd = fd_;
-  gIncompleteOutput.path.store(path_.c_str());
-  for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+void guardAgainstSignals() {
+  for (const int signalNumber : kEndingSignals) {
     struct sigaction action {};
     if (sigaction(signalNumber, nullptr, &action) != 0 || action.sa_handler == SIG_IGN) continue;
     action = {};
-    action.sa_handler = disposeOutputAndDie;
+    action.sa_handler = removeOutputAndDie;
     sigemptyset(&action.sa_mask);
     sigaction(signalNumber, &action, nullptr);
   }
 }
 
+// Holds back the ending signals while it lives, so that none comes between
+// the making of the temporary file and the handler's knowing of it.
+class HeldSignals {
+ public:
+  HeldSignals() {
+    sigset_t ending;
+    sigemptyset(&ending);
+    for (const int signalNumber : kEndingSignals) sigaddset(&ending, signalNumber);
+    sigprocmask(SIG_BLOCK, &ending, &before_);
+  }
+  ~HeldSignals() { sigprocmask(SIG_SETMASK, &before_, nullptr); }
+  HeldSignals(const HeldSignals&) = delete;
+  HeldSignals& operator=(const HeldSignals&) = delete;
+
+ private:
+  sigset_t before_{};
+};
+
+std::string folderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string baseOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The file `path` names once its symbolic links are followed; a link to
+// nowhere names the file it would create.
+std::string followLinks(std::string path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    std::array<char, PATH_MAX> buffer{};
+    const ssize_t n = readlink(path.c_str(), buffer.data(), buffer.size() - 1);
+    if (n <= 0) return path;
+    const std::string_view target(buffer.data(), static_cast<std::size_t>(n));
+    if (target.front() == '/') {
+      path = target;
+    } else {
+      std::string relative = folderOf(path);
+      relative += '/';
+      relative += target;
+      path = std::move(relative);
+    }
+  }
+  return path;
+}
+
+std::string openError(const std::string& path, int error) {
+  return "cannot open output '" + printable(path) + "': " + std::strerror(error);
+}
+
+}  // namespace
+
+OutputFile::OutputFile(const std::string& path, bool standardOutputClosed)
+    : path_(path), standard_(path == "-") {
+  // A reader that went away, or a file size limit (ulimit -f), shows up as a
+  // write error with its message instead of killing the program half-way.
+  (void)std::signal(SIGPIPE, SIG_IGN);
+  (void)std::signal(SIGXFSZ, SIG_IGN);
+  if (standard_) {
+    if (standardOutputClosed) {
+      throw OutputError("cannot write output 'standard output': " + std::string(std::strerror(EBADF)));
+    }
+    fd_ = STDOUT_FILENO;
+    return;
+  }
+  struct stat st {};
+  const bool exists = stat(path.c_str(), &st) == 0;
+  // An empty name names no file, and no folder to make one in.
+  if (path.empty()) throw OutputError(openError(path, ENOENT));
+  if (!exists || S_ISREG(st.st_mode)) {
+    openTemporaryBeside(followLinks(path), exists);
+    return;
+  }
+  // A device, a pipe, or what open() refuses with its own reason (a folder).
+  fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd_ < 0) throw OutputError(openError(path, errno));
+}
+
+void OutputFile::openTemporaryBeside(const std::string& target, bool exists) {
+  struct stat st {};
+  if (exists) {
+    // The file must be one this user may write, as when it was written in
+    // place; it stays as it is.
+    const int probe = open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (probe < 0 || fstat(probe, &st) != 0) {
+      const int error = errno;
+      if (probe >= 0) close(probe);
+      throw OutputError(openError(path_, error));
+    }
+    close(probe);
+  }
+  target_ = target;
+  // Short enough for any file system's name limit, whatever the base.
+  const std::string stem = folderOf(target) + "/." + baseOf(target).substr(0, 200) + ".kolvo-" +
+                           std::to_string(getpid()) + "-";
+  guardAgainstSignals();
+  const HeldSignals held;
+  for (int attempt = 0; fd_ < 0; ++attempt) {
+    temporaryPath_ = stem + std::to_string(attempt);
+    // 0666 takes the umask, as a new OUTPUT would; an old one's mode is
+    // given back below.
+    fd_ = open(temporaryPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd_ < 0 && (errno != EEXIST || attempt >= 100)) {
+      const int error = errno;
+      temporaryPath_.clear();
+      throw OutputError(openError(path_, error));
+    }
+  }
+  gIncompleteOutput.store(temporaryPath_.c_str());
+  if (exists) {
+    // Owner first: a change of owner may clear the set-id bits of the mode.
+    if (fchown(fd_, st.st_uid, st.st_gid) != 0) { /* another user's file: ours it becomes */ }
+    if (fchmod(fd_, st.st_mode & 07777) != 0) { /* the umask's mode stays */ }
+  }
+}
+
+std::string OutputFile::name() const {
+  return isStandardOutput() ? "standard output" : printable(path_);
+}
+
 void OutputFile::abandon() noexcept {
   finished_ = true;
-  dispose(disposal_, path_.c_str(), fd_);
-  gIncompleteOutput.path.store(nullptr);
-  if (!isStandardOutput()) (void)close(fd_);
+  if (!temporaryPath_.empty()) {
+    (void)unlink(temporaryPath_.c_str());
+    gIncompleteOutput.store(nullptr);
+  }
+  if (!isStandardOutput() && fd_ >= 0) (void)close(fd_);
   fd_ = -1;
+}
+
+void OutputFile::putInPlace() {
+  // On the disk before it takes the old file's place: a crash must not
+  // leave an empty OUTPUT where a whole one was.
+  const int closing = fd_;
+  fd_ = -1;
+  const bool synced = fdatasync(closing) == 0 || errno == EINVAL || errno == EROFS;
+  const int syncError = errno;
+  if (close(closing) != 0 || !synced || rename(temporaryPath_.c_str(), target_.c_str()) != 0) {
+    const std::string reason = std::strerror(synced ? errno : syncError);
+    abandon();
+    throw OutputError("cannot write output '" + name() + "': " + reason);
+  }
+  gIncompleteOutput.store(nullptr);
 }
 
 void OutputFile::finish(bool complete) {
@@ -116,16 +203,15 @@ void OutputFile::finish(bool complete) {
     return;
   }
   finished_ = true;
-  // The output is complete: signals may end the program without touching
-  // it again.
-  gIncompleteOutput.path.store(nullptr);
   if (isStandardOutput()) return;
+  if (!temporaryPath_.empty()) {
+    putInPlace();
+    return;
+  }
   const int closing = fd_;
   fd_ = -1;
   if (close(closing) == 0) return;
-  const std::string reason = std::strerror(errno);
-  dispose(disposal_, path_.c_str(), -1);
-  throw OutputError("cannot write output '" + path_ + "': " + reason);
+  throw OutputError("cannot write output '" + name() + "': " + std::strerror(errno));
 }
 
 }  // namespace kolvo

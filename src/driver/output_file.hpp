@@ -1,26 +1,30 @@
 #pragma once
-// The OUTPUT of the command line. How a failed output is taken back is
-// decided once, when it is opened, and used alike by the failure paths and
-// by the handler of the signals that end the program.
+// The OUTPUT of the command line. A file is written under a temporary name
+// in its own folder and put in place by a rename once it is complete, so
+// that until then the old OUTPUT, if any, stays as it was, whatever fails
+// and whichever signal ends the program. Streams and devices are written
+// as they are.
 
 #include <string>
 
 namespace kolvo {
 
-// What becomes of an output that could not be completed.
-enum class Disposal : unsigned char {
-  Remove,       // a regular file: removed
-  EmptyTarget,  // a symbolic link to a regular file: the link stays, the file is emptied
-  Leave,        // standard output, a device such as /dev/full, a pipe: left alone
+// How the output is written.
+enum class OutputWay : unsigned char {
+  Replaced,  // a regular file, new or not: a temporary file renamed over it
+  Direct,    // standard output, a device such as /dev/full, a pipe: written to
 };
 
 class OutputFile {
  public:
   // Opens `path` for writing ("-" is standard output, which must not have
-  // been closed). From then on a write to a vanished reader or past the file
-  // size limit is an error, not a signal, and SIGINT, SIGTERM and SIGHUP
-  // take back the output before the program ends (a signal the caller
-  // ignores stays ignored). Throws IoError with the message for the user.
+  // been closed). A regular file (also one a symbolic link names) is not
+  // touched: a temporary file beside it is opened instead, with the mode
+  // the file has, or the one a new file gets. From then on a write to a
+  // vanished reader or past the file size limit is an error, not a signal,
+  // and SIGINT, SIGTERM and SIGHUP remove the temporary file before the
+  // program ends (a signal the caller ignores stays ignored). Throws
+  // IoError with the message for the user.
   OutputFile(const std::string& path, bool standardOutputClosed);
   // An output never finished is taken back.
   ~OutputFile() {
@@ -31,25 +35,29 @@ class OutputFile {
 
   int fd() const { return fd_; }
   bool isStandardOutput() const { return standard_; }
-  // "standard output" or the path, for write error messages.
-  std::string name() const { return isStandardOutput() ? "standard output" : path_; }
-  Disposal disposal() const { return disposal_; }
+  // "standard output" or the path as messages show it.
+  std::string name() const;
+  OutputWay way() const { return temporaryPath_.empty() ? OutputWay::Direct : OutputWay::Replaced; }
+  // The temporary file being written, empty when the output is direct.
+  const std::string& temporaryPath() const { return temporaryPath_; }
 
-  // Ends the output: an incomplete one is taken back, then the file is
-  // closed. close() can report a write error of its own (NFS, quotas), so a
-  // complete file is judged only once it has been closed: on failure it is
-  // taken back and IoError thrown. An incomplete output throws nothing.
+  // Ends the output. A complete file is flushed to the disk, closed and
+  // renamed over OUTPUT; any of these can fail (NFS, quotas), and then the
+  // temporary file is removed and IoError thrown. An incomplete output is
+  // removed and throws nothing.
   void finish(bool complete);
 
  private:
-  void guardAgainstSignals() const;
-  // Takes back the output and closes it.
+  void openTemporaryBeside(const std::string& target, bool exists);
+  void putInPlace();
+  // Removes the temporary file and closes the output.
   void abandon() noexcept;
 
   std::string path_;
   bool standard_;
   int fd_ = -1;
-  Disposal disposal_ = Disposal::Leave;
+  std::string target_;         // the file renamed over: the path, or where its links lead
+  std::string temporaryPath_;  // empty when written directly
   bool finished_ = false;
 };
 

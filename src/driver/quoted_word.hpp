@@ -1,6 +1,6 @@
 #pragma once
-// A word of the user's in a message: quoted, and bytes that are not
-// printable ASCII written as \xNN so that no message carries them raw.
+// A word of the user's in a message: in quotes, its bytes made safe by
+// `printable` (src/io/message_text.hpp).
 
 #include <string>
 #include <string_view>

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "io/io_error.hpp"
+#include "io/message_text.hpp"
 
 namespace kolvo {
 namespace {
@@ -48,7 +49,7 @@ void RereadableInput::spool(int from, const std::string& name) {
   path.push_back('\0');
   const int temp = mkstemp(path.data());
   if (temp < 0) {
-    throw InputError("cannot make a temporary file in " + temporaryFolder() + ": " + std::strerror(errno));
+    throw InputError("cannot make a temporary file in " + printable(temporaryFolder()) + ": " + std::strerror(errno));
   }
   unlink(path.data());  // nameless from now on: nothing is left behind
   fd_ = temp;

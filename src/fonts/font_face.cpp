@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "fonts/cff_table.hpp"
+#include "io/message_text.hpp"
 
 namespace kolvo::fonts {
 namespace {
@@ -49,18 +50,18 @@ std::string cleanName(const std::string& name) {
 
 FontFace::FontFace(const std::string& path, unsigned index) : path_(path), index_(index) {
   hb_blob_t* blob = hb_blob_create_from_file_or_fail(path.c_str());
-  if (blob == nullptr) throw FontError("cannot read the font " + path);
+  if (blob == nullptr) throw FontError("cannot read the font " + printable(path));
   face_ = hb_face_create(blob, index);
   hb_blob_destroy(blob);
   if (hb_face_get_glyph_count(face_) == 0) {
     hb_face_destroy(face_);
-    throw FontError(path + " is not a TrueType or OpenType font");
+    throw FontError(printable(path) + " is not a TrueType or OpenType font");
   }
   const bool glyf = !tableBytes(face_, kGlyfTag).empty();
   const std::string cff = glyf ? std::string() : tableBytes(face_, kCffTag);
   if (!glyf && !isCidKeyedCff(cff)) {
     hb_face_destroy(face_);
-    throw FontError(path + " has neither TrueType outlines nor a CID-keyed CFF table");
+    throw FontError(printable(path) + " has neither TrueType outlines nor a CID-keyed CFF table");
   }
   outlines_ = glyf ? OutlineFormat::TrueType : OutlineFormat::Cff;
   font_ = hb_font_create(face_);

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "fonts/cff_table.hpp"
+#include "io/message_text.hpp"
 
 namespace kolvo::fonts {
 namespace {
@@ -73,9 +74,9 @@ Subset subsetFace(const FontFace& face, std::span<const std::uint32_t> glyphs) {
   hb_subset_input_set_flags(input.get(), HB_SUBSET_FLAGS_NO_HINTING);
   const std::unique_ptr<hb_subset_plan_t, PlanDeleter> plan(
       hb_subset_plan_create_or_fail(face.face(), input.get()));
-  if (!plan) throw FontError("cannot subset " + face.path());
+  if (!plan) throw FontError("cannot subset " + printable(face.path()));
   const std::unique_ptr<hb_face_t, FaceDeleter> result(hb_subset_plan_execute_or_fail(plan.get()));
-  if (!result) throw FontError("cannot subset " + face.path());
+  if (!result) throw FontError("cannot subset " + printable(face.path()));
 
   Subset subset;
   const hb_map_t* newGlyphs = hb_subset_plan_old_to_new_glyph_mapping(plan.get());

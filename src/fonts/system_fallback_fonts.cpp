@@ -11,6 +11,7 @@
 #include "fonts/font_finder.hpp"
 #include "fonts/font_subset.hpp"
 #include "fonts/script_ranges.hpp"
+#include "io/message_text.hpp"
 #include "text/typed_text.hpp"
 
 namespace kolvo::fonts {
@@ -132,7 +133,7 @@ class SystemFallbackFonts final : public FallbackFonts {
     try {
       auto face = std::make_unique<FontFace>(location.path, location.index);
       if (face->outlines() == OutlineFormat::Cff && !options_.acceptCff) {
-        throw FontError(location.path + " has CFF outlines, which PostScript output cannot embed");
+        throw FontError(printable(location.path) + " has CFF outlines, which PostScript output cannot embed");
       }
       faces_.push_back(std::move(face));
     } catch (const FontError&) {

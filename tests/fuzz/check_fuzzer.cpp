@@ -68,12 +68,20 @@ std::vector<Finding> checkText(std::string_view input, kolvo::check::FormatSet f
 
 void expectWellShaped(const std::vector<Finding>& findings, std::string_view input) {
   const auto lines = 1 + static_cast<std::uint64_t>(std::count(input.begin(), input.end(), '\n'));
+  const Finding* before = nullptr;
   for (const Finding& f : findings) {
     if (f.line == 0 || f.line > lines) fail("a finding names a line the input does not have");
     if (f.column == 0) fail("a finding has column 0");
-    if (f.message.empty() || f.message.find_first_of("\r\n") != std::string::npos) {
-      fail("a finding's message is empty or breaks the line", f.message);
+    if (before != nullptr && std::tie(f.line, f.column) < std::tie(before->line, before->column)) {
+      fail("the findings are not in line and column order", f.message);
     }
+    before = &f;
+    // Input bytes are quoted escaped: no control byte reaches a terminal.
+    const std::string message = kolvo::check::messageOf(f);
+    const bool control = std::any_of(message.begin(), message.end(), [](char c) {
+      return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+    });
+    if (message.empty() || control) fail("a finding's message is empty or holds a control byte", message);
   }
 }
 
@@ -87,8 +95,8 @@ void expectErrorsAmong(const std::vector<Finding>& one, const std::vector<Findin
   for (const Finding& f : one) {
     if (f.severity != Severity::Error) continue;
     const bool found = std::any_of(all.begin(), all.end(), [&f](const Finding& g) {
-      return std::tie(g.line, g.column, g.severity, g.message) ==
-             std::tie(f.line, f.column, f.severity, f.message);
+      return std::tie(g.line, g.column, g.severity) == std::tie(f.line, f.column, f.severity) &&
+             kolvo::check::messageOf(g) == kolvo::check::messageOf(f);
     });
     if (!found) fail("an error found for one format is missing when all are checked", f.message);
   }

@@ -1,0 +1,20 @@
+#pragma once
+// Bytes that come from the user (file names, words of the command line,
+// environment variables, the input itself) as every message shows them:
+// nothing in them can move the terminal's cursor, change its colours or
+// break a message line.
+
+#include <string>
+#include <string_view>
+
+namespace kolvo {
+
+// `bytes` with each control byte, each byte that is not part of valid
+// UTF-8, and each character that does not print but reorders or breaks
+// lines (C1 controls, the line and paragraph separators, the bidirectional
+// controls) written as an escape: "\t", "\n", "\r", or "\xHH" for every
+// other byte (NUL is "\x00"). A backslash is doubled, so that an escape is
+// never taken for typed text. Printable ASCII and other valid UTF-8 stay.
+std::string printable(std::string_view bytes);
+
+}  // namespace kolvo
