@@ -82,7 +82,9 @@ TEST_F(CheckCommand, WrongCommandLinesAreUsageErrors) {
   const std::string letter = file("letter.txt", "plain\n");
   const CommandResult none = runKolvo({"--check"});
   EXPECT_EQ(none.status, 2);
-  EXPECT_EQ(none.err, "kolvo: --check takes INPUT, or FORMAT and INPUT\n");
+  EXPECT_EQ(none.err,
+            "kolvo: --check takes INPUT, or FORMAT and INPUT\n"
+            "Try 'kolvo --help' for more information.\n");
   EXPECT_EQ(runKolvo({"--check", "-p", letter, "out.ps"}).status, 2);
   const CommandResult format = runKolvo({"--check", "-x", letter});
   EXPECT_EQ(format.status, 2);

@@ -78,12 +78,12 @@ TEST_F(Completion, SettingsComeBeforeTheFormat) {
   EXPECT_EQ(complete({"kolvo", "--escape", "-p", "letter.txt", "letter.ps", "-t"}, 5), "-t\n");
 }
 
-// The sizes offered are the program's own, and auto.
+// The sizes offered are the program's own, auto and none.
 TEST_F(Completion, PaperOffersTheSizes) {
   KOLVO_REQUIRE_TOOL("bash");
   std::string sizes;
   for (const PaperSize& paper : kPaperSizes) sizes += std::string(paper.name) + "\n";
-  EXPECT_EQ(complete({"kolvo", "--paper", ""}, 2), sizes + "auto\n");
+  EXPECT_EQ(complete({"kolvo", "--paper", ""}, 2), sizes + "auto\nnone\n");
   EXPECT_EQ(complete({"kolvo", "--escape", "--paper", "l"}, 3), "letter\nlegal\n");
   // A file called --paper is still a file name.
   EXPECT_EQ(complete({"kolvo", "-p", "--paper", "n"}, 3), "notes.txt\n");

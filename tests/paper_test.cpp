@@ -101,7 +101,7 @@ TEST(PaperOption, TakesASizeBeforeTheFormat) {
   const CommandLineRequest refused = parseCommandLine(unknown);
   const auto* error = std::get_if<UsageError>(&refused);
   ASSERT_NE(error, nullptr);
-  EXPECT_EQ(error->message, "unknown paper size 'b5': say a4, letter, legal, a5 or auto");
+  EXPECT_EQ(error->message, "unknown paper size 'b5': say a4, letter, legal, a5, auto or none");
 
   const std::vector<const char*> bare = {"--paper"};
   const CommandLineRequest missing = parseCommandLine(bare);

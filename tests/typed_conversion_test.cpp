@@ -6,6 +6,7 @@
 #include <string>
 
 #include "driver/conversion.hpp"
+#include "support/same_bytes.hpp"
 #include "support/test_support.hpp"
 
 namespace kolvo::test {
@@ -66,7 +67,7 @@ TEST(TypedConversion, WhatCannotBeShownIsCountedInOneWarning) {
   EXPECT_EQ(xml.err, "");
 }
 
-TEST(TypedConversion, TheOptionComesBeforeTheFormat) {
+TEST(TypedConversion, TheOptionStandsAnywhereBeforeTwoDashes) {
   TempDir dir;
   writeFile(dir / "in.txt", "a & b\n");
   EXPECT_EQ(runKolvo({"--escape", "--escape", "-h", (dir / "in.txt").string(),
@@ -74,10 +75,15 @@ TEST(TypedConversion, TheOptionComesBeforeTheFormat) {
                 .status,
             0);
   EXPECT_NE(readFile(dir / "out.html").find("a &amp; b"), std::string::npos);
-  // After the format it is the input's name, as any other word would be.
-  const CommandResult late = runKolvo({"-h", "--escape", (dir / "out2.html").string(), "-s"});
-  EXPECT_EQ(late.status, 1);
-  EXPECT_NE(late.err.find("cannot open input '--escape'"), std::string::npos);
+  const CommandResult late = runKolvo(
+      {"-h", (dir / "in.txt").string(), (dir / "out2.html").string(), "-s", "--escape"});
+  EXPECT_EQ(late.status, 0) << late.err;
+  EXPECT_TRUE(sameBytes(readFile(dir / "out.html"), readFile(dir / "out2.html")));
+  // After `--` it is the input's name, as any other word would be.
+  const CommandResult named =
+      runKolvo({"-h", "--", "--escape", (dir / "out3.html").string(), "-s"});
+  EXPECT_EQ(named.status, 1);
+  EXPECT_NE(named.err.find("cannot open input '--escape'"), std::string::npos);
 }
 
 }  // namespace

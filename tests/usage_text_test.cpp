@@ -33,7 +33,7 @@ std::vector<std::string> section(const std::string& text, const std::string& hea
   for (const std::string& line : linesOf(text)) {
     if (inside && !line.starts_with(' ')) break;
     if (inside) lines.push_back(line);
-    if (line == heading) inside = true;
+    if (line.starts_with(heading)) inside = true;
   }
   return lines;
 }
@@ -109,17 +109,18 @@ TEST(UsageText, SynopsisShowsEverySettingCommandAndTask) {
   ASSERT_GE(lines.size(), 3u);
   const std::string& conversion = lines[0];
   EXPECT_TRUE(conversion.starts_with("Usage: kolvo ")) << conversion;
-  EXPECT_TRUE(conversion.ends_with(" FORMAT INPUT OUTPUT OPTION")) << conversion;
+  EXPECT_TRUE(conversion.ends_with(" [SETTING...] FORMAT INPUT OUTPUT [OPTION]")) << conversion;
   const std::string& commands = lines[1];
   std::size_t task = 2;
   for (const LongOption& option : kLongOptions) {
     const std::string name(option.name);
     switch (option.role) {
       case OptionRole::Setting:
-        // In brackets with its argument, before FORMAT and before each task.
-        EXPECT_NE(conversion.find("[" + name), std::string::npos) << name;
+      case OptionRole::Undo:
+        // Too many for one line: [SETTING...] before FORMAT and before each
+        // task stands for them, and the option list names them.
         for (std::size_t i = 2; i < lines.size() && lines[i].starts_with("       kolvo "); ++i) {
-          EXPECT_NE(lines[i].find("[" + name), std::string::npos) << lines[i];
+          EXPECT_NE(lines[i].find("[SETTING...] "), std::string::npos) << lines[i];
         }
         break;
       case OptionRole::Command:
@@ -188,16 +189,14 @@ TEST(UsageText, ShowsASettingOptionFromItsRowAlone) {
                      {{{"--columns N", "set the text in N columns"}}}});
   const std::vector<std::string> lines = linesOf(usageText(options));
   ASSERT_FALSE(lines.empty());
-  EXPECT_NE(lines[0].find(" [--columns N] FORMAT INPUT OUTPUT OPTION"), std::string::npos)
-      << lines[0];
   const auto entry = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
     return l.starts_with("  --columns N ");
   });
   ASSERT_NE(entry, lines.end());
   EXPECT_TRUE(entry->ends_with(" set the text in N columns")) << *entry;
-  // After the other options, before the blank line that ends the list.
+  // After the other options, where the list ends.
   ASSERT_NE(entry + 1, lines.end());
-  EXPECT_EQ(*(entry + 1), "");
+  EXPECT_TRUE((entry + 1)->starts_with("Exit status: ")) << *(entry + 1);
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
 # bash completion for kolvo                                  -*- shell-script -*-
 #
-#   kolvo [--escape] [--paper SIZE] [--font FILE]... FORMAT INPUT OUTPUT OPTION
+#   kolvo [--escape] [--paper SIZE] [--font FILE]... FORMAT INPUT OUTPUT [OPTION]
 #   kolvo --help | --version | --markup-reference [man]
 #   kolvo [--escape] [--paper SIZE] [--font FILE]... --check [FORMAT] INPUT
 #
-# Settings (--escape, --paper SIZE, --font FILE) come first; then a format word
+# Settings (--escape, --paper SIZE, --font FILE, and --no-escape, --no-font that
+# undo those of KOLVO_OPTIONS) are offered first; then a format word
 # or one of the other long options, two file names and an option word. Needs
 # nothing but bash itself; installed as
 # share/bash-completion/completions/kolvo it is loaded on demand by the
@@ -16,7 +17,7 @@ _kolvo() {
   local settings=0
   while [ $((settings + 1)) -lt "$COMP_CWORD" ]; do
     case ${COMP_WORDS[settings + 1]} in
-      --escape) settings=$((settings + 1)) ;;
+      --escape | --no-escape | --no-font) settings=$((settings + 1)) ;;
       --paper | --font) settings=$((settings + 2)) ;;
       *) break ;;
     esac
@@ -24,7 +25,7 @@ _kolvo() {
   COMPREPLY=()
   # The word after --paper is its size, the word after --font a file.
   if [ "${COMP_WORDS[COMP_CWORD - 1]}" = --paper ] && [ "$settings" -ge "$COMP_CWORD" ]; then
-    COMPREPLY=($(compgen -W 'a4 letter legal a5 auto' -- "$cur"))
+    COMPREPLY=($(compgen -W 'a4 letter legal a5 auto none' -- "$cur"))
     return 0
   fi
   if [ "${COMP_WORDS[COMP_CWORD - 1]}" = --font ] && [ "$settings" -ge "$COMP_CWORD" ]; then
@@ -40,7 +41,7 @@ _kolvo() {
     1)
       # a AbiWord, d DocBook 5, h HTML, r RTF, l LaTeX, p PostScript, P PDF, o OpenDocument text
       if [ "$settings" = 0 ]; then
-        COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P -o --help --version --markup-reference --escape --paper --font --check' -- "$cur"))
+        COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P -o --help --version --markup-reference --escape --paper --font --no-escape --no-font --check' -- "$cur"))
       else
         # A setting not given yet may still come.
         local offer='-a -d -h -r -l -p -P -o' given=" ${COMP_WORDS[*]:1:settings} "

@@ -3,6 +3,7 @@
 #include "driver/command_line.hpp"
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <new>
 #include <span>
@@ -23,11 +24,9 @@ namespace kolvo {
 namespace {
 
 int reportUsageError(const UsageError& error) {
-  if (error.message.empty()) {
-    (void)std::fputs(usageText().c_str(), stderr);
-  } else {
-    printError(error.message);
-  }
+  printError(error.message);
+  if (error.showSynopsis) (void)std::fputs(synopsisText().c_str(), stderr);
+  (void)std::fputs("Try 'kolvo --help' for more information.\n", stderr);
   return kExitUsage;
 }
 
@@ -125,7 +124,9 @@ int runCommandLine(int argc, const char* const* argv, FallbackFontsFactory fallb
   const std::span<const char* const> words =
       argc > 1 ? std::span(argv + 1, static_cast<std::size_t>(argc - 1))
                : std::span<const char* const>();
-  const CommandLineRequest request = parseCommandLine(words);
+  const char* presets = std::getenv("KOLVO_OPTIONS");
+  const CommandLineRequest request =
+      parseCommandLine(words, kLongOptions, presets != nullptr ? presets : "");
   if (const auto* error = std::get_if<UsageError>(&request)) return reportUsageError(*error);
   if (const auto* text = std::get_if<PrintText>(&request)) {
     return printToStandardOutput(text->text, closed.output);
@@ -133,7 +134,9 @@ int runCommandLine(int argc, const char* const* argv, FallbackFontsFactory fallb
   if (const auto* check = std::get_if<CheckSettings>(&request)) {
     return runCheck(*check, closed.input, closed.output, fallback);
   }
-  return convertFiles(std::get<ConversionSettings>(request), closed, fallback);
+  const auto& settings = std::get<ConversionSettings>(request);
+  for (const std::string& warning : settings.warnings) printWarning(warning);
+  return convertFiles(settings, closed, fallback);
 }
 
 }  // namespace kolvo

@@ -2,7 +2,12 @@
 
 #include <cstdlib>
 
+#include <algorithm>
+
 #include "driver/conversion.hpp"
+#include "driver/option_spelling.hpp"
+#include "driver/positional_words.hpp"
+#include "driver/quoted_word.hpp"
 #include "driver/paper_choice.hpp"
 #include "driver/usage_text.hpp"
 #include "io/message_text.hpp"
@@ -11,44 +16,82 @@
 namespace kolvo {
 namespace {
 
-char secondChar(const char* word) { return (word[0] != '\0') ? word[1] : '\0'; }
-
-const LongOption* findOption(std::span<const LongOption> options, std::string_view word) {
+const LongOption* findOption(std::span<const LongOption> options, std::string_view name) {
   for (const LongOption& option : options) {
-    if (option.name == word) return &option;
+    if (option.name == name) return &option;
   }
   return nullptr;
 }
 
-// "--check [FORMAT] INPUT": one word is INPUT, two are FORMAT and INPUT.
-CommandLineRequest parseCheck(std::span<const char* const> words,
-                              const ConversionSettings& settings) {
-  if (words.empty() || words.size() > 2) {
-    return UsageError{"--check takes INPUT, or FORMAT and INPUT"};
-  }
-  CheckSettings check;
-  check.mode = settings.mode;
-  check.paper = settings.paper;
-  check.fontFiles = settings.fontFiles;
-  if (words.size() == 2) {
-    check.format = formatFromLetter(secondChar(words[0]));
-    if (!check.format) return UsageError{unknownFormatMessage(words[0])};
-  }
-  check.inputPath = words.back();
-  return check;
+enum class WordSource { CommandLine, Presets };
+
+UsageError unknownOption(std::string_view name, std::span<const LongOption> options) {
+  std::string message = "unknown option " + quotedWord(name);
+  const std::string_view meant = nearestLongOption(name, options);
+  if (!meant.empty()) message += "; did you mean " + std::string(meant) + "?";
+  return UsageError{message};
 }
 
-CommandLineRequest parseConversion(std::span<const char* const> words,
-                                   ConversionSettings settings) {
-  if (settings.check) return parseCheck(words, settings);
-  if (words.size() < 4) return UsageError{};
-  const std::optional<Format> format = formatFromLetter(secondChar(words[0]));
-  if (!format) return UsageError{unknownFormatMessage(words[0])};
-  settings.format = *format;
-  settings.inputPath = words[1];
-  settings.outputPath = words[2];
-  settings.option = secondChar(words[3]);
-  return settings;
+// The long option at the front of `words` (`--name`, `--name value` or
+// `--name=value`), taken off and applied; a request ends the command line.
+std::optional<CommandLineRequest> readLongOption(std::span<const char* const>& words,
+                                                 std::span<const LongOption> options,
+                                                 ConversionSettings& settings) {
+  const std::string_view word = words[0];
+  words = words.subspan(1);
+  const std::size_t equals = word.find('=');
+  const std::string_view name = word.substr(0, equals);
+  const LongOption* option = findOption(options, name);
+  if (option == nullptr) return unknownOption(name, options);
+  std::string value;
+  const char* argument = nullptr;
+  if (equals != std::string_view::npos) {
+    if (option->argument == OptionArgument::None) {
+      return UsageError{"option " + quotedWord(name) + " takes no value"};
+    }
+    value = word.substr(equals + 1);
+    argument = value.c_str();
+  } else if (option->argument != OptionArgument::None && !words.empty()) {
+    argument = words[0];
+    words = words.subspan(1);
+  } else if (option->argument == OptionArgument::Word) {
+    return UsageError{"option " + quotedWord(name) + " needs " + std::string(option->argumentName)};
+  }
+  return option->handle(argument, settings);
+}
+
+// KOLVO_OPTIONS: settings only, each a long option; a mistake there is named
+// as coming from there, for the command line the user typed looks right.
+std::optional<CommandLineRequest> readPresets(std::string_view presets,
+                                              std::span<const LongOption> options,
+                                              ConversionSettings& settings) {
+  std::vector<std::string> held;
+  for (std::size_t at = presets.find_first_not_of(" \t\n"); at != std::string_view::npos;) {
+    const std::size_t end = std::min(presets.find_first_of(" \t\n", at), presets.size());
+    held.emplace_back(presets.substr(at, end - at));
+    at = presets.find_first_not_of(" \t\n", end);
+  }
+  std::vector<const char*> pointers;
+  for (const std::string& word : held) pointers.push_back(word.c_str());
+  std::span<const char* const> words(pointers);
+  while (!words.empty()) {
+    const std::string_view word = words[0];
+    const LongOption* option = findOption(options, word.substr(0, word.find('=')));
+    std::optional<CommandLineRequest> request;
+    if (!word.starts_with("--")) {
+      request = UsageError{quotedWord(word) + " is not a long option"};
+    } else if (option != nullptr && option->role != OptionRole::Setting &&
+               option->role != OptionRole::Undo) {
+      request = UsageError{quotedWord(word) + " is not a setting"};
+    } else {
+      request = readLongOption(words, options, settings);
+    }
+    if (auto* error = request ? std::get_if<UsageError>(&*request) : nullptr) {
+      error->message = "in KOLVO_OPTIONS: " + error->message;
+    }
+    if (request) return request;
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -65,12 +108,22 @@ std::optional<CommandLineRequest> printMarkupReference(const char* argument,
                                                        ConversionSettings&) {
   if (argument == nullptr) return PrintText{markupReference(ReferenceStyle::Markdown)};
   if (std::string_view(argument) == "man") return PrintText{markupReference(ReferenceStyle::Roff)};
-  return UsageError{"unknown form of the markup reference '" + printable(argument) +
-                    "': leave it out for Markdown, or say man"};
+  return UsageError{"unknown form of the markup reference " + quotedWord(argument) +
+                    ": leave it out for Markdown, or say man"};
 }
 
 std::optional<CommandLineRequest> takeTextAsTyped(const char*, ConversionSettings& settings) {
   settings.mode = TextMode::Typed;
+  return std::nullopt;
+}
+
+std::optional<CommandLineRequest> takeTextAsMarkup(const char*, ConversionSettings& settings) {
+  settings.mode = TextMode::Markup;
+  return std::nullopt;
+}
+
+std::optional<CommandLineRequest> dropFallbackFonts(const char*, ConversionSettings& settings) {
+  settings.fontFiles.clear();
   return std::nullopt;
 }
 
@@ -81,13 +134,17 @@ std::optional<CommandLineRequest> checkMarkup(const char*, ConversionSettings& s
 
 std::optional<CommandLineRequest> choosePaper(const char* argument, ConversionSettings& settings) {
   const std::string_view word(argument);
+  if (word == "none") {
+    settings.paper = nullptr;
+    return std::nullopt;
+  }
   ConfiguredPaper chosen{std::string(word), {}};
   if (word == "auto") chosen = configuredPaper(std::getenv("PAPERSIZE"), std::getenv("PAPERCONF"));
   settings.paper = findPaperSize(chosen.name);
   if (settings.paper != nullptr) return std::nullopt;
-  std::string message = "unknown paper size '" + printable(chosen.name) + "'";
+  std::string message = "unknown paper size " + quotedWord(chosen.name);
   if (!chosen.source.empty()) message += " (from " + printable(chosen.source) + ")";
-  return UsageError{message + ": say " + paperSizeNames() + " or auto"};
+  return UsageError{message + ": say " + paperSizeNames() + ", auto or none"};
 }
 
 std::optional<CommandLineRequest> addFallbackFont(const char* argument,
@@ -97,30 +154,30 @@ std::optional<CommandLineRequest> addFallbackFont(const char* argument,
 }
 
 CommandLineRequest parseCommandLine(std::span<const char* const> words,
-                                    std::span<const LongOption> options) {
+                                    std::span<const LongOption> options,
+                                    std::string_view presets) {
   ConversionSettings settings;
+  if (auto request = readPresets(presets, options, settings)) return *std::move(request);
+  std::vector<const char*> positional;
+  bool optionsEnded = false;
   while (!words.empty()) {
-    const LongOption* option = findOption(options, words[0]);
-    if (option == nullptr) break;
-    words = words.subspan(1);
-    const char* argument = nullptr;
-    if (option->argument != OptionArgument::None && !words.empty()) {
-      argument = words[0];
+    const std::string_view word = words[0];
+    if (!optionsEnded && word == "--") {
+      optionsEnded = true;
       words = words.subspan(1);
-    } else if (option->argument == OptionArgument::Word) {
-      return UsageError{"option '" + std::string(option->name) + "' needs " +
-                        std::string(option->argumentName)};
-    }
-    if (std::optional<CommandLineRequest> request = option->handle(argument, settings)) {
-      return *std::move(request);
+    } else if (!optionsEnded && word.starts_with("--")) {
+      if (auto request = readLongOption(words, options, settings)) return *std::move(request);
+    } else {
+      positional.push_back(words[0]);
+      words = words.subspan(1);
     }
   }
-  return parseConversion(words, std::move(settings));
+  return readPositionalWords(positional, std::move(settings), options);
 }
 
 std::string unknownFormatMessage(std::string_view word) {
-  std::string message = "unknown format '" + printable(word) +
-                        "': its second character must be one of ";
+  std::string message = "unknown format " + quotedWord(word) +
+                        ": its second character must be one of ";
   for (const FormatInfo& f : kFormats) {
     if (f.format != kFormats.front().format) message += ", ";
     message += f.letter;
@@ -128,7 +185,10 @@ std::string unknownFormatMessage(std::string_view word) {
     message += f.name;
     message += ')';
   }
-  return message;
+  const FormatInfo& pdf = formatInfo(Format::Pdf);
+  const FormatInfo& html = formatInfo(Format::Html);
+  return message + "; or say a format's name (" + std::string(pdf.extension) + ", " +
+         std::string(html.extension) + "...)";
 }
 
 }  // namespace kolvo

@@ -29,6 +29,8 @@ struct ConversionSettings {
   const PaperSize* paper = nullptr;
   std::vector<std::string> fontFiles;  // --font: fallback fonts tried first, in order
   bool check = false;  // --check: report markup mistakes, write no document
+  // Said on standard error before the run: the command line is odd, not wrong.
+  std::vector<std::string> warnings;
 };
 
 // What --check is asked: INPUT judged for one format, or for all of them.
@@ -44,6 +46,7 @@ struct CheckSettings {
 // message the words were too few, and the usage text says what is wanted.
 struct UsageError {
   std::string message;
+  bool showSynopsis = false;  // words are missing: the synopsis says which are wanted
 };
 
 // A command line that asks for a text on standard output (--help).
@@ -64,7 +67,9 @@ enum class OptionArgument {
 // of the synopsis; settings come before FORMAT and change the conversion;
 // a task does another job on words of its own (`argumentName` shows them)
 // and has a synopsis line of its own, after the settings.
-enum class OptionRole { Command, Setting, Task };
+// An undo turns a setting back off (one KOLVO_OPTIONS made): the option
+// list shows it, the synopsis does not.
+enum class OptionRole { Command, Setting, Undo, Task };
 
 // What an option does with its argument (nullptr when it has none): either
 // it ends the command line with a request, or it sets its field of
@@ -93,36 +98,44 @@ std::optional<CommandLineRequest> printMarkupReference(const char* argument,
                                                        ConversionSettings& settings);
 std::optional<CommandLineRequest> takeTextAsTyped(const char* argument,
                                                   ConversionSettings& settings);
+std::optional<CommandLineRequest> takeTextAsMarkup(const char* argument,
+                                                   ConversionSettings& settings);
 std::optional<CommandLineRequest> choosePaper(const char* argument, ConversionSettings& settings);
 std::optional<CommandLineRequest> addFallbackFont(const char* argument,
                                                   ConversionSettings& settings);
+std::optional<CommandLineRequest> dropFallbackFonts(const char* argument,
+                                                    ConversionSettings& settings);
 std::optional<CommandLineRequest> checkMarkup(const char* argument, ConversionSettings& settings);
 
-inline constexpr std::array<LongOption, 7> kLongOptions = {{
-    {"--help", OptionRole::Command, OptionArgument::None, "", printHelp,
-     {{{"--help", "print this text"}}}},
-    {"--version", OptionRole::Command, OptionArgument::None, "", printVersion,
-     {{{"--version", "print the version line"}}}},
+inline constexpr std::array<LongOption, 9> kLongOptions = {{
+    // The synopsis shows --help and --version well enough.
+    {"--help", OptionRole::Command, OptionArgument::None, "", printHelp, {}},
+    {"--version", OptionRole::Command, OptionArgument::None, "", printVersion, {}},
     {"--markup-reference", OptionRole::Command, OptionArgument::OptionalWord, "man",
      printMarkupReference,
-     {{{"--markup-reference", "print every tag of the markup as a Markdown table"},
-       {"--markup-reference man", "the same table as a tbl table for the manual page"}}}},
+     {{{"--markup-reference", "every tag as a Markdown table; man: as tbl for man"}}}},
     {"--escape", OptionRole::Setting, OptionArgument::None, "", takeTextAsTyped,
      {{{"--escape", "show the text exactly as typed, in every format"}}}},
     {"--paper", OptionRole::Setting, OptionArgument::Word, "SIZE", choosePaper,
-     {{{"--paper SIZE", "page size a4, letter, legal or a5; long lines wrap"},
-       {"--paper auto", "the size in PAPERSIZE or /etc/papersize, else a4"}}}},
+     {{{"--paper SIZE", "a4, letter, legal, a5, auto or none; long lines wrap"}}}},
     {"--font", OptionRole::Setting, OptionArgument::Word, "FILE", addFallbackFont,
      {{{"--font FILE", "PostScript, PDF: draw missing glyphs with FILE first"}}}},
+    {"--no-escape", OptionRole::Undo, OptionArgument::None, "", takeTextAsMarkup,
+     {{{"--no-escape, --no-font", "turn --escape or --font back off"}}}},
+    {"--no-font", OptionRole::Undo, OptionArgument::None, "", dropFallbackFonts, {}},
     {"--check", OptionRole::Task, OptionArgument::None, "[FORMAT] INPUT", checkMarkup,
      {{{"--check [FORMAT] INPUT", "report markup mistakes for FORMAT, or for all"},
        {"", ""}}}},
 }};
 
-// Reads the words after the program name. Only the second character of
-// FORMAT and OPTION counts; words after OPTION are ignored.
+// Reads the words after the program name: long options wherever they stand
+// (up to a word `--`), as `--name value` or `--name=value`, and
+// FORMAT INPUT OUTPUT [OPTION]. FORMAT is a format's name or extension, or
+// else its second character counts; of OPTION only the second character.
+// `presets` (the value of KOLVO_OPTIONS) holds settings read first.
 CommandLineRequest parseCommandLine(std::span<const char* const> words,
-                                    std::span<const LongOption> options = kLongOptions);
+                                    std::span<const LongOption> options = kLongOptions,
+                                    std::string_view presets = {});
 
 // The message for a FORMAT word whose second character is no format letter.
 std::string unknownFormatMessage(std::string_view word);

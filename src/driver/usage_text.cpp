@@ -29,14 +29,14 @@ std::string synopsisWords(const LongOption& option) {
   return words;
 }
 
-// "Usage: kolvo [SETTING...] FORMAT INPUT OUTPUT OPTION", then the commands,
-// then each task after the settings.
+// "Usage: kolvo [SETTING...] FORMAT INPUT OUTPUT [OPTION]", then the
+// commands, then each task after the settings. The settings themselves are
+// too many for one line: the option list names them.
 std::string synopsis(std::span<const LongOption> options) {
-  std::string settings;
+  const std::string settings = "[SETTING...] ";
   std::string commands = "       kolvo ";
   bool firstCommand = true;
   for (const LongOption& option : options) {
-    if (option.role == OptionRole::Setting) settings += "[" + synopsisWords(option) + "] ";
     if (option.role != OptionRole::Command) continue;
     if (!firstCommand) commands += " | ";
     commands += synopsisWords(option);
@@ -48,7 +48,7 @@ std::string synopsis(std::span<const LongOption> options) {
     tasks += "       kolvo " + settings + std::string(option.name) + " " +
              std::string(option.argumentName) + "\n";
   }
-  return "Usage: kolvo " + settings + "FORMAT INPUT OUTPUT OPTION\n" + commands + "\n" + tasks;
+  return "Usage: kolvo " + settings + "FORMAT INPUT OUTPUT [OPTION]\n" + commands + "\n" + tasks;
 }
 
 std::string formatList() {
@@ -83,30 +83,39 @@ std::string optionList(std::span<const LongOption> options) {
 
 }  // namespace
 
+std::string synopsisText(std::span<const LongOption> options) { return synopsis(options); }
+
+// Each format's extension, for the sentence that says names count too.
+std::string extensions() {
+  std::string out;
+  for (const FormatInfo& f : kFormats) {
+    if (!out.empty()) out += ", ";
+    out += f.extension;
+  }
+  return out;
+}
+
 std::string usageText(std::span<const LongOption> options) {
   const FormatInfo& html = formatInfo(Format::Html);
-  const FormatInfo& postScript = formatInfo(Format::PostScript);
+  const FormatInfo& pdf = formatInfo(Format::Pdf);
   const std::string h(1, html.letter);
-  const std::string p(1, postScript.letter);
   return synopsis(options) +
-         "Converts INPUT, a text file with Kolvo markup, into OUTPUT.\n"
-         "Of FORMAT and OPTION only the second character counts: -" + h + ", /" + h + " and x" +
-         h + " all mean " + std::string(html.name) + ".\n"
-         "\n"
-         "Formats:\n" + formatList() +
-         "Options:\n"
-         "  s  none (any other letter means none too)\n"
-         "  t  small top spacing      T  large top spacing\n"
-         "  v  progress trace         V  print the version line first\n"
-         "INPUT and OUTPUT may be - for standard input and standard output; then the\n"
-         "version line and the progress trace go to standard error.\n"
-         "\n" + optionList(options) +
-         "\n"
+         "Converts INPUT, a text file with Kolvo markup, into OUTPUT; - is standard\n"
+         "input or output (the version line and the trace then go to standard error).\n"
+         "Formats: a name or extension (" + extensions() + "...)\n"
+         "  or a word whose second character is the letter: -" + h + ", /" + h + " and x" + h + " all mean " +
+         std::string(html.name) + ".\n" + formatList() +
+         "Options: the second character counts; left out, it is s.\n"
+         "  s  none            t  small top spacing       T  large top spacing\n"
+         "  v  progress trace  V  print the version line first\n"
+         "Long options stand anywhere before --, also as --name=VALUE; the settings\n"
+         "in KOLVO_OPTIONS are read first, and --no-... turns them back off.\n" +
+         optionList(options) +
          "Exit status: 0 done, 1 a file could not be read or written, 2 wrong command line.\n"
          "With --check: 0 nothing found, 1 a warning or error found (or INPUT unreadable).\n"
-         "Example: kolvo -" + p + " letter.txt letter." + std::string(postScript.extension) +
-         " -s\n"
-         "The tags and drawing lines are described in kolvo(1) and the README.\n";
+         "Example: kolvo " + std::string(pdf.extension) + " letter.txt letter." +
+         std::string(pdf.extension) + "\n"
+         "The tags: kolvo --markup-reference; all of it: kolvo(1) and the README.\n";
 }
 
 }  // namespace kolvo

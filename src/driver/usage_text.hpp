@@ -8,6 +8,9 @@
 
 namespace kolvo {
 
+// The synopsis alone, the first lines of the usage text.
+std::string synopsisText(std::span<const LongOption> options = kLongOptions);
+
 std::string usageText(std::span<const LongOption> options = kLongOptions);
 
 }  // namespace kolvo

@@ -53,17 +53,20 @@ struct FormatInfo {
   std::string_view extension;  // the usual file name extension, without the dot
   bool paged;                  // laid out on pages (PostScript, PDF), not flowing text
   FileSyntax syntax;
+  // Other words that name the format as FORMAT (besides `extension`), lower
+  // case; the user may type them in any case.
+  std::array<std::string_view, 2> aliases;
 };
 
 inline constexpr std::array<FormatInfo, 8> kFormats = {{
-    {Format::AbiWord, 'a', "AbiWord", "abw", false, FileSyntax::XmlRuns},
-    {Format::DocBook, 'd', "DocBook 5", "xml", false, FileSyntax::Xml},
-    {Format::Html, 'h', "HTML", "html", false, FileSyntax::Html},
-    {Format::Rtf, 'r', "RTF", "rtf", false, FileSyntax::Rtf},
-    {Format::Latex, 'l', "LaTeX", "tex", false, FileSyntax::Latex},
-    {Format::PostScript, 'p', "PostScript", "ps", true, FileSyntax::PageStrings},
-    {Format::Pdf, 'P', "PDF", "pdf", true, FileSyntax::PageStrings},
-    {Format::OpenDocument, 'o', "OpenDocument text", "fodt", false, FileSyntax::XmlRuns},
+    {Format::AbiWord, 'a', "AbiWord", "abw", false, FileSyntax::XmlRuns, {"abiword", ""}},
+    {Format::DocBook, 'd', "DocBook 5", "xml", false, FileSyntax::Xml, {"docbook", "dbk"}},
+    {Format::Html, 'h', "HTML", "html", false, FileSyntax::Html, {"htm", ""}},
+    {Format::Rtf, 'r', "RTF", "rtf", false, FileSyntax::Rtf, {"", ""}},
+    {Format::Latex, 'l', "LaTeX", "tex", false, FileSyntax::Latex, {"latex", ""}},
+    {Format::PostScript, 'p', "PostScript", "ps", true, FileSyntax::PageStrings, {"postscript", ""}},
+    {Format::Pdf, 'P', "PDF", "pdf", true, FileSyntax::PageStrings, {"", ""}},
+    {Format::OpenDocument, 'o', "OpenDocument text", "fodt", false, FileSyntax::XmlRuns, {"odt", ""}},
 }};
 
 inline constexpr std::size_t kFormatCount = kFormats.size();
@@ -85,6 +88,22 @@ constexpr bool lettersAreDistinct() {
   }
   return true;
 }
+// A FORMAT word that names a format is read before its second character, so
+// a name may not be claimed twice.
+constexpr std::size_t kNamesPerFormat = 3;  // the extension and the aliases
+constexpr std::string_view nameAt(std::size_t i) {
+  const FormatInfo& f = kFormats[i / kNamesPerFormat];
+  const std::size_t which = i % kNamesPerFormat;
+  return which == 0 ? f.extension : f.aliases[which - 1];
+}
+constexpr bool namesAreDistinct() {
+  for (std::size_t i = 0; i < kFormatCount * kNamesPerFormat; ++i) {
+    for (std::size_t j = i + 1; j < kFormatCount * kNamesPerFormat; ++j) {
+      if (!nameAt(i).empty() && nameAt(i) == nameAt(j)) return false;
+    }
+  }
+  return true;
+}
 // The page-laid-out formats, and only they, put text in string operands.
 constexpr bool pagedFormatsUsePageStrings() {
   for (const FormatInfo& f : kFormats) {
@@ -95,6 +114,7 @@ constexpr bool pagedFormatsUsePageStrings() {
 }  // namespace format_table_checks
 static_assert(format_table_checks::rowsFollowTheEnum(), "kFormats must follow the order of Format");
 static_assert(format_table_checks::lettersAreDistinct(), "two formats share a letter");
+static_assert(format_table_checks::namesAreDistinct(), "two formats share a name");
 static_assert(format_table_checks::pagedFormatsUsePageStrings(),
               "a paged format must write page strings, and only a paged one");
 

@@ -1,0 +1,125 @@
+#include "driver/positional_words.hpp"
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "driver/format_word.hpp"
+#include "driver/option_spelling.hpp"
+#include "driver/quoted_word.hpp"
+
+namespace kolvo {
+namespace {
+
+char secondChar(std::string_view word) { return word.size() >= 2 ? word[1] : '\0'; }
+
+// FORMAT that names no format: a word that looks like a mistyped option
+// ("-e", "-escape") is named as such, any other gets the list of letters.
+UsageError unknownFormat(std::string_view word, std::span<const LongOption> options) {
+  if (word.starts_with('-')) {
+    const std::string_view meant = nearestLongOption(word, options);
+    if (!meant.empty()) {
+      return UsageError{quotedWord(word) + " is not an option; did you mean " + std::string(meant) +
+                        "?"};
+    }
+  }
+  return UsageError{unknownFormatMessage(word)};
+}
+
+// A hint for a refused line whose FORMAT is an option's name with one dash
+// ("-paper" reads as PostScript, as it always has).
+std::string singleDashHint(std::string_view format, std::span<const LongOption> options) {
+  for (const LongOption& option : options) {
+    if (option.name.substr(1) == format) {
+      return " (" + quotedWord(format) + " was read as FORMAT; did you mean " +
+             std::string(option.name) + "?)";
+    }
+  }
+  return "";
+}
+
+CommandLineRequest parseCheck(std::span<const char* const> words, const ConversionSettings& settings,
+                              std::span<const LongOption> options) {
+  if (words.empty() || words.size() > 2) {
+    return UsageError{"--check takes INPUT, or FORMAT and INPUT"};
+  }
+  CheckSettings check;
+  check.mode = settings.mode;
+  check.paper = settings.paper;
+  check.fontFiles = settings.fontFiles;
+  if (words.size() == 2) {
+    check.format = formatOfWord(words[0]);
+    if (!check.format) return unknownFormat(words[0], options);
+  }
+  check.inputPath = words.back();
+  return check;
+}
+
+std::optional<UsageError> wrongCount(std::span<const char* const> words,
+                                     std::span<const LongOption> options) {
+  static constexpr std::array<std::string_view, 3> kWanted = {"FORMAT", "INPUT", "OUTPUT"};
+  if (words.size() < kWanted.size()) {
+    return UsageError{"missing " + std::string(kWanted[words.size()]), true};
+  }
+  if (words.size() <= 4) return std::nullopt;
+  std::string extra;
+  for (const char* word : words.subspan(4)) extra += " " + quotedWord(word);
+  return UsageError{"too many words after FORMAT INPUT OUTPUT OPTION:" + extra +
+                    "; one run converts one INPUT into one OUTPUT" +
+                    singleDashHint(words[0], options)};
+}
+
+// OUTPUT or OPTION words that cannot be what the user meant: they would
+// write a file named like an option, or take a file name for OPTION and
+// so write over what was meant as input.
+std::optional<UsageError> misplacedWord(std::span<const char* const> words,
+                                        std::span<const LongOption> options) {
+  const std::string_view output = words[2];
+  if (output.size() > 1 && output.starts_with('-')) {
+    return UsageError{"OUTPUT " + quotedWord(output) +
+                      " looks like an option; say ./" + std::string(output) +
+                      " for a file of that name" + singleDashHint(words[0], options)};
+  }
+  if (words.size() == 4) {
+    const std::string_view option = words[3];
+    if (option.find_first_of("./") != std::string_view::npos) {
+      return UsageError{"OPTION " + quotedWord(option) +
+                        " looks like a file name; one run converts one INPUT into one OUTPUT" +
+                        singleDashHint(words[0], options)};
+    }
+  }
+  return std::nullopt;
+}
+
+void addWarnings(ConversionSettings& settings) {
+  if (settings.outputPath != "-") {
+    const std::optional<Format> named = formatOfExtension(settings.outputPath);
+    if (named && *named != settings.format) {
+      settings.warnings.push_back("writing " + std::string(formatName(settings.format)) +
+                                  " to " + quotedWord(settings.outputPath));
+    }
+  }
+  if (!settings.fontFiles.empty() && settings.mode != TextMode::Typed) {
+    settings.warnings.emplace_back("--font has no effect without --escape");
+  }
+}
+
+}  // namespace
+
+CommandLineRequest readPositionalWords(std::span<const char* const> words,
+                                       ConversionSettings settings,
+                                       std::span<const LongOption> options) {
+  if (settings.check) return parseCheck(words, settings, options);
+  if (std::optional<UsageError> error = wrongCount(words, options)) return *std::move(error);
+  const std::optional<Format> format = formatOfWord(words[0]);
+  if (!format) return unknownFormat(words[0], options);
+  if (std::optional<UsageError> error = misplacedWord(words, options)) return *std::move(error);
+  settings.format = *format;
+  settings.inputPath = words[1];
+  settings.outputPath = words[2];
+  settings.option = words.size() == 4 ? secondChar(words[3]) : 's';
+  addWarnings(settings);
+  return settings;
+}
+
+}  // namespace kolvo
