@@ -72,6 +72,7 @@ std::optional<CommandLineRequest> readPresets(std::string_view presets,
     at = presets.find_first_not_of(" \t\n", end);
   }
   std::vector<const char*> pointers;
+  pointers.reserve(held.size());
   for (const std::string& word : held) pointers.push_back(word.c_str());
   std::span<const char* const> words(pointers);
   while (!words.empty()) {
