@@ -23,7 +23,7 @@ constexpr FormatSet kDrawingFormats = [] {
 
 std::string shown(std::string_view text) {
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
-  return "'" + printable(text) + "'";
+  return quoted(text);
 }
 
 }  // namespace

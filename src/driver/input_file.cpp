@@ -19,11 +19,11 @@ InputFile::InputFile(const std::string& path, bool standardInputClosed) : path_(
   if (fd_ < 0 || fstat(fd_, &stat_) != 0) {
     const std::string reason = std::strerror(errno);
     closeDescriptor();
-    throw InputError("cannot open input '" + printable(path_) + "': " + reason);
+    throw InputError("cannot open input " + quoted(path_) + ": " + reason);
   }
   if (S_ISDIR(stat_.st_mode)) {
     closeDescriptor();
-    throw InputError("cannot read input '" + printable(path_) + "': " + std::strerror(EISDIR));
+    throw InputError("cannot read input " + quoted(path_) + ": " + std::strerror(EISDIR));
   }
 }
 
@@ -46,8 +46,8 @@ void InputFile::refuseAsOutput(const std::string& outputPath) const {
   struct stat output {};
   if (outputPath != "-") {
     if (stat(outputPath.c_str(), &output) == 0 && sameFileAs(output)) {
-      throw InputError("input '" + printable(path_) + "' and output '" + printable(outputPath) +
-                    "' are the same file; nothing was written");
+      throw InputError("input " + quoted(path_) + " and output " + quoted(outputPath) +
+                       " are the same file; nothing was written");
     }
     return;
   }
@@ -55,7 +55,7 @@ void InputFile::refuseAsOutput(const std::string& outputPath) const {
   // conversion its own output, without end for a large file. Terminals and
   // pipes shared by both streams are no such case.
   if (S_ISREG(stat_.st_mode) && fstat(STDOUT_FILENO, &output) == 0 && sameFileAs(output)) {
-    throw InputError("input '" + printable(path_) + "' and standard output are the same file; nothing was written");
+    throw InputError("input " + quoted(path_) + " and standard output are the same file; nothing was written");
   }
 }
 

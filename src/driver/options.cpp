@@ -7,10 +7,9 @@
 #include "driver/conversion.hpp"
 #include "driver/option_spelling.hpp"
 #include "driver/positional_words.hpp"
-#include "driver/quoted_word.hpp"
+#include "io/message_text.hpp"
 #include "driver/paper_choice.hpp"
 #include "driver/usage_text.hpp"
-#include "io/message_text.hpp"
 #include "markup/markup_reference.hpp"
 
 namespace kolvo {
@@ -26,7 +25,7 @@ const LongOption* findOption(std::span<const LongOption> options, std::string_vi
 enum class WordSource { CommandLine, Presets };
 
 UsageError unknownOption(std::string_view name, std::span<const LongOption> options) {
-  std::string message = "unknown option " + quotedWord(name);
+  std::string message = "unknown option " + quoted(name);
   const std::string_view meant = nearestLongOption(name, options);
   if (!meant.empty()) message += "; did you mean " + std::string(meant) + "?";
   return UsageError{message};
@@ -47,7 +46,7 @@ std::optional<CommandLineRequest> readLongOption(std::span<const char* const>& w
   const char* argument = nullptr;
   if (equals != std::string_view::npos) {
     if (option->argument == OptionArgument::None) {
-      return UsageError{"option " + quotedWord(name) + " takes no value"};
+      return UsageError{"option " + quoted(name) + " takes no value"};
     }
     value = word.substr(equals + 1);
     argument = value.c_str();
@@ -55,7 +54,7 @@ std::optional<CommandLineRequest> readLongOption(std::span<const char* const>& w
     argument = words[0];
     words = words.subspan(1);
   } else if (option->argument == OptionArgument::Word) {
-    return UsageError{"option " + quotedWord(name) + " needs " + std::string(option->argumentName)};
+    return UsageError{"option " + quoted(name) + " needs " + std::string(option->argumentName)};
   }
   return option->handle(argument, settings);
 }
@@ -80,10 +79,10 @@ std::optional<CommandLineRequest> readPresets(std::string_view presets,
     const LongOption* option = findOption(options, word.substr(0, word.find('=')));
     std::optional<CommandLineRequest> request;
     if (!word.starts_with("--")) {
-      request = UsageError{quotedWord(word) + " is not a long option"};
+      request = UsageError{quoted(word) + " is not a long option"};
     } else if (option != nullptr && option->role != OptionRole::Setting &&
                option->role != OptionRole::Undo) {
-      request = UsageError{quotedWord(word) + " is not a setting"};
+      request = UsageError{quoted(word) + " is not a setting"};
     } else {
       request = readLongOption(words, options, settings);
     }
@@ -109,7 +108,7 @@ std::optional<CommandLineRequest> printMarkupReference(const char* argument,
                                                        ConversionSettings&) {
   if (argument == nullptr) return PrintText{markupReference(ReferenceStyle::Markdown)};
   if (std::string_view(argument) == "man") return PrintText{markupReference(ReferenceStyle::Roff)};
-  return UsageError{"unknown form of the markup reference " + quotedWord(argument) +
+  return UsageError{"unknown form of the markup reference " + quoted(argument) +
                     ": leave it out for Markdown, or say man"};
 }
 
@@ -143,7 +142,7 @@ std::optional<CommandLineRequest> choosePaper(const char* argument, ConversionSe
   if (word == "auto") chosen = configuredPaper(std::getenv("PAPERSIZE"), std::getenv("PAPERCONF"));
   settings.paper = findPaperSize(chosen.name);
   if (settings.paper != nullptr) return std::nullopt;
-  std::string message = "unknown paper size " + quotedWord(chosen.name);
+  std::string message = "unknown paper size " + quoted(chosen.name);
   if (!chosen.source.empty()) message += " (from " + printable(chosen.source) + ")";
   return UsageError{message + ": say " + paperSizeNames() + ", auto or none"};
 }
@@ -177,7 +176,7 @@ CommandLineRequest parseCommandLine(std::span<const char* const> words,
 }
 
 std::string unknownFormatMessage(std::string_view word) {
-  std::string message = "unknown format " + quotedWord(word) +
+  std::string message = "unknown format " + quoted(word) +
                         ": its second character must be one of ";
   for (const FormatInfo& f : kFormats) {
     if (f.format != kFormats.front().format) message += ", ";

@@ -99,7 +99,7 @@ std::string followLinks(std::string path) {
 }
 
 std::string openError(const std::string& path, int error) {
-  return "cannot open output '" + printable(path) + "': " + std::strerror(error);
+  return "cannot open output " + quoted(path) + ": " + std::strerror(error);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 
 #include "driver/format_word.hpp"
 #include "driver/option_spelling.hpp"
-#include "driver/quoted_word.hpp"
+#include "io/message_text.hpp"
 
 namespace kolvo {
 namespace {
@@ -19,7 +19,7 @@ UsageError unknownFormat(std::string_view word, std::span<const LongOption> opti
   if (word.starts_with('-')) {
     const std::string_view meant = nearestLongOption(word, options);
     if (!meant.empty()) {
-      return UsageError{quotedWord(word) + " is not an option; did you mean " + std::string(meant) +
+      return UsageError{quoted(word) + " is not an option; did you mean " + std::string(meant) +
                         "?"};
     }
   }
@@ -31,7 +31,7 @@ UsageError unknownFormat(std::string_view word, std::span<const LongOption> opti
 std::string singleDashHint(std::string_view format, std::span<const LongOption> options) {
   for (const LongOption& option : options) {
     if (option.name.substr(1) == format) {
-      return " (" + quotedWord(format) + " was read as FORMAT; did you mean " +
+      return " (" + quoted(format) + " was read as FORMAT; did you mean " +
              std::string(option.name) + "?)";
     }
   }
@@ -63,7 +63,7 @@ std::optional<UsageError> wrongCount(std::span<const char* const> words,
   }
   if (words.size() <= 4) return std::nullopt;
   std::string extra;
-  for (const char* word : words.subspan(4)) extra += " " + quotedWord(word);
+  for (const char* word : words.subspan(4)) extra += " " + quoted(word);
   return UsageError{"too many words after FORMAT INPUT OUTPUT OPTION:" + extra +
                     "; one run converts one INPUT into one OUTPUT" +
                     singleDashHint(words[0], options)};
@@ -76,14 +76,14 @@ std::optional<UsageError> misplacedWord(std::span<const char* const> words,
                                         std::span<const LongOption> options) {
   const std::string_view output = words[2];
   if (output.size() > 1 && output.starts_with('-')) {
-    return UsageError{"OUTPUT " + quotedWord(output) +
+    return UsageError{"OUTPUT " + quoted(output) +
                       " looks like an option; say ./" + std::string(output) +
                       " for a file of that name" + singleDashHint(words[0], options)};
   }
   if (words.size() == 4) {
     const std::string_view option = words[3];
     if (option.find_first_of("./") != std::string_view::npos) {
-      return UsageError{"OPTION " + quotedWord(option) +
+      return UsageError{"OPTION " + quoted(option) +
                         " looks like a file name; one run converts one INPUT into one OUTPUT" +
                         singleDashHint(words[0], options)};
     }
@@ -96,7 +96,7 @@ void addWarnings(ConversionSettings& settings) {
     const std::optional<Format> named = formatOfExtension(settings.outputPath);
     if (named && *named != settings.format) {
       settings.warnings.push_back("writing " + std::string(formatName(settings.format)) +
-                                  " to " + quotedWord(settings.outputPath));
+                                  " to " + quoted(settings.outputPath));
     }
   }
   if (!settings.fontFiles.empty() && settings.mode != TextMode::Typed) {

@@ -73,4 +73,6 @@ std::string printable(std::string_view bytes) {
   return text;
 }
 
+std::string quoted(std::string_view bytes) { return "'" + printable(bytes) + "'"; }
+
 }  // namespace kolvo

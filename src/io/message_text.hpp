@@ -17,4 +17,8 @@ namespace kolvo {
 // never taken for typed text. Printable ASCII and other valid UTF-8 stay.
 std::string printable(std::string_view bytes);
 
+// The same in single quotes, as messages name a word, a path or a field of
+// the user's: 'out.pdf'.
+std::string quoted(std::string_view bytes);
+
 }  // namespace kolvo
