@@ -215,7 +215,7 @@ class PagedEscaper {
       fallbackRun->add(glyph.glyph.code, glyph.advance);
     }
     extendRun(context, style, glyph.glyph.font, fallbackRun ? &*fallbackRun : nullptr);
-    if (fallbackRun) fallbackRun->finish(out_, stats_.lineRuns);
+    if (fallbackRun) fallbackRun->finish(out_, stats_.lineItems);
     return true;
   }
 
