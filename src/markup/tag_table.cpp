@@ -25,6 +25,7 @@
 #include <span>
 
 #include "markup/opendocument_texts.hpp"
+#include "markup/paged_cell_texts.hpp"
 
 namespace kolvo {
 namespace {
@@ -392,6 +393,22 @@ constexpr bool everyTagWellFormedAndOnce() {
 }
 static_assert(everyTagWellFormedAndOnce(),
               "every tag must be \"%\" and two letters or digits, no two tags alike");
+
+// The PostScript and PDF cells are made from their operations.
+constexpr bool pagedCellsAreTheTable() {
+  for (std::size_t r = 0; r < kTagRowCount; ++r) {
+    const TagRow& row = kTagTable[r];
+    if (kPagedCells[r].tag != row.tag) return false;
+    for (const Format f : {Format::PostScript, Format::Pdf}) {
+      if (row.replacement(f) != pagedText(row.tag, f)) return false;
+      for (const PagedOp& op : kPagedCells[r].cell(f).operations()) {
+        if (!belongsTo(op, f)) return false;
+      }
+    }
+  }
+  return true;
+}
+static_assert(pagedCellsAreTheTable());
 
 // The rows with an effect, by the two bytes after their "%", so that
 // looking up a pattern does not walk the whole table.

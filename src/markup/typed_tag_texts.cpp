@@ -31,6 +31,8 @@
 
 #include "markup/typed_tag_texts.hpp"
 
+#include "markup/paged_cell_texts.hpp"
+
 namespace kolvo {
 namespace {
 
@@ -165,6 +167,17 @@ constexpr bool wellFormed() {
   return true;
 }
 static_assert(wellFormed(), "an override names no tag, or a cell twice");
+
+constexpr bool pagedOverridesAreTheCells() {
+  std::size_t paged = 0;
+  for (const TypedTagText& cell : kTypedTagTexts) {
+    if (!isPaged(cell.format)) continue;
+    ++paged;
+    if (cell.text != typedPagedText(cell.tag, cell.format)) return false;
+  }
+  return paged == kTypedPagedCells.size();
+}
+static_assert(pagedOverridesAreTheCells());
 
 }  // namespace
 
