@@ -15,35 +15,17 @@ namespace kolvo {
 
 namespace paged_cell_texts {
 
-// The cells in storage order: each row's PostScript then PDF cell, then
-// the typed overrides.
-inline constexpr std::size_t kCellCount = 2 * kTagRowCount + kTypedPagedCells.size();
-
-struct StoredCell {
-  const PagedCell* cell;
-  Format format;
-};
-
-constexpr StoredCell storedCell(std::size_t index) {
-  if (index < 2 * kTagRowCount) {
-    const Format format = index % 2 == 0 ? Format::PostScript : Format::Pdf;
-    return {&kPagedCells[index / 2].cell(format), format};
-  }
-  const TypedPagedCell& typed = kTypedPagedCells[index - 2 * kTagRowCount];
-  return {&typed.cell, typed.format};
-}
-
 constexpr std::size_t totalBytes() {
   PagedByteCount count;
-  for (std::size_t i = 0; i < kCellCount; ++i) {
-    writePagedCell(*storedCell(i).cell, storedCell(i).format, count);
+  for (std::size_t i = 0; i < kPagedCellCount; ++i) {
+    writePagedCell(*pagedCellAt(i).cell, pagedCellAt(i).format, count);
   }
   return count.bytes;
 }
 
 struct Store {
   std::array<char, totalBytes()> bytes{};
-  std::array<std::size_t, kCellCount + 1> offsets{};  // cell i is [offsets[i], offsets[i + 1])
+  std::array<std::size_t, kPagedCellCount + 1> offsets{};  // cell i is [offsets[i], offsets[i + 1])
 };
 
 struct StoreWriter {
@@ -57,11 +39,11 @@ struct StoreWriter {
 constexpr Store build() {
   Store store;
   StoreWriter writer{store};
-  for (std::size_t i = 0; i < kCellCount; ++i) {
+  for (std::size_t i = 0; i < kPagedCellCount; ++i) {
     store.offsets[i] = writer.at;
-    writePagedCell(*storedCell(i).cell, storedCell(i).format, writer);
+    writePagedCell(*pagedCellAt(i).cell, pagedCellAt(i).format, writer);
   }
-  store.offsets[kCellCount] = writer.at;
+  store.offsets[kPagedCellCount] = writer.at;
   return store;
 }
 
@@ -79,7 +61,7 @@ constexpr std::string_view storedText(std::size_t index) {
 constexpr std::string_view pagedText(std::string_view tag, Format format) {
   for (std::size_t r = 0; r < kTagRowCount; ++r) {
     if (kPagedCells[r].tag == tag) {
-      return paged_cell_texts::storedText(2 * r + (format == Format::Pdf ? 1 : 0));
+      return paged_cell_texts::storedText(pagedCellIndex(r, format, TextMode::Markup));
     }
   }
   return {};

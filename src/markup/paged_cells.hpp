@@ -228,14 +228,37 @@ inline constexpr std::array<TypedPagedCell, 16> kTypedPagedCells = [] {
   }};
 }();
 
-// The cell of `row` for `format` (PostScript or PDF) in `mode`.
-constexpr const PagedCell& pagedCell(std::size_t row, Format format, TextMode mode) {
+// Every cell has an index: each row's PostScript then PDF cell, then the
+// typed overrides in their order.
+inline constexpr std::size_t kPagedCellCount = 2 * kTagRowCount + kTypedPagedCells.size();
+
+struct IndexedPagedCell {
+  const PagedCell* cell;
+  Format format;
+};
+
+constexpr IndexedPagedCell pagedCellAt(std::size_t index) {
+  if (index < 2 * kTagRowCount) {
+    const Format format = index % 2 == 0 ? Format::PostScript : Format::Pdf;
+    return {&kPagedCells[index / 2].cell(format), format};
+  }
+  const TypedPagedCell& typed = kTypedPagedCells[index - 2 * kTagRowCount];
+  return {&typed.cell, typed.format};
+}
+
+// The index of the cell of `row` for `format` (PostScript or PDF) in `mode`.
+constexpr std::size_t pagedCellIndex(std::size_t row, Format format, TextMode mode) {
   if (mode == TextMode::Typed) {
-    for (const TypedPagedCell& typed : kTypedPagedCells) {
-      if (typed.format == format && typed.tag == kPagedCells[row].tag) return typed.cell;
+    for (std::size_t i = 0; i < kTypedPagedCells.size(); ++i) {
+      const TypedPagedCell& typed = kTypedPagedCells[i];
+      if (typed.format == format && typed.tag == kPagedCells[row].tag) return 2 * kTagRowCount + i;
     }
   }
-  return kPagedCells[row].cell(format);
+  return 2 * row + (format == Format::Pdf ? 1 : 0);
+}
+
+constexpr const PagedCell& pagedCell(std::size_t row, Format format, TextMode mode) {
+  return *pagedCellAt(pagedCellIndex(row, format, mode)).cell;
 }
 
 }  // namespace kolvo

@@ -261,6 +261,23 @@ constexpr void writePagedCell(const PagedCell& cell, Format format, Sink& sink) 
   for (const PagedOp& op : cell.operations()) writePagedOp(op, format, sink);
 }
 
+// Where the glyphs of a Text, PaintGlyphs, PaintArray or Accent operation
+// (`glyphs`, for an accent the base glyph) start in its bytes.
+constexpr std::size_t glyphsOffset(const PagedOp& op) {
+  switch (op.kind) {
+    case PagedOpKind::Text:
+      return op.gap.size();
+    case PagedOpKind::PaintArray: {
+      std::size_t adjust = 0;
+      auto count = [&adjust](std::string_view text) { adjust += text.size(); };
+      paged_bytes::writeTenths(op.adjustBefore, count);
+      return op.gap.size() + 1 + adjust + 2;  // "[" adjust " ("
+    }
+    default:
+      return op.gap.size() + 1;  // "("
+  }
+}
+
 // Counts the bytes instead of writing them.
 struct PagedByteCount {
   std::size_t bytes = 0;
