@@ -86,8 +86,6 @@ constexpr PagedCell psPaint(std::string_view closeGap, std::string_view painter,
 constexpr PagedCell text(std::string_view glyphs) { return {literalText(glyphs)}; }
 inline constexpr PagedCell kNothing = {};
 
-}  // namespace paged_cells
-
 struct PagedRowCells {
   std::string_view tag;  // the row's tag, which ties the cells to their row
   PagedCell postScript;
@@ -97,9 +95,7 @@ struct PagedRowCells {
 };
 
 // clang-format off
-inline constexpr std::array<PagedRowCells, kTagRowCount> kPagedCells = [] {
-  using namespace paged_cells;
-  return std::array<PagedRowCells, kTagRowCount>{{
+inline constexpr std::array<PagedRowCells, kTagRowCount> kPagedCells = {{
     {"%Al", psSymbol("16", "\\300"), pdfSymbol(" ", "18", "\\300")},
     {"%g1", psSymbol("12", "\\141"), pdfSymbol(" ", "12", "\\141")},
     {"%g2", psSymbol("12", "\\142"), pdfSymbol(" ", "12", "\\142")},
@@ -198,8 +194,7 @@ inline constexpr std::array<PagedRowCells, kTagRowCount> kPagedCells = [] {
     {"%ue", psPaint(" ", "ushow", "  "), text("_")},
     {"%xs", psFont("  ", " ", {"Times-Roman", "36"}), pdfFont({"F1", "36"})},
     {"%xe", psFont("  ", " ", kTimes12), pdfFont(kBody12)},
-  }};
-}();
+}};
 // clang-format on
 
 // The cells that differ under --escape (typed_tag_texts.cpp says why): the
@@ -210,23 +205,28 @@ struct TypedPagedCell {
   PagedCell cell;
 };
 
-inline constexpr std::array<TypedPagedCell, 16> kTypedPagedCells = [] {
-  using namespace paged_cells;
-  constexpr Format kPs = Format::PostScript;
-  constexpr Format kPdf = Format::Pdf;
-  return std::array<TypedPagedCell, 16>{{
-      // The tilde of the re-encoded Times-Roman.
-      {"%zu", kPs, psTilded("\\230")}, {"%zu", kPdf, pdfTilded("\\230")},
-      {"%cr", kPs, text("\\251")}, {"%cr", kPdf, text("\\251")},
-      {"%di", kPs, text("\\367")}, {"%di", kPdf, text("\\367")},
-      {"%pm", kPs, text("\\261")}, {"%pm", kPdf, text("\\261")},
-      {"%ps", kPs, text("\\045")}, {"%ps", kPdf, text("\\045")},
-      {"%rt", kPs, text("\\256")}, {"%rt", kPdf, text("\\256")},
-      // The Symbol font's summation; its "S" is the capital Sigma.
-      {"%su", kPs, psSymbol("12", "\\345")}, {"%su", kPdf, pdfSymbol(" ", "12", "\\345")},
-      {"%tm", kPs, text("\\231")}, {"%tm", kPdf, text("\\231")},
-  }};
-}();
+inline constexpr Format kPs = Format::PostScript;
+inline constexpr Format kPdf = Format::Pdf;
+
+inline constexpr std::array<TypedPagedCell, 16> kTypedPagedCells = {{
+    // The tilde of the re-encoded Times-Roman.
+    {"%zu", kPs, psTilded("\\230")}, {"%zu", kPdf, pdfTilded("\\230")},
+    {"%cr", kPs, text("\\251")}, {"%cr", kPdf, text("\\251")},
+    {"%di", kPs, text("\\367")}, {"%di", kPdf, text("\\367")},
+    {"%pm", kPs, text("\\261")}, {"%pm", kPdf, text("\\261")},
+    {"%ps", kPs, text("\\045")}, {"%ps", kPdf, text("\\045")},
+    {"%rt", kPs, text("\\256")}, {"%rt", kPdf, text("\\256")},
+    // The Symbol font's summation; its "S" is the capital Sigma.
+    {"%su", kPs, psSymbol("12", "\\345")}, {"%su", kPdf, pdfSymbol(" ", "12", "\\345")},
+    {"%tm", kPs, text("\\231")}, {"%tm", kPdf, text("\\231")},
+}};
+
+}  // namespace paged_cells
+
+using paged_cells::kPagedCells;
+using paged_cells::kTypedPagedCells;
+using paged_cells::PagedRowCells;
+using paged_cells::TypedPagedCell;
 
 // Every cell has an index: each row's PostScript then PDF cell, then the
 // typed overrides in their order.
