@@ -7,9 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 
+#include "markup/paged_cell_texts.hpp"
 #include "markup/paged_cells.hpp"
 #include "markup/tag_table.hpp"
 #include "markup/typed_tag_texts.hpp"
@@ -56,11 +59,16 @@ TEST(PagedOps, ArrayAdjustmentsFromTenths) {
   EXPECT_EQ(glyphsOffset(paintArray(-30, "x", 0)), " [-3 ("sv.size());
 }
 
-// What paintedBy says, turned into the runs readShownText gives for the
-// line "a" + text + "b".
-ShownText runsFromSteps(std::size_t row, Format format, TextMode mode, const TextStyle& start) {
-  const std::size_t tagAt = 1;
-  const std::size_t lineSize = tagAt + tagText(row, format, mode).size() + 1;
+// Steps that stand at `at` in a line.
+struct PlacedSteps {
+  std::size_t at;
+  std::span<const PaintStep> steps;
+};
+
+// What the steps say, turned into the runs readShownText gives for a line
+// of `lineSize` bytes.
+ShownText runsFromSteps(std::initializer_list<PlacedSteps> texts, std::size_t lineSize,
+                        Format format, const TextStyle& start) {
   ShownText shown;
   shown.styles.push_back(start);
   TextStyle style = start;
@@ -70,16 +78,18 @@ ShownText runsFromSteps(std::size_t row, Format format, TextMode mode, const Tex
     if (shown.styles.back() != style) shown.styles.push_back(style);
     shown.runs.push_back({begin, end, shown.styles.size() - 1, shift, breakable, closer, false});
   };
-  for (const PaintStep& step : paintedBy(row, format, mode)) {
-    const std::size_t at = tagAt + step.at;
-    const double size = pointSize(style) / 1000;
-    if (step.kind == PaintKind::Close) paint(open, at, 0, true, step.painter);
-    if (step.kind == PaintKind::Style) applyStyleChange(step.style, style);
-    if (step.kind == PaintKind::Open) open = at;
-    if (step.kind != PaintKind::Glyphs) continue;
-    const std::size_t end = at + step.glyphs.size();
-    paint(at, end, step.moveBefore * size, step.breakable, step.painter);
-    if (step.moveAfter != 0) paint(end, end, step.moveAfter * size, false, step.painter);
+  for (const PlacedSteps& text : texts) {
+    for (const PaintStep& step : text.steps) {
+      const std::size_t at = text.at + step.at;
+      const double size = pointSize(style) / 1000;
+      if (step.kind == PaintKind::Close) paint(open, at, 0, true, step.painter);
+      if (step.kind == PaintKind::Style) applyStyleChange(step.style, style);
+      if (step.kind == PaintKind::Open) open = at;
+      if (step.kind != PaintKind::Glyphs) continue;
+      const std::size_t end = at + step.glyphs.size();
+      paint(at, end, step.moveBefore * size, step.breakable, step.painter);
+      if (step.moveAfter != 0) paint(end, end, step.moveAfter * size, false, step.painter);
+    }
   }
   paint(open, lineSize, 0, true, format == Format::Pdf ? "Tj" : "show");
   shown.end = style;
@@ -117,7 +127,8 @@ TEST(TagPainting, AgreesWithThePageDescriptionForEveryCell) {
           SCOPED_TRACE(std::string(kTagTable[row].tag) + (format == Format::Pdf ? " PDF" : " PS") +
                        (mode == TextMode::Typed ? " typed" : ""));
           const std::string line = "a" + std::string(tagText(row, format, mode)) + "b";
-          expectSameRuns(runsFromSteps(row, format, mode, start),
+          expectSameRuns(runsFromSteps({{1, paintedBy(row, format, mode)}}, line.size(), format,
+                                       start),
                          readShownText(line, format, start));
         }
       }
@@ -147,6 +158,24 @@ TEST(TagPainting, StepsStandWhereTheirBytesAre) {
       }
     }
   }
+}
+
+// A run of Symbol glyphs in typed text, as the escaper writes it.
+TEST(TagPainting, SymbolRunsSwitchToTheSymbolFontAndBack) {
+  for (const Format format : {Format::PostScript, Format::Pdf}) {
+    const std::string start(symbolRunText(format, true));
+    const std::string end(symbolRunText(format, false));
+    const std::string line = "a" + start + "\\141\\142" + end + "b";
+    const ShownText shown = readShownText(line, format, initialTextStyle(format));
+    expectSameRuns(runsFromSteps({{1, symbolRunSwitch(format, true)},
+                                  {1 + start.size() + 8, symbolRunSwitch(format, false)}},
+                                 line.size(), format, initialTextStyle(format)),
+                   shown);
+    ASSERT_EQ(shown.runs.size(), 3u);
+    EXPECT_EQ(fontName(format, shown.styles[shown.runs[1].style]), "Symbol");
+    EXPECT_EQ(shown.end, initialTextStyle(format));
+  }
+  EXPECT_TRUE(symbolRunSwitch(Format::Latex, true).empty());
 }
 
 std::size_t rowOf(std::string_view tag) {

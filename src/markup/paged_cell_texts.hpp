@@ -77,4 +77,10 @@ constexpr std::string_view typedPagedText(std::string_view tag, Format format) {
   return {};
 }
 
+// The switch to the Symbol font before a run of its characters in typed
+// text (`start`), or back to the body font after it.
+constexpr std::string_view symbolRunText(Format format, bool start) {
+  return paged_cell_texts::storedText(symbolRunCellIndex(format, start));
+}
+
 }  // namespace kolvo

@@ -221,6 +221,19 @@ inline constexpr std::array<TypedPagedCell, 16> kTypedPagedCells = {{
     {"%tm", kPs, text("\\231")}, {"%tm", kPdf, text("\\231")},
 }};
 
+// Typed text shows the characters that only the Symbol font has between
+// these two (paged_text.cpp): a Greek tag's text around its glyph.
+struct SymbolRunCells {
+  Format format;
+  PagedCell start;
+  PagedCell end;
+};
+
+inline constexpr std::array<SymbolRunCells, 2> kSymbolRunCells = {{
+    {kPs, psFont(" ", " ", {"Symbol", "12"}), psFont(" ", " ", kTimes12)},
+    {kPdf, pdfFont({"F3", "12"}), pdfFont(kBody12)},
+}};
+
 }  // namespace paged_cells
 
 using paged_cells::kPagedCells;
@@ -229,8 +242,10 @@ using paged_cells::PagedRowCells;
 using paged_cells::TypedPagedCell;
 
 // Every cell has an index: each row's PostScript then PDF cell, then the
-// typed overrides in their order.
-inline constexpr std::size_t kPagedCellCount = 2 * kTagRowCount + kTypedPagedCells.size();
+// typed overrides in their order, then the start and end of a Symbol run
+// in PostScript and in PDF.
+inline constexpr std::size_t kFirstSymbolRunCell = 2 * kTagRowCount + kTypedPagedCells.size();
+inline constexpr std::size_t kPagedCellCount = kFirstSymbolRunCell + 4;
 
 struct IndexedPagedCell {
   const PagedCell* cell;
@@ -242,8 +257,13 @@ constexpr IndexedPagedCell pagedCellAt(std::size_t index) {
     const Format format = index % 2 == 0 ? Format::PostScript : Format::Pdf;
     return {&kPagedCells[index / 2].cell(format), format};
   }
-  const TypedPagedCell& typed = kTypedPagedCells[index - 2 * kTagRowCount];
-  return {&typed.cell, typed.format};
+  if (index < kFirstSymbolRunCell) {
+    const TypedPagedCell& typed = kTypedPagedCells[index - 2 * kTagRowCount];
+    return {&typed.cell, typed.format};
+  }
+  const std::size_t symbolRun = index - kFirstSymbolRunCell;
+  const paged_cells::SymbolRunCells& run = paged_cells::kSymbolRunCells[symbolRun / 2];
+  return {symbolRun % 2 == 0 ? &run.start : &run.end, run.format};
 }
 
 // The index of the cell of `row` for `format` (PostScript or PDF) in `mode`.
@@ -255,6 +275,14 @@ constexpr std::size_t pagedCellIndex(std::size_t row, Format format, TextMode mo
     }
   }
   return 2 * row + (format == Format::Pdf ? 1 : 0);
+}
+
+static_assert(paged_cells::kSymbolRunCells[0].format == Format::PostScript &&
+              paged_cells::kSymbolRunCells[1].format == Format::Pdf);
+
+// The index of the switch to the Symbol font (`start`) or back.
+constexpr std::size_t symbolRunCellIndex(Format format, bool start) {
+  return kFirstSymbolRunCell + (format == Format::Pdf ? 2 : 0) + (start ? 0 : 1);
 }
 
 constexpr const PagedCell& pagedCell(std::size_t row, Format format, TextMode mode) {

@@ -89,6 +89,11 @@ constexpr StepTable kSteps = [] {
   return table;
 }();
 
+std::span<const PaintStep> stepsOfCell(std::size_t cell) {
+  return std::span<const PaintStep>(kSteps.steps)
+      .subspan(kSteps.first[cell], kSteps.first[cell + 1] - kSteps.first[cell]);
+}
+
 }  // namespace
 
 void applyStyleChange(const StyleChange& change, TextStyle& style) {
@@ -102,9 +107,12 @@ void applyStyleChange(const StyleChange& change, TextStyle& style) {
 
 std::span<const PaintStep> paintedBy(std::size_t row, Format format, TextMode mode) {
   if (row >= kTagRowCount || (format != Format::PostScript && format != Format::Pdf)) return {};
-  const std::size_t cell = pagedCellIndex(row, format, mode);
-  return std::span<const PaintStep>(kSteps.steps).subspan(
-      kSteps.first[cell], kSteps.first[cell + 1] - kSteps.first[cell]);
+  return stepsOfCell(pagedCellIndex(row, format, mode));
+}
+
+std::span<const PaintStep> symbolRunSwitch(Format format, bool start) {
+  if (format != Format::PostScript && format != Format::Pdf) return {};
+  return stepsOfCell(symbolRunCellIndex(format, start));
 }
 
 }  // namespace kolvo::paged

@@ -69,4 +69,9 @@ struct PaintStep {
 // the glyph under it is a Glyphs step.
 std::span<const PaintStep> paintedBy(std::size_t row, Format format, TextMode mode);
 
+// The steps of the switch to the Symbol font before a run of the
+// characters only it has in typed text (`start`), or back to the body font
+// after the run; nothing for a format other than PostScript and PDF.
+std::span<const PaintStep> symbolRunSwitch(Format format, bool start);
+
 }  // namespace kolvo::paged
