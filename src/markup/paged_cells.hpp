@@ -58,10 +58,10 @@ constexpr PagedCell pdfTilded(std::string_view tilde) {
 }
 
 constexpr PagedCell psFont(std::string_view closeGap, std::string_view fontGap,
-                           PagedFont font) {
+                           const PagedFont& font) {
   return {closePaint("show", closeGap), selectFont(font, fontGap), openString()};
 }
-constexpr PagedCell pdfFont(PagedFont font) {
+constexpr PagedCell pdfFont(const PagedFont& font) {
   return {closePaint("Tj"), selectFont(font), openString()};
 }
 

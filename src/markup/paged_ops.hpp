@@ -95,7 +95,7 @@ constexpr PagedOp openString(std::string_view gap = " ") {
   op.gap = gap;
   return op;
 }
-constexpr PagedOp selectFont(PagedFont font, std::string_view gap = " ") {
+constexpr PagedOp selectFont(const PagedFont& font, std::string_view gap = " ") {
   PagedOp op;
   op.kind = PagedOpKind::SelectFont;
   op.gap = gap;
@@ -135,7 +135,7 @@ constexpr PagedOp paintArray(int adjustBefore, std::string_view glyphs, int adju
   op.adjustAfter = adjustAfter;
   return op;
 }
-constexpr PagedOp accent(std::string_view base, PagedFont accentFont, std::string_view glyph) {
+constexpr PagedOp accent(std::string_view base, const PagedFont& accentFont, std::string_view glyph) {
   PagedOp op;
   op.kind = PagedOpKind::Accent;
   op.gap = " ";
@@ -184,7 +184,7 @@ constexpr void writeTenths(int tenths, Sink& sink) {
 }
 
 template <typename Sink>
-constexpr void writeFont(PagedFont font, Format format, Sink& sink) {
+constexpr void writeFont(const PagedFont& font, Format format, Sink& sink) {
   sink("/");
   sink(font.name);
   sink(format == Format::Pdf ? " " : " findfont ");
