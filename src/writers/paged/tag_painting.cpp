@@ -89,6 +89,24 @@ constexpr StepTable kSteps = [] {
   return table;
 }();
 
+// The cell of each row, format and mode, so that a look-up compares no tags.
+constexpr std::size_t slotOf(std::size_t row, Format format, TextMode mode) {
+  return row * 4 + (format == Format::Pdf ? 2 : 0) + (mode == TextMode::Typed ? 1 : 0);
+}
+
+constexpr std::array<std::uint16_t, kTagRowCount * 4> kCellOfSlot = [] {
+  std::array<std::uint16_t, kTagRowCount * 4> cells{};
+  for (std::size_t row = 0; row < kTagRowCount; ++row) {
+    for (const Format format : {Format::PostScript, Format::Pdf}) {
+      for (const TextMode mode : {TextMode::Markup, TextMode::Typed}) {
+        cells[slotOf(row, format, mode)] =
+            static_cast<std::uint16_t>(pagedCellIndex(row, format, mode));
+      }
+    }
+  }
+  return cells;
+}();
+
 std::span<const PaintStep> stepsOfCell(std::size_t cell) {
   return std::span<const PaintStep>(kSteps.steps)
       .subspan(kSteps.first[cell], kSteps.first[cell + 1] - kSteps.first[cell]);
@@ -107,7 +125,7 @@ void applyStyleChange(const StyleChange& change, TextStyle& style) {
 
 std::span<const PaintStep> paintedBy(std::size_t row, Format format, TextMode mode) {
   if (row >= kTagRowCount || (format != Format::PostScript && format != Format::Pdf)) return {};
-  return stepsOfCell(pagedCellIndex(row, format, mode));
+  return stepsOfCell(kCellOfSlot[slotOf(row, format, mode)]);
 }
 
 std::span<const PaintStep> symbolRunSwitch(Format format, bool start) {
