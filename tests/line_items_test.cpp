@@ -83,6 +83,7 @@ TEST(LineItems, EveryTagTextOfARewrittenLineIsItsRowsItem) {
   mix.rawMarkup = 4;
   test::DocumentGenerator generator(20261207u);
   std::vector<std::string> lines;
+  lines.reserve(600);
   for (int i = 0; i < 600; ++i) lines.push_back(generator.line(mix) + '\n');
   std::size_t tagItems = 0;
   for (const Format format : kAllFormats) {

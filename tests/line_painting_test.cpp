@@ -42,6 +42,7 @@ TEST(LinePainting, TheItemsSayWhatTheBytesPaint) {
   mix.otherBytes = 6;
   test::DocumentGenerator generator(71207u);
   std::vector<std::string> lines;
+  lines.reserve(1501);
   for (int i = 0; i < 1500; ++i) lines.push_back(generator.line(mix) + '\n');
   lines.push_back("\xce\xb1\xce\xb2 %bs\xce\xb3%be \xe2\x88\x9e x\n");  // Symbol glyphs, a tag between
   std::size_t compared = 0;

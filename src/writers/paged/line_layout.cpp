@@ -318,10 +318,10 @@ std::optional<double> widthIfWhole(std::string_view line, Format format, const S
     if (run.style != styleOfTable) {
       const TextStyle& style = shown.styles[run.style];
       table = tableOf(format, style, widths);
-      if (table == nullptr) return std::nullopt;
       scale = pointSize(style) / 1000;
       styleOfTable = run.style;
     }
+    if (table == nullptr) return std::nullopt;
     const UnitSum sum = sumUnits(line, run, *table);
     glyphs += sum.glyphs;
     reach += std::max(run.shift, 0.0) + static_cast<double>(sum.all) * scale;
