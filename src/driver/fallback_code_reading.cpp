@@ -1,0 +1,185 @@
+#include "driver/fallback_code_reading.hpp"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "markup/tag_index.hpp"
+#include "pipeline/text_step.hpp"
+#include "writers/drawing.hpp"
+#include "writers/paged/asks_nothing_new.hpp"
+#include "writers/paged/font_in_force.hpp"
+
+namespace kolvo {
+namespace {
+
+constexpr auto kNone = std::string_view::npos;
+
+// The first byte beyond ASCII at `at` or later, or the end of `text`.
+std::size_t nextNonAscii(std::string_view text, std::size_t at) {
+  constexpr std::size_t kWords = 4;  // a few words at once: most text has none
+  constexpr std::size_t kStep = kWords * sizeof(std::uint64_t);
+  for (; at + kStep <= text.size(); at += kStep) {
+    std::uint64_t words[kWords];
+    std::memcpy(words, text.data() + at, kStep);
+    if (((words[0] | words[1] | words[2] | words[3]) & 0x8080808080808080ULL) != 0) break;
+  }
+  while (at < text.size() && static_cast<unsigned char>(text[at]) < 0x80) ++at;
+  return at;
+}
+
+// The last `byte` before `end`, or kNone. A word at a time: the search goes
+// back over whole blocks of prose.
+std::size_t lastOf(std::string_view text, std::size_t end, char byte) {
+  constexpr std::uint64_t ones = 0x0101010101010101ULL;
+  constexpr std::size_t kWord = sizeof(std::uint64_t);
+  for (;;) {
+    if (end >= kWord) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, text.data() + end - kWord, kWord);
+      word ^= ones * static_cast<unsigned char>(byte);
+      if (((word - ones) & ~word & (ones << 7)) == 0) {
+        end -= kWord;
+        continue;
+      }
+    }
+    const std::size_t stop = end >= kWord ? end - kWord : 0;
+    while (end > stop) {
+      if (text[--end] == byte) return end;
+    }
+    if (end == 0) return kNone;
+  }
+}
+
+// Where the line that holds byte `at` starts, no earlier than `from`.
+std::size_t lineStart(std::string_view text, std::size_t from, std::size_t at) {
+  const std::size_t feed = lastOf(text, at, '\n');
+  return feed == kNone || feed < from ? from : feed + 1;
+}
+
+}  // namespace
+
+FallbackCodeReading::FallbackCodeReading(Format format, FallbackFonts& fonts)
+    : format_(format), context_(fonts, format, true) {}
+
+void FallbackCodeReading::read(std::string_view bytes) {
+  if (!carried_.empty()) {
+    const std::size_t feed = bytes.find('\n');
+    if (feed == kNone) {
+      carried_.append(bytes);
+      return;
+    }
+    carried_.append(bytes.substr(0, feed + 1));
+    lines(carried_);
+    carried_.clear();
+    bytes.remove_prefix(feed + 1);
+  }
+  const std::size_t last = bytes.rfind('\n');
+  const std::size_t whole = last == kNone ? 0 : last + 1;
+  lines(bytes.substr(0, whole));
+  carried_.assign(bytes.substr(whole));
+}
+
+void FallbackCodeReading::finish() {
+  if (!carried_.empty()) lines(carried_);
+  carried_.clear();
+}
+
+void FallbackCodeReading::lines(std::string_view text) {
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t beyond = nextNonAscii(text, at);
+    const std::size_t start = beyond == text.size() ? beyond : lineStart(text, at, beyond);
+    if (start > at) passOver(text.substr(at, start - at));
+    if (start == text.size()) return;
+    // Every PDF line starts in the body font; PostScript carries the font on.
+    if (format_ == Format::Pdf) context_.inForce() = paged::bodyFont(format_);
+    at = quietLines(text, start);
+    if (at == start) at = line(text, start);
+  }
+}
+
+std::size_t FallbackCodeReading::quietLines(std::string_view text, std::size_t at) {
+  if (!paged::QuietPairs::available()) return at;
+  std::array<unsigned char, 2> leads{};
+  std::array<std::uint64_t, 2> most{};
+  for (std::size_t i = 0; i < leadCounts_.size(); ++i) {
+    const auto lead = static_cast<unsigned char>(0xC0 + i);
+    if (leadCounts_[i] > most[0]) {
+      most = {leadCounts_[i], most[0]};
+      leads = {lead, leads[0]};
+    } else if (leadCounts_[i] > most[1]) {
+      most[1] = leadCounts_[i];
+      leads[1] = lead;
+    }
+  }
+  if (most[0] == 0) return at;  // nothing read one by one yet
+  if (most[1] == 0) leads[1] = leads[0];
+  const FontStyle style = context_.inForce().style;
+  if (pairsStale_ || style != pairsStyle_ || leads != pairsLeads_) {
+    pairs_.build(context_, style, leads);
+    pairsStale_ = false;
+    pairsStyle_ = style;
+    pairsLeads_ = leads;
+  }
+  const std::size_t unquiet = pairs_.firstUnquiet(text, at);
+  return unquiet == text.size() ? unquiet : lineStart(text, at, unquiet);
+}
+
+void FallbackCodeReading::countLeads(std::string_view line) {
+  for (const char byte : line) {
+    const auto b = static_cast<unsigned char>(byte);
+    if (b >= 0xC2 && b <= 0xDF) ++leadCounts_[b - 0xC0U];
+  }
+}
+
+void FallbackCodeReading::passOver(std::string_view text) {
+  if (format_ != Format::PostScript) return;
+  const paged::FontSwitches& switches = paged::fontSwitches(format_);
+  const TagColumn column = tagColumn(format_, TextMode::Typed);
+  std::size_t end = text.size();
+  while (end > 0) {
+    const std::size_t at = lastOf(text, end, '%');
+    if (at == kNone) return;
+    end = at;
+    if (!beginsTag(text, at)) continue;
+    const std::size_t row = tagIndex().rowAt(text, at, column);
+    if (!switches.setsFont(row)) continue;
+    const std::size_t start = lineStart(text, 0, at);
+    if (isDrawingLine(text.substr(start))) {
+      end = start;
+      continue;
+    }
+    switches.apply(row, context_.inForce());
+    return;
+  }
+}
+
+std::size_t FallbackCodeReading::line(std::string_view text, std::size_t start) {
+  const std::size_t feed = text.find('\n', start);
+  const std::size_t end = feed == kNone ? text.size() : feed + 1;
+  const std::string_view line = text.substr(start, end - start);
+  countLeads(line);
+  const paged::FontInForce before = context_.inForce();
+  if (format_ == Format::Pdf) context_.inForce() = paged::bodyFont(format_);
+  if (!paged::asksNothingNew(line, context_)) {
+    context_.inForce() = before;
+    escape(line);
+  } else if (isDrawingLine(line)) {
+    context_.inForce() = before;
+  }
+  return end;
+}
+
+void FallbackCodeReading::escape(std::string_view line) {
+  pairsStale_ = true;
+  line_.assign(line);
+  std::replace(line_.begin(), line_.end(), '\0', ' ');
+  const paged::FontInForce before = context_.inForce();
+  prepareText(line_, scratch_, format_, TextMode::Typed, stats_, &context_);
+  // A drawing line's text is never shown, so its tags leave the font in
+  // force as it was.
+  if (isDrawingLine(line_)) context_.inForce() = before;
+}
+
+}  // namespace kolvo
