@@ -178,6 +178,18 @@ TEST(FallbackCodeReading, LongCyrillicTextWithStylesAcrossLines) {
       for (int i = 0; i < 40; ++i) text += "\xD0\xB4\xD0\xBE\xD0\xBC,\xD1\x81\xD0\xB0\xD0\xB4,\n";
       text += "\xD0\xA8";
     }
+    // New letters after stretches that the thirty-two-byte look takes, in
+    // the style their tags set: a drawing line's tag is undone; PostScript
+    // carries italic to a later line, PDF starts it in the body font; bold
+    // set on the letter's own line.
+    if (line == 2000) {
+      const std::string quiet = "\xD0\xB4\xD0\xBE\xD0\xBC \xD1\x81\xD0\xB0\xD0\xB4 \xD1\x80\xD0\xB5\xD0\xBA\xD0\xB0 ";
+      text += "%be%ie " + quiet + "\n" + quiet + quiet + "\n$s1 10 10 20 20 %bs" + quiet + quiet + "\n" + quiet +
+              quiet + "\xD0\xAB\n";
+      text += quiet + "%is" + quiet + quiet + "\n";
+      for (int i = 0; i < 10; ++i) text += quiet + quiet + "\n";
+      text += quiet + "\xD0\xAC\n" + quiet + quiet + "%bs" + quiet + quiet + "\xD0\xAE\n";
+    }
     // Rare letters late, in either style: they must still be asked for.
     if (line == 1700) text += "\xD0\xA9 %bs\xD0\xAA%be";
     if (line == 2500) text += "%is\xD2\x90";

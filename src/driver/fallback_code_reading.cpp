@@ -14,6 +14,7 @@ namespace kolvo {
 namespace {
 
 constexpr auto kNone = std::string_view::npos;
+constexpr std::size_t kTagLength = 3;
 
 // The first byte beyond ASCII at `at` or later, or the end of `text`.
 std::size_t nextNonAscii(std::string_view text, std::size_t at) {
@@ -51,10 +52,16 @@ std::size_t lastOf(std::string_view text, std::size_t end, char byte) {
   }
 }
 
+// The last line feed in [from, at), or kNone.
+std::size_t lastFeed(std::string_view text, std::size_t from, std::size_t at) {
+  const std::size_t feed = lastOf(text.substr(from, at - from), at - from, '\n');
+  return feed == kNone ? kNone : from + feed;
+}
+
 // Where the line that holds byte `at` starts, no earlier than `from`.
 std::size_t lineStart(std::string_view text, std::size_t from, std::size_t at) {
-  const std::size_t feed = lastOf(text, at, '\n');
-  return feed == kNone || feed < from ? from : feed + 1;
+  const std::size_t feed = lastFeed(text, from, at);
+  return feed == kNone ? from : feed + 1;
 }
 
 }  // namespace
@@ -95,12 +102,61 @@ void FallbackCodeReading::lines(std::string_view text) {
     // Every PDF line starts in the body font; PostScript carries the font on.
     if (format_ == Format::Pdf) context_.inForce() = paged::bodyFont(format_);
     at = quietLines(text, start);
-    if (at == start) at = line(text, start);
+    if (at < text.size()) at = line(text, at);
   }
 }
 
 std::size_t FallbackCodeReading::quietLines(std::string_view text, std::size_t at) {
-  if (!paged::QuietPairs::available()) return at;
+  if (!paged::QuietPairs::available() || pairsLeads_[0] == 0) return at;
+  paged::FontInForce& inForce = context_.inForce();
+  QuietLine line{at, inForce, isDrawingLine(text.substr(at))};
+  std::size_t p = at;
+  while (p < text.size()) {
+    const bool feedsStop = format_ == Format::Pdf && inForce.style != paged::bodyFont(format_).style;
+    const std::size_t stop = pairsInForce().firstUnquiet(text, p, feedsStop);
+    if (stop == text.size()) return stop;
+    if (const std::size_t feed = lastFeed(text, p, stop); feed != kNone) {
+      // Lines passed over whole: nothing in them changed the font.
+      if (format_ == Format::Pdf) inForce = paged::bodyFont(format_);
+      line = {feed + 1, inForce, isDrawingLine(text.substr(feed + 1))};
+    }
+    const auto before = static_cast<unsigned char>(stop > line.start ? text[stop - 1] : '\n');
+    if (line.drawing || before >= 0xC0) break;  // read one by one
+    if (text[stop] == '%') {
+      p = stop + followTag(text, stop);
+    } else if (text[stop] == '\n' && format_ == Format::Pdf) {
+      p = stop + 1;
+      inForce = paged::bodyFont(format_);
+      line = {p, inForce, isDrawingLine(text.substr(p))};
+    } else {
+      break;
+    }
+  }
+  inForce = line.inForce;
+  return line.start;
+}
+
+// The tag (or other "%") at `at`, as the escaper follows it; returns its
+// length.
+std::size_t FallbackCodeReading::followTag(std::string_view text, std::size_t at) {
+  if (!beginsTag(text, at)) return 1;
+  const std::size_t row = tagIndex().rowAt(text, at, tagColumn(format_, TextMode::Typed));
+  if (row != kNoRow) paged::fontSwitches(format_).apply(row, context_.inForce());
+  return kTagLength;
+}
+
+const paged::QuietPairs& FallbackCodeReading::pairsInForce() {
+  const auto style = static_cast<std::size_t>(context_.inForce().style);
+  paged::QuietPairs& pairs = pairs_[style];
+  if (pairsStale_[style] || pairs.leads() != pairsLeads_) {
+    pairs.build(context_, context_.inForce().style, pairsLeads_);
+    pairsStale_[style] = false;
+  }
+  return pairs;
+}
+
+// The two lead bytes read most often one by one so far.
+void FallbackCodeReading::chooseLeads() {
   std::array<unsigned char, 2> leads{};
   std::array<std::uint64_t, 2> most{};
   for (std::size_t i = 0; i < leadCounts_.size(); ++i) {
@@ -113,17 +169,8 @@ std::size_t FallbackCodeReading::quietLines(std::string_view text, std::size_t a
       leads[1] = lead;
     }
   }
-  if (most[0] == 0) return at;  // nothing read one by one yet
   if (most[1] == 0) leads[1] = leads[0];
-  const FontStyle style = context_.inForce().style;
-  if (pairsStale_ || style != pairsStyle_ || leads != pairsLeads_) {
-    pairs_.build(context_, style, leads);
-    pairsStale_ = false;
-    pairsStyle_ = style;
-    pairsLeads_ = leads;
-  }
-  const std::size_t unquiet = pairs_.firstUnquiet(text, at);
-  return unquiet == text.size() ? unquiet : lineStart(text, at, unquiet);
+  pairsLeads_ = leads;
 }
 
 void FallbackCodeReading::countLeads(std::string_view line) {
@@ -160,6 +207,7 @@ std::size_t FallbackCodeReading::line(std::string_view text, std::size_t start) 
   const std::size_t end = feed == kNone ? text.size() : feed + 1;
   const std::string_view line = text.substr(start, end - start);
   countLeads(line);
+  chooseLeads();
   const paged::FontInForce before = context_.inForce();
   if (format_ == Format::Pdf) context_.inForce() = paged::bodyFont(format_);
   if (!paged::asksNothingNew(line, context_)) {
@@ -172,7 +220,7 @@ std::size_t FallbackCodeReading::line(std::string_view text, std::size_t start) 
 }
 
 void FallbackCodeReading::escape(std::string_view line) {
-  pairsStale_ = true;
+  pairsStale_.fill(true);
   line_.assign(line);
   std::replace(line_.begin(), line_.end(), '\0', ' ');
   const paged::FontInForce before = context_.inForce();

@@ -37,6 +37,13 @@ class FallbackCodeReading {
   void finish();
 
  private:
+  // The line the look at thirty-two bytes at a time is in.
+  struct QuietLine {
+    std::size_t start;
+    paged::FontInForce inForce;  // where it starts
+    bool drawing;
+  };
+
   // Whole lines (every one but perhaps the input's last ends in a line feed).
   void lines(std::string_view text);
   // Lines of ASCII alone.
@@ -45,9 +52,13 @@ class FallbackCodeReading {
   std::size_t line(std::string_view text, std::size_t start);
   // The line as the conversion escapes it.
   void escape(std::string_view line);
-  // Where the lines from `at` on stop being those QuietPairs passes over:
-  // `at` when the first is not.
+  // Passes over the lines from `at` (a line start) on with QuietPairs,
+  // following their tags, up to the line that must be read one by one
+  // (its start, the font in force as it starts) or the end of `text`.
   std::size_t quietLines(std::string_view text, std::size_t at);
+  std::size_t followTag(std::string_view text, std::size_t at);
+  const paged::QuietPairs& pairsInForce();
+  void chooseLeads();
   void countLeads(std::string_view line);
 
   Format format_;
@@ -60,10 +71,9 @@ class FallbackCodeReading {
   // and the two lead bytes most often read one by one so far, made again
   // when any of that changes or a line was escaped (which may have asked
   // for something).
-  paged::QuietPairs pairs_;
-  bool pairsStale_ = true;
-  FontStyle pairsStyle_ = FontStyle::Regular;
-  std::array<unsigned char, 2> pairsLeads_{};
+  std::array<paged::QuietPairs, 4> pairs_;  // by style
+  std::array<bool, 4> pairsStale_{true, true, true, true};
+  std::array<unsigned char, 2> pairsLeads_{};  // none yet: 0
   std::array<std::uint64_t, 32> leadCounts_{};  // by lead byte, from 0xC0
 };
 

@@ -24,20 +24,27 @@ class QuietPairs {
   // Takes the characters under the two lead bytes `leads` (0xC2-0xDF;
   // both may be the same) that escaping in `style` asks nothing of the
   // fonts: those the standard fonts show, the invisible marks, and those
-  // asked for already whose font's blank (if they have a font) was too.
+  // asked for already. Of these, the ones whose font's blank was not asked
+  // for yet ask nothing only where no blank follows them (a blank between
+  // two characters of a run asks for it).
   void build(FallbackContext& context, FontStyle style, std::array<unsigned char, 2> leads);
+  std::array<unsigned char, 2> leads() const { return leads_; }
 
-  // From `at`, a line start, in blocks of thirty-two bytes: the start of
-  // the first block that holds a "%" (a tag may change the font), a byte
-  // beyond ASCII that is not part of one of those characters, or a
-  // character the block leaves unfinished; the end of the last whole block
-  // when none does (the end of `text` only when every block was whole).
-  std::size_t firstUnquiet(std::string_view text, std::size_t at) const;
+  // The first byte from `at` on (where no character begins halfway; at
+  // least 2) that is not known to be quiet: a "%" (a tag may change the
+  // font), with `feedsStop` a line feed (a PDF line starts in the body
+  // font), a byte beyond ASCII that is not part of one of those characters,
+  // a blank after one that needs none there, or the first byte of the last,
+  // incomplete block of thirty-two, which is not looked at. The end of
+  // `text` when every byte is quiet.
+  std::size_t firstUnquiet(std::string_view text, std::size_t at, bool feedsStop) const;
 
  private:
   // By the low four bits of the second byte: bit h (first lead) and bit
-  // 4 + h (second lead) for the value h of its bits 4 and 5.
-  std::array<std::uint8_t, 16> table_{};
+  // 4 + h (second lead) for the value h of its bits 4 and 5. The characters
+  // taken, and those of them that want no blank after them.
+  std::array<std::uint8_t, 16> quiet_{};
+  std::array<std::uint8_t, 16> noBlankAfter_{};
   std::array<unsigned char, 2> leads_{};
 };
 
