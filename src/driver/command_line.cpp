@@ -38,7 +38,7 @@ ConversionReport convertInput(const InputFile& input, OutputSink& out,
                               Console& console) {
   // Typed text keeps every line whole: one line is one paragraph.
   const std::size_t pieces = settings.mode == TextMode::Typed ? kWholeLines : kMaxPiece;
-  if (!writerReadsInputTwice(settings.format, settings.mode, fallback != nullptr)) {
+  if (fallback == nullptr || !writerReadsInputTwice(settings.format, settings.mode, true)) {
     LineReader in(input.fd(), input.name(), pieces);
     return convert(in, out, settings.format, settings.option, console, settings.mode,
                    settings.paper, fallback);

@@ -122,7 +122,7 @@ std::string convertText(std::string_view input, Format format, char optionLetter
                         std::string* console, TextMode mode, const PaperSize* paper,
                         FallbackFonts* fallback) {
   const std::size_t pieces = mode == TextMode::Typed ? kWholeLines : kMaxPiece;
-  if (writerReadsInputTwice(format, mode, fallback != nullptr)) {
+  if (fallback != nullptr && writerReadsInputTwice(format, mode, true)) {
     LineReader first(input, pieces);
     giveOutFallbackCodes(first, format, *fallback);
   }

@@ -102,7 +102,7 @@ void FallbackCodeReading::lines(std::string_view text) {
     // Every PDF line starts in the body font; PostScript carries the font on.
     if (format_ == Format::Pdf) context_.inForce() = paged::bodyFont(format_);
     at = quietLines(text, start);
-    if (at < text.size()) at = line(text, at);
+    if (at < text.size()) at = oneLine(text, at);
   }
 }
 
@@ -183,14 +183,14 @@ void FallbackCodeReading::countLeads(std::string_view line) {
 void FallbackCodeReading::passOver(std::string_view text) {
   if (format_ != Format::PostScript) return;
   const paged::FontSwitches& switches = paged::fontSwitches(format_);
-  const TagColumn column = tagColumn(format_, TextMode::Typed);
+  const TagColumn typed = tagColumn(format_, TextMode::Typed);
   std::size_t end = text.size();
   while (end > 0) {
     const std::size_t at = lastOf(text, end, '%');
     if (at == kNone) return;
     end = at;
     if (!beginsTag(text, at)) continue;
-    const std::size_t row = tagIndex().rowAt(text, at, column);
+    const std::size_t row = tagIndex().rowAt(text, at, typed);
     if (!switches.setsFont(row)) continue;
     const std::size_t start = lineStart(text, 0, at);
     if (isDrawingLine(text.substr(start))) {
@@ -202,7 +202,7 @@ void FallbackCodeReading::passOver(std::string_view text) {
   }
 }
 
-std::size_t FallbackCodeReading::line(std::string_view text, std::size_t start) {
+std::size_t FallbackCodeReading::oneLine(std::string_view text, std::size_t start) {
   const std::size_t feed = text.find('\n', start);
   const std::size_t end = feed == kNone ? text.size() : feed + 1;
   const std::string_view line = text.substr(start, end - start);

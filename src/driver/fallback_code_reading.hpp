@@ -49,7 +49,7 @@ class FallbackCodeReading {
   // Lines of ASCII alone.
   void passOver(std::string_view text);
   // The line that starts at `start` of `text`; returns where the next starts.
-  std::size_t line(std::string_view text, std::size_t start);
+  std::size_t oneLine(std::string_view text, std::size_t start);
   // The line as the conversion escapes it.
   void escape(std::string_view line);
   // Passes over the lines from `at` (a line start) on with QuietPairs,

@@ -49,8 +49,8 @@ struct Tables {
 __attribute__((target("avx2"))) __m256i pairBits(__m256i cur, __m256i afterSecond, __m256i table) {
   const __m256i bits = _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 0, 0, 0, 0, 0, 0, 0, 0,
                                         1, 2, 4, 8, 16, 32, 64, -128, 0, 0, 0, 0, 0, 0, 0, 0);
-  const __m256i which = _mm256_add_epi8(_mm256_and_si256(_mm256_srli_epi16(cur, 4), _mm256_set1_epi8(3)),
-                                        _mm256_and_si256(afterSecond, _mm256_set1_epi8(4)));
+  const __m256i which = _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(cur, 4), _mm256_set1_epi8(3)),
+                                       _mm256_and_si256(afterSecond, _mm256_set1_epi8(4)));
   return _mm256_and_si256(_mm256_shuffle_epi8(table, _mm256_and_si256(cur, _mm256_set1_epi8(0x0F))),
                           _mm256_shuffle_epi8(bits, which));
 }
@@ -58,7 +58,8 @@ __attribute__((target("avx2"))) __m256i pairBits(__m256i cur, __m256i afterSecon
 // The bytes the escaper sees as blanks: blanks, and the controls that
 // decoding makes blanks (all below 0x20 but tab, line feed, carriage return).
 __attribute__((target("avx2"))) __m256i blanks(__m256i cur) {
-  const __m256i control = _mm256_cmpeq_epi8(_mm256_min_epu8(cur, _mm256_set1_epi8(0x1F)), cur);
+  const __m256i control =
+      _mm256_cmpeq_epi8(_mm256_and_si256(cur, _mm256_set1_epi8(static_cast<char>(0xE0))), _mm256_setzero_si256());
   const __m256i kept = _mm256_or_si256(
       _mm256_or_si256(_mm256_cmpeq_epi8(cur, _mm256_set1_epi8('\t')), _mm256_cmpeq_epi8(cur, _mm256_set1_epi8('\n'))),
       _mm256_cmpeq_epi8(cur, _mm256_set1_epi8('\r')));
