@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 
+#include "markup/byte_scan.hpp"
 #include "markup/tag_index.hpp"
 #include "pipeline/text_step.hpp"
 #include "writers/drawing.hpp"
@@ -16,45 +16,9 @@ namespace {
 constexpr auto kNone = std::string_view::npos;
 constexpr std::size_t kTagLength = 3;
 
-// The first byte beyond ASCII at `at` or later, or the end of `text`.
-std::size_t nextNonAscii(std::string_view text, std::size_t at) {
-  constexpr std::size_t kWords = 4;  // a few words at once: most text has none
-  constexpr std::size_t kStep = kWords * sizeof(std::uint64_t);
-  for (; at + kStep <= text.size(); at += kStep) {
-    std::uint64_t words[kWords];
-    std::memcpy(words, text.data() + at, kStep);
-    if (((words[0] | words[1] | words[2] | words[3]) & 0x8080808080808080ULL) != 0) break;
-  }
-  while (at < text.size() && static_cast<unsigned char>(text[at]) < 0x80) ++at;
-  return at;
-}
-
-// The last `byte` before `end`, or kNone. A word at a time: the search goes
-// back over whole blocks of prose.
-std::size_t lastOf(std::string_view text, std::size_t end, char byte) {
-  constexpr std::uint64_t ones = 0x0101010101010101ULL;
-  constexpr std::size_t kWord = sizeof(std::uint64_t);
-  for (;;) {
-    if (end >= kWord) {
-      std::uint64_t word = 0;
-      std::memcpy(&word, text.data() + end - kWord, kWord);
-      word ^= ones * static_cast<unsigned char>(byte);
-      if (((word - ones) & ~word & (ones << 7)) == 0) {
-        end -= kWord;
-        continue;
-      }
-    }
-    const std::size_t stop = end >= kWord ? end - kWord : 0;
-    while (end > stop) {
-      if (text[--end] == byte) return end;
-    }
-    if (end == 0) return kNone;
-  }
-}
-
 // The last line feed in [from, at), or kNone.
 std::size_t lastFeed(std::string_view text, std::size_t from, std::size_t at) {
-  const std::size_t feed = lastOf(text.substr(from, at - from), at - from, '\n');
+  const std::size_t feed = scan::findLast(text.substr(from, at - from), at - from, '\n');
   return feed == kNone ? kNone : from + feed;
 }
 
@@ -95,7 +59,7 @@ void FallbackCodeReading::finish() {
 void FallbackCodeReading::lines(std::string_view text) {
   std::size_t at = 0;
   while (at < text.size()) {
-    const std::size_t beyond = nextNonAscii(text, at);
+    const std::size_t beyond = scan::findBeyondAscii(text, at);
     const std::size_t start = beyond == text.size() ? beyond : lineStart(text, at, beyond);
     if (start > at) passOver(text.substr(at, start - at));
     if (start == text.size()) return;
@@ -186,7 +150,7 @@ void FallbackCodeReading::passOver(std::string_view text) {
   const TagColumn typed = tagColumn(format_, TextMode::Typed);
   std::size_t end = text.size();
   while (end > 0) {
-    const std::size_t at = lastOf(text, end, '%');
+    const std::size_t at = scan::findLast(text, end, '%');
     if (at == kNone) return;
     end = at;
     if (!beginsTag(text, at)) continue;
