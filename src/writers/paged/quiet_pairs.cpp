@@ -71,11 +71,12 @@ __attribute__((target("avx2"))) __m256i blanks(__m256i cur) {
 // or the other way round; it starts a character of more than one byte
 // under another lead; it is a "%" or the `stop` byte; it ends a pair the
 // quiet table does not take; or it is a blank after a pair that wants
-// none. (No lambdas in here: they would not inherit the target.)
+// none (looked for only `withBlanks`, when the table has such pairs). (No
+// lambdas in here: they would not inherit the target.)
+template <bool withBlanks>
 __attribute__((target("avx2"))) unsigned failsIn(const char* at, const Tables& t, __m256i stop) {
   const __m256i cur = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
   const __m256i prev = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at - 1));
-  const __m256i prev2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at - 2));
   const __m256i top = _mm256_set1_epi8(static_cast<char>(0xC0));
   const __m256i tops = _mm256_and_si256(cur, top);
   const __m256i continues = _mm256_cmpeq_epi8(tops, _mm256_set1_epi8(static_cast<char>(0x80)));
@@ -85,17 +86,31 @@ __attribute__((target("avx2"))) unsigned failsIn(const char* at, const Tables& t
   const __m256i isLead = _mm256_or_si256(_mm256_cmpeq_epi8(cur, t.first), _mm256_cmpeq_epi8(cur, t.second));
   const __m256i zero = _mm256_setzero_si256();
   const __m256i notTaken = _mm256_and_si256(continues, _mm256_cmpeq_epi8(pairBits(cur, afterSecond, t.quiet), zero));
-  // The pair that ends one byte before: with prev2 as its lead.
-  const __m256i prevAfterSecond = _mm256_cmpeq_epi8(prev2, t.second);
-  const __m256i prevAfterLead = _mm256_or_si256(_mm256_cmpeq_epi8(prev2, t.first), prevAfterSecond);
-  const __m256i wantsNoBlank = _mm256_andnot_si256(
-      _mm256_cmpeq_epi8(pairBits(prev, prevAfterSecond, t.noBlankAfter), zero), prevAfterLead);
-  const __m256i fails = _mm256_or_si256(
+  __m256i fails = _mm256_or_si256(
       _mm256_or_si256(_mm256_xor_si256(continues, afterLead), _mm256_andnot_si256(isLead, startsMany)),
-      _mm256_or_si256(
-          _mm256_or_si256(_mm256_cmpeq_epi8(cur, _mm256_set1_epi8('%')), _mm256_cmpeq_epi8(cur, stop)),
-          _mm256_or_si256(notTaken, _mm256_and_si256(wantsNoBlank, blanks(cur)))));
+      _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(cur, _mm256_set1_epi8('%')), _mm256_cmpeq_epi8(cur, stop)),
+                      notTaken));
+  if constexpr (withBlanks) {
+    // The pair that ends one byte before, with the byte before that as its lead.
+    const __m256i prev2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at - 2));
+    const __m256i prevAfterSecond = _mm256_cmpeq_epi8(prev2, t.second);
+    const __m256i prevAfterLead = _mm256_or_si256(_mm256_cmpeq_epi8(prev2, t.first), prevAfterSecond);
+    const __m256i wantsNoBlank = _mm256_andnot_si256(
+        _mm256_cmpeq_epi8(pairBits(prev, prevAfterSecond, t.noBlankAfter), zero), prevAfterLead);
+    fails = _mm256_or_si256(fails, _mm256_and_si256(wantsNoBlank, blanks(cur)));
+  }
   return static_cast<unsigned>(_mm256_movemask_epi8(fails));
+}
+
+template <bool withBlanks>
+__attribute__((target("avx2"))) std::size_t scanBlocks(std::string_view text, std::size_t at, const Tables& tables,
+                                                       __m256i stops) {
+  std::size_t p = at;
+  for (; p + kBlock <= text.size(); p += kBlock) {
+    const unsigned fails = failsIn<withBlanks>(text.data() + p, tables, stops);
+    if (fails != 0) return p + static_cast<std::size_t>(std::countr_zero(fails));
+  }
+  return p;
 }
 
 __attribute__((target("avx2"))) __m256i broadcast(const std::array<std::uint8_t, 16>& table) {
@@ -109,12 +124,8 @@ __attribute__((target("avx2"))) std::size_t scanAvx2(std::string_view text, std:
   const Tables tables{broadcast(quiet), broadcast(noBlankAfter), _mm256_set1_epi8(static_cast<char>(leads[0])),
                       _mm256_set1_epi8(static_cast<char>(leads[1]))};
   const __m256i stops = _mm256_set1_epi8(stop);
-  std::size_t p = at;
-  for (; p + kBlock <= text.size(); p += kBlock) {
-    const unsigned fails = failsIn(text.data() + p, tables, stops);
-    if (fails != 0) return p + static_cast<std::size_t>(std::countr_zero(fails));
-  }
-  return p;
+  const bool withBlanks = noBlankAfter != std::array<std::uint8_t, 16>{};
+  return withBlanks ? scanBlocks<true>(text, at, tables, stops) : scanBlocks<false>(text, at, tables, stops);
 }
 #endif
 
