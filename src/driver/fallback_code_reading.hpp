@@ -13,6 +13,9 @@
 // in the body font, so it changes nothing; in PostScript, which carries
 // the font from line to line, its last tag that selects a font (outside
 // the drawing lines, which leave the font as it was) is all that counts.
+// The fonts see only the style of the font in force (the reading builds no
+// run), so of the rest (its name, size, PostScript's show procedure) the
+// reading keeps what it happens to follow.
 
 #include <array>
 #include <cstdint>
@@ -67,10 +70,9 @@ class FallbackCodeReading {
   std::string line_;
   std::string scratch_;
   EscapeStats stats_;
-  // The look at thirty-two bytes at a time, for the style it was made for
-  // and the two lead bytes most often read one by one so far, made again
-  // when any of that changes or a line was escaped (which may have asked
-  // for something).
+  // The look at thirty-two bytes at a time, one per style, for the two
+  // lead bytes most often read one by one so far; made again when those
+  // change or a line was escaped (which may have asked for something).
   std::array<paged::QuietPairs, 4> pairs_;  // by style
   std::array<bool, 4> pairsStale_{true, true, true, true};
   std::array<unsigned char, 2> pairsLeads_{};  // none yet: 0
