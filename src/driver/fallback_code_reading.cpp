@@ -77,9 +77,9 @@ std::size_t FallbackCodeReading::quietLines(std::string_view text, std::size_t a
   std::size_t p = at;
   while (p < text.size()) {
     const bool feedsStop = format_ == Format::Pdf && inForce.style != paged::bodyFont(format_).style;
-    const std::size_t stop = pairsInForce().firstUnquiet(text, p, feedsStop);
+    const auto [stop, feed] = pairsInForce().firstUnquiet(text, p, feedsStop);
     if (stop == text.size()) return stop;
-    if (const std::size_t feed = lastFeed(text, p, stop); feed != kNone) {
+    if (feed != kNone) {
       // Lines passed over whole: nothing in them changed the font.
       if (format_ == Format::Pdf) inForce = paged::bodyFont(format_);
       line = {feed + 1, inForce, isDrawingLine(text.substr(feed + 1))};

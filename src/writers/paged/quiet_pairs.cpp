@@ -102,22 +102,36 @@ __attribute__((target("avx2"))) unsigned failsIn(const char* at, const Tables& t
   return static_cast<unsigned>(_mm256_movemask_epi8(fails));
 }
 
+// The last line feed of the block at `at` among the bytes `below` marks.
+__attribute__((target("avx2"))) void noteFeeds(const char* text, std::size_t at, unsigned below,
+                                               std::size_t& lastFeed) {
+  const __m256i cur = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + at));
+  const unsigned feeds = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(cur, _mm256_set1_epi8('\n')))) & below;
+  if (feeds != 0) lastFeed = at + static_cast<std::size_t>(31 - std::countl_zero(feeds));
+}
+
 template <bool withBlanks>
-__attribute__((target("avx2"))) std::size_t scanBlocks(std::string_view text, std::size_t at, const Tables& tables,
-                                                       __m256i stops) {
+__attribute__((target("avx2"))) QuietPairs::Stop scanBlocks(std::string_view text, std::size_t at,
+                                                            const Tables& tables, __m256i stops) {
+  std::size_t lastFeed = std::string_view::npos;
   std::size_t p = at;
   for (; p + kBlock <= text.size(); p += kBlock) {
     const unsigned fails = failsIn<withBlanks>(text.data() + p, tables, stops);
-    if (fails != 0) return p + static_cast<std::size_t>(std::countr_zero(fails));
+    if (fails != 0) {
+      const auto first = static_cast<unsigned>(std::countr_zero(fails));
+      noteFeeds(text.data(), p, (1U << first) - 1U, lastFeed);
+      return {p + first, lastFeed};
+    }
+    noteFeeds(text.data(), p, ~0U, lastFeed);
   }
-  return p;
+  return {p, lastFeed};
 }
 
 __attribute__((target("avx2"))) __m256i broadcast(const std::array<std::uint8_t, 16>& table) {
   return _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(table.data())));
 }
 
-__attribute__((target("avx2"))) std::size_t scanAvx2(std::string_view text, std::size_t at,
+__attribute__((target("avx2"))) QuietPairs::Stop scanAvx2(std::string_view text, std::size_t at,
                                                      const std::array<std::uint8_t, 16>& quiet,
                                                      const std::array<std::uint8_t, 16>& noBlankAfter,
                                                      std::array<unsigned char, 2> leads, char stop) {
@@ -154,12 +168,12 @@ void QuietPairs::build(FallbackContext& context, FontStyle style, std::array<uns
   }
 }
 
-std::size_t QuietPairs::firstUnquiet(std::string_view text, std::size_t at, bool feedsStop) const {
+QuietPairs::Stop QuietPairs::firstUnquiet(std::string_view text, std::size_t at, bool feedsStop) const {
 #if defined(KOLVO_QUIET_AVX2)
   if (kHaveAvx2 && at >= 2) return scanAvx2(text, at, quiet_, noBlankAfter_, leads_, feedsStop ? '\n' : '%');
 #endif
   (void)feedsStop;
-  return at;
+  return {at, std::string_view::npos};
 }
 
 }  // namespace kolvo::paged

@@ -36,8 +36,13 @@ class QuietPairs {
   // font), a byte beyond ASCII that is not part of one of those characters,
   // a blank after one that needs none there, or the first byte of the last,
   // incomplete block of thirty-two, which is not looked at. The end of
-  // `text` when every byte is quiet.
-  std::size_t firstUnquiet(std::string_view text, std::size_t at, bool feedsStop) const;
+  // `text` when every byte is quiet. With it, where the last line passed
+  // over whole ends, so that the caller need not look back for it.
+  struct Stop {
+    std::size_t at;
+    std::size_t lastFeed;  // the last line feed before `at` from where the look began, or npos
+  };
+  Stop firstUnquiet(std::string_view text, std::size_t at, bool feedsStop) const;
 
  private:
   // By the low four bits of the second byte: bit h (first lead) and bit
