@@ -6,6 +6,7 @@
 #include <optional>
 #include <utility>
 
+#include "writers/paged/line_painting.hpp"
 #include "writers/paged/shown_text.hpp"
 
 namespace kolvo::paged {
@@ -328,10 +329,11 @@ std::optional<double> widthIfWhole(std::string_view line, Format format, const S
 
 }  // namespace
 
-LineLayout layoutLine(std::string_view line, Format format, const TextStyle& start,
-                      double maxWidth, const WidthSource& widths,
-                      std::span<const std::size_t> marks, bool exactWidths) {
-  ShownText shown = readShownText(line, format, start);
+namespace {
+
+LineLayout layOut(std::string_view line, Format format, ShownText shown, double maxWidth,
+                  const WidthSource& widths, std::span<const std::size_t> marks,
+                  bool exactWidths) {
   if (marks.empty()) {
     if (const std::optional<double> width =
             widthIfWhole(line, format, shown, maxWidth, widths, exactWidths)) {
@@ -342,6 +344,23 @@ LineLayout layoutLine(std::string_view line, Format format, const TextStyle& sta
     }
   }
   return Breaker(line, format, shown, maxWidth, widths, marks).layOut();
+}
+
+}  // namespace
+
+LineLayout layoutLine(std::string_view line, Format format, const TextStyle& start,
+                      double maxWidth, const WidthSource& widths,
+                      std::span<const std::size_t> marks, bool exactWidths) {
+  return layOut(line, format, readShownText(line, format, start), maxWidth, widths, marks,
+                exactWidths);
+}
+
+LineLayout layoutLine(const TypedLine& line, Format format, TextMode mode,
+                      const TextStyle& start, double maxWidth, const WidthSource& widths,
+                      std::span<const std::size_t> marks, bool exactWidths) {
+  std::optional<ShownText> shown = paintedText(line, format, mode, start);
+  if (!shown) shown = readShownText(line.bytes, format, start);
+  return layOut(line.bytes, format, std::move(*shown), maxWidth, widths, marks, exactWidths);
 }
 
 std::int32_t pieceX(const PaperSize& paper, const LinePiece& piece, bool centred) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "markup/format.hpp"
+#include "markup/line_items.hpp"
 #include "writers/paged/text_style.hpp"
 #include "writers/paged/width_source.hpp"
 #include "writers/paged/paper_size.hpp"
@@ -62,6 +63,13 @@ struct LineLayout {
 // rounded (to a part in 10^9): for a caller that does not use it.
 LineLayout layoutLine(std::string_view line, Format format, const TextStyle& start,
                       double maxWidth, const WidthSource& widths,
+                      std::span<const std::size_t> marks = {}, bool exactWidths = true);
+
+// The same for a typed line, whose strings its items say (line_painting.hpp)
+// where they can: the bytes are read only for a line they cannot (one with
+// a fallback run).
+LineLayout layoutLine(const TypedLine& line, Format format, TextMode mode,
+                      const TextStyle& start, double maxWidth, const WidthSource& widths,
                       std::span<const std::size_t> marks = {}, bool exactWidths = true);
 
 // Where a piece starts on a page of `paper`: at the left margin, or centred
