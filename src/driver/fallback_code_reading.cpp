@@ -31,7 +31,12 @@ std::size_t lineStart(std::string_view text, std::size_t from, std::size_t at) {
 }  // namespace
 
 FallbackCodeReading::FallbackCodeReading(Format format, FallbackFonts& fonts)
-    : format_(format), context_(fonts, format, true) {}
+    : format_(format),
+      context_(fonts, format, true),
+      body_(paged::bodyFont(format)),
+      tags_(tagIndex()),
+      typedColumn_(tagColumn(format, TextMode::Typed)),
+      switches_(paged::fontSwitches(format)) {}
 
 void FallbackCodeReading::read(std::string_view bytes) {
   if (!carried_.empty()) {
@@ -64,7 +69,7 @@ void FallbackCodeReading::lines(std::string_view text) {
     if (start > at) passOver(text.substr(at, start - at));
     if (start == text.size()) return;
     // Every PDF line starts in the body font; PostScript carries the font on.
-    if (format_ == Format::Pdf) context_.inForce() = paged::bodyFont(format_);
+    if (format_ == Format::Pdf) context_.inForce() = body_;
     at = quietLines(text, start);
     if (at < text.size()) at = oneLine(text, at);
   }
@@ -76,12 +81,12 @@ std::size_t FallbackCodeReading::quietLines(std::string_view text, std::size_t a
   QuietLine line{at, inForce, isDrawingLine(text.substr(at))};
   std::size_t p = at;
   while (p < text.size()) {
-    const bool feedsStop = format_ == Format::Pdf && inForce.style != paged::bodyFont(format_).style;
+    const bool feedsStop = format_ == Format::Pdf && inForce.style != body_.style;
     const auto [stop, feed] = pairsInForce().firstUnquiet(text, p, feedsStop);
     if (stop == text.size()) return stop;
     if (feed != kNone) {
       // Lines passed over whole: nothing in them changed the font.
-      if (format_ == Format::Pdf) inForce = paged::bodyFont(format_);
+      if (format_ == Format::Pdf) inForce = body_;
       line = {feed + 1, inForce, isDrawingLine(text.substr(feed + 1))};
     }
     const auto before = static_cast<unsigned char>(stop > line.start ? text[stop - 1] : '\n');
@@ -90,7 +95,7 @@ std::size_t FallbackCodeReading::quietLines(std::string_view text, std::size_t a
       p = stop + followTag(text, stop);
     } else if (text[stop] == '\n' && format_ == Format::Pdf) {
       p = stop + 1;
-      inForce = paged::bodyFont(format_);
+      inForce = body_;
       line = {p, inForce, isDrawingLine(text.substr(p))};
     } else {
       break;
@@ -104,8 +109,7 @@ std::size_t FallbackCodeReading::quietLines(std::string_view text, std::size_t a
 // length.
 std::size_t FallbackCodeReading::followTag(std::string_view text, std::size_t at) {
   if (!beginsTag(text, at)) return 1;
-  const std::size_t row = tagIndex().rowAt(text, at, tagColumn(format_, TextMode::Typed));
-  if (row != kNoRow) paged::fontSwitches(format_).apply(row, context_.inForce());
+  switches_.apply(tags_.rowAt(text, at, typedColumn_), context_.inForce());
   return kTagLength;
 }
 
@@ -146,22 +150,20 @@ void FallbackCodeReading::countLeads(std::string_view line) {
 
 void FallbackCodeReading::passOver(std::string_view text) {
   if (format_ != Format::PostScript) return;
-  const paged::FontSwitches& switches = paged::fontSwitches(format_);
-  const TagColumn typed = tagColumn(format_, TextMode::Typed);
   std::size_t end = text.size();
   while (end > 0) {
     const std::size_t at = scan::findLast(text, end, '%');
     if (at == kNone) return;
     end = at;
     if (!beginsTag(text, at)) continue;
-    const std::size_t row = tagIndex().rowAt(text, at, typed);
-    if (!switches.setsFont(row)) continue;
+    const std::size_t row = tags_.rowAt(text, at, typedColumn_);
+    if (!switches_.setsFont(row)) continue;
     const std::size_t start = lineStart(text, 0, at);
     if (isDrawingLine(text.substr(start))) {
       end = start;
       continue;
     }
-    switches.apply(row, context_.inForce());
+    switches_.apply(row, context_.inForce());
     return;
   }
 }
@@ -173,7 +175,7 @@ std::size_t FallbackCodeReading::oneLine(std::string_view text, std::size_t star
   countLeads(line);
   chooseLeads();
   const paged::FontInForce before = context_.inForce();
-  if (format_ == Format::Pdf) context_.inForce() = paged::bodyFont(format_);
+  if (format_ == Format::Pdf) context_.inForce() = body_;
   if (!paged::asksNothingNew(line, context_)) {
     context_.inForce() = before;
     escape(line);

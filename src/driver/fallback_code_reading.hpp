@@ -23,8 +23,10 @@
 #include <string_view>
 
 #include "markup/format.hpp"
+#include "markup/tag_index.hpp"
 #include "text/typed_text.hpp"
 #include "writers/paged/fallback_context.hpp"
+#include "writers/paged/font_in_force.hpp"
 #include "writers/paged/quiet_pairs.hpp"
 
 namespace kolvo {
@@ -66,6 +68,10 @@ class FallbackCodeReading {
 
   Format format_;
   paged::FallbackContext context_;
+  const paged::FontInForce body_;  // every PDF line starts in it
+  const TagIndex& tags_;
+  const TagColumn typedColumn_;
+  const paged::FontSwitches& switches_;
   std::string carried_;  // the start of a line the next bytes go on with
   std::string line_;
   std::string scratch_;
