@@ -355,7 +355,7 @@ class PdfWriter final : public PagedWriter {
     if (state_.highlight == 1) start.colour = "0 0 0";
     // The marks are placed only for an overprint the line draws.
     const bool overprint = state_.underline == 1 || state_.highlight == 1;
-    const paged::LineLayout layout =
+    const paged::LineLayout& layout =
         writeWrappedLine(line, start, overprint ? std::span<const std::size_t>(marks)
                                                 : std::span<const std::size_t>());
     state_.underline = 0;

@@ -15,7 +15,10 @@ namespace {
 // Follows the paint steps of a line's items and collects its strings.
 class Painter {
  public:
-  Painter(Format format, const TextStyle& start) : format_(format), style_(start) {
+  Painter(Format format, const TextStyle& start, ShownText& shown)
+      : format_(format), style_(start), shown_(shown) {
+    shown_.styles.clear();
+    shown_.runs.clear();
     shown_.styles.push_back(start);
   }
 
@@ -48,10 +51,9 @@ class Painter {
   }
 
   // The open string runs to the line's end, painted by the writer.
-  ShownText finish(std::size_t lineSize) && {
+  void finish(std::size_t lineSize) && {
     paint(open_, lineSize, 0, true, format_ == Format::Pdf ? "Tj" : "show");
     shown_.end = style_;
-    return std::move(shown_);
   }
 
  private:
@@ -63,7 +65,7 @@ class Painter {
 
   Format format_;
   TextStyle style_;
-  ShownText shown_;
+  ShownText& shown_;
   std::size_t open_ = 0;  // where the open string's contents start
 };
 
@@ -79,7 +81,14 @@ bool onlyText(std::span<const PaintStep> steps) {
 
 std::optional<ShownText> paintedText(const TypedLine& line, Format format, TextMode mode,
                                      const TextStyle& start) {
-  Painter painter(format, start);
+  ShownText shown;
+  if (!paintText(line, format, mode, start, shown)) return std::nullopt;
+  return shown;
+}
+
+bool paintText(const TypedLine& line, Format format, TextMode mode, const TextStyle& start,
+               ShownText& shown) {
+  Painter painter(format, start, shown);
   for (const LineItem& item : line.items) {
     switch (item.kind) {
       case ItemKind::TagText: {
@@ -88,7 +97,7 @@ std::optional<ShownText> paintedText(const TypedLine& line, Format format, TextM
         // A tag text that paints is whole: its operators begin with ")"
         // and end with "(", which no tag or clean-up takes.
         const Replacement text = rowText(kTagTable[item.row], format, mode);
-        if (!text || item.end - item.begin != text->size()) return std::nullopt;
+        if (!text || item.end - item.begin != text->size()) return false;
         painter.follow(steps, item.begin);
         break;
       }
@@ -100,10 +109,11 @@ std::optional<ShownText> paintedText(const TypedLine& line, Format format, TextM
       }
       case ItemKind::CleanupText:
       case ItemKind::FallbackRun:
-        return std::nullopt;
+        return false;
     }
   }
-  return std::move(painter).finish(line.bytes.size());
+  std::move(painter).finish(line.bytes.size());
+  return true;
 }
 
 }  // namespace kolvo::paged

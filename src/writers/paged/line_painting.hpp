@@ -20,5 +20,9 @@ namespace kolvo::paged {
 // later replacement, but the items would allow it).
 std::optional<ShownText> paintedText(const TypedLine& line, Format format, TextMode mode,
                                      const TextStyle& start);
+// The same into `shown`, reusing its storage; false (and `shown` unusable)
+// where paintedText gives nothing.
+bool paintText(const TypedLine& line, Format format, TextMode mode, const TextStyle& start,
+               ShownText& shown);
 
 }  // namespace kolvo::paged
