@@ -33,17 +33,7 @@ void expectSameShownText(const ShownText& expected, const ShownText& actual,
 }
 
 TEST(LinePainting, TheItemsSayWhatTheBytesPaint) {
-  test::LineMix mix;
-  mix.maxPieces = 24;
-  mix.tags = 60;
-  mix.nearMisses = 8;
-  mix.tagFragments = 12;
-  mix.delimiters = 10;
-  mix.otherBytes = 6;
-  test::DocumentGenerator generator(71207u);
-  std::vector<std::string> lines;
-  lines.reserve(1501);
-  for (int i = 0; i < 1500; ++i) lines.push_back(generator.line(mix) + '\n');
+  std::vector<std::string> lines = test::tagHeavyLines(71207u, 1500, 6);
   lines.push_back("\xce\xb1\xce\xb2 %bs\xce\xb3%be \xe2\x88\x9e x\n");  // Symbol glyphs, a tag between
   std::size_t compared = 0;
   for (const Format format : {Format::PostScript, Format::Pdf}) {

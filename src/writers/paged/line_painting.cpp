@@ -108,6 +108,9 @@ bool paintText(const TypedLine& line, Format format, TextMode mode, const TextSt
         break;
       }
       case ItemKind::CleanupText:
+        // The blank a clean-up puts into the user's "<c></c>": more of
+        // the open string.
+        break;
       case ItemKind::FallbackRun:
         return false;
     }

@@ -15,9 +15,9 @@ namespace kolvo::paged {
 
 // The strings `line` paints, in order, each with its style, starting in
 // `start`: what readShownText reads from its bytes. Nothing for a line the
-// items do not describe alone: one that holds a fallback run, or the part
-// of a tag's text that paints (no tag's text can lose such bytes to a
-// later replacement, but the items would allow it).
+// items do not describe alone: one that holds a fallback run, or a part of
+// a tag's text that paints (no tag's text can lose such bytes to a later
+// replacement, but the items would allow it).
 std::optional<ShownText> paintedText(const TypedLine& line, Format format, TextMode mode,
                                      const TextStyle& start);
 // The same into `shown`, reusing its storage; false (and `shown` unusable)
