@@ -90,7 +90,7 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
       const FontInForceKeeper keeper(context.get(), drawingLine);
       rewriteLine(line, scratch, format, state, mode, stats, context.get());
     }
-    writer->line({line, stats.lineItems.all(), drawingLine});
+    writer->line({line, stats.lineItems.all(), drawingLine, stats.lineItems.paintings()});
     if (option == 'v') console.print(writer->progressTrace(drawingLine));
     writer->pageStep();
   }

@@ -14,9 +14,11 @@
 // row.
 
 #include <algorithm>
+#include <utility>
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -39,6 +41,22 @@ struct LineItem {
   bool operator==(const LineItem&) const = default;
 };
 
+// How a fallback run paints, for whoever lays its line out: it closes the
+// open string and shows it with `closer`, shows each of its strings of
+// codes in the font of that string at `size`, and returns to `backFont` at
+// `size` before the text after it opens a new string.
+struct CodeString {
+  std::size_t begin = 0;  // its hex digits, counted from the run's first byte
+  std::size_t end = 0;
+  std::string font;       // "K0" in PDF, "KolvoK0p1" in PostScript
+};
+struct RunPainting {
+  std::string closer;  // "Tj", or PostScript's show procedure in force
+  std::string size;
+  std::string backFont;
+  std::vector<CodeString> strings;
+};
+
 // What a replacement puts in: the user's text (the clean-ups that only
 // change it), or an item.
 struct InsertedText {
@@ -55,18 +73,28 @@ struct InsertedText {
 
 class LineItems {
  public:
-  void clear() { items_.clear(); }
+  void clear() {
+    items_.clear();
+    runs_ = 0;
+    paintings_.clear();
+  }
   bool empty() const { return items_.empty(); }
   std::span<const LineItem> all() const { return items_; }
+  std::span<const RunPainting> paintings() const { return paintings_; }
   bool hasRuns() const { return runs_ > 0; }
 
-  // A run just appended to the line (after every item before it).
-  void addRun(std::size_t begin, std::size_t end, std::uint64_t width) {
+  // A run just appended to the line (after every item before it), and how
+  // it paints (none: a run made only to be measured).
+  void addRun(std::size_t begin, std::size_t end, std::uint64_t width,
+              RunPainting painting = {}) {
     constexpr std::uint64_t kWidest = UINT32_MAX;
     items_.push_back({begin, end, static_cast<std::uint32_t>(std::min(width, kWidest)), 0,
                       ItemKind::FallbackRun});
     ++runs_;
+    paintings_.push_back(std::move(painting));
   }
+  // How the `n`th fallback run of the line paints.
+  const RunPainting& painting(std::size_t n) const { return paintings_[n]; }
 
   // Glyphs of the Symbol font just appended to the line, switches included.
   void addSymbolRun(std::size_t begin, std::size_t end) {
@@ -128,6 +156,7 @@ class LineItems {
  private:
   std::vector<LineItem> items_;
   std::size_t runs_ = 0;
+  std::vector<RunPainting> paintings_;  // one per fallback run, in order
   std::vector<LineItem> spare_;  // the next pass's result, its storage kept between lines
 };
 
@@ -137,6 +166,7 @@ struct TypedLine {
   std::string_view bytes;
   std::span<const LineItem> items;
   bool drawing = false;
+  std::span<const RunPainting> runPaintings = {};  // one per fallback run among the items
 };
 
 }  // namespace kolvo

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <stdexcept>
 #include <utility>
 
 #include "writers/paged/line_painting.hpp"
-#include "writers/paged/shown_text.hpp"
 
 namespace kolvo::paged {
 namespace {
@@ -358,13 +358,10 @@ void layOut(std::string_view line, Format format, const ShownText& shown, double
 
 }  // namespace
 
-LineLayout layoutLine(std::string_view line, Format format, const TextStyle& start,
-                      double maxWidth, const WidthSource& widths,
-                      std::span<const std::size_t> marks, bool exactWidths) {
-  LineLayout layout;
-  layOut(line, format, readShownText(line, format, start), maxWidth, widths, marks, exactWidths,
-         layout);
-  return layout;
+void layoutShown(std::string_view line, Format format, const ShownText& shown, double maxWidth,
+                 const WidthSource& widths, std::span<const std::size_t> marks, bool exactWidths,
+                 LineLayout& layout) {
+  layOut(line, format, shown, maxWidth, widths, marks, exactWidths, layout);
 }
 
 const LineLayout& layoutLine(const TypedLine& line, Format format, TextMode mode,
@@ -372,7 +369,7 @@ const LineLayout& layoutLine(const TypedLine& line, Format format, TextMode mode
                              std::span<const std::size_t> marks, bool exactWidths,
                              LayoutBuffers& buffers) {
   if (!paintText(line, format, mode, start, buffers.shown)) {
-    buffers.shown = readShownText(line.bytes, format, start);
+    throw std::logic_error("a typed line whose items do not say what it paints");
   }
   layOut(line.bytes, format, buffers.shown, maxWidth, widths, marks, exactWidths, buffers.layout);
   return buffers.layout;
@@ -381,16 +378,6 @@ const LineLayout& layoutLine(const TypedLine& line, Format format, TextMode mode
 std::int32_t pieceX(const PaperSize& paper, const LinePiece& piece, bool centred) {
   if (!centred) return kLeftMargin;
   return static_cast<std::int32_t>(std::lround((paper.width - piece.width) / 2));
-}
-
-LineFit fitLine(std::string_view line, Format format, const PaperSize& paper,
-                const TextStyle& start, const WidthSource& widths) {
-  const double available = textAreaWidth(paper);
-  const LineLayout wrapped = layoutLine(line, format, start, available, widths);
-  const LineLayout whole =
-      layoutLine(line, format, start, std::numeric_limits<double>::infinity(), widths);
-  return {whole.pieces.front().width, available, wrapped.pieces.size(),
-          wrapped.pieces.front().end};
 }
 
 }  // namespace kolvo::paged
