@@ -126,9 +126,20 @@ class LineItems {
     // The bytes [at, at + removed) became `inserted` bytes of `what`.
     void replaced(std::size_t at, std::size_t removed, std::size_t inserted, InsertedText what) {
       if (items_ == nullptr) return;
-      if (next_ < items_->items_.size()) return record(at, removed, inserted, what);
-      // Past the old items (the first pass of a line without runs): the
+      // Past the old items (the first pass of a line without runs), the
       // new one simply goes last.
+      if (next_ < items_->items_.size()) keepOldUpTo(at, removed);
+      put(at, removed, inserted, what);
+    }
+    // Takes the items after the last replacement along.
+    void finish();
+
+   private:
+    // Takes along the old items before the bytes [at, at + removed), and
+    // the parts of those it overlaps that lie outside them.
+    void keepOldUpTo(std::size_t at, std::size_t removed);
+    // The replacement's own item, if it makes one.
+    void put(std::size_t at, std::size_t removed, std::size_t inserted, InsertedText what) {
       edited_ = true;
       if (what.isItem) {
         const auto start = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(at) + delta_);
@@ -136,11 +147,6 @@ class LineItems {
       }
       delta_ += static_cast<std::ptrdiff_t>(inserted) - static_cast<std::ptrdiff_t>(removed);
     }
-    // Takes the items after the last replacement along.
-    void finish();
-
-   private:
-    void record(std::size_t at, std::size_t removed, std::size_t inserted, InsertedText what);
     void keep(LineItem item);  // an old item or what is left of it, moved by delta_
 
     LineItems* items_;

@@ -338,11 +338,9 @@ std::optional<double> widthIfWhole(std::string_view line, Format format, const S
 
 }  // namespace
 
-namespace {
-
-void layOut(std::string_view line, Format format, const ShownText& shown, double maxWidth,
-            const WidthSource& widths, std::span<const std::size_t> marks, bool exactWidths,
-            LineLayout& layout) {
+void layoutShown(std::string_view line, Format format, const ShownText& shown, double maxWidth,
+                 const WidthSource& widths, std::span<const std::size_t> marks, bool exactWidths,
+                 LineLayout& layout) {
   if (marks.empty()) {
     if (const std::optional<double> width =
             widthIfWhole(line, format, shown, maxWidth, widths, exactWidths)) {
@@ -356,14 +354,6 @@ void layOut(std::string_view line, Format format, const ShownText& shown, double
   Breaker(line, format, shown, maxWidth, widths, marks, layout).layOut();
 }
 
-}  // namespace
-
-void layoutShown(std::string_view line, Format format, const ShownText& shown, double maxWidth,
-                 const WidthSource& widths, std::span<const std::size_t> marks, bool exactWidths,
-                 LineLayout& layout) {
-  layOut(line, format, shown, maxWidth, widths, marks, exactWidths, layout);
-}
-
 const LineLayout& layoutLine(const TypedLine& line, Format format, TextMode mode,
                              const TextStyle& start, double maxWidth, const WidthSource& widths,
                              std::span<const std::size_t> marks, bool exactWidths,
@@ -371,7 +361,8 @@ const LineLayout& layoutLine(const TypedLine& line, Format format, TextMode mode
   if (!paintText(line, format, mode, start, buffers.shown)) {
     throw std::logic_error("a typed line whose items do not say what it paints");
   }
-  layOut(line.bytes, format, buffers.shown, maxWidth, widths, marks, exactWidths, buffers.layout);
+  layoutShown(line.bytes, format, buffers.shown, maxWidth, widths, marks, exactWidths,
+              buffers.layout);
   return buffers.layout;
 }
 
