@@ -1,6 +1,7 @@
 #include "driver/conversion.hpp"
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 
 #include "driver/fallback_code_reading.hpp"
@@ -39,14 +40,14 @@ class FontInForceKeeper {
     if (context_ != nullptr) saved_ = context_->inForce();
   }
   ~FontInForceKeeper() {
-    if (context_ != nullptr) context_->inForce() = saved_;
+    if (context_ != nullptr) context_->inForce() = *saved_;
   }
   FontInForceKeeper(const FontInForceKeeper&) = delete;
   FontInForceKeeper& operator=(const FontInForceKeeper&) = delete;
 
  private:
   paged::FallbackContext* context_;
-  paged::FontInForce saved_;
+  std::optional<paged::FontInForce> saved_;  // made only for a drawing line, not every line
 };
 
 ConversionReport reportOf(const EscapeStats& stats, const FallbackFonts* fallback) {
@@ -78,6 +79,9 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
   std::string line;
   std::string scratch;
   EscapeStats stats;
+  // The items go to a writer that reads them, and are recorded only then.
+  const bool itemsRead = writer->readsTextItems();
+  stats.lineItems.recordTexts(itemsRead);
   while (in.next(line)) {
     // A drawing line is drawn before any of its text is rewritten; its text
     // still runs through the tags (they may act on the layout) but is
@@ -90,7 +94,9 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
       const FontInForceKeeper keeper(context.get(), drawingLine);
       rewriteLine(line, scratch, format, state, mode, stats, context.get());
     }
-    writer->line({line, stats.lineItems.all(), drawingLine, stats.lineItems.paintings()});
+    writer->line(itemsRead ? TypedLine{line, stats.lineItems.all(), drawingLine,
+                                       stats.lineItems.paintings()}
+                           : TypedLine{line, {}, drawingLine});
     if (option == 'v') console.print(writer->progressTrace(drawingLine));
     writer->pageStep();
   }

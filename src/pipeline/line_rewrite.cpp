@@ -11,13 +11,6 @@ void rewriteLine(std::string& line, std::string& scratch, Format format, LayoutS
   rewriteLine(line, scratch, format, state, TextMode::Markup, unused);
 }
 
-void rewriteLine(std::string& line, std::string& scratch, Format format, LayoutState& state,
-                 TextMode mode, EscapeStats& stats, paged::FallbackContext* glyphs) {
-  stats.lineItems.clear();
-  if (hasTextStep(format, mode)) prepareText(line, scratch, format, mode, stats, glyphs);
-  rewriteTags(line, scratch, format, state, mode, &stats.lineItems);
-}
-
 void rewriteLineReference(std::string& line, Format format, LayoutState& state, TextMode mode) {
   EscapeStats unused;
   rewriteLineReference(line, format, state, mode, unused);

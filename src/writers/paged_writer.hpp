@@ -29,6 +29,8 @@ class PagedWriter : public Writer {
   // The drawing goes onto the page being written.
   void drawing(std::string_view line) override { pen_.draw(line, out_); }
   void topSpacing(char option) override;
+  // Only a line laid out for a paper size is painted from its items.
+  bool readsTextItems() const override { return paper_ != nullptr; }
 
  protected:
   // The first page's baselines for options t and T on A4, moved to the
