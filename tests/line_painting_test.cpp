@@ -41,12 +41,13 @@ TEST(LinePainting, TheItemsSayWhatTheBytesPaint) {
   std::size_t compared = 0;
   for (const Format format : {Format::PostScript, Format::Pdf}) {
     for (const TextMode mode : {TextMode::Markup, TextMode::Typed}) {
-      LayoutState state;
+      LineMarks state;
       std::string scratch;
       TextStyle style = initialTextStyle(format);
       for (const std::string& input : lines) {
         std::string line = input;
         EscapeStats stats;
+        state.startLine();
         rewriteLine(line, scratch, format, state, mode, stats);
         const std::optional<ShownText> painted =
             paintedText({line, stats.lineItems.all(), false, stats.lineItems.paintings()}, format,
@@ -84,13 +85,14 @@ TEST(LinePainting, FallbackRunsPaintTheirCodesInTheirFonts) {
   for (const Format format : {Format::PostScript, Format::Pdf}) {
     test::FakeFallbackFonts fonts;
     FallbackContext context(fonts, format);
-    LayoutState state;
+    LineMarks state;
     std::string scratch;
     TextStyle style = initialTextStyle(format);
     std::size_t withRuns = 0;
     for (const std::string& input : lines) {
       std::string line = input;
       EscapeStats stats;
+      state.startLine();
       rewriteLine(line, scratch, format, state, TextMode::Typed, stats, &context);
       const std::optional<ShownText> painted = paintedText(
           {line, stats.lineItems.all(), false, stats.lineItems.paintings()}, format,

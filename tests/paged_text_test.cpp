@@ -185,7 +185,7 @@ const std::vector<std::string_view> kReadBack = {
 // the tag rows and the clean-ups as always.
 std::string rewriteTyped(std::string_view line, Format format) {
   std::string text = escaped(line, format);
-  LayoutState state;
+  LineMarks state;
   for (const TagRow& row : kTagTable) {
     if (const Replacement r = row.replacement(format)) {
       text = replaceTag(text, row.tag, *r, state, format);

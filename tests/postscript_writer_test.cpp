@@ -31,7 +31,7 @@ class PostScriptWriterTest : public ::testing::Test {
  protected:
   std::string out;
   OutputSink sink{&out};
-  LayoutState state;
+  LineMarks state;
   std::unique_ptr<Writer> writer = makePostScriptWriter(sink, state);
 
   void start(char option = 's') {
@@ -62,9 +62,7 @@ std::vector<int> linesPerPage(std::string_view document) {
 }
 
 TEST_F(PostScriptWriterTest, PrologueAndEpilogueOfAnEmptyDocument) {
-  state.baseline = 100;
   writer->prologue();
-  EXPECT_EQ(state.baseline, 820);
   EXPECT_EQ(out, kPrologue);
   EXPECT_TRUE(kPrologue.starts_with("%!PS ")) << kPrologue;
   writer->topSpacing('s');
@@ -75,7 +73,7 @@ TEST_F(PostScriptWriterTest, PrologueAndEpilogueOfAnEmptyDocument) {
 TEST_F(PostScriptWriterTest, TopSpacingMovesOnlyTheFirstBaseline) {
   const std::pair<char, int> cases[] = {{'s', 805}, {'v', 805}, {'t', 750}, {'T', 710}};
   for (auto [option, first] : cases) {
-    state = LayoutState{};
+    state = LineMarks{};
     start(option);
     textLine();
     EXPECT_EQ(out, "30 " + std::to_string(first) + " moveto \n(x) show \n") << option;
@@ -99,7 +97,7 @@ TEST_F(PostScriptWriterTest, DrawingLineWritesItsCommandAndChangesNothing) {
   start();
   state.center = 1;
   state.line_x = 307;
-  const LayoutState before = state;
+  const LineMarks before = state;
   writer->drawing("$sl 1 100 100 200 200\n");
   EXPECT_EQ(out, " 1 0 0 setrgbcolor newpath 100 100 moveto 200 200 lineto closepath stroke\n");
   out.clear();
@@ -120,18 +118,22 @@ TEST_F(PostScriptWriterTest, DrawingColourLastsAcrossLinesThatDrawNothing) {
 
 TEST_F(PostScriptWriterTest, PageEndsAtBaselineThirtyOrLess) {
   start();
-  state.baseline = 31;
-  writer->pageStep();
-  EXPECT_EQ(out, "");
-  state.baseline = 30;
-  writer->pageStep();
-  EXPECT_EQ(out, "showpage\n");
-  EXPECT_EQ(state.baseline, 820);
+  // A page break puts the baseline at the bottom margin: the line still
+  // goes on the page, one spacing lower, and the page ends after it.
+  state.page.add(PageRequest::PageBreak);
+  textLine();
+  EXPECT_EQ(out, "30 15 moveto \n(x) show \nshowpage\n");
   EXPECT_EQ(writer->page(), 2u);
-  state.baseline = -5;
+  state.startLine();
+  out.clear();
+  textLine();
+  EXPECT_EQ(out, "30 805 moveto \n(x) show \n");
+  // A drawing line takes no space, but its page break still ends the page.
+  state.page.add(PageRequest::PageBreak);
+  writer->line({"$sl 1 1 1 2 2 ", {}, true});
   writer->pageStep();
-  EXPECT_EQ(state.baseline, 820);
   EXPECT_EQ(writer->page(), 3u);
+  EXPECT_EQ(writer->progressTrace(false), "writing line 820 ...\n");
 }
 
 TEST_F(PostScriptWriterTest, PageFilling) {
@@ -143,9 +145,11 @@ TEST_F(PostScriptWriterTest, PageFilling) {
   };
   for (const Case& c : {Case{'s', 15, 53, 53}, Case{'t', 15, 49, 53}, Case{'T', 15, 47, 53},
                         Case{'s', 20, 40, 40}, Case{'t', 20, 37, 40}}) {
-    state = LayoutState{};
+    state = LineMarks{};
+    writer = makePostScriptWriter(sink, state);
+    out.clear();
     start(c.option);
-    state.line_spacing = c.spacing;
+    if (c.spacing == 20) state.page.add(PageRequest::LargeSpacing);
     for (int i = 0; i < c.first + c.later + 1; ++i) textLine();
     writer->epilogue();
     EXPECT_EQ(linesPerPage(out), (std::vector<int>{c.first, c.later, 1}))
