@@ -4,7 +4,7 @@ namespace kolvo {
 
 PagedWriter::PagedWriter(OutputSink& out, LineMarks& marks, Format format, TextMode mode,
                          const PaperSize* paper, const FallbackFonts* fallback, TopBaselines top)
-    : Writer(out, marks), pen_(format), mode_(mode), paper_(paper), fallback_(fallback),
+    : Writer(out, marks), pen_(format, paper != nullptr ? paper->height - kA4Paper.height : 0), mode_(mode), paper_(paper), fallback_(fallback),
       widths_(format, mode, fallback), style_(paged::initialTextStyle(format)), format_(format),
       top_(top) {}
 
