@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -18,6 +19,7 @@
 #include "markup/tag_table.hpp"
 #include "support/document_generator.hpp"
 #include "support/test_support.hpp"
+#include "writers/paged/font_widths.hpp"
 
 namespace kolvo {
 namespace {
@@ -225,6 +227,36 @@ TEST(PostScriptConversion, PageBreakTagEndsThePageAfterItsLine) {
             "30 805 moveto \n(a ) show \n"
             "30 15 moveto \n(b ) show \nshowpage\n"
             "30 805 moveto \n(c ) show \nshowpage \n");
+}
+
+// Under --escape a centred line is centred on the page by its width in the
+// fonts, in the font in force: PostScript keeps a font from line to line,
+// a PDF line starts in the body font. (The byte estimate put this title
+// off the left edge.)
+TEST(PagedConversion, TypedCentringUsesTheFontsWidths) {
+  // Where text of this width in points starts when centred: the blank
+  // that ends the line does not count (the typed apostrophe is code 144 of
+  // the re-encoded fonts).
+  const auto centred = [](paged::PagedFont font, std::string_view text) {
+    return std::to_string(std::lround((595 - paged::textWidth(font, text) * 12 / 1000.0) / 2));
+  };
+  const std::string input =
+      "%cs%bsA centred bold title, long enough that its tags' bytes count%be%ce\n"
+      "%bsbold on\n%csstill bold here%ce\n";
+  const std::string ps = convertText(input, Format::PostScript, 's', nullptr, TextMode::Typed);
+  const std::string pdf = convertText(input, Format::Pdf, 's', nullptr, TextMode::Typed);
+  const std::string title = centred(paged::PagedFont::TimesBold,
+                                    "A centred bold title, long enough that its tags\x90 bytes count");
+  EXPECT_NE(ps.find("\n" + title + " 805 moveto \n"), std::string::npos) << title;
+  EXPECT_NE(pdf.find(" " + title + " 805 Td "), std::string::npos) << title;
+  // The last line has no tag of its own: bold in PostScript, not in PDF.
+  const std::string bold = centred(paged::PagedFont::TimesBold, "still bold here");
+  const std::string roman = centred(paged::PagedFont::TimesRoman, "still bold here");
+  EXPECT_NE(ps.find("\n" + bold + " 775 moveto"), std::string::npos) << bold;
+  EXPECT_NE(pdf.find(" " + roman + " 775 Td"), std::string::npos) << roman;
+  // Without --escape the estimate stays, the tags' bytes and all.
+  EXPECT_NE(convertText(input, Format::PostScript, 's').find("\n-176 805 moveto"),
+            std::string::npos);
 }
 
 TEST(PostScriptConversion, CentredLines) {

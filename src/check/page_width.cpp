@@ -70,7 +70,10 @@ PageWidthCheck::Reach PageWidthCheck::measure(std::string_view text, PagedRun& r
   const paged::LineLayout& layout = paged::layoutLine(
       {rewritten_, stats.lineItems.all(), false, stats.lineItems.paintings()}, run.format, options_.mode, run.style,
       std::numeric_limits<double>::infinity(), *run.widths, {}, true, layoutBuffers_);
-  const double left = run.marks.line_x;
+  // Under --escape a centred line is centred by its width, as the writers do.
+  const double left = options_.mode == TextMode::Typed && run.marks.center != 0
+                          ? paged::pieceX(kA4Paper, layout.pieces.front(), true)
+                          : run.marks.line_x;
   run.style = paged::nextLineStyle(run.format, layout.end);
   // What the writers reset once a line is out.
   run.marks.line_x = kLeftMargin;

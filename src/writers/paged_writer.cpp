@@ -1,5 +1,10 @@
 #include "writers/paged_writer.hpp"
 
+#include <limits>
+
+#include "writers/paged/font_in_force.hpp"
+#include "writers/paged/line_painting.hpp"
+
 namespace kolvo {
 
 PagedWriter::PagedWriter(OutputSink& out, LineMarks& marks, Format format, TextMode mode,
@@ -17,6 +22,28 @@ void PagedWriter::topSpacing(char option) {
 void PagedWriter::line(const TypedLine& line) {
   cursor_.take(marks_.page);
   writeLine(line);
+}
+
+std::int32_t PagedWriter::unwrappedLineX(const TypedLine& line) {
+  if (mode_ != TextMode::Typed || marks_.center == 0) return marks_.line_x;
+  const paged::LineLayout& layout =
+      paged::layoutLine(line, format_, mode_, style_, std::numeric_limits<double>::infinity(),
+                        widths_, {}, true, layoutBuffers_);
+  return paged::pieceX(kA4Paper, layout.pieces.front(), true);
+}
+
+void PagedWriter::followFont(const TypedLine& line) {
+  if (mode_ != TextMode::Typed || format_ != Format::PostScript) return;
+  const paged::FontSwitches& switches = paged::fontSwitches(format_);
+  for (const LineItem& item : line.items) {
+    const bool setsFont = item.kind == ItemKind::SymbolRun ||
+                          (item.kind == ItemKind::TagText && switches.setsFont(item.row));
+    if (!setsFont) continue;
+    if (paged::paintText(line, format_, mode_, style_, layoutBuffers_.shown)) {
+      style_ = paged::nextLineStyle(format_, layoutBuffers_.shown.end);
+    }
+    return;
+  }
 }
 
 const paged::LineLayout& PagedWriter::writeWrappedLine(const TypedLine& line,

@@ -74,6 +74,14 @@ class PagedWriter : public Writer {
     out_.write(piece.closer.empty() ? lastCloser : piece.closer);
   }
 
+  // Where a line written without a paper size starts: where the tags'
+  // estimate put it; under --escape a centred line is centred on the page
+  // by its width in the fonts, as with a paper size.
+  std::int32_t unwrappedLineX(const TypedLine& line);
+  // Under --escape without a paper size: the PostScript font in force
+  // passes from line to line, and a centred line is measured in it.
+  void followFont(const TypedLine& line);
+
   // What each line leaves behind: the next one is not centred and starts
   // at the left margin unless its own tags say otherwise.
   void endLine() {
@@ -88,7 +96,8 @@ class PagedWriter : public Writer {
   const PaperSize* const paper_;
   const FallbackFonts* const fallback_;
   paged::FallbackWidths widths_;
-  // The style the next line starts in, when laid out for a paper size.
+  // The style the next line starts in, when laid out for a paper size or
+  // (font and size) measured for centring under --escape.
   paged::TextStyle style_;
   paged::LayoutBuffers layoutBuffers_;
 

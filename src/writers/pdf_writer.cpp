@@ -145,7 +145,7 @@ class PdfWriter final : public PagedWriter {
     if (!line.drawing && paper_ != nullptr) {
       wrappedLine(line);
     } else if (!line.drawing) {
-      writeTextLine(line.bytes);
+      writeTextLine(line);
     }
     endLine();
   }
@@ -207,11 +207,12 @@ class PdfWriter final : public PagedWriter {
 
   // A text line one step down: as it is, or at the margin with its
   // underline after it or its highlight under it (both when it has both).
-  void writeTextLine(std::string_view text) {
+  void writeTextLine(const TypedLine& line) {
+    const std::string_view text = line.bytes;
     cursor_.baseline -= cursor_.line_spacing;
     const long long y = cursor_.baseline;
     if (marks_.underline == 0 && marks_.highlight == 0) {
-      writeTextObject(marks_.line_x, y, "", text);
+      writeTextObject(unwrappedLineX(line), y, "", text);
     }
     if (marks_.underline == 1) {
       writeTextObject(kLeftMargin, y, "", text);

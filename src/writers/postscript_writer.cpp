@@ -98,12 +98,13 @@ class PostScriptWriter final : public PagedWriter {
     if (line.drawing) return;
     if (paper_ != nullptr) return wrappedLine(line);
     cursor_.baseline -= cursor_.line_spacing;
-    out_.writeInt(marks_.line_x);
+    out_.writeInt(unwrappedLineX(line));
     out_.put(' ');
     out_.writeInt(cursor_.baseline);
     out_.write(kMoveToShow);
     out_.write(line.bytes);
     out_.write(kShow);
+    followFont(line);
     endLine();
   }
 
