@@ -2,6 +2,7 @@
 // page description: generated lines with every tag, formed tags, string
 // delimiters and text beyond ASCII (Symbol glyphs under --escape), in
 // PostScript and PDF, both modes, the style carried from line to line.
+#include "writers/paged/font_in_force.hpp"
 #include "writers/paged/line_painting.hpp"
 
 #include <gtest/gtest.h>
@@ -55,6 +56,14 @@ TEST(LinePainting, TheItemsSayWhatTheBytesPaint) {
         ASSERT_TRUE(painted.has_value()) << input;
         const ShownText read = readShownText(line, format, style);
         expectSameShownText(read, *painted, input);
+        // Typed: the font alone, followed without painting, ends the same.
+        TextStyle followed = style;
+        followFont({line, stats.lineItems.all(), false, stats.lineItems.paintings()}, format,
+                   followed);
+        if (mode == TextMode::Typed) {
+          ASSERT_EQ(followed.font, read.end.font) << input;
+          ASSERT_EQ(followed.size, read.end.size) << input;
+        }
         style = nextLineStyle(format, read.end);
         ++compared;
       }

@@ -3,7 +3,6 @@
 #include <limits>
 
 #include "writers/paged/font_in_force.hpp"
-#include "writers/paged/line_painting.hpp"
 
 namespace kolvo {
 
@@ -33,16 +32,8 @@ std::int32_t PagedWriter::unwrappedLineX(const TypedLine& line) {
 }
 
 void PagedWriter::followFont(const TypedLine& line) {
-  if (mode_ != TextMode::Typed || format_ != Format::PostScript) return;
-  const paged::FontSwitches& switches = paged::fontSwitches(format_);
-  for (const LineItem& item : line.items) {
-    const bool setsFont = item.kind == ItemKind::SymbolRun ||
-                          (item.kind == ItemKind::TagText && switches.setsFont(item.row));
-    if (!setsFont) continue;
-    if (paged::paintText(line, format_, mode_, style_, layoutBuffers_.shown)) {
-      style_ = paged::nextLineStyle(format_, layoutBuffers_.shown.end);
-    }
-    return;
+  if (mode_ == TextMode::Typed && format_ == Format::PostScript) {
+    paged::followFont(line, format_, style_);
   }
 }
 
