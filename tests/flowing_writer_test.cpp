@@ -20,7 +20,7 @@ struct Frame {
 // needs nothing here.
 Frame frameOf(Format f) {
   Frame frame;
-  LayoutState state;
+  LineMarks state;
   OutputSink before(&frame.prologue);
   makeWriter(f, before, state)->prologue();
   before.flush();

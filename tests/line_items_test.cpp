@@ -102,8 +102,8 @@ TEST(LineItems, LeavingTheTextsOutChangesNoByteOfTheLine) {
   const std::vector<std::string> lines = test::tagHeavyLines(20261208u, 300);
   for (const Format format : kAllFormats) {
     for (const TextMode mode : {TextMode::Markup, TextMode::Typed}) {
-      LayoutState recordedState;
-      LayoutState bareState;
+      LineMarks recordedState;
+      LineMarks bareState;
       EscapeStats recorded;
       EscapeStats bare;
       bare.lineItems.recordTexts(false);
@@ -111,6 +111,8 @@ TEST(LineItems, LeavingTheTextsOutChangesNoByteOfTheLine) {
       for (const std::string& input : lines) {
         std::string withItems = input;
         std::string without = input;
+        recordedState.startLine();
+        bareState.startLine();
         rewriteLine(withItems, scratch, format, recordedState, mode, recorded);
         rewriteLine(without, scratch, format, bareState, mode, bare);
         ASSERT_EQ(withItems, without) << input;
@@ -130,11 +132,12 @@ TEST(LineItems, EveryTagTextOfARewrittenLineIsItsRowsItem) {
   std::size_t tagItems = 0;
   for (const Format format : kAllFormats) {
     for (const TextMode mode : {TextMode::Markup, TextMode::Typed}) {
-      LayoutState state;
+      LineMarks state;
       std::string scratch;
       for (const std::string& input : lines) {
         std::string line = input;
         EscapeStats stats;
+        state.startLine();
         rewriteLine(line, scratch, format, state, mode, stats);
         std::size_t end = 0;
         for (const LineItem& item : stats.lineItems.all()) {

@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "driver/fallback_code_reading.hpp"
-#include "markup/layout_state.hpp"
+#include "markup/line_marks.hpp"
 #include "pipeline/line_rewrite.hpp"
 #include "pipeline/text_step.hpp"
 #include "text/typed_text.hpp"
@@ -68,9 +68,9 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
   if (option == 'V') option = 's';
 
   const std::unique_ptr<paged::FallbackContext> context = fallbackContext(format, mode, fallback);
-  LayoutState state;
+  LineMarks marks;
   const std::unique_ptr<Writer> writer =
-      makeWriter(format, out, state, mode, paper, context ? fallback : nullptr);
+      makeWriter(format, out, marks, mode, paper, context ? fallback : nullptr);
   if (!writer) throw std::logic_error("no writer for this format");
 
   writer->prologue();
@@ -89,10 +89,10 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
     const bool drawingLine = isDrawingLine(line);
     if (drawingLine) writer->drawing(line);
     if (in.pieceMayHoldNul()) blankNulBytes(line);
-    state.center = 0;
+    marks.startLine();
     {
       const FontInForceKeeper keeper(context.get(), drawingLine);
-      rewriteLine(line, scratch, format, state, mode, stats, context.get());
+      rewriteLine(line, scratch, format, marks, mode, stats, context.get());
     }
     writer->line(itemsRead ? TypedLine{line, stats.lineItems.all(), drawingLine,
                                        stats.lineItems.paintings()}

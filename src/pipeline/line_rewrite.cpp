@@ -6,21 +6,21 @@
 
 namespace kolvo {
 
-void rewriteLine(std::string& line, std::string& scratch, Format format, LayoutState& state) {
+void rewriteLine(std::string& line, std::string& scratch, Format format, LineMarks& marks) {
   EscapeStats unused;
-  rewriteLine(line, scratch, format, state, TextMode::Markup, unused);
+  rewriteLine(line, scratch, format, marks, TextMode::Markup, unused);
 }
 
-void rewriteLineReference(std::string& line, Format format, LayoutState& state, TextMode mode) {
+void rewriteLineReference(std::string& line, Format format, LineMarks& marks, TextMode mode) {
   EscapeStats unused;
-  rewriteLineReference(line, format, state, mode, unused);
+  rewriteLineReference(line, format, marks, mode, unused);
 }
 
-void rewriteLineReference(std::string& line, Format format, LayoutState& state, TextMode mode,
+void rewriteLineReference(std::string& line, Format format, LineMarks& marks, TextMode mode,
                           EscapeStats& stats, paged::FallbackContext* glyphs) {
   std::string scratch;
   prepareTextStepByStep(line, scratch, format, mode, stats, glyphs);
-  applyRowsInOrder(line, format, state, mode, &stats.lineItems);
+  applyRowsInOrder(line, format, marks, mode, &stats.lineItems);
 }
 
 }  // namespace kolvo

@@ -13,7 +13,7 @@ void FlowingWriter::topSpacing(char option) {
 
 void FlowingWriter::line(const TypedLine& line) {
   if (line.drawing) return;
-  const LineForm& form = state_.center == 1 ? format_.centred : format_.plain;
+  const LineForm& form = marks_.center == 1 ? format_.centred : format_.plain;
   out_.write(form.before);
   out_.write(line.bytes);
   out_.write(form.after);

@@ -44,8 +44,8 @@ extern const FlowingFormat kLatexTypedFormat;
 
 class FlowingWriter final : public Writer {
  public:
-  FlowingWriter(const FlowingFormat& format, OutputSink& out, LayoutState& state)
-      : Writer(out, state), format_(format) {}
+  FlowingWriter(const FlowingFormat& format, OutputSink& out, LineMarks& marks)
+      : Writer(out, marks), format_(format) {}
 
   void prologue() override;
   void topSpacing(char option) override;
