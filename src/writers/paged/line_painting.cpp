@@ -77,8 +77,8 @@ class Painter {
   }
 
   void setFont(std::string_view font, std::string_view size) {
-    style_.font.assign(font);
-    style_.size.assign(size);
+    style_.font = font;
+    style_.size = size;
   }
 
   Format format_;
