@@ -51,6 +51,23 @@ TEST_F(FlowingConsumers, PdflatexCompilesTheLatexOutput) {
   }
 }
 
+// Line starts that used to stop pdflatex, with and without --escape: a
+// centred line followed by an empty line or a page break, and "[" first on
+// a line after another line.
+TEST_F(FlowingConsumers, PdflatexCompilesLinesAfterCentredLinesAndBrackets) {
+  KOLVO_REQUIRE_TOOL("pdflatex");
+  const std::string input =
+      "%csTitle%ce\n\nText\n[x] after a line\n%csA%ce\n   \n%csB%ce\n%pg\nlast\n  [y]\n";
+  for (const TextMode mode : {TextMode::Markup, TextMode::Typed}) {
+    const auto tex = dir / "lines.tex";
+    writeFile(tex, convertText(input, Format::Latex, 's', nullptr, mode));
+    const CommandResult r =
+        runCommand({"pdflatex", "-interaction=nonstopmode", "-halt-on-error", "-no-shell-escape",
+                    "-output-directory", dir.path().string(), tex.string()});
+    EXPECT_EQ(r.status, 0) << r.out.substr(r.out.size() > 3000 ? r.out.size() - 3000 : 0);
+  }
+}
+
 TEST_F(FlowingConsumers, UnrtfReadsTheRtfOutput) {
   KOLVO_REQUIRE_TOOL("unrtf");
   const CommandResult r = runCommand({"unrtf", "--text", write(Format::Rtf, showcase()).string()});

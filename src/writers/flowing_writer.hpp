@@ -21,6 +21,18 @@ struct LineForm {
 inline constexpr std::size_t kSmallTopGapLines = 2;
 inline constexpr std::size_t kLargeTopGapLines = 4;
 
+// What keeps a line from stopping the format's reader where the line before
+// it left off; empty (nothing to guard) in every format but LaTeX.
+struct LineStartGuards {
+  // Before a line whose text opens with "[" right after a line break, which
+  // would read it as the break's optional length ("{}").
+  std::string_view beforeBracketAfterBreak;
+  // Before a plain line that begins no paragraph (blanks, or a page break)
+  // right after a centred line, whose environment has ended the paragraph:
+  // a line break with no line to end ("\mbox{}").
+  std::string_view beforeNoParagraphAfterCentred;
+};
+
 struct FlowingFormat {
   std::string_view prologue;
   std::string_view blankLine;  // one top-spacing line, line feed included
@@ -29,6 +41,7 @@ struct FlowingFormat {
   LineForm plain;
   LineForm centred;
   std::string_view epilogue;
+  LineStartGuards guards = {};
 };
 
 extern const FlowingFormat kAbiWordFormat;
@@ -54,7 +67,12 @@ class FlowingWriter final : public Writer {
   void epilogue() override;
 
  private:
+  // Where the previous line left the reader, for the guards.
+  enum class After : unsigned char { Start, LineBreak, Centred };
+  void guardLineStart(const TypedLine& line, bool centred);
+
   const FlowingFormat& format_;
+  After after_ = After::Start;
 };
 
 }  // namespace kolvo

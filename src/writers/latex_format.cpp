@@ -17,6 +17,7 @@ constexpr FlowingFormat latexWithPrologue(std::string_view prologue) {
       {"", " \\\\ \n"},
       {"", " \n"},
       "\\end{document} \n",
+      {"{}", "\\mbox{}"},
   };
 }
 
