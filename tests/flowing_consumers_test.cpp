@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/conversion.hpp"
+#include "support/document_generator.hpp"
 #include "support/test_support.hpp"
 
 namespace kolvo::test {
@@ -65,6 +66,24 @@ TEST_F(FlowingConsumers, PdflatexCompilesLinesAfterCentredLinesAndBrackets) {
         runCommand({"pdflatex", "-interaction=nonstopmode", "-halt-on-error", "-no-shell-escape",
                     "-output-directory", dir.path().string(), tex.string()});
     EXPECT_EQ(r.status, 0) << r.out.substr(r.out.size() > 3000 ? r.out.size() - 3000 : 0);
+  }
+}
+
+// Under --escape DocBook is valid DocBook 5, whatever order the tags come
+// in: 2,000 generated lines thick with tags, and the showcase.
+TEST_F(FlowingConsumers, TypedDocBookIsValidAgainstTheSchema) {
+  KOLVO_REQUIRE_TOOL("xmllint");
+  const std::filesystem::path schema = "/usr/share/xml/docbook/schema/rng/5.0/docbook.rng";
+  if (!std::filesystem::exists(schema)) GTEST_SKIP() << "no DocBook 5 schema (docbook5-xml)";
+  std::string generated;
+  for (const std::string& line : tagHeavyLines(20261208u, 2000, 4)) generated += line;
+  for (const std::string& input : {generated, showcase(), std::string()}) {
+    const auto path = dir / "typed.xml";
+    const std::string document = convertText(input, Format::DocBook, 's', nullptr, TextMode::Typed);
+    writeFile(path, document);
+    const CommandResult r = runCommand(
+        {"xmllint", "--noout", "--nonet", "--relaxng", schema.string(), path.string()});
+    EXPECT_EQ(r.status, 0) << r.err.substr(0, 2000) << document.substr(0, 600);
   }
 }
 

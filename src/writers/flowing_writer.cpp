@@ -61,15 +61,46 @@ bool beginsNoParagraph(const TypedLine& line) {
   return at == line.bytes.size();
 }
 
+// The user's text of a line: its bytes but the tags' texts, blanks
+// around it left out.
+std::string userText(const TypedLine& line) {
+  std::string text;
+  std::size_t copied = 0;
+  for (const LineItem& item : line.items) {
+    if (item.kind != ItemKind::TagText || item.begin < copied) continue;
+    text.append(line.bytes, copied, item.begin - copied);
+    copied = item.end;
+  }
+  text.append(line.bytes, copied);
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') + 1 - first);
+}
+
 }  // namespace
 
-void FlowingWriter::prologue() { out_.write(format_.prologue); }
+void FlowingWriter::prologue() {
+  out_.write(format_.prologue);
+  titlePending_ = !format_.firstLineTitle.before.empty();
+}
+
+void FlowingWriter::writeTitle(std::string_view firstLine) {
+  titlePending_ = false;
+  out_.write(format_.firstLineTitle.before);
+  out_.write(firstLine);
+  out_.write(format_.firstLineTitle.after);
+  for (std::size_t i = 0; i < heldBlankLines_; ++i) out_.write(format_.blankLine);
+}
 
 void FlowingWriter::topSpacing(char option) {
   std::size_t count = 0;
   if (option == 't') count = format_.blankLinesT;
   if (option == 'T') count = format_.blankLinesBigT;
-  for (std::size_t i = 0; i < count; ++i) out_.write(format_.blankLine);
+  if (titlePending_) {
+    heldBlankLines_ = count;
+  } else {
+    for (std::size_t i = 0; i < count; ++i) out_.write(format_.blankLine);
+  }
   if (count > 0) after_ = After::LineBreak;
 }
 
@@ -89,17 +120,29 @@ void FlowingWriter::guardLineStart(const TypedLine& line, bool centred) {
 
 void FlowingWriter::line(const TypedLine& line) {
   if (line.drawing) return;
+  if (titlePending_) writeTitle(userText(line));
   const bool centred = marks_.center == 1;
   const LineForm& form = centred ? format_.centred : format_.plain;
   out_.write(form.before);
   guardLineStart(line, centred);
-  out_.write(line.bytes);
+  if (balancer_) {
+    balancer_->balance(line, balanced_);
+    out_.write(balanced_);
+  } else {
+    out_.write(line.bytes);
+  }
   out_.write(form.after);
   after_ = centred ? After::Centred : After::LineBreak;
+  wroteLine_ = true;
 }
 
 std::string FlowingWriter::progressTrace(bool) const { return "..."; }
 
-void FlowingWriter::epilogue() { out_.write(format_.epilogue); }
+void FlowingWriter::epilogue() {
+  const bool titled = !format_.firstLineTitle.before.empty();
+  if (titlePending_) writeTitle({});
+  if (titled && !wroteLine_ && heldBlankLines_ == 0) out_.write(format_.blankLine);
+  out_.write(format_.epilogue);
+}
 
 }  // namespace kolvo

@@ -18,6 +18,7 @@ constexpr FlowingFormat latexWithPrologue(std::string_view prologue) {
       {"", " \n"},
       "\\end{document} \n",
       {"{}", "\\mbox{}"},
+      false,
   };
 }
 
