@@ -43,7 +43,7 @@ inline constexpr FlowingFormat kOpenDocumentFormat = {
 
 inline constexpr std::array<WriterRow, kFormatCount> kWriterTable = {{
     {Format::AbiWord, &kAbiWordFormat, &kAbiWordFormat, nullptr, false},
-    {Format::DocBook, &kDocBookFormat, &kDocBookFormat, nullptr, false},
+    {Format::DocBook, &kDocBookFormat, &kDocBookTypedFormat, nullptr, false},
     {Format::Html, &kHtmlFormat, &kHtmlTypedFormat, nullptr, false},
     {Format::Rtf, &kRtfFormat, &kRtfFormat, nullptr, false},
     {Format::Latex, &kLatexFormat, &kLatexTypedFormat, nullptr, false},
