@@ -79,10 +79,10 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
   std::string line;
   std::string scratch;
   EscapeStats stats;
-  // The items go to a writer that reads them, and are recorded only then.
-  const bool itemsRead = writer->readsTextItems();
-  stats.lineItems.recordTexts(itemsRead);
   while (in.next(line)) {
+    // The items go to a writer that reads them, and are recorded only then.
+    const bool itemsRead = writer->readsTextItems();
+    stats.lineItems.recordTexts(itemsRead);
     // A drawing line is drawn before any of its text is rewritten; its text
     // still runs through the tags (they may act on the layout) but is
     // never written.

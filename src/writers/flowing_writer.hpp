@@ -81,6 +81,12 @@ class FlowingWriter final : public Writer {
   void prologue() override;
   void topSpacing(char option) override;
   void line(const TypedLine& line) override;
+  // The balancer reads every line's items; the title its first line's,
+  // and LaTeX's guard those of the line after a centred one.
+  bool readsTextItems() const override {
+    return balancer_.has_value() || titlePending_ ||
+           (after_ == After::Centred && !format_.guards.beforeNoParagraphAfterCentred.empty());
+  }
   std::string progressTrace(bool drawingLine) const override;
   void epilogue() override;
 

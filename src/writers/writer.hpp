@@ -33,8 +33,9 @@ class Writer {
   virtual void drawing(std::string_view /*line*/) {}
   // The rewritten line, its bytes and what they are.
   virtual void line(const TypedLine& line) = 0;
-  // Whether line() reads the items of tag and clean-up texts and Symbol
-  // runs (a line laid out from them); if not, the run need not record them.
+  // Whether the next line() reads the items of tag and clean-up texts and
+  // Symbol runs; asked before each line is rewritten, which records them
+  // only then.
   virtual bool readsTextItems() const { return false; }
   // The progress trace for option v, printed right after line(); may be empty.
   virtual std::string progressTrace(bool drawingLine) const = 0;
