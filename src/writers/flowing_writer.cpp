@@ -82,10 +82,12 @@ std::string userText(const TypedLine& line) {
 void FlowingWriter::prologue() {
   out_.write(format_.prologue);
   titlePending_ = !format_.firstLineTitle.before.empty();
+  noteWhetherItemsAreRead();
 }
 
 void FlowingWriter::writeTitle(std::string_view firstLine) {
   titlePending_ = false;
+  noteWhetherItemsAreRead();
   out_.write(format_.firstLineTitle.before);
   out_.write(firstLine);
   out_.write(format_.firstLineTitle.after);
@@ -102,6 +104,7 @@ void FlowingWriter::topSpacing(char option) {
     for (std::size_t i = 0; i < count; ++i) out_.write(format_.blankLine);
   }
   if (count > 0) after_ = After::LineBreak;
+  noteWhetherItemsAreRead();
 }
 
 void FlowingWriter::guardLineStart(const TypedLine& line, bool centred) {
@@ -124,7 +127,7 @@ void FlowingWriter::line(const TypedLine& line) {
   const bool centred = marks_.center == 1;
   const LineForm& form = centred ? format_.centred : format_.plain;
   out_.write(form.before);
-  guardLineStart(line, centred);
+  if (guarded_) guardLineStart(line, centred);
   if (balancer_) {
     balancer_->balance(line, balanced_);
     out_.write(balanced_);
@@ -133,6 +136,7 @@ void FlowingWriter::line(const TypedLine& line) {
   }
   out_.write(form.after);
   after_ = centred ? After::Centred : After::LineBreak;
+  noteWhetherItemsAreRead();
   wroteLine_ = true;
 }
 

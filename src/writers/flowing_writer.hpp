@@ -76,17 +76,14 @@ class FlowingWriter final : public Writer {
                 Format format = Format::AbiWord)
       : Writer(out, marks), format_(texts) {
     if (texts.balancesElements) balancer_.emplace(format);
+    guarded_ = !texts.guards.beforeBracketAfterBreak.empty() ||
+               !texts.guards.beforeNoParagraphAfterCentred.empty();
+    noteWhetherItemsAreRead();
   }
 
   void prologue() override;
   void topSpacing(char option) override;
   void line(const TypedLine& line) override;
-  // The balancer reads every line's items; the title its first line's,
-  // and LaTeX's guard those of the line after a centred one.
-  bool readsTextItems() const override {
-    return balancer_.has_value() || titlePending_ ||
-           (after_ == After::Centred && !format_.guards.beforeNoParagraphAfterCentred.empty());
-  }
   std::string progressTrace(bool drawingLine) const override;
   void epilogue() override;
 
@@ -101,9 +98,17 @@ class FlowingWriter final : public Writer {
   // Where the previous line left the reader, for the guards.
   enum class After : unsigned char { Start, LineBreak, Centred };
   void guardLineStart(const TypedLine& line, bool centred);
+  // The balancer reads every line's items; the title its first line's,
+  // and LaTeX's guard those of the line after a centred one. Called
+  // wherever what it reads changes.
+  void noteWhetherItemsAreRead() {
+    readsTextItems_ = balancer_.has_value() || titlePending_ ||
+                      (after_ == After::Centred && !format_.guards.beforeNoParagraphAfterCentred.empty());
+  }
 
   const FlowingFormat& format_;
   After after_ = After::Start;
+  bool guarded_ = false;  // the format guards some line starts (most guard none)
   std::optional<ElementBalancer> balancer_;
   std::string balanced_;
 };

@@ -35,10 +35,6 @@ class PagedWriter : public Writer {
   // The line's page requests are taken before the writer writes it
   // (writeLine), a drawing line's too.
   void line(const TypedLine& line) final;
-  // A line laid out for a paper size is painted from its items; typed
-  // text measures a centred line by them and PostScript follows the font
-  // in force through them.
-  bool readsTextItems() const override { return paper_ != nullptr || mode_ == TextMode::Typed; }
 
  protected:
   // The first page's baselines for options t and T on A4, moved to the
