@@ -341,6 +341,18 @@ class PdfWriter final : public PagedWriter {
     if (!style.rise.empty()) writeOperation(style.rise, " Ts\n");
   }
 
+  // "/F2 12": most pieces are in the body font, written as one constant.
+  void writeFont(const paged::TextStyle& style) {
+    static constexpr paged::TextStyle kBody = paged::initialTextStyle(Format::Pdf);
+    static_assert(kPdfBodyFont.substr(1, 2) == kBody.font.view() &&
+                  kPdfBodyFont.substr(4) == kBody.size.view());
+    if (style.font == kBody.font && style.size == kBody.size) return out_.write(kPdfBodyFont);
+    out_.put('/');
+    out_.write(style.font);
+    out_.put(' ');
+    out_.write(style.size);
+  }
+
   // "  OPERANDS OPERATOR" on a line of its own.
   void writeOperation(std::string_view operands, std::string_view operatorAndEnd) {
     out_.write("  ");
@@ -393,10 +405,8 @@ class PdfWriter final : public PagedWriter {
   // ">" there.
   void writePieceObject(const paged::TextStyle& style, std::int32_t x, std::string_view colour,
                         std::string_view text, const paged::LinePiece& piece) {
-    out_.write("  BT /");
-    out_.write(style.font);
-    out_.put(' ');
-    out_.write(style.size);
+    out_.write("  BT ");
+    writeFont(style);
     out_.write(" Tf ");
     out_.writeInt(x);
     out_.put(' ');

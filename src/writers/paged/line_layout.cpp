@@ -255,7 +255,10 @@ UnitSum sumEscaped(std::string_view line, const ShownRun& run, const GlyphWidths
   UnitSum sum;
   const std::string_view text = line.substr(0, run.end);
   for (std::size_t pos = run.begin; pos < run.end;) {
-    const EscapedGlyph glyph = glyphAt(text, pos);
+    // Most bytes are glyphs of their own; only a backslash needs reading.
+    const EscapedGlyph glyph = text[pos] != '\\'
+                                   ? EscapedGlyph{static_cast<unsigned char>(text[pos]), pos, pos + 1}
+                                   : glyphAt(text, pos);
     pos = glyph.end;
     sum.all += table[glyph.code];
     ++sum.glyphs;

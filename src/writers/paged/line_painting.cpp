@@ -65,7 +65,8 @@ class Painter {
 
   // The open string runs to the line's end, painted by the writer.
   void finish(std::size_t lineSize) && {
-    paint(open_, lineSize, 0, true, format_ == Format::Pdf ? "Tj" : "show");
+    paint(open_, lineSize, 0, true,
+          format_ == Format::Pdf ? std::string_view("Tj") : std::string_view("show"));
     shown_.end = style_;
   }
 
