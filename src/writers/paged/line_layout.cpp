@@ -242,6 +242,17 @@ class FontTables {
   std::size_t count_ = 0;
 };
 
+// Whether `text` holds a backslash: the strings of a line of tags are a
+// few bytes, too short to be worth a call.
+bool holdsBackslash(std::string_view text) {
+  constexpr std::size_t kShort = 16;
+  if (text.size() > kShort) return text.find('\\') != std::string_view::npos;
+  for (const char c : text) {
+    if (c == '\\') return true;
+  }
+  return false;
+}
+
 // One string's advances in whole thousandths of its size.
 struct UnitSum {
   std::uint64_t all = 0;     // every glyph
@@ -272,7 +283,7 @@ UnitSum sumEscaped(std::string_view line, const ShownRun& run, const GlyphWidths
 
 UnitSum sumUnits(std::string_view line, const ShownRun& run, const GlyphWidths& table) {
   const std::string_view text = line.substr(run.begin, run.end - run.begin);
-  if (text.find('\\') != std::string_view::npos) return sumEscaped(line, run, table);
+  if (holdsBackslash(text)) return sumEscaped(line, run, table);
   // Every byte is a glyph; only blanks at the end are not ink.
   std::size_t inkEnd = text.size();
   if (run.breakable) {

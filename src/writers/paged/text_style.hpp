@@ -84,7 +84,17 @@ constexpr TextStyle nextLineStyle(Format format, TextStyle end) {
 }
 
 // The size in points (0 for a size that is not a number).
-double pointSize(const TextStyle& style);
+double parsePointSize(const TextStyle& style);
+// Every size the tags write is two digits: those read inline, as every
+// string of every laid-out line asks.
+inline double pointSize(const TextStyle& style) {
+  const std::string_view digits = style.size;
+  if (digits.size() == 2 && digits[0] >= '0' && digits[0] <= '9' && digits[1] >= '0' &&
+      digits[1] <= '9') {
+    return (digits[0] - '0') * 10 + (digits[1] - '0');
+  }
+  return parsePointSize(style);
+}
 
 // The PostScript name of the font the style selects ("F2" in PDF is
 // "Times-Bold"); empty for a PDF resource the writer does not define.
