@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "markup/paged_cell_texts.hpp"
-#include "markup/rows_in_order.hpp"
+#include "markup/tag_index.hpp"
 #include "markup/tag_table.hpp"
 #include "writers/paged/tag_painting.hpp"
 
@@ -109,6 +109,8 @@ bool paintText(const TypedLine& line, Format format, TextMode mode, const TextSt
                ShownText& shown) {
   Painter painter(format, start, shown);
   std::size_t runs = 0;  // the fallback runs passed
+  const TagIndex& index = tagIndex();
+  const TagColumn column = tagColumn(format, mode);
   for (const LineItem& item : line.items) {
     switch (item.kind) {
       case ItemKind::TagText: {
@@ -116,8 +118,8 @@ bool paintText(const TypedLine& line, Format format, TextMode mode, const TextSt
         if (onlyText(steps)) break;
         // A tag text that paints is whole: its operators begin with ")"
         // and end with "(", which no tag or clean-up takes.
-        const Replacement text = rowText(kTagTable[item.row], format, mode);
-        if (!text || item.end - item.begin != text->size()) return false;
+        // (An item's row has a text in this column: only such rows put one in.)
+        if (item.end - item.begin != index.text(column, item.row).size()) return false;
         painter.follow(steps, item.begin);
         break;
       }
