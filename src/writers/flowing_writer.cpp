@@ -127,7 +127,12 @@ void FlowingWriter::line(const TypedLine& line) {
   const bool centred = marks_.center == 1;
   const LineForm& form = centred ? format_.centred : format_.plain;
   out_.write(form.before);
-  if (guarded_) guardLineStart(line, centred);
+  // A line after a line break that starts with neither a blank nor "["
+  // (most) has nothing to guard.
+  const bool mayNeedGuard =
+      after_ == After::Centred ||
+      (!line.bytes.empty() && (isBlank(line.bytes.front()) || line.bytes.front() == '['));
+  if (guarded_ && mayNeedGuard) guardLineStart(line, centred);
   if (balancer_) {
     balancer_->balance(line, balanced_);
     out_.write(balanced_);
