@@ -46,6 +46,21 @@ std::uint32_t hexValue(std::string_view digits) {
   return value;
 }
 
+// A piece put in place field by field: a piece built whole on the stack
+// and copied was written and read back in parts of different widths,
+// which stalls the processor on every line.
+void addPiece(LineLayout& layout, std::size_t begin, std::size_t end, double width,
+              const TextStyle& start, std::string_view closer, bool startsInHex, bool endsInHex) {
+  LinePiece& piece = layout.pieces.emplace_back();
+  piece.begin = begin;
+  piece.end = end;
+  piece.width = width;
+  piece.start = start;
+  piece.closer = closer;
+  piece.startsInHex = startsInHex;
+  piece.endsInHex = endsInHex;
+}
+
 class Breaker {
  public:
   // Lays the line out into `layout`, whose storage it reuses.
@@ -61,8 +76,8 @@ class Breaker {
   void layOut() && {
     for (const ShownRun& run : shown_.runs) walk(run);
     resolveMarks(std::numeric_limits<std::size_t>::max());
-    layout_.pieces.push_back(
-        {pieceBegin_, line_.size(), ink_, shown_.styles[pieceStyle_], {}, pieceInHex_, false});
+    addPiece(layout_, pieceBegin_, line_.size(), ink_, shown_.styles[pieceStyle_], {},
+             pieceInHex_, false);
     layout_.end = shown_.end;
   }
 
@@ -159,8 +174,8 @@ class Breaker {
   }
 
   void endPiece(std::size_t end, double width, std::string_view closer, bool inHex) {
-    layout_.pieces.push_back(
-        {pieceBegin_, end, width, shown_.styles[pieceStyle_], closer, pieceInHex_, inHex});
+    addPiece(layout_, pieceBegin_, end, width, shown_.styles[pieceStyle_], closer, pieceInHex_,
+             inHex);
   }
 
   // The new piece starts at `begin`, the pen moved back by `consumed`.
@@ -437,7 +452,7 @@ void layoutShown(std::string_view line, Format format, const ShownText& shown, d
             widthIfWhole(line, format, shown, maxWidth, widths, exactWidths)) {
       layout.pieces.clear();
       layout.marks.clear();
-      layout.pieces.push_back({0, line.size(), *width, shown.styles.front(), {}, false, false});
+      addPiece(layout, 0, line.size(), *width, shown.styles.front(), {}, false, false);
       layout.end = shown.end;
       return;
     }

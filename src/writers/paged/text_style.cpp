@@ -23,6 +23,8 @@ constexpr std::array<PdfFontResource, 6> kPdfFontResources = {{
 
 }  // namespace
 
+const TextStyle kPdfBodyStyle = initialTextStyle(Format::Pdf);
+
 double parsePointSize(const TextStyle& style) {
   double size = 0;
   const char* first = style.size.data();

@@ -72,14 +72,17 @@ constexpr TextStyle initialTextStyle(Format format) {
   return {format == Format::Pdf ? "F1" : "Times-Roman", "12", "", ""};
 }
 
+// PDF's body font, as a constant the compiler reads from memory: built in
+// place it was stored in parts and read back whole, a stall every line.
+extern const TextStyle kPdfBodyStyle;
+
 // The style a line starts in after a line that ended in `end`: PostScript
 // keeps all of it; a PDF line starts in its body font, keeping colour and
 // rise.
-constexpr TextStyle nextLineStyle(Format format, TextStyle end) {
+inline TextStyle nextLineStyle(Format format, TextStyle end) {
   if (format != Format::Pdf) return end;
-  constexpr TextStyle kBody = initialTextStyle(Format::Pdf);
-  end.font = kBody.font;
-  end.size = kBody.size;
+  end.font = kPdfBodyStyle.font;
+  end.size = kPdfBodyStyle.size;
   return end;
 }
 
