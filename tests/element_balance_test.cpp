@@ -22,7 +22,7 @@ std::string typedBody(std::string_view input, Format format) {
   const std::string document = convertText(input, format, 's', nullptr, TextMode::Typed);
   const std::string_view headEnd = format == Format::Html ? "<body" : "</title>";
   const std::size_t start = document.find('\n', document.find(headEnd)) + 1;
-  const std::size_t end = document.rfind('\n', document.size() - 2) + 1;
+  const std::size_t end = document.rfind(format == Format::Html ? "</body>" : "</article>");
   return document.substr(start, end - start);
 }
 
@@ -62,6 +62,12 @@ TEST(ElementBalance, MisnestedUnclosedAndStrayEndTags) {
   EXPECT_EQ(typedBody("plain%be\n", Format::Html), "plain  <br />\n");
   EXPECT_EQ(typedBody("%BsBroken letter%be\n", Format::DocBook),
             "<para><emphasis role=\"bold\">Broken letter</emphasis> </para>\n");
+  // Bold inside bold is bold: the first end tag ends it.
+  EXPECT_EQ(typedBody("%bsa%bsb%bec%be\n", Format::Html), "<b>ab</b>c  <br />\n");
+  // An element left empty is left out, whoever closed it.
+  EXPECT_EQ(typedBody("%bs\n", Format::Html), "  <br />\n");
+  EXPECT_EQ(typedBody("a%bs%bez\n", Format::Html), "az  <br />\n");
+  EXPECT_EQ(typedBody("%bsa%is%bec\n", Format::Html), "<b>a</b>c  <br />\n");
   // Each line on its own: what one line leaves open does not reach the next.
   EXPECT_EQ(typedBody("%isa\nb%ie\n", Format::Html), "<i>a</i>  <br />\nb  <br />\n");
 }

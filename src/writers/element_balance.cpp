@@ -96,7 +96,11 @@ void ElementBalancer::take(const Piece& piece, std::size_t row, std::string& out
       out.append(piece.bytes);
       return;
     case Piece::Kind::Start:
+      // The same style again inside itself adds nothing (and HTML checkers
+      // take it for a mistyped end tag): the first end tag closes it.
+      if (std::ranges::any_of(open_, [&](const Open& o) { return o.start == piece.bytes; })) return;
       open_.push_back(opened(piece, row));
+      open_.back().at = out.size();
       out.append(open_.back().start);
       return;
     case Piece::Kind::End:
@@ -104,17 +108,27 @@ void ElementBalancer::take(const Piece& piece, std::size_t row, std::string& out
   }
   const auto match = closedBy(piece, row);
   if (match == open_.end()) return;  // closes nothing
-  for (auto later = open_.end(); later-- != match + 1;) {
-    out.append("</").append(later->written).append(">");
+  for (auto later = open_.end(); later-- != match + 1;) close(*later, out);
+  close(*match, out);
+  for (auto later = match + 1; later != open_.end(); ++later) {
+    later->at = out.size();
+    out.append(later->start);
   }
-  out.append("</").append(match->written).append(">");
-  for (auto later = match + 1; later != open_.end(); ++later) out.append(later->start);
   open_.erase(match);
+}
+
+void ElementBalancer::close(const Open& open, std::string& out) {
+  const std::size_t inside = open.at + open.start.size();
+  if (out.find_first_not_of(' ', inside) == std::string::npos) {
+    out.erase(open.at, open.start.size());  // blanks at most: they stay, plain
+  } else {
+    out.append("</").append(open.written).append(">");
+  }
 }
 
 void ElementBalancer::closeAll(std::string& out) {
   while (!open_.empty()) {
-    out.append("</").append(open_.back().written).append(">");
+    close(open_.back(), out);
     open_.pop_back();
   }
 }

@@ -6,7 +6,8 @@
 // "%be"), else the last one of its name; one opened before others closes
 // those first and opens them again after it, an end tag that closes nothing
 // is left out, and what is still open at the end of the line is closed
-// there. DocBook lets some inline elements hold only a few others (no
+// there; an element left empty (or blank) is left out, and so is a start tag of an
+// element already open with the same start tag (bold inside bold). DocBook lets some inline elements hold only a few others (no
 // emphasis or literal inside literal, superscript or subscript): such an
 // element opened there is written as a phrase with the same attributes.
 // Under --escape every element of a line comes from a tag's text
@@ -48,7 +49,12 @@ class ElementBalancer {
     std::string start;       // its start tag as written, to open it again
     std::size_t row;         // the tag row whose text opened it
     std::string_view written;  // the name written: `name`, or a plainer one
+    std::size_t at = 0;        // where its start tag begins in the output
   };
+  // Writes `open`'s end tag, or takes its start tag back where nothing but
+  // blanks has been written inside it since (an empty element is only
+  // noise, and HTML checkers warn of it).
+  static void close(const Open& open, std::string& out);
   // The start tag of `piece` as it may stand where the line is now.
   Open opened(const Piece& piece, std::size_t row) const;
   void take(const Piece& piece, std::size_t row, std::string& out);
