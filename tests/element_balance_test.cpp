@@ -67,7 +67,7 @@ TEST(ElementBalance, MisnestedUnclosedAndStrayEndTags) {
   // An element left empty is left out, whoever closed it.
   EXPECT_EQ(typedBody("%bs\n", Format::Html), "  <br />\n");
   EXPECT_EQ(typedBody("a%bs%bez\n", Format::Html), "az  <br />\n");
-  EXPECT_EQ(typedBody("%bsa%is%bec\n", Format::Html), "<b>a</b>c  <br />\n");
+  EXPECT_EQ(typedBody("%bsa%is%bec\n", Format::Html), "<b>a</b><i>c</i>  <br />\n");
   // Each line on its own: what one line leaves open does not reach the next.
   EXPECT_EQ(typedBody("%isa\nb%ie\n", Format::Html), "<i>a</i>  <br />\nb  <br />\n");
 }
