@@ -58,11 +58,13 @@ std::vector<ElementBalancer::Piece> ElementBalancer::piecesOf(std::string_view t
   return pieces;
 }
 
-ElementBalancer::ElementBalancer(Format format) : narrowContent_(format == Format::DocBook) {
+ElementBalancer::ElementBalancer(Format format, TextMode mode)
+    : narrowContent_(format == Format::DocBook), userMarkup_(mode == TextMode::Markup) {
   texts_.reserve(kTagRowCount);
   pieces_.reserve(kTagRowCount);
   for (const TagRow& row : kTagTable) {
-    const Replacement text = typedReplacement(row, format);
+    const Replacement text =
+        mode == TextMode::Typed ? typedReplacement(row, format) : row.replacement(format);
     texts_.push_back(text ? *text : std::string_view());
     pieces_.push_back(piecesOf(texts_.back()));
   }
@@ -70,10 +72,13 @@ ElementBalancer::ElementBalancer(Format format) : narrowContent_(format == Forma
 
 std::vector<ElementBalancer::Open>::iterator ElementBalancer::closedBy(const Piece& piece,
                                                                       std::size_t row) {
-  const std::string_view style = kTagTable[row].tag.substr(0, 2);
+  const auto styleOf = [](std::size_t r) {
+    return r < kTagRowCount ? kTagTable[r].tag.substr(0, 2) : std::string_view();
+  };
+  const std::string_view style = styleOf(row);
   const auto sameName = [&](const Open& o) { return o.name == piece.name; };
   const auto sameStyle = [&](const Open& o) {
-    return sameName(o) && kTagTable[o.row].tag.substr(0, 2) == style;
+    return sameName(o) && !style.empty() && styleOf(o.row) == style;
   };
   auto match = std::find_if(open_.rbegin(), open_.rend(), sameStyle);
   if (match == open_.rend()) match = std::find_if(open_.rbegin(), open_.rend(), sameName);
@@ -133,24 +138,91 @@ void ElementBalancer::closeAll(std::string& out) {
   }
 }
 
+template <typename Visit>
+void ElementBalancer::userPieces(std::string_view text, Visit& visit) {
+  if (!userMarkup_) return visit(Piece{Piece::Kind::Text, text, {}}, kUserRow);
+  std::size_t copied = 0;
+  const auto textUpTo = [&](std::size_t to) {
+    if (to > copied) visit(Piece{Piece::Kind::Text, text.substr(copied, to - copied), {}}, kUserRow);
+    copied = std::max(copied, to);
+  };
+  std::size_t at = 0;
+  xml::Markup markup;
+  while (at < text.size()) {
+    if (inComment_) {
+      // A comment the user opened before a tag's text goes on to its "-->".
+      const std::size_t end = text.find("-->", at);
+      if (end == std::string_view::npos) break;
+      inComment_ = false;
+      at = end + 3;
+      continue;
+    }
+    at = text.find('<', at);
+    if (at == std::string_view::npos) break;
+    if (!xml::readMarkup(text, at, markup, attributeNames_)) {
+      inComment_ = text.substr(at).starts_with("<!--");
+      at += inComment_ ? 4 : 1;
+      continue;
+    }
+    const bool start = markup.kind == xml::MarkupKind::StartTag;
+    if (start || markup.kind == xml::MarkupKind::EndTag) {
+      textUpTo(at);
+      visit(Piece{start ? Piece::Kind::Start : Piece::Kind::End,
+                  text.substr(markup.begin, markup.end - markup.begin), markup.name},
+            kUserRow);
+      copied = markup.end;
+    }
+    at = markup.end;  // a comment or an empty element is text, "<" inside it too
+  }
+  textUpTo(text.size());
+}
+
+template <typename Visit>
+void ElementBalancer::forEachPiece(const TypedLine& line, Visit&& visit) {
+  inComment_ = false;
+  std::size_t copied = 0;
+  for (const LineItem& item : line.items) {
+    if (item.kind != ItemKind::TagText || item.row >= pieces_.size() || item.begin < copied) continue;
+    // A text cut short by a later replacement is left as it stands.
+    if (line.bytes.substr(item.begin, item.end - item.begin) != texts_[item.row]) continue;
+    if (item.begin > copied) userPieces(line.bytes.substr(copied, item.begin - copied), visit);
+    if (inComment_) {
+      visit(Piece{Piece::Kind::Text, texts_[item.row], {}}, item.row);
+    } else {
+      for (const Piece& piece : pieces_[item.row]) visit(piece, item.row);
+    }
+    copied = item.end;
+  }
+  if (copied < line.bytes.size()) userPieces(line.bytes.substr(copied), visit);
+}
+
+bool ElementBalancer::wellFormed(const TypedLine& line) {
+  std::vector<std::string_view> names;
+  bool nested = true;
+  forEachPiece(line, [&](const Piece& piece, std::size_t) {
+    if (piece.kind == Piece::Kind::Start) names.push_back(piece.name);
+    if (piece.kind != Piece::Kind::End) return;
+    if (names.empty() || names.back() != piece.name) nested = false;
+    if (!names.empty()) names.pop_back();
+  });
+  return nested && names.empty();
+}
+
 void ElementBalancer::balance(const TypedLine& line, std::string& out) {
   out.clear();
   open_.clear();
-  std::size_t copied = 0;
-  for (const LineItem& item : line.items) {
-    if (item.kind != ItemKind::TagText || item.row >= pieces_.size()) continue;
-    // A text cut short by a later replacement is left as it stands.
-    if (line.bytes.substr(item.begin, item.end - item.begin) != texts_[item.row]) continue;
-    out.append(line.bytes, copied, item.begin - copied);
-    for (const Piece& piece : pieces_[item.row]) take(piece, item.row, out);
-    copied = item.end;
+  if (userMarkup_ && wellFormed(line)) {
+    out.assign(line.bytes);
+    return;
   }
-  // The line's last blank stays last: the elements close before it.
-  std::size_t end = line.bytes.size();
-  while (end > copied && line.bytes[end - 1] == ' ') --end;
-  out.append(line.bytes, copied, end - copied);
+  forEachPiece(line, [&](const Piece& piece, std::size_t row) { take(piece, row, out); });
+  // The line's last blanks stay last: the elements close before them.
+  std::size_t end = out.size();
+  while (end > 0 && out[end - 1] == ' ') --end;
+  const std::string blanks(out.size() - end, ' ');
+  out.resize(end);
   closeAll(out);
-  out.append(line.bytes, end);
+  out.append(blanks);
 }
 
 }  // namespace kolvo

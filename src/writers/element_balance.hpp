@@ -21,13 +21,14 @@
 
 #include "markup/format.hpp"
 #include "markup/line_items.hpp"
+#include "text/xml_markup.hpp"
 
 namespace kolvo {
 
 class ElementBalancer {
  public:
-  // The structure of every row's typed text for `format`.
-  explicit ElementBalancer(Format format);
+  // The structure of every row's text for `format` in `mode`.
+  ElementBalancer(Format format, TextMode mode);
 
   // `line` with its elements balanced, into `out` (replacing what it held).
   void balance(const TypedLine& line, std::string& out);
@@ -42,6 +43,8 @@ class ElementBalancer {
   };
   // `text` cut into pieces; a tag's own text only (the table's constants).
   static std::vector<Piece> piecesOf(std::string_view text);
+  // The row of a piece of the user's own text.
+  static constexpr std::size_t kUserRow = static_cast<std::size_t>(-1);
 
  private:
   struct Open {
@@ -58,6 +61,15 @@ class ElementBalancer {
   // The start tag of `piece` as it may stand where the line is now.
   Open opened(const Piece& piece, std::size_t row) const;
   void take(const Piece& piece, std::size_t row, std::string& out);
+  // Calls visit(piece, row) for every piece of `line` in order: the tags'
+  // texts by their rows' pieces, the user's text as text (in markup, its
+  // start and end tags as pieces of no row, kUserRow).
+  template <typename Visit>
+  void forEachPiece(const TypedLine& line, Visit&& visit);
+  template <typename Visit>
+  void userPieces(std::string_view text, Visit& visit);
+  // Whether the line's elements nest as they stand.
+  bool wellFormed(const TypedLine& line);
   // The open element `piece` (an end tag of `row`) closes, or none.
   std::vector<Open>::iterator closedBy(const Piece& piece, std::size_t row);
   void closeAll(std::string& out);
@@ -67,6 +79,10 @@ class ElementBalancer {
   std::vector<Open> open_;
   // DocBook: the elements that may not hold the richer ones, and those.
   bool narrowContent_ = false;
+  bool userMarkup_ = false;
+  // Inside a comment of the user's that a tag's text stands in.
+  bool inComment_ = false;
+  std::vector<std::string_view> attributeNames_;
 };
 
 }  // namespace kolvo
