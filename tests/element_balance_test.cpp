@@ -28,13 +28,13 @@ std::string typedBody(std::string_view input, Format format) {
   return document.substr(start, end - start);
 }
 
-// Whether every element of `text` is closed, in order, by the end of it;
-// `why` says where it is not. Entities, comments and "/>" need no closing.
-bool balanced(std::string_view text, std::string& why) {
+// Where the elements of `text` do not close, in order, by its end; empty
+// when they do. Entities, comments and "/>" need no closing.
+std::string nestingFault(std::string_view text) {
   std::vector<std::string_view> open;
   for (std::size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
     const std::size_t close = text.find('>', at);
-    if (close == std::string_view::npos) return why = "a '<' never closed", false;
+    if (close == std::string_view::npos) return "a '<' never closed";
     const std::string_view tag = text.substr(at, close + 1 - at);
     if (tag.ends_with("/>") || tag.starts_with("<!") || tag.starts_with("<?")) continue;
     const bool end = tag.starts_with("</");
@@ -44,13 +44,17 @@ bool balanced(std::string_view text, std::string& why) {
     if (!end) {
       open.push_back(name);
     } else if (open.empty() || open.back() != name) {
-      return why = "</" + std::string(name) + "> at " + std::to_string(at), false;
+      return "</" + std::string(name) + "> at " + std::to_string(at);
     } else {
       open.pop_back();
     }
   }
-  if (!open.empty()) return why = "<" + std::string(open.back()) + "> left open", false;
-  return true;
+  return open.empty() ? std::string() : "<" + std::string(open.back()) + "> left open";
+}
+
+bool balanced(std::string_view text, std::string& why) {
+  why = nestingFault(text);
+  return why.empty();
 }
 
 TEST(ElementBalance, MisnestedUnclosedAndStrayEndTags) {

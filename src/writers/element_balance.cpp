@@ -31,14 +31,14 @@ bool isOneOf(std::string_view name, std::span<const std::string_view> names) {
 
 std::vector<ElementBalancer::Piece> ElementBalancer::piecesOf(std::string_view text) {
   std::vector<Piece> pieces;
-  std::size_t text_start = 0;
+  std::size_t textStart = 0;
   const auto flushText = [&](std::size_t to) {
-    if (to > text_start) pieces.push_back({Piece::Kind::Text, text.substr(text_start, to - text_start), {}});
+    if (to > textStart) pieces.push_back({Piece::Kind::Text, text.substr(textStart, to - textStart), {}});
   };
   for (std::size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at)) {
-    const std::size_t close = text.find('>', at);
-    if (close == std::string_view::npos) break;
-    const std::string_view tag = text.substr(at, close + 1 - at);
+    const std::size_t tagEnd = text.find('>', at);
+    if (tagEnd == std::string_view::npos) break;
+    const std::string_view tag = text.substr(at, tagEnd + 1 - at);
     const bool end = tag.starts_with("</");
     const std::size_t nameAt = end ? 2 : 1;
     std::size_t nameEnd = nameAt;
@@ -50,9 +50,9 @@ std::vector<ElementBalancer::Piece> ElementBalancer::piecesOf(std::string_view t
     if (!plain) {
       flushText(at);
       pieces.push_back({end ? Piece::Kind::End : Piece::Kind::Start, tag, name});
-      text_start = close + 1;
+      textStart = tagEnd + 1;
     }
-    at = close + 1;
+    at = tagEnd + 1;
   }
   flushText(text.size());
   return pieces;
