@@ -76,6 +76,7 @@ ElementBalancer::ElementBalancer(Format format, TextMode mode)
     pieces_.push_back(piecesOf(texts_.back()));
     nests_.push_back(std::ranges::any_of(
         pieces_.back(), [](const Piece& piece) { return piece.kind != Piece::Kind::Text; }));
+    lessThans_.push_back(static_cast<std::size_t>(std::ranges::count(texts_.back(), '<')));
   }
 }
 
@@ -149,7 +150,7 @@ void ElementBalancer::closeAll(std::string& out) {
 
 template <typename Visit>
 void ElementBalancer::userPieces(std::string_view text, std::size_t base, Visit& visit) {
-  if (!userMarkup_) return visit(Piece{Piece::Kind::Text, text, {}}, kUserRow, base);
+  if (!userMarkupHere_) return visit(Piece{Piece::Kind::Text, text, {}}, kUserRow, base);
   std::size_t copied = 0;
   const auto textUpTo = [&](std::size_t to) {
     if (to > copied) {
@@ -191,6 +192,20 @@ void ElementBalancer::userPieces(std::string_view text, std::size_t base, Visit&
 template <typename Visit>
 void ElementBalancer::forEachPiece(const TypedLine& line, Visit&& visit) {
   inComment_ = false;
+  // The user's text holds markup only where the line holds more "<" than
+  // its tags' texts put in.
+  userMarkupHere_ = false;
+  if (userMarkup_) {
+    std::size_t tagLessThans = 0;
+    for (const LineItem& item : line.items) {
+      if (item.kind == ItemKind::TagText && item.row < lessThans_.size()) {
+        tagLessThans += lessThans_[item.row];
+      }
+    }
+    std::size_t lessThans = 0;
+    for (const char c : line.bytes) lessThans += c == '<' ? 1U : 0U;
+    userMarkupHere_ = lessThans > tagLessThans;
+  }
   std::size_t copied = 0;
   for (const LineItem& item : line.items) {
     if (item.kind != ItemKind::TagText || item.row >= pieces_.size() || item.begin < copied) continue;
@@ -213,10 +228,12 @@ void ElementBalancer::forEachPiece(const TypedLine& line, Visit&& visit) {
 }
 
 bool ElementBalancer::standsAsItIs(const TypedLine& line) {
-  if (!userMarkup_ && std::none_of(line.items.begin(), line.items.end(), [&](const LineItem& item) {
+  // No element of a tag's in the line: the user's own, kept only where they
+  // pair up within it (keepWellFormedXml), nest by themselves.
+  if (std::none_of(line.items.begin(), line.items.end(), [&](const LineItem& item) {
         return item.kind == ItemKind::TagText && item.row < nests_.size() && nests_[item.row];
       })) {
-    return true;  // no element of a tag's in the line
+    return true;
   }
   checking_.clear();
   bool asItIs = true;
@@ -226,10 +243,13 @@ bool ElementBalancer::standsAsItIs(const TypedLine& line) {
     if (piece.kind == Piece::Kind::Start) {
       // Typed text is also held to what balancing would change besides
       // the nesting: a style inside itself, a rich element in a narrow one.
-      const bool again = std::ranges::any_of(checking_, [&](const Checked& c) { return c.start == piece.bytes; });
-      const bool narrow = narrowContent_ && isOneOf(piece.name, kRichElements) &&
-                          std::ranges::any_of(checking_, [](const Checked& c) { return isOneOf(c.name, kNarrowElements); });
-      if (typed && (again || narrow)) asItIs = false;
+      if (typed && (std::ranges::any_of(checking_, [&](const Checked& c) { return c.start == piece.bytes; }) ||
+                    (narrowContent_ && isOneOf(piece.name, kRichElements) &&
+                     std::ranges::any_of(checking_, [](const Checked& c) {
+                       return isOneOf(c.name, kNarrowElements);
+                     })))) {
+        asItIs = false;
+      }
       checking_.push_back({piece.name, piece.bytes, pos + piece.bytes.size(), row});
       return;
     }

@@ -83,6 +83,7 @@ class ElementBalancer {
   std::vector<std::string_view> texts_;         // each row's typed text
   std::vector<std::vector<Piece>> pieces_;      // and its pieces
   std::vector<bool> nests_;                     // whether they hold a tag
+  std::vector<std::size_t> lessThans_;          // and how many '<' they hold
   struct Checked {
     std::string_view name;
     std::string_view start;
@@ -94,6 +95,7 @@ class ElementBalancer {
   // DocBook: the elements that may not hold the richer ones, and those.
   bool narrowContent_ = false;
   bool userMarkup_ = false;
+  bool userMarkupHere_ = false;  // this line's text of the user's holds some
   // Inside a comment of the user's that a tag's text stands in.
   bool inComment_ = false;
   std::vector<std::string_view> attributeNames_;
