@@ -5,6 +5,7 @@
 #include "driver/conversion.hpp"
 #include "support/document_generator.hpp"
 #include "support/test_support.hpp"
+#include "text/xml_text.hpp"
 
 namespace kolvo::test {
 namespace {
@@ -85,6 +86,43 @@ TEST_F(FlowingConsumers, TypedDocBookIsValidAgainstTheSchema) {
         {"xmllint", "--noout", "--nonet", "--relaxng", schema.string(), path.string()});
     EXPECT_EQ(r.status, 0) << r.err.substr(0, 2000) << document.substr(0, 600);
   }
+}
+
+// Under --escape HTML is HTML5 that tidy finds nothing to say about, its
+// tags in any order: 2,000 generated lines thick with tags, the showcase,
+// and the empty document.
+TEST_F(FlowingConsumers, TidyHasNoWarningForTypedHtml) {
+  KOLVO_REQUIRE_TOOL("tidy");
+  std::string generated;
+  for (const std::string& line : tagHeavyLines(20261209u, 2000, 4)) generated += line;
+  for (const std::string& input : {generated, showcase(), std::string()}) {
+    const auto path = dir / "typed.html";
+    writeFile(path, convertText(input, Format::Html, 't', nullptr, TextMode::Typed));
+    const CommandResult r = runCommand({"tidy", "-q", "-e", path.string()});
+    EXPECT_EQ(r.status, 0) << r.err.substr(0, 2000);
+    EXPECT_EQ(r.err, "");
+  }
+}
+
+// The user's raw elements that AbiWord will not take inside a paragraph are
+// text; the others (and unknown ones) stay elements, and the file opens.
+TEST_F(FlowingConsumers, AbiwordOpensLinesHoldingItsOwnElements) {
+  KOLVO_REQUIRE_TOOL("abiword");
+  std::string input;
+  for (std::string_view name : kAbiWordDocumentElements) {
+    input += "word" + std::to_string(input.size()) + " <" + std::string(name) + ">in</" +
+             std::string(name) + "> <" + std::string(name) + "/> <x>kept</x>\n";
+  }
+  input += "var a=1;<m>minified</m><p>nested</p><table><c>cell</c></table> end\n";
+  const auto abw = write(Format::AbiWord, input);
+  const auto txt = dir / "doc.txt";
+  const CommandResult r = runCommand({"abiword", "--to=txt", "--to-name=" + txt.string(), abw.string()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  ASSERT_TRUE(std::filesystem::exists(txt)) << r.err;
+  const std::string text = readFile(txt);
+  EXPECT_NE(text.find("<table>"), std::string::npos) << text;
+  EXPECT_NE(text.find(" end"), std::string::npos) << text;
+  EXPECT_EQ(text.find("<x>"), std::string::npos) << text;
 }
 
 TEST_F(FlowingConsumers, UnrtfReadsTheRtfOutput) {

@@ -23,6 +23,12 @@ constexpr std::string_view kNarrowElements[] = {"literal", "superscript", "subsc
 constexpr std::string_view kRichElements[] = {"emphasis", "literal"};
 constexpr std::string_view kPlainElement = "phrase";
 
+// The style a tag row belongs to: the first two characters its tags share
+// ("%b" of "%bs" and "%be"); none for the user's own elements.
+std::string_view styleOf(std::size_t row) {
+  return row < kTagRowCount ? kTagTable[row].tag.substr(0, 2) : std::string_view();
+}
+
 bool isOneOf(std::string_view name, std::span<const std::string_view> names) {
   return std::ranges::find(names, name) != names.end();
 }
@@ -31,14 +37,14 @@ bool isOneOf(std::string_view name, std::span<const std::string_view> names) {
 
 std::vector<ElementBalancer::Piece> ElementBalancer::piecesOf(std::string_view text) {
   std::vector<Piece> pieces;
-  std::size_t text_start = 0;
+  std::size_t textStart = 0;
   const auto flushText = [&](std::size_t to) {
-    if (to > text_start) pieces.push_back({Piece::Kind::Text, text.substr(text_start, to - text_start), {}});
+    if (to > textStart) pieces.push_back({Piece::Kind::Text, text.substr(textStart, to - textStart), {}});
   };
   for (std::size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at)) {
-    const std::size_t close = text.find('>', at);
-    if (close == std::string_view::npos) break;
-    const std::string_view tag = text.substr(at, close + 1 - at);
+    const std::size_t tagEnd = text.find('>', at);
+    if (tagEnd == std::string_view::npos) break;
+    const std::string_view tag = text.substr(at, tagEnd + 1 - at);
     const bool end = tag.starts_with("</");
     const std::size_t nameAt = end ? 2 : 1;
     std::size_t nameEnd = nameAt;
@@ -50,30 +56,36 @@ std::vector<ElementBalancer::Piece> ElementBalancer::piecesOf(std::string_view t
     if (!plain) {
       flushText(at);
       pieces.push_back({end ? Piece::Kind::End : Piece::Kind::Start, tag, name});
-      text_start = close + 1;
+      textStart = tagEnd + 1;
     }
-    at = close + 1;
+    at = tagEnd + 1;
   }
   flushText(text.size());
   return pieces;
 }
 
-ElementBalancer::ElementBalancer(Format format) : narrowContent_(format == Format::DocBook) {
+ElementBalancer::ElementBalancer(Format format, TextMode mode)
+    : narrowContent_(format == Format::DocBook && mode == TextMode::Typed),
+      userMarkup_(mode == TextMode::Markup) {
   texts_.reserve(kTagRowCount);
   pieces_.reserve(kTagRowCount);
   for (const TagRow& row : kTagTable) {
-    const Replacement text = typedReplacement(row, format);
+    const Replacement text =
+        mode == TextMode::Typed ? typedReplacement(row, format) : row.replacement(format);
     texts_.push_back(text ? *text : std::string_view());
     pieces_.push_back(piecesOf(texts_.back()));
+    nests_.push_back(std::ranges::any_of(
+        pieces_.back(), [](const Piece& piece) { return piece.kind != Piece::Kind::Text; }));
+    lessThans_.push_back(static_cast<std::size_t>(std::ranges::count(texts_.back(), '<')));
   }
 }
 
 std::vector<ElementBalancer::Open>::iterator ElementBalancer::closedBy(const Piece& piece,
                                                                       std::size_t row) {
-  const std::string_view style = kTagTable[row].tag.substr(0, 2);
+  const std::string_view style = styleOf(row);
   const auto sameName = [&](const Open& o) { return o.name == piece.name; };
   const auto sameStyle = [&](const Open& o) {
-    return sameName(o) && kTagTable[o.row].tag.substr(0, 2) == style;
+    return sameName(o) && !style.empty() && styleOf(o.row) == style;
   };
   auto match = std::find_if(open_.rbegin(), open_.rend(), sameStyle);
   if (match == open_.rend()) match = std::find_if(open_.rbegin(), open_.rend(), sameName);
@@ -96,7 +108,14 @@ void ElementBalancer::take(const Piece& piece, std::size_t row, std::string& out
       out.append(piece.bytes);
       return;
     case Piece::Kind::Start:
+      // The same style again inside itself adds nothing (and HTML checkers
+      // take it for a mistyped end tag): the first end tag closes it.
+      if (!userMarkup_ &&
+          std::ranges::any_of(open_, [&](const Open& o) { return o.start == piece.bytes; })) {
+        return;
+      }
       open_.push_back(opened(piece, row));
+      open_.back().at = out.size();
       out.append(open_.back().start);
       return;
     case Piece::Kind::End:
@@ -104,39 +123,165 @@ void ElementBalancer::take(const Piece& piece, std::size_t row, std::string& out
   }
   const auto match = closedBy(piece, row);
   if (match == open_.end()) return;  // closes nothing
-  for (auto later = open_.end(); later-- != match + 1;) {
-    out.append("</").append(later->written).append(">");
+  for (auto later = open_.end(); later-- != match + 1;) close(*later, out);
+  close(*match, out);
+  for (auto later = match + 1; later != open_.end(); ++later) {
+    later->at = out.size();
+    out.append(later->start);
   }
-  out.append("</").append(match->written).append(">");
-  for (auto later = match + 1; later != open_.end(); ++later) out.append(later->start);
   open_.erase(match);
+}
+
+void ElementBalancer::close(const Open& open, std::string& out) const {
+  const std::size_t inside = open.at + open.start.size();
+  if (!userMarkup_ && out.find_first_not_of(' ', inside) == std::string::npos) {
+    out.erase(open.at, open.start.size());  // blanks at most: they stay, plain
+  } else {
+    out.append("</").append(open.written).append(">");
+  }
 }
 
 void ElementBalancer::closeAll(std::string& out) {
   while (!open_.empty()) {
-    out.append("</").append(open_.back().written).append(">");
+    close(open_.back(), out);
     open_.pop_back();
   }
 }
 
-void ElementBalancer::balance(const TypedLine& line, std::string& out) {
-  out.clear();
-  open_.clear();
+template <typename Visit>
+void ElementBalancer::userPieces(std::string_view text, std::size_t base, Visit& visit) {
+  if (!userMarkupHere_) return visit(Piece{Piece::Kind::Text, text, {}}, kUserRow, base);
+  std::size_t copied = 0;
+  const auto textUpTo = [&](std::size_t to) {
+    if (to > copied) {
+      visit(Piece{Piece::Kind::Text, text.substr(copied, to - copied), {}}, kUserRow, base + copied);
+    }
+    copied = std::max(copied, to);
+  };
+  std::size_t at = 0;
+  xml::Markup markup;
+  while (at < text.size()) {
+    if (inComment_) {
+      // A comment the user opened before a tag's text goes on to its "-->".
+      const std::size_t end = text.find("-->", at);
+      if (end == std::string_view::npos) break;
+      inComment_ = false;
+      at = end + 3;
+      continue;
+    }
+    at = text.find('<', at);
+    if (at == std::string_view::npos) break;
+    if (!xml::readMarkup(text, at, markup, attributeNames_)) {
+      inComment_ = text.substr(at).starts_with("<!--");
+      at += inComment_ ? 4 : 1;
+      continue;
+    }
+    const bool start = markup.kind == xml::MarkupKind::StartTag;
+    if (start || markup.kind == xml::MarkupKind::EndTag) {
+      textUpTo(at);
+      visit(Piece{start ? Piece::Kind::Start : Piece::Kind::End,
+                  text.substr(markup.begin, markup.end - markup.begin), markup.name},
+            kUserRow, base + at);
+      copied = markup.end;
+    }
+    at = markup.end;  // a comment or an empty element is text, "<" inside it too
+  }
+  textUpTo(text.size());
+}
+
+template <typename Visit>
+void ElementBalancer::forEachPiece(const TypedLine& line, Visit&& visit) {
+  inComment_ = false;
+  // The user's text holds markup only where the line holds more "<" than
+  // its tags' texts put in.
+  userMarkupHere_ = false;
+  if (userMarkup_) {
+    std::size_t tagLessThans = 0;
+    for (const LineItem& item : line.items) {
+      if (item.kind == ItemKind::TagText && item.row < lessThans_.size()) {
+        tagLessThans += lessThans_[item.row];
+      }
+    }
+    std::size_t lessThans = 0;
+    for (const char c : line.bytes) lessThans += c == '<' ? 1U : 0U;
+    userMarkupHere_ = lessThans > tagLessThans;
+  }
   std::size_t copied = 0;
   for (const LineItem& item : line.items) {
-    if (item.kind != ItemKind::TagText || item.row >= pieces_.size()) continue;
+    if (item.kind != ItemKind::TagText || item.row >= pieces_.size() || item.begin < copied) continue;
     // A text cut short by a later replacement is left as it stands.
-    if (line.bytes.substr(item.begin, item.end - item.begin) != texts_[item.row]) continue;
-    out.append(line.bytes, copied, item.begin - copied);
-    for (const Piece& piece : pieces_[item.row]) take(piece, item.row, out);
+    const std::string_view text = texts_[item.row];
+    if (line.bytes.substr(item.begin, item.end - item.begin) != text) continue;
+    if (item.begin > copied) {
+      userPieces(line.bytes.substr(copied, item.begin - copied), copied, visit);
+    }
+    if (inComment_) {
+      visit(Piece{Piece::Kind::Text, text, {}}, item.row, item.begin);
+    } else {
+      for (const Piece& piece : pieces_[item.row]) {
+        visit(piece, item.row, item.begin + static_cast<std::size_t>(piece.bytes.data() - text.data()));
+      }
+    }
     copied = item.end;
   }
-  // The line's last blank stays last: the elements close before it.
-  std::size_t end = line.bytes.size();
-  while (end > copied && line.bytes[end - 1] == ' ') --end;
-  out.append(line.bytes, copied, end - copied);
+  if (copied < line.bytes.size()) userPieces(line.bytes.substr(copied), copied, visit);
+}
+
+bool ElementBalancer::standsAsItIs(const TypedLine& line) {
+  // No element of a tag's in the line: the user's own, kept only where they
+  // pair up within it (keepWellFormedXml), nest by themselves.
+  if (std::none_of(line.items.begin(), line.items.end(), [&](const LineItem& item) {
+        return item.kind == ItemKind::TagText && item.row < nests_.size() && nests_[item.row];
+      })) {
+    return true;
+  }
+  checking_.clear();
+  bool asItIs = true;
+  const bool typed = !userMarkup_;
+  forEachPiece(line, [&](const Piece& piece, std::size_t row, std::size_t pos) {
+    if (!asItIs || piece.kind == Piece::Kind::Text) return;
+    if (piece.kind == Piece::Kind::Start) {
+      // Typed text is also held to what balancing would change besides
+      // the nesting: a style inside itself, a rich element in a narrow one.
+      if (typed && (std::ranges::any_of(checking_, [&](const Checked& c) { return c.start == piece.bytes; }) ||
+                    (narrowContent_ && isOneOf(piece.name, kRichElements) &&
+                     std::ranges::any_of(checking_, [](const Checked& c) {
+                       return isOneOf(c.name, kNarrowElements);
+                     })))) {
+        asItIs = false;
+      }
+      checking_.push_back({piece.name, piece.bytes, pos + piece.bytes.size(), row});
+      return;
+    }
+    if (checking_.empty() || checking_.back().name != piece.name) {
+      asItIs = false;
+      return;
+    }
+    // Typed: an end tag closes its own style's element (as closedBy pairs).
+    if (typed && styleOf(row) != styleOf(checking_.back().row)) asItIs = false;
+    // Typed: an element holding blanks at most would be left out.
+    const std::size_t from = checking_.back().contentBegin;
+    if (typed && line.bytes.substr(from, pos - from).find_first_not_of(' ') == std::string_view::npos) {
+      asItIs = false;
+    }
+    checking_.pop_back();
+  });
+  return asItIs && checking_.empty();
+}
+
+bool ElementBalancer::balance(const TypedLine& line, std::string& out, bool always) {
+  if (!always && standsAsItIs(line)) return false;
+  out.clear();
+  open_.clear();
+  forEachPiece(line, [&](const Piece& piece, std::size_t row, std::size_t) { take(piece, row, out); });
+  // The line's last blanks stay last: the elements close before them.
+  std::size_t end = out.size();
+  while (end > 0 && out[end - 1] == ' ') --end;
+  const std::string blanks(out.size() - end, ' ');
+  out.resize(end);
   closeAll(out);
-  out.append(line.bytes, end);
+  out.append(blanks);
+  return true;
 }
 
 }  // namespace kolvo

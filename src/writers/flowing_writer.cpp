@@ -133,8 +133,7 @@ void FlowingWriter::line(const TypedLine& line) {
       after_ == After::Centred ||
       (!line.bytes.empty() && (isBlank(line.bytes.front()) || line.bytes.front() == '['));
   if (guarded_ && mayNeedGuard) guardLineStart(line, centred);
-  if (balancer_) {
-    balancer_->balance(line, balanced_);
+  if (balancer_ && balancer_->balance(line, balanced_)) {
     out_.write(balanced_);
   } else {
     out_.write(line.bytes);

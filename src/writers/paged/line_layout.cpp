@@ -50,7 +50,8 @@ std::uint32_t hexValue(std::string_view digits) {
 // and copied was written and read back in parts of different widths,
 // which stalls the processor on every line.
 void addPiece(LineLayout& layout, std::size_t begin, std::size_t end, double width,
-              const TextStyle& start, std::string_view closer, bool startsInHex, bool endsInHex) {
+              const TextStyle& start, std::string_view closer, bool startsInHex, bool endsInHex,
+              double indent = 0) {
   LinePiece& piece = layout.pieces.emplace_back();
   piece.begin = begin;
   piece.end = end;
@@ -59,6 +60,7 @@ void addPiece(LineLayout& layout, std::size_t begin, std::size_t end, double wid
   piece.closer = closer;
   piece.startsInHex = startsInHex;
   piece.endsInHex = endsInHex;
+  piece.indent = indent;
 }
 
 class Breaker {
@@ -77,7 +79,7 @@ class Breaker {
     for (const ShownRun& run : shown_.runs) walk(run);
     resolveMarks(std::numeric_limits<std::size_t>::max());
     addPiece(layout_, pieceBegin_, line_.size(), ink_, shown_.styles[pieceStyle_], {},
-             pieceInHex_, false);
+             pieceInHex_, false, layout_.pieces.empty() ? 0 : indent_);
     layout_.end = shown_.end;
   }
 
@@ -134,6 +136,12 @@ class Breaker {
       return;
     }
     inBlanks = false;
+    // The blanks before the line's first glyph are its indentation, which
+    // the pieces that continue it keep (at most half the area).
+    if (!indented_) {
+      indented_ = true;
+      indent_ = std::min(x_, maxWidth_ / 2);
+    }
     fit(run, glyph, advance);
     resolveMarks(glyph.begin);
     x_ += advance;
@@ -150,12 +158,16 @@ class Breaker {
     breakPoint_.xAfter = x_;
   }
 
+  // The width a piece may take: the whole area for the first, less the
+  // indentation for those that continue the line.
+  double roomOfPiece() const { return layout_.pieces.empty() ? maxWidth_ : maxWidth_ - indent_; }
+
   // Breaks before `glyph` if it would run past the edge: at the last blanks
   // if the piece has any, else right before it where its string allows.
   void fit(const ShownRun& run, const EscapedGlyph& glyph, double advance) {
-    if (x_ + advance <= maxWidth_ + kTolerance) return;
+    if (x_ + advance <= roomOfPiece() + kTolerance) return;
     if (breakPoint_.valid) breakAtBlanks();
-    if (x_ + advance <= maxWidth_ + kTolerance || ink_ <= 0 || !run.breakable) return;
+    if (x_ + advance <= roomOfPiece() + kTolerance || ink_ <= 0 || !run.breakable) return;
     endPiece(glyph.begin, ink_, run.closer, run.hex);
     startPiece(glyph.begin, run.style, x_, run.hex);
   }
@@ -175,7 +187,7 @@ class Breaker {
 
   void endPiece(std::size_t end, double width, std::string_view closer, bool inHex) {
     addPiece(layout_, pieceBegin_, end, width, shown_.styles[pieceStyle_], closer, pieceInHex_,
-             inHex);
+             inHex, layout_.pieces.empty() ? 0 : indent_);
   }
 
   // The new piece starts at `begin`, the pen moved back by `consumed`.
@@ -214,6 +226,8 @@ class Breaker {
   bool pieceInHex_ = false;
   double x_ = 0;    // the pen, from the piece's start
   double ink_ = 0;  // the end of the piece's last glyph that is not a blank
+  double indent_ = 0;  // the line's leading blanks, once its first glyph is placed
+  bool indented_ = false;
   BreakPoint breakPoint_;
 };
 
@@ -473,7 +487,7 @@ const LineLayout& layoutLine(const TypedLine& line, Format format, TextMode mode
 }
 
 std::int32_t pieceX(const PaperSize& paper, const LinePiece& piece, bool centred) {
-  if (!centred) return kLeftMargin;
+  if (!centred) return kLeftMargin + static_cast<std::int32_t>(std::lround(piece.indent));
   return static_cast<std::int32_t>(std::lround((paper.width - piece.width) / 2));
 }
 
