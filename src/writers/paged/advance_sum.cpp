@@ -8,6 +8,8 @@
 #define KOLVO_ADVANCES_AVX2 1
 #endif
 
+#include "markup/byte_scan.hpp"
+
 namespace kolvo::paged {
 namespace {
 
@@ -60,12 +62,7 @@ __attribute__((target("avx2"))) std::uint64_t avx2(const unsigned char* bytes, s
   return total + fourAtOnce(bytes + i, size - i, table);
 }
 
-bool detectAvx2() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") != 0;
-}
-
-const bool kHaveAvx2 = detectAvx2();
+const bool kHaveAvx2 = scan::cpuHasAvx2();
 #endif
 
 }  // namespace

@@ -252,6 +252,7 @@ class FontTables {
 
   const GlyphWidths* of(const TextStyle& style) {
     for (std::size_t i = 0; i < count_; ++i) {
+      // cppcheck-suppress CastIntegerToAddressAtReturn ; tables_ holds pointers
       if (fonts_[i] == style.font) return tables_[i];
     }
     const GlyphWidths* table = tableOf(format_, style, widths_);

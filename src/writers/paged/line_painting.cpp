@@ -110,7 +110,7 @@ bool paintText(const TypedLine& line, Format format, TextMode mode, const TextSt
   Painter painter(format, start, shown);
   std::size_t runs = 0;  // the fallback runs passed
   const TagIndex& index = tagIndex();
-  const TagColumn column = tagColumn(format, mode);
+  const TagColumn texts = tagColumn(format, mode);
   for (const LineItem& item : line.items) {
     switch (item.kind) {
       case ItemKind::TagText: {
@@ -119,7 +119,7 @@ bool paintText(const TypedLine& line, Format format, TextMode mode, const TextSt
         // A tag text that paints is whole: its operators begin with ")"
         // and end with "(", which no tag or clean-up takes.
         // (An item's row has a text in this column: only such rows put one in.)
-        if (item.end - item.begin != index.text(column, item.row).size()) return false;
+        if (item.end - item.begin != index.text(texts, item.row).size()) return false;
         painter.follow(steps, item.begin);
         break;
       }

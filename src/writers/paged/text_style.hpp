@@ -25,6 +25,7 @@ class StyleWord {
   static constexpr std::size_t kCapacity = 23;
 
   constexpr StyleWord() = default;
+  // cppcheck-suppress noExplicitConstructor ; a literal is a word
   constexpr StyleWord(const char* text) { assign(text); }  // NOLINT: a literal is a word
   constexpr explicit StyleWord(std::string_view text) { assign(text); }
   constexpr StyleWord& operator=(std::string_view text) {
