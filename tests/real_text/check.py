@@ -145,10 +145,15 @@ class _HtmlText(html.parser.HTMLParser):
 
 
 def docbook_text(doc):
-    """The text of the paragraphs: an article's title repeats its first line."""
+    """The text of the paragraphs, the line ends between them kept: an
+    article's title repeats its first line."""
     root = ET.parse(doc).getroot()
-    return "".join("".join(child.itertext()) for child in root
-                   if not child.tag.endswith("}title"))
+    for child in root:
+        if child.tag.endswith("}title"):
+            tail = child.tail
+            child.clear()
+            child.tail = tail
+    return "".join(root.itertext())
 
 
 def abiword_text(doc, work):

@@ -64,7 +64,7 @@ class Painter {
   }
 
   // The open string runs to the line's end, painted by the writer.
-  void finish(std::size_t lineSize) && {
+  void finish(std::size_t lineSize) {
     paint(open_, lineSize, 0, true,
           format_ == Format::Pdf ? std::string_view("Tj") : std::string_view("show"));
     shown_.end = style_;
@@ -142,7 +142,7 @@ bool paintText(const TypedLine& line, Format format, TextMode mode, const TextSt
       }
     }
   }
-  std::move(painter).finish(line.bytes.size());
+  painter.finish(line.bytes.size());
   return true;
 }
 
