@@ -125,6 +125,20 @@ TEST_F(FlowingConsumers, AbiwordOpensLinesHoldingItsOwnElements) {
   EXPECT_EQ(text.find("<x>"), std::string::npos) << text;
 }
 
+// Under --escape LaTeX compiles whatever order the tags come in: 2,000
+// generated lines thick with tags, unclosed, crossed and stray.
+TEST_F(FlowingConsumers, PdflatexCompilesTypedLatexOfAnyTags) {
+  KOLVO_REQUIRE_TOOL("pdflatex");
+  std::string generated;
+  for (const std::string& line : tagHeavyLines(20261212u, 2000, 4)) generated += line;
+  const auto tex = dir / "tags.tex";
+  writeFile(tex, convertText(generated, Format::Latex, 's', nullptr, TextMode::Typed));
+  const CommandResult r =
+      runCommand({"pdflatex", "-interaction=nonstopmode", "-halt-on-error", "-no-shell-escape",
+                  "-output-directory", dir.path().string(), tex.string()});
+  EXPECT_EQ(r.status, 0) << r.out.substr(r.out.size() > 3000 ? r.out.size() - 3000 : 0);
+}
+
 TEST_F(FlowingConsumers, UnrtfReadsTheRtfOutput) {
   KOLVO_REQUIRE_TOOL("unrtf");
   const CommandResult r = runCommand({"unrtf", "--text", write(Format::Rtf, showcase()).string()});

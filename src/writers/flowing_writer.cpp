@@ -107,16 +107,17 @@ void FlowingWriter::topSpacing(char option) {
   noteWhetherItemsAreRead();
 }
 
-void FlowingWriter::guardLineStart(const TypedLine& line, bool centred) {
+void FlowingWriter::guardLineStart(const TypedLine& line, std::string_view text, bool centred) {
   const LineStartGuards& guards = format_.guards;
   if (after_ == After::LineBreak && !guards.beforeBracketAfterBreak.empty()) {
-    const std::string_view text = line.bytes.substr(firstNonBlank(line.bytes));
-    if (text.starts_with('[') && !opensWithLength(text)) {
+    const std::string_view start = text.substr(firstNonBlank(text));
+    if (start.starts_with('[') && !opensWithLength(start)) {
       out_.write(guards.beforeBracketAfterBreak);
     }
   }
   if (after_ == After::Centred && !centred && !guards.beforeNoParagraphAfterCentred.empty() &&
-      beginsNoParagraph(line)) {
+      (firstNonBlank(text) == text.size() || beginsNoParagraph(line) ||
+       (guards.tagsAloneBeginNoParagraph && userText(line).empty()))) {
     out_.write(guards.beforeNoParagraphAfterCentred);
   }
 }
@@ -132,12 +133,12 @@ void FlowingWriter::line(const TypedLine& line) {
   const bool mayNeedGuard =
       after_ == After::Centred ||
       (!line.bytes.empty() && (isBlank(line.bytes.front()) || line.bytes.front() == '['));
-  if (guarded_ && mayNeedGuard) guardLineStart(line, centred);
-  if (balancer_ && balancer_->balance(line, balanced_)) {
-    out_.write(balanced_);
-  } else {
-    out_.write(line.bytes);
-  }
+  // What is written: the line, or the line balanced (which may leave only
+  // blanks where the line closed and opened styles).
+  const std::string_view text =
+      balancer_ && balancer_->balance(line, balanced_) ? std::string_view(balanced_) : line.bytes;
+  if (guarded_ && mayNeedGuard) guardLineStart(line, text, centred);
+  out_.write(text);
   out_.write(form.after);
   after_ = centred ? After::Centred : After::LineBreak;
   noteWhetherItemsAreRead();
