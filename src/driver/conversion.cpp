@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "io/message_text.hpp"
 #include "markup/layout_state.hpp"
 #include "pipeline/line_rewrite.hpp"
 #include "pipeline/text_step.hpp"
 #include "text/typed_text.hpp"
 #include "writers/drawing.hpp"
 #include "writers/paged/fallback_context.hpp"
+#include "writers/paged/page_overflow.hpp"
 #include "writers/writer.hpp"
 
 namespace kolvo {
@@ -77,6 +79,8 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
   std::string line;
   std::string scratch;
   EscapeStats stats;
+  TextWarningCounter text(format, mode);
+  paged::PageOverflow overflow(format, mode, paper, context ? fallback : nullptr);
   while (in.next(line)) {
     // A drawing line is drawn before any of its text is rewritten; its text
     // still runs through the tags (they may act on the layout) but is
@@ -84,17 +88,24 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
     const bool drawingLine = isDrawingLine(line);
     if (drawingLine) writer->drawing(line);
     if (in.pieceMayHoldNul()) blankNulBytes(line);
+    if (!drawingLine) text.count(line);
+    const bool measured = drawingLine || overflow.measurePlain(line);
     state.center = 0;
     {
       const FontInForceKeeper keeper(context.get(), drawingLine);
       rewriteLine(line, scratch, format, state, mode, stats, context.get());
     }
+    if (!measured) overflow.measureRewritten(line, state);
     writer->line(line, drawingLine);
     if (option == 'v') console.print(writer->progressTrace(drawingLine));
     writer->pageStep();
   }
   writer->epilogue();
-  return reportOf(stats, context ? fallback : nullptr);
+  ConversionReport report = reportOf(stats, context ? fallback : nullptr);
+  report.text = text.counts();
+  report.linesOffPage = overflow.lines();
+  report.looksBinary = in.looksBinary();
+  return report;
 }
 
 bool readsInputTwice(Format format, TextMode mode, const FallbackFonts* fallback) {
@@ -162,6 +173,25 @@ std::string missingGlyphWarning(Format format, const ConversionReport& report) {
   if (report.samples.size() < count) text += " ...";
   if (!report.hint.empty()) text += " (" + report.hint + ")";
   return text;
+}
+
+std::string binaryInputWarning(std::string_view inputPath) {
+  const std::string name = inputPath == "-" ? "standard input" : quoted(inputPath);
+  return name + " looks like a binary file, not text";
+}
+
+std::vector<std::string> conversionWarnings(Format format, const ConversionReport& report) {
+  std::vector<std::string> warnings;
+  if (report.missingGlyphs > 0) warnings.push_back(missingGlyphWarning(format, report));
+  for (std::string& warning : textWarnings(format, report.text)) {
+    warnings.push_back(std::move(warning));
+  }
+  if (report.linesOffPage > 0) {
+    const bool one = report.linesOffPage == 1;
+    warnings.push_back(std::to_string(report.linesOffPage) + (one ? " line is" : " lines are") +
+                       " wider than the page; --paper wraps them");
+  }
+  return warnings;
 }
 
 }  // namespace kolvo

@@ -1,0 +1,137 @@
+#include "driver/text_warnings.hpp"
+
+#include <cstring>
+
+#include "io/message_text.hpp"
+#include "text/text_decoding.hpp"
+#include "text/typed_text.hpp"
+
+namespace kolvo {
+namespace {
+
+constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+
+bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+bool followed(std::string_view text, std::size_t at, MarkupFollow follow) {
+  const char next = at + 1 < text.size() ? text[at + 1] : '\0';
+  switch (follow) {
+    case MarkupFollow::Anything: return true;
+    case MarkupFollow::NotAfterBlank: return at == 0 || text[at - 1] != ' ';
+    case MarkupFollow::NotTag: return !beginsTag(text, at);
+    case MarkupFollow::MarkupStart:
+      return isAsciiLetter(next) || next == '/' || next == '!' || next == '?';
+    case MarkupFollow::Reference: return isAsciiLetter(next) || next == '#';
+  }
+  return false;
+}
+
+// What the markup characters of a format do to its document.
+std::string_view markupEffect(Format format) {
+  return format == Format::Latex ? "which stops pdflatex or is not shown"
+                                 : "which is not shown";
+}
+
+std::string plural(std::uint64_t count, std::string_view one, std::string_view many) {
+  return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
+std::array<bool, 128> markupBytes(Format format) {
+  std::array<bool, 128> bytes{};
+  for (const MarkupCharacter& c : kMarkupCharacters) {
+    if (c.format == format) bytes[static_cast<unsigned char>(c.byte)] = true;
+  }
+  return bytes;
+}
+
+}  // namespace
+
+BeyondAscii beyondAsciiIn(Format format) {
+  switch (format) {
+    case Format::PostScript:
+    case Format::Pdf: return BeyondAscii::Every;
+    case Format::Rtf: return BeyondAscii::Utf8Only;
+    case Format::Latex: return BeyondAscii::NotUtf8Only;
+    default: return BeyondAscii::Shown;
+  }
+}
+
+TextWarningCounter::TextWarningCounter(Format format, TextMode mode)
+    : beyondAscii_(beyondAsciiIn(format)), active_(mode == TextMode::Markup),
+      lookedAt_(markupBytes(format), beyondAsciiIn(format) != BeyondAscii::Shown) {
+  for (std::size_t i = 0; i < kMarkupCharacters.size(); ++i) {
+    if (kMarkupCharacters[i].format != format) continue;
+    markupRow_[static_cast<unsigned char>(kMarkupCharacters[i].byte)] =
+        static_cast<unsigned char>(i + 1);
+    hasMarkup_ = true;
+  }
+}
+
+void TextWarningCounter::count(std::string_view text) {
+  if (!active_ || !lookedAt_.anyIn(text)) return;
+  if (beyondAscii_ != BeyondAscii::Shown) countBeyondAscii(text);
+  if (hasMarkup_) countMarkup(text);
+}
+
+// Most lines are ASCII alone: eight bytes are looked at together.
+void TextWarningCounter::countBeyondAscii(std::string_view text) {
+  std::size_t at = 0;
+  while (at < text.size()) {
+    if (at + 8 <= text.size()) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, text.data() + at, sizeof word);
+      if ((word & kHighBits) == 0) {
+        at += 8;
+        continue;
+      }
+    }
+    if (static_cast<unsigned char>(text[at]) < 0x80) {
+      ++at;
+      continue;
+    }
+    const std::size_t length = utf8SequenceLength(text, at);
+    const bool counted = beyondAscii_ == BeyondAscii::Every ||
+                         (beyondAscii_ == BeyondAscii::Utf8Only) == (length != 0);
+    if (counted) ++counts_.beyondAscii;
+    at += length != 0 ? length : 1;
+  }
+}
+
+void TextWarningCounter::countMarkup(std::string_view text) {
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    const unsigned row = markupRow_[static_cast<unsigned char>(text[at])];
+    if (row == 0) continue;
+    if (beginsTag(text, at)) {
+      at += 2;  // a tag is markup of Kolvo's own
+      continue;
+    }
+    if (followed(text, at, kMarkupCharacters[row - 1].follow)) ++counts_.markup[row - 1];
+  }
+}
+
+std::vector<std::string> textWarnings(Format format, const TextWarningCounts& counts) {
+  std::vector<std::string> warnings;
+  const std::string name(formatName(format));
+  if (counts.beyondAscii > 0) {
+    warnings.push_back(plural(counts.beyondAscii, "character", "characters") +
+                       " beyond ASCII " + (counts.beyondAscii == 1 ? "is" : "are") +
+                       " not shown as typed in " + name + "; --escape shows them");
+  }
+  std::uint64_t total = 0;
+  std::string each;
+  for (std::size_t i = 0; i < kMarkupCharacters.size(); ++i) {
+    if (kMarkupCharacters[i].format != format || counts.markup[i] == 0) continue;
+    total += counts.markup[i];
+    if (!each.empty()) each += ", ";
+    each += std::to_string(counts.markup[i]) + " " +
+            quoted(std::string_view(&kMarkupCharacters[i].byte, 1));
+  }
+  if (total > 0) {
+    warnings.push_back(plural(total, "character", "characters") + " of the text " +
+                       (total == 1 ? "is " : "are ") + name + " markup, " +
+                       std::string(markupEffect(format)) + ": " + each + "; --escape shows them");
+  }
+  return warnings;
+}
+
+}  // namespace kolvo

@@ -1,0 +1,93 @@
+#include "text/byte_set.hpp"
+
+#include <bit>
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define KOLVO_BYTE_SET_SSSE3 1
+#endif
+
+namespace kolvo {
+namespace {
+
+#if defined(KOLVO_BYTE_SET_SSSE3)
+// Whole blocks of sixteen; the caller counts the rest. A byte's low half
+// picks the high values that are members, its high half the one bit of its
+// own (none beyond ASCII, which its sign bit shows instead).
+// The first `skip` bytes of each block are not counted.
+__attribute__((target("ssse3,popcnt"))) std::size_t countBlocks(
+    const char* text, std::size_t blocks, const std::uint8_t* byLowNibble, bool beyondAscii,
+    std::size_t skip) {
+  const __m128i byLow = _mm_loadu_si128(reinterpret_cast<const __m128i*>(byLowNibble));
+  const __m128i highBit = _mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 0, 0, 0, 0, 0, 0, 0, 0);
+  const __m128i nibble = _mm_set1_epi8(0x0F);
+  const __m128i zero = _mm_setzero_si128();
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < blocks; ++i) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + 16 * i));
+    const __m128i low = _mm_shuffle_epi8(byLow, _mm_and_si128(v, nibble));
+    const __m128i high = _mm_shuffle_epi8(highBit, _mm_and_si128(_mm_srli_epi16(v, 4), nibble));
+    auto members = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(low, high), zero))) ^ 0xFFFFU;
+    if (beyondAscii) members |= static_cast<unsigned>(_mm_movemask_epi8(v));
+    count += static_cast<std::size_t>(std::popcount(members >> skip));
+  }
+  return count;
+}
+
+bool detectSsse3() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("ssse3") != 0 && __builtin_cpu_supports("popcnt") != 0;
+}
+
+const bool kHaveSsse3 = detectSsse3();
+#endif
+
+}  // namespace
+
+ByteSet::ByteSet(const std::array<bool, 128>& members, bool beyondAscii)
+    : beyondAscii_(beyondAscii) {
+  for (unsigned b = 0; b < 128; ++b) {
+    if (members[b]) byLowNibble_[b & 0xFU] |= static_cast<std::uint8_t>(1U << (b >> 4));
+  }
+}
+
+std::size_t ByteSet::countOneByOne(std::string_view text) const {
+  std::size_t count = 0;
+  for (const char c : text) count += has(static_cast<unsigned char>(c)) ? 1U : 0U;
+  return count;
+}
+
+bool ByteSet::countSsse3(std::string_view text, std::size_t& count) const {
+#if defined(KOLVO_BYTE_SET_SSSE3)
+  if (!kHaveSsse3) return false;
+  if (text.size() < 16) {
+    count = countOneByOne(text);
+    return true;
+  }
+  // The last block ends with the text, overlapping the one before it; the
+  // bytes counted there already are masked off.
+  const std::size_t blocks = text.size() / 16;
+  const std::size_t rest = text.size() % 16;
+  count = countBlocks(text.data(), blocks, byLowNibble_.data(), beyondAscii_, 0);
+  if (rest > 0) {
+    count += countBlocks(text.data() + text.size() - 16, 1, byLowNibble_.data(), beyondAscii_,
+                         16 - rest);
+  }
+  return true;
+#else
+  (void)text;
+  (void)count;
+  return false;
+#endif
+}
+
+std::size_t ByteSet::countIn(std::string_view text) const {
+  std::size_t count = 0;
+  if (countSsse3(text, count)) return count;
+  return countOneByOne(text);
+}
+
+bool ByteSet::anyIn(std::string_view text) const { return countIn(text) != 0; }
+
+}  // namespace kolvo

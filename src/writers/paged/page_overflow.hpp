@@ -1,0 +1,104 @@
+#pragma once
+// Lines of PostScript or PDF that run off the page when no paper size is
+// given: the writers then never wrap, and a line goes on as far as its
+// glyphs reach. A run counts them, measured as --paper measures, for the
+// warning that names --paper.
+//
+// Laying every line out as --paper does would cost more than the rest of
+// the conversion, so a line is first held to a bound that costs a pass of
+// sixteen bytes at a time: a byte is at most one glyph, no wider than the
+// widest glyph of its class (blank, narrow, wide) in the fonts the line
+// can set its text in, at the largest size the line's tags (or the style
+// it starts in) select; a tag shows at most one glyph. Only a line that
+// could pass the edge even so is laid out glyph by glyph.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "markup/format.hpp"
+#include "markup/layout_state.hpp"
+#include "markup/tag_index.hpp"
+#include "text/byte_set.hpp"
+#include "writers/paged/fallback_widths.hpp"
+#include "writers/paged/paper_size.hpp"
+#include "writers/paged/text_style.hpp"
+
+namespace kolvo {
+class FallbackFonts;
+}
+
+namespace kolvo::paged {
+
+class PageOverflow {
+ public:
+  // Counts nothing for a flowing format or when `paper` is given (lines
+  // wrap then).
+  PageOverflow(Format format, TextMode mode, const PaperSize* paper,
+               const FallbackFonts* fallback);
+
+  // One printed line as read (NUL bytes blanked), before its rewrite:
+  // true when that was enough (nothing to count, or a line without tags
+  // measured); otherwise measureRewritten must follow. Not for a drawing
+  // line, which shows no text.
+  bool measurePlain(std::string_view typed);
+  // The same line as the writer gets it, `state` after the rewrite (where
+  // the line starts).
+  void measureRewritten(std::string_view rewritten, const LayoutState& state);
+
+  // The lines that reached past either side of the page.
+  std::uint64_t lines() const { return lines_; }
+
+ private:
+  // The widest glyph of each class of byte in a group of fonts, in
+  // thousandths of the size.
+  struct GlyphBound {
+    ByteSet wide;
+    ByteSet blanks;
+    unsigned narrow = 0;
+    unsigned widest = 0;
+    unsigned blank = 0;
+    void build(const std::vector<const GlyphWidths*>& fonts, unsigned narrowLimit);
+    double of(std::string_view text) const;
+  };
+  // What a tag's text does, read from it once: the largest size it shows
+  // anything in, and the font and size it leaves in force, if it sets them.
+  struct RowEffect {
+    bool bounded = false;  // shows at most one glyph and sets the font alike from any style
+    double maxSize = 0;
+    bool setsFont = false;
+    bool leavesTimes = true;  // the font it leaves the text in is one of the Times faces
+    std::string font;
+    std::string size;
+  };
+  void readRowEffects();
+  bool isTimes(const TextStyle& style) const;
+  bool plainFits(std::string_view typed) const;
+  // Sets pendingBound_, the bound of a tagged line's width in points from
+  // its start, unless the line must be laid out: a tag may form, or one
+  // shows more than a glyph.
+  void boundTagged(std::string_view typed);
+
+  bool active_;
+  Format format_;
+  TextMode mode_;
+  TagColumn column_;
+  FallbackWidths widths_;
+  TextStyle style_;  // in force where the next line starts (its font and size are exact)
+  bool bodyStyle_ = true;
+  bool timesStyle_ = true;
+  std::array<RowEffect, kTagRowCount> rows_{};
+  const GlyphWidths* body_ = nullptr;
+  GlyphBound bodyBound_;   // the body font alone, which sets a line without tags
+  GlyphBound timesBound_;  // the Times faces, which most tags leave the text in
+  GlyphBound anyBound_;    // every font a tag selects
+  ByteSet beyondAscii_;
+  // The tagged line measurePlain bounded, for measureRewritten.
+  double pendingBound_ = -1;
+  std::vector<std::size_t> pendingRows_;  // its tags that set the font, in order
+  std::uint64_t lines_ = 0;
+};
+
+}  // namespace kolvo::paged
