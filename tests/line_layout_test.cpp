@@ -176,6 +176,36 @@ TEST(LineBreak, PlacesMarksInTheirPieces) {
   EXPECT_NEAR(laid.marks[2].x, width("cc dd", Format::Pdf), 1e-9);
 }
 
+// A line that fits whole is found by a quicker sum than the glyph-by-glyph
+// one; near the edge, and with escapes, tags and trailing blanks, it must
+// break where the glyph-by-glyph layout does, and give the same width when
+// asked for the exact one.
+TEST(LineBreak, TheQuickFitAgreesWithTheGlyphByGlyphLayoutAtTheEdge) {
+  const std::array<std::string_view, 4> words = {"a", "mm ", "\\(i\\) ", "W. "};
+  for (const Format format : {Format::PostScript, Format::Pdf}) {
+    const std::string_view bold =
+        format == Format::Pdf ? ") Tj /F2 12 Tf (" : ") show  /Times-Bold findfont 12 scalefont setfont (";
+    for (std::size_t w = 0; w < words.size(); ++w) {
+      std::string line;
+      for (std::size_t n = 0; n < 90; ++n) {
+        line += words[(w + n) % words.size()];
+        if (n == 40) line += bold;
+        const double whole = width(line, format);
+        for (const double edge : {whole, whole - 1e-7, whole + 1e-7, whole - 3, whole * 0.5}) {
+          const TextStyle start = initialTextStyle(format);
+          const LineLayout exact = layoutLine(line, format, start, edge, markupWidths(), {}, true);
+          const LineLayout quick = layoutLine(line, format, start, edge, markupWidths(), {}, false);
+          ASSERT_EQ(pieceTexts(line, quick), pieceTexts(line, exact)) << line << " / " << edge;
+          EXPECT_NEAR(quick.pieces.front().width, exact.pieces.front().width, 1e-6);
+          if (exact.pieces.size() == 1) {
+            EXPECT_EQ(exact.pieces.front().width, whole);
+          }
+        }
+      }
+    }
+  }
+}
+
 TEST(LineFit, SaysWhetherALineFitsThePaper) {
   // Just wider than A4's text area, 13.7 points a word: within Letter's.
   std::string words = "ee";

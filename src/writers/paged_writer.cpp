@@ -17,7 +17,8 @@ paged::LineLayout PagedWriter::writeWrappedLine(std::string_view text,
                                                 const paged::TextStyle& start,
                                                 std::span<const std::size_t> marks) {
   paged::LineLayout layout =
-      paged::layoutLine(text, format_, start, textAreaWidth(*paper_), widths_, marks);
+      paged::layoutLine(text, format_, start, textAreaWidth(*paper_), widths_, marks,
+                        state_.center != 0);
   for (std::size_t i = 0; i < layout.pieces.size(); ++i) {
     if (i > 0 && state_.baseline <= kBottomLimit) startPage(layout.pieces[i].start);
     state_.baseline -= state_.line_spacing;

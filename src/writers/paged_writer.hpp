@@ -43,7 +43,8 @@ class PagedWriter : public Writer {
   // Lays `text` out in the text area of the paper, starting in `start`, and
   // writes its pieces (writePiece), each one line spacing lower; a piece
   // that would start at or below the bottom margin starts a page
-  // (startPage) first. `marks` are byte offsets to place (PDF overprints).
+  // (startPage) first. `marks` are byte offsets to place (PDF overprints). Pieces' widths are exact
+  // only on a centred line, the one place they show.
   paged::LineLayout writeWrappedLine(std::string_view text, const paged::TextStyle& start,
                                      std::span<const std::size_t> marks = {});
 

@@ -353,7 +353,11 @@ class PdfWriter final : public PagedWriter {
         markOffset(state_.highlight_end_offset, kMarkEndBytes)};
     paged::TextStyle start = style_;
     if (state_.highlight == 1) start.colour = "0 0 0";
-    const paged::LineLayout layout = writeWrappedLine(text, start, marks);
+    // The marks are placed only for an overprint the line draws.
+    const bool overprint = state_.underline == 1 || state_.highlight == 1;
+    const paged::LineLayout layout =
+        writeWrappedLine(text, start, overprint ? std::span<const std::size_t>(marks)
+                                                : std::span<const std::size_t>());
     state_.underline = 0;
     state_.highlight = 0;
     style_ = paged::nextLineStyle(Format::Pdf, layout.end);

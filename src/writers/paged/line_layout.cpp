@@ -196,12 +196,151 @@ class Breaker {
   BreakPoint breakPoint_;
 };
 
+// Most lines fit the text area whole, and need none of Breaker's
+// bookkeeping: they are one piece. Deciding that glyph by glyph in doubles
+// is a chain of dependent additions, the most of a laid-out line's cost, so
+// a first pass sums each string's advances as whole units instead.
+
+// The widths a string is measured with: its font's, or the body font's for
+// a font the source does not know (as Breaker measures).
+const GlyphWidths* tableOf(Format format, const TextStyle& style, const WidthSource& widths) {
+  if (const GlyphWidths* table = widths.widths(fontName(format, style))) return table;
+  return widths.widths(fontName(format, initialTextStyle(format)));
+}
+
+// One string's advances in whole thousandths of its size.
+struct UnitSum {
+  std::uint64_t all = 0;     // every glyph
+  std::uint64_t toInk = 0;   // up to the end of its last glyph that is not a breakable blank
+  std::uint64_t glyphs = 0;
+  bool hasInk = false;
+};
+
+// The advances of plain bytes, each a glyph: four sums at once, so that
+// the additions do not wait on one another.
+std::uint64_t sumPlain(std::string_view bytes, const GlyphWidths& table) {
+  std::uint64_t sums[4] = {0, 0, 0, 0};
+  std::size_t i = 0;
+  for (; i + 4 <= bytes.size(); i += 4) {
+    for (std::size_t k = 0; k < 4; ++k) sums[k] += table[static_cast<unsigned char>(bytes[i + k])];
+  }
+  for (; i < bytes.size(); ++i) sums[0] += table[static_cast<unsigned char>(bytes[i])];
+  return sums[0] + sums[1] + sums[2] + sums[3];
+}
+
+// A string with escapes, read glyph by glyph.
+UnitSum sumEscaped(std::string_view line, const ShownRun& run, const GlyphWidths& table) {
+  UnitSum sum;
+  const std::string_view text = line.substr(0, run.end);
+  for (std::size_t pos = run.begin; pos < run.end;) {
+    const EscapedGlyph glyph = glyphAt(text, pos);
+    pos = glyph.end;
+    sum.all += table[glyph.code];
+    ++sum.glyphs;
+    if (glyph.code != ' ' || !run.breakable) {
+      sum.toInk = sum.all;
+      sum.hasInk = true;
+    }
+  }
+  return sum;
+}
+
+UnitSum sumUnits(std::string_view line, const ShownRun& run, const GlyphWidths& table) {
+  const std::string_view text = line.substr(run.begin, run.end - run.begin);
+  if (text.find('\\') != std::string_view::npos) return sumEscaped(line, run, table);
+  // Every byte is a glyph; only blanks at the end are not ink.
+  std::size_t inkEnd = text.size();
+  if (run.breakable) {
+    while (inkEnd > 0 && text[inkEnd - 1] == ' ') --inkEnd;
+  }
+  UnitSum sum;
+  sum.toInk = sumPlain(text.substr(0, inkEnd), table);
+  sum.all = sum.toInk + sumPlain(text.substr(inkEnd), table);
+  sum.glyphs = text.size();
+  sum.hasInk = inkEnd > 0;
+  return sum;
+}
+
+// The doubles of Breaker and the exact sums differ by rounding alone: at
+// most one part in 2^52 of the pen per glyph. Below this many glyphs, a line whose exact width
+// stays this far inside the edge fits in doubles too.
+constexpr std::uint64_t kMostScreenedGlyphs = 100000;
+constexpr double kScreenMargin = 1e-9;
+
+// The line's width as Breaker would find it, when it is one piece: in
+// doubles, glyph by glyph in Breaker's order, so the same value.
+std::optional<double> exactWidthIfWhole(std::string_view line, Format format,
+                                        const ShownText& shown, const WidthSource& widths,
+                                        double limit) {
+  double x = 0;
+  double ink = 0;
+  for (const ShownRun& run : shown.runs) {
+    x += run.shift;
+    const GlyphWidths& table = *tableOf(format, shown.styles[run.style], widths);
+    const double scale = pointSize(shown.styles[run.style]) / 1000;
+    const std::string_view text = line.substr(0, run.end);
+    for (std::size_t pos = run.begin; pos < run.end;) {
+      const EscapedGlyph glyph = text[pos] != '\\'
+                                     ? EscapedGlyph{static_cast<unsigned char>(text[pos]), pos, pos + 1}
+                                     : glyphAt(text, pos);
+      pos = glyph.end;
+      const double advance = table[glyph.code] * scale;
+      const bool isInk = glyph.code != ' ' || !run.breakable;
+      const double after = x + advance;
+      if (isInk && after > limit) return std::nullopt;
+      x = after;
+      ink = isInk ? after : ink;
+    }
+  }
+  return ink;
+}
+
+// Whether the line is one piece, and its width: exact (as Breaker finds it)
+// when `exact`, else from the whole-unit sums, good to a part in 10^9.
+// Nothing when the line needs Breaker: it may break, it holds a fallback
+// run, or a font has no widths.
+std::optional<double> widthIfWhole(std::string_view line, Format format, const ShownText& shown,
+                                   double maxWidth, const WidthSource& widths, bool exact) {
+  const double limit = maxWidth + kTolerance;
+  double reach = 0;  // the furthest the pen can get, shifts back left out
+  double x = 0;
+  double ink = 0;
+  std::uint64_t glyphs = 0;
+  for (const ShownRun& run : shown.runs) {
+    if (run.hex) return std::nullopt;
+    const TextStyle& style = shown.styles[run.style];
+    const GlyphWidths* table = tableOf(format, style, widths);
+    if (table == nullptr) return std::nullopt;
+    const double scale = pointSize(style) / 1000;
+    const UnitSum sum = sumUnits(line, run, *table);
+    glyphs += sum.glyphs;
+    reach += std::max(run.shift, 0.0) + static_cast<double>(sum.all) * scale;
+    x += run.shift;
+    if (sum.hasInk) ink = x + static_cast<double>(sum.toInk) * scale;
+    x += static_cast<double>(sum.all) * scale;
+  }
+  if (glyphs > kMostScreenedGlyphs || reach > limit * (1 - kScreenMargin)) {
+    return exactWidthIfWhole(line, format, shown, widths, limit);
+  }
+  if (exact) return exactWidthIfWhole(line, format, shown, widths, limit);
+  return std::max(ink, 0.0);
+}
+
 }  // namespace
 
 LineLayout layoutLine(std::string_view line, Format format, const TextStyle& start,
                       double maxWidth, const WidthSource& widths,
-                      std::span<const std::size_t> marks) {
-  const ShownText shown = readShownText(line, format, start);
+                      std::span<const std::size_t> marks, bool exactWidths) {
+  ShownText shown = readShownText(line, format, start);
+  if (marks.empty()) {
+    if (const std::optional<double> width =
+            widthIfWhole(line, format, shown, maxWidth, widths, exactWidths)) {
+      LineLayout whole;
+      whole.pieces.push_back({0, line.size(), *width, shown.styles.front(), {}, false, false});
+      whole.end = std::move(shown.end);
+      return whole;
+    }
+  }
   return Breaker(line, format, shown, maxWidth, widths, marks).layOut();
 }
 

@@ -58,9 +58,11 @@ struct LineLayout {
 // in pieces no wider than `maxWidth` points, starting in `start`. A single
 // glyph wider than `maxWidth` gets a piece of its own. `marks` are byte
 // offsets of the line whose places the caller wants (the PDF overprints).
+// Without `exactWidths`, a line that is one piece may have its width
+// rounded (to a part in 10^9): for a caller that does not use it.
 LineLayout layoutLine(std::string_view line, Format format, const TextStyle& start,
                       double maxWidth, const WidthSource& widths,
-                      std::span<const std::size_t> marks = {});
+                      std::span<const std::size_t> marks = {}, bool exactWidths = true);
 
 // Where a piece starts on a page of `paper`: at the left margin, or centred
 // on the page when its line is centred.
