@@ -16,9 +16,8 @@ constexpr double kBodySize = 12;
 // capitals, "m", "w" and "%" are. In the body font, in the Times faces, in
 // every font (Symbol's Greek and Courier are wider).
 constexpr unsigned kBodyNarrow = 500;
-constexpr unsigned kTimesNarrow = 556;
-constexpr unsigned kAnyNarrow = 603;
-constexpr std::string_view kTimesPrefix = "Times-";
+// Breaker's advance in a font it has no widths for.
+constexpr unsigned kUnknownAdvance = 500;
 
 bool sameFont(const TextStyle& a, const TextStyle& b) { return a.font == b.font && a.size == b.size; }
 
@@ -31,6 +30,24 @@ std::size_t glyphCount(std::string_view text, const ShownText& shown) {
     for (std::size_t pos = run.begin; pos < run.end; ++count) pos = glyphAt(contents, pos).end;
   }
   return count;
+}
+
+// The advances of `bytes` in `table`, in thousandths of the size; the
+// clean-ups make line ends blanks.
+std::uint64_t unitsOf(std::string_view bytes, const GlyphWidths* table) {
+  if (table == nullptr) return bytes.size() * kUnknownAdvance;
+  std::uint64_t sums[4] = {0, 0, 0, 0};
+  std::size_t i = 0;
+  for (; i + 4 <= bytes.size(); i += 4) {
+    for (std::size_t k = 0; k < 4; ++k) sums[k] += (*table)[static_cast<unsigned char>(bytes[i + k])];
+  }
+  for (; i < bytes.size(); ++i) sums[0] += (*table)[static_cast<unsigned char>(bytes[i])];
+  std::uint64_t units = sums[0] + sums[1] + sums[2] + sums[3];
+  for (const char end : {'\n', '\r'}) {
+    const auto count = static_cast<std::uint64_t>(std::count(bytes.end() - std::min<std::size_t>(2, bytes.size()), bytes.end(), end));
+    units = units - count * (*table)[static_cast<unsigned char>(end)] + count * (*table)[' '];
+  }
+  return units;
 }
 
 // A clean-up that adds a glyph: "<c></c>" gets a blank between its tags.
@@ -84,8 +101,10 @@ PageOverflow::PageOverflow(Format format, TextMode mode, const PaperSize* paper,
   if (active_) readRowEffects();
 }
 
-bool PageOverflow::isTimes(const TextStyle& style) const {
-  return fontName(format_, style).starts_with(kTimesPrefix);
+// As Breaker measures: an unknown font by the body font's widths.
+const GlyphWidths* PageOverflow::tableOf(const TextStyle& style) const {
+  if (const GlyphWidths* table = widths_.widths(fontName(format_, style))) return table;
+  return body_;
 }
 
 // Each row's text read alone from two styles: a text that leaves both in
@@ -98,7 +117,6 @@ void PageOverflow::readRowEffects() {
     active_ = false;  // nothing to measure with
     return;
   }
-  std::vector<const GlyphWidths*> times{body_};
   std::vector<const GlyphWidths*> any{body_};
   for (std::size_t row = 0; row < kTagRowCount; ++row) {
     RowEffect& effect = rows_[row];
@@ -107,22 +125,28 @@ void PageOverflow::readRowEffects() {
     const ShownText fromProbe = readShownText(text, format_, probe);
     const bool keeps = sameFont(fromBody.end, body) && sameFont(fromProbe.end, probe);
     effect.setsFont = !keeps && sameFont(fromBody.end, fromProbe.end);
-    effect.bounded = (keeps || effect.setsFont) && glyphCount(text, fromBody) <= 1;
+    effect.glyphs = glyphCount(text, fromBody);
+    effect.bounded = (keeps || effect.setsFont) && effect.glyphs <= 1;
     effect.font = fromBody.end.font;
     effect.size = fromBody.end.size;
-    effect.leavesTimes = !effect.setsFont || isTimes(fromBody.end);
+    effect.table = tableOf(fromBody.end);
+    effect.points = pointSize(fromBody.end);
+    for (const ShownRun& run : fromBody.runs) effect.shift += std::max(0.0, run.shift);
     for (std::size_t i = 1; i < fromBody.styles.size(); ++i) {
       effect.maxSize = std::max(effect.maxSize, pointSize(fromBody.styles[i]));
-      any.push_back(widths_.widths(fontName(format_, fromBody.styles[i])));
+      any.push_back(tableOf(fromBody.styles[i]));
     }
     if (effect.setsFont) effect.maxSize = std::max(effect.maxSize, pointSize(fromBody.end));
-    any.push_back(widths_.widths(fontName(format_, fromBody.end)));
-    if (effect.leavesTimes) times.push_back(widths_.widths(fontName(format_, fromBody.end)));
+    any.push_back(effect.table);
+  }
+  for (const GlyphWidths* table : any) {
+    widestGlyph_ = std::max<unsigned>(widestGlyph_, *std::max_element(table->begin(), table->end()));
   }
   bodyBound_.build({body_}, kBodyNarrow);
-  timesBound_.build(times, kTimesNarrow);
-  anyBound_.build(any, kAnyNarrow);
-  beyondAscii_ = ByteSet(std::array<bool, 128>{}, true);
+  std::array<bool, 128> changes{};
+  for (std::size_t b = 0; b < 0x20; ++b) changes[b] = b != '\n' && b != '\r';
+  changes[0x7F] = true;
+  typedChanges_ = ByteSet(changes, true);
 }
 
 // A line without tags in the body font: its bytes are its glyphs, in the
@@ -143,12 +167,12 @@ bool PageOverflow::measurePlain(std::string_view typed) {
   if (!active_) return true;
   pendingBound_ = -1;
   // Typed text beyond ASCII takes glyphs the tables do not hold, a typed
-  // tab moves to the next tab stop, and a clean-up may add a glyph: such
-  // lines are laid out.
-  if (mode_ == TextMode::Typed &&
-      (beyondAscii_.anyIn(typed) || typed.find('\t') != std::string_view::npos)) {
-    return false;
-  }
+  // tab moves to the next tab stop and other controls become blanks, a
+  // carriage return inside a line becomes a blank, and a clean-up may add
+  // a glyph: such lines are laid out.
+  if (mode_ == TextMode::Typed && typedChanges_.anyIn(typed)) return false;
+  const std::size_t carriageReturn = typed.find('\r');
+  if (carriageReturn != std::string_view::npos && carriageReturn + 2 < typed.size()) return false;
   if (growsInCleanUp(typed)) return false;
   if (typed.find('%') == std::string_view::npos && bodyStyle_ && !shrinksInCleanUp(typed)) {
     if (!plainFits(typed)) ++lines_;
@@ -158,37 +182,42 @@ bool PageOverflow::measurePlain(std::string_view typed) {
   return false;
 }
 
+// As the check's replay has it: a text that can form a tag and leaves no
+// "%" of its own needs a typed "%" at most two bytes before its tag.
+bool PageOverflow::mayFormAt(std::string_view typed, std::size_t at, std::size_t row) const {
+  if (!tagIndex().formsTags(column_, row)) return false;
+  if (tagIndex().text(column_, row).find('%') != std::string_view::npos) return true;
+  const std::size_t from = at >= 2 ? at - 2 : 0;
+  return typed.substr(from, at - from).find('%') != std::string_view::npos;
+}
+
 void PageOverflow::boundTagged(std::string_view typed) {
+  const GlyphWidths* table = tableOf(style_);
   double size = pointSize(style_);
-  bool times = timesStyle_;
+  double points = 0;
   pendingRows_.clear();
-  std::size_t tags = 0;
+  std::size_t text = 0;  // where the user's text since the last tag starts
   for (std::size_t at = TagIndex::findTag(typed, 0); at != std::string_view::npos;
        at = TagIndex::findTag(typed, at + 1)) {
     const std::size_t row = tagIndex().rowAt(typed, at, column_);
     if (row == kNoRow) continue;
     const RowEffect& effect = rows_[row];
-    if (!effect.bounded || tagIndex().formsTags(column_, row)) return;
-    size = std::max(size, effect.maxSize);
-    times = times && effect.leavesTimes;
-    if (effect.setsFont) pendingRows_.push_back(row);
-    ++tags;
-    at += 2;
-  }
-  const GlyphBound& bound = times ? timesBound_ : anyBound_;
-  // A tag's three bytes show at most one glyph, of any font.
-  const double tagGlyphs = static_cast<double>(tags) * anyBound_.widest;
-  const double tagBytes = tags == 0 ? 0 : [&] {
-    double sum = 0;
-    for (std::size_t at = TagIndex::findTag(typed, 0); at != std::string_view::npos;
-         at = TagIndex::findTag(typed, at + 1)) {
-      if (tagIndex().rowAt(typed, at, column_) == kNoRow) continue;
-      sum += bound.of(typed.substr(at, 3));
-      at += 2;
+    if (!effect.bounded || mayFormAt(typed, at, row)) return;
+    points += static_cast<double>(unitsOf(typed.substr(text, at - text), table)) * size / 1000;
+    // Its glyph, if any, no wider than the widest at the larger of its
+    // own sizes and the size in force.
+    points += static_cast<double>(effect.glyphs * widestGlyph_) * std::max(size, effect.maxSize) /
+                  1000 + effect.shift;
+    if (effect.setsFont) {
+      table = effect.table;
+      size = effect.points;
+      pendingRows_.push_back(row);
     }
-    return sum;
-  }();
-  pendingBound_ = (bound.of(typed) - tagBytes + tagGlyphs) * size / 1000;
+    at += 2;
+    text = at + 1;
+  }
+  points += static_cast<double>(unitsOf(typed.substr(text), table)) * size / 1000;
+  pendingBound_ = points;
 }
 
 void PageOverflow::measureRewritten(std::string_view rewritten, const LayoutState& state) {
@@ -206,7 +235,6 @@ void PageOverflow::measureRewritten(std::string_view rewritten, const LayoutStat
   }
   style_ = nextLineStyle(format_, style_);
   bodyStyle_ = sameFont(style_, initialTextStyle(format_));
-  timesStyle_ = isTimes(style_);
 }
 
 }  // namespace kolvo::paged

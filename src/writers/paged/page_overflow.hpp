@@ -5,12 +5,14 @@
 // warning that names --paper.
 //
 // Laying every line out as --paper does would cost more than the rest of
-// the conversion, so a line is first held to a bound that costs a pass of
-// sixteen bytes at a time: a byte is at most one glyph, no wider than the
-// widest glyph of its class (blank, narrow, wide) in the fonts the line
-// can set its text in, at the largest size the line's tags (or the style
-// it starts in) select; a tag shows at most one glyph. Only a line that
-// could pass the edge even so is laid out glyph by glyph.
+// the conversion, so a line is first held to a bound read from the line as
+// typed: a line without tags in the body font by a pass of sixteen bytes
+// at a time (no glyph but the wide ones is wider than a narrow limit), and
+// then by its glyphs' widths; a line with tags by its text's glyphs in the
+// font each tag leaves in force (which the tag table says), and each tag
+// as the widest glyph at its largest size. Only a line that could pass the
+// edge even so (or whose tags may form others) is laid out as the writer
+// has it.
 
 #include <array>
 #include <cstdint>
@@ -68,18 +70,22 @@ class PageOverflow {
   struct RowEffect {
     bool bounded = false;  // shows at most one glyph and sets the font alike from any style
     double maxSize = 0;
+    std::size_t glyphs = 0;
+    double shift = 0;  // points the pen moves forward between its strings (PDF "TJ")
     bool setsFont = false;
-    bool leavesTimes = true;  // the font it leaves the text in is one of the Times faces
     std::string font;
     std::string size;
+    double points = 0;                   // that size
+    const GlyphWidths* table = nullptr;  // the widths of the font it sets
   };
   void readRowEffects();
-  bool isTimes(const TextStyle& style) const;
+  const GlyphWidths* tableOf(const TextStyle& style) const;
   bool plainFits(std::string_view typed) const;
   // Sets pendingBound_, the bound of a tagged line's width in points from
   // its start, unless the line must be laid out: a tag may form, or one
   // shows more than a glyph.
   void boundTagged(std::string_view typed);
+  bool mayFormAt(std::string_view typed, std::size_t at, std::size_t row) const;
 
   bool active_;
   Format format_;
@@ -88,13 +94,11 @@ class PageOverflow {
   FallbackWidths widths_;
   TextStyle style_;  // in force where the next line starts (its font and size are exact)
   bool bodyStyle_ = true;
-  bool timesStyle_ = true;
   std::array<RowEffect, kTagRowCount> rows_{};
   const GlyphWidths* body_ = nullptr;
-  GlyphBound bodyBound_;   // the body font alone, which sets a line without tags
-  GlyphBound timesBound_;  // the Times faces, which most tags leave the text in
-  GlyphBound anyBound_;    // every font a tag selects
-  ByteSet beyondAscii_;
+  GlyphBound bodyBound_;  // the body font, which sets a line without tags
+  unsigned widestGlyph_ = 0;  // of every font a tag selects
+  ByteSet typedChanges_;  // bytes the typed escaper shows otherwise: beyond ASCII, controls
   // The tagged line measurePlain bounded, for measureRewritten.
   double pendingBound_ = -1;
   std::vector<std::size_t> pendingRows_;  // its tags that set the font, in order
