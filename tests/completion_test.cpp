@@ -84,6 +84,36 @@ TEST_F(Completion, SettingsComeBeforeTheFormat) {
   EXPECT_EQ(complete({"kolvo", "--escape", "-p", "letter.txt", "letter.ps", "-t"}, 5), "-t\n");
 }
 
+// The names the script offers are the format table's, in its order.
+std::vector<std::string> formatNames() {
+  std::vector<std::string> names;
+  for (const FormatInfo& f : kFormats) {
+    names.emplace_back(f.extension);
+    for (const std::string_view alias : f.aliases) {
+      if (!alias.empty()) names.emplace_back(alias);
+    }
+  }
+  return names;
+}
+
+TEST(CompletionScript, NamesEveryFormatByItsTableNames) {
+  std::string list;
+  for (const std::string& name : formatNames()) list += (list.empty() ? "" : " ") + name;
+  EXPECT_NE(completionScript().find("local names='" + list + "'\n"), std::string::npos) << list;
+}
+
+TEST_F(Completion, AFormatBegunWithALetterIsCompletedToItsName) {
+  KOLVO_REQUIRE_TOOL("bash");
+  std::string startingWithP;
+  for (const std::string& name : formatNames()) {
+    if (name.starts_with('p')) startingWithP += name + "\n";
+  }
+  EXPECT_EQ(complete({"kolvo", "p"}, 1), startingWithP);
+  EXPECT_EQ(complete({"kolvo", "--escape", "doc"}, 2), "docbook\n");
+  EXPECT_EQ(complete({"kolvo", "--check", "lat"}, 2), "latex\n");
+  EXPECT_EQ(complete({"kolvo", "-x"}, 1), "\n");
+}
+
 // The sizes offered are the program's own, auto and none.
 TEST_F(Completion, PaperOffersTheSizes) {
   KOLVO_REQUIRE_TOOL("bash");

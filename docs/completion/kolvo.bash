@@ -5,7 +5,8 @@
 #   kolvo [SETTING...] --check [FORMAT] INPUT
 #
 # Settings (--escape, --paper SIZE, --font FILE, --encoding NAME, and
-# --no-escape, --no-font that undo those of KOLVO_OPTIONS) are offered first; then a format word
+# --no-escape, --no-font that undo those of KOLVO_OPTIONS) are offered first;
+# a FORMAT begun with a letter is completed to a format's name; then a format word
 # or one of the other long options, two file names and an option word. Needs
 # nothing but bash itself; installed as
 # share/bash-completion/completions/kolvo it is loaded on demand by the
@@ -41,11 +42,15 @@ _kolvo() {
   fi
   local word=$((COMP_CWORD - settings))
   local first=${COMP_WORDS[settings + 1]}
+  # The formats by name: each extension, then its other names.
+  local names='abw abiword xml docbook dbk html htm rtf tex latex ps postscript pdf fodt odt'
 
   case $word in
     1)
       # a AbiWord, d DocBook 5, h HTML, r RTF, l LaTeX, p PostScript, P PDF, o OpenDocument text
-      if [ "$settings" = 0 ]; then
+      if [ -n "$cur" ] && [[ $cur != -* ]]; then
+        COMPREPLY=($(compgen -W "$names" -- "$cur"))
+      elif [ "$settings" = 0 ]; then
         COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P -o --help --version --markup-reference --escape --paper --font --encoding --no-escape --no-font --check' -- "$cur"))
       else
         # A setting not given yet may still come.
@@ -67,7 +72,7 @@ _kolvo() {
         --check)
           # An optional format word, then the input file.
           if [ "$word" = 2 ]; then
-            COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P -o' -- "$cur"))
+            COMPREPLY=($(compgen -W "-a -d -h -r -l -p -P -o $names" -- "$cur"))
           fi
           compopt -o filenames 2>/dev/null
           local IFS=$'\n'

@@ -65,6 +65,8 @@ TextWarningCounter::TextWarningCounter(Format format, TextMode mode)
         static_cast<unsigned char>(i + 1);
     hasMarkup_ = true;
   }
+  // A format that shows every character as typed has nothing to count.
+  if (!hasMarkup_ && beyondAscii_ == BeyondAscii::Shown) active_ = false;
 }
 
 void TextWarningCounter::count(std::string_view text) {

@@ -35,6 +35,41 @@ __attribute__((target("ssse3,popcnt"))) std::size_t countBlocks(
   return count;
 }
 
+// The members of one block: a mask of sixteen bits.
+__attribute__((target("ssse3"))) inline unsigned blockMembers(__m128i v, __m128i byLow,
+                                                              bool beyondAscii) {
+  const __m128i highBit = _mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 0, 0, 0, 0, 0, 0, 0, 0);
+  const __m128i nibble = _mm_set1_epi8(0x0F);
+  const __m128i low = _mm_shuffle_epi8(byLow, _mm_and_si128(v, nibble));
+  const __m128i high = _mm_shuffle_epi8(highBit, _mm_and_si128(_mm_srli_epi16(v, 4), nibble));
+  auto members = static_cast<unsigned>(_mm_movemask_epi8(
+                     _mm_cmpeq_epi8(_mm_and_si128(low, high), _mm_setzero_si128()))) ^
+                 0xFFFFU;
+  if (beyondAscii) members |= static_cast<unsigned>(_mm_movemask_epi8(v));
+  return members;
+}
+
+// Two sets over the same text of sixteen bytes or more, the last block
+// overlapping the one before it (its bytes counted there masked off).
+__attribute__((target("ssse3,popcnt"))) std::pair<std::size_t, std::size_t> countTwo(
+    std::string_view text, const std::uint8_t* firstLow, bool firstBeyond,
+    const std::uint8_t* secondLow, bool secondBeyond) {
+  const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(firstLow));
+  const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(secondLow));
+  std::size_t first = 0;
+  std::size_t second = 0;
+  for (std::size_t at = 0;; at += 16) {
+    const bool last = at + 16 >= text.size();
+    const std::size_t from = last ? text.size() - 16 : at;
+    const unsigned skip = static_cast<unsigned>(at - from);
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + from));
+    first += static_cast<std::size_t>(std::popcount(blockMembers(v, a, firstBeyond) >> skip));
+    second += static_cast<std::size_t>(std::popcount(blockMembers(v, b, secondBeyond) >> skip));
+    if (last) break;
+  }
+  return {first, second};
+}
+
 bool detectSsse3() {
   __builtin_cpu_init();
   return __builtin_cpu_supports("ssse3") != 0 && __builtin_cpu_supports("popcnt") != 0;
@@ -89,5 +124,16 @@ std::size_t ByteSet::countIn(std::string_view text) const {
 }
 
 bool ByteSet::anyIn(std::string_view text) const { return countIn(text) != 0; }
+
+std::pair<std::size_t, std::size_t> ByteSet::countBothIn(const ByteSet& other,
+                                                         std::string_view text) const {
+#if defined(KOLVO_BYTE_SET_SSSE3)
+  if (kHaveSsse3 && text.size() >= 16) {
+    return countTwo(text, byLowNibble_.data(), beyondAscii_, other.byLowNibble_.data(),
+                    other.beyondAscii_);
+  }
+#endif
+  return {countOneByOne(text), other.countOneByOne(text)};
+}
 
 }  // namespace kolvo

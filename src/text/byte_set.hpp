@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <utility>
 
 namespace kolvo {
 
@@ -23,6 +24,8 @@ class ByteSet {
   }
   // How many bytes of `text` are in the set.
   std::size_t countIn(std::string_view text) const;
+  // How many are in this set and how many in `other`, in one pass.
+  std::pair<std::size_t, std::size_t> countBothIn(const ByteSet& other, std::string_view text) const;
   bool anyIn(std::string_view text) const;
 
   // The ways countIn() can go, for tests that compare them; false when this

@@ -87,8 +87,7 @@ void PageOverflow::GlyphBound::build(const std::vector<const GlyphWidths*>& font
 }
 
 double PageOverflow::GlyphBound::of(std::string_view text) const {
-  const std::size_t wideCount = wide.countIn(text);
-  const std::size_t blankCount = blanks.countIn(text);
+  const auto [wideCount, blankCount] = wide.countBothIn(blanks, text);
   const std::size_t narrowCount = text.size() - wideCount - blankCount;
   return static_cast<double>(narrowCount * narrow + wideCount * widest + blankCount * blank);
 }
@@ -147,6 +146,11 @@ void PageOverflow::readRowEffects() {
   for (std::size_t b = 0; b < 0x20; ++b) changes[b] = b != '\n' && b != '\r';
   changes[0x7F] = true;
   typedChanges_ = ByteSet(changes, true);
+  // What sends a line past the plain path: a tag, a clean-up's bytes, a
+  // carriage return; under --escape the bytes the escaper changes.
+  std::array<bool, 128> special = mode_ == TextMode::Typed ? changes : std::array<bool, 128>{};
+  for (const char c : {'%', '_', '<', '\r'}) special[static_cast<unsigned char>(c)] = true;
+  plainSpecial_ = ByteSet(special, mode_ == TextMode::Typed);
 }
 
 // A line without tags in the body font: its bytes are its glyphs, in the
@@ -166,6 +170,11 @@ bool PageOverflow::plainFits(std::string_view typed) const {
 bool PageOverflow::measurePlain(std::string_view typed) {
   if (!active_) return true;
   pendingBound_ = -1;
+  // Most lines: text alone, in the body font.
+  if (bodyStyle_ && !plainSpecial_.anyIn(typed)) {
+    if (!plainFits(typed)) ++lines_;
+    return true;
+  }
   // Typed text beyond ASCII takes glyphs the tables do not hold, a typed
   // tab moves to the next tab stop and other controls become blanks, a
   // carriage return inside a line becomes a blank, and a clean-up may add

@@ -98,6 +98,7 @@ class PageOverflow {
   const GlyphWidths* body_ = nullptr;
   GlyphBound bodyBound_;  // the body font, which sets a line without tags
   unsigned widestGlyph_ = 0;  // of every font a tag selects
+  ByteSet plainSpecial_;  // bytes that keep a line off the plain path (see measurePlain)
   ByteSet typedChanges_;  // bytes the typed escaper shows otherwise: beyond ASCII, controls
   // The tagged line measurePlain bounded, for measureRewritten.
   double pendingBound_ = -1;
