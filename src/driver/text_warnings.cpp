@@ -36,10 +36,12 @@ std::string plural(std::uint64_t count, std::string_view one, std::string_view m
   return std::to_string(count) + " " + std::string(count == 1 ? one : many);
 }
 
+// The markup characters of `format` but "%", which the tags hold too and
+// which is looked for on its own (a line with tags has many).
 std::array<bool, 128> markupBytes(Format format) {
   std::array<bool, 128> bytes{};
   for (const MarkupCharacter& c : kMarkupCharacters) {
-    if (c.format == format) bytes[static_cast<unsigned char>(c.byte)] = true;
+    if (c.format == format && c.byte != '%') bytes[static_cast<unsigned char>(c.byte)] = true;
   }
   return bytes;
 }
@@ -64,15 +66,29 @@ TextWarningCounter::TextWarningCounter(Format format, TextMode mode)
     markupRow_[static_cast<unsigned char>(kMarkupCharacters[i].byte)] =
         static_cast<unsigned char>(i + 1);
     hasMarkup_ = true;
+    if (kMarkupCharacters[i].byte == '%') percentRow_ = static_cast<unsigned>(i + 1);
   }
   // A format that shows every character as typed has nothing to count.
   if (!hasMarkup_ && beyondAscii_ == BeyondAscii::Shown) active_ = false;
 }
 
 void TextWarningCounter::count(std::string_view text) {
-  if (!active_ || !lookedAt_.anyIn(text)) return;
+  if (!active_) return;
+  if (percentRow_ != 0) countStrayPercent(text);
+  if (!lookedAt_.anyIn(text)) return;
   if (beyondAscii_ != BeyondAscii::Shown) countBeyondAscii(text);
   if (hasMarkup_) countMarkup(text);
+}
+
+// A "%" that begins no tag.
+void TextWarningCounter::countStrayPercent(std::string_view text) {
+  for (std::size_t at = text.find('%'); at != std::string_view::npos; at = text.find('%', at + 1)) {
+    if (beginsTag(text, at)) {
+      at += 2;
+    } else if (followed(text, at, kMarkupCharacters[percentRow_ - 1].follow)) {
+      ++counts_.markup[percentRow_ - 1];
+    }
+  }
 }
 
 // Most lines are ASCII alone: eight bytes are looked at together.
@@ -102,11 +118,8 @@ void TextWarningCounter::countBeyondAscii(std::string_view text) {
 void TextWarningCounter::countMarkup(std::string_view text) {
   for (std::size_t at = 0; at < text.size(); ++at) {
     const unsigned row = markupRow_[static_cast<unsigned char>(text[at])];
-    if (row == 0) continue;
-    if (beginsTag(text, at)) {
-      at += 2;  // a tag is markup of Kolvo's own
-      continue;
-    }
+    // (No other byte than "%" begins a tag: the tags need no passing over.)
+    if (row == 0 || row == percentRow_) continue;
     if (followed(text, at, kMarkupCharacters[row - 1].follow)) ++counts_.markup[row - 1];
   }
 }

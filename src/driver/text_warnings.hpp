@@ -75,12 +75,14 @@ class TextWarningCounter {
  private:
   void countBeyondAscii(std::string_view text);
   void countMarkup(std::string_view text);
+  void countStrayPercent(std::string_view text);
 
   BeyondAscii beyondAscii_;
   bool active_;
   // Index + 1 of each byte's row of kMarkupCharacters for this format.
   std::array<unsigned char, 256> markupRow_{};
   bool hasMarkup_ = false;
+  unsigned percentRow_ = 0;  // index + 1 of "%" among them, if the format has it
   // Every byte either count looks at: most lines hold none.
   ByteSet lookedAt_;
   TextWarningCounts counts_;

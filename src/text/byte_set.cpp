@@ -70,6 +70,20 @@ __attribute__((target("ssse3,popcnt"))) std::pair<std::size_t, std::size_t> coun
   return {first, second};
 }
 
+// Whether any byte of `text` (sixteen or more) is a member: the blocks'
+// members or-ed together, the last block overlapping the one before it.
+__attribute__((target("ssse3"))) bool anyBlocks(std::string_view text, const std::uint8_t* byLowNibble,
+                                                bool beyondAscii) {
+  const __m128i byLow = _mm_loadu_si128(reinterpret_cast<const __m128i*>(byLowNibble));
+  for (std::size_t at = 0;; at += 16) {
+    const bool last = at + 16 >= text.size();
+    const char* from = text.data() + (last ? text.size() - 16 : at);
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    if (blockMembers(v, byLow, beyondAscii) != 0) return true;
+    if (last) return false;
+  }
+}
+
 bool detectSsse3() {
   __builtin_cpu_init();
   return __builtin_cpu_supports("ssse3") != 0 && __builtin_cpu_supports("popcnt") != 0;
@@ -123,7 +137,15 @@ std::size_t ByteSet::countIn(std::string_view text) const {
   return countOneByOne(text);
 }
 
-bool ByteSet::anyIn(std::string_view text) const { return countIn(text) != 0; }
+bool ByteSet::anyIn(std::string_view text) const {
+#if defined(KOLVO_BYTE_SET_SSSE3)
+  if (kHaveSsse3 && text.size() >= 16) return anyBlocks(text, byLowNibble_.data(), beyondAscii_);
+#endif
+  for (const char c : text) {
+    if (has(static_cast<unsigned char>(c))) return true;
+  }
+  return false;
+}
 
 std::pair<std::size_t, std::size_t> ByteSet::countBothIn(const ByteSet& other,
                                                          std::string_view text) const {

@@ -12,9 +12,8 @@ namespace {
 // The writers' page without a paper size.
 constexpr double kPageWidth = kA4Paper.width;
 constexpr double kBodySize = 12;
-// Most lower-case letters are no wider, in thousandths of the size:
-// capitals, "m", "w" and "%" are. In the body font, in the Times faces, in
-// every font (Symbol's Greek and Courier are wider).
+// Most lower-case letters of the body font are no wider, in thousandths
+// of the size: capitals, "m", "w" and "%" are.
 constexpr unsigned kBodyNarrow = 500;
 // Breaker's advance in a font it has no widths for.
 constexpr unsigned kUnknownAdvance = 500;
