@@ -9,7 +9,7 @@
 #include "driver/conversion.hpp"
 #include "driver/line_reader.hpp"
 #include "markup/layout_state.hpp"
-#include "markup/run_spans.hpp"
+#include "markup/line_items.hpp"
 #include "pipeline/line_rewrite.hpp"
 #include "writers/output_sink.hpp"
 #include "support/fake_fallback_fonts.hpp"
@@ -95,28 +95,30 @@ TEST(FallbackText, MeasuresCountRunsByTheirWidth) {
   EXPECT_EQ(state.underline_x, kPointsPerByte * (12 + 1 - kMarkStartBytes) + kLeftMargin);
 }
 
-TEST(FallbackText, RunSpansCountRunsByWidthAndMoveWithTheLine) {
+TEST(FallbackText, LineItemsCountRunsByWidthAndMoveWithTheLine) {
   // "ab<run>cd": a run of 12 points at bytes 2 to 7.
-  RunSpans runs;
-  runs.add(2, 7, 12);
+  LineItems runs;
+  runs.addRun(2, 7, 12);
   EXPECT_EQ(runs.measuredBytes(0, 9, 6), 4u + 2u);
   EXPECT_EQ(runs.measuredBytes(0, 5, 6), 2u);  // a cut run counts nothing
   EXPECT_EQ(runs.measuredBytes(7, 9, 6), 2u);
   EXPECT_EQ(runs.measuredBytes(0, 9, 5), 4u + 2u);  // 2.4 rounds down
-  EXPECT_TRUE(runs.anyIn(0, 3));
-  EXPECT_FALSE(runs.anyIn(0, 2));
-  EXPECT_FALSE(runs.anyIn(7, 9));
+  EXPECT_TRUE(runs.anyRunIn(0, 3));
+  EXPECT_FALSE(runs.anyRunIn(0, 2));
+  EXPECT_FALSE(runs.anyRunIn(7, 9));
   // "%xxab<run>cd%yy" from "ab<run>cd": a tag before the run, one after;
   // then three bytes in place of one just before the run.
-  RunSpans::Mover mover(&runs);
-  mover.replaced(0, 0, 3);
-  mover.replaced(9, 0, 3);
+  LineItems::Editor mover(&runs);
+  mover.replaced(0, 0, 3, InsertedText::text());
+  mover.replaced(9, 0, 3, InsertedText::text());
   mover.finish();
-  EXPECT_EQ(runs.all()[0], (RunSpan{5, 10, 12}));
-  RunSpans::Mover again(&runs);
-  again.replaced(4, 1, 3);
+  const LineItem moved{5, 10, 12, 0, ItemKind::FallbackRun};
+  EXPECT_EQ(runs.all()[0], moved);
+  LineItems::Editor again(&runs);
+  again.replaced(4, 1, 3, InsertedText::text());
   again.finish();
-  EXPECT_EQ(runs.all()[0], (RunSpan{7, 12, 12}));
+  const LineItem movedAgain{7, 12, 12, 0, ItemKind::FallbackRun};
+  EXPECT_EQ(runs.all()[0], movedAgain);
 }
 
 // The fast path and the reference place the runs alike through tags that
@@ -147,9 +149,10 @@ TEST(FallbackText, RunsStayOnTheirOperatorsThroughTheTagRows) {
                            &referenceContext);
       ASSERT_EQ(fast, reference);
       EXPECT_TRUE(fastState == referenceState) << input;
-      ASSERT_TRUE(fastStats.lineRuns == referenceStats.lineRuns) << input;
-      ASSERT_FALSE(fastStats.lineRuns.empty()) << input;
-      for (const RunSpan& run : fastStats.lineRuns.all()) {
+      ASSERT_TRUE(fastStats.lineItems == referenceStats.lineItems) << input;
+      ASSERT_FALSE(fastStats.lineItems.empty()) << input;
+      for (const LineItem& run : fastStats.lineItems.all()) {
+        if (run.kind != ItemKind::FallbackRun) continue;
         const std::string operators = fast.substr(run.begin, run.end - run.begin);
         EXPECT_EQ(operators.substr(0, 2), ") ") << fast;
         EXPECT_EQ(operators.substr(operators.size() - 2), " (") << fast;

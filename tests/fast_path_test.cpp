@@ -58,7 +58,7 @@ void expectSameAsReference(const std::vector<std::string>& lines, Format format,
         << formatName(format) << ", line " << i << ": '" << visible(lines[i]) << "'";
     ASSERT_TRUE(fastState == referenceState)
         << formatName(format) << ", line " << i << ": '" << visible(lines[i]) << "'";
-    ASSERT_TRUE(fastStats.lineRuns == referenceStats.lineRuns)
+    ASSERT_TRUE(fastStats.lineItems == referenceStats.lineItems)
         << formatName(format) << ", line " << i << ": '" << visible(lines[i]) << "'";
     betweenLines(fastState, referenceState);
   }

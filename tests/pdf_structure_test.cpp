@@ -185,14 +185,14 @@ std::string writtenDocument(std::uint64_t pages) {
     if (i % 7 == 3) {
       // A drawing line: its path, and no space taken.
       writer->drawing("$sl 1 100 100 200 " + std::to_string(i % 500));
-      writer->line("$sl 1 100 100 200 200 ", true);
+      writer->line({"$sl 1 100 100 200 200 ", {}, true});
       writer->pageStep();
     }
     state.underline = i % 5 == 1 ? 1 : 0;
     state.underline_length = static_cast<std::int32_t>(i % 9) - 2;
     state.highlight = i % 11 == 2 ? 1 : 0;
     state.highlight_length = static_cast<std::int32_t>(i % 4);
-    writer->line("line " + std::to_string(i) + std::string(i % 13, 'w') + " \\(x\\) ", false);
+    writer->line({"line " + std::to_string(i) + std::string(i % 13, 'w') + " \\(x\\) ", {}, false});
     writer->pageStep();
   }
   writer->epilogue();

@@ -71,7 +71,7 @@ class PdfWriterTest : public ::testing::Test {
   // bytes written for it.
   std::string text(std::string_view line) {
     const std::size_t before = doc_.size();
-    writer_->line(line, false);
+    writer_->line({line, {}, false});
     writer_->pageStep();
     return doc_.substr(before);
   }
@@ -80,7 +80,7 @@ class PdfWriterTest : public ::testing::Test {
   std::string drawing(std::string_view line) {
     const std::size_t before = doc_.size();
     writer_->drawing(line);
-    writer_->line("", true);
+    writer_->line({"", {}, true});
     writer_->pageStep();
     return doc_.substr(before);
   }

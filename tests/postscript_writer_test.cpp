@@ -40,7 +40,7 @@ class PostScriptWriterTest : public ::testing::Test {
     out.clear();
   }
   void textLine(std::string_view text = "x") {
-    writer->line(text, false);
+    writer->line({text, {}, false});
     writer->pageStep();
   }
 };
@@ -86,12 +86,12 @@ TEST_F(PostScriptWriterTest, LineStepWritesMovetoAndShowThenResetsTheLine) {
   start();
   state.center = 1;
   state.line_x = -38;  // a long centred line
-  writer->line("Title ", false);
+  writer->line({"Title ", {}, false});
   EXPECT_EQ(out, "-38 805 moveto \n(Title ) show \n");
   EXPECT_EQ(state.center, 0);
   EXPECT_EQ(state.line_x, 30);
   EXPECT_EQ(writer->progressTrace(false), "writing line 805 ...\n");
-  writer->line("", false);
+  writer->line({"", {}, false});
   EXPECT_EQ(out, "-38 805 moveto \n(Title ) show \n30 790 moveto \n() show \n");
 }
 
@@ -103,7 +103,7 @@ TEST_F(PostScriptWriterTest, DrawingLineWritesItsCommandAndChangesNothing) {
   writer->drawing("$sl 1 100 100 200 200\n");
   EXPECT_EQ(out, " 1 0 0 setrgbcolor newpath 100 100 moveto 200 200 lineto closepath stroke\n");
   out.clear();
-  writer->line("$sl 1 100 100 200 200 ", true);
+  writer->line({"$sl 1 100 100 200 200 ", {}, true});
   EXPECT_EQ(out, "");
   EXPECT_EQ(state, before);
   EXPECT_EQ(writer->progressTrace(true), "");

@@ -96,7 +96,7 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
       rewriteLine(line, scratch, format, state, mode, stats, context.get());
     }
     if (!measured) overflow.measureRewritten(line, state);
-    writer->line(line, drawingLine);
+    writer->line({line, stats.lineItems.all(), drawingLine});
     if (option == 'v') console.print(writer->progressTrace(drawingLine));
     writer->pageStep();
   }

@@ -41,6 +41,10 @@ constexpr char kHash = kEscapeHash.pattern[0];
 constexpr char kRunStart = kFillEmptyRun.pattern[0];
 constexpr std::string_view kEmptyRun = kFillEmptyRun.pattern;
 constexpr std::string_view kFilledRun = kFillEmptyRun.replacement;
+// The blank goes in after "<c>": the rest is what the run had.
+constexpr std::size_t kEmptyRunOpen = kEmptyRun.find('>') + 1;
+static_assert(kFilledRun.substr(0, kEmptyRunOpen) == kEmptyRun.substr(0, kEmptyRunOpen) &&
+              kFilledRun.substr(kEmptyRunOpen + 1) == kEmptyRun.substr(kEmptyRunOpen));
 constexpr char kCr = kCarriageReturn.pattern[0];
 constexpr char kLf = kLineFeed.pattern[0];
 
@@ -58,8 +62,8 @@ static_assert(scanSees(kMark, scan::kCleanup) && scanSees(kHash, scan::kCleanup)
 // Each match is found from the byte that cannot be missing from it ("_",
 // "#", "<"); a blank is never part of an earlier match, so an underscore
 // after a blank always matches " _".
-bool cleanupsInto(std::string& out, std::string_view text, bool latex, RunSpans* runs) {
-  RunSpans::Mover mover(runs);
+bool cleanupsInto(std::string& out, std::string_view text, bool latex, LineItems* runs) {
+  LineItems::Editor mover(runs);
   // Outside LaTeX a hash sign needs nothing: look for the mark in its place.
   const char hash = latex ? kHash : kMark;
   bool matched = false;
@@ -78,20 +82,21 @@ bool cleanupsInto(std::string& out, std::string_view text, bool latex, RunSpans*
     if (c == kMark) {
       if (i > 0 && text[i - 1] == kBlank) {
         upTo(i);  // the blank stays, the mark goes
-        mover.replaced(i, 1, 0);
+        mover.replaced(i, 1, 0, InsertedText::text());
         run = i + 1;
       }
       ++i;
     } else if (c == kHash) {
       upTo(i);
       out.push_back(kEscapeHash.replacement[0]);
-      mover.replaced(i, 0, 1);
+      mover.replaced(i, 0, 1, InsertedText::cleanup());
       run = i;  // the hash sign goes with the next run
       ++i;
     } else if (text.substr(i, kEmptyRun.size()) == kEmptyRun) {
       upTo(i);
       out.append(kFilledRun);
-      mover.replaced(i, kEmptyRun.size(), kFilledRun.size());
+      mover.replaced(i + kEmptyRunOpen, 0, kFilledRun.size() - kEmptyRun.size(),
+                     InsertedText::cleanup());
       i += kEmptyRun.size();
       run = i;
     } else {

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "markup/run_spans.hpp"
+#include "markup/line_items.hpp"
 
 namespace kolvo {
 
@@ -15,7 +15,7 @@ namespace kolvo {
 // Returns false, and leaves `out` alone, when nothing matches: then the
 // line stays as it is. `runs` (or none), the runs of `text` drawn with
 // fallback fonts, are moved to where they lie in `out`.
-bool cleanupsInto(std::string& out, std::string_view text, bool latex, RunSpans* runs = nullptr);
+bool cleanupsInto(std::string& out, std::string_view text, bool latex, LineItems* runs = nullptr);
 
 // The carriage return and line feed clean-ups. A line from the reader ends
 // in its one line feed; unless `innerLineEnd` says that another carriage

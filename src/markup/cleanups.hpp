@@ -12,16 +12,19 @@ struct CleanupRow {
   std::string_view pattern;
   std::string_view replacement;
   bool latexOnly;
+  // What it puts in is still the user's text (a blank for a line end),
+  // not markup of its own.
+  bool keepsText;
 
   constexpr bool appliesTo(Format f) const { return !latexOnly || f == Format::Latex; }
 };
 
 inline constexpr std::array<CleanupRow, 5> kCleanups = {{
-    {" _", " ", false},         // drop the underscore mark after a blank
-    {"#", "\\#", true},         // the one character LaTeX output escapes
-    {"<c></c>", "<c> </c>", false},  // fill empty AbiWord runs
-    {"\r", " ", false},
-    {"\n", " ", false},
+    {" _", " ", false, true},         // drop the underscore mark after a blank
+    {"#", "\\#", true, false},        // the one character LaTeX output escapes
+    {"<c></c>", "<c> </c>", false, false},  // fill empty AbiWord runs
+    {"\r", " ", false, true},
+    {"\n", " ", false, true},
 }};
 
 }  // namespace kolvo

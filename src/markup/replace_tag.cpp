@@ -1,5 +1,6 @@
 #include "markup/replace_tag.hpp"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -33,29 +34,51 @@ std::size_t findFrom(std::string_view line, std::string_view pattern, std::size_
 // there counts them: a run drawn with a fallback font counts by its width
 // for the centring estimate. `runs` are those of `line`.
 std::size_t bytesAfter(std::string_view line, std::size_t from, TagEffect effect,
-                       const RunSpans* runs) {
-  if (effect != TagEffect::CentreStart || runs == nullptr || !runs->anyIn(from, line.size())) {
+                       const LineItems* runs) {
+  if (effect != TagEffect::CentreStart || runs == nullptr || !runs->anyRunIn(from, line.size())) {
     return line.size() - from;
   }
   return runs->measuredBytes(from, line.size(), 2 * kHalfWidthPerByte);
+}
+
+// The bytes at the front and back of a replacement that equal the
+// pattern's there: a tag row's text is all its own, other replacements
+// keep what those bytes were.
+struct KeptEnds {
+  std::size_t front = 0;
+  std::size_t back = 0;
+};
+
+KeptEnds keptEnds(std::string_view pattern, std::string_view replacement, InsertedText what) {
+  KeptEnds kept;
+  if (what.isItem && what.kind == ItemKind::TagText) return kept;
+  const std::size_t most = std::min(pattern.size(), replacement.size());
+  while (kept.front < most && pattern[kept.front] == replacement[kept.front]) ++kept.front;
+  while (kept.front + kept.back < most &&
+         pattern[pattern.size() - 1 - kept.back] == replacement[replacement.size() - 1 - kept.back]) {
+    ++kept.back;
+  }
+  return kept;
 }
 
 }  // namespace
 
 void replaceTagInto(std::string& out, std::string_view line, std::string_view pattern,
                     std::string_view replacement, TagEffect effect, LayoutState& state,
-                    Format format, RunSpans* runs) {
+                    Format format, LineItems* runs, InsertedText what) {
   out.clear();
   const std::size_t p = pattern.size();
   if (p == 0) {
     out.assign(line);
     return;
   }
-  if (runs != nullptr && runs->empty()) runs = nullptr;
   // The effects measure the line as it came, the runs where they were.
-  const std::optional<RunSpans> before =
-      runs != nullptr && effect == TagEffect::CentreStart ? std::optional<RunSpans>(*runs) : std::nullopt;
-  RunSpans::Mover mover(runs);
+  const std::optional<LineItems> before =
+      runs != nullptr && runs->hasRuns() && effect == TagEffect::CentreStart
+          ? std::optional<LineItems>(*runs)
+          : std::nullopt;
+  LineItems::Editor mover(runs);
+  const KeptEnds kept = keptEnds(pattern, replacement, what);
   std::size_t in = 0;
   for (std::size_t hit = findFrom(line, pattern, 0); hit != std::string_view::npos;
        hit = findFrom(line, pattern, in)) {
@@ -64,7 +87,8 @@ void replaceTagInto(std::string& out, std::string_view line, std::string_view pa
     in = hit + p;
     applyOccurrenceEffect(effect, bytesAfter(line, in, effect, before ? &*before : nullptr), state,
                           format);
-    mover.replaced(hit, p, replacement.size());
+    mover.replaced(hit + kept.front, p - kept.front - kept.back,
+                   replacement.size() - kept.front - kept.back, what);
   }
   out.append(line.substr(in));
   mover.finish();
@@ -74,8 +98,9 @@ void replaceTagInto(std::string& out, std::string_view line, std::string_view pa
 
 void replaceTagInto(std::string& out, std::string_view line, std::string_view pattern,
                     std::string_view replacement, LayoutState& state, Format format,
-                    RunSpans* runs) {
-  replaceTagInto(out, line, pattern, replacement, effectOfPattern(pattern), state, format, runs);
+                    LineItems* runs, InsertedText what) {
+  replaceTagInto(out, line, pattern, replacement, effectOfPattern(pattern), state, format, runs,
+                 what);
 }
 
 bool patternHasEffects(std::string_view pattern) {
@@ -87,13 +112,13 @@ bool patternMeasures(std::string_view pattern) {
 }
 
 void measurePdfMarks(std::string_view result, std::string_view pattern, LayoutState& state,
-                     Format format, const RunSpans* runs) {
+                     Format format, const LineItems* runs) {
   measurePdfMarks(result, effectOfPattern(pattern), state, format, runs);
 }
 
 std::string replaceTag(std::string_view line, std::string_view pattern,
                        std::string_view replacement, LayoutState& state, Format format,
-                       RunSpans* runs) {
+                       LineItems* runs, InsertedText what) {
   // Counting pass, so that the result is allocated once at its final size.
   std::size_t count = 0;
   if (!pattern.empty()) {
@@ -104,7 +129,7 @@ std::string replaceTag(std::string_view line, std::string_view pattern,
   }
   std::string out;
   out.reserve(line.size() + count * replacement.size() - count * pattern.size());
-  replaceTagInto(out, line, pattern, replacement, state, format, runs);
+  replaceTagInto(out, line, pattern, replacement, state, format, runs, what);
   return out;
 }
 

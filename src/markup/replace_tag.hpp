@@ -7,7 +7,7 @@
 
 #include "markup/format.hpp"
 #include "markup/layout_state.hpp"
-#include "markup/run_spans.hpp"
+#include "markup/line_items.hpp"
 #include "markup/tag_effect.hpp"
 
 namespace kolvo {
@@ -21,24 +21,27 @@ namespace kolvo {
 // `state`, and a PDF call with the underline or highlight start measures the
 // marks once per call. `pattern` must not be empty.
 //
-// `runs`, when given, are the runs drawn with fallback fonts in `line`:
-// the measures count them by width, and they are moved to where they lie
-// in the result.
+// `items`, when given, are those of `line` (markup/line_items.hpp): the
+// measures count its fallback runs by width, and they become those of the
+// result, each replacement an item as `what` says. A replacement that is
+// not a tag row's text leaves the items of the bytes it keeps at either end
+// (" _" becoming " " keeps the blank's).
 std::string replaceTag(std::string_view line, std::string_view pattern,
                        std::string_view replacement, LayoutState& state, Format format,
-                       RunSpans* runs = nullptr);
+                       LineItems* items = nullptr, InsertedText what = InsertedText::text());
 
 // The same into a caller-owned buffer (cleared first), so that a line loop can
 // reuse its storage. `out` must not alias `line`.
 void replaceTagInto(std::string& out, std::string_view line, std::string_view pattern,
                     std::string_view replacement, LayoutState& state, Format format,
-                    RunSpans* runs = nullptr);
+                    LineItems* items = nullptr, InsertedText what = InsertedText::text());
 
 // The same with the effect given, for a caller that has the tag row at hand:
 // `effect` must be effectOfPattern(pattern).
 void replaceTagInto(std::string& out, std::string_view line, std::string_view pattern,
                     std::string_view replacement, TagEffect effect, LayoutState& state,
-                    Format format, RunSpans* runs = nullptr);
+                    Format format, LineItems* items = nullptr,
+                    InsertedText what = InsertedText::text());
 
 // Whether replacing `pattern` can change the layout state: true for the
 // patterns with occurrence effects, the measuring ones included. A caller
@@ -54,6 +57,6 @@ bool patternMeasures(std::string_view pattern);
 // replace nothing (so that its result equals its line) can measure with this
 // instead, without copying the line.
 void measurePdfMarks(std::string_view result, std::string_view pattern, LayoutState& state,
-                     Format format, const RunSpans* runs = nullptr);
+                     Format format, const LineItems* runs = nullptr);
 
 }  // namespace kolvo

@@ -94,9 +94,9 @@ LineScan scanLine(std::string_view line) {
 // at the start, and tags never overlap.
 // The runs drawn with fallback fonts (`runs`, or none) move along.
 void expandRows(std::string& out, std::string_view line, const RowSet& rows, TagColumn col,
-                const TagIndex& index, RunSpans* runs) {
+                const TagIndex& index, LineItems* runs) {
   out.clear();
-  RunSpans::Mover mover(runs);
+  LineItems::Editor mover(runs);
   std::size_t run = 0;
   std::size_t at = TagIndex::findTag(line, 0);
   while (at != std::string_view::npos) {
@@ -107,7 +107,7 @@ void expandRows(std::string& out, std::string_view line, const RowSet& rows, Tag
     }
     out.append(line, run, at - run);
     out.append(index.text(col, row));
-    mover.replaced(at, kTagLength, index.text(col, row).size());
+    mover.replaced(at, kTagLength, index.text(col, row).size(), InsertedText::tagRow(row));
     run = at + kTagLength;
     at = TagIndex::findTag(line, run);
   }
@@ -121,7 +121,7 @@ class TagRowPass {
  public:
   // `runs` (or none) are the runs of `line` drawn with fallback fonts.
   TagRowPass(std::string& line, std::string& scratch, Format format, TextMode mode,
-             LayoutState& state, RunSpans* runs)
+             LayoutState& state, LineItems* runs)
       : index_(tagIndex()), line_(line), scratch_(scratch), format_(format),
         column_(tagColumn(format, mode)), state_(state), runs_(runs),
         rows_(index_.rowsIn(line, column_)) {}
@@ -156,7 +156,7 @@ class TagRowPass {
   void runAlone(std::size_t row) {
     const TagRow& tagRow = kTagTable[row];
     replaceTagInto(scratch_, line_, tagRow.tag, index_.text(column_, row), tagRow.effect, state_,
-                   format_, runs_);
+                   format_, runs_, InsertedText::tagRow(row));
     line_.swap(scratch_);
     inserted_ |= index_.textClasses(column_, row);
     next_ = row + 1;
@@ -206,7 +206,7 @@ class TagRowPass {
   const Format format_;
   const TagColumn column_;
   LayoutState& state_;
-  RunSpans* runs_;
+  LineItems* runs_;
   RowSet rows_;           // the rows still to run whose tags are in the line
   std::size_t next_ = 0;  // the rows before this one have had their turn
   unsigned inserted_ = 0;
@@ -228,8 +228,7 @@ void escapeInto(std::string& out, std::string_view text) {
 }  // namespace
 
 void rewriteTags(std::string& line, std::string& scratch, Format format, LayoutState& state,
-                 TextMode mode, RunSpans* runs) {
-  if (runs != nullptr && runs->empty()) runs = nullptr;
+                 TextMode mode, LineItems* runs) {
   LineScan seen = scanLine(line);
   if (mode == TextMode::Markup && isPaged(format) && (seen.classes & scan::kDelimiter) != 0) {
     escapeInto(scratch, line);

@@ -7,7 +7,7 @@
 
 #include "markup/format.hpp"
 #include "markup/layout_state.hpp"
-#include "markup/run_spans.hpp"
+#include "markup/line_items.hpp"
 
 namespace kolvo {
 
@@ -25,6 +25,6 @@ std::string escapeStringDelimiters(std::string_view text);
 // The result equals that of applyRowsInOrder (rows_in_order.hpp), the plain
 // statement of the rule.
 void rewriteTags(std::string& line, std::string& scratch, Format format, LayoutState& state,
-                 TextMode mode, RunSpans* runs = nullptr);
+                 TextMode mode, LineItems* runs = nullptr);
 
 }  // namespace kolvo

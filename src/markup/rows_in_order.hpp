@@ -14,7 +14,7 @@
 
 #include "markup/format.hpp"
 #include "markup/layout_state.hpp"
-#include "markup/run_spans.hpp"
+#include "markup/line_items.hpp"
 #include "markup/tag_table.hpp"
 
 namespace kolvo {
@@ -38,11 +38,11 @@ class RowWatcher {
 // `runs` (or none) are the line's runs drawn with fallback fonts, moved
 // along.
 void applyTagRows(std::string& line, Format format, LayoutState& state, TextMode mode,
-                  RowWatcher* watcher = nullptr, RunSpans* runs = nullptr);
+                  RowWatcher* watcher = nullptr, LineItems* runs = nullptr);
 
 // The whole rule: the string escape of markup-mode PostScript and PDF, the
 // tag rows, the clean-ups. Same contract as rewriteTags.
 void applyRowsInOrder(std::string& line, Format format, LayoutState& state, TextMode mode,
-                      RunSpans* runs = nullptr);
+                      LineItems* runs = nullptr);
 
 }  // namespace kolvo

@@ -11,8 +11,8 @@ namespace {
 // mark "_" and the first "%" (the still unreplaced end tag) of the result.
 // A byte that is missing, or found at index 0, leaves its measure unchanged.
 // A run drawn with a fallback font before the byte counts by its width.
-std::int32_t bytesBefore(std::size_t at, const RunSpans* runs) {
-  if (runs == nullptr || !runs->anyIn(0, at)) return static_cast<std::int32_t>(at);
+std::int32_t bytesBefore(std::size_t at, const LineItems* runs) {
+  if (runs == nullptr || !runs->anyRunIn(0, at)) return static_cast<std::int32_t>(at);
   // Kept where the measures' own arithmetic cannot overflow.
   constexpr std::size_t kMostBytes = INT32_MAX / kPointsPerByte / 2;
   return static_cast<std::int32_t>(std::min(runs->measuredBytes(0, at, kPointsPerByte), kMostBytes));
@@ -33,7 +33,7 @@ struct Overprint {
   std::int32_t& endOffset;
 };
 
-void measure(std::string_view result, const RunSpans* runs, const Overprint& mark) {
+void measure(std::string_view result, const LineItems* runs, const Overprint& mark) {
   const std::size_t u = result.find('_');
   if (u != std::string_view::npos && u >= 1) {
     mark.startCount = bytesBefore(u, runs) - kMarkStartBytes;
@@ -89,7 +89,7 @@ void applyOccurrenceEffect(TagEffect effect, std::size_t bytesAfter, LayoutState
 }
 
 void measurePdfMarks(std::string_view result, TagEffect effect, LayoutState& state,
-                     Format format, const RunSpans* runs) {
+                     Format format, const LineItems* runs) {
   if (format != Format::Pdf) return;
   if (effect == TagEffect::UnderlineStart && state.underline == 1) {
     measure(result, runs, {state.underline_start_index, state.underline_end_index,

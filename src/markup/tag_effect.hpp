@@ -8,7 +8,7 @@
 
 #include "markup/format.hpp"
 #include "markup/layout_state.hpp"
-#include "markup/run_spans.hpp"
+#include "markup/line_items.hpp"
 
 namespace kolvo {
 
@@ -46,7 +46,7 @@ constexpr bool measuresPdfMarks(TagEffect effect) {
 // drawn with fallback fonts are `runs` (or none). Does nothing outside PDF,
 // for the other effects, or while the effect's flag is clear.
 void measurePdfMarks(std::string_view result, TagEffect effect, LayoutState& state,
-                     Format format, const RunSpans* runs = nullptr);
+                     Format format, const LineItems* runs = nullptr);
 
 // Whether the effect shows in `format` even where the tag's text there is
 // empty: through the layout state, or (the end marks) through the "%" that

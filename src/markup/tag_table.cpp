@@ -11,10 +11,9 @@
 // Conventions of the texts:
 // - std::nullopt (kNone) means the row does nothing for that format and the
 //   tag stays in the line as typed; "" deletes the tag. The two are distinct.
-// - PostScript and PDF texts are written into a string operand: a font or
-//   colour switch closes the string with ")", shows it, changes the state and
-//   opens a new string with "(". Octal escapes such as "\141" are literal
-//   backslashes for PostScript/PDF to read, hence "\\141" below.
+// - PostScript and PDF texts are made from operations (paged_cells.hpp):
+//   each row names its tag there once more, and the build checks the two
+//   agree.
 // - LaTeX texts ending in a control word get "{}" and RTF texts ending in a
 //   control word get one blank, so that the user's text after the tag cannot
 //   run into the command name or its number.
@@ -25,6 +24,7 @@
 #include <span>
 
 #include "markup/opendocument_texts.hpp"
+#include "markup/paged_cell_texts.hpp"
 
 namespace kolvo {
 namespace {
@@ -38,334 +38,280 @@ constexpr std::nullopt_t kNone = std::nullopt;
 #define KOLVO_ABI_RUN(font, chars) "</c><c props=\"font-family:" font "\">" chars "</c><c>"
 #define KOLVO_ABI_SYMBOL(chars) KOLVO_ABI_RUN("Symbol", chars)
 
-// PostScript: show the text so far, show one glyph of `font` at `size`
-// points, and continue in Times-Roman 12.
-#define KOLVO_PS_GLYPH(font, size, code)                                              \
-  ") show /" font " findfont " size " scalefont setfont (" code                     \
-  ") show /Times-Roman findfont 12 scalefont setfont ("
-
-// PDF: the same with font resources; `open` is how the text so far is shown
-// (") Tj" or ")Tj", both appear in the table).
-#define KOLVO_PDF_GLYPH(open, res, size, code) \
-  open " /" res " " size " Tf (" code ") Tj /F1 12 Tf ("
-
-#define KOLVO_PS_SYMBOL(size, code) KOLVO_PS_GLYPH("Symbol", size, code)
-#define KOLVO_PDF_SYMBOL(open, size, code) KOLVO_PDF_GLYPH(open, "F3", size, code)
+// The PostScript and PDF cells of the row of `tag`.
+#define KOLVO_PAGED(tag) pagedText(tag, Format::PostScript), pagedText(tag, Format::Pdf)
 
 // Columns: AbiWord, DocBook, HTML, RTF, LaTeX, PostScript, PDF.
 constexpr std::array<TagRow, kTagRowCount> kTagTable = {{
     // --- Aleph and the Greek letters (1-33) --------------------------------
     {"%Al", TagKind::Symbol, "aleph",
-     {KOLVO_ABI_SYMBOL("\xC3\x80"), "", "&aleph;", "\\f1 \\'c0\\f0 ", "",
-      KOLVO_PS_SYMBOL("16", "\\300"), KOLVO_PDF_SYMBOL(") Tj", "18", "\\300")}},
+     {KOLVO_ABI_SYMBOL("\xC3\x80"), "", "&aleph;", "\\f1 \\'c0\\f0 ", "", KOLVO_PAGED("%Al")}},
     {"%g1", TagKind::Symbol, "alpha",
      {KOLVO_ABI_SYMBOL("a"), "", "&alpha;", "\\f1 a\\f0 ", "\\ensuremath{\\alpha}",
-      KOLVO_PS_SYMBOL("12", "\\141"), KOLVO_PDF_SYMBOL(") Tj", "12", "\\141")}},
+      KOLVO_PAGED("%g1")}},
     {"%g2", TagKind::Symbol, "beta",
      {KOLVO_ABI_SYMBOL("b"), "", "&beta;", "\\f1 b\\f0 ", "\\ensuremath{\\beta}",
-      KOLVO_PS_SYMBOL("12", "\\142"), KOLVO_PDF_SYMBOL(") Tj", "12", "\\142")}},
+      KOLVO_PAGED("%g2")}},
     {"%gG", TagKind::Symbol, "Gamma",
      {KOLVO_ABI_SYMBOL("G"), "", "&Gamma;", "\\f1 G\\f0 ", "\\ensuremath{\\Gamma}",
-      KOLVO_PS_SYMBOL("12", "\\107"), KOLVO_PDF_SYMBOL(") Tj", "12", "\\107")}},
+      KOLVO_PAGED("%gG")}},
     {"%g7", TagKind::Symbol, "gamma",
      {KOLVO_ABI_SYMBOL("g"), "", "&gamma;", "\\f1 g\\f0 ", "\\ensuremath{\\gamma}",
-      KOLVO_PS_SYMBOL("12", "\\147"), KOLVO_PDF_SYMBOL(") Tj", "12", "\\147")}},
+      KOLVO_PAGED("%g7")}},
     {"%gD", TagKind::Symbol, "Delta",
      {KOLVO_ABI_SYMBOL("D"), "", "&Delta;", "\\f1 D\\f0 ", "\\ensuremath{\\Delta}",
-      KOLVO_PS_SYMBOL("12", "\\104"), KOLVO_PDF_SYMBOL(") Tj", "12", "\\104")}},
+      KOLVO_PAGED("%gD")}},
     {"%g4", TagKind::Symbol, "delta",
      {KOLVO_ABI_SYMBOL("d"), "", "&delta;", "\\f1 d\\f0 ", "\\ensuremath{\\delta}",
-      KOLVO_PS_SYMBOL("18", "\\144"), KOLVO_PDF_SYMBOL(") Tj", "12", "\\144")}},
+      KOLVO_PAGED("%g4")}},
     {"%g5", TagKind::Symbol, "epsilon",
      {KOLVO_ABI_SYMBOL("e"), "", "&epsilon;", "\\f1 e\\f0 ", "\\ensuremath{\\epsilon}",
-      KOLVO_PS_SYMBOL("12", "\\145"), KOLVO_PDF_SYMBOL(") Tj", "12", "\\145")}},
+      KOLVO_PAGED("%g5")}},
     {"%gz", TagKind::Symbol, "zeta",
      {KOLVO_ABI_SYMBOL("z"), "", "&zeta;", "\\f1 z\\f0 ", "\\ensuremath{\\zeta}",
-      KOLVO_PS_SYMBOL("12", "\\172"), KOLVO_PDF_SYMBOL(") Tj", "12", "\\172")}},
+      KOLVO_PAGED("%gz")}},
     {"%g8", TagKind::Symbol, "eta",
      {KOLVO_ABI_SYMBOL("h"), "", "&eta;", "\\f1 h\\f0 ", "\\ensuremath{\\eta}",
-      KOLVO_PS_SYMBOL("12", "\\150"), KOLVO_PDF_SYMBOL(")Tj", "12", "\\150")}},
+      KOLVO_PAGED("%g8")}},
     {"%gT", TagKind::Symbol, "Theta",
      {KOLVO_ABI_SYMBOL("Q"), "", "&Theta;", "\\f1 Q\\f0 ", "\\ensuremath{\\Theta}",
-      KOLVO_PS_SYMBOL("12", "\\121"), KOLVO_PDF_SYMBOL(")Tj", "12", "\\121")}},
+      KOLVO_PAGED("%gT")}},
     {"%gt", TagKind::Symbol, "theta",
      {KOLVO_ABI_SYMBOL("q"), "", "&theta;", "\\f1 q\\f0 ", "\\ensuremath{\\theta}",
-      KOLVO_PS_SYMBOL("12", "\\161"), KOLVO_PDF_SYMBOL(")Tj", "12", "\\161")}},
+      KOLVO_PAGED("%gt")}},
     {"%g9", TagKind::Symbol, "iota",
      {KOLVO_ABI_SYMBOL("i"), "", "&iota;", "\\f1 i\\f0 ", "\\ensuremath{\\iota}",
-      KOLVO_PS_SYMBOL("12", "\\151"), KOLVO_PDF_SYMBOL(")Tj", "12", "\\151")}},
+      KOLVO_PAGED("%g9")}},
     {"%gk", TagKind::Symbol, "kappa",
      {KOLVO_ABI_SYMBOL("k"), "", "&kappa;", "\\f1 k\\f0 ", "\\ensuremath{\\kappa}",
-      KOLVO_PS_SYMBOL("12", "\\153"), KOLVO_PDF_SYMBOL(")Tj", "12", "\\153")}},
+      KOLVO_PAGED("%gk")}},
     {"%gL", TagKind::Symbol, "Lambda",
      {KOLVO_ABI_SYMBOL("L"), "", "&Lambda;", "\\f1 L\\f0 ", "\\ensuremath{\\Lambda}",
-      KOLVO_PS_SYMBOL("12", "\\114"), KOLVO_PDF_SYMBOL(")Tj", "12", "\\114")}},
+      KOLVO_PAGED("%gL")}},
     {"%gl", TagKind::Symbol, "lambda",
      {KOLVO_ABI_SYMBOL("l"), "", "&lambda;", "\\f1 l\\f0 ", "\\ensuremath{\\lambda}",
-      KOLVO_PS_SYMBOL("12", "\\154"), KOLVO_PDF_SYMBOL(")Tj", "12", "\\154")}},
+      KOLVO_PAGED("%gl")}},
     {"%gm", TagKind::Symbol, "mu",
-     {KOLVO_ABI_SYMBOL("m"), "", "&mu;", "\\f1 m\\f0 ", "\\ensuremath{\\mu}",
-      KOLVO_PS_SYMBOL("12", "\\155"), KOLVO_PDF_SYMBOL(")Tj", "12", "\\155")}},
+     {KOLVO_ABI_SYMBOL("m"), "", "&mu;", "\\f1 m\\f0 ", "\\ensuremath{\\mu}", KOLVO_PAGED("%gm")}},
     {"%gn", TagKind::Symbol, "nu",
-     {KOLVO_ABI_SYMBOL("n"), "", "&nu;", "\\f1 n\\f0 ", "\\ensuremath{\\nu}",
-      KOLVO_PS_SYMBOL("12", "\\156"), KOLVO_PDF_SYMBOL(")Tj", "12", "\\156")}},
+     {KOLVO_ABI_SYMBOL("n"), "", "&nu;", "\\f1 n\\f0 ", "\\ensuremath{\\nu}", KOLVO_PAGED("%gn")}},
     {"%gx", TagKind::Symbol, "xi",
-     {KOLVO_ABI_SYMBOL("x"), "", "&xi;", "\\f1 x\\f0 ", "\\ensuremath{\\xi}",
-      KOLVO_PS_SYMBOL("12", "\\170"), KOLVO_PDF_SYMBOL(")Tj", "12", "\\170")}},
+     {KOLVO_ABI_SYMBOL("x"), "", "&xi;", "\\f1 x\\f0 ", "\\ensuremath{\\xi}", KOLVO_PAGED("%gx")}},
     {"%gP", TagKind::Symbol, "Pi",
-     {KOLVO_ABI_SYMBOL("P"), "", "&Pi;", "\\f1 P\\f0 ", "\\ensuremath{\\Pi}",
-      KOLVO_PS_SYMBOL("12", "\\120"), KOLVO_PDF_SYMBOL(")Tj", "12", "\\120")}},
+     {KOLVO_ABI_SYMBOL("P"), "", "&Pi;", "\\f1 P\\f0 ", "\\ensuremath{\\Pi}", KOLVO_PAGED("%gP")}},
     {"%zp", TagKind::Symbol, "pi",
-     {KOLVO_ABI_SYMBOL("p"), "", "&pi;", "\\f1 p\\f0 ", "\\ensuremath{\\pi}",
-      KOLVO_PS_SYMBOL("12", "\\160"), KOLVO_PDF_SYMBOL(")Tj", "12", "\\160")}},
+     {KOLVO_ABI_SYMBOL("p"), "", "&pi;", "\\f1 p\\f0 ", "\\ensuremath{\\pi}", KOLVO_PAGED("%zp")}},
     {"%g3", TagKind::Symbol, "chi",
      {KOLVO_ABI_SYMBOL("c"), "", "&chi;", "\\f1 c\\f0 ", "\\ensuremath{\\chi}",
-      KOLVO_PS_SYMBOL("12", "\\143"), KOLVO_PDF_SYMBOL(") Tj", "12", "\\143")}},
+      KOLVO_PAGED("%g3")}},
     {"%zr", TagKind::Symbol, "rho",
      {KOLVO_ABI_SYMBOL("r"), "", "&rho;", "\\f1 r\\f0 ", "\\ensuremath{\\rho}",
-      KOLVO_PS_SYMBOL("12", "\\162"), KOLVO_PDF_SYMBOL(")Tj", "12", "\\162")}},
+      KOLVO_PAGED("%zr")}},
     {"%gs", TagKind::Symbol, "sigma",
      {KOLVO_ABI_SYMBOL("s"), "", "&sigma;", "\\f1 s\\f0 ", "\\ensuremath{\\sigma}",
-      KOLVO_PS_SYMBOL("12", "\\163"), KOLVO_PDF_SYMBOL(")Tj", "12", "\\163")}},
+      KOLVO_PAGED("%gs")}},
     {"%zs", TagKind::Symbol, "final sigma",
      {KOLVO_ABI_SYMBOL("V"), "", "&sigmaf;", "\\f1 V\\f0 ", "\\ensuremath{\\varsigma}",
-      KOLVO_PS_SYMBOL("12", "\\126"), KOLVO_PDF_SYMBOL(")Tj", "12", "\\126")}},
+      KOLVO_PAGED("%zs")}},
     {"%zt", TagKind::Symbol, "tau",
      {KOLVO_ABI_SYMBOL("t"), "", "&tau;", "\\f1 t\\f0 ", "\\ensuremath{\\tau}",
-      KOLVO_PS_SYMBOL("12", "\\164"), KOLVO_PDF_SYMBOL(")Tj", "12", "\\164")}},
+      KOLVO_PAGED("%zt")}},
     {"%gu", TagKind::Symbol, "upsilon",
      {KOLVO_ABI_SYMBOL("u"), "", "&upsilon;", "\\f1 u\\f0 ", "\\ensuremath{\\upsilon}",
-      KOLVO_PS_SYMBOL("12", "\\165"), KOLVO_PDF_SYMBOL(")Tj", "12", "\\165")}},
+      KOLVO_PAGED("%gu")}},
     // Upsilon with a tilde: AbiWord adds a combining tilde (U+0303) to the
     // upsilon; PostScript centres a Times-Roman tilde (\304) over the glyph
     // inside gsave/grestore, then shows the upsilon itself; PDF shows the
     // upsilon, then the tilde moved back over it by TJ offsets.
     {"%zu", TagKind::Symbol, "upsilon with tilde",
      {KOLVO_ABI_SYMBOL("u" "\xCC\x83"), "", "&#8166;", "\\f1 u\\f0 ",
-      "\\ensuremath{\\tilde{\\upsilon}}",
-      ") show /Symbol findfont 12 scalefont setfont (\\165) dup stringwidth pop 2 div "
-      "currentpoint 3 1 roll add exch gsave moveto "
-      "/Times-Roman findfont 12 scalefont setfont (\\304) dup stringwidth pop 2 div neg 0 "
-      "rmoveto show grestore show /Times-Roman findfont 12 scalefont setfont (",
-      ") Tj /F3 12 Tf (\\165) Tj /F1 12 Tf [454.5 (\\304) -121.5] TJ ("}},
+      "\\ensuremath{\\tilde{\\upsilon}}", KOLVO_PAGED("%zu")}},
     {"%gF", TagKind::Symbol, "Phi",
      {KOLVO_ABI_SYMBOL("F"), "", "&Phi;", "\\f1 F\\f0 ", "\\ensuremath{\\Phi}",
-      KOLVO_PS_SYMBOL("12", "\\106"), KOLVO_PDF_SYMBOL(")Tj", "12", "\\106")}},
+      KOLVO_PAGED("%gF")}},
     {"%g6", TagKind::Symbol, "phi",
      {KOLVO_ABI_SYMBOL("f"), "", "&phi;", "\\f1 f\\f0 ", "\\ensuremath{\\phi}",
-      KOLVO_PS_SYMBOL("12", "\\146"), KOLVO_PDF_SYMBOL(")Tj", "12", "\\146")}},
+      KOLVO_PAGED("%g6")}},
     {"%gp", TagKind::Symbol, "Psi",
      {KOLVO_ABI_SYMBOL("Y"), "", "&Psi;", "\\f1 Y\\f0 ", "\\ensuremath{\\Psi}",
-      KOLVO_PS_SYMBOL("12", "\\131"), KOLVO_PDF_SYMBOL(")Tj", "12", "\\131")}},
+      KOLVO_PAGED("%gp")}},
     {"%gO", TagKind::Symbol, "Omega",
      {KOLVO_ABI_SYMBOL("W"), "", "&Omega;", "\\f1 W\\f0 ", "\\ensuremath{\\Omega}",
-      KOLVO_PS_SYMBOL("12", "\\127"), KOLVO_PDF_SYMBOL(")Tj", "12", "\\127")}},
+      KOLVO_PAGED("%gO")}},
     {"%gw", TagKind::Symbol, "omega",
      {KOLVO_ABI_SYMBOL("w"), "", "&omega;", "\\f1 w\\f0 ", "\\ensuremath{\\omega}",
-      KOLVO_PS_SYMBOL("12", "\\167"), KOLVO_PDF_SYMBOL(")Tj", "12", "\\167")}},
+      KOLVO_PAGED("%gw")}},
 
     // --- Title and bold (34-37), bullet (38) -------------------------------
     {"%Bs", TagKind::Style, "title (16 pt) on",
      {"</c><c props=\"font-size:16pt\">", "<title>", "<font style='font-size: 16pt'>",
-      "\\fs32 ", "\\LARGE{}", ") show /Times-Roman findfont 16 scalefont setfont (",
-      ") Tj /F1 16 Tf ("}},
+      "\\fs32 ", "\\LARGE{}", KOLVO_PAGED("%Bs")}},
     {"%Be", TagKind::Style, "title off",
-     {"</c><c>", "</title>", "</font>", "\\fs24 ", "\\normalsize{}",
-      ") show /Times-Roman findfont 12 scalefont setfont (", ") Tj /F1 12 Tf ("}},
+     {"</c><c>", "</title>", "</font>", "\\fs24 ", "\\normalsize{}", KOLVO_PAGED("%Be")}},
     {"%bs", TagKind::Style, "bold on",
      {"</c><c props=\"font-weight:bold\">", "<emphasis role=\"bold\">", "<b>", "\\b1 ",
-      "\\textbf{", ") show  /Times-Bold findfont 12 scalefont setfont (", ") Tj /F2 12 Tf ("}},
+      "\\textbf{", KOLVO_PAGED("%bs")}},
     {"%be", TagKind::Style, "bold off",
-     {"</c><c>", "</emphasis>", "</b>", "\\b0 ", "}",
-      ") show  /Times-Roman findfont 12 scalefont setfont (", ") Tj /F1 12 Tf ("}},
+     {"</c><c>", "</emphasis>", "</b>", "\\b0 ", "}", KOLVO_PAGED("%be")}},
     {"%bu", TagKind::Symbol, "bullet",
      {KOLVO_ABI_SYMBOL("\xC2\xB7"), "&#8226;", "&bull;", "\\bullet ", "\\textbullet{}",
-      "\\267", "\\267"}},
+      KOLVO_PAGED("%bu")}},
 
     // --- Centring (39-40), copyright (41), monospace (42-44) ---------------
     {"%cs", TagKind::Style, "centre line (start)",
-     {"", "", "<center>", "\\qc1 ", "\\begin{center}", "", ""},
+     {"", "", "<center>", "\\qc1 ", "\\begin{center}", KOLVO_PAGED("%cs")},
      TagEffect::CentreStart},
     {"%ce", TagKind::Style, "centre line (end)",
-     {"", "", "</center>", " ", "\\end{center}", "", ""},
+     {"", "", "</center>", " ", "\\end{center}", KOLVO_PAGED("%ce")},
      TagEffect::CentreEnd},
     {"%cr", TagKind::Symbol, "copyright sign",
      {KOLVO_ABI_SYMBOL("\xC3\x93"), "&#169;", "&copy;", "\\'a9", "\\copyright{}",
-      KOLVO_PS_SYMBOL("12", "\\323"), KOLVO_PDF_SYMBOL(") Tj", "12", "\\343")}},
+      KOLVO_PAGED("%cr")}},
     {"%Cs", TagKind::Style, "monospace 12 pt on",
-     {"", "<literal>", "<pre style='font-size: 12pt;'>", "\\f2 ", "\\texttt{",
-      ") show  /Courier findfont 12 scalefont setfont (", ") Tj /F5 12 Tf ("}},
+     {"", "<literal>", "<pre style='font-size: 12pt;'>", "\\f2 ", "\\texttt{", KOLVO_PAGED("%Cs")}},
     {"%C0", TagKind::Style, "monospace 10 pt on",
-     {"", "<literal>", "<pre style='font-size: 10pt;'>", "\\f2 ", "\\texttt{",
-      ") show  /Courier findfont 10 scalefont setfont (", ") Tj /F5 10 Tf ("}},
+     {"", "<literal>", "<pre style='font-size: 10pt;'>", "\\f2 ", "\\texttt{", KOLVO_PAGED("%C0")}},
     {"%Ce", TagKind::Style, "monospace off",
-     {"", "</literal>", "</pre>", "\\f0 ", "}",
-      ") show  /Times-Roman findfont 12 scalefont setfont (", ") Tj /F1 12 Tf ("}},
+     {"", "</literal>", "</pre>", "\\f0 ", "}", KOLVO_PAGED("%Ce")}},
 
     // --- Daggers and division (45-47) --------------------------------------
     {"%da", TagKind::Symbol, "dagger",
-     {kNone, "&#x2020;", "&dagger;", "\\'86", "\\textdagger{}", "\\262", "\\262"}},
+     {kNone, "&#x2020;", "&dagger;", "\\'86", "\\textdagger{}", KOLVO_PAGED("%da")}},
     {"%dd", TagKind::Symbol, "double dagger",
-     {kNone, "&#x2021;", "&ddagger;", "\\'87", "\\textdaggerdbl{}", "\\263", "\\263"}},
+     {kNone, "&#x2021;", "&ddagger;", "\\'87", "\\textdaggerdbl{}", KOLVO_PAGED("%dd")}},
     {"%di", TagKind::Symbol, "division sign",
-     {KOLVO_ABI_SYMBOL("\xC2\xB8"), kNone, "&div;", "\\'f7", "",
-      KOLVO_PS_SYMBOL("12", "\\270"), KOLVO_PDF_SYMBOL(") Tj", "12", "\\270")}},
+     {KOLVO_ABI_SYMBOL("\xC2\xB8"), kNone, "&div;", "\\'f7", "", KOLVO_PAGED("%di")}},
 
     // --- Highlights (48-51) -------------------------------------------------
     // In PDF "%hs" becomes the "_" mark that the highlight measurement looks
     // for; the bar itself is drawn by the PDF writer. PDF has no green bar.
     {"%hs", TagKind::Style, "yellow highlight on",
      {"</c><c props=\"bgcolor:ffff00\">", kNone, "<mark style='background: #ff0;'>",
-      "\\highlight2 ", "", ") show  (", "_"},
+      "\\highlight2 ", "", KOLVO_PAGED("%hs")},
      TagEffect::HighlightStart},
     {"%he", TagKind::Style, "yellow highlight off",
-     {"</c><c>", kNone, "</mark>", "\\highlight0 ", "", ") hshow  (", ""},
+     {"</c><c>", kNone, "</mark>", "\\highlight0 ", "", KOLVO_PAGED("%he")},
      TagEffect::HighlightEnd},
     {"%Hs", TagKind::Style, "green highlight on",
      {"</c><c props=\"bgcolor:00ff00\">", kNone, "<mark style='background: #0f0;'>",
-      "\\highlight3 ", "", ") show  (", ""}},
+      "\\highlight3 ", "", KOLVO_PAGED("%Hs")}},
     {"%He", TagKind::Style, "green highlight off",
-     {"</c><c>", kNone, "</mark>", "\\highlight0 ", "", ") Hshow  (", ""}},
+     {"</c><c>", kNone, "</mark>", "\\highlight0 ", "", KOLVO_PAGED("%He")}},
 
     // --- Italic (52-53), large text (54-55) ---------------------------------
     {"%is", TagKind::Style, "italic on",
      {"</c><c props=\"font-style:italic\">", "<emphasis>", "<i>", "\\i1 ", "\\textit{",
-      ") show  /Times-Italic findfont 12 scalefont setfont (", ") Tj /F4 12 Tf ("}},
+      KOLVO_PAGED("%is")}},
     {"%ie", TagKind::Style, "italic off",
-     {"</c><c>", "</emphasis>", "</i>", "\\i0 ", "}",
-      ") show  /Times-Roman findfont 12 scalefont setfont (", ") Tj /F1 12 Tf ("}},
+     {"</c><c>", "</emphasis>", "</i>", "\\i0 ", "}", KOLVO_PAGED("%ie")}},
     {"%ls", TagKind::Style, "large (24 pt) on",
      {"</c><c props=\"font-size:24pt\">", kNone, "<font style='font-size: 24pt'>", "\\fs48 ",
-      "\\Huge{}", ")  show /Times-Roman findfont 24 scalefont setfont (", ") Tj /F1 24 Tf ("},
+      "\\Huge{}", KOLVO_PAGED("%ls")},
      TagEffect::LargeStart},
     {"%le", TagKind::Style, "large off",
-     {"</c><c>", kNone, "</font>", "\\fs24 ", "\\normalsize{}",
-      ")  show /Times-Roman findfont 12 scalefont setfont (", ") Tj /F1 12 Tf ("},
+     {"</c><c>", kNone, "</font>", "\\fs24 ", "\\normalsize{}", KOLVO_PAGED("%le")},
      TagEffect::LargeEnd},
 
     // --- Colours (56-65) ----------------------------------------------------
     {"%P1", TagKind::Style, "red",
      {"</c><c props=\"color:ff0000\">", "<emphasis role=\"color:#ff0000\">",
-      "<font color=#f00>", "\\cf1 ", "\\pdfliteral{1 0 0 rg}", ") show  1 0 0 setrgbcolor (",
-      ") Tj /F1 12 Tf 1 0 0 rg ("}},
+      "<font color=#f00>", "\\cf1 ", "\\pdfliteral{1 0 0 rg}", KOLVO_PAGED("%P1")}},
     {"%P2", TagKind::Style, "dark red",
      {"</c><c props=\"color:990000\">", "<emphasis role=\"color:#990000\">",
-      "<font color=#900>", "\\cf9 ", "\\pdfliteral{.55 0 0 rg}",
-      ") show  .55 0 0 setrgbcolor (", ") Tj /F1 12 Tf .5 0 0 rg ("}},
+      "<font color=#900>", "\\cf9 ", "\\pdfliteral{.55 0 0 rg}", KOLVO_PAGED("%P2")}},
     {"%P3", TagKind::Style, "green",
      {"</c><c props=\"color:00FF00\">", "<emphasis role=\"color:#00AA00\">",
-      "<font color=#0f0>", "\\cf3 ", "\\pdfliteral{0 1 0 rg}", ") show  0 1 0 setrgbcolor (",
-      ") Tj /F1 12 Tf 0 1 0 rg ("}},
+      "<font color=#0f0>", "\\cf3 ", "\\pdfliteral{0 1 0 rg}", KOLVO_PAGED("%P3")}},
     {"%P4", TagKind::Style, "dark green",
      {"</c><c props=\"color:009900\">", "<emphasis role=\"color:#009900\">",
-      "<font color=#090>", "\\cf10 ", "\\pdfliteral{0 .55 0 rg}",
-      ") show  0 .55 0 setrgbcolor (", ") Tj /F1 12 Tf 0 .5 0 rg ("}},
+      "<font color=#090>", "\\cf10 ", "\\pdfliteral{0 .55 0 rg}", KOLVO_PAGED("%P4")}},
     {"%P5", TagKind::Style, "blue",
      {"</c><c props=\"color:0000FF\">", "<emphasis role=\"color: #0000FF\">",
-      "<font color=#00f>", "\\cf8 ", "\\pdfliteral{0 0 1 rg}", ") show  0 0 1 setrgbcolor (",
-      ") Tj /F1 12 Tf 0 0 1 rg ("}},
+      "<font color=#00f>", "\\cf8 ", "\\pdfliteral{0 0 1 rg}", KOLVO_PAGED("%P5")}},
     {"%P6", TagKind::Style, "dark blue",
      {"</c><c props=\"color:000099\">", "<emphasis role=\"color:#000099\">",
-      "<font color=#009>", "\\cf5 ", "\\pdfliteral{0 0 .55 rg}",
-      ") show  0 0 .55 setrgbcolor (", ") Tj /F1 12 Tf 0 0 .5 rg ("}},
+      "<font color=#009>", "\\cf5 ", "\\pdfliteral{0 0 .55 rg}", KOLVO_PAGED("%P6")}},
     {"%P7", TagKind::Style, "magenta",
      {"</c><c props=\"color:FF00FF\">", "<emphasis role=\"color: #FF00FF\">",
-      "<font color=#f0f>", "\\cf7 ", "\\pdfliteral{1 0 1 rg}", ") show  1 0 1 setrgbcolor (",
-      ") Tj /F1 12 Tf 1 0 1 rg ("}},
+      "<font color=#f0f>", "\\cf7 ", "\\pdfliteral{1 0 1 rg}", KOLVO_PAGED("%P7")}},
     {"%P8", TagKind::Style, "dark magenta",
      {"</c><c props=\"color:990099\">", "<emphasis role=\"color: #990099\">",
-      "<font color=#909>", "\\cf4 ", "\\pdfliteral{.55 0 .55 rg}",
-      ") show  .55 0 .55  setrgbcolor (", ") Tj /F1 12 Tf .5 0 .5 rg ("}},
+      "<font color=#909>", "\\cf4 ", "\\pdfliteral{.55 0 .55 rg}", KOLVO_PAGED("%P8")}},
     {"%P9", TagKind::Style, "olive",
      {"</c><c props=\"color:999900\">", "<emphasis role=\"color:#999900\">",
-      "<font color=#990>", "\\cf6 ", "\\pdfliteral{.55 .55 0 rg}",
-      ") show  .55 .55 0 setrgbcolor (", ") Tj /F1 12 Tf .5 .5 0 rg ("}},
+      "<font color=#990>", "\\cf6 ", "\\pdfliteral{.55 .55 0 rg}", KOLVO_PAGED("%P9")}},
     {"%Pe", TagKind::Style, "colour off",
-     {"</c><c>", "</emphasis>", "</font>", "\\cf0 ", "\\pdfliteral{0 0 0 rg}",
-      ") show  0 0 0 setrgbcolor (", ") Tj /F1 12 Tf 0 0 0 rg ("}},
+     {"</c><c>", "</emphasis>", "</font>", "\\cf0 ", "\\pdfliteral{0 0 0 rg}", KOLVO_PAGED("%Pe")}},
 
     // --- Page break (66), plus-minus (67), percent (68) ---------------------
     {"%pg", TagKind::Style, "page break",
-     {"<pbr/>", "", "", "\\page ", "\\pagebreak{}", "", ""},
+     {"<pbr/>", "", "", "\\page ", "\\pagebreak{}", KOLVO_PAGED("%pg")},
      TagEffect::PageBreak},
     {"%pm", TagKind::Symbol, "plus-minus sign",
      {KOLVO_ABI_SYMBOL("\xC2\xB1"), "&#177;", "&#177;", "\\'b1", "\\underline{+}",
-      KOLVO_PS_SYMBOL("12", "\\261"), KOLVO_PDF_SYMBOL(") Tj", "12", "\\261")}},
+      KOLVO_PAGED("%pm")}},
     // The only text holding a "%": it may form a tag with what follows, which
     // the rows after this one then replace.
-    {"%ps", TagKind::Symbol, "percent sign", {"%", "%", "%", "%", "\\%", "%", "%"}},
+    {"%ps", TagKind::Symbol, "percent sign", {"%", "%", "%", "%", "\\%", KOLVO_PAGED("%ps")}},
 
     // --- Red pair (69-70), signs (71-73) ------------------------------------
     {"%rs", TagKind::Style, "red on",
      {"</c><c props=\"color:ff0000\">", "<emphasis role=\"color:#ff0000\">",
-      "<font color='#f00'>", "\\cf1 ", "\\pdfliteral{1 0 0 rg}", ") show  1 0 0 setrgbcolor (",
-      ") Tj /F1 12 Tf 1 0 0 rg ("}},
+      "<font color='#f00'>", "\\cf1 ", "\\pdfliteral{1 0 0 rg}", KOLVO_PAGED("%rs")}},
     {"%re", TagKind::Style, "red off",
-     {"</c><c>", "</emphasis>", "</font>", "\\cf0 ", "\\pdfliteral{0 0 0 rg}",
-      ") show  0 0 0 setrgbcolor (", ") Tj /F1 12 Tf 0 0 0 rg ("}},
+     {"</c><c>", "</emphasis>", "</font>", "\\cf0 ", "\\pdfliteral{0 0 0 rg}", KOLVO_PAGED("%re")}},
     {"%tc", TagKind::Symbol, "white circle",
-     {"", "&#9675;", "&#9675;", "", "\\textbigcircle{}",
-      KOLVO_PS_GLYPH("ZapfDingbats", "12", "\\155"),
-      KOLVO_PDF_GLYPH(") Tj", "F6", "12", "\\155")}},
+     {"", "&#9675;", "&#9675;", "", "\\textbigcircle{}", KOLVO_PAGED("%tc")}},
     {"%rt", TagKind::Symbol, "registered sign",
      {KOLVO_ABI_SYMBOL("\xC3\x92"), "&#174;", "&reg;", "\\'ae", "\\textregistered{}",
-      KOLVO_PS_SYMBOL("12", "\\322"), KOLVO_PDF_SYMBOL(") Tj", "12", "\\322")}},
+      KOLVO_PAGED("%rt")}},
     {"%sn", TagKind::Symbol, "section sign",
      {KOLVO_ABI_RUN("Times New Roman", "\xC2\xA7"), "&#167;", "&#167;", "\\'a7",
-      "\\textsection{}", "\\247", "\\247"}},
+      "\\textsection{}", KOLVO_PAGED("%sn")}},
 
     // --- Small text (74-75), superscript (76-77) ----------------------------
     {"%Ss", TagKind::Style, "small (10 pt) on",
      {"</c><c props=\"font-size:10pt\">", kNone, "<font style='font-size: 10pt'>", "\\fs20 ",
-      "\\small{}", ") show /Times-Roman findfont 10 scalefont setfont (",
-      ") Tj /F1 10 Tf ("}},
+      "\\small{}", KOLVO_PAGED("%Ss")}},
     {"%Se", TagKind::Style, "small off",
-     {"</c><c>", kNone, "</font>", "\\fs24 ", "\\normalsize{}",
-      ") show /Times-Roman findfont 12 scalefont setfont (", ") Tj /F1 12 Tf ("}},
+     {"</c><c>", kNone, "</font>", "\\fs24 ", "\\normalsize{}", KOLVO_PAGED("%Se")}},
     {"%ss", TagKind::Style, "superscript on",
      {"</c><c props=\"text-position:superscript\">", "<superscript>", "<sup>", "\\super ",
-      "\\textsuperscript{", " ", ") Tj /F1 10 Tf 7 Ts ("}},
+      "\\textsuperscript{", KOLVO_PAGED("%ss")}},
     {"%se", TagKind::Style, "superscript off",
-     {"</c><c>", "</superscript>", "</sup>", "\\nosupersub ", "}", " ",
-      ") Tj /F1 12 Tf 0 Ts ("}},
+     {"</c><c>", "</superscript>", "</sup>", "\\nosupersub ", "}", KOLVO_PAGED("%se")}},
 
     // --- Summation, square root (78-79), Symbol font (80), trade mark (81) --
     {"%su", TagKind::Symbol, "summation sign",
-     {KOLVO_ABI_SYMBOL("\xC3\xA5"), "&#8721;", "&sum;", "\\f1 S\\f0 ", " ",
-      KOLVO_PS_SYMBOL("12", "S"), KOLVO_PDF_SYMBOL(") Tj", "12", "S")}},
+     {KOLVO_ABI_SYMBOL("\xC3\xA5"), "&#8721;", "&sum;", "\\f1 S\\f0 ", " ", KOLVO_PAGED("%su")}},
     {"%sq", TagKind::Symbol, "square root sign",
      {KOLVO_ABI_SYMBOL("\xC3\x96"), "&#8730;", "&radic;", "\\f1 \\'d6\\f0 ", " ",
-      KOLVO_PS_SYMBOL("12", "\\326"), KOLVO_PDF_SYMBOL(") Tj", "12", "\\326")}},
+      KOLVO_PAGED("%sq")}},
     {"%Sy", TagKind::Style, "12 pt text, in the Symbol font in PostScript and PDF",
      {"</c><c props=\"font-size:12pt\">", kNone, "<font style='font-size: 12pt'>", "\\fs24 ",
-      "\\normalsize{}", ") show /Symbol findfont 12 scalefont setfont (", ") Tj /F3 12 Tf ("}},
+      "\\normalsize{}", KOLVO_PAGED("%Sy")}},
     {"%tm", TagKind::Symbol, "trade mark sign",
      {KOLVO_ABI_SYMBOL("\xC3\x94"), "&#8482;", "&trade;", "\\'99", "\\texttrademark{}",
-      KOLVO_PS_SYMBOL("12", "\\324"), KOLVO_PDF_SYMBOL(") Tj", "12", "\\324")}},
+      KOLVO_PAGED("%tm")}},
 
     // --- Underline (82-83), extra large text (84-85) ------------------------
     // In PDF both underline tags become the "_" marks that the underline
     // measurement looks for; the PDF writer draws the line itself.
     {"%us", TagKind::Style, "underline on",
      {"</c><c props=\"text-decoration:underline\">", "<emphasis role=\"style: underline\">",
-      "<u>", "\\ul1 ", "\\underline{", ")show (", "_"},
+      "<u>", "\\ul1 ", "\\underline{", KOLVO_PAGED("%us")},
      TagEffect::UnderlineStart},
     {"%ue", TagKind::Style, "underline off",
-     {"</c><c>", "</emphasis>", "</u>", "\\ul0 ", "}", ") ushow  (", "_"},
+     {"</c><c>", "</emphasis>", "</u>", "\\ul0 ", "}", KOLVO_PAGED("%ue")},
      TagEffect::UnderlineEnd},
     {"%xs", TagKind::Style, "extra large (36 pt) on",
      {"</c><c props=\"font-size:36pt\">", kNone, "<font style='font-size: 36pt'>", "\\fs72 ",
-      "\\Huge{}", ")  show /Times-Roman findfont 36 scalefont setfont (",
-      ") Tj /F1 36 Tf ("}},
+      "\\Huge{}", KOLVO_PAGED("%xs")}},
     {"%xe", TagKind::Style, "extra large off",
-     {"</c><c>", kNone, "</font>", "\\fs24 ", "\\normalsize{}",
-      ")  show /Times-Roman findfont 12 scalefont setfont (", ") Tj /F1 12 Tf ("}},
+     {"</c><c>", kNone, "</font>", "\\fs24 ", "\\normalsize{}", KOLVO_PAGED("%xe")}},
 }};
 
-#undef KOLVO_PDF_SYMBOL
-#undef KOLVO_PS_SYMBOL
-#undef KOLVO_PDF_GLYPH
-#undef KOLVO_PS_GLYPH
+#undef KOLVO_PAGED
 #undef KOLVO_ABI_SYMBOL
 #undef KOLVO_ABI_RUN
 
@@ -392,6 +338,24 @@ constexpr bool everyTagWellFormedAndOnce() {
 }
 static_assert(everyTagWellFormedAndOnce(),
               "every tag must be \"%\" and two letters or digits, no two tags alike");
+
+// Each row's PostScript and PDF cells are its own tag's, the cells follow
+// the table's order (pagedCell looks them up by row), and each operation is
+// one its format has.
+constexpr bool pagedCellsAreTheTable() {
+  for (std::size_t r = 0; r < kTagRowCount; ++r) {
+    const TagRow& row = kTagTable[r];
+    if (kPagedCells[r].tag != row.tag) return false;
+    for (const Format f : {Format::PostScript, Format::Pdf}) {
+      if (row.replacement(f) != pagedText(row.tag, f)) return false;
+      for (const PagedOp& op : kPagedCells[r].cell(f).operations()) {
+        if (!belongsTo(op, f)) return false;
+      }
+    }
+  }
+  return true;
+}
+static_assert(pagedCellsAreTheTable(), "a row names another tag's PostScript or PDF cells");
 
 // The rows with an effect, by the two bytes after their "%", so that
 // looking up a pattern does not walk the whole table.

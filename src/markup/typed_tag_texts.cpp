@@ -31,6 +31,8 @@
 
 #include "markup/typed_tag_texts.hpp"
 
+#include "markup/paged_cell_texts.hpp"
+
 namespace kolvo {
 namespace {
 
@@ -41,6 +43,11 @@ constexpr Format kRtf = Format::Rtf;
 constexpr Format kLatex = Format::Latex;
 constexpr Format kPostScript = Format::PostScript;
 constexpr Format kPdf = Format::Pdf;
+
+// PostScript and PDF overrides are made from operations (paged_cells.hpp).
+constexpr TypedTagText paged(std::string_view tag, Format format) {
+  return {tag, format, typedPagedText(tag, format)};
+}
 
 }  // namespace
 
@@ -84,12 +91,7 @@ constexpr std::array<TypedTagText, kTypedTagTextCount> kTypedTagTexts = {{
     {"%gw", kAbiWord, "\xCF\x89"}, {"%gw", kDocBook, "&#969;"}, {"%gw", kRtf, "\\u969?"},
     // The upsilon with a tilde keeps its drawing; only the tilde's code is
     // the text font's own.
-    {"%zu", kPostScript,
-     ") show /Symbol findfont 12 scalefont setfont (\\165) dup stringwidth pop 2 div "
-     "currentpoint 3 1 roll add exch gsave moveto "
-     "/Times-Roman findfont 12 scalefont setfont (\\230) dup stringwidth pop 2 div neg 0 "
-     "rmoveto show grestore show /Times-Roman findfont 12 scalefont setfont ("},
-    {"%zu", kPdf, ") Tj /F3 12 Tf (\\165) Tj /F1 12 Tf [454.5 (\\230) -121.5] TJ ("},
+    paged("%zu", kPostScript), paged("%zu", kPdf),
 
     // --- Title, bullet -------------------------------------------------------
     {"%Bs", kDocBook, "<emphasis role=\"bold\">"}, {"%Be", kDocBook, "</emphasis>"},
@@ -97,12 +99,12 @@ constexpr std::array<TypedTagText, kTypedTagTextCount> kTypedTagTexts = {{
 
     // --- Copyright, daggers, division ----------------------------------------
     {"%cr", kAbiWord, "\xC2\xA9"}, {"%cr", kRtf, "\\u169?"},
-    {"%cr", kLatex, "\\textcopyright{}"}, {"%cr", kPostScript, "\\251"}, {"%cr", kPdf, "\\251"},
+    {"%cr", kLatex, "\\textcopyright{}"}, paged("%cr", kPostScript), paged("%cr", kPdf),
     {"%da", kAbiWord, "\xE2\x80\xA0"}, {"%da", kRtf, "\\u8224?"},
     {"%dd", kAbiWord, "\xE2\x80\xA1"}, {"%dd", kHtml, "&#8225;"}, {"%dd", kRtf, "\\u8225?"},
     {"%di", kAbiWord, "\xC3\xB7"}, {"%di", kDocBook, "&#247;"}, {"%di", kHtml, "&#247;"},
     {"%di", kRtf, "\\u247?"}, {"%di", kLatex, "\\textdiv{}"},
-    {"%di", kPostScript, "\\367"}, {"%di", kPdf, "\\367"},
+    paged("%di", kPostScript), paged("%di", kPdf),
 
     // --- Highlights, large text ----------------------------------------------
     {"%hs", kDocBook, "<phrase role=\"background:#ffff00\">"}, {"%he", kDocBook, "</phrase>"},
@@ -111,32 +113,29 @@ constexpr std::array<TypedTagText, kTypedTagTextCount> kTypedTagTexts = {{
 
     // --- Plus-minus, percent -------------------------------------------------
     {"%pm", kAbiWord, "\xC2\xB1"}, {"%pm", kRtf, "\\u177?"},
-    {"%pm", kLatex, "\\textpm{}"}, {"%pm", kPostScript, "\\261"}, {"%pm", kPdf, "\\261"},
+    {"%pm", kLatex, "\\textpm{}"}, paged("%pm", kPostScript), paged("%pm", kPdf),
     {"%ps", kAbiWord, "&#37;"}, {"%ps", kDocBook, "&#37;"}, {"%ps", kHtml, "&#37;"},
     {"%ps", kRtf, "\\'25"}, {"%ps", kLatex, "\\symbol{37}"},
-    {"%ps", kPostScript, "\\045"}, {"%ps", kPdf, "\\045"},
+    paged("%ps", kPostScript), paged("%ps", kPdf),
 
     // --- White circle, registered, section -----------------------------------
     {"%tc", kAbiWord, "\xE2\x97\x8B"}, {"%tc", kRtf, "\\u9675?"},
     {"%tc", kLatex, "{\\usefont{U}{pzd}{m}{n}\\char109}"},
     {"%rt", kAbiWord, "\xC2\xAE"}, {"%rt", kRtf, "\\u174?"},
-    {"%rt", kPostScript, "\\256"}, {"%rt", kPdf, "\\256"},
+    paged("%rt", kPostScript), paged("%rt", kPdf),
     {"%sn", kAbiWord, "\xC2\xA7"}, {"%sn", kRtf, "\\u167?"},
 
     // --- Small text, summation, square root, Symbol font, trade mark ---------
     {"%Ss", kDocBook, "<phrase role=\"font-size:10pt\">"}, {"%Se", kDocBook, "</phrase>"},
     {"%su", kAbiWord, "\xE2\x88\x91"}, {"%su", kRtf, "\\u8721?"},
     {"%su", kLatex, "{\\usefont{U}{psy}{m}{n}\\char229}"},
-    {"%su", kPostScript,
-     ") show /Symbol findfont 12 scalefont setfont (\\345) show "
-     "/Times-Roman findfont 12 scalefont setfont ("},
-    {"%su", kPdf, ") Tj /F3 12 Tf (\\345) Tj /F1 12 Tf ("},
+    paged("%su", kPostScript), paged("%su", kPdf),
     {"%sq", kAbiWord, "\xE2\x88\x9A"}, {"%sq", kRtf, "\\u8730?"},
     {"%sq", kLatex, "{\\usefont{U}{psy}{m}{n}\\char214}"},
     // Closed by "%Se" like the small text, as in the other formats.
     {"%Sy", kDocBook, "<phrase role=\"font-size:12pt\">"},
     {"%tm", kAbiWord, "\xE2\x84\xA2"}, {"%tm", kRtf, "\\u8482?"},
-    {"%tm", kPostScript, "\\231"}, {"%tm", kPdf, "\\231"},
+    paged("%tm", kPostScript), paged("%tm", kPdf),
 
     // --- Underline, extra large text -----------------------------------------
     {"%us", kDocBook, "<emphasis role=\"underline\">"},
@@ -165,6 +164,18 @@ constexpr bool wellFormed() {
   return true;
 }
 static_assert(wellFormed(), "an override names no tag, or a cell twice");
+
+// Every PostScript and PDF override of paged_cells.hpp is listed here.
+constexpr bool pagedOverridesAreTheCells() {
+  std::size_t listed = 0;
+  for (const TypedTagText& cell : kTypedTagTexts) {
+    if (!isPaged(cell.format)) continue;
+    ++listed;
+    if (cell.text != typedPagedText(cell.tag, cell.format)) return false;
+  }
+  return listed == kTypedPagedCells.size();
+}
+static_assert(pagedOverridesAreTheCells(), "a PostScript or PDF override is missing");
 
 }  // namespace
 

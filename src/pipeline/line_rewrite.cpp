@@ -13,9 +13,9 @@ void rewriteLine(std::string& line, std::string& scratch, Format format, LayoutS
 
 void rewriteLine(std::string& line, std::string& scratch, Format format, LayoutState& state,
                  TextMode mode, EscapeStats& stats, paged::FallbackContext* glyphs) {
-  stats.lineRuns.clear();
+  stats.lineItems.clear();
   if (hasTextStep(format, mode)) prepareText(line, scratch, format, mode, stats, glyphs);
-  rewriteTags(line, scratch, format, state, mode, &stats.lineRuns);
+  rewriteTags(line, scratch, format, state, mode, &stats.lineItems);
 }
 
 void rewriteLineReference(std::string& line, Format format, LayoutState& state, TextMode mode) {
@@ -27,7 +27,7 @@ void rewriteLineReference(std::string& line, Format format, LayoutState& state, 
                           EscapeStats& stats, paged::FallbackContext* glyphs) {
   std::string scratch;
   prepareTextStepByStep(line, scratch, format, mode, stats, glyphs);
-  applyRowsInOrder(line, format, state, mode, &stats.lineRuns);
+  applyRowsInOrder(line, format, state, mode, &stats.lineItems);
 }
 
 }  // namespace kolvo

@@ -35,14 +35,14 @@ void escapeTyped(std::string& line, std::string& scratch, Format format, EscapeS
 
 void prepareText(std::string& line, std::string& scratch, Format format, TextMode mode,
                  EscapeStats& stats, paged::FallbackContext* glyphs) {
-  stats.lineRuns.clear();
+  stats.lineItems.clear();
   if (!hasTextStep(format, mode) || !textStepMayChange(line, textStepOf(format, mode))) return;
   prepareTextStepByStep(line, scratch, format, mode, stats, glyphs);
 }
 
 void prepareTextStepByStep(std::string& line, std::string& scratch, Format format, TextMode mode,
                            EscapeStats& stats, paged::FallbackContext* glyphs) {
-  stats.lineRuns.clear();
+  stats.lineItems.clear();
   if (!hasTextStep(format, mode)) return;
   if (decodeText(line, scratch)) line.swap(scratch);
   if (mode == TextMode::Typed) {

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "markup/run_spans.hpp"
+#include "markup/line_items.hpp"
 
 namespace kolvo {
 
@@ -25,7 +25,7 @@ struct EscapeStats {
   // The runs the paged escaper drew with fallback fonts in the line it
   // escaped last, which the line's rewrite moves along with its bytes;
   // empty for a line the text step left as it was.
-  RunSpans lineRuns;
+  LineItems lineItems;
 
   // Counts `c` as shown as "?" and keeps it among the samples.
   void missing(char32_t c);

@@ -11,11 +11,11 @@ void FlowingWriter::topSpacing(char option) {
   for (std::size_t i = 0; i < count; ++i) out_.write(format_.blankLine);
 }
 
-void FlowingWriter::line(std::string_view text, bool drawingLine) {
-  if (drawingLine) return;
+void FlowingWriter::line(const TypedLine& line) {
+  if (line.drawing) return;
   const LineForm& form = state_.center == 1 ? format_.centred : format_.plain;
   out_.write(form.before);
-  out_.write(text);
+  out_.write(line.bytes);
   out_.write(form.after);
 }
 

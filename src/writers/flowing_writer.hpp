@@ -49,7 +49,7 @@ class FlowingWriter final : public Writer {
 
   void prologue() override;
   void topSpacing(char option) override;
-  void line(std::string_view text, bool drawingLine) override;
+  void line(const TypedLine& line) override;
   std::string progressTrace(bool drawingLine) const override;
   void epilogue() override;
 

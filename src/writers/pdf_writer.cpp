@@ -138,14 +138,14 @@ class PdfWriter final : public PagedWriter {
     openStream(1, kFirstStreamKeyword);
   }
 
-  void line(std::string_view text, bool drawingLine) override {
+  void line(const TypedLine& line) override {
     // A drawing line has already written its path into the open content
     // stream, among the text objects; it takes no space and leaves the
     // overprint flags for the next text line.
-    if (!drawingLine && paper_ != nullptr) {
-      wrappedLine(text);
-    } else if (!drawingLine) {
-      writeTextLine(text);
+    if (!line.drawing && paper_ != nullptr) {
+      wrappedLine(line.bytes);
+    } else if (!line.drawing) {
+      writeTextLine(line.bytes);
     }
     endLine();
   }

@@ -93,16 +93,16 @@ class PostScriptWriter final : public PagedWriter {
     out_.write(kFirstFontSelection);
   }
 
-  void line(std::string_view text, bool drawingLine) override {
+  void line(const TypedLine& line) override {
     // A drawing line has already written its command; it takes no space.
-    if (drawingLine) return;
-    if (paper_ != nullptr) return wrappedLine(text);
+    if (line.drawing) return;
+    if (paper_ != nullptr) return wrappedLine(line.bytes);
     state_.baseline -= state_.line_spacing;
     out_.writeInt(state_.line_x);
     out_.put(' ');
     out_.writeInt(state_.baseline);
     out_.write(kMoveToShow);
-    out_.write(text);
+    out_.write(line.bytes);
     out_.write(kShow);
     endLine();
   }

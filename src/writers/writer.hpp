@@ -11,6 +11,7 @@
 
 #include "markup/format.hpp"
 #include "markup/layout_state.hpp"
+#include "markup/line_items.hpp"
 #include "writers/output_sink.hpp"
 #include "writers/paged/paper_size.hpp"
 
@@ -30,9 +31,8 @@ class Writer {
   // paged writers draw it on the current page; the flowing formats have no
   // page to draw on.
   virtual void drawing(std::string_view /*line*/) {}
-  // `text` is the rewritten line; `drawingLine` is true for a "$s" line,
-  // whose text is never written.
-  virtual void line(std::string_view text, bool drawingLine) = 0;
+  // The rewritten line, its bytes and what they are.
+  virtual void line(const TypedLine& line) = 0;
   // The progress trace for option v, printed right after line(); may be empty.
   virtual std::string progressTrace(bool drawingLine) const = 0;
   // Runs after every input line, drawing lines included.

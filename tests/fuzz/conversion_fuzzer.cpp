@@ -264,7 +264,7 @@ void expectRewritesAgree(std::string_view input, Format format, TextMode mode, b
     kolvo::rewriteLineReference(slow, format, reference, mode, referenceStats, referenceGlyphs);
     if (line != slow) fail("rewriteLine differs from the reference");
     if (!(fast == reference)) fail("rewriteLine has other effects than the reference");
-    if (!(fastStats.lineRuns == referenceStats.lineRuns)) {
+    if (!(fastStats.lineItems == referenceStats.lineItems)) {
       fail("rewriteLine places the fallback runs elsewhere than the reference");
     }
     if (fastStats.missingGlyphs != referenceStats.missingGlyphs) {

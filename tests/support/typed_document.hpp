@@ -47,7 +47,7 @@ inline std::string typedDocument(const FlowingFormat& format, Format f, TextEsca
     std::string line = escapedBy(escape, typed + "\n", stats);
     state.center = 0;
     rewriteLine(line, scratch, f, state);
-    writer.line(line, false);
+    writer.line({line, {}, false});
   }
   writer.epilogue();
   sink.flush();

@@ -86,7 +86,7 @@ void FallbackRun::selectPage(std::size_t page) {
   });
 }
 
-void FallbackRun::finish(std::string& out, RunSpans& runs) {
+void FallbackRun::finish(std::string& out, LineItems& runs) {
   flush();
   text_ += scratch_.close.get(keyOf(0), [&](std::string& close) {
     if (format_ == Format::Pdf) {
@@ -106,7 +106,7 @@ void FallbackRun::finish(std::string& out, RunSpans& runs) {
     }
   });
   const std::uint64_t width = (advances_ * points(inForce_.size) + 500) / 1000;
-  runs.add(out.size(), out.size() + text_.size(), width);
+  runs.addRun(out.size(), out.size() + text_.size(), width);
   out += text_;
 }
 

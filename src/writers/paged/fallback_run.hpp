@@ -7,7 +7,7 @@
 // PDF shows two-byte codes of a Type 0 font ("/K0"); PostScript shows
 // one-byte codes of the font's code pages, 256 codes each ("/KolvoK0p1" is
 // codes 256 to 511 of font 0). Where the run lies in the line, and its
-// width, go into the line's RunSpans (markup/run_spans.hpp) for the
+// width, go into the line's LineItems (markup/line_items.hpp) for the
 // measures.
 
 #include <array>
@@ -17,7 +17,7 @@
 #include <string_view>
 
 #include "markup/format.hpp"
-#include "markup/run_spans.hpp"
+#include "markup/line_items.hpp"
 #include "writers/paged/font_in_force.hpp"
 
 namespace kolvo::paged {
@@ -77,7 +77,7 @@ class FallbackRun {
     putHex<1>(code & 0xFFU);
   }
   // Appends the run to `out` and notes where it lies and how wide it is.
-  void finish(std::string& out, RunSpans& runs);
+  void finish(std::string& out, LineItems& runs);
 
  private:
   void selectPage(std::size_t page);

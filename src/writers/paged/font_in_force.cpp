@@ -1,6 +1,6 @@
 #include "writers/paged/font_in_force.hpp"
 
-#include "markup/typed_tag_texts.hpp"
+#include "writers/paged/tag_painting.hpp"
 
 namespace kolvo::paged {
 namespace {
@@ -28,47 +28,30 @@ FontStyle styleOf(std::string_view font) {
 }
 
 // PostScript underline and highlights: between the start and end tag the
-// text is shown by the procedure the end tag calls.
+// text is shown by the procedure that the end tag paints it with.
 struct Decoration {
   std::string_view start;
   std::string_view end;
-  std::string_view show;
 };
 
 constexpr std::array<Decoration, 3> kDecorations = {{
-    {"%us", "%ue", "ushow"},
-    {"%hs", "%he", "hshow"},
-    {"%Hs", "%He", "Hshow"},
+    {"%us", "%ue"},
+    {"%hs", "%he"},
+    {"%Hs", "%He"},
 }};
 
-std::string_view lastToken(std::string_view text) {
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  const std::size_t blank = text.rfind(' ');
-  return blank == std::string_view::npos ? text : text.substr(blank + 1);
+std::size_t rowOf(std::string_view tag) {
+  std::size_t row = 0;
+  while (row < kTagRowCount && kTagTable[row].tag != tag) ++row;
+  return row;
 }
 
-std::string_view withoutLastToken(std::string_view text) {
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  const std::size_t blank = text.rfind(' ');
-  return blank == std::string_view::npos ? std::string_view() : text.substr(0, blank);
-}
-
-// The font and size the text selects last: "/F2 12 Tf" in PDF,
-// "/Times-Bold findfont 12 scalefont setfont" in PostScript.
-bool lastSelection(std::string_view text, Format format, std::string_view& font,
-                   std::string_view& size) {
-  const std::string_view operatorText =
-      format == Format::Pdf ? std::string_view(" Tf") : std::string_view(" scalefont setfont");
-  const std::size_t at = text.rfind(operatorText);
-  if (at == std::string_view::npos) return false;
-  std::string_view before = text.substr(0, at);
-  size = lastToken(before);
-  before = withoutLastToken(before);
-  if (format == Format::PostScript) before = withoutLastToken(before);  // "findfont"
-  const std::string_view name = lastToken(before);
-  if (name.size() < 2 || name[0] != '/') return false;
-  font = name.substr(1);
-  return true;
+// The operator that the text of `row` paints the text before it with.
+std::string_view closingPainter(std::size_t row) {
+  for (const PaintStep& step : paintedBy(row, Format::PostScript, TextMode::Typed)) {
+    if (step.kind == PaintKind::Close) return step.painter;
+  }
+  return "show";
 }
 
 }  // namespace
@@ -78,20 +61,26 @@ FontInForce bodyFont(Format format) {
           "12", FontStyle::Regular, "show"};
 }
 
+// A tag's font is the last one its text selects (a glyph of another font
+// comes back to the body font).
 FontSwitches::FontSwitches(Format format) {
   for (std::size_t row = 0; row < kTagRowCount; ++row) {
     Switch& s = switches_[row];
-    const Replacement text = typedReplacement(kTagTable[row], format);
-    if (text && lastSelection(*text, format, s.font, s.size)) {
+    for (const PaintStep& step : paintedBy(row, format, TextMode::Typed)) {
+      if (step.kind != PaintKind::Style || step.style.font.empty()) continue;
       s.setsFont = true;
+      s.font = step.style.font;
+      s.size = step.style.size;
       s.style = styleOf(s.font);
     }
-    if (format != Format::PostScript) continue;
-    for (const Decoration& d : kDecorations) {
-      if (kTagTable[row].tag == d.start) s.show = d.show;
-      if (kTagTable[row].tag == d.start || kTagTable[row].tag == d.end) s.setsShow = true;
-    }
-    if (s.setsShow && s.show.empty()) s.show = "show";
+  }
+  if (format != Format::PostScript) return;
+  for (const Decoration& d : kDecorations) {
+    Switch& start = switches_[rowOf(d.start)];
+    Switch& end = switches_[rowOf(d.end)];
+    start.setsShow = end.setsShow = true;
+    start.show = closingPainter(rowOf(d.end));
+    end.show = "show";
   }
 }
 

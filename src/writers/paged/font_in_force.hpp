@@ -3,7 +3,7 @@
 // line, so that a run drawn with a fallback font can pick the matching face
 // and size and then return to that font. The tags are the only thing that
 // changes it (under --escape no tag can be formed by another tag's text),
-// so it follows from the tag texts, read once from the tag table.
+// so it follows from what each tag's text does (paintedBy).
 
 #include <array>
 #include <cstddef>

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <optional>
 
+#include "markup/paged_cell_texts.hpp"
 #include "markup/tag_index.hpp"
 #include "writers/paged/fallback_context.hpp"
 #include "writers/paged/fallback_run.hpp"
@@ -91,16 +92,17 @@ class RunEnders {
 // compilers evaluate at compile time.
 const RunEnders kRunEnders;
 
-// The font switches around a run of Symbol glyphs: the same texts as the
-// Greek tags, which return to Times-Roman 12.
+// The font switches around a run of Symbol glyphs: those of the Greek
+// tags, which return to Times-Roman 12 (paged_cells.hpp).
 struct SymbolSwitch {
   std::string_view open;
   std::string_view close;
 };
 
-constexpr SymbolSwitch kPostScriptSwitch = {") show /Symbol findfont 12 scalefont setfont (",
-                                            ") show /Times-Roman findfont 12 scalefont setfont ("};
-constexpr SymbolSwitch kPdfSwitch = {") Tj /F3 12 Tf (", ") Tj /F1 12 Tf ("};
+constexpr SymbolSwitch kPostScriptSwitch = {symbolRunText(Format::PostScript, true),
+                                            symbolRunText(Format::PostScript, false)};
+constexpr SymbolSwitch kPdfSwitch = {symbolRunText(Format::Pdf, true),
+                                     symbolRunText(Format::Pdf, false)};
 
 void appendOctal(std::string& out, unsigned char code) {
   const char digits[] = {'\\', static_cast<char>('0' + (code >> 6)),
@@ -215,7 +217,7 @@ class PagedEscaper {
       fallbackRun->add(glyph.glyph.code, glyph.advance);
     }
     extendRun(context, style, glyph.glyph.font, fallbackRun ? &*fallbackRun : nullptr);
-    if (fallbackRun) fallbackRun->finish(out_, stats_.lineRuns);
+    if (fallbackRun) fallbackRun->finish(out_, stats_.lineItems);
     return true;
   }
 
