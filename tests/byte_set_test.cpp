@@ -38,6 +38,11 @@ TEST(ByteSet, EveryWayCountsAlike) {
       const auto [first, second] = wide.countBothIn(markup, text);
       EXPECT_EQ(first, wide.countOneByOne(text)) << size;
       EXPECT_EQ(second, markup.countOneByOne(text)) << size;
+      const auto unless = wide.countBothUnless(none, markup, text);
+      EXPECT_EQ(unless.has_value(), !markup.anyIn(text)) << size;
+      if (unless) {
+        EXPECT_EQ(unless->first, first);
+      }
     }
   }
   EXPECT_TRUE(wide.has(0x80));

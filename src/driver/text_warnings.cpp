@@ -91,8 +91,14 @@ void TextWarningCounter::countStrayPercent(std::string_view text) {
   }
 }
 
-// Most lines are ASCII alone: eight bytes are looked at together.
+// A well-formed line (most text beyond ASCII is) has a character for each
+// byte that begins one; any other is read one sequence at a time.
 void TextWarningCounter::countBeyondAscii(std::string_view text) {
+  if (isDecodedText(text)) {
+    if (beyondAscii_ == BeyondAscii::NotUtf8Only) return;
+    for (const char c : text) counts_.beyondAscii += static_cast<unsigned char>(c) >= 0xC0 ? 1U : 0U;
+    return;
+  }
   std::size_t at = 0;
   while (at < text.size()) {
     if (at + 8 <= text.size()) {

@@ -51,11 +51,15 @@ __attribute__((target("ssse3"))) inline unsigned blockMembers(__m128i v, __m128i
 
 // Two sets over the same text of sixteen bytes or more, the last block
 // overlapping the one before it (its bytes counted there masked off).
-__attribute__((target("ssse3,popcnt"))) std::pair<std::size_t, std::size_t> countTwo(
-    std::string_view text, const std::uint8_t* firstLow, bool firstBeyond,
-    const std::uint8_t* secondLow, bool secondBeyond) {
+// `stop` (may be null): no counts once a byte is in it.
+__attribute__((target("ssse3,popcnt"))) std::optional<std::pair<std::size_t, std::size_t>>
+countTwo(std::string_view text, const std::uint8_t* firstLow, bool firstBeyond,
+         const std::uint8_t* secondLow, bool secondBeyond, const std::uint8_t* stopLow,
+         bool stopBeyond) {
   const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(firstLow));
   const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(secondLow));
+  const __m128i c = stopLow != nullptr ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(stopLow))
+                                       : _mm_setzero_si128();
   std::size_t first = 0;
   std::size_t second = 0;
   for (std::size_t at = 0;; at += 16) {
@@ -63,11 +67,12 @@ __attribute__((target("ssse3,popcnt"))) std::pair<std::size_t, std::size_t> coun
     const std::size_t from = last ? text.size() - 16 : at;
     const unsigned skip = static_cast<unsigned>(at - from);
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + from));
+    if (stopLow != nullptr && blockMembers(v, c, stopBeyond) != 0) return std::nullopt;
     first += static_cast<std::size_t>(std::popcount(blockMembers(v, a, firstBeyond) >> skip));
     second += static_cast<std::size_t>(std::popcount(blockMembers(v, b, secondBeyond) >> skip));
     if (last) break;
   }
-  return {first, second};
+  return std::pair{first, second};
 }
 
 // Whether any byte of `text` (sixteen or more) is a member: the blocks'
@@ -151,11 +156,23 @@ std::pair<std::size_t, std::size_t> ByteSet::countBothIn(const ByteSet& other,
                                                          std::string_view text) const {
 #if defined(KOLVO_BYTE_SET_SSSE3)
   if (kHaveSsse3 && text.size() >= 16) {
-    return countTwo(text, byLowNibble_.data(), beyondAscii_, other.byLowNibble_.data(),
-                    other.beyondAscii_);
+    return *countTwo(text, byLowNibble_.data(), beyondAscii_, other.byLowNibble_.data(),
+                     other.beyondAscii_, nullptr, false);
   }
 #endif
   return {countOneByOne(text), other.countOneByOne(text)};
+}
+
+std::optional<std::pair<std::size_t, std::size_t>> ByteSet::countBothUnless(
+    const ByteSet& other, const ByteSet& stop, std::string_view text) const {
+#if defined(KOLVO_BYTE_SET_SSSE3)
+  if (kHaveSsse3 && text.size() >= 16) {
+    return countTwo(text, byLowNibble_.data(), beyondAscii_, other.byLowNibble_.data(),
+                    other.beyondAscii_, stop.byLowNibble_.data(), stop.beyondAscii_);
+  }
+#endif
+  if (stop.anyIn(text)) return std::nullopt;
+  return countBothIn(other, text);
 }
 
 }  // namespace kolvo

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -26,6 +27,10 @@ class ByteSet {
   std::size_t countIn(std::string_view text) const;
   // How many are in this set and how many in `other`, in one pass.
   std::pair<std::size_t, std::size_t> countBothIn(const ByteSet& other, std::string_view text) const;
+  // The same, unless a byte of `text` is in `stop`: then nothing.
+  std::optional<std::pair<std::size_t, std::size_t>> countBothUnless(const ByteSet& other,
+                                                                     const ByteSet& stop,
+                                                                     std::string_view text) const;
   bool anyIn(std::string_view text) const;
 
   // The ways countIn() can go, for tests that compare them; false when this

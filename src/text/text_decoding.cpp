@@ -193,6 +193,8 @@ void appendUtf8(std::string& out, char32_t cp) {
   }
 }
 
+bool isDecodedText(std::string_view in) { return firstChange(in, 0) == kNotFound; }
+
 bool decodeText(std::string_view in, std::string& out) {
   std::size_t change = firstChange(in, 0);
   if (change == kNotFound) return false;

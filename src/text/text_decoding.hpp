@@ -29,6 +29,10 @@ constexpr bool decodingLooksAt(unsigned char byte) {
   return byte >= 0x80 || (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r');
 }
 
+// Whether decodeText would leave `in` as it is: well-formed UTF-8 without
+// the controls it blanks. One scan, fast over ASCII and two-byte letters.
+bool isDecodedText(std::string_view in);
+
 // The length of the well-formed UTF-8 sequence of two to four bytes at `at`
 // of `text`, or 0 (ASCII, or a byte decodeText reads as Windows-1252).
 std::size_t utf8SequenceLength(std::string_view text, std::size_t at);

@@ -85,15 +85,15 @@ void PageOverflow::GlyphBound::build(const std::vector<const GlyphWidths*>& font
   blank = std::min<unsigned>(narrow, perByte[' ']);
 }
 
-double PageOverflow::GlyphBound::of(std::string_view text) const {
-  const auto [wideCount, blankCount] = wide.countBothIn(blanks, text);
-  const std::size_t narrowCount = text.size() - wideCount - blankCount;
+double PageOverflow::GlyphBound::of(std::size_t size, std::size_t wideCount,
+                                    std::size_t blankCount) const {
+  const std::size_t narrowCount = size - wideCount - blankCount;
   return static_cast<double>(narrowCount * narrow + wideCount * widest + blankCount * blank);
 }
 
 PageOverflow::PageOverflow(Format format, TextMode mode, const PaperSize* paper,
                            const FallbackFonts* fallback)
-    : active_(isPaged(format) && paper == nullptr), format_(format), mode_(mode),
+    : active_(isPaged(format) && paper == nullptr && mode == TextMode::Markup), format_(format),
       column_(tagColumn(format, mode)), widths_(format, mode, fallback),
       style_(initialTextStyle(format)) {
   if (active_) readRowEffects();
@@ -141,49 +141,40 @@ void PageOverflow::readRowEffects() {
     widestGlyph_ = std::max<unsigned>(widestGlyph_, *std::max_element(table->begin(), table->end()));
   }
   bodyBound_.build({body_}, kBodyNarrow);
-  std::array<bool, 128> changes{};
-  for (std::size_t b = 0; b < 0x20; ++b) changes[b] = b != '\n' && b != '\r';
-  changes[0x7F] = true;
-  typedChanges_ = ByteSet(changes, true);
   // What sends a line past the plain path: a tag, a clean-up's bytes, a
-  // carriage return; under --escape the bytes the escaper changes.
-  std::array<bool, 128> special = mode_ == TextMode::Typed ? changes : std::array<bool, 128>{};
+  // carriage return.
+  std::array<bool, 128> special{};
   for (const char c : {'%', '_', '<', '\r'}) special[static_cast<unsigned char>(c)] = true;
-  plainSpecial_ = ByteSet(special, mode_ == TextMode::Typed);
+  plainSpecial_ = ByteSet(special, false);
 }
 
 // A line without tags in the body font: its bytes are its glyphs, in the
 // body font's widths (in thousandths of its size, summed exactly).
-bool PageOverflow::plainFits(std::string_view typed) const {
+bool PageOverflow::plainFits(std::string_view typed, std::size_t wide, std::size_t blanks) const {
   constexpr double kRoom = (kPageWidth - kLeftMargin) * 1000 / kBodySize;
-  if (bodyBound_.of(typed) <= kRoom) return true;
-  std::uint64_t units = 0;
-  for (const char byte : typed) {
-    // The clean-ups turn a line end into a blank.
-    const char c = byte == '\n' || byte == '\r' ? ' ' : byte;
-    units += (*body_)[static_cast<unsigned char>(c)];
-  }
-  return static_cast<double>(units) <= kRoom;
+  if (bodyBound_.of(typed.size(), wide, blanks) <= kRoom) return true;
+  return static_cast<double>(unitsOf(typed, body_)) <= kRoom;
 }
 
 bool PageOverflow::measurePlain(std::string_view typed) {
   if (!active_) return true;
   pendingBound_ = -1;
-  // Most lines: text alone, in the body font.
-  if (bodyStyle_ && !plainSpecial_.anyIn(typed)) {
-    if (!plainFits(typed)) ++lines_;
-    return true;
+  // Most lines: text alone, in the body font (counted in the same pass).
+  if (bodyStyle_) {
+    const auto counts = bodyBound_.wide.countBothUnless(bodyBound_.blanks, plainSpecial_, typed);
+    if (counts) {
+      if (!plainFits(typed, counts->first, counts->second)) ++lines_;
+      return true;
+    }
   }
-  // Typed text beyond ASCII takes glyphs the tables do not hold, a typed
-  // tab moves to the next tab stop and other controls become blanks, a
-  // carriage return inside a line becomes a blank, and a clean-up may add
-  // a glyph: such lines are laid out.
-  if (mode_ == TextMode::Typed && typedChanges_.anyIn(typed)) return false;
+  // A carriage return inside a line becomes a blank, and a clean-up may
+  // add a glyph: such lines are laid out.
   const std::size_t carriageReturn = typed.find('\r');
   if (carriageReturn != std::string_view::npos && carriageReturn + 2 < typed.size()) return false;
   if (growsInCleanUp(typed)) return false;
   if (typed.find('%') == std::string_view::npos && bodyStyle_ && !shrinksInCleanUp(typed)) {
-    if (!plainFits(typed)) ++lines_;
+    const auto [wide, blanks] = bodyBound_.wide.countBothIn(bodyBound_.blanks, typed);
+    if (!plainFits(typed, wide, blanks)) ++lines_;
     return true;
   }
   boundTagged(typed);

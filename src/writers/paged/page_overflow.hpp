@@ -36,8 +36,8 @@ namespace kolvo::paged {
 
 class PageOverflow {
  public:
-  // Counts nothing for a flowing format or when `paper` is given (lines
-  // wrap then).
+  // Counts nothing for a flowing format, when `paper` is given (lines
+  // wrap then), or for text as typed (--escape), whose warnings are off.
   PageOverflow(Format format, TextMode mode, const PaperSize* paper,
                const FallbackFonts* fallback);
 
@@ -63,7 +63,8 @@ class PageOverflow {
     unsigned widest = 0;
     unsigned blank = 0;
     void build(const std::vector<const GlyphWidths*>& fonts, unsigned narrowLimit);
-    double of(std::string_view text) const;
+    // The bound of `size` bytes of which `wide` are wide and `blanks` blanks.
+    double of(std::size_t size, std::size_t wide, std::size_t blanks) const;
   };
   // What a tag's text does, read from it once: the largest size it shows
   // anything in, and the font and size it leaves in force, if it sets them.
@@ -80,7 +81,7 @@ class PageOverflow {
   };
   void readRowEffects();
   const GlyphWidths* tableOf(const TextStyle& style) const;
-  bool plainFits(std::string_view typed) const;
+  bool plainFits(std::string_view typed, std::size_t wide, std::size_t blanks) const;
   // Sets pendingBound_, the bound of a tagged line's width in points from
   // its start, unless the line must be laid out: a tag may form, or one
   // shows more than a glyph.
@@ -89,7 +90,6 @@ class PageOverflow {
 
   bool active_;
   Format format_;
-  TextMode mode_;
   TagColumn column_;
   FallbackWidths widths_;
   TextStyle style_;  // in force where the next line starts (its font and size are exact)
@@ -99,7 +99,6 @@ class PageOverflow {
   GlyphBound bodyBound_;  // the body font, which sets a line without tags
   unsigned widestGlyph_ = 0;  // of every font a tag selects
   ByteSet plainSpecial_;  // bytes that keep a line off the plain path (see measurePlain)
-  ByteSet typedChanges_;  // bytes the typed escaper shows otherwise: beyond ASCII, controls
   // The tagged line measurePlain bounded, for measureRewritten.
   double pendingBound_ = -1;
   std::vector<std::size_t> pendingRows_;  // its tags that set the font, in order
