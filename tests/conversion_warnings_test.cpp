@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "check/checker.hpp"
+#include "io/message_text.hpp"
+#include "text/text_decoding.hpp"
 #include "driver/conversion.hpp"
 #include "support/document_generator.hpp"
 #include "support/test_support.hpp"
@@ -65,6 +67,40 @@ TEST(ConversionWarnings, BeyondAsciiCountsWhatEachFormatShowsOtherwise) {
   }
   EXPECT_EQ(warningsOf("\xE2\x82\xAC 5\n", Format::Pdf),
             Lines{"1 character beyond ASCII is not shown as typed in PDF; --escape shows them"});
+}
+
+// The count of characters beyond ASCII, however the fast reading of
+// two-byte text meets its blocks, is the count sequence by sequence.
+TEST(ConversionWarnings, BeyondAsciiCountsAreTheSameInEveryBlockShape) {
+  const std::array<std::string_view, 6> parts = {"a", " ", "\xD0\x96", "\xE2\x80\x94",
+                                                 "\xE9", "\xBF"};
+  Random random(11);
+  for (int round = 0; round < 2000; ++round) {
+    std::string text;
+    const std::size_t pieces = random.below(60);
+    for (std::size_t i = 0; i < pieces; ++i) {
+      text += parts[random.percent(80) ? random.below(3) : random.below(parts.size())];
+    }
+    std::uint64_t utf8 = 0;
+    std::uint64_t other = 0;
+    for (std::size_t at = 0; at < text.size();) {
+      if (static_cast<unsigned char>(text[at]) < 0x80) {
+        ++at;
+        continue;
+      }
+      const std::size_t length = utf8SequenceLength(text, at);
+      ++(length != 0 ? utf8 : other);
+      at += length != 0 ? length : 1;
+    }
+    const auto counted = [&](Format f) {
+      TextWarningCounter counter(f, TextMode::Markup);
+      counter.count(text);
+      return counter.counts().beyondAscii;
+    };
+    EXPECT_EQ(counted(Format::Pdf), utf8 + other) << printable(text);
+    EXPECT_EQ(counted(Format::Rtf), utf8) << printable(text);
+    EXPECT_EQ(counted(Format::Latex), other) << printable(text);
+  }
 }
 
 TEST(ConversionWarnings, MarkupCharactersOutsideTagsAreCountedByKind) {
