@@ -95,7 +95,7 @@ PageOverflow::PageOverflow(Format format, TextMode mode, const PaperSize* paper,
                            const FallbackFonts* fallback)
     : active_(isPaged(format) && paper == nullptr && mode == TextMode::Markup), format_(format),
       column_(tagColumn(format, mode)), widths_(format, mode, fallback),
-      style_(initialTextStyle(format)) {
+      style_(initialTextStyle(format)), bodyStyle_(initialTextStyle(format)) {
   if (active_) readRowEffects();
 }
 
@@ -160,7 +160,7 @@ bool PageOverflow::measurePlain(std::string_view typed) {
   if (!active_) return true;
   pendingBound_ = -1;
   // Most lines: text alone, in the body font (counted in the same pass).
-  if (bodyStyle_) {
+  if (inBodyFont_) {
     const auto counts = bodyBound_.wide.countBothUnless(bodyBound_.blanks, plainSpecial_, typed);
     if (counts) {
       if (!plainFits(typed, counts->first, counts->second)) ++lines_;
@@ -172,7 +172,7 @@ bool PageOverflow::measurePlain(std::string_view typed) {
   const std::size_t carriageReturn = typed.find('\r');
   if (carriageReturn != std::string_view::npos && carriageReturn + 2 < typed.size()) return false;
   if (growsInCleanUp(typed)) return false;
-  if (typed.find('%') == std::string_view::npos && bodyStyle_ && !shrinksInCleanUp(typed)) {
+  if (typed.find('%') == std::string_view::npos && inBodyFont_ && !shrinksInCleanUp(typed)) {
     const auto [wide, blanks] = bodyBound_.wide.countBothIn(bodyBound_.blanks, typed);
     if (!plainFits(typed, wide, blanks)) ++lines_;
     return true;
@@ -222,18 +222,22 @@ void PageOverflow::boundTagged(std::string_view typed) {
 void PageOverflow::measureRewritten(std::string_view rewritten, const LayoutState& state) {
   const double left = state.line_x;
   if (pendingBound_ >= 0 && left >= 0 && left + pendingBound_ <= kPageWidth) {
-    for (const std::size_t row : pendingRows_) {
-      style_.font = rows_[row].font;
-      style_.size = rows_[row].size;
+    // The font the last of them sets is in force at the end; a PDF line
+    // starts in the body font whatever it was.
+    if (format_ == Format::Pdf) {
+      style_.font = bodyStyle_.font;
+      style_.size = bodyStyle_.size;
+    } else if (!pendingRows_.empty()) {
+      style_.font = rows_[pendingRows_.back()].font;
+      style_.size = rows_[pendingRows_.back()].size;
     }
   } else {
     const LineLayout layout =
         layoutLine(rewritten, format_, style_, std::numeric_limits<double>::infinity(), widths_);
-    style_ = layout.end;
+    style_ = nextLineStyle(format_, layout.end);
     if (left < 0 || left + layout.pieces.front().width > kPageWidth) ++lines_;
   }
-  style_ = nextLineStyle(format_, style_);
-  bodyStyle_ = sameFont(style_, initialTextStyle(format_));
+  inBodyFont_ = sameFont(style_, bodyStyle_);
 }
 
 }  // namespace kolvo::paged

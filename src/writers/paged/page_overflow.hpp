@@ -93,7 +93,8 @@ class PageOverflow {
   TagColumn column_;
   FallbackWidths widths_;
   TextStyle style_;  // in force where the next line starts (its font and size are exact)
-  bool bodyStyle_ = true;
+  TextStyle bodyStyle_;     // the style a document starts in
+  bool inBodyFont_ = true;  // style_ has its font and size
   std::array<RowEffect, kTagRowCount> rows_{};
   const GlyphWidths* body_ = nullptr;
   GlyphBound bodyBound_;  // the body font, which sets a line without tags
