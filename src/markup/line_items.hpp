@@ -6,8 +6,9 @@
 // the runs; every replacement of the tag rows and clean-ups records its
 // text and moves the items after it. No byte of the line carries any of it.
 //
-// A run's operators start with ") " and end with " (": no tag can form
-// across its edges, and no replacement falls inside one. A tag row's text
+// A run's operators (a fallback run's, a Symbol run's) start with ")" and
+// end with "(": no tag can form across their edges, and no replacement
+// falls inside one. A tag row's text
 // can lose bytes to a later replacement (the "%" of the percent row forming
 // a tag with the text after it): what is left of it stays an item of its
 // row.
@@ -25,6 +26,7 @@ enum class ItemKind : unsigned char {
   TagText,      // a tag row's text for the format (`row`)
   CleanupText,  // what a clean-up put in the place of markup
   FallbackRun,  // a run drawn with a fallback font (`width`)
+  SymbolRun,    // typed text's glyphs in the Symbol font, with the switches there and back
 };
 
 struct LineItem {
@@ -64,6 +66,11 @@ class LineItems {
     items_.push_back({begin, end, static_cast<std::uint32_t>(std::min(width, kWidest)), 0,
                       ItemKind::FallbackRun});
     ++runs_;
+  }
+
+  // Glyphs of the Symbol font just appended to the line, switches included.
+  void addSymbolRun(std::size_t begin, std::size_t end) {
+    items_.push_back({begin, end, 0, 0, ItemKind::SymbolRun});
   }
 
   // Whether a fallback run lies (in part) in the bytes [from, to).

@@ -13,16 +13,16 @@ void PagedWriter::topSpacing(char option) {
   applyTopBaseline(state_, option, baselineOn(paper, top_.small), baselineOn(paper, top_.large));
 }
 
-paged::LineLayout PagedWriter::writeWrappedLine(std::string_view text,
-                                                const paged::TextStyle& start,
-                                                std::span<const std::size_t> marks) {
-  paged::LineLayout layout =
-      paged::layoutLine(text, format_, start, textAreaWidth(*paper_), widths_, marks,
-                        state_.center != 0);
+const paged::LineLayout& PagedWriter::writeWrappedLine(const TypedLine& line,
+                                                       const paged::TextStyle& start,
+                                                       std::span<const std::size_t> marks) {
+  const paged::LineLayout& layout =
+      paged::layoutLine(line, format_, mode_, start, textAreaWidth(*paper_), widths_, marks,
+                        state_.center != 0, layoutBuffers_);
   for (std::size_t i = 0; i < layout.pieces.size(); ++i) {
     if (i > 0 && state_.baseline <= kBottomLimit) startPage(layout.pieces[i].start);
     state_.baseline -= state_.line_spacing;
-    writePiece(text, layout, i);
+    writePiece(line.bytes, layout, i);
   }
   return layout;
 }

@@ -45,7 +45,7 @@ class PagedWriter : public Writer {
   // that would start at or below the bottom margin starts a page
   // (startPage) first. `marks` are byte offsets to place (PDF overprints). Pieces' widths are exact
   // only on a centred line, the one place they show.
-  paged::LineLayout writeWrappedLine(std::string_view text, const paged::TextStyle& start,
+  const paged::LineLayout& writeWrappedLine(const TypedLine& line, const paged::TextStyle& start,
                                      std::span<const std::size_t> marks = {});
 
   // A page of the paper size starts, its text in `style`.
@@ -79,6 +79,7 @@ class PagedWriter : public Writer {
   paged::FallbackWidths widths_;
   // The style the next line starts in, when laid out for a paper size.
   paged::TextStyle style_;
+  paged::LayoutBuffers layoutBuffers_;
 
  private:
   const Format format_;

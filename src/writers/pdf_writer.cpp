@@ -143,7 +143,7 @@ class PdfWriter final : public PagedWriter {
     // stream, among the text objects; it takes no space and leaves the
     // overprint flags for the next text line.
     if (!line.drawing && paper_ != nullptr) {
-      wrappedLine(line.bytes);
+      wrappedLine(line);
     } else if (!line.drawing) {
       writeTextLine(line.bytes);
     }
@@ -345,7 +345,7 @@ class PdfWriter final : public PagedWriter {
   // The line in as many pieces as the text area needs, each a text object
   // in the font in force where it starts; an underline or highlight covers
   // its part of each piece.
-  void wrappedLine(std::string_view text) {
+  void wrappedLine(const TypedLine& line) {
     const std::array<std::size_t, 4> marks = {
         markOffset(state_.underline_start_offset, kMarkStartBytes),
         markOffset(state_.underline_end_offset, kMarkEndBytes),
@@ -355,8 +355,8 @@ class PdfWriter final : public PagedWriter {
     if (state_.highlight == 1) start.colour = "0 0 0";
     // The marks are placed only for an overprint the line draws.
     const bool overprint = state_.underline == 1 || state_.highlight == 1;
-    const paged::LineLayout layout =
-        writeWrappedLine(text, start, overprint ? std::span<const std::size_t>(marks)
+    const paged::LineLayout& layout =
+        writeWrappedLine(line, start, overprint ? std::span<const std::size_t>(marks)
                                                 : std::span<const std::size_t>());
     state_.underline = 0;
     state_.highlight = 0;

@@ -96,7 +96,7 @@ class PostScriptWriter final : public PagedWriter {
   void line(const TypedLine& line) override {
     // A drawing line has already written its command; it takes no space.
     if (line.drawing) return;
-    if (paper_ != nullptr) return wrappedLine(line.bytes);
+    if (paper_ != nullptr) return wrappedLine(line);
     state_.baseline -= state_.line_spacing;
     out_.writeInt(state_.line_x);
     out_.put(' ');
@@ -164,8 +164,8 @@ class PostScriptWriter final : public PagedWriter {
   // and its strings; a piece that breaks a string paints its part with the
   // string's own operator. Font and colour carry over by themselves, and
   // a page's setup selects the font in force where its text starts.
-  void wrappedLine(std::string_view text) {
-    style_ = writeWrappedLine(text, style_).end;
+  void wrappedLine(const TypedLine& line) {
+    style_ = writeWrappedLine(line, style_).end;
     endLine();
   }
 

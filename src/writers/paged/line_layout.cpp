@@ -6,6 +6,7 @@
 #include <optional>
 #include <utility>
 
+#include "writers/paged/line_painting.hpp"
 #include "writers/paged/shown_text.hpp"
 
 namespace kolvo::paged {
@@ -44,21 +45,22 @@ std::uint32_t hexValue(std::string_view digits) {
 
 class Breaker {
  public:
+  // Lays the line out into `layout`, whose storage it reuses.
   Breaker(std::string_view line, Format format, const ShownText& shown, double maxWidth,
-          const WidthSource& widths, std::span<const std::size_t> marks)
+          const WidthSource& widths, std::span<const std::size_t> marks, LineLayout& layout)
       : line_(line), format_(format), shown_(shown), maxWidth_(maxWidth), widths_(widths),
-        marks_(marks) {
-    layout_.marks.resize(marks.size());
+        marks_(marks), layout_(layout) {
+    layout_.pieces.clear();
+    layout_.marks.assign(marks.size(), PlacedMark{});
     resolved_.assign(marks.size(), false);
   }
 
-  LineLayout layOut() && {
+  void layOut() && {
     for (const ShownRun& run : shown_.runs) walk(run);
     resolveMarks(std::numeric_limits<std::size_t>::max());
     layout_.pieces.push_back(
         {pieceBegin_, line_.size(), ink_, shown_.styles[pieceStyle_], {}, pieceInHex_, false});
     layout_.end = shown_.end;
-    return std::move(layout_);
   }
 
  private:
@@ -187,7 +189,7 @@ class Breaker {
   std::vector<bool> resolved_;
   // The least offset of a mark not placed yet.
   std::size_t nextMark_ = 0;
-  LineLayout layout_;
+  LineLayout& layout_;
   std::size_t pieceBegin_ = 0;
   std::size_t pieceStyle_ = 0;
   bool pieceInHex_ = false;
@@ -328,20 +330,44 @@ std::optional<double> widthIfWhole(std::string_view line, Format format, const S
 
 }  // namespace
 
-LineLayout layoutLine(std::string_view line, Format format, const TextStyle& start,
-                      double maxWidth, const WidthSource& widths,
-                      std::span<const std::size_t> marks, bool exactWidths) {
-  ShownText shown = readShownText(line, format, start);
+namespace {
+
+void layOut(std::string_view line, Format format, const ShownText& shown, double maxWidth,
+            const WidthSource& widths, std::span<const std::size_t> marks, bool exactWidths,
+            LineLayout& layout) {
   if (marks.empty()) {
     if (const std::optional<double> width =
             widthIfWhole(line, format, shown, maxWidth, widths, exactWidths)) {
-      LineLayout whole;
-      whole.pieces.push_back({0, line.size(), *width, shown.styles.front(), {}, false, false});
-      whole.end = std::move(shown.end);
-      return whole;
+      layout.pieces.clear();
+      layout.marks.clear();
+      layout.pieces.push_back({0, line.size(), *width, shown.styles.front(), {}, false, false});
+      layout.end = shown.end;
+      return;
     }
   }
-  return Breaker(line, format, shown, maxWidth, widths, marks).layOut();
+  Breaker(line, format, shown, maxWidth, widths, marks, layout).layOut();
+}
+
+}  // namespace
+
+LineLayout layoutLine(std::string_view line, Format format, const TextStyle& start,
+                      double maxWidth, const WidthSource& widths,
+                      std::span<const std::size_t> marks, bool exactWidths) {
+  LineLayout layout;
+  layOut(line, format, readShownText(line, format, start), maxWidth, widths, marks, exactWidths,
+         layout);
+  return layout;
+}
+
+const LineLayout& layoutLine(const TypedLine& line, Format format, TextMode mode,
+                             const TextStyle& start, double maxWidth, const WidthSource& widths,
+                             std::span<const std::size_t> marks, bool exactWidths,
+                             LayoutBuffers& buffers) {
+  if (!paintText(line, format, mode, start, buffers.shown)) {
+    buffers.shown = readShownText(line.bytes, format, start);
+  }
+  layOut(line.bytes, format, buffers.shown, maxWidth, widths, marks, exactWidths, buffers.layout);
+  return buffers.layout;
 }
 
 std::int32_t pieceX(const PaperSize& paper, const LinePiece& piece, bool centred) {

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "markup/format.hpp"
+#include "markup/line_items.hpp"
+#include "writers/paged/shown_text.hpp"
 #include "writers/paged/text_style.hpp"
 #include "writers/paged/width_source.hpp"
 #include "writers/paged/paper_size.hpp"
@@ -63,6 +65,21 @@ struct LineLayout {
 LineLayout layoutLine(std::string_view line, Format format, const TextStyle& start,
                       double maxWidth, const WidthSource& widths,
                       std::span<const std::size_t> marks = {}, bool exactWidths = true);
+
+// Storage a writer keeps from line to line, so that laying out a line
+// allocates nothing once it has seen a few.
+struct LayoutBuffers {
+  ShownText shown;
+  LineLayout layout;
+};
+
+// The same for a typed line, whose strings its items say (line_painting.hpp)
+// where they can: the bytes are read only for a line they cannot (one with
+// a fallback run). The layout is in `buffers`, until the next call.
+const LineLayout& layoutLine(const TypedLine& line, Format format, TextMode mode,
+                             const TextStyle& start, double maxWidth, const WidthSource& widths,
+                             std::span<const std::size_t> marks, bool exactWidths,
+                             LayoutBuffers& buffers);
 
 // Where a piece starts on a page of `paper`: at the left margin, or centred
 // on the page when its line is centred.

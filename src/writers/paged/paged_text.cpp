@@ -256,6 +256,7 @@ class PagedEscaper {
 
   // The Symbol glyphs from here on, in one switch to the Symbol font.
   void symbolRun() {
+    const std::size_t begin = out_.size();
     out_.append(switch_.open);
     while (at_ < text_.size()) {
       std::size_t next = at_;
@@ -266,6 +267,7 @@ class PagedEscaper {
       at_ = next;
     }
     out_.append(switch_.close);
+    stats_.lineItems.addSymbolRun(begin, out_.size());
     if (glyphs_ != nullptr) glyphs_->inForce() = paged::bodyFont(format_);
   }
 

@@ -1,0 +1,119 @@
+#include "writers/paged/line_painting.hpp"
+
+#include <span>
+#include <string_view>
+#include <utility>
+
+#include "markup/paged_cell_texts.hpp"
+#include "markup/rows_in_order.hpp"
+#include "markup/tag_table.hpp"
+#include "writers/paged/tag_painting.hpp"
+
+namespace kolvo::paged {
+namespace {
+
+// Follows the paint steps of a line's items and collects its strings.
+class Painter {
+ public:
+  Painter(Format format, const TextStyle& start, ShownText& shown)
+      : format_(format), style_(start), shown_(shown) {
+    shown_.styles.clear();
+    shown_.runs.clear();
+    shown_.styles.push_back(start);
+  }
+
+  // The steps of a text that starts at `at` of the line.
+  void follow(std::span<const PaintStep> steps, std::size_t at) {
+    for (const PaintStep& step : steps) {
+      const std::size_t where = at + step.at;
+      switch (step.kind) {
+        case PaintKind::Close:
+          paint(open_, where, 0, true, step.painter);
+          break;
+        case PaintKind::Style:
+          applyStyleChange(step.style, style_);
+          break;
+        case PaintKind::Open:
+          open_ = where;
+          break;
+        case PaintKind::Glyphs: {
+          const double size = pointSize(style_) / 1000;
+          const std::size_t end = where + step.glyphs.size();
+          paint(where, end, step.moveBefore * size, step.breakable, step.painter);
+          // The pen's move after the glyphs, as an empty string of its own.
+          if (step.moveAfter != 0) paint(end, end, step.moveAfter * size, false, step.painter);
+          break;
+        }
+        case PaintKind::Text:
+          break;  // more of the open string
+      }
+    }
+  }
+
+  // The open string runs to the line's end, painted by the writer.
+  void finish(std::size_t lineSize) && {
+    paint(open_, lineSize, 0, true, format_ == Format::Pdf ? "Tj" : "show");
+    shown_.end = style_;
+  }
+
+ private:
+  void paint(std::size_t begin, std::size_t end, double shift, bool breakable,
+             std::string_view closer) {
+    if (shown_.styles.back() != style_) shown_.styles.push_back(style_);
+    shown_.runs.push_back({begin, end, shown_.styles.size() - 1, shift, breakable, closer, false});
+  }
+
+  Format format_;
+  TextStyle style_;
+  ShownText& shown_;
+  std::size_t open_ = 0;  // where the open string's contents start
+};
+
+// Whether a text's steps only add to the open string.
+bool onlyText(std::span<const PaintStep> steps) {
+  for (const PaintStep& step : steps) {
+    if (step.kind != PaintKind::Text) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<ShownText> paintedText(const TypedLine& line, Format format, TextMode mode,
+                                     const TextStyle& start) {
+  ShownText shown;
+  if (!paintText(line, format, mode, start, shown)) return std::nullopt;
+  return shown;
+}
+
+bool paintText(const TypedLine& line, Format format, TextMode mode, const TextStyle& start,
+               ShownText& shown) {
+  Painter painter(format, start, shown);
+  for (const LineItem& item : line.items) {
+    switch (item.kind) {
+      case ItemKind::TagText: {
+        const std::span<const PaintStep> steps = paintedBy(item.row, format, mode);
+        if (onlyText(steps)) break;
+        // A tag text that paints is whole: its operators begin with ")"
+        // and end with "(", which no tag or clean-up takes.
+        const Replacement text = rowText(kTagTable[item.row], format, mode);
+        if (!text || item.end - item.begin != text->size()) return false;
+        painter.follow(steps, item.begin);
+        break;
+      }
+      case ItemKind::SymbolRun: {
+        painter.follow(symbolRunSwitch(format, true), item.begin);
+        const std::size_t back = symbolRunText(format, false).size();
+        painter.follow(symbolRunSwitch(format, false), item.end - back);
+        break;
+      }
+      case ItemKind::CleanupText:
+      case ItemKind::FallbackRun:
+        return false;
+    }
+  }
+  std::move(painter).finish(line.bytes.size());
+  return true;
+}
+
+}  // namespace kolvo::paged

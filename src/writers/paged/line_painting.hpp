@@ -1,0 +1,28 @@
+#pragma once
+// What a typed PostScript or PDF line paints, from its items: the user's
+// text is in the open string; each tag's text paints as its cell's
+// operations say (tag_painting.hpp), and so does each run of Symbol glyphs.
+// Nothing here reads the line's bytes as a page description.
+
+#include <optional>
+
+#include "markup/format.hpp"
+#include "markup/line_items.hpp"
+#include "writers/paged/shown_text.hpp"
+#include "writers/paged/text_style.hpp"
+
+namespace kolvo::paged {
+
+// The strings `line` paints, in order, each with its style, starting in
+// `start`: what readShownText reads from its bytes. Nothing for a line the
+// items do not describe alone: one that holds a fallback run, or the part
+// of a tag's text that paints (no tag's text can lose such bytes to a
+// later replacement, but the items would allow it).
+std::optional<ShownText> paintedText(const TypedLine& line, Format format, TextMode mode,
+                                     const TextStyle& start);
+// The same into `shown`, reusing its storage; false (and `shown` unusable)
+// where paintedText gives nothing.
+bool paintText(const TypedLine& line, Format format, TextMode mode, const TextStyle& start,
+               ShownText& shown);
+
+}  // namespace kolvo::paged
