@@ -120,7 +120,8 @@ BeyondAscii beyondAsciiIn(Format format) {
 
 TextWarningCounter::TextWarningCounter(Format format, TextMode mode)
     : beyondAscii_(beyondAsciiIn(format)), active_(mode == TextMode::Markup),
-      lookedAt_(markupBytes(format), beyondAsciiIn(format) != BeyondAscii::Shown) {
+      markupSet_(markupBytes(format), false),
+      beyondAsciiSet_(std::array<bool, 128>{}, true) {
   for (std::size_t i = 0; i < kMarkupCharacters.size(); ++i) {
     if (kMarkupCharacters[i].format != format) continue;
     markupRow_[static_cast<unsigned char>(kMarkupCharacters[i].byte)] =
@@ -135,9 +136,8 @@ TextWarningCounter::TextWarningCounter(Format format, TextMode mode)
 void TextWarningCounter::count(std::string_view text) {
   if (!active_) return;
   if (percentRow_ != 0) countStrayPercent(text);
-  if (!lookedAt_.anyIn(text)) return;
-  if (beyondAscii_ != BeyondAscii::Shown) countBeyondAscii(text);
-  if (hasMarkup_) countMarkup(text);
+  if (beyondAscii_ != BeyondAscii::Shown && beyondAsciiSet_.anyIn(text)) countBeyondAscii(text);
+  if (hasMarkup_ && markupSet_.anyIn(text)) countMarkup(text);
 }
 
 // A "%" that begins no tag.

@@ -83,8 +83,9 @@ class TextWarningCounter {
   std::array<unsigned char, 256> markupRow_{};
   bool hasMarkup_ = false;
   unsigned percentRow_ = 0;  // index + 1 of "%" among them, if the format has it
-  // Every byte either count looks at: most lines hold none.
-  ByteSet lookedAt_;
+  // The bytes each count looks at: most lines hold none.
+  ByteSet markupSet_;
+  ByteSet beyondAsciiSet_;
   TextWarningCounts counts_;
 };
 
