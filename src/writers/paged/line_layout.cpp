@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -308,12 +309,19 @@ std::optional<double> widthIfWhole(std::string_view line, Format format, const S
   double x = 0;
   double ink = 0;
   std::uint64_t glyphs = 0;
+  // Runs in a row mostly share their style: its font looked up once.
+  std::size_t styleOfTable = SIZE_MAX;
+  const GlyphWidths* table = nullptr;
+  double scale = 0;
   for (const ShownRun& run : shown.runs) {
     if (run.hex) return std::nullopt;
-    const TextStyle& style = shown.styles[run.style];
-    const GlyphWidths* table = tableOf(format, style, widths);
-    if (table == nullptr) return std::nullopt;
-    const double scale = pointSize(style) / 1000;
+    if (run.style != styleOfTable) {
+      const TextStyle& style = shown.styles[run.style];
+      table = tableOf(format, style, widths);
+      if (table == nullptr) return std::nullopt;
+      scale = pointSize(style) / 1000;
+      styleOfTable = run.style;
+    }
     const UnitSum sum = sumUnits(line, run, *table);
     glyphs += sum.glyphs;
     reach += std::max(run.shift, 0.0) + static_cast<double>(sum.all) * scale;

@@ -36,6 +36,13 @@ TextStyle nextLineStyle(Format format, TextStyle end) {
 }
 
 double pointSize(const TextStyle& style) {
+  // Every size the tags write is two digits; read those without the
+  // general parser, which every laid-out line would otherwise call.
+  const std::string& digits = style.size;
+  if (digits.size() == 2 && digits[0] >= '0' && digits[0] <= '9' && digits[1] >= '0' &&
+      digits[1] <= '9') {
+    return (digits[0] - '0') * 10 + (digits[1] - '0');
+  }
   double size = 0;
   const char* first = style.size.data();
   const char* last = first + style.size.size();
