@@ -105,5 +105,22 @@ TEST(ByteScan, FindAnyOfAtEveryPosition) {
   }
 }
 
+TEST(ByteScan, FindBeyondAsciiAndFindLastAtEveryPosition) {
+  for (std::size_t length = 0; length <= 100; ++length) {
+    for (std::size_t at = 0; at <= length; ++at) {
+      std::string text(length, '%');
+      if (at < length) text[at] = '\x80';
+      std::string marks(length, 'z');
+      if (at < length) marks[at] = '%';
+      if (at + 40 < length) marks[at + 40] = '%';
+      for (std::size_t from = 0; from <= length; ++from) {
+        ASSERT_EQ(findBeyondAscii(text, from), at >= from ? at : length) << length << " " << at << " " << from;
+        const std::size_t before = std::string_view(marks).substr(0, from).rfind('%');
+        ASSERT_EQ(findLast(marks, from, '%'), before) << length << " " << at << " " << from;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kolvo::scan

@@ -16,6 +16,7 @@
 #include "markup/layout_state.hpp"
 #include "pipeline/line_rewrite.hpp"
 #include "support/fake_fallback_fonts.hpp"
+#include "support/page_description_reader.hpp"
 #include "writers/paged/fallback_context.hpp"
 #include "writers/paged/fallback_run.hpp"
 #include "writers/paged/fallback_widths.hpp"

@@ -74,16 +74,7 @@ TEST(LineItems, APassWithoutReplacementsLeavesThemAlone) {
 // items are in order and inside the line, each whole tag item holds its
 // row's text for the format (or a part of it that a later tag left).
 TEST(LineItems, EveryTagTextOfARewrittenLineIsItsRowsItem) {
-  test::LineMix mix;
-  mix.maxPieces = 20;
-  mix.tags = 60;
-  mix.nearMisses = 8;
-  mix.tagFragments = 12;
-  mix.delimiters = 10;
-  mix.rawMarkup = 4;
-  test::DocumentGenerator generator(20261207u);
-  std::vector<std::string> lines;
-  for (int i = 0; i < 600; ++i) lines.push_back(generator.line(mix) + '\n');
+  const std::vector<std::string> lines = test::tagHeavyLines(20261207u, 600);
   std::size_t tagItems = 0;
   for (const Format format : kAllFormats) {
     for (const TextMode mode : {TextMode::Markup, TextMode::Typed}) {

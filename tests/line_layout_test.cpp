@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "writers/paged/shown_text.hpp"
+#include "support/page_description_reader.hpp"
 
 namespace kolvo::paged {
 namespace {

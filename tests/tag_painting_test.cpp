@@ -17,7 +17,7 @@
 #include "markup/tag_table.hpp"
 #include "markup/typed_tag_texts.hpp"
 #include "writers/paged/font_in_force.hpp"
-#include "writers/paged/shown_text.hpp"
+#include "support/page_description_reader.hpp"
 
 namespace kolvo::paged {
 namespace {

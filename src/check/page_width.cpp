@@ -67,8 +67,9 @@ PageWidthCheck::Reach PageWidthCheck::measure(std::string_view text, PagedRun& r
   EscapeStats stats;
   rewriteLine(rewritten_, scratch_, run.format, run.state, options_.mode, stats,
               run.fallback.get());
-  const paged::LineLayout layout = paged::layoutLine(
-      rewritten_, run.format, run.style, std::numeric_limits<double>::infinity(), *run.widths);
+  const paged::LineLayout& layout = paged::layoutLine(
+      {rewritten_, stats.lineItems.all(), false, stats.lineItems.paintings()}, run.format, options_.mode, run.style,
+      std::numeric_limits<double>::infinity(), *run.widths, {}, true, layoutBuffers_);
   const double left = run.state.line_x;
   run.style = paged::nextLineStyle(run.format, layout.end);
   // What the writers reset once a line is out.

@@ -15,6 +15,7 @@
 #include "markup/layout_state.hpp"
 #include "writers/paged/fallback_context.hpp"
 #include "writers/paged/fallback_widths.hpp"
+#include "writers/paged/line_layout.hpp"
 #include "writers/paged/text_style.hpp"
 
 namespace kolvo::check {
@@ -57,6 +58,7 @@ class PageWidthCheck {
   std::vector<PagedRun> runs_;
   std::string rewritten_;
   std::string scratch_;
+  paged::LayoutBuffers layoutBuffers_;
   double pageWidth_;
 };
 

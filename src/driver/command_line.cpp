@@ -20,6 +20,7 @@
 #include "driver/standard_streams.hpp"
 #include "driver/usage_text.hpp"
 #include "writers/output_sink.hpp"
+#include "writers/writer.hpp"
 
 namespace kolvo {
 namespace {
@@ -31,14 +32,14 @@ int reportUsageError(const UsageError& error) {
   return kExitUsage;
 }
 
-// The first of two readings gives out the fallback fonts' codes
-// (readsInputTwice).
+// The first of two readings gives out the fallback fonts' codes, when the
+// writer wants them before its prologue (writerReadsInputTwice).
 ConversionReport convertInput(const InputFile& input, OutputSink& out,
                               const ConversionSettings& settings, FallbackFonts* fallback,
                               Console& console) {
   // Typed text keeps every line whole: one line is one paragraph.
   const std::size_t pieces = settings.mode == TextMode::Typed ? kWholeLines : kMaxPiece;
-  if (!readsInputTwice(settings.format, settings.mode, fallback)) {
+  if (fallback == nullptr || !writerReadsInputTwice(settings.format, settings.mode, true)) {
     LineReader in(input.fd(), input.name(), pieces, makeEncodingDecoder(settings.encoding));
     return convert(in, out, settings.format, settings.option, console, settings.mode,
                    settings.paper, fallback);

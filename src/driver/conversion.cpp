@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "driver/fallback_code_reading.hpp"
 #include "io/message_text.hpp"
 #include "markup/layout_state.hpp"
 #include "pipeline/line_rewrite.hpp"
@@ -95,8 +96,9 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
       const FontInForceKeeper keeper(context.get(), drawingLine);
       rewriteLine(line, scratch, format, state, mode, stats, context.get());
     }
-    if (!measured) overflow.measureRewritten(line, state);
-    writer->line({line, stats.lineItems.all(), drawingLine});
+    const TypedLine typed{line, stats.lineItems.all(), drawingLine, stats.lineItems.paintings()};
+    if (!measured) overflow.measureRewritten(typed, state);
+    writer->line(typed);
     if (option == 'v') console.print(writer->progressTrace(drawingLine));
     writer->pageStep();
   }
@@ -108,20 +110,11 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
   return report;
 }
 
-bool readsInputTwice(Format format, TextMode mode, const FallbackFonts* fallback) {
-  return fallback != nullptr && mode == TextMode::Typed && isPaged(format);
-}
-
 void giveOutFallbackCodes(LineReader& in, Format format, FallbackFonts& fallback) {
-  paged::FallbackContext context(fallback, format, true);
-  std::string line;
-  std::string scratch;
-  EscapeStats stats;
-  while (in.next(line)) {
-    if (in.pieceMayHoldNul()) blankNulBytes(line);
-    const FontInForceKeeper keeper(&context, isDrawingLine(line));
-    prepareText(line, scratch, format, TextMode::Typed, stats, &context);
-  }
+  FallbackCodeReading reading(format, fallback);
+  std::string_view block;
+  while (in.nextBlock(block)) reading.read(block);
+  reading.finish();
 }
 
 namespace {
@@ -141,7 +134,7 @@ std::string convertText(std::string_view input, Format format, char optionLetter
                         std::string* console, TextMode mode, const PaperSize* paper,
                         FallbackFonts* fallback) {
   const std::size_t pieces = mode == TextMode::Typed ? kWholeLines : kMaxPiece;
-  if (readsInputTwice(format, mode, fallback)) {
+  if (fallback != nullptr && writerReadsInputTwice(format, mode, true)) {
     LineReader first(input, pieces);
     giveOutFallbackCodes(first, format, *fallback);
   }

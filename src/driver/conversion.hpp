@@ -51,20 +51,18 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
                          Console& console, TextMode mode = TextMode::Markup,
                          const PaperSize* paper = nullptr, FallbackFonts* fallback = nullptr);
 
-// Typed PostScript and PDF read their input twice when they have fallback
-// fonts: the prologue must know every font the text will use, PostScript to
-// define them, PDF to name them in the one resource dictionary.
-bool readsInputTwice(Format format, TextMode mode, const FallbackFonts* fallback);
-
-// The first of those two readings: has `fallback` give out the codes of
-// every character the conversion of `in` will draw with it.
+// The first of the two readings of a writer that reads the input twice
+// (writerReadsInputTwice): has `fallback` give out the codes of every
+// character the conversion of `in` will draw with them, in the order in
+// which the conversion asks. Typed text, whose lines the conversion reads
+// whole (kWholeLines).
 void giveOutFallbackCodes(LineReader& in, Format format, FallbackFonts& fallback);
 
 // Convenience for tests and tools: converts an in-memory document. If
 // `console` is given it receives the version line and progress trace.
 // Typed mode reads every line whole, as the command line does.
-// It reads the document twice when readsInputTwice says so, as the command
-// line does.
+// It reads the document twice when writerReadsInputTwice says so, as the
+// command line does.
 std::string convertText(std::string_view input, Format format, char optionLetter = 's',
                         std::string* console = nullptr, TextMode mode = TextMode::Markup,
                         const PaperSize* paper = nullptr, FallbackFonts* fallback = nullptr);

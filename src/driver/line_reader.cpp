@@ -150,4 +150,11 @@ bool LineReader::next(std::string& line) {
   return !line.empty();
 }
 
+bool LineReader::nextBlock(std::string_view& block) {
+  if (pending_.empty() && !fill()) return false;
+  block = pending_;
+  pending_ = {};
+  return true;
+}
+
 }  // namespace kolvo

@@ -32,6 +32,12 @@ class LineReader {
   // the end of the input. Throws InputError on a read error.
   bool next(std::string& line);
 
+  // Puts the bytes read and not yet given out into `block`, lines cut
+  // anywhere, and returns true; false at the end of the input. For a
+  // reading that looks for a few bytes and needs no lines of most of them.
+  // Throws InputError on a read error.
+  bool nextBlock(std::string_view& block);
+
   // False when the piece that next() gave last certainly holds no NUL byte
   // (each block read is searched once, which costs less than every line).
   bool pieceMayHoldNul() const { return pieceMayHoldNul_; }

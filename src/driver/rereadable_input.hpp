@@ -1,9 +1,9 @@
 #pragma once
-// The input of a conversion that reads it twice (typed PostScript or PDF with
-// fallback fonts). A regular file is read again from its start; anything
-// else (standard input, a pipe) is first copied into a temporary file that
-// has no name from the start, so it goes away with the process however
-// that ends.
+// The input of a conversion that reads it twice (writerReadsInputTwice:
+// typed PostScript or PDF with fallback fonts). A regular file is read
+// again from its start; anything else (standard input, a pipe) is first
+// copied into a temporary file that has no name from the start, so it
+// goes away with the process however that ends.
 
 #include <string>
 

@@ -42,6 +42,14 @@ unsigned classify(std::string_view text);
 // npos. `from` may be anything up to the size of `text`.
 std::size_t findAnyOf(std::string_view text, std::size_t from, char a, char b, char c);
 
+// The first byte of `text` at `from` or later that lies beyond ASCII, or the
+// size of `text`; `from` may be anything up to that size.
+std::size_t findBeyondAscii(std::string_view text, std::size_t from);
+
+// The last byte of `text` before `end` that is `byte`, or npos; `end` may
+// be anything up to the size of `text`.
+std::size_t findLast(std::string_view text, std::size_t end, char byte);
+
 // The ways classify() can go, for tests that compare them. Each returns
 // false when this build or this processor does not have it.
 bool classifyOneByOne(std::string_view text, unsigned& classes);

@@ -42,11 +42,9 @@ void LineItems::Editor::keep(LineItem item) {
 
 // An old item wholly before the replacement is kept; one it overlaps keeps
 // its bytes before and after it (an item of no bytes right at its start
-// counts as before it). The bytes put in follow, as an item unless they are
-// the user's text; what the item under the replacement's end has after it
-// waits for the next replacement.
-void LineItems::Editor::record(std::size_t at, std::size_t removed, std::size_t inserted,
-                               InsertedText what) {
+// counts as before it). What the item under the replacement's end has
+// after it waits for the next replacement.
+void LineItems::Editor::keepOldUpTo(std::size_t at, std::size_t removed) {
   edited_ = true;
   const std::vector<LineItem>& old = items_->items_;
   const std::size_t cutEnd = at + removed;
@@ -86,11 +84,6 @@ void LineItems::Editor::record(std::size_t at, std::size_t removed, std::size_t 
     ++next_;
     headCut_ = false;
   }
-  if (what.isItem) {
-    const auto start = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(at) + delta_);
-    items_->spare_.push_back({start, start + inserted, 0, what.row, what.kind});
-  }
-  delta_ += static_cast<std::ptrdiff_t>(inserted) - static_cast<std::ptrdiff_t>(removed);
 }
 
 void LineItems::Editor::finish() {

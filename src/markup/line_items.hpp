@@ -14,9 +14,11 @@
 // row.
 
 #include <algorithm>
+#include <utility>
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -39,6 +41,22 @@ struct LineItem {
   bool operator==(const LineItem&) const = default;
 };
 
+// How a fallback run paints, for whoever lays its line out: it closes the
+// open string and shows it with `closer`, shows each of its strings of
+// codes in the font of that string at `size`, and returns to `backFont` at
+// `size` before the text after it opens a new string.
+struct CodeString {
+  std::size_t begin = 0;  // its hex digits, counted from the run's first byte
+  std::size_t end = 0;
+  std::string font;       // "K0" in PDF, "KolvoK0p1" in PostScript
+};
+struct RunPainting {
+  std::string closer;  // "Tj", or PostScript's show procedure in force
+  std::string size;
+  std::string backFont;
+  std::vector<CodeString> strings;
+};
+
 // What a replacement puts in: the user's text (the clean-ups that only
 // change it), or an item.
 struct InsertedText {
@@ -55,18 +73,28 @@ struct InsertedText {
 
 class LineItems {
  public:
-  void clear() { items_.clear(); }
+  void clear() {
+    items_.clear();
+    runs_ = 0;
+    paintings_.clear();
+  }
   bool empty() const { return items_.empty(); }
   std::span<const LineItem> all() const { return items_; }
+  std::span<const RunPainting> paintings() const { return paintings_; }
   bool hasRuns() const { return runs_ > 0; }
 
-  // A run just appended to the line (after every item before it).
-  void addRun(std::size_t begin, std::size_t end, std::uint64_t width) {
+  // A run just appended to the line (after every item before it), and how
+  // it paints (none: a run made only to be measured).
+  void addRun(std::size_t begin, std::size_t end, std::uint64_t width,
+              RunPainting painting = {}) {
     constexpr std::uint64_t kWidest = UINT32_MAX;
     items_.push_back({begin, end, static_cast<std::uint32_t>(std::min(width, kWidest)), 0,
                       ItemKind::FallbackRun});
     ++runs_;
+    paintings_.push_back(std::move(painting));
   }
+  // How the `n`th fallback run of the line paints.
+  const RunPainting& painting(std::size_t n) const { return paintings_[n]; }
 
   // Glyphs of the Symbol font just appended to the line, switches included.
   void addSymbolRun(std::size_t begin, std::size_t end) {
@@ -98,9 +126,20 @@ class LineItems {
     // The bytes [at, at + removed) became `inserted` bytes of `what`.
     void replaced(std::size_t at, std::size_t removed, std::size_t inserted, InsertedText what) {
       if (items_ == nullptr) return;
-      if (next_ < items_->items_.size()) return record(at, removed, inserted, what);
-      // Past the old items (the first pass of a line without runs): the
+      // Past the old items (the first pass of a line without runs), the
       // new one simply goes last.
+      if (next_ < items_->items_.size()) keepOldUpTo(at, removed);
+      put(at, removed, inserted, what);
+    }
+    // Takes the items after the last replacement along.
+    void finish();
+
+   private:
+    // Takes along the old items before the bytes [at, at + removed), and
+    // the parts of those it overlaps that lie outside them.
+    void keepOldUpTo(std::size_t at, std::size_t removed);
+    // The replacement's own item, if it makes one.
+    void put(std::size_t at, std::size_t removed, std::size_t inserted, InsertedText what) {
       edited_ = true;
       if (what.isItem) {
         const auto start = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(at) + delta_);
@@ -108,11 +147,6 @@ class LineItems {
       }
       delta_ += static_cast<std::ptrdiff_t>(inserted) - static_cast<std::ptrdiff_t>(removed);
     }
-    // Takes the items after the last replacement along.
-    void finish();
-
-   private:
-    void record(std::size_t at, std::size_t removed, std::size_t inserted, InsertedText what);
     void keep(LineItem item);  // an old item or what is left of it, moved by delta_
 
     LineItems* items_;
@@ -128,6 +162,7 @@ class LineItems {
  private:
   std::vector<LineItem> items_;
   std::size_t runs_ = 0;
+  std::vector<RunPainting> paintings_;  // one per fallback run, in order
   std::vector<LineItem> spare_;  // the next pass's result, its storage kept between lines
 };
 
@@ -137,6 +172,7 @@ struct TypedLine {
   std::string_view bytes;
   std::span<const LineItem> items;
   bool drawing = false;
+  std::span<const RunPainting> runPaintings = {};  // one per fallback run among the items
 };
 
 }  // namespace kolvo

@@ -65,19 +65,19 @@ KeptEnds keptEnds(std::string_view pattern, std::string_view replacement, Insert
 
 void replaceTagInto(std::string& out, std::string_view line, std::string_view pattern,
                     std::string_view replacement, TagEffect effect, LayoutState& state,
-                    Format format, LineItems* runs, InsertedText what) {
+                    Format format, LineItems* items, InsertedText what) {
   out.clear();
   const std::size_t p = pattern.size();
   if (p == 0) {
     out.assign(line);
     return;
   }
-  // The effects measure the line as it came, the runs where they were.
+  // The effects measure the line as it came, its runs where they were.
   const std::optional<LineItems> before =
-      runs != nullptr && runs->hasRuns() && effect == TagEffect::CentreStart
-          ? std::optional<LineItems>(*runs)
+      items != nullptr && items->hasRuns() && effect == TagEffect::CentreStart
+          ? std::optional<LineItems>(*items)
           : std::nullopt;
-  LineItems::Editor mover(runs);
+  LineItems::Editor mover(items);
   const KeptEnds kept = keptEnds(pattern, replacement, what);
   std::size_t in = 0;
   for (std::size_t hit = findFrom(line, pattern, 0); hit != std::string_view::npos;
@@ -93,13 +93,13 @@ void replaceTagInto(std::string& out, std::string_view line, std::string_view pa
   out.append(line.substr(in));
   mover.finish();
 
-  measurePdfMarks(out, effect, state, format, runs);
+  measurePdfMarks(out, effect, state, format, items);
 }
 
 void replaceTagInto(std::string& out, std::string_view line, std::string_view pattern,
                     std::string_view replacement, LayoutState& state, Format format,
-                    LineItems* runs, InsertedText what) {
-  replaceTagInto(out, line, pattern, replacement, effectOfPattern(pattern), state, format, runs,
+                    LineItems* items, InsertedText what) {
+  replaceTagInto(out, line, pattern, replacement, effectOfPattern(pattern), state, format, items,
                  what);
 }
 
@@ -118,7 +118,7 @@ void measurePdfMarks(std::string_view result, std::string_view pattern, LayoutSt
 
 std::string replaceTag(std::string_view line, std::string_view pattern,
                        std::string_view replacement, LayoutState& state, Format format,
-                       LineItems* runs, InsertedText what) {
+                       LineItems* items, InsertedText what) {
   // Counting pass, so that the result is allocated once at its final size.
   std::size_t count = 0;
   if (!pattern.empty()) {
@@ -129,7 +129,7 @@ std::string replaceTag(std::string_view line, std::string_view pattern,
   }
   std::string out;
   out.reserve(line.size() + count * replacement.size() - count * pattern.size());
-  replaceTagInto(out, line, pattern, replacement, state, format, runs, what);
+  replaceTagInto(out, line, pattern, replacement, state, format, items, what);
   return out;
 }
 

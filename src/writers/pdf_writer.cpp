@@ -125,7 +125,7 @@ class PdfWriter final : public PagedWriter {
     if (paper_ != nullptr) state_.baseline = baselineOn(*paper_, kStartBaseline);
     out_.write(kHeader);
     // The first reading of the input has given out every fallback font's
-    // codes (readsInputTwice).
+    // codes (writerReadsInputTwice).
     if (fallback_ != nullptr) fallbackFonts_ = fallback_->fontCount();
     for (const PdfFixedObject& object : kFixedObjects) {
       if (mode_ == TextMode::Typed && writeReencodedFont(object.number)) continue;

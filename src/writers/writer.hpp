@@ -65,4 +65,10 @@ std::unique_ptr<Writer> makeWriter(Format format, OutputSink& out, LayoutState& 
                                    const PaperSize* paper = nullptr,
                                    const FallbackFonts* fallback = nullptr);
 
+// Whether the writer of `format` needs the input read twice in `mode`,
+// with (`fallbackFonts`) or without fallback fonts: a first reading gives
+// out their codes (giveOutFallbackCodes) before the conversion proper, so
+// that its prologue knows every font. Its row of kWriterTable says so.
+bool writerReadsInputTwice(Format format, TextMode mode, bool fallbackFonts);
+
 }  // namespace kolvo

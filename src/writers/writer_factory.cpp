@@ -13,4 +13,8 @@ std::unique_ptr<Writer> makeWriter(Format format, OutputSink& out, LayoutState& 
   return row.makePaged(out, state, mode, paper, fallback);
 }
 
+bool writerReadsInputTwice(Format format, TextMode mode, bool fallbackFonts) {
+  return fallbackFonts && mode == TextMode::Typed && kWriterTable[column(format)].fallbackFontsInPrologue;
+}
+
 }  // namespace kolvo

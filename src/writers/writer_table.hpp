@@ -24,6 +24,11 @@ struct WriterRow {
   std::unique_ptr<Writer> (*makePaged)(OutputSink& out, LayoutState& state, TextMode mode,
                                        const PaperSize* paper,
                                        const FallbackFonts* fallback);
+  // The prologue names every fallback font that typed text will draw with
+  // (PostScript defines them there, PDF names them in its one resource
+  // dictionary), so with fallback fonts the input is read twice: first to
+  // give out their codes.
+  bool fallbackFontsInPrologue;
 };
 
 inline constexpr FlowingFormat kOpenDocumentFormat = {
@@ -37,14 +42,14 @@ inline constexpr FlowingFormat kOpenDocumentFormat = {
 };
 
 inline constexpr std::array<WriterRow, kFormatCount> kWriterTable = {{
-    {Format::AbiWord, &kAbiWordFormat, &kAbiWordFormat, nullptr},
-    {Format::DocBook, &kDocBookFormat, &kDocBookFormat, nullptr},
-    {Format::Html, &kHtmlFormat, &kHtmlTypedFormat, nullptr},
-    {Format::Rtf, &kRtfFormat, &kRtfFormat, nullptr},
-    {Format::Latex, &kLatexFormat, &kLatexTypedFormat, nullptr},
-    {Format::PostScript, nullptr, nullptr, makePostScriptWriter},
-    {Format::Pdf, nullptr, nullptr, makePdfWriter},
-    {Format::OpenDocument, &kOpenDocumentFormat, &kOpenDocumentFormat, nullptr},
+    {Format::AbiWord, &kAbiWordFormat, &kAbiWordFormat, nullptr, false},
+    {Format::DocBook, &kDocBookFormat, &kDocBookFormat, nullptr, false},
+    {Format::Html, &kHtmlFormat, &kHtmlTypedFormat, nullptr, false},
+    {Format::Rtf, &kRtfFormat, &kRtfFormat, nullptr, false},
+    {Format::Latex, &kLatexFormat, &kLatexTypedFormat, nullptr, false},
+    {Format::PostScript, nullptr, nullptr, makePostScriptWriter, true},
+    {Format::Pdf, nullptr, nullptr, makePdfWriter, true},
+    {Format::OpenDocument, &kOpenDocumentFormat, &kOpenDocumentFormat, nullptr, false},
 }};
 
 // Which of the two pointers is set is checked by the tests: with the

@@ -192,4 +192,21 @@ std::string DocumentGenerator::document(const DocumentMix& mix) {
   return doc;
 }
 
+std::vector<std::string> tagHeavyLines(std::uint64_t seed, std::size_t count,
+                                       unsigned otherBytes) {
+  LineMix mix;
+  mix.maxPieces = 24;
+  mix.tags = 60;
+  mix.nearMisses = 8;
+  mix.tagFragments = 12;
+  mix.delimiters = 10;
+  mix.rawMarkup = 4;
+  mix.otherBytes = otherBytes;
+  DocumentGenerator generator(seed);
+  std::vector<std::string> lines;
+  lines.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) lines.push_back(generator.line(mix) + '\n');
+  return lines;
+}
+
 }  // namespace kolvo::test

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kolvo::test {
 
@@ -86,5 +87,12 @@ class DocumentGenerator {
   std::string longLine(const LineMix& mix);
   Random random_;
 };
+
+// Lines thick with what the rewrite treats apart: every tag, near misses,
+// fragments that form tags once a neighbour is rewritten, string
+// delimiters and AbiWord's empty runs; `otherBytes` of text beyond ASCII.
+// `count` lines from `seed`, each ending in a line feed.
+std::vector<std::string> tagHeavyLines(std::uint64_t seed, std::size_t count,
+                                       unsigned otherBytes = 0);
 
 }  // namespace kolvo::test

@@ -18,7 +18,7 @@ namespace kolvo::paged {
 
 class FallbackContext {
  public:
-  // `codesOnly`: the run only gives out codes (PostScript's first reading),
+  // `codesOnly`: the run only gives out codes (the first reading),
   // and the text of its lines is thrown away.
   FallbackContext(FallbackFonts& fonts, Format format, bool codesOnly = false)
       : fonts_(fonts), format_(format), inForce_(bodyFont(format)), codesOnly_(codesOnly) {}
@@ -67,8 +67,11 @@ class FallbackContext {
   // blank of its font.
   bool settled(Glyph g, bool blankToo) const {
     if (g.glyph.code == 0) return g.glyph.font == kAsked;
-    return !blankToo || (g.glyph.font < blanks_.size() &&
-                         (blanks_[g.glyph.font].glyph.code != 0 || blanks_[g.glyph.font].glyph.font == kAsked));
+    return !blankToo || blankAsked(g.glyph.font);
+  }
+  // Whether blank(font) was asked for: asking again gives out no code.
+  bool blankAsked(std::uint16_t font) const {
+    return font < blanks_.size() && (blanks_[font].glyph.code != 0 || blanks_[font].glyph.font == kAsked);
   }
   Format format() const { return format_; }
   FontInForce& inForce() { return inForce_; }

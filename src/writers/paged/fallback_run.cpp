@@ -55,6 +55,7 @@ FallbackRun::FallbackRun(RunScratch& scratch, Format format, const FontInForce& 
       open += inForce_.size;
       open += " Tf <";
     });
+    startCodes(pdfFallbackResource(font_));
   } else {
     text_ += ") ";
     text_ += inForce_.show;
@@ -70,6 +71,7 @@ KeptOperators::Key FallbackRun::keyOf(std::size_t page) const {
 void FallbackRun::selectPage(std::size_t page) {
   flush();
   if (page_ != SIZE_MAX) {
+    endCodes();
     text_ += "> ";
     text_ += inForce_.show;
   }
@@ -84,10 +86,12 @@ void FallbackRun::selectPage(std::size_t page) {
     select += inForce_.size;
     select += " selectfont <";
   });
+  startCodes(postScriptFallbackName(font_, page));
 }
 
 void FallbackRun::finish(std::string& out, LineItems& runs) {
   flush();
+  endCodes();
   text_ += scratch_.close.get(keyOf(0), [&](std::string& close) {
     if (format_ == Format::Pdf) {
       close += "> Tj /";
@@ -106,7 +110,10 @@ void FallbackRun::finish(std::string& out, LineItems& runs) {
     }
   });
   const std::uint64_t width = (advances_ * points(inForce_.size) + 500) / 1000;
-  runs.addRun(out.size(), out.size() + text_.size(), width);
+  painting_.closer = format_ == Format::Pdf ? "Tj" : inForce_.show;
+  painting_.size = inForce_.size;
+  painting_.backFont = inForce_.font;
+  runs.addRun(out.size(), out.size() + text_.size(), width, std::move(painting_));
   out += text_;
 }
 

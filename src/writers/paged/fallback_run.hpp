@@ -81,6 +81,9 @@ class FallbackRun {
 
  private:
   void selectPage(std::size_t page);
+  // A string of codes starts at the end of the text so far, in `font`.
+  void startCodes(std::string font) { painting_.strings.push_back({text_.size(), 0, std::move(font)}); }
+  void endCodes() { painting_.strings.back().end = text_.size(); }
 
   // The hex digits wait in `held_` and go into the text a block at a
   // time: an append for every character would cost more than the digits.
@@ -127,6 +130,7 @@ class FallbackRun {
   std::uint64_t advances_ = 0;
   std::array<char, 256> held_;  // filled up to heldSize_ only
   std::size_t heldSize_ = 0;
+  RunPainting painting_;  // its strings of codes, as offsets in text_
 };
 
 }  // namespace kolvo::paged

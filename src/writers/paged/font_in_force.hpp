@@ -35,6 +35,8 @@ class FontSwitches {
   explicit FontSwitches(Format format);
   // Applies the tag whose row is `row` (kTagTable) to `font`.
   void apply(std::size_t row, FontInForce& font) const;
+  // Whether that tag selects a font (and with it the style).
+  bool setsFont(std::size_t row) const { return row < kTagRowCount && switches_[row].setsFont; }
 
  private:
   struct Switch {

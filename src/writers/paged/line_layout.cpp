@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <stdexcept>
 #include <utility>
 
 #include "writers/paged/line_painting.hpp"
-#include "writers/paged/shown_text.hpp"
 
 namespace kolvo::paged {
 namespace {
@@ -318,10 +318,10 @@ std::optional<double> widthIfWhole(std::string_view line, Format format, const S
     if (run.style != styleOfTable) {
       const TextStyle& style = shown.styles[run.style];
       table = tableOf(format, style, widths);
-      if (table == nullptr) return std::nullopt;
       scale = pointSize(style) / 1000;
       styleOfTable = run.style;
     }
+    if (table == nullptr) return std::nullopt;
     const UnitSum sum = sumUnits(line, run, *table);
     glyphs += sum.glyphs;
     reach += std::max(run.shift, 0.0) + static_cast<double>(sum.all) * scale;
@@ -338,11 +338,9 @@ std::optional<double> widthIfWhole(std::string_view line, Format format, const S
 
 }  // namespace
 
-namespace {
-
-void layOut(std::string_view line, Format format, const ShownText& shown, double maxWidth,
-            const WidthSource& widths, std::span<const std::size_t> marks, bool exactWidths,
-            LineLayout& layout) {
+void layoutShown(std::string_view line, Format format, const ShownText& shown, double maxWidth,
+                 const WidthSource& widths, std::span<const std::size_t> marks, bool exactWidths,
+                 LineLayout& layout) {
   if (marks.empty()) {
     if (const std::optional<double> width =
             widthIfWhole(line, format, shown, maxWidth, widths, exactWidths)) {
@@ -356,41 +354,21 @@ void layOut(std::string_view line, Format format, const ShownText& shown, double
   Breaker(line, format, shown, maxWidth, widths, marks, layout).layOut();
 }
 
-}  // namespace
-
-LineLayout layoutLine(std::string_view line, Format format, const TextStyle& start,
-                      double maxWidth, const WidthSource& widths,
-                      std::span<const std::size_t> marks, bool exactWidths) {
-  LineLayout layout;
-  layOut(line, format, readShownText(line, format, start), maxWidth, widths, marks, exactWidths,
-         layout);
-  return layout;
-}
-
 const LineLayout& layoutLine(const TypedLine& line, Format format, TextMode mode,
                              const TextStyle& start, double maxWidth, const WidthSource& widths,
                              std::span<const std::size_t> marks, bool exactWidths,
                              LayoutBuffers& buffers) {
   if (!paintText(line, format, mode, start, buffers.shown)) {
-    buffers.shown = readShownText(line.bytes, format, start);
+    throw std::logic_error("a typed line whose items do not say what it paints");
   }
-  layOut(line.bytes, format, buffers.shown, maxWidth, widths, marks, exactWidths, buffers.layout);
+  layoutShown(line.bytes, format, buffers.shown, maxWidth, widths, marks, exactWidths,
+              buffers.layout);
   return buffers.layout;
 }
 
 std::int32_t pieceX(const PaperSize& paper, const LinePiece& piece, bool centred) {
   if (!centred) return kLeftMargin;
   return static_cast<std::int32_t>(std::lround((paper.width - piece.width) / 2));
-}
-
-LineFit fitLine(std::string_view line, Format format, const PaperSize& paper,
-                const TextStyle& start, const WidthSource& widths) {
-  const double available = textAreaWidth(paper);
-  const LineLayout wrapped = layoutLine(line, format, start, available, widths);
-  const LineLayout whole =
-      layoutLine(line, format, start, std::numeric_limits<double>::infinity(), widths);
-  return {whole.pieces.front().width, available, wrapped.pieces.size(),
-          wrapped.pieces.front().end};
 }
 
 }  // namespace kolvo::paged

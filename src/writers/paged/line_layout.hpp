@@ -56,15 +56,15 @@ struct LineLayout {
   TextStyle end;                  // in force after the line
 };
 
-// Lays out `line` (its text between the writer's "(" and ") show" or ") Tj")
-// in pieces no wider than `maxWidth` points, starting in `start`. A single
+// Lays out `line` (its text between the writer's "(" and ") show" or ") Tj"),
+// which paints `shown`, in pieces no wider than `maxWidth` points. A single
 // glyph wider than `maxWidth` gets a piece of its own. `marks` are byte
 // offsets of the line whose places the caller wants (the PDF overprints).
 // Without `exactWidths`, a line that is one piece may have its width
 // rounded (to a part in 10^9): for a caller that does not use it.
-LineLayout layoutLine(std::string_view line, Format format, const TextStyle& start,
-                      double maxWidth, const WidthSource& widths,
-                      std::span<const std::size_t> marks = {}, bool exactWidths = true);
+void layoutShown(std::string_view line, Format format, const ShownText& shown, double maxWidth,
+                 const WidthSource& widths, std::span<const std::size_t> marks, bool exactWidths,
+                 LineLayout& layout);
 
 // Storage a writer keeps from line to line, so that laying out a line
 // allocates nothing once it has seen a few.
@@ -73,9 +73,8 @@ struct LayoutBuffers {
   LineLayout layout;
 };
 
-// The same for a typed line, whose strings its items say (line_painting.hpp)
-// where they can: the bytes are read only for a line they cannot (one with
-// a fallback run). The layout is in `buffers`, until the next call.
+// The same for a typed line, whose strings its items say (line_painting.hpp),
+// starting in `start`. The layout is in `buffers`, until the next call.
 const LineLayout& layoutLine(const TypedLine& line, Format format, TextMode mode,
                              const TextStyle& start, double maxWidth, const WidthSource& widths,
                              std::span<const std::size_t> marks, bool exactWidths,
@@ -84,18 +83,5 @@ const LineLayout& layoutLine(const TypedLine& line, Format format, TextMode mode
 // Where a piece starts on a page of `paper`: at the left margin, or centred
 // on the page when its line is centred.
 std::int32_t pieceX(const PaperSize& paper, const LinePiece& piece, bool centred);
-
-// How a rewritten line sits on a page of `paper`, for a checker that writes
-// nothing: `start` is the style in force (nextLineStyle after the previous
-// line's LineLayout::end; initialTextStyle for the first line).
-struct LineFit {
-  double width = 0;           // the whole line unbroken, in points
-  double available = 0;       // the width of the text area
-  std::size_t lines = 1;      // printed lines it takes
-  std::size_t firstBreak = 0;  // where the first of them ends (the line's size when it fits)
-  bool fits() const { return lines == 1; }
-};
-LineFit fitLine(std::string_view line, Format format, const PaperSize& paper,
-                const TextStyle& start, const WidthSource& widths);
 
 }  // namespace kolvo::paged

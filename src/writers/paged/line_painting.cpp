@@ -50,6 +50,19 @@ class Painter {
     }
   }
 
+  // A fallback run at `at`: it closes and shows the open string, shows
+  // each of its strings of codes in its font, and returns to the font in
+  // force before the text after it.
+  void followRun(const RunPainting& run, std::size_t at, std::size_t end) {
+    paint(open_, at, 0, true, run.closer);
+    for (const CodeString& codes : run.strings) {
+      setFont(codes.font, run.size);
+      paint(at + codes.begin, at + codes.end, 0, true, run.closer, true);
+    }
+    setFont(run.backFont, run.size);
+    open_ = end;
+  }
+
   // The open string runs to the line's end, painted by the writer.
   void finish(std::size_t lineSize) && {
     paint(open_, lineSize, 0, true, format_ == Format::Pdf ? "Tj" : "show");
@@ -58,9 +71,14 @@ class Painter {
 
  private:
   void paint(std::size_t begin, std::size_t end, double shift, bool breakable,
-             std::string_view closer) {
+             std::string_view closer, bool hex = false) {
     if (shown_.styles.back() != style_) shown_.styles.push_back(style_);
-    shown_.runs.push_back({begin, end, shown_.styles.size() - 1, shift, breakable, closer, false});
+    shown_.runs.push_back({begin, end, shown_.styles.size() - 1, shift, breakable, closer, hex});
+  }
+
+  void setFont(std::string_view font, std::string_view size) {
+    style_.font.assign(font);
+    style_.size.assign(size);
   }
 
   Format format_;
@@ -89,6 +107,7 @@ std::optional<ShownText> paintedText(const TypedLine& line, Format format, TextM
 bool paintText(const TypedLine& line, Format format, TextMode mode, const TextStyle& start,
                ShownText& shown) {
   Painter painter(format, start, shown);
+  std::size_t runs = 0;  // the fallback runs passed
   for (const LineItem& item : line.items) {
     switch (item.kind) {
       case ItemKind::TagText: {
@@ -108,8 +127,16 @@ bool paintText(const TypedLine& line, Format format, TextMode mode, const TextSt
         break;
       }
       case ItemKind::CleanupText:
-      case ItemKind::FallbackRun:
-        return false;
+        // The blank a clean-up puts into the user's "<c></c>": more of
+        // the open string.
+        break;
+      case ItemKind::FallbackRun: {
+        if (runs >= line.runPaintings.size()) return false;
+        const RunPainting& run = line.runPaintings[runs++];
+        if (run.strings.empty()) return false;
+        painter.followRun(run, item.begin, item.end);
+        break;
+      }
     }
   }
   std::move(painter).finish(line.bytes.size());

@@ -1,8 +1,9 @@
 #pragma once
 // What a typed PostScript or PDF line paints, from its items: the user's
 // text is in the open string; each tag's text paints as its cell's
-// operations say (tag_painting.hpp), and so does each run of Symbol glyphs.
-// Nothing here reads the line's bytes as a page description.
+// operations say (tag_painting.hpp), and so does each run of Symbol glyphs;
+// a fallback run paints its strings of codes as it recorded them. Nothing
+// here reads the line's bytes as a page description.
 
 #include <optional>
 
@@ -14,10 +15,11 @@
 namespace kolvo::paged {
 
 // The strings `line` paints, in order, each with its style, starting in
-// `start`: what readShownText reads from its bytes. Nothing for a line the
-// items do not describe alone: one that holds a fallback run, or the part
-// of a tag's text that paints (no tag's text can lose such bytes to a
-// later replacement, but the items would allow it).
+// `start`: what a PostScript or PDF interpreter paints from its bytes (the
+// tests read them back to show it). Nothing for a line the items do not
+// describe: a part of a tag's text that paints (no tag's text can lose such
+// bytes to a later replacement, but the items would allow it), or a
+// fallback run without its painting.
 std::optional<ShownText> paintedText(const TypedLine& line, Format format, TextMode mode,
                                      const TextStyle& start);
 // The same into `shown`, reusing its storage; false (and `shown` unusable)

@@ -5,6 +5,7 @@
 
 #include "writers/paged/line_layout.hpp"
 #include "writers/paged/shown_text.hpp"
+#include "writers/paged/tag_painting.hpp"
 
 namespace kolvo::paged {
 namespace {
@@ -20,14 +21,10 @@ constexpr unsigned kUnknownAdvance = 500;
 
 bool sameFont(const TextStyle& a, const TextStyle& b) { return a.font == b.font && a.size == b.size; }
 
-// The glyphs of `shown`'s runs; a hex string counts as many.
-std::size_t glyphCount(std::string_view text, const ShownText& shown) {
+// The glyphs of a string operand's escaped contents.
+std::size_t glyphCount(std::string_view escaped) {
   std::size_t count = 0;
-  for (const ShownRun& run : shown.runs) {
-    if (run.hex) return std::numeric_limits<std::size_t>::max();
-    const std::string_view contents = text.substr(0, run.end);
-    for (std::size_t pos = run.begin; pos < run.end; ++count) pos = glyphAt(contents, pos).end;
-  }
+  for (std::size_t pos = 0; pos < escaped.size(); ++count) pos = glyphAt(escaped, pos).end;
   return count;
 }
 
@@ -94,7 +91,7 @@ double PageOverflow::GlyphBound::of(std::size_t size, std::size_t wideCount,
 PageOverflow::PageOverflow(Format format, TextMode mode, const PaperSize* paper,
                            const FallbackFonts* fallback)
     : active_(isPaged(format) && paper == nullptr && mode == TextMode::Markup), format_(format),
-      column_(tagColumn(format, mode)), widths_(format, mode, fallback),
+      mode_(mode), column_(tagColumn(format, mode)), widths_(format, mode, fallback),
       style_(initialTextStyle(format)), bodyStyle_(initialTextStyle(format)) {
   if (active_) readRowEffects();
 }
@@ -105,11 +102,10 @@ const GlyphWidths* PageOverflow::tableOf(const TextStyle& style) const {
   return body_;
 }
 
-// Each row's text read alone from two styles: a text that leaves both in
-// the same font sets it, one that leaves each as it was sets none.
+// Each row's paint steps followed from two styles: a text that leaves
+// both in the same font sets it, one that leaves each as it was sets none.
 void PageOverflow::readRowEffects() {
   const TextStyle body = initialTextStyle(format_);
-  const TextStyle probe{"KolvoProbe", "7", "", ""};
   body_ = widths_.widths(fontName(format_, body));
   if (body_ == nullptr) {
     active_ = false;  // nothing to measure with
@@ -117,25 +113,7 @@ void PageOverflow::readRowEffects() {
   }
   std::vector<const GlyphWidths*> any{body_};
   for (std::size_t row = 0; row < kTagRowCount; ++row) {
-    RowEffect& effect = rows_[row];
-    const std::string_view text = tagIndex().text(column_, row);
-    const ShownText fromBody = readShownText(text, format_, body);
-    const ShownText fromProbe = readShownText(text, format_, probe);
-    const bool keeps = sameFont(fromBody.end, body) && sameFont(fromProbe.end, probe);
-    effect.setsFont = !keeps && sameFont(fromBody.end, fromProbe.end);
-    effect.glyphs = glyphCount(text, fromBody);
-    effect.bounded = (keeps || effect.setsFont) && effect.glyphs <= 1;
-    effect.font = fromBody.end.font;
-    effect.size = fromBody.end.size;
-    effect.table = tableOf(fromBody.end);
-    effect.points = pointSize(fromBody.end);
-    for (const ShownRun& run : fromBody.runs) effect.shift += std::max(0.0, run.shift);
-    for (std::size_t i = 1; i < fromBody.styles.size(); ++i) {
-      effect.maxSize = std::max(effect.maxSize, pointSize(fromBody.styles[i]));
-      any.push_back(tableOf(fromBody.styles[i]));
-    }
-    if (effect.setsFont) effect.maxSize = std::max(effect.maxSize, pointSize(fromBody.end));
-    any.push_back(effect.table);
+    readRowEffect(row, any);
   }
   for (const GlyphWidths* table : any) {
     widestGlyph_ = std::max<unsigned>(widestGlyph_, *std::max_element(table->begin(), table->end()));
@@ -146,6 +124,50 @@ void PageOverflow::readRowEffects() {
   std::array<bool, 128> special{};
   for (const char c : {'%', '_', '<', '\r'}) special[static_cast<unsigned char>(c)] = true;
   plainSpecial_ = ByteSet(special, false);
+}
+
+// What row `row`'s text paints (its own glyphs, in which sizes and fonts,
+// and the pen's moves) and the font it leaves in force; the fonts it
+// paints in go into `fonts`.
+void PageOverflow::readRowEffect(std::size_t row, std::vector<const GlyphWidths*>& fonts) {
+  RowEffect& effect = rows_[row];
+  const TextStyle body = initialTextStyle(format_);
+  TextStyle fromBody = body;
+  TextStyle fromProbe{"KolvoProbe", "7", "", ""};
+  const TextStyle probe = fromProbe;
+  bool styled = false;  // a style step came before: what follows paints in another style
+  for (const PaintStep& step : paintedBy(row, format_, mode_)) {
+    switch (step.kind) {
+      case PaintKind::Style:
+        applyStyleChange(step.style, fromBody);
+        applyStyleChange(step.style, fromProbe);
+        styled = true;
+        break;
+      case PaintKind::Glyphs:
+      case PaintKind::Text: {
+        effect.glyphs += glyphCount(step.glyphs);
+        const double size = pointSize(fromBody) / 1000;
+        effect.shift += (std::max(0.0, step.moveBefore) + std::max(0.0, step.moveAfter)) * size;
+        if (styled) {
+          effect.maxSize = std::max(effect.maxSize, pointSize(fromBody));
+          fonts.push_back(tableOf(fromBody));
+        }
+        break;
+      }
+      case PaintKind::Close:
+      case PaintKind::Open:
+        break;
+    }
+  }
+  const bool keeps = sameFont(fromBody, body) && sameFont(fromProbe, probe);
+  effect.setsFont = !keeps && sameFont(fromBody, fromProbe);
+  effect.bounded = (keeps || effect.setsFont) && effect.glyphs <= 1;
+  effect.font = fromBody.font;
+  effect.size = fromBody.size;
+  effect.table = tableOf(fromBody);
+  effect.points = pointSize(fromBody);
+  if (effect.setsFont) effect.maxSize = std::max(effect.maxSize, pointSize(fromBody));
+  fonts.push_back(effect.table);
 }
 
 // A line without tags in the body font: its bytes are its glyphs, in the
@@ -219,7 +241,7 @@ void PageOverflow::boundTagged(std::string_view typed) {
   pendingBound_ = points;
 }
 
-void PageOverflow::measureRewritten(std::string_view rewritten, const LayoutState& state) {
+void PageOverflow::measureRewritten(const TypedLine& rewritten, const LayoutState& state) {
   const double left = state.line_x;
   if (pendingBound_ >= 0 && left >= 0 && left + pendingBound_ <= kPageWidth) {
     // The font the last of them sets is in force at the end; a PDF line
@@ -232,8 +254,9 @@ void PageOverflow::measureRewritten(std::string_view rewritten, const LayoutStat
       style_.size = rows_[pendingRows_.back()].size;
     }
   } else {
-    const LineLayout layout =
-        layoutLine(rewritten, format_, style_, std::numeric_limits<double>::infinity(), widths_);
+    const LineLayout& layout =
+        layoutLine(rewritten, format_, mode_, style_, std::numeric_limits<double>::infinity(),
+                   widths_, {}, true, buffers_);
     style_ = nextLineStyle(format_, layout.end);
     if (left < 0 || left + layout.pieces.front().width > kPageWidth) ++lines_;
   }

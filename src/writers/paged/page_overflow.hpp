@@ -22,9 +22,11 @@
 
 #include "markup/format.hpp"
 #include "markup/layout_state.hpp"
+#include "markup/line_items.hpp"
 #include "markup/tag_index.hpp"
 #include "text/byte_set.hpp"
 #include "writers/paged/fallback_widths.hpp"
+#include "writers/paged/line_layout.hpp"
 #include "writers/paged/paper_size.hpp"
 #include "writers/paged/text_style.hpp"
 
@@ -48,7 +50,7 @@ class PageOverflow {
   bool measurePlain(std::string_view typed);
   // The same line as the writer gets it, `state` after the rewrite (where
   // the line starts).
-  void measureRewritten(std::string_view rewritten, const LayoutState& state);
+  void measureRewritten(const TypedLine& rewritten, const LayoutState& state);
 
   // The lines that reached past either side of the page.
   std::uint64_t lines() const { return lines_; }
@@ -80,6 +82,7 @@ class PageOverflow {
     const GlyphWidths* table = nullptr;  // the widths of the font it sets
   };
   void readRowEffects();
+  void readRowEffect(std::size_t row, std::vector<const GlyphWidths*>& fonts);
   const GlyphWidths* tableOf(const TextStyle& style) const;
   bool plainFits(std::string_view typed, std::size_t wide, std::size_t blanks) const;
   // Sets pendingBound_, the bound of a tagged line's width in points from
@@ -90,6 +93,7 @@ class PageOverflow {
 
   bool active_;
   Format format_;
+  TextMode mode_;
   TagColumn column_;
   FallbackWidths widths_;
   TextStyle style_;  // in force where the next line starts (its font and size are exact)
@@ -103,6 +107,7 @@ class PageOverflow {
   // The tagged line measurePlain bounded, for measureRewritten.
   double pendingBound_ = -1;
   std::vector<std::size_t> pendingRows_;  // its tags that set the font, in order
+  LayoutBuffers buffers_;  // kept from line to line, as the writers keep theirs
   std::uint64_t lines_ = 0;
 };
 

@@ -11,6 +11,7 @@
 #include "writers/paged/fallback_context.hpp"
 #include "writers/paged/fallback_run.hpp"
 #include "writers/paged/glyph_place.hpp"
+#include "writers/paged/run_characters.hpp"
 
 namespace kolvo {
 namespace {
@@ -55,42 +56,10 @@ std::size_t plainPrefix(std::string_view text) {
   return at;
 }
 
-// Shown as the text fonts' ASCII hyphen.
-constexpr std::array<char32_t, 2> kHyphens = {0x2010, 0x2011};
-// Marks that only steer line breaking or joining; a string that Kolvo
-// never breaks shows nothing for them.
-constexpr std::array<char32_t, 6> kInvisible = {0x00AD, 0x200B, 0x200C, 0x200D, 0x2060, 0xFEFF};
-
-template <std::size_t N>
-constexpr bool isOneOf(char32_t c, const std::array<char32_t, N>& set) {
-  for (char32_t s : set) {
-    if (s == c) return true;
-  }
-  return false;
-}
-
-// The characters of the first plane that end a fallback run: those the
-// standard fonts show and the invisible marks. One bit each, made once, so
-// that the run asks one table for each character; every character beyond
-// the first plane may join a run.
-class RunEnders {
- public:
-  constexpr RunEnders() {
-    for (char32_t c = 0; c < kPlane; ++c) {
-      if (paged::glyphPlace(c).font != paged::GlyphFont::None || isOneOf(c, kInvisible)) {
-        bits_[c / 64] |= std::uint64_t{1} << (c % 64);
-      }
-    }
-  }
-  constexpr bool contains(char32_t c) const { return c < kPlane && (bits_[c / 64] >> (c % 64) & 1U) != 0; }
-
- private:
-  static constexpr char32_t kPlane = 0x10000;
-  std::array<std::uint64_t, kPlane / 64> bits_{};
-};
-// Filled when the program starts: a whole plane is more than some
-// compilers evaluate at compile time.
-const RunEnders kRunEnders;
+using paged::isOneOf;
+using paged::kHyphens;
+using paged::kInvisible;
+using paged::kRunEnders;
 
 // The font switches around a run of Symbol glyphs: those of the Greek
 // tags, which return to Times-Roman 12 (paged_cells.hpp).
@@ -286,49 +255,6 @@ class PagedEscaper {
   std::size_t column_;
 };
 
-// The first byte beyond ASCII at `at` or later, or the end of `text`.
-std::size_t nextNonAscii(std::string_view text, std::size_t at) {
-  constexpr std::size_t kWord = sizeof(std::uint64_t);
-  for (; at + kWord <= text.size(); at += kWord) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, text.data() + at, kWord);
-    if ((word & 0x8080808080808080ULL) != 0) break;
-  }
-  while (at < text.size() && static_cast<unsigned char>(text[at]) < 0x80) ++at;
-  return at;
-}
-
-// Whether the first reading (giveOutFallbackCodes) may pass over `text`:
-// escaping it would change no font in force that a later line sees (it
-// holds no tag and no Symbol glyph, or it is a PDF line of ASCII alone) and
-// ask for no character that was not asked for before in the style in
-// force, nor for the blank of a font whose blank was not (when a blank may
-// join a run). Most lines of a long text are such, and this look costs a
-// fraction of the escaper. Characters beyond the first plane are not
-// remembered, so their lines are escaped.
-bool asksNothingNew(std::string_view text, paged::FallbackContext& context) {
-  // Every PDF line starts in the body font, so its tags change nothing
-  // beyond it; and only characters beyond ASCII are ever asked for.
-  if (context.format() == Format::Pdf && nextNonAscii(text, 0) == text.size()) return true;
-  if (text.find('%') != std::string_view::npos) return false;
-  const paged::FallbackContext::Glyph* const known = context.knownGlyphs(context.inForce().style);
-  const bool blanks = text.find(' ') != std::string_view::npos;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    if (static_cast<unsigned char>(text[at]) < 0x80) {
-      at = nextNonAscii(text, at + 1);
-      continue;
-    }
-    const char32_t c = nextCodePoint(text, at);
-    if (c >= paged::FallbackContext::kRemembered) return false;
-    // Only characters that no standard font shows are ever asked for, so
-    // one known needs no look at its place.
-    if (context.settled(known[c], blanks)) continue;
-    if (paged::glyphPlace(c).font != paged::GlyphFont::Text) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 bool escapePagedText(std::string_view utf8, Format format, std::string& out, EscapeStats& stats,
@@ -336,9 +262,6 @@ bool escapePagedText(std::string_view utf8, Format format, std::string& out, Esc
   // Every PDF line starts in the body font; PostScript carries the font on.
   if (glyphs != nullptr && format == Format::Pdf) {
     glyphs->inForce() = paged::bodyFont(format);
-  }
-  if (glyphs != nullptr && glyphs->codesOnly() && asksNothingNew(utf8, *glyphs)) {
-    return false;  // the text is thrown away
   }
   const std::size_t at = plainPrefix(utf8);
   if (at == utf8.size()) return false;

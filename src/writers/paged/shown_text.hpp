@@ -1,9 +1,9 @@
 #pragma once
-// What a rewritten PostScript or PDF line shows, read the way the page
-// description will run it: the strings that are painted, in order, each
-// with the style in force. The line is the text a paged writer puts between
-// "(" and ") show" (PostScript) or ") Tj" (PDF): the user's text in string
-// operands, the tags' operators between them.
+// What a rewritten PostScript or PDF line shows: the strings that are
+// painted, in order, each with the style in force (line_painting.hpp says
+// it from the line's items). The line is the text a paged writer puts
+// between "(" and ") show" (PostScript) or ") Tj" (PDF): the user's text in
+// string operands, the tags' operators between them.
 
 #include <cstddef>
 #include <string_view>
@@ -36,11 +36,6 @@ struct ShownText {
   std::vector<ShownRun> runs;
   TextStyle end;                  // in force after the line
 };
-
-// Reads `line` for `format` (PostScript or PDF), starting in `start`.
-// Strings painted between gsave and grestore (an accent placed over a
-// glyph) are left out: the pen comes back from them.
-ShownText readShownText(std::string_view line, Format format, const TextStyle& start);
 
 // One glyph of a string operand: its code and the bytes that wrote it.
 struct EscapedGlyph {
