@@ -94,7 +94,7 @@ TEST(ConversionWarnings, BeyondAsciiCountsAreTheSameInEveryBlockShape) {
     }
     const auto counted = [&](Format f) {
       TextWarningCounter counter(f, TextMode::Markup);
-      counter.count(text);
+      counter.count(text, LineTallier({}, counter.tallyClasses()).tally(text));
       return counter.counts().beyondAscii;
     };
     EXPECT_EQ(counted(Format::Pdf), utf8 + other) << printable(text);

@@ -51,6 +51,16 @@ class FontInForceKeeper {
   paged::FontInForce saved_;
 };
 
+// One tally of each line for both kinds of warning: their classes are
+// apart, and only the page measure weighs bytes.
+LineTallier tallierFor(const TextWarningCounter& text, const paged::PageOverflow& overflow) {
+  std::array<std::uint8_t, 128> classes{};
+  for (std::size_t b = 0; b < classes.size(); ++b) {
+    classes[b] = static_cast<std::uint8_t>(text.tallyClasses()[b] | overflow.tallyClasses()[b]);
+  }
+  return {overflow.tallyWeights(), classes, text.countsBeyondAscii()};
+}
+
 ConversionReport reportOf(const EscapeStats& stats, const FallbackFonts* fallback) {
   ConversionReport report;
   report.missingGlyphs = stats.missingGlyphs;
@@ -82,6 +92,8 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
   EscapeStats stats;
   TextWarningCounter text(format, mode);
   paged::PageOverflow overflow(format, mode, paper, context ? fallback : nullptr);
+  const bool tallied = text.active() || overflow.active();
+  const LineTallier tallier = tallierFor(text, overflow);
   while (in.next(line)) {
     // A drawing line is drawn before any of its text is rewritten; its text
     // still runs through the tags (they may act on the layout) but is
@@ -89,8 +101,14 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
     const bool drawingLine = isDrawingLine(line);
     if (drawingLine) writer->drawing(line);
     if (in.pieceMayHoldNul()) blankNulBytes(line);
-    if (!drawingLine) text.count(line);
-    const bool measured = drawingLine || overflow.measurePlain(line);
+    bool measured = true;
+    if (tallied && !drawingLine) {
+      const std::string_view asRead = in.pieceAsRead();
+      const bool blanked = in.pieceMayHoldNul() || asRead.empty();
+      const LineTally tally = tallier.tally(blanked ? std::string_view(line) : asRead);
+      text.count(line, tally);
+      measured = overflow.measurePlain(line, tally);
+    }
     state.center = 0;
     {
       const FontInForceKeeper keeper(context.get(), drawingLine);

@@ -132,6 +132,7 @@ bool LineReader::fill() {
 bool LineReader::next(std::string& line) {
   line.clear();
   pieceMayHoldNul_ = false;
+  pieceAsRead_ = {};
   // A piece may straddle two reads of the file.
   while (line.size() < maxPiece_) {
     if (pending_.empty() && !fill()) break;
@@ -140,10 +141,12 @@ bool LineReader::next(std::string& line) {
     const std::size_t window = pending_.size() < room ? pending_.size() : room;
     const std::size_t feed = pending_.substr(0, window).find('\n');
     if (feed != std::string_view::npos) {
+      if (line.empty()) pieceAsRead_ = pending_.substr(0, feed + 1);
       line.append(pending_.substr(0, feed + 1));
       pending_.remove_prefix(feed + 1);
       return true;
     }
+    if (line.empty() && window == maxPiece_) pieceAsRead_ = pending_.substr(0, window);
     line.append(pending_.substr(0, window));
     pending_.remove_prefix(window);
   }

@@ -41,6 +41,10 @@ class LineReader {
   // False when the piece that next() gave last certainly holds no NUL byte
   // (each block read is searched once, which costs less than every line).
   bool pieceMayHoldNul() const { return pieceMayHoldNul_; }
+  // The bytes of the last piece where they were read (the same as the line
+  // next gave), or empty when the piece straddles two reads. A pass over
+  // them need not wait for the copy into the line to settle.
+  std::string_view pieceAsRead() const { return pieceAsRead_; }
 
   // Whether the text read so far (decoded) looked like a binary file in
   // its first 64 KiB: a NUL byte, or many control bytes.
@@ -70,6 +74,7 @@ class LineReader {
   std::string decoded_;
   bool pendingHasNul_ = false;  // pending_ came from a block with a NUL byte
   bool pieceMayHoldNul_ = false;
+  std::string_view pieceAsRead_;
   std::size_t inspected_ = 0;  // bytes of the text looked at for signs of a binary file
   std::size_t controls_ = 0;   // control bytes among them
   bool looksBinary_ = false;

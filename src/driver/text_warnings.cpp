@@ -1,11 +1,6 @@
 #include "driver/text_warnings.hpp"
 
-#include <bit>
 #include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "io/message_text.hpp"
 #include "text/text_decoding.hpp"
@@ -15,61 +10,6 @@ namespace kolvo {
 namespace {
 
 constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
-
-// Text of ASCII and two-byte sequences (Cyrillic, Greek, most accented
-// letters) read sixteen bytes at a time, as the decoder's own fast path
-// reads it: the characters beyond ASCII (their lead bytes) counted, or
-// false at the first block of any other shape (a longer sequence, a byte
-// that is not UTF-8, a control), which the caller then reads one by one.
-#if defined(__SSE2__)
-bool countTwoByteText(std::string_view text, std::uint64_t& characters) {
-  const auto within = [](__m128i v, unsigned char low, unsigned char high) {
-    const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
-    const __m128i value = _mm_xor_si128(v, flip);
-    const __m128i below = _mm_cmplt_epi8(value, _mm_xor_si128(_mm_set1_epi8(static_cast<char>(low)), flip));
-    const __m128i above = _mm_cmpgt_epi8(value, _mm_xor_si128(_mm_set1_epi8(static_cast<char>(high)), flip));
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(below, above))) ^ 0xFFFFU;
-  };
-  std::uint64_t count = 0;
-  std::size_t at = 0;
-  // Each block is read with the byte after it, which a lead at its end needs.
-  for (; at + 17 <= text.size(); at += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
-    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at + 1));
-    const unsigned leads = within(v, 0xC2, 0xDF);
-    const unsigned continuations = within(v, 0x80, 0xBF);
-    const unsigned plain = within(v, 0x20, 0x7E) | within(v, '\t', '\t') | within(v, '\n', '\n') |
-                           within(v, '\r', '\r');
-    const unsigned carried = at > 0 && static_cast<unsigned char>(text[at - 1]) >= 0xC2 &&
-                                     static_cast<unsigned char>(text[at - 1]) <= 0xDF
-                                 ? 1U
-                                 : 0U;
-    const bool wellFormed = (plain | leads | continuations) == 0xFFFFU &&
-                            continuations == (((leads << 1U) | carried) & 0xFFFFU) &&
-                            (leads & 0x8000U & ~within(next, 0x80, 0xBF)) == 0;
-    if (!wellFormed) return false;
-    count += static_cast<std::uint64_t>(std::popcount(leads));
-  }
-  // The rest, a byte at a time (past the continuation of a lead that
-  // ended the last block, which that block's test saw).
-  if (at > 0 && static_cast<unsigned char>(text[at - 1]) >= 0xC2 &&
-      static_cast<unsigned char>(text[at - 1]) <= 0xDF) {
-    ++at;
-  }
-  for (; at < text.size(); ++at) {
-    const auto b = static_cast<unsigned char>(text[at]);
-    if (b < 0x80) continue;
-    const std::size_t length = utf8SequenceLength(text, at);
-    if (length != 2) return false;
-    ++count;
-    ++at;
-  }
-  characters = count;
-  return true;
-}
-#else
-bool countTwoByteText(std::string_view, std::uint64_t&) { return false; }
-#endif
 
 bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
@@ -96,16 +36,6 @@ std::string plural(std::uint64_t count, std::string_view one, std::string_view m
   return std::to_string(count) + " " + std::string(count == 1 ? one : many);
 }
 
-// The markup characters of `format` but "%", which the tags hold too and
-// which is looked for on its own (a line with tags has many).
-std::array<bool, 128> markupBytes(Format format) {
-  std::array<bool, 128> bytes{};
-  for (const MarkupCharacter& c : kMarkupCharacters) {
-    if (c.format == format && c.byte != '%') bytes[static_cast<unsigned char>(c.byte)] = true;
-  }
-  return bytes;
-}
-
 }  // namespace
 
 BeyondAscii beyondAsciiIn(Format format) {
@@ -119,25 +49,36 @@ BeyondAscii beyondAsciiIn(Format format) {
 }
 
 TextWarningCounter::TextWarningCounter(Format format, TextMode mode)
-    : beyondAscii_(beyondAsciiIn(format)), active_(mode == TextMode::Markup),
-      markupSet_(markupBytes(format), false),
-      beyondAsciiSet_(std::array<bool, 128>{}, true) {
+    : beyondAscii_(beyondAsciiIn(format)), active_(mode == TextMode::Markup) {
   for (std::size_t i = 0; i < kMarkupCharacters.size(); ++i) {
     if (kMarkupCharacters[i].format != format) continue;
     markupRow_[static_cast<unsigned char>(kMarkupCharacters[i].byte)] =
         static_cast<unsigned char>(i + 1);
     hasMarkup_ = true;
-    if (kMarkupCharacters[i].byte == '%') percentRow_ = static_cast<unsigned>(i + 1);
+    const bool percent = kMarkupCharacters[i].byte == '%';
+    if (percent) percentRow_ = static_cast<unsigned>(i + 1);
+    // "%" is looked for on its own: the tags hold it too, and a line with
+    // tags has many.
+    tallyClasses_[static_cast<unsigned char>(kMarkupCharacters[i].byte)] |=
+        percent ? kTallyPercent : kTallyMarkup;
   }
   // A format that shows every character as typed has nothing to count.
   if (!hasMarkup_ && beyondAscii_ == BeyondAscii::Shown) active_ = false;
 }
 
-void TextWarningCounter::count(std::string_view text) {
+void TextWarningCounter::count(std::string_view text, const LineTally& tally) {
   if (!active_) return;
-  if (percentRow_ != 0) countStrayPercent(text);
-  if (beyondAscii_ != BeyondAscii::Shown && beyondAsciiSet_.anyIn(text)) countBeyondAscii(text);
-  if (hasMarkup_ && markupSet_.anyIn(text)) countMarkup(text);
+  if ((tally.classes & kTallyPercent) != 0 && percentRow_ != 0) countStrayPercent(text);
+  if (tally.beyondAscii != 0 && beyondAscii_ != BeyondAscii::Shown) {
+    // Most text beyond ASCII is in two-byte sequences: a character for
+    // each lead, every one of them UTF-8.
+    if (!tally.onlyTwoByte) {
+      countBeyondAscii(text);
+    } else if (beyondAscii_ != BeyondAscii::NotUtf8Only) {
+      counts_.beyondAscii += tally.twoByteLeads;
+    }
+  }
+  if ((tally.classes & kTallyMarkup) != 0) countMarkup(text);
 }
 
 // A "%" that begins no tag.
@@ -151,15 +92,8 @@ void TextWarningCounter::countStrayPercent(std::string_view text) {
   }
 }
 
-// A well-formed line (most text beyond ASCII is) has a character for each
-// byte that begins one; any other is read one sequence at a time.
+// Text beyond ASCII of any other shape, read one sequence at a time.
 void TextWarningCounter::countBeyondAscii(std::string_view text) {
-  std::uint64_t characters = 0;
-  if (countTwoByteText(text, characters)) {
-    // Every one of them is UTF-8.
-    if (beyondAscii_ != BeyondAscii::NotUtf8Only) counts_.beyondAscii += characters;
-    return;
-  }
   std::size_t at = 0;
   while (at < text.size()) {
     if (at + 8 <= text.size()) {

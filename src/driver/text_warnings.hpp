@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "markup/format.hpp"
-#include "text/byte_set.hpp"
+#include "text/line_tally.hpp"
 
 namespace kolvo {
 
@@ -67,8 +67,14 @@ class TextWarningCounter {
  public:
   TextWarningCounter(Format format, TextMode mode);
 
-  // A piece of the input as read, before any rewrite; not a drawing line.
-  void count(std::string_view text);
+  // A piece of the input as read, before any rewrite, and its tally by a
+  // LineTallier with tallyClasses(); not a drawing line.
+  void count(std::string_view text, const LineTally& tally);
+
+  bool active() const { return active_; }
+  bool countsBeyondAscii() const { return active_ && beyondAscii_ != BeyondAscii::Shown; }
+  // The classes of the bytes it looks for: kTallyMarkup, kTallyPercent.
+  const std::array<std::uint8_t, 128>& tallyClasses() const { return tallyClasses_; }
 
   const TextWarningCounts& counts() const { return counts_; }
 
@@ -83,9 +89,7 @@ class TextWarningCounter {
   std::array<unsigned char, 256> markupRow_{};
   bool hasMarkup_ = false;
   unsigned percentRow_ = 0;  // index + 1 of "%" among them, if the format has it
-  // The bytes each count looks at: most lines hold none.
-  ByteSet markupSet_;
-  ByteSet beyondAsciiSet_;
+  std::array<std::uint8_t, 128> tallyClasses_{};
   TextWarningCounts counts_;
 };
 

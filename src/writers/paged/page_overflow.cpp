@@ -13,9 +13,6 @@ namespace {
 // The writers' page without a paper size.
 constexpr double kPageWidth = kA4Paper.width;
 constexpr double kBodySize = 12;
-// Most lower-case letters of the body font are no wider, in thousandths
-// of the size: capitals, "m", "w" and "%" are.
-constexpr unsigned kBodyNarrow = 500;
 // Breaker's advance in a font it has no widths for.
 constexpr unsigned kUnknownAdvance = 500;
 
@@ -61,33 +58,6 @@ bool shrinksInCleanUp(std::string_view text) {
 
 }  // namespace
 
-void PageOverflow::GlyphBound::build(const std::vector<const GlyphWidths*>& fonts,
-                                     unsigned narrowLimit) {
-  GlyphWidths perByte{};
-  for (const GlyphWidths* table : fonts) {
-    for (std::size_t b = 0; b < 256; ++b) {
-      perByte[b] = std::max<std::uint16_t>(perByte[b], table != nullptr ? (*table)[b] : 1000);
-    }
-  }
-  std::array<bool, 128> isWide{};
-  std::array<bool, 128> isBlank{};
-  for (std::size_t b = 0; b < 128; ++b) isWide[b] = perByte[b] > narrowLimit;
-  // The clean-ups make line ends blanks.
-  isBlank[' '] = isBlank['\n'] = isBlank['\r'] = true;
-  isWide[' '] = isWide['\n'] = isWide['\r'] = false;
-  wide = ByteSet(isWide, true);
-  blanks = ByteSet(isBlank, false);
-  narrow = narrowLimit;
-  widest = std::max<unsigned>(*std::max_element(perByte.begin(), perByte.end()), narrow);
-  blank = std::min<unsigned>(narrow, perByte[' ']);
-}
-
-double PageOverflow::GlyphBound::of(std::size_t size, std::size_t wideCount,
-                                    std::size_t blankCount) const {
-  const std::size_t narrowCount = size - wideCount - blankCount;
-  return static_cast<double>(narrowCount * narrow + wideCount * widest + blankCount * blank);
-}
-
 PageOverflow::PageOverflow(Format format, TextMode mode, const PaperSize* paper,
                            const FallbackFonts* fallback)
     : active_(isPaged(format) && paper == nullptr && mode == TextMode::Markup), format_(format),
@@ -118,12 +88,13 @@ void PageOverflow::readRowEffects() {
   for (const GlyphWidths* table : any) {
     widestGlyph_ = std::max<unsigned>(widestGlyph_, *std::max_element(table->begin(), table->end()));
   }
-  bodyBound_.build({body_}, kBodyNarrow);
+  // The tally weighs a line's bytes by the body font; the clean-ups make
+  // line ends blanks.
+  for (std::size_t b = 0; b < 256; ++b) tallyWeights_[b] = (*body_)[b];
+  tallyWeights_['\n'] = tallyWeights_['\r'] = (*body_)[' '];
   // What sends a line past the plain path: a tag, a clean-up's bytes, a
   // carriage return.
-  std::array<bool, 128> special{};
-  for (const char c : {'%', '_', '<', '\r'}) special[static_cast<unsigned char>(c)] = true;
-  plainSpecial_ = ByteSet(special, false);
+  for (const char c : {'%', '_', '<', '\r'}) tallyClasses_[static_cast<unsigned char>(c)] = kTallyOffPlain;
 }
 
 // What row `row`'s text paints (its own glyphs, in which sizes and fonts,
@@ -171,23 +142,22 @@ void PageOverflow::readRowEffect(std::size_t row, std::vector<const GlyphWidths*
 }
 
 // A line without tags in the body font: its bytes are its glyphs, in the
-// body font's widths (in thousandths of its size, summed exactly).
-bool PageOverflow::plainFits(std::string_view typed, std::size_t wide, std::size_t blanks) const {
+// body font's widths (in thousandths of its size), which the tally bounds;
+// summed exactly only where the bounds fall on both sides of the edge.
+bool PageOverflow::plainFits(std::string_view typed, const LineTally& tally) const {
   constexpr double kRoom = (kPageWidth - kLeftMargin) * 1000 / kBodySize;
-  if (bodyBound_.of(typed.size(), wide, blanks) <= kRoom) return true;
+  if (static_cast<double>(tally.upper) <= kRoom) return true;
+  if (static_cast<double>(tally.lower) > kRoom) return false;
   return static_cast<double>(unitsOf(typed, body_)) <= kRoom;
 }
 
-bool PageOverflow::measurePlain(std::string_view typed) {
+bool PageOverflow::measurePlain(std::string_view typed, const LineTally& tally) {
   if (!active_) return true;
   pendingBound_ = -1;
-  // Most lines: text alone, in the body font (counted in the same pass).
-  if (inBodyFont_) {
-    const auto counts = bodyBound_.wide.countBothUnless(bodyBound_.blanks, plainSpecial_, typed);
-    if (counts) {
-      if (!plainFits(typed, counts->first, counts->second)) ++lines_;
-      return true;
-    }
+  // Most lines: text alone, in the body font.
+  if (inBodyFont_ && (tally.classes & kTallyOffPlain) == 0) {
+    if (!plainFits(typed, tally)) ++lines_;
+    return true;
   }
   // A carriage return inside a line becomes a blank, and a clean-up may
   // add a glyph: such lines are laid out.
@@ -195,8 +165,7 @@ bool PageOverflow::measurePlain(std::string_view typed) {
   if (carriageReturn != std::string_view::npos && carriageReturn + 2 < typed.size()) return false;
   if (growsInCleanUp(typed)) return false;
   if (typed.find('%') == std::string_view::npos && inBodyFont_ && !shrinksInCleanUp(typed)) {
-    const auto [wide, blanks] = bodyBound_.wide.countBothIn(bodyBound_.blanks, typed);
-    if (!plainFits(typed, wide, blanks)) ++lines_;
+    if (!plainFits(typed, tally)) ++lines_;
     return true;
   }
   boundTagged(typed);

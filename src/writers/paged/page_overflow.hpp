@@ -6,9 +6,9 @@
 //
 // Laying every line out as --paper does would cost more than the rest of
 // the conversion, so a line is first held to a bound read from the line as
-// typed: a line without tags in the body font by a pass of sixteen bytes
-// at a time (no glyph but the wide ones is wider than a narrow limit), and
-// then by its glyphs' widths; a line with tags by its text's glyphs in the
+// typed: a line without tags in the body font by the bounds of its glyphs'
+// widths that the line's tally sums (text/line_tally.hpp), and by the
+// widths themselves only where those bounds straddle the edge; a line with tags by its text's glyphs in the
 // font each tag leaves in force (which the tag table says), and each tag
 // as the widest glyph at its largest size. Only a line that could pass the
 // edge even so (or whose tags may form others) is laid out as the writer
@@ -24,7 +24,7 @@
 #include "markup/layout_state.hpp"
 #include "markup/line_items.hpp"
 #include "markup/tag_index.hpp"
-#include "text/byte_set.hpp"
+#include "text/line_tally.hpp"
 #include "writers/paged/fallback_widths.hpp"
 #include "writers/paged/line_layout.hpp"
 #include "writers/paged/paper_size.hpp"
@@ -43,31 +43,27 @@ class PageOverflow {
   PageOverflow(Format format, TextMode mode, const PaperSize* paper,
                const FallbackFonts* fallback);
 
-  // One printed line as read (NUL bytes blanked), before its rewrite:
+  // One printed line as read (NUL bytes blanked), before its rewrite, and
+  // its tally by a LineTallier with tallyWeights() and tallyClasses():
   // true when that was enough (nothing to count, or a line without tags
   // measured); otherwise measureRewritten must follow. Not for a drawing
   // line, which shows no text.
-  bool measurePlain(std::string_view typed);
+  bool measurePlain(std::string_view typed, const LineTally& tally);
+
   // The same line as the writer gets it, `state` after the rewrite (where
   // the line starts).
   void measureRewritten(const TypedLine& rewritten, const LayoutState& state);
+
+  bool active() const { return active_; }
+  // The weights (the body font's widths, line ends as blanks) and classes
+  // (kTallyOffPlain) of the tally measurePlain wants; none when inactive.
+  const std::array<std::uint16_t, 256>& tallyWeights() const { return tallyWeights_; }
+  const std::array<std::uint8_t, 128>& tallyClasses() const { return tallyClasses_; }
 
   // The lines that reached past either side of the page.
   std::uint64_t lines() const { return lines_; }
 
  private:
-  // The widest glyph of each class of byte in a group of fonts, in
-  // thousandths of the size.
-  struct GlyphBound {
-    ByteSet wide;
-    ByteSet blanks;
-    unsigned narrow = 0;
-    unsigned widest = 0;
-    unsigned blank = 0;
-    void build(const std::vector<const GlyphWidths*>& fonts, unsigned narrowLimit);
-    // The bound of `size` bytes of which `wide` are wide and `blanks` blanks.
-    double of(std::size_t size, std::size_t wide, std::size_t blanks) const;
-  };
   // What a tag's text does, read from it once: the largest size it shows
   // anything in, and the font and size it leaves in force, if it sets them.
   struct RowEffect {
@@ -84,7 +80,7 @@ class PageOverflow {
   void readRowEffects();
   void readRowEffect(std::size_t row, std::vector<const GlyphWidths*>& fonts);
   const GlyphWidths* tableOf(const TextStyle& style) const;
-  bool plainFits(std::string_view typed, std::size_t wide, std::size_t blanks) const;
+  bool plainFits(std::string_view typed, const LineTally& tally) const;
   // Sets pendingBound_, the bound of a tagged line's width in points from
   // its start, unless the line must be laid out: a tag may form, or one
   // shows more than a glyph.
@@ -101,9 +97,10 @@ class PageOverflow {
   bool inBodyFont_ = true;  // style_ has its font and size
   std::array<RowEffect, kTagRowCount> rows_{};
   const GlyphWidths* body_ = nullptr;
-  GlyphBound bodyBound_;  // the body font, which sets a line without tags
   unsigned widestGlyph_ = 0;  // of every font a tag selects
-  ByteSet plainSpecial_;  // bytes that keep a line off the plain path (see measurePlain)
+  // What the run's LineTallier is to weigh and class for measurePlain.
+  std::array<std::uint16_t, 256> tallyWeights_{};
+  std::array<std::uint8_t, 128> tallyClasses_{};
   // The tagged line measurePlain bounded, for measureRewritten.
   double pendingBound_ = -1;
   std::vector<std::size_t> pendingRows_;  // its tags that set the font, in order
