@@ -66,7 +66,7 @@ TextWarningCounter::TextWarningCounter(Format format, TextMode mode)
   if (!hasMarkup_ && beyondAscii_ == BeyondAscii::Shown) active_ = false;
 }
 
-void TextWarningCounter::count(std::string_view text, const LineTally& tally) {
+void TextWarningCounter::countFound(std::string_view text, const LineTally& tally) {
   if (!active_) return;
   if ((tally.classes & kTallyPercent) != 0 && percentRow_ != 0) countStrayPercent(text);
   if (tally.beyondAscii != 0 && beyondAscii_ != BeyondAscii::Shown) {

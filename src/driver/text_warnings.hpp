@@ -69,7 +69,10 @@ class TextWarningCounter {
 
   // A piece of the input as read, before any rewrite, and its tally by a
   // LineTallier with tallyClasses(); not a drawing line.
-  void count(std::string_view text, const LineTally& tally);
+  void count(std::string_view text, const LineTally& tally) {
+    // Most lines: nothing beyond ASCII, no markup character.
+    if ((tally.beyondAscii | tally.classes) != 0) countFound(text, tally);
+  }
 
   bool active() const { return active_; }
   bool countsBeyondAscii() const { return active_ && beyondAscii_ != BeyondAscii::Shown; }
@@ -79,6 +82,7 @@ class TextWarningCounter {
   const TextWarningCounts& counts() const { return counts_; }
 
  private:
+  void countFound(std::string_view text, const LineTally& tally);
   void countBeyondAscii(std::string_view text);
   void countMarkup(std::string_view text);
   void countStrayPercent(std::string_view text);

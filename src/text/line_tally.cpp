@@ -106,9 +106,31 @@ namespace {
 // Sixty-four bytes a step, the last step's load masked to the line: every
 // weight looked up whole (VBMI's byte permutes of 128 entries), so the sum
 // is exact in quarters.
-// `Weigh` and `Beyond`: whether the weights and the bytes beyond ASCII are
-// wanted at all (most runs want one of them).
-template <bool Weigh, bool Beyond>
+// The sum of the eight lanes. (Stored and added up by hand: the
+// compiler's reductions and casts warn of their own undefined lanes.)
+__attribute__((target("avx512f"))) std::uint64_t sumOfLanes(__m512i sums) {
+  std::array<std::uint64_t, 8> lanes{};
+  _mm512_storeu_si512(lanes.data(), sums);
+  std::uint64_t sum = 0;
+  for (const std::uint64_t lane : lanes) sum += lane;
+  return sum;
+}
+
+// The bytes of `seen` or-ed together.
+__attribute__((target("avx512f,avx512bw"))) unsigned orOfBytes(__m512i seen) {
+  std::array<std::uint64_t, 8> lanes{};
+  _mm512_storeu_si512(lanes.data(), seen);
+  std::uint64_t bits = 0;
+  for (const std::uint64_t lane : lanes) bits |= lane;
+  bits |= bits >> 32U;
+  bits |= bits >> 16U;
+  bits |= bits >> 8U;
+  return static_cast<unsigned>(bits & 0xFFU);
+}
+
+// `Weigh`, `Beyond`, `Classes`: whether the weights, the bytes beyond
+// ASCII and the classes are wanted at all (most runs want one or two).
+template <bool Weigh, bool Beyond, bool Classes>
 __attribute__((target("avx512f,avx512bw,avx512vbmi,popcnt,bmi2"))) void avx512(
     std::string_view text, const std::uint8_t* quarters, const std::uint8_t* classes,
     LineTally& tally) {
@@ -133,7 +155,9 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi,popcnt,bmi2"))) void avx512(
                                                      _mm512_permutex2var_epi8(q2, v, q3));
       sums = _mm512_add_epi64(sums, _mm512_sad_epu8(_mm512_maskz_mov_epi8(inside, weights), zero));
     }
-    seen = _mm512_or_si512(seen, _mm512_maskz_permutex2var_epi8(inside & ~high, c0, v, c1));
+    if constexpr (Classes) {
+      seen = _mm512_or_si512(seen, _mm512_maskz_permutex2var_epi8(inside & ~high, c0, v, c1));
+    }
     if (!Beyond || (high | carry) == 0) continue;
     const __mmask64 continuations = _mm512_mask_cmple_epu8_mask(high, v, _mm512_set1_epi8(static_cast<char>(0xBF)));
     const __mmask64 leads = _mm512_mask_cmple_epu8_mask(
@@ -146,23 +170,22 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi,popcnt,bmi2"))) void avx512(
     }
   }
   tally.onlyTwoByte = tally.onlyTwoByte && carry == 0;
-  // Stored and added up by hand: the compiler's reductions warn of their
-  // own undefined lanes.
-  std::array<std::uint64_t, 8> lanes{};
-  _mm512_storeu_si512(lanes.data(), sums);
-  std::uint64_t quarterSum = 0;
-  for (const std::uint64_t lane : lanes) quarterSum += lane;
-  tally.upper = 4 * quarterSum;
-  const std::uint64_t slack = 3 * static_cast<std::uint64_t>(text.size());
-  tally.lower = tally.upper > slack ? tally.upper - slack : 0;
-  _mm512_storeu_si512(lanes.data(), seen);
-  std::uint64_t bits = 0;
-  for (const std::uint64_t lane : lanes) bits |= lane;
-  bits |= bits >> 32U;
-  bits |= bits >> 16U;
-  bits |= bits >> 8U;
-  tally.classes = static_cast<unsigned>(bits & 0xFFU);
+  if constexpr (Weigh) {
+    tally.upper = 4 * sumOfLanes(sums);
+    const std::uint64_t slack = 3 * static_cast<std::uint64_t>(text.size());
+    tally.lower = tally.upper > slack ? tally.upper - slack : 0;
+  }
+  // Most lines have no byte of any class.
+  if (Classes && _mm512_test_epi8_mask(seen, seen) != 0) tally.classes = orOfBytes(seen);
 }
+
+using Avx512Way = void (*)(std::string_view, const std::uint8_t*, const std::uint8_t*, LineTally&);
+
+// By what is wanted: weights 4, bytes beyond ASCII 2, classes 1.
+constexpr std::array<Avx512Way, 8> kAvx512Ways = {
+    &avx512<false, false, false>, &avx512<false, false, true>, &avx512<false, true, false>,
+    &avx512<false, true, true>,   &avx512<true, false, false>, &avx512<true, false, true>,
+    &avx512<true, true, false>,   &avx512<true, true, true>};
 
 }  // namespace
 #endif
@@ -296,19 +319,8 @@ bool LineTallier::tallyAvx2(std::string_view text, LineTally& tally) const {
 bool LineTallier::tallyAvx512(std::string_view text, LineTally& tally) const {
 #if defined(KOLVO_TALLY_SIMD)
   if (!kHaveAvx512 || !quartered_) return false;
-  if (weighs_) {
-    if (countsBeyond_) {
-      avx512<true, true>(text, quarters_.data(), classes_.data(), tally);
-    } else {
-      avx512<true, false>(text, quarters_.data(), classes_.data(), tally);
-    }
-  } else {
-    if (countsBeyond_) {
-      avx512<false, true>(text, quarters_.data(), classes_.data(), tally);
-    } else {
-      avx512<false, false>(text, quarters_.data(), classes_.data(), tally);
-    }
-  }
+  const unsigned way = (weighs_ ? 4U : 0U) | (countsBeyond_ ? 2U : 0U) | (usedClasses_ != 0 ? 1U : 0U);
+  kAvx512Ways[way](text, quarters_.data(), classes_.data(), tally);
   return true;
 #else
   (void)text;

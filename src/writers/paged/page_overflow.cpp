@@ -145,14 +145,13 @@ void PageOverflow::readRowEffect(std::size_t row, std::vector<const GlyphWidths*
 // body font's widths (in thousandths of its size), which the tally bounds;
 // summed exactly only where the bounds fall on both sides of the edge.
 bool PageOverflow::plainFits(std::string_view typed, const LineTally& tally) const {
-  constexpr double kRoom = (kPageWidth - kLeftMargin) * 1000 / kBodySize;
-  if (static_cast<double>(tally.upper) <= kRoom) return true;
-  if (static_cast<double>(tally.lower) > kRoom) return false;
-  return static_cast<double>(unitsOf(typed, body_)) <= kRoom;
+  static_assert(kPlainRoom == (kPageWidth - kLeftMargin) * 1000 / kBodySize);
+  if (static_cast<double>(tally.upper) <= kPlainRoom) return true;
+  if (static_cast<double>(tally.lower) > kPlainRoom) return false;
+  return static_cast<double>(unitsOf(typed, body_)) <= kPlainRoom;
 }
 
-bool PageOverflow::measurePlain(std::string_view typed, const LineTally& tally) {
-  if (!active_) return true;
+bool PageOverflow::measureFurther(std::string_view typed, const LineTally& tally) {
   pendingBound_ = -1;
   // Most lines: text alone, in the body font.
   if (inBodyFont_ && (tally.classes & kTallyOffPlain) == 0) {

@@ -38,6 +38,10 @@ namespace kolvo::paged {
 
 class PageOverflow {
  public:
+  // The room of a line on the writers' page without a paper size (A4),
+  // from the left margin, in thousandths of the body size (12 points).
+  static constexpr double kPlainRoom = (kA4Paper.width - kLeftMargin) * 1000.0 / 12;
+
   // Counts nothing for a flowing format, when `paper` is given (lines
   // wrap then), or for text as typed (--escape), whose warnings are off.
   PageOverflow(Format format, TextMode mode, const PaperSize* paper,
@@ -48,7 +52,16 @@ class PageOverflow {
   // true when that was enough (nothing to count, or a line without tags
   // measured); otherwise measureRewritten must follow. Not for a drawing
   // line, which shows no text.
-  bool measurePlain(std::string_view typed, const LineTally& tally);
+  bool measurePlain(std::string_view typed, const LineTally& tally) {
+    if (!active_) return true;
+    // Most lines: text alone in the body font, well within the page.
+    if (inBodyFont_ && (tally.classes & kTallyOffPlain) == 0 &&
+        static_cast<double>(tally.upper) <= kPlainRoom) {
+      pendingBound_ = -1;
+      return true;
+    }
+    return measureFurther(typed, tally);
+  }
 
   // The same line as the writer gets it, `state` after the rewrite (where
   // the line starts).
@@ -80,6 +93,7 @@ class PageOverflow {
   void readRowEffects();
   void readRowEffect(std::size_t row, std::vector<const GlyphWidths*>& fonts);
   const GlyphWidths* tableOf(const TextStyle& style) const;
+  bool measureFurther(std::string_view typed, const LineTally& tally);
   bool plainFits(std::string_view typed, const LineTally& tally) const;
   // Sets pendingBound_, the bound of a tagged line's width in points from
   // its start, unless the line must be laid out: a tag may form, or one
