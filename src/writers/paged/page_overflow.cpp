@@ -25,9 +25,8 @@ std::size_t glyphCount(std::string_view escaped) {
   return count;
 }
 
-// The advances of `bytes` in `table`, in thousandths of the size; the
-// clean-ups make line ends blanks.
-std::uint64_t unitsOf(std::string_view bytes, const GlyphWidths* table) {
+// The advances of `bytes` in `table`, in thousandths of the size.
+std::uint64_t innerUnitsOf(std::string_view bytes, const GlyphWidths* table) {
   if (table == nullptr) return bytes.size() * kUnknownAdvance;
   std::uint64_t sums[4] = {0, 0, 0, 0};
   std::size_t i = 0;
@@ -35,7 +34,14 @@ std::uint64_t unitsOf(std::string_view bytes, const GlyphWidths* table) {
     for (std::size_t k = 0; k < 4; ++k) sums[k] += (*table)[static_cast<unsigned char>(bytes[i + k])];
   }
   for (; i < bytes.size(); ++i) sums[0] += (*table)[static_cast<unsigned char>(bytes[i])];
-  std::uint64_t units = sums[0] + sums[1] + sums[2] + sums[3];
+  return sums[0] + sums[1] + sums[2] + sums[3];
+}
+
+// The same for bytes that end the line: the clean-ups make line ends
+// blanks.
+std::uint64_t unitsOf(std::string_view bytes, const GlyphWidths* table) {
+  std::uint64_t units = innerUnitsOf(bytes, table);
+  if (table == nullptr) return units;
   for (const char end : {'\n', '\r'}) {
     const auto count = static_cast<std::uint64_t>(std::count(bytes.end() - std::min<std::size_t>(2, bytes.size()), bytes.end(), end));
     units = units - count * (*table)[static_cast<unsigned char>(end)] + count * (*table)[' '];
@@ -192,7 +198,7 @@ void PageOverflow::boundTagged(std::string_view typed) {
     if (row == kNoRow) continue;
     const RowEffect& effect = rows_[row];
     if (!effect.bounded || mayFormAt(typed, at, row)) return;
-    points += static_cast<double>(unitsOf(typed.substr(text, at - text), table)) * size / 1000;
+    points += static_cast<double>(innerUnitsOf(typed.substr(text, at - text), table)) * size / 1000;
     // Its glyph, if any, no wider than the widest at the larger of its
     // own sizes and the size in force.
     points += static_cast<double>(effect.glyphs * widestGlyph_) * std::max(size, effect.maxSize) /
