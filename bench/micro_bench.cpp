@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "markup/format.hpp"
-#include "markup/layout_state.hpp"
+#include "markup/line_marks.hpp"
 #include "markup/replace_tag.hpp"
 #include "pipeline/line_rewrite.hpp"
 #include "text/text_decoding.hpp"
@@ -24,7 +24,7 @@
 namespace {
 
 using kolvo::Format;
-using kolvo::LayoutState;
+using kolvo::LineMarks;
 
 constexpr std::string_view kPlainLine =
     "The letter was carried to the station by seven in the morning\n";
@@ -35,7 +35,7 @@ constexpr std::string_view kTwentyTags =
     "%Bsby%Be %xsseven%xe in %ps the morning%ce\n";
 
 void replaceTagNoMatch(benchmark::State& run) {
-  LayoutState state;
+  LineMarks state;
   for (auto _ : run) {
     benchmark::DoNotOptimize(kolvo::replaceTag(kPlainLine, "%bs", "<b>", state, Format::Html));
   }
@@ -43,7 +43,7 @@ void replaceTagNoMatch(benchmark::State& run) {
 BENCHMARK(replaceTagNoMatch);
 
 void replaceTagOneMatch(benchmark::State& run) {
-  LayoutState state;
+  LineMarks state;
   for (auto _ : run) {
     benchmark::DoNotOptimize(kolvo::replaceTag(kThreeTags, "%bs", "<b>", state, Format::Html));
   }
@@ -51,7 +51,7 @@ void replaceTagOneMatch(benchmark::State& run) {
 BENCHMARK(replaceTagOneMatch);
 
 void replaceTagIntoOneMatch(benchmark::State& run) {
-  LayoutState state;
+  LineMarks state;
   std::string out;
   for (auto _ : run) {
     kolvo::replaceTagInto(out, kThreeTags, "%bs", "<b>", state, Format::Html);
@@ -61,7 +61,7 @@ void replaceTagIntoOneMatch(benchmark::State& run) {
 BENCHMARK(replaceTagIntoOneMatch);
 
 void replaceTagPdfMeasure(benchmark::State& run) {
-  LayoutState state;
+  LineMarks state;
   for (auto _ : run) {
     state.underline = 0;
     benchmark::DoNotOptimize(
@@ -75,7 +75,7 @@ void rewriteFast(benchmark::State& run, Format format, std::string_view text) {
   std::string line;
   std::string scratch;
   for (auto _ : run) {
-    LayoutState state;
+    LineMarks state;
     line.assign(text);
     kolvo::rewriteLine(line, scratch, format, state);
     benchmark::DoNotOptimize(line.data());
@@ -87,7 +87,7 @@ void rewriteFast(benchmark::State& run, Format format, std::string_view text) {
 void rewriteReference(benchmark::State& run, Format format, std::string_view text) {
   std::string line;
   for (auto _ : run) {
-    LayoutState state;
+    LineMarks state;
     line.assign(text);
     kolvo::rewriteLineReference(line, format, state);
     benchmark::DoNotOptimize(line.data());
@@ -125,7 +125,7 @@ void rewriteProse(benchmark::State& run, Format format, Rewrite rewrite) {
   std::string line;
   std::string scratch;
   for (auto _ : run) {
-    LayoutState state;
+    LineMarks state;
     for (const std::string& text : lines) {
       line.assign(text);
       rewrite(line, scratch, format, state);
@@ -138,13 +138,13 @@ void rewriteProse(benchmark::State& run, Format format, Rewrite rewrite) {
 void rewriteProseFast(benchmark::State& run, Format format, kolvo::TextMode mode) {
   kolvo::EscapeStats stats;
   rewriteProse(run, format, [&](std::string& line, std::string& scratch, Format f,
-                                LayoutState& state) {
+                                LineMarks& state) {
     kolvo::rewriteLine(line, scratch, f, state, mode, stats);
   });
 }
 
 void rewriteProseReference(benchmark::State& run, Format format) {
-  rewriteProse(run, format, [](std::string& line, std::string&, Format f, LayoutState& state) {
+  rewriteProse(run, format, [](std::string& line, std::string&, Format f, LineMarks& state) {
     kolvo::rewriteLineReference(line, f, state);
   });
 }

@@ -190,6 +190,12 @@ const std::vector<Case>& cases() {
         "from 30 to 596 points"}},
       {"LongCentredLineRunsOffTheLeftEdge", "%cs" + repeat('x', 120) + "%ce\n", Format::Pdf,
        TextMode::Markup, {"1:1: warning: the text runs off the left edge of the page in PDF"}},
+      // 150 narrow letters, estimated at 6 points a byte, run off the left
+      // edge; under --escape the line is centred by its width and fits.
+      {"NarrowCentredLineRunsOffByTheEstimate", "%cs" + repeat('i', 150) + "%ce\n", Format::Pdf,
+       TextMode::Markup, {"1:1: warning: the text runs off the left edge of the page in PDF"}},
+      {"TypedCentredLineIsCentredByItsWidth", "%cs" + repeat('i', 150) + "%ce\n", Format::Pdf,
+       TextMode::Typed, {}},
       // The conversion makes each NUL byte a blank before it centres.
       {"NulBytesCentreAsTheBlanksTheyBecome", "%cs" + repeat('w', 100) + std::string(30, '\0') + "\n",
        Format::PostScript, TextMode::Markup,

@@ -40,6 +40,27 @@ TEST(DrawingCommand, EveryShapeInPdf) {
             " 0 0 .6 RG 050 100 m 050 200 l 545 200 l 545 100 l 050 100 l S f\n");
 }
 
+// On paper of another height the drawing is moved as a whole and moved
+// back, however its fields were typed (a line end inside the last one too).
+TEST(DrawingCommand, OtherPaperMovesTheDrawingAndMovesBack) {
+  DrawingState state;
+  std::string out = "kept";
+  appendDrawingCommand(out, "$sl 1 030 400 565 40\n", Format::PostScript, state, -50);
+  EXPECT_EQ(out, "kept 0 -50 translate 1 0 0 setrgbcolor newpath 030 400 moveto 565 40\n lineto "
+                 "closepath stroke 0 50 translate\n");
+  out.clear();
+  appendDrawingCommand(out, "$sr 6 050 100 545 200\n", Format::Pdf, state, 166);
+  EXPECT_EQ(out, " 1 0 0 1 0 166 cm 0 0 .6 RG 050 100 m 050 200 l 545 200 l 545 100 l 050 100 l "
+                 "S f 1 0 0 1 0 -166 cm\n");
+  // A4 itself, and a line that draws nothing, stay as they were.
+  out.clear();
+  appendDrawingCommand(out, "$sl 1 030 400 565 401\n", Format::Pdf, state, 0);
+  EXPECT_EQ(out, " 1 0 0 RG 1 w 030 400 m 565 401 l S\n");
+  out.clear();
+  appendDrawingCommand(out, "$sl 1 030 4x0 565 401\n", Format::Pdf, state, -50);
+  EXPECT_EQ(out, "");
+}
+
 TEST(DrawingCommand, TwelveColourCodes) {
   const std::pair<char, std::string_view> colours[] = {
       {'0', "0 0 0"},   {'1', "1 0 0"},   {'2', ".6 0 0"},  {'3', "0 1 0"},

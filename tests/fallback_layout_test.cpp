@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "driver/conversion.hpp"
-#include "markup/layout_state.hpp"
+#include "markup/line_marks.hpp"
 #include "pipeline/line_rewrite.hpp"
 #include "support/fake_fallback_fonts.hpp"
 #include "support/page_description_reader.hpp"
@@ -61,7 +61,7 @@ class FallbackLayout : public ::testing::Test {
   Laid lay(std::string input, Format format, double maxWidth) {
     paged::FallbackContext& context = format == Format::Pdf ? pdf_ : ps_;
     EscapeStats stats;
-    LayoutState state;
+    LineMarks state;
     std::string scratch;
     rewriteLine(input, scratch, format, state, TextMode::Typed, stats, &context);
     const paged::FallbackWidths widths(format, TextMode::Typed, &fonts_);

@@ -8,7 +8,7 @@
 
 #include "driver/conversion.hpp"
 #include "driver/line_reader.hpp"
-#include "markup/layout_state.hpp"
+#include "markup/line_marks.hpp"
 #include "markup/line_items.hpp"
 #include "pipeline/line_rewrite.hpp"
 #include "writers/output_sink.hpp"
@@ -82,7 +82,7 @@ TEST(FallbackText, MeasuresCountRunsByTheirWidth) {
   FakeFallbackFonts fonts;
   paged::FallbackContext context(fonts, Format::Pdf);
   EscapeStats stats;
-  LayoutState state;
+  LineMarks state;
   std::string line = "%cs\xD0\x96\xD0\x96\xD0\x96\xD0\x96\n";
   std::string scratch;
   rewriteLine(line, scratch, Format::Pdf, state, TextMode::Typed, stats, &context);
@@ -138,8 +138,8 @@ TEST(FallbackText, RunsStayOnTheirOperatorsThroughTheTagRows) {
     paged::FallbackContext referenceContext(referenceFonts, format);
     EscapeStats fastStats;
     EscapeStats referenceStats;
-    LayoutState fastState;
-    LayoutState referenceState;
+    LineMarks fastState;
+    LineMarks referenceState;
     std::string scratch;
     for (const std::string& input : lines) {
       std::string fast = input;
@@ -268,7 +268,7 @@ TEST(FallbackText, PdfsFirstReadingGivesOutTheCodesOfTheSecondInItsOrder) {
   FakeFallbackFonts secondOnly;
   paged::FallbackContext context(secondOnly, Format::Pdf);
   EscapeStats stats;
-  LayoutState state;
+  LineMarks state;
   LineReader second(input, kWholeLines);
   std::string line;
   std::string scratch;

@@ -1,6 +1,6 @@
 // The fast rewrite path against the reference path (every tag row and every
-// clean-up through replaceTag, in order): same bytes and same layout state,
-// line after line, with the state carried over as a conversion carries it.
+// clean-up through replaceTag, in order): same bytes and same line marks,
+// line after line, with the marks carried over as a conversion carries it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -38,17 +38,17 @@ std::string visible(std::string_view text) {
 // way a writer would, the same way on both sides.
 template <typename BetweenLines>
 void expectSameAsReference(const std::vector<std::string>& lines, Format format,
-                           const LayoutState& start, BetweenLines&& betweenLines,
+                           const LineMarks& start, BetweenLines&& betweenLines,
                            TextMode mode = TextMode::Markup) {
-  LayoutState fastState = start;
-  LayoutState referenceState = start;
+  LineMarks fastState = start;
+  LineMarks referenceState = start;
   // Left-over content in the scratch buffer must not matter.
   std::string scratch = "left over from an earlier line %bs (x) _";
   for (std::size_t i = 0; i < lines.size(); ++i) {
     std::string fast = lines[i];
     std::string reference = lines[i];
-    fastState.center = 0;
-    referenceState.center = 0;
+    fastState.startLine();
+    referenceState.startLine();
     EscapeStats fastStats;
     EscapeStats referenceStats;
     rewriteLine(fast, scratch, format, fastState, mode, fastStats);
@@ -65,8 +65,8 @@ void expectSameAsReference(const std::vector<std::string>& lines, Format format,
 }
 
 void expectSameAsReference(const std::vector<std::string>& lines, Format format,
-                           const LayoutState& start = LayoutState{}) {
-  expectSameAsReference(lines, format, start, [](LayoutState&, LayoutState&) {});
+                           const LineMarks& start = LineMarks{}) {
+  expectSameAsReference(lines, format, start, [](LineMarks&, LineMarks&) {});
 }
 
 TEST(FastPath, TagsFormedWhileTheLineIsRewritten) {
@@ -104,7 +104,7 @@ TEST(FastPath, PdfMeasuresWithFlagsLeftFromEarlierLines) {
       "",             "(x)_y%z\n",        "a _b %\n",  "%psx_%\n",  "%g1_%Al\n",
       "%us\n",        "%hsx%usy_%ue%he\n", "%\n",      "%%us\n",    "__%%\n"};
   for (int flags = 0; flags < 4; ++flags) {
-    LayoutState start;
+    LineMarks start;
     start.underline = flags & 1;
     start.highlight = (flags >> 1) & 1;
     start.underline_start_index = 7;
@@ -118,18 +118,17 @@ TEST(FastPath, PdfMeasuresWithFlagsLeftFromEarlierLines) {
 TEST(FastPath, PatternsSaidToHaveNoEffectsLeaveTheLayoutAlone) {
   // The fast path replaces such tags without replaceTag; if replaceTag gave
   // one of them an effect, these would have to agree again.
-  LayoutState varied;
+  LineMarks varied;
   varied.underline = 1;
   varied.highlight = 1;
-  varied.large_text_baseline = 700;
-  varied.baseline = 640;
-  varied.line_spacing = 20;
+  varied.line_x = 200;
+  varied.page.add(PageRequest::LargeSpacing);
   for (const TagRow& row : kTagTable) {
     for (Format f : kAllFormats) {
       const Replacement text = row.replacement(f);
       if (!text) continue;
-      for (const LayoutState& start : {LayoutState{}, varied}) {
-        LayoutState state = start;
+      for (const LineMarks& start : {LineMarks{}, varied}) {
+        LineMarks state = start;
         const std::string line = "a_b " + std::string(row.tag) + "c%d" + std::string(row.tag);
         replaceTag(line, row.tag, *text, state, f);
         const bool measured = f == Format::Pdf && patternMeasures(row.tag);
@@ -138,7 +137,7 @@ TEST(FastPath, PatternsSaidToHaveNoEffectsLeaveTheLayoutAlone) {
         }
         if (!patternMeasures(row.tag)) {
           // Without an occurrence nothing may happen at all.
-          LayoutState untouched = start;
+          LineMarks untouched = start;
           replaceTag("no tag here_%", row.tag, *text, untouched, f);
           EXPECT_TRUE(untouched == start) << row.tag << " in " << formatName(f);
         }
@@ -191,13 +190,11 @@ TEST(FastPath, GeneratedLinesInEveryFormatAndMode) {
     const std::vector<std::string> lines = generatedLines(20260607u + static_cast<unsigned>(i));
     test::Random between(i);
     // Between lines, play the writers' part: most lines are text lines that
-    // lower the baseline and (in PDF) draw and clear the overprints; some
-    // are drawing lines that leave everything as it is.
-    expectSameAsReference(lines, f, LayoutState{}, [&between, f](LayoutState& a, LayoutState& b) {
+    // (in PDF) draw and clear the overprints; some are drawing lines that
+    // leave everything as it is.
+    expectSameAsReference(lines, f, LineMarks{}, [&between, f](LineMarks& a, LineMarks& b) {
       if (between.below(3) == 0) return;
-      for (LayoutState* state : {&a, &b}) {
-        state->baseline -= state->line_spacing;
-        if (state->baseline <= 30) state->baseline = 820;
+      for (LineMarks* state : {&a, &b}) {
         state->line_x = 30;
         if (f == Format::Pdf) {
           state->underline = 0;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/conversion.hpp"
+#include "support/document_generator.hpp"
 #include "support/test_support.hpp"
 
 namespace kolvo::test {
@@ -48,6 +49,41 @@ TEST_F(FlowingConsumers, PdflatexCompilesTheLatexOutput) {
   if (toolAvailable("pdftotext") && std::filesystem::exists(dir / "doc.pdf")) {
     const CommandResult text = runCommand({"pdftotext", (dir / "doc.pdf").string(), "-"});
     for (const char* word : kWords) EXPECT_NE(text.out.find(word), std::string::npos) << word;
+  }
+}
+
+// Line starts that used to stop pdflatex, with and without --escape: a
+// centred line followed by an empty line or a page break, and "[" first on
+// a line after another line.
+TEST_F(FlowingConsumers, PdflatexCompilesLinesAfterCentredLinesAndBrackets) {
+  KOLVO_REQUIRE_TOOL("pdflatex");
+  const std::string input =
+      "%csTitle%ce\n\nText\n[x] after a line\n%csA%ce\n   \n%csB%ce\n%pg\nlast\n  [y]\n";
+  for (const TextMode mode : {TextMode::Markup, TextMode::Typed}) {
+    const auto tex = dir / "lines.tex";
+    writeFile(tex, convertText(input, Format::Latex, 's', nullptr, mode));
+    const CommandResult r =
+        runCommand({"pdflatex", "-interaction=nonstopmode", "-halt-on-error", "-no-shell-escape",
+                    "-output-directory", dir.path().string(), tex.string()});
+    EXPECT_EQ(r.status, 0) << r.out.substr(r.out.size() > 3000 ? r.out.size() - 3000 : 0);
+  }
+}
+
+// Under --escape DocBook is valid DocBook 5, whatever order the tags come
+// in: 2,000 generated lines thick with tags, and the showcase.
+TEST_F(FlowingConsumers, TypedDocBookIsValidAgainstTheSchema) {
+  KOLVO_REQUIRE_TOOL("xmllint");
+  const std::filesystem::path schema = "/usr/share/xml/docbook/schema/rng/5.0/docbook.rng";
+  if (!std::filesystem::exists(schema)) GTEST_SKIP() << "no DocBook 5 schema (docbook5-xml)";
+  std::string generated;
+  for (const std::string& line : tagHeavyLines(20261208u, 2000, 4)) generated += line;
+  for (const std::string& input : {generated, showcase(), std::string()}) {
+    const auto path = dir / "typed.xml";
+    const std::string document = convertText(input, Format::DocBook, 's', nullptr, TextMode::Typed);
+    writeFile(path, document);
+    const CommandResult r = runCommand(
+        {"xmllint", "--noout", "--nonet", "--relaxng", schema.string(), path.string()});
+    EXPECT_EQ(r.status, 0) << r.err.substr(0, 2000) << document.substr(0, 600);
   }
 }
 

@@ -20,7 +20,7 @@ struct Frame {
 // needs nothing here.
 Frame frameOf(Format f) {
   Frame frame;
-  LayoutState state;
+  LineMarks state;
   OutputSink before(&frame.prologue);
   makeWriter(f, before, state)->prologue();
   before.flush();
@@ -78,6 +78,35 @@ TEST(FlowingWriters, CentredFormsApplyToTheirLineOnly) {
   EXPECT_EQ(body("%csTitle%ce\n", Format::Rtf), "\\pard\\ql \\qc1 Title   \\par\n");
   EXPECT_EQ(body("%csTitle%ce\nnext\n", Format::DocBook),
             "<para role=\"center\">Title </para>\n<para>next </para>\n");
+}
+
+// LaTeX guards the starts of lines that would stop pdflatex, and no
+// other: a "[" after a line break (read as the break's length), and a line
+// with nothing but blanks or a page break after a centred one (a break with
+// no line to end). A length typed on purpose stays a length.
+TEST(FlowingWriters, LatexGuardsOnlyTheLineStartsThatWouldStopIt) {
+  EXPECT_EQ(body("a\n[x] y\n", Format::Latex), "a  \\\\ \n{}[x] y  \\\\ \n");
+  EXPECT_EQ(body("a\n  [x]\n", Format::Latex), "a  \\\\ \n{}  [x]  \\\\ \n");
+  EXPECT_EQ(body("[x]\n", Format::Latex, 't'), "  \\\\ \n  \\\\ \n{}[x]  \\\\ \n");
+  EXPECT_EQ(body("[x] first\n", Format::Latex), "[x] first  \\\\ \n");
+  EXPECT_EQ(body("%csT%ce\n[x]\n", Format::Latex),
+            "\\begin{center}T\\end{center}  \n[x]  \\\\ \n");
+  for (std::string_view length : {"[2pt] b", "[ -1.5 ex] b", "[\\baselineskip] b"}) {
+    EXPECT_EQ(body("a\n" + std::string(length) + "\n", Format::Latex),
+              "a  \\\\ \n" + std::string(length) + "  \\\\ \n");
+  }
+  EXPECT_EQ(body("%csT%ce\n\n", Format::Latex),
+            "\\begin{center}T\\end{center}  \n\\mbox{}  \\\\ \n");
+  EXPECT_EQ(body("%csT%ce\n %pg \n", Format::Latex),
+            "\\begin{center}T\\end{center}  \n\\mbox{} \\pagebreak{}   \\\\ \n");
+  // A line that begins a paragraph of its own needs nothing.
+  EXPECT_EQ(body("%csT%ce\n%pgtext\n", Format::Latex),
+            "\\begin{center}T\\end{center}  \n\\pagebreak{}text  \\\\ \n");
+  EXPECT_EQ(body("%csT%ce\nnext\n", Format::Latex), "\\begin{center}T\\end{center}  \nnext  \\\\ \n");
+  // The other formats have nothing to guard.
+  for (Format f : {Format::AbiWord, Format::DocBook, Format::Html, Format::Rtf, Format::OpenDocument}) {
+    EXPECT_EQ(body("a\n[x]\n", f).find("{}"), std::string::npos) << formatName(f);
+  }
 }
 
 TEST(FlowingWriters, TopSpacing) {

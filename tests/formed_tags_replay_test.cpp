@@ -70,7 +70,7 @@ TEST(FormedTagsReplay, ReplaysTheLineTheRowsWrite) {
       const FormedLine formed = replayEveryTagRow(text, f.format, TextMode::Markup);
       if (formed.tags.empty()) continue;
       std::string rewritten = text;
-      LayoutState state;
+      LineMarks state;
       applyTagRows(rewritten, f.format, state, TextMode::Markup);
       EXPECT_EQ(formed.rewritten, rewritten) << text << " in " << f.name;
     }

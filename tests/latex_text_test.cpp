@@ -18,7 +18,7 @@ std::string rewritten(std::string_view typed) {
   EscapeStats stats;
   std::string line = escapedBy(escapeLatexText, typed, stats);
   std::string scratch;
-  LayoutState state;
+  LineMarks state;
   rewriteLine(line, scratch, Format::Latex, state);
   return line;
 }

@@ -78,11 +78,12 @@ TEST(LineItems, EveryTagTextOfARewrittenLineIsItsRowsItem) {
   std::size_t tagItems = 0;
   for (const Format format : kAllFormats) {
     for (const TextMode mode : {TextMode::Markup, TextMode::Typed}) {
-      LayoutState state;
+      LineMarks state;
       std::string scratch;
       for (const std::string& input : lines) {
         std::string line = input;
         EscapeStats stats;
+        state.startLine();
         rewriteLine(line, scratch, format, state, mode, stats);
         std::size_t end = 0;
         for (const LineItem& item : stats.lineItems.all()) {

@@ -2,6 +2,7 @@
 // page description: generated lines with every tag, formed tags, string
 // delimiters and text beyond ASCII (Symbol glyphs under --escape), in
 // PostScript and PDF, both modes, the style carried from line to line.
+#include "writers/paged/font_in_force.hpp"
 #include "writers/paged/line_painting.hpp"
 
 #include <gtest/gtest.h>
@@ -41,12 +42,13 @@ TEST(LinePainting, TheItemsSayWhatTheBytesPaint) {
   std::size_t compared = 0;
   for (const Format format : {Format::PostScript, Format::Pdf}) {
     for (const TextMode mode : {TextMode::Markup, TextMode::Typed}) {
-      LayoutState state;
+      LineMarks state;
       std::string scratch;
       TextStyle style = initialTextStyle(format);
       for (const std::string& input : lines) {
         std::string line = input;
         EscapeStats stats;
+        state.startLine();
         rewriteLine(line, scratch, format, state, mode, stats);
         const std::optional<ShownText> painted =
             paintedText({line, stats.lineItems.all(), false, stats.lineItems.paintings()}, format,
@@ -54,6 +56,14 @@ TEST(LinePainting, TheItemsSayWhatTheBytesPaint) {
         ASSERT_TRUE(painted.has_value()) << input;
         const ShownText read = readShownText(line, format, style);
         expectSameShownText(read, *painted, input);
+        // Typed: the font alone, followed without painting, ends the same.
+        TextStyle followed = style;
+        followFont({line, stats.lineItems.all(), false, stats.lineItems.paintings()}, format,
+                   followed);
+        if (mode == TextMode::Typed) {
+          ASSERT_EQ(followed.font, read.end.font) << input;
+          ASSERT_EQ(followed.size, read.end.size) << input;
+        }
         style = nextLineStyle(format, read.end);
         ++compared;
       }
@@ -84,13 +94,14 @@ TEST(LinePainting, FallbackRunsPaintTheirCodesInTheirFonts) {
   for (const Format format : {Format::PostScript, Format::Pdf}) {
     test::FakeFallbackFonts fonts;
     FallbackContext context(fonts, format);
-    LayoutState state;
+    LineMarks state;
     std::string scratch;
     TextStyle style = initialTextStyle(format);
     std::size_t withRuns = 0;
     for (const std::string& input : lines) {
       std::string line = input;
       EscapeStats stats;
+      state.startLine();
       rewriteLine(line, scratch, format, state, TextMode::Typed, stats, &context);
       const std::optional<ShownText> painted = paintedText(
           {line, stats.lineItems.all(), false, stats.lineItems.paintings()}, format,

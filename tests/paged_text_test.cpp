@@ -54,6 +54,11 @@ TEST(PagedTextTest, TextFontCharactersBecomeTheirCodes) {
       {"a\xE2\x80\x90" "b\xE2\x80\x91" "c", "a-b-c"},               // hyphens
       {"Wort\xC2\xAD" "trennung\xEF\xBB\xBF", "Worttrennung"},     // soft hyphen, BOM
       {"end\r\n", "end\r\n"},
+      // Typed quotes as themselves, also where the plain run is read eight
+      // bytes at a time; the curly ones as typed.
+      {"don't `ls`", "don\\220t \\235ls\\235"},
+      {"abcdefgh'ijklmnop`", "abcdefgh\\220ijklmnop\\235"},
+      {"\xE2\x80\x99'", "\\222\\220"},
   };
   for (const auto& [input, expected] : cases) {
     EXPECT_EQ(escaped(input), expected) << input;
@@ -102,6 +107,7 @@ TEST(PagedTextTest, TextThatIsItsOwnStringIsLeftAlone) {
   EXPECT_FALSE(escapePagedText("plain prose, as it is.\r\n", Format::Pdf, out, stats));
   EXPECT_FALSE(escapePagedText("", Format::PostScript, out, stats));
   EXPECT_EQ(out, "kept");
+  EXPECT_TRUE(escapePagedText("it's", Format::PostScript, out, stats));
   // A delimiter alone is reason enough for a copy.
   EXPECT_TRUE(escapePagedText("(plain)", Format::PostScript, out, stats));
   EXPECT_EQ(out, "\\(plain\\)");
@@ -147,7 +153,7 @@ TEST(PagedTextTest, PdfDifferencesListWhatDiffersFromWinAnsi) {
   EXPECT_EQ(paged::pdfEncodingDictionary(),
             "<< /Type /Encoding /BaseEncoding /WinAnsiEncoding /Differences [ 39 /quoteright "
             "96 /quoteleft 129 /periodcentered 141 /twosuperior 143 /threesuperior "
-            "178 /dagger /daggerdbl 183 /bullet] >>");
+            "/quotesingle 157 /grave 178 /dagger /daggerdbl 183 /bullet] >>");
 }
 
 TEST(PagedTextTest, WidthsFollowTheEncodings) {
@@ -158,7 +164,10 @@ TEST(PagedTextTest, WidthsFollowTheEncodings) {
   EXPECT_EQ(paged::textWidth(PagedFont::TimesBold, "'"), 333);
   EXPECT_EQ(paged::textWidth(PagedFont::Courier, "\x80\xB7 x"), 4 * 600);
   EXPECT_EQ(paged::textWidth(PagedFont::Symbol, "a\xE5"), 631 + 713);
-  EXPECT_EQ(paged::textWidth(PagedFont::TimesItalic, std::string_view("\x9D\x01\0", 3)), 0);
+  EXPECT_EQ(paged::textWidth(PagedFont::TimesItalic, std::string_view("\x7F\x01\0", 3)), 0);
+  // The typed quotes' own codes: quotesingle and grave, not the curly quotes.
+  EXPECT_EQ(paged::textWidth(PagedFont::TimesRoman, "\x90\x9D"), 180 + 333);
+  EXPECT_EQ(paged::textWidth(PagedFont::TimesRoman, "'`"), 333 + 333);
   // A table made before a change of the encoding would miss glyphs.
   for (PagedFont font : {PagedFont::TimesRoman, PagedFont::TimesBold, PagedFont::TimesItalic,
                          PagedFont::Courier}) {
@@ -175,17 +184,18 @@ TEST(PagedTextTest, WidthsFollowTheEncodings) {
 constexpr std::string_view kTypedLine =
     "f\xC3\xBCr \xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D \xE2\x80\x98y\xE2\x80\x99 "
     "\xE2\x80\xA0 \xE2\x80\xA1 \xE2\x80\xA2 \xC2\xB7 \xC2\xB2 \xC2\xB3 "
-    "\xCE\xB1\xCE\xB2\xCE\xB3 \xE2\x88\x92 %bs\xC3\x84rger%be %da%bu\n";
+    "\xCE\xB1\xCE\xB2\xCE\xB3 \xE2\x88\x92 %bs\xC3\x84rger%be %da%bu don't `ls`\n";
 const std::vector<std::string_view> kReadBack = {
     "f\xC3\xBCr", "\xE2\x82\xAC", "\xE2\x80\x9Cx\xE2\x80\x9D", "\xE2\x80\x98y\xE2\x80\x99",
     "\xE2\x80\xA0 \xE2\x80\xA1 \xE2\x80\xA2 \xC2\xB7 \xC2\xB2 \xC2\xB3",
-    "\xCE\xB1\xCE\xB2\xCE\xB3", "\xE2\x88\x92", "\xC3\x84rger", "\xE2\x80\xA0\xE2\x80\xA2"};
+    "\xCE\xB1\xCE\xB2\xCE\xB3", "\xE2\x88\x92", "\xC3\x84rger", "\xE2\x80\xA0\xE2\x80\xA2",
+    "don't `ls`"};
 
 // The line as the conversion will rewrite it with typed text: escaped, then
 // the tag rows and the clean-ups as always.
 std::string rewriteTyped(std::string_view line, Format format) {
   std::string text = escaped(line, format);
-  LayoutState state;
+  LineMarks state;
   for (const TagRow& row : kTagTable) {
     if (const Replacement r = row.replacement(format)) {
       text = replaceTag(text, row.tag, *r, state, format);

@@ -114,7 +114,7 @@ std::vector<std::string_view> tagTexts(Format format) {
 
 std::vector<std::string> drawingTexts(const DrawingForms& forms) {
   return {filledForm(forms.line), filledForm(forms.thickLine), filledForm(forms.box),
-          filledForm(forms.rectangle)};
+          filledForm(forms.rectangle), filledForm(forms.shift)};
 }
 
 // ---------------------------------------------------------------------------
@@ -153,10 +153,10 @@ const std::set<std::string> kStandardPdfFonts = {
     "Symbol", "ZapfDingbats",
 };
 
-// The PDF content operators for text, colour and paths.
+// The PDF content operators for text, colour, paths and the transformation.
 const std::set<std::string> kPdfOperators = {
     "BT", "ET", "Tf", "Td", "TD", "Tj", "TJ", "Ts", "Tc", "Tw", "TL", "T*", "rg", "RG",
-    "g",  "G",  "w",  "m",  "l",  "c",  "h",  "re", "S",  "s",  "f",  "F",  "B",  "n",
+    "g",  "G",  "w",  "m",  "l",  "c",  "h",  "re", "S",  "s",  "f",  "F",  "B",  "n",  "cm",
 };
 
 // ---------------------------------------------------------------------------

@@ -271,5 +271,86 @@ TEST_P(PaperReaders, FallbackFontParagraphsKeepEveryWordAndCharacter) {
 
 INSTANTIATE_TEST_SUITE_P(Sizes, PaperReaders, ::testing::Values("a4", "letter"));
 
+// Drawing lines use A4's coordinates; on other paper they keep their
+// distance from the top edge, as the text does, so a box drawn around two
+// lines on A4 still goes around them. Ghostscript renders each page at one
+// pixel a point, and the red rows of the box must enclose exactly the rows
+// of dark pixels of the two lines inside it, the lines above and below it
+// staying outside.
+struct Rows {
+  int boxTop = -1, boxBottom = -1;  // pixel rows, from the top edge
+  std::vector<std::pair<int, int>> text;  // first and last row of each line of text
+};
+
+Rows rowsOfPage(const std::string& ppm) {
+  std::istringstream in(ppm);
+  std::string magic;
+  in >> magic;
+  // Comment lines may follow the magic number.
+  while (in >> std::ws && in.peek() == '#') in.ignore(1 << 20, '\n');
+  int width = 0, height = 0, depth = 0;
+  in >> width >> height >> depth;
+  in.get();
+  const std::size_t start = static_cast<std::size_t>(in.tellg());
+  Rows rows;
+  bool inText = false;
+  for (int y = 0; y < height; ++y) {
+    bool red = false, dark = false;
+    for (int x = 0; x < width; ++x) {
+      const std::size_t at = start + 3 * (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x));
+      if (at + 2 >= ppm.size()) break;
+      const auto r = static_cast<unsigned char>(ppm[at]);
+      const auto g = static_cast<unsigned char>(ppm[at + 1]);
+      const auto b = static_cast<unsigned char>(ppm[at + 2]);
+      red = red || (r > 200 && g < 80 && b < 80);
+      dark = dark || (r < 100 && g < 100 && b < 100);
+    }
+    if (red) {
+      if (rows.boxTop < 0) rows.boxTop = y;
+      rows.boxBottom = y;
+    }
+    if (dark && !inText) rows.text.push_back({y, y});
+    if (dark) rows.text.back().second = y;
+    inText = dark;
+  }
+  return rows;
+}
+
+class DrawingPaperReaders : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(DrawingPaperReaders, ABoxDrawnAroundLinesStaysAroundThem) {
+  KOLVO_REQUIRE_TOOL("gs");
+  // A4 baselines 805, 790, 775 and 760; the box from 770 to 801 holds the
+  // second and third lines. It comes last: a drawing's colour stays in force
+  // for the text after it.
+  const std::string text = "Hxy first\nHxy second\nHxy third\nHxy fourth\n$sr 1  25 770 200 801\n";
+  for (const bool typed : {false, true}) {
+    SCOPED_TRACE(typed ? "--escape" : "markup");
+    Converted out;
+    convertBoth(out, {text, {}}, *findPaperSize(GetParam()), typed);
+    for (const std::string& file : {out.ps, out.pdf}) {
+      const test::CommandResult r = test::runCommand(
+          {"gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=ppmraw", "-r72",
+           "-dTextAlphaBits=1", "-dGraphicsAlphaBits=1", "-sOutputFile=-", file});
+      ASSERT_EQ(r.status, 0) << r.err;
+      const Rows rows = rowsOfPage(r.out);
+      ASSERT_GE(rows.boxTop, 0) << file << ": no box drawn";
+      ASSERT_EQ(rows.text.size(), 4u) << file;
+      for (std::size_t i = 0; i < rows.text.size(); ++i) {
+        const auto [first, last] = rows.text[i];
+        const bool inside = i == 1 || i == 2;
+        if (inside) {
+          EXPECT_GT(first, rows.boxTop) << file << ": line " << i + 1;
+          EXPECT_LT(last, rows.boxBottom) << file << ": line " << i + 1;
+        } else {
+          EXPECT_TRUE(last < rows.boxTop || first > rows.boxBottom) << file << ": line " << i + 1;
+        }
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, DrawingPaperReaders, ::testing::Values("a4", "letter", "legal", "a5"));
+
 }  // namespace
 }  // namespace kolvo

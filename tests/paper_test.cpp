@@ -12,6 +12,7 @@
 #include "driver/options.hpp"
 #include "driver/paper_choice.hpp"
 #include "support/test_support.hpp"
+#include "writers/paged/page_cursor.hpp"
 #include "writers/paged/paper_size.hpp"
 
 namespace kolvo {

@@ -176,7 +176,7 @@ std::string structureProblems(std::string_view pdf, std::uint64_t pages) {
 std::string writtenDocument(std::uint64_t pages) {
   std::string pdf;
   OutputSink out(&pdf);
-  LayoutState state;
+  LineMarks state;
   const std::unique_ptr<Writer> writer = makePdfWriter(out, state);
   writer->prologue();
   writer->topSpacing('s');

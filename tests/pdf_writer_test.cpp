@@ -1,6 +1,6 @@
 // The PDF writer: fixed texts, the line step with its overprints, the page
 // step and the epilogue. The first group drives the writer directly with a
-// layout state set by hand; the second runs whole conversions, so that the
+// line's marks set by hand; the second runs whole conversions, so that the
 // measurements of the tag substitution meet the writer.
 
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "driver/conversion.hpp"
-#include "markup/layout_state.hpp"
+#include "markup/line_marks.hpp"
 #include "writers/output_sink.hpp"
 #include "writers/pdf_writer.hpp"
 
@@ -92,7 +92,7 @@ class PdfWriterTest : public ::testing::Test {
 
   std::string doc_;
   OutputSink out_{&doc_};
-  LayoutState state_;
+  LineMarks state_;
   std::unique_ptr<Writer> writer_;
 };
 
@@ -100,7 +100,7 @@ TEST_F(PdfWriterTest, PrologueIsByteExactAndPutsTheCatalogAtByte18) {
   start();
   EXPECT_EQ(doc_, kPrologue);
   EXPECT_EQ(doc_.find("1 0 obj"), 18u);
-  EXPECT_EQ(state_.baseline, 820);
+  EXPECT_EQ(writer_->progressTrace(false), "writing line 820 ...\n");
   EXPECT_EQ(writer_->page(), 1u);
 }
 
@@ -142,9 +142,13 @@ TEST_F(PdfWriterTest, PlainLinesStepDownByTheLineSpacing) {
   start();
   EXPECT_EQ(text("Hello "), "  BT /F1 12 Tf 30 805 Td (Hello ) Tj ET\n");
   EXPECT_EQ(text("\\(a\\) "), "  BT /F1 12 Tf 30 790 Td (\\(a\\) ) Tj ET\n");
-  state_.line_spacing = 20;
+  state_.page.add(PageRequest::LargeSpacing);
   EXPECT_EQ(text("big"), "  BT /F1 12 Tf 30 770 Td (big) Tj ET\n");
+  state_.startLine();
   EXPECT_EQ(text(""), "  BT /F1 12 Tf 30 750 Td () Tj ET\n");
+  // Large text ended on a later line: normal spacing from that line on.
+  state_.page.add(PageRequest::EndLarge);
+  EXPECT_EQ(text("small"), "  BT /F1 12 Tf 30 735 Td (small) Tj ET\n");
 }
 
 TEST_F(PdfWriterTest, UnderlineWorkedExample) {
@@ -229,7 +233,6 @@ TEST_F(PdfWriterTest, DrawingLineTakesNoSpaceButEndsItsLine) {
   state_.line_x = 100;
   state_.underline = 1;  // a "%us" on the drawing line waits for the next text line
   EXPECT_EQ(drawing("$sl 5 100 100 200 200 %us\n"), " 0 0 1 RG 1 w 100 100 m 200 200 l S\n");
-  EXPECT_EQ(state_.baseline, 805);
   EXPECT_EQ(state_.center, 0);
   EXPECT_EQ(state_.line_x, 30);
   EXPECT_EQ(state_.underline, 1);
@@ -250,7 +253,7 @@ TEST_F(PdfWriterTest, PageBreakOpensPageTwoAsObjects12And22) {
             "  << /Length 32 0 R >>\n"
             "  stream\n");
   EXPECT_EQ(writer_->page(), 2u);
-  EXPECT_EQ(state_.baseline, 820);
+  EXPECT_EQ(writer_->progressTrace(false), "writing line 820 ...\n");
   EXPECT_EQ(text("y"), "  BT /F1 12 Tf 30 805 Td (y) Tj ET\n");
 }
 
@@ -263,7 +266,7 @@ TEST_F(PdfWriterTest, PagesHold53LinesOr46And44OnAShiftedFirstPage) {
   for (const Case& c : {Case{'s', 53, " 25 Td"}, Case{'t', 46, " 30 Td"}, Case{'T', 44, " 20 Td"}}) {
     SCOPED_TRACE(c.option);
     doc_.clear();
-    state_ = LayoutState{};
+    state_ = LineMarks{};
     start(c.option);
     for (std::size_t i = 0; i < c.firstPage + 53 + 1; ++i) text("line");
     const std::vector<std::string> pages = streams(finish());
@@ -303,11 +306,10 @@ TEST_F(PdfWriterTest, PageTenIsObject110WithContents210) {
 TEST_F(PdfWriterTest, PageBreakTagEndsThePageAfterItsLine) {
   start();
   text("a");
-  state_.baseline = 30;  // what "%pg" leaves during substitution
+  state_.page.add(PageRequest::PageBreak);  // what "%pg" asks
   EXPECT_EQ(text("b").substr(0, 40), "  BT /F1 12 Tf 30 15 Td (b) Tj ET\nendstr");
   EXPECT_EQ(writer_->page(), 2u);
   // On a drawing line it ends the page as well.
-  state_.baseline = 30;
   EXPECT_NE(drawing("$sl 0 1   1   2   2  %pg\n").find("/Contents 23 0 R"), std::string::npos);
   EXPECT_EQ(writer_->page(), 3u);
 }

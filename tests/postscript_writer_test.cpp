@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -18,6 +19,7 @@
 #include "markup/tag_table.hpp"
 #include "support/document_generator.hpp"
 #include "support/test_support.hpp"
+#include "writers/paged/font_widths.hpp"
 
 namespace kolvo {
 namespace {
@@ -31,7 +33,7 @@ class PostScriptWriterTest : public ::testing::Test {
  protected:
   std::string out;
   OutputSink sink{&out};
-  LayoutState state;
+  LineMarks state;
   std::unique_ptr<Writer> writer = makePostScriptWriter(sink, state);
 
   void start(char option = 's') {
@@ -62,9 +64,7 @@ std::vector<int> linesPerPage(std::string_view document) {
 }
 
 TEST_F(PostScriptWriterTest, PrologueAndEpilogueOfAnEmptyDocument) {
-  state.baseline = 100;
   writer->prologue();
-  EXPECT_EQ(state.baseline, 820);
   EXPECT_EQ(out, kPrologue);
   EXPECT_TRUE(kPrologue.starts_with("%!PS ")) << kPrologue;
   writer->topSpacing('s');
@@ -75,7 +75,7 @@ TEST_F(PostScriptWriterTest, PrologueAndEpilogueOfAnEmptyDocument) {
 TEST_F(PostScriptWriterTest, TopSpacingMovesOnlyTheFirstBaseline) {
   const std::pair<char, int> cases[] = {{'s', 805}, {'v', 805}, {'t', 750}, {'T', 710}};
   for (auto [option, first] : cases) {
-    state = LayoutState{};
+    state = LineMarks{};
     start(option);
     textLine();
     EXPECT_EQ(out, "30 " + std::to_string(first) + " moveto \n(x) show \n") << option;
@@ -99,7 +99,7 @@ TEST_F(PostScriptWriterTest, DrawingLineWritesItsCommandAndChangesNothing) {
   start();
   state.center = 1;
   state.line_x = 307;
-  const LayoutState before = state;
+  const LineMarks before = state;
   writer->drawing("$sl 1 100 100 200 200\n");
   EXPECT_EQ(out, " 1 0 0 setrgbcolor newpath 100 100 moveto 200 200 lineto closepath stroke\n");
   out.clear();
@@ -120,18 +120,22 @@ TEST_F(PostScriptWriterTest, DrawingColourLastsAcrossLinesThatDrawNothing) {
 
 TEST_F(PostScriptWriterTest, PageEndsAtBaselineThirtyOrLess) {
   start();
-  state.baseline = 31;
-  writer->pageStep();
-  EXPECT_EQ(out, "");
-  state.baseline = 30;
-  writer->pageStep();
-  EXPECT_EQ(out, "showpage\n");
-  EXPECT_EQ(state.baseline, 820);
+  // A page break puts the baseline at the bottom margin: the line still
+  // goes on the page, one spacing lower, and the page ends after it.
+  state.page.add(PageRequest::PageBreak);
+  textLine();
+  EXPECT_EQ(out, "30 15 moveto \n(x) show \nshowpage\n");
   EXPECT_EQ(writer->page(), 2u);
-  state.baseline = -5;
+  state.startLine();
+  out.clear();
+  textLine();
+  EXPECT_EQ(out, "30 805 moveto \n(x) show \n");
+  // A drawing line takes no space, but its page break still ends the page.
+  state.page.add(PageRequest::PageBreak);
+  writer->line({"$sl 1 1 1 2 2 ", {}, true});
   writer->pageStep();
-  EXPECT_EQ(state.baseline, 820);
   EXPECT_EQ(writer->page(), 3u);
+  EXPECT_EQ(writer->progressTrace(false), "writing line 820 ...\n");
 }
 
 TEST_F(PostScriptWriterTest, PageFilling) {
@@ -143,9 +147,11 @@ TEST_F(PostScriptWriterTest, PageFilling) {
   };
   for (const Case& c : {Case{'s', 15, 53, 53}, Case{'t', 15, 49, 53}, Case{'T', 15, 47, 53},
                         Case{'s', 20, 40, 40}, Case{'t', 20, 37, 40}}) {
-    state = LayoutState{};
+    state = LineMarks{};
+    writer = makePostScriptWriter(sink, state);
+    out.clear();
     start(c.option);
-    state.line_spacing = c.spacing;
+    if (c.spacing == 20) state.page.add(PageRequest::LargeSpacing);
     for (int i = 0; i < c.first + c.later + 1; ++i) textLine();
     writer->epilogue();
     EXPECT_EQ(linesPerPage(out), (std::vector<int>{c.first, c.later, 1}))
@@ -221,6 +227,36 @@ TEST(PostScriptConversion, PageBreakTagEndsThePageAfterItsLine) {
             "30 805 moveto \n(a ) show \n"
             "30 15 moveto \n(b ) show \nshowpage\n"
             "30 805 moveto \n(c ) show \nshowpage \n");
+}
+
+// Under --escape a centred line is centred on the page by its width in the
+// fonts, in the font in force: PostScript keeps a font from line to line,
+// a PDF line starts in the body font. (The byte estimate put this title
+// off the left edge.)
+TEST(PagedConversion, TypedCentringUsesTheFontsWidths) {
+  // Where text of this width in points starts when centred: the blank
+  // that ends the line does not count (the typed apostrophe is code 144 of
+  // the re-encoded fonts).
+  const auto centred = [](paged::PagedFont font, std::string_view text) {
+    return std::to_string(std::lround((595 - paged::textWidth(font, text) * 12 / 1000.0) / 2));
+  };
+  const std::string input =
+      "%cs%bsA centred bold title, long enough that its tags' bytes count%be%ce\n"
+      "%bsbold on\n%csstill bold here%ce\n";
+  const std::string ps = convertText(input, Format::PostScript, 's', nullptr, TextMode::Typed);
+  const std::string pdf = convertText(input, Format::Pdf, 's', nullptr, TextMode::Typed);
+  const std::string title = centred(paged::PagedFont::TimesBold,
+                                    "A centred bold title, long enough that its tags\x90 bytes count");
+  EXPECT_NE(ps.find("\n" + title + " 805 moveto \n"), std::string::npos) << title;
+  EXPECT_NE(pdf.find(" " + title + " 805 Td "), std::string::npos) << title;
+  // The last line has no tag of its own: bold in PostScript, not in PDF.
+  const std::string bold = centred(paged::PagedFont::TimesBold, "still bold here");
+  const std::string roman = centred(paged::PagedFont::TimesRoman, "still bold here");
+  EXPECT_NE(ps.find("\n" + bold + " 775 moveto"), std::string::npos) << bold;
+  EXPECT_NE(pdf.find(" " + roman + " 775 Td"), std::string::npos) << roman;
+  // Without --escape the estimate stays, the tags' bytes and all.
+  EXPECT_NE(convertText(input, Format::PostScript, 's').find("\n-176 805 moveto"),
+            std::string::npos);
 }
 
 TEST(PostScriptConversion, CentredLines) {

@@ -2,41 +2,45 @@
 // underline/highlight measurement.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+
 #include "markup/replace_tag.hpp"
+#include "writers/paged/page_cursor.hpp"
 
 namespace kolvo {
 namespace {
 
 std::string replace(std::string_view line, std::string_view pattern, std::string_view with,
-                    LayoutState& state, Format format = Format::Html) {
+                    LineMarks& state, Format format = Format::Html) {
   return replaceTag(line, pattern, with, state, format);
 }
 
 TEST(ReplaceTagMatching, NoMatchGivesAnEqualCopyAndNoEffects) {
-  LayoutState state;
+  LineMarks state;
   EXPECT_EQ(replace("plain text\n", "%cs", "<center>", state), "plain text\n");
-  EXPECT_EQ(state, LayoutState{});
+  EXPECT_EQ(state, LineMarks{});
 }
 
 TEST(ReplaceTagMatching, OccurrencesNeverOverlap) {
-  LayoutState state;
+  LineMarks state;
   EXPECT_EQ(replace("aaaa", "aa", "b", state), "bb");
   EXPECT_EQ(replace("aaa", "aa", "b", state), "ba");
 }
 
 TEST(ReplaceTagMatching, InsertedTextIsNotSearchedAgain) {
-  LayoutState state;
+  LineMarks state;
   EXPECT_EQ(replace("x%ps", "%ps", "%ps%ps", state), "x%ps%ps");
 }
 
 TEST(ReplaceTagMatching, EmptyReplacementShortensByThePatternPerOccurrence) {
-  LayoutState state;
+  LineMarks state;
   const std::string result = replace("a%pgb%pgc", "%pg", "", state);
   EXPECT_EQ(result, "abc");
 }
 
 TEST(ReplaceTagMatching, ResultLengthFollowsTheRule) {
-  LayoutState state;
+  LineMarks state;
   const std::string line = "%bs one %bs two %bs\n";
   const std::string result = replace(line, "%bs", "<strong>", state);
   EXPECT_EQ(result.size(), line.size() + 3 * (8 - 3));
@@ -44,58 +48,64 @@ TEST(ReplaceTagMatching, ResultLengthFollowsTheRule) {
 }
 
 TEST(ReplaceTagMatching, MatchesInsideWordsAndIsCaseSensitive) {
-  LayoutState state;
+  LineMarks state;
   EXPECT_EQ(replace("100%use", "%us", "<u>", state), "100<u>e");
   EXPECT_EQ(replace("%cS and %CS", "%cs", "X", state), "%cS and %CS");
 }
 
 TEST(ReplaceTagMatching, KeepsNulBytesAndAllOtherBytes) {
-  LayoutState state;
+  LineMarks state;
   const std::string line("a\0%bs\xff", 6);
   EXPECT_EQ(replace(line, "%bs", "B", state), std::string("a\0B\xff", 4));
 }
 
 TEST(ReplaceTagEffects, CentringSetsFlagAndMarginFromTheBytesThatFollow) {
-  LayoutState state;
+  LineMarks state;
   replace("%csTitle\n", "%cs", "", state, Format::Pdf);
   EXPECT_EQ(state.center, 1);
   EXPECT_EQ(state.line_x, 307);  // 325 - 3 * 6
 }
 
 TEST(ReplaceTagEffects, LastCentringTagDecidesTheMargin) {
-  LayoutState state;
+  LineMarks state;
   replace("%csab%cscd", "%cs", "", state, Format::Pdf);
   EXPECT_EQ(state.line_x, 325 - 3 * 2);
 }
 
 TEST(ReplaceTagEffects, LongCentredTextGivesANegativeMargin) {
-  LayoutState state;
+  LineMarks state;
   replace("%cs" + std::string(200, 'x'), "%cs", "", state, Format::PostScript);
   EXPECT_EQ(state.line_x, 325 - 600);
 }
 
 TEST(ReplaceTagEffects, CentreEndSetsOnlyTheFlag) {
-  LayoutState state;
+  LineMarks state;
   replace("Title%ce", "%ce", "", state);
   EXPECT_EQ(state.center, 1);
   EXPECT_EQ(state.line_x, 30);
 }
 
-TEST(ReplaceTagEffects, PageBreakActsOnlyForPagedFormats) {
+TEST(ReplaceTagEffects, PageRequestsOnlyForPagedFormats) {
   for (Format f : {Format::AbiWord, Format::DocBook, Format::Html, Format::Rtf, Format::Latex}) {
-    LayoutState state;
+    LineMarks state;
     replace("x%pg", "%pg", "", state, f);
-    EXPECT_EQ(state.baseline, 820) << formatName(f);
+    replace("%ls", "%ls", "", state, f);
+    EXPECT_TRUE(state.page.all().empty()) << formatName(f);
   }
   for (Format f : {Format::PostScript, Format::Pdf}) {
-    LayoutState state;
+    LineMarks state;
+    replace("%lsx%ls", "%ls", "", state, f);  // one request for both
     replace("x%pg", "%pg", "", state, f);
-    EXPECT_EQ(state.baseline, 30) << formatName(f);
+    EXPECT_TRUE(std::ranges::equal(state.page.all(), std::array{PageRequest::LargeSpacing,
+                                                                PageRequest::PageBreak}))
+        << formatName(f);
+    state.startLine();
+    EXPECT_TRUE(state.page.all().empty());
   }
 }
 
 TEST(ReplaceTagEffects, UnderlineAndHighlightFlagsInEveryFormat) {
-  LayoutState state;
+  LineMarks state;
   replace("a%usb", "%us", "<u>", state, Format::Html);
   replace("a%hsb", "%hs", "<mark>", state, Format::Html);
   EXPECT_EQ(state.underline, 1);
@@ -105,37 +115,46 @@ TEST(ReplaceTagEffects, UnderlineAndHighlightFlagsInEveryFormat) {
   EXPECT_EQ(state.highlight_length, 0);
 }
 
-TEST(ReplaceTagEffects, LargeSpacingStaysUntilALaterLineEndsIt) {
-  LayoutState state;
+// The page cursor takes what the tags asked, in their order.
+TEST(PageCursorRequests, LargeSpacingStaysUntilALaterLineEndsIt) {
+  LineMarks state;
+  PageCursor cursor;
   // Start and end in one line: the baseline has not moved, so 20 stays.
   std::string line = replace("%lsbig%le", "%ls", "", state, Format::PostScript);
   replace(line, "%le", "", state, Format::PostScript);
-  EXPECT_EQ(state.line_spacing, 20);
-  EXPECT_EQ(state.large_text_baseline, 820);
-  state.baseline -= 20;  // the writer wrote that line
+  cursor.take(state.page);
+  EXPECT_EQ(cursor.line_spacing, 20);
+  EXPECT_EQ(cursor.large_text_baseline, 820);
+  cursor.baseline -= 20;  // the writer wrote that line
+  state.startLine();
   replace("%le", "%le", "", state, Format::PostScript);
-  EXPECT_EQ(state.line_spacing, 15);
+  cursor.take(state.page);
+  EXPECT_EQ(cursor.line_spacing, 15);
 }
 
-TEST(ReplaceTagEffects, EachLargeStartRecordsTheBaseline) {
-  LayoutState state;
-  state.baseline = 500;
-  replace("%ls%ls", "%ls", "", state);
-  EXPECT_EQ(state.line_spacing, 20);
-  EXPECT_EQ(state.large_text_baseline, 500);
+TEST(PageCursorRequests, LargeStartRecordsTheBaselineAndABreakComesAfter) {
+  LineMarks state;
+  PageCursor cursor;
+  cursor.baseline = 500;
+  replace("%ls%pg", "%ls", "", state, Format::Pdf);
+  replace("%pg", "%pg", "", state, Format::Pdf);
+  cursor.take(state.page);
+  EXPECT_EQ(cursor.line_spacing, 20);
+  EXPECT_EQ(cursor.large_text_baseline, 500);
+  EXPECT_EQ(cursor.baseline, 30);
 }
 
 TEST(ReplaceTagEffects, CleanupPatternsChangeNoState) {
-  LayoutState state;
+  LineMarks state;
   for (auto [pattern, with] : {std::pair{" _", " "}, {"#", "\\#"}, {"<c></c>", "<c> </c>"},
                               {"\r", " "}, {"\n", " "}}) {
     replace("a _#<c></c>\r\n", pattern, with, state, Format::Pdf);
   }
-  EXPECT_EQ(state, LayoutState{});
+  EXPECT_EQ(state, LineMarks{});
 }
 
 TEST(PdfMeasurement, WorkedUnderlineExample) {
-  LayoutState state;
+  LineMarks state;
   const std::string result = replace("Hello %usworld%ue\n", "%us", "_", state, Format::Pdf);
   EXPECT_EQ(result, "Hello _world%ue\n");
   EXPECT_EQ(state.underline_start_index, 4);
@@ -145,7 +164,7 @@ TEST(PdfMeasurement, WorkedUnderlineExample) {
 }
 
 TEST(PdfMeasurement, HighlightUsesItsOwnFields) {
-  LayoutState state;
+  LineMarks state;
   replace("Hello %hsworld%he\n", "%hs", "_", state, Format::Pdf);
   EXPECT_EQ(state.highlight_start_index, 4);
   EXPECT_EQ(state.highlight_end_index, 5);
@@ -155,7 +174,7 @@ TEST(PdfMeasurement, HighlightUsesItsOwnFields) {
 }
 
 TEST(PdfMeasurement, MarkAtIndexZeroKeepsThePreviousStart) {
-  LayoutState state;
+  LineMarks state;
   state.underline_start_index = 9;
   replace("%usabc%ue\n", "%us", "_", state, Format::Pdf);
   EXPECT_EQ(state.underline_start_index, 9);
@@ -164,7 +183,7 @@ TEST(PdfMeasurement, MarkAtIndexZeroKeepsThePreviousStart) {
 }
 
 TEST(PdfMeasurement, PercentBeforeTheMarkGivesANegativeLength) {
-  LayoutState state;
+  LineMarks state;
   // A "%" put in by the percent row comes before the underline mark.
   replace("a%b %usword%ue\n", "%us", "_", state, Format::Pdf);
   EXPECT_EQ(state.underline_start_index, 2);
@@ -173,7 +192,7 @@ TEST(PdfMeasurement, PercentBeforeTheMarkGivesANegativeLength) {
 }
 
 TEST(PdfMeasurement, MissingBytesKeepThePreviousValues) {
-  LayoutState state;
+  LineMarks state;
   state.underline = 1;  // left over from an earlier line
   state.underline_start_index = 3;
   state.underline_end_index = 8;
@@ -185,7 +204,7 @@ TEST(PdfMeasurement, MissingBytesKeepThePreviousValues) {
 }
 
 TEST(PdfMeasurement, RunsEvenWithoutAnOccurrenceWhileTheFlagIsSet) {
-  LayoutState state;
+  LineMarks state;
   state.underline = 1;
   replace("x_yy%zz\n", "%us", "_", state, Format::Pdf);
   EXPECT_EQ(state.underline_start_index, -1);
@@ -193,9 +212,9 @@ TEST(PdfMeasurement, RunsEvenWithoutAnOccurrenceWhileTheFlagIsSet) {
 }
 
 TEST(PdfMeasurement, NotForOtherFormatsOrWithoutTheFlag) {
-  LayoutState state;
+  LineMarks state;
   replace("x_y%z", "%us", "_", state, Format::Pdf);  // flag 0: nothing measured
-  EXPECT_EQ(state, LayoutState{});
+  EXPECT_EQ(state, LineMarks{});
   replace("a%usb_%c", "%us", "_", state, Format::PostScript);
   EXPECT_EQ(state.underline, 1);
   EXPECT_EQ(state.underline_start_index, 0);

@@ -8,8 +8,8 @@
 namespace kolvo {
 namespace {
 
-std::string rewrite(std::string line, Format format, LayoutState* stateOut = nullptr) {
-  LayoutState state;
+std::string rewrite(std::string line, Format format, LineMarks* stateOut = nullptr) {
+  LineMarks state;
   std::string scratch;
   rewriteLine(line, scratch, format, state);
   if (stateOut != nullptr) *stateOut = state;
@@ -59,11 +59,11 @@ TEST(TableOrder, TagsWithoutReplacementStayInTheirFormat) {
 }
 
 TEST(TableOrder, DocBookCentresAndTakesNoLayoutEffects) {
-  LayoutState state;
+  LineMarks state;
   EXPECT_EQ(rewrite("%csTitle%ce", Format::DocBook, &state), "Title");
   EXPECT_EQ(state.center, 1);
   rewrite("%lsbig%le", Format::DocBook, &state);
-  EXPECT_EQ(state.line_spacing, 15);
+  EXPECT_TRUE(state.page.all().empty());
 }
 
 TEST(TableOrder, ControlWordsAreDelimited) {
@@ -74,7 +74,7 @@ TEST(TableOrder, ControlWordsAreDelimited) {
 }
 
 TEST(TableOrder, PdfUnderlineWorkedExample) {
-  LayoutState state;
+  LineMarks state;
   EXPECT_EQ(rewrite("Hello %usworld%ue\n", Format::Pdf, &state), "Hello world_ ");
   EXPECT_EQ(state.underline, 1);
   EXPECT_EQ(state.underline_length, 1);
@@ -82,14 +82,14 @@ TEST(TableOrder, PdfUnderlineWorkedExample) {
 }
 
 TEST(TableOrder, PdfPercentBeforeTheUnderlineEnd) {
-  LayoutState state;
+  LineMarks state;
   rewrite("a%psb %usword%ue\n", Format::Pdf, &state);
   EXPECT_EQ(state.underline_end_index, 1 - 7);
   EXPECT_LT(state.underline_length, 0);
 }
 
 TEST(TableOrder, CentringMeasureSeesEarlierRowsExpandedAndTheLineFeed) {
-  LayoutState state;
+  LineMarks state;
   rewrite("%csTitle\n", Format::Pdf, &state);
   EXPECT_EQ(state.line_x, 307);
   // "%bs" (row 36) is expanded before "%cs" (row 39) is measured: 15 bytes.
@@ -145,7 +145,7 @@ TEST(StringEscape, DelimitersAreEscapedBeforeTheTagsInPagedFormatsOnly) {
 }
 
 TEST(StringEscape, MeasurementsCountTheEscapedLine) {
-  LayoutState state;
+  LineMarks state;
   rewrite("%cs(a)\n", Format::Pdf, &state);
   EXPECT_EQ(state.line_x, 325 - 3 * 6);
 }
@@ -164,7 +164,7 @@ TEST(ReferencePath, AgreesWithTheLineLoopPath) {
                                "(a)\\%hsz%he%pg"};
   for (Format f : kAllFormats) {
     for (const std::string& line : lines) {
-      LayoutState a, b;
+      LineMarks a, b;
       std::string fast = line, plain = line, scratch;
       rewriteLine(fast, scratch, f, a);
       rewriteLineReference(plain, f, b);

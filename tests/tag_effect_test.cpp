@@ -19,19 +19,16 @@ constexpr TagEffect kAllEffects[] = {
     TagEffect::HighlightStart, TagEffect::HighlightEnd, TagEffect::LargeStart,
     TagEffect::LargeEnd};
 
-// States a run can be in: fresh, and with flags, spacing and baselines left
-// over from earlier lines.
-std::vector<LayoutState> someStates() {
-  LayoutState used;
+// Marks a run can hold: fresh, with flags and a start left over from earlier
+// lines, and with requests this line already made.
+std::vector<LineMarks> someStates() {
+  LineMarks used;
   used.underline = 1;
   used.highlight = 1;
-  used.line_spacing = kLargeLineSpacing;
-  used.large_text_baseline = 700;
-  used.baseline = 640;
   used.line_x = 100;
-  LayoutState sameBaseline = used;
-  sameBaseline.large_text_baseline = sameBaseline.baseline;
-  return {LayoutState{}, used, sameBaseline};
+  LineMarks asked = used;
+  asked.page.add(PageRequest::LargeSpacing);
+  return {LineMarks{}, used, asked};
 }
 
 TEST(PatternEffect, EveryTagGetsTheEffectOfItsRow) {
@@ -49,28 +46,28 @@ TEST(PatternEffect, OnlyTheSecondAndThirdBytesCount) {
   }
 }
 
-TEST(EffectFacts, ChangesLayoutStateSaysWhetherAnOccurrenceCanChangeIt) {
+TEST(EffectFacts, ChangesLineMarksSaysWhetherAnOccurrenceCanChangeIt) {
   for (TagEffect effect : kAllEffects) {
     bool changedSome = false;
     for (Format f : kAllFormats) {
-      for (const LayoutState& start : someStates()) {
-        LayoutState state = start;
+      for (const LineMarks& start : someStates()) {
+        LineMarks state = start;
         applyOccurrenceEffect(effect, 5, state, f);
-        if (!changesLayoutState(effect)) {
+        if (!changesLineMarks(effect)) {
           EXPECT_EQ(state, start) << static_cast<int>(effect) << " in " << formatName(f);
         }
         changedSome = changedSome || state != start;
       }
     }
-    EXPECT_EQ(changedSome, changesLayoutState(effect)) << static_cast<int>(effect);
+    EXPECT_EQ(changedSome, changesLineMarks(effect)) << static_cast<int>(effect);
   }
 }
 
 TEST(EffectFacts, OnlyTheMeasuringEffectsMeasureAndOnlyInPdf) {
   for (TagEffect effect : kAllEffects) {
     for (Format f : kAllFormats) {
-      LayoutState state = someStates()[1];
-      const LayoutState start = state;
+      LineMarks state = someStates()[1];
+      const LineMarks start = state;
       measurePdfMarks("ab_cd%ue\n", effect, state, f);
       const bool measured = state != start;
       EXPECT_EQ(measured, measuresPdfMarks(effect) && f == Format::Pdf)

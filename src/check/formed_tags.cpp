@@ -94,7 +94,7 @@ FormedLine replayEveryTagRow(std::string_view typed, Format format, TextMode mod
   std::string text(typed);
   FormedLine formed;
   FormedTagWatcher watcher(text.size(), formed.tags);
-  LayoutState unused;
+  LineMarks unused;
   applyTagRows(text, format, unused, mode, &watcher);
   if (!formed.tags.empty()) formed.rewritten = std::move(text);
   return formed;

@@ -30,7 +30,7 @@ PageWidthCheck::PageWidthCheck(const CheckOptions& options)
                            : f.format == Format::Pdf       ? options.pdfFallback
                                                            : options.postScriptFallback;
     runs_.push_back(
-        {f.format, LayoutState{}, paged::initialTextStyle(f.format),
+        {f.format, LineMarks{}, paged::initialTextStyle(f.format),
          fonts != nullptr ? std::make_unique<paged::FallbackContext>(*fonts, f.format) : nullptr,
          std::make_unique<paged::FallbackWidths>(f.format, options.mode, fonts)});
   }
@@ -63,19 +63,22 @@ PageWidthCheck::Reach PageWidthCheck::measurePlain(std::string_view text) const 
 PageWidthCheck::Reach PageWidthCheck::measure(std::string_view text, PagedRun& run) {
   if (isPlain(text, run)) return measurePlain(text);
   rewritten_.assign(text);
-  run.state.center = 0;
+  run.marks.startLine();
   EscapeStats stats;
-  rewriteLine(rewritten_, scratch_, run.format, run.state, options_.mode, stats,
+  rewriteLine(rewritten_, scratch_, run.format, run.marks, options_.mode, stats,
               run.fallback.get());
   const paged::LineLayout& layout = paged::layoutLine(
       {rewritten_, stats.lineItems.all(), false, stats.lineItems.paintings()}, run.format, options_.mode, run.style,
       std::numeric_limits<double>::infinity(), *run.widths, {}, true, layoutBuffers_);
-  const double left = run.state.line_x;
+  // Under --escape a centred line is centred by its width, as the writers do.
+  const double left = options_.mode == TextMode::Typed && run.marks.center != 0
+                          ? paged::pieceX(kA4Paper, layout.pieces.front(), true)
+                          : run.marks.line_x;
   run.style = paged::nextLineStyle(run.format, layout.end);
   // What the writers reset once a line is out.
-  run.state.line_x = kLeftMargin;
-  run.state.underline = 0;
-  run.state.highlight = 0;
+  run.marks.line_x = kLeftMargin;
+  run.marks.underline = 0;
+  run.marks.highlight = 0;
   return {left, left + layout.pieces.front().width, std::string_view::npos};
 }
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "check/line_context.hpp"
-#include "markup/layout_state.hpp"
+#include "markup/line_marks.hpp"
 #include "writers/paged/fallback_context.hpp"
 #include "writers/paged/fallback_widths.hpp"
 #include "writers/paged/line_layout.hpp"
@@ -42,7 +42,7 @@ class PageWidthCheck {
 
   struct PagedRun {
     Format format;
-    LayoutState state;
+    LineMarks marks;
     paged::TextStyle style;
     // What the writer draws the standard fonts' missing glyphs with, if
     // anything, and the widths it measures them by.

@@ -5,7 +5,7 @@
 
 #include "driver/fallback_code_reading.hpp"
 #include "io/message_text.hpp"
-#include "markup/layout_state.hpp"
+#include "markup/line_marks.hpp"
 #include "pipeline/line_rewrite.hpp"
 #include "pipeline/text_step.hpp"
 #include "text/typed_text.hpp"
@@ -79,9 +79,9 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
   if (option == 'V') option = 's';
 
   const std::unique_ptr<paged::FallbackContext> context = fallbackContext(format, mode, fallback);
-  LayoutState state;
+  LineMarks marks;
   const std::unique_ptr<Writer> writer =
-      makeWriter(format, out, state, mode, paper, context ? fallback : nullptr);
+      makeWriter(format, out, marks, mode, paper, context ? fallback : nullptr);
   if (!writer) throw std::logic_error("no writer for this format");
 
   writer->prologue();
@@ -109,13 +109,13 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
       text.count(line, tally);
       measured = overflow.measurePlain(line, tally);
     }
-    state.center = 0;
+    marks.startLine();
     {
       const FontInForceKeeper keeper(context.get(), drawingLine);
-      rewriteLine(line, scratch, format, state, mode, stats, context.get());
+      rewriteLine(line, scratch, format, marks, mode, stats, context.get());
     }
     const TypedLine typed{line, stats.lineItems.all(), drawingLine, stats.lineItems.paintings()};
-    if (!measured) overflow.measureRewritten(typed, state);
+    if (!measured) overflow.measureRewritten(typed, marks);
     writer->line(typed);
     if (option == 'v') console.print(writer->progressTrace(drawingLine));
     writer->pageStep();

@@ -64,7 +64,7 @@ KeptEnds keptEnds(std::string_view pattern, std::string_view replacement, Insert
 }  // namespace
 
 void replaceTagInto(std::string& out, std::string_view line, std::string_view pattern,
-                    std::string_view replacement, TagEffect effect, LayoutState& state,
+                    std::string_view replacement, TagEffect effect, LineMarks& marks,
                     Format format, LineItems* items, InsertedText what) {
   out.clear();
   const std::size_t p = pattern.size();
@@ -85,7 +85,7 @@ void replaceTagInto(std::string& out, std::string_view line, std::string_view pa
     out.append(line.substr(in, hit - in));
     out.append(replacement);
     in = hit + p;
-    applyOccurrenceEffect(effect, bytesAfter(line, in, effect, before ? &*before : nullptr), state,
+    applyOccurrenceEffect(effect, bytesAfter(line, in, effect, before ? &*before : nullptr), marks,
                           format);
     mover.replaced(hit + kept.front, p - kept.front - kept.back,
                    replacement.size() - kept.front - kept.back, what);
@@ -93,31 +93,31 @@ void replaceTagInto(std::string& out, std::string_view line, std::string_view pa
   out.append(line.substr(in));
   mover.finish();
 
-  measurePdfMarks(out, effect, state, format, items);
+  measurePdfMarks(out, effect, marks, format, items);
 }
 
 void replaceTagInto(std::string& out, std::string_view line, std::string_view pattern,
-                    std::string_view replacement, LayoutState& state, Format format,
+                    std::string_view replacement, LineMarks& marks, Format format,
                     LineItems* items, InsertedText what) {
-  replaceTagInto(out, line, pattern, replacement, effectOfPattern(pattern), state, format, items,
+  replaceTagInto(out, line, pattern, replacement, effectOfPattern(pattern), marks, format, items,
                  what);
 }
 
 bool patternHasEffects(std::string_view pattern) {
-  return changesLayoutState(effectOfPattern(pattern));
+  return changesLineMarks(effectOfPattern(pattern));
 }
 
 bool patternMeasures(std::string_view pattern) {
   return measuresPdfMarks(effectOfPattern(pattern));
 }
 
-void measurePdfMarks(std::string_view result, std::string_view pattern, LayoutState& state,
+void measurePdfMarks(std::string_view result, std::string_view pattern, LineMarks& marks,
                      Format format, const LineItems* runs) {
-  measurePdfMarks(result, effectOfPattern(pattern), state, format, runs);
+  measurePdfMarks(result, effectOfPattern(pattern), marks, format, runs);
 }
 
 std::string replaceTag(std::string_view line, std::string_view pattern,
-                       std::string_view replacement, LayoutState& state, Format format,
+                       std::string_view replacement, LineMarks& marks, Format format,
                        LineItems* items, InsertedText what) {
   // Counting pass, so that the result is allocated once at its final size.
   std::size_t count = 0;
@@ -129,7 +129,7 @@ std::string replaceTag(std::string_view line, std::string_view pattern,
   }
   std::string out;
   out.reserve(line.size() + count * replacement.size() - count * pattern.size());
-  replaceTagInto(out, line, pattern, replacement, state, format, items, what);
+  replaceTagInto(out, line, pattern, replacement, marks, format, items, what);
   return out;
 }
 

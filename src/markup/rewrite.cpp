@@ -16,7 +16,7 @@
 // On prose the rest of the program (reading, writing) is now most of the
 // time; on the reference path it was the rewrite, 85 replaceTag calls a line.
 //
-// It gives the bytes and the layout state of the reference path (proven by
+// It gives the bytes and the layout marks of the reference path (proven by
 // tests/fast_path_test.cpp and the conversion fuzzer), but skips the work
 // that cannot change either:
 //
@@ -36,7 +36,7 @@
 //   rows measure whenever their flag is still set, occurrence or not. When
 //   such a row is passed over, the measurement runs on the line as it
 //   stands then.
-// - A run of rows that can neither form a tag nor change the layout state is
+// - A run of rows that can neither form a tag nor change the layout marks is
 //   replaced in one pass over the line, with the same bytes as row after
 //   row. The other rows go through replaceTagInto one at a time, and while
 //   a measurement is pending a pass stops before a measuring row.
@@ -121,9 +121,9 @@ class TagRowPass {
  public:
   // `runs` (or none) are the runs of `line` drawn with fallback fonts.
   TagRowPass(std::string& line, std::string& scratch, Format format, TextMode mode,
-             LayoutState& state, LineItems* runs)
+             LineMarks& marks, LineItems* runs)
       : index_(tagIndex()), line_(line), scratch_(scratch), format_(format),
-        column_(tagColumn(format, mode)), state_(state), runs_(runs),
+        column_(tagColumn(format, mode)), marks_(marks), runs_(runs),
         rows_(index_.rowsIn(line, column_)) {}
 
   // Returns the byte classes of the texts put into the line (tags themselves
@@ -149,13 +149,13 @@ class TagRowPass {
   void measurePassedOver(std::size_t to) {
     if (format_ != Format::Pdf) return;
     for (std::size_t r : index_.pdfMeasuringRows()) {
-      if (r >= next_ && r < to) measurePdfMarks(line_, kTagTable[r].effect, state_, format_, runs_);
+      if (r >= next_ && r < to) measurePdfMarks(line_, kTagTable[r].effect, marks_, format_, runs_);
     }
   }
 
   void runAlone(std::size_t row) {
     const TagRow& tagRow = kTagTable[row];
-    replaceTagInto(scratch_, line_, tagRow.tag, index_.text(column_, row), tagRow.effect, state_,
+    replaceTagInto(scratch_, line_, tagRow.tag, index_.text(column_, row), tagRow.effect, marks_,
                    format_, runs_, InsertedText::tagRow(row));
     line_.swap(scratch_);
     inserted_ |= index_.textClasses(column_, row);
@@ -189,7 +189,7 @@ class TagRowPass {
     RowSet batch = rows_;
     const RowSet alone = rows_ & index_.oneByOne(column_);
     if (!alone.empty()) batch.dropFrom(alone.first());
-    if (format_ == Format::Pdf && (state_.underline == 1 || state_.highlight == 1)) {
+    if (format_ == Format::Pdf && (marks_.underline == 1 || marks_.highlight == 1)) {
       for (std::size_t r : index_.pdfMeasuringRows()) {
         if (r > row) {
           batch.dropFrom(r);
@@ -205,7 +205,7 @@ class TagRowPass {
   std::string& scratch_;
   const Format format_;
   const TagColumn column_;
-  LayoutState& state_;
+  LineMarks& marks_;
   LineItems* runs_;
   RowSet rows_;           // the rows still to run whose tags are in the line
   std::size_t next_ = 0;  // the rows before this one have had their turn
@@ -227,7 +227,7 @@ void escapeInto(std::string& out, std::string_view text) {
 
 }  // namespace
 
-void rewriteTags(std::string& line, std::string& scratch, Format format, LayoutState& state,
+void rewriteTags(std::string& line, std::string& scratch, Format format, LineMarks& marks,
                  TextMode mode, LineItems* runs) {
   LineScan seen = scanLine(line);
   if (mode == TextMode::Markup && isPaged(format) && (seen.classes & scan::kDelimiter) != 0) {
@@ -236,9 +236,9 @@ void rewriteTags(std::string& line, std::string& scratch, Format format, LayoutS
   }
 
   const bool measuring =
-      format == Format::Pdf && (state.underline == 1 || state.highlight == 1);
+      format == Format::Pdf && (marks.underline == 1 || marks.highlight == 1);
   if ((seen.classes & scan::kPercent) != 0 || measuring) {
-    const unsigned inserted = TagRowPass(line, scratch, format, mode, state, runs).run();
+    const unsigned inserted = TagRowPass(line, scratch, format, mode, marks, runs).run();
     seen.classes |= inserted;
     if ((inserted & scan::kLineEnd) != 0) seen.innerLineEnd = true;
   }

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "markup/format.hpp"
-#include "markup/layout_state.hpp"
+#include "markup/line_marks.hpp"
 #include "markup/line_items.hpp"
 
 namespace kolvo {
@@ -16,7 +16,7 @@ namespace kolvo {
 std::string escapeStringDelimiters(std::string_view text);
 
 // The tag rows in table order, then the clean-ups, over `line` in place,
-// updating `state` as the tags say; in markup mode PostScript and PDF get
+// updating `marks` as the tags say; in markup mode PostScript and PDF get
 // their string delimiters escaped first. The text step (pipeline/) has run
 // before. `scratch` is working storage that callers may keep between lines.
 // In typed mode the tags give their typed texts. `runs`, when given, are
@@ -24,7 +24,7 @@ std::string escapeStringDelimiters(std::string_view text);
 // width, and they move with the bytes to where they lie in the result.
 // The result equals that of applyRowsInOrder (rows_in_order.hpp), the plain
 // statement of the rule.
-void rewriteTags(std::string& line, std::string& scratch, Format format, LayoutState& state,
+void rewriteTags(std::string& line, std::string& scratch, Format format, LineMarks& marks,
                  TextMode mode, LineItems* runs = nullptr);
 
 }  // namespace kolvo

@@ -13,7 +13,7 @@ Replacement rowText(const TagRow& row, Format format, TextMode mode) {
   return mode == TextMode::Typed ? typedReplacement(row, format) : row.replacement(format);
 }
 
-void applyTagRows(std::string& line, Format format, LayoutState& state, TextMode mode,
+void applyTagRows(std::string& line, Format format, LineMarks& marks, TextMode mode,
                   RowWatcher* watcher, LineItems* runs) {
   std::vector<std::size_t> hits;
   for (std::size_t r = 0; r < kTagTable.size(); ++r) {
@@ -28,17 +28,17 @@ void applyTagRows(std::string& line, Format format, LayoutState& state, TextMode
       }
       if (!hits.empty()) watcher->replacing(r, hits, *text);
     }
-    line = replaceTag(line, row.tag, *text, state, format, runs, InsertedText::tagRow(r));
+    line = replaceTag(line, row.tag, *text, marks, format, runs, InsertedText::tagRow(r));
   }
 }
 
-void applyRowsInOrder(std::string& line, Format format, LayoutState& state, TextMode mode,
+void applyRowsInOrder(std::string& line, Format format, LineMarks& marks, TextMode mode,
                       LineItems* runs) {
   if (mode == TextMode::Markup && isPaged(format)) line = escapeStringDelimiters(line);
-  applyTagRows(line, format, state, mode, nullptr, runs);
+  applyTagRows(line, format, marks, mode, nullptr, runs);
   for (const CleanupRow& row : kCleanups) {
     if (row.appliesTo(format)) {
-      line = replaceTag(line, row.pattern, row.replacement, state, format, runs,
+      line = replaceTag(line, row.pattern, row.replacement, marks, format, runs,
                         row.keepsText ? InsertedText::text() : InsertedText::cleanup());
     }
   }

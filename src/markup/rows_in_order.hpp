@@ -3,7 +3,7 @@
 // in its order through replaceTag, one call each, then every clean-up. A
 // row sees the line as the rows before it left it, so the texts it puts in
 // can form the tag of a later row. This is the rule; rewriteTags
-// (rewrite.hpp) is the fast way to the same bytes and layout state, and the
+// (rewrite.hpp) is the fast way to the same bytes and layout marks, and the
 // checker follows the rule through a RowWatcher to find the tags the
 // conversion forms itself. The tests and the fuzzers hold both to it.
 
@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "markup/format.hpp"
-#include "markup/layout_state.hpp"
+#include "markup/line_marks.hpp"
 #include "markup/line_items.hpp"
 #include "markup/tag_table.hpp"
 
@@ -37,12 +37,12 @@ class RowWatcher {
 // The tag rows alone, in table order, over `line` as the text step left it;
 // `runs` (or none) are the line's runs drawn with fallback fonts, moved
 // along.
-void applyTagRows(std::string& line, Format format, LayoutState& state, TextMode mode,
+void applyTagRows(std::string& line, Format format, LineMarks& marks, TextMode mode,
                   RowWatcher* watcher = nullptr, LineItems* runs = nullptr);
 
 // The whole rule: the string escape of markup-mode PostScript and PDF, the
 // tag rows, the clean-ups. Same contract as rewriteTags.
-void applyRowsInOrder(std::string& line, Format format, LayoutState& state, TextMode mode,
+void applyRowsInOrder(std::string& line, Format format, LineMarks& marks, TextMode mode,
                       LineItems* runs = nullptr);
 
 }  // namespace kolvo

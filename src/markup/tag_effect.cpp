@@ -23,7 +23,7 @@ std::int32_t offsetOf(std::size_t at) {
   return static_cast<std::int32_t>(std::min<std::size_t>(at, INT32_MAX / 2));
 }
 
-// The measures of one overprint, in the layout state.
+// The measures of one overprint, in the layout marks.
 struct Overprint {
   std::int32_t& startCount;
   std::int32_t& endCount;
@@ -50,36 +50,35 @@ void measure(std::string_view result, const LineItems* runs, const Overprint& ma
 
 }  // namespace
 
-// Keep changesLayoutState (tag_effect.hpp) in step with the cases that
+// Keep changesLineMarks (tag_effect.hpp) in step with the cases that
 // change something here.
-void applyOccurrenceEffect(TagEffect effect, std::size_t bytesAfter, LayoutState& state,
+void applyOccurrenceEffect(TagEffect effect, std::size_t bytesAfter, LineMarks& marks,
                            Format format) {
   switch (effect) {
     case TagEffect::PageBreak:
-      if (isPaged(format)) state.baseline = kBottomLimit;
+      if (isPaged(format)) marks.page.add(PageRequest::PageBreak);
       break;
     case TagEffect::CentreStart: {
-      state.center = 1;
+      marks.center = 1;
       // Wraps like 32-bit arithmetic would rather than overflowing.
       const auto n = static_cast<std::uint32_t>(bytesAfter);
-      state.line_x = static_cast<std::int32_t>(kCentreX - kHalfWidthPerByte * n);
+      marks.line_x = static_cast<std::int32_t>(kCentreX - kHalfWidthPerByte * n);
       break;
     }
     case TagEffect::CentreEnd:
-      state.center = 1;
+      marks.center = 1;
       break;
     case TagEffect::UnderlineStart:
-      state.underline = 1;
+      marks.underline = 1;
       break;
     case TagEffect::HighlightStart:
-      state.highlight = 1;
+      marks.highlight = 1;
       break;
     case TagEffect::LargeStart:
-      state.line_spacing = kLargeLineSpacing;
-      state.large_text_baseline = state.baseline;
+      if (isPaged(format)) marks.page.add(PageRequest::LargeSpacing);
       break;
     case TagEffect::LargeEnd:
-      if (state.large_text_baseline != state.baseline) state.line_spacing = kNormalLineSpacing;
+      if (isPaged(format)) marks.page.add(PageRequest::EndLarge);
       break;
     case TagEffect::None:
     case TagEffect::UnderlineEnd:
@@ -88,18 +87,18 @@ void applyOccurrenceEffect(TagEffect effect, std::size_t bytesAfter, LayoutState
   }
 }
 
-void measurePdfMarks(std::string_view result, TagEffect effect, LayoutState& state,
+void measurePdfMarks(std::string_view result, TagEffect effect, LineMarks& marks,
                      Format format, const LineItems* runs) {
   if (format != Format::Pdf) return;
-  if (effect == TagEffect::UnderlineStart && state.underline == 1) {
-    measure(result, runs, {state.underline_start_index, state.underline_end_index,
-                     state.underline_length, state.underline_x, state.underline_start_offset,
-                     state.underline_end_offset});
+  if (effect == TagEffect::UnderlineStart && marks.underline == 1) {
+    measure(result, runs, {marks.underline_start_index, marks.underline_end_index,
+                     marks.underline_length, marks.underline_x, marks.underline_start_offset,
+                     marks.underline_end_offset});
   }
-  if (effect == TagEffect::HighlightStart && state.highlight == 1) {
-    measure(result, runs, {state.highlight_start_index, state.highlight_end_index,
-                     state.highlight_length, state.highlight_x, state.highlight_start_offset,
-                     state.highlight_end_offset});
+  if (effect == TagEffect::HighlightStart && marks.highlight == 1) {
+    measure(result, runs, {marks.highlight_start_index, marks.highlight_end_index,
+                     marks.highlight_length, marks.highlight_x, marks.highlight_start_offset,
+                     marks.highlight_end_offset});
   }
 }
 

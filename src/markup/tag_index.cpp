@@ -49,7 +49,7 @@ void TagIndex::addRow(std::size_t row, Format f, TextMode mode) {
   c.textClasses[row] = static_cast<unsigned char>(scan::classify(*replacement));
   const bool canFormTags = mayFormTags(*replacement);
   if (canFormTags) c.formsTags.add(row);
-  if (canFormTags || changesLayoutState(kTagTable[row].effect)) c.oneByOne.add(row);
+  if (canFormTags || changesLineMarks(kTagTable[row].effect)) c.oneByOne.add(row);
 }
 
 const TagIndex& tagIndex() {

@@ -67,7 +67,7 @@ class TagIndex {
     return columns_[c].formsTags.contains(row);
   }
   // The rows that must run one at a time, in order: those that can form a
-  // tag and those whose effect can change the layout state.
+  // tag and those whose effect can change the line's marks.
   const RowSet& oneByOne(TagColumn c) const { return columns_[c].oneByOne; }
 
   // The PDF rows whose call measures even when it replaces nothing (the

@@ -6,28 +6,28 @@
 
 namespace kolvo {
 
-void rewriteLine(std::string& line, std::string& scratch, Format format, LayoutState& state) {
+void rewriteLine(std::string& line, std::string& scratch, Format format, LineMarks& marks) {
   EscapeStats unused;
-  rewriteLine(line, scratch, format, state, TextMode::Markup, unused);
+  rewriteLine(line, scratch, format, marks, TextMode::Markup, unused);
 }
 
-void rewriteLine(std::string& line, std::string& scratch, Format format, LayoutState& state,
+void rewriteLine(std::string& line, std::string& scratch, Format format, LineMarks& marks,
                  TextMode mode, EscapeStats& stats, paged::FallbackContext* glyphs) {
   stats.lineItems.clear();
   if (hasTextStep(format, mode)) prepareText(line, scratch, format, mode, stats, glyphs);
-  rewriteTags(line, scratch, format, state, mode, &stats.lineItems);
+  rewriteTags(line, scratch, format, marks, mode, &stats.lineItems);
 }
 
-void rewriteLineReference(std::string& line, Format format, LayoutState& state, TextMode mode) {
+void rewriteLineReference(std::string& line, Format format, LineMarks& marks, TextMode mode) {
   EscapeStats unused;
-  rewriteLineReference(line, format, state, mode, unused);
+  rewriteLineReference(line, format, marks, mode, unused);
 }
 
-void rewriteLineReference(std::string& line, Format format, LayoutState& state, TextMode mode,
+void rewriteLineReference(std::string& line, Format format, LineMarks& marks, TextMode mode,
                           EscapeStats& stats, paged::FallbackContext* glyphs) {
   std::string scratch;
   prepareTextStepByStep(line, scratch, format, mode, stats, glyphs);
-  applyRowsInOrder(line, format, state, mode, &stats.lineItems);
+  applyRowsInOrder(line, format, marks, mode, &stats.lineItems);
 }
 
 }  // namespace kolvo

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "markup/format.hpp"
-#include "markup/layout_state.hpp"
+#include "markup/line_marks.hpp"
 #include "text/typed_text.hpp"
 
 namespace kolvo {
@@ -15,25 +15,25 @@ namespace paged {
 class FallbackContext;
 }
 
-// Rewrites `line` in place for `format` in markup mode, updating `state` as
+// Rewrites `line` in place for `format` in markup mode, updating `marks` as
 // the tags say. `scratch` is working storage that callers may keep between
 // lines.
-void rewriteLine(std::string& line, std::string& scratch, Format format, LayoutState& state);
+void rewriteLine(std::string& line, std::string& scratch, Format format, LineMarks& marks);
 
 // The same in either text mode: in typed mode the line is decoded and
 // escaped for the format (pipeline/text_step.hpp) and the tags give their
 // typed texts; characters that cannot be shown are counted in `stats`.
 // `glyphs`, when set, draws what the standard fonts of PostScript and PDF
 // lack.
-void rewriteLine(std::string& line, std::string& scratch, Format format, LayoutState& state,
+void rewriteLine(std::string& line, std::string& scratch, Format format, LineMarks& marks,
                  TextMode mode, EscapeStats& stats, paged::FallbackContext* glyphs = nullptr);
 
 // The same road stated plainly: every text step in turn, each with its own
 // scan, then every tag row and clean-up in order (markup/rows_in_order.hpp).
-// rewriteLine must give its bytes, layout state and counts.
-void rewriteLineReference(std::string& line, Format format, LayoutState& state,
+// rewriteLine must give its bytes, layout marks and counts.
+void rewriteLineReference(std::string& line, Format format, LineMarks& marks,
                           TextMode mode = TextMode::Markup);
-void rewriteLineReference(std::string& line, Format format, LayoutState& state, TextMode mode,
+void rewriteLineReference(std::string& line, Format format, LineMarks& marks, TextMode mode,
                           EscapeStats& stats, paged::FallbackContext* glyphs = nullptr);
 
 }  // namespace kolvo

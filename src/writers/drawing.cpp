@@ -14,6 +14,7 @@
 #include <array>
 #include <cstddef>
 #include <initializer_list>
+#include <string>
 #include <string_view>
 
 namespace kolvo {
@@ -118,6 +119,7 @@ constexpr DrawingForms kPostScriptDrawingForms = {
     "closepath fill stroke \n",
     " %s setrgbcolor newpath %s %s moveto %s %s lineto %s %s lineto %s %s lineto  %s %s lineto "
     "closepath stroke\n",
+    " 0 %s translate",
 };
 
 constexpr DrawingForms kPdfDrawingForms = {
@@ -125,6 +127,7 @@ constexpr DrawingForms kPdfDrawingForms = {
     " %s RG 4 w %s %s m %s %s l S\n",
     " %s rg %s %s m %s %s l %s %s l %s %s l %s %s l f\n",
     " %s RG %s %s m %s %s l %s %s l %s %s l %s %s l S f\n",
+    " 1 0 0 1 0 %s cm",
 };
 
 DrawingReading readDrawingLine(std::string_view line) {
@@ -179,6 +182,23 @@ void appendDrawingCommand(std::string& out, std::string_view line, Format format
     default:
       break;
   }
+}
+
+void appendDrawingCommand(std::string& out, std::string_view line, Format format,
+                          DrawingState& state, std::int32_t rise) {
+  const std::size_t start = out.size();
+  appendDrawingCommand(out, line, format, state);
+  if (rise == 0 || out.size() == start) return;
+  // The command's own line feed ends the line after the shift back.
+  const DrawingForms* forms = formsOf(format);
+  const std::string up = std::to_string(rise);
+  const std::string down = std::to_string(-std::int64_t{rise});
+  std::string shift;
+  fill(shift, forms->shift, {up});
+  out.insert(start, shift);
+  out.pop_back();
+  fill(out, forms->shift, {down});
+  out.push_back('\n');
 }
 
 std::string drawingCommand(std::string_view line, Format format, DrawingState& state) {

@@ -3,6 +3,7 @@
 // the current PostScript or PDF page and is never written as text.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,9 @@ struct DrawingForms {
   std::string_view thickLine;  // "$st"
   std::string_view box;        // "$sb", filled
   std::string_view rectangle;  // "$sr", outlined
+  // Moves what follows up by the value (points; negative: down). A drawing
+  // on paper of another height than A4 is moved by it and moved back after.
+  std::string_view shift;
 };
 
 extern const DrawingForms kPostScriptDrawingForms;
@@ -61,21 +65,29 @@ std::string drawingCommand(std::string_view line, Format format, DrawingState& s
 void appendDrawingCommand(std::string& out, std::string_view line, Format format,
                           DrawingState& state);
 
+// The same, with the drawing moved up by `rise` points (none when 0): the
+// coordinates of a drawing line are A4's, and on other paper the drawing
+// keeps its distance from the top edge, as the text does.
+void appendDrawingCommand(std::string& out, std::string_view line, Format format,
+                          DrawingState& state, std::int32_t rise);
+
 // What a paged writer keeps across the drawing lines of a run: the colour,
-// and one buffer for all commands so that a drawing line allocates nothing.
+// how far the paper moves the drawings, and one buffer for all commands so
+// that a drawing line allocates nothing.
 class DrawingPen {
  public:
-  explicit DrawingPen(Format format) : format_(format) {}
+  explicit DrawingPen(Format format, std::int32_t rise = 0) : format_(format), rise_(rise) {}
 
   // Writes the command of `line` to `out`, if it draws anything.
   void draw(std::string_view line, OutputSink& out) {
     command_.clear();
-    appendDrawingCommand(command_, line, format_, state_);
+    appendDrawingCommand(command_, line, format_, state_, rise_);
     out.write(command_);
   }
 
  private:
   Format format_;
+  std::int32_t rise_;
   DrawingState state_;
   std::string command_;
 };

@@ -1,26 +1,148 @@
 #include "writers/flowing_writer.hpp"
 
-namespace kolvo {
+#include <cstddef>
 
-void FlowingWriter::prologue() { out_.write(format_.prologue); }
+#include "markup/tag_table.hpp"
+
+namespace kolvo {
+namespace {
+
+constexpr bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::size_t firstNonBlank(std::string_view text) {
+  std::size_t at = 0;
+  while (at < text.size() && isBlank(text[at])) ++at;
+  return at;
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Whether `text` opens with an optional length a line break can take, as a
+// user of LaTeX may have typed it on purpose: "[2pt]", "[-1.5 ex]", or a
+// length register "[\baselineskip]".
+bool opensWithLength(std::string_view text) {
+  std::size_t at = 1;
+  const auto skipBlanks = [&] {
+    while (at < text.size() && isBlank(text[at])) ++at;
+  };
+  skipBlanks();
+  if (at < text.size() && text[at] == '\\') return true;
+  if (at < text.size() && (text[at] == '-' || text[at] == '+')) ++at;
+  bool digits = false;
+  while (at < text.size() && (isDigit(text[at]) || text[at] == '.')) {
+    digits = digits || isDigit(text[at]);
+    ++at;
+  }
+  if (!digits) return false;
+  skipBlanks();
+  static constexpr std::string_view kUnits[] = {"pt", "mm", "cm", "in", "ex", "em",
+                                                "bp", "pc", "dd", "cc", "sp"};
+  for (std::string_view unit : kUnits) {
+    if (text.substr(at, unit.size()) != unit) continue;
+    at += unit.size();
+    skipBlanks();
+    return at < text.size() && text[at] == ']';
+  }
+  return false;
+}
+
+// Whether the line, written after a centred one, would begin no paragraph:
+// it holds nothing but blanks and page breaks.
+bool beginsNoParagraph(const TypedLine& line) {
+  std::size_t at = firstNonBlank(line.bytes);
+  for (const LineItem& item : line.items) {
+    if (at == line.bytes.size() || item.begin > at) break;
+    if (item.end <= at) continue;
+    if (item.kind != ItemKind::TagText || kTagTable[item.row].effect != TagEffect::PageBreak) {
+      return false;
+    }
+    at = item.end + firstNonBlank(line.bytes.substr(item.end));
+  }
+  return at == line.bytes.size();
+}
+
+// The user's text of a line: its bytes but the tags' texts, blanks
+// around it left out.
+std::string userText(const TypedLine& line) {
+  std::string text;
+  std::size_t copied = 0;
+  for (const LineItem& item : line.items) {
+    if (item.kind != ItemKind::TagText || item.begin < copied) continue;
+    text.append(line.bytes, copied, item.begin - copied);
+    copied = item.end;
+  }
+  text.append(line.bytes, copied);
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') + 1 - first);
+}
+
+}  // namespace
+
+void FlowingWriter::prologue() {
+  out_.write(format_.prologue);
+  titlePending_ = !format_.firstLineTitle.before.empty();
+}
+
+void FlowingWriter::writeTitle(std::string_view firstLine) {
+  titlePending_ = false;
+  out_.write(format_.firstLineTitle.before);
+  out_.write(firstLine);
+  out_.write(format_.firstLineTitle.after);
+  for (std::size_t i = 0; i < heldBlankLines_; ++i) out_.write(format_.blankLine);
+}
 
 void FlowingWriter::topSpacing(char option) {
   std::size_t count = 0;
   if (option == 't') count = format_.blankLinesT;
   if (option == 'T') count = format_.blankLinesBigT;
-  for (std::size_t i = 0; i < count; ++i) out_.write(format_.blankLine);
+  if (titlePending_) {
+    heldBlankLines_ = count;
+  } else {
+    for (std::size_t i = 0; i < count; ++i) out_.write(format_.blankLine);
+  }
+  if (count > 0) after_ = After::LineBreak;
+}
+
+void FlowingWriter::guardLineStart(const TypedLine& line, bool centred) {
+  const LineStartGuards& guards = format_.guards;
+  if (after_ == After::LineBreak && !guards.beforeBracketAfterBreak.empty()) {
+    const std::string_view text = line.bytes.substr(firstNonBlank(line.bytes));
+    if (text.starts_with('[') && !opensWithLength(text)) {
+      out_.write(guards.beforeBracketAfterBreak);
+    }
+  }
+  if (after_ == After::Centred && !centred && !guards.beforeNoParagraphAfterCentred.empty() &&
+      beginsNoParagraph(line)) {
+    out_.write(guards.beforeNoParagraphAfterCentred);
+  }
 }
 
 void FlowingWriter::line(const TypedLine& line) {
   if (line.drawing) return;
-  const LineForm& form = state_.center == 1 ? format_.centred : format_.plain;
+  if (titlePending_) writeTitle(userText(line));
+  const bool centred = marks_.center == 1;
+  const LineForm& form = centred ? format_.centred : format_.plain;
   out_.write(form.before);
-  out_.write(line.bytes);
+  guardLineStart(line, centred);
+  if (balancer_) {
+    balancer_->balance(line, balanced_);
+    out_.write(balanced_);
+  } else {
+    out_.write(line.bytes);
+  }
   out_.write(form.after);
+  after_ = centred ? After::Centred : After::LineBreak;
+  wroteLine_ = true;
 }
 
 std::string FlowingWriter::progressTrace(bool) const { return "..."; }
 
-void FlowingWriter::epilogue() { out_.write(format_.epilogue); }
+void FlowingWriter::epilogue() {
+  const bool titled = !format_.firstLineTitle.before.empty();
+  if (titlePending_) writeTitle({});
+  if (titled && !wroteLine_ && heldBlankLines_ == 0) out_.write(format_.blankLine);
+  out_.write(format_.epilogue);
+}
 
 }  // namespace kolvo

@@ -4,8 +4,11 @@
 // line forms, epilogue), and every input line becomes one paragraph.
 
 #include <cstddef>
+#include <optional>
+#include <string>
 #include <string_view>
 
+#include "writers/element_balance.hpp"
 #include "writers/writer.hpp"
 
 namespace kolvo {
@@ -21,6 +24,18 @@ struct LineForm {
 inline constexpr std::size_t kSmallTopGapLines = 2;
 inline constexpr std::size_t kLargeTopGapLines = 4;
 
+// What keeps a line from stopping the format's reader where the line before
+// it left off; empty (nothing to guard) in every format but LaTeX.
+struct LineStartGuards {
+  // Before a line whose text opens with "[" right after a line break, which
+  // would read it as the break's optional length ("{}").
+  std::string_view beforeBracketAfterBreak;
+  // Before a plain line that begins no paragraph (blanks, or a page break)
+  // right after a centred line, whose environment has ended the paragraph:
+  // a line break with no line to end ("\mbox{}").
+  std::string_view beforeNoParagraphAfterCentred;
+};
+
 struct FlowingFormat {
   std::string_view prologue;
   std::string_view blankLine;  // one top-spacing line, line feed included
@@ -29,10 +44,21 @@ struct FlowingFormat {
   LineForm plain;
   LineForm centred;
   std::string_view epilogue;
+  LineStartGuards guards = {};
+  // Whether the tags' elements are kept balanced on each line (under
+  // --escape, in the formats whose tags nest elements: DocBook, HTML).
+  bool balancesElements = false;
+  // A title made of the first line's text, between these two, right after
+  // the prologue (before any top spacing); none where both are empty. A
+  // titled document without lines gets one blank line, so that it has a
+  // body.
+  LineForm firstLineTitle = {};
 };
 
 extern const FlowingFormat kAbiWordFormat;
 extern const FlowingFormat kDocBookFormat;
+// DocBook for typed text: an article, its tags' elements balanced.
+extern const FlowingFormat kDocBookTypedFormat;
 extern const FlowingFormat kHtmlFormat;
 // HTML for typed text: the same, declared UTF-8.
 extern const FlowingFormat kHtmlTypedFormat;
@@ -44,8 +70,13 @@ extern const FlowingFormat kLatexTypedFormat;
 
 class FlowingWriter final : public Writer {
  public:
-  FlowingWriter(const FlowingFormat& format, OutputSink& out, LayoutState& state)
-      : Writer(out, state), format_(format) {}
+  // `format` is the format these texts are for; its tags' elements are
+  // balanced where the texts say so.
+  FlowingWriter(const FlowingFormat& texts, OutputSink& out, LineMarks& marks,
+                Format format = Format::AbiWord)
+      : Writer(out, marks), format_(texts) {
+    if (texts.balancesElements) balancer_.emplace(format);
+  }
 
   void prologue() override;
   void topSpacing(char option) override;
@@ -54,7 +85,21 @@ class FlowingWriter final : public Writer {
   void epilogue() override;
 
  private:
+  // The title of the first line's text, and the top spacing held back for
+  // it, once the first line (or the end) comes.
+  void writeTitle(std::string_view firstLine);
+  bool titlePending_ = false;
+  std::size_t heldBlankLines_ = 0;
+  bool wroteLine_ = false;
+
+  // Where the previous line left the reader, for the guards.
+  enum class After : unsigned char { Start, LineBreak, Centred };
+  void guardLineStart(const TypedLine& line, bool centred);
+
   const FlowingFormat& format_;
+  After after_ = After::Start;
+  std::optional<ElementBalancer> balancer_;
+  std::string balanced_;
 };
 
 }  // namespace kolvo

@@ -17,6 +17,8 @@ constexpr FlowingFormat latexWithPrologue(std::string_view prologue) {
       {"", " \\\\ \n"},
       {"", " \n"},
       "\\end{document} \n",
+      {"{}", "\\mbox{}"},
+      false,
   };
 }
 

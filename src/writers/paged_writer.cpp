@@ -1,16 +1,40 @@
 #include "writers/paged_writer.hpp"
 
+#include <limits>
+
+#include "writers/paged/font_in_force.hpp"
+
 namespace kolvo {
 
-PagedWriter::PagedWriter(OutputSink& out, LayoutState& state, Format format, TextMode mode,
+PagedWriter::PagedWriter(OutputSink& out, LineMarks& marks, Format format, TextMode mode,
                          const PaperSize* paper, const FallbackFonts* fallback, TopBaselines top)
-    : Writer(out, state), pen_(format), mode_(mode), paper_(paper), fallback_(fallback),
+    : Writer(out, marks), pen_(format, paper != nullptr ? paper->height - kA4Paper.height : 0), mode_(mode), paper_(paper), fallback_(fallback),
       widths_(format, mode, fallback), style_(paged::initialTextStyle(format)), format_(format),
       top_(top) {}
 
 void PagedWriter::topSpacing(char option) {
   const PaperSize& paper = paper_ != nullptr ? *paper_ : kA4Paper;
-  applyTopBaseline(state_, option, baselineOn(paper, top_.small), baselineOn(paper, top_.large));
+  if (option == 't') cursor_.baseline = baselineOn(paper, top_.small);
+  if (option == 'T') cursor_.baseline = baselineOn(paper, top_.large);
+}
+
+void PagedWriter::line(const TypedLine& line) {
+  cursor_.take(marks_.page);
+  writeLine(line);
+}
+
+std::int32_t PagedWriter::unwrappedLineX(const TypedLine& line) {
+  if (mode_ != TextMode::Typed || marks_.center == 0) return marks_.line_x;
+  const paged::LineLayout& layout =
+      paged::layoutLine(line, format_, mode_, style_, std::numeric_limits<double>::infinity(),
+                        widths_, {}, true, layoutBuffers_);
+  return paged::pieceX(kA4Paper, layout.pieces.front(), true);
+}
+
+void PagedWriter::followFont(const TypedLine& line) {
+  if (mode_ == TextMode::Typed && format_ == Format::PostScript) {
+    paged::followFont(line, format_, style_);
+  }
 }
 
 const paged::LineLayout& PagedWriter::writeWrappedLine(const TypedLine& line,
@@ -18,10 +42,10 @@ const paged::LineLayout& PagedWriter::writeWrappedLine(const TypedLine& line,
                                                        std::span<const std::size_t> marks) {
   const paged::LineLayout& layout =
       paged::layoutLine(line, format_, mode_, start, textAreaWidth(*paper_), widths_, marks,
-                        state_.center != 0, layoutBuffers_);
+                        marks_.center != 0, layoutBuffers_);
   for (std::size_t i = 0; i < layout.pieces.size(); ++i) {
-    if (i > 0 && state_.baseline <= kBottomLimit) startPage(layout.pieces[i].start);
-    state_.baseline -= state_.line_spacing;
+    if (i > 0 && cursor_.baseline <= kBottomLimit) startPage(layout.pieces[i].start);
+    cursor_.baseline -= cursor_.line_spacing;
     writePiece(line.bytes, layout, i);
   }
   return layout;

@@ -11,11 +11,12 @@
 #include <string_view>
 
 #include "markup/format.hpp"
-#include "markup/layout_state.hpp"
+#include "markup/line_marks.hpp"
 #include "writers/drawing.hpp"
 #include "writers/output_sink.hpp"
 #include "writers/paged/fallback_widths.hpp"
 #include "writers/paged/line_layout.hpp"
+#include "writers/paged/page_cursor.hpp"
 #include "writers/paged/text_style.hpp"
 #include "writers/paged/paper_size.hpp"
 #include "writers/writer.hpp"
@@ -28,7 +29,12 @@ class PagedWriter : public Writer {
  public:
   // The drawing goes onto the page being written.
   void drawing(std::string_view line) override { pen_.draw(line, out_); }
+  // Option t or T lowers the first page's start baseline; any other
+  // option leaves it.
   void topSpacing(char option) override;
+  // The line's page requests are taken before the writer writes it
+  // (writeLine), a drawing line's too.
+  void line(const TypedLine& line) final;
 
  protected:
   // The first page's baselines for options t and T on A4, moved to the
@@ -37,7 +43,7 @@ class PagedWriter : public Writer {
     std::int32_t small;
     std::int32_t large;
   };
-  PagedWriter(OutputSink& out, LayoutState& state, Format format, TextMode mode,
+  PagedWriter(OutputSink& out, LineMarks& marks, Format format, TextMode mode,
               const PaperSize* paper, const FallbackFonts* fallback, TopBaselines top);
 
   // Lays `text` out in the text area of the paper, starting in `start`, and
@@ -47,6 +53,9 @@ class PagedWriter : public Writer {
   // only on a centred line, the one place they show.
   const paged::LineLayout& writeWrappedLine(const TypedLine& line, const paged::TextStyle& start,
                                      std::span<const std::size_t> marks = {});
+
+  // The line, at the page cursor where its requests left it.
+  virtual void writeLine(const TypedLine& line) = 0;
 
   // A page of the paper size starts, its text in `style`.
   virtual void startPage(const paged::TextStyle& style) = 0;
@@ -65,19 +74,30 @@ class PagedWriter : public Writer {
     out_.write(piece.closer.empty() ? lastCloser : piece.closer);
   }
 
+  // Where a line written without a paper size starts: where the tags'
+  // estimate put it; under --escape a centred line is centred on the page
+  // by its width in the fonts, as with a paper size.
+  std::int32_t unwrappedLineX(const TypedLine& line);
+  // Under --escape without a paper size: the PostScript font in force
+  // passes from line to line, and a centred line is measured in it.
+  void followFont(const TypedLine& line);
+
   // What each line leaves behind: the next one is not centred and starts
   // at the left margin unless its own tags say otherwise.
   void endLine() {
-    state_.center = 0;
-    state_.line_x = kLeftMargin;
+    marks_.center = 0;
+    marks_.line_x = kLeftMargin;
   }
 
+  // Where the next line goes; the page belongs to this writer alone.
+  PageCursor cursor_;
   DrawingPen pen_;
   const TextMode mode_;
   const PaperSize* const paper_;
   const FallbackFonts* const fallback_;
   paged::FallbackWidths widths_;
-  // The style the next line starts in, when laid out for a paper size.
+  // The style the next line starts in, when laid out for a paper size or
+  // (font and size) measured for centring under --escape.
   paged::TextStyle style_;
   paged::LayoutBuffers layoutBuffers_;
 

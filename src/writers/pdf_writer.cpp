@@ -116,13 +116,13 @@ std::size_t markOffset(std::int32_t count, std::int32_t bytes) {
 
 class PdfWriter final : public PagedWriter {
  public:
-  PdfWriter(OutputSink& out, LayoutState& state, TextMode mode, const PaperSize* paper,
+  PdfWriter(OutputSink& out, LineMarks& marks, TextMode mode, const PaperSize* paper,
             const FallbackFonts* fallback)
-      : PagedWriter(out, state, Format::Pdf, mode, paper, fallback,
+      : PagedWriter(out, marks, Format::Pdf, mode, paper, fallback,
                     {kSmallTopBaseline, kLargeTopBaseline}) {}
 
   void prologue() override {
-    if (paper_ != nullptr) state_.baseline = baselineOn(*paper_, kStartBaseline);
+    if (paper_ != nullptr) cursor_.baseline = baselineOn(*paper_, kStartBaseline);
     out_.write(kHeader);
     // The first reading of the input has given out every fallback font's
     // codes (writerReadsInputTwice).
@@ -138,27 +138,27 @@ class PdfWriter final : public PagedWriter {
     openStream(1, kFirstStreamKeyword);
   }
 
-  void line(const TypedLine& line) override {
+  void writeLine(const TypedLine& line) override {
     // A drawing line has already written its path into the open content
     // stream, among the text objects; it takes no space and leaves the
     // overprint flags for the next text line.
     if (!line.drawing && paper_ != nullptr) {
       wrappedLine(line);
     } else if (!line.drawing) {
-      writeTextLine(line.bytes);
+      writeTextLine(line);
     }
     endLine();
   }
 
   // Printed for drawing lines too; the baseline then is the previous line's.
   std::string progressTrace(bool) const override {
-    return "writing line " + std::to_string(state_.baseline) + " ...\n";
+    return "writing line " + std::to_string(cursor_.baseline) + " ...\n";
   }
 
   void pageStep() override {
-    if (state_.baseline > kBottomLimit) return;
+    if (cursor_.baseline > kBottomLimit) return;
     if (paper_ != nullptr) return startPage(style_);
-    state_.baseline = kStartBaseline;
+    cursor_.baseline = kStartBaseline;
     nextPage();
   }
 
@@ -207,23 +207,24 @@ class PdfWriter final : public PagedWriter {
 
   // A text line one step down: as it is, or at the margin with its
   // underline after it or its highlight under it (both when it has both).
-  void writeTextLine(std::string_view text) {
-    state_.baseline -= state_.line_spacing;
-    const long long y = state_.baseline;
-    if (state_.underline == 0 && state_.highlight == 0) {
-      writeTextObject(state_.line_x, y, "", text);
+  void writeTextLine(const TypedLine& line) {
+    const std::string_view text = line.bytes;
+    cursor_.baseline -= cursor_.line_spacing;
+    const long long y = cursor_.baseline;
+    if (marks_.underline == 0 && marks_.highlight == 0) {
+      writeTextObject(unwrappedLineX(line), y, "", text);
     }
-    if (state_.underline == 1) {
+    if (marks_.underline == 1) {
       writeTextObject(kLeftMargin, y, "", text);
-      writeMarks(kPdfBodyFont, state_.underline_x, y, "", kUnderlineGlyph,
-                 state_.underline_length);
-      state_.underline = 0;
+      writeMarks(kPdfBodyFont, marks_.underline_x, y, "", kUnderlineGlyph,
+                 marks_.underline_length);
+      marks_.underline = 0;
     }
-    if (state_.highlight == 1) {
-      writeMarks(kPdfHighlightFont, state_.highlight_x, y, kHighlightColour, kHighlightGlyph,
-                 state_.highlight_length);
+    if (marks_.highlight == 1) {
+      writeMarks(kPdfHighlightFont, marks_.highlight_x, y, kHighlightColour, kHighlightGlyph,
+                 marks_.highlight_length);
       writeTextObject(kLeftMargin, y, kTextOverHighlightColour, text);
-      state_.highlight = 0;
+      marks_.highlight = 0;
     }
   }
 
@@ -334,7 +335,7 @@ class PdfWriter final : public PagedWriter {
   // Laid out for a paper size: a new page whose stream starts in the colour
   // and rise in force, as a page of its own would not otherwise.
   void startPage(const paged::TextStyle& style) override {
-    state_.baseline = baselineOn(*paper_, kStartBaseline);
+    cursor_.baseline = baselineOn(*paper_, kStartBaseline);
     nextPage();
     if (!style.colour.empty()) {
       out_.write("  " + style.colour + " rg\n");
@@ -347,29 +348,29 @@ class PdfWriter final : public PagedWriter {
   // its part of each piece.
   void wrappedLine(const TypedLine& line) {
     const std::array<std::size_t, 4> marks = {
-        markOffset(state_.underline_start_offset, kMarkStartBytes),
-        markOffset(state_.underline_end_offset, kMarkEndBytes),
-        markOffset(state_.highlight_start_offset, kMarkStartBytes),
-        markOffset(state_.highlight_end_offset, kMarkEndBytes)};
+        markOffset(marks_.underline_start_offset, kMarkStartBytes),
+        markOffset(marks_.underline_end_offset, kMarkEndBytes),
+        markOffset(marks_.highlight_start_offset, kMarkStartBytes),
+        markOffset(marks_.highlight_end_offset, kMarkEndBytes)};
     paged::TextStyle start = style_;
-    if (state_.highlight == 1) start.colour = "0 0 0";
+    if (marks_.highlight == 1) start.colour = "0 0 0";
     // The marks are placed only for an overprint the line draws.
-    const bool overprint = state_.underline == 1 || state_.highlight == 1;
+    const bool overprint = marks_.underline == 1 || marks_.highlight == 1;
     const paged::LineLayout& layout =
         writeWrappedLine(line, start, overprint ? std::span<const std::size_t>(marks)
                                                 : std::span<const std::size_t>());
-    state_.underline = 0;
-    state_.highlight = 0;
+    marks_.underline = 0;
+    marks_.highlight = 0;
     style_ = paged::nextLineStyle(Format::Pdf, layout.end);
   }
 
   // The flags stay set while the pieces of their line are written.
   void writePiece(std::string_view text, const paged::LineLayout& layout,
                   std::size_t i) override {
-    const bool underline = state_.underline == 1;
-    const bool highlight = state_.highlight == 1;
+    const bool underline = marks_.underline == 1;
+    const bool highlight = marks_.highlight == 1;
     const paged::LinePiece& piece = layout.pieces[i];
-    const std::int32_t x = paged::pieceX(*paper_, piece, state_.center != 0);
+    const std::int32_t x = paged::pieceX(*paper_, piece, marks_.center != 0);
     const std::string font = '/' + piece.start.font + ' ' + piece.start.size;
     if (!highlight) writePieceObject(font, x, "", text, piece);
     if (underline) {
@@ -393,7 +394,7 @@ class PdfWriter final : public PagedWriter {
     out_.write(" Tf ");
     out_.writeInt(x);
     out_.put(' ');
-    out_.writeInt(state_.baseline);
+    out_.writeInt(cursor_.baseline);
     out_.write(" Td ");
     out_.write(colour);
     writePieceText(text, piece, "Tj");
@@ -411,7 +412,7 @@ class PdfWriter final : public PagedWriter {
     out_.write(" Tf ");
     out_.writeInt(x + static_cast<long long>(std::lround(span.from)));
     out_.put(' ');
-    out_.writeInt(state_.baseline);
+    out_.writeInt(cursor_.baseline);
     out_.write(" Td ");
     out_.write(colour);
     out_.put('(');
@@ -430,9 +431,9 @@ class PdfWriter final : public PagedWriter {
 
 std::span<const PdfFixedObject> pdfFixedObjects() { return kFixedObjects; }
 
-std::unique_ptr<Writer> makePdfWriter(OutputSink& out, LayoutState& state, TextMode mode,
+std::unique_ptr<Writer> makePdfWriter(OutputSink& out, LineMarks& marks, TextMode mode,
                                       const PaperSize* paper, const FallbackFonts* fallback) {
-  return std::make_unique<PdfWriter>(out, state, mode, paper, fallback);
+  return std::make_unique<PdfWriter>(out, marks, mode, paper, fallback);
 }
 
 }  // namespace kolvo

@@ -29,7 +29,7 @@ inline constexpr std::string_view kPdfHighlightFont = "/F6 13";
 // for the typed text's characters (writers/paged/font_texts.hpp), and the
 // fallback fonts in use, if any, are embedded after the last page. With a
 // paper size the pages are that size and the lines wrap to fit them.
-std::unique_ptr<Writer> makePdfWriter(OutputSink& out, LayoutState& state,
+std::unique_ptr<Writer> makePdfWriter(OutputSink& out, LineMarks& marks,
                                       TextMode mode = TextMode::Markup,
                                       const PaperSize* paper = nullptr,
                                       const FallbackFonts* fallback = nullptr);

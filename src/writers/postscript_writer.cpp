@@ -75,13 +75,13 @@ constexpr std::string_view kStructuredPageEnd = "showpage\n";
 
 class PostScriptWriter final : public PagedWriter {
  public:
-  PostScriptWriter(OutputSink& out, LayoutState& state, TextMode mode, const PaperSize* paper,
+  PostScriptWriter(OutputSink& out, LineMarks& marks, TextMode mode, const PaperSize* paper,
                    const FallbackFonts* fallback)
-      : PagedWriter(out, state, Format::PostScript, mode, paper, fallback,
+      : PagedWriter(out, marks, Format::PostScript, mode, paper, fallback,
                     {kSmallTopBaseline, kLargeTopBaseline}) {}
 
   void prologue() override {
-    state_.baseline = kStartBaseline;
+    cursor_.baseline = kStartBaseline;
     if (paper_ != nullptr) return structuredPrologue();
     if (mode_ == TextMode::Markup) {
       out_.write(kPrologue);
@@ -93,29 +93,30 @@ class PostScriptWriter final : public PagedWriter {
     out_.write(kFirstFontSelection);
   }
 
-  void line(const TypedLine& line) override {
+  void writeLine(const TypedLine& line) override {
     // A drawing line has already written its command; it takes no space.
     if (line.drawing) return;
     if (paper_ != nullptr) return wrappedLine(line);
-    state_.baseline -= state_.line_spacing;
-    out_.writeInt(state_.line_x);
+    cursor_.baseline -= cursor_.line_spacing;
+    out_.writeInt(unwrappedLineX(line));
     out_.put(' ');
-    out_.writeInt(state_.baseline);
+    out_.writeInt(cursor_.baseline);
     out_.write(kMoveToShow);
     out_.write(line.bytes);
     out_.write(kShow);
+    followFont(line);
     endLine();
   }
 
   std::string progressTrace(bool drawingLine) const override {
     if (drawingLine) return {};
-    return "writing line " + std::to_string(state_.baseline) + " ...\n";
+    return "writing line " + std::to_string(cursor_.baseline) + " ...\n";
   }
 
   void pageStep() override {
-    if (state_.baseline > kBottomLimit) return;
+    if (cursor_.baseline > kBottomLimit) return;
     if (paper_ != nullptr) return startPage(style_);
-    state_.baseline = kStartBaseline;
+    cursor_.baseline = kStartBaseline;
     ++page_;
     out_.write(kPageEnd);
   }
@@ -145,7 +146,7 @@ class PostScriptWriter final : public PagedWriter {
   }
 
   void structuredPrologue() {
-    state_.baseline = baselineOn(*paper_, kStartBaseline);
+    cursor_.baseline = baselineOn(*paper_, kStartBaseline);
     out_.write(postScriptHeader(*paper_));
     out_.write(kProcedures);
     out_.write(postScriptSetup(*paper_, typedFonts()));
@@ -154,7 +155,7 @@ class PostScriptWriter final : public PagedWriter {
 
   // The new page starts in `style`, the one in force where its text does.
   void startPage(const paged::TextStyle& style) override {
-    state_.baseline = baselineOn(*paper_, kStartBaseline);
+    cursor_.baseline = baselineOn(*paper_, kStartBaseline);
     ++page_;
     out_.write(kStructuredPageEnd);
     out_.write(postScriptPageStart(page_, style));
@@ -172,9 +173,9 @@ class PostScriptWriter final : public PagedWriter {
   void writePiece(std::string_view text, const paged::LineLayout& layout,
                   std::size_t i) override {
     const paged::LinePiece& piece = layout.pieces[i];
-    out_.writeInt(paged::pieceX(*paper_, piece, state_.center != 0));
+    out_.writeInt(paged::pieceX(*paper_, piece, marks_.center != 0));
     out_.put(' ');
-    out_.writeInt(state_.baseline);
+    out_.writeInt(cursor_.baseline);
     out_.write(kMoveTo);
     writePieceText(text, piece, "show");
     out_.write(" \n");
@@ -187,10 +188,10 @@ class PostScriptWriter final : public PagedWriter {
 
 std::string_view postScriptPrologue() { return kPrologue; }
 
-std::unique_ptr<Writer> makePostScriptWriter(OutputSink& out, LayoutState& state, TextMode mode,
+std::unique_ptr<Writer> makePostScriptWriter(OutputSink& out, LineMarks& marks, TextMode mode,
                                              const PaperSize* paper,
                                              const FallbackFonts* fallback) {
-  return std::make_unique<PostScriptWriter>(out, state, mode, paper, fallback);
+  return std::make_unique<PostScriptWriter>(out, marks, mode, paper, fallback);
 }
 
 }  // namespace kolvo

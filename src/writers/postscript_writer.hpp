@@ -16,7 +16,7 @@ std::string_view postScriptPrologue();
 // once before to give them out). With a paper size the document follows the
 // structuring conventions, its page is that size and its lines wrap to fit
 // it; without one it is as it always was.
-std::unique_ptr<Writer> makePostScriptWriter(OutputSink& out, LayoutState& state,
+std::unique_ptr<Writer> makePostScriptWriter(OutputSink& out, LineMarks& marks,
                                              TextMode mode = TextMode::Markup,
                                              const PaperSize* paper = nullptr,
                                              const FallbackFonts* fallback = nullptr);

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "markup/format.hpp"
-#include "markup/layout_state.hpp"
+#include "markup/line_marks.hpp"
 #include "markup/line_items.hpp"
 #include "writers/output_sink.hpp"
 #include "writers/paged/paper_size.hpp"
@@ -19,7 +19,7 @@ namespace kolvo {
 
 class Writer {
  public:
-  Writer(OutputSink& out, LayoutState& state) : out_(out), state_(state) {}
+  Writer(OutputSink& out, LineMarks& marks) : out_(out), marks_(marks) {}
   virtual ~Writer() = default;
   Writer(const Writer&) = delete;
   Writer& operator=(const Writer&) = delete;
@@ -43,16 +43,8 @@ class Writer {
 
  protected:
   OutputSink& out_;
-  LayoutState& state_;
+  LineMarks& marks_;
 };
-
-// The paged writers' top spacing: option t or T lowers the first page's
-// start baseline to `small` or `large`; any other option leaves it.
-inline void applyTopBaseline(LayoutState& state, char option, std::int32_t small,
-                             std::int32_t large) {
-  if (option == 't') state.baseline = small;
-  if (option == 'T') state.baseline = large;
-}
 
 class FallbackFonts;
 
@@ -60,7 +52,7 @@ class FallbackFonts;
 // formats have no pages and take no notice of it. `fallback`: the fonts that
 // draw what the standard fonts lack, for the paged formats in typed mode
 // (none: such characters are "?").
-std::unique_ptr<Writer> makeWriter(Format format, OutputSink& out, LayoutState& state,
+std::unique_ptr<Writer> makeWriter(Format format, OutputSink& out, LineMarks& marks,
                                    TextMode mode = TextMode::Markup,
                                    const PaperSize* paper = nullptr,
                                    const FallbackFonts* fallback = nullptr);

@@ -21,7 +21,7 @@ struct WriterRow {
   // the mode. Either both texts or the maker are set.
   const FlowingFormat* flowing;
   const FlowingFormat* typedFlowing;
-  std::unique_ptr<Writer> (*makePaged)(OutputSink& out, LayoutState& state, TextMode mode,
+  std::unique_ptr<Writer> (*makePaged)(OutputSink& out, LineMarks& marks, TextMode mode,
                                        const PaperSize* paper,
                                        const FallbackFonts* fallback);
   // The prologue names every fallback font that typed text will draw with
@@ -43,7 +43,7 @@ inline constexpr FlowingFormat kOpenDocumentFormat = {
 
 inline constexpr std::array<WriterRow, kFormatCount> kWriterTable = {{
     {Format::AbiWord, &kAbiWordFormat, &kAbiWordFormat, nullptr, false},
-    {Format::DocBook, &kDocBookFormat, &kDocBookFormat, nullptr, false},
+    {Format::DocBook, &kDocBookFormat, &kDocBookTypedFormat, nullptr, false},
     {Format::Html, &kHtmlFormat, &kHtmlTypedFormat, nullptr, false},
     {Format::Rtf, &kRtfFormat, &kRtfFormat, nullptr, false},
     {Format::Latex, &kLatexFormat, &kLatexTypedFormat, nullptr, false},

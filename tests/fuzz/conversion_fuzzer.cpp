@@ -28,7 +28,7 @@
 #include "driver/conversion.hpp"
 #include "driver/line_reader.hpp"
 #include "markup/format.hpp"
-#include "markup/layout_state.hpp"
+#include "markup/line_marks.hpp"
 #include "pipeline/line_rewrite.hpp"
 #include "markup/tag_table.hpp"
 #include "markup/typed_tag_texts.hpp"
@@ -242,8 +242,8 @@ void expectTypedHtmlBody(std::string_view body) {
 // with the same effects, line after line, reading the lines as the run does.
 void expectRewritesAgree(std::string_view input, Format format, TextMode mode, bool fallback) {
   kolvo::LineReader reader(input, mode == TextMode::Typed ? kolvo::kWholeLines : kolvo::kMaxPiece);
-  kolvo::LayoutState fast;
-  kolvo::LayoutState reference;
+  kolvo::LineMarks fast;
+  kolvo::LineMarks reference;
   kolvo::EscapeStats fastStats;
   kolvo::EscapeStats referenceStats;
   // Each path its own fonts: asked the same in the same order, they give
@@ -259,7 +259,8 @@ void expectRewritesAgree(std::string_view input, Format format, TextMode mode, b
   std::string scratch;
   while (reader.next(line)) {
     std::string slow = line;
-    fast.center = reference.center = 0;
+    fast.startLine();
+    reference.startLine();
     kolvo::rewriteLine(line, scratch, format, fast, mode, fastStats, fastGlyphs);
     kolvo::rewriteLineReference(slow, format, reference, mode, referenceStats, referenceGlyphs);
     if (line != slow) fail("rewriteLine differs from the reference");

@@ -14,13 +14,13 @@
 #include <string>
 
 #include "markup/format.hpp"
-#include "markup/layout_state.hpp"
+#include "markup/line_marks.hpp"
 #include "markup/replace_tag.hpp"
 
 namespace {
 
 using kolvo::Format;
-using kolvo::LayoutState;
+using kolvo::LineMarks;
 
 // Left-to-right, non-overlapping replacement by the most direct means.
 std::string naiveReplace(const std::string& line, const std::string& pattern,
@@ -43,7 +43,7 @@ std::string naiveReplace(const std::string& line, const std::string& pattern,
 
 // The fields a call that replaces nothing may change: the PDF measures,
 // which run once per call whether or not a mark was replaced.
-LayoutState withoutMeasures(LayoutState s) {
+LineMarks withoutMeasures(LineMarks s) {
   s.underline_start_index = s.underline_end_index = s.underline_length = s.underline_x = 0;
   s.highlight_start_index = s.highlight_end_index = s.highlight_length = s.highlight_x = 0;
   s.underline_start_offset = s.underline_end_offset = 0;
@@ -63,13 +63,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FuzzedDataProvider fuzz(data, size);
   const Format format = kolvo::kAllFormats[fuzz.ConsumeIntegralInRange<std::size_t>(
       0, kolvo::kFormatCount - 1)];
-  // Start from a state a run can reach: the flags may be left over from an
-  // earlier line, the baselines anywhere on a page.
-  LayoutState state;
+  // Start from marks a run can reach: the flags and the start of the line
+  // may be left over from an earlier line.
+  LineMarks state;
   state.underline = fuzz.ConsumeBool() ? 1 : 0;
   state.highlight = fuzz.ConsumeBool() ? 1 : 0;
-  state.baseline = fuzz.ConsumeIntegralInRange<std::int32_t>(0, 820);
-  state.large_text_baseline = fuzz.ConsumeIntegralInRange<std::int32_t>(0, 820);
+  state.line_x = fuzz.ConsumeIntegralInRange<std::int32_t>(-400, 325);
 
   // Short patterns find matches; a leading "%" plus two bytes from the fuzz
   // reaches every tag and every effect pair.
@@ -78,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string replacement = fuzz.ConsumeRandomLengthString(64);
   const std::string line = fuzz.ConsumeRemainingBytesAsString();
 
-  const LayoutState before = state;
+  const LineMarks before = state;
   const std::string result = kolvo::replaceTag(line, pattern, replacement, state, format);
 
   std::size_t count = 0;
@@ -91,17 +90,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (result != line) fail("no match but not an equal copy");
     if (withoutMeasures(state) != withoutMeasures(before)) fail("effects without a match");
     // A caller that knows nothing matches may measure without the copy.
-    LayoutState measured = before;
+    LineMarks measured = before;
     kolvo::measurePdfMarks(line, pattern, measured, format);
     if (measured != state) fail("measurePdfMarks differs from a call that replaces nothing");
   }
   if (!kolvo::patternHasEffects(pattern) && state != before) {
-    fail("a pattern without effects changed the layout state");
+    fail("a pattern without effects changed the line marks");
   }
 
   // The buffer-reusing form gives the same text and the same effects, also
   // into storage that already holds something.
-  LayoutState again = before;
+  LineMarks again = before;
   std::string into = "left over from an earlier line";
   kolvo::replaceTagInto(into, line, pattern, replacement, again, format);
   if (into != result) fail("replaceTagInto differs");

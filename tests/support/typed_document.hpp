@@ -39,13 +39,13 @@ inline std::string typedDocument(const FlowingFormat& format, Format f, TextEsca
                                  const std::vector<std::string>& lines, EscapeStats& stats) {
   std::string document;
   OutputSink sink(&document);
-  LayoutState state;
+  LineMarks state;
   FlowingWriter writer(format, sink, state);
   writer.prologue();
   std::string scratch;
   for (const std::string& typed : lines) {
     std::string line = escapedBy(escape, typed + "\n", stats);
-    state.center = 0;
+    state.startLine();
     rewriteLine(line, scratch, f, state);
     writer.line({line, {}, false});
   }

@@ -101,4 +101,19 @@ const FontSwitches& fontSwitches(Format format) {
   return format == Format::Pdf ? pdf : postScript;
 }
 
+void followFont(const TypedLine& line, Format format, TextStyle& style) {
+  const FontSwitches& switches = fontSwitches(format);
+  for (auto item = line.items.rbegin(); item != line.items.rend(); ++item) {
+    FontInForce font = bodyFont(format);
+    if (item->kind == ItemKind::TagText && switches.setsFont(item->row)) {
+      switches.apply(item->row, font);
+    } else if (item->kind != ItemKind::SymbolRun) {
+      continue;
+    }
+    style.font.assign(font.font);
+    style.size.assign(font.size);
+    return;
+  }
+}
+
 }  // namespace kolvo::paged

@@ -10,8 +10,10 @@
 #include <string_view>
 
 #include "markup/format.hpp"
+#include "markup/line_items.hpp"
 #include "markup/tag_table.hpp"
 #include "writers/paged/fallback_fonts.hpp"
+#include "writers/paged/text_style.hpp"
 
 namespace kolvo::paged {
 
@@ -52,5 +54,11 @@ class FontSwitches {
 
 // The tables of PostScript and PDF, built on first use.
 const FontSwitches& fontSwitches(Format format);
+
+// Moves the font and size of `style` to those in force after typed `line`:
+// the last tag that selects a font, or the body font after a run of Symbol
+// glyphs. The font and size of the end style that painting the line gives
+// (paintText), read from its items alone.
+void followFont(const TypedLine& line, Format format, TextStyle& style);
 
 }  // namespace kolvo::paged

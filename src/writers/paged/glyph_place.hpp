@@ -1,7 +1,8 @@
 #pragma once
 // Where a character beyond ASCII is shown in typed PostScript and PDF: in
 // the re-encoded text fonts, in the Symbol font, or nowhere (then a
-// fallback font may draw it). The lookup is made from kTextEncoding and
+// fallback font may draw it); and the two ASCII characters that the text
+// fonts show at a code of their own ("'" and "`"). The lookup is made from kTextEncoding and
 // kSymbolGlyphs at compile time and is inline: the paged escaper asks it
 // for every such character.
 
@@ -30,7 +31,8 @@ inline constexpr std::size_t kPageSlots = kLimit / kPageSize;
 
 // Calls visit(character, place) for every character of the tables, the
 // text fonts' WinAnsi codes first, so that the first place of a character
-// is the one it keeps. The ASCII rows are reached by typing ASCII.
+// is the one it keeps. The ASCII rows are reached by typing ASCII; the
+// codes of the upper half that show an ASCII character are found here too.
 template <typename Visit>
 constexpr void forEachPlace(Visit&& visit) {
   for (bool differs : {false, true}) {

@@ -215,8 +215,8 @@ void PageOverflow::boundTagged(std::string_view typed) {
   pendingBound_ = points;
 }
 
-void PageOverflow::measureRewritten(const TypedLine& rewritten, const LayoutState& state) {
-  const double left = state.line_x;
+void PageOverflow::measureRewritten(const TypedLine& rewritten, const LineMarks& marks) {
+  const double left = marks.line_x;
   if (pendingBound_ >= 0 && left >= 0 && left + pendingBound_ <= kPageWidth) {
     // The font the last of them sets is in force at the end; a PDF line
     // starts in the body font whatever it was.

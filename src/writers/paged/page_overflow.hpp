@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "markup/format.hpp"
-#include "markup/layout_state.hpp"
+#include "markup/line_marks.hpp"
 #include "markup/line_items.hpp"
 #include "markup/tag_index.hpp"
 #include "text/line_tally.hpp"
@@ -63,9 +63,9 @@ class PageOverflow {
     return measureFurther(typed, tally);
   }
 
-  // The same line as the writer gets it, `state` after the rewrite (where
+  // The same line as the writer gets it, `marks` after the rewrite (where
   // the line starts).
-  void measureRewritten(const TypedLine& rewritten, const LayoutState& state);
+  void measureRewritten(const TypedLine& rewritten, const LineMarks& marks);
 
   bool active() const { return active_; }
   // The weights (the body font's widths, line ends as blanks) and classes

@@ -28,9 +28,10 @@ constexpr std::array<bool, 256> makePlainBytes() {
 constexpr std::array<bool, 256> kPlainBytes = makePlainBytes();
 
 // Whether any of the eight bytes of `word` may not be plain (a line end
-// may be plain after all): one beyond ASCII, a control byte, DEL, or one of
-// the five that need escaping. Each test is exact, so a word of prose
-// passes in a few instructions.
+// may be plain after all): one beyond ASCII, a control byte, DEL, one of
+// the five that need escaping, or a quote the text fonts show at a code of
+// their own. Each test is exact, so a word of prose passes in a few
+// instructions.
 bool mayNeedWork(std::uint64_t word) {
   constexpr std::uint64_t ones = 0x0101010101010101ULL;
   constexpr std::uint64_t highs = 0x8080808080808080ULL;
@@ -40,8 +41,17 @@ bool mayNeedWork(std::uint64_t word) {
   // "(" and ")" differ in their lowest bit only.
   const std::uint64_t parenthesis = has(word & (ones * 0xFE), '(');
   return ((word & highs) | belowBlank | has(word, 0x7F) | has(word, '%') | has(word, '\\') |
-          parenthesis | has(word, '_')) != 0;
+          parenthesis | has(word, '_') | has(word, '\'') | has(word, '`')) != 0;
 }
+constexpr int asciiWithCodesOfTheirOwn() {
+  int count = 0;
+  for (char32_t c = 0; c < 0x80; ++c) count += paged::glyphPlace(c).font != paged::GlyphFont::None;
+  return count;
+}
+static_assert(asciiWithCodesOfTheirOwn() == 2 &&
+                  paged::glyphPlace('\'').font == paged::GlyphFont::Text &&
+                  paged::glyphPlace('`').font == paged::GlyphFont::Text,
+              "mayNeedWork looks for exactly the ASCII characters with a code of their own");
 
 // The length of the longest run of plain bytes at the start of `text`.
 std::size_t plainPrefix(std::string_view text) {
@@ -135,6 +145,9 @@ class PagedEscaper {
     ++column_;
     if (c == '%' || c == '_') {
       appendOctal(out_, static_cast<unsigned char>(c));
+    } else if (const paged::GlyphPlace place = paged::glyphPlace(static_cast<unsigned char>(c));
+               place.font == paged::GlyphFont::Text) {
+      appendOctal(out_, place.code);
     } else if (c == '\\' || c == '(' || c == ')') {
       out_.push_back('\\');
       out_.push_back(c);

@@ -8,6 +8,7 @@
 
 #include "markup/format.hpp"
 #include "text/typed_text.hpp"
+#include "writers/paged/glyph_place.hpp"
 
 namespace kolvo {
 
@@ -35,12 +36,13 @@ bool escapePagedText(std::string_view utf8, Format format, std::string& out, Esc
                      paged::FallbackContext* glyphs = nullptr);
 
 // The bytes that are not copied as they are: the five above that need
-// escaping, and every byte but printable ASCII and the line ends (which a
-// later clean-up blanks).
+// escaping, the ASCII characters the text fonts show at a code of their own
+// (glyphPlace), and every byte but printable ASCII and the line ends (which
+// a later clean-up blanks).
 constexpr bool pagedTextLooksAt(unsigned char byte) {
   if (byte == '\r' || byte == '\n') return false;
   return byte < 0x20 || byte >= 0x7F || byte == '%' || byte == '\\' || byte == '(' ||
-         byte == ')' || byte == '_';
+         byte == ')' || byte == '_' || paged::glyphPlace(byte).font != paged::GlyphFont::None;
 }
 
 }  // namespace kolvo

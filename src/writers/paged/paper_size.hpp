@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "markup/layout_state.hpp"
+#include "markup/line_marks.hpp"
 
 namespace kolvo {
 

@@ -6,7 +6,9 @@
 // already writes for these fonts keep the glyphs they have in the fonts'
 // standard encoding (39 quoteright, 96 quoteleft, 178 dagger, 179
 // daggerdbl, 183 bullet), and the WinAnsi glyphs they push out
-// move to codes WinAnsi leaves free. The Symbol font keeps its own encoding;
+// move to codes WinAnsi leaves free. The typed apostrophe and grave accent
+// are shown as themselves (quotesingle, grave) through two more free codes,
+// since their own codes stay the tags' curly quotes. The Symbol font keeps its own encoding;
 // it shows the Greek letters and the mathematical signs.
 //
 // kTextEncoding is the one source of the re-encoding: the escaper's
@@ -48,6 +50,7 @@ inline constexpr auto kTextEncoding = std::to_array<EncodedGlyph>({
     {141, "twosuperior", 0x00B2, true},     // pushed out of 178
     {142, "Zcaron", 0x017D, false},
     {143, "threesuperior", 0x00B3, true},   // pushed out of 179
+    {144, "quotesingle", 0x0027, true},     // typed "'"; 39 stays quoteright
     {145, "quoteleft", 0x2018, false},
     {146, "quoteright", 0x2019, false},
     {147, "quotedblleft", 0x201C, false},
@@ -60,6 +63,7 @@ inline constexpr auto kTextEncoding = std::to_array<EncodedGlyph>({
     {154, "scaron", 0x0161, false},
     {155, "guilsinglright", 0x203A, false},
     {156, "oe", 0x0153, false},
+    {157, "grave", 0x0060, true},           // typed "`"; 96 stays quoteleft
     {158, "zcaron", 0x017E, false},
     {159, "Ydieresis", 0x0178, false},
     {160, "space", 0x00A0, false},

@@ -1,0 +1,121 @@
+// The tags' elements of a typed DocBook or HTML line stay balanced whatever
+// order the tags come in, and a line that was balanced is written as it was.
+#include "writers/element_balance.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "driver/conversion.hpp"
+#include "support/document_generator.hpp"
+#include "io/message_text.hpp"
+#include "support/test_support.hpp"
+
+namespace kolvo {
+namespace {
+
+// The body of a typed document: its lines after the title (DocBook) or the
+// start of the body (HTML), without the closing line.
+std::string typedBody(std::string_view input, Format format) {
+  const std::string document = convertText(input, format, 's', nullptr, TextMode::Typed);
+  const std::string_view headEnd = format == Format::Html ? "<body" : "</title>";
+  const std::size_t start = document.find('\n', document.find(headEnd)) + 1;
+  const std::size_t end = document.rfind('\n', document.size() - 2) + 1;
+  return document.substr(start, end - start);
+}
+
+// Whether every element of `text` is closed, in order, by the end of it;
+// `why` says where it is not. Entities, comments and "/>" need no closing.
+bool balanced(std::string_view text, std::string& why) {
+  std::vector<std::string_view> open;
+  for (std::size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
+    const std::size_t close = text.find('>', at);
+    if (close == std::string_view::npos) return why = "a '<' never closed", false;
+    const std::string_view tag = text.substr(at, close + 1 - at);
+    if (tag.ends_with("/>") || tag.starts_with("<!") || tag.starts_with("<?")) continue;
+    const bool end = tag.starts_with("</");
+    std::string_view name = tag.substr(end ? 2 : 1);
+    name = name.substr(0, name.find_first_of(" >"));
+    if (name == "br") continue;
+    if (!end) {
+      open.push_back(name);
+    } else if (open.empty() || open.back() != name) {
+      return why = "</" + std::string(name) + "> at " + std::to_string(at), false;
+    } else {
+      open.pop_back();
+    }
+  }
+  if (!open.empty()) return why = "<" + std::string(open.back()) + "> left open", false;
+  return true;
+}
+
+TEST(ElementBalance, MisnestedUnclosedAndStrayEndTags) {
+  EXPECT_EQ(typedBody("%bsa%isb%bec%ie\n", Format::Html), "<b>a<i>b</i></b><i>c</i>  <br />\n");
+  // Each end tag closes its own style's element, though both are <emphasis>.
+  EXPECT_EQ(typedBody("%bsa%isb%bec%ie\n", Format::DocBook),
+            "<para><emphasis role=\"bold\">a<emphasis>b</emphasis></emphasis><emphasis>c</emphasis> "
+            "</para>\n");
+  // Left open: closed before the line's last blank. Closing nothing: left out.
+  EXPECT_EQ(typedBody("%bsbold\n", Format::Html), "<b>bold</b>  <br />\n");
+  EXPECT_EQ(typedBody("plain%be\n", Format::Html), "plain  <br />\n");
+  EXPECT_EQ(typedBody("%BsBroken letter%be\n", Format::DocBook),
+            "<para><emphasis role=\"bold\">Broken letter</emphasis> </para>\n");
+  // Each line on its own: what one line leaves open does not reach the next.
+  EXPECT_EQ(typedBody("%isa\nb%ie\n", Format::Html), "<i>a</i>  <br />\nb  <br />\n");
+}
+
+// DocBook's literal and superscript may not hold emphasis: a style opened
+// inside one is a phrase with the same role, closed as a phrase.
+TEST(ElementBalance, DocBookNarrowElementsHoldPhrasesNotEmphasis) {
+  EXPECT_EQ(typedBody("%Cscode %bsbold%be x%Ce\n", Format::DocBook),
+            "<para><literal>code <phrase role=\"bold\">bold</phrase> x</literal> </para>\n");
+  // Outside them, emphasis stays emphasis; HTML has no such rule.
+  EXPECT_EQ(typedBody("%bsbold%be\n", Format::DocBook),
+            "<para><emphasis role=\"bold\">bold</emphasis> </para>\n");
+  EXPECT_EQ(typedBody("%Cscode %bsbold%be%Ce\n", Format::Html).find("phrase"), std::string::npos);
+}
+
+TEST(ElementBalance, BalancedLinesAndMarkupAreWrittenAsBefore) {
+  const std::string line = "%csTitle%ce\n%bsa %isb%ie%be %P4c%Pe %hsd%he\n";
+  for (Format f : {Format::Html, Format::DocBook}) {
+    const std::string typed = convertText(line, f, 's', nullptr, TextMode::Typed);
+    std::string why;
+    EXPECT_TRUE(balanced(typedBody(line, f), why)) << why;
+    EXPECT_NE(typed.find(f == Format::Html ? "<b>a <i>b</i></b>" : "b</emphasis></emphasis>"),
+              std::string::npos)
+        << typed;
+  }
+  // Markup keeps its bytes, unbalanced or not.
+  EXPECT_NE(convertText("%bsa%isb%bec%ie\n", Format::Html).find("<b>a<i>b</b>c</i>"),
+            std::string::npos);
+}
+
+TEST(ElementBalance, EveryGeneratedLineComesOutBalanced) {
+  const std::vector<std::string> lines = test::tagHeavyLines(20261208u, 2000, 4);
+  for (Format f : {Format::Html, Format::DocBook}) {
+    for (const std::string& line : lines) {
+      std::string why;
+      ASSERT_TRUE(balanced(typedBody(line, f), why))
+          << formatName(f) << ": " << why << " in " << printable(line);
+    }
+  }
+}
+
+TEST(ElementBalance, TagTextsCutIntoPieces) {
+  using Kind = ElementBalancer::Piece::Kind;
+  const auto pieces = ElementBalancer::piecesOf("</c><c props=\"x\">&#37;<br /><br>a</b>");
+  ASSERT_EQ(pieces.size(), 4u);
+  EXPECT_EQ(pieces[0].kind, Kind::End);
+  EXPECT_EQ(pieces[0].name, "c");
+  EXPECT_EQ(pieces[1].kind, Kind::Start);
+  EXPECT_EQ(pieces[1].bytes, "<c props=\"x\">");
+  EXPECT_EQ(pieces[2].kind, Kind::Text);
+  EXPECT_EQ(pieces[2].bytes, "&#37;<br /><br>a");
+  EXPECT_EQ(pieces[3].kind, Kind::End);
+  EXPECT_EQ(pieces[3].name, "b");
+}
+
+}  // namespace
+}  // namespace kolvo
