@@ -11,6 +11,8 @@
 #include "driver/conversion.hpp"
 #include "support/document_generator.hpp"
 #include "io/message_text.hpp"
+#include "markup/line_marks.hpp"
+#include "pipeline/line_rewrite.hpp"
 #include "support/test_support.hpp"
 
 namespace kolvo {
@@ -22,17 +24,17 @@ std::string typedBody(std::string_view input, Format format) {
   const std::string document = convertText(input, format, 's', nullptr, TextMode::Typed);
   const std::string_view headEnd = format == Format::Html ? "<body" : "</title>";
   const std::size_t start = document.find('\n', document.find(headEnd)) + 1;
-  const std::size_t end = document.rfind('\n', document.size() - 2) + 1;
+  const std::size_t end = document.rfind(format == Format::Html ? "</body>" : "</article>");
   return document.substr(start, end - start);
 }
 
-// Whether every element of `text` is closed, in order, by the end of it;
-// `why` says where it is not. Entities, comments and "/>" need no closing.
-bool balanced(std::string_view text, std::string& why) {
+// Where the elements of `text` do not close, in order, by its end; empty
+// when they do. Entities, comments and "/>" need no closing.
+std::string nestingFault(std::string_view text) {
   std::vector<std::string_view> open;
   for (std::size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
     const std::size_t close = text.find('>', at);
-    if (close == std::string_view::npos) return why = "a '<' never closed", false;
+    if (close == std::string_view::npos) return "a '<' never closed";
     const std::string_view tag = text.substr(at, close + 1 - at);
     if (tag.ends_with("/>") || tag.starts_with("<!") || tag.starts_with("<?")) continue;
     const bool end = tag.starts_with("</");
@@ -42,13 +44,17 @@ bool balanced(std::string_view text, std::string& why) {
     if (!end) {
       open.push_back(name);
     } else if (open.empty() || open.back() != name) {
-      return why = "</" + std::string(name) + "> at " + std::to_string(at), false;
+      return "</" + std::string(name) + "> at " + std::to_string(at);
     } else {
       open.pop_back();
     }
   }
-  if (!open.empty()) return why = "<" + std::string(open.back()) + "> left open", false;
-  return true;
+  return open.empty() ? std::string() : "<" + std::string(open.back()) + "> left open";
+}
+
+bool balanced(std::string_view text, std::string& why) {
+  why = nestingFault(text);
+  return why.empty();
 }
 
 TEST(ElementBalance, MisnestedUnclosedAndStrayEndTags) {
@@ -62,6 +68,12 @@ TEST(ElementBalance, MisnestedUnclosedAndStrayEndTags) {
   EXPECT_EQ(typedBody("plain%be\n", Format::Html), "plain  <br />\n");
   EXPECT_EQ(typedBody("%BsBroken letter%be\n", Format::DocBook),
             "<para><emphasis role=\"bold\">Broken letter</emphasis> </para>\n");
+  // Bold inside bold is bold: the first end tag ends it.
+  EXPECT_EQ(typedBody("%bsa%bsb%bec%be\n", Format::Html), "<b>ab</b>c  <br />\n");
+  // An element left empty is left out, whoever closed it.
+  EXPECT_EQ(typedBody("%bs\n", Format::Html), "  <br />\n");
+  EXPECT_EQ(typedBody("a%bs%bez\n", Format::Html), "az  <br />\n");
+  EXPECT_EQ(typedBody("%bsa%is%bec\n", Format::Html), "<b>a</b><i>c</i>  <br />\n");
   // Each line on its own: what one line leaves open does not reach the next.
   EXPECT_EQ(typedBody("%isa\nb%ie\n", Format::Html), "<i>a</i>  <br />\nb  <br />\n");
 }
@@ -101,6 +113,45 @@ TEST(ElementBalance, EveryGeneratedLineComesOutBalanced) {
           << formatName(f) << ": " << why << " in " << printable(line);
     }
   }
+}
+
+// Without --escape DocBook is well-formed for any line, the user's own
+// elements crossing the tags' included; a line that was well-formed keeps
+// every byte.
+std::string markupDocBookBody(std::string_view line) {
+  const std::string document = convertText(line, Format::DocBook);
+  const std::size_t start = document.find("<para");
+  if (start == std::string::npos) return {};  // a drawing line
+  return document.substr(start, document.rfind("</book>") - start);
+}
+
+TEST(ElementBalance, MarkupDocBookChangesOnlyLinesThatAreNotWellFormed) {
+  EXPECT_EQ(markupDocBookBody("<x>a %bsb</x> c%be\n"),
+            "<para><x>a <emphasis role=\"bold\">b</emphasis></x><emphasis role=\"bold\"> "
+            "c</emphasis> </para>\n");
+  EXPECT_EQ(markupDocBookBody("%BsBroken letter%be\n"),
+            "<para><title>Broken letter</title> </para>\n");
+  // A tag's text inside the user's comment is part of the comment.
+  EXPECT_EQ(markupDocBookBody("<!-- %bs --> a%be\n"),
+            "<para><!-- <emphasis role=\"bold\"> --> a </para>\n");
+  std::vector<std::string> lines = test::tagHeavyLines(20261210u, 2000, 4);
+  lines.push_back("%bs<x>a</x>%be %bs%be <y>b</y>\n");
+  std::size_t kept = 0;
+  for (const std::string& input : lines) {
+    std::string rewritten = input;
+    std::string scratch;
+    LineMarks marks;
+    EscapeStats stats;
+    rewriteLine(rewritten, scratch, Format::DocBook, marks, TextMode::Markup, stats);
+    const std::string body = markupDocBookBody(input);
+    std::string why;
+    ASSERT_TRUE(balanced(body, why)) << why << " in " << printable(input);
+    if (!body.empty() && balanced(rewritten, why)) {
+      ASSERT_NE(body.find(rewritten), std::string::npos) << printable(input);
+      ++kept;
+    }
+  }
+  EXPECT_GT(kept, 100u);
 }
 
 TEST(ElementBalance, TagTextsCutIntoPieces) {

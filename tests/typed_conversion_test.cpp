@@ -37,7 +37,8 @@ TEST(TypedConversion, EveryLineIsOneParagraphHoweverLong) {
 }
 
 TEST(TypedConversion, ProloguesDeclareTheirEncoding) {
-  EXPECT_EQ(typed("", Format::Html).rfind("<html>\n<head><meta charset=\"UTF-8\"></head>\n", 0), 0u);
+  EXPECT_EQ(typed("", Format::Html).rfind("<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"UTF-8\">\n", 0),
+            0u);
   EXPECT_NE(typed("", Format::Latex).find("\\usepackage[T1]{fontenc}"), std::string::npos);
   const std::string ps = typed("", Format::PostScript);
   EXPECT_LT(ps.find("definefont"), ps.find("/Times-Roman \n12 selectfont \n"));

@@ -28,6 +28,9 @@
 //   nothing. <title> may not, so the title is bold; the highlight and size
 //   tags get a phrase whose role names the style. %Sy has no closing tag,
 //   so it gives nothing. Underlining uses the role docbook-xsl knows.
+// - HTML is HTML5: sizes, colours and monospace are spans styled with CSS
+//   (no <font>, no <pre> inside a line), and a centred line is centred by
+//   its line form, so the centring tags give nothing.
 
 #include "markup/typed_tag_texts.hpp"
 
@@ -140,6 +143,22 @@ constexpr std::array<TypedTagText, kTypedTagTextCount> kTypedTagTexts = {{
     // --- Underline, extra large text -----------------------------------------
     {"%us", kDocBook, "<emphasis role=\"underline\">"},
     {"%xs", kDocBook, "<phrase role=\"font-size:36pt\">"}, {"%xe", kDocBook, "</phrase>"},
+    // --- HTML5: styles as spans with CSS, centring by the line's form --------
+    {"%Bs", kHtml, "<span style=\"font-size: 16pt\">"}, {"%Be", kHtml, "</span>"},
+    {"%ls", kHtml, "<span style=\"font-size: 24pt\">"}, {"%le", kHtml, "</span>"},
+    {"%xs", kHtml, "<span style=\"font-size: 36pt\">"}, {"%xe", kHtml, "</span>"},
+    {"%Ss", kHtml, "<span style=\"font-size: 10pt\">"}, {"%Se", kHtml, "</span>"},
+    {"%Sy", kHtml, "<span style=\"font-size: 12pt\">"},
+    {"%Cs", kHtml, "<span style=\"font-family: monospace; font-size: 12pt; white-space: pre\">"},
+    {"%C0", kHtml, "<span style=\"font-family: monospace; font-size: 10pt; white-space: pre\">"},
+    {"%Ce", kHtml, "</span>"},
+    {"%P1", kHtml, "<span style=\"color: #f00\">"}, {"%P2", kHtml, "<span style=\"color: #900\">"},
+    {"%P3", kHtml, "<span style=\"color: #0f0\">"}, {"%P4", kHtml, "<span style=\"color: #090\">"},
+    {"%P5", kHtml, "<span style=\"color: #00f\">"}, {"%P6", kHtml, "<span style=\"color: #009\">"},
+    {"%P7", kHtml, "<span style=\"color: #f0f\">"}, {"%P8", kHtml, "<span style=\"color: #909\">"},
+    {"%P9", kHtml, "<span style=\"color: #990\">"}, {"%Pe", kHtml, "</span>"},
+    {"%rs", kHtml, "<span style=\"color: #f00\">"}, {"%re", kHtml, "</span>"},
+    {"%cs", kHtml, ""}, {"%ce", kHtml, ""},
 }};
 
 namespace {

@@ -20,7 +20,7 @@ struct TypedTagText {
   std::string_view text;
 };
 
-inline constexpr std::size_t kTypedTagTextCount = 171;
+inline constexpr std::size_t kTypedTagTextCount = 197;
 
 // Only the cells that differ from the tag table, each (tag, format) once.
 extern const std::array<TypedTagText, kTypedTagTextCount> kTypedTagTexts;

@@ -1,5 +1,6 @@
-// DocBook 5: every input line is a paragraph. Markup keeps the book it has
-// always written; typed text is an article of paragraphs, as the schema
+// DocBook 5: every input line is a paragraph, its tags' elements balanced
+// (in markup only where the line would not be well-formed). Markup keeps
+// the book it has always written; typed text is an article of paragraphs, as the schema
 // allows (a book may not hold paragraphs), titled with the first line's
 // text as the schema asks, with the tags' elements balanced.
 #include "writers/flowing_writer.hpp"
@@ -20,7 +21,7 @@ constexpr FlowingFormat docBookIn(std::string_view prologue, std::string_view ep
       {"<para role=\"center\">", "</para>\n"},
       epilogue,
       {},
-      typed,
+      true,
       typed ? LineForm{"<title>", "</title>\n"} : LineForm{},
   };
 }

@@ -6,7 +6,8 @@
 // "%be"), else the last one of its name; one opened before others closes
 // those first and opens them again after it, an end tag that closes nothing
 // is left out, and what is still open at the end of the line is closed
-// there. DocBook lets some inline elements hold only a few others (no
+// there; an element left empty (or blank) is left out, and so is a start tag of an
+// element already open with the same start tag (bold inside bold). DocBook lets some inline elements hold only a few others (no
 // emphasis or literal inside literal, superscript or subscript): such an
 // element opened there is written as a phrase with the same attributes.
 // Under --escape every element of a line comes from a tag's text
@@ -20,13 +21,14 @@
 
 #include "markup/format.hpp"
 #include "markup/line_items.hpp"
+#include "text/xml_markup.hpp"
 
 namespace kolvo {
 
 class ElementBalancer {
  public:
-  // The structure of every row's typed text for `format`.
-  explicit ElementBalancer(Format format);
+  // The structure of every row's text for `format` in `mode`.
+  ElementBalancer(Format format, TextMode mode);
 
   // `line` with its elements balanced, into `out` (replacing what it held).
   void balance(const TypedLine& line, std::string& out);
@@ -41,6 +43,8 @@ class ElementBalancer {
   };
   // `text` cut into pieces; a tag's own text only (the table's constants).
   static std::vector<Piece> piecesOf(std::string_view text);
+  // The row of a piece of the user's own text.
+  static constexpr std::size_t kUserRow = static_cast<std::size_t>(-1);
 
  private:
   struct Open {
@@ -48,10 +52,24 @@ class ElementBalancer {
     std::string start;       // its start tag as written, to open it again
     std::size_t row;         // the tag row whose text opened it
     std::string_view written;  // the name written: `name`, or a plainer one
+    std::size_t at = 0;        // where its start tag begins in the output
   };
+  // Writes `open`'s end tag, or takes its start tag back where nothing but
+  // blanks has been written inside it since (an empty element is only
+  // noise, and HTML checkers warn of it).
+  static void close(const Open& open, std::string& out);
   // The start tag of `piece` as it may stand where the line is now.
   Open opened(const Piece& piece, std::size_t row) const;
   void take(const Piece& piece, std::size_t row, std::string& out);
+  // Calls visit(piece, row) for every piece of `line` in order: the tags'
+  // texts by their rows' pieces, the user's text as text (in markup, its
+  // start and end tags as pieces of no row, kUserRow).
+  template <typename Visit>
+  void forEachPiece(const TypedLine& line, Visit&& visit);
+  template <typename Visit>
+  void userPieces(std::string_view text, Visit& visit);
+  // Whether the line's elements nest as they stand.
+  bool wellFormed(const TypedLine& line);
   // The open element `piece` (an end tag of `row`) closes, or none.
   std::vector<Open>::iterator closedBy(const Piece& piece, std::size_t row);
   void closeAll(std::string& out);
@@ -61,6 +79,10 @@ class ElementBalancer {
   std::vector<Open> open_;
   // DocBook: the elements that may not hold the richer ones, and those.
   bool narrowContent_ = false;
+  bool userMarkup_ = false;
+  // Inside a comment of the user's that a tag's text stands in.
+  bool inComment_ = false;
+  std::vector<std::string_view> attributeNames_;
 };
 
 }  // namespace kolvo

@@ -45,8 +45,8 @@ struct FlowingFormat {
   LineForm centred;
   std::string_view epilogue;
   LineStartGuards guards = {};
-  // Whether the tags' elements are kept balanced on each line (under
-  // --escape, in the formats whose tags nest elements: DocBook, HTML).
+  // Whether the tags' elements are kept balanced on each line: DocBook (in
+  // markup where a line is not well-formed), and HTML under --escape.
   bool balancesElements = false;
   // A title made of the first line's text, between these two, right after
   // the prologue (before any top spacing); none where both are empty. A
@@ -73,9 +73,9 @@ class FlowingWriter final : public Writer {
   // `format` is the format these texts are for; its tags' elements are
   // balanced where the texts say so.
   FlowingWriter(const FlowingFormat& texts, OutputSink& out, LineMarks& marks,
-                Format format = Format::AbiWord)
+                Format format = Format::AbiWord, TextMode mode = TextMode::Markup)
       : Writer(out, marks), format_(texts) {
-    if (texts.balancesElements) balancer_.emplace(format);
+    if (texts.balancesElements) balancer_.emplace(format, mode);
   }
 
   void prologue() override;

@@ -4,33 +4,33 @@
 
 namespace kolvo {
 
-namespace {
+const FlowingFormat kHtmlFormat = {
+    "<html>\n<body bgcolor=#FFF text=#000 style='font-size: 16px;'>\n",
+    "  <br /> \n",
+    kSmallTopGapLines,
+    kLargeTopGapLines,
+    {"", " <br />\n"},
+    {"", " \n"},
+    "</body></html>\n",
+};
 
-#define KOLVO_HTML_BODY "<body bgcolor=#FFF text=#000 style='font-size: 16px;'>\n"
-
-constexpr FlowingFormat htmlWithPrologue(std::string_view prologue, bool balancesElements) {
-  return {
-      prologue,
-      "  <br /> \n",
-      kSmallTopGapLines,
-      kLargeTopGapLines,
-      {"", " <br />\n"},
-      {"", " \n"},
-      "</body></html>\n",
-      {},
-      balancesElements,
-  };
-}
-
-}  // namespace
-
-const FlowingFormat kHtmlFormat = htmlWithPrologue("<html>\n" KOLVO_HTML_BODY, false);
-
-// Typed text may hold any character: the document says it is UTF-8, so that
-// no browser guesses another encoding; its tags' elements are balanced.
-const FlowingFormat kHtmlTypedFormat =
-    htmlWithPrologue("<html>\n<head><meta charset=\"UTF-8\"></head>\n" KOLVO_HTML_BODY, true);
-
-#undef KOLVO_HTML_BODY
+// Typed text is HTML5: a doctype, the encoding, a title made of the first
+// line's text, CSS for what the markup's body attributes and <center> did;
+// its tags give spans with CSS (typed_tag_texts.cpp) whose elements are
+// balanced on each line.
+const FlowingFormat kHtmlTypedFormat = {
+    "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"UTF-8\">\n",
+    "  <br /> \n",
+    kSmallTopGapLines,
+    kLargeTopGapLines,
+    {"", " <br />\n"},
+    {"<div style=\"text-align: center\">", "</div>\n"},
+    "</body>\n</html>\n",
+    {},
+    true,
+    {"<title>",
+     "</title>\n<style>body { background: #fff; color: #000; font-size: 16px; }</style>\n"
+     "</head>\n<body>\n"},
+};
 
 }  // namespace kolvo

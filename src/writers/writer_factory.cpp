@@ -8,7 +8,7 @@ std::unique_ptr<Writer> makeWriter(Format format, OutputSink& out, LineMarks& ma
   const WriterRow& row = kWriterTable[column(format)];
   if (row.flowing != nullptr) {
     const FlowingFormat& texts = mode == TextMode::Typed ? *row.typedFlowing : *row.flowing;
-    return std::make_unique<FlowingWriter>(texts, out, marks, format);
+    return std::make_unique<FlowingWriter>(texts, out, marks, format, mode);
   }
   return row.makePaged(out, marks, mode, paper, fallback);
 }

@@ -201,7 +201,7 @@ void expectXml(std::string_view doc, Format format, std::string_view input) {
 }
 
 // The tags that Kolvo itself writes into a typed HTML body: those of its
-// tag texts and of its line forms.
+// tag texts, of its line forms and of the title before them.
 std::vector<std::string_view> typedHtmlTags() {
   std::vector<std::string_view> tags;
   const auto add = [&tags](std::string_view text) {
@@ -213,7 +213,8 @@ std::vector<std::string_view> typedHtmlTags() {
   for (const kolvo::TagRow& row : kolvo::kTagTable) add(*kolvo::typedReplacement(row, Format::Html));
   const kolvo::FlowingFormat& html = kolvo::kHtmlTypedFormat;
   for (std::string_view text : {html.blankLine, html.plain.before, html.plain.after,
-                                html.centred.before, html.centred.after}) {
+                                html.centred.before, html.centred.after,
+                                html.firstLineTitle.before, html.firstLineTitle.after}) {
     add(text);
   }
   return tags;
