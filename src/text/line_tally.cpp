@@ -12,6 +12,9 @@ namespace kolvo {
 namespace {
 
 constexpr unsigned kMostQuarter = 255;
+// The class bits the AVX2 way looks for (TallyClass has no more).
+constexpr unsigned kClassBits = 3;
+static_assert(kTallyOffPlain < (1U << kClassBits));
 
 // Two-byte sequences in a block's masks (a bit per byte, the last byte bit
 // `last`): well-formed when every continuation follows a lead and nothing
@@ -224,7 +227,7 @@ __attribute__((target("avx2"))) std::uint32_t highWithin(__m256i v, char low, ch
 }
 
 // The bytes beyond ASCII of a block but its first `skip`.
-__attribute__((target("avx2,popcnt"))) void countBeyondAscii(__m256i v, unsigned skip,
+inline __attribute__((always_inline, target("avx2,popcnt"))) void countBeyondAscii(__m256i v, unsigned skip,
                                                              std::uint64_t& carry, LineTally& tally) {
   const auto beyond = static_cast<std::uint32_t>(_mm256_movemask_epi8(v)) >> skip;
   if ((beyond | carry) == 0) return;
@@ -239,6 +242,7 @@ __attribute__((target("avx2,popcnt"))) void countBeyondAscii(__m256i v, unsigned
 // Thirty-two bytes a step, the last block overlapping the one before it
 // (its bytes counted there masked off); `text` is 32 bytes or more. The
 // weights are bounded by a byte's two halves, not looked up whole.
+template <bool Weigh, bool Classes>
 __attribute__((target("avx2,popcnt,bmi2"))) void avx2(
     std::string_view text, const HalfTables& halves, LineTally& tally) {
   const __m256i nibble = _mm256_set1_epi8(0x0F);
@@ -249,9 +253,9 @@ __attribute__((target("avx2,popcnt,bmi2"))) void avx2(
   const __m256i columnMost = broadcast16(halves.columnMost);
   const __m256i rowLeast = broadcast16(halves.rowLeast);
   const __m256i columnLeast = broadcast16(halves.columnLeast);
-  __m256i classRows[8];  // NOLINT(*-avoid-c-arrays): a std::array drops the vector's alignment
-  __m256i seen[8];       // NOLINT(*-avoid-c-arrays)
-  for (unsigned bit = 0; bit < 8; ++bit) {
+  __m256i classRows[kClassBits];  // NOLINT(*-avoid-c-arrays): a std::array drops the vector's alignment
+  __m256i seen[kClassBits];       // NOLINT(*-avoid-c-arrays)
+  for (unsigned bit = 0; bit < kClassBits; ++bit) {
     classRows[bit] = broadcast16(halves.classRows[bit].data());
     seen[bit] = zero;
   }
@@ -271,15 +275,16 @@ __attribute__((target("avx2,popcnt,bmi2"))) void avx2(
         _mm256_set1_epi8(static_cast<char>(skip - 1)));
     const __m256i low = _mm256_and_si256(v, nibble);
     const __m256i high = _mm256_and_si256(_mm256_srli_epi16(v, 4), nibble);
-    const __m256i up = _mm256_min_epu8(_mm256_shuffle_epi8(rowMost, high),
-                                       _mm256_shuffle_epi8(columnMost, low));
-    const __m256i down = _mm256_max_epu8(_mm256_shuffle_epi8(rowLeast, high),
-                                         _mm256_shuffle_epi8(columnLeast, low));
-    most = _mm256_add_epi64(most, _mm256_sad_epu8(_mm256_and_si256(up, fresh), zero));
-    least = _mm256_add_epi64(least, _mm256_sad_epu8(_mm256_and_si256(down, fresh), zero));
+    if constexpr (Weigh) {
+      const __m256i up = _mm256_min_epu8(_mm256_shuffle_epi8(rowMost, high),
+                                         _mm256_shuffle_epi8(columnMost, low));
+      const __m256i down = _mm256_max_epu8(_mm256_shuffle_epi8(rowLeast, high),
+                                           _mm256_shuffle_epi8(columnLeast, low));
+      most = _mm256_add_epi64(most, _mm256_sad_epu8(_mm256_and_si256(up, fresh), zero));
+      least = _mm256_add_epi64(least, _mm256_sad_epu8(_mm256_and_si256(down, fresh), zero));
+    }
     const __m256i rows = _mm256_and_si256(_mm256_shuffle_epi8(rowBit, high), fresh);
-    for (unsigned bit = 0; bit < 8; ++bit) {
-      if ((halves.usedClasses >> bit & 1U) == 0) continue;
+    for (unsigned bit = 0; Classes && bit < kClassBits; ++bit) {
       const __m256i members = _mm256_and_si256(_mm256_shuffle_epi8(classRows[bit], low), rows);
       seen[bit] = _mm256_or_si256(seen[bit], members);
     }
@@ -289,8 +294,8 @@ __attribute__((target("avx2,popcnt,bmi2"))) void avx2(
   tally.onlyTwoByte = tally.onlyTwoByte && carry == 0;
   tally.upper = 4 * sumOf(most);
   tally.lower = 4 * sumOf(least);
-  for (unsigned bit = 0; bit < 8; ++bit) {
-    if ((halves.usedClasses >> bit & 1U) != 0 && !_mm256_testz_si256(seen[bit], seen[bit])) {
+  for (unsigned bit = 0; Classes && bit < kClassBits; ++bit) {
+    if (!_mm256_testz_si256(seen[bit], seen[bit])) {
       tally.classes |= 1U << bit;
     }
   }
@@ -306,8 +311,14 @@ bool LineTallier::tallyAvx2(std::string_view text, LineTally& tally) const {
     tally = tallyOneByOne(text);
     return true;
   }
-  avx2(text, {rowMost_.data(), columnMost_.data(), rowLeast_.data(), columnLeast_.data(),
-               classRows_.data(), usedClasses_}, tally);
+  const HalfTables halves{rowMost_.data(),    columnMost_.data(), rowLeast_.data(),
+                          columnLeast_.data(), classRows_.data(),  usedClasses_};
+  const bool classes = usedClasses_ != 0;
+  if (weighs_) {
+    (classes ? avx2<true, true> : avx2<true, false>)(text, halves, tally);
+  } else {
+    (classes ? avx2<false, true> : avx2<false, false>)(text, halves, tally);
+  }
   return true;
 #else
   (void)text;
