@@ -154,6 +154,34 @@ TEST(ElementBalance, MarkupDocBookChangesOnlyLinesThatAreNotWellFormed) {
   EXPECT_GT(kept, 100u);
 }
 
+// A line judged to stand as it is comes out of the balancing unchanged:
+// the quick judgement never skips a line balancing would change.
+TEST(ElementBalance, LinesThatStandAsTheyAreAreThoseBalancingLeaves) {
+  std::vector<std::string> lines = test::tagHeavyLines(20261211u, 3000, 4);
+  lines.push_back("%Cscode %bsbold%be%Ce %bsa%bsb%be%be %bs %be <x>%bs</x>%be\n");
+  std::size_t asTheyAre = 0;
+  for (const auto& [format, mode] : {std::pair{Format::Html, TextMode::Typed},
+                                     std::pair{Format::DocBook, TextMode::Typed},
+                                     std::pair{Format::DocBook, TextMode::Markup}}) {
+    ElementBalancer balancer(format, mode);
+    std::string quick;
+    std::string always;
+    for (const std::string& input : lines) {
+      std::string line = input;
+      std::string scratch;
+      LineMarks marks;
+      EscapeStats stats;
+      rewriteLine(line, scratch, format, marks, mode, stats);
+      const TypedLine typed{line, stats.lineItems.all(), false, stats.lineItems.paintings()};
+      ASSERT_TRUE(balancer.balance(typed, always, true));
+      if (balancer.balance(typed, quick)) continue;
+      ASSERT_EQ(always, line) << formatName(format) << ": " << printable(input);
+      ++asTheyAre;
+    }
+  }
+  EXPECT_GT(asTheyAre, 1000u);
+}
+
 TEST(ElementBalance, TagTextsCutIntoPieces) {
   using Kind = ElementBalancer::Piece::Kind;
   const auto pieces = ElementBalancer::piecesOf("</c><c props=\"x\">&#37;<br /><br>a</b>");

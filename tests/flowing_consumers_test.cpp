@@ -5,6 +5,7 @@
 #include "driver/conversion.hpp"
 #include "support/document_generator.hpp"
 #include "support/test_support.hpp"
+#include "text/xml_text.hpp"
 
 namespace kolvo::test {
 namespace {
@@ -101,6 +102,27 @@ TEST_F(FlowingConsumers, TidyHasNoWarningForTypedHtml) {
     EXPECT_EQ(r.status, 0) << r.err.substr(0, 2000);
     EXPECT_EQ(r.err, "");
   }
+}
+
+// The user's raw elements that AbiWord will not take inside a paragraph are
+// text; the others (and unknown ones) stay elements, and the file opens.
+TEST_F(FlowingConsumers, AbiwordOpensLinesHoldingItsOwnElements) {
+  KOLVO_REQUIRE_TOOL("abiword");
+  std::string input;
+  for (std::string_view name : kAbiWordDocumentElements) {
+    input += "word" + std::to_string(input.size()) + " <" + std::string(name) + ">in</" +
+             std::string(name) + "> <" + std::string(name) + "/> <x>kept</x>\n";
+  }
+  input += "var a=1;<m>minified</m><p>nested</p><table><c>cell</c></table> end\n";
+  const auto abw = write(Format::AbiWord, input);
+  const auto txt = dir / "doc.txt";
+  const CommandResult r = runCommand({"abiword", "--to=txt", "--to-name=" + txt.string(), abw.string()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  ASSERT_TRUE(std::filesystem::exists(txt)) << r.err;
+  const std::string text = readFile(txt);
+  EXPECT_NE(text.find("<table>"), std::string::npos) << text;
+  EXPECT_NE(text.find(" end"), std::string::npos) << text;
+  EXPECT_EQ(text.find("<x>"), std::string::npos) << text;
 }
 
 TEST_F(FlowingConsumers, UnrtfReadsTheRtfOutput) {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <array>
 #include <limits>
 #include <string>
@@ -113,6 +115,32 @@ TEST(LineBreak, AtBlanksWithEveryWordKept) {
   EXPECT_EQ(joined, line);
   // A line that fits exactly stays whole.
   EXPECT_EQ(layout("alpha beta gamma", Format::PostScript, limit).pieces.size(), 1u);
+}
+
+// The pieces that continue a line start where its text did, after its
+// leading blanks, and fit in what is left of the area; a line that starts
+// at the margin continues there.
+TEST(LineBreak, ContinuationsKeepTheLinesIndentation) {
+  const std::string line = "    alpha beta gamma delta epsilon zeta eta theta iota kappa";
+  const double indent = width("    x") - width("x");
+  const double limit = width("    alpha beta gamma");
+  const LineLayout laid = layout(line, Format::PostScript, limit);
+  ASSERT_GE(laid.pieces.size(), 3u);
+  EXPECT_EQ(laid.pieces[0].indent, 0);
+  for (std::size_t i = 1; i < laid.pieces.size(); ++i) {
+    EXPECT_DOUBLE_EQ(laid.pieces[i].indent, indent);
+    EXPECT_LE(laid.pieces[i].width, limit - indent + 1e-6);
+  }
+  const PaperSize& a4 = *findPaperSize("a4");
+  EXPECT_EQ(pieceX(a4, laid.pieces[1], false), kLeftMargin + std::lround(indent));
+  // A centred piece is centred by its width alone.
+  EXPECT_EQ(pieceX(a4, laid.pieces[1], true), std::lround((595 - laid.pieces[1].width) / 2));
+  for (const LinePiece& piece : layout(line.substr(4), Format::PostScript, limit).pieces) {
+    EXPECT_EQ(piece.indent, 0);
+  }
+  // Half the area at most: text still fits after a line of blanks.
+  const LineLayout deep = layout(std::string(200, ' ') + "a b c d e f", Format::PostScript, 40);
+  for (const LinePiece& piece : deep.pieces) EXPECT_LE(piece.indent, 20);
 }
 
 TEST(LineBreak, AWordLongerThanTheLineIsBroken) {

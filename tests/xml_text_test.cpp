@@ -158,6 +158,16 @@ TEST(KeepWellFormedXml, CommentsTheTagRowsCouldBreakAreText) {
   expectUnchanged("<!-- %bs note --> <!-- a-b --> %cs-");
 }
 
+// AbiWord's own document elements are text in an AbiWord line, paired or
+// not; other elements, and the same names in other formats, are kept.
+TEST(KeepWellFormedXml, TheFormatsOwnDocumentElementsAreText) {
+  std::string out;
+  ASSERT_TRUE(keepWellFormedXml("<p>a</p> <table/> <x>b</x> <c>d</c>", out, true,
+                                kAbiWordDocumentElements));
+  EXPECT_EQ(out, "&lt;p>a&lt;/p> &lt;table/> <x>b</x> <c>d</c>");
+  EXPECT_FALSE(keepWellFormedXml("<p>a</p> <table/>", out, true));
+}
+
 TEST(KeepWellFormedXml, CommentsAroundTagsLeaveTheOutputWellFormed) {
   for (const Format format : {Format::AbiWord, Format::DocBook}) {
     const std::string doc =

@@ -47,7 +47,10 @@ void prepareTextStepByStep(std::string& line, std::string& scratch, Format forma
   if (decodeText(line, scratch)) line.swap(scratch);
   if (mode == TextMode::Typed) {
     escapeTyped(line, scratch, format, stats, glyphs);
-  } else if (keepWellFormedXml(line, scratch, fileSyntax(format) == FileSyntax::XmlRuns)) {
+  } else if (keepWellFormedXml(line, scratch, fileSyntax(format) == FileSyntax::XmlRuns,
+                               format == Format::AbiWord
+                                   ? std::span<const std::string_view>(kAbiWordDocumentElements)
+                                   : std::span<const std::string_view>())) {
     line.swap(scratch);
   }
 }

@@ -92,7 +92,8 @@ bool anyBetween(const std::vector<std::size_t>& sorted, std::size_t from, std::s
 // start tags still open. With `tagsSplitElements` an element holding a tag
 // of the markup is not kept: the format's texts for tags close and reopen
 // an element of their own, which would cross it.
-std::vector<Found> keptMarkup(std::string_view text, bool tagsSplitElements) {
+std::vector<Found> keptMarkup(std::string_view text, bool tagsSplitElements,
+                              std::span<const std::string_view> textNames) {
   std::vector<Found> found;
   std::vector<std::size_t> open;
   std::vector<std::string_view> names;
@@ -104,8 +105,10 @@ std::vector<Found> keptMarkup(std::string_view text, bool tagsSplitElements) {
       at = text.find('<', at + 1);
       continue;
     }
-    if (markup.kind == MarkupKind::Comment ? laterStepsCouldBreak(text, markup)
-                                           : laterStepsWouldChange(text, markup)) {
+    const bool textName = markup.kind != MarkupKind::Comment &&
+                          std::find(textNames.begin(), textNames.end(), markup.name) != textNames.end();
+    if (textName || (markup.kind == MarkupKind::Comment ? laterStepsCouldBreak(text, markup)
+                                                        : laterStepsWouldChange(text, markup))) {
       at = text.find('<', at + 1);
       continue;
     }
@@ -156,11 +159,12 @@ void escapeTagAmpersands(ByteEdits& edits, std::string_view text, const Markup& 
 
 }  // namespace
 
-bool keepWellFormedXml(std::string_view in, std::string& out, bool tagsSplitElements) {
+bool keepWellFormedXml(std::string_view in, std::string& out, bool tagsSplitElements,
+                       std::span<const std::string_view> textNames) {
   std::size_t at = scan::findAnyOf(in, 0, '<', '&', '>');
   if (at == kNotFound) return false;
   const std::vector<Found> kept =
-      in.find('<', at) == kNotFound ? std::vector<Found>{} : keptMarkup(in, tagsSplitElements);
+      in.find('<', at) == kNotFound ? std::vector<Found>{} : keptMarkup(in, tagsSplitElements, textNames);
   ByteEdits edits(in, out);
   std::size_t next = 0;  // the first kept piece not yet passed
   for (; at != kNotFound; at = scan::findAnyOf(in, at, '<', '&', '>')) {

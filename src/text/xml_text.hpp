@@ -5,6 +5,7 @@
 // alone when the text needs no change. `out` must not be the storage `in`
 // views.
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -27,7 +28,23 @@ namespace kolvo {
 // tag of the markup, or an underscore after a blank (see keptMarkup). With
 // `tagsSplitElements` (AbiWord, whose tag texts end and begin runs) an
 // element holding a tag of the markup is not kept either.
-bool keepWellFormedXml(std::string_view in, std::string& out, bool tagsSplitElements = false);
+// `textNames` are elements never kept, whatever their pairing: those of the
+// format's own document structure that its reader refuses inside a
+// paragraph (kAbiWordDocumentElements).
+bool keepWellFormedXml(std::string_view in, std::string& out, bool tagsSplitElements = false,
+                       std::span<const std::string_view> textNames = {});
+
+// The elements of AbiWord's document structure that AbiWord will not open a
+// file for when they stand inside a paragraph (a nested <p>, <table>, <m> of
+// minified JavaScript): a user's such element is text in AbiWord. Found by
+// opening one of each with AbiWord; an element it does not know, and those
+// that may stand in a run (<c>, <a>, <br/>, <field/>, <image/>, <math>...),
+// it takes.
+inline constexpr std::string_view kAbiWordDocumentElements[] = {
+    "abiword", "bookmark", "cell",     "d",      "data",    "frame",       "history",
+    "ignoredwords", "iw",  "l",        "lists",  "m",       "metadata",    "p",
+    "pagesize", "r",       "rdf",      "revisions", "s",    "section",     "styles",
+    "table",   "toc",      "version"};
 
 // Shows the text as typed: "&", "<" and ">" become their entities. So that
 // no byte of it can be taken for markup by the tag rows and clean-ups that

@@ -23,6 +23,12 @@ constexpr std::string_view kNarrowElements[] = {"literal", "superscript", "subsc
 constexpr std::string_view kRichElements[] = {"emphasis", "literal"};
 constexpr std::string_view kPlainElement = "phrase";
 
+// The style a tag row belongs to: the first two characters its tags share
+// ("%b" of "%bs" and "%be"); none for the user's own elements.
+std::string_view styleOf(std::size_t row) {
+  return row < kTagRowCount ? kTagTable[row].tag.substr(0, 2) : std::string_view();
+}
+
 bool isOneOf(std::string_view name, std::span<const std::string_view> names) {
   return std::ranges::find(names, name) != names.end();
 }
@@ -59,7 +65,8 @@ std::vector<ElementBalancer::Piece> ElementBalancer::piecesOf(std::string_view t
 }
 
 ElementBalancer::ElementBalancer(Format format, TextMode mode)
-    : narrowContent_(format == Format::DocBook), userMarkup_(mode == TextMode::Markup) {
+    : narrowContent_(format == Format::DocBook && mode == TextMode::Typed),
+      userMarkup_(mode == TextMode::Markup) {
   texts_.reserve(kTagRowCount);
   pieces_.reserve(kTagRowCount);
   for (const TagRow& row : kTagTable) {
@@ -67,14 +74,14 @@ ElementBalancer::ElementBalancer(Format format, TextMode mode)
         mode == TextMode::Typed ? typedReplacement(row, format) : row.replacement(format);
     texts_.push_back(text ? *text : std::string_view());
     pieces_.push_back(piecesOf(texts_.back()));
+    nests_.push_back(std::ranges::any_of(
+        pieces_.back(), [](const Piece& piece) { return piece.kind != Piece::Kind::Text; }));
+    lessThans_.push_back(static_cast<std::size_t>(std::ranges::count(texts_.back(), '<')));
   }
 }
 
 std::vector<ElementBalancer::Open>::iterator ElementBalancer::closedBy(const Piece& piece,
                                                                       std::size_t row) {
-  const auto styleOf = [](std::size_t r) {
-    return r < kTagRowCount ? kTagTable[r].tag.substr(0, 2) : std::string_view();
-  };
   const std::string_view style = styleOf(row);
   const auto sameName = [&](const Open& o) { return o.name == piece.name; };
   const auto sameStyle = [&](const Open& o) {
@@ -103,7 +110,10 @@ void ElementBalancer::take(const Piece& piece, std::size_t row, std::string& out
     case Piece::Kind::Start:
       // The same style again inside itself adds nothing (and HTML checkers
       // take it for a mistyped end tag): the first end tag closes it.
-      if (std::ranges::any_of(open_, [&](const Open& o) { return o.start == piece.bytes; })) return;
+      if (!userMarkup_ &&
+          std::ranges::any_of(open_, [&](const Open& o) { return o.start == piece.bytes; })) {
+        return;
+      }
       open_.push_back(opened(piece, row));
       open_.back().at = out.size();
       out.append(open_.back().start);
@@ -122,9 +132,9 @@ void ElementBalancer::take(const Piece& piece, std::size_t row, std::string& out
   open_.erase(match);
 }
 
-void ElementBalancer::close(const Open& open, std::string& out) {
+void ElementBalancer::close(const Open& open, std::string& out) const {
   const std::size_t inside = open.at + open.start.size();
-  if (out.find_first_not_of(' ', inside) == std::string::npos) {
+  if (!userMarkup_ && out.find_first_not_of(' ', inside) == std::string::npos) {
     out.erase(open.at, open.start.size());  // blanks at most: they stay, plain
   } else {
     out.append("</").append(open.written).append(">");
@@ -139,11 +149,13 @@ void ElementBalancer::closeAll(std::string& out) {
 }
 
 template <typename Visit>
-void ElementBalancer::userPieces(std::string_view text, Visit& visit) {
-  if (!userMarkup_) return visit(Piece{Piece::Kind::Text, text, {}}, kUserRow);
+void ElementBalancer::userPieces(std::string_view text, std::size_t base, Visit& visit) {
+  if (!userMarkupHere_) return visit(Piece{Piece::Kind::Text, text, {}}, kUserRow, base);
   std::size_t copied = 0;
   const auto textUpTo = [&](std::size_t to) {
-    if (to > copied) visit(Piece{Piece::Kind::Text, text.substr(copied, to - copied), {}}, kUserRow);
+    if (to > copied) {
+      visit(Piece{Piece::Kind::Text, text.substr(copied, to - copied), {}}, kUserRow, base + copied);
+    }
     copied = std::max(copied, to);
   };
   std::size_t at = 0;
@@ -169,7 +181,7 @@ void ElementBalancer::userPieces(std::string_view text, Visit& visit) {
       textUpTo(at);
       visit(Piece{start ? Piece::Kind::Start : Piece::Kind::End,
                   text.substr(markup.begin, markup.end - markup.begin), markup.name},
-            kUserRow);
+            kUserRow, base + at);
       copied = markup.end;
     }
     at = markup.end;  // a comment or an empty element is text, "<" inside it too
@@ -180,42 +192,88 @@ void ElementBalancer::userPieces(std::string_view text, Visit& visit) {
 template <typename Visit>
 void ElementBalancer::forEachPiece(const TypedLine& line, Visit&& visit) {
   inComment_ = false;
+  // The user's text holds markup only where the line holds more "<" than
+  // its tags' texts put in.
+  userMarkupHere_ = false;
+  if (userMarkup_) {
+    std::size_t tagLessThans = 0;
+    for (const LineItem& item : line.items) {
+      if (item.kind == ItemKind::TagText && item.row < lessThans_.size()) {
+        tagLessThans += lessThans_[item.row];
+      }
+    }
+    std::size_t lessThans = 0;
+    for (const char c : line.bytes) lessThans += c == '<' ? 1U : 0U;
+    userMarkupHere_ = lessThans > tagLessThans;
+  }
   std::size_t copied = 0;
   for (const LineItem& item : line.items) {
     if (item.kind != ItemKind::TagText || item.row >= pieces_.size() || item.begin < copied) continue;
     // A text cut short by a later replacement is left as it stands.
-    if (line.bytes.substr(item.begin, item.end - item.begin) != texts_[item.row]) continue;
-    if (item.begin > copied) userPieces(line.bytes.substr(copied, item.begin - copied), visit);
+    const std::string_view text = texts_[item.row];
+    if (line.bytes.substr(item.begin, item.end - item.begin) != text) continue;
+    if (item.begin > copied) {
+      userPieces(line.bytes.substr(copied, item.begin - copied), copied, visit);
+    }
     if (inComment_) {
-      visit(Piece{Piece::Kind::Text, texts_[item.row], {}}, item.row);
+      visit(Piece{Piece::Kind::Text, text, {}}, item.row, item.begin);
     } else {
-      for (const Piece& piece : pieces_[item.row]) visit(piece, item.row);
+      for (const Piece& piece : pieces_[item.row]) {
+        visit(piece, item.row, item.begin + static_cast<std::size_t>(piece.bytes.data() - text.data()));
+      }
     }
     copied = item.end;
   }
-  if (copied < line.bytes.size()) userPieces(line.bytes.substr(copied), visit);
+  if (copied < line.bytes.size()) userPieces(line.bytes.substr(copied), copied, visit);
 }
 
-bool ElementBalancer::wellFormed(const TypedLine& line) {
-  std::vector<std::string_view> names;
-  bool nested = true;
-  forEachPiece(line, [&](const Piece& piece, std::size_t) {
-    if (piece.kind == Piece::Kind::Start) names.push_back(piece.name);
-    if (piece.kind != Piece::Kind::End) return;
-    if (names.empty() || names.back() != piece.name) nested = false;
-    if (!names.empty()) names.pop_back();
+bool ElementBalancer::standsAsItIs(const TypedLine& line) {
+  // No element of a tag's in the line: the user's own, kept only where they
+  // pair up within it (keepWellFormedXml), nest by themselves.
+  if (std::none_of(line.items.begin(), line.items.end(), [&](const LineItem& item) {
+        return item.kind == ItemKind::TagText && item.row < nests_.size() && nests_[item.row];
+      })) {
+    return true;
+  }
+  checking_.clear();
+  bool asItIs = true;
+  const bool typed = !userMarkup_;
+  forEachPiece(line, [&](const Piece& piece, std::size_t row, std::size_t pos) {
+    if (!asItIs || piece.kind == Piece::Kind::Text) return;
+    if (piece.kind == Piece::Kind::Start) {
+      // Typed text is also held to what balancing would change besides
+      // the nesting: a style inside itself, a rich element in a narrow one.
+      if (typed && (std::ranges::any_of(checking_, [&](const Checked& c) { return c.start == piece.bytes; }) ||
+                    (narrowContent_ && isOneOf(piece.name, kRichElements) &&
+                     std::ranges::any_of(checking_, [](const Checked& c) {
+                       return isOneOf(c.name, kNarrowElements);
+                     })))) {
+        asItIs = false;
+      }
+      checking_.push_back({piece.name, piece.bytes, pos + piece.bytes.size(), row});
+      return;
+    }
+    if (checking_.empty() || checking_.back().name != piece.name) {
+      asItIs = false;
+      return;
+    }
+    // Typed: an end tag closes its own style's element (as closedBy pairs).
+    if (typed && styleOf(row) != styleOf(checking_.back().row)) asItIs = false;
+    // Typed: an element holding blanks at most would be left out.
+    const std::size_t from = checking_.back().contentBegin;
+    if (typed && line.bytes.substr(from, pos - from).find_first_not_of(' ') == std::string_view::npos) {
+      asItIs = false;
+    }
+    checking_.pop_back();
   });
-  return nested && names.empty();
+  return asItIs && checking_.empty();
 }
 
-void ElementBalancer::balance(const TypedLine& line, std::string& out) {
+bool ElementBalancer::balance(const TypedLine& line, std::string& out, bool always) {
+  if (!always && standsAsItIs(line)) return false;
   out.clear();
   open_.clear();
-  if (userMarkup_ && wellFormed(line)) {
-    out.assign(line.bytes);
-    return;
-  }
-  forEachPiece(line, [&](const Piece& piece, std::size_t row) { take(piece, row, out); });
+  forEachPiece(line, [&](const Piece& piece, std::size_t row, std::size_t) { take(piece, row, out); });
   // The line's last blanks stay last: the elements close before them.
   std::size_t end = out.size();
   while (end > 0 && out[end - 1] == ' ') --end;
@@ -223,6 +281,7 @@ void ElementBalancer::balance(const TypedLine& line, std::string& out) {
   out.resize(end);
   closeAll(out);
   out.append(blanks);
+  return true;
 }
 
 }  // namespace kolvo

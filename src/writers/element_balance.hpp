@@ -6,8 +6,10 @@
 // "%be"), else the last one of its name; one opened before others closes
 // those first and opens them again after it, an end tag that closes nothing
 // is left out, and what is still open at the end of the line is closed
-// there; an element left empty (or blank) is left out, and so is a start tag of an
-// element already open with the same start tag (bold inside bold). DocBook lets some inline elements hold only a few others (no
+// there. Typed text, which the writer alone turns into elements, is also
+// tidied: an element left empty (or blank) is left out, and so is a start
+// tag of an element already open with the same start tag (bold inside
+// bold). DocBook lets some inline elements hold only a few others (no
 // emphasis or literal inside literal, superscript or subscript): such an
 // element opened there is written as a phrase with the same attributes.
 // Under --escape every element of a line comes from a tag's text
@@ -30,8 +32,10 @@ class ElementBalancer {
   // The structure of every row's text for `format` in `mode`.
   ElementBalancer(Format format, TextMode mode);
 
-  // `line` with its elements balanced, into `out` (replacing what it held).
-  void balance(const TypedLine& line, std::string& out);
+  // `line` with its elements balanced, into `out` (replacing what it held);
+  // false, with `out` left alone, where the line stands as it is (unless
+  // `always`: the tests hold that judgement to the balancing itself).
+  bool balance(const TypedLine& line, std::string& out, bool always = false);
 
   // A piece of a tag's text: plain text, or an element's start or end tag
   // (bytes and name).
@@ -54,32 +58,44 @@ class ElementBalancer {
     std::string_view written;  // the name written: `name`, or a plainer one
     std::size_t at = 0;        // where its start tag begins in the output
   };
-  // Writes `open`'s end tag, or takes its start tag back where nothing but
-  // blanks has been written inside it since (an empty element is only
-  // noise, and HTML checkers warn of it).
-  static void close(const Open& open, std::string& out);
+  // Writes `open`'s end tag, or (typed text) takes its start tag back where
+  // nothing but blanks has been written inside it since (an empty element
+  // is only noise, and HTML checkers warn of it).
+  void close(const Open& open, std::string& out) const;
   // The start tag of `piece` as it may stand where the line is now.
   Open opened(const Piece& piece, std::size_t row) const;
   void take(const Piece& piece, std::size_t row, std::string& out);
-  // Calls visit(piece, row) for every piece of `line` in order: the tags'
-  // texts by their rows' pieces, the user's text as text (in markup, its
-  // start and end tags as pieces of no row, kUserRow).
+  // Calls visit(piece, row, offset in the line) for every piece of `line`
+  // in order: the tags' texts by their rows' pieces, the user's text as
+  // text (in markup, its start and end tags as pieces of no row, kUserRow).
   template <typename Visit>
   void forEachPiece(const TypedLine& line, Visit&& visit);
   template <typename Visit>
-  void userPieces(std::string_view text, Visit& visit);
-  // Whether the line's elements nest as they stand.
-  bool wellFormed(const TypedLine& line);
+  void userPieces(std::string_view text, std::size_t base, Visit& visit);
+  // Whether balancing would leave the line as it is: its elements nest (in
+  // markup that is all; typed text also has no element balancing would
+  // leave out or rename). Most lines do, and are written straight away.
+  bool standsAsItIs(const TypedLine& line);
   // The open element `piece` (an end tag of `row`) closes, or none.
   std::vector<Open>::iterator closedBy(const Piece& piece, std::size_t row);
   void closeAll(std::string& out);
 
   std::vector<std::string_view> texts_;         // each row's typed text
   std::vector<std::vector<Piece>> pieces_;      // and its pieces
+  std::vector<bool> nests_;                     // whether they hold a tag
+  std::vector<std::size_t> lessThans_;          // and how many '<' they hold
+  struct Checked {
+    std::string_view name;
+    std::string_view start;
+    std::size_t contentBegin;
+    std::size_t row;
+  };
+  std::vector<Checked> checking_;
   std::vector<Open> open_;
   // DocBook: the elements that may not hold the richer ones, and those.
   bool narrowContent_ = false;
   bool userMarkup_ = false;
+  bool userMarkupHere_ = false;  // this line's text of the user's holds some
   // Inside a comment of the user's that a tag's text stands in.
   bool inComment_ = false;
   std::vector<std::string_view> attributeNames_;

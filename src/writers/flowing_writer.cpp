@@ -125,8 +125,7 @@ void FlowingWriter::line(const TypedLine& line) {
   const LineForm& form = centred ? format_.centred : format_.plain;
   out_.write(form.before);
   guardLineStart(line, centred);
-  if (balancer_) {
-    balancer_->balance(line, balanced_);
+  if (balancer_ && balancer_->balance(line, balanced_)) {
     out_.write(balanced_);
   } else {
     out_.write(line.bytes);

@@ -59,8 +59,8 @@ class Breaker {
   void layOut() && {
     for (const ShownRun& run : shown_.runs) walk(run);
     resolveMarks(std::numeric_limits<std::size_t>::max());
-    layout_.pieces.push_back(
-        {pieceBegin_, line_.size(), ink_, shown_.styles[pieceStyle_], {}, pieceInHex_, false});
+    layout_.pieces.push_back({pieceBegin_, line_.size(), ink_, shown_.styles[pieceStyle_], {},
+                              pieceInHex_, false, layout_.pieces.empty() ? 0 : indent_});
     layout_.end = shown_.end;
   }
 
@@ -116,6 +116,12 @@ class Breaker {
       return;
     }
     inBlanks = false;
+    // The blanks before the line's first glyph are its indentation, which
+    // the pieces that continue it keep (at most half the area).
+    if (!indented_) {
+      indented_ = true;
+      indent_ = std::min(x_, maxWidth_ / 2);
+    }
     fit(run, glyph, advance);
     resolveMarks(glyph.begin);
     x_ += advance;
@@ -132,12 +138,16 @@ class Breaker {
     breakPoint_.xAfter = x_;
   }
 
+  // The width a piece may take: the whole area for the first, less the
+  // indentation for those that continue the line.
+  double roomOfPiece() const { return layout_.pieces.empty() ? maxWidth_ : maxWidth_ - indent_; }
+
   // Breaks before `glyph` if it would run past the edge: at the last blanks
   // if the piece has any, else right before it where its string allows.
   void fit(const ShownRun& run, const EscapedGlyph& glyph, double advance) {
-    if (x_ + advance <= maxWidth_ + kTolerance) return;
+    if (x_ + advance <= roomOfPiece() + kTolerance) return;
     if (breakPoint_.valid) breakAtBlanks();
-    if (x_ + advance <= maxWidth_ + kTolerance || ink_ <= 0 || !run.breakable) return;
+    if (x_ + advance <= roomOfPiece() + kTolerance || ink_ <= 0 || !run.breakable) return;
     endPiece(glyph.begin, ink_, run.closer, run.hex);
     startPiece(glyph.begin, run.style, x_, run.hex);
   }
@@ -157,7 +167,8 @@ class Breaker {
 
   void endPiece(std::size_t end, double width, std::string_view closer, bool inHex) {
     layout_.pieces.push_back(
-        {pieceBegin_, end, width, shown_.styles[pieceStyle_], closer, pieceInHex_, inHex});
+        {pieceBegin_, end, width, shown_.styles[pieceStyle_], closer, pieceInHex_, inHex,
+         layout_.pieces.empty() ? 0 : indent_});
   }
 
   // The new piece starts at `begin`, the pen moved back by `consumed`.
@@ -196,6 +207,8 @@ class Breaker {
   bool pieceInHex_ = false;
   double x_ = 0;    // the pen, from the piece's start
   double ink_ = 0;  // the end of the piece's last glyph that is not a blank
+  double indent_ = 0;  // the line's leading blanks, once its first glyph is placed
+  bool indented_ = false;
   BreakPoint breakPoint_;
 };
 
@@ -367,7 +380,7 @@ const LineLayout& layoutLine(const TypedLine& line, Format format, TextMode mode
 }
 
 std::int32_t pieceX(const PaperSize& paper, const LinePiece& piece, bool centred) {
-  if (!centred) return kLeftMargin;
+  if (!centred) return kLeftMargin + static_cast<std::int32_t>(std::lround(piece.indent));
   return static_cast<std::int32_t>(std::lround((paper.width - piece.width) / 2));
 }
 

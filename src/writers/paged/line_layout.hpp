@@ -32,6 +32,10 @@ struct LinePiece {
   std::string_view closer;  // empty for the last piece, which ends where the line does
   bool startsInHex = false;  // opened with "<"
   bool endsInHex = false;    // closed with ">"
+  // A piece that continues its line starts this far right of the margin:
+  // the width of the blanks the line begins with, so that it keeps its
+  // indentation (at most half the text area). 0 for the first piece.
+  double indent = 0;
 };
 
 // What opens a piece's part of the line, and what closes it before its
@@ -80,8 +84,8 @@ const LineLayout& layoutLine(const TypedLine& line, Format format, TextMode mode
                              std::span<const std::size_t> marks, bool exactWidths,
                              LayoutBuffers& buffers);
 
-// Where a piece starts on a page of `paper`: at the left margin, or centred
-// on the page when its line is centred.
+// Where a piece starts on a page of `paper`: at the left margin (moved by
+// its indentation), or centred on the page when its line is centred.
 std::int32_t pieceX(const PaperSize& paper, const LinePiece& piece, bool centred);
 
 }  // namespace kolvo::paged
