@@ -162,8 +162,11 @@ TEST(ElementBalance, LinesThatStandAsTheyAreAreThoseBalancingLeaves) {
   std::size_t asTheyAre = 0;
   for (const auto& [format, mode] : {std::pair{Format::Html, TextMode::Typed},
                                      std::pair{Format::DocBook, TextMode::Typed},
-                                     std::pair{Format::DocBook, TextMode::Markup}}) {
+                                     std::pair{Format::DocBook, TextMode::Markup},
+                                     std::pair{Format::Latex, TextMode::Typed}}) {
+    // Two balancers, as LaTeX's carries groups from line to line.
     ElementBalancer balancer(format, mode);
+    ElementBalancer alwaysBalancing(format, mode);
     std::string quick;
     std::string always;
     for (const std::string& input : lines) {
@@ -173,13 +176,33 @@ TEST(ElementBalance, LinesThatStandAsTheyAreAreThoseBalancingLeaves) {
       EscapeStats stats;
       rewriteLine(line, scratch, format, marks, mode, stats);
       const TypedLine typed{line, stats.lineItems.all(), false, stats.lineItems.paintings()};
-      ASSERT_TRUE(balancer.balance(typed, always, true));
+      ASSERT_TRUE(alwaysBalancing.balance(typed, always, true));
       if (balancer.balance(typed, quick)) continue;
       ASSERT_EQ(always, line) << formatName(format) << ": " << printable(input);
       ++asTheyAre;
     }
   }
   EXPECT_GT(asTheyAre, 1000u);
+}
+
+// Typed LaTeX: a style's group is closed at the end of its line and opened
+// again on the next (a line break may not stand in it), a "}" that closes
+// nothing is left out, and centring stays the line's own.
+TEST(ElementBalance, LatexGroupsCloseAtEachLineAndGoOn) {
+  const std::string document = convertText(
+      "%bsbold on\nstill bold\nend%be plain%ie x\n%csCentre %bsb\nnext%be\n%us%isu\n",
+      Format::Latex, 's', nullptr, TextMode::Typed);
+  const std::size_t start = document.find("\\noindent\n") + 10;
+  EXPECT_EQ(document.substr(start, document.find("\\end{document}") - start),
+            "\\textbf{bold on}  \\\\ \n"
+            "\\textbf{still bold}  \\\\ \n"
+            "\\textbf{end} plain x  \\\\ \n"
+            "\\begin{center}Centre \\textbf{b}\\end{center}  \n"
+            "\\textbf{next}  \\\\ \n"
+            "\\underline{\\textit{u}}  \\\\ \n");
+  // Without --escape the user's LaTeX is the user's: nothing is balanced.
+  EXPECT_NE(convertText("%bsbold on\n", Format::Latex).find("\\textbf{bold on  \\\\"),
+            std::string::npos);
 }
 
 TEST(ElementBalance, TagTextsCutIntoPieces) {

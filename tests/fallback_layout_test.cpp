@@ -9,6 +9,7 @@
 #include <cmath>
 #include <limits>
 #include <regex>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -107,6 +108,38 @@ TEST(FallbackFontNames, AreReadAsTheRunsWriteThem) {
   for (const char* name : {"Times-Roman", "K1", "KolvoK1", "KolvoK1p", "KolvoK1p256", "KolvoKp1",
                            "KolvoK1p1x"}) {
     EXPECT_FALSE(paged::readFallbackFontName(Format::PostScript, name).has_value()) << name;
+  }
+}
+
+// A line with runs that fits whole is found without the glyph-by-glyph
+// breaker: the same one piece and, to the last bit, the same width as the
+// breaker finds (a mark asked for makes the layout take it), at every
+// width around the line's own, in both formats, runs with blanks, tags
+// and Symbol glyphs beside them.
+TEST_F(FallbackLayout, ALineWithRunsThatFitsWholeIsMeasuredAsTheBreakerMeasures) {
+  const std::vector<std::string> inputs = {
+      kZhe + kZhe + " " + kZhe + " x\n",
+      "a %bs" + repeat(kZhe, 5) + "%be " + ideographs(4) + " %ls" + kZhe + "%le\n",
+      "\xCE\xB1 " + kIdeograph + " " + kIdeograph + kIdeograph + "  (y)\n",
+  };
+  for (const Format format : {Format::PostScript, Format::Pdf}) {
+    for (const std::string& input : inputs) {
+      const Laid whole = lay(input, format, kUnbounded);
+      ASSERT_EQ(whole.layout.pieces.size(), 1u) << input;
+      const paged::FallbackWidths widths(format, TextMode::Typed, &fonts_);
+      const std::size_t firstByte = 0;
+      const double width = whole.layout.pieces[0].width;
+      for (const double edge : {width - 0.001, width, width + 0.001, 2 * width}) {
+        const LineLayout quick = paged::layoutLine(whole.line, format,
+                                                   paged::initialTextStyle(format), edge, widths);
+        const LineLayout broken =
+            paged::layoutLine(whole.line, format, paged::initialTextStyle(format), edge, widths,
+                              std::span<const std::size_t>(&firstByte, 1));
+        ASSERT_EQ(quick.pieces.size(), broken.pieces.size()) << input << " at " << edge;
+        EXPECT_EQ(quick.pieces[0].width, broken.pieces[0].width) << input << " at " << edge;
+        EXPECT_EQ(quick.pieces[0].end, broken.pieces[0].end) << input << " at " << edge;
+      }
+    }
   }
 }
 

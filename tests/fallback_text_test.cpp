@@ -162,6 +162,48 @@ TEST(FallbackText, RunsStayOnTheirOperatorsThroughTheTagRows) {
   }
 }
 
+// A conversion that lays no line out from its items keeps only the runs:
+// the same runs in the same places as the full record, and the same bytes
+// and measures.
+TEST(FallbackText, WithoutTheTextItemsTheRunsAreThoseOfTheFullRecord) {
+  const std::vector<std::string> lines = {
+      "%bs\xD0\x96 %be\xD0\x96\xD0\x96 %cs\xE4\xB8\xAD%ce _x#\n",
+      "%us\xD0\x96\xD0\x96%ue %hs\xE4\xB8\xAD x%he \xCE\xB1\xD0\x96\n",
+      "%ps%pse\xD0\x96%Bs\xE2\x86\x90 _%Be%zz\xD0\x96\n",
+  };
+  for (const Format format : {Format::PostScript, Format::Pdf}) {
+    FakeFallbackFonts recordedFonts;
+    FakeFallbackFonts bareFonts;
+    paged::FallbackContext recordedContext(recordedFonts, format);
+    paged::FallbackContext bareContext(bareFonts, format);
+    EscapeStats recorded;
+    EscapeStats bare;
+    bare.lineItems.recordTexts(false);
+    LineMarks recordedState;
+    LineMarks bareState;
+    std::string scratch;
+    for (const std::string& input : lines) {
+      std::string withItems = input;
+      std::string without = input;
+      recordedState.startLine();
+      bareState.startLine();
+      rewriteLine(withItems, scratch, format, recordedState, TextMode::Typed, recorded,
+                  &recordedContext);
+      rewriteLine(without, scratch, format, bareState, TextMode::Typed, bare, &bareContext);
+      ASSERT_EQ(withItems, without);
+      EXPECT_TRUE(recordedState == bareState) << input;
+      std::vector<LineItem> runs;
+      for (const LineItem& item : recorded.lineItems.all()) {
+        if (item.kind == ItemKind::FallbackRun) runs.push_back(item);
+      }
+      ASSERT_FALSE(runs.empty()) << input;
+      EXPECT_EQ(std::vector<LineItem>(bare.lineItems.all().begin(), bare.lineItems.all().end()),
+                runs)
+          << input;
+    }
+  }
+}
+
 TEST(FallbackText, TextTheStandardFontsHoldGivesTheSameBytes) {
   const std::string input = "caf\xC3\xA9 %bs\xCE\xB1%be \xE2\x80\x94 %cs(x)%ce\n$sb G 050 100 545 200\n";
   for (const Format format : {Format::PostScript, Format::Pdf}) {

@@ -69,6 +69,60 @@ TEST(LineItems, APassWithoutReplacementsLeavesThemAlone) {
   EXPECT_EQ(items.measuredBytes(0, 12, 10), 6u + 4u);
 }
 
+// A run that lays no line out from its items records only the fallback
+// runs, which the measures need, and moves them as the full record does.
+TEST(LineItems, WithoutTheTextsOnlyTheRunsAreKeptAndMoved) {
+  LineItems items;
+  items.recordTexts(false);
+  items.addSymbolRun(0, 2);
+  items.addRun(6, 9, 40);
+  EXPECT_EQ(items.all().size(), 1u);
+  {
+    // "%bs" at 1 became 3 bytes, a clean-up put one in at 4: the run moves by one.
+    LineItems::Editor editor(&items);
+    editor.replaced(1, 3, 3, InsertedText::tagRow(36));
+    editor.replaced(4, 0, 1, InsertedText::cleanup());
+    editor.finish();
+  }
+  ASSERT_EQ(items.all().size(), 1u);
+  EXPECT_EQ(items.all()[0], (LineItem{7, 10, 40, 0, ItemKind::FallbackRun}));
+  items.clear();
+  {
+    LineItems::Editor editor(&items);
+    editor.replaced(1, 3, 3, InsertedText::tagRow(36));
+    editor.finish();
+  }
+  EXPECT_TRUE(items.empty());
+  EXPECT_FALSE(items.recordsTexts());  // a new line keeps the setting
+}
+
+// The same generated lines in every format and mode, rewritten with and
+// without the texts recorded: the same bytes and layout state.
+TEST(LineItems, LeavingTheTextsOutChangesNoByteOfTheLine) {
+  const std::vector<std::string> lines = test::tagHeavyLines(20261208u, 300);
+  for (const Format format : kAllFormats) {
+    for (const TextMode mode : {TextMode::Markup, TextMode::Typed}) {
+      LineMarks recordedState;
+      LineMarks bareState;
+      EscapeStats recorded;
+      EscapeStats bare;
+      bare.lineItems.recordTexts(false);
+      std::string scratch;
+      for (const std::string& input : lines) {
+        std::string withItems = input;
+        std::string without = input;
+        recordedState.startLine();
+        bareState.startLine();
+        rewriteLine(withItems, scratch, format, recordedState, mode, recorded);
+        rewriteLine(without, scratch, format, bareState, mode, bare);
+        ASSERT_EQ(withItems, without) << input;
+        ASSERT_TRUE(recordedState == bareState) << input;
+        ASSERT_TRUE(bare.lineItems.empty()) << input;
+      }
+    }
+  }
+}
+
 // Generated lines with every tag, near misses and fragments that form tags,
 // string delimiters and clean-up patterns, in every format and mode: the
 // items are in order and inside the line, each whole tag item holds its

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <limits>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -261,6 +262,27 @@ TEST(PieceX, CentresOnThePageOrStartsAtTheMargin) {
   EXPECT_EQ(pieceX(letter, piece, false), kLeftMargin);
   EXPECT_EQ(pieceX(letter, piece, true), 256);
   EXPECT_EQ(pieceX(*findPaperSize("a4"), piece, true), 248);  // 247.5 rounded away from 0
+}
+
+// A style's words are held in place: every word the texts write fits,
+// a longer one is refused rather than cut, and a word compares by its
+// text alone, whatever a longer one left in its place before.
+TEST(StyleWord, HoldsTheWordsOfAStyleAndComparesByTheirText) {
+  StyleWord word("Times-BoldItalic");
+  EXPECT_EQ(word.view(), "Times-BoldItalic");
+  word = "F1";
+  EXPECT_EQ(word, StyleWord("F1"));
+  EXPECT_EQ(word.size(), 2u);
+  EXPECT_FALSE(word == StyleWord("F12"));
+  const std::string longest(StyleWord::kCapacity, 'K');
+  EXPECT_EQ(StyleWord(longest).view(), longest);
+  EXPECT_THROW((void)StyleWord(longest + "p").size(), std::length_error);
+  TextStyle a = initialTextStyle(Format::Pdf);
+  a.colour = "0.5 0.5 0.5";
+  a.colour = "1 0 0";
+  EXPECT_EQ(a, (TextStyle{"F1", "12", "1 0 0", ""}));
+  EXPECT_EQ(nextLineStyle(Format::Pdf, TextStyle{"F2", "10", "1 0 0", "7"}),
+            (TextStyle{"F1", "12", "1 0 0", "7"}));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "driver/conversion.hpp"
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 
 #include "driver/fallback_code_reading.hpp"
@@ -41,14 +42,14 @@ class FontInForceKeeper {
     if (context_ != nullptr) saved_ = context_->inForce();
   }
   ~FontInForceKeeper() {
-    if (context_ != nullptr) context_->inForce() = saved_;
+    if (context_ != nullptr) context_->inForce() = *saved_;
   }
   FontInForceKeeper(const FontInForceKeeper&) = delete;
   FontInForceKeeper& operator=(const FontInForceKeeper&) = delete;
 
  private:
   paged::FallbackContext* context_;
-  paged::FontInForce saved_;
+  std::optional<paged::FontInForce> saved_;  // made only for a drawing line, not every line
 };
 
 // One tally of each line for both kinds of warning: their classes are
@@ -95,6 +96,8 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
   const bool tallied = text.active() || overflow.active();
   const LineTallier tallier = tallierFor(text, overflow);
   while (in.next(line)) {
+    // The items go to a writer that reads them, and are recorded only then.
+    const bool itemsRead = writer->readsTextItems();
     // A drawing line is drawn before any of its text is rewritten; its text
     // still runs through the tags (they may act on the layout) but is
     // never written.
@@ -109,12 +112,18 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
       text.count(line, tally);
       measured = overflow.measurePlain(line, tally);
     }
+    // A line the page measure could not settle from its bytes is laid out
+    // from its items, so they are recorded for it too.
+    stats.lineItems.recordTexts(itemsRead || !measured);
     marks.startLine();
     {
       const FontInForceKeeper keeper(context.get(), drawingLine);
       rewriteLine(line, scratch, format, marks, mode, stats, context.get());
     }
-    const TypedLine typed{line, stats.lineItems.all(), drawingLine, stats.lineItems.paintings()};
+    const bool keepItems = itemsRead || !measured;
+    const TypedLine typed = keepItems ? TypedLine{line, stats.lineItems.all(), drawingLine,
+                                                  stats.lineItems.paintings()}
+                                      : TypedLine{line, {}, drawingLine};
     if (!measured) overflow.measureRewritten(typed, marks);
     writer->line(typed);
     if (option == 'v') console.print(writer->progressTrace(drawingLine));

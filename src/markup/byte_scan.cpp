@@ -103,15 +103,22 @@ __attribute__((target("avx2"))) unsigned avx2(const char* text, std::size_t size
   return classes;
 }
 
-bool detectAvx2() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") != 0;
-}
-
-const bool kHaveAvx2 = detectAvx2();
+const bool kHaveAvx2 = cpuHasAvx2();
 #endif
 
 }  // namespace
+
+bool cpuHasAvx2() {
+#if defined(__x86_64__) && defined(__GNUC__)
+  static const bool kAvx2 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return kAvx2;
+#else
+  return false;
+#endif
+}
 
 unsigned classify(std::string_view text) {
 #if defined(KOLVO_SCAN_AVX2)

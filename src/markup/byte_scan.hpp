@@ -56,4 +56,8 @@ bool classifyOneByOne(std::string_view text, unsigned& classes);
 bool classifySse2(std::string_view text, unsigned& classes);
 bool classifyAvx2(std::string_view text, unsigned& classes);
 
+// Whether this processor runs AVX2, asked once: the scans here and in the
+// layers above choose their 32-byte versions by it.
+bool cpuHasAvx2();
+
 }  // namespace kolvo::scan

@@ -86,8 +86,7 @@ void LineItems::Editor::keepOldUpTo(std::size_t at, std::size_t removed) {
   }
 }
 
-void LineItems::Editor::finish() {
-  if (items_ == nullptr || !edited_) return;
+void LineItems::Editor::finishEdits() {
   const std::vector<LineItem>& old = items_->items_;
   for (; next_ < old.size(); ++next_) {
     LineItem item = old[next_];

@@ -78,6 +78,13 @@ class LineItems {
     runs_ = 0;
     paintings_.clear();
   }
+  // Whether the texts of tag rows and clean-ups and the Symbol runs become
+  // items (the default). Only a line laid out from its items needs them
+  // (the paged writers under --paper, the check); the others spare each
+  // replacement its bookkeeping. The fallback runs are kept either way:
+  // the centring and PDF mark measures count them by width.
+  void recordTexts(bool on) { recordsTexts_ = on; }
+  bool recordsTexts() const { return recordsTexts_; }
   bool empty() const { return items_.empty(); }
   std::span<const LineItem> all() const { return items_; }
   std::span<const RunPainting> paintings() const { return paintings_; }
@@ -98,6 +105,7 @@ class LineItems {
 
   // Glyphs of the Symbol font just appended to the line, switches included.
   void addSymbolRun(std::size_t begin, std::size_t end) {
+    if (!recordsTexts_) return;
     items_.push_back({begin, end, 0, 0, ItemKind::SymbolRun});
   }
 
@@ -116,7 +124,10 @@ class LineItems {
   // may fall inside a run.
   class Editor {
    public:
-    explicit Editor(LineItems* items) : items_(items) {
+    // Nothing to record and nothing to move: every call is a no-op.
+    explicit Editor(LineItems* items)
+        : items_(items != nullptr && (items->recordsTexts_ || !items->items_.empty()) ? items
+                                                                                      : nullptr) {
       if (items_ != nullptr) items_->spare_.clear();
     }
     ~Editor() = default;
@@ -132,7 +143,9 @@ class LineItems {
       put(at, removed, inserted, what);
     }
     // Takes the items after the last replacement along.
-    void finish();
+    void finish() {
+      if (items_ != nullptr && edited_) finishEdits();
+    }
 
    private:
     // Takes along the old items before the bytes [at, at + removed), and
@@ -141,13 +154,14 @@ class LineItems {
     // The replacement's own item, if it makes one.
     void put(std::size_t at, std::size_t removed, std::size_t inserted, InsertedText what) {
       edited_ = true;
-      if (what.isItem) {
+      if (what.isItem && items_->recordsTexts_) {
         const auto start = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(at) + delta_);
         items_->spare_.push_back({start, start + inserted, 0, what.row, what.kind});
       }
       delta_ += static_cast<std::ptrdiff_t>(inserted) - static_cast<std::ptrdiff_t>(removed);
     }
     void keep(LineItem item);  // an old item or what is left of it, moved by delta_
+    void finishEdits();
 
     LineItems* items_;
     std::size_t next_ = 0;        // the old items before it are done with
@@ -164,6 +178,7 @@ class LineItems {
   std::size_t runs_ = 0;
   std::vector<RunPainting> paintings_;  // one per fallback run, in order
   std::vector<LineItem> spare_;  // the next pass's result, its storage kept between lines
+  bool recordsTexts_ = true;
 };
 
 // One rewritten line as the writers get it: its bytes and what they are.

@@ -78,7 +78,7 @@ void replaceTagInto(std::string& out, std::string_view line, std::string_view pa
           ? std::optional<LineItems>(*items)
           : std::nullopt;
   LineItems::Editor mover(items);
-  const KeptEnds kept = keptEnds(pattern, replacement, what);
+  const KeptEnds kept = items != nullptr ? keptEnds(pattern, replacement, what) : KeptEnds{};
   std::size_t in = 0;
   for (std::size_t hit = findFrom(line, pattern, 0); hit != std::string_view::npos;
        hit = findFrom(line, pattern, in)) {

@@ -229,6 +229,8 @@ void escapeInto(std::string& out, std::string_view text) {
 
 void rewriteTags(std::string& line, std::string& scratch, Format format, LineMarks& marks,
                  TextMode mode, LineItems* runs) {
+  // Items that are neither recorded nor there to be moved cost nothing.
+  if (runs != nullptr && runs->empty() && !runs->recordsTexts()) runs = nullptr;
   LineScan seen = scanLine(line);
   if (mode == TextMode::Markup && isPaged(format) && (seen.classes & scan::kDelimiter) != 0) {
     escapeInto(scratch, line);

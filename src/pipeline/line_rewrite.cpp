@@ -11,13 +11,6 @@ void rewriteLine(std::string& line, std::string& scratch, Format format, LineMar
   rewriteLine(line, scratch, format, marks, TextMode::Markup, unused);
 }
 
-void rewriteLine(std::string& line, std::string& scratch, Format format, LineMarks& marks,
-                 TextMode mode, EscapeStats& stats, paged::FallbackContext* glyphs) {
-  stats.lineItems.clear();
-  if (hasTextStep(format, mode)) prepareText(line, scratch, format, mode, stats, glyphs);
-  rewriteTags(line, scratch, format, marks, mode, &stats.lineItems);
-}
-
 void rewriteLineReference(std::string& line, Format format, LineMarks& marks, TextMode mode) {
   EscapeStats unused;
   rewriteLineReference(line, format, marks, mode, unused);

@@ -64,16 +64,33 @@ std::vector<ElementBalancer::Piece> ElementBalancer::piecesOf(std::string_view t
   return pieces;
 }
 
+std::vector<ElementBalancer::Piece> ElementBalancer::latexPiecesOf(std::string_view text) {
+  constexpr std::string_view kBegin = "\\begin{";
+  constexpr std::string_view kEnd = "\\end{";
+  const auto environment = [&](std::string_view prefix) {
+    return text.substr(prefix.size(), text.size() - prefix.size() - 1);
+  };
+  if (text.starts_with(kBegin) && text.ends_with('}')) {
+    return {{Piece::Kind::Start, text, environment(kBegin)}};
+  }
+  if (text.starts_with(kEnd) && text.ends_with('}')) {
+    return {{Piece::Kind::End, text, environment(kEnd)}};
+  }
+  if (text == "}") return {{Piece::Kind::End, text, "{"}};
+  if (text.ends_with('{') && !text.ends_with("{}")) return {{Piece::Kind::Start, text, "{"}};
+  return text.empty() ? std::vector<Piece>{} : std::vector<Piece>{{Piece::Kind::Text, text, {}}};
+}
+
 ElementBalancer::ElementBalancer(Format format, TextMode mode)
     : narrowContent_(format == Format::DocBook && mode == TextMode::Typed),
-      userMarkup_(mode == TextMode::Markup) {
+      userMarkup_(mode == TextMode::Markup), latex_(format == Format::Latex) {
   texts_.reserve(kTagRowCount);
   pieces_.reserve(kTagRowCount);
   for (const TagRow& row : kTagTable) {
     const Replacement text =
         mode == TextMode::Typed ? typedReplacement(row, format) : row.replacement(format);
     texts_.push_back(text ? *text : std::string_view());
-    pieces_.push_back(piecesOf(texts_.back()));
+    pieces_.push_back(latex_ ? latexPiecesOf(texts_.back()) : piecesOf(texts_.back()));
     nests_.push_back(std::ranges::any_of(
         pieces_.back(), [](const Piece& piece) { return piece.kind != Piece::Kind::Text; }));
     lessThans_.push_back(static_cast<std::size_t>(std::ranges::count(texts_.back(), '<')));
@@ -114,6 +131,7 @@ void ElementBalancer::take(const Piece& piece, std::size_t row, std::string& out
           std::ranges::any_of(open_, [&](const Open& o) { return o.start == piece.bytes; })) {
         return;
       }
+      if (latex_ && piece.name != "{") return openEnvironment(piece, row, out);
       open_.push_back(opened(piece, row));
       open_.back().at = out.size();
       out.append(open_.back().start);
@@ -132,12 +150,42 @@ void ElementBalancer::take(const Piece& piece, std::size_t row, std::string& out
   open_.erase(match);
 }
 
+// A LaTeX environment may not stand inside a style's group: the groups
+// open at its start close before it and open again inside it.
+void ElementBalancer::openEnvironment(const Piece& piece, std::size_t row, std::string& out) {
+  std::size_t groups = 0;
+  while (groups < open_.size() && open_[open_.size() - 1 - groups].name == "{") ++groups;
+  std::vector<Open> reopened(open_.end() - static_cast<std::ptrdiff_t>(groups), open_.end());
+  for (std::size_t i = 0; i < groups; ++i) {
+    close(open_.back(), out);
+    open_.pop_back();
+  }
+  open_.push_back(opened(piece, row));
+  open_.back().at = out.size();
+  out.append(open_.back().start);
+  for (Open& group : reopened) {
+    group.at = out.size();
+    out.append(group.start);
+    open_.push_back(std::move(group));
+  }
+}
+
+void ElementBalancer::writeEnd(const Open& open, std::string& out) const {
+  if (!latex_) {
+    out.append("</").append(open.written).append(">");
+  } else if (open.name == "{") {
+    out.push_back('}');
+  } else {
+    out.append("\\end{").append(open.name).append("}");
+  }
+}
+
 void ElementBalancer::close(const Open& open, std::string& out) const {
   const std::size_t inside = open.at + open.start.size();
   if (!userMarkup_ && out.find_first_not_of(' ', inside) == std::string::npos) {
     out.erase(open.at, open.start.size());  // blanks at most: they stay, plain
   } else {
-    out.append("</").append(open.written).append(">");
+    writeEnd(open, out);
   }
 }
 
@@ -243,6 +291,10 @@ bool ElementBalancer::standsAsItIs(const TypedLine& line) {
     if (piece.kind == Piece::Kind::Start) {
       // Typed text is also held to what balancing would change besides
       // the nesting: a style inside itself, a rich element in a narrow one.
+      if (typed && latex_ && piece.name != "{" &&
+          std::ranges::any_of(checking_, [](const Checked& c) { return c.name == "{"; })) {
+        asItIs = false;  // an environment inside a group
+      }
       if (typed && (std::ranges::any_of(checking_, [&](const Checked& c) { return c.start == piece.bytes; }) ||
                     (narrowContent_ && isOneOf(piece.name, kRichElements) &&
                      std::ranges::any_of(checking_, [](const Checked& c) {
@@ -270,15 +322,29 @@ bool ElementBalancer::standsAsItIs(const TypedLine& line) {
 }
 
 bool ElementBalancer::balance(const TypedLine& line, std::string& out, bool always) {
-  if (!always && standsAsItIs(line)) return false;
+  if (!always && carried_.empty() && standsAsItIs(line)) return false;
   out.clear();
   open_.clear();
+  // What the line before left open starts this one again.
+  for (Open& open : carried_) {
+    open.at = out.size();
+    out.append(open.start);
+    open_.push_back(std::move(open));
+  }
+  carried_.clear();
   forEachPiece(line, [&](const Piece& piece, std::size_t row, std::size_t) { take(piece, row, out); });
   // The line's last blanks stay last: the elements close before them.
   std::size_t end = out.size();
   while (end > 0 && out[end - 1] == ' ') --end;
   const std::string blanks(out.size() - end, ' ');
   out.resize(end);
+  if (latex_) {
+    // A style's group goes on in the next line: closed here, opened there.
+    // An environment (centring) is the line's own, as in every format.
+    for (const Open& open : open_) {
+      if (open.name == "{") carried_.push_back(open);
+    }
+  }
   closeAll(out);
   out.append(blanks);
   return true;

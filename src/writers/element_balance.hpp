@@ -47,6 +47,9 @@ class ElementBalancer {
   };
   // `text` cut into pieces; a tag's own text only (the table's constants).
   static std::vector<Piece> piecesOf(std::string_view text);
+  // The same for LaTeX: a text ending in "{" opens a group (name "{"), "}"
+  // closes one, "\begin{x}" and "\end{x}" an environment (name "x").
+  static std::vector<Piece> latexPiecesOf(std::string_view text);
   // The row of a piece of the user's own text.
   static constexpr std::size_t kUserRow = static_cast<std::size_t>(-1);
 
@@ -62,6 +65,9 @@ class ElementBalancer {
   // nothing but blanks has been written inside it since (an empty element
   // is only noise, and HTML checkers warn of it).
   void close(const Open& open, std::string& out) const;
+  // How `open` is closed: "</name>", "}" or "\end{name}".
+  void writeEnd(const Open& open, std::string& out) const;
+  void openEnvironment(const Piece& piece, std::size_t row, std::string& out);
   // The start tag of `piece` as it may stand where the line is now.
   Open opened(const Piece& piece, std::size_t row) const;
   void take(const Piece& piece, std::size_t row, std::string& out);
@@ -95,6 +101,10 @@ class ElementBalancer {
   // DocBook: the elements that may not hold the richer ones, and those.
   bool narrowContent_ = false;
   bool userMarkup_ = false;
+  // LaTeX: groups and environments, closed at the end of each line (a line
+  // break may not stand in them) and opened again on the next.
+  bool latex_ = false;
+  std::vector<Open> carried_;
   bool userMarkupHere_ = false;  // this line's text of the user's holds some
   // Inside a comment of the user's that a tag's text stands in.
   bool inComment_ = false;

@@ -82,10 +82,12 @@ std::string userText(const TypedLine& line) {
 void FlowingWriter::prologue() {
   out_.write(format_.prologue);
   titlePending_ = !format_.firstLineTitle.before.empty();
+  noteWhetherItemsAreRead();
 }
 
 void FlowingWriter::writeTitle(std::string_view firstLine) {
   titlePending_ = false;
+  noteWhetherItemsAreRead();
   out_.write(format_.firstLineTitle.before);
   out_.write(firstLine);
   out_.write(format_.firstLineTitle.after);
@@ -102,18 +104,20 @@ void FlowingWriter::topSpacing(char option) {
     for (std::size_t i = 0; i < count; ++i) out_.write(format_.blankLine);
   }
   if (count > 0) after_ = After::LineBreak;
+  noteWhetherItemsAreRead();
 }
 
-void FlowingWriter::guardLineStart(const TypedLine& line, bool centred) {
+void FlowingWriter::guardLineStart(const TypedLine& line, std::string_view text, bool centred) {
   const LineStartGuards& guards = format_.guards;
   if (after_ == After::LineBreak && !guards.beforeBracketAfterBreak.empty()) {
-    const std::string_view text = line.bytes.substr(firstNonBlank(line.bytes));
-    if (text.starts_with('[') && !opensWithLength(text)) {
+    const std::string_view start = text.substr(firstNonBlank(text));
+    if (start.starts_with('[') && !opensWithLength(start)) {
       out_.write(guards.beforeBracketAfterBreak);
     }
   }
   if (after_ == After::Centred && !centred && !guards.beforeNoParagraphAfterCentred.empty() &&
-      beginsNoParagraph(line)) {
+      (firstNonBlank(text) == text.size() || beginsNoParagraph(line) ||
+       (guards.tagsAloneBeginNoParagraph && userText(line).empty()))) {
     out_.write(guards.beforeNoParagraphAfterCentred);
   }
 }
@@ -124,14 +128,20 @@ void FlowingWriter::line(const TypedLine& line) {
   const bool centred = marks_.center == 1;
   const LineForm& form = centred ? format_.centred : format_.plain;
   out_.write(form.before);
-  guardLineStart(line, centred);
-  if (balancer_ && balancer_->balance(line, balanced_)) {
-    out_.write(balanced_);
-  } else {
-    out_.write(line.bytes);
-  }
+  // A line after a line break that starts with neither a blank nor "["
+  // (most) has nothing to guard.
+  const bool mayNeedGuard =
+      after_ == After::Centred ||
+      (!line.bytes.empty() && (isBlank(line.bytes.front()) || line.bytes.front() == '['));
+  // What is written: the line, or the line balanced (which may leave only
+  // blanks where the line closed and opened styles).
+  const std::string_view text =
+      balancer_ && balancer_->balance(line, balanced_) ? std::string_view(balanced_) : line.bytes;
+  if (guarded_ && mayNeedGuard) guardLineStart(line, text, centred);
+  out_.write(text);
   out_.write(form.after);
   after_ = centred ? After::Centred : After::LineBreak;
+  noteWhetherItemsAreRead();
   wroteLine_ = true;
 }
 

@@ -34,6 +34,10 @@ struct LineStartGuards {
   // right after a centred line, whose environment has ended the paragraph:
   // a line break with no line to end ("\mbox{}").
   std::string_view beforeNoParagraphAfterCentred;
+  // Whether every line of tags and blanks alone counts as beginning no
+  // paragraph there (typed text, whose tags may all be declarations such
+  // as a size), rather than only a page break.
+  bool tagsAloneBeginNoParagraph = false;
 };
 
 struct FlowingFormat {
@@ -76,6 +80,9 @@ class FlowingWriter final : public Writer {
                 Format format = Format::AbiWord, TextMode mode = TextMode::Markup)
       : Writer(out, marks), format_(texts) {
     if (texts.balancesElements) balancer_.emplace(format, mode);
+    guarded_ = !texts.guards.beforeBracketAfterBreak.empty() ||
+               !texts.guards.beforeNoParagraphAfterCentred.empty();
+    noteWhetherItemsAreRead();
   }
 
   void prologue() override;
@@ -94,10 +101,19 @@ class FlowingWriter final : public Writer {
 
   // Where the previous line left the reader, for the guards.
   enum class After : unsigned char { Start, LineBreak, Centred };
-  void guardLineStart(const TypedLine& line, bool centred);
+  // `text` is what will be written of `line`.
+  void guardLineStart(const TypedLine& line, std::string_view text, bool centred);
+  // The balancer reads every line's items; the title its first line's,
+  // and LaTeX's guard those of the line after a centred one. Called
+  // wherever what it reads changes.
+  void noteWhetherItemsAreRead() {
+    readsTextItems_ = balancer_.has_value() || titlePending_ ||
+                      (after_ == After::Centred && !format_.guards.beforeNoParagraphAfterCentred.empty());
+  }
 
   const FlowingFormat& format_;
   After after_ = After::Start;
+  bool guarded_ = false;  // the format guards some line starts (most guard none)
   std::optional<ElementBalancer> balancer_;
   std::string balanced_;
 };

@@ -8,7 +8,7 @@ namespace {
 #define KOLVO_LATEX_CLASS "\\documentclass[12pt]{book} \n"
 #define KOLVO_LATEX_START "\\pagestyle {empty} \n\\begin{document} \n\\noindent\n"
 
-constexpr FlowingFormat latexWithPrologue(std::string_view prologue) {
+constexpr FlowingFormat latexWithPrologue(std::string_view prologue, bool typed) {
   return {
       prologue,
       "  \\\\ \n",
@@ -17,24 +17,27 @@ constexpr FlowingFormat latexWithPrologue(std::string_view prologue) {
       {"", " \\\\ \n"},
       {"", " \n"},
       "\\end{document} \n",
-      {"{}", "\\mbox{}"},
-      false,
+      {"{}", "\\mbox{}", typed},
+      typed,
   };
 }
 
 }  // namespace
 
-const FlowingFormat kLatexFormat = latexWithPrologue(KOLVO_LATEX_CLASS KOLVO_LATEX_START);
+const FlowingFormat kLatexFormat = latexWithPrologue(KOLVO_LATEX_CLASS KOLVO_LATEX_START, false);
 
 // Typed text holds any character: T1 fonts set the ASCII ones that OT1
 // lacks (and the accented letters as single glyphs), textcomp the symbols
-// of TS1, and Latin Modern has both in outline form.
+// of TS1, and Latin Modern has both in outline form. Its tags' groups are
+// balanced: closed at each line's end and opened again on the next, a "}"
+// that closes nothing left out.
 const FlowingFormat kLatexTypedFormat = latexWithPrologue(
     KOLVO_LATEX_CLASS
     "\\usepackage[T1]{fontenc}\n"
     "\\usepackage{textcomp}\n"
     "\\usepackage{lmodern}\n"
-    "\\raggedbottom\n" KOLVO_LATEX_START);
+    "\\raggedbottom\n" KOLVO_LATEX_START,
+    true);
 
 #undef KOLVO_LATEX_START
 #undef KOLVO_LATEX_CLASS

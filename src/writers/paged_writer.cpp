@@ -10,7 +10,12 @@ PagedWriter::PagedWriter(OutputSink& out, LineMarks& marks, Format format, TextM
                          const PaperSize* paper, const FallbackFonts* fallback, TopBaselines top)
     : Writer(out, marks), pen_(format, paper != nullptr ? paper->height - kA4Paper.height : 0), mode_(mode), paper_(paper), fallback_(fallback),
       widths_(format, mode, fallback), style_(paged::initialTextStyle(format)), format_(format),
-      top_(top) {}
+      top_(top) {
+  // A line laid out for a paper size is painted from its items; typed text
+  // measures a centred line by them, and PostScript follows the font in
+  // force through them.
+  readsTextItems_ = paper != nullptr || mode == TextMode::Typed;
+}
 
 void PagedWriter::topSpacing(char option) {
   const PaperSize& paper = paper_ != nullptr ? *paper_ : kA4Paper;

@@ -86,8 +86,8 @@ constexpr std::string_view kStreamKeyword = "  stream\n";
 // The width of one overprint glyph in points: `font` is "/F1 12" and the like.
 double overprintGlyphWidth(const paged::WidthSource& widths, std::string_view font, char glyph) {
   const std::size_t blank = font.find(' ');
-  const paged::TextStyle style{std::string(font.substr(1, blank - 1)),
-                               std::string(font.substr(blank + 1)), "", ""};
+  const paged::TextStyle style{paged::StyleWord(font.substr(1, blank - 1)),
+                               paged::StyleWord(font.substr(blank + 1)), "", ""};
   const paged::GlyphWidths* table = widths.widths(paged::fontName(Format::Pdf, style));
   const double units = table != nullptr ? (*table)[static_cast<unsigned char>(glyph)] : 500;
   return units * paged::pointSize(style) / 1000;
@@ -337,10 +337,27 @@ class PdfWriter final : public PagedWriter {
   void startPage(const paged::TextStyle& style) override {
     cursor_.baseline = baselineOn(*paper_, kStartBaseline);
     nextPage();
-    if (!style.colour.empty()) {
-      out_.write("  " + style.colour + " rg\n");
-    }
-    if (!style.rise.empty()) out_.write("  " + style.rise + " Ts\n");
+    if (!style.colour.empty()) writeOperation(style.colour, " rg\n");
+    if (!style.rise.empty()) writeOperation(style.rise, " Ts\n");
+  }
+
+  // "/F2 12": most pieces are in the body font, written as one constant.
+  void writeFont(const paged::TextStyle& style) {
+    static constexpr paged::TextStyle kBody = paged::initialTextStyle(Format::Pdf);
+    static_assert(kPdfBodyFont.substr(1, 2) == kBody.font.view() &&
+                  kPdfBodyFont.substr(4) == kBody.size.view());
+    if (style.font == kBody.font && style.size == kBody.size) return out_.write(kPdfBodyFont);
+    out_.put('/');
+    out_.write(style.font);
+    out_.put(' ');
+    out_.write(style.size);
+  }
+
+  // "  OPERANDS OPERATOR" on a line of its own.
+  void writeOperation(std::string_view operands, std::string_view operatorAndEnd) {
+    out_.write("  ");
+    out_.write(operands);
+    out_.write(operatorAndEnd);
   }
 
   // The line in as many pieces as the text area needs, each a text object
@@ -371,32 +388,34 @@ class PdfWriter final : public PagedWriter {
     const bool highlight = marks_.highlight == 1;
     const paged::LinePiece& piece = layout.pieces[i];
     const std::int32_t x = paged::pieceX(*paper_, piece, marks_.center != 0);
-    const std::string font = '/' + piece.start.font + ' ' + piece.start.size;
-    if (!highlight) writePieceObject(font, x, "", text, piece);
+    if (!highlight) writePieceObject(piece.start, x, "", text, piece);
     if (underline) {
       writeSpanMarks(spanInPiece(layout, i, 0), x, kPdfBodyFont, "", kUnderlineGlyph);
     }
     if (highlight) {
       writeSpanMarks(spanInPiece(layout, i, 2), x, kPdfHighlightFont, kHighlightColour,
                      kHighlightGlyph);
-      const std::string colour =
-          (piece.start.colour.empty() ? std::string("0 0 0") : piece.start.colour) + " rg ";
-      writePieceObject(font, x, colour, text, piece);
+      const std::string_view colour = piece.start.colour;
+      writePieceObject(piece.start, x, colour.empty() ? "0 0 0" : colour, text, piece);
     }
   }
 
-  // "  BT /F2 12 Tf X Y Td [colour](part) Tj ET\n"; a piece that starts or
-  // ends inside a fallback run has "<" or ">" there.
-  void writePieceObject(std::string_view font, std::int32_t x, std::string_view colour,
+  // "  BT /F2 12 Tf X Y Td [colour rg ](part) Tj ET\n", in the font of
+  // `style`; a piece that starts or ends inside a fallback run has "<" or
+  // ">" there.
+  void writePieceObject(const paged::TextStyle& style, std::int32_t x, std::string_view colour,
                         std::string_view text, const paged::LinePiece& piece) {
     out_.write("  BT ");
-    out_.write(font);
+    writeFont(style);
     out_.write(" Tf ");
     out_.writeInt(x);
     out_.put(' ');
     out_.writeInt(cursor_.baseline);
     out_.write(" Td ");
-    out_.write(colour);
+    if (!colour.empty()) {
+      out_.write(colour);
+      out_.write(" rg ");
+    }
     writePieceText(text, piece, "Tj");
     out_.write(" ET\n");
   }

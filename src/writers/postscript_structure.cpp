@@ -32,8 +32,15 @@ std::string postScriptSetup(const PaperSize& paper, std::string_view fonts) {
 std::string postScriptPageStart(std::uint64_t page, const paged::TextStyle& style) {
   const std::string number = std::to_string(page);
   std::string text = "%%Page: " + number + ' ' + number + "\n%%BeginPageSetup\n";
-  text += '/' + style.font + ' ' + style.size + " selectfont\n";
-  if (!style.colour.empty()) text += style.colour + " setrgbcolor\n";
+  text += '/';
+  text += style.font;
+  text += ' ';
+  text += style.size;
+  text += " selectfont\n";
+  if (!style.colour.empty()) {
+    text += style.colour;
+    text += " setrgbcolor\n";
+  }
   text += "%%EndPageSetup\n";
   return text;
 }

@@ -33,6 +33,10 @@ class Writer {
   virtual void drawing(std::string_view /*line*/) {}
   // The rewritten line, its bytes and what they are.
   virtual void line(const TypedLine& line) = 0;
+  // Whether the next line() reads the items of tag and clean-up texts and
+  // Symbol runs; asked before each line is rewritten, which records them
+  // only then. A flag rather than a virtual call: it is asked every line.
+  bool readsTextItems() const { return readsTextItems_; }
   // The progress trace for option v, printed right after line(); may be empty.
   virtual std::string progressTrace(bool drawingLine) const = 0;
   // Runs after every input line, drawing lines included.
@@ -44,6 +48,8 @@ class Writer {
  protected:
   OutputSink& out_;
   LineMarks& marks_;
+  // What readsTextItems says; each writer keeps it up to date.
+  bool readsTextItems_ = false;
 };
 
 class FallbackFonts;

@@ -124,12 +124,36 @@ def pdf_text(pdf):
 
 
 class _HtmlText(html.parser.HTMLParser):
+    """The text a browser shows: the head's title and style are not text."""
+
     def __init__(self):
         super().__init__()
         self.parts = []
+        self.hidden = 0
+
+    def handle_starttag(self, tag, attrs):
+        if tag in ("title", "style"):
+            self.hidden += 1
+
+    def handle_endtag(self, tag):
+        if tag in ("title", "style") and self.hidden > 0:
+            self.hidden -= 1
 
     def handle_data(self, data):
-        self.parts.append(data)
+        if not self.hidden:
+            self.parts.append(data)
+
+
+def docbook_text(doc):
+    """The text of the paragraphs, the line ends between them kept: an
+    article's title repeats its first line."""
+    root = ET.parse(doc).getroot()
+    for child in root:
+        if child.tag.endswith("}title"):
+            tail = child.tail
+            child.clear()
+            child.tail = tail
+    return "".join(root.itertext())
 
 
 def abiword_text(doc, work):
@@ -178,7 +202,7 @@ def read_back(fmt, doc, work):
         if r.returncode != 0:
             return False, r.stderr.decode(errors="replace")[:300], None
         if fmt == "d":
-            return True, "", "".join(ET.parse(doc).getroot().itertext())
+            return True, "", docbook_text(doc)
         return abiword_text(doc, work)
     if fmt == "h":
         if have("tidy"):

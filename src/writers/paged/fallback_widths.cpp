@@ -41,14 +41,18 @@ std::optional<FallbackFontName> readFallbackFontName(Format format, std::string_
   return font;
 }
 
-std::optional<HexGlyph> FallbackWidths::hexGlyph(std::string_view fontName,
-                                                 std::uint32_t code) const {
-  if (fonts_ == nullptr) return std::nullopt;
+HexFont FallbackWidths::hexFont(std::string_view fontName) const {
+  if (fonts_ == nullptr) return {};
   const std::optional<FallbackFontName> font = readFallbackFontName(format_, fontName);
-  if (!font || font->font >= fonts_->fontCount()) return std::nullopt;
-  const std::uint32_t full = font->firstCode + code;
+  if (!font || font->font >= fonts_->fontCount()) return {};
+  return {true, font->font, font->firstCode};
+}
+
+std::optional<HexGlyph> FallbackWidths::hexGlyph(const HexFont& font, std::uint32_t code) const {
+  if (fonts_ == nullptr || !font.known) return std::nullopt;
+  const std::uint32_t full = font.firstCode + code;
   if (full == 0 || full > std::numeric_limits<std::uint16_t>::max()) return std::nullopt;
-  const FallbackGlyph glyph{static_cast<std::uint16_t>(font->font),
+  const FallbackGlyph glyph{static_cast<std::uint16_t>(font.font),
                             static_cast<std::uint16_t>(full)};
   // A code the font never gave out (none of Kolvo's runs shows one) is
   // measured as unknown rather than trusted.

@@ -32,7 +32,8 @@ class FallbackWidths final : public WidthSource {
   const GlyphWidths* widths(std::string_view fontName) const override {
     return standard_.widths(fontName);
   }
-  std::optional<HexGlyph> hexGlyph(std::string_view fontName, std::uint32_t code) const override;
+  HexFont hexFont(std::string_view fontName) const override;
+  std::optional<HexGlyph> hexGlyph(const HexFont& font, std::uint32_t code) const override;
 
  private:
   Format format_;

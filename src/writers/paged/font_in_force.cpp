@@ -110,8 +110,8 @@ void followFont(const TypedLine& line, Format format, TextStyle& style) {
     } else if (item->kind != ItemKind::SymbolRun) {
       continue;
     }
-    style.font.assign(font.font);
-    style.size.assign(font.size);
+    style.font = font.font;
+    style.size = font.size;
     return;
   }
 }

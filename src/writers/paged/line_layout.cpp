@@ -1,6 +1,7 @@
 #include "writers/paged/line_layout.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -8,6 +9,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "writers/paged/advance_sum.hpp"
 #include "writers/paged/line_painting.hpp"
 
 namespace kolvo::paged {
@@ -44,6 +46,23 @@ std::uint32_t hexValue(std::string_view digits) {
   return value;
 }
 
+// A piece put in place field by field: a piece built whole on the stack
+// and copied was written and read back in parts of different widths,
+// which stalls the processor on every line.
+void addPiece(LineLayout& layout, std::size_t begin, std::size_t end, double width,
+              const TextStyle& start, std::string_view closer, bool startsInHex, bool endsInHex,
+              double indent = 0) {
+  LinePiece& piece = layout.pieces.emplace_back();
+  piece.begin = begin;
+  piece.end = end;
+  piece.width = width;
+  piece.start = start;
+  piece.closer = closer;
+  piece.startsInHex = startsInHex;
+  piece.endsInHex = endsInHex;
+  piece.indent = indent;
+}
+
 class Breaker {
  public:
   // Lays the line out into `layout`, whose storage it reuses.
@@ -59,8 +78,8 @@ class Breaker {
   void layOut() && {
     for (const ShownRun& run : shown_.runs) walk(run);
     resolveMarks(std::numeric_limits<std::size_t>::max());
-    layout_.pieces.push_back({pieceBegin_, line_.size(), ink_, shown_.styles[pieceStyle_], {},
-                              pieceInHex_, false, layout_.pieces.empty() ? 0 : indent_});
+    addPiece(layout_, pieceBegin_, line_.size(), ink_, shown_.styles[pieceStyle_], {},
+             pieceInHex_, false, layout_.pieces.empty() ? 0 : indent_);
     layout_.end = shown_.end;
   }
 
@@ -97,11 +116,12 @@ class Breaker {
     const TextStyle& style = shown_.styles[run.style];
     const double scale = pointSize(style) / 1000;
     const std::size_t digits = format_ == Format::Pdf ? 4 : 2;
+    const HexFont font = widths_.hexFont(style.font);
     bool inBlanks = false;
     for (std::size_t pos = run.begin; pos < run.end; pos += digits) {
       const std::size_t end = std::min(pos + digits, run.end);
       const std::uint32_t code = hexValue(line_.substr(pos, end - pos));
-      const std::optional<HexGlyph> glyph = widths_.hexGlyph(style.font, code);
+      const std::optional<HexGlyph> glyph = widths_.hexGlyph(font, code);
       const double units = glyph ? glyph->advance : kUnknownAdvance;
       place(run, {0, pos, end}, units * scale, glyph && glyph->blank, inBlanks);
     }
@@ -166,9 +186,8 @@ class Breaker {
   }
 
   void endPiece(std::size_t end, double width, std::string_view closer, bool inHex) {
-    layout_.pieces.push_back(
-        {pieceBegin_, end, width, shown_.styles[pieceStyle_], closer, pieceInHex_, inHex,
-         layout_.pieces.empty() ? 0 : indent_});
+    addPiece(layout_, pieceBegin_, end, width, shown_.styles[pieceStyle_], closer, pieceInHex_,
+             inHex, layout_.pieces.empty() ? 0 : indent_);
   }
 
   // The new piece starts at `begin`, the pen moved back by `consumed`.
@@ -224,6 +243,46 @@ const GlyphWidths* tableOf(Format format, const TextStyle& style, const WidthSou
   return widths.widths(fontName(format, initialTextStyle(format)));
 }
 
+// The widths of the fonts a line's strings use, each looked up by name
+// once a line rather than at every string: a line of tags goes back and
+// forth between two or three fonts.
+class FontTables {
+ public:
+  FontTables(Format format, const WidthSource& widths) : format_(format), widths_(widths) {}
+
+  const GlyphWidths* of(const TextStyle& style) {
+    for (std::size_t i = 0; i < count_; ++i) {
+      // cppcheck-suppress CastIntegerToAddressAtReturn ; tables_ holds pointers
+      if (fonts_[i] == style.font) return tables_[i];
+    }
+    const GlyphWidths* table = tableOf(format_, style, widths_);
+    if (count_ < kKept) {
+      fonts_[count_] = style.font;
+      tables_[count_++] = table;
+    }
+    return table;
+  }
+
+ private:
+  static constexpr std::size_t kKept = 4;
+  Format format_;
+  const WidthSource& widths_;
+  std::array<StyleWord, kKept> fonts_{};
+  std::array<const GlyphWidths*, kKept> tables_{};
+  std::size_t count_ = 0;
+};
+
+// Whether `text` holds a backslash: the strings of a line of tags are a
+// few bytes, too short to be worth a call.
+bool holdsBackslash(std::string_view text) {
+  constexpr std::size_t kShort = 16;
+  if (text.size() > kShort) return text.find('\\') != std::string_view::npos;
+  for (const char c : text) {
+    if (c == '\\') return true;
+  }
+  return false;
+}
+
 // One string's advances in whole thousandths of its size.
 struct UnitSum {
   std::uint64_t all = 0;     // every glyph
@@ -232,24 +291,15 @@ struct UnitSum {
   bool hasInk = false;
 };
 
-// The advances of plain bytes, each a glyph: four sums at once, so that
-// the additions do not wait on one another.
-std::uint64_t sumPlain(std::string_view bytes, const GlyphWidths& table) {
-  std::uint64_t sums[4] = {0, 0, 0, 0};
-  std::size_t i = 0;
-  for (; i + 4 <= bytes.size(); i += 4) {
-    for (std::size_t k = 0; k < 4; ++k) sums[k] += table[static_cast<unsigned char>(bytes[i + k])];
-  }
-  for (; i < bytes.size(); ++i) sums[0] += table[static_cast<unsigned char>(bytes[i])];
-  return sums[0] + sums[1] + sums[2] + sums[3];
-}
-
 // A string with escapes, read glyph by glyph.
 UnitSum sumEscaped(std::string_view line, const ShownRun& run, const GlyphWidths& table) {
   UnitSum sum;
   const std::string_view text = line.substr(0, run.end);
   for (std::size_t pos = run.begin; pos < run.end;) {
-    const EscapedGlyph glyph = glyphAt(text, pos);
+    // Most bytes are glyphs of their own; only a backslash needs reading.
+    const EscapedGlyph glyph = text[pos] != '\\'
+                                   ? EscapedGlyph{static_cast<unsigned char>(text[pos]), pos, pos + 1}
+                                   : glyphAt(text, pos);
     pos = glyph.end;
     sum.all += table[glyph.code];
     ++sum.glyphs;
@@ -263,15 +313,15 @@ UnitSum sumEscaped(std::string_view line, const ShownRun& run, const GlyphWidths
 
 UnitSum sumUnits(std::string_view line, const ShownRun& run, const GlyphWidths& table) {
   const std::string_view text = line.substr(run.begin, run.end - run.begin);
-  if (text.find('\\') != std::string_view::npos) return sumEscaped(line, run, table);
+  if (holdsBackslash(text)) return sumEscaped(line, run, table);
   // Every byte is a glyph; only blanks at the end are not ink.
   std::size_t inkEnd = text.size();
   if (run.breakable) {
     while (inkEnd > 0 && text[inkEnd - 1] == ' ') --inkEnd;
   }
   UnitSum sum;
-  sum.toInk = sumPlain(text.substr(0, inkEnd), table);
-  sum.all = sum.toInk + sumPlain(text.substr(inkEnd), table);
+  sum.toInk = sumAdvances(text.substr(0, inkEnd), table);
+  sum.all = sum.toInk + sumAdvances(text.substr(inkEnd), table);
   sum.glyphs = text.size();
   sum.hasInk = inkEnd > 0;
   return sum;
@@ -285,30 +335,82 @@ constexpr double kScreenMargin = 1e-9;
 
 // The line's width as Breaker would find it, when it is one piece: in
 // doubles, glyph by glyph in Breaker's order, so the same value.
+// The pen of the exact measure: Breaker's additions, in its order.
+struct ExactPen {
+  double limit;
+  double x = 0;
+  double ink = 0;
+
+  // False once ink runs past the limit: the line does not fit whole.
+  bool add(double advance, bool isInk) {
+    const double after = x + advance;
+    if (isInk && after > limit) return false;
+    x = after;
+    ink = isInk ? after : ink;
+    return true;
+  }
+};
+
+// A fallback run's codes as Breaker measures them: each by its font's
+// advance (an unknown code by kUnknownAdvance); a blank code in a
+// breakable string is no ink. `add(units, isInk)` takes each.
+template <typename Add>
+bool eachHexCode(std::string_view line, const ShownRun& run, Format format,
+                 const TextStyle& style, const WidthSource& widths, Add&& add) {
+  const std::size_t digits = format == Format::Pdf ? 4 : 2;
+  const HexFont font = widths.hexFont(style.font);
+  for (std::size_t pos = run.begin; pos < run.end; pos += digits) {
+    const std::size_t end = std::min(pos + digits, run.end);
+    const std::optional<HexGlyph> glyph = widths.hexGlyph(font, hexValue(line.substr(pos, end - pos)));
+    const double units = glyph ? glyph->advance : kUnknownAdvance;
+    if (!add(units, !(glyph && glyph->blank && run.breakable))) return false;
+  }
+  return true;
+}
+
+// A fallback run's codes in whole thousandths of its size.
+UnitSum sumHexUnits(std::string_view line, const ShownRun& run, Format format,
+                    const TextStyle& style, const WidthSource& widths) {
+  UnitSum sum;
+  eachHexCode(line, run, format, style, widths, [&](double units, bool isInk) {
+    sum.all += static_cast<std::uint64_t>(units);
+    ++sum.glyphs;
+    if (isInk) {
+      sum.toInk = sum.all;
+      sum.hasInk = true;
+    }
+    return true;
+  });
+  return sum;
+}
+
 std::optional<double> exactWidthIfWhole(std::string_view line, Format format,
                                         const ShownText& shown, const WidthSource& widths,
                                         double limit) {
-  double x = 0;
-  double ink = 0;
+  ExactPen pen{limit};
+  FontTables tables(format, widths);
   for (const ShownRun& run : shown.runs) {
-    x += run.shift;
-    const GlyphWidths& table = *tableOf(format, shown.styles[run.style], widths);
-    const double scale = pointSize(shown.styles[run.style]) / 1000;
+    pen.x += run.shift;
+    const TextStyle& style = shown.styles[run.style];
+    const double scale = pointSize(style) / 1000;
+    if (run.hex) {
+      const auto add = [&](double units, bool isInk) { return pen.add(units * scale, isInk); };
+      if (!eachHexCode(line, run, format, style, widths, add)) return std::nullopt;
+      continue;
+    }
+    const GlyphWidths& table = *tables.of(style);
     const std::string_view text = line.substr(0, run.end);
     for (std::size_t pos = run.begin; pos < run.end;) {
       const EscapedGlyph glyph = text[pos] != '\\'
                                      ? EscapedGlyph{static_cast<unsigned char>(text[pos]), pos, pos + 1}
                                      : glyphAt(text, pos);
       pos = glyph.end;
-      const double advance = table[glyph.code] * scale;
-      const bool isInk = glyph.code != ' ' || !run.breakable;
-      const double after = x + advance;
-      if (isInk && after > limit) return std::nullopt;
-      x = after;
-      ink = isInk ? after : ink;
+      if (!pen.add(table[glyph.code] * scale, glyph.code != ' ' || !run.breakable)) {
+        return std::nullopt;
+      }
     }
   }
-  return ink;
+  return pen.ink;
 }
 
 // Whether the line is one piece, and its width: exact (as Breaker finds it)
@@ -326,16 +428,22 @@ std::optional<double> widthIfWhole(std::string_view line, Format format, const S
   std::size_t styleOfTable = SIZE_MAX;
   const GlyphWidths* table = nullptr;
   double scale = 0;
+  FontTables tables(format, widths);
   for (const ShownRun& run : shown.runs) {
-    if (run.hex) return std::nullopt;
     if (run.style != styleOfTable) {
       const TextStyle& style = shown.styles[run.style];
-      table = tableOf(format, style, widths);
+      table = tables.of(style);
       scale = pointSize(style) / 1000;
       styleOfTable = run.style;
     }
-    if (table == nullptr) return std::nullopt;
-    const UnitSum sum = sumUnits(line, run, *table);
+    UnitSum sum;
+    if (run.hex) {
+      sum = sumHexUnits(line, run, format, shown.styles[run.style], widths);
+    } else if (table != nullptr) {
+      sum = sumUnits(line, run, *table);
+    } else {
+      return std::nullopt;
+    }
     glyphs += sum.glyphs;
     reach += std::max(run.shift, 0.0) + static_cast<double>(sum.all) * scale;
     x += run.shift;
@@ -359,7 +467,7 @@ void layoutShown(std::string_view line, Format format, const ShownText& shown, d
             widthIfWhole(line, format, shown, maxWidth, widths, exactWidths)) {
       layout.pieces.clear();
       layout.marks.clear();
-      layout.pieces.push_back({0, line.size(), *width, shown.styles.front(), {}, false, false});
+      addPiece(layout, 0, line.size(), *width, shown.styles.front(), {}, false, false);
       layout.end = shown.end;
       return;
     }

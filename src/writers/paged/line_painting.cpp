@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "markup/paged_cell_texts.hpp"
-#include "markup/rows_in_order.hpp"
+#include "markup/tag_index.hpp"
 #include "markup/tag_table.hpp"
 #include "writers/paged/tag_painting.hpp"
 
@@ -64,8 +64,9 @@ class Painter {
   }
 
   // The open string runs to the line's end, painted by the writer.
-  void finish(std::size_t lineSize) && {
-    paint(open_, lineSize, 0, true, format_ == Format::Pdf ? "Tj" : "show");
+  void finish(std::size_t lineSize) {
+    paint(open_, lineSize, 0, true,
+          format_ == Format::Pdf ? std::string_view("Tj") : std::string_view("show"));
     shown_.end = style_;
   }
 
@@ -77,8 +78,8 @@ class Painter {
   }
 
   void setFont(std::string_view font, std::string_view size) {
-    style_.font.assign(font);
-    style_.size.assign(size);
+    style_.font = font;
+    style_.size = size;
   }
 
   Format format_;
@@ -108,6 +109,8 @@ bool paintText(const TypedLine& line, Format format, TextMode mode, const TextSt
                ShownText& shown) {
   Painter painter(format, start, shown);
   std::size_t runs = 0;  // the fallback runs passed
+  const TagIndex& index = tagIndex();
+  const TagColumn texts = tagColumn(format, mode);
   for (const LineItem& item : line.items) {
     switch (item.kind) {
       case ItemKind::TagText: {
@@ -115,8 +118,8 @@ bool paintText(const TypedLine& line, Format format, TextMode mode, const TextSt
         if (onlyText(steps)) break;
         // A tag text that paints is whole: its operators begin with ")"
         // and end with "(", which no tag or clean-up takes.
-        const Replacement text = rowText(kTagTable[item.row], format, mode);
-        if (!text || item.end - item.begin != text->size()) return false;
+        // (An item's row has a text in this column: only such rows put one in.)
+        if (item.end - item.begin != index.text(texts, item.row).size()) return false;
         painter.follow(steps, item.begin);
         break;
       }
@@ -139,7 +142,7 @@ bool paintText(const TypedLine& line, Format format, TextMode mode, const TextSt
       }
     }
   }
-  std::move(painter).finish(line.bytes.size());
+  painter.finish(line.bytes.size());
   return true;
 }
 

@@ -1,10 +1,15 @@
 #include "writers/paged/paged_text.hpp"
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <optional>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "markup/paged_cell_texts.hpp"
 #include "markup/tag_index.hpp"
@@ -53,10 +58,39 @@ static_assert(asciiWithCodesOfTheirOwn() == 2 &&
                   paged::glyphPlace('`').font == paged::GlyphFont::Text,
               "mayNeedWork looks for exactly the ASCII characters with a code of their own");
 
+#if defined(__SSE2__)
+// The first of the sixteen bytes at `at` that mayNeedWork would flag, or
+// 16: the same tests a vector at a time (a signed compare below the blank
+// takes the control bytes and those beyond ASCII together).
+unsigned firstFlagged(const char* at) {
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+  const auto is = [&](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
+  __m128i flagged = _mm_cmplt_epi8(v, _mm_set1_epi8(0x20));
+  flagged = _mm_or_si128(flagged, _mm_or_si128(is(0x7F), is('%')));
+  flagged = _mm_or_si128(flagged, _mm_or_si128(is('\\'), is('_')));
+  flagged = _mm_or_si128(flagged, _mm_or_si128(is('\''), is('`')));
+  // "(" and ")" differ in their lowest bit only.
+  flagged = _mm_or_si128(flagged, _mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(static_cast<char>(0xFE))),
+                                                 _mm_set1_epi8('(')));
+  const auto mask = static_cast<unsigned>(_mm_movemask_epi8(flagged));
+  return mask == 0 ? 16 : static_cast<unsigned>(std::countr_zero(mask));
+}
+#endif
+
 // The length of the longest run of plain bytes at the start of `text`.
 std::size_t plainPrefix(std::string_view text) {
-  constexpr std::size_t kWord = sizeof(std::uint64_t);
   std::size_t at = 0;
+#if defined(__SSE2__)
+  // Sixteen bytes a step: half the instructions of the words below.
+  for (; at + 16 <= text.size(); at += 16) {
+    const unsigned first = firstFlagged(text.data() + at);
+    if (first < 16) {
+      at += first;
+      break;
+    }
+  }
+#endif
+  constexpr std::size_t kWord = sizeof(std::uint64_t);
   for (; at + kWord <= text.size(); at += kWord) {
     std::uint64_t word = 0;
     std::memcpy(&word, text.data() + at, kWord);

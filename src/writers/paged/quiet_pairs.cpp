@@ -2,6 +2,7 @@
 
 #include <bit>
 
+#include "markup/byte_scan.hpp"
 #include "writers/paged/glyph_place.hpp"
 #include "writers/paged/run_characters.hpp"
 
@@ -30,11 +31,7 @@ Quiet quietness(char32_t c, FallbackContext& context, FontStyle style) {
 }
 
 #if defined(KOLVO_QUIET_AVX2)
-bool detectAvx2() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") != 0;
-}
-const bool kHaveAvx2 = detectAvx2();
+const bool kHaveAvx2 = scan::cpuHasAvx2();
 
 struct Tables {
   __m256i quiet;

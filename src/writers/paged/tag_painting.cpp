@@ -33,7 +33,10 @@ constexpr PaintStep stepOf(const PagedOp& op, std::size_t at) {
     case PagedOpKind::Rise:
       step.kind = PaintKind::Style;
       step.at = at;
-      if (op.kind == PagedOpKind::SelectFont) step.style = {op.font.name, op.font.size, {}, {}};
+      // A word longer than StyleWord holds stops the build here.
+      if (op.kind == PagedOpKind::SelectFont) {
+        step.style = {StyleWord(op.font.name), StyleWord(op.font.size), {}, {}};
+      }
       if (op.kind == PagedOpKind::SetColour) step.style.colour = op.operands;
       if (op.kind == PagedOpKind::Rise) step.style.rise = op.operands;
       return step;

@@ -18,11 +18,12 @@ namespace kolvo::paged {
 
 // A change of the style in force. An empty field leaves that part as it
 // is; `font` and `size` change together.
+// Held as the style holds them, so that applying a change copies words.
 struct StyleChange {
-  std::string_view font;    // a PostScript font name or a PDF font resource ("F2")
-  std::string_view size;    // points, as the text writes them: "12"
-  std::string_view colour;  // the colour operator's operands: "1 0 0"
-  std::string_view rise;    // PDF: the operand of "Ts"
+  StyleWord font;    // a PostScript font name or a PDF font resource ("F2")
+  StyleWord size;    // points, as the text writes them: "12"
+  StyleWord colour;  // the colour operator's operands: "1 0 0"
+  StyleWord rise;    // PDF: the operand of "Ts"
 
   bool operator==(const StyleChange&) const = default;
 };

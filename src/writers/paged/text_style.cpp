@@ -23,26 +23,9 @@ constexpr std::array<PdfFontResource, 6> kPdfFontResources = {{
 
 }  // namespace
 
-TextStyle initialTextStyle(Format format) {
-  return {format == Format::Pdf ? "F1" : "Times-Roman", "12", "", ""};
-}
+const TextStyle kPdfBodyStyle = initialTextStyle(Format::Pdf);
 
-TextStyle nextLineStyle(Format format, TextStyle end) {
-  if (format != Format::Pdf) return end;
-  const TextStyle body = initialTextStyle(format);
-  end.font = body.font;
-  end.size = body.size;
-  return end;
-}
-
-double pointSize(const TextStyle& style) {
-  // Every size the tags write is two digits; read those without the
-  // general parser, which every laid-out line would otherwise call.
-  const std::string& digits = style.size;
-  if (digits.size() == 2 && digits[0] >= '0' && digits[0] <= '9' && digits[1] >= '0' &&
-      digits[1] <= '9') {
-    return (digits[0] - '0') * 10 + (digits[1] - '0');
-  }
+double parsePointSize(const TextStyle& style) {
   double size = 0;
   const char* first = style.size.data();
   const char* last = first + style.size.size();

@@ -3,6 +3,7 @@
 // fonts' metrics, or the metrics of a font the document embeds.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -20,6 +21,15 @@ struct HexGlyph {
   bool blank = false;         // a word space, where a line may break
 };
 
+// A font of hex strings, as a source that knows it found it: one of the
+// run's fallback fonts, and the first of its codes that the name's page
+// holds (PostScript shows 256 codes a page).
+struct HexFont {
+  bool known = false;
+  std::size_t font = 0;
+  std::uint32_t firstCode = 0;
+};
+
 class WidthSource {
  public:
   WidthSource() = default;
@@ -31,11 +41,18 @@ class WidthSource {
   // the codes the text shows it with; nullptr for a font it does not know.
   virtual const GlyphWidths* widths(std::string_view fontName) const = 0;
 
-  // The code `code` of a hex string shown in the font the line selects as
-  // `fontName` (a PDF resource or a PostScript name, as written); nothing
-  // for a font the source does not know. The standard fonts know none.
-  virtual std::optional<HexGlyph> hexGlyph(std::string_view fontName, std::uint32_t code) const {
+  // The font of hex strings the line selects as `fontName` (a PDF
+  // resource or a PostScript name, as written), found once for all the
+  // codes of a string; not `known` for a font the source does not know.
+  // The standard fonts know none.
+  virtual HexFont hexFont(std::string_view fontName) const {
     (void)fontName;
+    return {};
+  }
+  // The code `code` of a hex string shown in `font`; nothing for a font or
+  // code the source does not know.
+  virtual std::optional<HexGlyph> hexGlyph(const HexFont& font, std::uint32_t code) const {
+    (void)font;
     (void)code;
     return std::nullopt;
   }
