@@ -112,7 +112,7 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
       text.count(line, tally);
       measured = overflow.measurePlain(line, tally);
     }
-    // A line the page measure could not settle from its bytes is laid out
+    // A line the page measure could not settle from its bytes is measured
     // from its items, so they are recorded for it too.
     stats.lineItems.recordTexts(itemsRead || !measured);
     marks.startLine();

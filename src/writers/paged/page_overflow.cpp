@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "markup/tag_table.hpp"
+#include "writers/paged/advance_sum.hpp"
 #include "writers/paged/line_layout.hpp"
 #include "writers/paged/shown_text.hpp"
 #include "writers/paged/tag_painting.hpp"
@@ -40,8 +42,9 @@ std::uint64_t innerUnitsOf(std::string_view bytes, const GlyphWidths* table) {
 // The same for bytes that end the line: the clean-ups make line ends
 // blanks.
 std::uint64_t unitsOf(std::string_view bytes, const GlyphWidths* table) {
-  std::uint64_t units = innerUnitsOf(bytes, table);
-  if (table == nullptr) return units;
+  if (table == nullptr) return bytes.size() * kUnknownAdvance;
+  // A whole line is long enough for the summing eight at a time to pay.
+  std::uint64_t units = sumAdvances(bytes, *table);
   for (const char end : {'\n', '\r'}) {
     const auto count = static_cast<std::uint64_t>(std::count(bytes.end() - std::min<std::size_t>(2, bytes.size()), bytes.end(), end));
     units = units - count * (*table)[static_cast<unsigned char>(end)] + count * (*table)[' '];
@@ -70,6 +73,8 @@ PageOverflow::PageOverflow(Format format, TextMode mode, const PaperSize* paper,
       mode_(mode), column_(tagColumn(format, mode)), widths_(format, mode, fallback),
       style_(initialTextStyle(format)), bodyStyle_(initialTextStyle(format)) {
   if (active_) readRowEffects();
+  styleTable_ = body_;
+  styleSize_ = pointSize(style_);
 }
 
 // As Breaker measures: an unknown font by the body font's widths.
@@ -139,6 +144,7 @@ void PageOverflow::readRowEffect(std::size_t row, std::vector<const GlyphWidths*
   const bool keeps = sameFont(fromBody, body) && sameFont(fromProbe, probe);
   effect.setsFont = !keeps && sameFont(fromBody, fromProbe);
   effect.bounded = (keeps || effect.setsFont) && effect.glyphs <= 1;
+  effect.bytes = tagIndex().text(column_, row).size();
   effect.font = fromBody.font;
   effect.size = fromBody.size;
   effect.table = tableOf(fromBody);
@@ -158,7 +164,6 @@ bool PageOverflow::plainFits(std::string_view typed, const LineTally& tally) con
 }
 
 bool PageOverflow::measureFurther(std::string_view typed, const LineTally& tally) {
-  pendingBound_ = -1;
   // Most lines: text alone, in the body font.
   if (inBodyFont_ && (tally.classes & kTallyOffPlain) == 0) {
     if (!plainFits(typed, tally)) ++lines_;
@@ -173,65 +178,71 @@ bool PageOverflow::measureFurther(std::string_view typed, const LineTally& tally
     if (!plainFits(typed, tally)) ++lines_;
     return true;
   }
-  boundTagged(typed);
   return false;
 }
 
-// As the check's replay has it: a text that can form a tag and leaves no
-// "%" of its own needs a typed "%" at most two bytes before its tag.
-bool PageOverflow::mayFormAt(std::string_view typed, std::size_t at, std::size_t row) const {
-  if (!tagIndex().formsTags(column_, row)) return false;
-  if (tagIndex().text(column_, row).find('%') != std::string_view::npos) return true;
-  const std::size_t from = at >= 2 ? at - 2 : 0;
-  return typed.substr(from, at - from).find('%') != std::string_view::npos;
-}
-
-void PageOverflow::boundTagged(std::string_view typed) {
-  const GlyphWidths* table = tableOf(style_);
-  double size = pointSize(style_);
+// The line's width in points from its start, bounded from its items: the
+// user's text and the clean-ups' in the font in force, each tag's glyph as
+// the widest at the larger of its sizes and the size in force. Negative
+// when only laying it out will tell: a tag that shows more than a glyph or
+// lost bytes to a later replacement, or a run in another font.
+double PageOverflow::boundOfItems(const TypedLine& line) {
+  const GlyphWidths* table = styleTable_;
+  double size = styleSize_;
   double points = 0;
-  pendingRows_.clear();
-  std::size_t text = 0;  // where the user's text since the last tag starts
-  for (std::size_t at = TagIndex::findTag(typed, 0); at != std::string_view::npos;
-       at = TagIndex::findTag(typed, at + 1)) {
-    const std::size_t row = tagIndex().rowAt(typed, at, column_);
-    if (row == kNoRow) continue;
-    const RowEffect& effect = rows_[row];
-    if (!effect.bounded || mayFormAt(typed, at, row)) return;
-    points += static_cast<double>(innerUnitsOf(typed.substr(text, at - text), table)) * size / 1000;
-    // Its glyph, if any, no wider than the widest at the larger of its
-    // own sizes and the size in force.
+  lastFontRow_ = kNoRow;
+  std::size_t text = 0;  // where the user's text since the last item starts
+  for (const LineItem& item : line.items) {
+    points += static_cast<double>(innerUnitsOf(line.bytes.substr(text, item.begin - text), table)) *
+              size / 1000;
+    text = item.end;
+    if (item.kind == ItemKind::CleanupText) {
+      text = item.begin;  // shown in the font in force, as the user's text is
+      continue;
+    }
+    if (item.kind != ItemKind::TagText) return -1;
+    const RowEffect& effect = rows_[item.row];
+    if (!effect.bounded || item.end - item.begin != effect.bytes) return -1;
     points += static_cast<double>(effect.glyphs * widestGlyph_) * std::max(size, effect.maxSize) /
                   1000 + effect.shift;
     if (effect.setsFont) {
       table = effect.table;
       size = effect.points;
-      pendingRows_.push_back(row);
+      lastFontRow_ = item.row;
     }
-    at += 2;
-    text = at + 1;
   }
-  points += static_cast<double>(unitsOf(typed.substr(text), table)) * size / 1000;
-  pendingBound_ = points;
+  return points + static_cast<double>(unitsOf(line.bytes.substr(text), table)) * size / 1000;
+}
+
+// The font the last of the line's tags sets is in force at its end; a PDF
+// line starts in the body font whatever it was.
+void PageOverflow::keepBoundedStyle() {
+  if (format_ == Format::Pdf) {
+    style_.font = bodyStyle_.font;
+    style_.size = bodyStyle_.size;
+    styleTable_ = body_;
+    styleSize_ = pointSize(bodyStyle_);
+  } else if (lastFontRow_ != kNoRow) {
+    const RowEffect& effect = rows_[lastFontRow_];
+    style_.font = effect.font;
+    style_.size = effect.size;
+    styleTable_ = effect.table;
+    styleSize_ = effect.points;
+  }
 }
 
 void PageOverflow::measureRewritten(const TypedLine& rewritten, const LineMarks& marks) {
   const double left = marks.line_x;
-  if (pendingBound_ >= 0 && left >= 0 && left + pendingBound_ <= kPageWidth) {
-    // The font the last of them sets is in force at the end; a PDF line
-    // starts in the body font whatever it was.
-    if (format_ == Format::Pdf) {
-      style_.font = bodyStyle_.font;
-      style_.size = bodyStyle_.size;
-    } else if (!pendingRows_.empty()) {
-      style_.font = rows_[pendingRows_.back()].font;
-      style_.size = rows_[pendingRows_.back()].size;
-    }
+  const double bound = boundOfItems(rewritten);
+  if (bound >= 0 && left >= 0 && left + bound <= kPageWidth) {
+    keepBoundedStyle();
   } else {
     const LineLayout& layout =
         layoutLine(rewritten, format_, mode_, style_, std::numeric_limits<double>::infinity(),
                    widths_, {}, true, buffers_);
     style_ = nextLineStyle(format_, layout.end);
+    styleTable_ = tableOf(style_);
+    styleSize_ = pointSize(style_);
     if (left < 0 || left + layout.pieces.front().width > kPageWidth) ++lines_;
   }
   inBodyFont_ = sameFont(style_, bodyStyle_);

@@ -5,14 +5,13 @@
 // warning that names --paper.
 //
 // Laying every line out as --paper does would cost more than the rest of
-// the conversion, so a line is first held to a bound read from the line as
-// typed: a line without tags in the body font by the bounds of its glyphs'
-// widths that the line's tally sums (text/line_tally.hpp), and by the
-// widths themselves only where those bounds straddle the edge; a line with tags by its text's glyphs in the
-// font each tag leaves in force (which the tag table says), and each tag
-// as the widest glyph at its largest size. Only a line that could pass the
-// edge even so (or whose tags may form others) is laid out as the writer
-// has it.
+// the conversion, so a line is first held to a bound: a line without tags
+// in the body font by the bounds of its glyphs' widths that the line's
+// tally sums (text/line_tally.hpp), and by the widths themselves only where
+// those bounds straddle the edge; a line with tags, once rewritten, by its
+// items: the text in the font each tag leaves in force (which the tag
+// table says), each tag as the widest glyph at its largest size. Only a
+// line that could pass the edge even so is laid out as the writer has it.
 
 #include <array>
 #include <cstdint>
@@ -57,14 +56,13 @@ class PageOverflow {
     // Most lines: text alone in the body font, well within the page.
     if (inBodyFont_ && (tally.classes & kTallyOffPlain) == 0 &&
         static_cast<double>(tally.upper) <= kPlainRoom) {
-      pendingBound_ = -1;
       return true;
     }
     return measureFurther(typed, tally);
   }
 
-  // The same line as the writer gets it, `marks` after the rewrite (where
-  // the line starts).
+  // The same line as the writer gets it, with its items recorded, `marks`
+  // after the rewrite (where the line starts).
   void measureRewritten(const TypedLine& rewritten, const LineMarks& marks);
 
   bool active() const { return active_; }
@@ -85,6 +83,7 @@ class PageOverflow {
     std::size_t glyphs = 0;
     double shift = 0;  // points the pen moves forward between its strings (PDF "TJ")
     bool setsFont = false;
+    std::size_t bytes = 0;  // of its text, as the rewrite puts it in
     std::string font;
     std::string size;
     double points = 0;                   // that size
@@ -95,11 +94,8 @@ class PageOverflow {
   const GlyphWidths* tableOf(const TextStyle& style) const;
   bool measureFurther(std::string_view typed, const LineTally& tally);
   bool plainFits(std::string_view typed, const LineTally& tally) const;
-  // Sets pendingBound_, the bound of a tagged line's width in points from
-  // its start, unless the line must be laid out: a tag may form, or one
-  // shows more than a glyph.
-  void boundTagged(std::string_view typed);
-  bool mayFormAt(std::string_view typed, std::size_t at, std::size_t row) const;
+  double boundOfItems(const TypedLine& line);
+  void keepBoundedStyle();
 
   bool active_;
   Format format_;
@@ -107,6 +103,8 @@ class PageOverflow {
   TagColumn column_;
   FallbackWidths widths_;
   TextStyle style_;  // in force where the next line starts (its font and size are exact)
+  const GlyphWidths* styleTable_ = nullptr;  // the widths of style_'s font
+  double styleSize_ = 0;                     // and its size in points
   TextStyle bodyStyle_;     // the style a document starts in
   bool inBodyFont_ = true;  // style_ has its font and size
   std::array<RowEffect, kTagRowCount> rows_{};
@@ -115,9 +113,9 @@ class PageOverflow {
   // What the run's LineTallier is to weigh and class for measurePlain.
   std::array<std::uint16_t, 256> tallyWeights_{};
   std::array<std::uint8_t, 128> tallyClasses_{};
-  // The tagged line measurePlain bounded, for measureRewritten.
-  double pendingBound_ = -1;
-  std::vector<std::size_t> pendingRows_;  // its tags that set the font, in order
+  // The row of the last tag of the line boundOfItems went through that
+  // sets the font, or kNoRow.
+  std::size_t lastFontRow_ = kNoRow;
   LayoutBuffers buffers_;  // kept from line to line, as the writers keep theirs
   std::uint64_t lines_ = 0;
 };
