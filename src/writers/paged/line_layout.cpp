@@ -488,7 +488,9 @@ std::optional<double> exactWidthIfWhole(std::string_view line, Format format,
       if (!eachHexCode(line, run, format, style, widths, add)) return std::nullopt;
       continue;
     }
-    const GlyphWidths& table = *tables.of(style);
+    // A font with no widths (nor the body font's) is Breaker's to measure.
+    const GlyphWidths* const table = tables.of(style);
+    if (table == nullptr) return std::nullopt;
     const std::string_view text = line.substr(0, run.end);
     for (std::size_t pos = run.begin; pos < run.end;) {
       const EscapedGlyph glyph = text[pos] != '\\'
@@ -496,7 +498,7 @@ std::optional<double> exactWidthIfWhole(std::string_view line, Format format,
                                      : glyphAt(text, pos);
       pos = glyph.end;
       marks.glyph(glyph.begin, pen.x);
-      if (!pen.add(table[glyph.code] * scale, glyph.code != ' ' || !run.breakable)) {
+      if (!pen.add((*table)[glyph.code] * scale, glyph.code != ' ' || !run.breakable)) {
         return std::nullopt;
       }
     }
@@ -514,6 +516,9 @@ std::optional<double> widthIfWhole(std::string_view line, Format format, const S
                                    double maxWidth, const WidthSource& widths, bool exact,
                                    WholeLineMarks& marks) {
   const double limit = maxWidth + kTolerance;
+  // The exact measure settles it alone: the sums would only say whether to
+  // take it.
+  if (exact) return exactWidthIfWhole(line, format, shown, widths, limit, marks);
   double reach = 0;  // the furthest the pen can get, shifts back left out
   double x = 0;
   double ink = 0;
@@ -545,7 +550,7 @@ std::optional<double> widthIfWhole(std::string_view line, Format format, const S
     if (sum.hasInk) ink = x + static_cast<double>(sum.toInk) * scale;
     x += static_cast<double>(sum.all) * scale;
   }
-  if (exact || glyphs > kMostScreenedGlyphs || reach > limit * (1 - kScreenMargin)) {
+  if (glyphs > kMostScreenedGlyphs || reach > limit * (1 - kScreenMargin)) {
     return exactWidthIfWhole(line, format, shown, widths, limit, marks);
   }
   return std::max(ink, 0.0);
