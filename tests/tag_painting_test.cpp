@@ -168,17 +168,17 @@ TEST(TagPainting, TheColumnSaysWhichTextsOnlyAddText) {
   std::size_t onlyText = 0;
   for (const Format format : {Format::PostScript, Format::Pdf}) {
     for (const TextMode mode : {TextMode::Markup, TextMode::Typed}) {
-      const PaintColumn column = paintColumn(format, mode);
+      const PaintColumn cells = paintColumn(format, mode);
       for (std::size_t row = 0; row < kTagRowCount; ++row) {
         bool textAlone = true;
-        for (const PaintStep& step : column.steps(row)) {
+        for (const PaintStep& step : cells.steps(row)) {
           textAlone = textAlone && step.kind == PaintKind::Text;
         }
-        EXPECT_EQ(column.onlyText(row), textAlone) << tagText(row, format, mode);
+        EXPECT_EQ(cells.onlyText(row), textAlone) << tagText(row, format, mode);
         onlyText += textAlone ? 1 : 0;
       }
-      EXPECT_TRUE(column.steps(kTagRowCount).empty());
-      EXPECT_TRUE(column.onlyText(kTagRowCount));
+      EXPECT_TRUE(cells.steps(kTagRowCount).empty());
+      EXPECT_TRUE(cells.onlyText(kTagRowCount));
     }
   }
   EXPECT_GT(onlyText, 0u);

@@ -37,10 +37,11 @@ constexpr double kUnknownAdvance = 500;
 // two-digit sizes the tags write read from a table made at compile time
 // (the same division, rounded the same): a division at every string was a
 // share of the layout's time.
-constexpr auto kTwoDigitScales = [] {
-  std::array<double, 100> scales{};
-  for (std::size_t size = 0; size < scales.size(); ++size) {
-    scales[size] = static_cast<double>(size) / 1000;
+constexpr std::size_t kTwoDigitSizes = 100;
+constexpr std::array<double, kTwoDigitSizes> kTwoDigitScales = [] {
+  std::array<double, kTwoDigitSizes> scales{};
+  for (std::size_t points = 0; points < kTwoDigitSizes; ++points) {
+    scales[points] = static_cast<double>(points) / 1000;
   }
   return scales;
 }();
@@ -49,7 +50,9 @@ inline double scaleOf(const TextStyle& style) {
   const std::string_view digits = style.size;
   if (digits.size() == 2 && digits[0] >= '0' && digits[0] <= '9' && digits[1] >= '0' &&
       digits[1] <= '9') {
-    return kTwoDigitScales[static_cast<std::size_t>((digits[0] - '0') * 10 + (digits[1] - '0'))];
+    const auto tens = static_cast<std::size_t>(digits[0] - '0');
+    const auto ones = static_cast<std::size_t>(digits[1] - '0');
+    return kTwoDigitScales[tens * 10 + ones];
   }
   return pointSize(style) / 1000;
 }

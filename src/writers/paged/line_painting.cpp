@@ -109,12 +109,12 @@ bool paintText(const TypedLine& line, Format format, TextMode mode, const TextSt
   std::size_t runs = 0;  // the fallback runs passed
   const TagIndex& index = tagIndex();
   const TagColumn texts = tagColumn(format, mode);
-  const PaintColumn column = paintColumn(format, mode);
+  const PaintColumn cells = paintColumn(format, mode);
   for (const LineItem& item : line.items) {
     switch (item.kind) {
       case ItemKind::TagText: {
-        if (column.onlyText(item.row)) break;
-        const std::span<const PaintStep> steps = column.steps(item.row);
+        if (cells.onlyText(item.row)) break;
+        const std::span<const PaintStep> steps = cells.steps(item.row);
         // A tag text that paints is whole: its operators begin with ")"
         // and end with "(", which no tag or clean-up takes.
         // (An item's row has a text in this column: only such rows put one in.)

@@ -77,6 +77,7 @@ constexpr std::size_t kStepCount = [] {
 struct StepTable {
   std::array<PaintStep, kStepCount> steps{};
   // Cell i has steps [first[i], first[i + 1]).
+  // cppcheck-suppress unusedStructMember ; read by kColumnCells and stepsOfCell
   std::array<std::uint16_t, kPagedCellCount + 1> first{};
 };
 
@@ -112,15 +113,16 @@ constexpr std::array<std::uint16_t, kTagRowCount * 4> kCellOfSlot = [] {
 
 // Every row's cell in each of the four columns, in the order of slotOf.
 constexpr std::size_t kColumnCount = 4;
-constexpr auto kColumnCells = [] {
-  std::array<std::array<PaintColumn::Cell, kTagRowCount>, kColumnCount> columns{};
+using ColumnCells = std::array<std::array<PaintColumn::Cell, kTagRowCount>, kColumnCount>;
+constexpr ColumnCells kColumnCells = [] {
+  ColumnCells columns{};
   for (std::size_t row = 0; row < kTagRowCount; ++row) {
     for (std::size_t column = 0; column < kColumnCount; ++column) {
       const std::size_t cell = kCellOfSlot[row * kColumnCount + column];
       PaintColumn::Cell& entry = columns[column][row];
-      entry.first = kSteps.first[cell];
+      entry.start = kSteps.first[cell];
       entry.count = static_cast<std::uint16_t>(kSteps.first[cell + 1] - kSteps.first[cell]);
-      for (std::size_t i = entry.first; i < kSteps.first[cell + 1]; ++i) {
+      for (std::size_t i = entry.start; i < kSteps.first[cell + 1]; ++i) {
         if (kSteps.steps[i].kind != PaintKind::Text) entry.onlyText = false;
       }
     }

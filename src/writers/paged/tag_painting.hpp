@@ -80,7 +80,7 @@ class PaintColumn {
   // open string (no operator, or no text at all): such a text paints
   // nothing of its own.
   struct Cell {
-    std::uint16_t first = 0;
+    std::uint16_t start = 0;  // the first step
     std::uint16_t count = 0;
     bool onlyText = true;
   };
@@ -91,7 +91,7 @@ class PaintColumn {
   // Nothing for a row beyond the table, as paintedBy.
   std::span<const PaintStep> steps(std::size_t row) const {
     if (row >= cells_.size()) return {};
-    return steps_.subspan(cells_[row].first, cells_[row].count);
+    return steps_.subspan(cells_[row].start, cells_[row].count);
   }
   bool onlyText(std::size_t row) const { return row >= cells_.size() || cells_[row].onlyText; }
 
