@@ -8,6 +8,8 @@
 #define KOLVO_TALLY_SIMD 1
 #endif
 
+#include "markup/byte_scan.hpp"
+
 namespace kolvo {
 namespace {
 
@@ -30,9 +32,9 @@ bool twoByteBlock(std::uint64_t high, std::uint64_t leads, std::uint64_t continu
 }
 
 #if defined(KOLVO_TALLY_SIMD)
+// The scans' answer on AVX2, and the bit instructions these ways use too.
 bool detectAvx2() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") != 0 && __builtin_cpu_supports("popcnt") != 0 &&
+  return scan::cpuHasAvx2() && __builtin_cpu_supports("popcnt") != 0 &&
          __builtin_cpu_supports("bmi2") != 0;
 }
 
