@@ -112,10 +112,9 @@ TEST(FallbackFontNames, AreReadAsTheRunsWriteThem) {
 }
 
 // A line with runs that fits whole is found without the glyph-by-glyph
-// breaker: the same one piece and, to the last bit, the same width as the
-// breaker finds (a mark asked for makes the layout take it), at every
-// width around the line's own, in both formats, runs with blanks, tags
-// and Symbol glyphs beside them.
+// breaker: the same one piece and, to the last bit, the same width and
+// marks as the breaker finds, at every width around the line's own, in
+// both formats, runs with blanks, tags and Symbol glyphs beside them.
 TEST_F(FallbackLayout, ALineWithRunsThatFitsWholeIsMeasuredAsTheBreakerMeasures) {
   const std::vector<std::string> inputs = {
       kZhe + kZhe + " " + kZhe + " x\n",
@@ -127,17 +126,24 @@ TEST_F(FallbackLayout, ALineWithRunsThatFitsWholeIsMeasuredAsTheBreakerMeasures)
       const Laid whole = lay(input, format, kUnbounded);
       ASSERT_EQ(whole.layout.pieces.size(), 1u) << input;
       const paged::FallbackWidths widths(format, TextMode::Typed, &fonts_);
-      const std::size_t firstByte = 0;
+      // Marks at the start, inside the runs, between them and at the end.
+      std::vector<std::size_t> marks;
+      for (std::size_t at = 0; at <= whole.line.size(); at += 3) marks.push_back(at);
       const double width = whole.layout.pieces[0].width;
+      const paged::TextStyle start = paged::initialTextStyle(format);
       for (const double edge : {width - 0.001, width, width + 0.001, 2 * width}) {
-        const LineLayout quick = paged::layoutLine(whole.line, format,
-                                                   paged::initialTextStyle(format), edge, widths);
+        const LineLayout quick = paged::layoutLine(whole.line, format, start, edge, widths);
+        const LineLayout marked = paged::layoutLine(whole.line, format, start, edge, widths, marks);
         const LineLayout broken =
-            paged::layoutLine(whole.line, format, paged::initialTextStyle(format), edge, widths,
-                              std::span<const std::size_t>(&firstByte, 1));
+            paged::layoutLineGlyphByGlyph(whole.line, format, start, edge, widths, marks);
         ASSERT_EQ(quick.pieces.size(), broken.pieces.size()) << input << " at " << edge;
         EXPECT_EQ(quick.pieces[0].width, broken.pieces[0].width) << input << " at " << edge;
         EXPECT_EQ(quick.pieces[0].end, broken.pieces[0].end) << input << " at " << edge;
+        ASSERT_EQ(marked.marks.size(), broken.marks.size());
+        for (std::size_t i = 0; i < marks.size(); ++i) {
+          EXPECT_EQ(marked.marks[i].piece, broken.marks[i].piece) << input << " mark " << i;
+          EXPECT_EQ(marked.marks[i].x, broken.marks[i].x) << input << " mark " << i;
+        }
       }
     }
   }

@@ -207,25 +207,50 @@ TEST(LineBreak, PlacesMarksInTheirPieces) {
 
 // A line that fits whole is found by a quicker sum than the glyph-by-glyph
 // one; near the edge, and with escapes, tags and trailing blanks, it must
-// break where the glyph-by-glyph layout does, and give the same width when
-// asked for the exact one.
+// break where the glyph-by-glyph layout does, give the same width when
+// asked for the exact one, and put marks where it does. The words give
+// strings of a few bytes between tags (a colour and back) and of dozens,
+// and backslashes inside the strings and (an accent's) between them.
 TEST(LineBreak, TheQuickFitAgreesWithTheGlyphByGlyphLayoutAtTheEdge) {
-  const std::array<std::string_view, 4> words = {"a", "mm ", "\\(i\\) ", "W. "};
   for (const Format format : {Format::PostScript, Format::Pdf}) {
+    const bool pdf = format == Format::Pdf;
     const std::string_view bold =
-        format == Format::Pdf ? ") Tj /F2 12 Tf (" : ") show  /Times-Bold findfont 12 scalefont setfont (";
+        pdf ? ") Tj /F2 12 Tf (" : ") show  /Times-Bold findfont 12 scalefont setfont (";
+    const std::array<std::string_view, 6> words = {
+        "a", "mm ", "\\(i\\) ", "W. ",
+        pdf ? "x) Tj 1 0 0 rg (red) Tj 0 0 0 rg ( " : "x) show  1 0 0 setrgbcolor (red) show  0 0 0 setrgbcolor ( ",
+        pdf ? "x) Tj /F1 12 Tf [454.5 (\\230) -121.5] TJ (y "
+            : "x) show /Symbol findfont 12 scalefont setfont (\\165) dup stringwidth pop 2 div "
+              "currentpoint 3 1 roll add exch gsave moveto /Times-Roman findfont 12 scalefont "
+              "setfont (\\304) dup stringwidth pop 2 div neg 0 rmoveto show grestore show "
+              "/Times-Roman findfont 12 scalefont setfont (y "};
     for (std::size_t w = 0; w < words.size(); ++w) {
       std::string line;
       for (std::size_t n = 0; n < 90; ++n) {
         line += words[(w + n) % words.size()];
         if (n == 40) line += bold;
         const double whole = width(line, format);
+        // Marks (PDF overprints) spread over the line: in the strings, in
+        // escapes, between strings, and past the end.
+        std::vector<std::size_t> marks;
+        for (std::size_t k = 0; k <= 12; ++k) marks.push_back((line.size() + 1) * k / 12 + n % 3);
         for (const double edge : {whole, whole - 1e-7, whole + 1e-7, whole - 3, whole * 0.5}) {
           const TextStyle start = initialTextStyle(format);
           const LineLayout exact = layoutLine(line, format, start, edge, markupWidths(), {}, true);
           const LineLayout quick = layoutLine(line, format, start, edge, markupWidths(), {}, false);
+          const LineLayout marked = layoutLine(line, format, start, edge, markupWidths(), marks);
+          const LineLayout broken =
+              layoutLineGlyphByGlyph(line, format, start, edge, markupWidths(), marks);
           ASSERT_EQ(pieceTexts(line, quick), pieceTexts(line, exact)) << line << " / " << edge;
+          ASSERT_EQ(pieceTexts(line, broken), pieceTexts(line, exact)) << line << " / " << edge;
+          ASSERT_EQ(pieceTexts(line, marked), pieceTexts(line, exact)) << line << " / " << edge;
           EXPECT_NEAR(quick.pieces.front().width, exact.pieces.front().width, 1e-6);
+          EXPECT_EQ(broken.pieces.front().width, exact.pieces.front().width);
+          EXPECT_EQ(marked.pieces.front().width, exact.pieces.front().width);
+          for (std::size_t i = 0; i < marks.size(); ++i) {
+            ASSERT_EQ(marked.marks[i].piece, broken.marks[i].piece) << line << " / " << i;
+            ASSERT_EQ(marked.marks[i].x, broken.marks[i].x) << line << " / " << i;
+          }
           if (exact.pieces.size() == 1) {
             EXPECT_EQ(exact.pieces.front().width, whole);
           }

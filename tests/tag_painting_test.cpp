@@ -160,6 +160,32 @@ TEST(TagPainting, StepsStandWhereTheirBytesAre) {
   }
 }
 
+// A line's painting passes over the texts that only add to the open
+// string by a flag of the column: it must say exactly that, for every row
+// (a bullet's text is one; a font switch is none), and nothing past the
+// rows or for a flowing format.
+TEST(TagPainting, TheColumnSaysWhichTextsOnlyAddText) {
+  std::size_t onlyText = 0;
+  for (const Format format : {Format::PostScript, Format::Pdf}) {
+    for (const TextMode mode : {TextMode::Markup, TextMode::Typed}) {
+      const PaintColumn cells = paintColumn(format, mode);
+      for (std::size_t row = 0; row < kTagRowCount; ++row) {
+        bool textAlone = true;
+        for (const PaintStep& step : cells.steps(row)) {
+          textAlone = textAlone && step.kind == PaintKind::Text;
+        }
+        EXPECT_EQ(cells.onlyText(row), textAlone) << tagText(row, format, mode);
+        onlyText += textAlone ? 1 : 0;
+      }
+      EXPECT_TRUE(cells.steps(kTagRowCount).empty());
+      EXPECT_TRUE(cells.onlyText(kTagRowCount));
+    }
+  }
+  EXPECT_GT(onlyText, 0u);
+  EXPECT_LT(onlyText, 4 * kTagRowCount);
+  EXPECT_TRUE(paintColumn(Format::Html, TextMode::Markup).steps(0).empty());
+}
+
 // A run of Symbol glyphs in typed text, as the escaper writes it.
 TEST(TagPainting, SymbolRunsSwitchToTheSymbolFontAndBack) {
   for (const Format format : {Format::PostScript, Format::Pdf}) {

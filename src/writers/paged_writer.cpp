@@ -28,18 +28,15 @@ void PagedWriter::line(const TypedLine& line) {
   writeLine(line);
 }
 
-std::int32_t PagedWriter::unwrappedLineX(const TypedLine& line) {
-  if (mode_ != TextMode::Typed || marks_.center == 0) return marks_.line_x;
+std::int32_t PagedWriter::centredLineX(const TypedLine& line) {
   const paged::LineLayout& layout =
       paged::layoutLine(line, format_, mode_, style_, std::numeric_limits<double>::infinity(),
                         widths_, {}, true, layoutBuffers_);
   return paged::pieceX(kA4Paper, layout.pieces.front(), true);
 }
 
-void PagedWriter::followFont(const TypedLine& line) {
-  if (mode_ == TextMode::Typed && format_ == Format::PostScript) {
-    paged::followFont(line, format_, style_);
-  }
+void PagedWriter::followTypedFont(const TypedLine& line) {
+  paged::followFont(line, format_, style_);
 }
 
 const paged::LineLayout& PagedWriter::writeWrappedLine(const TypedLine& line,

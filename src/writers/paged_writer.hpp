@@ -77,10 +77,17 @@ class PagedWriter : public Writer {
   // Where a line written without a paper size starts: where the tags'
   // estimate put it; under --escape a centred line is centred on the page
   // by its width in the fonts, as with a paper size.
-  std::int32_t unwrappedLineX(const TypedLine& line);
+  // Inline: in markup, on every line, it only reads the estimate.
+  std::int32_t unwrappedLineX(const TypedLine& line) {
+    if (mode_ != TextMode::Typed || marks_.center == 0) return marks_.line_x;
+    return centredLineX(line);
+  }
   // Under --escape without a paper size: the PostScript font in force
   // passes from line to line, and a centred line is measured in it.
-  void followFont(const TypedLine& line);
+  // Inline, as it asks nothing in markup.
+  void followFont(const TypedLine& line) {
+    if (mode_ == TextMode::Typed && format_ == Format::PostScript) followTypedFont(line);
+  }
 
   // What each line leaves behind: the next one is not centred and starts
   // at the left margin unless its own tags say otherwise.
@@ -102,6 +109,10 @@ class PagedWriter : public Writer {
   paged::LayoutBuffers layoutBuffers_;
 
  private:
+  // The x of a typed centred line, measured in the fonts.
+  std::int32_t centredLineX(const TypedLine& line);
+  void followTypedFont(const TypedLine& line);
+
   const Format format_;
   const TopBaselines top_;
 };

@@ -25,6 +25,12 @@ LineLayout layoutLine(std::string_view line, Format format, const TextStyle& sta
                       double maxWidth, const WidthSource& widths,
                       std::span<const std::size_t> marks = {}, bool exactWidths = true);
 
+// The same glyph by glyph (layoutShownGlyphByGlyph): what layoutLine is
+// held to.
+LineLayout layoutLineGlyphByGlyph(std::string_view line, Format format, const TextStyle& start,
+                                  double maxWidth, const WidthSource& widths,
+                                  std::span<const std::size_t> marks = {});
+
 // How a rewritten line sits on a page of `paper`: `start` is the style in
 // force (nextLineStyle after the previous line's LineLayout::end;
 // initialTextStyle for the first line).

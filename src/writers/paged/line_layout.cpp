@@ -33,6 +33,30 @@ constexpr double kTolerance = 1e-6;
 // thousandths of the size.
 constexpr double kUnknownAdvance = 500;
 
+// Points per thousandth of an em at a style's size: pointSize / 1000, the
+// two-digit sizes the tags write read from a table made at compile time
+// (the same division, rounded the same): a division at every string was a
+// share of the layout's time.
+constexpr std::size_t kTwoDigitSizes = 100;
+constexpr std::array<double, kTwoDigitSizes> kTwoDigitScales = [] {
+  std::array<double, kTwoDigitSizes> scales{};
+  for (std::size_t points = 0; points < kTwoDigitSizes; ++points) {
+    scales[points] = static_cast<double>(points) / 1000;
+  }
+  return scales;
+}();
+
+inline double scaleOf(const TextStyle& style) {
+  const std::string_view digits = style.size;
+  if (digits.size() == 2 && digits[0] >= '0' && digits[0] <= '9' && digits[1] >= '0' &&
+      digits[1] <= '9') {
+    const auto tens = static_cast<std::size_t>(digits[0] - '0');
+    const auto ones = static_cast<std::size_t>(digits[1] - '0');
+    return kTwoDigitScales[tens * 10 + ones];
+  }
+  return pointSize(style) / 1000;
+}
+
 // The value of the hex digits `digits` (a digit that is none counts 0).
 std::uint32_t hexValue(std::string_view digits) {
   std::uint32_t value = 0;
@@ -95,7 +119,7 @@ class Breaker {
     if (run.hex) return walkHex(run);
     const TextStyle& style = shown_.styles[run.style];
     const GlyphWidths* table = tableFor(style);
-    const double scale = pointSize(style) / 1000;
+    const double scale = scaleOf(style);
     const std::string_view text = line_.substr(0, run.end);
     bool inBlanks = false;
     for (std::size_t pos = run.begin; pos < run.end;) {
@@ -114,7 +138,7 @@ class Breaker {
   // two codes.
   void walkHex(const ShownRun& run) {
     const TextStyle& style = shown_.styles[run.style];
-    const double scale = pointSize(style) / 1000;
+    const double scale = scaleOf(style);
     const std::size_t digits = format_ == Format::Pdf ? 4 : 2;
     const HexFont font = widths_.hexFont(style.font);
     bool inBlanks = false;
@@ -272,17 +296,6 @@ class FontTables {
   std::size_t count_ = 0;
 };
 
-// Whether `text` holds a backslash: the strings of a line of tags are a
-// few bytes, too short to be worth a call.
-bool holdsBackslash(std::string_view text) {
-  constexpr std::size_t kShort = 16;
-  if (text.size() > kShort) return text.find('\\') != std::string_view::npos;
-  for (const char c : text) {
-    if (c == '\\') return true;
-  }
-  return false;
-}
-
 // One string's advances in whole thousandths of its size.
 struct UnitSum {
   std::uint64_t all = 0;     // every glyph
@@ -311,19 +324,50 @@ UnitSum sumEscaped(std::string_view line, const ShownRun& run, const GlyphWidths
   return sum;
 }
 
-UnitSum sumUnits(std::string_view line, const ShownRun& run, const GlyphWidths& table) {
+// Where the line's backslashes are, looked for across the line with one
+// search (and again only past a string that holds one) rather than in
+// each of its strings: a line of tags has a dozen strings of a few bytes.
+class BackslashFinder {
+ public:
+  explicit BackslashFinder(std::string_view line) : line_(line) {}
+
+  // Whether the bytes [begin, end) hold a backslash.
+  bool within(std::size_t begin, std::size_t end) {
+    // No backslash lies in [searchedFrom_, next_).
+    if (begin < searchedFrom_ || next_ < begin) {
+      searchedFrom_ = begin;
+      next_ = line_.find('\\', begin);
+    }
+    return next_ < end;
+  }
+
+ private:
+  std::string_view line_;
+  std::size_t searchedFrom_ = std::string_view::npos;
+  std::size_t next_ = 0;
+};
+
+// Strings shorter than this (those between the tags of a line of tags) are
+// summed inline; longer ones (prose) a gather at a time.
+constexpr std::size_t kShortString = 32;
+
+UnitSum sumUnits(std::string_view line, const ShownRun& run, const GlyphWidths& table,
+                 BackslashFinder& backslashes) {
+  if (backslashes.within(run.begin, run.end)) return sumEscaped(line, run, table);
   const std::string_view text = line.substr(run.begin, run.end - run.begin);
-  if (holdsBackslash(text)) return sumEscaped(line, run, table);
-  // Every byte is a glyph; only blanks at the end are not ink.
-  std::size_t inkEnd = text.size();
+  const std::uint64_t all = text.size() < kShortString ? sumShortAdvances(text, table)
+                                                       : sumAdvances(text, table);
+  // Every byte is a glyph; only blanks at the end are not ink, and those
+  // are taken off the whole rather than summed apart.
+  std::size_t trailing = 0;
   if (run.breakable) {
-    while (inkEnd > 0 && text[inkEnd - 1] == ' ') --inkEnd;
+    while (trailing < text.size() && text[text.size() - 1 - trailing] == ' ') ++trailing;
   }
   UnitSum sum;
-  sum.toInk = sumAdvances(text.substr(0, inkEnd), table);
-  sum.all = sum.toInk + sumAdvances(text.substr(inkEnd), table);
+  sum.all = all;
+  sum.toInk = all - trailing * table[static_cast<unsigned char>(' ')];
   sum.glyphs = text.size();
-  sum.hasInk = inkEnd > 0;
+  sum.hasInk = trailing < text.size();
   return sum;
 }
 
@@ -363,7 +407,7 @@ bool eachHexCode(std::string_view line, const ShownRun& run, Format format,
     const std::size_t end = std::min(pos + digits, run.end);
     const std::optional<HexGlyph> glyph = widths.hexGlyph(font, hexValue(line.substr(pos, end - pos)));
     const double units = glyph ? glyph->advance : kUnknownAdvance;
-    if (!add(units, !(glyph && glyph->blank && run.breakable))) return false;
+    if (!add(units, !(glyph && glyph->blank && run.breakable), pos)) return false;
   }
   return true;
 }
@@ -372,7 +416,7 @@ bool eachHexCode(std::string_view line, const ShownRun& run, Format format,
 UnitSum sumHexUnits(std::string_view line, const ShownRun& run, Format format,
                     const TextStyle& style, const WidthSource& widths) {
   UnitSum sum;
-  eachHexCode(line, run, format, style, widths, [&](double units, bool isInk) {
+  eachHexCode(line, run, format, style, widths, [&](double units, bool isInk, std::size_t) {
     sum.all += static_cast<std::uint64_t>(units);
     ++sum.glyphs;
     if (isInk) {
@@ -384,42 +428,100 @@ UnitSum sumHexUnits(std::string_view line, const ShownRun& run, Format format,
   return sum;
 }
 
+// The marks of a line that is one piece, placed as Breaker places them:
+// each at the pen before the first glyph (in painting order) that starts at
+// or after it, else at the line's end. At most kMostWholeLineMarks.
+constexpr std::size_t kMostWholeLineMarks = 64;
+
+class WholeLineMarks {
+ public:
+  WholeLineMarks(std::span<const std::size_t> marks, std::vector<PlacedMark>& placed)
+      : marks_(marks), placed_(placed) {
+    placed_.assign(marks.size(), PlacedMark{});
+    findNext();
+  }
+
+  // A glyph starts at byte `offset`, the pen at `x`.
+  void glyph(std::size_t offset, double x) {
+    if (offset >= next_) place(offset, x);
+  }
+  // The line ends with the pen at `x`.
+  void finish(double x) { place(std::numeric_limits<std::size_t>::max(), x); }
+
+ private:
+  bool resolved(std::size_t i) const { return ((resolved_ >> i) & 1U) != 0; }
+
+  void place(std::size_t offset, double x) {
+    for (std::size_t i = 0; i < marks_.size(); ++i) {
+      if (resolved(i) || marks_[i] > offset) continue;
+      resolved_ |= std::uint64_t{1} << i;
+      placed_[i] = {0, x};
+    }
+    findNext();
+  }
+
+  // next_: the least offset of a mark not placed yet.
+  void findNext() {
+    next_ = std::numeric_limits<std::size_t>::max();
+    for (std::size_t i = 0; i < marks_.size(); ++i) {
+      if (!resolved(i)) next_ = std::min(next_, marks_[i]);
+    }
+  }
+
+  std::span<const std::size_t> marks_;
+  std::vector<PlacedMark>& placed_;
+  std::uint64_t resolved_ = 0;
+  std::size_t next_ = 0;
+};
+
 std::optional<double> exactWidthIfWhole(std::string_view line, Format format,
                                         const ShownText& shown, const WidthSource& widths,
-                                        double limit) {
+                                        double limit, WholeLineMarks& marks) {
   ExactPen pen{limit};
   FontTables tables(format, widths);
   for (const ShownRun& run : shown.runs) {
     pen.x += run.shift;
     const TextStyle& style = shown.styles[run.style];
-    const double scale = pointSize(style) / 1000;
+    const double scale = scaleOf(style);
     if (run.hex) {
-      const auto add = [&](double units, bool isInk) { return pen.add(units * scale, isInk); };
+      const auto add = [&](double units, bool isInk, std::size_t at) {
+        marks.glyph(at, pen.x);
+        return pen.add(units * scale, isInk);
+      };
       if (!eachHexCode(line, run, format, style, widths, add)) return std::nullopt;
       continue;
     }
-    const GlyphWidths& table = *tables.of(style);
+    // A font with no widths (nor the body font's) is Breaker's to measure.
+    const GlyphWidths* const table = tables.of(style);
+    if (table == nullptr) return std::nullopt;
     const std::string_view text = line.substr(0, run.end);
     for (std::size_t pos = run.begin; pos < run.end;) {
       const EscapedGlyph glyph = text[pos] != '\\'
                                      ? EscapedGlyph{static_cast<unsigned char>(text[pos]), pos, pos + 1}
                                      : glyphAt(text, pos);
       pos = glyph.end;
-      if (!pen.add(table[glyph.code] * scale, glyph.code != ' ' || !run.breakable)) {
+      marks.glyph(glyph.begin, pen.x);
+      if (!pen.add((*table)[glyph.code] * scale, glyph.code != ' ' || !run.breakable)) {
         return std::nullopt;
       }
     }
   }
+  marks.finish(pen.x);
   return pen.ink;
 }
 
 // Whether the line is one piece, and its width: exact (as Breaker finds it)
 // when `exact`, else from the whole-unit sums, good to a part in 10^9.
 // Nothing when the line needs Breaker: it may break, it holds a fallback
-// run, or a font has no widths.
+// run, or a font has no widths. The marks are placed when the width is
+// exact.
 std::optional<double> widthIfWhole(std::string_view line, Format format, const ShownText& shown,
-                                   double maxWidth, const WidthSource& widths, bool exact) {
+                                   double maxWidth, const WidthSource& widths, bool exact,
+                                   WholeLineMarks& marks) {
   const double limit = maxWidth + kTolerance;
+  // The exact measure settles it alone: the sums would only say whether to
+  // take it.
+  if (exact) return exactWidthIfWhole(line, format, shown, widths, limit, marks);
   double reach = 0;  // the furthest the pen can get, shifts back left out
   double x = 0;
   double ink = 0;
@@ -429,18 +531,19 @@ std::optional<double> widthIfWhole(std::string_view line, Format format, const S
   const GlyphWidths* table = nullptr;
   double scale = 0;
   FontTables tables(format, widths);
+  BackslashFinder backslashes(line);
   for (const ShownRun& run : shown.runs) {
     if (run.style != styleOfTable) {
       const TextStyle& style = shown.styles[run.style];
       table = tables.of(style);
-      scale = pointSize(style) / 1000;
+      scale = scaleOf(style);
       styleOfTable = run.style;
     }
     UnitSum sum;
     if (run.hex) {
       sum = sumHexUnits(line, run, format, shown.styles[run.style], widths);
     } else if (table != nullptr) {
-      sum = sumUnits(line, run, *table);
+      sum = sumUnits(line, run, *table, backslashes);
     } else {
       return std::nullopt;
     }
@@ -451,9 +554,8 @@ std::optional<double> widthIfWhole(std::string_view line, Format format, const S
     x += static_cast<double>(sum.all) * scale;
   }
   if (glyphs > kMostScreenedGlyphs || reach > limit * (1 - kScreenMargin)) {
-    return exactWidthIfWhole(line, format, shown, widths, limit);
+    return exactWidthIfWhole(line, format, shown, widths, limit, marks);
   }
-  if (exact) return exactWidthIfWhole(line, format, shown, widths, limit);
   return std::max(ink, 0.0);
 }
 
@@ -462,16 +564,24 @@ std::optional<double> widthIfWhole(std::string_view line, Format format, const S
 void layoutShown(std::string_view line, Format format, const ShownText& shown, double maxWidth,
                  const WidthSource& widths, std::span<const std::size_t> marks, bool exactWidths,
                  LineLayout& layout) {
-  if (marks.empty()) {
-    if (const std::optional<double> width =
-            widthIfWhole(line, format, shown, maxWidth, widths, exactWidths)) {
+  // A line with marks (a PDF overprint) that is one piece has them placed
+  // on the exact measure's way, without Breaker.
+  if (marks.size() <= kMostWholeLineMarks) {
+    WholeLineMarks placed(marks, layout.marks);
+    if (const std::optional<double> width = widthIfWhole(
+            line, format, shown, maxWidth, widths, exactWidths || !marks.empty(), placed)) {
       layout.pieces.clear();
-      layout.marks.clear();
       addPiece(layout, 0, line.size(), *width, shown.styles.front(), {}, false, false);
       layout.end = shown.end;
       return;
     }
   }
+  Breaker(line, format, shown, maxWidth, widths, marks, layout).layOut();
+}
+
+void layoutShownGlyphByGlyph(std::string_view line, Format format, const ShownText& shown,
+                             double maxWidth, const WidthSource& widths,
+                             std::span<const std::size_t> marks, LineLayout& layout) {
   Breaker(line, format, shown, maxWidth, widths, marks, layout).layOut();
 }
 
@@ -488,6 +598,8 @@ const LineLayout& layoutLine(const TypedLine& line, Format format, TextMode mode
 }
 
 std::int32_t pieceX(const PaperSize& paper, const LinePiece& piece, bool centred) {
+  // Most pieces start at the margin itself: no rounding asked for.
+  if (!centred && piece.indent == 0) return kLeftMargin;
   if (!centred) return kLeftMargin + static_cast<std::int32_t>(std::lround(piece.indent));
   return static_cast<std::int32_t>(std::lround((paper.width - piece.width) / 2));
 }

@@ -70,6 +70,13 @@ void layoutShown(std::string_view line, Format format, const ShownText& shown, d
                  const WidthSource& widths, std::span<const std::size_t> marks, bool exactWidths,
                  LineLayout& layout);
 
+// The same glyph by glyph at every line, never by the quicker measures of
+// a line that fits whole: what layoutShown must equal, to the last bit of
+// every width and mark.
+void layoutShownGlyphByGlyph(std::string_view line, Format format, const ShownText& shown,
+                             double maxWidth, const WidthSource& widths,
+                             std::span<const std::size_t> marks, LineLayout& layout);
+
 // Storage a writer keeps from line to line, so that laying out a line
 // allocates nothing once it has seen a few.
 struct LayoutBuffers {

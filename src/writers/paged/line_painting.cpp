@@ -32,6 +32,7 @@ class Painter {
           break;
         case PaintKind::Style:
           applyStyleChange(step.style, style_);
+          styleMayDiffer_ = true;
           break;
         case PaintKind::Open:
           open_ = where;
@@ -73,28 +74,25 @@ class Painter {
  private:
   void paint(std::size_t begin, std::size_t end, double shift, bool breakable,
              std::string_view closer, bool hex = false) {
-    if (shown_.styles.back() != style_) shown_.styles.push_back(style_);
+    // Only a string after a change of style can need a style of its own:
+    // the others are spared comparing the whole style.
+    if (styleMayDiffer_ && shown_.styles.back() != style_) shown_.styles.push_back(style_);
+    styleMayDiffer_ = false;
     shown_.runs.push_back({begin, end, shown_.styles.size() - 1, shift, breakable, closer, hex});
   }
 
   void setFont(std::string_view font, std::string_view size) {
     style_.font = font;
     style_.size = size;
+    styleMayDiffer_ = true;
   }
 
   Format format_;
   TextStyle style_;
   ShownText& shown_;
   std::size_t open_ = 0;  // where the open string's contents start
+  bool styleMayDiffer_ = false;  // style_ changed since the last string's was recorded
 };
-
-// Whether a text's steps only add to the open string.
-bool onlyText(std::span<const PaintStep> steps) {
-  for (const PaintStep& step : steps) {
-    if (step.kind != PaintKind::Text) return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -111,11 +109,12 @@ bool paintText(const TypedLine& line, Format format, TextMode mode, const TextSt
   std::size_t runs = 0;  // the fallback runs passed
   const TagIndex& index = tagIndex();
   const TagColumn texts = tagColumn(format, mode);
+  const PaintColumn cells = paintColumn(format, mode);
   for (const LineItem& item : line.items) {
     switch (item.kind) {
       case ItemKind::TagText: {
-        const std::span<const PaintStep> steps = paintedBy(item.row, format, mode);
-        if (onlyText(steps)) break;
+        if (cells.onlyText(item.row)) break;
+        const std::span<const PaintStep> steps = cells.steps(item.row);
         // A tag text that paints is whole: its operators begin with ")"
         // and end with "(", which no tag or clean-up takes.
         // (An item's row has a text in this column: only such rows put one in.)

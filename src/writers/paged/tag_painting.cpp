@@ -77,6 +77,7 @@ constexpr std::size_t kStepCount = [] {
 struct StepTable {
   std::array<PaintStep, kStepCount> steps{};
   // Cell i has steps [first[i], first[i + 1]).
+  // cppcheck-suppress unusedStructMember ; read by kColumnCells and stepsOfCell
   std::array<std::uint16_t, kPagedCellCount + 1> first{};
 };
 
@@ -110,6 +111,26 @@ constexpr std::array<std::uint16_t, kTagRowCount * 4> kCellOfSlot = [] {
   return cells;
 }();
 
+// Every row's cell in each of the four columns, in the order of slotOf.
+constexpr std::size_t kColumnCount = 4;
+using ColumnCells = std::array<std::array<PaintColumn::Cell, kTagRowCount>, kColumnCount>;
+constexpr ColumnCells kColumnCells = [] {
+  ColumnCells columns{};
+  for (std::size_t row = 0; row < kTagRowCount; ++row) {
+    for (std::size_t column = 0; column < kColumnCount; ++column) {
+      const std::size_t cell = kCellOfSlot[row * kColumnCount + column];
+      PaintColumn::Cell& entry = columns[column][row];
+      entry.start = kSteps.first[cell];
+      entry.count = static_cast<std::uint16_t>(kSteps.first[cell + 1] - kSteps.first[cell]);
+      for (std::size_t i = entry.start; i < kSteps.first[cell + 1]; ++i) {
+        if (kSteps.steps[i].kind != PaintKind::Text) entry.onlyText = false;
+      }
+    }
+  }
+  return columns;
+}();
+static_assert(slotOf(0, Format::Pdf, TextMode::Typed) == kColumnCount - 1);
+
 std::span<const PaintStep> stepsOfCell(std::size_t cell) {
   return std::span<const PaintStep>(kSteps.steps)
       .subspan(kSteps.first[cell], kSteps.first[cell + 1] - kSteps.first[cell]);
@@ -126,9 +147,15 @@ void applyStyleChange(const StyleChange& change, TextStyle& style) {
   if (!change.rise.empty()) style.rise = change.rise;
 }
 
+PaintColumn paintColumn(Format format, TextMode mode) {
+  if (format != Format::PostScript && format != Format::Pdf) return {{}, {}};
+  return {kSteps.steps, kColumnCells[slotOf(0, format, mode)]};
+}
+
+// The same table as a line's painting reads, so that what the tests hold
+// paintedBy to holds for the columns too.
 std::span<const PaintStep> paintedBy(std::size_t row, Format format, TextMode mode) {
-  if (row >= kTagRowCount || (format != Format::PostScript && format != Format::Pdf)) return {};
-  return stepsOfCell(kCellOfSlot[slotOf(row, format, mode)]);
+  return paintColumn(format, mode).steps(row);
 }
 
 std::span<const PaintStep> symbolRunSwitch(Format format, bool start) {

@@ -8,6 +8,7 @@
 // string for the text after it.
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string_view>
 
@@ -69,6 +70,39 @@ struct PaintStep {
 // inside gsave/grestore is left out, as the pen comes back from it: only
 // the glyph under it is a Glyphs step.
 std::span<const PaintStep> paintedBy(std::size_t row, Format format, TextMode mode);
+
+// The steps of every row's text in one format and mode, for a caller that
+// asks for many rows (every tag of a line laid out for a paper size):
+// paintedBy without its checks of the format and the call.
+class PaintColumn {
+ public:
+  // Where a row's steps are in the table, and whether they only add to the
+  // open string (no operator, or no text at all): such a text paints
+  // nothing of its own.
+  struct Cell {
+    std::uint16_t start = 0;  // the first step
+    std::uint16_t count = 0;
+    bool onlyText = true;
+  };
+
+  PaintColumn(std::span<const PaintStep> steps, std::span<const Cell> cells)
+      : steps_(steps), cells_(cells) {}
+
+  // Nothing for a row beyond the table, as paintedBy.
+  std::span<const PaintStep> steps(std::size_t row) const {
+    if (row >= cells_.size()) return {};
+    return steps_.subspan(cells_[row].start, cells_[row].count);
+  }
+  bool onlyText(std::size_t row) const { return row >= cells_.size() || cells_[row].onlyText; }
+
+ private:
+  std::span<const PaintStep> steps_;
+  std::span<const Cell> cells_;
+};
+
+// The column of `format` (PostScript or PDF; an empty one for the others)
+// and `mode`.
+PaintColumn paintColumn(Format format, TextMode mode);
 
 // The steps of the switch to the Symbol font before a run of the
 // characters only it has in typed text (`start`), or back to the body font
