@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "driver/conversion.hpp"
+#include "support/document_generator.hpp"
 #include "support/test_support.hpp"
 #include "text/latex_scripts.hpp"
 #include "text/typed_text.hpp"
@@ -134,6 +136,34 @@ TEST(LatexScriptReaders, PdflatexSetsTheRealTextOfEachScript) {
     ++judged;
   }
   if (judged == 0) GTEST_SKIP() << "no manual pages in these languages (install manpages-ru manpages-el manpages-ja manpages-zh)";
+}
+
+// Generated lines thick with tags, with a word of each script between
+// their pieces: the runs' groups and environments must sit inside any
+// tag's, centred lines, sizes and line breaks.
+TEST(LatexScriptReaders, PdflatexCompilesScriptsAmongAnyTags) {
+  KOLVO_REQUIRE_TOOL("pdflatex");
+  for (const char* file : kTexFiles) {
+    if (runCommand({"kpsewhich", file}).out.empty()) GTEST_SKIP() << file << " is missing";
+  }
+  const std::string_view words[] = {"Жук", "αβ", "α", "ἄ", "Việt", "中文", "かな", "한글", "Ж中ά"};
+  std::string document;
+  std::size_t next = 0;
+  for (const std::string& line : tagHeavyLines(20261213u, 1500, 4)) {
+    for (const char c : line) {
+      document += c;
+      if (c == ' ') document.append(words[next++ % std::size(words)]).push_back(' ');
+    }
+  }
+  TempDir dir;
+  const std::string latex = convertText(document, Format::Latex, 's', nullptr, TextMode::Typed);
+  ASSERT_NE(latex.find("\\usepackage[T2A,LGR,T5,T1]{fontenc}\n\\usepackage{CJKutf8}\n"),
+            std::string::npos);
+  writeFile(dir / "scripts.tex", latex);
+  const CommandResult r =
+      runCommand({"pdflatex", "-interaction=nonstopmode", "-halt-on-error", "-no-shell-escape",
+                  "-output-directory", dir.path().string(), (dir / "scripts.tex").string()});
+  EXPECT_EQ(r.status, 0) << r.out.substr(r.out.size() > 3000 ? r.out.size() - 3000 : 0);
 }
 
 }  // namespace
