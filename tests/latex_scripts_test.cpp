@@ -11,6 +11,7 @@
 #include "driver/conversion.hpp"
 #include "support/typed_document.hpp"
 #include "text/latex_text.hpp"
+#include "text/latex_unicode.hpp"
 #include "writers/flowing_writer.hpp"
 
 namespace kolvo::test {
@@ -55,6 +56,15 @@ TEST(LatexScripts, EachRunIsSwitchedInPlace) {
   EXPECT_EQ(stats.missingGlyphs, 3U);
   for (std::string_view typed : {"Жи%bs", "%g1α%ps中", "a%%Ж%"}) {
     expectOnlyTheTypedTags(escapeLatexText, typed);
+  }
+}
+
+// What T1 and TS1 set keeps the text it had: no script takes it.
+TEST(LatexScripts, NoScriptTakesACharacterTheTextFontsSet) {
+  for (char32_t cp = 0xA0; cp < 0x20000; ++cp) {
+    if (latexScriptOf(cp) != LatexScript::None) {
+      EXPECT_FALSE(latexCanSet(cp)) << codePointName(cp);
+    }
   }
 }
 

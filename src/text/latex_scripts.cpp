@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 
-#include "text/latex_unicode.hpp"
 #include "text/typed_text.hpp"
 
 namespace kolvo {
@@ -18,9 +19,10 @@ struct ScriptRange {
 // What each encoding's UTF-8 definitions (t2aenc.dfu, lgrenc.dfu,
 // t5enc.dfu) declare in the script's own blocks, and the CJK blocks that
 // the CJK package's fonts have subfonts for (cjkFamilyFor says which).
-// Characters T1 and TS1 already set (punctuation these files declare too)
-// are left out: latexCanSet takes them first. In order, not overlapping.
-constexpr std::array<ScriptRange, 52> kScriptRanges = {{
+// Characters T1 and TS1 already set (punctuation these files declare too,
+// U+1EF2, U+1EF3, U+3008, U+3009) are left out, so that they keep the text
+// they had; a test holds the table to latexCanSet. In order, not overlapping.
+constexpr std::array<ScriptRange, 53> kScriptRanges = {{
     {0x01A0, 0x01A1, LatexScript::Vietnamese}, {0x01AF, 0x01B0, LatexScript::Vietnamese},
     {0x0374, 0x0375, LatexScript::Greek},      {0x037A, 0x037A, LatexScript::Greek},
     {0x037E, 0x037E, LatexScript::Greek},      {0x0384, 0x038A, LatexScript::Greek},
@@ -34,7 +36,8 @@ constexpr std::array<ScriptRange, 52> kScriptRanges = {{
     {0x04AE, 0x04B3, LatexScript::Cyrillic},   {0x04B6, 0x04BB, LatexScript::Cyrillic},
     {0x04C0, 0x04C2, LatexScript::Cyrillic},   {0x04D0, 0x04DF, LatexScript::Cyrillic},
     {0x04E2, 0x04E9, LatexScript::Cyrillic},   {0x04EC, 0x04F5, LatexScript::Cyrillic},
-    {0x04F8, 0x04F9, LatexScript::Cyrillic},   {0x1EA0, 0x1EF9, LatexScript::Vietnamese},
+    {0x04F8, 0x04F9, LatexScript::Cyrillic},   {0x1EA0, 0x1EF1, LatexScript::Vietnamese},
+    {0x1EF4, 0x1EF9, LatexScript::Vietnamese},
     {0x1F00, 0x1F15, LatexScript::Greek},      {0x1F18, 0x1F1D, LatexScript::Greek},
     {0x1F20, 0x1F45, LatexScript::Greek},      {0x1F48, 0x1F4D, LatexScript::Greek},
     {0x1F50, 0x1F57, LatexScript::Greek},      {0x1F59, 0x1F59, LatexScript::Greek},
@@ -43,10 +46,10 @@ constexpr std::array<ScriptRange, 52> kScriptRanges = {{
     {0x1FB6, 0x1FC4, LatexScript::Greek},      {0x1FC6, 0x1FD3, LatexScript::Greek},
     {0x1FD6, 0x1FDB, LatexScript::Greek},      {0x1FDD, 0x1FEF, LatexScript::Greek},
     {0x1FF2, 0x1FF4, LatexScript::Greek},      {0x1FF6, 0x1FFE, LatexScript::Greek},
-    {0x3000, 0x33FF, LatexScript::Cjk},        {0x4E00, 0x9FFF, LatexScript::Cjk},
+    {0x3000, 0x3007, LatexScript::Cjk},        {0x300A, 0x33FF, LatexScript::Cjk},        {0x4E00, 0x9FFF, LatexScript::Cjk},
     {0xAC00, 0xD7A3, LatexScript::Cjk},        {0xF900, 0xFAFF, LatexScript::Cjk},
     {0xFE30, 0xFE4F, LatexScript::Cjk},        {0xFF01, 0xFF60, LatexScript::Cjk},
-    {0xFFE0, 0xFFE6, LatexScript::Cjk},        {0x10FFFF, 0x10FFFF, LatexScript::None},
+    {0xFFE0, 0xFFE6, LatexScript::Cjk},
 }};
 
 constexpr bool rangesInOrder() {
@@ -56,6 +59,16 @@ constexpr bool rangesInOrder() {
   return true;
 }
 static_assert(rangesInOrder(), "kScriptRanges must be in order and apart");
+
+// kScriptRanges by code point (all lie in the Basic Multilingual Plane): the
+// escaper asks for every character of a run, so it is one look.
+constexpr std::array<LatexScript, 0x10000> kScriptOfBmp = [] {
+  std::array<LatexScript, 0x10000> scripts{};
+  for (const ScriptRange& range : kScriptRanges) {
+    for (char32_t cp = range.first; cp <= range.last && cp < scripts.size(); ++cp) scripts[cp] = range.script;
+  }
+  return scripts;
+}();
 
 // The pages of 256 code points that each family has a subfont for (the
 // .tfm files of latex-cjk-chinese-arphic-gbsn00lp, latex-cjk-japanese-wadalab
@@ -113,15 +126,18 @@ bool decodeAt(std::string_view bytes, std::size_t at, std::size_t length, char32
   return true;
 }
 
+// Whether the eight bytes from `at` are all ASCII.
+bool asciiWordAt(std::string_view bytes, std::size_t at) {
+  if (at + 8 > bytes.size()) return false;
+  std::uint64_t word = 0;
+  std::memcpy(&word, bytes.data() + at, sizeof word);
+  return (word & 0x8080808080808080ULL) == 0;
+}
+
 }  // namespace
 
 LatexScript latexScriptOf(char32_t cp) {
-  if (cp < 0x01A0) return LatexScript::None;  // below the first range: T1 and TS1's, or none
-  const auto range = std::lower_bound(kScriptRanges.begin(), kScriptRanges.end(), cp,
-                                      [](const ScriptRange& r, char32_t c) { return r.last < c; });
-  if (cp < range->first) return LatexScript::None;
-  if (!isBasicGreek(cp) && latexCanSet(cp)) return LatexScript::None;
-  return range->script;
+  return cp < kScriptOfBmp.size() ? kScriptOfBmp[cp] : LatexScript::None;
 }
 
 bool latexNeedsOwnFont(char32_t cp) {
@@ -190,6 +206,12 @@ void LatexScriptScan::read(std::string_view bytes) {
 
 void LatexScriptScan::readWhole(std::string_view bytes) {
   for (std::size_t at = 0; at < bytes.size(); ++at) {
+    // Most text is ASCII: passed over eight bytes at a time.
+    if (asciiWordAt(bytes, at)) {
+      while (asciiWordAt(bytes, at)) at += 8;
+      afterGreek_ = false;
+      if (at == bytes.size()) break;
+    }
     // Every character of the ranges starts with a lead byte from 0xC6 on.
     const auto lead = static_cast<unsigned char>(bytes[at]);
     const std::size_t length = sequenceLength(lead);

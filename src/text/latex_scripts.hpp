@@ -35,7 +35,7 @@ struct LatexScripts {
 };
 
 // The script whose encoding sets `cp`, None for a character that T1, TS1
-// or no encoding here sets. The Greek letters that the typed text sets as
+// (latexCanSet) or no encoding here sets. The Greek letters that the typed text sets as
 // math symbols (U+0391 to U+03C9) count as Greek here, since a Greek run
 // is set as one; latexNeedsOwnFont says which characters alone bring a
 // script in.
