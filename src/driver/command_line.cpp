@@ -37,26 +37,32 @@ WarningCount warningCount(const ConversionSettings& settings) {
 }
 
 // The first of two readings gives out the fallback fonts' codes, when the
-// writer wants them before its prologue (writerReadsInputTwice).
+// writer wants them before its prologue (writerReadsInputTwice), or finds
+// the scripts whose fonts typed LaTeX's preamble loads.
 ConversionReport convertInput(const InputFile& input, OutputSink& out,
                               const ConversionSettings& settings, FallbackFonts* fallback,
                               Console& console) {
   // Typed text keeps every line whole: one line is one paragraph.
   const std::size_t pieces = settings.mode == TextMode::Typed ? kWholeLines : kMaxPiece;
-  if (fallback == nullptr || !writerReadsInputTwice(settings.format, settings.mode, true)) {
+  const bool codesFirst =
+      fallback != nullptr && writerReadsInputTwice(settings.format, settings.mode, true);
+  const bool scriptsFirst = readsLatexScriptsFirst(settings.format, settings.mode);
+  if (!codesFirst && !scriptsFirst) {
     LineReader in(input.fd(), input.name(), pieces, makeEncodingDecoder(settings.encoding));
     return convert(in, out, settings.format, settings.option, console, settings.mode,
                    settings.paper, fallback, warningCount(settings));
   }
   RereadableInput reread(input.fd(), input.name());
+  LatexScripts scripts;
   {
     LineReader first(reread.fd(), input.name(), pieces, makeEncodingDecoder(settings.encoding));
-    giveOutFallbackCodes(first, settings.format, *fallback);
+    if (codesFirst) giveOutFallbackCodes(first, settings.format, *fallback);
+    if (scriptsFirst) scripts = latexScriptsRead(first);
   }
   reread.rewind();
   LineReader in(reread.fd(), input.name(), pieces, makeEncodingDecoder(settings.encoding));
   return convert(in, out, settings.format, settings.option, console, settings.mode,
-                 settings.paper, fallback, warningCount(settings));
+                 settings.paper, fallback, warningCount(settings), scripts);
 }
 
 // Runs the conversion and reports its failure; true when the document is

@@ -74,7 +74,8 @@ ConversionReport reportOf(const EscapeStats& stats, const FallbackFonts* fallbac
 
 ConversionReport convert(LineReader& in, OutputSink& out, Format format, char optionLetter,
                          Console& console, TextMode mode, const PaperSize* paper,
-                         FallbackFonts* fallback, WarningCount warnings) {
+                         FallbackFonts* fallback, WarningCount warnings,
+                         LatexScripts latexScripts) {
   if (optionLetter == 'V') console.print(versionLine());
   char option = normaliseOption(optionLetter);
   if (option == 'V') option = 's';
@@ -82,7 +83,7 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
   const std::unique_ptr<paged::FallbackContext> context = fallbackContext(format, mode, fallback);
   LineMarks marks;
   const std::unique_ptr<Writer> writer =
-      makeWriter(format, out, marks, mode, paper, context ? fallback : nullptr);
+      makeWriter(format, out, marks, mode, paper, context ? fallback : nullptr, latexScripts);
   if (!writer) throw std::logic_error("no writer for this format");
 
   writer->prologue();
@@ -91,6 +92,7 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
   std::string line;
   std::string scratch;
   EscapeStats stats;
+  stats.cjkLeaning = latexScripts.cjkLeaning;
   TextWarningCounter text(format, mode);
   paged::PageOverflow overflow(format, mode, paper, context ? fallback : nullptr);
   const bool tallied =
@@ -145,6 +147,17 @@ void giveOutFallbackCodes(LineReader& in, Format format, FallbackFonts& fallback
   reading.finish();
 }
 
+bool readsLatexScriptsFirst(Format format, TextMode mode) {
+  return format == Format::Latex && mode == TextMode::Typed;
+}
+
+LatexScripts latexScriptsRead(LineReader& in) {
+  LatexScriptScan scan;
+  std::string_view block;
+  while (in.nextBlock(block)) scan.read(block);
+  return scan.scripts();
+}
+
 namespace {
 class StringConsole final : public Console {
  public:
@@ -166,11 +179,17 @@ std::string convertText(std::string_view input, Format format, char optionLetter
     LineReader first(input, pieces);
     giveOutFallbackCodes(first, format, *fallback);
   }
+  LatexScripts scripts;
+  if (readsLatexScriptsFirst(format, mode)) {
+    LineReader first(input, pieces);
+    scripts = latexScriptsRead(first);
+  }
   std::string document;
   OutputSink out(&document);
   LineReader in(input, pieces);
   StringConsole trace(console);
-  convert(in, out, format, optionLetter, trace, mode, paper, fallback);
+  convert(in, out, format, optionLetter, trace, mode, paper, fallback, WarningCount::Counted,
+          scripts);
   return document;
 }
 

@@ -11,6 +11,7 @@
 #include "driver/line_reader.hpp"
 #include "driver/text_warnings.hpp"
 #include "markup/format.hpp"
+#include "text/latex_scripts.hpp"
 #include "writers/output_sink.hpp"
 #include "writers/paged/paper_size.hpp"
 #include "writers/paged/fallback_fonts.hpp"
@@ -46,7 +47,8 @@ enum class WarningCount { Counted, Skipped };
 
 // Runs a whole conversion from `in` to `out` for `format` and the raw option
 // letter (V, t, T, v; anything else means none), taking the user's text in
-// `mode`, PostScript and PDF laid out for `paper` when it is given. In typed
+// `mode`, PostScript and PDF laid out for `paper` when it is given, typed
+// LaTeX with the fonts of `latexScripts` (latexScriptsRead) loaded. In typed
 // PostScript and PDF, `fallback` (if given) draws what the standard fonts
 // lack; every code it gives out must have been given out before
 // (giveOutFallbackCodes). Throws IoError on a read or write failure;
@@ -54,7 +56,16 @@ enum class WarningCount { Counted, Skipped };
 ConversionReport convert(LineReader& in, OutputSink& out, Format format, char optionLetter,
                          Console& console, TextMode mode = TextMode::Markup,
                          const PaperSize* paper = nullptr, FallbackFonts* fallback = nullptr,
-                         WarningCount warnings = WarningCount::Counted);
+                         WarningCount warnings = WarningCount::Counted,
+                         LatexScripts latexScripts = {});
+
+// Whether a run of `format` in `mode` reads the input once before the
+// conversion for the scripts its preamble loads (typed LaTeX).
+bool readsLatexScriptsFirst(Format format, TextMode mode);
+
+// That first reading: the scripts that typed LaTeX text of `in` will be
+// set in.
+LatexScripts latexScriptsRead(LineReader& in);
 
 // The first of the two readings of a writer that reads the input twice
 // (writerReadsInputTwice): has `fallback` give out the codes of every

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "text/latex_ascii.hpp"
+#include "text/latex_script_runs.hpp"
 #include "text/latex_unicode.hpp"
 #include "text/special_bytes.hpp"
 
@@ -24,31 +25,6 @@ constexpr std::array<bool, 256> kSpecial = [] {
   return special;
 }();
 
-// Greek letters as math symbols, and the capitals that have no symbol of
-// their own as the Latin letters they look like. Indexed from U+0391 and
-// U+03B1; U+03A2 is unassigned.
-constexpr std::array<std::string_view, 25> kGreekCapitals = {
-    "A", "B", "\\ensuremath{\\Gamma}", "\\ensuremath{\\Delta}", "E", "Z", "H",
-    "\\ensuremath{\\Theta}", "I", "K", "\\ensuremath{\\Lambda}", "M", "N",
-    "\\ensuremath{\\Xi}", "O", "\\ensuremath{\\Pi}", "P", "", "\\ensuremath{\\Sigma}", "T",
-    "\\ensuremath{\\Upsilon}", "\\ensuremath{\\Phi}", "X", "\\ensuremath{\\Psi}",
-    "\\ensuremath{\\Omega}"};
-constexpr std::array<std::string_view, 25> kGreekSmall = {
-    "\\ensuremath{\\alpha}", "\\ensuremath{\\beta}", "\\ensuremath{\\gamma}",
-    "\\ensuremath{\\delta}", "\\ensuremath{\\varepsilon}", "\\ensuremath{\\zeta}",
-    "\\ensuremath{\\eta}", "\\ensuremath{\\theta}", "\\ensuremath{\\iota}",
-    "\\ensuremath{\\kappa}", "\\ensuremath{\\lambda}", "\\ensuremath{\\mu}",
-    "\\ensuremath{\\nu}", "\\ensuremath{\\xi}", "\\ensuremath{o}", "\\ensuremath{\\pi}",
-    "\\ensuremath{\\rho}", "\\ensuremath{\\varsigma}", "\\ensuremath{\\sigma}",
-    "\\ensuremath{\\tau}", "\\ensuremath{\\upsilon}", "\\ensuremath{\\varphi}",
-    "\\ensuremath{\\chi}", "\\ensuremath{\\psi}", "\\ensuremath{\\omega}"};
-
-std::string_view greekText(char32_t cp) {
-  if (cp >= 0x391 && cp < 0x391 + kGreekCapitals.size()) return kGreekCapitals[cp - 0x391];
-  if (cp >= 0x3B1 && cp < 0x3B1 + kGreekSmall.size()) return kGreekSmall[cp - 0x3B1];
-  return {};
-}
-
 std::size_t nextSpecial(std::string_view text, std::size_t from) {
   for (; from < text.size(); ++from) {
     const char c = text[from];
@@ -60,12 +36,14 @@ std::size_t nextSpecial(std::string_view text, std::size_t from) {
 
 // A character beyond ASCII (or a control character) starting at `at`;
 // moves `at` past it.
-void appendCodePoint(std::string& out, std::string_view text, std::size_t& at,
+void appendCodePoint(std::string& out, LatexLineScripts& line, std::size_t& at,
                      EscapeStats& stats) {
+  const std::string_view text = line.line;
   const std::size_t start = at;
   const char32_t cp = nextCodePoint(text, at);
-  if (const std::string_view greek = greekText(cp); !greek.empty()) {
-    out.append(greek);
+  if (const LatexScript script = latexScriptOf(cp); script != LatexScript::None) {
+    at = start;
+    appendScriptRun(out, line, at, script, stats);
   } else if (cp >= 0xA0 && latexCanSet(cp)) {
     out.append(text.substr(start, at - start));
   } else {
@@ -75,8 +53,9 @@ void appendCodePoint(std::string& out, std::string_view text, std::size_t& at,
 }
 
 // Writes the special character at `at` and moves `at` past what it used.
-void appendSpecial(std::string& out, std::string_view text, std::size_t& at,
+void appendSpecial(std::string& out, LatexLineScripts& line, std::size_t& at,
                    EscapeStats& stats) {
+  const std::string_view text = line.line;
   const char c = text[at];
   if (c == '%' && beginsTag(text, at)) {
     out.append(text.substr(at, 3));
@@ -89,16 +68,17 @@ void appendSpecial(std::string& out, std::string_view text, std::size_t& at,
     out.append(replacement);
     ++at;
   } else {
-    appendCodePoint(out, text, at, stats);
+    appendCodePoint(out, line, at, stats);
   }
 }
 
 }  // namespace
 
 bool escapeLatexText(std::string_view utf8, std::string& out, EscapeStats& stats) {
+  LatexLineScripts line{utf8, stats.cjkLeaning, std::nullopt};
   return copyWithSpecials(utf8, out, utf8.size() / 2 + 16, nextSpecial,
-                          [&stats](std::string& to, std::string_view text, std::size_t& at) {
-                            appendSpecial(to, text, at, stats);
+                          [&stats, &line](std::string& to, std::string_view, std::size_t& at) {
+                            appendSpecial(to, line, at, stats);
                           });
 }
 

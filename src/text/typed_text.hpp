@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "markup/line_items.hpp"
+#include "text/latex_scripts.hpp"
 
 namespace kolvo {
 
@@ -22,6 +23,9 @@ struct EscapeStats {
   std::uint64_t missingGlyphs = 0;
   std::array<char32_t, kSampleCount> samples{};  // distinct, in order of appearance
   std::size_t sampleCount = 0;
+  // Typed LaTeX: the family a line of Han characters alone is set in, the
+  // document's leaning as its first reading found it (LatexScripts).
+  CjkFamily cjkLeaning = CjkFamily::Chinese;
   // The runs the paged escaper drew with fallback fonts in the line it
   // escaped last, which the line's rewrite moves along with its bytes;
   // empty for a line the text step left as it was.

@@ -81,6 +81,8 @@ std::string userText(const TypedLine& line) {
 
 void FlowingWriter::prologue() {
   out_.write(format_.prologue);
+  out_.write(packages_);
+  out_.write(format_.prologueEnd);
   titlePending_ = !format_.firstLineTitle.before.empty();
   noteWhetherItemsAreRead();
 }

@@ -7,7 +7,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
+#include "text/latex_scripts.hpp"
 #include "writers/element_balance.hpp"
 #include "writers/writer.hpp"
 
@@ -57,6 +59,10 @@ struct FlowingFormat {
   // titled document without lines gets one blank line, so that it has a
   // body.
   LineForm firstLineTitle = {};
+  // What the prologue goes on with after the packages the document's text
+  // needs (typed LaTeX: the scripts of latexScriptPackages), which the
+  // writer is given; empty in every other format.
+  std::string_view prologueEnd = {};
 };
 
 extern const FlowingFormat kAbiWordFormat;
@@ -72,13 +78,19 @@ extern const FlowingFormat kLatexFormat;
 // packages that let pdflatex set every character that text may hold.
 extern const FlowingFormat kLatexTypedFormat;
 
+// The preamble lines that load what typed LaTeX needs for `scripts`: the
+// font encodings (T1 named last, so that it stays the default) and the CJK
+// package; empty for none.
+std::string latexScriptPackages(LatexScripts scripts);
+
 class FlowingWriter final : public Writer {
  public:
   // `format` is the format these texts are for; its tags' elements are
   // balanced where the texts say so.
   FlowingWriter(const FlowingFormat& texts, OutputSink& out, LineMarks& marks,
-                Format format = Format::AbiWord, TextMode mode = TextMode::Markup)
-      : Writer(out, marks), format_(texts) {
+                Format format = Format::AbiWord, TextMode mode = TextMode::Markup,
+                std::string packages = {})
+      : Writer(out, marks), format_(texts), packages_(std::move(packages)) {
     if (texts.balancesElements) balancer_.emplace(format, mode);
     guarded_ = !texts.guards.beforeBracketAfterBreak.empty() ||
                !texts.guards.beforeNoParagraphAfterCentred.empty();
@@ -112,6 +124,7 @@ class FlowingWriter final : public Writer {
   }
 
   const FlowingFormat& format_;
+  std::string packages_;  // between the prologue and its end
   After after_ = After::Start;
   bool guarded_ = false;  // the format guards some line starts (most guard none)
   std::optional<ElementBalancer> balancer_;

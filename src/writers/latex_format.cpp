@@ -8,7 +8,8 @@ namespace {
 #define KOLVO_LATEX_CLASS "\\documentclass[12pt]{book} \n"
 #define KOLVO_LATEX_START "\\pagestyle {empty} \n\\begin{document} \n\\noindent\n"
 
-constexpr FlowingFormat latexWithPrologue(std::string_view prologue, bool typed) {
+constexpr FlowingFormat latexWithPrologue(std::string_view prologue, bool typed,
+                                          std::string_view prologueEnd = {}) {
   return {
       prologue,
       "  \\\\ \n",
@@ -19,6 +20,8 @@ constexpr FlowingFormat latexWithPrologue(std::string_view prologue, bool typed)
       "\\end{document} \n",
       {"{}", "\\mbox{}", typed},
       typed,
+      {},
+      prologueEnd,
   };
 }
 
@@ -30,14 +33,26 @@ const FlowingFormat kLatexFormat = latexWithPrologue(KOLVO_LATEX_CLASS KOLVO_LAT
 // lacks (and the accented letters as single glyphs), textcomp the symbols
 // of TS1, and Latin Modern has both in outline form. Its tags' groups are
 // balanced: closed at each line's end and opened again on the next, a "}"
-// that closes nothing left out.
+// that closes nothing left out. The scripts the text has come after
+// Latin Modern (latexScriptPackages).
 const FlowingFormat kLatexTypedFormat = latexWithPrologue(
     KOLVO_LATEX_CLASS
     "\\usepackage[T1]{fontenc}\n"
     "\\usepackage{textcomp}\n"
-    "\\usepackage{lmodern}\n"
-    "\\raggedbottom\n" KOLVO_LATEX_START,
-    true);
+    "\\usepackage{lmodern}\n",
+    true, "\\raggedbottom\n" KOLVO_LATEX_START);
+
+std::string latexScriptPackages(LatexScripts scripts) {
+  // fontenc may be loaded again with more encodings; the last is the default.
+  std::string encodings;
+  if (scripts.has(LatexScript::Cyrillic)) encodings += "T2A,";
+  if (scripts.has(LatexScript::Greek)) encodings += "LGR,";
+  if (scripts.has(LatexScript::Vietnamese)) encodings += "T5,";
+  std::string packages;
+  if (!encodings.empty()) packages += "\\usepackage[" + encodings + "T1]{fontenc}\n";
+  if (scripts.has(LatexScript::Cjk)) packages += "\\usepackage{CJKutf8}\n";
+  return packages;
+}
 
 #undef KOLVO_LATEX_START
 #undef KOLVO_LATEX_CLASS

@@ -11,6 +11,7 @@
 
 #include "markup/format.hpp"
 #include "markup/line_marks.hpp"
+#include "text/latex_scripts.hpp"
 #include "markup/line_items.hpp"
 #include "writers/output_sink.hpp"
 #include "writers/paged/paper_size.hpp"
@@ -57,11 +58,14 @@ class FallbackFonts;
 // `paper` lays the paged formats out for that size (--paper); the flowing
 // formats have no pages and take no notice of it. `fallback`: the fonts that
 // draw what the standard fonts lack, for the paged formats in typed mode
-// (none: such characters are "?").
+// (none: such characters are "?"). `latexScripts`: the scripts of typed
+// LaTeX text whose fonts its preamble loads (the first reading's,
+// latexScriptsRead).
 std::unique_ptr<Writer> makeWriter(Format format, OutputSink& out, LineMarks& marks,
                                    TextMode mode = TextMode::Markup,
                                    const PaperSize* paper = nullptr,
-                                   const FallbackFonts* fallback = nullptr);
+                                   const FallbackFonts* fallback = nullptr,
+                                   LatexScripts latexScripts = {});
 
 // Whether the writer of `format` needs the input read twice in `mode`,
 // with (`fallbackFonts`) or without fallback fonts: a first reading gives

@@ -86,6 +86,8 @@ manpage man-ja-ls ja ls
 manpage man-ja-cat ja cat
 manpage man-zh-ls zh_CN ls
 manpage man-zh-cat zh_CN cat
+manpage man-el-diff el diff
+manpage man-ko-apropos ko apropos
 
 # A French paragraph per line: manual page text joined.
 if [ -r "$out/man-fr-ls.txt" ]; then

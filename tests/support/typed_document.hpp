@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "pipeline/line_rewrite.hpp"
+#include "text/latex_scripts.hpp"
 #include "text/typed_text.hpp"
 #include "writers/flowing_writer.hpp"
 
@@ -40,7 +41,14 @@ inline std::string typedDocument(const FlowingFormat& format, Format f, TextEsca
   std::string document;
   OutputSink sink(&document);
   LineMarks state;
-  FlowingWriter writer(format, sink, state);
+  // LaTeX's preamble loads the scripts of the text, as its first reading finds them.
+  std::string packages;
+  if (&format == &kLatexTypedFormat) {
+    LatexScriptScan scan;
+    for (const std::string& typed : lines) scan.read(typed + "\n");
+    packages = latexScriptPackages(scan.scripts());
+  }
+  FlowingWriter writer(format, sink, state, Format::AbiWord, TextMode::Markup, packages);
   writer.prologue();
   std::string scratch;
   for (const std::string& typed : lines) {
