@@ -69,12 +69,14 @@ TEST_F(FlowingConsumers, PdflatexCompilesTheLatexOutput) {
 }
 
 // Line starts that used to stop pdflatex, with and without --escape: a
-// centred line followed by an empty line or a page break, and "[" first on
-// a line after another line.
+// centred line followed by an empty line, a page break or declarations
+// alone, and "[" first on a line after another line, a tag's command
+// after it too.
 TEST_F(FlowingConsumers, PdflatexCompilesLinesAfterCentredLinesAndBrackets) {
   KOLVO_REQUIRE_TOOL("pdflatex");
   const std::string input =
-      "%csTitle%ce\n\nText\n[x] after a line\n%csA%ce\n   \n%csB%ce\n%pg\nlast\n  [y]\n";
+      "%csTitle%ce\n\nText\n[x] after a line\n%csA%ce\n   \n%csB%ce\n%pg\nlast\n  [y]\n"
+      "[%gP] and [%ps]\n[ %bsx%be]\n%csC%ce\n%Ss%Se\n%csD%ce\n %P1 %Pe\n";
   for (const TextMode mode : {TextMode::Markup, TextMode::Typed}) {
     const auto tex = dir / "lines.tex";
     writeFile(tex, convertText(input, Format::Latex, 's', nullptr, mode));

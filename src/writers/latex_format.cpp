@@ -17,7 +17,7 @@ constexpr FlowingFormat latexWithPrologue(std::string_view prologue, bool typed)
       {"", " \\\\ \n"},
       {"", " \n"},
       "\\end{document} \n",
-      {"{}", "\\mbox{}", typed},
+      {"{}", "\\mbox{}"},
       typed,
   };
 }
