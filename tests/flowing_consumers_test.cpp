@@ -104,11 +104,12 @@ TEST_F(FlowingConsumers, TypedDocBookIsValidAgainstTheSchema) {
 
 // Under --escape HTML is HTML5 that tidy finds nothing to say about, its
 // tags in any order: 2,000 generated lines thick with tags, the showcase,
-// and the empty document.
+// the empty document, and styles around nothing but white space.
 TEST_F(FlowingConsumers, TidyHasNoWarningForTypedHtml) {
   KOLVO_REQUIRE_TOOL("tidy");
   const std::string generated = generatedDocument(20261209u);
-  for (const std::string& input : {generated, showcase(), std::string()}) {
+  const std::string whiteSpace = "a%P4 \t%Peb\n%is\t%ie\n%P4%P4\t%le \t%bs\t\n";
+  for (const std::string& input : {generated, showcase(), std::string(), whiteSpace}) {
     const auto path = dir / "typed.html";
     writeFile(path, convertText(input, Format::Html, 't', nullptr, TextMode::Typed));
     const CommandResult r = runCommand({"tidy", "-q", "-e", path.string()});
