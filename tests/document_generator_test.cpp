@@ -189,8 +189,8 @@ TEST(SweepDocuments, EachIsMadeFromItsSeedAndIndexAlone) {
 // no special character of LaTeX but the "%" of a tag.
 TEST(SweepDocuments, PlainOnesHoldNoLatexSpecialCharacterButTags) {
   std::size_t plain = 0;
-  const std::size_t count = 400;
-  for (std::size_t i = 0; i < count; ++i) {
+  const std::size_t documentCount = 400;
+  for (std::size_t i = 0; i < documentCount; ++i) {
     const SweepDocument doc = sweepDocument(11, i);
     if (!doc.plain) continue;
     ++plain;
@@ -205,8 +205,8 @@ TEST(SweepDocuments, PlainOnesHoldNoLatexSpecialCharacterButTags) {
       return c == '\n' || c == '\r' || (c >= ' ' && c < 0x7f);
     })) << doc.text;
   }
-  EXPECT_GT(plain, count / 6);
-  EXPECT_LT(plain, count / 3);
+  EXPECT_GT(plain, documentCount / 6);
+  EXPECT_LT(plain, documentCount / 3);
 }
 
 }  // namespace
