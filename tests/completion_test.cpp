@@ -66,16 +66,52 @@ TEST_F(Completion, FourthWordOffersTheOptionWords) {
 TEST_F(Completion, SettingsComeBeforeTheFormat) {
   KOLVO_REQUIRE_TOOL("bash");
   EXPECT_EQ(complete({"kolvo", "--escape", "-"}, 2),
-            "-a\n-d\n-h\n-r\n-l\n-p\n-P\n-o\n--paper\n--font\n--check\n");
+            "-a\n-d\n-h\n-r\n-l\n-p\n-P\n-o\n--paper\n--font\n--encoding\n--check\n");
   EXPECT_EQ(complete({"kolvo", "--escape", "--check", "-"}, 3), "-a\n-d\n-h\n-r\n-l\n-p\n-P\n-o\n");
   EXPECT_EQ(complete({"kolvo", "--check", "-p", "n"}, 3), "notes.txt\n");
-  EXPECT_EQ(complete({"kolvo", "--paper", "a4", "--"}, 3), "--escape\n--font\n--check\n");
+  EXPECT_EQ(complete({"kolvo", "--paper", "a4", "--"}, 3),
+            "--escape\n--font\n--encoding\n--check\n");
+  EXPECT_EQ(complete({"kolvo", "--encoding", "KOI8-R", "--"}, 3),
+            "--escape\n--paper\n--font\n--check\n");
+  EXPECT_EQ(complete({"kolvo", "--encoding", "SH"}, 2), "SHIFT_JIS\n");
+  EXPECT_EQ(complete({"kolvo", "--encoding", "KOI8-R", "-p", "letter.txt", "n"}, 5),
+            "notes.txt\n");
   EXPECT_EQ(complete({"kolvo", "--escape", "--paper", "a4", "-p", "letter.txt", "n"}, 6),
             "notes.txt\n");
   EXPECT_EQ(complete({"kolvo", "--paper", "letter", "-p", "letter.txt", "letter.ps", "-T"}, 6),
             "-T\n");
   EXPECT_EQ(complete({"kolvo", "--escape", "-p", "letter.txt", "n"}, 4), "notes.txt\n");
   EXPECT_EQ(complete({"kolvo", "--escape", "-p", "letter.txt", "letter.ps", "-t"}, 5), "-t\n");
+}
+
+// The names the script offers are the format table's, in its order.
+std::vector<std::string> formatNames() {
+  std::vector<std::string> names;
+  for (const FormatInfo& f : kFormats) {
+    names.emplace_back(f.extension);
+    for (const std::string_view alias : f.aliases) {
+      if (!alias.empty()) names.emplace_back(alias);
+    }
+  }
+  return names;
+}
+
+TEST(CompletionScript, NamesEveryFormatByItsTableNames) {
+  std::string list;
+  for (const std::string& name : formatNames()) list += (list.empty() ? "" : " ") + name;
+  EXPECT_NE(completionScript().find("local names='" + list + "'\n"), std::string::npos) << list;
+}
+
+TEST_F(Completion, AFormatBegunWithALetterIsCompletedToItsName) {
+  KOLVO_REQUIRE_TOOL("bash");
+  std::string startingWithP;
+  for (const std::string& name : formatNames()) {
+    if (name.starts_with('p')) startingWithP += name + "\n";
+  }
+  EXPECT_EQ(complete({"kolvo", "p"}, 1), startingWithP);
+  EXPECT_EQ(complete({"kolvo", "--escape", "doc"}, 2), "docbook\n");
+  EXPECT_EQ(complete({"kolvo", "--check", "lat"}, 2), "latex\n");
+  EXPECT_EQ(complete({"kolvo", "-x"}, 1), "\n");
 }
 
 // The sizes offered are the program's own, auto and none.

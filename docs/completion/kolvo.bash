@@ -1,11 +1,12 @@
 # bash completion for kolvo                                  -*- shell-script -*-
 #
-#   kolvo [--escape] [--paper SIZE] [--font FILE]... FORMAT INPUT OUTPUT [OPTION]
+#   kolvo [SETTING...] FORMAT INPUT OUTPUT [OPTION]
 #   kolvo --help | --version | --markup-reference [man]
-#   kolvo [--escape] [--paper SIZE] [--font FILE]... --check [FORMAT] INPUT
+#   kolvo [SETTING...] --check [FORMAT] INPUT
 #
-# Settings (--escape, --paper SIZE, --font FILE, and --no-escape, --no-font that
-# undo those of KOLVO_OPTIONS) are offered first; then a format word
+# Settings (--escape, --paper SIZE, --font FILE, --encoding NAME, and
+# --no-escape, --no-font that undo those of KOLVO_OPTIONS) are offered first;
+# a FORMAT begun with a letter is completed to a format's name; then a format word
 # or one of the other long options, two file names and an option word. Needs
 # nothing but bash itself; installed as
 # share/bash-completion/completions/kolvo it is loaded on demand by the
@@ -18,7 +19,7 @@ _kolvo() {
   while [ $((settings + 1)) -lt "$COMP_CWORD" ]; do
     case ${COMP_WORDS[settings + 1]} in
       --escape | --no-escape | --no-font) settings=$((settings + 1)) ;;
-      --paper | --font) settings=$((settings + 2)) ;;
+      --paper | --font | --encoding) settings=$((settings + 2)) ;;
       *) break ;;
     esac
   done
@@ -26,6 +27,11 @@ _kolvo() {
   # The word after --paper is its size, the word after --font a file.
   if [ "${COMP_WORDS[COMP_CWORD - 1]}" = --paper ] && [ "$settings" -ge "$COMP_CWORD" ]; then
     COMPREPLY=($(compgen -W 'a4 letter legal a5 auto none' -- "$cur"))
+    return 0
+  fi
+  # A few of the names iconv -l lists; any other it knows works as well.
+  if [ "${COMP_WORDS[COMP_CWORD - 1]}" = --encoding ] && [ "$settings" -ge "$COMP_CWORD" ]; then
+    COMPREPLY=($(compgen -W 'UTF-8 UTF-16LE UTF-16BE WINDOWS-1252 ISO-8859-1 WINDOWS-1250 ISO-8859-2 WINDOWS-1251 KOI8-R SHIFT_JIS EUC-JP GB18030 BIG5 EUC-KR' -- "$cur"))
     return 0
   fi
   if [ "${COMP_WORDS[COMP_CWORD - 1]}" = --font ] && [ "$settings" -ge "$COMP_CWORD" ]; then
@@ -36,18 +42,24 @@ _kolvo() {
   fi
   local word=$((COMP_CWORD - settings))
   local first=${COMP_WORDS[settings + 1]}
+  # The formats by name: each extension, then its other names.
+  local names='abw abiword xml docbook dbk html htm rtf tex latex ps postscript pdf fodt odt'
 
   case $word in
     1)
       # a AbiWord, d DocBook 5, h HTML, r RTF, l LaTeX, p PostScript, P PDF, o OpenDocument text
-      if [ "$settings" = 0 ]; then
-        COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P -o --help --version --markup-reference --escape --paper --font --no-escape --no-font --check' -- "$cur"))
+      if [ -n "$cur" ] && [[ $cur != -* ]]; then
+        COMPREPLY=($(compgen -W "$names" -- "$cur"))
+      elif [ "$settings" = 0 ]; then
+        COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P -o --help --version --markup-reference --escape --paper --font --encoding --no-escape --no-font --check' -- "$cur"))
       else
         # A setting not given yet may still come.
         local offer='-a -d -h -r -l -p -P -o' given=" ${COMP_WORDS[*]:1:settings} "
         [[ $given == *' --escape '* ]] || offer+=' --escape'
         [[ $given == *' --paper '* ]] || offer+=' --paper'
-        offer+=' --font --check'
+        offer+=' --font'
+        [[ $given == *' --encoding '* ]] || offer+=' --encoding'
+        offer+=' --check'
         COMPREPLY=($(compgen -W "$offer" -- "$cur"))
       fi
       ;;
@@ -60,7 +72,7 @@ _kolvo() {
         --check)
           # An optional format word, then the input file.
           if [ "$word" = 2 ]; then
-            COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P -o' -- "$cur"))
+            COMPREPLY=($(compgen -W "-a -d -h -r -l -p -P -o $names" -- "$cur"))
           fi
           compopt -o filenames 2>/dev/null
           local IFS=$'\n'

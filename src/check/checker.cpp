@@ -77,6 +77,7 @@ Checker::Checker(const CheckOptions& options, FindingSink& sink)
 }
 
 void Checker::checkPiece(std::string_view piece) {
+  encoding_.read(piece);
   if (lineBytes_ > 0) checkSeam(piece);
   const std::string_view text = withoutLineEnd(piece);
   const bool quiet = !isDrawingLine(text) &&
@@ -148,6 +149,10 @@ void Checker::advance(std::string_view piece) {
 void Checker::finish() {
   styles_.finish(findings_, end_);
   repeats_.finish(findings_, end_);
+  encoding_.finish();
+  if (const std::optional<LikelyEncoding> likely = encoding_.likely()) {
+    findings_.push_back({end_.line, end_.column, Severity::Note, encodingNote(*likely)});
+  }
   emit();
 }
 

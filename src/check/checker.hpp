@@ -12,6 +12,7 @@
 #include "check/line_context.hpp"
 #include "check/page_width.hpp"
 #include "check/style_tracker.hpp"
+#include "text/encoding_guess.hpp"
 
 namespace kolvo::check {
 
@@ -45,6 +46,7 @@ class Checker {
   StyleTracker styles_;
   Repeats repeats_;
   PageWidthCheck pageWidth_;
+  EncodingGuess encoding_;  // whether the input is likely not Windows-1252 where not UTF-8
   std::vector<Finding> findings_;
   FindingCounts counts_;
   std::uint64_t line_ = 1;

@@ -9,6 +9,7 @@
 
 #include "check/checker.hpp"
 #include "driver/command_line.hpp"
+#include "driver/encoding_decoder.hpp"
 #include "driver/input_file.hpp"
 #include "driver/line_reader.hpp"
 #include "driver/standard_streams.hpp"
@@ -71,7 +72,8 @@ check::FindingCounts checkInput(const InputFile& input, const CheckSettings& set
   StandardOutputFindings sink(shownName(settings.inputPath));
   check::Checker checker(options, sink);
   LineReader in(input.fd(), input.name(),
-                settings.mode == TextMode::Typed ? kWholeLines : kMaxPiece);
+                settings.mode == TextMode::Typed ? kWholeLines : kMaxPiece,
+                makeEncodingDecoder(settings.encoding));
   std::string piece;
   while (in.next(piece)) checker.checkPiece(piece);
   checker.finish();

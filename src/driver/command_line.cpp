@@ -11,6 +11,7 @@
 
 #include "driver/check_run.hpp"
 #include "driver/conversion.hpp"
+#include "driver/encoding_decoder.hpp"
 #include "driver/input_file.hpp"
 #include "driver/line_reader.hpp"
 #include "driver/options.hpp"
@@ -39,17 +40,17 @@ ConversionReport convertInput(const InputFile& input, OutputSink& out,
   // Typed text keeps every line whole: one line is one paragraph.
   const std::size_t pieces = settings.mode == TextMode::Typed ? kWholeLines : kMaxPiece;
   if (fallback == nullptr || !writerReadsInputTwice(settings.format, settings.mode, true)) {
-    LineReader in(input.fd(), input.name(), pieces);
+    LineReader in(input.fd(), input.name(), pieces, makeEncodingDecoder(settings.encoding));
     return convert(in, out, settings.format, settings.option, console, settings.mode,
                    settings.paper, fallback);
   }
   RereadableInput reread(input.fd(), input.name());
   {
-    LineReader first(reread.fd(), input.name(), pieces);
+    LineReader first(reread.fd(), input.name(), pieces, makeEncodingDecoder(settings.encoding));
     giveOutFallbackCodes(first, settings.format, *fallback);
   }
   reread.rewind();
-  LineReader in(reread.fd(), input.name(), pieces);
+  LineReader in(reread.fd(), input.name(), pieces, makeEncodingDecoder(settings.encoding));
   return convert(in, out, settings.format, settings.option, console, settings.mode,
                  settings.paper, fallback);
 }
@@ -64,7 +65,10 @@ bool runConversion(const InputFile& input, const OutputFile& output,
     OutputSink out(output.fd(), output.name());
     const ConversionReport report = convertInput(input, out, settings, fallback, console);
     out.flush();
-    if (report.missingGlyphs > 0) printWarning(missingGlyphWarning(settings.format, report));
+    if (report.looksBinary) printWarning(binaryInputWarning(settings.inputPath));
+    for (const std::string& warning : conversionWarnings(settings.format, report)) {
+      printWarning(warning);
+    }
     return true;
   } catch (const IoError& e) {
     printError(e.what());

@@ -5,12 +5,14 @@
 #include <stdexcept>
 
 #include "driver/fallback_code_reading.hpp"
+#include "io/message_text.hpp"
 #include "markup/line_marks.hpp"
 #include "pipeline/line_rewrite.hpp"
 #include "pipeline/text_step.hpp"
 #include "text/typed_text.hpp"
 #include "writers/drawing.hpp"
 #include "writers/paged/fallback_context.hpp"
+#include "writers/paged/page_overflow.hpp"
 #include "writers/writer.hpp"
 
 namespace kolvo {
@@ -50,6 +52,16 @@ class FontInForceKeeper {
   std::optional<paged::FontInForce> saved_;  // made only for a drawing line, not every line
 };
 
+// One tally of each line for both kinds of warning: their classes are
+// apart, and only the page measure weighs bytes.
+LineTallier tallierFor(const TextWarningCounter& text, const paged::PageOverflow& overflow) {
+  std::array<std::uint8_t, 128> classes{};
+  for (std::size_t b = 0; b < classes.size(); ++b) {
+    classes[b] = static_cast<std::uint8_t>(text.tallyClasses()[b] | overflow.tallyClasses()[b]);
+  }
+  return {overflow.tallyWeights(), classes, text.countsBeyondAscii()};
+}
+
 ConversionReport reportOf(const EscapeStats& stats, const FallbackFonts* fallback) {
   ConversionReport report;
   report.missingGlyphs = stats.missingGlyphs;
@@ -79,29 +91,50 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
   std::string line;
   std::string scratch;
   EscapeStats stats;
+  TextWarningCounter text(format, mode);
+  paged::PageOverflow overflow(format, mode, paper, context ? fallback : nullptr);
+  const bool tallied = text.active() || overflow.active();
+  const LineTallier tallier = tallierFor(text, overflow);
   while (in.next(line)) {
     // The items go to a writer that reads them, and are recorded only then.
     const bool itemsRead = writer->readsTextItems();
-    stats.lineItems.recordTexts(itemsRead);
     // A drawing line is drawn before any of its text is rewritten; its text
     // still runs through the tags (they may act on the layout) but is
     // never written.
     const bool drawingLine = isDrawingLine(line);
     if (drawingLine) writer->drawing(line);
     if (in.pieceMayHoldNul()) blankNulBytes(line);
+    bool measured = true;
+    if (tallied && !drawingLine) {
+      const std::string_view asRead = in.pieceAsRead();
+      const bool blanked = in.pieceMayHoldNul() || asRead.empty();
+      const LineTally tally = tallier.tally(blanked ? std::string_view(line) : asRead);
+      text.count(line, tally);
+      measured = overflow.measurePlain(line, tally);
+    }
+    // A line the page measure could not settle from its bytes is measured
+    // from its items, so they are recorded for it too.
+    stats.lineItems.recordTexts(itemsRead || !measured);
     marks.startLine();
     {
       const FontInForceKeeper keeper(context.get(), drawingLine);
       rewriteLine(line, scratch, format, marks, mode, stats, context.get());
     }
-    writer->line(itemsRead ? TypedLine{line, stats.lineItems.all(), drawingLine,
-                                       stats.lineItems.paintings()}
-                           : TypedLine{line, {}, drawingLine});
+    const bool keepItems = itemsRead || !measured;
+    const TypedLine typed = keepItems ? TypedLine{line, stats.lineItems.all(), drawingLine,
+                                                  stats.lineItems.paintings()}
+                                      : TypedLine{line, {}, drawingLine};
+    if (!measured) overflow.measureRewritten(typed, marks);
+    writer->line(typed);
     if (option == 'v') console.print(writer->progressTrace(drawingLine));
     writer->pageStep();
   }
   writer->epilogue();
-  return reportOf(stats, context ? fallback : nullptr);
+  ConversionReport report = reportOf(stats, context ? fallback : nullptr);
+  report.text = text.counts();
+  report.linesOffPage = overflow.lines();
+  report.looksBinary = in.looksBinary();
+  return report;
 }
 
 void giveOutFallbackCodes(LineReader& in, Format format, FallbackFonts& fallback) {
@@ -160,6 +193,25 @@ std::string missingGlyphWarning(Format format, const ConversionReport& report) {
   if (report.samples.size() < count) text += " ...";
   if (!report.hint.empty()) text += " (" + report.hint + ")";
   return text;
+}
+
+std::string binaryInputWarning(std::string_view inputPath) {
+  const std::string name = inputPath == "-" ? "standard input" : quoted(inputPath);
+  return name + " looks like a binary file, not text";
+}
+
+std::vector<std::string> conversionWarnings(Format format, const ConversionReport& report) {
+  std::vector<std::string> warnings;
+  if (report.missingGlyphs > 0) warnings.push_back(missingGlyphWarning(format, report));
+  for (std::string& warning : textWarnings(format, report.text)) {
+    warnings.push_back(std::move(warning));
+  }
+  if (report.linesOffPage > 0) {
+    const bool one = report.linesOffPage == 1;
+    warnings.push_back(std::to_string(report.linesOffPage) + (one ? " line is" : " lines are") +
+                       " wider than the page; --paper wraps them");
+  }
+  return warnings;
 }
 
 }  // namespace kolvo

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "driver/line_reader.hpp"
+#include "driver/text_warnings.hpp"
 #include "markup/format.hpp"
 #include "writers/output_sink.hpp"
 #include "writers/paged/paper_size.hpp"
@@ -31,6 +32,12 @@ struct ConversionReport {
   // PostScript and PDF: the first few of them, and what would draw them.
   std::vector<char32_t> samples;
   std::string hint;
+  // Text taken as markup that the format shows otherwise than typed.
+  TextWarningCounts text;
+  // PostScript and PDF without a paper size: printed lines that run off the page.
+  std::uint64_t linesOffPage = 0;
+  // The input had a NUL byte or many control bytes in its first 64 KiB.
+  bool looksBinary = false;
 };
 
 // Runs a whole conversion from `in` to `out` for `format` and the raw option
@@ -66,6 +73,15 @@ std::string convertText(std::string_view input, Format format, char optionLetter
 // characters and the report's hint: ": U+05D0 U+4E2D (fonts-noto-cjk would
 // draw U+4E2D)".
 std::string missingGlyphWarning(Format format, const ConversionReport& report);
+
+// Every warning of the report, without the program's name, in the order
+// the user meets them: what shows as "?", what shows otherwise, what runs
+// off the page.
+std::vector<std::string> conversionWarnings(Format format, const ConversionReport& report);
+
+// The warning for input that looks binary, naming `inputPath` ("-" is
+// standard input) safely: "'x.bin' looks like a binary file, not text".
+std::string binaryInputWarning(std::string_view inputPath);
 
 // The version line, "Version 0.9.0 b 2026 " and a line feed.
 std::string versionLine();

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "driver/conversion.hpp"
+#include "driver/encoding_decoder.hpp"
 #include "driver/option_spelling.hpp"
 #include "driver/positional_words.hpp"
 #include "io/message_text.hpp"
@@ -145,6 +146,18 @@ std::optional<CommandLineRequest> choosePaper(const char* argument, ConversionSe
   std::string message = "unknown paper size " + quoted(chosen.name);
   if (!chosen.source.empty()) message += " (from " + printable(chosen.source) + ")";
   return UsageError{message + ": say " + paperSizeNames() + ", auto or none"};
+}
+
+std::optional<CommandLineRequest> chooseEncoding(const char* argument,
+                                                 ConversionSettings& settings) {
+  const std::string name(argument);
+  if (!isKnownEncoding(name)) {
+    return UsageError{"unknown encoding " + quoted(name) +
+                      ": say a name that iconv -l lists, such as SHIFT_JIS, WINDOWS-1250, "
+                      "ISO-8859-2 or KOI8-R"};
+  }
+  settings.encoding = isDefaultEncoding(name) ? std::string() : name;
+  return std::nullopt;
 }
 
 std::optional<CommandLineRequest> addFallbackFont(const char* argument,

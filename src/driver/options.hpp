@@ -28,6 +28,9 @@ struct ConversionSettings {
   // layout they have always had.
   const PaperSize* paper = nullptr;
   std::vector<std::string> fontFiles;  // --font: fallback fonts tried first, in order
+  // --encoding: what INPUT is written in, for iconv; empty is UTF-8, other
+  // bytes read as Windows-1252.
+  std::string encoding;
   bool check = false;  // --check: report markup mistakes, write no document
   // Said on standard error before the run: the command line is odd, not wrong.
   std::vector<std::string> warnings;
@@ -40,6 +43,7 @@ struct CheckSettings {
   TextMode mode = TextMode::Markup;
   const PaperSize* paper = nullptr;  // --paper: the page lines must fit
   std::vector<std::string> fontFiles;  // --font: what draws beyond the standard fonts
+  std::string encoding;                // --encoding: what INPUT is written in
 };
 
 // A command line that cannot be carried out (exit status 2). With no
@@ -105,9 +109,11 @@ std::optional<CommandLineRequest> addFallbackFont(const char* argument,
                                                   ConversionSettings& settings);
 std::optional<CommandLineRequest> dropFallbackFonts(const char* argument,
                                                     ConversionSettings& settings);
+std::optional<CommandLineRequest> chooseEncoding(const char* argument,
+                                                 ConversionSettings& settings);
 std::optional<CommandLineRequest> checkMarkup(const char* argument, ConversionSettings& settings);
 
-inline constexpr std::array<LongOption, 9> kLongOptions = {{
+inline constexpr std::array<LongOption, 10> kLongOptions = {{
     // The synopsis shows --help and --version well enough.
     {"--help", OptionRole::Command, OptionArgument::None, "", printHelp, {}},
     {"--version", OptionRole::Command, OptionArgument::None, "", printVersion, {}},
@@ -120,6 +126,8 @@ inline constexpr std::array<LongOption, 9> kLongOptions = {{
      {{{"--paper SIZE", "a4, letter, legal, a5, auto or none; long lines wrap"}}}},
     {"--font", OptionRole::Setting, OptionArgument::Word, "FILE", addFallbackFont,
      {{{"--font FILE", "PostScript, PDF: draw missing glyphs with FILE first"}}}},
+    {"--encoding", OptionRole::Setting, OptionArgument::Word, "NAME", chooseEncoding,
+     {{{"--encoding NAME", "read INPUT as NAME (iconv -l), not as UTF-8"}}}},
     {"--no-escape", OptionRole::Undo, OptionArgument::None, "", takeTextAsMarkup,
      {{{"--no-escape, --no-font", "turn --escape or --font back off"}}}},
     {"--no-font", OptionRole::Undo, OptionArgument::None, "", dropFallbackFonts, {}},

@@ -47,6 +47,7 @@ CommandLineRequest parseCheck(std::span<const char* const> words, const Conversi
   check.mode = settings.mode;
   check.paper = settings.paper;
   check.fontFiles = settings.fontFiles;
+  check.encoding = settings.encoding;
   if (words.size() == 2) {
     check.format = formatOfWord(words[0]);
     if (!check.format) return unknownFormat(words[0], options);

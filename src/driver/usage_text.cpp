@@ -108,8 +108,7 @@ std::string usageText(std::span<const LongOption> options) {
          "Options: the second character counts; left out, it is s.\n"
          "  s  none            t  small top spacing       T  large top spacing\n"
          "  v  progress trace  V  print the version line first\n"
-         "Long options stand anywhere before --, also as --name=VALUE; the settings\n"
-         "in KOLVO_OPTIONS are read first, and --no-... turns them back off.\n" +
+         "Long options: anywhere before --, also as --name=VALUE; KOLVO_OPTIONS first.\n" +
          optionList(options) +
          "Exit status: 0 done, 1 a file could not be read or written, 2 wrong command line.\n"
          "With --check: 0 nothing found, 1 a warning or error found (or INPUT unreadable).\n"

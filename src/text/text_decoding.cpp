@@ -87,10 +87,11 @@ std::size_t skipTwoByteBlocks(std::string_view text, std::size_t at) {
   return at;
 }
 
-// The length of the well-formed UTF-8 sequence of two to four bytes at `at`,
-// or 0. The range of the second byte is what rules out overlong forms,
+}  // namespace
+
+// The range of the second byte is what rules out overlong forms,
 // surrogates and code points above U+10FFFF.
-std::size_t sequenceLength(std::string_view text, std::size_t at) {
+std::size_t utf8SequenceLength(std::string_view text, std::size_t at) {
   const unsigned lead = byteAt(text, at);
   std::size_t length = 0;
   unsigned low = 0x80;
@@ -116,6 +117,8 @@ std::size_t sequenceLength(std::string_view text, std::size_t at) {
   }
   return length;
 }
+
+namespace {
 
 // U+FFFE and U+FFFF: EF BF BE and EF BF BF.
 bool isNonCharacter(std::string_view text, std::size_t at, std::size_t length) {
@@ -145,7 +148,7 @@ std::size_t firstChange(std::string_view text, std::size_t from) {
       i = after != i ? after : i + 2;
       continue;
     }
-    const std::size_t length = sequenceLength(text, i);
+    const std::size_t length = utf8SequenceLength(text, i);
     if (length == 0 || isNonCharacter(text, i, length)) return i;
     i += length;
   }
@@ -161,7 +164,7 @@ std::size_t appendDecoded(std::string& out, std::string_view text, std::size_t a
     out.push_back(' ');
     return 1;
   }
-  if (const std::size_t length = sequenceLength(text, at); length != 0) {
+  if (const std::size_t length = utf8SequenceLength(text, at); length != 0) {
     appendUtf8(out, kReplacement);  // a non-character
     return length;
   }
@@ -189,6 +192,8 @@ void appendUtf8(std::string& out, char32_t cp) {
     put(0x80 | (cp & 0x3F));
   }
 }
+
+bool isDecodedText(std::string_view in) { return firstChange(in, 0) == kNotFound; }
 
 bool decodeText(std::string_view in, std::string& out) {
   std::size_t change = firstChange(in, 0);

@@ -4,6 +4,7 @@
 // files come out right), and the characters XML 1.0 does not allow give way
 // to a blank or to U+FFFD.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,14 @@ bool decodeText(std::string_view in, std::string& out);
 constexpr bool decodingLooksAt(unsigned char byte) {
   return byte >= 0x80 || (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r');
 }
+
+// Whether decodeText would leave `in` as it is: well-formed UTF-8 without
+// the controls it blanks. One scan, fast over ASCII and two-byte letters.
+bool isDecodedText(std::string_view in);
+
+// The length of the well-formed UTF-8 sequence of two to four bytes at `at`
+// of `text`, or 0 (ASCII, or a byte decodeText reads as Windows-1252).
+std::size_t utf8SequenceLength(std::string_view text, std::size_t at);
 
 // Appends the UTF-8 of the code point `cp` to `out`.
 void appendUtf8(std::string& out, char32_t cp);

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/input_decoder.hpp"
+
 namespace kolvo {
 
 // What the first bytes of an input say about its encoding.
@@ -37,14 +39,12 @@ constexpr std::size_t markSize(ByteOrderMark mark) {
 // Decodes UTF-16 in blocks of any size, a code unit or a surrogate pair
 // split between two blocks included. An unpaired surrogate, and an odd
 // last byte, become U+FFFD.
-class Utf16Decoder {
+class Utf16Decoder final : public InputDecoder {
  public:
   explicit Utf16Decoder(bool bigEndian) : bigEndian_(bigEndian) {}
 
-  // Appends the UTF-8 of `bytes` to `out`, keeping what a later block ends.
-  void decode(std::string_view bytes, std::string& out);
-  // The end of the input: appends what is left over.
-  void finish(std::string& out);
+  void decode(std::string_view bytes, std::string& out) override;
+  void finish(std::string& out) override;
 
  private:
   void unit(std::uint16_t u, std::string& out);

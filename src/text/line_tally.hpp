@@ -1,0 +1,81 @@
+#pragma once
+// What a run's warnings want to know of each line, gathered in one pass
+// over its bytes: the sum of a weight per byte (the body font's glyph
+// widths, to tell a line that runs off the page), the bytes beyond ASCII
+// and whether they are all well-formed two-byte sequences (Cyrillic, Greek,
+// most accented letters: then each lead byte is one character), and which
+// classes of ASCII bytes occur (markup characters, tags). Most lines need
+// nothing more, so this pass is most of what the warnings cost.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace kolvo {
+
+// The classes a run's warnings give ASCII bytes (bits of
+// LineTallier's class table).
+enum TallyClass : std::uint8_t {
+  kTallyMarkup = 1,    // a format's markup character other than "%"
+  kTallyPercent = 2,   // "%", where a format reads a stray one as markup
+  kTallyOffPlain = 4,  // a byte that keeps a line off the page measure's plain path
+};
+
+struct LineTally {
+  // The sum of the bytes' weights lies in [lower, upper]; the two are equal
+  // where it was summed exactly.
+  std::uint64_t lower = 0;
+  std::uint64_t upper = 0;
+  std::uint32_t beyondAscii = 0;   // bytes from 0x80
+  std::uint32_t twoByteLeads = 0;  // bytes 0xC2-0xDF
+  // Every byte beyond ASCII is part of a two-byte UTF-8 sequence (a lead
+  // 0xC2-0xDF and one continuation 0x80-0xBF).
+  bool onlyTwoByte = true;
+  unsigned classes = 0;  // of its ASCII bytes, or-ed together
+};
+
+class LineTallier {
+ public:
+  // Nothing weighed, no classes: every tally gives counts alone.
+  LineTallier();
+  // `weights` per byte (units of at most 1020 are summed in quarters by
+  // the fast ways; a larger one makes every tally exact), `classes` per
+  // ASCII byte (TallyClass bits). Without `countsBeyondAscii` the fast
+  // ways may leave the counts beyond ASCII at nought.
+  LineTallier(const std::array<std::uint16_t, 256>& weights,
+              const std::array<std::uint8_t, 128>& classes, bool countsBeyondAscii = true);
+
+  LineTally tally(std::string_view text) const;
+
+  // The ways tally() can go, for tests that compare them; false when this
+  // build or this processor does not have it.
+  LineTally tallyOneByOne(std::string_view text) const;
+  bool tallyAvx2(std::string_view text, LineTally& tally) const;
+  bool tallyAvx512(std::string_view text, LineTally& tally) const;
+
+  std::uint16_t weight(unsigned char byte) const { return weights_[byte]; }
+
+ private:
+  std::array<std::uint16_t, 256> weights_{};
+  // Each weight in quarters, rounded up, for the fast ways.
+  alignas(64) std::array<std::uint8_t, 256> quarters_{};
+  alignas(64) std::array<std::uint8_t, 128> classes_{};
+  // The quarters' bound from a byte's two halves: the largest weight of
+  // its row (high half) and of its column (low half), the smaller of them;
+  // and the least of each, the larger of them, rounded down.
+  alignas(16) std::array<std::uint8_t, 16> rowMost_{};
+  alignas(16) std::array<std::uint8_t, 16> columnMost_{};
+  alignas(16) std::array<std::uint8_t, 16> rowLeast_{};
+  alignas(16) std::array<std::uint8_t, 16> columnLeast_{};
+  // Each class bit as a set of bytes, looked up by halves (row bits by
+  // low half): the AVX2 way tests eight classes with one pair of lookups
+  // per class.
+  std::array<std::array<std::uint8_t, 16>, 8> classRows_{};
+  unsigned usedClasses_ = 0;  // the class bits some byte has
+  bool quartered_ = true;
+  bool weighs_ = false;       // some weight is not nought
+  bool countsBeyond_ = true;  // every weight fits a quarter byte
+};
+
+}  // namespace kolvo

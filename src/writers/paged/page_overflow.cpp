@@ -1,0 +1,251 @@
+#include "writers/paged/page_overflow.hpp"
+
+#include <algorithm>
+#include <limits>
+
+#include "markup/tag_table.hpp"
+#include "writers/paged/advance_sum.hpp"
+#include "writers/paged/line_layout.hpp"
+#include "writers/paged/shown_text.hpp"
+#include "writers/paged/tag_painting.hpp"
+
+namespace kolvo::paged {
+namespace {
+
+// The writers' page without a paper size.
+constexpr double kPageWidth = kA4Paper.width;
+constexpr double kBodySize = 12;
+// Breaker's advance in a font it has no widths for.
+constexpr unsigned kUnknownAdvance = 500;
+
+bool sameFont(const TextStyle& a, const TextStyle& b) { return a.font == b.font && a.size == b.size; }
+
+// The glyphs of a string operand's escaped contents.
+std::size_t glyphCount(std::string_view escaped) {
+  std::size_t count = 0;
+  for (std::size_t pos = 0; pos < escaped.size(); ++count) pos = glyphAt(escaped, pos).end;
+  return count;
+}
+
+// The advances of `bytes` in `table`, in thousandths of the size.
+std::uint64_t innerUnitsOf(std::string_view bytes, const GlyphWidths* table) {
+  if (table == nullptr) return bytes.size() * kUnknownAdvance;
+  std::uint64_t sums[4] = {0, 0, 0, 0};
+  std::size_t i = 0;
+  for (; i + 4 <= bytes.size(); i += 4) {
+    for (std::size_t k = 0; k < 4; ++k) sums[k] += (*table)[static_cast<unsigned char>(bytes[i + k])];
+  }
+  for (; i < bytes.size(); ++i) sums[0] += (*table)[static_cast<unsigned char>(bytes[i])];
+  return sums[0] + sums[1] + sums[2] + sums[3];
+}
+
+// The same for bytes that end the line: the clean-ups make line ends
+// blanks.
+std::uint64_t unitsOf(std::string_view bytes, const GlyphWidths* table) {
+  if (table == nullptr) return bytes.size() * kUnknownAdvance;
+  // A whole line is long enough for the summing eight at a time to pay.
+  std::uint64_t units = sumAdvances(bytes, *table);
+  for (const char end : {'\n', '\r'}) {
+    const auto count = static_cast<std::uint64_t>(std::count(bytes.end() - std::min<std::size_t>(2, bytes.size()), bytes.end(), end));
+    units = units - count * (*table)[static_cast<unsigned char>(end)] + count * (*table)[' '];
+  }
+  return units;
+}
+
+// A clean-up that adds a glyph: "<c></c>" gets a blank between its tags.
+bool growsInCleanUp(std::string_view text) {
+  return text.find('<') != std::string_view::npos && text.find("<c></c>") != std::string_view::npos;
+}
+
+// A clean-up that takes a glyph out: "_" after a blank.
+bool shrinksInCleanUp(std::string_view text) {
+  for (std::size_t at = text.find('_'); at != std::string_view::npos; at = text.find('_', at + 1)) {
+    if (at > 0 && text[at - 1] == ' ') return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+PageOverflow::PageOverflow(Format format, TextMode mode, const PaperSize* paper,
+                           const FallbackFonts* fallback)
+    : active_(isPaged(format) && paper == nullptr && mode == TextMode::Markup), format_(format),
+      mode_(mode), column_(tagColumn(format, mode)), widths_(format, mode, fallback),
+      style_(initialTextStyle(format)), bodyStyle_(initialTextStyle(format)) {
+  if (active_) readRowEffects();
+  styleTable_ = body_;
+  styleSize_ = pointSize(style_);
+}
+
+// As Breaker measures: an unknown font by the body font's widths.
+const GlyphWidths* PageOverflow::tableOf(const TextStyle& style) const {
+  if (const GlyphWidths* table = widths_.widths(fontName(format_, style))) return table;
+  return body_;
+}
+
+// Each row's paint steps followed from two styles: a text that leaves
+// both in the same font sets it, one that leaves each as it was sets none.
+void PageOverflow::readRowEffects() {
+  const TextStyle body = initialTextStyle(format_);
+  body_ = widths_.widths(fontName(format_, body));
+  if (body_ == nullptr) {
+    active_ = false;  // nothing to measure with
+    return;
+  }
+  std::vector<const GlyphWidths*> any{body_};
+  for (std::size_t row = 0; row < kTagRowCount; ++row) {
+    readRowEffect(row, any);
+  }
+  for (const GlyphWidths* table : any) {
+    widestGlyph_ = std::max<unsigned>(widestGlyph_, *std::max_element(table->begin(), table->end()));
+  }
+  // The tally weighs a line's bytes by the body font; the clean-ups make
+  // line ends blanks.
+  for (std::size_t b = 0; b < 256; ++b) tallyWeights_[b] = (*body_)[b];
+  tallyWeights_['\n'] = tallyWeights_['\r'] = (*body_)[' '];
+  // What sends a line past the plain path: a tag, a clean-up's bytes, a
+  // carriage return.
+  for (const char c : {'%', '_', '<', '\r'}) tallyClasses_[static_cast<unsigned char>(c)] = kTallyOffPlain;
+}
+
+// What row `row`'s text paints (its own glyphs, in which sizes and fonts,
+// and the pen's moves) and the font it leaves in force; the fonts it
+// paints in go into `fonts`.
+void PageOverflow::readRowEffect(std::size_t row, std::vector<const GlyphWidths*>& fonts) {
+  RowEffect& effect = rows_[row];
+  const TextStyle body = initialTextStyle(format_);
+  TextStyle fromBody = body;
+  TextStyle fromProbe{"KolvoProbe", "7", "", ""};
+  const TextStyle probe = fromProbe;
+  bool styled = false;  // a style step came before: what follows paints in another style
+  for (const PaintStep& step : paintedBy(row, format_, mode_)) {
+    switch (step.kind) {
+      case PaintKind::Style:
+        applyStyleChange(step.style, fromBody);
+        applyStyleChange(step.style, fromProbe);
+        styled = true;
+        break;
+      case PaintKind::Glyphs:
+      case PaintKind::Text: {
+        effect.glyphs += glyphCount(step.glyphs);
+        const double size = pointSize(fromBody) / 1000;
+        effect.shift += (std::max(0.0, step.moveBefore) + std::max(0.0, step.moveAfter)) * size;
+        if (styled) {
+          effect.maxSize = std::max(effect.maxSize, pointSize(fromBody));
+          fonts.push_back(tableOf(fromBody));
+        }
+        break;
+      }
+      case PaintKind::Close:
+      case PaintKind::Open:
+        break;
+    }
+  }
+  const bool keeps = sameFont(fromBody, body) && sameFont(fromProbe, probe);
+  effect.setsFont = !keeps && sameFont(fromBody, fromProbe);
+  effect.bounded = (keeps || effect.setsFont) && effect.glyphs <= 1;
+  effect.bytes = tagIndex().text(column_, row).size();
+  effect.font = fromBody.font;
+  effect.size = fromBody.size;
+  effect.table = tableOf(fromBody);
+  effect.points = pointSize(fromBody);
+  if (effect.setsFont) effect.maxSize = std::max(effect.maxSize, pointSize(fromBody));
+  fonts.push_back(effect.table);
+}
+
+// A line without tags in the body font: its bytes are its glyphs, in the
+// body font's widths (in thousandths of its size), which the tally bounds;
+// summed exactly only where the bounds fall on both sides of the edge.
+bool PageOverflow::plainFits(std::string_view typed, const LineTally& tally) const {
+  static_assert(kPlainRoom == (kPageWidth - kLeftMargin) * 1000 / kBodySize);
+  if (static_cast<double>(tally.upper) <= kPlainRoom) return true;
+  if (static_cast<double>(tally.lower) > kPlainRoom) return false;
+  return static_cast<double>(unitsOf(typed, body_)) <= kPlainRoom;
+}
+
+bool PageOverflow::measureFurther(std::string_view typed, const LineTally& tally) {
+  // Most lines: text alone, in the body font.
+  if (inBodyFont_ && (tally.classes & kTallyOffPlain) == 0) {
+    if (!plainFits(typed, tally)) ++lines_;
+    return true;
+  }
+  // A carriage return inside a line becomes a blank, and a clean-up may
+  // add a glyph: such lines are laid out.
+  const std::size_t carriageReturn = typed.find('\r');
+  if (carriageReturn != std::string_view::npos && carriageReturn + 2 < typed.size()) return false;
+  if (growsInCleanUp(typed)) return false;
+  if (typed.find('%') == std::string_view::npos && inBodyFont_ && !shrinksInCleanUp(typed)) {
+    if (!plainFits(typed, tally)) ++lines_;
+    return true;
+  }
+  return false;
+}
+
+// The line's width in points from its start, bounded from its items: the
+// user's text and the clean-ups' in the font in force, each tag's glyph as
+// the widest at the larger of its sizes and the size in force. Negative
+// when only laying it out will tell: a tag that shows more than a glyph or
+// lost bytes to a later replacement, or a run in another font.
+double PageOverflow::boundOfItems(const TypedLine& line) {
+  const GlyphWidths* table = styleTable_;
+  double size = styleSize_;
+  double points = 0;
+  lastFontRow_ = kNoRow;
+  std::size_t text = 0;  // where the user's text since the last item starts
+  for (const LineItem& item : line.items) {
+    points += static_cast<double>(innerUnitsOf(line.bytes.substr(text, item.begin - text), table)) *
+              size / 1000;
+    text = item.end;
+    if (item.kind == ItemKind::CleanupText) {
+      text = item.begin;  // shown in the font in force, as the user's text is
+      continue;
+    }
+    if (item.kind != ItemKind::TagText) return -1;
+    const RowEffect& effect = rows_[item.row];
+    if (!effect.bounded || item.end - item.begin != effect.bytes) return -1;
+    points += static_cast<double>(effect.glyphs * widestGlyph_) * std::max(size, effect.maxSize) /
+                  1000 + effect.shift;
+    if (effect.setsFont) {
+      table = effect.table;
+      size = effect.points;
+      lastFontRow_ = item.row;
+    }
+  }
+  return points + static_cast<double>(unitsOf(line.bytes.substr(text), table)) * size / 1000;
+}
+
+// The font the last of the line's tags sets is in force at its end; a PDF
+// line starts in the body font whatever it was.
+void PageOverflow::keepBoundedStyle() {
+  if (format_ == Format::Pdf) {
+    style_.font = bodyStyle_.font;
+    style_.size = bodyStyle_.size;
+    styleTable_ = body_;
+    styleSize_ = pointSize(bodyStyle_);
+  } else if (lastFontRow_ != kNoRow) {
+    const RowEffect& effect = rows_[lastFontRow_];
+    style_.font = effect.font;
+    style_.size = effect.size;
+    styleTable_ = effect.table;
+    styleSize_ = effect.points;
+  }
+}
+
+void PageOverflow::measureRewritten(const TypedLine& rewritten, const LineMarks& marks) {
+  const double left = marks.line_x;
+  const double bound = boundOfItems(rewritten);
+  if (bound >= 0 && left >= 0 && left + bound <= kPageWidth) {
+    keepBoundedStyle();
+  } else {
+    const LineLayout& layout =
+        layoutLine(rewritten, format_, mode_, style_, std::numeric_limits<double>::infinity(),
+                   widths_, {}, true, buffers_);
+    style_ = nextLineStyle(format_, layout.end);
+    styleTable_ = tableOf(style_);
+    styleSize_ = pointSize(style_);
+    if (left < 0 || left + layout.pieces.front().width > kPageWidth) ++lines_;
+  }
+  inBodyFont_ = sameFont(style_, bodyStyle_);
+}
+
+}  // namespace kolvo::paged
