@@ -153,6 +153,14 @@ judge_one() {
       timeout 120 pdflatex -interaction=nonstopmode -halt-on-error -no-shell-escape \
         -output-directory "$dir" "$file" >/dev/null 2>&1
       status=$?
+      # No TeX error ("! ...") in the log: TeX Live itself stumbled (a font
+      # map being remade while another program installs); once more.
+      if [ $status -ne 0 ] && ! grep -q '^! ' "$dir/$name.log" 2>/dev/null; then
+        sleep 5
+        timeout 120 pdflatex -interaction=nonstopmode -halt-on-error -no-shell-escape \
+          -output-directory "$dir" "$file" >/dev/null 2>&1
+        status=$?
+      fi
       if [ $status -ne 0 ]; then
         refuse "$mode" "$f" "$name" "pdflatex ($status): $(grep -m1 -A2 '^!' "$dir/$name.log" 2>/dev/null)"
       fi
