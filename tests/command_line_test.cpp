@@ -267,5 +267,31 @@ TEST_F(CommandLine, PresetSettingsComeFromTheEnvironment) {
   }
 }
 
+// --quiet: the same document and exit status, nothing on standard error but
+// errors; --no-quiet brings a preset --quiet's warnings back.
+TEST_F(CommandLine, QuietLeavesOutWarningsButNotErrors) {
+  writeFile(in, "Caf\xC3\xA9 & co " + std::string(300, 'x') + "\n");
+  const std::string loud = (dir / "loud.pdf").string();
+  const CommandResult warned = kolvo({"--font", "/x.ttf", "pdf", in.string(), loud});
+  ASSERT_EQ(warned.status, 0);
+  EXPECT_NE(warned.err.find("--font has no effect"), std::string::npos) << warned.err;
+  EXPECT_NE(warned.err.find("beyond ASCII"), std::string::npos) << warned.err;
+  EXPECT_NE(warned.err.find("wider than the page"), std::string::npos) << warned.err;
+  const std::string quietOut = (dir / "quiet.html").string();  // no word on the extension either
+  const CommandResult quiet =
+      kolvo({"pdf", in.string(), quietOut, "--quiet", "--font", "/x.ttf"});
+  EXPECT_EQ(quiet.status, 0);
+  EXPECT_EQ(quiet.err, "");
+  EXPECT_TRUE(sameBytes(readFile(loud), readFile(quietOut)));
+  const CommandResult back =
+      kolvoWithPresets("--quiet", {"--font", "/x.ttf", "pdf", in.string(),
+                                   (dir / "back.pdf").string(), "--no-quiet"});
+  EXPECT_EQ(back.err, warned.err);
+  const CommandResult failed = kolvo({"--quiet", "pdf", (dir / "none.txt").string(), loud});
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_TRUE(failed.err.starts_with("kolvo: ")) << failed.err;
+  EXPECT_TRUE(sameBytes(readFile(loud), readFile(quietOut)));
+}
+
 }  // namespace
 }  // namespace kolvo::test

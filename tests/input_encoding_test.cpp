@@ -91,7 +91,7 @@ TEST(EncodingDecoder, ConvertedSampleIsPinned) {
 }
 
 TEST(EncodingOption, NamesAreCheckedWhereTheyAreRead) {
-  const auto parse = [](std::vector<const char*> words, std::string_view presets = {}) {
+  const auto parse = [](const std::vector<const char*>& words, std::string_view presets = {}) {
     return parseCommandLine(words, kLongOptions, presets);
   };
   const CommandLineRequest koi8 = parse({"--encoding", "KOI8-R", "html", "a", "b"});

@@ -11,7 +11,9 @@
 # and --paper letter, and both; then --check with and without --escape.
 # Formats that OLD does not know are left out. Prints one line per
 # difference and a count; exits 1 when any output, message or exit status
-# differs.
+# differs. With KOLVO_COMPARE_IGNORE_WARNINGS set, lines that begin
+# "kolvo: warning: " are left out of the comparison of standard error: the
+# check that a change which adds warnings changed nothing else.
 set -uo pipefail
 old=${1:?usage: compare-binaries.sh OLD NEW [WORKDIR]}
 new=${2:?usage: compare-binaries.sh OLD NEW [WORKDIR]}
@@ -53,6 +55,9 @@ one() {
   runs=$((runs + 1))
   sed -i "s|$work/old/|W/|g" "$work/old/stderr" "$work/old/stdout"
   sed -i "s|$work/new/|W/|g" "$work/new/stderr" "$work/new/stdout"
+  if [ -n "${KOLVO_COMPARE_IGNORE_WARNINGS:-}" ]; then
+    sed -i '/^kolvo: warning: /d' "$work/old/stderr" "$work/new/stderr"
+  fi
   if [ "$o" != "$n" ] || ! cmp -s "$work/old/stdout" "$work/new/stdout" ||
      ! cmp -s "$work/old/stderr" "$work/new/stderr" ||
      { [ -e "$work/old/out" ] && ! cmp -s "$work/old/out" "$work/new/out"; }; then

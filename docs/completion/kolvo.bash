@@ -4,8 +4,9 @@
 #   kolvo --help | --version | --markup-reference [man]
 #   kolvo [SETTING...] --check [FORMAT] INPUT
 #
-# Settings (--escape, --paper SIZE, --font FILE, --encoding NAME, and
-# --no-escape, --no-font that undo those of KOLVO_OPTIONS) are offered first;
+# Settings (--escape, --paper SIZE, --font FILE, --encoding NAME, --quiet,
+# and --no-escape, --no-font, --no-quiet that undo those of KOLVO_OPTIONS)
+# are offered first;
 # a FORMAT begun with a letter is completed to a format's name; then a format word
 # or one of the other long options, two file names and an option word. Needs
 # nothing but bash itself; installed as
@@ -18,7 +19,7 @@ _kolvo() {
   local settings=0
   while [ $((settings + 1)) -lt "$COMP_CWORD" ]; do
     case ${COMP_WORDS[settings + 1]} in
-      --escape | --no-escape | --no-font) settings=$((settings + 1)) ;;
+      --escape | --no-escape | --no-font | --quiet | --no-quiet) settings=$((settings + 1)) ;;
       --paper | --font | --encoding) settings=$((settings + 2)) ;;
       *) break ;;
     esac
@@ -51,7 +52,7 @@ _kolvo() {
       if [ -n "$cur" ] && [[ $cur != -* ]]; then
         COMPREPLY=($(compgen -W "$names" -- "$cur"))
       elif [ "$settings" = 0 ]; then
-        COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P -o --help --version --markup-reference --escape --paper --font --encoding --no-escape --no-font --check' -- "$cur"))
+        COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P -o --help --version --markup-reference --escape --paper --font --encoding --quiet --no-escape --no-font --no-quiet --check' -- "$cur"))
       else
         # A setting not given yet may still come.
         local offer='-a -d -h -r -l -p -P -o' given=" ${COMP_WORDS[*]:1:settings} "
@@ -59,6 +60,7 @@ _kolvo() {
         [[ $given == *' --paper '* ]] || offer+=' --paper'
         offer+=' --font'
         [[ $given == *' --encoding '* ]] || offer+=' --encoding'
+        [[ $given == *' --quiet '* ]] || offer+=' --quiet'
         offer+=' --check'
         COMPREPLY=($(compgen -W "$offer" -- "$cur"))
       fi

@@ -32,6 +32,10 @@ int reportUsageError(const UsageError& error) {
   return kExitUsage;
 }
 
+WarningCount warningCount(const ConversionSettings& settings) {
+  return settings.quiet ? WarningCount::Skipped : WarningCount::Counted;
+}
+
 // The first of two readings gives out the fallback fonts' codes, when the
 // writer wants them before its prologue (writerReadsInputTwice).
 ConversionReport convertInput(const InputFile& input, OutputSink& out,
@@ -42,7 +46,7 @@ ConversionReport convertInput(const InputFile& input, OutputSink& out,
   if (fallback == nullptr || !writerReadsInputTwice(settings.format, settings.mode, true)) {
     LineReader in(input.fd(), input.name(), pieces, makeEncodingDecoder(settings.encoding));
     return convert(in, out, settings.format, settings.option, console, settings.mode,
-                   settings.paper, fallback);
+                   settings.paper, fallback, warningCount(settings));
   }
   RereadableInput reread(input.fd(), input.name());
   {
@@ -52,7 +56,7 @@ ConversionReport convertInput(const InputFile& input, OutputSink& out,
   reread.rewind();
   LineReader in(reread.fd(), input.name(), pieces, makeEncodingDecoder(settings.encoding));
   return convert(in, out, settings.format, settings.option, console, settings.mode,
-                 settings.paper, fallback);
+                 settings.paper, fallback, warningCount(settings));
 }
 
 // Runs the conversion and reports its failure; true when the document is
@@ -65,6 +69,7 @@ bool runConversion(const InputFile& input, const OutputFile& output,
     OutputSink out(output.fd(), output.name());
     const ConversionReport report = convertInput(input, out, settings, fallback, console);
     out.flush();
+    if (settings.quiet) return true;
     if (report.looksBinary) printWarning(binaryInputWarning(settings.inputPath));
     for (const std::string& warning : conversionWarnings(settings.format, report)) {
       printWarning(warning);
@@ -140,7 +145,9 @@ int runCommandLine(int argc, const char* const* argv, FallbackFontsFactory fallb
     return runCheck(*check, closed.input, closed.output, fallback);
   }
   const auto& settings = std::get<ConversionSettings>(request);
-  for (const std::string& warning : settings.warnings) printWarning(warning);
+  if (!settings.quiet) {
+    for (const std::string& warning : settings.warnings) printWarning(warning);
+  }
   return convertFiles(settings, closed, fallback);
 }
 

@@ -74,7 +74,7 @@ ConversionReport reportOf(const EscapeStats& stats, const FallbackFonts* fallbac
 
 ConversionReport convert(LineReader& in, OutputSink& out, Format format, char optionLetter,
                          Console& console, TextMode mode, const PaperSize* paper,
-                         FallbackFonts* fallback) {
+                         FallbackFonts* fallback, WarningCount warnings) {
   if (optionLetter == 'V') console.print(versionLine());
   char option = normaliseOption(optionLetter);
   if (option == 'V') option = 's';
@@ -93,7 +93,8 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
   EscapeStats stats;
   TextWarningCounter text(format, mode);
   paged::PageOverflow overflow(format, mode, paper, context ? fallback : nullptr);
-  const bool tallied = text.active() || overflow.active();
+  const bool tallied =
+      warnings == WarningCount::Counted && (text.active() || overflow.active());
   const LineTallier tallier = tallierFor(text, overflow);
   while (in.next(line)) {
     // The items go to a writer that reads them, and are recorded only then.

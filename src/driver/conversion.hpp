@@ -40,6 +40,10 @@ struct ConversionReport {
   bool looksBinary = false;
 };
 
+// Whether a run counts what its warnings report (the text shown otherwise
+// than typed, the lines off the page): --quiet spares the counting.
+enum class WarningCount { Counted, Skipped };
+
 // Runs a whole conversion from `in` to `out` for `format` and the raw option
 // letter (V, t, T, v; anything else means none), taking the user's text in
 // `mode`, PostScript and PDF laid out for `paper` when it is given. In typed
@@ -49,7 +53,8 @@ struct ConversionReport {
 // the caller flushes and closes the output.
 ConversionReport convert(LineReader& in, OutputSink& out, Format format, char optionLetter,
                          Console& console, TextMode mode = TextMode::Markup,
-                         const PaperSize* paper = nullptr, FallbackFonts* fallback = nullptr);
+                         const PaperSize* paper = nullptr, FallbackFonts* fallback = nullptr,
+                         WarningCount warnings = WarningCount::Counted);
 
 // The first of the two readings of a writer that reads the input twice
 // (writerReadsInputTwice): has `fallback` give out the codes of every

@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <stdexcept>
 
 #include "io/message_text.hpp"
@@ -11,7 +12,8 @@ namespace kolvo {
 namespace {
 
 constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";
-const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+// iconv_open's answer when it has no converter: (iconv_t) -1.
+bool noConverter(iconv_t converter) { return reinterpret_cast<std::intptr_t>(converter) == -1; }
 
 iconv_t openConverter(const std::string& name) { return iconv_open("UTF-8", name.c_str()); }
 
@@ -24,10 +26,13 @@ class IconvDecoder final : public InputDecoder {
 
   void decode(std::string_view bytes, std::string& out) override {
     if (held_.empty()) return convert(bytes, out);
+    // The held bytes and these, converted from a buffer of their own, for
+    // a character cut again at their end is held anew.
     held_.append(bytes);
-    const std::string joined = std::move(held_);
+    joined_.swap(held_);
     held_.clear();
-    convert(joined, out);
+    convert(joined_, out);
+    joined_.clear();
   }
 
   void finish(std::string& out) override {
@@ -74,6 +79,7 @@ class IconvDecoder final : public InputDecoder {
   }
 
   iconv_t converter_;
+  std::string joined_;
   std::string held_;
 };
 
@@ -90,16 +96,16 @@ bool isDefaultEncoding(std::string_view name) {
 
 bool isKnownEncoding(const std::string& name) {
   if (isDefaultEncoding(name)) return true;
-  const iconv_t converter = openConverter(name);
-  if (converter == kNoConverter) return false;
+  iconv_t converter = openConverter(name);
+  if (noConverter(converter)) return false;
   iconv_close(converter);
   return true;
 }
 
 std::unique_ptr<InputDecoder> makeEncodingDecoder(const std::string& name) {
   if (name.empty() || isDefaultEncoding(name)) return nullptr;
-  const iconv_t converter = openConverter(name);
-  if (converter == kNoConverter) {
+  iconv_t converter = openConverter(name);
+  if (noConverter(converter)) {
     throw std::invalid_argument("unknown encoding " + quoted(name));
   }
   return std::make_unique<IconvDecoder>(converter);

@@ -128,6 +128,16 @@ std::optional<CommandLineRequest> dropFallbackFonts(const char*, ConversionSetti
   return std::nullopt;
 }
 
+std::optional<CommandLineRequest> keepQuiet(const char*, ConversionSettings& settings) {
+  settings.quiet = true;
+  return std::nullopt;
+}
+
+std::optional<CommandLineRequest> warnAgain(const char*, ConversionSettings& settings) {
+  settings.quiet = false;
+  return std::nullopt;
+}
+
 std::optional<CommandLineRequest> checkMarkup(const char*, ConversionSettings& settings) {
   settings.check = true;
   return std::nullopt;

@@ -32,6 +32,9 @@ struct ConversionSettings {
   // bytes read as Windows-1252.
   std::string encoding;
   bool check = false;  // --check: report markup mistakes, write no document
+  // --quiet: no warnings, and none of the counting they need; errors are
+  // still reported.
+  bool quiet = false;
   // Said on standard error before the run: the command line is odd, not wrong.
   std::vector<std::string> warnings;
 };
@@ -112,8 +115,10 @@ std::optional<CommandLineRequest> dropFallbackFonts(const char* argument,
 std::optional<CommandLineRequest> chooseEncoding(const char* argument,
                                                  ConversionSettings& settings);
 std::optional<CommandLineRequest> checkMarkup(const char* argument, ConversionSettings& settings);
+std::optional<CommandLineRequest> keepQuiet(const char* argument, ConversionSettings& settings);
+std::optional<CommandLineRequest> warnAgain(const char* argument, ConversionSettings& settings);
 
-inline constexpr std::array<LongOption, 10> kLongOptions = {{
+inline constexpr std::array<LongOption, 12> kLongOptions = {{
     // The synopsis shows --help and --version well enough.
     {"--help", OptionRole::Command, OptionArgument::None, "", printHelp, {}},
     {"--version", OptionRole::Command, OptionArgument::None, "", printVersion, {}},
@@ -128,9 +133,12 @@ inline constexpr std::array<LongOption, 10> kLongOptions = {{
      {{{"--font FILE", "PostScript, PDF: draw missing glyphs with FILE first"}}}},
     {"--encoding", OptionRole::Setting, OptionArgument::Word, "NAME", chooseEncoding,
      {{{"--encoding NAME", "read INPUT as NAME (iconv -l), not as UTF-8"}}}},
+    {"--quiet", OptionRole::Setting, OptionArgument::None, "", keepQuiet,
+     {{{"--quiet, --no-quiet", "no warnings, errors only; or warnings again"}}}},
     {"--no-escape", OptionRole::Undo, OptionArgument::None, "", takeTextAsMarkup,
      {{{"--no-escape, --no-font", "turn --escape or --font back off"}}}},
     {"--no-font", OptionRole::Undo, OptionArgument::None, "", dropFallbackFonts, {}},
+    {"--no-quiet", OptionRole::Undo, OptionArgument::None, "", warnAgain, {}},
     {"--check", OptionRole::Task, OptionArgument::None, "[FORMAT] INPUT", checkMarkup,
      {{{"--check [FORMAT] INPUT", "report markup mistakes for FORMAT, or for all"},
        {"", ""}}}},

@@ -100,8 +100,7 @@ std::string usageText(std::span<const LongOption> options) {
   const FormatInfo& pdf = formatInfo(Format::Pdf);
   const std::string h(1, html.letter);
   return synopsis(options) +
-         "Converts INPUT, a text file with Kolvo markup, into OUTPUT; - is standard\n"
-         "input or output (the version line and the trace then go to standard error).\n"
+         "Converts INPUT, text with Kolvo markup, into OUTPUT; - is standard input/output.\n"
          "Formats: a name or extension (" + extensions() + "...)\n"
          "  or a word whose second character is the letter: -" + h + ", /" + h + " and x" + h + " all mean " +
          std::string(html.name) + ".\n" + formatList() +

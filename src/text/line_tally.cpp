@@ -8,6 +8,8 @@
 #define KOLVO_TALLY_SIMD 1
 #endif
 
+#include "markup/byte_scan.hpp"
+
 namespace kolvo {
 namespace {
 
@@ -30,9 +32,9 @@ bool twoByteBlock(std::uint64_t high, std::uint64_t leads, std::uint64_t continu
 }
 
 #if defined(KOLVO_TALLY_SIMD)
+// The scans' answer on AVX2, and the bit instructions these ways use too.
 bool detectAvx2() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") != 0 && __builtin_cpu_supports("popcnt") != 0 &&
+  return scan::cpuHasAvx2() && __builtin_cpu_supports("popcnt") != 0 &&
          __builtin_cpu_supports("bmi2") != 0;
 }
 
@@ -79,28 +81,28 @@ LineTallier::LineTallier(const std::array<std::uint16_t, 256>& weights,
 }
 
 LineTally LineTallier::tallyOneByOne(std::string_view text) const {
-  LineTally tally;
+  LineTally found;
   std::uint64_t sum = 0;
   bool afterLead = false;
   for (const char c : text) {
     const auto b = static_cast<unsigned char>(c);
     sum += weights_[b];
     if (b < 0x80) {
-      tally.classes |= classes_[b];
-      tally.onlyTwoByte = tally.onlyTwoByte && !afterLead;
+      found.classes |= classes_[b];
+      found.onlyTwoByte = found.onlyTwoByte && !afterLead;
       afterLead = false;
       continue;
     }
-    ++tally.beyondAscii;
+    ++found.beyondAscii;
     const bool lead = b >= 0xC2 && b <= 0xDF;
     const bool continuation = b <= 0xBF;
-    tally.twoByteLeads += lead ? 1U : 0U;
-    tally.onlyTwoByte = tally.onlyTwoByte && (continuation ? afterLead : (lead && !afterLead));
+    found.twoByteLeads += lead ? 1U : 0U;
+    found.onlyTwoByte = found.onlyTwoByte && (continuation ? afterLead : (lead && !afterLead));
     afterLead = lead;
   }
-  tally.onlyTwoByte = tally.onlyTwoByte && !afterLead;
-  tally.lower = tally.upper = sum;
-  return tally;
+  found.onlyTwoByte = found.onlyTwoByte && !afterLead;
+  found.lower = found.upper = sum;
+  return found;
 }
 
 #if defined(KOLVO_TALLY_SIMD)
@@ -204,7 +206,6 @@ struct HalfTables {
   const std::uint8_t* rowLeast;
   const std::uint8_t* columnLeast;
   const std::array<std::uint8_t, 16>* classRows;
-  unsigned usedClasses;
 };
 
 __attribute__((target("avx2"))) __m256i broadcast16(const std::uint8_t* table) {
@@ -312,7 +313,7 @@ bool LineTallier::tallyAvx2(std::string_view text, LineTally& tally) const {
     return true;
   }
   const HalfTables halves{rowMost_.data(),    columnMost_.data(), rowLeast_.data(),
-                          columnLeast_.data(), classRows_.data(),  usedClasses_};
+                          columnLeast_.data(), classRows_.data()};
   const bool classes = usedClasses_ != 0;
   if (weighs_) {
     (classes ? avx2<true, true> : avx2<true, false>)(text, halves, tally);

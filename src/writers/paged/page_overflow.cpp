@@ -190,11 +190,13 @@ double PageOverflow::boundOfItems(const TypedLine& line) {
   const GlyphWidths* table = styleTable_;
   double size = styleSize_;
   double points = 0;
+  // The text's advances since the font last changed, in thousandths of
+  // `size`: summed as integers, scaled once per font.
+  std::uint64_t units = 0;
   lastFontRow_ = kNoRow;
   std::size_t text = 0;  // where the user's text since the last item starts
   for (const LineItem& item : line.items) {
-    points += static_cast<double>(innerUnitsOf(line.bytes.substr(text, item.begin - text), table)) *
-              size / 1000;
+    units += innerUnitsOf(line.bytes.substr(text, item.begin - text), table);
     text = item.end;
     if (item.kind == ItemKind::CleanupText) {
       text = item.begin;  // shown in the font in force, as the user's text is
@@ -203,15 +205,20 @@ double PageOverflow::boundOfItems(const TypedLine& line) {
     if (item.kind != ItemKind::TagText) return -1;
     const RowEffect& effect = rows_[item.row];
     if (!effect.bounded || item.end - item.begin != effect.bytes) return -1;
-    points += static_cast<double>(effect.glyphs * widestGlyph_) * std::max(size, effect.maxSize) /
-                  1000 + effect.shift;
+    if (effect.glyphs != 0 || effect.shift != 0) {
+      points += static_cast<double>(effect.glyphs * widestGlyph_) *
+                    std::max(size, effect.maxSize) / 1000 + effect.shift;
+    }
     if (effect.setsFont) {
+      points += static_cast<double>(units) * size / 1000;
+      units = 0;
       table = effect.table;
       size = effect.points;
       lastFontRow_ = item.row;
     }
   }
-  return points + static_cast<double>(unitsOf(line.bytes.substr(text), table)) * size / 1000;
+  units += unitsOf(line.bytes.substr(text), table);
+  return points + static_cast<double>(units) * size / 1000;
 }
 
 // The font the last of the line's tags sets is in force at its end; a PDF
