@@ -164,9 +164,15 @@ class OffPageFindings final : public check::FindingSink {
 
 TEST(ConversionWarnings, LinesOffThePageAreTheOnesTheCheckFinds) {
   DocumentMix mix;
-  mix.longLinePercent = 20;
+  mix.longLinePercent = 30;
   mix.line.maxPieces = 40;
-  for (std::uint64_t seed = 1; seed <= 20; ++seed) {
+  // Stray markup, NUL and other bytes, line ends of every kind and pieces
+  // of tags: where the two measures once parted.
+  mix.line.rawMarkup = 8;
+  mix.line.otherBytes = 8;
+  mix.line.lineEnds = 3;
+  mix.line.tagFragments = 8;
+  for (std::uint64_t seed = 1; seed <= 40; ++seed) {
     const std::string document = DocumentGenerator(seed).document(mix);
     for (const Format f : {Format::PostScript, Format::Pdf}) {
       for (const TextMode mode : {TextMode::Markup}) {
@@ -182,6 +188,25 @@ TEST(ConversionWarnings, LinesOffThePageAreTheOnesTheCheckFinds) {
             << "seed " << seed << " " << formatName(f);
       }
     }
+  }
+}
+
+// A drawing line's centring tag moves the next PostScript line off the
+// left edge (its writer ends no line there); the PDF writer starts the
+// next line at the margin. Both measures know it.
+TEST(ConversionWarnings, ALineAfterACentredDrawingLine) {
+  const std::string document = "$s%csdoYn   %gz\n%\n";
+  EXPECT_EQ(reportOf(document, Format::PostScript).linesOffPage, 1U);
+  EXPECT_EQ(reportOf(document, Format::Pdf).linesOffPage, 0U);
+  for (const Format f : {Format::PostScript, Format::Pdf}) {
+    check::CheckOptions options;
+    options.formats = check::FormatSet::of(f);
+    OffPageFindings findings;
+    check::Checker checker(options, findings);
+    LineReader in(document, kMaxPiece);
+    for (std::string piece; in.next(piece);) checker.checkPiece(piece);
+    checker.finish();
+    EXPECT_EQ(findings.count, f == Format::PostScript ? 1U : 0U) << formatName(f);
   }
 }
 

@@ -50,8 +50,8 @@ PageWidthCheck::Reach PageWidthCheck::measurePlain(std::string_view text) const 
   const double scale = 12.0 / 1000.0;
   Reach reach{kLeftMargin, kLeftMargin};
   for (std::size_t at = 0; at < text.size(); ++at) {
-    // The clean-ups turn the line end into a blank.
-    const char c = text[at] == '\n' || text[at] == '\r' ? ' ' : text[at];
+    // The clean-ups turn the line end into a blank, and the run a NUL byte.
+    const char c = text[at] == '\n' || text[at] == '\r' || text[at] == '\0' ? ' ' : text[at];
     reach.right += widths[static_cast<unsigned char>(c)] * scale;
     if (reach.right > pageWidth_ && reach.overflowAt == std::string_view::npos) {
       reach.overflowAt = at;
@@ -63,6 +63,8 @@ PageWidthCheck::Reach PageWidthCheck::measurePlain(std::string_view text) const 
 PageWidthCheck::Reach PageWidthCheck::measure(std::string_view text, PagedRun& run) {
   if (isPlain(text, run)) return measurePlain(text);
   rewritten_.assign(text);
+  // The run blanks NUL bytes before it rewrites a line.
+  std::replace(rewritten_.begin(), rewritten_.end(), '\0', ' ');
   run.marks.startLine();
   EscapeStats stats;
   rewriteLine(rewritten_, scratch_, run.format, run.marks, options_.mode, stats,
@@ -82,9 +84,23 @@ PageWidthCheck::Reach PageWidthCheck::measure(std::string_view text, PagedRun& r
   return {left, left + layout.pieces.front().width, std::string_view::npos};
 }
 
+void PageWidthCheck::followDrawingLine(std::string_view text, PagedRun& run) {
+  if (!drawingLineMarksNextLine(run.format)) return;
+  rewritten_.assign(text);
+  std::replace(rewritten_.begin(), rewritten_.end(), '\0', ' ');
+  run.marks.startLine();
+  EscapeStats stats;
+  rewriteLine(rewritten_, scratch_, run.format, run.marks, options_.mode, stats,
+              run.fallback.get());
+}
+
 void PageWidthCheck::checkLine(std::string_view text, std::uint64_t line,
                                std::size_t firstColumn, std::vector<Finding>& findings) {
-  if (runs_.empty() || isDrawingLine(text)) return;
+  if (runs_.empty()) return;
+  if (isDrawingLine(text)) {
+    for (PagedRun& run : runs_) followDrawingLine(text, run);
+    return;
+  }
   FormatSet off;
   Reach worst;
   for (PagedRun& run : runs_) {

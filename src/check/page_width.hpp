@@ -51,6 +51,9 @@ class PageWidthCheck {
   };
 
   Reach measure(std::string_view text, PagedRun& run);
+  // A drawing line's text is never shown, but in PostScript its tags mark
+  // the line placed next (a centring tag moves where it starts).
+  void followDrawingLine(std::string_view text, PagedRun& run);
   bool isPlain(std::string_view text, const PagedRun& run) const;
   Reach measurePlain(std::string_view text) const;
 

@@ -111,7 +111,7 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
       const bool blanked = in.pieceMayHoldNul() || asRead.empty();
       const LineTally tally = tallier.tally(blanked ? std::string_view(line) : asRead);
       text.count(line, tally);
-      measured = overflow.measurePlain(line, tally);
+      measured = overflow.measurePlain(line, tally, marks);
     }
     // A line the page measure could not settle from its bytes is measured
     // from its items, so they are recorded for it too.

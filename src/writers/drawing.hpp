@@ -16,6 +16,11 @@ constexpr bool isDrawingLine(std::string_view line) {
   return line.size() >= 2 && line[0] == '$' && line[1] == 's';
 }
 
+// What the tags of a drawing line's text mark (a centring tag's start)
+// stays for the next line in PostScript, whose writer ends no line there;
+// the PDF writer ends one. Stored files rely on both.
+constexpr bool drawingLineMarksNextLine(Format format) { return format == Format::PostScript; }
+
 // The command forms of one paged format, one per shape. Each "%s" takes the
 // next value: the colour, then the corners. Lines use (x1 y1) (x2 y2);
 // boxes and rectangles go round (x1 y1) (x1 y2) (x2 y2) (x2 y1) and back to

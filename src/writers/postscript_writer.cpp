@@ -94,7 +94,8 @@ class PostScriptWriter final : public PagedWriter {
   }
 
   void writeLine(const TypedLine& line) override {
-    // A drawing line has already written its command; it takes no space.
+    // A drawing line has already written its command; it takes no space,
+    // and its marks stay for the next line (drawingLineMarksNextLine).
     if (line.drawing) return;
     if (paper_ != nullptr) return wrappedLine(line);
     cursor_.baseline -= cursor_.line_spacing;

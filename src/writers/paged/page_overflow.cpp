@@ -169,12 +169,14 @@ bool PageOverflow::measureFurther(std::string_view typed, const LineTally& tally
     if (!plainFits(typed, tally)) ++lines_;
     return true;
   }
+  // A line with tags is measured from its items once rewritten.
+  if (typed.find('%') != std::string_view::npos) return false;
   // A carriage return inside a line becomes a blank, and a clean-up may
-  // add a glyph: such lines are laid out.
+  // add a glyph: such lines are measured as rewritten too.
   const std::size_t carriageReturn = typed.find('\r');
   if (carriageReturn != std::string_view::npos && carriageReturn + 2 < typed.size()) return false;
   if (growsInCleanUp(typed)) return false;
-  if (typed.find('%') == std::string_view::npos && inBodyFont_ && !shrinksInCleanUp(typed)) {
+  if (inBodyFont_ && !shrinksInCleanUp(typed)) {
     if (!plainFits(typed, tally)) ++lines_;
     return true;
   }

@@ -50,9 +50,12 @@ class PageOverflow {
   // its tally by a LineTallier with tallyWeights() and tallyClasses():
   // true when that was enough (nothing to count, or a line without tags
   // measured); otherwise measureRewritten must follow. Not for a drawing
-  // line, which shows no text.
-  bool measurePlain(std::string_view typed, const LineTally& tally) {
+  // line, which shows no text. `marks` as the line before left them: a
+  // drawing line's centring tag moves where the next line starts, and only
+  // the rewrite says where that is.
+  bool measurePlain(std::string_view typed, const LineTally& tally, const LineMarks& marks) {
     if (!active_) return true;
+    if (marks.line_x != kLeftMargin) return false;
     // Most lines: text alone in the body font, well within the page.
     if (inBodyFont_ && (tally.classes & kTallyOffPlain) == 0 &&
         static_cast<double>(tally.upper) <= kPlainRoom) {
