@@ -13,6 +13,7 @@
 #include "driver/conversion.hpp"
 #include "markup/tag_table.hpp"
 #include "support/document_generator.hpp"
+#include "support/sweep_documents.hpp"
 #include "support/xml_check.hpp"
 
 namespace kolvo::test {
@@ -61,7 +62,7 @@ TEST(DocumentGenerator, TheUsualMixHoldsEveryTagAndEveryKindOfLine) {
   EXPECT_GT(manyLines, 5u);
   EXPECT_GT(withoutFinalLineFeed, 20u);
   // Left out unless asked for.
-  EXPECT_EQ(all.find_first_of("&<>"), std::string::npos);
+  EXPECT_EQ(all.find_first_of("&<>{}~^'\"[]"), std::string::npos);
   EXPECT_TRUE(std::none_of(all.begin(), all.end(), [](char c) {
     return c == '\0' || static_cast<unsigned char>(c) >= 0x80;
   }));
@@ -122,6 +123,90 @@ TEST(DocumentGenerator, NestedElementTagsGiveWellFormedDocBook) {
   // Paragraphs alone would prove little.
   EXPECT_GT(emphasis, 200u);
   EXPECT_GT(phrases, 100u);
+}
+
+TEST(DocumentGenerator, ProsePunctuationAndGroupMarksComeWhenWeighted) {
+  LineMix mix;
+  mix.prose = mix.punctuation = mix.groupMarks = 20;
+  std::string all;
+  DocumentGenerator generator(7);
+  for (int i = 0; i < 400; ++i) all += generator.line(mix);
+  for (std::string_view piece : {"don't", "the ", "...", "e.g.", "[", "]", "*", "'", "\"", "--",
+                                 "{", "}", "~", "^", "|", "@"}) {
+    EXPECT_NE(all.find(piece), std::string::npos) << piece;
+  }
+}
+
+// The style tags of a line, in order.
+std::vector<std::string> styleTagsOf(std::string_view line) {
+  std::vector<std::string> tags;
+  for (std::size_t at = line.find('%'); at != std::string_view::npos; at = line.find('%', at + 1)) {
+    for (const TagRow& row : kTagTable) {
+      if (row.kind == TagKind::Style && line.substr(at, 3) == row.tag) tags.emplace_back(row.tag);
+    }
+  }
+  return tags;
+}
+
+// Each start met by its own end ("%P3" by "%Pe"), innermost first, and no
+// end without its start; "%pg" has no end and stands alone.
+TEST(DocumentGenerator, PairedStyleTagsCloseInsideOut) {
+  DocumentMix mix;
+  mix.line.pairedStyleTags = true;
+  mix.line.nestedElementTags = true;
+  mix.line.tags = 60;
+  mix.longLinePercent = mix.drawingPercent = 0;
+  std::size_t pairs = 0, deepest = 0;
+  for (const std::string& doc : documents(8, mix, 100)) {
+    for (const std::string& line : lines(doc)) {
+      std::vector<std::string> open;
+      for (const std::string& tag : styleTagsOf(line)) {
+        if (tag == "%pg") continue;
+        if (tag[2] != 'e') {
+          open.push_back(tag.substr(0, 2) + "e");
+          deepest = std::max(deepest, open.size());
+          continue;
+        }
+        ASSERT_FALSE(open.empty()) << line;
+        ASSERT_EQ(tag, open.back()) << line;
+        open.pop_back();
+        ++pairs;
+      }
+      EXPECT_TRUE(open.empty()) << line;
+    }
+  }
+  EXPECT_GT(pairs, 1000u);
+  EXPECT_GT(deepest, 3u);
+}
+
+TEST(SweepDocuments, EachIsMadeFromItsSeedAndIndexAlone) {
+  EXPECT_EQ(sweepDocument(9, 17).text, sweepDocument(9, 17).text);
+  EXPECT_NE(sweepDocument(9, 17).text, sweepDocument(9, 18).text);
+  EXPECT_NE(sweepDocument(9, 17).text, sweepDocument(10, 17).text);
+}
+
+// A plain document's LaTeX must compile without --escape: only ASCII, and
+// no special character of LaTeX but the "%" of a tag.
+TEST(SweepDocuments, PlainOnesHoldNoLatexSpecialCharacterButTags) {
+  std::size_t plain = 0;
+  const std::size_t documentCount = 400;
+  for (std::size_t i = 0; i < documentCount; ++i) {
+    const SweepDocument doc = sweepDocument(11, i);
+    if (!doc.plain) continue;
+    ++plain;
+    std::string text = doc.text;
+    for (const TagRow& row : kTagTable) {
+      for (std::size_t at = text.find(row.tag); at != std::string::npos; at = text.find(row.tag)) {
+        text.replace(at, row.tag.size(), " ");
+      }
+    }
+    EXPECT_EQ(text.find_first_of(kLatexSpecials), std::string::npos) << doc.text;
+    EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](char c) {
+      return c == '\n' || c == '\r' || (c >= ' ' && c < 0x7f);
+    })) << doc.text;
+  }
+  EXPECT_GT(plain, documentCount / 6);
+  EXPECT_LT(plain, documentCount / 3);
 }
 
 }  // namespace

@@ -74,6 +74,11 @@ TEST(ElementBalance, MisnestedUnclosedAndStrayEndTags) {
   EXPECT_EQ(typedBody("%bs\n", Format::Html), "  <br />\n");
   EXPECT_EQ(typedBody("a%bs%bez\n", Format::Html), "az  <br />\n");
   EXPECT_EQ(typedBody("%bsa%is%bec\n", Format::Html), "<b>a</b><i>c</i>  <br />\n");
+  // A tab is white space to HTML's readers as much as a blank: an element
+  // holding tabs and blanks alone is left out too, balanced or not.
+  EXPECT_EQ(typedBody("a%P4 \t%Peb\n", Format::Html), "a \tb  <br />\n");
+  EXPECT_EQ(typedBody("a%P4%P4\t%leb\n", Format::Html), "a\tb  <br />\n");
+  EXPECT_EQ(typedBody("a%bs\t\n", Format::DocBook), "<para>a\t </para>\n");
   // Each line on its own: what one line leaves open does not reach the next.
   EXPECT_EQ(typedBody("%isa\nb%ie\n", Format::Html), "<i>a</i>  <br />\nb  <br />\n");
 }

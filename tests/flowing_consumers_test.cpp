@@ -69,12 +69,14 @@ TEST_F(FlowingConsumers, PdflatexCompilesTheLatexOutput) {
 }
 
 // Line starts that used to stop pdflatex, with and without --escape: a
-// centred line followed by an empty line or a page break, and "[" first on
-// a line after another line.
+// centred line followed by an empty line, a page break or declarations
+// alone, and "[" first on a line after another line, a tag's command
+// after it too.
 TEST_F(FlowingConsumers, PdflatexCompilesLinesAfterCentredLinesAndBrackets) {
   KOLVO_REQUIRE_TOOL("pdflatex");
   const std::string input =
-      "%csTitle%ce\n\nText\n[x] after a line\n%csA%ce\n   \n%csB%ce\n%pg\nlast\n  [y]\n";
+      "%csTitle%ce\n\nText\n[x] after a line\n%csA%ce\n   \n%csB%ce\n%pg\nlast\n  [y]\n"
+      "[%gP] and [%ps]\n[ %bsx%be]\n%csC%ce\n%Ss%Se\n%csD%ce\n %P1 %Pe\n";
   for (const TextMode mode : {TextMode::Markup, TextMode::Typed}) {
     const auto tex = dir / "lines.tex";
     writeFile(tex, convertText(input, Format::Latex, 's', nullptr, mode));
@@ -102,11 +104,12 @@ TEST_F(FlowingConsumers, TypedDocBookIsValidAgainstTheSchema) {
 
 // Under --escape HTML is HTML5 that tidy finds nothing to say about, its
 // tags in any order: 2,000 generated lines thick with tags, the showcase,
-// and the empty document.
+// the empty document, and styles around nothing but white space.
 TEST_F(FlowingConsumers, TidyHasNoWarningForTypedHtml) {
   KOLVO_REQUIRE_TOOL("tidy");
   const std::string generated = generatedDocument(20261209u);
-  for (const std::string& input : {generated, showcase(), std::string()}) {
+  const std::string whiteSpace = "a%P4 \t%Peb\n%is\t%ie\n%P4%P4\t%le \t%bs\t\n";
+  for (const std::string& input : {generated, showcase(), std::string(), whiteSpace}) {
     const auto path = dir / "typed.html";
     writeFile(path, convertText(input, Format::Html, 't', nullptr, TextMode::Typed));
     const CommandResult r = runCommand({"tidy", "-q", "-e", path.string()});

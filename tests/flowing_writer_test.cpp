@@ -95,10 +95,21 @@ TEST(FlowingWriters, LatexGuardsOnlyTheLineStartsThatWouldStopIt) {
     EXPECT_EQ(body("a\n" + std::string(length) + "\n", Format::Latex),
               "a  \\\\ \n" + std::string(length) + "  \\\\ \n");
   }
+  // A tag's command after the "[" is no length, nor is a command never
+  // closed by "]".
+  EXPECT_EQ(body("a\n[%gP] b\n", Format::Latex), "a  \\\\ \n{}[\\ensuremath{\\Pi}] b  \\\\ \n");
+  EXPECT_EQ(body("a\n [%bsx%be]\n", Format::Latex), "a  \\\\ \n{} [\\textbf{x}]  \\\\ \n");
+  EXPECT_EQ(body("a\n[%ps]\n", Format::Latex), "a  \\\\ \n{}[\\%]  \\\\ \n");
+  EXPECT_EQ(body("a\n[\\baselineskip b\n", Format::Latex), "a  \\\\ \n{}[\\baselineskip b  \\\\ \n");
   EXPECT_EQ(body("%csT%ce\n\n", Format::Latex),
             "\\begin{center}T\\end{center}  \n\\mbox{}  \\\\ \n");
   EXPECT_EQ(body("%csT%ce\n %pg \n", Format::Latex),
             "\\begin{center}T\\end{center}  \n\\mbox{} \\pagebreak{}   \\\\ \n");
+  // Tags alone may all be declarations, which begin no paragraph.
+  EXPECT_EQ(body("%csT%ce\n%Ss%Se\n", Format::Latex),
+            "\\begin{center}T\\end{center}  \n\\mbox{}\\small{}\\normalsize{}  \\\\ \n");
+  EXPECT_EQ(body("%csT%ce\n %P1 \n", Format::Latex),
+            "\\begin{center}T\\end{center}  \n\\mbox{} \\pdfliteral{1 0 0 rg}   \\\\ \n");
   // A line that begins a paragraph of its own needs nothing.
   EXPECT_EQ(body("%csT%ce\n%pgtext\n", Format::Latex),
             "\\begin{center}T\\end{center}  \n\\pagebreak{}text  \\\\ \n");

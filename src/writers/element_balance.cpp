@@ -14,6 +14,10 @@ constexpr bool isNameByte(char c) {
   return c != ' ' && c != '\t' && c != '\n' && c != '/' && c != '>';
 }
 
+// What an element may hold and still be left out as empty: HTML's readers
+// take a tab for white space as much as a blank.
+constexpr std::string_view kBlanks = " \t";
+
 // HTML elements that have no end tag, written without "/>" in some texts.
 constexpr std::string_view kVoidElements[] = {"br", "hr", "img", "meta", "wbr"};
 
@@ -182,7 +186,7 @@ void ElementBalancer::writeEnd(const Open& open, std::string& out) const {
 
 void ElementBalancer::close(const Open& open, std::string& out) const {
   const std::size_t inside = open.at + open.start.size();
-  if (!userMarkup_ && out.find_first_not_of(' ', inside) == std::string::npos) {
+  if (!userMarkup_ && out.find_first_not_of(kBlanks, inside) == std::string::npos) {
     out.erase(open.at, open.start.size());  // blanks at most: they stay, plain
   } else {
     writeEnd(open, out);
@@ -313,7 +317,7 @@ bool ElementBalancer::standsAsItIs(const TypedLine& line) {
     if (typed && styleOf(row) != styleOf(checking_.back().row)) asItIs = false;
     // Typed: an element holding blanks at most would be left out.
     const std::size_t from = checking_.back().contentBegin;
-    if (typed && line.bytes.substr(from, pos - from).find_first_not_of(' ') == std::string_view::npos) {
+    if (typed && line.bytes.substr(from, pos - from).find_first_not_of(kBlanks) == std::string_view::npos) {
       asItIs = false;
     }
     checking_.pop_back();

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 
-#include "markup/tag_table.hpp"
 
 namespace kolvo {
 namespace {
@@ -17,16 +16,22 @@ std::size_t firstNonBlank(std::string_view text) {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
+bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
 // Whether `text` opens with an optional length a line break can take, as a
 // user of LaTeX may have typed it on purpose: "[2pt]", "[-1.5 ex]", or a
-// length register "[\baselineskip]".
+// length register "[\baselineskip]", closed before any brace. A tag's
+// command ("[\ensuremath{\Pi}]", "[\%]") is no length.
 bool opensWithLength(std::string_view text) {
   std::size_t at = 1;
   const auto skipBlanks = [&] {
     while (at < text.size() && isBlank(text[at])) ++at;
   };
   skipBlanks();
-  if (at < text.size() && text[at] == '\\') return true;
+  if (at + 1 < text.size() && text[at] == '\\' && isLetter(text[at + 1])) {
+    const std::size_t end = text.find_first_of("]{}", at);
+    return end != std::string_view::npos && text[end] == ']';
+  }
   if (at < text.size() && (text[at] == '-' || text[at] == '+')) ++at;
   bool digits = false;
   while (at < text.size() && (isDigit(text[at]) || text[at] == '.')) {
@@ -44,21 +49,6 @@ bool opensWithLength(std::string_view text) {
     return at < text.size() && text[at] == ']';
   }
   return false;
-}
-
-// Whether the line, written after a centred one, would begin no paragraph:
-// it holds nothing but blanks and page breaks.
-bool beginsNoParagraph(const TypedLine& line) {
-  std::size_t at = firstNonBlank(line.bytes);
-  for (const LineItem& item : line.items) {
-    if (at == line.bytes.size() || item.begin > at) break;
-    if (item.end <= at) continue;
-    if (item.kind != ItemKind::TagText || kTagTable[item.row].effect != TagEffect::PageBreak) {
-      return false;
-    }
-    at = item.end + firstNonBlank(line.bytes.substr(item.end));
-  }
-  return at == line.bytes.size();
 }
 
 // The user's text of a line: its bytes but the tags' texts, blanks
@@ -118,8 +108,7 @@ void FlowingWriter::guardLineStart(const TypedLine& line, std::string_view text,
     }
   }
   if (after_ == After::Centred && !centred && !guards.beforeNoParagraphAfterCentred.empty() &&
-      (firstNonBlank(text) == text.size() || beginsNoParagraph(line) ||
-       (guards.tagsAloneBeginNoParagraph && userText(line).empty()))) {
+      (firstNonBlank(text) == text.size() || userText(line).empty())) {
     out_.write(guards.beforeNoParagraphAfterCentred);
   }
 }

@@ -32,14 +32,11 @@ struct LineStartGuards {
   // Before a line whose text opens with "[" right after a line break, which
   // would read it as the break's optional length ("{}").
   std::string_view beforeBracketAfterBreak;
-  // Before a plain line that begins no paragraph (blanks, or a page break)
-  // right after a centred line, whose environment has ended the paragraph:
-  // a line break with no line to end ("\mbox{}").
+  // Before a plain line of blanks and tags alone right after a centred
+  // line, whose environment has ended the paragraph: its tags may all be
+  // declarations (a size, a colour, a page break), which begin none, and
+  // its line break would have no line to end ("\mbox{}").
   std::string_view beforeNoParagraphAfterCentred;
-  // Whether every line of tags and blanks alone counts as beginning no
-  // paragraph there (typed text, whose tags may all be declarations such
-  // as a size), rather than only a page break.
-  bool tagsAloneBeginNoParagraph = false;
 };
 
 struct FlowingFormat {

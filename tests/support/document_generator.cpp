@@ -30,6 +30,24 @@ constexpr std::array kDelimiters = {
 
 constexpr std::array kRawMarkup = {"&"sv, "<"sv, ">"sv, "<c></c>"sv, "<c>"sv, "</c>"sv};
 
+// Real words, so that text reads as prose does: capitals, apostrophes,
+// hyphens and numbers among them.
+constexpr std::array kProseWords = {
+    "the"sv,   "of"sv,     "and"sv,   "a"sv,       "to"sv,     "in"sv,      "is"sv,
+    "it"sv,    "that"sv,   "for"sv,   "The"sv,     "This"sv,   "letter"sv,  "don't"sv,
+    "it's"sv,  "page"sv,   "well-known"sv, "Monday"sv, "1999"sv, "3.5"sv,   "e.g."sv,
+    "section"sv, "Kolvo"sv, "paragraph"sv, "written"sv, "O'Neill"sv, "vs."sv, "twenty-one"sv};
+
+constexpr std::array kProseEnds = {"."sv, ","sv, ";"sv, ":"sv, "!"sv, "?"sv, "..."sv, ""sv};
+
+constexpr std::array kPunctuation = {
+    "'"sv, "\"\""sv, "\""sv, "-"sv, "--"sv, "---"sv, "["sv, "]"sv, "[1]"sv, "*"sv, "**"sv,
+    "/"sv, "+"sv, "="sv, "@"sv, "|"sv, "``"sv, "''"sv, "!"sv, "?"sv, ":"sv, ";"sv, ","sv, "."sv,
+    "`"sv, "<<"sv};
+
+constexpr std::array kGroupMarks = {"{"sv, "}"sv, "{x}"sv, "}{"sv, "~"sv, "^"sv, "x^2"sv,
+                                    "{{"sv, "}}"sv, "~/"sv};
+
 constexpr std::array kOtherBytes = {"\xC3\xA9"sv, "\xE2\x82\xAC"sv, "\xE9"sv, "\xFF"sv,
                                     "\x80"sv,     "\xC3"sv,         "\0"sv};
 
@@ -56,10 +74,41 @@ bool isElementTag(std::string_view tag) {
   return false;
 }
 
-enum class Piece { Word, Blank, Tag, NearMiss, TagFragment, Delimiter, RawMarkup, OtherByte, LineEnd };
+// A style's end tag is its start's first two characters and "e".
+std::string_view endOf(std::string_view start) {
+  for (const TagRow& row : kTagTable) {
+    if (row.kind == TagKind::Style && row.tag != start && row.tag.substr(0, 2) == start.substr(0, 2) &&
+        row.tag[2] == 'e') {
+      return row.tag;
+    }
+  }
+  return {};
+}
+
+// The style tags that have an end of their own, each with it.
+std::vector<std::pair<std::string_view, std::string_view>> styleStarts() {
+  std::vector<std::pair<std::string_view, std::string_view>> starts;
+  for (const TagRow& row : kTagTable) {
+    const std::string_view end = row.kind == TagKind::Style ? endOf(row.tag) : std::string_view();
+    if (!end.empty()) starts.emplace_back(row.tag, end);
+  }
+  return starts;
+}
+
+bool isStyleWithEnd(std::string_view tag) {
+  for (const TagRow& row : kTagTable) {
+    if (row.tag == tag) return row.kind == TagKind::Style && (!endOf(tag).empty() || tag[2] == 'e');
+  }
+  return false;
+}
+
+enum class Piece {
+  Word, Blank, Tag, NearMiss, TagFragment, Delimiter, RawMarkup, OtherByte, LineEnd, Prose,
+  Punctuation, GroupMark
+};
 
 Piece drawPiece(Random& random, const LineMix& mix) {
-  const std::array<std::pair<unsigned, Piece>, 9> weights = {{
+  const std::array<std::pair<unsigned, Piece>, 12> weights = {{
       {mix.words, Piece::Word},
       {mix.blanks, Piece::Blank},
       {mix.tags, Piece::Tag},
@@ -69,6 +118,9 @@ Piece drawPiece(Random& random, const LineMix& mix) {
       {mix.rawMarkup, Piece::RawMarkup},
       {mix.otherBytes, Piece::OtherByte},
       {mix.lineEnds, Piece::LineEnd},
+      {mix.prose, Piece::Prose},
+      {mix.punctuation, Piece::Punctuation},
+      {mix.groupMarks, Piece::GroupMark},
   }};
   std::size_t total = 0;
   for (const auto& [weight, piece] : weights) total += weight;
@@ -93,10 +145,35 @@ std::string DocumentGenerator::word() {
   return w;
 }
 
+std::string DocumentGenerator::prose() {
+  std::string text;
+  const std::size_t words = 2 + random_.below(6);
+  for (std::size_t i = 0; i < words; ++i) {
+    if (i > 0) text += ' ';
+    text += random_.pick(kProseWords);
+  }
+  return text + std::string(random_.pick(kProseEnds));
+}
+
+// Closes the innermost open style or opens another one.
+void DocumentGenerator::pairedStyleTag(std::vector<std::string_view>& open, std::string& text) {
+  static const auto starts = styleStarts();
+  if (!open.empty() && random_.percent(50)) {
+    text += open.back();
+    open.pop_back();
+    return;
+  }
+  const auto& [start, end] = random_.pick(starts);
+  text += start;
+  open.push_back(end);
+}
+
 std::string DocumentGenerator::line(const LineMix& mix) {
-  const bool nested = mix.nestedElementTags;
+  const bool paired = mix.pairedStyleTags;
+  const bool nested = mix.nestedElementTags || paired;
   std::string text;
   std::vector<const ElementTags*> open;  // innermost last
+  std::vector<std::string_view> openStyles;  // their end tags, innermost last
   const std::size_t pieces = random_.below(mix.maxPieces + 1);
   for (std::size_t i = 0; i < pieces; ++i) {
     switch (drawPiece(random_, mix)) {
@@ -104,7 +181,9 @@ std::string DocumentGenerator::line(const LineMix& mix) {
       case Piece::Blank: text += ' '; break;
       case Piece::Tag: {
         const std::string_view tag = kTagTable[random_.below(kTagTable.size())].tag;
-        if (!nested || !isElementTag(tag)) {
+        if (paired && isStyleWithEnd(tag)) {
+          pairedStyleTag(openStyles, text);
+        } else if (!nested || paired || !isElementTag(tag)) {
           text += tag;
           // The "%" that "%ps" leaves must not join what follows.
           if (nested && tag == "%ps") text += ' ';
@@ -131,10 +210,14 @@ std::string DocumentGenerator::line(const LineMix& mix) {
       case Piece::RawMarkup: text += random_.pick(kRawMarkup); break;
       case Piece::OtherByte: text += random_.pick(kOtherBytes); break;
       case Piece::LineEnd: text += (nested || random_.percent(50)) ? '\r' : '\n'; break;
+      case Piece::Prose: text += prose(); break;
+      case Piece::Punctuation: text += random_.pick(kPunctuation); break;
+      case Piece::GroupMark: text += random_.pick(kGroupMarks); break;
     }
     if (mix.blankAfterEachPiece) text += ' ';
   }
   for (; !open.empty(); open.pop_back()) text += random_.pick(open.back()->ends);
+  for (; !openStyles.empty(); openStyles.pop_back()) text += openStyles.back();
   return text;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The one generator of random input for the tests: lines and whole
-// documents mixed from prose, every tag, near misses, pieces that form tags
+// documents mixed from words and prose, every tag, near misses, pieces that form tags
 // once their neighbours are rewritten, drawing lines, string delimiters,
 // clean-up patterns, raw markup, long lines, line ends and bytes that are
 // not ASCII. Each caller sets the mix it needs; the same seed and mix always
@@ -48,6 +48,9 @@ struct LineMix {
   unsigned rawMarkup = 0;      // "&", "<", ">" and the "<c></c>" clean-ups
   unsigned otherBytes = 0;     // UTF-8, bytes that are not UTF-8, NUL
   unsigned lineEnds = 0;       // "\r", and "\n" inside what the caller takes as one line
+  unsigned prose = 0;          // a few English words ending in a stop, comma or the like
+  unsigned punctuation = 0;    // marks of real text no format reads as markup: ' " - [ ] * ...
+  unsigned groupMarks = 0;     // { } ~ ^ : groups and commands to RTF and LaTeX
   std::size_t maxPieces = 13;  // a line has 0 to maxPieces pieces
   // A blank after every piece, so that no piece joins its neighbour into a
   // tag or a word.
@@ -57,6 +60,11 @@ struct LineMix {
   // in either text mode.
   // Leaves out tag fragments and line feeds.
   bool nestedElementTags = false;
+  // Every style tag comes as a start and its own end ("%bs" ... "%be",
+  // "%P3" ... "%Pe"), nested within the line: each format's groups and
+  // elements balance, LaTeX's too even without --escape. Takes precedence
+  // over nestedElementTags; leaves out tag fragments.
+  bool pairedStyleTags = false;
 };
 
 struct DocumentMix {
@@ -84,6 +92,8 @@ class DocumentGenerator {
 
  private:
   std::string word();
+  std::string prose();
+  void pairedStyleTag(std::vector<std::string_view>& open, std::string& text);
   std::string longLine(const LineMix& mix);
   Random random_;
 };
