@@ -177,9 +177,16 @@ void trackFormat(Format format, FormatStyles& styles, const LineContext& line,
 
 }  // namespace
 
+// Typed LaTeX closes each line's groups at its end and opens them again on
+// the next, and leaves out a close with nothing open: its groups always
+// balance, and only markup's are followed.
+bool StyleTracker::followsLatexGroups() const {
+  return options_.formats.has(Format::Latex) && options_.mode == TextMode::Markup;
+}
+
 void StyleTracker::checkLine(LineContext& line) {
   if (options_.formats.has(Format::DocBook)) checkDocBookElements(line);
-  if (options_.formats.has(Format::Latex)) latex_.followLine(line);
+  if (followsLatexGroups()) latex_.followLine(line);
   std::vector<Pending> pending;
   for (const FormatInfo& f : kFormats) {
     if (f.format == Format::DocBook || !options_.formats.has(f.format)) continue;
@@ -189,7 +196,7 @@ void StyleTracker::checkLine(LineContext& line) {
 }
 
 void StyleTracker::finish(std::vector<Finding>& findings, InputEnd end) {
-  if (options_.formats.has(Format::Latex)) latex_.finish(findings, end);
+  if (followsLatexGroups()) latex_.finish(findings, end);
 }
 
 }  // namespace kolvo::check

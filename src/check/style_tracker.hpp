@@ -33,6 +33,8 @@ class StyleTracker {
   void finish(std::vector<Finding>& findings, InputEnd end);
 
  private:
+  bool followsLatexGroups() const;
+
   const CheckOptions& options_;
   std::array<FormatStyles, kFormatCount> styles_{};
   LatexGroups latex_;
