@@ -97,6 +97,11 @@ const std::vector<Case>& cases() {
       {"LargeTextSpansLinesByDesign", "%lsLarge\nstill large%le\nnormal%le\n",
        Format::PostScript, TextMode::Markup, {}},
       {"LatexGroupMaySpanLines", "%bsa\nb%be\n", Format::Latex, TextMode::Markup, {}},
+      // The writer guards a "[" first on a line; a length after it is the
+      // line break's own, shown as nothing.
+      {"LatexBracketFirstIsGuarded", "a\n[x] and [%gP]\n", Format::Latex, TextMode::Markup, {}},
+      {"LatexLengthFirstIsTakenByTheBreak", "a\n[2pt] b\n", Format::Latex, TextMode::Markup,
+       {"2:1: warning: a length in '[' ']' first on a line is taken by LaTeX's line break"}},
       {"LatexGroupNeverClosed", "x\n%isa\n", Format::Latex, TextMode::Markup,
        {"2:5: error: the input ends with a LaTeX group still open, opened by %is (italic on) "
         "at line 2, column 1: the LaTeX file will not compile"}},

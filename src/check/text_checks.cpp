@@ -13,6 +13,7 @@
 #include "text/text_decoding.hpp"
 #include "text/typed_text.hpp"
 #include "writers/drawing.hpp"
+#include "writers/flowing_writer.hpp"
 #include "writers/paged/fallback_fonts.hpp"
 #include "writers/paged/glyph_place.hpp"
 #include "writers/paged/text_encoding.hpp"
@@ -198,15 +199,17 @@ void checkDollars(LineContext& line) {
 
 // Each LaTeX output line but a centred one ends with the line break "\\",
 // which reads a "[" or "*" that comes first on the next line (blanks
-// aside) as its own: "[" as a length, which stops LaTeX with an error.
+// aside) as its own. The writer guards a "[" unless a length follows it,
+// which the break then takes as its own, as a LaTeX user may mean it.
 void checkLatexLineStart(LineContext& line) {
   if (!line.options().formats.has(Format::Latex)) return;
   const std::size_t first = line.text().find_first_not_of(' ');
   if (first == std::string_view::npos) return;
   if (line.text()[first] == '[') {
-    line.report(first, Severity::Error,
-                "'[' first on a line is read by LaTeX as the length of the line break before "
-                "it, so LaTeX stops with an error" + std::string(kEscapeHint));
+    if (!opensWithLength(line.text().substr(first))) return;
+    line.report(first, Severity::Warning,
+                "a length in '[' ']' first on a line is taken by LaTeX's line break before it "
+                "as its own and not shown" + std::string(kEscapeHint));
   } else if (line.text()[first] == '*') {
     line.report(first, Severity::Warning,
                 "'*' first on a line is taken by LaTeX's line break before it and not shown" +

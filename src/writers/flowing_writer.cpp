@@ -18,10 +18,8 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-// Whether `text` opens with an optional length a line break can take, as a
-// user of LaTeX may have typed it on purpose: "[2pt]", "[-1.5 ex]", or a
-// length register "[\baselineskip]", closed before any brace. A tag's
-// command ("[\ensuremath{\Pi}]", "[\%]") is no length.
+}  // namespace
+
 bool opensWithLength(std::string_view text) {
   std::size_t at = 1;
   const auto skipBlanks = [&] {
@@ -50,6 +48,8 @@ bool opensWithLength(std::string_view text) {
   }
   return false;
 }
+
+namespace {
 
 // The user's text of a line: its bytes but the tags' texts, blanks
 // around it left out.

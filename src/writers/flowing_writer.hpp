@@ -26,6 +26,13 @@ struct LineForm {
 inline constexpr std::size_t kSmallTopGapLines = 2;
 inline constexpr std::size_t kLargeTopGapLines = 4;
 
+// Whether `text` (from its "[") opens with an optional length a line break
+// can take, as a user of LaTeX may have typed it on purpose: "[2pt]",
+// "[-1.5 ex]", or a length register "[\baselineskip]", closed before any
+// brace. A tag's command ("[\ensuremath{\Pi}]", "[\%]") is no length. Such
+// a "[" is left to the line break before it; any other is guarded.
+bool opensWithLength(std::string_view text);
+
 // What keeps a line from stopping the format's reader where the line before
 // it left off; empty (nothing to guard) in every format but LaTeX.
 struct LineStartGuards {
