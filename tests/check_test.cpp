@@ -100,6 +100,10 @@ const std::vector<Case>& cases() {
       // The writer guards a "[" first on a line; a length after it is the
       // line break's own, shown as nothing.
       {"LatexBracketFirstIsGuarded", "a\n[x] and [%gP]\n", Format::Latex, TextMode::Markup, {}},
+      // A page separator of a plain-text file, as the GNU licences have.
+      {"LatexFormFeedAloneStops", "a\n\f  \nb \f c\n", Format::Latex, TextMode::Markup,
+       {"2:1: error: a form feed ends the paragraph in LaTeX, and the line break",
+        "3:3: warning: a form feed ends the paragraph in LaTeX"}},
       {"LatexLengthFirstIsTakenByTheBreak", "a\n[2pt] b\n", Format::Latex, TextMode::Markup,
        {"2:1: warning: a length in '[' ']' first on a line is taken by LaTeX's line break"}},
       {"LatexGroupNeverClosed", "x\n%isa\n", Format::Latex, TextMode::Markup,

@@ -11,7 +11,7 @@ namespace {
 
 // The bytes that can start a finding; a line without any, that is no
 // drawing line, has nothing to report (the width check aside).
-constexpr std::string_view kMarkupBytes = "%&#_^~\\{}<>$[*\t";
+constexpr std::string_view kMarkupBytes = "%&#_^~\\{}<>$[*\t\f";
 
 std::string_view withoutLineEnd(std::string_view piece) {
   if (piece.ends_with('\n')) piece.remove_suffix(1);

@@ -60,15 +60,20 @@ PageWidthCheck::Reach PageWidthCheck::measurePlain(std::string_view text) const 
   return reach;
 }
 
-PageWidthCheck::Reach PageWidthCheck::measure(std::string_view text, PagedRun& run) {
-  if (isPlain(text, run)) return measurePlain(text);
+// `text` into rewritten_, as the run rewrites a line, NUL bytes blanked
+// first; its marks in `run`.
+void PageWidthCheck::rewrite(std::string_view text, PagedRun& run, EscapeStats& stats) {
   rewritten_.assign(text);
-  // The run blanks NUL bytes before it rewrites a line.
   std::replace(rewritten_.begin(), rewritten_.end(), '\0', ' ');
   run.marks.startLine();
-  EscapeStats stats;
   rewriteLine(rewritten_, scratch_, run.format, run.marks, options_.mode, stats,
               run.fallback.get());
+}
+
+PageWidthCheck::Reach PageWidthCheck::measure(std::string_view text, PagedRun& run) {
+  if (isPlain(text, run)) return measurePlain(text);
+  EscapeStats stats;
+  rewrite(text, run, stats);
   const paged::LineLayout& layout = paged::layoutLine(
       {rewritten_, stats.lineItems.all(), false, stats.lineItems.paintings()}, run.format, options_.mode, run.style,
       std::numeric_limits<double>::infinity(), *run.widths, {}, true, layoutBuffers_);
@@ -86,12 +91,8 @@ PageWidthCheck::Reach PageWidthCheck::measure(std::string_view text, PagedRun& r
 
 void PageWidthCheck::followDrawingLine(std::string_view text, PagedRun& run) {
   if (!drawingLineMarksNextLine(run.format)) return;
-  rewritten_.assign(text);
-  std::replace(rewritten_.begin(), rewritten_.end(), '\0', ' ');
-  run.marks.startLine();
   EscapeStats stats;
-  rewriteLine(rewritten_, scratch_, run.format, run.marks, options_.mode, stats,
-              run.fallback.get());
+  rewrite(text, run, stats);
 }
 
 void PageWidthCheck::checkLine(std::string_view text, std::uint64_t line,

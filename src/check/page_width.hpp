@@ -13,6 +13,7 @@
 
 #include "check/line_context.hpp"
 #include "markup/line_marks.hpp"
+#include "text/typed_text.hpp"
 #include "writers/paged/fallback_context.hpp"
 #include "writers/paged/fallback_widths.hpp"
 #include "writers/paged/line_layout.hpp"
@@ -50,6 +51,7 @@ class PageWidthCheck {
     std::unique_ptr<paged::FallbackWidths> widths;
   };
 
+  void rewrite(std::string_view text, PagedRun& run, EscapeStats& stats);
   Reach measure(std::string_view text, PagedRun& run);
   // A drawing line's text is never shown, but in PostScript its tags mark
   // the line placed next (a centring tag moves where it starts).

@@ -217,6 +217,24 @@ void checkLatexLineStart(LineContext& line) {
   }
 }
 
+// LaTeX reads a form feed (a page separator in many plain-text files) as
+// the end of the paragraph: where only blanks follow it on the line, the
+// line break that ends the line has no line to end, and LaTeX stops.
+void checkLatexFormFeed(LineContext& line) {
+  if (!line.options().formats.has(Format::Latex)) return;
+  const std::size_t at = line.text().find('\f');
+  if (at == std::string_view::npos) return;
+  const bool lastOnLine = line.text().find_first_not_of(" \t\r\f", at) == std::string_view::npos;
+  if (lastOnLine) {
+    line.report(at, Severity::Error,
+                "a form feed ends the paragraph in LaTeX, and the line break after it has no "
+                "line to end, so LaTeX stops with an error" + std::string(kEscapeHint));
+  } else {
+    line.report(at, Severity::Warning,
+                "a form feed ends the paragraph in LaTeX" + std::string(kEscapeHint));
+  }
+}
+
 // Characters that the typed-text escapers show as "?": the first of a line
 // is reported with the count.
 struct Unshowable {
@@ -267,6 +285,7 @@ void checkMarkupText(LineContext& line) {
   checkDroppedUnderscore(line);
   checkDollars(line);
   checkLatexLineStart(line);
+  checkLatexFormFeed(line);
   checkNonAscii(line);
 }
 
