@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "markup/tag_table.hpp"
 #include "writers/paged/advance_sum.hpp"
 #include "writers/paged/line_layout.hpp"
 #include "writers/paged/shown_text.hpp"
@@ -27,16 +26,11 @@ std::size_t glyphCount(std::string_view escaped) {
   return count;
 }
 
-// The advances of `bytes` in `table`, in thousandths of the size.
+// The advances of `bytes` in `table`, in thousandths of the size: the
+// strings between a line's items are short.
 std::uint64_t innerUnitsOf(std::string_view bytes, const GlyphWidths* table) {
   if (table == nullptr) return bytes.size() * kUnknownAdvance;
-  std::uint64_t sums[4] = {0, 0, 0, 0};
-  std::size_t i = 0;
-  for (; i + 4 <= bytes.size(); i += 4) {
-    for (std::size_t k = 0; k < 4; ++k) sums[k] += (*table)[static_cast<unsigned char>(bytes[i + k])];
-  }
-  for (; i < bytes.size(); ++i) sums[0] += (*table)[static_cast<unsigned char>(bytes[i])];
-  return sums[0] + sums[1] + sums[2] + sums[3];
+  return sumShortAdvances(bytes, *table);
 }
 
 // The same for bytes that end the line: the clean-ups make line ends
