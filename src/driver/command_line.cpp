@@ -101,7 +101,7 @@ std::unique_ptr<FallbackFonts> makeFallback(const ConversionSettings& settings,
   if (factory == nullptr || settings.mode != TextMode::Typed || !isPaged(settings.format)) {
     return nullptr;
   }
-  return factory(settings.fontFiles, settings.format);
+  return factory(settings.fontFiles, settings.format, settings.mono);
 }
 
 int finishOutput(OutputFile& output, bool complete) {

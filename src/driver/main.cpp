@@ -5,9 +5,11 @@ namespace {
 
 // PostScript embeds TrueType outlines only (Type 42 fonts).
 std::unique_ptr<kolvo::FallbackFonts> systemFonts(std::span<const std::string> files,
-                                                  kolvo::Format format) {
+                                                  kolvo::Format format, bool monospace) {
   return kolvo::fonts::makeSystemFallbackFonts(
-      files, {.useFontconfig = true, .acceptCff = format != kolvo::Format::PostScript});
+      files, {.useFontconfig = true,
+              .acceptCff = format != kolvo::Format::PostScript,
+              .preferMonospace = monospace});
 }
 
 }  // namespace
