@@ -170,7 +170,7 @@ const Request* request(const CommandLineRequest& r) {
   return std::get_if<Request>(&r);
 }
 
-CommandLineRequest parsedLine(std::vector<const char*> words) {
+CommandLineRequest parsedLine(const std::vector<const char*>& words) {
   return parseCommandLine(words);
 }
 

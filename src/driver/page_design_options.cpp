@@ -77,7 +77,7 @@ std::string dayName(std::int64_t days) {
   std::array<char, 32> text{};
   const int size = std::snprintf(text.data(), text.size(), "%04lld-%02d-%02lld",
                                  static_cast<long long>(year), month + 1,
-                                 static_cast<long long>(days + 1));
+                                 static_cast<long long>(days) + 1);
   return std::string(text.data(), static_cast<std::size_t>(size));
 }
 

@@ -221,29 +221,34 @@ class PdfWriter final : public PagedWriter {
     out_.write(" endobj\n");
     startLaterObject(runningObject(kRunningForms));
     out_.write("<<");
-    for (std::uint64_t page = 1; page <= pages; ++page) {
+    for (std::uint64_t pageNumber = 1; pageNumber <= pages; ++pageNumber) {
       out_.write(" /KR");
-      writeNumber(out_, page);
+      writeNumber(out_, pageNumber);
       out_.put(' ');
-      writeNumber(out_, runningObject(kRunningForms + page));
+      writeNumber(out_, runningObject(kRunningForms + pageNumber));
       out_.write(" 0 R");
     }
     out_.write(" >> endobj\n");
-    const PaperSize& paper = paper_ != nullptr ? *paper_ : kA4Paper;
-    for (std::uint64_t page = 1; page <= pages; ++page) {
-      const std::string operators =
-          paged::runningOperators(Format::Pdf, *design_, frame_, page, pages);
-      startLaterObject(runningObject(kRunningForms + page));
-      out_.write("\n<< /Type /XObject /Subtype /Form /BBox [0 0 ");
-      out_.writeInt(paper.width);
-      out_.put(' ');
-      out_.writeInt(paper.height);
-      out_.write("] /Resources 4 0 R /Length ");
-      writeNumber(out_, operators.size());
-      out_.write(" >>\nstream\n");
-      out_.write(operators);
-      out_.write("endstream\nendobj\n");
+    for (std::uint64_t pageNumber = 1; pageNumber <= pages; ++pageNumber) {
+      writeRunningForm(pageNumber, pages);
     }
+  }
+
+  // The form of page `pageNumber`'s header and footer.
+  void writeRunningForm(std::uint64_t pageNumber, std::uint64_t pages) {
+    const PaperSize& paper = paper_ != nullptr ? *paper_ : kA4Paper;
+    const std::string operators =
+        paged::runningOperators(Format::Pdf, *design_, frame_, pageNumber, pages);
+    startLaterObject(runningObject(kRunningForms + pageNumber));
+    out_.write("\n<< /Type /XObject /Subtype /Form /BBox [0 0 ");
+    out_.writeInt(paper.width);
+    out_.put(' ');
+    out_.writeInt(paper.height);
+    out_.write("] /Resources 4 0 R /Length ");
+    writeNumber(out_, operators.size());
+    out_.write(" >>\nstream\n");
+    out_.write(operators);
+    out_.write("endstream\nendobj\n");
   }
 
   // "N 0 obj " of an object written after the pages.
