@@ -11,6 +11,7 @@
 #include "driver/conversion.hpp"
 #include "driver/options.hpp"
 #include "driver/page_design_options.hpp"
+#include "writers/paged/fallback_widths.hpp"
 #include "writers/paged/page_design.hpp"
 #include "writers/paged/running_text.hpp"
 
@@ -345,6 +346,30 @@ TEST(PageDesignLayout, MonoSetsTheTextInCourierAndWrapsByItsWidth) {
                                        &kA4Paper, nullptr, &design);
     EXPECT_NE(ps.find("/Courier-Bold findfont"), std::string::npos);
     EXPECT_NE(ps.find("/Times-Bold exch definefont pop"), std::string::npos);
+  }
+}
+
+// Courier-Bold and Courier-Oblique are measured by Courier's table: the
+// URW metrics give every glyph of all three faces 600 units, which the one
+// table generated from them shows for every code it has.
+TEST(PageDesignLayout, MonoFacesShareCouriersFixedWidths) {
+  for (const TextMode mode : {TextMode::Markup, TextMode::Typed}) {
+    const paged::GlyphWidths* courier = paged::standardFontWidths(mode).widths("Courier");
+    ASSERT_NE(courier, nullptr);
+    int glyphs = 0;
+    for (const std::uint16_t width : *courier) {
+      if (width == 0) continue;
+      EXPECT_EQ(width, 600);
+      ++glyphs;
+    }
+    EXPECT_GT(glyphs, 140);
+    const paged::FallbackWidths mono(Format::PostScript, mode, nullptr, true);
+    const paged::FallbackWidths times(Format::PostScript, mode, nullptr, false);
+    for (const paged::MonoFace& face : paged::kMonoFaces) {
+      EXPECT_EQ(mono.widths(face.textFont), courier) << face.textFont;
+      EXPECT_NE(times.widths(face.textFont), courier) << face.textFont;
+    }
+    EXPECT_EQ(mono.widths("Symbol"), times.widths("Symbol"));
   }
 }
 
