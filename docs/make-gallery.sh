@@ -14,12 +14,16 @@
 # and of examples/long-lines.txt laid out with --escape --paper a4 and
 # --paper letter in PostScript, drawn by Ghostscript:
 #   paper-a4.png, paper-letter.png
+# and of examples/letter.txt with margins, a header and a footer, and of a
+# source file (src/writers/paged/page_design.hpp) with --mono, both
+# PostScript drawn by Ghostscript (SOURCE_DATE_EPOCH fixes the date):
+#   letter.png, mono.png
 # and scripts.png,, examples/scripts.txt (every script, --escape) as PDF
 # drawn by pdftoppm, with the fallback fonts of this machine
 # (fonts-dejavu-core and fonts-wqy-zenhei give the picture in the README).
 #
 # Usage: docs/make-gallery.sh [KOLVO_BINARY] [GALLERY_DIR] [paper]
-#   (defaults: build/kolvo and docs/gallery; "paper" makes only the two
+#   (defaults: build/kolvo and docs/gallery; "paper" makes only the four
 #   paper pictures, which need nothing but Ghostscript)
 #
 # It installs nothing. On Debian the programs come from:
@@ -95,9 +99,19 @@ for size in a4 letter; do
   quiet "$kolvo" --escape --paper "$size" -p "$root/examples/long-lines.txt" "$work/paper-$size.ps" -s
   draw_postscript "$work/paper-$size.ps" "$gallery/paper-$size.png"
 done
+log "letter and mono"
+export SOURCE_DATE_EPOCH=1796688000
+(cd "$root" && quiet "$kolvo" --margins 2.5cm,2cm,2.5cm,2.5cm \
+  --header '%f|Parish newsletter|%d' --footer '||Page %p of %P' \
+  -p examples/letter.txt "$work/letter.ps" -s)
+draw_postscript "$work/letter.ps" "$gallery/letter.png"
+(cd "$root" && quiet "$kolvo" --escape --mono --header '%f||%d' --footer '||%p/%P' \
+  -p src/writers/paged/page_design.hpp "$work/mono.ps" -s)
+draw_postscript "$work/mono.ps" "$gallery/mono.png"
 if [ "$only" = paper ]; then
-  command -v optipng >/dev/null && quiet optipng -quiet -o2 "$gallery"/paper-*.png
-  ls -l "$gallery"/paper-*.png
+  pictures=("$gallery"/paper-*.png "$gallery/letter.png" "$gallery/mono.png")
+  command -v optipng >/dev/null && quiet optipng -quiet -o2 "${pictures[@]}"
+  ls -l "${pictures[@]}"
   exit 0
 fi
 

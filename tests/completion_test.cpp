@@ -66,15 +66,21 @@ TEST_F(Completion, FourthWordOffersTheOptionWords) {
 TEST_F(Completion, SettingsComeBeforeTheFormat) {
   KOLVO_REQUIRE_TOOL("bash");
   EXPECT_EQ(complete({"kolvo", "--escape", "-"}, 2),
-            "-a\n-d\n-h\n-r\n-l\n-p\n-P\n-o\n--paper\n--font\n--encoding\n--quiet\n--check\n");
+            "-a\n-d\n-h\n-r\n-l\n-p\n-P\n-o\n--paper\n--font\n--encoding\n--header\n--footer\n--margins\n--mono\n--quiet\n--check\n");
   EXPECT_EQ(complete({"kolvo", "--escape", "--check", "-"}, 3), "-a\n-d\n-h\n-r\n-l\n-p\n-P\n-o\n");
   EXPECT_EQ(complete({"kolvo", "--check", "-p", "n"}, 3), "notes.txt\n");
   EXPECT_EQ(complete({"kolvo", "--paper", "a4", "--"}, 3),
-            "--escape\n--font\n--encoding\n--quiet\n--check\n");
+            "--escape\n--font\n--encoding\n--header\n--footer\n--margins\n--mono\n--quiet\n--check\n");
   EXPECT_EQ(complete({"kolvo", "--encoding", "KOI8-R", "--"}, 3),
-            "--escape\n--paper\n--font\n--quiet\n--check\n");
+            "--escape\n--paper\n--font\n--header\n--footer\n--margins\n--mono\n--quiet\n--check\n");
   EXPECT_EQ(complete({"kolvo", "--quiet", "--"}, 2),
-            "--escape\n--paper\n--font\n--encoding\n--check\n");
+            "--escape\n--paper\n--font\n--encoding\n--header\n--footer\n--margins\n--mono\n--check\n");
+  // A page design's words are passed over, each setting offered once, and
+  // a template or margins are the user's own to type.
+  EXPECT_EQ(complete({"kolvo", "--mono", "--header", "%f", "--margins", "1in", "--"}, 6),
+            "--escape\n--paper\n--font\n--encoding\n--footer\n--quiet\n--check\n");
+  EXPECT_EQ(complete({"kolvo", "--footer", ""}, 2), "\n");
+  EXPECT_EQ(complete({"kolvo", "--footer", "x", "-p", "letter.txt", "n"}, 5), "notes.txt\n");
   EXPECT_EQ(complete({"kolvo", "--encoding", "SH"}, 2), "SHIFT_JIS\n");
   EXPECT_EQ(complete({"kolvo", "--encoding", "KOI8-R", "-p", "letter.txt", "n"}, 5),
             "notes.txt\n");

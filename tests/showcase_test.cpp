@@ -101,11 +101,14 @@ TEST(Gallery, HoldsAModestPictureOfEveryFormatThatTheReadmeShows) {
 }
 
 // The paper sizes have their pictures too: the long-line example on A4 and
-// on Letter.
+// on Letter, and the pages for print.
 TEST(Gallery, ShowsTheLongLineExampleOnA4AndLetter) {
   const std::string readme = readFile(sourceDir() / "README.md");
   EXPECT_TRUE(std::filesystem::exists(sourceDir() / "examples" / "long-lines.txt"));
-  for (const char* name : {"paper-a4", "paper-letter"}) {
+  EXPECT_TRUE(std::filesystem::exists(sourceDir() / "examples" / "letter.txt"));
+  // And the pages for print: the letter with margins, header and footer,
+  // and a source file with --mono.
+  for (const char* name : {"paper-a4", "paper-letter", "letter", "mono"}) {
     const std::string relative = "docs/gallery/" + std::string(name) + ".png";
     const std::string png = readFile(sourceDir() / relative);
     EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8)) << relative;

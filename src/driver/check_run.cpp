@@ -45,10 +45,10 @@ CheckFonts makeCheckFonts(const CheckSettings& settings, FallbackFontsFactory fa
   CheckFonts fonts;
   if (factory == nullptr || settings.mode != TextMode::Typed) return fonts;
   if (!settings.format || *settings.format == Format::PostScript) {
-    fonts.postScript = factory(settings.fontFiles, Format::PostScript);
+    fonts.postScript = factory(settings.fontFiles, Format::PostScript, false);
   }
   if (!settings.format || *settings.format == Format::Pdf) {
-    fonts.pdf = factory(settings.fontFiles, Format::Pdf);
+    fonts.pdf = factory(settings.fontFiles, Format::Pdf, false);
   }
   return fonts;
 }

@@ -11,6 +11,7 @@
 
 #include "driver/check_run.hpp"
 #include "driver/conversion.hpp"
+#include "driver/page_design_options.hpp"
 #include "driver/encoding_decoder.hpp"
 #include "driver/input_file.hpp"
 #include "driver/line_reader.hpp"
@@ -47,10 +48,12 @@ ConversionReport convertInput(const InputFile& input, OutputSink& out,
   const bool codesFirst =
       fallback != nullptr && writerReadsInputTwice(settings.format, settings.mode, true);
   const bool scriptsFirst = readsLatexScriptsFirst(settings.format, settings.mode);
+  const std::optional<paged::PageDesign> design = pageDesignOf(settings);
+  const paged::PageDesign* const pageDesign = design ? &*design : nullptr;
   if (!codesFirst && !scriptsFirst) {
     LineReader in(input.fd(), input.name(), pieces, makeEncodingDecoder(settings.encoding));
     return convert(in, out, settings.format, settings.option, console, settings.mode,
-                   settings.paper, fallback, warningCount(settings));
+                   settings.paper, fallback, warningCount(settings), {}, pageDesign);
   }
   RereadableInput reread(input.fd(), input.name());
   LatexScripts scripts;
@@ -62,7 +65,7 @@ ConversionReport convertInput(const InputFile& input, OutputSink& out,
   reread.rewind();
   LineReader in(reread.fd(), input.name(), pieces, makeEncodingDecoder(settings.encoding));
   return convert(in, out, settings.format, settings.option, console, settings.mode,
-                 settings.paper, fallback, warningCount(settings), scripts);
+                 settings.paper, fallback, warningCount(settings), scripts, pageDesign);
 }
 
 // Runs the conversion and reports its failure; true when the document is
@@ -98,7 +101,7 @@ std::unique_ptr<FallbackFonts> makeFallback(const ConversionSettings& settings,
   if (factory == nullptr || settings.mode != TextMode::Typed || !isPaged(settings.format)) {
     return nullptr;
   }
-  return factory(settings.fontFiles, settings.format);
+  return factory(settings.fontFiles, settings.format, settings.mono);
 }
 
 int finishOutput(OutputFile& output, bool complete) {

@@ -75,7 +75,7 @@ ConversionReport reportOf(const EscapeStats& stats, const FallbackFonts* fallbac
 ConversionReport convert(LineReader& in, OutputSink& out, Format format, char optionLetter,
                          Console& console, TextMode mode, const PaperSize* paper,
                          FallbackFonts* fallback, WarningCount warnings,
-                         LatexScripts latexScripts) {
+                         LatexScripts latexScripts, const paged::PageDesign* design) {
   if (optionLetter == 'V') console.print(versionLine());
   char option = normaliseOption(optionLetter);
   if (option == 'V') option = 's';
@@ -83,7 +83,8 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
   const std::unique_ptr<paged::FallbackContext> context = fallbackContext(format, mode, fallback);
   LineMarks marks;
   const std::unique_ptr<Writer> writer =
-      makeWriter(format, out, marks, mode, paper, context ? fallback : nullptr, latexScripts);
+      makeWriter(format, out, marks, mode, paper, context ? fallback : nullptr, latexScripts,
+                 design);
   if (!writer) throw std::logic_error("no writer for this format");
 
   writer->prologue();
@@ -173,7 +174,7 @@ class StringConsole final : public Console {
 
 std::string convertText(std::string_view input, Format format, char optionLetter,
                         std::string* console, TextMode mode, const PaperSize* paper,
-                        FallbackFonts* fallback) {
+                        FallbackFonts* fallback, const paged::PageDesign* design) {
   const std::size_t pieces = mode == TextMode::Typed ? kWholeLines : kMaxPiece;
   if (fallback != nullptr && writerReadsInputTwice(format, mode, true)) {
     LineReader first(input, pieces);
@@ -189,7 +190,7 @@ std::string convertText(std::string_view input, Format format, char optionLetter
   LineReader in(input, pieces);
   StringConsole trace(console);
   convert(in, out, format, optionLetter, trace, mode, paper, fallback, WarningCount::Counted,
-          scripts);
+          scripts, design);
   return document;
 }
 

@@ -14,6 +14,7 @@
 #include "text/latex_scripts.hpp"
 #include "writers/output_sink.hpp"
 #include "writers/paged/paper_size.hpp"
+#include "writers/paged/page_design.hpp"
 #include "writers/paged/fallback_fonts.hpp"
 
 namespace kolvo {
@@ -51,13 +52,15 @@ enum class WarningCount { Counted, Skipped };
 // LaTeX with the fonts of `latexScripts` (latexScriptsRead) loaded. In typed
 // PostScript and PDF, `fallback` (if given) draws what the standard fonts
 // lack; every code it gives out must have been given out before
-// (giveOutFallbackCodes). Throws IoError on a read or write failure;
+// (giveOutFallbackCodes). `design`: margins, header and footer (with
+// `paper`) and --mono. Throws IoError on a read or write failure;
 // the caller flushes and closes the output.
 ConversionReport convert(LineReader& in, OutputSink& out, Format format, char optionLetter,
                          Console& console, TextMode mode = TextMode::Markup,
                          const PaperSize* paper = nullptr, FallbackFonts* fallback = nullptr,
                          WarningCount warnings = WarningCount::Counted,
-                         LatexScripts latexScripts = {});
+                         LatexScripts latexScripts = {},
+                         const paged::PageDesign* design = nullptr);
 
 // Whether a run of `format` in `mode` reads the input once before the
 // conversion for the scripts its preamble loads (typed LaTeX).
@@ -81,7 +84,8 @@ void giveOutFallbackCodes(LineReader& in, Format format, FallbackFonts& fallback
 // command line does.
 std::string convertText(std::string_view input, Format format, char optionLetter = 's',
                         std::string* console = nullptr, TextMode mode = TextMode::Markup,
-                        const PaperSize* paper = nullptr, FallbackFonts* fallback = nullptr);
+                        const PaperSize* paper = nullptr, FallbackFonts* fallback = nullptr,
+                        const paged::PageDesign* design = nullptr);
 
 // The warning for characters shown as "?" (count > 0), without the
 // program's name: "12 characters have no glyph in the standard fonts and

@@ -60,18 +60,19 @@ fonts::PluginFunction openModule(std::string& error) {
 
 // The module's fonts, or nullptr with `error` saying why.
 std::unique_ptr<FallbackFonts> makeFromModule(std::span<const std::string> files, Format format,
-                                              std::string& error) {
+                                              bool monospace, std::string& error) {
   const fonts::PluginFunction make = openModule(error);
   if (make == nullptr) return nullptr;
   // PostScript embeds TrueType outlines only (Type 42 fonts).
-  const fonts::PluginRequest request{files.data(), files.size(), true, format != Format::PostScript};
+  const fonts::PluginRequest request{files.data(), files.size(), true, format != Format::PostScript,
+                                     monospace};
   return std::unique_ptr<FallbackFonts>(make(&request, &error));
 }
 
 // Fallback fonts that open the module when first asked for a glyph.
 class LazyFallbackFonts final : public FallbackFonts {
  public:
-  explicit LazyFallbackFonts(Format format) : format_(format) {}
+  LazyFallbackFonts(Format format, bool monospace) : format_(format), monospace_(monospace) {}
 
   std::optional<FallbackGlyph> glyph(char32_t c, FontStyle style) override {
     FallbackFonts* fonts = loaded();
@@ -95,12 +96,13 @@ class LazyFallbackFonts final : public FallbackFonts {
   FallbackFonts* loaded() {
     if (!tried_) {
       tried_ = true;
-      fonts_ = makeFromModule({}, format_, failure_);
+      fonts_ = makeFromModule({}, format_, monospace_, failure_);
     }
     return fonts_.get();
   }
 
   Format format_;
+  bool monospace_;
   bool tried_ = false;
   std::unique_ptr<FallbackFonts> fonts_;
   std::string failure_;  // why the module gave no fonts
@@ -108,10 +110,11 @@ class LazyFallbackFonts final : public FallbackFonts {
 
 }  // namespace
 
-std::unique_ptr<FallbackFonts> moduleFallbackFonts(std::span<const std::string> files, Format format) {
-  if (files.empty()) return std::make_unique<LazyFallbackFonts>(format);
+std::unique_ptr<FallbackFonts> moduleFallbackFonts(std::span<const std::string> files, Format format,
+                                                   bool monospace) {
+  if (files.empty()) return std::make_unique<LazyFallbackFonts>(format, monospace);
   std::string error;
-  std::unique_ptr<FallbackFonts> fonts = makeFromModule(files, format, error);
+  std::unique_ptr<FallbackFonts> fonts = makeFromModule(files, format, monospace, error);
   if (fonts == nullptr) throw std::runtime_error(error);
   return fonts;
 }

@@ -20,7 +20,8 @@ namespace kolvo {
 // reported before anything is written (throws std::runtime_error); without
 // them, when the first character asks for a glyph. A module that cannot be
 // opened leaves no fallback font: such characters are shown as "?", and
-// the warning's hint says why.
-std::unique_ptr<FallbackFonts> moduleFallbackFonts(std::span<const std::string> files, Format format);
+// the warning's hint says why. `monospace` (--mono) prefers monospace faces.
+std::unique_ptr<FallbackFonts> moduleFallbackFonts(std::span<const std::string> files, Format format,
+                                                   bool monospace);
 
 }  // namespace kolvo

@@ -7,11 +7,13 @@
 #include "driver/conversion.hpp"
 #include "driver/encoding_decoder.hpp"
 #include "driver/option_spelling.hpp"
+#include "driver/page_design_options.hpp"
 #include "driver/positional_words.hpp"
 #include "io/message_text.hpp"
 #include "driver/paper_choice.hpp"
 #include "driver/usage_text.hpp"
 #include "markup/markup_reference.hpp"
+#include "writers/paged/running_text.hpp"
 
 namespace kolvo {
 namespace {
@@ -138,6 +140,50 @@ std::optional<CommandLineRequest> warnAgain(const char*, ConversionSettings& set
   return std::nullopt;
 }
 
+namespace {
+
+// A header or footer template; an empty one takes it away.
+std::optional<CommandLineRequest> setRunningLine(const char* argument, std::string_view name,
+                                                 paged::RunningLine& line) {
+  const std::string problem = paged::parseRunningLine(argument, line);
+  if (problem.empty()) return std::nullopt;
+  return UsageError{"in the " + std::string(name) + " " + quoted(argument) + ": " + problem};
+}
+
+}  // namespace
+
+std::optional<CommandLineRequest> setHeader(const char* argument, ConversionSettings& settings) {
+  return setRunningLine(argument, "header", settings.header);
+}
+
+std::optional<CommandLineRequest> setFooter(const char* argument, ConversionSettings& settings) {
+  return setRunningLine(argument, "footer", settings.footer);
+}
+
+std::optional<CommandLineRequest> setMargins(const char* argument, ConversionSettings& settings) {
+  const std::string_view word(argument);
+  if (word == "none") {
+    settings.margins.reset();
+    return std::nullopt;
+  }
+  auto margins = parseMargins(word);
+  if (const auto* problem = std::get_if<std::string>(&margins)) {
+    return UsageError{"--margins " + quoted(word) + ": " + *problem};
+  }
+  settings.margins = std::get<paged::PageMargins>(margins);
+  return std::nullopt;
+}
+
+std::optional<CommandLineRequest> setInCourier(const char*, ConversionSettings& settings) {
+  settings.mono = true;
+  return std::nullopt;
+}
+
+std::optional<CommandLineRequest> setInTimes(const char*, ConversionSettings& settings) {
+  settings.mono = false;
+  return std::nullopt;
+}
+
 std::optional<CommandLineRequest> checkMarkup(const char*, ConversionSettings& settings) {
   settings.check = true;
   return std::nullopt;
@@ -195,6 +241,7 @@ CommandLineRequest parseCommandLine(std::span<const char* const> words,
       words = words.subspan(1);
     }
   }
+  if (auto problem = settlePageDesign(settings)) return UsageError{"--margins: " + *problem};
   return readPositionalWords(positional, std::move(settings), options);
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "markup/format.hpp"
+#include "writers/paged/page_design.hpp"
 #include "writers/paged/paper_size.hpp"
 
 namespace kolvo {
@@ -31,6 +32,14 @@ struct ConversionSettings {
   // --encoding: what INPUT is written in, for iconv; empty is UTF-8, other
   // bytes read as Windows-1252.
   std::string encoding;
+  // --margins, --header, --footer, --mono: PostScript and PDF pages (they
+  // lay the page out as --paper a4 when no paper is given).
+  std::optional<paged::PageMargins> margins;
+  paged::RunningLine header;
+  paged::RunningLine footer;
+  bool mono = false;
+  // What %t of a header or footer shows.
+  std::string title;
   bool check = false;  // --check: report markup mistakes, write no document
   // --quiet: no warnings, and none of the counting they need; errors are
   // still reported.
@@ -114,17 +123,22 @@ std::optional<CommandLineRequest> dropFallbackFonts(const char* argument,
                                                     ConversionSettings& settings);
 std::optional<CommandLineRequest> chooseEncoding(const char* argument,
                                                  ConversionSettings& settings);
+std::optional<CommandLineRequest> setHeader(const char* argument, ConversionSettings& settings);
+std::optional<CommandLineRequest> setFooter(const char* argument, ConversionSettings& settings);
+std::optional<CommandLineRequest> setMargins(const char* argument, ConversionSettings& settings);
+std::optional<CommandLineRequest> setInCourier(const char* argument, ConversionSettings& settings);
+std::optional<CommandLineRequest> setInTimes(const char* argument, ConversionSettings& settings);
 std::optional<CommandLineRequest> checkMarkup(const char* argument, ConversionSettings& settings);
 std::optional<CommandLineRequest> keepQuiet(const char* argument, ConversionSettings& settings);
 std::optional<CommandLineRequest> warnAgain(const char* argument, ConversionSettings& settings);
 
-inline constexpr std::array<LongOption, 12> kLongOptions = {{
-    // The synopsis shows --help and --version well enough.
+inline constexpr std::array<LongOption, 17> kLongOptions = {{
+    // The synopsis shows --help and --version well enough, and the last
+    // line of the help --markup-reference.
     {"--help", OptionRole::Command, OptionArgument::None, "", printHelp, {}},
     {"--version", OptionRole::Command, OptionArgument::None, "", printVersion, {}},
     {"--markup-reference", OptionRole::Command, OptionArgument::OptionalWord, "man",
-     printMarkupReference,
-     {{{"--markup-reference", "every tag as a Markdown table; man: as tbl for man"}}}},
+     printMarkupReference, {}},
     {"--escape", OptionRole::Setting, OptionArgument::None, "", takeTextAsTyped,
      {{{"--escape", "show the text exactly as typed, in every format"}}}},
     {"--paper", OptionRole::Setting, OptionArgument::Word, "SIZE", choosePaper,
@@ -133,14 +147,21 @@ inline constexpr std::array<LongOption, 12> kLongOptions = {{
      {{{"--font FILE", "PostScript, PDF: draw missing glyphs with FILE first"}}}},
     {"--encoding", OptionRole::Setting, OptionArgument::Word, "NAME", chooseEncoding,
      {{{"--encoding NAME", "read INPUT as NAME (iconv -l), not as UTF-8"}}}},
+    {"--header", OptionRole::Setting, OptionArgument::Word, "TEXT", setHeader,
+     {{{"--header, --footer TEXT", "PS, PDF pages: left|centre|right, %f %t %d %p %P"}}}},
+    {"--footer", OptionRole::Setting, OptionArgument::Word, "TEXT", setFooter, {}},
+    {"--margins", OptionRole::Setting, OptionArgument::Word, "L,R,T,B", setMargins,
+     {{{"--margins L,R,T,B", "in pt, mm, cm or in, or one; --mono: text in Courier"}}}},
+    {"--mono", OptionRole::Setting, OptionArgument::None, "", setInCourier, {}},
     {"--quiet", OptionRole::Setting, OptionArgument::None, "", keepQuiet,
      {{{"--quiet, --no-quiet", "no warnings, errors only; or warnings again"}}}},
     {"--no-escape", OptionRole::Undo, OptionArgument::None, "", takeTextAsMarkup,
-     {{{"--no-escape, --no-font", "turn --escape or --font back off"}}}},
+     {{{"--no-escape, --no-font", "turn --escape or --font back off; --no-mono too"}}}},
     {"--no-font", OptionRole::Undo, OptionArgument::None, "", dropFallbackFonts, {}},
+    {"--no-mono", OptionRole::Undo, OptionArgument::None, "", setInTimes, {}},
     {"--no-quiet", OptionRole::Undo, OptionArgument::None, "", warnAgain, {}},
     {"--check", OptionRole::Task, OptionArgument::None, "[FORMAT] INPUT", checkMarkup,
-     {{{"--check [FORMAT] INPUT", "report markup mistakes for FORMAT, or for all"},
+     {{{"--check [FORMAT] INPUT", "markup mistakes for FORMAT or all; 1: some found"},
        {"", ""}}}},
 }};
 

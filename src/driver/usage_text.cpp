@@ -110,10 +110,9 @@ std::string usageText(std::span<const LongOption> options) {
          "Long options: anywhere before --, also as --name=VALUE; KOLVO_OPTIONS first.\n" +
          optionList(options) +
          "Exit status: 0 done, 1 a file could not be read or written, 2 wrong command line.\n"
-         "With --check: 0 nothing found, 1 a warning or error found (or INPUT unreadable).\n"
          "Example: kolvo " + std::string(pdf.extension) + " letter.txt letter." +
          std::string(pdf.extension) + "\n"
-         "The tags: kolvo --markup-reference; all of it: kolvo(1) and the README.\n";
+         "The tags: kolvo --markup-reference [man]; all of it: kolvo(1) and the README.\n";
 }
 
 }  // namespace kolvo

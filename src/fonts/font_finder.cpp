@@ -20,8 +20,9 @@ struct CharSetDeleter {
 };
 
 // What the style in force asks of fontconfig.
-void describeStyle(FcPattern* pattern, FontStyle style) {
-  const auto family = reinterpret_cast<const FcChar8*>(style == FontStyle::Monospace ? "monospace" : "serif");
+void describeStyle(FcPattern* pattern, FontStyle style, bool monospace) {
+  const bool fixed = monospace || style == FontStyle::Monospace;
+  const auto family = reinterpret_cast<const FcChar8*>(fixed ? "monospace" : "serif");
   FcPatternAddString(pattern, FC_FAMILY, family);
   FcPatternAddInteger(pattern, FC_WEIGHT, style == FontStyle::Bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
   FcPatternAddInteger(pattern, FC_SLANT, style == FontStyle::Italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
@@ -55,14 +56,14 @@ FontFinder::FontFinder() : config_(std::make_unique<Config>()) {
 
 FontFinder::~FontFinder() = default;
 
-std::vector<FontLocation> FontFinder::candidates(char32_t c, FontStyle style) const {
+std::vector<FontLocation> FontFinder::candidates(char32_t c, FontStyle style, bool monospace) const {
   std::vector<FontLocation> found;
   if (config_->config == nullptr) return found;
   const std::unique_ptr<FcPattern, PatternDeleter> pattern(FcPatternCreate());
   const std::unique_ptr<FcCharSet, CharSetDeleter> wanted(FcCharSetCreate());
   FcCharSetAddChar(wanted.get(), c);
   FcPatternAddCharSet(pattern.get(), FC_CHARSET, wanted.get());
-  describeStyle(pattern.get(), style);
+  describeStyle(pattern.get(), style, monospace);
   FcConfigSubstitute(config_->config, pattern.get(), FcMatchPattern);
   FcDefaultSubstitute(pattern.get());
   FcResult result = FcResultMatch;

@@ -25,7 +25,8 @@ class FontFinder {
 
   // The scalable TrueType and CFF faces that have `c`, best first, at most
   // a few. Empty when fontconfig is not configured or finds none.
-  std::vector<FontLocation> candidates(char32_t c, FontStyle style) const;
+  // `monospace`: the monospace family in the style's weight and slant.
+  std::vector<FontLocation> candidates(char32_t c, FontStyle style, bool monospace = false) const;
 
  private:
   struct Config;

@@ -15,7 +15,9 @@ extern "C" __attribute__((visibility("default"))) kolvo::FallbackFonts* kolvo_fo
   try {
     return kolvo::fonts::makeSystemFallbackFonts(
                std::span<const std::string>(request->files, request->fileCount),
-               {.useFontconfig = request->useFontconfig, .acceptCff = request->acceptCff})
+               {.useFontconfig = request->useFontconfig,
+                .acceptCff = request->acceptCff,
+                .preferMonospace = request->preferMonospace})
         .release();
   } catch (const std::exception& e) {
     // An exception does not cross into the program: its message does.

@@ -113,7 +113,7 @@ class SystemFallbackFonts final : public FallbackFonts {
     }
     if (!options_.useFontconfig) return std::nullopt;
     if (!finder_) finder_ = std::make_unique<FontFinder>();
-    for (const FontLocation& location : finder_->candidates(c, style)) {
+    for (const FontLocation& location : finder_->candidates(c, style, options_.preferMonospace)) {
       const std::optional<std::size_t> f = openFace(location);
       if (!f) continue;
       const auto g = faces_[*f]->glyph(c);

@@ -14,6 +14,8 @@ struct FallbackFontOptions {
   bool useFontconfig = true;
   // PostScript embeds TrueType outlines only (Type 42); PDF takes CFF too.
   bool acceptCff = true;
+  // --mono: fontconfig is asked for monospace faces in every style.
+  bool preferMonospace = false;
 };
 
 // Opens every file of `files` at once; throws FontError (font_face.hpp) for

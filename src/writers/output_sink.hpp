@@ -50,6 +50,21 @@ class OutputSink {
   // Pushes buffered bytes out; throws IoError on failure.
   void flush();
 
+  // Keeps what is written from now on in `held` rather than sending it
+  // out, until resume(): a writer that learns only at the end what some
+  // earlier bytes must say (PostScript's page count) writes them then.
+  void hold(std::string* held) {
+    flush();
+    heldTarget_ = target_;
+    heldCapacity_ = capacity_;
+    target_ = held;
+    capacity_ = 0;
+  }
+  void resume() {
+    target_ = heldTarget_;
+    capacity_ = heldCapacity_;
+  }
+
  private:
   void writeSlow(std::string_view text);
   void drain();
@@ -65,6 +80,9 @@ class OutputSink {
   std::size_t capacity_ = 0;
   std::size_t used_ = 0;
   std::uint64_t written_ = 0;
+  // What hold() puts aside until resume().
+  std::string* heldTarget_ = nullptr;
+  std::size_t heldCapacity_ = 0;
 };
 
 }  // namespace kolvo

@@ -7,10 +7,12 @@
 namespace kolvo {
 
 PagedWriter::PagedWriter(OutputSink& out, LineMarks& marks, Format format, TextMode mode,
-                         const PaperSize* paper, const FallbackFonts* fallback, TopBaselines top)
+                         const PaperSize* paper, const FallbackFonts* fallback, TopBaselines top,
+                         const paged::PageDesign* design)
     : Writer(out, marks), pen_(format, paper != nullptr ? paper->height - kA4Paper.height : 0), mode_(mode), paper_(paper), fallback_(fallback),
-      widths_(format, mode, fallback), style_(paged::initialTextStyle(format)), format_(format),
-      top_(top) {
+      design_(design), frame_(paged::pageFrame(paper != nullptr ? *paper : kA4Paper, design)),
+      widths_(format, mode, fallback, design != nullptr && design->mono),
+      style_(paged::initialTextStyle(format)), format_(format), top_(top) {
   // A line laid out for a paper size is painted from its items; typed text
   // measures a centred line by them, and PostScript follows the font in
   // force through them.
@@ -18,13 +20,13 @@ PagedWriter::PagedWriter(OutputSink& out, LineMarks& marks, Format format, TextM
 }
 
 void PagedWriter::topSpacing(char option) {
-  const PaperSize& paper = paper_ != nullptr ? *paper_ : kA4Paper;
-  if (option == 't') cursor_.baseline = baselineOn(paper, top_.small);
-  if (option == 'T') cursor_.baseline = baselineOn(paper, top_.large);
+  // As far below the text area's top as the A4 baselines lie below 820.
+  if (option == 't') cursor_.baseline = frame_.startBaseline - (kStartBaseline - top_.small);
+  if (option == 'T') cursor_.baseline = frame_.startBaseline - (kStartBaseline - top_.large);
 }
 
 void PagedWriter::line(const TypedLine& line) {
-  cursor_.take(marks_.page);
+  cursor_.take(marks_.page, frame_.bottomLimit);
   writeLine(line);
 }
 
@@ -43,10 +45,10 @@ const paged::LineLayout& PagedWriter::writeWrappedLine(const TypedLine& line,
                                                        const paged::TextStyle& start,
                                                        std::span<const std::size_t> marks) {
   const paged::LineLayout& layout =
-      paged::layoutLine(line, format_, mode_, start, textAreaWidth(*paper_), widths_, marks,
+      paged::layoutLine(line, format_, mode_, start, frame_.width, widths_, marks,
                         marks_.center != 0, layoutBuffers_);
   for (std::size_t i = 0; i < layout.pieces.size(); ++i) {
-    if (i > 0 && cursor_.baseline <= kBottomLimit) startPage(layout.pieces[i].start);
+    if (i > 0 && cursor_.baseline <= frame_.bottomLimit) startPage(layout.pieces[i].start);
     cursor_.baseline -= cursor_.line_spacing;
     writePiece(line.bytes, layout, i);
   }

@@ -17,6 +17,7 @@
 #include "writers/paged/fallback_widths.hpp"
 #include "writers/paged/line_layout.hpp"
 #include "writers/paged/page_cursor.hpp"
+#include "writers/paged/page_design.hpp"
 #include "writers/paged/text_style.hpp"
 #include "writers/paged/paper_size.hpp"
 #include "writers/writer.hpp"
@@ -43,8 +44,11 @@ class PagedWriter : public Writer {
     std::int32_t small;
     std::int32_t large;
   };
+  // `design` (margins, header and footer, --mono) may be null, and asks
+  // for margins, header or footer only with `paper`.
   PagedWriter(OutputSink& out, LineMarks& marks, Format format, TextMode mode,
-              const PaperSize* paper, const FallbackFonts* fallback, TopBaselines top);
+              const PaperSize* paper, const FallbackFonts* fallback, TopBaselines top,
+              const paged::PageDesign* design);
 
   // Lays `text` out in the text area of the paper, starting in `start`, and
   // writes its pieces (writePiece), each one line spacing lower; a piece
@@ -89,6 +93,16 @@ class PagedWriter : public Writer {
     if (mode_ == TextMode::Typed && format_ == Format::PostScript) followTypedFont(line);
   }
 
+  // Whether the pages carry a header or footer.
+  bool running() const {
+    return design_ != nullptr && (!design_->header.empty() || !design_->footer.empty());
+  }
+  bool mono() const { return design_ != nullptr && design_->mono; }
+  // Where a piece of a line laid out for the paper starts.
+  std::int32_t pieceX(const paged::LinePiece& piece) const {
+    return paged::pieceX(frame_.left, frame_.width, piece, marks_.center != 0);
+  }
+
   // What each line leaves behind: the next one is not centred and starts
   // at the left margin unless its own tags say otherwise.
   void endLine() {
@@ -102,6 +116,9 @@ class PagedWriter : public Writer {
   const TextMode mode_;
   const PaperSize* const paper_;
   const FallbackFonts* const fallback_;
+  const paged::PageDesign* const design_;
+  // The text area: that of the paper (A4 without one) and the design.
+  const paged::PageFrame frame_;
   paged::FallbackWidths widths_;
   // The style the next line starts in, when laid out for a paper size or
   // (font and size) measured for centring under --escape.

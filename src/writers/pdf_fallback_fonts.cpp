@@ -177,6 +177,8 @@ class FontObjects {
 
 }  // namespace
 
+std::uint64_t pdfFallbackObjectCount(std::size_t count) { return kObjectsPerFont * count; }
+
 std::string pdfFallbackFontEntries(std::size_t count) {
   std::string entries;
   for (std::size_t i = 0; i < count; ++i) {

@@ -18,6 +18,10 @@ namespace kolvo {
 // `count` fallback fonts: " /K0 40 0 R" and so on.
 std::string pdfFallbackFontEntries(std::size_t count);
 
+// How many objects the first `count` fallback fonts take: the objects
+// written after them are numbered pdfFallbackObject(this and on).
+std::uint64_t pdfFallbackObjectCount(std::size_t count);
+
 // Writes the objects of the first `count` fallback fonts (nothing for 0).
 void writePdfFallbackFonts(OutputSink& out, PdfObjectTable& table, const FallbackFonts& fonts,
                            std::size_t count);

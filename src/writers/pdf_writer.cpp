@@ -21,6 +21,7 @@
 
 #include "writers/paged/font_texts.hpp"
 #include "writers/paged/line_layout.hpp"
+#include "writers/paged/running_text.hpp"
 #include "writers/paged_writer.hpp"
 #include "writers/pdf_fallback_fonts.hpp"
 #include "writers/pdf_object_table.hpp"
@@ -117,20 +118,21 @@ std::size_t markOffset(std::int32_t count, std::int32_t bytes) {
 class PdfWriter final : public PagedWriter {
  public:
   PdfWriter(OutputSink& out, LineMarks& marks, TextMode mode, const PaperSize* paper,
-            const FallbackFonts* fallback)
+            const FallbackFonts* fallback, const paged::PageDesign* design)
       : PagedWriter(out, marks, Format::Pdf, mode, paper, fallback,
-                    {kSmallTopBaseline, kLargeTopBaseline}) {}
+                    {kSmallTopBaseline, kLargeTopBaseline}, design) {}
 
   void prologue() override {
-    if (paper_ != nullptr) cursor_.baseline = baselineOn(*paper_, kStartBaseline);
+    if (paper_ != nullptr) cursor_.baseline = frame_.startBaseline;
     out_.write(kHeader);
     // The first reading of the input has given out every fallback font's
     // codes (writerReadsInputTwice).
     if (fallback_ != nullptr) fallbackFonts_ = fallback_->fontCount();
     for (const PdfFixedObject& object : kFixedObjects) {
       if (mode_ == TextMode::Typed && writeReencodedFont(object.number)) continue;
-      if (&object == &kFixedObjects[kResourcesEntry] && fallbackFonts_ > 0) {
-        writeResourcesWithFallbackFonts();
+      if (mono() && writeMonoFont(object.number)) continue;
+      if (&object == &kFixedObjects[kResourcesEntry] && (fallbackFonts_ > 0 || running())) {
+        writeResourcesWithLaterObjects();
         continue;
       }
       writeFixed(object);
@@ -156,7 +158,7 @@ class PdfWriter final : public PagedWriter {
   }
 
   void pageStep() override {
-    if (cursor_.baseline > kBottomLimit) return;
+    if (cursor_.baseline > frame_.bottomLimit) return;
     if (paper_ != nullptr) return startPage(style_);
     cursor_.baseline = kStartBaseline;
     nextPage();
@@ -172,6 +174,7 @@ class PdfWriter final : public PagedWriter {
       }
       writePdfFallbackFonts(out_, table_, *fallback_, fallbackFonts_);
     }
+    if (running()) writeRunningObjects();
     writePageTree();
     table_.writeTableAndTrailer(out_);
   }
@@ -182,12 +185,92 @@ class PdfWriter final : public PagedWriter {
     out_.write(object.text);
   }
 
-  // Object 4 naming the fallback fonts too, whose objects follow the pages.
-  void writeResourcesWithFallbackFonts() {
+  // Object 4 naming the fallback fonts too, whose objects follow the pages,
+  // and the running lines' font and forms, which follow those.
+  void writeResourcesWithLaterObjects() {
     table_.fixedObject(static_cast<std::uint64_t>(kFixedObjects[kResourcesEntry].number), out_.offset());
     out_.write(kResourcesUpToFonts);
     out_.write(pdfFallbackFontEntries(fallbackFonts_));
+    if (running()) {
+      out_.write(" /");
+      out_.write(paged::kRunningPdfResource);
+      out_.put(' ');
+      writeNumber(out_, runningObject(kRunningFont));
+      out_.write(" 0 R >> /XObject ");
+      writeNumber(out_, runningObject(kRunningForms));
+      out_.write(" 0 R >> endobj\n");
+      return;
+    }
     out_.write(kResourcesEnd);
+  }
+
+  // The objects of the running lines, after the fallback fonts': the font,
+  // the dictionary of the pages' forms, then page P's form.
+  static constexpr std::uint64_t kRunningFont = 0;
+  static constexpr std::uint64_t kRunningForms = 1;
+  std::uint64_t runningObject(std::uint64_t k) const {
+    return pdfFallbackObject(pdfFallbackObjectCount(fallbackFonts_) + k);
+  }
+
+  // Each page's header and footer are a form its stream paints first, made
+  // at the end, when the page count is known.
+  void writeRunningObjects() {
+    const std::uint64_t pages = table_.pageCount();
+    startLaterObject(runningObject(kRunningFont));
+    out_.write(paged::pdfTextFontDictionary("Times-Roman"));
+    out_.write(" endobj\n");
+    startLaterObject(runningObject(kRunningForms));
+    out_.write("<<");
+    for (std::uint64_t pageNumber = 1; pageNumber <= pages; ++pageNumber) {
+      out_.write(" /KR");
+      writeNumber(out_, pageNumber);
+      out_.put(' ');
+      writeNumber(out_, runningObject(kRunningForms + pageNumber));
+      out_.write(" 0 R");
+    }
+    out_.write(" >> endobj\n");
+    for (std::uint64_t pageNumber = 1; pageNumber <= pages; ++pageNumber) {
+      writeRunningForm(pageNumber, pages);
+    }
+  }
+
+  // The form of page `pageNumber`'s header and footer.
+  void writeRunningForm(std::uint64_t pageNumber, std::uint64_t pages) {
+    const PaperSize& paper = paper_ != nullptr ? *paper_ : kA4Paper;
+    const std::string operators =
+        paged::runningOperators(Format::Pdf, *design_, frame_, pageNumber, pages);
+    startLaterObject(runningObject(kRunningForms + pageNumber));
+    out_.write("\n<< /Type /XObject /Subtype /Form /BBox [0 0 ");
+    out_.writeInt(paper.width);
+    out_.put(' ');
+    out_.writeInt(paper.height);
+    out_.write("] /Resources 4 0 R /Length ");
+    writeNumber(out_, operators.size());
+    out_.write(" >>\nstream\n");
+    out_.write(operators);
+    out_.write("endstream\nendobj\n");
+  }
+
+  // "N 0 obj " of an object written after the pages.
+  void startLaterObject(std::uint64_t number) {
+    table_.laterObject(number, out_.offset());
+    writeNumber(out_, number);
+    out_.write(" 0 obj ");
+  }
+
+  // Under --mono the text fonts' objects name the Courier faces; returns
+  // false for the objects that stay as they are.
+  bool writeMonoFont(int number) {
+    for (const paged::MonoFace& face : paged::kMonoFaces) {
+      if (kPdfFirstFontObject + (face.resource[1] - '1') != number) continue;
+      table_.fixedObject(static_cast<std::uint64_t>(number), out_.offset());
+      writeNumber(out_, static_cast<std::uint64_t>(number));
+      out_.write(" 0 obj << /Type /Font /Subtype /Type1 /BaseFont /");
+      out_.write(face.monoFont);
+      out_.write(" >> endobj\n");
+      return true;
+    }
+    return false;
   }
 
   // Typed text: the text fonts' objects carry the re-encoding. Returns false
@@ -198,7 +281,8 @@ class PdfWriter final : public PagedWriter {
       table_.fixedObject(static_cast<std::uint64_t>(number), out_.offset());
       writeNumber(out_, static_cast<std::uint64_t>(number));
       out_.write(" 0 obj ");
-      out_.write(paged::pdfTextFontDictionary(font.baseFont));
+      out_.write(paged::pdfTextFontDictionary(mono() ? paged::monoFaceOf(font.baseFont)
+                                                     : font.baseFont));
       out_.write(" endobj\n");
       return true;
     }
@@ -290,6 +374,11 @@ class PdfWriter final : public PagedWriter {
     out_.write(" 0 R >>\n");
     out_.write(keywordLine);
     streamStart_ = out_.offset();
+    if (running()) {
+      out_.write("  /KR");
+      writeNumber(out_, page);
+      out_.write(" Do\n");
+    }
   }
 
   // Ends the open content stream and writes its length object.
@@ -335,7 +424,7 @@ class PdfWriter final : public PagedWriter {
   // Laid out for a paper size: a new page whose stream starts in the colour
   // and rise in force, as a page of its own would not otherwise.
   void startPage(const paged::TextStyle& style) override {
-    cursor_.baseline = baselineOn(*paper_, kStartBaseline);
+    cursor_.baseline = frame_.startBaseline;
     nextPage();
     if (!style.colour.empty()) writeOperation(style.colour, " rg\n");
     if (!style.rise.empty()) writeOperation(style.rise, " Ts\n");
@@ -387,7 +476,7 @@ class PdfWriter final : public PagedWriter {
     const bool underline = marks_.underline == 1;
     const bool highlight = marks_.highlight == 1;
     const paged::LinePiece& piece = layout.pieces[i];
-    const std::int32_t x = paged::pieceX(*paper_, piece, marks_.center != 0);
+    const std::int32_t x = pieceX(piece);
     if (!highlight) writePieceObject(piece.start, x, "", text, piece);
     if (underline) {
       writeSpanMarks(spanInPiece(layout, i, 0), x, kPdfBodyFont, "", kUnderlineGlyph);
@@ -451,8 +540,9 @@ class PdfWriter final : public PagedWriter {
 std::span<const PdfFixedObject> pdfFixedObjects() { return kFixedObjects; }
 
 std::unique_ptr<Writer> makePdfWriter(OutputSink& out, LineMarks& marks, TextMode mode,
-                                      const PaperSize* paper, const FallbackFonts* fallback) {
-  return std::make_unique<PdfWriter>(out, marks, mode, paper, fallback);
+                                      const PaperSize* paper, const FallbackFonts* fallback,
+                                      const paged::PageDesign* design) {
+  return std::make_unique<PdfWriter>(out, marks, mode, paper, fallback, design);
 }
 
 }  // namespace kolvo

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "writers/paged/fallback_fonts.hpp"
+#include "writers/paged/page_design.hpp"
 #include "writers/writer.hpp"
 
 namespace kolvo {
@@ -28,10 +29,12 @@ inline constexpr std::string_view kPdfHighlightFont = "/F6 13";
 // In typed mode the text fonts (/F1, /F2, /F4, /F5) carry the re-encoding
 // for the typed text's characters (writers/paged/font_texts.hpp), and the
 // fallback fonts in use, if any, are embedded after the last page. With a
-// paper size the pages are that size and the lines wrap to fit them.
+// paper size the pages are that size and the lines wrap to fit them, in the
+// margins, header and footer of `design`.
 std::unique_ptr<Writer> makePdfWriter(OutputSink& out, LineMarks& marks,
                                       TextMode mode = TextMode::Markup,
                                       const PaperSize* paper = nullptr,
-                                      const FallbackFonts* fallback = nullptr);
+                                      const FallbackFonts* fallback = nullptr,
+                                      const paged::PageDesign* design = nullptr);
 
 }  // namespace kolvo

@@ -12,9 +12,11 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "writers/paged/font_texts.hpp"
 #include "writers/paged/line_layout.hpp"
+#include "writers/paged/running_text.hpp"
 #include "writers/paged_writer.hpp"
 #include "writers/postscript_structure.hpp"
 #include "writers/postscript_fallback_fonts.hpp"
@@ -76,9 +78,9 @@ constexpr std::string_view kStructuredPageEnd = "showpage\n";
 class PostScriptWriter final : public PagedWriter {
  public:
   PostScriptWriter(OutputSink& out, LineMarks& marks, TextMode mode, const PaperSize* paper,
-                   const FallbackFonts* fallback)
+                   const FallbackFonts* fallback, const paged::PageDesign* design)
       : PagedWriter(out, marks, Format::PostScript, mode, paper, fallback,
-                    {kSmallTopBaseline, kLargeTopBaseline}) {}
+                    {kSmallTopBaseline, kLargeTopBaseline}, design) {}
 
   void prologue() override {
     cursor_.baseline = kStartBaseline;
@@ -115,7 +117,7 @@ class PostScriptWriter final : public PagedWriter {
   }
 
   void pageStep() override {
-    if (cursor_.baseline > kBottomLimit) return;
+    if (cursor_.baseline > frame_.bottomLimit) return;
     if (paper_ != nullptr) return startPage(style_);
     cursor_.baseline = kStartBaseline;
     ++page_;
@@ -124,7 +126,9 @@ class PostScriptWriter final : public PagedWriter {
 
   void epilogue() override {
     if (paper_ == nullptr) return out_.write(kDocumentEnd);
+    endPageRunning();
     out_.write(kStructuredPageEnd);
+    if (holding_) writeHeldPages();
     out_.write(postScriptTrailer(page_));
   }
 
@@ -135,28 +139,68 @@ class PostScriptWriter final : public PagedWriter {
   // size and defines the fonts, and the first page's start.
   // What the typed text's fonts need before the first page: the
   // re-encoding, and the fallback fonts in use.
+  // Then the running lines' font (Times-Roman, re-encoded) and, under
+  // --mono, the text fonts' names given to the Courier faces.
   std::string typedFonts() const {
-    if (mode_ != TextMode::Typed) return {};
-    std::string fonts = paged::postScriptReencoding();
-    if (fallback_ != nullptr) {
+    std::string fonts;
+    if (mode_ == TextMode::Typed) fonts = paged::postScriptReencoding();
+    if (mode_ == TextMode::Typed && fallback_ != nullptr) {
       OutputSink sink(&fonts);
       writePostScriptFallbackFonts(sink, *fallback_);
       sink.flush();
     }
+    if (running()) {
+      if (mode_ != TextMode::Typed) fonts += paged::postScriptEncodingVector();
+      fonts += paged::postScriptFontCopy("Times-Roman", paged::kRunningPostScriptFont, true);
+    }
+    if (mono()) {
+      for (const paged::MonoFace& face : paged::kMonoFaces) {
+        fonts += paged::postScriptFontCopy(face.monoFont, face.textFont, mode_ == TextMode::Typed);
+      }
+    }
     return fonts;
   }
 
+  // With a page count in a header or footer, the pages are held back
+  // until the end, where their running lines are written in.
   void structuredPrologue() {
-    cursor_.baseline = baselineOn(*paper_, kStartBaseline);
+    cursor_.baseline = frame_.startBaseline;
     out_.write(postScriptHeader(*paper_));
     out_.write(kProcedures);
     out_.write(postScriptSetup(*paper_, typedFonts()));
+    holding_ = running() && (design_->header.usesPageCount() || design_->footer.usesPageCount());
+    if (holding_) out_.hold(&held_);
     out_.write(postScriptPageStart(page_, style_));
+  }
+
+  // The page's header and footer, before its "showpage"; held back, only
+  // their place is kept.
+  void endPageRunning() {
+    if (!running()) return;
+    if (holding_) {
+      runningPlaces_.push_back(held_.size());
+      return;
+    }
+    out_.write(paged::runningOperators(Format::PostScript, *design_, frame_, page_, 0));
+  }
+
+  // The held pages, each with its running lines, now that the count is known.
+  void writeHeldPages() {
+    out_.resume();
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < runningPlaces_.size(); ++i) {
+      out_.write(std::string_view(held_).substr(from, runningPlaces_[i] - from));
+      out_.write(paged::runningOperators(Format::PostScript, *design_, frame_, i + 1, page_));
+      from = runningPlaces_[i];
+    }
+    out_.write(std::string_view(held_).substr(from));
+    held_ = {};
   }
 
   // The new page starts in `style`, the one in force where its text does.
   void startPage(const paged::TextStyle& style) override {
-    cursor_.baseline = baselineOn(*paper_, kStartBaseline);
+    cursor_.baseline = frame_.startBaseline;
+    endPageRunning();
     ++page_;
     out_.write(kStructuredPageEnd);
     out_.write(postScriptPageStart(page_, style));
@@ -174,7 +218,7 @@ class PostScriptWriter final : public PagedWriter {
   void writePiece(std::string_view text, const paged::LineLayout& layout,
                   std::size_t i) override {
     const paged::LinePiece& piece = layout.pieces[i];
-    out_.writeInt(paged::pieceX(*paper_, piece, marks_.center != 0));
+    out_.writeInt(pieceX(piece));
     out_.put(' ');
     out_.writeInt(cursor_.baseline);
     out_.write(kMoveTo);
@@ -183,6 +227,10 @@ class PostScriptWriter final : public PagedWriter {
   }
 
   std::uint64_t page_ = 1;
+  // Held pages: their bytes, and where each page's running lines go.
+  bool holding_ = false;
+  std::string held_;
+  std::vector<std::size_t> runningPlaces_;
 };
 
 }  // namespace
@@ -191,8 +239,9 @@ std::string_view postScriptPrologue() { return kPrologue; }
 
 std::unique_ptr<Writer> makePostScriptWriter(OutputSink& out, LineMarks& marks, TextMode mode,
                                              const PaperSize* paper,
-                                             const FallbackFonts* fallback) {
-  return std::make_unique<PostScriptWriter>(out, marks, mode, paper, fallback);
+                                             const FallbackFonts* fallback,
+                                             const paged::PageDesign* design) {
+  return std::make_unique<PostScriptWriter>(out, marks, mode, paper, fallback, design);
 }
 
 }  // namespace kolvo

@@ -2,6 +2,7 @@
 #include <string_view>
 
 #include "writers/paged/fallback_fonts.hpp"
+#include "writers/paged/page_design.hpp"
 #include "writers/writer.hpp"
 
 namespace kolvo {
@@ -15,10 +16,12 @@ std::string_view postScriptPrologue();
 // fonts in use, which must all have their codes by then (the input is read
 // once before to give them out). With a paper size the document follows the
 // structuring conventions, its page is that size and its lines wrap to fit
-// it; without one it is as it always was.
+// it; without one it is as it always was. `design` (with a paper size)
+// gives the margins, header and footer, and --mono.
 std::unique_ptr<Writer> makePostScriptWriter(OutputSink& out, LineMarks& marks,
                                              TextMode mode = TextMode::Markup,
                                              const PaperSize* paper = nullptr,
-                                             const FallbackFonts* fallback = nullptr);
+                                             const FallbackFonts* fallback = nullptr,
+                                             const paged::PageDesign* design = nullptr);
 
 }  // namespace kolvo

@@ -14,6 +14,7 @@
 #include "text/latex_scripts.hpp"
 #include "markup/line_items.hpp"
 #include "writers/output_sink.hpp"
+#include "writers/paged/page_design.hpp"
 #include "writers/paged/paper_size.hpp"
 
 namespace kolvo {
@@ -60,12 +61,14 @@ class FallbackFonts;
 // draw what the standard fonts lack, for the paged formats in typed mode
 // (none: such characters are "?"). `latexScripts`: the scripts of typed
 // LaTeX text whose fonts its preamble loads (the first reading's,
-// latexScriptsRead).
+// latexScriptsRead). `design`: the paged formats' margins, header and
+// footer (with `paper` only) and --mono.
 std::unique_ptr<Writer> makeWriter(Format format, OutputSink& out, LineMarks& marks,
                                    TextMode mode = TextMode::Markup,
                                    const PaperSize* paper = nullptr,
                                    const FallbackFonts* fallback = nullptr,
-                                   LatexScripts latexScripts = {});
+                                   LatexScripts latexScripts = {},
+                                   const paged::PageDesign* design = nullptr);
 
 // Whether the writer of `format` needs the input read twice in `mode`,
 // with (`fallbackFonts`) or without fallback fonts: a first reading gives

@@ -7,7 +7,8 @@ namespace kolvo {
 
 std::unique_ptr<Writer> makeWriter(Format format, OutputSink& out, LineMarks& marks,
                                    TextMode mode, const PaperSize* paper,
-                                   const FallbackFonts* fallback, LatexScripts latexScripts) {
+                                   const FallbackFonts* fallback, LatexScripts latexScripts,
+                                   const paged::PageDesign* design) {
   const WriterRow& row = kWriterTable[column(format)];
   if (row.flowing != nullptr) {
     const FlowingFormat& texts = mode == TextMode::Typed ? *row.typedFlowing : *row.flowing;
@@ -15,7 +16,7 @@ std::unique_ptr<Writer> makeWriter(Format format, OutputSink& out, LineMarks& ma
     if (&texts == &kLatexTypedFormat) packages = latexScriptPackages(latexScripts);
     return std::make_unique<FlowingWriter>(texts, out, marks, format, mode, std::move(packages));
   }
-  return row.makePaged(out, marks, mode, paper, fallback);
+  return row.makePaged(out, marks, mode, paper, fallback, design);
 }
 
 bool writerReadsInputTwice(Format format, TextMode mode, bool fallbackFonts) {

@@ -10,6 +10,7 @@
 
 #include "markup/format.hpp"
 #include "writers/paged/fallback_fonts.hpp"
+#include "writers/paged/font_texts.hpp"
 #include "writers/paged/width_source.hpp"
 
 namespace kolvo::paged {
@@ -26,10 +27,13 @@ std::optional<FallbackFontName> readFallbackFontName(Format format, std::string_
 class FallbackWidths final : public WidthSource {
  public:
   // `fonts` may be null: then only the standard fonts are known.
-  FallbackWidths(Format format, TextMode mode, const FallbackFonts* fonts)
-      : format_(format), standard_(standardFontWidths(mode)), fonts_(fonts) {}
+  // `mono`: the text fonts are set in Courier (kMonoFaces), whose faces
+  // all have Courier's widths.
+  FallbackWidths(Format format, TextMode mode, const FallbackFonts* fonts, bool mono = false)
+      : format_(format), standard_(standardFontWidths(mode)), fonts_(fonts), mono_(mono) {}
 
   const GlyphWidths* widths(std::string_view fontName) const override {
+    if (mono_ && monoFaceOf(fontName) != fontName) return standard_.widths("Courier");
     return standard_.widths(fontName);
   }
   HexFont hexFont(std::string_view fontName) const override;
@@ -39,6 +43,7 @@ class FallbackWidths final : public WidthSource {
   Format format_;
   const WidthSource& standard_;
   const FallbackFonts* fonts_;
+  bool mono_;
 };
 
 }  // namespace kolvo::paged

@@ -27,7 +27,29 @@ void appendPut(std::string& out, unsigned code, std::string_view glyph, int& onL
 
 }  // namespace
 
-std::string postScriptReencoding() {
+std::string_view monoFaceOf(std::string_view textFont) {
+  for (const MonoFace& face : kMonoFaces) {
+    if (face.textFont == textFont) return face.monoFont;
+  }
+  return textFont;
+}
+
+std::string postScriptFontCopy(std::string_view source, std::string_view name, bool reencode) {
+  std::string out = "/";
+  out += source;
+  out += " findfont dup length dict begin {1 index /FID ne {def} {pop pop} ifelse} forall\n";
+  if (reencode) {
+    out += "/Encoding ";
+    out += kEncodingName.substr(1);
+    out += " def ";
+  }
+  out += "currentdict end /";
+  out += name;
+  out += " exch definefont pop\n";
+  return out;
+}
+
+std::string postScriptEncodingVector() {
   // StandardEncoding gives the ASCII half (its quotes are the ones wanted);
   // every code of the upper half is set, so none of its glyphs stay.
   std::string out(kEncodingName);
@@ -39,15 +61,13 @@ std::string postScriptReencoding() {
   for (unsigned code = 0x80; code <= 0xFF; ++code) appendPut(out, code, upperHalfGlyph(code), onLine);
   out.back() = '\n';
   out += "def\n";
+  return out;
+}
+
+std::string postScriptReencoding() {
+  std::string out = postScriptEncodingVector();
   for (const ReencodedFont& font : kReencodedFonts) {
-    out += "/";
-    out += font.baseFont;
-    out += " findfont dup length dict begin {1 index /FID ne {def} {pop pop} ifelse} forall\n"
-           "/Encoding ";
-    out += kEncodingName.substr(1);
-    out += " def currentdict end /";
-    out += font.baseFont;
-    out += " exch definefont pop\n";
+    out += postScriptFontCopy(font.baseFont, font.baseFont, true);
   }
   return out;
 }

@@ -23,6 +23,32 @@ inline constexpr std::array<ReencodedFont, 4> kReencodedFonts = {{
     {"F5", "Courier"},
 }};
 
+// The body's faces under --mono: each text font the tags select is set in
+// the Courier face of its style (its PDF resource keeps its name). Courier
+// is fixed pitch: every glyph of every face is 600 units wide.
+struct MonoFace {
+  std::string_view resource;
+  std::string_view textFont;
+  std::string_view monoFont;
+};
+
+inline constexpr std::array<MonoFace, 3> kMonoFaces = {{
+    {"F1", "Times-Roman", "Courier"},
+    {"F2", "Times-Bold", "Courier-Bold"},
+    {"F4", "Times-Italic", "Courier-Oblique"},
+}};
+
+// The Courier face that stands for `textFont` under --mono, or `textFont`.
+std::string_view monoFaceOf(std::string_view textFont);
+
+// PostScript that defines the font `source` anew under `name`, with the
+// re-encoding when `reencode` (which postScriptEncodingVector defines).
+std::string postScriptFontCopy(std::string_view source, std::string_view name, bool reencode);
+
+// The definition of the re-encoding's vector alone, the first part of
+// postScriptReencoding.
+std::string postScriptEncodingVector();
+
 // PostScript prologue lines that define the encoding vector and redefine
 // each font of kReencodedFonts under its own name with it, so that the
 // "/Times-Roman findfont" of the tag texts finds the re-encoded font. They

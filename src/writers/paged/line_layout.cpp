@@ -604,4 +604,13 @@ std::int32_t pieceX(const PaperSize& paper, const LinePiece& piece, bool centred
   return static_cast<std::int32_t>(std::lround((paper.width - piece.width) / 2));
 }
 
+std::int32_t pieceX(std::int32_t left, std::int32_t width, const LinePiece& piece, bool centred) {
+  if (!centred && piece.indent == 0) return left;
+  if (!centred) return left + static_cast<std::int32_t>(std::lround(piece.indent));
+  // Twice the left edge plus the width is the paper's width when both
+  // margins are the paper's own: the same sum, to the bit.
+  const double across = 2.0 * left + width;
+  return static_cast<std::int32_t>(std::lround((across - piece.width) / 2));
+}
+
 }  // namespace kolvo::paged

@@ -94,5 +94,8 @@ const LineLayout& layoutLine(const TypedLine& line, Format format, TextMode mode
 // Where a piece starts on a page of `paper`: at the left margin (moved by
 // its indentation), or centred on the page when its line is centred.
 std::int32_t pieceX(const PaperSize& paper, const LinePiece& piece, bool centred);
+// The same in a text area `width` wide from `left` (margins of their own):
+// centred in the area. The paper's own area gives pieceX's places exactly.
+std::int32_t pieceX(std::int32_t left, std::int32_t width, const LinePiece& piece, bool centred);
 
 }  // namespace kolvo::paged

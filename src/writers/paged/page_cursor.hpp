@@ -29,13 +29,13 @@ struct PageCursor {
   std::int32_t large_text_baseline = 0;
 
   // A line's page requests, in the order its tags asked. A page break puts
-  // the baseline at the bottom margin: the line still goes on this page,
-  // and the page ends after it.
-  void take(const PageRequests& requests) {
+  // the baseline at the bottom margin (`bottomLimit`): the line still goes
+  // on this page, and the page ends after it.
+  void take(const PageRequests& requests, std::int32_t bottomLimit = kBottomLimit) {
     for (const PageRequest request : requests.all()) {
       switch (request) {
         case PageRequest::PageBreak:
-          baseline = kBottomLimit;
+          baseline = bottomLimit;
           break;
         case PageRequest::LargeSpacing:
           line_spacing = kLargeLineSpacing;
