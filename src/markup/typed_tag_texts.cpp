@@ -34,6 +34,8 @@
 
 #include "markup/typed_tag_texts.hpp"
 
+#include <cstdint>
+
 #include "markup/paged_cell_texts.hpp"
 
 namespace kolvo {
@@ -196,12 +198,40 @@ constexpr bool pagedOverridesAreTheCells() {
 }
 static_assert(pagedOverridesAreTheCells(), "a PostScript or PDF override is missing");
 
+// The cells by format and tag, looked up at once: every run's tag index
+// asks for every row in every format, and a search of the list each time
+// was most of the program's start.
+constexpr std::size_t kTagByteValues = 62;  // digits, capitals, small letters
+constexpr std::size_t tagByteValue(char c) {
+  if (c >= '0' && c <= '9') return static_cast<std::size_t>(c - '0');
+  if (c >= 'A' && c <= 'Z') return static_cast<std::size_t>(c - 'A') + 10;
+  return static_cast<std::size_t>(c - 'a') + 36;
+}
+constexpr std::size_t cellKey(std::string_view tag, Format f) {
+  return (column(f) * kTagByteValues + tagByteValue(tag[1])) * kTagByteValues + tagByteValue(tag[2]);
+}
+static_assert(kTypedTagTextCount < 255, "a cell's number must fit a byte");
+constexpr auto kCellPlusOne = [] {
+  std::array<std::uint8_t, kFormatCount * kTagByteValues * kTagByteValues> table{};
+  for (std::size_t i = 0; i < kTypedTagTexts.size(); ++i) {
+    table[cellKey(kTypedTagTexts[i].tag, kTypedTagTexts[i].format)] = static_cast<std::uint8_t>(i + 1);
+  }
+  return table;
+}();
+
+constexpr std::size_t kNoCell = kTypedTagTextCount;
+
+// The cell of `tag` in `f`, or kNoCell.
+std::size_t cellOf(std::string_view tag, Format f) {
+  if (tag.size() != 3 || !isTagByte(tag[1]) || !isTagByte(tag[2])) return kNoCell;
+  const std::uint8_t plusOne = kCellPlusOne[cellKey(tag, f)];
+  return plusOne == 0 ? kNoCell : std::size_t{plusOne} - 1;
+}
+
 }  // namespace
 
 Replacement typedReplacement(const TagRow& row, Format f) {
-  for (const TypedTagText& cell : kTypedTagTexts) {
-    if (cell.format == f && cell.tag == row.tag) return cell.text;
-  }
+  if (const std::size_t cell = cellOf(row.tag, f); cell != kNoCell) return kTypedTagTexts[cell].text;
   if (const std::optional<Replacement> own = columnTypedOverride(f, row.tag)) return *own;
   return row.replacement(f);
 }

@@ -90,6 +90,9 @@ void PageOverflow::readRowEffects() {
   for (std::size_t row = 0; row < kTagRowCount; ++row) {
     readRowEffect(row, any);
   }
+  // Most rows paint in a few fonts: each table is searched once.
+  std::sort(any.begin(), any.end());
+  any.erase(std::unique(any.begin(), any.end()), any.end());
   for (const GlyphWidths* table : any) {
     widestGlyph_ = std::max<unsigned>(widestGlyph_, *std::max_element(table->begin(), table->end()));
   }
