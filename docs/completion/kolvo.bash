@@ -4,8 +4,10 @@
 #   kolvo --help | --version | --markup-reference [man]
 #   kolvo [SETTING...] --check [FORMAT] INPUT
 #
-# Settings (--escape, --paper SIZE, --font FILE, --encoding NAME, --quiet,
-# and --no-escape, --no-font, --no-quiet that undo those of KOLVO_OPTIONS)
+# Settings (--escape, --paper SIZE, --font FILE, --encoding NAME, the
+# metadata's --title, --author, --subject, --keywords TEXT and --lang TAG,
+# --outline, --quiet, and --no-escape, --no-font, --no-quiet, --no-outline
+# that undo those of KOLVO_OPTIONS)
 # are offered first;
 # a FORMAT begun with a letter is completed to a format's name; then a format word
 # or one of the other long options, two file names and an option word. Needs
@@ -19,12 +21,19 @@ _kolvo() {
   local settings=0
   while [ $((settings + 1)) -lt "$COMP_CWORD" ]; do
     case ${COMP_WORDS[settings + 1]} in
-      --escape | --no-escape | --no-font | --quiet | --no-quiet) settings=$((settings + 1)) ;;
-      --paper | --font | --encoding) settings=$((settings + 2)) ;;
+      --escape | --no-escape | --no-font | --quiet | --no-quiet | --outline | --no-outline)
+        settings=$((settings + 1)) ;;
+      --paper | --font | --encoding | --title | --author | --subject | --keywords | --lang)
+        settings=$((settings + 2)) ;;
       *) break ;;
     esac
   done
   COMPREPLY=()
+  # The metadata's words are the user's own: nothing to offer.
+  case ${COMP_WORDS[COMP_CWORD - 1]} in
+    --title | --author | --subject | --keywords | --lang)
+      [ "$settings" -ge "$COMP_CWORD" ] && return 0 ;;
+  esac
   # The word after --paper is its size, the word after --font a file.
   if [ "${COMP_WORDS[COMP_CWORD - 1]}" = --paper ] && [ "$settings" -ge "$COMP_CWORD" ]; then
     COMPREPLY=($(compgen -W 'a4 letter legal a5 auto none' -- "$cur"))
@@ -52,7 +61,7 @@ _kolvo() {
       if [ -n "$cur" ] && [[ $cur != -* ]]; then
         COMPREPLY=($(compgen -W "$names" -- "$cur"))
       elif [ "$settings" = 0 ]; then
-        COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P -o --help --version --markup-reference --escape --paper --font --encoding --quiet --no-escape --no-font --no-quiet --check' -- "$cur"))
+        COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P -o --help --version --markup-reference --escape --paper --font --encoding --title --author --subject --keywords --lang --outline --quiet --no-escape --no-font --no-quiet --no-outline --check' -- "$cur"))
       else
         # A setting not given yet may still come.
         local offer='-a -d -h -r -l -p -P -o' given=" ${COMP_WORDS[*]:1:settings} "
@@ -60,6 +69,10 @@ _kolvo() {
         [[ $given == *' --paper '* ]] || offer+=' --paper'
         offer+=' --font'
         [[ $given == *' --encoding '* ]] || offer+=' --encoding'
+        local setting
+        for setting in --title --author --subject --keywords --lang --outline; do
+          [[ $given == *" $setting "* ]] || offer+=" $setting"
+        done
         [[ $given == *' --quiet '* ]] || offer+=' --quiet'
         offer+=' --check'
         COMPREPLY=($(compgen -W "$offer" -- "$cur"))

@@ -12,6 +12,8 @@
 #include "driver/paper_choice.hpp"
 #include "driver/usage_text.hpp"
 #include "markup/markup_reference.hpp"
+#include "text/language_tag.hpp"
+#include "text/metadata_text.hpp"
 
 namespace kolvo {
 namespace {
@@ -135,6 +137,47 @@ std::optional<CommandLineRequest> keepQuiet(const char*, ConversionSettings& set
 
 std::optional<CommandLineRequest> warnAgain(const char*, ConversionSettings& settings) {
   settings.quiet = false;
+  return std::nullopt;
+}
+
+// An empty value takes back one that KOLVO_OPTIONS gave.
+std::optional<CommandLineRequest> setTitle(const char* argument, ConversionSettings& settings) {
+  settings.info.title = metadataValue(argument);
+  return std::nullopt;
+}
+
+std::optional<CommandLineRequest> setAuthor(const char* argument, ConversionSettings& settings) {
+  settings.info.author = metadataValue(argument);
+  return std::nullopt;
+}
+
+std::optional<CommandLineRequest> setSubject(const char* argument, ConversionSettings& settings) {
+  settings.info.subject = metadataValue(argument);
+  return std::nullopt;
+}
+
+std::optional<CommandLineRequest> setKeywords(const char* argument, ConversionSettings& settings) {
+  settings.info.keywords = metadataValue(argument);
+  return std::nullopt;
+}
+
+std::optional<CommandLineRequest> setLanguage(const char* argument, ConversionSettings& settings) {
+  const std::string_view tag(argument);
+  if (!tag.empty() && !isLanguageTag(tag)) {
+    return UsageError{"malformed language tag " + quoted(tag) +
+                      ": say a BCP 47 tag such as en, en-GB, de-CH or sr-Latn-RS"};
+  }
+  settings.info.language = tag;
+  return std::nullopt;
+}
+
+std::optional<CommandLineRequest> writeOutline(const char*, ConversionSettings& settings) {
+  settings.info.outline = true;
+  return std::nullopt;
+}
+
+std::optional<CommandLineRequest> leaveOutOutline(const char*, ConversionSettings& settings) {
+  settings.info.outline = false;
   return std::nullopt;
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "markup/format.hpp"
+#include "writers/document_info.hpp"
 #include "writers/paged/paper_size.hpp"
 
 namespace kolvo {
@@ -35,6 +36,9 @@ struct ConversionSettings {
   // --quiet: no warnings, and none of the counting they need; errors are
   // still reported.
   bool quiet = false;
+  // --title, --author, --subject, --keywords, --lang and --outline; the date
+  // is the run's (documentInfoFor).
+  DocumentInfo info;
   // Said on standard error before the run: the command line is odd, not wrong.
   std::vector<std::string> warnings;
 };
@@ -117,8 +121,16 @@ std::optional<CommandLineRequest> chooseEncoding(const char* argument,
 std::optional<CommandLineRequest> checkMarkup(const char* argument, ConversionSettings& settings);
 std::optional<CommandLineRequest> keepQuiet(const char* argument, ConversionSettings& settings);
 std::optional<CommandLineRequest> warnAgain(const char* argument, ConversionSettings& settings);
+std::optional<CommandLineRequest> setTitle(const char* argument, ConversionSettings& settings);
+std::optional<CommandLineRequest> setAuthor(const char* argument, ConversionSettings& settings);
+std::optional<CommandLineRequest> setSubject(const char* argument, ConversionSettings& settings);
+std::optional<CommandLineRequest> setKeywords(const char* argument, ConversionSettings& settings);
+std::optional<CommandLineRequest> setLanguage(const char* argument, ConversionSettings& settings);
+std::optional<CommandLineRequest> writeOutline(const char* argument, ConversionSettings& settings);
+std::optional<CommandLineRequest> leaveOutOutline(const char* argument,
+                                                  ConversionSettings& settings);
 
-inline constexpr std::array<LongOption, 12> kLongOptions = {{
+inline constexpr std::array<LongOption, 19> kLongOptions = {{
     // The synopsis shows --help and --version well enough.
     {"--help", OptionRole::Command, OptionArgument::None, "", printHelp, {}},
     {"--version", OptionRole::Command, OptionArgument::None, "", printVersion, {}},
@@ -133,12 +145,21 @@ inline constexpr std::array<LongOption, 12> kLongOptions = {{
      {{{"--font FILE", "PostScript, PDF: draw missing glyphs with FILE first"}}}},
     {"--encoding", OptionRole::Setting, OptionArgument::Word, "NAME", chooseEncoding,
      {{{"--encoding NAME", "read INPUT as NAME (iconv -l), not as UTF-8"}}}},
+    {"--title", OptionRole::Setting, OptionArgument::Word, "TEXT", setTitle,
+     {{{"--title, --author TEXT", "--subject, --keywords too: OUTPUT's metadata"}}}},
+    {"--author", OptionRole::Setting, OptionArgument::Word, "TEXT", setAuthor, {}},
+    {"--subject", OptionRole::Setting, OptionArgument::Word, "TEXT", setSubject, {}},
+    {"--keywords", OptionRole::Setting, OptionArgument::Word, "TEXT", setKeywords, {}},
+    {"--lang", OptionRole::Setting, OptionArgument::Word, "TAG", setLanguage,
+     {{{"--lang TAG, --outline", "its language (en-GB); PDF: bookmarks of headings"}}}},
+    {"--outline", OptionRole::Setting, OptionArgument::None, "", writeOutline, {}},
     {"--quiet", OptionRole::Setting, OptionArgument::None, "", keepQuiet,
      {{{"--quiet, --no-quiet", "no warnings, errors only; or warnings again"}}}},
     {"--no-escape", OptionRole::Undo, OptionArgument::None, "", takeTextAsMarkup,
      {{{"--no-escape, --no-font", "turn --escape or --font back off"}}}},
     {"--no-font", OptionRole::Undo, OptionArgument::None, "", dropFallbackFonts, {}},
     {"--no-quiet", OptionRole::Undo, OptionArgument::None, "", warnAgain, {}},
+    {"--no-outline", OptionRole::Undo, OptionArgument::None, "", leaveOutOutline, {}},
     {"--check", OptionRole::Task, OptionArgument::None, "[FORMAT] INPUT", checkMarkup,
      {{{"--check [FORMAT] INPUT", "report markup mistakes for FORMAT, or for all"},
        {"", ""}}}},

@@ -32,6 +32,7 @@ inline constexpr std::string_view kPdfHighlightFont = "/F6 13";
 std::unique_ptr<Writer> makePdfWriter(OutputSink& out, LineMarks& marks,
                                       TextMode mode = TextMode::Markup,
                                       const PaperSize* paper = nullptr,
-                                      const FallbackFonts* fallback = nullptr);
+                                      const FallbackFonts* fallback = nullptr,
+                                      const DocumentInfo* info = nullptr);
 
 }  // namespace kolvo

@@ -76,18 +76,26 @@ constexpr std::string_view kStructuredPageEnd = "showpage\n";
 class PostScriptWriter final : public PagedWriter {
  public:
   PostScriptWriter(OutputSink& out, LineMarks& marks, TextMode mode, const PaperSize* paper,
-                   const FallbackFonts* fallback)
+                   const FallbackFonts* fallback, const DocumentInfo* info)
       : PagedWriter(out, marks, Format::PostScript, mode, paper, fallback,
-                    {kSmallTopBaseline, kLargeTopBaseline}) {}
+                    {kSmallTopBaseline, kLargeTopBaseline}),
+        info_(info) {}
 
   void prologue() override {
     cursor_.baseline = kStartBaseline;
     if (paper_ != nullptr) return structuredPrologue();
+    std::string_view rest = kPrologue;
+    if (info_ != nullptr) {
+      // The document's comments follow the first line, as headers do.
+      out_.write(kFirstLine);
+      out_.write(postScriptInfoComments(*info_));
+      rest.remove_prefix(kFirstLine.size());
+    }
     if (mode_ == TextMode::Markup) {
-      out_.write(kPrologue);
+      out_.write(rest);
       return;
     }
-    out_.write(kPrologue.substr(0, kPrologue.size() - kFirstFontSelection.size()));
+    out_.write(rest.substr(0, rest.size() - kFirstFontSelection.size()));
     out_.write(paged::postScriptReencoding());
     if (fallback_ != nullptr) writePostScriptFallbackFonts(out_, *fallback_);
     out_.write(kFirstFontSelection);
@@ -148,7 +156,7 @@ class PostScriptWriter final : public PagedWriter {
 
   void structuredPrologue() {
     cursor_.baseline = baselineOn(*paper_, kStartBaseline);
-    out_.write(postScriptHeader(*paper_));
+    out_.write(postScriptHeader(*paper_, info_));
     out_.write(kProcedures);
     out_.write(postScriptSetup(*paper_, typedFonts()));
     out_.write(postScriptPageStart(page_, style_));
@@ -183,6 +191,7 @@ class PostScriptWriter final : public PagedWriter {
   }
 
   std::uint64_t page_ = 1;
+  const DocumentInfo* info_;
 };
 
 }  // namespace
@@ -191,8 +200,9 @@ std::string_view postScriptPrologue() { return kPrologue; }
 
 std::unique_ptr<Writer> makePostScriptWriter(OutputSink& out, LineMarks& marks, TextMode mode,
                                              const PaperSize* paper,
-                                             const FallbackFonts* fallback) {
-  return std::make_unique<PostScriptWriter>(out, marks, mode, paper, fallback);
+                                             const FallbackFonts* fallback,
+                                             const DocumentInfo* info) {
+  return std::make_unique<PostScriptWriter>(out, marks, mode, paper, fallback, info);
 }
 
 }  // namespace kolvo

@@ -19,6 +19,7 @@ std::string_view postScriptPrologue();
 std::unique_ptr<Writer> makePostScriptWriter(OutputSink& out, LineMarks& marks,
                                              TextMode mode = TextMode::Markup,
                                              const PaperSize* paper = nullptr,
-                                             const FallbackFonts* fallback = nullptr);
+                                             const FallbackFonts* fallback = nullptr,
+                                             const DocumentInfo* info = nullptr);
 
 }  // namespace kolvo

@@ -43,6 +43,10 @@ class Writer {
   // Runs after every input line, drawing lines included.
   virtual void pageStep() {}
   virtual void epilogue() = 0;
+  // Whether line() reads the line as it was before the rewrite (the PDF
+  // outline takes its headings' text from it); asked once, before the
+  // first line.
+  virtual bool readsSourceLines() const { return false; }
   // The number of the page being written (1 for the flowing formats).
   virtual std::uint64_t page() const { return 1; }
 
@@ -54,18 +58,21 @@ class Writer {
 };
 
 class FallbackFonts;
+struct DocumentInfo;
 
 // `paper` lays the paged formats out for that size (--paper); the flowing
 // formats have no pages and take no notice of it. `fallback`: the fonts that
 // draw what the standard fonts lack, for the paged formats in typed mode
 // (none: such characters are "?"). `latexScripts`: the scripts of typed
 // LaTeX text whose fonts its preamble loads (the first reading's,
-// latexScriptsRead).
+// latexScriptsRead). `info`: the document's metadata, written where the
+// format keeps it; none keeps the output as it has always been.
 std::unique_ptr<Writer> makeWriter(Format format, OutputSink& out, LineMarks& marks,
                                    TextMode mode = TextMode::Markup,
                                    const PaperSize* paper = nullptr,
                                    const FallbackFonts* fallback = nullptr,
-                                   LatexScripts latexScripts = {});
+                                   LatexScripts latexScripts = {},
+                                   const DocumentInfo* info = nullptr);
 
 // Whether the writer of `format` needs the input read twice in `mode`,
 // with (`fallbackFonts`) or without fallback fonts: a first reading gives

@@ -23,7 +23,8 @@ struct WriterRow {
   const FlowingFormat* typedFlowing;
   std::unique_ptr<Writer> (*makePaged)(OutputSink& out, LineMarks& marks, TextMode mode,
                                        const PaperSize* paper,
-                                       const FallbackFonts* fallback);
+                                       const FallbackFonts* fallback,
+                                       const DocumentInfo* info);
   // The prologue names every fallback font that typed text will draw with
   // (PostScript defines them there, PDF names them in its one resource
   // dictionary), so with fallback fonts the input is read twice: first to
