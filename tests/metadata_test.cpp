@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -130,7 +131,8 @@ TEST(DocumentInfoWords, KeywordsSplitAtCommasAndSemicolons) {
   EXPECT_TRUE(keywordList(" , ").empty());
 }
 
-ConversionSettings settingsOf(std::vector<const char*> words, std::string_view presets = {}) {
+ConversionSettings settingsOf(const std::vector<const char*>& words,
+                              std::string_view presets = {}) {
   const CommandLineRequest request = parseCommandLine(words, kLongOptions, presets);
   const auto* settings = std::get_if<ConversionSettings>(&request);
   if (settings == nullptr) {
@@ -378,6 +380,21 @@ TEST(MetadataCommandLine, SourceDateEpochMakesRunsReproducible) {
         << warning;
     EXPECT_EQ(bytes.find("2023"), std::string::npos);
   }
+  // Without it the date is the run's.
+  const std::int64_t before = std::chrono::duration_cast<std::chrono::seconds>(
+                                  std::chrono::system_clock::now().time_since_epoch())
+                                  .count();
+  const test::CommandResult r =
+      test::runCommand({"env", "-u", "SOURCE_DATE_EPOCH", test::kolvoBinary(), "--author", "A",
+                        "xml", (dir / "in.txt").string(), (dir / "now.xml").string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string now = readFile(dir / "now.xml");
+  const std::size_t date = now.find("<date>");
+  ASSERT_NE(date, std::string::npos);
+  const std::string written = now.substr(date + 6, 20);
+  EXPECT_TRUE(written == isoDateTime(before) || written == isoDateTime(before + 1) ||
+              written == isoDateTime(before + 2))
+      << written;
 }
 
 }  // namespace

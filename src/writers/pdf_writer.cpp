@@ -161,7 +161,7 @@ class PdfWriter final : public PagedWriter {
   void writeLine(const TypedLine& line) override {
     std::optional<std::string> heading;
     if (!line.drawing && readsSourceLines()) heading = headingText(line.source);
-    const std::uint64_t page = table_.pageCount();
+    const std::uint64_t pageBefore = table_.pageCount();
     const std::int64_t top = cursor_.baseline;
     // A drawing line has already written its path into the open content
     // stream, among the text objects; it takes no space and leaves the
@@ -174,7 +174,7 @@ class PdfWriter final : public PagedWriter {
     endLine();
     // A line that moved to a new page opens at the page's top.
     if (heading) {
-      const bool samePage = page == table_.pageCount();
+      const bool samePage = pageBefore == table_.pageCount();
       outline_.push_back({pdfPageObject(table_.pageCount()), samePage ? top : pageHeight(),
                           *std::move(heading)});
     }
