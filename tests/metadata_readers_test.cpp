@@ -73,6 +73,28 @@ TEST(MetadataReaders, PdfinfoQpdfAndMutoolReadTheMetadataAndTheOutline) {
   }
 }
 
+// Ghostscript runs the structuring comments' document past without a
+// complaint, and ps2pdf carries the values into the PDF it makes.
+TEST(MetadataReaders, Ps2pdfCarriesThePostScriptsValuesIntoThePdf) {
+  for (const char* tool : {"ps2pdf", "pdfinfo"}) KOLVO_REQUIRE_TOOL(tool);
+  TempDir dir;
+  writeFile(dir / "in.txt", kInput);
+  for (const std::vector<std::string>& extra :
+       {std::vector<std::string>{}, std::vector<std::string>{"--escape", "--paper", "letter"}}) {
+    std::vector<std::string> words = metadataWords("ps", dir, "out.ps");
+    words.insert(words.begin() + 3, extra.begin(), extra.end());
+    const CommandResult run = runCommand(words);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const CommandResult made =
+        runCommand({"ps2pdf", (dir / "out.ps").string(), (dir / "out.pdf").string()});
+    ASSERT_EQ(made.status, 0) << made.out << made.err;
+    const CommandResult info = runCommand({"pdfinfo", "-enc", "UTF-8", (dir / "out.pdf").string()});
+    EXPECT_NE(info.out.find("Title:           " + kTitle), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("Author:          Ann \xC3\x96"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("Keywords:        one, two"), std::string::npos) << info.out;
+  }
+}
+
 TEST(MetadataReaders, PdflatexCompilesHyperrefsValuesIntoThePdf) {
   for (const char* tool : {"pdflatex", "pdfinfo"}) KOLVO_REQUIRE_TOOL(tool);
   TempDir dir;

@@ -86,11 +86,12 @@ std::string docBookInfoRest(const DocumentInfo& info) {
     for (const std::string& keyword : keywords) rest += element("<keyword>", keyword, "</keyword>");
     rest += "</keywordset>\n";
   }
-  if (info.created) rest += "<date>" + isoDateTime(*info.created) + "</date>\n";
   return rest;
 }
 
 // An article must have a title: the first line's, unless one was given.
+// No date: DocBook's <date> is the date a reader shows on the title page,
+// not when the file was made.
 MetadataTexts docBookTexts(const FlowingFormat& texts, TextMode mode, const DocumentInfo& info) {
   MetadataTexts out = constantTexts(texts);
   const std::string root = mode == TextMode::Typed ? "<article" : "<book";

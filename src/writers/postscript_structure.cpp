@@ -25,6 +25,20 @@ std::string postScriptInfoComments(const DocumentInfo& info) {
   return text;
 }
 
+std::string postScriptDocInfo(const DocumentInfo& info) {
+  std::string entries;
+  const auto entry = [&](std::string_view key, const std::string& value) {
+    // A PDF text string in hex is a PostScript hex string too.
+    if (!value.empty()) entries += " /" + std::string(key) + ' ' + pdfTextString(value);
+  };
+  entry("Title", info.title);
+  entry("Author", info.author);
+  entry("Subject", info.subject);
+  entry("Keywords", info.keywords);
+  if (entries.empty()) return {};
+  return "/pdfmark where { pop [" + entries + " /DOCINFO pdfmark } if \n";
+}
+
 std::string postScriptHeader(const PaperSize& paper, const DocumentInfo* info) {
   std::string text = "%!PS-Adobe-3.0\n";
   text += info != nullptr ? postScriptInfoComments(*info) : "%%Creator: Kolvo\n";

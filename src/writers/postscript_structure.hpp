@@ -24,6 +24,11 @@ std::string postScriptHeader(const PaperSize& paper, const DocumentInfo* info = 
 // bytes or holds a line break or an unbalanced parenthesis.
 std::string postScriptInfoComments(const DocumentInfo& info);
 
+// The same for a PDF made from the file (ps2pdf): a "/DOCINFO pdfmark" of
+// the values given, run only where pdfmark is defined, so that printers
+// pass over it. Empty when no value is given.
+std::string postScriptDocInfo(const DocumentInfo& info);
+
 // "%%EndProlog", then the setup: the device is asked for the page size
 // (a device that cannot change it keeps going), then `fonts`, the font
 // definitions the document needs (the re-encoding of typed text).

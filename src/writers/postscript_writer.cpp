@@ -89,6 +89,7 @@ class PostScriptWriter final : public PagedWriter {
       // The document's comments follow the first line, as headers do.
       out_.write(kFirstLine);
       out_.write(postScriptInfoComments(*info_));
+      out_.write(postScriptDocInfo(*info_));
       rest.remove_prefix(kFirstLine.size());
     }
     if (mode_ == TextMode::Markup) {
@@ -158,6 +159,7 @@ class PostScriptWriter final : public PagedWriter {
     cursor_.baseline = baselineOn(*paper_, kStartBaseline);
     out_.write(postScriptHeader(*paper_, info_));
     out_.write(kProcedures);
+    if (info_ != nullptr) out_.write(postScriptDocInfo(*info_));
     out_.write(postScriptSetup(*paper_, typedFonts()));
     out_.write(postScriptPageStart(page_, style_));
   }
