@@ -31,7 +31,7 @@ std::vector<std::string> metadataWords(const std::string& format, const TempDir&
 }
 
 constexpr std::string_view kInput =
-    "%BsFirst%Be\nplain + text\n%lsSecond (two)%le\nmore\n%xsThird \xC3\xA9%xe\n";
+    "%BsFirst%Be\nplain + text, see https://example.org/a\n%lsSecond (two)%le\nmore\n%xsThird \xC3\xA9%xe\n";
 
 TEST(MetadataReaders, PdfinfoQpdfAndMutoolReadTheMetadataAndTheOutline) {
   for (const char* tool : {"pdfinfo", "qpdf", "mutool", "xmllint"}) KOLVO_REQUIRE_TOOL(tool);
@@ -95,6 +95,8 @@ TEST(MetadataReaders, Ps2pdfCarriesThePostScriptsValuesIntoThePdf) {
   }
 }
 
+// Typed text with a link has loaded hyperref already: loaded again for the
+// metadata, it must not clash.
 TEST(MetadataReaders, PdflatexCompilesHyperrefsValuesIntoThePdf) {
   for (const char* tool : {"pdflatex", "pdfinfo"}) KOLVO_REQUIRE_TOOL(tool);
   TempDir dir;

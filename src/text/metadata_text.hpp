@@ -41,7 +41,7 @@ std::string rtfInfoText(std::string_view text);
 
 // A value of hyperref's \hypersetup, inside braces: LaTeX's special
 // characters as the commands hyperref turns into PDF text; characters
-// beyond ASCII as they are (hyperref's unicode option).
+// beyond ASCII as they are (hyperref reads them as Unicode, its default).
 std::string latexHyperrefText(std::string_view text);
 
 }  // namespace kolvo

@@ -111,6 +111,8 @@ MetadataTexts docBookTexts(const FlowingFormat& texts, TextMode mode, const Docu
 
 // hyperref puts the values into the PDF that pdflatex makes; it is loaded
 // only for values given, for its date and producer are pdflatex's own.
+// Without options: typed text with links has loaded it already (with
+// hidelinks), and options the first load lacks would clash.
 MetadataTexts latexTexts(const FlowingFormat& texts, const DocumentInfo& info) {
   MetadataTexts out = constantTexts(texts);
   if (!info.described()) return out;
@@ -125,7 +127,7 @@ MetadataTexts latexTexts(const FlowingFormat& texts, const DocumentInfo& info) {
   key("pdfsubject", info.subject);
   key("pdfkeywords", info.keywords);
   key("pdflang", info.language);
-  const std::string hyperref = "\\usepackage[unicode]{hyperref}\n\\hypersetup{\n" + setup + "}\n";
+  const std::string hyperref = "\\usepackage{hyperref}\n\\hypersetup{\n" + setup + "}\n";
   if (texts.prologueEnd.empty()) {
     out.prologue = inserted(texts.prologue, "\\pagestyle", hyperref);
   } else {
