@@ -63,22 +63,27 @@ TEST_F(Completion, FourthWordOffersTheOptionWords) {
   EXPECT_EQ(complete({"kolvo", "-p", "letter.txt", "letter.ps", "-s", ""}, 5), "\n");
 }
 
+// The metadata's settings, offered after a setting until given.
+const std::string kPageOffers = "--header\n--footer\n--margins\n--mono\n";
+const std::string kMetadataOffers = "--title\n--author\n--subject\n--keywords\n--lang\n--outline\n";
+
 TEST_F(Completion, SettingsComeBeforeTheFormat) {
   KOLVO_REQUIRE_TOOL("bash");
   EXPECT_EQ(complete({"kolvo", "--escape", "-"}, 2),
-            "-a\n-d\n-h\n-r\n-l\n-p\n-P\n-o\n--paper\n--font\n--encoding\n--header\n--footer\n--margins\n--mono\n--quiet\n--check\n");
+            "-a\n-d\n-h\n-r\n-l\n-p\n-P\n-o\n--paper\n--font\n--encoding\n" + kPageOffers +
+                kMetadataOffers + "--quiet\n--check\n");
   EXPECT_EQ(complete({"kolvo", "--escape", "--check", "-"}, 3), "-a\n-d\n-h\n-r\n-l\n-p\n-P\n-o\n");
   EXPECT_EQ(complete({"kolvo", "--check", "-p", "n"}, 3), "notes.txt\n");
   EXPECT_EQ(complete({"kolvo", "--paper", "a4", "--"}, 3),
-            "--escape\n--font\n--encoding\n--header\n--footer\n--margins\n--mono\n--quiet\n--check\n");
+            "--escape\n--font\n--encoding\n" + kPageOffers + kMetadataOffers + "--quiet\n--check\n");
   EXPECT_EQ(complete({"kolvo", "--encoding", "KOI8-R", "--"}, 3),
-            "--escape\n--paper\n--font\n--header\n--footer\n--margins\n--mono\n--quiet\n--check\n");
+            "--escape\n--paper\n--font\n" + kPageOffers + kMetadataOffers + "--quiet\n--check\n");
   EXPECT_EQ(complete({"kolvo", "--quiet", "--"}, 2),
-            "--escape\n--paper\n--font\n--encoding\n--header\n--footer\n--margins\n--mono\n--check\n");
+            "--escape\n--paper\n--font\n--encoding\n" + kPageOffers + kMetadataOffers + "--check\n");
   // A page design's words are passed over, each setting offered once, and
   // a template or margins are the user's own to type.
   EXPECT_EQ(complete({"kolvo", "--mono", "--header", "%f", "--margins", "1in", "--"}, 6),
-            "--escape\n--paper\n--font\n--encoding\n--footer\n--quiet\n--check\n");
+            "--escape\n--paper\n--font\n--encoding\n--footer\n" + kMetadataOffers + "--quiet\n--check\n");
   EXPECT_EQ(complete({"kolvo", "--footer", ""}, 2), "\n");
   EXPECT_EQ(complete({"kolvo", "--footer", "x", "-p", "letter.txt", "n"}, 5), "notes.txt\n");
   EXPECT_EQ(complete({"kolvo", "--encoding", "SH"}, 2), "SHIFT_JIS\n");
@@ -90,6 +95,18 @@ TEST_F(Completion, SettingsComeBeforeTheFormat) {
             "-T\n");
   EXPECT_EQ(complete({"kolvo", "--escape", "-p", "letter.txt", "n"}, 4), "notes.txt\n");
   EXPECT_EQ(complete({"kolvo", "--escape", "-p", "letter.txt", "letter.ps", "-t"}, 5), "-t\n");
+}
+
+TEST_F(Completion, MetadataTakesTheUsersWordsAndIsOfferedUntilGiven) {
+  KOLVO_REQUIRE_TOOL("bash");
+  // The word after a metadata setting is free text: nothing is offered.
+  EXPECT_EQ(complete({"kolvo", "--title", "n"}, 2), "\n");
+  EXPECT_EQ(complete({"kolvo", "--lang", ""}, 2), "\n");
+  // A title and its word count as one setting before FORMAT.
+  EXPECT_EQ(complete({"kolvo", "--title", "Notes", "--outline", "-p", "letter.txt", "n"}, 6),
+            "notes.txt\n");
+  EXPECT_EQ(complete({"kolvo", "--title", "T", "--author", "A", "--lang", "en", "--o"}, 7),
+            "--outline\n");
 }
 
 // The names the script offers are the format table's, in its order.

@@ -112,7 +112,7 @@ TEST(ManualPage, AgreesWithTheHelpText) {
       EXPECT_NE(help.find(line.words), std::string::npos) << line.words;
     }
   }
-  EXPECT_NE(help.find("Exit status: 0 done, 1 a file could not be read or written, 2 wrong"),
+  EXPECT_NE(help.find("Exit status: 0 done, 1 file error or --check finding, 2 bad usage"),
             std::string::npos);
 
   // Both name the same version.

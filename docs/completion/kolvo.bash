@@ -5,8 +5,10 @@
 #   kolvo [SETTING...] --check [FORMAT] INPUT
 #
 # Settings (--escape, --paper SIZE, --font FILE, --encoding NAME, --header TEXT,
-# --footer TEXT, --margins L,R,T,B, --mono, --quiet, and --no-escape,
-# --no-font, --no-mono, --no-quiet that undo those of KOLVO_OPTIONS)
+# --footer TEXT, --margins L,R,T,B, --mono, the metadata's --title, --author,
+# --subject, --keywords TEXT and --lang TAG, --outline, --quiet, and
+# --no-escape, --no-font, --no-mono, --no-quiet, --no-outline that undo those
+# of KOLVO_OPTIONS)
 # are offered first;
 # a FORMAT begun with a letter is completed to a format's name; then a format word
 # or one of the other long options, two file names and an option word. Needs
@@ -20,17 +22,21 @@ _kolvo() {
   local settings=0
   while [ $((settings + 1)) -lt "$COMP_CWORD" ]; do
     case ${COMP_WORDS[settings + 1]} in
-      --escape | --no-escape | --no-font | --mono | --no-mono | --quiet | --no-quiet) settings=$((settings + 1)) ;;
-      --paper | --font | --encoding | --header | --footer | --margins) settings=$((settings + 2)) ;;
+      --escape | --no-escape | --no-font | --mono | --no-mono | --quiet | --no-quiet | --outline | --no-outline)
+        settings=$((settings + 1)) ;;
+      --paper | --font | --encoding | --header | --footer | --margins | --title | --author | --subject | --keywords | --lang)
+        settings=$((settings + 2)) ;;
       *) break ;;
     esac
   done
   COMPREPLY=()
-  # The word after --paper is its size, the word after --font a file; a
-  # template or margins are the user's own.
+  # A template, margins and the metadata's words are the user's own:
+  # nothing to offer.
   case ${COMP_WORDS[COMP_CWORD - 1]} in
-    --header | --footer | --margins) [ "$settings" -ge "$COMP_CWORD" ] && return 0 ;;
+    --header | --footer | --margins | --title | --author | --subject | --keywords | --lang)
+      [ "$settings" -ge "$COMP_CWORD" ] && return 0 ;;
   esac
+  # The word after --paper is its size, the word after --font a file.
   if [ "${COMP_WORDS[COMP_CWORD - 1]}" = --paper ] && [ "$settings" -ge "$COMP_CWORD" ]; then
     COMPREPLY=($(compgen -W 'a4 letter legal a5 auto none' -- "$cur"))
     return 0
@@ -57,7 +63,7 @@ _kolvo() {
       if [ -n "$cur" ] && [[ $cur != -* ]]; then
         COMPREPLY=($(compgen -W "$names" -- "$cur"))
       elif [ "$settings" = 0 ]; then
-        COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P -o --help --version --markup-reference --escape --paper --font --encoding --header --footer --margins --mono --quiet --no-escape --no-font --no-mono --no-quiet --check' -- "$cur"))
+        COMPREPLY=($(compgen -W '-a -d -h -r -l -p -P -o --help --version --markup-reference --escape --paper --font --encoding --header --footer --margins --mono --title --author --subject --keywords --lang --outline --quiet --no-escape --no-font --no-mono --no-quiet --no-outline --check' -- "$cur"))
       else
         # A setting not given yet may still come.
         local offer='-a -d -h -r -l -p -P -o' given=" ${COMP_WORDS[*]:1:settings} "
@@ -69,6 +75,10 @@ _kolvo() {
         [[ $given == *' --footer '* ]] || offer+=' --footer'
         [[ $given == *' --margins '* ]] || offer+=' --margins'
         [[ $given == *' --mono '* ]] || offer+=' --mono'
+        local setting
+        for setting in --title --author --subject --keywords --lang --outline; do
+          [[ $given == *" $setting "* ]] || offer+=" $setting"
+        done
         [[ $given == *' --quiet '* ]] || offer+=' --quiet'
         offer+=' --check'
         COMPREPLY=($(compgen -W "$offer" -- "$cur"))

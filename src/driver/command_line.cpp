@@ -2,6 +2,7 @@
 // conversion, finish the output.
 #include "driver/command_line.hpp"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -12,6 +13,7 @@
 #include "driver/check_run.hpp"
 #include "driver/conversion.hpp"
 #include "driver/page_design_options.hpp"
+#include "driver/document_date.hpp"
 #include "driver/encoding_decoder.hpp"
 #include "driver/input_file.hpp"
 #include "driver/line_reader.hpp"
@@ -50,10 +52,11 @@ ConversionReport convertInput(const InputFile& input, OutputSink& out,
   const bool scriptsFirst = readsLatexScriptsFirst(settings.format, settings.mode);
   const std::optional<paged::PageDesign> design = pageDesignOf(settings);
   const paged::PageDesign* const pageDesign = design ? &*design : nullptr;
+  const DocumentInfo* info = writesMetadata(settings) ? &settings.info : nullptr;
   if (!codesFirst && !scriptsFirst) {
     LineReader in(input.fd(), input.name(), pieces, makeEncodingDecoder(settings.encoding));
     return convert(in, out, settings.format, settings.option, console, settings.mode,
-                   settings.paper, fallback, warningCount(settings), {}, pageDesign);
+                   settings.paper, fallback, warningCount(settings), {}, pageDesign, info);
   }
   RereadableInput reread(input.fd(), input.name());
   LatexScripts scripts;
@@ -65,7 +68,7 @@ ConversionReport convertInput(const InputFile& input, OutputSink& out,
   reread.rewind();
   LineReader in(reread.fd(), input.name(), pieces, makeEncodingDecoder(settings.encoding));
   return convert(in, out, settings.format, settings.option, console, settings.mode,
-                 settings.paper, fallback, warningCount(settings), scripts, pageDesign);
+                 settings.paper, fallback, warningCount(settings), scripts, pageDesign, info);
 }
 
 // Runs the conversion and reports its failure; true when the document is
@@ -153,7 +156,13 @@ int runCommandLine(int argc, const char* const* argv, FallbackFontsFactory fallb
   if (const auto* check = std::get_if<CheckSettings>(&request)) {
     return runCheck(*check, closed.input, closed.output, fallback);
   }
-  const auto& settings = std::get<ConversionSettings>(request);
+  ConversionSettings settings = std::get<ConversionSettings>(request);
+  if (writesMetadata(settings)) {
+    const auto now = std::chrono::duration_cast<std::chrono::seconds>(
+        std::chrono::system_clock::now().time_since_epoch());
+    settings.info.created =
+        documentDate(std::getenv("SOURCE_DATE_EPOCH"), now.count(), settings.warnings);
+  }
   if (!settings.quiet) {
     for (const std::string& warning : settings.warnings) printWarning(warning);
   }

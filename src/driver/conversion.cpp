@@ -10,6 +10,7 @@
 #include "pipeline/line_rewrite.hpp"
 #include "pipeline/text_step.hpp"
 #include "text/typed_text.hpp"
+#include "writers/document_info.hpp"
 #include "writers/drawing.hpp"
 #include "writers/paged/fallback_context.hpp"
 #include "writers/paged/page_overflow.hpp"
@@ -17,7 +18,7 @@
 
 namespace kolvo {
 
-std::string versionLine() { return "Version 0.9.0 b 2026 \n"; }
+std::string versionLine() { return "Version " + std::string(kProjectVersion) + " b 2026 \n"; }
 
 namespace {
 
@@ -75,7 +76,8 @@ ConversionReport reportOf(const EscapeStats& stats, const FallbackFonts* fallbac
 ConversionReport convert(LineReader& in, OutputSink& out, Format format, char optionLetter,
                          Console& console, TextMode mode, const PaperSize* paper,
                          FallbackFonts* fallback, WarningCount warnings,
-                         LatexScripts latexScripts, const paged::PageDesign* design) {
+                         LatexScripts latexScripts, const paged::PageDesign* design,
+                         const DocumentInfo* info) {
   if (optionLetter == 'V') console.print(versionLine());
   char option = normaliseOption(optionLetter);
   if (option == 'V') option = 's';
@@ -84,7 +86,7 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
   LineMarks marks;
   const std::unique_ptr<Writer> writer =
       makeWriter(format, out, marks, mode, paper, context ? fallback : nullptr, latexScripts,
-                 design);
+                 design, info);
   if (!writer) throw std::logic_error("no writer for this format");
 
   writer->prologue();
@@ -92,6 +94,9 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
 
   std::string line;
   std::string scratch;
+  // The line as read, for a writer that reads it (the PDF outline).
+  const bool keepsSource = writer->readsSourceLines();
+  std::string source;
   EscapeStats stats;
   stats.cjkLeaning = latexScripts.cjkLeaning;
   TextWarningCounter text(format, mode);
@@ -120,6 +125,7 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
     // from its items, so they are recorded for it too.
     stats.lineItems.recordTexts(itemsRead || !measured);
     marks.startLine();
+    if (keepsSource) source = line;
     {
       const FontInForceKeeper keeper(context.get(), drawingLine);
       rewriteLine(line, scratch, format, marks, mode, stats, context.get());
@@ -129,7 +135,13 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
                                                   stats.lineItems.paintings()}
                                       : TypedLine{line, {}, drawingLine};
     if (!measured) overflow.measureRewritten(typed, marks);
-    writer->line(typed);
+    if (keepsSource) {
+      TypedLine withSource = typed;
+      withSource.source = source;
+      writer->line(withSource);
+    } else {
+      writer->line(typed);
+    }
     if (option == 'v') console.print(writer->progressTrace(drawingLine));
     writer->pageStep();
   }
@@ -174,7 +186,8 @@ class StringConsole final : public Console {
 
 std::string convertText(std::string_view input, Format format, char optionLetter,
                         std::string* console, TextMode mode, const PaperSize* paper,
-                        FallbackFonts* fallback, const paged::PageDesign* design) {
+                        FallbackFonts* fallback, const paged::PageDesign* design,
+                        const DocumentInfo* info) {
   const std::size_t pieces = mode == TextMode::Typed ? kWholeLines : kMaxPiece;
   if (fallback != nullptr && writerReadsInputTwice(format, mode, true)) {
     LineReader first(input, pieces);
@@ -190,7 +203,7 @@ std::string convertText(std::string_view input, Format format, char optionLetter
   LineReader in(input, pieces);
   StringConsole trace(console);
   convert(in, out, format, optionLetter, trace, mode, paper, fallback, WarningCount::Counted,
-          scripts, design);
+          scripts, design, info);
   return document;
 }
 

@@ -21,6 +21,8 @@ namespace kolvo {
 
 // Where the version line and the progress trace go (standard output, or
 // standard error when the document itself goes to standard output).
+struct DocumentInfo;
+
 class Console {
  public:
   virtual ~Console() = default;
@@ -60,7 +62,8 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
                          const PaperSize* paper = nullptr, FallbackFonts* fallback = nullptr,
                          WarningCount warnings = WarningCount::Counted,
                          LatexScripts latexScripts = {},
-                         const paged::PageDesign* design = nullptr);
+                         const paged::PageDesign* design = nullptr,
+                         const DocumentInfo* info = nullptr);
 
 // Whether a run of `format` in `mode` reads the input once before the
 // conversion for the scripts its preamble loads (typed LaTeX).
@@ -81,11 +84,13 @@ void giveOutFallbackCodes(LineReader& in, Format format, FallbackFonts& fallback
 // `console` is given it receives the version line and progress trace.
 // Typed mode reads every line whole, as the command line does.
 // It reads the document twice when writerReadsInputTwice says so, as the
-// command line does.
+// command line does. `info`: the document's metadata, as the command line
+// gives it when writesMetadata says so.
 std::string convertText(std::string_view input, Format format, char optionLetter = 's',
                         std::string* console = nullptr, TextMode mode = TextMode::Markup,
                         const PaperSize* paper = nullptr, FallbackFonts* fallback = nullptr,
-                        const paged::PageDesign* design = nullptr);
+                        const paged::PageDesign* design = nullptr,
+                        const DocumentInfo* info = nullptr);
 
 // The warning for characters shown as "?" (count > 0), without the
 // program's name: "12 characters have no glyph in the standard fonts and

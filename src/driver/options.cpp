@@ -14,6 +14,8 @@
 #include "driver/usage_text.hpp"
 #include "markup/markup_reference.hpp"
 #include "writers/paged/running_text.hpp"
+#include "text/language_tag.hpp"
+#include "text/metadata_text.hpp"
 
 namespace kolvo {
 namespace {
@@ -181,6 +183,47 @@ std::optional<CommandLineRequest> setInCourier(const char*, ConversionSettings& 
 
 std::optional<CommandLineRequest> setInTimes(const char*, ConversionSettings& settings) {
   settings.mono = false;
+  return std::nullopt;
+}
+
+// An empty value takes back one that KOLVO_OPTIONS gave.
+std::optional<CommandLineRequest> setTitle(const char* argument, ConversionSettings& settings) {
+  settings.info.title = metadataValue(argument);
+  return std::nullopt;
+}
+
+std::optional<CommandLineRequest> setAuthor(const char* argument, ConversionSettings& settings) {
+  settings.info.author = metadataValue(argument);
+  return std::nullopt;
+}
+
+std::optional<CommandLineRequest> setSubject(const char* argument, ConversionSettings& settings) {
+  settings.info.subject = metadataValue(argument);
+  return std::nullopt;
+}
+
+std::optional<CommandLineRequest> setKeywords(const char* argument, ConversionSettings& settings) {
+  settings.info.keywords = metadataValue(argument);
+  return std::nullopt;
+}
+
+std::optional<CommandLineRequest> setLanguage(const char* argument, ConversionSettings& settings) {
+  const std::string_view tag(argument);
+  if (!tag.empty() && !isLanguageTag(tag)) {
+    return UsageError{"malformed language tag " + quoted(tag) +
+                      ": say a BCP 47 tag such as en, en-GB, de-CH or sr-Latn-RS"};
+  }
+  settings.info.language = tag;
+  return std::nullopt;
+}
+
+std::optional<CommandLineRequest> writeOutline(const char*, ConversionSettings& settings) {
+  settings.info.outline = true;
+  return std::nullopt;
+}
+
+std::optional<CommandLineRequest> leaveOutOutline(const char*, ConversionSettings& settings) {
+  settings.info.outline = false;
   return std::nullopt;
 }
 

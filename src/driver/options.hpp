@@ -14,6 +14,7 @@
 
 #include "markup/format.hpp"
 #include "writers/paged/page_design.hpp"
+#include "writers/document_info.hpp"
 #include "writers/paged/paper_size.hpp"
 
 namespace kolvo {
@@ -38,12 +39,13 @@ struct ConversionSettings {
   paged::RunningLine header;
   paged::RunningLine footer;
   bool mono = false;
-  // What %t of a header or footer shows.
-  std::string title;
   bool check = false;  // --check: report markup mistakes, write no document
   // --quiet: no warnings, and none of the counting they need; errors are
   // still reported.
   bool quiet = false;
+  // --title, --author, --subject, --keywords, --lang and --outline; the date
+  // is the run's (documentInfoFor).
+  DocumentInfo info;
   // Said on standard error before the run: the command line is odd, not wrong.
   std::vector<std::string> warnings;
 };
@@ -131,8 +133,16 @@ std::optional<CommandLineRequest> setInTimes(const char* argument, ConversionSet
 std::optional<CommandLineRequest> checkMarkup(const char* argument, ConversionSettings& settings);
 std::optional<CommandLineRequest> keepQuiet(const char* argument, ConversionSettings& settings);
 std::optional<CommandLineRequest> warnAgain(const char* argument, ConversionSettings& settings);
+std::optional<CommandLineRequest> setTitle(const char* argument, ConversionSettings& settings);
+std::optional<CommandLineRequest> setAuthor(const char* argument, ConversionSettings& settings);
+std::optional<CommandLineRequest> setSubject(const char* argument, ConversionSettings& settings);
+std::optional<CommandLineRequest> setKeywords(const char* argument, ConversionSettings& settings);
+std::optional<CommandLineRequest> setLanguage(const char* argument, ConversionSettings& settings);
+std::optional<CommandLineRequest> writeOutline(const char* argument, ConversionSettings& settings);
+std::optional<CommandLineRequest> leaveOutOutline(const char* argument,
+                                                  ConversionSettings& settings);
 
-inline constexpr std::array<LongOption, 17> kLongOptions = {{
+inline constexpr std::array<LongOption, 24> kLongOptions = {{
     // The synopsis shows --help and --version well enough, and the last
     // line of the help --markup-reference.
     {"--help", OptionRole::Command, OptionArgument::None, "", printHelp, {}},
@@ -153,13 +163,21 @@ inline constexpr std::array<LongOption, 17> kLongOptions = {{
     {"--margins", OptionRole::Setting, OptionArgument::Word, "L,R,T,B", setMargins,
      {{{"--margins L,R,T,B", "in pt, mm, cm or in, or one; --mono: text in Courier"}}}},
     {"--mono", OptionRole::Setting, OptionArgument::None, "", setInCourier, {}},
+    {"--title", OptionRole::Setting, OptionArgument::Word, "TEXT", setTitle,
+     {{{"--title, --author TEXT", "--subject, --keywords too: OUTPUT's metadata"}}}},
+    {"--author", OptionRole::Setting, OptionArgument::Word, "TEXT", setAuthor, {}},
+    {"--subject", OptionRole::Setting, OptionArgument::Word, "TEXT", setSubject, {}},
+    {"--keywords", OptionRole::Setting, OptionArgument::Word, "TEXT", setKeywords, {}},
+    {"--lang", OptionRole::Setting, OptionArgument::Word, "TAG", setLanguage,
+     {{{"--lang TAG, --outline", "its language (en-GB); PDF: bookmarks of headings"}}}},
+    {"--outline", OptionRole::Setting, OptionArgument::None, "", writeOutline, {}},
     {"--quiet", OptionRole::Setting, OptionArgument::None, "", keepQuiet,
-     {{{"--quiet, --no-quiet", "no warnings, errors only; or warnings again"}}}},
-    {"--no-escape", OptionRole::Undo, OptionArgument::None, "", takeTextAsMarkup,
-     {{{"--no-escape, --no-font", "turn --escape or --font back off; --no-mono too"}}}},
+     {{{"--quiet, --no-NAME", "no warnings; --no-escape, --no-quiet ... undo one"}}}},
+    {"--no-escape", OptionRole::Undo, OptionArgument::None, "", takeTextAsMarkup, {}},
     {"--no-font", OptionRole::Undo, OptionArgument::None, "", dropFallbackFonts, {}},
     {"--no-mono", OptionRole::Undo, OptionArgument::None, "", setInTimes, {}},
     {"--no-quiet", OptionRole::Undo, OptionArgument::None, "", warnAgain, {}},
+    {"--no-outline", OptionRole::Undo, OptionArgument::None, "", leaveOutOutline, {}},
     {"--check", OptionRole::Task, OptionArgument::None, "[FORMAT] INPUT", checkMarkup,
      {{{"--check [FORMAT] INPUT", "markup mistakes for FORMAT or all; 1: some found"},
        {"", ""}}}},

@@ -143,7 +143,7 @@ std::optional<paged::PageDesign> pageDesignOf(const ConversionSettings& settings
   design.footer = settings.footer;
   design.mono = settings.mono;
   design.fileName = runningFileName(settings.inputPath);
-  design.title = settings.title;
+  design.title = settings.info.title;  // %t
   design.date = runningDate(std::getenv("SOURCE_DATE_EPOCH"), std::time(nullptr));
   return design;
 }

@@ -109,10 +109,9 @@ std::string usageText(std::span<const LongOption> options) {
          "  v  progress trace  V  print the version line first\n"
          "Long options: anywhere before --, also as --name=VALUE; KOLVO_OPTIONS first.\n" +
          optionList(options) +
-         "Exit status: 0 done, 1 a file could not be read or written, 2 wrong command line.\n"
+         "Exit status: 0 done, 1 file error or --check finding, 2 bad usage; see kolvo(1).\n"
          "Example: kolvo " + std::string(pdf.extension) + " letter.txt letter." +
-         std::string(pdf.extension) + "\n"
-         "The tags: kolvo --markup-reference [man]; all of it: kolvo(1) and the README.\n";
+         std::string(pdf.extension) + "\n";
 }
 
 }  // namespace kolvo

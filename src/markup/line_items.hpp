@@ -195,6 +195,9 @@ struct TypedLine {
   std::span<const LineItem> items;
   bool drawing = false;
   std::span<const RunPainting> runPaintings = {};  // one per fallback run among the items
+  // The line as read, before the rewrite; set only for a writer that reads
+  // it (Writer::readsSourceLines).
+  std::string_view source = {};
 };
 
 }  // namespace kolvo

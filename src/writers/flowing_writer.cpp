@@ -71,19 +71,20 @@ std::string userText(const TypedLine& line) {
 }  // namespace
 
 void FlowingWriter::prologue() {
-  out_.write(format_.prologue);
+  out_.write(prologueText());
   out_.write(packages_);
-  out_.write(format_.prologueEnd);
-  titlePending_ = !format_.firstLineTitle.before.empty();
+  out_.write(prologueEndText());
+  titlePending_ = !firstLineTitle().before.empty();
   noteWhetherItemsAreRead();
 }
 
 void FlowingWriter::writeTitle(std::string_view firstLine) {
   titlePending_ = false;
   noteWhetherItemsAreRead();
-  out_.write(format_.firstLineTitle.before);
+  const LineForm title = firstLineTitle();
+  out_.write(title.before);
   out_.write(firstLine);
-  out_.write(format_.firstLineTitle.after);
+  out_.write(title.after);
   for (std::size_t i = 0; i < heldBlankLines_; ++i) out_.write(format_.blankLine);
 }
 
@@ -140,7 +141,7 @@ void FlowingWriter::line(const TypedLine& line) {
 std::string FlowingWriter::progressTrace(bool) const { return "..."; }
 
 void FlowingWriter::epilogue() {
-  const bool titled = !format_.firstLineTitle.before.empty();
+  const bool titled = !firstLineTitle().before.empty();
   if (titlePending_) writeTitle({});
   if (titled && !wroteLine_ && heldBlankLines_ == 0) out_.write(format_.blankLine);
   out_.write(format_.epilogue);

@@ -11,6 +11,7 @@
 
 #include "text/latex_scripts.hpp"
 #include "writers/element_balance.hpp"
+#include "writers/flowing_metadata.hpp"
 #include "writers/writer.hpp"
 
 namespace kolvo {
@@ -90,11 +91,13 @@ std::string latexScriptPackages(LatexScripts scripts);
 class FlowingWriter final : public Writer {
  public:
   // `format` is the format these texts are for; its tags' elements are
-  // balanced where the texts say so.
+  // balanced where the texts say so. With `info` the document carries its
+  // metadata (metadataTexts).
   FlowingWriter(const FlowingFormat& texts, OutputSink& out, LineMarks& marks,
                 Format format = Format::AbiWord, TextMode mode = TextMode::Markup,
-                std::string packages = {})
+                std::string packages = {}, const DocumentInfo* info = nullptr)
       : Writer(out, marks), format_(texts), packages_(std::move(packages)) {
+    if (info != nullptr) metadata_ = metadataTexts(texts, format, mode, *info);
     if (texts.balancesElements) balancer_.emplace(format, mode);
     guarded_ = !texts.guards.beforeBracketAfterBreak.empty() ||
                !texts.guards.beforeNoParagraphAfterCentred.empty();
@@ -127,7 +130,20 @@ class FlowingWriter final : public Writer {
                       (after_ == After::Centred && !format_.guards.beforeNoParagraphAfterCentred.empty());
   }
 
+  // Where the document's metadata goes, the constant texts' there otherwise.
+  std::string_view prologueText() const {
+    return metadata_ ? std::string_view(metadata_->prologue) : format_.prologue;
+  }
+  std::string_view prologueEndText() const {
+    return metadata_ ? std::string_view(metadata_->prologueEnd) : format_.prologueEnd;
+  }
+  LineForm firstLineTitle() const {
+    if (!metadata_) return format_.firstLineTitle;
+    return {metadata_->titleBefore, metadata_->titleAfter};
+  }
+
   const FlowingFormat& format_;
+  std::optional<MetadataTexts> metadata_;
   std::string packages_;  // between the prologue and its end
   After after_ = After::Start;
   bool guarded_ = false;  // the format guards some line starts (most guard none)

@@ -28,9 +28,15 @@ void writeOffsetEntry(OutputSink& out, std::uint64_t offset) {
   out.write(" 00000 n \n");
 }
 
-void writeTrailer(OutputSink& out, std::uint64_t size, std::uint64_t tableOffset) {
+void writeTrailer(OutputSink& out, std::uint64_t size, std::uint64_t tableOffset,
+                  std::uint64_t info) {
   out.write("trailer\n  <<  /Root 1 0 R /Size ");
   writeNumber(out, size);
+  if (info != 0) {
+    out.write(" /Info ");
+    writeNumber(out, info);
+    out.write(" 0 R");
+  }
   out.write("\n  >>\nstartxref\n");
   writeNumber(out, tableOffset);
   out.write("\n%%EOF\n");
@@ -123,10 +129,10 @@ std::uint64_t PdfObjectTable::writeTable(OutputSink& out,
   return highest;
 }
 
-void PdfObjectTable::writeTableAndTrailer(OutputSink& out) const {
+void PdfObjectTable::writeTableAndTrailer(OutputSink& out, std::uint64_t info) const {
   const std::uint64_t tableOffset = out.offset();
   const std::uint64_t highest = writeTable(out, subsections());
-  writeTrailer(out, highest + 1, tableOffset);
+  writeTrailer(out, highest + 1, tableOffset, info);
 }
 
 }  // namespace kolvo

@@ -33,10 +33,14 @@ class PdfObjectTable {
   void laterObject(std::uint64_t number, std::uint64_t offset) { later_.push_back({number, offset}); }
 
   std::uint64_t pageCount() const { return pages_.size(); }
+  // How many objects laterObject has recorded: the next one is
+  // pdfFallbackObject of it.
+  std::uint64_t laterObjectCount() const { return later_.size(); }
 
-  // Writes the table where `out` stands, then the trailer pointing to it.
+  // Writes the table where `out` stands, then the trailer pointing to it,
+  // and to the document information dictionary `info` unless it is 0.
   // Throws IoError when an offset has more digits than the table allows.
-  void writeTableAndTrailer(OutputSink& out) const;
+  void writeTableAndTrailer(OutputSink& out, std::uint64_t info = 0) const;
 
  private:
   // Where the pieces of one page start in the file.

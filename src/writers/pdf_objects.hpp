@@ -62,6 +62,15 @@ constexpr std::uint64_t pdfPageObjectSize(std::uint64_t page) {
          2 * decimalDigits(page);
 }
 
+// The number of the page object of page P: 3 for page 1, "1" followed by
+// P's digits after it.
+constexpr std::uint64_t pdfPageObject(std::uint64_t page) {
+  if (page == 1) return kPdfFirstPageObject;
+  std::uint64_t scale = 10;
+  while (scale <= page) scale *= 10;
+  return pdfPrefixValue(kPdfPagePrefix) * scale + page;
+}
+
 // The number of the k-th object written after the pages (the fallback
 // fonts): 40 to 99, then 400 to 999 and so on. No page's objects begin with
 // a 4 or more, and the fixed objects end at 11.

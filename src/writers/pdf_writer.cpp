@@ -15,17 +15,22 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
+#include <vector>
 #include <string>
 #include <string_view>
 
 #include "writers/paged/font_texts.hpp"
 #include "writers/paged/line_layout.hpp"
 #include "writers/paged/running_text.hpp"
+#include "writers/document_info.hpp"
 #include "writers/paged_writer.hpp"
 #include "writers/pdf_fallback_fonts.hpp"
+#include "writers/pdf_metadata.hpp"
 #include "writers/pdf_object_table.hpp"
 #include "writers/pdf_objects.hpp"
+#include "writers/pdf_outline.hpp"
 
 namespace kolvo {
 namespace {
@@ -35,6 +40,11 @@ namespace {
 constexpr std::string_view kHeader =
     "%PDF-1.1\n"
     "%\xC2\xA5\xC2\xB1\xC3\xAB\n\n";
+// A document with metadata is PDF 1.4, which has the XMP stream, the
+// catalog's language and text strings in UTF-16.
+constexpr std::string_view kVersionLine = "%PDF-1.1\n";
+constexpr std::string_view kMetadataVersionLine = "%PDF-1.4\n";
+static_assert(kHeader.starts_with(kVersionLine));
 
 // The fixed objects in file order. Object 6 keeps a blank before its line
 // feed and the font names are padded so that the closing ">>" of objects 5
@@ -118,17 +128,28 @@ std::size_t markOffset(std::int32_t count, std::int32_t bytes) {
 class PdfWriter final : public PagedWriter {
  public:
   PdfWriter(OutputSink& out, LineMarks& marks, TextMode mode, const PaperSize* paper,
-            const FallbackFonts* fallback, const paged::PageDesign* design)
+            const FallbackFonts* fallback, const paged::PageDesign* design,
+            const DocumentInfo* info)
       : PagedWriter(out, marks, Format::Pdf, mode, paper, fallback,
-                    {kSmallTopBaseline, kLargeTopBaseline}, design) {}
+                    {kSmallTopBaseline, kLargeTopBaseline}, design),
+        info_(info) {}
+
+  bool readsSourceLines() const override { return info_ != nullptr && info_->outline; }
 
   void prologue() override {
     if (paper_ != nullptr) cursor_.baseline = frame_.startBaseline;
-    out_.write(kHeader);
+    if (info_ != nullptr) {
+      out_.write(kMetadataVersionLine);
+      out_.write(kHeader.substr(kVersionLine.size()));
+    } else {
+      out_.write(kHeader);
+    }
     // The first reading of the input has given out every fallback font's
     // codes (writerReadsInputTwice).
     if (fallback_ != nullptr) fallbackFonts_ = fallback_->fontCount();
     for (const PdfFixedObject& object : kFixedObjects) {
+      // With metadata the catalog comes last, when what it names is known.
+      if (info_ != nullptr && object.number == 1) continue;
       if (mode_ == TextMode::Typed && writeReencodedFont(object.number)) continue;
       if (mono() && writeMonoFont(object.number)) continue;
       if (&object == &kFixedObjects[kResourcesEntry] && (fallbackFonts_ > 0 || running())) {
@@ -141,6 +162,10 @@ class PdfWriter final : public PagedWriter {
   }
 
   void writeLine(const TypedLine& line) override {
+    std::optional<std::string> heading;
+    if (!line.drawing && readsSourceLines()) heading = headingText(line.source);
+    const std::uint64_t pageBefore = table_.pageCount();
+    const std::int64_t top = cursor_.baseline;
     // A drawing line has already written its path into the open content
     // stream, among the text objects; it takes no space and leaves the
     // overprint flags for the next text line.
@@ -150,6 +175,12 @@ class PdfWriter final : public PagedWriter {
       writeTextLine(line);
     }
     endLine();
+    // A line that moved to a new page opens at the page's top.
+    if (heading) {
+      const bool samePage = pageBefore == table_.pageCount();
+      outline_.push_back({pdfPageObject(table_.pageCount()), samePage ? top : pageHeight(),
+                          *std::move(heading)});
+    }
   }
 
   // Printed for drawing lines too; the baseline then is the previous line's.
@@ -176,7 +207,8 @@ class PdfWriter final : public PagedWriter {
     }
     if (running()) writeRunningObjects();
     writePageTree();
-    table_.writeTableAndTrailer(out_);
+    if (info_ == nullptr) return table_.writeTableAndTrailer(out_);
+    table_.writeTableAndTrailer(out_, writeDocumentObjects());
   }
 
  private:
@@ -528,6 +560,37 @@ class PdfWriter final : public PagedWriter {
     out_.write(") Tj ET\n");
   }
 
+  std::int64_t pageHeight() const { return paper_ != nullptr ? paper_->height : 842; }
+
+  // After the pages: the information dictionary, the XMP stream, the
+  // outline if there are headings, and the catalog that names them.
+  // Returns the dictionary's number.
+  std::uint64_t writeDocumentObjects() {
+    const std::uint64_t first = table_.laterObjectCount();
+    const std::uint64_t infoObject = pdfFallbackObject(first);
+    table_.laterObject(infoObject, out_.offset());
+    writeNumber(out_, infoObject);
+    out_.write(" 0 obj ");
+    out_.write(pdfInfoDictionary(*info_));
+    out_.write(" endobj\n");
+    PdfCatalogLinks links;
+    links.metadata = pdfFallbackObject(first + 1);
+    const std::string xmp = xmpPacket(*info_);
+    table_.laterObject(links.metadata, out_.offset());
+    writeNumber(out_, links.metadata);
+    out_.write(" 0 obj << /Type /Metadata /Subtype /XML /Length ");
+    writeNumber(out_, xmp.size());
+    out_.write(" >>\nstream\n");
+    out_.write(xmp);
+    out_.write("\nendstream\nendobj\n");
+    if (!outline_.empty()) links.outlines = writePdfOutline(out_, table_, outline_, first + 2);
+    table_.fixedObject(1, out_.offset());
+    out_.write(pdfCatalog(*info_, links));
+    return infoObject;
+  }
+
+  const DocumentInfo* info_;
+  std::vector<OutlineEntry> outline_;
   PdfObjectTable table_;
   // First byte of the data of the open content stream.
   std::uint64_t streamStart_ = 0;
@@ -541,8 +604,8 @@ std::span<const PdfFixedObject> pdfFixedObjects() { return kFixedObjects; }
 
 std::unique_ptr<Writer> makePdfWriter(OutputSink& out, LineMarks& marks, TextMode mode,
                                       const PaperSize* paper, const FallbackFonts* fallback,
-                                      const paged::PageDesign* design) {
-  return std::make_unique<PdfWriter>(out, marks, mode, paper, fallback, design);
+                                      const paged::PageDesign* design, const DocumentInfo* info) {
+  return std::make_unique<PdfWriter>(out, marks, mode, paper, fallback, design, info);
 }
 
 }  // namespace kolvo

@@ -35,6 +35,7 @@ std::unique_ptr<Writer> makePdfWriter(OutputSink& out, LineMarks& marks,
                                       TextMode mode = TextMode::Markup,
                                       const PaperSize* paper = nullptr,
                                       const FallbackFonts* fallback = nullptr,
-                                      const paged::PageDesign* design = nullptr);
+                                      const paged::PageDesign* design = nullptr,
+                                      const DocumentInfo* info = nullptr);
 
 }  // namespace kolvo

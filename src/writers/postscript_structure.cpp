@@ -1,5 +1,7 @@
 #include "writers/postscript_structure.hpp"
 
+#include "text/metadata_text.hpp"
+
 namespace kolvo {
 namespace {
 
@@ -9,8 +11,38 @@ std::string dimensions(const PaperSize& paper) {
 
 }  // namespace
 
-std::string postScriptHeader(const PaperSize& paper) {
-  std::string text = "%!PS-Adobe-3.0\n%%Creator: Kolvo\n%%LanguageLevel: 2\n";
+std::string postScriptInfoComments(const DocumentInfo& info) {
+  std::string text;
+  const auto comment = [&](std::string_view keyword, const std::string& value) {
+    if (value.empty()) return;
+    // The keyword and the line feed take their room of the line.
+    text += std::string(keyword) + dscText(value, kDscLineLength - keyword.size()) + '\n';
+  };
+  comment("%%Title: ", info.title);
+  comment("%%For: ", info.author);
+  comment("%%Creator: ", std::string(kProducer));
+  if (info.created) comment("%%CreationDate: ", pdfDate(*info.created));
+  return text;
+}
+
+std::string postScriptDocInfo(const DocumentInfo& info) {
+  std::string entries;
+  const auto entry = [&](std::string_view key, const std::string& value) {
+    // A PDF text string in hex is a PostScript hex string too.
+    if (!value.empty()) entries += " /" + std::string(key) + ' ' + pdfTextString(value);
+  };
+  entry("Title", info.title);
+  entry("Author", info.author);
+  entry("Subject", info.subject);
+  entry("Keywords", info.keywords);
+  if (entries.empty()) return {};
+  return "/pdfmark where { pop [" + entries + " /DOCINFO pdfmark } if \n";
+}
+
+std::string postScriptHeader(const PaperSize& paper, const DocumentInfo* info) {
+  std::string text = "%!PS-Adobe-3.0\n";
+  text += info != nullptr ? postScriptInfoComments(*info) : "%%Creator: Kolvo\n";
+  text += "%%LanguageLevel: 2\n";
   text += "%%BoundingBox: 0 0 " + dimensions(paper) + '\n';
   text += "%%DocumentMedia: ";
   text += paper.mediaName;

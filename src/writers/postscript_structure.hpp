@@ -7,14 +7,27 @@
 #include <string>
 #include <string_view>
 
+#include "writers/document_info.hpp"
 #include "writers/paged/text_style.hpp"
 #include "writers/paged/paper_size.hpp"
 
 namespace kolvo {
 
 // From "%!PS-Adobe-3.0" to "%%BeginProlog": the page's bounding box and
-// medium, the pages counted in the trailer.
-std::string postScriptHeader(const PaperSize& paper);
+// medium, the pages counted in the trailer; with `info`, the document's
+// comments (postScriptInfoComments) in place of the bare creator's.
+std::string postScriptHeader(const PaperSize& paper, const DocumentInfo* info = nullptr);
+
+// "%%Title:", "%%For:" (the author), "%%Creator:" (Kolvo and its version)
+// and "%%CreationDate:" lines, each of a value there is; the values are
+// PostScript strings (dscText), so no line runs over the conventions' 255
+// bytes or holds a line break or an unbalanced parenthesis.
+std::string postScriptInfoComments(const DocumentInfo& info);
+
+// The same for a PDF made from the file (ps2pdf): a "/DOCINFO pdfmark" of
+// the values given, run only where pdfmark is defined, so that printers
+// pass over it. Empty when no value is given.
+std::string postScriptDocInfo(const DocumentInfo& info);
 
 // "%%EndProlog", then the setup: the device is asked for the page size
 // (a device that cannot change it keeps going), then `fonts`, the font

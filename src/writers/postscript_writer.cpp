@@ -78,18 +78,28 @@ constexpr std::string_view kStructuredPageEnd = "showpage\n";
 class PostScriptWriter final : public PagedWriter {
  public:
   PostScriptWriter(OutputSink& out, LineMarks& marks, TextMode mode, const PaperSize* paper,
-                   const FallbackFonts* fallback, const paged::PageDesign* design)
+                   const FallbackFonts* fallback, const paged::PageDesign* design,
+                   const DocumentInfo* info)
       : PagedWriter(out, marks, Format::PostScript, mode, paper, fallback,
-                    {kSmallTopBaseline, kLargeTopBaseline}, design) {}
+                    {kSmallTopBaseline, kLargeTopBaseline}, design),
+        info_(info) {}
 
   void prologue() override {
     cursor_.baseline = kStartBaseline;
     if (paper_ != nullptr) return structuredPrologue();
+    std::string_view rest = kPrologue;
+    if (info_ != nullptr) {
+      // The document's comments follow the first line, as headers do.
+      out_.write(kFirstLine);
+      out_.write(postScriptInfoComments(*info_));
+      out_.write(postScriptDocInfo(*info_));
+      rest.remove_prefix(kFirstLine.size());
+    }
     if (mode_ == TextMode::Markup) {
-      out_.write(kPrologue);
+      out_.write(rest);
       return;
     }
-    out_.write(kPrologue.substr(0, kPrologue.size() - kFirstFontSelection.size()));
+    out_.write(rest.substr(0, rest.size() - kFirstFontSelection.size()));
     out_.write(paged::postScriptReencoding());
     if (fallback_ != nullptr) writePostScriptFallbackFonts(out_, *fallback_);
     out_.write(kFirstFontSelection);
@@ -165,8 +175,9 @@ class PostScriptWriter final : public PagedWriter {
   // until the end, where their running lines are written in.
   void structuredPrologue() {
     cursor_.baseline = frame_.startBaseline;
-    out_.write(postScriptHeader(*paper_));
+    out_.write(postScriptHeader(*paper_, info_));
     out_.write(kProcedures);
+    if (info_ != nullptr) out_.write(postScriptDocInfo(*info_));
     out_.write(postScriptSetup(*paper_, typedFonts()));
     holding_ = running() && (design_->header.usesPageCount() || design_->footer.usesPageCount());
     if (holding_) out_.hold(&held_);
@@ -231,6 +242,7 @@ class PostScriptWriter final : public PagedWriter {
   bool holding_ = false;
   std::string held_;
   std::vector<std::size_t> runningPlaces_;
+  const DocumentInfo* info_;
 };
 
 }  // namespace
@@ -240,8 +252,9 @@ std::string_view postScriptPrologue() { return kPrologue; }
 std::unique_ptr<Writer> makePostScriptWriter(OutputSink& out, LineMarks& marks, TextMode mode,
                                              const PaperSize* paper,
                                              const FallbackFonts* fallback,
-                                             const paged::PageDesign* design) {
-  return std::make_unique<PostScriptWriter>(out, marks, mode, paper, fallback, design);
+                                             const paged::PageDesign* design,
+                                             const DocumentInfo* info) {
+  return std::make_unique<PostScriptWriter>(out, marks, mode, paper, fallback, design, info);
 }
 
 }  // namespace kolvo

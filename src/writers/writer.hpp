@@ -44,6 +44,10 @@ class Writer {
   // Runs after every input line, drawing lines included.
   virtual void pageStep() {}
   virtual void epilogue() = 0;
+  // Whether line() reads the line as it was before the rewrite (the PDF
+  // outline takes its headings' text from it); asked once, before the
+  // first line.
+  virtual bool readsSourceLines() const { return false; }
   // The number of the page being written (1 for the flowing formats).
   virtual std::uint64_t page() const { return 1; }
 
@@ -55,6 +59,7 @@ class Writer {
 };
 
 class FallbackFonts;
+struct DocumentInfo;
 
 // `paper` lays the paged formats out for that size (--paper); the flowing
 // formats have no pages and take no notice of it. `fallback`: the fonts that
@@ -62,13 +67,16 @@ class FallbackFonts;
 // (none: such characters are "?"). `latexScripts`: the scripts of typed
 // LaTeX text whose fonts its preamble loads (the first reading's,
 // latexScriptsRead). `design`: the paged formats' margins, header and
-// footer (with `paper` only) and --mono.
+// footer (with `paper` only) and --mono. `info`: the document's metadata,
+// written where the format keeps it; none keeps the output as it has
+// always been.
 std::unique_ptr<Writer> makeWriter(Format format, OutputSink& out, LineMarks& marks,
                                    TextMode mode = TextMode::Markup,
                                    const PaperSize* paper = nullptr,
                                    const FallbackFonts* fallback = nullptr,
                                    LatexScripts latexScripts = {},
-                                   const paged::PageDesign* design = nullptr);
+                                   const paged::PageDesign* design = nullptr,
+                                   const DocumentInfo* info = nullptr);
 
 // Whether the writer of `format` needs the input read twice in `mode`,
 // with (`fallbackFonts`) or without fallback fonts: a first reading gives

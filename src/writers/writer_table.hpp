@@ -24,7 +24,8 @@ struct WriterRow {
   std::unique_ptr<Writer> (*makePaged)(OutputSink& out, LineMarks& marks, TextMode mode,
                                        const PaperSize* paper,
                                        const FallbackFonts* fallback,
-                                       const paged::PageDesign* design);
+                                       const paged::PageDesign* design,
+                                       const DocumentInfo* info);
   // The prologue names every fallback font that typed text will draw with
   // (PostScript defines them there, PDF names them in its one resource
   // dictionary), so with fallback fonts the input is read twice: first to

@@ -146,10 +146,11 @@ class _HtmlText(html.parser.HTMLParser):
 
 def docbook_text(doc):
     """The text of the paragraphs, the line ends between them kept: an
-    article's title repeats its first line."""
+    article's title (in its info, with the rest of the metadata) repeats its
+    first line."""
     root = ET.parse(doc).getroot()
     for child in root:
-        if child.tag.endswith("}title"):
+        if child.tag.endswith("}title") or child.tag.endswith("}info"):
             tail = child.tail
             child.clear()
             child.tail = tail
