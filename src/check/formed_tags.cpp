@@ -28,8 +28,10 @@ constexpr std::size_t kProduced = std::numeric_limits<std::size_t>::max();
 // bytes were not typed together.
 class FormedTagWatcher final : public RowWatcher {
  public:
-  FormedTagWatcher(std::size_t size, std::vector<FormedTag>& formed) : formed_(formed) {
-    for (std::size_t i = 0; i < size; ++i) origin_.push_back(i);
+  // `line` is the line the rows rewrite, as each row finds it.
+  FormedTagWatcher(const std::string& line, std::vector<FormedTag>& formed)
+      : line_(line), formed_(formed) {
+    for (std::size_t i = 0; i < line.size(); ++i) origin_.push_back(i);
   }
 
   void replacing(std::size_t row, std::span<const std::size_t> hits,
@@ -37,7 +39,7 @@ class FormedTagWatcher final : public RowWatcher {
     std::vector<std::size_t> next;
     std::size_t in = 0;
     for (const std::size_t hit : hits) {
-      if (!typedTogether(hit)) formed_.push_back({firstTypedByte(hit), row});
+      if (!typedTogether(hit)) formed_.push_back({firstTypedByte(hit), row, afterBackslash(hit)});
       next.insert(next.end(), origin_.begin() + static_cast<std::ptrdiff_t>(in),
                   origin_.begin() + static_cast<std::ptrdiff_t>(hit));
       next.insert(next.end(), text.size(), kProduced);
@@ -47,10 +49,19 @@ class FormedTagWatcher final : public RowWatcher {
     origin_ = std::move(next);
   }
 
- private:
   bool typedTogether(std::size_t at) const {
     return origin_[at] != kProduced && origin_[at + 1] == origin_[at] + 1 &&
            origin_[at + 2] == origin_[at] + 2;
+  }
+  // Where the byte at `at` of the line as the rows leave it was typed, or
+  // kProduced.
+  std::size_t origin(std::size_t at) const { return origin_[at]; }
+
+ private:
+  bool afterBackslash(std::size_t at) const {
+    std::size_t backslashes = 0;
+    while (backslashes < at && line_[at - 1 - backslashes] == '\\') ++backslashes;
+    return backslashes % 2 == 1;
   }
   // Where a formed tag is reported: its first typed byte (a formed tag
   // always holds one, since no text is a tag).
@@ -61,6 +72,7 @@ class FormedTagWatcher final : public RowWatcher {
     return 0;
   }
 
+  const std::string& line_;
   std::vector<std::size_t> origin_;
   std::vector<FormedTag>& formed_;
 };
@@ -93,19 +105,37 @@ FormedLine replayTagRows(const LineContext& line, Format format) {
 FormedLine replayEveryTagRow(std::string_view typed, Format format, TextMode mode) {
   std::string text(typed);
   FormedLine formed;
-  FormedTagWatcher watcher(text.size(), formed.tags);
+  FormedTagWatcher watcher(text, formed.tags);
   LineMarks unused;
   applyTagRows(text, format, unused, mode, &watcher);
   if (!formed.tags.empty()) formed.rewritten = std::move(text);
   return formed;
 }
 
+char byteAfterOnceRewritten(std::string_view typed, std::size_t at, Format format,
+                            TextMode mode) {
+  std::string text(typed);
+  std::vector<FormedTag> formed;
+  FormedTagWatcher watcher(text, formed);
+  LineMarks unused;
+  applyTagRows(text, format, unused, mode, &watcher);
+  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+    if (watcher.origin(i) == at) return text[i + 1];
+  }
+  return '\0';
+}
+
 namespace {
 
 // What a formed tag breaks in the format's file, if anything. (A formed
-// tag's DocBook elements are balanced by the writer like any tag's.)
-std::string_view brokenFile(std::string_view text, Format format) {
-  if (format == Format::Latex && changesLatexGroups(text)) return "the LaTeX file will not compile";
+// tag's DocBook elements are balanced by the writer like any tag's.) After
+// a backslash its LaTeX text is no command: the backslash takes its first
+// byte ("\\" and letters, "\}"), and the groups of what is left are the
+// rewritten line's, which LatexGroups follows.
+std::string_view brokenFile(const FormedTag& tag, std::string_view text, Format format) {
+  if (format == Format::Latex && !tag.afterBackslash && changesLatexGroups(text)) {
+    return "the LaTeX file will not compile";
+  }
   return {};
 }
 
@@ -128,7 +158,8 @@ void checkFormedTags(LineContext& line) {
   for (const FormatInfo& f : kFormats) {
     if (!line.options().formats.has(f.format)) continue;
     for (const FormedTag& tag : line.formed(f.format).tags) {
-      const std::string_view broken = brokenFile(*tagText(tag.row, f.format, mode), f.format);
+      const std::string_view broken =
+          brokenFile(tag, *tagText(tag.row, f.format, mode), f.format);
       if (!broken.empty()) {
         line.report(tag.byte, Severity::Error,
                     "the conversion joins the characters here into " + describeTag(tag.row) +

@@ -39,8 +39,14 @@ struct TagOccurrence {
 // Findings that would repeat on most lines of a document (its text is not
 // ASCII, say) are reported on the first line that has them; the others
 // are counted for one note at the end.
-enum class Repeated : unsigned char { NonAscii, NoGlyphPaged, NoGlyphPdf, NoGlyphLatex };
-inline constexpr std::size_t kRepeatedKinds = 4;
+enum class Repeated : unsigned char {
+  NonAscii,
+  NoGlyphPaged,
+  NoGlyphPdf,
+  NoGlyphLatex,
+  NotUtf8Latex,
+};
+inline constexpr std::size_t kRepeatedKinds = 5;
 
 class Repeats {
  public:
@@ -63,6 +69,10 @@ class Repeats {
 struct FormedTag {
   std::size_t byte;  // the first typed byte of the formed tag
   std::size_t row;
+  // An odd run of backslashes comes right before it on the line as the rows
+  // leave it ("\%" of %ps, then "us"): the first byte of the tag's text is
+  // escaped, no command of the tag.
+  bool afterBackslash = false;
 };
 struct FormedLine {
   std::vector<FormedTag> tags;
@@ -115,6 +125,12 @@ class LineContext {
 FormedLine replayTagRows(const LineContext& line, Format format);
 // The same without passing over any line.
 FormedLine replayEveryTagRow(std::string_view typed, Format format, TextMode mode);
+
+// The byte that comes after the typed byte `at` once the tag rows have
+// rewritten the line for `format` (a tag with no text there is gone), or
+// '\0' where nothing does.
+char byteAfterOnceRewritten(std::string_view typed, std::size_t at, Format format,
+                            TextMode mode);
 
 // The formats of `options` among `candidates`.
 FormatSet formatsAmong(const CheckOptions& options, FormatSet candidates);
