@@ -161,7 +161,18 @@ const std::vector<Case>& cases() {
         "for all"}},
       {"LatexDollars", "$x$ fine\none $ only\n", Format::Latex, TextMode::Markup,
        {"1:1: warning: '$' sets the text up to the next '$' as mathematics",
-        "2:5: error: '$' starts mathematics in LaTeX and is not ended"}},
+        "2:5: warning: '$' sets the text up to the next '$' as mathematics",
+        "2:11: error: the input ends inside mathematics that '$' began at line 2, column 5"}},
+      // Mathematics goes on over a line break, but not into a centred
+      // line's environment, and takes no letter with an accent along.
+      {"LatexDollarsOverLines", "a $x\ny$ b\nc $z\n%csq%ce\n$ \xc3\xa9\nx\n", Format::Latex,
+       TextMode::Markup,
+       {"1:3: warning: '$' sets", "2:2: warning: '$' sets", "3:3: warning: '$' sets",
+        "4:1: error: mathematics that '$' began at line 3, column 3 is still open where a "
+        "centred line's environment begins or ends",
+        "5:1: warning: '$' sets",
+        "5:3: error: mathematics that '$' began at line 5, column 1 is still open where text "
+        "beyond ASCII"}},
       {"HtmlMarkupCharacters", "a <b>c</b> & d &amp; 1 < 2\n", Format::Html, TextMode::Markup,
        {"1:3: warning: '<' before a letter", "1:16: warning: '&' before a letter or '#'"}},
       {"RtfMarkupCharacters", "C:\\path {x}\n", Format::Rtf, TextMode::Markup,

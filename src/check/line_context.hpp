@@ -20,6 +20,9 @@ class FallbackFonts;
 
 namespace kolvo::check {
 
+// What the findings about the user's text as markup end with.
+inline constexpr std::string_view kEscapeHint = " (--escape shows the text as typed)";
+
 struct CheckOptions {
   FormatSet formats = FormatSet::all();
   TextMode mode = TextMode::Markup;

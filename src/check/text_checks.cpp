@@ -22,8 +22,6 @@
 namespace kolvo::check {
 namespace {
 
-constexpr std::string_view kEscapeHint = " (--escape shows the text as typed)";
-
 enum class Follow : unsigned char { Any, LetterOrMark, NotTag, NotAfterBlank };
 
 // A character that a format reads as something else than text. Its message
@@ -169,64 +167,6 @@ void checkNonAscii(LineContext& line) {
   }
 }
 
-// "$" switches LaTeX into mathematics and back. The mathematics must end
-// on its line (a "%" comment may hide the "$" that ends it), and inside
-// the group it began in: a tag's or the user's brace between the two
-// "$" leaves LaTeX with a group it cannot close.
-struct MathSpan {
-  std::size_t first = std::string_view::npos;  // the first "$"
-  bool open = false;
-  int depth = 0;      // the group depth now
-  int mathDepth = 0;  // the group depth the mathematics began at
-  bool crossed = false;
-};
-
-void followDollars(const LineContext& line, MathSpan& span) {
-  const std::string_view text = line.text();
-  for (std::size_t at = 0; at < text.size(); ++at) {
-    const char c = text[at];
-    if (const TagOccurrence* tag = line.knownTagAt(at)) {
-      const Replacement latex = tagText(*tag->row, Format::Latex, TextMode::Markup);
-      if (latex) span.depth += latexGroupChange(*latex);
-      at += 2;
-    } else if (c == '\\') {
-      ++at;
-    } else if (c == '{' || c == '}') {
-      span.depth += c == '{' ? 1 : -1;
-    } else if (c == '%') {
-      return;
-    } else if (c == '$') {
-      if (span.first == std::string_view::npos) span.first = at;
-      span.crossed = span.crossed || (span.open && span.depth != span.mathDepth);
-      span.open = !span.open;
-      span.mathDepth = span.depth;
-    }
-    span.crossed = span.crossed || (span.open && span.depth < span.mathDepth);
-  }
-}
-
-void checkDollars(LineContext& line) {
-  if (!line.options().formats.has(Format::Latex)) return;
-  if (line.text().find('$') == std::string_view::npos) return;
-  MathSpan span;
-  followDollars(line, span);
-  if (span.first == std::string_view::npos) return;
-  if (span.open || span.crossed) {
-    line.report(span.first, Severity::Error,
-                std::string(span.open
-                                ? "'$' starts mathematics in LaTeX and is not ended on this "
-                                  "line, so LaTeX stops with an error"
-                                : "'$' starts mathematics in LaTeX that a brace or a tag's "
-                                  "group cuts through before its closing '$', so LaTeX stops "
-                                  "with an error") +
-                    std::string(kEscapeHint));
-  } else {
-    line.report(span.first, Severity::Warning,
-                "'$' sets the text up to the next '$' as mathematics in LaTeX" +
-                    std::string(kEscapeHint));
-  }
-}
-
 // Each LaTeX output line but a centred one ends with the line break "\\",
 // which reads a "[" or "*" that comes first on the next line (blanks
 // aside) as its own. The writer guards a "*", and a "[" unless a length
@@ -330,7 +270,6 @@ void checkMarkupText(LineContext& line) {
   if (isDrawingLine(line.text())) return;
   checkHazards(line);
   checkDroppedUnderscore(line);
-  checkDollars(line);
   checkLatexLineStart(line);
   checkLatexFormFeed(line);
   checkLatexUtf8(line);
