@@ -93,5 +93,22 @@ TEST(FormedTagsReplay, NamesTheFirstTypedByteOfEachFormedTag) {
   EXPECT_TRUE(replayEveryTagRow("%bs plain %be", Format::Html, TextMode::Markup).tags.empty());
 }
 
+// As typed, a "%" that begins no tag is escaped before the rows run, so
+// it joins nothing; a "\%" left by %ps is no command before what it forms.
+TEST(FormedTagsReplay, KnowsWhatTheTextLeavesAndWhatItEscapes) {
+  for (const FormatInfo& f : kFormats) {
+    EXPECT_TRUE(replayEveryTagRow("x%P%%Heis", f.format, TextMode::Typed).tags.empty()) << f.name;
+  }
+  const FormedLine markup = replayEveryTagRow("x%P%%Heis", Format::Latex, TextMode::Markup);
+  ASSERT_EQ(markup.tags.size(), 1u);
+  EXPECT_EQ(kTagTable[markup.tags[0].row].tag, "%is");
+  EXPECT_FALSE(markup.tags[0].afterBackslash);
+
+  const FormedLine percent = replayEveryTagRow("%psus", Format::Latex, TextMode::Markup);
+  ASSERT_EQ(percent.tags.size(), 1u);
+  EXPECT_TRUE(percent.tags[0].afterBackslash);
+  EXPECT_EQ(percent.rewritten, "\\\\underline{");
+}
+
 }  // namespace
 }  // namespace kolvo::check

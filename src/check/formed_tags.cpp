@@ -17,6 +17,7 @@
 #include "markup/rows_in_order.hpp"
 #include "markup/tag_index.hpp"
 #include "markup/tag_table.hpp"
+#include "text/typed_text.hpp"
 
 namespace kolvo::check {
 namespace {
@@ -28,9 +29,12 @@ constexpr std::size_t kProduced = std::numeric_limits<std::size_t>::max();
 // bytes were not typed together.
 class FormedTagWatcher final : public RowWatcher {
  public:
-  // `line` is the line the rows rewrite, as each row finds it.
-  FormedTagWatcher(const std::string& line, std::vector<FormedTag>& formed)
-      : line_(line), formed_(formed) {
+  // `line` is the line the rows rewrite, as each row finds it. Text taken
+  // as typed (`typed`, in `mode`) has a "%" that begins no tag escaped by
+  // its text step before the rows run: no tag forms with it.
+  FormedTagWatcher(const std::string& line, std::vector<FormedTag>& formed,
+                   std::string_view typed = {}, TextMode mode = TextMode::Markup)
+      : line_(line), formed_(formed), typed_(typed), mode_(mode) {
     for (std::size_t i = 0; i < line.size(); ++i) origin_.push_back(i);
   }
 
@@ -39,7 +43,9 @@ class FormedTagWatcher final : public RowWatcher {
     std::vector<std::size_t> next;
     std::size_t in = 0;
     for (const std::size_t hit : hits) {
-      if (!typedTogether(hit)) formed_.push_back({firstTypedByte(hit), row, afterBackslash(hit)});
+      if (!typedTogether(hit) && !escapedByTextStep(hit)) {
+        formed_.push_back({firstTypedByte(hit), row, afterBackslash(hit)});
+      }
       next.insert(next.end(), origin_.begin() + static_cast<std::ptrdiff_t>(in),
                   origin_.begin() + static_cast<std::ptrdiff_t>(hit));
       next.insert(next.end(), text.size(), kProduced);
@@ -58,6 +64,9 @@ class FormedTagWatcher final : public RowWatcher {
   std::size_t origin(std::size_t at) const { return origin_[at]; }
 
  private:
+  bool escapedByTextStep(std::size_t at) const {
+    return mode_ == TextMode::Typed && origin_[at] != kProduced && !beginsTag(typed_, origin_[at]);
+  }
   bool afterBackslash(std::size_t at) const {
     std::size_t backslashes = 0;
     while (backslashes < at && line_[at - 1 - backslashes] == '\\') ++backslashes;
@@ -75,6 +84,8 @@ class FormedTagWatcher final : public RowWatcher {
   const std::string& line_;
   std::vector<std::size_t> origin_;
   std::vector<FormedTag>& formed_;
+  std::string_view typed_;
+  TextMode mode_;
 };
 
 // Whether a tag can be formed at all: a text that can form one
@@ -105,7 +116,7 @@ FormedLine replayTagRows(const LineContext& line, Format format) {
 FormedLine replayEveryTagRow(std::string_view typed, Format format, TextMode mode) {
   std::string text(typed);
   FormedLine formed;
-  FormedTagWatcher watcher(text, formed.tags);
+  FormedTagWatcher watcher(text, formed.tags, typed, mode);
   LineMarks unused;
   applyTagRows(text, format, unused, mode, &watcher);
   if (!formed.tags.empty()) formed.rewritten = std::move(text);
