@@ -1,6 +1,7 @@
 #include "writers/element_balance.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <span>
 
@@ -31,6 +32,26 @@ constexpr std::string_view kPlainElement = "phrase";
 // ("%b" of "%bs" and "%be"); none for the user's own elements.
 std::string_view styleOf(std::size_t row) {
   return row < kTagRowCount ? kTagTable[row].tag.substr(0, 2) : std::string_view();
+}
+
+// How many bytes of `text` are `byte`, eight at a time: every line of a
+// document in markup is counted, most of them long.
+std::size_t countOf(std::string_view text, char byte) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101U;
+  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FU;
+  const std::uint64_t pattern = kOnes * static_cast<unsigned char>(byte);
+  std::size_t count = 0;
+  std::size_t at = 0;
+  for (; at + 8 <= text.size(); at += 8) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, text.data() + at, 8);
+    const std::uint64_t x = word ^ pattern;  // a nought byte where `byte` was
+    // The top bit of each byte that is nought (exact: no borrow between bytes).
+    const std::uint64_t zeros = ~(((x & kLow7) + kLow7) | x | kLow7);
+    count += static_cast<std::size_t>(((zeros >> 7U) * kOnes) >> 56U);  // their sum, at most 8
+  }
+  for (; at < text.size(); ++at) count += text[at] == byte ? 1U : 0U;
+  return count;
 }
 
 bool isOneOf(std::string_view name, std::span<const std::string_view> names) {
@@ -98,7 +119,23 @@ ElementBalancer::ElementBalancer(Format format, TextMode mode)
     nests_.push_back(std::ranges::any_of(
         pieces_.back(), [](const Piece& piece) { return piece.kind != Piece::Kind::Text; }));
     lessThans_.push_back(static_cast<std::size_t>(std::ranges::count(texts_.back(), '<')));
+    styles_.push_back(nameCode(styleOf(styles_.size())));
+    std::vector<CodedPiece>& coded = coded_.emplace_back();
+    for (const Piece& piece : pieces_.back()) {
+      coded.push_back({piece.kind, isOneOf(piece.name, kRichElements),
+                       isOneOf(piece.name, kNarrowElements), piece.name == "{",
+                       nameCode(piece.name), nameCode(piece.bytes),
+                       static_cast<std::size_t>(piece.bytes.data() - texts_.back().data()),
+                       piece.bytes.size()});
+    }
   }
+}
+
+std::uint16_t ElementBalancer::nameCode(std::string_view name) {
+  const auto known = std::ranges::find(names_, name);
+  if (known != names_.end()) return static_cast<std::uint16_t>(known - names_.begin());
+  names_.push_back(name);
+  return static_cast<std::uint16_t>(names_.size() - 1);
 }
 
 std::vector<ElementBalancer::Open>::iterator ElementBalancer::closedBy(const Piece& piece,
@@ -118,8 +155,8 @@ ElementBalancer::Open ElementBalancer::opened(const Piece& piece, std::size_t ro
       narrowContent_ && isOneOf(piece.name, kRichElements) &&
       std::ranges::any_of(open_, [](const Open& o) { return isOneOf(o.written, kNarrowElements); });
   if (!inNarrow) return {piece.name, std::string(piece.bytes), row, piece.name};
-  std::string start = "<" + std::string(kPlainElement);
-  start.append(piece.bytes.substr(1 + piece.name.size()));
+  std::string start(1, '<');
+  start.append(kPlainElement).append(piece.bytes.substr(1 + piece.name.size()));
   return {piece.name, std::move(start), row, kPlainElement};
 }
 
@@ -241,23 +278,23 @@ void ElementBalancer::userPieces(std::string_view text, std::size_t base, Visit&
   textUpTo(text.size());
 }
 
+// The user's text holds markup only where the line holds more "<" than
+// its tags' texts put in.
+bool ElementBalancer::userTextHoldsMarkup(const TypedLine& line) const {
+  if (!userMarkup_) return false;
+  std::size_t tagLessThans = 0;
+  for (const LineItem& item : line.items) {
+    if (item.kind == ItemKind::TagText && item.row < lessThans_.size()) {
+      tagLessThans += lessThans_[item.row];
+    }
+  }
+  return countOf(line.bytes, '<') > tagLessThans;
+}
+
 template <typename Visit>
 void ElementBalancer::forEachPiece(const TypedLine& line, Visit&& visit) {
   inComment_ = false;
-  // The user's text holds markup only where the line holds more "<" than
-  // its tags' texts put in.
-  userMarkupHere_ = false;
-  if (userMarkup_) {
-    std::size_t tagLessThans = 0;
-    for (const LineItem& item : line.items) {
-      if (item.kind == ItemKind::TagText && item.row < lessThans_.size()) {
-        tagLessThans += lessThans_[item.row];
-      }
-    }
-    std::size_t lessThans = 0;
-    for (const char c : line.bytes) lessThans += c == '<' ? 1U : 0U;
-    userMarkupHere_ = lessThans > tagLessThans;
-  }
+  userMarkupHere_ = userTextHoldsMarkup(line);
   std::size_t copied = 0;
   for (const LineItem& item : line.items) {
     if (item.kind != ItemKind::TagText || item.row >= pieces_.size() || item.begin < copied) continue;
@@ -287,6 +324,7 @@ bool ElementBalancer::standsAsItIs(const TypedLine& line) {
       })) {
     return true;
   }
+  if (!userTextHoldsMarkup(line)) return tagsNestAsTheyAre(line);
   checking_.clear();
   bool asItIs = true;
   const bool typed = !userMarkup_;
@@ -323,6 +361,48 @@ bool ElementBalancer::standsAsItIs(const TypedLine& line) {
     checking_.pop_back();
   });
   return asItIs && checking_.empty();
+}
+
+bool ElementBalancer::tagsNestAsTheyAre(const TypedLine& line) {
+  const bool typed = !userMarkup_;
+  checkingCodes_.clear();
+  std::size_t groups = 0;   // LaTeX groups open
+  std::size_t narrows = 0;  // DocBook elements open that hold only a few others
+  std::size_t copied = 0;
+  for (const LineItem& item : line.items) {
+    if (item.kind != ItemKind::TagText || item.row >= coded_.size() || item.begin < copied) continue;
+    const std::string_view text = texts_[item.row];
+    if (line.bytes.substr(item.begin, item.end - item.begin) != text) continue;
+    copied = item.end;
+    for (const CodedPiece& piece : coded_[item.row]) {
+      const std::size_t at = item.begin + piece.offset;
+      if (piece.kind == Piece::Kind::Start) {
+        if (typed && ((latex_ && !piece.group && groups > 0) || (piece.rich && narrows > 0) ||
+                      std::ranges::any_of(checkingCodes_, [&](const CheckedCode& c) {
+                        return c.start == piece.start;
+                      }))) {
+          return false;
+        }
+        checkingCodes_.push_back({piece.name, piece.start, styles_[item.row], piece.narrow,
+                                  piece.group, at + piece.size});
+        groups += piece.group ? 1U : 0U;
+        narrows += piece.narrow && narrowContent_ ? 1U : 0U;
+        continue;
+      }
+      if (piece.kind == Piece::Kind::Text) continue;
+      if (checkingCodes_.empty() || checkingCodes_.back().name != piece.name) return false;
+      const CheckedCode& open = checkingCodes_.back();
+      if (typed && (styles_[item.row] != open.style ||
+                    line.bytes.substr(open.contentBegin, at - open.contentBegin)
+                            .find_first_not_of(kBlanks) == std::string_view::npos)) {
+        return false;
+      }
+      groups -= open.group ? 1U : 0U;
+      narrows -= open.narrow && narrowContent_ ? 1U : 0U;
+      checkingCodes_.pop_back();
+    }
+  }
+  return checkingCodes_.empty();
 }
 
 bool ElementBalancer::balance(const TypedLine& line, std::string& out, bool always) {

@@ -17,6 +17,7 @@
 // there is to follow; it is read once from the texts of the table.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,6 +83,14 @@ class ElementBalancer {
   // markup that is all; typed text also has no element balancing would
   // leave out or rename). Most lines do, and are written straight away.
   bool standsAsItIs(const TypedLine& line);
+  // The same judgement for a line whose user's text holds no markup, from
+  // the rows' pieces as numbers: most lines take this way, and it compares
+  // no names.
+  bool tagsNestAsTheyAre(const TypedLine& line);
+  // Whether the user's text of `line` holds markup of its own (markup
+  // mode: more "<" than its tags' texts put in).
+  bool userTextHoldsMarkup(const TypedLine& line) const;
+  std::uint16_t nameCode(std::string_view name);
   // The open element `piece` (an end tag of `row`) closes, or none.
   std::vector<Open>::iterator closedBy(const Piece& piece, std::size_t row);
   void closeAll(std::string& out);
@@ -97,6 +106,29 @@ class ElementBalancer {
     std::size_t row;
   };
   std::vector<Checked> checking_;
+  // Each row's pieces as numbers: names and start tags by their codes.
+  struct CodedPiece {
+    Piece::Kind kind = Piece::Kind::Text;
+    bool rich = false;     // DocBook: an element a narrow one may not hold
+    bool narrow = false;   // DocBook: an element that holds only a few others
+    bool group = false;    // LaTeX: a group, not an environment
+    std::uint16_t name = 0;
+    std::uint16_t start = 0;  // its start tag's bytes, by code
+    std::size_t offset = 0;   // in the row's text
+    std::size_t size = 0;
+  };
+  std::vector<std::vector<CodedPiece>> coded_;
+  std::vector<std::uint16_t> styles_;  // each row's style, by code
+  std::vector<std::string_view> names_;  // what the name codes stand for
+  struct CheckedCode {
+    std::uint16_t name;
+    std::uint16_t start;
+    std::uint16_t style;
+    bool narrow;
+    bool group;
+    std::size_t contentBegin;
+  };
+  std::vector<CheckedCode> checkingCodes_;
   std::vector<Open> open_;
   // DocBook: the elements that may not hold the richer ones, and those.
   bool narrowContent_ = false;
