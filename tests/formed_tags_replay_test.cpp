@@ -94,7 +94,7 @@ TEST(FormedTagsReplay, NamesTheFirstTypedByteOfEachFormedTag) {
 }
 
 // As typed, a "%" that begins no tag is escaped before the rows run, so
-// it joins nothing; a "\%" left by %ps is no command before what it forms.
+// it joins nothing.
 TEST(FormedTagsReplay, KnowsWhatTheTextLeavesAndWhatItEscapes) {
   for (const FormatInfo& f : kFormats) {
     EXPECT_TRUE(replayEveryTagRow("x%P%%Heis", f.format, TextMode::Typed).tags.empty()) << f.name;
@@ -102,12 +102,6 @@ TEST(FormedTagsReplay, KnowsWhatTheTextLeavesAndWhatItEscapes) {
   const FormedLine markup = replayEveryTagRow("x%P%%Heis", Format::Latex, TextMode::Markup);
   ASSERT_EQ(markup.tags.size(), 1u);
   EXPECT_EQ(kTagTable[markup.tags[0].row].tag, "%is");
-  EXPECT_FALSE(markup.tags[0].afterBackslash);
-
-  const FormedLine percent = replayEveryTagRow("%psus", Format::Latex, TextMode::Markup);
-  ASSERT_EQ(percent.tags.size(), 1u);
-  EXPECT_TRUE(percent.tags[0].afterBackslash);
-  EXPECT_EQ(percent.rewritten, "\\\\underline{");
 }
 
 }  // namespace

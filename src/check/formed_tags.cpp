@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "check/latex_groups.hpp"
 #include "check/line_context.hpp"
 #include "check/tag_lookup.hpp"
 #include "markup/rows_in_order.hpp"
@@ -29,13 +28,12 @@ constexpr std::size_t kProduced = std::numeric_limits<std::size_t>::max();
 // bytes were not typed together.
 class FormedTagWatcher final : public RowWatcher {
  public:
-  // `line` is the line the rows rewrite, as each row finds it. Text taken
-  // as typed (`typed`, in `mode`) has a "%" that begins no tag escaped by
-  // its text step before the rows run: no tag forms with it.
-  FormedTagWatcher(const std::string& line, std::vector<FormedTag>& formed,
-                   std::string_view typed = {}, TextMode mode = TextMode::Markup)
-      : line_(line), formed_(formed), typed_(typed), mode_(mode) {
-    for (std::size_t i = 0; i < line.size(); ++i) origin_.push_back(i);
+  // Text taken as typed (`typed`, in `mode`) has a "%" that begins no tag
+  // escaped by its text step before the rows run: no tag forms with it.
+  FormedTagWatcher(std::size_t size, std::vector<FormedTag>& formed, std::string_view typed = {},
+                   TextMode mode = TextMode::Markup)
+      : formed_(formed), typed_(typed), mode_(mode) {
+    for (std::size_t i = 0; i < size; ++i) origin_.push_back(i);
   }
 
   void replacing(std::size_t row, std::span<const std::size_t> hits,
@@ -44,7 +42,7 @@ class FormedTagWatcher final : public RowWatcher {
     std::size_t in = 0;
     for (const std::size_t hit : hits) {
       if (!typedTogether(hit) && !escapedByTextStep(hit)) {
-        formed_.push_back({firstTypedByte(hit), row, afterBackslash(hit)});
+        formed_.push_back({firstTypedByte(hit), row});
       }
       next.insert(next.end(), origin_.begin() + static_cast<std::ptrdiff_t>(in),
                   origin_.begin() + static_cast<std::ptrdiff_t>(hit));
@@ -67,11 +65,6 @@ class FormedTagWatcher final : public RowWatcher {
   bool escapedByTextStep(std::size_t at) const {
     return mode_ == TextMode::Typed && origin_[at] != kProduced && !beginsTag(typed_, origin_[at]);
   }
-  bool afterBackslash(std::size_t at) const {
-    std::size_t backslashes = 0;
-    while (backslashes < at && line_[at - 1 - backslashes] == '\\') ++backslashes;
-    return backslashes % 2 == 1;
-  }
   // Where a formed tag is reported: its first typed byte (a formed tag
   // always holds one, since no text is a tag).
   std::size_t firstTypedByte(std::size_t at) const {
@@ -81,7 +74,6 @@ class FormedTagWatcher final : public RowWatcher {
     return 0;
   }
 
-  const std::string& line_;
   std::vector<std::size_t> origin_;
   std::vector<FormedTag>& formed_;
   std::string_view typed_;
@@ -116,7 +108,7 @@ FormedLine replayTagRows(const LineContext& line, Format format) {
 FormedLine replayEveryTagRow(std::string_view typed, Format format, TextMode mode) {
   std::string text(typed);
   FormedLine formed;
-  FormedTagWatcher watcher(text, formed.tags, typed, mode);
+  FormedTagWatcher watcher(text.size(), formed.tags, typed, mode);
   LineMarks unused;
   applyTagRows(text, format, unused, mode, &watcher);
   if (!formed.tags.empty()) formed.rewritten = std::move(text);
@@ -127,7 +119,7 @@ char byteAfterOnceRewritten(std::string_view typed, std::size_t at, Format forma
                             TextMode mode) {
   std::string text(typed);
   std::vector<FormedTag> formed;
-  FormedTagWatcher watcher(text, formed);
+  FormedTagWatcher watcher(text.size(), formed);
   LineMarks unused;
   applyTagRows(text, format, unused, mode, &watcher);
   for (std::size_t i = 0; i + 1 < text.size(); ++i) {
@@ -137,18 +129,6 @@ char byteAfterOnceRewritten(std::string_view typed, std::size_t at, Format forma
 }
 
 namespace {
-
-// What a formed tag breaks in the format's file, if anything. (A formed
-// tag's DocBook elements are balanced by the writer like any tag's.) After
-// a backslash its LaTeX text is no command: the backslash takes its first
-// byte ("\\" and letters, "\}"), and the groups of what is left are the
-// rewritten line's, which LatexGroups follows.
-std::string_view brokenFile(const FormedTag& tag, std::string_view text, Format format) {
-  if (format == Format::Latex && !tag.afterBackslash && changesLatexGroups(text)) {
-    return "the LaTeX file will not compile";
-  }
-  return {};
-}
 
 struct Pending {
   FormedTag tag;
@@ -163,21 +143,15 @@ bool formsTagAt(const LineContext& line, Format format, std::size_t byte) {
                      [byte](const FormedTag& tag) { return tag.byte == byte; });
 }
 
+// A formed tag shows other than typed. What it does to LaTeX's groups is
+// judged with the rest of the rewritten line (LatexGroups), where a group
+// it opens may well be closed: "\\%" of %ps and "us" make "\\\\underline{",
+// a line break, text and a plain group.
 void checkFormedTags(LineContext& line) {
-  const TextMode mode = line.options().mode;
   std::vector<Pending> looksWrong;
   for (const FormatInfo& f : kFormats) {
     if (!line.options().formats.has(f.format)) continue;
     for (const FormedTag& tag : line.formed(f.format).tags) {
-      const std::string_view broken =
-          brokenFile(tag, *tagText(tag.row, f.format, mode), f.format);
-      if (!broken.empty()) {
-        line.report(tag.byte, Severity::Error,
-                    "the conversion joins the characters here into " + describeTag(tag.row) +
-                        " in " + formatNames(FormatSet::of(f.format)) + ": " +
-                        std::string(broken));
-        continue;
-      }
       auto same = [&tag](const Pending& p) {
         return p.tag.byte == tag.byte && p.tag.row == tag.row;
       };

@@ -72,10 +72,6 @@ class Repeats {
 struct FormedTag {
   std::size_t byte;  // the first typed byte of the formed tag
   std::size_t row;
-  // An odd run of backslashes comes right before it on the line as the rows
-  // leave it ("\%" of %ps, then "us"): the first byte of the tag's text is
-  // escaped, no command of the tag.
-  bool afterBackslash = false;
 };
 struct FormedLine {
   std::vector<FormedTag> tags;
