@@ -4,6 +4,7 @@
 include(GNUInstallDirs)
 
 install(TARGETS kolvo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS kolvo_fonts_module LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/kolvo)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/kolvo.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # bash-completion loads completions/NAME when NAME is first completed.
 install(FILES ${PROJECT_SOURCE_DIR}/docs/completion/kolvo.bash

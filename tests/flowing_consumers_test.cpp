@@ -152,6 +152,41 @@ TEST_F(FlowingConsumers, PdflatexCompilesTypedLatexOfAnyTags) {
   EXPECT_EQ(r.status, 0) << r.out;
 }
 
+// Addresses in typed text are links the readers take: tidy and the
+// DocBook 5 schema have nothing to say of them, inside styles and centred
+// lines too, and the PDF pdflatex makes holds each one's target.
+TEST_F(FlowingConsumers, TypedLinksPassTheReaders) {
+  KOLVO_REQUIRE_TOOL("tidy");
+  KOLVO_REQUIRE_TOOL("xmllint");
+  KOLVO_REQUIRE_TOOL("pdflatex");
+  KOLVO_REQUIRE_TOOL("qpdf");
+  const std::string input =
+      "See https://example.org/a_b?x=1&y=%20#frag, (http://www.gnu.org/licenses/) or me@x.org.\n"
+      "%bsBold https://example.org/b%be %isit mailto:a@b.org%ie %usu@x.co.uk%ue\n"
+      "%csCentred ftp://ftp.example.org/~u/f.tgz%ce\n%Cscode https://x.org/%Ce %P2https://y.org/%Pe\n";
+  const auto html = dir / "links.html";
+  writeFile(html, convertText(input, Format::Html, 's', nullptr, TextMode::Typed));
+  const CommandResult tidy = runCommand({"tidy", "-q", "-e", html.string()});
+  EXPECT_EQ(tidy.err, "");
+  const std::filesystem::path schema = "/usr/share/xml/docbook/schema/rng/5.0/docbook.rng";
+  if (std::filesystem::exists(schema)) {
+    const auto docbook = dir / "links.xml";
+    writeFile(docbook, convertText(input, Format::DocBook, 's', nullptr, TextMode::Typed));
+    const CommandResult r = runCommand(
+        {"xmllint", "--noout", "--nonet", "--relaxng", schema.string(), docbook.string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+  }
+  const auto tex = dir / "links.tex";
+  writeFile(tex, convertText(input, Format::Latex, 's', nullptr, TextMode::Typed));
+  ASSERT_EQ(pdflatex(tex).status, 0);
+  const CommandResult pdf = runCommand({"qpdf", "--json", (dir / "links.pdf").string()});
+  for (const char* target : {"https://example.org/a_b?x=1&y=%20#frag", "http://www.gnu.org/licenses/",
+                             "mailto:me@x.org", "mailto:a@b.org", "mailto:u@x.co.uk",
+                             "ftp://ftp.example.org/~u/f.tgz", "https://y.org/"}) {
+    EXPECT_NE(pdf.out.find(std::string("\"/URI\": \"u:") + target + "\""), std::string::npos) << target;
+  }
+}
+
 TEST_F(FlowingConsumers, UnrtfReadsTheRtfOutput) {
   KOLVO_REQUIRE_TOOL("unrtf");
   const CommandResult r = runCommand({"unrtf", "--text", write(Format::Rtf, showcase()).string()});

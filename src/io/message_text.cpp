@@ -73,6 +73,17 @@ std::string printable(std::string_view bytes) {
   return text;
 }
 
-std::string quoted(std::string_view bytes) { return "'" + printable(bytes) + "'"; }
+std::string quoted(std::string_view bytes) {
+  std::string text(1, '\'');
+  text.append(printable(bytes)).push_back('\'');
+  return text;
+}
+
+std::string codePointName(char32_t c) {
+  constexpr std::string_view kHex = "0123456789ABCDEF";
+  std::string hex;
+  for (char32_t v = c; v != 0 || hex.size() < 4; v >>= 4) hex.insert(hex.begin(), kHex[v & 0xF]);
+  return "U+" + hex;
+}
 
 }  // namespace kolvo

@@ -21,4 +21,8 @@ std::string printable(std::string_view bytes);
 // the user's: 'out.pdf'.
 std::string quoted(std::string_view bytes);
 
+// "U+0416", "U+1F600": a code point as messages name it (at least four hex
+// digits, as many as it needs).
+std::string codePointName(char32_t c);
+
 }  // namespace kolvo

@@ -29,6 +29,7 @@ enum class ItemKind : unsigned char {
   CleanupText,  // what a clean-up put in the place of markup
   FallbackRun,  // a run drawn with a fallback font (`width`)
   SymbolRun,    // typed text's glyphs in the Symbol font, with the switches there and back
+  LinkMarkup,   // typed text: a format's link markup before or after an address
 };
 
 struct LineItem {
@@ -107,6 +108,12 @@ class LineItems {
   void addSymbolRun(std::size_t begin, std::size_t end) {
     if (!recordsTexts_) return;
     items_.push_back({begin, end, 0, 0, ItemKind::SymbolRun});
+  }
+
+  // A link's markup just appended to the line (before or after its text).
+  void addLinkMarkup(std::size_t begin, std::size_t end) {
+    if (!recordsTexts_) return;
+    items_.push_back({begin, end, 0, 0, ItemKind::LinkMarkup});
   }
 
   // Whether a fallback run lies (in part) in the bytes [from, to).

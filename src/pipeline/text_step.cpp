@@ -1,5 +1,8 @@
 #include "pipeline/text_step.hpp"
 
+#include <vector>
+
+#include "pipeline/typed_links.hpp"
 #include "text/latex_text.hpp"
 #include "text/rtf_text.hpp"
 #include "text/text_decoding.hpp"
@@ -11,24 +14,24 @@ namespace {
 
 void escapeTyped(std::string& line, std::string& scratch, Format format, EscapeStats& stats,
                  paged::FallbackContext* glyphs) {
-  bool changed = false;
-  switch (fileSyntax(format)) {
-    case FileSyntax::Xml:
-    case FileSyntax::XmlRuns:
-    case FileSyntax::Html:
-      changed = escapeXmlText(line, scratch);
-      break;
-    case FileSyntax::Rtf:
-      changed = escapeRtfText(line, scratch, stats);
-      break;
-    case FileSyntax::Latex:
-      changed = escapeLatexText(line, scratch, stats);
-      break;
-    case FileSyntax::PageStrings:
-      changed = escapePagedText(line, format, scratch, stats, glyphs);
-      break;
+  if (fileSyntax(format) == FileSyntax::PageStrings) {
+    if (escapePagedText(line, format, scratch, stats, glyphs)) line.swap(scratch);
+    return;
   }
-  if (changed) line.swap(scratch);
+  const TypedEscaper escape = typedEscaperOf(format);
+  std::vector<FoundLink> links;
+  if (writesTypedLinks(format)) findLinks(line, links);
+  if (!links.empty()) {
+    escapeWithLinks(line, links, format, escape, scratch, stats);
+    line.swap(scratch);
+  } else if (escape(line, scratch, stats)) {
+    line.swap(scratch);
+  }
+}
+
+// Whether typed text in `format` may hold a link the text step makes.
+bool mayMakeLinks(const std::string& line, Format format, TextMode mode) {
+  return mode == TextMode::Typed && writesTypedLinks(format) && mayHoldLinks(line);
 }
 
 }  // namespace
@@ -36,7 +39,8 @@ void escapeTyped(std::string& line, std::string& scratch, Format format, EscapeS
 void prepareText(std::string& line, std::string& scratch, Format format, TextMode mode,
                  EscapeStats& stats, paged::FallbackContext* glyphs) {
   stats.lineItems.clear();
-  if (!hasTextStep(format, mode) || !textStepMayChange(line, textStepOf(format, mode))) return;
+  if (!hasTextStep(format, mode)) return;
+  if (!textStepMayChange(line, textStepOf(format, mode)) && !mayMakeLinks(line, format, mode)) return;
   prepareTextStepByStep(line, scratch, format, mode, stats, glyphs);
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "text/link_finder.hpp"
 #include "text/typed_text.hpp"
 
 namespace kolvo {
@@ -180,6 +181,9 @@ std::string_view cjkFamilyName(CjkFamily family) {
 }
 
 void LatexScriptScan::read(std::string_view bytes) {
+  if (bytes.empty()) return;
+  if (!links_) links_ = mayHoldLinks(bytes) || (lastByte_ == '/' && bytes.front() == '/');
+  lastByte_ = bytes.back();
   if (!carried_.empty()) {
     const std::size_t length = sequenceLength(static_cast<unsigned char>(carried_[0]));
     const std::size_t take = std::min(length - carried_.size(), bytes.size());
@@ -232,6 +236,7 @@ void LatexScriptScan::readWhole(std::string_view bytes) {
 
 LatexScripts LatexScriptScan::scripts() const {
   LatexScripts scripts = scripts_;
+  scripts.mayHoldLinks = links_;
   scripts.cjkLeaning = kana_ ? CjkFamily::Japanese : hangul_ ? CjkFamily::Korean : CjkFamily::Chinese;
   return scripts;
 }

@@ -24,6 +24,9 @@ enum class CjkFamily : std::uint8_t { Chinese, Japanese, Korean };
 struct LatexScripts {
   std::uint8_t bits = 0;
   CjkFamily cjkLeaning = CjkFamily::Chinese;
+  // The text may hold a web or e-mail address, which typed LaTeX makes a
+  // link (hyperref's \href); never false where it holds one.
+  bool mayHoldLinks = false;
 
   void add(LatexScript script) {
     if (script != LatexScript::None) bits |= static_cast<std::uint8_t>(1U << static_cast<unsigned>(script));
@@ -78,6 +81,8 @@ class LatexScriptScan {
   bool kana_ = false;
   bool hangul_ = false;
   bool afterGreek_ = false;  // the character before was Greek
+  bool links_ = false;
+  char lastByte_ = 0;  // of the block before: a "//" may be cut in two
   std::string carried_;  // the start of a character that the next block ends
 };
 

@@ -48,11 +48,4 @@ void EscapeStats::missing(char32_t c) {
   if (sampleCount < kSampleCount) samples[sampleCount++] = c;
 }
 
-std::string codePointName(char32_t c) {
-  constexpr std::string_view kHex = "0123456789ABCDEF";
-  std::string hex;
-  for (char32_t v = c; v != 0 || hex.size() < 4; v >>= 4) hex.insert(hex.begin(), kHex[v & 0xF]);
-  return "U+" + hex;
-}
-
 }  // namespace kolvo

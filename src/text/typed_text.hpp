@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "io/message_text.hpp"
 #include "markup/line_items.hpp"
 #include "text/latex_scripts.hpp"
 
@@ -38,10 +39,6 @@ struct EscapeStats {
 // Whether a tag of the table ("%" and two bytes that are some row's tag,
 // whether or not the row has a text for the format at hand) begins at `at`.
 bool beginsTag(std::string_view text, std::size_t at);
-
-// "U+0416", "U+1F600": a code point as messages name it (at least four hex
-// digits, as many as it needs).
-std::string codePointName(char32_t c);
 
 // The code point that starts at `at` of `text`, which must be well-formed
 // UTF-8 (as decoded text is); moves `at` past it. Inline: the paged

@@ -51,13 +51,14 @@ bool opensWithLength(std::string_view text) {
 
 namespace {
 
-// The user's text of a line: its bytes but the tags' texts, blanks
-// around it left out.
+// The user's text of a line: its bytes but the tags' texts and the link
+// markup around addresses, blanks around it left out.
 std::string userText(const TypedLine& line) {
   std::string text;
   std::size_t copied = 0;
   for (const LineItem& item : line.items) {
-    if (item.kind != ItemKind::TagText || item.begin < copied) continue;
+    const bool markup = item.kind == ItemKind::TagText || item.kind == ItemKind::LinkMarkup;
+    if (!markup || item.begin < copied) continue;
     text.append(line.bytes, copied, item.begin - copied);
     copied = item.end;
   }

@@ -52,6 +52,8 @@ std::string latexScriptPackages(LatexScripts scripts) {
   std::string packages;
   if (!encodings.empty()) packages += "\\usepackage[" + encodings + "T1]{fontenc}\n";
   if (scripts.has(LatexScript::Cjk)) packages += "\\usepackage{CJKutf8}\n";
+  // Last, as hyperref asks; its links drawn like the text around them.
+  if (scripts.mayHoldLinks) packages += "\\usepackage[hidelinks]{hyperref}\n";
   return packages;
 }
 

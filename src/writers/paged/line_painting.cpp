@@ -122,6 +122,8 @@ bool paintText(const TypedLine& line, Format format, TextMode mode, const TextSt
         painter.follow(steps, item.begin);
         break;
       }
+      case ItemKind::LinkMarkup:  // the flowing formats' alone
+        break;
       case ItemKind::SymbolRun: {
         painter.follow(symbolRunSwitch(format, true), item.begin);
         const std::size_t back = symbolRunText(format, false).size();

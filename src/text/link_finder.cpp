@@ -1,0 +1,142 @@
+#include "text/link_finder.hpp"
+
+#include <array>
+
+#include "text/typed_text.hpp"
+
+namespace kolvo {
+namespace {
+
+constexpr std::array<std::string_view, 5> kSchemes = {"https://", "http://", "ftps://", "ftp://",
+                                                      "mailto:"};
+
+constexpr bool isAlnum(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// What an address may hold unencoded (RFC 3986), less the brackets of a
+// host name: a link in running text does not take them.
+constexpr bool isAddressByte(char c) {
+  constexpr std::string_view kMarks = "-._~:/?#@!$&'()*+,;=%";
+  return isAlnum(c) || kMarks.find(c) != std::string_view::npos;
+}
+
+constexpr bool isLocalPartByte(char c) {
+  return isAlnum(c) || c == '.' || c == '_' || c == '+' || c == '-';
+}
+
+bool startsWithNoCase(std::string_view text, std::size_t at, std::string_view prefix) {
+  if (text.size() - at < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    char c = text[at + i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != prefix[i]) return false;
+  }
+  return true;
+}
+
+// The end of an address from `from`: its bytes, not a tag's, less the
+// punctuation after it.
+std::size_t addressEnd(std::string_view text, std::size_t begin, std::size_t from) {
+  std::size_t end = from;
+  while (end < text.size() && isAddressByte(text[end]) &&
+         !(text[end] == '%' && beginsTag(text, end))) {
+    ++end;
+  }
+  while (end > from) {
+    const char last = text[end - 1];
+    if (last == ')') {
+      std::ptrdiff_t depth = 0;
+      for (std::size_t i = begin; i < end; ++i) depth += text[i] == '(' ? 1 : text[i] == ')' ? -1 : 0;
+      if (depth >= 0) break;
+    } else if (std::string_view(".,;:!?'*").find(last) == std::string_view::npos) {
+      break;
+    }
+    --end;
+  }
+  return end;
+}
+
+// Whether a word starts at `at`: after a byte that is no letter or
+// digit, or after a tag.
+bool startsWord(std::string_view text, std::size_t at) {
+  return at == 0 || !isAlnum(text[at - 1]) || (at >= 3 && beginsTag(text, at - 3));
+}
+
+// A web address whose scheme starts at `at`, or none (end == begin).
+FoundLink schemeLink(std::string_view text, std::size_t at) {
+  for (const std::string_view scheme : kSchemes) {
+    if (!startsWithNoCase(text, at, scheme)) continue;
+    const std::size_t end = addressEnd(text, at, at + scheme.size());
+    // Something must follow the scheme: a host, or the mailbox of mailto.
+    if (end > at + scheme.size() && isAlnum(text[at + scheme.size()])) return {at, end, false};
+    return {at, at, false};
+  }
+  return {at, at, false};
+}
+
+// A bare e-mail address around the "@" at `at`, or none: a local part of
+// letters, digits and ". _ + -", and a domain of two or more labels, the
+// last of letters alone.
+FoundLink emailLink(std::string_view text, std::size_t at, std::size_t after) {
+  std::size_t begin = at;
+  while (begin > after && isLocalPartByte(text[begin - 1])) --begin;
+  // A tag just before the address is the markup's, not the address's.
+  if (begin > 0 && text[begin - 1] == '%' && beginsTag(text, begin - 1)) begin += 2;
+  while (begin < at && !isAlnum(text[begin])) ++begin;
+  if (begin == at) return {at, at, true};
+  std::size_t end = at + 1;
+  std::size_t lastDot = 0;
+  while (end < text.size() && (isAlnum(text[end]) || text[end] == '-' ||
+                               (text[end] == '.' && end + 1 < text.size() && isAlnum(text[end + 1]) &&
+                                text[end - 1] != '.'))) {
+    if (text[end] == '.') lastDot = end;
+    ++end;
+  }
+  if (lastDot <= at + 1) return {at, at, true};
+  for (std::size_t i = lastDot + 1; i < end; ++i) {
+    if (!isAlnum(text[i]) || (text[i] >= '0' && text[i] <= '9')) return {at, at, true};
+  }
+  if (end - lastDot < 3) return {at, at, true};  // a top-level domain has two letters or more
+  return {begin, end, true};
+}
+
+}  // namespace
+
+bool mayHoldLinks(std::string_view text) {
+  return text.find('@') != std::string_view::npos || text.find("//") != std::string_view::npos;
+}
+
+void findLinks(std::string_view text, std::vector<FoundLink>& links) {
+  links.clear();
+  if (!mayHoldLinks(text)) return;
+  std::size_t after = 0;  // the end of the last link
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    const char c = text[at];
+    if ((c == 'h' || c == 'H' || c == 'f' || c == 'F' || c == 'm' || c == 'M') &&
+        startsWord(text, at)) {
+      const FoundLink link = schemeLink(text, at);
+      if (link.end > link.begin) {
+        links.push_back(link);
+        after = link.end;
+        at = link.end - 1;
+        continue;
+      }
+    }
+    if (c == '@') {
+      const FoundLink link = emailLink(text, at, after);
+      if (link.end > link.begin) {
+        links.push_back(link);
+        after = link.end;
+        at = link.end - 1;
+      }
+    }
+  }
+}
+
+std::string linkTarget(std::string_view text, const FoundLink& link) {
+  const std::string_view address = text.substr(link.begin, link.end - link.begin);
+  return link.email ? "mailto:" + std::string(address) : std::string(address);
+}
+
+}  // namespace kolvo
