@@ -92,6 +92,10 @@ const std::vector<Case>& cases() {
       {"UnderlineEndWithoutStart", "text%ue\n", Format::PostScript, TextMode::Markup,
        {"1:5: warning: %ue (underline off) closes a style that is not open: in PostScript the "
         "mark starts at the beginning of the line"}},
+      // A tag with no HTML text leaves the "<" before the letter after it.
+      {"HtmlMarkupJoinedByAnEmptyTag", "a <%pgvs. &%pgamp; <%bsb%be\n", Format::Html,
+       TextMode::Markup,
+       {"1:3: warning: '<' before a letter", "1:11: warning: '&' before a letter or '#'"}},
       {"StrayBoldEndIsANote", "text%be\n", Format::Html, TextMode::Markup,
        {"1:5: note: %be (bold off) closes a style that is not open"}},
       {"LargeTextSpansLinesByDesign", "%lsLarge\nstill large%le\nnormal%le\n",
@@ -99,7 +103,8 @@ const std::vector<Case>& cases() {
       {"LatexGroupMaySpanLines", "%bsa\nb%be\n", Format::Latex, TextMode::Markup, {}},
       // The writer guards a "[" first on a line; a length after it is the
       // line break's own, shown as nothing.
-      {"LatexBracketFirstIsGuarded", "a\n[x] and [%gP]\n", Format::Latex, TextMode::Markup, {}},
+      {"LatexBracketFirstIsGuarded", "a\n[x] and [%gP]\n* [1] b\n", Format::Latex,
+       TextMode::Markup, {}},
       // A page separator of a plain-text file, as the GNU licences have.
       {"LatexFormFeedAloneStops", "a\n\f  \nb \f c\n", Format::Latex, TextMode::Markup,
        {"2:1: error: a form feed ends the paragraph in LaTeX, and the line break",
@@ -111,6 +116,34 @@ const std::vector<Case>& cases() {
         "at line 2, column 1: the LaTeX file will not compile"}},
       {"LatexCloseWithoutOpen", "a}\n", Format::Latex, TextMode::Markup,
        {"1:2: error: '}' closes a LaTeX group that is not", "1:2: warning: '}' closes a group in LaTeX and is not shown"}},
+      // After a comment LaTeX reads nothing of the line: no special
+      // character, no byte that is not UTF-8.
+      {"LatexCommentHidesTheRest", "a %u_e b & c^ \xff\n", Format::Latex, TextMode::Markup,
+       {"1:3: warning: '%' starts a comment in LaTeX"}},
+      {"LatexStopsAtBytesNotUtf8", "x \xff y \xc3\xa9\nz \xfe\n\xe9t\xe9\n", Format::Latex,
+       TextMode::Markup,
+       {"1:3: error: the byte \\xff is no part of a UTF-8 character, so LaTeX stops",
+        "3:4: note: 2 more lines have bytes that are not UTF-8, which stop LaTeX as well; the "
+        "error at line 1 stands for all"}},
+      // LaTeX closes a plain group itself at the end, with a warning; a
+      // command's argument runs into the end of the document.
+      {"LatexPlainGroupLeftOpen", "x{y\n%isz\n", Format::Latex, TextMode::Markup,
+       {"1:2: warning: '{' opens a group",
+        "2:5: warning: the input ends with a LaTeX group still open, opened by '{' at line 1, "
+        "column 2: LaTeX closes it itself",
+        "2:5: error: the input ends with a LaTeX group still open, opened by %is"}},
+      // "\%" of %ps and "us" form %us behind a backslash: "\\" and the
+      // text "underline", a plain group.
+      {"LatexFormedTagAfterBackslashIsText", "a %psus b\n", Format::Latex, TextMode::Markup,
+       {"1:6: warning: the conversion joins the characters here into %us (underline on) in "
+        "LaTeX, which was not typed as such",
+        "1:10: warning: the input ends with a LaTeX group still open, opened by a tag or "
+        "character of this line at line 1, column 1: LaTeX closes it itself"}},
+      // The writer closes a box's groups around a centred line's
+      // environment and opens them again; other groups stay as typed.
+      {"LatexCentredLineInsideABox",
+       "x %us a %csb%ce c%ue y\n%cs a %ss b %ce c %se\n%us a %cs b %ue c %ce\n", Format::Latex,
+       TextMode::Markup, {}},
       {"LatexEnvironmentClosedByBrace", "%csa%be\n", Format::Latex, TextMode::Markup,
        {"1:5: error: %be (bold off) closes a LaTeX group while the LaTeX environment center "
         "opened by %cs (centre line (start)) at line 1 is open"}},
@@ -128,7 +161,18 @@ const std::vector<Case>& cases() {
         "for all"}},
       {"LatexDollars", "$x$ fine\none $ only\n", Format::Latex, TextMode::Markup,
        {"1:1: warning: '$' sets the text up to the next '$' as mathematics",
-        "2:5: error: '$' starts mathematics in LaTeX and is not ended"}},
+        "2:5: warning: '$' sets the text up to the next '$' as mathematics",
+        "2:11: error: the input ends inside mathematics that '$' began at line 2, column 5"}},
+      // Mathematics goes on over a line break, but not into a centred
+      // line's environment, and takes no letter with an accent along.
+      {"LatexDollarsOverLines", "a $x\ny$ b\nc $z\n%csq%ce\n$ \xc3\xa9\nx\n", Format::Latex,
+       TextMode::Markup,
+       {"1:3: warning: '$' sets", "2:2: warning: '$' sets", "3:3: warning: '$' sets",
+        "4:1: error: mathematics that '$' began at line 3, column 3 is still open where a "
+        "centred line's environment begins or ends",
+        "5:1: warning: '$' sets",
+        "5:3: error: mathematics that '$' began at line 5, column 1 is still open where text "
+        "beyond ASCII"}},
       {"HtmlMarkupCharacters", "a <b>c</b> & d &amp; 1 < 2\n", Format::Html, TextMode::Markup,
        {"1:3: warning: '<' before a letter", "1:16: warning: '&' before a letter or '#'"}},
       {"RtfMarkupCharacters", "C:\\path {x}\n", Format::Rtf, TextMode::Markup,
@@ -157,6 +201,7 @@ const std::vector<Case>& cases() {
        TextMode::Markup,
        {"1:1: error: '\\' closes the LaTeX environment \\x1b[2J\\xffé that is not open",
         "1:1: warning: '\\' starts a command in LaTeX", "1:5: warning: '{' opens a group",
+        "1:10: error: the byte \\xff is no part of a UTF-8 character",
         "1:12: warning: '}' closes a group"}},
       {"DrawingLineOnlyDrawsInPagedFormats", "$sl 1 030 440 565 440\n", Format::Html,
        TextMode::Markup, {"1:1: note: a drawing line draws only in PostScript and PDF"}},

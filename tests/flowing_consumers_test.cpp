@@ -70,13 +70,15 @@ TEST_F(FlowingConsumers, PdflatexCompilesTheLatexOutput) {
 
 // Line starts that used to stop pdflatex, with and without --escape: a
 // centred line followed by an empty line, a page break or declarations
-// alone, and "[" first on a line after another line, a tag's command
-// after it too.
+// alone, "[" or "* [" first on a line after another line, a tag's command
+// after it too; and centred lines inside an underline or a superscript,
+// on their line and from lines before.
 TEST_F(FlowingConsumers, PdflatexCompilesLinesAfterCentredLinesAndBrackets) {
   KOLVO_REQUIRE_TOOL("pdflatex");
   const std::string input =
       "%csTitle%ce\n\nText\n[x] after a line\n%csA%ce\n   \n%csB%ce\n%pg\nlast\n  [y]\n"
-      "[%gP] and [%ps]\n[ %bsx%be]\n%csC%ce\n%Ss%Se\n%csD%ce\n %P1 %Pe\n";
+      "[%gP] and [%ps]\n[ %bsx%be]\n%csC%ce\n%Ss%Se\n%csD%ce\n %P1 %Pe\n* [1] item\n"
+      "x %us a %csb%ce c%ue y\n%bsa %ssb\n%csc%ce%se%be\n%cs a %us b %ce c %ue\n";
   for (const TextMode mode : {TextMode::Markup, TextMode::Typed}) {
     const auto tex = dir / "lines.tex";
     writeFile(tex, convertText(input, Format::Latex, 's', nullptr, mode));

@@ -80,10 +80,11 @@ TEST(FlowingWriters, CentredFormsApplyToTheirLineOnly) {
             "<para role=\"center\">Title </para>\n<para>next </para>\n");
 }
 
-// LaTeX guards the starts of lines that would stop pdflatex, and no
-// other: a "[" after a line break (read as the break's length), and a line
-// with nothing but blanks or a page break after a centred one (a break with
-// no line to end). A length typed on purpose stays a length.
+// LaTeX guards the starts of lines that would stop pdflatex or lose text,
+// and no other: a "[" or "*" after a line break (read as the break's length
+// or star), and a line with nothing but blanks or a page break after a
+// centred one (a break with no line to end). A length typed on purpose
+// stays a length.
 TEST(FlowingWriters, LatexGuardsOnlyTheLineStartsThatWouldStopIt) {
   EXPECT_EQ(body("a\n[x] y\n", Format::Latex), "a  \\\\ \n{}[x] y  \\\\ \n");
   EXPECT_EQ(body("a\n  [x]\n", Format::Latex), "a  \\\\ \n{}  [x]  \\\\ \n");
@@ -101,6 +102,10 @@ TEST(FlowingWriters, LatexGuardsOnlyTheLineStartsThatWouldStopIt) {
   EXPECT_EQ(body("a\n [%bsx%be]\n", Format::Latex), "a  \\\\ \n{} [\\textbf{x}]  \\\\ \n");
   EXPECT_EQ(body("a\n[%ps]\n", Format::Latex), "a  \\\\ \n{}[\\%]  \\\\ \n");
   EXPECT_EQ(body("a\n[\\baselineskip b\n", Format::Latex), "a  \\\\ \n{}[\\baselineskip b  \\\\ \n");
+  // A "*" would be the break's star, lost, and a "[" after it its length.
+  EXPECT_EQ(body("a\n* [1] b\n  *x\n", Format::Latex), "a  \\\\ \n{}* [1] b  \\\\ \n{}  *x  \\\\ \n");
+  EXPECT_EQ(body("*x\n%csT%ce\n*y\n", Format::Latex),
+            "*x  \\\\ \n\\begin{center}T\\end{center}  \n*y  \\\\ \n");
   EXPECT_EQ(body("%csT%ce\n\n", Format::Latex),
             "\\begin{center}T\\end{center}  \n\\mbox{}  \\\\ \n");
   EXPECT_EQ(body("%csT%ce\n %pg \n", Format::Latex),
@@ -118,6 +123,23 @@ TEST(FlowingWriters, LatexGuardsOnlyTheLineStartsThatWouldStopIt) {
   for (Format f : {Format::AbiWord, Format::DocBook, Format::Html, Format::Rtf, Format::OpenDocument}) {
     EXPECT_EQ(body("a\n[x]\n", f).find("{}"), std::string::npos) << formatName(f);
   }
+}
+
+// A centred line's environment cannot begin or end inside the box of
+// \underline or \textsuperscript: the groups from the outermost box up are
+// closed before it and opened again after, on the line or lines later.
+// Where no box is open the line is written as it is.
+TEST(FlowingWriters, LatexReopensBoxesAroundACentredLine) {
+  EXPECT_EQ(body("x %us a %csb%ce c%ue y\n", Format::Latex),
+            "x \\underline{ a }\\begin{center}\\underline{b}\\end{center}\\underline{ c} y  \n");
+  EXPECT_EQ(body("%bsa %ssb\n%csc%ce%se%be\n", Format::Latex),
+            "\\textbf{a \\textsuperscript{b  \\\\ \n"
+            "}\\begin{center}\\textsuperscript{c}\\end{center}\\textsuperscript{}}  \n");
+  EXPECT_EQ(body("%bsa %csb%ce c%be {%csd%ce}\n", Format::Latex),
+            "\\textbf{a \\begin{center}b\\end{center} c} {\\begin{center}d\\end{center}}  \n");
+  // A comment hides its braces; an escaped brace opens nothing.
+  EXPECT_EQ(body("%us a % {\n\\{ %csb%ce%ue\n", Format::Latex),
+            "\\underline{ a % {  \\\\ \n\\{ }\\begin{center}\\underline{b}\\end{center}\\underline{}  \n");
 }
 
 TEST(FlowingWriters, TopSpacing) {

@@ -93,5 +93,16 @@ TEST(FormedTagsReplay, NamesTheFirstTypedByteOfEachFormedTag) {
   EXPECT_TRUE(replayEveryTagRow("%bs plain %be", Format::Html, TextMode::Markup).tags.empty());
 }
 
+// As typed, a "%" that begins no tag is escaped before the rows run, so
+// it joins nothing.
+TEST(FormedTagsReplay, KnowsWhatTheTextLeavesAndWhatItEscapes) {
+  for (const FormatInfo& f : kFormats) {
+    EXPECT_TRUE(replayEveryTagRow("x%P%%Heis", f.format, TextMode::Typed).tags.empty()) << f.name;
+  }
+  const FormedLine markup = replayEveryTagRow("x%P%%Heis", Format::Latex, TextMode::Markup);
+  ASSERT_EQ(markup.tags.size(), 1u);
+  EXPECT_EQ(kTagTable[markup.tags[0].row].tag, "%is");
+}
+
 }  // namespace
 }  // namespace kolvo::check

@@ -104,6 +104,7 @@ void Checker::checkLine(LineContext& line) {
   checkPageBreaks(line);
   if (options_.mode == TextMode::Markup) {
     checkMarkupText(line);
+    math_.followLine(line);
   } else {
     checkTypedText(line);
   }
@@ -148,6 +149,7 @@ void Checker::advance(std::string_view piece) {
 
 void Checker::finish() {
   styles_.finish(findings_, end_);
+  math_.finish(findings_, end_);
   repeats_.finish(findings_, end_);
   encoding_.finish();
   if (const std::optional<LikelyEncoding> likely = encoding_.likely()) {

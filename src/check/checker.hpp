@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "check/finding.hpp"
+#include "check/latex_math.hpp"
 #include "check/line_context.hpp"
 #include "check/page_width.hpp"
 #include "check/style_tracker.hpp"
@@ -44,6 +45,7 @@ class Checker {
   CheckOptions options_;
   FindingSink& sink_;
   StyleTracker styles_;
+  LatexMath math_;  // "$" over the lines of LaTeX taken as markup
   Repeats repeats_;
   PageWidthCheck pageWidth_;
   EncodingGuess encoding_;  // whether the input is likely not Windows-1252 where not UTF-8

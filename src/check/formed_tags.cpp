@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "check/latex_groups.hpp"
 #include "check/line_context.hpp"
 #include "check/tag_lookup.hpp"
 #include "markup/rows_in_order.hpp"
 #include "markup/tag_index.hpp"
 #include "markup/tag_table.hpp"
+#include "text/typed_text.hpp"
 
 namespace kolvo::check {
 namespace {
@@ -28,7 +28,11 @@ constexpr std::size_t kProduced = std::numeric_limits<std::size_t>::max();
 // bytes were not typed together.
 class FormedTagWatcher final : public RowWatcher {
  public:
-  FormedTagWatcher(std::size_t size, std::vector<FormedTag>& formed) : formed_(formed) {
+  // Text taken as typed (`typed`, in `mode`) has a "%" that begins no tag
+  // escaped by its text step before the rows run: no tag forms with it.
+  FormedTagWatcher(std::size_t size, std::vector<FormedTag>& formed, std::string_view typed = {},
+                   TextMode mode = TextMode::Markup)
+      : formed_(formed), typed_(typed), mode_(mode) {
     for (std::size_t i = 0; i < size; ++i) origin_.push_back(i);
   }
 
@@ -37,7 +41,9 @@ class FormedTagWatcher final : public RowWatcher {
     std::vector<std::size_t> next;
     std::size_t in = 0;
     for (const std::size_t hit : hits) {
-      if (!typedTogether(hit)) formed_.push_back({firstTypedByte(hit), row});
+      if (!typedTogether(hit) && !escapedByTextStep(hit)) {
+        formed_.push_back({firstTypedByte(hit), row});
+      }
       next.insert(next.end(), origin_.begin() + static_cast<std::ptrdiff_t>(in),
                   origin_.begin() + static_cast<std::ptrdiff_t>(hit));
       next.insert(next.end(), text.size(), kProduced);
@@ -47,10 +53,17 @@ class FormedTagWatcher final : public RowWatcher {
     origin_ = std::move(next);
   }
 
- private:
   bool typedTogether(std::size_t at) const {
     return origin_[at] != kProduced && origin_[at + 1] == origin_[at] + 1 &&
            origin_[at + 2] == origin_[at] + 2;
+  }
+  // Where the byte at `at` of the line as the rows leave it was typed, or
+  // kProduced.
+  std::size_t origin(std::size_t at) const { return origin_[at]; }
+
+ private:
+  bool escapedByTextStep(std::size_t at) const {
+    return mode_ == TextMode::Typed && origin_[at] != kProduced && !beginsTag(typed_, origin_[at]);
   }
   // Where a formed tag is reported: its first typed byte (a formed tag
   // always holds one, since no text is a tag).
@@ -63,6 +76,8 @@ class FormedTagWatcher final : public RowWatcher {
 
   std::vector<std::size_t> origin_;
   std::vector<FormedTag>& formed_;
+  std::string_view typed_;
+  TextMode mode_;
 };
 
 // Whether a tag can be formed at all: a text that can form one
@@ -93,21 +108,27 @@ FormedLine replayTagRows(const LineContext& line, Format format) {
 FormedLine replayEveryTagRow(std::string_view typed, Format format, TextMode mode) {
   std::string text(typed);
   FormedLine formed;
-  FormedTagWatcher watcher(text.size(), formed.tags);
+  FormedTagWatcher watcher(text.size(), formed.tags, typed, mode);
   LineMarks unused;
   applyTagRows(text, format, unused, mode, &watcher);
   if (!formed.tags.empty()) formed.rewritten = std::move(text);
   return formed;
 }
 
-namespace {
-
-// What a formed tag breaks in the format's file, if anything. (A formed
-// tag's DocBook elements are balanced by the writer like any tag's.)
-std::string_view brokenFile(std::string_view text, Format format) {
-  if (format == Format::Latex && changesLatexGroups(text)) return "the LaTeX file will not compile";
-  return {};
+char byteAfterOnceRewritten(std::string_view typed, std::size_t at, Format format,
+                            TextMode mode) {
+  std::string text(typed);
+  std::vector<FormedTag> formed;
+  FormedTagWatcher watcher(text.size(), formed);
+  LineMarks unused;
+  applyTagRows(text, format, unused, mode, &watcher);
+  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+    if (watcher.origin(i) == at) return text[i + 1];
+  }
+  return '\0';
 }
+
+namespace {
 
 struct Pending {
   FormedTag tag;
@@ -122,20 +143,15 @@ bool formsTagAt(const LineContext& line, Format format, std::size_t byte) {
                      [byte](const FormedTag& tag) { return tag.byte == byte; });
 }
 
+// A formed tag shows other than typed. What it does to LaTeX's groups is
+// judged with the rest of the rewritten line (LatexGroups), where a group
+// it opens may well be closed: "\\%" of %ps and "us" make "\\\\underline{",
+// a line break, text and a plain group.
 void checkFormedTags(LineContext& line) {
-  const TextMode mode = line.options().mode;
   std::vector<Pending> looksWrong;
   for (const FormatInfo& f : kFormats) {
     if (!line.options().formats.has(f.format)) continue;
     for (const FormedTag& tag : line.formed(f.format).tags) {
-      const std::string_view broken = brokenFile(*tagText(tag.row, f.format, mode), f.format);
-      if (!broken.empty()) {
-        line.report(tag.byte, Severity::Error,
-                    "the conversion joins the characters here into " + describeTag(tag.row) +
-                        " in " + formatNames(FormatSet::of(f.format)) + ": " +
-                        std::string(broken));
-        continue;
-      }
       auto same = [&tag](const Pending& p) {
         return p.tag.byte == tag.byte && p.tag.row == tag.row;
       };

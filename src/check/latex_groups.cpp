@@ -1,9 +1,13 @@
 #include "check/latex_groups.hpp"
 
+#include <algorithm>
+#include <cctype>
+#include <iterator>
 #include <optional>
 
 #include "check/tag_lookup.hpp"
 #include "io/message_text.hpp"
+#include "writers/latex_box_groups.hpp"
 
 namespace kolvo::check {
 namespace {
@@ -47,6 +51,22 @@ void scanLatex(std::string_view latex, bool commentsCount, Take take) {
   }
 }
 
+// What the "{" at `at` of `latex` opens: after "\\" the letters before it
+// are text, no command.
+GroupKind kindOfBrace(std::string_view latex, std::size_t at) {
+  std::size_t start = at;
+  while (start > 0 && std::isalpha(static_cast<unsigned char>(latex[start - 1])) != 0) --start;
+  if (start == at) return GroupKind::Plain;
+  std::size_t backslashes = 0;
+  while (backslashes < start && latex[start - 1 - backslashes] == '\\') ++backslashes;
+  if (backslashes % 2 == 0) return GroupKind::Plain;
+  return boxesItsArgument(latex.substr(start, at - start)) ? GroupKind::Box : GroupKind::Argument;
+}
+
+GroupKind kindOf(const Token& token, std::string_view latex) {
+  return token.name.empty() ? kindOfBrace(latex, token.at) : GroupKind::Argument;
+}
+
 std::string groupName(std::string_view environment) {
   return environment.empty() ? "a LaTeX group"
                              : "the LaTeX environment " + printable(environment);
@@ -79,8 +99,11 @@ void LatexGroups::followLine(LineContext& line) {
     scanLatex(formed.rewritten, true, [&](const Token& token) {
       if (token.kind == TokenKind::Comment) return;
       const std::string what = "a tag or character of this line";
-      if (token.kind == TokenKind::Open) open(std::string(token.name), line, 0, what);
-      else close(token.name, line, 0, what);
+      if (token.kind == TokenKind::Open) {
+        open(std::string(token.name), line, 0, what, kindOf(token, formed.rewritten));
+      } else {
+        close(token.name, line, 0, what);
+      }
     });
     return;
   }
@@ -97,8 +120,11 @@ void LatexGroups::followLine(LineContext& line) {
       }
       const std::size_t byte = userStart + token.at;
       const std::string what = "'" + std::string(1, text[byte]) + "'";
-      if (token.kind == TokenKind::Open) open(std::string(token.name), line, byte, what);
-      else close(token.name, line, byte, what);
+      if (token.kind == TokenKind::Open) {
+        open(std::string(token.name), line, byte, what, kindOf(token, text.substr(userStart)));
+      } else {
+        close(token.name, line, byte, what);
+      }
     });
   };
   for (const TagOccurrence& tag : line.tags()) {
@@ -113,21 +139,43 @@ void LatexGroups::followLine(LineContext& line) {
   followUser(text.size());
 }
 
+bool LatexGroups::isBox(const Group& group) { return group.kind == GroupKind::Box; }
+
 void LatexGroups::follow(std::string_view latex, LineContext& line, std::size_t byte,
                          const std::string& openedBy) {
   scanLatex(latex, false, [&](const Token& token) {
-    if (token.kind == TokenKind::Open) open(std::string(token.name), line, byte, openedBy);
-    else close(token.name, line, byte, openedBy);
+    if (token.kind == TokenKind::Open) {
+      open(std::string(token.name), line, byte, openedBy, kindOf(token, latex));
+    } else {
+      close(token.name, line, byte, openedBy);
+    }
   });
 }
 
+bool LatexGroups::closesAroundGroups(std::string_view environment) {
+  if (environment != "center") return false;
+  if (std::none_of(open_.begin(), open_.end(), isBox)) return false;
+  const auto nearest = std::find_if(open_.rbegin(), open_.rend(), [](const Group& group) {
+    return !group.environment.empty();
+  });
+  if (nearest == open_.rend() || nearest->environment != environment) return false;
+  open_.erase(std::next(nearest).base());
+  return true;
+}
+
 void LatexGroups::open(std::string environment, const LineContext& line, std::size_t byte,
-                       const std::string& openedBy) {
+                       const std::string& openedBy, GroupKind kind) {
   if (open_.size() >= kMaxKept) {
     ++uncounted_;
     return;
   }
-  open_.push_back({std::move(environment), line.line(), line.columnOf(byte), openedBy});
+  Group group{std::move(environment), line.line(), line.columnOf(byte), openedBy, kind};
+  // The writer begins the environment under the groups from the outermost
+  // box up, and opens them again inside it.
+  const auto outermostBox = group.environment == "center"
+                                ? std::find_if(open_.begin(), open_.end(), isBox)
+                                : open_.end();
+  open_.insert(outermostBox, std::move(group));
 }
 
 void LatexGroups::close(std::string_view environment, LineContext& line, std::size_t byte,
@@ -143,6 +191,7 @@ void LatexGroups::close(std::string_view environment, LineContext& line, std::si
     return;
   }
   const Group& top = open_.back();
+  if (top.environment != environment && closesAroundGroups(environment)) return;
   if (top.environment != environment) {
     line.report(byte, Severity::Error,
                 closedBy + " closes " + groupName(environment) + " while " +
@@ -154,12 +203,14 @@ void LatexGroups::close(std::string_view environment, LineContext& line, std::si
 
 void LatexGroups::finish(std::vector<Finding>& findings, InputEnd end) {
   for (const Group& group : open_) {
-    findings.push_back({end.line, end.column, Severity::Error,
+    findings.push_back({end.line, end.column,
+                        group.kind == GroupKind::Plain ? Severity::Warning : Severity::Error,
                         "the input ends with " + groupName(group.environment) +
                             " still open, opened by " + group.openedBy + " at line " +
                             std::to_string(group.line) + ", column " +
                             std::to_string(group.column) +
-                            ": the LaTeX file will not compile"});
+                            (group.kind == GroupKind::Plain ? ": LaTeX closes it itself, with a warning"
+                                             : ": the LaTeX file will not compile")});
   }
   open_.clear();
   uncounted_ = 0;

@@ -13,6 +13,13 @@
 
 namespace kolvo::check {
 
+// What a brace opens: a command's argument, a plain group (the user's own
+// "{"), which LaTeX closes itself at the end of the document with a
+// warning, or the argument of a command that sets it in a box
+// (boxesItsArgument), which the writer closes and opens again around a
+// centred line's environment.
+enum class GroupKind : unsigned char { Argument, Plain, Box };
+
 class LatexGroups {
  public:
   // Follows one line; reports a close that does not match.
@@ -27,12 +34,17 @@ class LatexGroups {
     std::uint64_t line;
     std::size_t column;
     std::string openedBy;  // "%bs (bold on)" or "'{'"
+    GroupKind kind = GroupKind::Argument;
   };
 
   void follow(std::string_view latex, LineContext& line, std::size_t byte,
               const std::string& openedBy);
   void open(std::string environment, const LineContext& line, std::size_t byte,
-            const std::string& openedBy);
+            const std::string& openedBy, GroupKind kind = GroupKind::Argument);
+  // Whether closing `environment` takes it out from under the groups open
+  // inside it, as the writer does where a box is open.
+  bool closesAroundGroups(std::string_view environment);
+  static bool isBox(const Group& group);
   void close(std::string_view environment, LineContext& line, std::size_t byte,
              const std::string& closedBy);
 

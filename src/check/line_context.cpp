@@ -69,7 +69,11 @@ bool Repeats::first(Repeated kind, std::uint64_t line) {
 void Repeats::finish(std::vector<Finding>& findings, InputEnd end) const {
   constexpr std::array<std::string_view, kRepeatedKinds> kWhat = {
       "have text beyond ASCII", "have characters without a glyph in PostScript or PDF",
-      "have characters without a glyph in PDF", "have characters without a glyph in LaTeX's fonts"};
+      "have characters without a glyph in PDF", "have characters without a glyph in LaTeX's fonts",
+      "have bytes that are not UTF-8, which stop LaTeX"};
+  // What the first line's finding was.
+  constexpr std::array<std::string_view, kRepeatedKinds> kFinding = {
+      "warning", "warning", "warning", "warning", "error"};
   for (std::size_t kind = 0; kind < kRepeatedKinds; ++kind) {
     const Seen& seen = seen_[kind];
     if (seen.moreLines == 0) continue;
@@ -78,7 +82,8 @@ void Repeats::finish(std::vector<Finding>& findings, InputEnd end) const {
                             (seen.moreLines == 1 ? " more line " : " more lines ") +
                             (seen.moreLines == 1 ? "has" : "have") +
                             std::string(kWhat[kind].substr(4)) +
-                            " as well; the warning at line " + std::to_string(seen.firstLine) +
+                            " as well; the " + std::string(kFinding[kind]) + " at line " +
+                            std::to_string(seen.firstLine) +
                             " stands for all"});
   }
 }

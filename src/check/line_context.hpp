@@ -20,6 +20,9 @@ class FallbackFonts;
 
 namespace kolvo::check {
 
+// What the findings about the user's text as markup end with.
+inline constexpr std::string_view kEscapeHint = " (--escape shows the text as typed)";
+
 struct CheckOptions {
   FormatSet formats = FormatSet::all();
   TextMode mode = TextMode::Markup;
@@ -39,8 +42,14 @@ struct TagOccurrence {
 // Findings that would repeat on most lines of a document (its text is not
 // ASCII, say) are reported on the first line that has them; the others
 // are counted for one note at the end.
-enum class Repeated : unsigned char { NonAscii, NoGlyphPaged, NoGlyphPdf, NoGlyphLatex };
-inline constexpr std::size_t kRepeatedKinds = 4;
+enum class Repeated : unsigned char {
+  NonAscii,
+  NoGlyphPaged,
+  NoGlyphPdf,
+  NoGlyphLatex,
+  NotUtf8Latex,
+};
+inline constexpr std::size_t kRepeatedKinds = 5;
 
 class Repeats {
  public:
@@ -115,6 +124,12 @@ class LineContext {
 FormedLine replayTagRows(const LineContext& line, Format format);
 // The same without passing over any line.
 FormedLine replayEveryTagRow(std::string_view typed, Format format, TextMode mode);
+
+// The byte that comes after the typed byte `at` once the tag rows have
+// rewritten the line for `format` (a tag with no text there is gone), or
+// '\0' where nothing does.
+char byteAfterOnceRewritten(std::string_view typed, std::size_t at, Format format,
+                            TextMode mode);
 
 // The formats of `options` among `candidates`.
 FormatSet formatsAmong(const CheckOptions& options, FormatSet candidates);

@@ -9,6 +9,7 @@
 #include "check/latex_groups.hpp"
 #include "check/line_context.hpp"
 #include "check/tag_lookup.hpp"
+#include "io/message_text.hpp"
 #include "text/latex_unicode.hpp"
 #include "text/text_decoding.hpp"
 #include "text/typed_text.hpp"
@@ -20,8 +21,6 @@
 
 namespace kolvo::check {
 namespace {
-
-constexpr std::string_view kEscapeHint = " (--escape shows the text as typed)";
 
 enum class Follow : unsigned char { Any, LetterOrMark, NotTag, NotAfterBlank };
 
@@ -78,7 +77,10 @@ bool follows(std::string_view text, std::size_t at, const Hazard& hazard,
   }
   if (hazard.follow == Follow::NotAfterBlank) return at == 0 || text[at - 1] != ' ';
   if (at + 1 >= text.size()) return false;
-  const char c = text[at + 1];
+  // A tag may take the place of what comes next: the rows say what does.
+  const char c = text[at + 1] == '%'
+                     ? byteAfterOnceRewritten(text, at, hazard.format, line.options().mode)
+                     : text[at + 1];
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '/' || c == '!' ||
          c == '?' || c == '#';
 }
@@ -99,8 +101,30 @@ bool insideTag(const LineContext& line, std::size_t at) {
   return false;
 }
 
+// Where LaTeX's comment begins on the line: the first "%" that is no tag,
+// forms none and is not escaped by a backslash. What follows it is not
+// read at all.
+std::size_t latexCommentStart(const LineContext& line) {
+  const std::string_view text = line.text();
+  for (std::size_t at = text.find('%'); at != std::string_view::npos;
+       at = text.find('%', at + 1)) {
+    if (line.knownTagAt(at) != nullptr) {
+      at += 2;
+      continue;
+    }
+    std::size_t backslashes = 0;
+    while (backslashes < at && text[at - 1 - backslashes] == '\\') ++backslashes;
+    if (backslashes % 2 == 1) continue;
+    if (!formsTagAt(line, Format::Latex, at)) return at;
+  }
+  return std::string_view::npos;
+}
+
 void checkHazards(LineContext& line) {
   const std::string_view text = line.text();
+  const std::size_t latexComment = line.options().formats.has(Format::Latex)
+                                       ? latexCommentStart(line)
+                                       : std::string_view::npos;
   std::array<bool, kHazards.size()> reported{};
   for (std::size_t i = 0; i < kHazards.size(); ++i) {
     const Hazard& hazard = kHazards[i];
@@ -108,6 +132,10 @@ void checkHazards(LineContext& line) {
     if (formats.empty()) continue;
     for (std::size_t at = text.find(hazard.byte); at != std::string_view::npos && !reported[i];
          at = text.find(hazard.byte, at + 1)) {
+      if (hazard.format == Format::Latex && latexComment != std::string_view::npos &&
+          at > latexComment) {
+        break;
+      }
       if (insideTag(line, at) || !follows(text, at, hazard, line)) continue;
       reported[i] = true;
       line.reportFor(at, hazard.severity, formats, hazard.before,
@@ -139,82 +167,19 @@ void checkNonAscii(LineContext& line) {
   }
 }
 
-// "$" switches LaTeX into mathematics and back. The mathematics must end
-// on its line (a "%" comment may hide the "$" that ends it), and inside
-// the group it began in: a tag's or the user's brace between the two
-// "$" leaves LaTeX with a group it cannot close.
-struct MathSpan {
-  std::size_t first = std::string_view::npos;  // the first "$"
-  bool open = false;
-  int depth = 0;      // the group depth now
-  int mathDepth = 0;  // the group depth the mathematics began at
-  bool crossed = false;
-};
-
-void followDollars(const LineContext& line, MathSpan& span) {
-  const std::string_view text = line.text();
-  for (std::size_t at = 0; at < text.size(); ++at) {
-    const char c = text[at];
-    if (const TagOccurrence* tag = line.knownTagAt(at)) {
-      const Replacement latex = tagText(*tag->row, Format::Latex, TextMode::Markup);
-      if (latex) span.depth += latexGroupChange(*latex);
-      at += 2;
-    } else if (c == '\\') {
-      ++at;
-    } else if (c == '{' || c == '}') {
-      span.depth += c == '{' ? 1 : -1;
-    } else if (c == '%') {
-      return;
-    } else if (c == '$') {
-      if (span.first == std::string_view::npos) span.first = at;
-      span.crossed = span.crossed || (span.open && span.depth != span.mathDepth);
-      span.open = !span.open;
-      span.mathDepth = span.depth;
-    }
-    span.crossed = span.crossed || (span.open && span.depth < span.mathDepth);
-  }
-}
-
-void checkDollars(LineContext& line) {
-  if (!line.options().formats.has(Format::Latex)) return;
-  if (line.text().find('$') == std::string_view::npos) return;
-  MathSpan span;
-  followDollars(line, span);
-  if (span.first == std::string_view::npos) return;
-  if (span.open || span.crossed) {
-    line.report(span.first, Severity::Error,
-                std::string(span.open
-                                ? "'$' starts mathematics in LaTeX and is not ended on this "
-                                  "line, so LaTeX stops with an error"
-                                : "'$' starts mathematics in LaTeX that a brace or a tag's "
-                                  "group cuts through before its closing '$', so LaTeX stops "
-                                  "with an error") +
-                    std::string(kEscapeHint));
-  } else {
-    line.report(span.first, Severity::Warning,
-                "'$' sets the text up to the next '$' as mathematics in LaTeX" +
-                    std::string(kEscapeHint));
-  }
-}
-
 // Each LaTeX output line but a centred one ends with the line break "\\",
 // which reads a "[" or "*" that comes first on the next line (blanks
-// aside) as its own. The writer guards a "[" unless a length follows it,
-// which the break then takes as its own, as a LaTeX user may mean it.
+// aside) as its own. The writer guards a "*", and a "[" unless a length
+// follows it, which the break then takes as its own, as a LaTeX user may
+// mean it.
 void checkLatexLineStart(LineContext& line) {
   if (!line.options().formats.has(Format::Latex)) return;
   const std::size_t first = line.text().find_first_not_of(' ');
   if (first == std::string_view::npos) return;
-  if (line.text()[first] == '[') {
-    if (!opensWithLength(line.text().substr(first))) return;
-    line.report(first, Severity::Warning,
-                "a length in '[' ']' first on a line is taken by LaTeX's line break before it "
-                "as its own and not shown" + std::string(kEscapeHint));
-  } else if (line.text()[first] == '*') {
-    line.report(first, Severity::Warning,
-                "'*' first on a line is taken by LaTeX's line break before it and not shown" +
-                    std::string(kEscapeHint));
-  }
+  if (line.text()[first] != '[' || !opensWithLength(line.text().substr(first))) return;
+  line.report(first, Severity::Warning,
+              "a length in '[' ']' first on a line is taken by LaTeX's line break before it "
+              "as its own and not shown" + std::string(kEscapeHint));
 }
 
 // LaTeX reads a form feed (a page separator in many plain-text files) as
@@ -267,6 +232,28 @@ void note(Unshowable& found, std::size_t index, char32_t c) {
   }
 }
 
+// LaTeX reads its input as UTF-8 and stops at a byte that is no part of a
+// UTF-8 character, unless a comment hides it.
+void checkLatexUtf8(LineContext& line) {
+  if (!line.options().formats.has(Format::Latex)) return;
+  const std::string_view text = line.text().substr(0, latexCommentStart(line));
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    if (static_cast<unsigned char>(text[at]) < 0x80) continue;
+    const std::size_t length = utf8SequenceLength(text, at);
+    if (length > 0) {
+      at += length - 1;
+      continue;
+    }
+    if (line.firstOfItsKind(Repeated::NotUtf8Latex)) {
+      line.report(at, Severity::Error,
+                  "the byte " + printable(text.substr(at, 1)) +
+                      " is no part of a UTF-8 character, so LaTeX stops with an error here" +
+                      std::string(kEscapeHint));
+    }
+    return;
+  }
+}
+
 // The clean-up that takes the underline mark out after a blank takes a
 // user's "_" there out too, in every format.
 void checkDroppedUnderscore(LineContext& line) {
@@ -283,9 +270,9 @@ void checkMarkupText(LineContext& line) {
   if (isDrawingLine(line.text())) return;
   checkHazards(line);
   checkDroppedUnderscore(line);
-  checkDollars(line);
   checkLatexLineStart(line);
   checkLatexFormFeed(line);
+  checkLatexUtf8(line);
   checkNonAscii(line);
 }
 

@@ -103,10 +103,10 @@ void FlowingWriter::topSpacing(char option) {
 
 void FlowingWriter::guardLineStart(const TypedLine& line, std::string_view text, bool centred) {
   const LineStartGuards& guards = format_.guards;
-  if (after_ == After::LineBreak && !guards.beforeBracketAfterBreak.empty()) {
+  if (after_ == After::LineBreak && !guards.beforeBreakArgumentAfterBreak.empty()) {
     const std::string_view start = text.substr(firstNonBlank(text));
-    if (start.starts_with('[') && !opensWithLength(start)) {
-      out_.write(guards.beforeBracketAfterBreak);
+    if (start.starts_with('*') || (start.starts_with('[') && !opensWithLength(start))) {
+      out_.write(guards.beforeBreakArgumentAfterBreak);
     }
   }
   if (after_ == After::Centred && !centred && !guards.beforeNoParagraphAfterCentred.empty() &&
@@ -121,15 +121,17 @@ void FlowingWriter::line(const TypedLine& line) {
   const bool centred = marks_.center == 1;
   const LineForm& form = centred ? format_.centred : format_.plain;
   out_.write(form.before);
-  // A line after a line break that starts with neither a blank nor "["
-  // (most) has nothing to guard.
+  // A line after a line break that starts with neither a blank nor "[" nor
+  // "*" (most) has nothing to guard.
   const bool mayNeedGuard =
       after_ == After::Centred ||
-      (!line.bytes.empty() && (isBlank(line.bytes.front()) || line.bytes.front() == '['));
+      (!line.bytes.empty() && (isBlank(line.bytes.front()) || line.bytes.front() == '[' ||
+                               line.bytes.front() == '*'));
   // What is written: the line, or the line balanced (which may leave only
   // blanks where the line closed and opened styles).
-  const std::string_view text =
+  std::string_view text =
       balancer_ && balancer_->balance(line, balanced_) ? std::string_view(balanced_) : line.bytes;
+  if (boxes_) text = boxes_->follow(text, unboxed_);
   if (guarded_ && mayNeedGuard) guardLineStart(line, text, centred);
   out_.write(text);
   out_.write(form.after);

@@ -12,6 +12,7 @@
 #include "text/latex_scripts.hpp"
 #include "writers/element_balance.hpp"
 #include "writers/flowing_metadata.hpp"
+#include "writers/latex_box_groups.hpp"
 #include "writers/writer.hpp"
 
 namespace kolvo {
@@ -37,9 +38,10 @@ bool opensWithLength(std::string_view text);
 // What keeps a line from stopping the format's reader where the line before
 // it left off; empty (nothing to guard) in every format but LaTeX.
 struct LineStartGuards {
-  // Before a line whose text opens with "[" right after a line break, which
-  // would read it as the break's optional length ("{}").
-  std::string_view beforeBracketAfterBreak;
+  // Before a line whose text opens with "[" or "*" right after a line
+  // break, which would read it as the break's optional length or its star
+  // (the "*" would be lost, and a "[" after it read as a length) ("{}").
+  std::string_view beforeBreakArgumentAfterBreak;
   // Before a plain line of blanks and tags alone right after a centred
   // line, whose environment has ended the paragraph: its tags may all be
   // declarations (a size, a colour, a page break), which begin none, and
@@ -68,6 +70,10 @@ struct FlowingFormat {
   // needs (typed LaTeX: the scripts of latexScriptPackages), which the
   // writer is given; empty in every other format.
   std::string_view prologueEnd = {};
+  // Whether the groups of a box open at a centred line's environment are
+  // closed and opened again around it (LaTeX taken as markup; see
+  // LatexBoxGroups).
+  bool reopensBoxesAroundCentring = false;
 };
 
 extern const FlowingFormat kAbiWordFormat;
@@ -99,7 +105,8 @@ class FlowingWriter final : public Writer {
       : Writer(out, marks), format_(texts), packages_(std::move(packages)) {
     if (info != nullptr) metadata_ = metadataTexts(texts, format, mode, *info);
     if (texts.balancesElements) balancer_.emplace(format, mode);
-    guarded_ = !texts.guards.beforeBracketAfterBreak.empty() ||
+    if (texts.reopensBoxesAroundCentring) boxes_.emplace();
+    guarded_ = !texts.guards.beforeBreakArgumentAfterBreak.empty() ||
                !texts.guards.beforeNoParagraphAfterCentred.empty();
     noteWhetherItemsAreRead();
   }
@@ -149,6 +156,8 @@ class FlowingWriter final : public Writer {
   bool guarded_ = false;  // the format guards some line starts (most guard none)
   std::optional<ElementBalancer> balancer_;
   std::string balanced_;
+  std::optional<LatexBoxGroups> boxes_;
+  std::string unboxed_;
 };
 
 }  // namespace kolvo

@@ -22,6 +22,7 @@ constexpr FlowingFormat latexWithPrologue(std::string_view prologue, bool typed,
       typed,
       {},
       prologueEnd,
+      !typed,
   };
 }
 

@@ -104,45 +104,65 @@ void expectErrorsAmong(const std::vector<Finding>& one, const std::vector<Findin
 
 // What LaTeX stops at, read from the document as TeX reads it: "\" takes
 // the next character or a command's letters, "%" comments out the rest of
-// the line, braces and \begin/\end must pair, "$" math may not cross a
-// brace or a line, "^" and "_" only in math, "&" and "#" never, and no
-// "[" right after the line break "\\", which would take it as a length.
+// the line, braces and \begin/\end must pair (a plain brace group left open
+// LaTeX closes itself), "$" math may not cross a brace, an environment, a
+// form feed or the end, nor carry text beyond ASCII over a line (an accent
+// stops it), "^" and "_" only in math, "&" and "#" never, and no "[" right
+// after the line break "\\", which would take it as a length.
 struct LatexScan {
   struct Group {
     // cppcheck-suppress unusedStructMember ; compared when a group closes
     std::string environment;  // empty for a brace
     // cppcheck-suppress unusedStructMember ; compared when a group closes
     bool mathAtOpen;
+    // cppcheck-suppress unusedStructMember ; read at the end
+    bool plain = false;  // a brace that is no command's argument
   };
   std::vector<Group> groups;
   bool math = false;
+  bool mathOverLine = false;   // the open mathematics has crossed a line
+  bool mathBeyondAscii = false;  // and holds text beyond ASCII
 
   std::string fault(std::string_view doc) {
+    std::size_t argumentAt = std::string_view::npos;  // where a command's argument would open
     for (std::size_t i = 0; i < doc.size(); ++i) {
       const char c = doc[i];
       if (c == '\\') {
+        const std::size_t start = i;
         i = command(doc, i);
         if (i == std::string_view::npos) return "an environment name is not closed";
         if (!lastFault.empty()) return lastFault;
+        if (i > start + 1 || isLetter(doc[i])) argumentAt = i + 1;
       } else if (c == '%') {
         while (i + 1 < doc.size() && doc[i + 1] != '\n') ++i;
       } else if (c == '{') {
-        groups.push_back({{}, math});
+        groups.push_back({{}, math, i != argumentAt});
       } else if (c == '}') {
         if (groups.empty() || !groups.back().environment.empty()) return "a '}' closes nothing";
         if (groups.back().mathAtOpen != math) return "mathematics crosses a brace";
         groups.pop_back();
       } else if (c == '$') {
         math = !math;
+        mathOverLine = false;
+        mathBeyondAscii = false;
       } else if (c == '\n' && math) {
-        return "mathematics runs past the end of a line";
+        if (mathBeyondAscii) return "text beyond ASCII in mathematics over a line";
+        mathOverLine = true;
+      } else if (c == '\f' && math) {
+        return "a form feed ends the paragraph inside mathematics";
+      } else if (static_cast<unsigned char>(c) >= 0x80 && math) {
+        if (mathOverLine) return "text beyond ASCII in mathematics over a line";
+        mathBeyondAscii = true;
       } else if ((c == '^' || c == '_') && !math) {
         return std::string("'") + c + "' outside mathematics";
       } else if (c == '&' || c == '#') {
         return std::string("'") + c + "' in the text";
       }
     }
-    if (!groups.empty()) return "a group or environment is never closed";
+    if (math) return "mathematics is never ended";
+    for (const Group& group : groups) {
+      if (!group.plain) return "a group or environment is never closed";
+    }
     return {};
   }
 
@@ -168,6 +188,7 @@ struct LatexScan {
     const std::size_t close = doc.find('}', end);
     if (close == std::string_view::npos) return std::string_view::npos;
     std::string environment(doc.substr(end + 1, close - end - 1));
+    if (math) lastFault = "mathematics meets \\" + std::string(name) + "{" + environment + "}";
     if (name == "begin") {
       groups.push_back({std::move(environment), math});
     } else if (groups.empty() || groups.back().environment != environment) {

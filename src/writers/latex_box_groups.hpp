@@ -1,0 +1,46 @@
+#pragma once
+// LaTeX's \underline and \textsuperscript set their argument in a box, in
+// which no paragraph can begin or end: the center environment of a centred
+// line inside one stops pdflatex ("perhaps a missing \item"). The writer
+// of LaTeX taken as markup follows the groups its lines open and close, and
+// where such a box is open at "\begin{center}" or "\end{center}", it closes
+// the groups down to the outermost box before the command and opens them
+// again after it. Lines where no box is open there are written as they are.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kolvo {
+
+// Whether the LaTeX command `name` (without its backslash) sets its
+// argument in a box.
+bool boxesItsArgument(std::string_view name);
+
+class LatexBoxGroups {
+ public:
+  // Follows `line` as it is to be written; returns it, or `rewritten`
+  // holding it with the groups closed and opened again around the center
+  // environment's commands.
+  std::string_view follow(std::string_view line, std::string& rewritten);
+
+ private:
+  struct Group {
+    std::string opener;  // "\underline{" or "{"
+    bool box;
+  };
+  void open(std::string_view opener, bool box);
+  void close();
+  // The groups from the outermost open box up, closed and opened again
+  // around `command`, into `out`.
+  void writeAround(std::string_view command, std::string& out) const;
+
+  // Groups beyond this many are counted, not kept: memory stays bounded.
+  static constexpr std::size_t kMaxKept = 4096;
+  std::vector<Group> open_;
+  std::size_t boxes_ = 0;      // of open_, the boxes
+  std::size_t uncounted_ = 0;  // groups open beyond kMaxKept
+};
+
+}  // namespace kolvo
