@@ -186,27 +186,6 @@ std::optional<CommandLineRequest> setInTimes(const char*, ConversionSettings& se
   return std::nullopt;
 }
 
-// An empty value takes back one that KOLVO_OPTIONS gave.
-std::optional<CommandLineRequest> setTitle(const char* argument, ConversionSettings& settings) {
-  settings.info.title = metadataValue(argument);
-  return std::nullopt;
-}
-
-std::optional<CommandLineRequest> setAuthor(const char* argument, ConversionSettings& settings) {
-  settings.info.author = metadataValue(argument);
-  return std::nullopt;
-}
-
-std::optional<CommandLineRequest> setSubject(const char* argument, ConversionSettings& settings) {
-  settings.info.subject = metadataValue(argument);
-  return std::nullopt;
-}
-
-std::optional<CommandLineRequest> setKeywords(const char* argument, ConversionSettings& settings) {
-  settings.info.keywords = metadataValue(argument);
-  return std::nullopt;
-}
-
 std::optional<CommandLineRequest> setLanguage(const char* argument, ConversionSettings& settings) {
   const std::string_view tag(argument);
   if (!tag.empty() && !isLanguageTag(tag)) {

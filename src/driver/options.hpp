@@ -14,6 +14,7 @@
 
 #include "markup/format.hpp"
 #include "writers/paged/page_design.hpp"
+#include "text/metadata_text.hpp"
 #include "writers/document_info.hpp"
 #include "writers/paged/paper_size.hpp"
 
@@ -133,10 +134,13 @@ std::optional<CommandLineRequest> setInTimes(const char* argument, ConversionSet
 std::optional<CommandLineRequest> checkMarkup(const char* argument, ConversionSettings& settings);
 std::optional<CommandLineRequest> keepQuiet(const char* argument, ConversionSettings& settings);
 std::optional<CommandLineRequest> warnAgain(const char* argument, ConversionSettings& settings);
-std::optional<CommandLineRequest> setTitle(const char* argument, ConversionSettings& settings);
-std::optional<CommandLineRequest> setAuthor(const char* argument, ConversionSettings& settings);
-std::optional<CommandLineRequest> setSubject(const char* argument, ConversionSettings& settings);
-std::optional<CommandLineRequest> setKeywords(const char* argument, ConversionSettings& settings);
+// --title, --author, --subject, --keywords: one text of the metadata; an
+// empty value takes back one that KOLVO_OPTIONS gave.
+template <std::string DocumentInfo::*Field>
+std::optional<CommandLineRequest> setMetadataText(const char* argument, ConversionSettings& settings) {
+  settings.info.*Field = metadataValue(argument);
+  return std::nullopt;
+}
 std::optional<CommandLineRequest> setLanguage(const char* argument, ConversionSettings& settings);
 std::optional<CommandLineRequest> writeOutline(const char* argument, ConversionSettings& settings);
 std::optional<CommandLineRequest> leaveOutOutline(const char* argument,
@@ -163,11 +167,11 @@ inline constexpr std::array<LongOption, 24> kLongOptions = {{
     {"--margins", OptionRole::Setting, OptionArgument::Word, "L,R,T,B", setMargins,
      {{{"--margins L,R,T,B", "in pt, mm, cm or in, or one; --mono: text in Courier"}}}},
     {"--mono", OptionRole::Setting, OptionArgument::None, "", setInCourier, {}},
-    {"--title", OptionRole::Setting, OptionArgument::Word, "TEXT", setTitle,
+    {"--title", OptionRole::Setting, OptionArgument::Word, "TEXT", setMetadataText<&DocumentInfo::title>,
      {{{"--title, --author TEXT", "--subject, --keywords too: OUTPUT's metadata"}}}},
-    {"--author", OptionRole::Setting, OptionArgument::Word, "TEXT", setAuthor, {}},
-    {"--subject", OptionRole::Setting, OptionArgument::Word, "TEXT", setSubject, {}},
-    {"--keywords", OptionRole::Setting, OptionArgument::Word, "TEXT", setKeywords, {}},
+    {"--author", OptionRole::Setting, OptionArgument::Word, "TEXT", setMetadataText<&DocumentInfo::author>, {}},
+    {"--subject", OptionRole::Setting, OptionArgument::Word, "TEXT", setMetadataText<&DocumentInfo::subject>, {}},
+    {"--keywords", OptionRole::Setting, OptionArgument::Word, "TEXT", setMetadataText<&DocumentInfo::keywords>, {}},
     {"--lang", OptionRole::Setting, OptionArgument::Word, "TAG", setLanguage,
      {{{"--lang TAG, --outline", "its language (en-GB); PDF: bookmarks of headings"}}}},
     {"--outline", OptionRole::Setting, OptionArgument::None, "", writeOutline, {}},
