@@ -211,13 +211,15 @@ constexpr std::size_t cellKey(std::string_view tag, Format f) {
   return (column(f) * kTagByteValues + tagByteValue(tag[1])) * kTagByteValues + tagByteValue(tag[2]);
 }
 static_assert(kTypedTagTextCount < 255, "a cell's number must fit a byte");
-constexpr auto kCellPlusOne = [] {
-  std::array<std::uint8_t, kFormatCount * kTagByteValues * kTagByteValues> table{};
+using CellTable = std::array<std::uint8_t, kFormatCount * kTagByteValues * kTagByteValues>;
+constexpr CellTable cellTable() {
+  CellTable table{};
   for (std::size_t i = 0; i < kTypedTagTexts.size(); ++i) {
     table[cellKey(kTypedTagTexts[i].tag, kTypedTagTexts[i].format)] = static_cast<std::uint8_t>(i + 1);
   }
   return table;
-}();
+}
+constexpr CellTable kCellPlusOne = cellTable();
 
 constexpr std::size_t kNoCell = kTypedTagTextCount;
 
