@@ -125,6 +125,14 @@ const std::vector<Case>& cases() {
        {"1:3: error: the byte \\xff is no part of a UTF-8 character, so LaTeX stops",
         "3:4: note: 2 more lines have bytes that are not UTF-8, which stop LaTeX as well; the "
         "error at line 1 stands for all"}},
+      // A control character but the tab, the line ends and the form feed
+      // stops LaTeX, unless a comment hides it.
+      {"LatexStopsAtControlCharacters", "a\tb \x01 c\nd %\x02\ne\x7f\n", Format::Latex,
+       TextMode::Markup,
+       {"1:5: error: the control character U+0001 is not set up in LaTeX, so LaTeX stops",
+        "2:3: warning: '%' starts a comment in LaTeX",
+        "3:3: note: 1 more line has control characters, which stop LaTeX as well; the error at "
+        "line 1 stands for all"}},
       // LaTeX closes a plain group itself at the end, with a warning; a
       // command's argument runs into the end of the document.
       {"LatexPlainGroupLeftOpen", "x{y\n%isz\n", Format::Latex, TextMode::Markup,
@@ -201,6 +209,7 @@ const std::vector<Case>& cases() {
        TextMode::Markup,
        {"1:1: error: '\\' closes the LaTeX environment \\x1b[2J\\xffé that is not open",
         "1:1: warning: '\\' starts a command in LaTeX", "1:5: warning: '{' opens a group",
+        "1:6: error: the control character U+001B is not set up in LaTeX",
         "1:10: error: the byte \\xff is no part of a UTF-8 character",
         "1:12: warning: '}' closes a group"}},
       {"DrawingLineOnlyDrawsInPagedFormats", "$sl 1 030 440 565 440\n", Format::Html,

@@ -74,6 +74,9 @@ Checker::Checker(const CheckOptions& options, FindingSink& sink)
     : options_(options), sink_(sink), styles_(options_), pageWidth_(options_) {
   for (char c : kMarkupBytes) looksAt_[static_cast<unsigned char>(c)] = true;
   for (std::size_t b = 0x80; b < looksAt_.size(); ++b) looksAt_[b] = true;
+  // Control characters, which LaTeX does not set up.
+  for (std::size_t b = 1; b < 0x20; ++b) looksAt_[b] = looksAt_[b] || (b != '\n' && b != '\r');
+  looksAt_[0x7F] = true;
 }
 
 void Checker::checkPiece(std::string_view piece) {

@@ -70,10 +70,11 @@ void Repeats::finish(std::vector<Finding>& findings, InputEnd end) const {
   constexpr std::array<std::string_view, kRepeatedKinds> kWhat = {
       "have text beyond ASCII", "have characters without a glyph in PostScript or PDF",
       "have characters without a glyph in PDF", "have characters without a glyph in LaTeX's fonts",
-      "have bytes that are not UTF-8, which stop LaTeX"};
+      "have bytes that are not UTF-8, which stop LaTeX",
+      "have control characters, which stop LaTeX"};
   // What the first line's finding was.
   constexpr std::array<std::string_view, kRepeatedKinds> kFinding = {
-      "warning", "warning", "warning", "warning", "error"};
+      "warning", "warning", "warning", "warning", "error", "error"};
   for (std::size_t kind = 0; kind < kRepeatedKinds; ++kind) {
     const Seen& seen = seen_[kind];
     if (seen.moreLines == 0) continue;

@@ -48,8 +48,9 @@ enum class Repeated : unsigned char {
   NoGlyphPdf,
   NoGlyphLatex,
   NotUtf8Latex,
+  ControlLatex,
 };
-inline constexpr std::size_t kRepeatedKinds = 5;
+inline constexpr std::size_t kRepeatedKinds = 6;
 
 class Repeats {
  public:

@@ -2,6 +2,7 @@
 // show when the text is taken as markup, and characters no font can draw
 // when it is taken as typed.
 
+#include <algorithm>
 #include <array>
 #include <span>
 #include <string>
@@ -254,6 +255,26 @@ void checkLatexUtf8(LineContext& line) {
   }
 }
 
+// LaTeX sets up no control character but the tab, the line ends and the
+// form feed (a NUL is blanked before it): it stops at the first, unless a
+// comment hides it.
+void checkLatexControls(LineContext& line) {
+  if (!line.options().formats.has(Format::Latex)) return;
+  const std::string_view text = line.text().substr(0, latexCommentStart(line));
+  const auto stops = [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte != 0 && byte < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f') ||
+           byte == 0x7F;
+  };
+  const auto found = std::find_if(text.begin(), text.end(), stops);
+  if (found == text.end() || !line.firstOfItsKind(Repeated::ControlLatex)) return;
+  const auto at = static_cast<std::size_t>(found - text.begin());
+  line.report(at, Severity::Error,
+              "the control character " + codePointName(static_cast<unsigned char>(*found)) +
+                  " is not set up in LaTeX, so LaTeX stops with an error here" +
+                  std::string(kEscapeHint));
+}
+
 // The clean-up that takes the underline mark out after a blank takes a
 // user's "_" there out too, in every format.
 void checkDroppedUnderscore(LineContext& line) {
@@ -273,6 +294,7 @@ void checkMarkupText(LineContext& line) {
   checkLatexLineStart(line);
   checkLatexFormFeed(line);
   checkLatexUtf8(line);
+  checkLatexControls(line);
   checkNonAscii(line);
 }
 
