@@ -46,5 +46,13 @@ TEST_F(QuickLoopGuard, LetsEverythingRunWithoutTheVariable) {
   EXPECT_EQ(externalProgramRefusal({"gs", "-q"}), "");
 }
 
+// Two runs of the program a second apart give the same typed document:
+// every run a test starts sees one date, and no presets of the user's.
+TEST(RunCommand, ProgramsSeeOneDateAndNoPresets) {
+  const CommandResult typed = runKolvo({"--escape", "-p", "-", "-", "-s"}, "x\n");
+  EXPECT_NE(typed.out.find("%%CreationDate: (D:20260101000000Z)"), std::string::npos);
+  EXPECT_EQ(runCommand({"sh", "-c", "echo \"${KOLVO_OPTIONS-unset}\""}).out, "unset\n");
+}
+
 }  // namespace
 }  // namespace kolvo::test

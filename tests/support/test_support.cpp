@@ -82,6 +82,12 @@ CommandResult runCommand(const std::vector<std::string>& argv, std::string_view 
     dup2(outPipe[1], 1);
     dup2(errPipe[1], 2);
     for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) close(fd);
+    // Every program started here sees the same date (typed documents name
+    // the date they were made, so two runs a second apart would differ)
+    // and none of the user's presets; a test that wants either says so
+    // through env.
+    setenv("SOURCE_DATE_EPOCH", "1767225600", 0);
+    unsetenv("KOLVO_OPTIONS");
     std::vector<char*> args;
     for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
