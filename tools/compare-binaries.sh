@@ -14,7 +14,11 @@
 # differs. With KOLVO_COMPARE_IGNORE_WARNINGS set, lines that begin
 # "kolvo: warning: " are left out of the comparison of standard error: the
 # check that a change which adds warnings changed nothing else.
+# Typed documents name the date they were made: both builds are given the
+# same SOURCE_DATE_EPOCH (the caller's, else a fixed one) and no presets.
 set -uo pipefail
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-1767225600}
+unset KOLVO_OPTIONS
 old=${1:?usage: compare-binaries.sh OLD NEW [WORKDIR]}
 new=${2:?usage: compare-binaries.sh OLD NEW [WORKDIR]}
 work=${3:-$(mktemp -d)}
