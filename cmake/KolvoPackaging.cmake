@@ -1,5 +1,10 @@
 # What `cmake --install` puts where, and the Debian package that `cpack -G DEB`
-# builds from the same install rules.
+# builds from the same install rules. libkolvo's rules are in
+# KolvoLibrary.cmake. One package carries the program, the library, its
+# header and kolvo.pc: the header and the pkg-config file are a few
+# kilobytes, and the program needs the library anyway, so a -dev package of
+# its own would only be one more name to install. (CPack runs ldconfig after
+# installing a shared library.)
 
 include(GNUInstallDirs)
 
@@ -20,7 +25,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Kolvo converts a plain-text document written with a small inline markup\n\
 (tags such as %bs for bold or %g1 for alpha, and drawing lines for lines and\n\
 boxes) into AbiWord, DocBook 5, HTML, RTF, LaTeX, PostScript or PDF, line by\n\
-line, with no word processor involved.")
+line, with no word processor involved. The same conversions are in the\n\
+shared library libkolvo, with a C header and a pkg-config file.")
 set(CPACK_PACKAGE_CONTACT "Kolvo developers <kolvo@example.org>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

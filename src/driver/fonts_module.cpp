@@ -31,15 +31,44 @@ std::string programFolder() {
   return slash == std::string_view::npos ? std::string() : std::string(program.substr(0, slash));
 }
 
-// The module's function, or nullptr with `error` saying why. The module
-// stays open for the rest of the run: the fonts it made live in it.
-fonts::PluginFunction openModule(std::string& error) {
+// Where the program looks: beside itself (a build tree), then in the
+// library folder beside its bin/ (an installed prefix).
+std::vector<std::string> programCandidates() {
   std::vector<std::string> candidates;
   if (const std::string folder = programFolder(); !folder.empty()) {
     candidates.push_back(folder + "/" + fonts::kPluginFile);
     candidates.push_back(folder + "/../" KOLVO_LIBRARY_DIR "/kolvo/" + fonts::kPluginFile);
   }
-  for (const std::string& path : candidates) {
+  return candidates;
+}
+
+// Where libkolvo looks first: beside itself (a build tree), then in
+// kolvo/ within its own folder, where `cmake --install` puts the module
+// (LIBDIR/libkolvo.so, LIBDIR/kolvo/kolvo-fonts.so). A program that
+// embeds the library lives anywhere; the library's place is what is known.
+// Then the program's places, for a program that is Kolvo's own.
+std::vector<std::string> libraryCandidates() {
+  std::vector<std::string> candidates;
+  Dl_info self{};
+  // NOLINTNEXTLINE(*-reinterpret-cast): dladdr takes any address in the object
+  if (dladdr(reinterpret_cast<void*>(&libraryFallbackFonts), &self) != 0 &&
+      self.dli_fname != nullptr) {
+    const std::string_view library(self.dli_fname);
+    const std::size_t slash = library.rfind('/');
+    const std::string folder(slash == std::string_view::npos ? "." : library.substr(0, slash));
+    candidates.push_back(folder + "/" + fonts::kPluginFile);
+    candidates.push_back(folder + "/kolvo/" + fonts::kPluginFile);
+  }
+  for (std::string& path : programCandidates()) candidates.push_back(std::move(path));
+  return candidates;
+}
+
+using Candidates = std::vector<std::string> (*)();
+
+// The module's function, or nullptr with `error` saying why. The module
+// stays open for the rest of the run: the fonts it made live in it.
+fonts::PluginFunction openModule(Candidates where, std::string& error) {
+  for (const std::string& path : where()) {
     if (access(path.c_str(), R_OK) != 0) continue;
     void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (module == nullptr) {
@@ -59,9 +88,9 @@ fonts::PluginFunction openModule(std::string& error) {
 }
 
 // The module's fonts, or nullptr with `error` saying why.
-std::unique_ptr<FallbackFonts> makeFromModule(std::span<const std::string> files, Format format,
-                                              bool monospace, std::string& error) {
-  const fonts::PluginFunction make = openModule(error);
+std::unique_ptr<FallbackFonts> makeFromModule(Candidates where, std::span<const std::string> files,
+                                              Format format, bool monospace, std::string& error) {
+  const fonts::PluginFunction make = openModule(where, error);
   if (make == nullptr) return nullptr;
   // PostScript embeds TrueType outlines only (Type 42 fonts).
   const fonts::PluginRequest request{files.data(), files.size(), true, format != Format::PostScript,
@@ -72,7 +101,8 @@ std::unique_ptr<FallbackFonts> makeFromModule(std::span<const std::string> files
 // Fallback fonts that open the module when first asked for a glyph.
 class LazyFallbackFonts final : public FallbackFonts {
  public:
-  LazyFallbackFonts(Format format, bool monospace) : format_(format), monospace_(monospace) {}
+  LazyFallbackFonts(Candidates where, Format format, bool monospace)
+      : where_(where), format_(format), monospace_(monospace) {}
 
   std::optional<FallbackGlyph> glyph(char32_t c, FontStyle style) override {
     FallbackFonts* fonts = loaded();
@@ -96,11 +126,12 @@ class LazyFallbackFonts final : public FallbackFonts {
   FallbackFonts* loaded() {
     if (!tried_) {
       tried_ = true;
-      fonts_ = makeFromModule({}, format_, monospace_, failure_);
+      fonts_ = makeFromModule(where_, {}, format_, monospace_, failure_);
     }
     return fonts_.get();
   }
 
+  Candidates where_;
   Format format_;
   bool monospace_;
   bool tried_ = false;
@@ -108,15 +139,26 @@ class LazyFallbackFonts final : public FallbackFonts {
   std::string failure_;  // why the module gave no fonts
 };
 
+std::unique_ptr<FallbackFonts> fallbackFontsFrom(Candidates where,
+                                                 std::span<const std::string> files,
+                                                 Format format, bool monospace) {
+  if (files.empty()) return std::make_unique<LazyFallbackFonts>(where, format, monospace);
+  std::string error;
+  std::unique_ptr<FallbackFonts> fonts = makeFromModule(where, files, format, monospace, error);
+  if (fonts == nullptr) throw std::runtime_error(error);
+  return fonts;
+}
+
 }  // namespace
 
 std::unique_ptr<FallbackFonts> moduleFallbackFonts(std::span<const std::string> files, Format format,
                                                    bool monospace) {
-  if (files.empty()) return std::make_unique<LazyFallbackFonts>(format, monospace);
-  std::string error;
-  std::unique_ptr<FallbackFonts> fonts = makeFromModule(files, format, monospace, error);
-  if (fonts == nullptr) throw std::runtime_error(error);
-  return fonts;
+  return fallbackFontsFrom(programCandidates, files, format, monospace);
+}
+
+std::unique_ptr<FallbackFonts> libraryFallbackFonts(std::span<const std::string> files,
+                                                    Format format, bool monospace) {
+  return fallbackFontsFrom(libraryCandidates, files, format, monospace);
 }
 
 }  // namespace kolvo

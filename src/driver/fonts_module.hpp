@@ -24,4 +24,10 @@ namespace kolvo {
 std::unique_ptr<FallbackFonts> moduleFallbackFonts(std::span<const std::string> files, Format format,
                                                    bool monospace);
 
+// The same for libkolvo: the module is looked for beside the library
+// (found with dladdr) and in kolvo/ within the library's folder first,
+// then where the program looks.
+std::unique_ptr<FallbackFonts> libraryFallbackFonts(std::span<const std::string> files,
+                                                    Format format, bool monospace);
+
 }  // namespace kolvo

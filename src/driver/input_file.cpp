@@ -29,9 +29,11 @@ InputFile::InputFile(const std::string& path, bool standardInputClosed) : path_(
 
 InputFile::~InputFile() { closeDescriptor(); }
 
-std::string InputFile::name() const {
-  return isStandardInput() ? "standard input" : printable(path_);
+std::string inputNameOf(const std::string& path) {
+  return path == "-" ? "standard input" : printable(path);
 }
+
+std::string InputFile::name() const { return inputNameOf(path_); }
 
 void InputFile::closeDescriptor() {
   if (fd_ >= 0 && !isStandardInput()) close(fd_);

@@ -8,6 +8,10 @@
 
 namespace kolvo {
 
+// INPUT as messages show it: "standard input" for "-", else the path made
+// printable.
+std::string inputNameOf(const std::string& path);
+
 class InputFile {
  public:
   // Opens `path` ("-" is standard input, which must not have been closed)

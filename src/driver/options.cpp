@@ -61,6 +61,8 @@ std::optional<CommandLineRequest> readLongOption(std::span<const char* const>& w
   } else if (option->argument == OptionArgument::Word) {
     return UsageError{"option " + quoted(name) + " needs " + std::string(option->argumentName)};
   }
+  settings.optionWords.push_back(argument != nullptr ? std::string(name) + "=" + argument
+                                                     : std::string(name));
   return option->handle(argument, settings);
 }
 
@@ -78,28 +80,30 @@ std::optional<CommandLineRequest> readPresets(std::string_view presets,
   std::vector<const char*> pointers;
   pointers.reserve(held.size());
   for (const std::string& word : held) pointers.push_back(word.c_str());
-  std::span<const char* const> words(pointers);
-  while (!words.empty()) {
-    const std::string_view word = words[0];
-    const LongOption* option = findOption(options, word.substr(0, word.find('=')));
-    std::optional<CommandLineRequest> request;
-    if (!word.starts_with("--")) {
-      request = UsageError{quoted(word) + " is not a long option"};
-    } else if (option != nullptr && option->role != OptionRole::Setting &&
-               option->role != OptionRole::Undo) {
-      request = UsageError{quoted(word) + " is not a setting"};
-    } else {
-      request = readLongOption(words, options, settings);
-    }
-    if (auto* error = request ? std::get_if<UsageError>(&*request) : nullptr) {
-      error->message = "in KOLVO_OPTIONS: " + error->message;
-    }
-    if (request) return request;
+  std::optional<CommandLineRequest> request = applySettingWords(pointers, options, settings);
+  if (auto* error = request ? std::get_if<UsageError>(&*request) : nullptr) {
+    error->message = "in KOLVO_OPTIONS: " + error->message;
   }
-  return std::nullopt;
+  return request;
 }
 
 }  // namespace
+
+std::optional<CommandLineRequest> applySettingWords(std::span<const char* const> words,
+                                                    std::span<const LongOption> options,
+                                                    ConversionSettings& settings) {
+  while (!words.empty()) {
+    const std::string_view word = words[0];
+    const LongOption* option = findOption(options, word.substr(0, word.find('=')));
+    if (!word.starts_with("--")) return UsageError{quoted(word) + " is not a long option"};
+    if (option != nullptr && option->role != OptionRole::Setting &&
+        option->role != OptionRole::Undo) {
+      return UsageError{quoted(word) + " is not a setting"};
+    }
+    if (auto request = readLongOption(words, options, settings)) return request;
+  }
+  return std::nullopt;
+}
 
 std::optional<CommandLineRequest> printHelp(const char*, ConversionSettings&) {
   return PrintText{usageText()};

@@ -49,6 +49,10 @@ struct ConversionSettings {
   DocumentInfo info;
   // Said on standard error before the run: the command line is odd, not wrong.
   std::vector<std::string> warnings;
+  // The long options that made these settings, in the order they were
+  // read, each as "--name" or "--name=value": what the program hands the
+  // library (kolvo_options_set), which applies them through this table.
+  std::vector<std::string> optionWords;
 };
 
 // What --check is asked: INPUT judged for one format, or for all of them.
@@ -195,6 +199,14 @@ inline constexpr std::array<LongOption, 24> kLongOptions = {{
 CommandLineRequest parseCommandLine(std::span<const char* const> words,
                                     std::span<const LongOption> options = kLongOptions,
                                     std::string_view presets = {});
+
+// Applies `words`, each a setting (or its undo) as a long option, `--name
+// value` or `--name=value`, to `settings` in order: KOLVO_OPTIONS and the
+// library's options (kolvo_options_set) go through it. The first mistake
+// ends it as a UsageError.
+std::optional<CommandLineRequest> applySettingWords(std::span<const char* const> words,
+                                                    std::span<const LongOption> options,
+                                                    ConversionSettings& settings);
 
 // The message for a FORMAT word whose second character is no format letter.
 std::string unknownFormatMessage(std::string_view word);

@@ -26,6 +26,12 @@ OutputSink::OutputSink(int fd, std::string name)
 
 OutputSink::OutputSink(std::string* target) : target_(target) {}
 
+OutputSink::OutputSink(Deliver deliver, void* context)
+    : deliver_(deliver),
+      context_(context),
+      buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize)),
+      capacity_(kBufferSize) {}
+
 void OutputSink::writeSlow(std::string_view text) {
   if (target_ != nullptr) {
     target_->append(text);
@@ -68,6 +74,10 @@ void OutputSink::writeInt(long long value) {
 }
 
 void OutputSink::writeOut(const char* data, std::size_t size) {
+  if (deliver_ != nullptr) {
+    if (size != 0) deliver_(std::string_view(data, size), context_);
+    return;
+  }
   std::size_t done = 0;
   while (done < size) {
     const ssize_t n = ::write(fd_, data + done, size - done);

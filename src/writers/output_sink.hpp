@@ -19,6 +19,10 @@ class OutputSink {
   OutputSink(int fd, std::string name);
   // Appends to `*target`.
   explicit OutputSink(std::string* target);
+  // Hands every buffered block to `deliver` with `context`, which throws
+  // OutputError to stop the run (the library's write callback).
+  using Deliver = void (*)(std::string_view bytes, void* context);
+  OutputSink(Deliver deliver, void* context);
   ~OutputSink() = default;
   OutputSink(const OutputSink&) = delete;
   OutputSink& operator=(const OutputSink&) = delete;
@@ -73,6 +77,8 @@ class OutputSink {
 
   int fd_ = -1;
   std::string name_;
+  Deliver deliver_ = nullptr;
+  void* context_ = nullptr;
   std::string* target_ = nullptr;
   // The buffer of a descriptor sink; a string sink has none (capacity 0),
   // so all its writes take the slow path.
