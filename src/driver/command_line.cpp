@@ -1,29 +1,25 @@
 // The command line in steps: parse the words, open the files, run the
-// conversion, finish the output.
+// conversion through libkolvo, finish the output.
 #include "driver/command_line.hpp"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <exception>
-#include <new>
+#include <cstring>
 #include <span>
 #include <string>
 
 #include "driver/check_run.hpp"
-#include "driver/conversion.hpp"
-#include "driver/page_design_options.hpp"
 #include "driver/document_date.hpp"
-#include "driver/encoding_decoder.hpp"
 #include "driver/input_file.hpp"
-#include "driver/line_reader.hpp"
 #include "driver/options.hpp"
 #include "driver/output_file.hpp"
-#include "driver/rereadable_input.hpp"
 #include "driver/standard_streams.hpp"
 #include "driver/usage_text.hpp"
-#include "writers/output_sink.hpp"
-#include "writers/writer.hpp"
+#include "kolvo/kolvo.h"
 
 namespace kolvo {
 namespace {
@@ -35,76 +31,106 @@ int reportUsageError(const UsageError& error) {
   return kExitUsage;
 }
 
-WarningCount warningCount(const ConversionSettings& settings) {
-  return settings.quiet ? WarningCount::Skipped : WarningCount::Counted;
+// libkolvo's options of this run, freed on every way out.
+class RunOptions {
+ public:
+  RunOptions() : handle_(kolvo_options_new()) {}
+  ~RunOptions() { kolvo_options_free(handle_); }
+  RunOptions(const RunOptions&) = delete;
+  RunOptions& operator=(const RunOptions&) = delete;
+  kolvo_options* get() const { return handle_; }
+
+ private:
+  kolvo_options* handle_;
+};
+
+// Prints the message of a call that failed (and frees it); false.
+bool reportFailure(kolvo_error* error) {
+  const char* message = kolvo_error_message(error);
+  printError(*message != '\0' ? message : "out of memory");
+  kolvo_error_free(error);
+  return false;
 }
 
-// The first of two readings gives out the fallback fonts' codes, when the
-// writer wants them before its prologue (writerReadsInputTwice), or finds
-// the scripts whose fonts typed LaTeX's preamble loads.
-ConversionReport convertInput(const InputFile& input, OutputSink& out,
-                              const ConversionSettings& settings, FallbackFonts* fallback,
-                              Console& console) {
-  // Typed text keeps every line whole: one line is one paragraph.
-  const std::size_t pieces = settings.mode == TextMode::Typed ? kWholeLines : kMaxPiece;
-  const bool codesFirst =
-      fallback != nullptr && writerReadsInputTwice(settings.format, settings.mode, true);
-  const bool scriptsFirst = readsLatexScriptsFirst(settings.format, settings.mode);
-  const std::optional<paged::PageDesign> design = pageDesignOf(settings);
-  const paged::PageDesign* const pageDesign = design ? &*design : nullptr;
-  const DocumentInfo* info = writesMetadata(settings) ? &settings.info : nullptr;
-  if (!codesFirst && !scriptsFirst) {
-    LineReader in(input.fd(), input.name(), pieces, makeEncodingDecoder(settings.encoding));
-    return convert(in, out, settings.format, settings.option, console, settings.mode,
-                   settings.paper, fallback, warningCount(settings), {}, pageDesign, info);
+// The settings hand the library the words that made them: the long options
+// as they were read (KOLVO_OPTIONS first), FORMAT by its letter, OPTION,
+// INPUT's name and the date this run chose.
+bool describeRun(kolvo_options* options, const ConversionSettings& settings) {
+  if (options == nullptr) return reportFailure(nullptr);
+  kolvo_error* error = nullptr;
+  for (const std::string& word : settings.optionWords) {
+    if (kolvo_options_set(options, word.c_str(), nullptr, &error) != KOLVO_OK) {
+      return reportFailure(error);
+    }
   }
-  RereadableInput reread(input.fd(), input.name());
-  LatexScripts scripts;
-  {
-    LineReader first(reread.fd(), input.name(), pieces, makeEncodingDecoder(settings.encoding));
-    if (codesFirst) giveOutFallbackCodes(first, settings.format, *fallback);
-    if (scriptsFirst) scripts = latexScriptsRead(first);
+  const std::string format = {'-', formatInfo(settings.format).letter};
+  const std::string option = {'-', settings.option};
+  const long long date = settings.info.created ? *settings.info.created : KOLVO_DATE_NONE;
+  if (kolvo_options_set_format(options, format.c_str(), &error) != KOLVO_OK ||
+      kolvo_options_set_option(options, option.c_str(), &error) != KOLVO_OK ||
+      kolvo_options_set_input_name(options, settings.inputPath.c_str(), &error) != KOLVO_OK ||
+      kolvo_options_set_date(options, date, &error) != KOLVO_OK) {
+    return reportFailure(error);
   }
-  reread.rewind();
-  LineReader in(reread.fd(), input.name(), pieces, makeEncodingDecoder(settings.encoding));
-  return convert(in, out, settings.format, settings.option, console, settings.mode,
-                 settings.paper, fallback, warningCount(settings), scripts, pageDesign, info);
+  return true;
+}
+
+// OUTPUT's end of the library's write callback: the bytes written as they
+// come, a failure remembered in the program's words.
+struct OutputWriter {
+  int fd;
+  std::string name;
+  std::string failure;
+};
+
+int writeOutput(const void* data, std::size_t size, void* user) noexcept {
+  auto* output = static_cast<OutputWriter*>(user);
+  const char* bytes = static_cast<const char*>(data);
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::write(output->fd, bytes + done, size - done);
+    if (n < 0) {
+      const int err = errno;
+      if (err == EINTR) continue;
+      try {
+        output->failure = "cannot write output '" + output->name + "': " + std::strerror(err);
+      } catch (...) {
+        output->failure.clear();  // the library's message stands
+      }
+      return -1;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return 0;
+}
+
+// Warnings to standard error, the version line and trace to the console.
+void showMessage(kolvo_message_kind kind, const char* text, std::size_t length, void* console) {
+  if (kind == KOLVO_MESSAGE_TRACE) {
+    static_cast<StreamConsole*>(console)->print(std::string_view(text, length));
+  } else {
+    printWarning(std::string_view(text, length));
+  }
 }
 
 // Runs the conversion and reports its failure; true when the document is
 // complete.
-bool runConversion(const InputFile& input, const OutputFile& output,
-                   const ConversionSettings& settings, FallbackFonts* fallback) {
+bool runConversion(kolvo_options* options, const InputFile& input, const OutputFile& output) {
   // The version line and the trace keep out of a document on standard output.
   StreamConsole console(output.isStandardOutput() ? stderr : stdout);
-  try {
-    OutputSink out(output.fd(), output.name());
-    const ConversionReport report = convertInput(input, out, settings, fallback, console);
-    out.flush();
-    if (settings.quiet) return true;
-    if (report.looksBinary) printWarning(binaryInputWarning(settings.inputPath));
-    for (const std::string& warning : conversionWarnings(settings.format, report)) {
-      printWarning(warning);
-    }
-    return true;
-  } catch (const IoError& e) {
-    printError(e.what());
-  } catch (const std::bad_alloc&) {
-    printError("out of memory");
-  } catch (const std::exception& e) {
-    printError(std::string("conversion failed: ") + e.what());
+  OutputWriter writer{output.fd(), output.name(), {}};
+  kolvo_error* error = nullptr;
+  if (kolvo_options_set_message_callback(options, showMessage, &console, &error) != KOLVO_OK) {
+    return reportFailure(error);
   }
-  return false;
-}
-
-// The fallback fonts, for typed PostScript and PDF only; throws what the
-// factory throws.
-std::unique_ptr<FallbackFonts> makeFallback(const ConversionSettings& settings,
-                                            FallbackFontsFactory factory) {
-  if (factory == nullptr || settings.mode != TextMode::Typed || !isPaged(settings.format)) {
-    return nullptr;
+  const kolvo_status status = kolvo_convert_fd(options, input.fd(), writeOutput, &writer, &error);
+  if (status == KOLVO_OK) return true;
+  if (status == KOLVO_ERROR_OUTPUT && !writer.failure.empty()) {
+    printError(writer.failure);
+    kolvo_error_free(error);
+    return false;
   }
-  return factory(settings.fontFiles, settings.format, settings.mono);
+  return reportFailure(error);
 }
 
 int finishOutput(OutputFile& output, bool complete) {
@@ -117,20 +143,20 @@ int finishOutput(OutputFile& output, bool complete) {
   return complete ? kExitOk : kExitFailure;
 }
 
-int convertFiles(const ConversionSettings& settings, ClosedStandardStreams closed,
-                 FallbackFontsFactory factory) {
-  std::unique_ptr<FallbackFonts> fallback;
-  try {
-    fallback = makeFallback(settings, factory);
-  } catch (const std::exception& e) {
-    printError(e.what());
+int convertFiles(const ConversionSettings& settings, ClosedStandardStreams closed) {
+  const RunOptions options;
+  if (!describeRun(options.get(), settings)) return kExitFailure;
+  // A --font file that cannot be used is told before anything is opened.
+  kolvo_error* error = nullptr;
+  if (kolvo_options_validate(options.get(), &error) != KOLVO_OK) {
+    reportFailure(error);
     return kExitFailure;
   }
   try {
     const InputFile input(settings.inputPath, closed.input);
     input.refuseAsOutput(settings.outputPath);
     OutputFile output(settings.outputPath, closed.output);
-    const bool complete = runConversion(input, output, settings, fallback.get());
+    const bool complete = runConversion(options.get(), input, output);
     return finishOutput(output, complete);
   } catch (const IoError& e) {
     // Only opening throws: nothing has been written.
@@ -166,7 +192,7 @@ int runCommandLine(int argc, const char* const* argv, FallbackFontsFactory fallb
   if (!settings.quiet) {
     for (const std::string& warning : settings.warnings) printWarning(warning);
   }
-  return convertFiles(settings, closed, fallback);
+  return convertFiles(settings, closed);
 }
 
 }  // namespace kolvo
