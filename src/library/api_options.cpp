@@ -33,8 +33,12 @@ void setOptionLetter(kolvo_options& options, std::string_view word) {
 }
 
 void setLongOption(kolvo_options& options, std::string_view name, const char* value) {
-  std::string word = name.starts_with("--") ? std::string(name) : "--" + std::string(name);
-  if (value != nullptr) word += "=" + std::string(value);
+  std::string word = name.starts_with("--") ? "" : "--";
+  word += name;
+  if (value != nullptr) {
+    word += '=';
+    word += value;
+  }
   const char* const words[] = {word.c_str()};
   // Applied to a copy, so that a refused value leaves the options whole.
   ConversionSettings settings = options.settings;
