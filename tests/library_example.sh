@@ -29,7 +29,11 @@ cc -std=c99 -Wall -Wextra -Werror -pedantic "$top/examples/c-api/convert_buffer.
   $(pkg-config --cflags --libs kolvo) -o "$work/convert_buffer"
 
 letter="$top/examples/letter.txt"
-LD_LIBRARY_PATH="$libdir" "$work/convert_buffer" "$letter" "$work/example.html" "$work/example.pdf"
+# A sanitized build's library needs its run-time loaded before it, which a
+# program built without the sanitizers does not do by itself.
+runtime=$(ldd "$libdir/libkolvo.so" | awk '/libasan/ { print $3 }')
+env LD_LIBRARY_PATH="$libdir" ${runtime:+LD_PRELOAD="$runtime"} \
+  "$work/convert_buffer" "$letter" "$work/example.html" "$work/example.pdf"
 SOURCE_DATE_EPOCH=1767225600 "$prefix/bin/kolvo" html "$letter" "$work/program.html"
 SOURCE_DATE_EPOCH=1767225600 "$prefix/bin/kolvo" --paper a4 --title 'A letter' pdf "$letter" \
   "$work/program.pdf"
