@@ -34,10 +34,4 @@ kolvo_status failWithCurrent(kolvo_error** error) noexcept {
   }
 }
 
-void requireArgument(const void* argument, const char* name) {
-  if (argument == nullptr) {
-    throw ApiFailure(KOLVO_ERROR_USAGE, std::string(name) + " is null");
-  }
-}
-
 }  // namespace kolvo::library

@@ -58,7 +58,12 @@ kolvo_status guarded(kolvo_error** error, Body&& body) noexcept {
   }
 }
 
-// A null argument the caller had to give.
-void requireArgument(const void* argument, const char* name);
+// A null argument the caller had to give. Inline, so that what follows a
+// call is seen to have a pointer.
+inline void requireArgument(const void* argument, const char* name) {
+  if (argument == nullptr) {
+    throw ApiFailure(KOLVO_ERROR_USAGE, std::string(name) + " is null");
+  }
+}
 
 }  // namespace kolvo::library
