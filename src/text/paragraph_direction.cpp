@@ -13,7 +13,9 @@ enum class Strength : unsigned char { Neutral, LeftToRight, RightToLeft };
 
 struct Block {
   char32_t first;
+  // cppcheck-suppress unusedStructMember ; read through the search's iterator
   char32_t last;
+  // cppcheck-suppress unusedStructMember ; read through the search's iterator
   Strength strength;
 };
 
