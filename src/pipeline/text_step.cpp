@@ -31,7 +31,8 @@ void escapeTyped(std::string& line, std::string& scratch, Format format, EscapeS
 
 // Whether typed text in `format` may hold a link the text step makes.
 bool mayMakeLinks(const std::string& line, Format format, TextMode mode) {
-  return mode == TextMode::Typed && writesTypedLinks(format) && mayHoldLinks(line);
+  return mode == TextMode::Typed && (writesTypedLinks(format) || annotatesLinks(format)) &&
+         mayHoldLinks(line);
 }
 
 }  // namespace
