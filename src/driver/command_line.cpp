@@ -74,9 +74,7 @@ int runCommandLine(int argc, const char* const* argv, FallbackFontsFactory fallb
   if (const auto* check = std::get_if<CheckSettings>(&request)) {
     return runCheck(*check, closed.input, closed.output, fallback);
   }
-  if (auto* batch = std::get_if<BatchSettings>(&request)) {
-    return convertBatch(std::move(*batch), fallback);
-  }
+  if (const auto* batch = std::get_if<BatchSettings>(&request)) return convertBatch(*batch, fallback);
   ConversionSettings settings = std::get<ConversionSettings>(request);
   dateTheDocuments(settings);
   printSettingWarnings(settings);
