@@ -148,6 +148,11 @@ TEST(PdfLinkReaders, BoxesCoverTheWordsPdftotextFinds) {
   test::writeFile(path, pdf);
   const test::CommandResult check = test::runCommand({"qpdf", "--check", path.string()});
   EXPECT_EQ(check.status, 0) << check.out << check.err;
+  const test::CommandResult json = test::runCommand({"qpdf", "--json", path.string()});
+  for (const std::string target : {"https://example.org/one", "mailto:two@example.org",
+                                   "https://example.org/three"}) {
+    EXPECT_NE(json.out.find("\"/URI\": \"u:" + target + "\""), std::string::npos) << target;
+  }
   const test::CommandResult words = test::runCommand({"pdftotext", "-bbox", path.string(), "-"});
   ASSERT_EQ(words.status, 0) << words.err;
   const std::vector<Box> boxes = linkBoxes(pdf);
