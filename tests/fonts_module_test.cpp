@@ -37,16 +37,12 @@ TEST(FontsModule, OpenedOnlyForACharacterThatNeedsAFallbackFont) {
   }
 }
 
-// A copy of the program and of libkolvo, which it converts through, alone
-// in a folder: no module beside either or in ../lib/kolvo/ or kolvo/ (a
-// slow suite: the quick loop starts no other program).
+// A copy of the program alone in a folder, with no module beside it or in
+// ../lib/kolvo/ (a slow suite: the quick loop starts no other program).
 TEST(FontsModuleAlone, ARunWithoutTheModuleShowsQuestionMarksAndSaysWhy) {
   TempDir dir;
   const auto alone = dir / "kolvo";
   std::filesystem::copy_file(kolvoBinary(), alone);
-  // The program's rpath is $ORIGIN: it loads this copy.
-  std::filesystem::copy_file(std::filesystem::path(kolvoBinary()).parent_path() / "libkolvo.so.0",
-                             dir / "libkolvo.so.0");
   const CommandResult r = runCommand({alone.string(), "--escape", "-P", "-", "-", "-s"}, kRussian);
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("(\?\?\?\?\?\?, \?\?\? ) Tj"), std::string::npos);

@@ -132,9 +132,9 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
     }
     const bool keepItems = itemsRead || !measured;
     const TypedLine typed =
-        keepItems ? TypedLine{line, stats.lineItems.all(), drawingLine,
-                              stats.lineItems.paintings(), {}, stats.lineItems.linkTargets()}
-                  : TypedLine{line, {}, drawingLine};
+        keepItems ? TypedLine{line,   stats.lineItems.all(), drawingLine, stats.lineItems.paintings(),
+                              {},     stats.lineItems.linkTargets(), stats.rightToLeft}
+                  : TypedLine{line, {}, drawingLine, {}, {}, {}, stats.rightToLeft};
     if (!measured) overflow.measureRewritten(typed, marks);
     if (keepsSource) {
       TypedLine withSource = typed;

@@ -87,11 +87,40 @@ fonts::PluginFunction openModule(Candidates where, std::string& error) {
   return nullptr;
 }
 
-// The module's fonts, or nullptr with `error` saying why.
+struct OpenedModule {
+  fonts::PluginFunction make = nullptr;
+  std::string error;  // why there is none
+};
+
+OpenedModule openedFrom(Candidates where) {
+  OpenedModule module;
+  module.make = openModule(where, module.error);
+  return module;
+}
+
+// The module is looked for and opened once for the process, by whichever
+// run asks first: a batch's threads (or a library caller's) may ask at the
+// same moment, and a static's initialisation runs once and makes the others
+// wait for it. The program's places and the library's are looked in apart.
+const OpenedModule& fontModule(Candidates where) {
+  if (where == libraryCandidates) {
+    static const OpenedModule beside = openedFrom(libraryCandidates);
+    return beside;
+  }
+  static const OpenedModule opened = openedFrom(programCandidates);
+  return opened;
+}
+
+// The module's fonts, or nullptr with `error` saying why. Each call makes
+// fonts of its own (its own fontconfig configuration), for one run.
 std::unique_ptr<FallbackFonts> makeFromModule(Candidates where, std::span<const std::string> files,
                                               Format format, bool monospace, std::string& error) {
-  const fonts::PluginFunction make = openModule(where, error);
-  if (make == nullptr) return nullptr;
+  const OpenedModule& module = fontModule(where);
+  if (module.make == nullptr) {
+    error = module.error;
+    return nullptr;
+  }
+  const fonts::PluginFunction make = module.make;
   // PostScript embeds TrueType outlines only (Type 42 fonts).
   const fonts::PluginRequest request{files.data(), files.size(), true, format != Format::PostScript,
                                      monospace};

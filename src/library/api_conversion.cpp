@@ -62,7 +62,7 @@ LineReader readerOf(const InputSource& input, int fd, const ConversionSettings& 
                     makeEncodingDecoder(settings.encoding));
 }
 
-// The run as the program makes it (command_line.cpp's convertInput): the
+// The run as the program makes it (file_conversion.cpp's convertInput): the
 // first of two readings gives out the fallback fonts' codes, or finds the
 // scripts whose fonts typed LaTeX's preamble loads.
 ConversionReport convertInput(const InputSource& input, OutputSink& out,
