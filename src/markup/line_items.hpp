@@ -78,7 +78,12 @@ class LineItems {
     items_.clear();
     runs_ = 0;
     paintings_.clear();
+    rightToLeft_ = false;
   }
+  // Whether the line's paragraph runs right to left (its first strong
+  // character does): the paged writers align it to the right margin.
+  void setRightToLeft() { rightToLeft_ = true; }
+  bool rightToLeft() const { return rightToLeft_; }
   // Whether the texts of tag rows and clean-ups and the Symbol runs become
   // items (the default). Only a line laid out from its items needs them
   // (the paged writers under --paper, the check); the others spare each
@@ -186,6 +191,7 @@ class LineItems {
   std::vector<RunPainting> paintings_;  // one per fallback run, in order
   std::vector<LineItem> spare_;  // the next pass's result, its storage kept between lines
   bool recordsTexts_ = true;
+  bool rightToLeft_ = false;
 };
 
 // One rewritten line as the writers get it: its bytes and what they are.
@@ -198,6 +204,7 @@ struct TypedLine {
   // The line as read, before the rewrite; set only for a writer that reads
   // it (Writer::readsSourceLines).
   std::string_view source = {};
+  bool rightToLeft = false;  // aligned to the right margin (LineItems::rightToLeft)
 };
 
 }  // namespace kolvo

@@ -62,6 +62,29 @@ FallbackRun::FallbackRun(RunScratch& scratch, Format format, const FontInForce& 
   }
 }
 
+void FallbackRun::beginSpan(std::string_view actualText) {
+  std::string operators = "/Span<</ActualText<FEFF";
+  operators += actualText;
+  operators += ">>>BDC ";
+  nextString(operators);
+}
+
+void FallbackRun::endSpan() { nextString("EMC "); }
+
+void FallbackRun::nextString(std::string_view operators) {
+  flush();
+  if (stringEmpty()) {
+    text_.pop_back();  // its "<"
+    painting_.strings.pop_back();
+  } else {
+    endCodes();
+    text_ += "> Tj ";
+  }
+  text_ += operators;
+  text_ += '<';
+  startCodes(pdfFallbackResource(font_));
+}
+
 KeptOperators::Key FallbackRun::keyOf(std::size_t page) const {
   const auto id = [](std::string_view view) { return reinterpret_cast<std::uintptr_t>(view.data()); };
   return {id(inForce_.font), inForce_.font.size(), id(inForce_.size), inForce_.size.size(),
@@ -91,8 +114,15 @@ void FallbackRun::selectPage(std::size_t page) {
 
 void FallbackRun::finish(std::string& out, LineItems& runs) {
   flush();
-  endCodes();
-  text_ += scratch_.close.get(keyOf(0), [&](std::string& close) {
+  // A run that ends with a span ends with an empty string, left out.
+  const bool empty = format_ == Format::Pdf && painting_.strings.size() > 1 && stringEmpty();
+  if (empty) {
+    text_.pop_back();
+    painting_.strings.pop_back();
+  } else {
+    endCodes();
+  }
+  const std::string& closing = scratch_.close.get(keyOf(0), [&](std::string& close) {
     if (format_ == Format::Pdf) {
       close += "> Tj /";
       close += inForce_.font;
@@ -109,6 +139,8 @@ void FallbackRun::finish(std::string& out, LineItems& runs) {
       close += " selectfont (";
     }
   });
+  // PDF's "> Tj " ends the last string, if there is one.
+  text_ += std::string_view(closing).substr(empty ? std::string_view("> Tj ").size() : 0);
   const std::uint64_t width = (advances_ * points(inForce_.size) + 500) / 1000;
   painting_.closer = format_ == Format::Pdf ? "Tj" : inForce_.show;
   painting_.size = inForce_.size;
