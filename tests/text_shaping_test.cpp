@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -19,6 +20,7 @@
 #include "fonts/font_finder.hpp"
 #include "fonts/system_fallback_fonts.hpp"
 #include "fonts/text_shaper.hpp"
+#include "markup/format.hpp"
 #include "support/test_support.hpp"
 #include "text/typed_text.hpp"
 
@@ -278,20 +280,25 @@ std::map<char32_t, std::size_t> characterCounts(const std::string& text) {
   return counts;
 }
 
-TEST(ShapingReaders, PdftotextGivesTheTranslationsBack) {
-  for (const char* tool : {"pdftotext", "msgunfmt"}) KOLVO_REQUIRE_TOOL(tool);
+// Converts the catalogue text of each of `languages` to `format` and checks
+// that pdftotext gives at least 98% of its characters back (PostScript
+// through ps2pdf); how many languages it judged (one without a font or
+// catalogue is passed over).
+std::size_t judgeReadBack(Format format, std::initializer_list<const char*> languages) {
   std::size_t judged = 0;
-  for (const char* language : {"ar", "he", "fa", "hi", "bn", "ta", "th", "km"}) {
+  for (const char* language : languages) {
     const std::vector<std::string> lines = translations(language, 200);
     if (lines.size() < 20) continue;
     TempDir dir;
     std::string input;
     for (const std::string& line : lines) input += line + "\n";
     writeFile(dir / "in.txt", input);
-    const CommandResult run =
-        runKolvo({"--escape", "pdf", (dir / "in.txt").string(), (dir / "out.pdf").string()});
-    ASSERT_EQ(run.status, 0) << language << ": " << run.err;
-    if (!run.err.empty()) continue;  // a font is missing: said in the warning
+    const bool pdf = format == Format::Pdf;
+    const std::string out = (dir / (pdf ? "out.pdf" : "out.ps")).string();
+    const CommandResult run = runKolvo({"--escape", pdf ? "pdf" : "ps", (dir / "in.txt").string(), out});
+    EXPECT_EQ(run.status, 0) << language << ": " << run.err;
+    if (run.status != 0 || !run.err.empty()) continue;  // a font is missing: said in the warning
+    if (!pdf) runCommand({"ps2pdf", out, (dir / "out.pdf").string()});
     const std::string back = runCommand({"pdftotext", (dir / "out.pdf").string(), "-"}).out;
     const std::map<char32_t, std::size_t> wanted = characterCounts(input);
     std::map<char32_t, std::size_t> got = characterCounts(back);
@@ -304,7 +311,21 @@ TEST(ShapingReaders, PdftotextGivesTheTranslationsBack) {
     EXPECT_GE(found * 100, total * 98) << language << ": " << found << " of " << total;
     ++judged;
   }
-  if (judged == 0) GTEST_SKIP() << "no catalogues or fonts for the shaped scripts (install fonts-noto-core)";
+  return judged;
+}
+
+TEST(ShapingReaders, PdftotextGivesTheTranslationsBack) {
+  for (const char* tool : {"pdftotext", "msgunfmt"}) KOLVO_REQUIRE_TOOL(tool);
+  if (judgeReadBack(Format::Pdf, {"ar", "he", "fa", "hi", "bn", "ta", "th", "km"}) == 0) {
+    GTEST_SKIP() << "no catalogues or fonts for the shaped scripts (install fonts-noto-core)";
+  }
+}
+
+TEST(ShapingReaders, Ps2pdfKeepsTheRightToLeftTranslations) {
+  for (const char* tool : {"pdftotext", "msgunfmt", "ps2pdf"}) KOLVO_REQUIRE_TOOL(tool);
+  if (judgeReadBack(Format::PostScript, {"ar", "he", "fa"}) == 0) {
+    GTEST_SKIP() << "no catalogues or fonts for Arabic or Hebrew (install fonts-noto-core)";
+  }
 }
 
 }  // namespace

@@ -60,6 +60,10 @@ struct Placed {
   // when it stands for nothing by itself.
   std::uint32_t mapsFrom = 0;
   std::uint32_t mapsTo = 0;
+  // The character of its cluster that the face's character map gives it,
+  // else the cluster's first: what a reader without the cluster's text
+  // takes the glyph for.
+  std::uint32_t nearest = 0;
 };
 
 // Each glyph's cluster, and what it stands for: all of the cluster when it
@@ -79,14 +83,19 @@ void markClusters(std::vector<Placed>& placed, std::size_t end, std::u32string_v
     if (glyphs == 1) {
       p.mapsFrom = p.cluster;
       p.mapsTo = p.clusterEnd;
-    } else if (static_cast<std::uint32_t>(glyphs) == p.clusterEnd - p.cluster) {
-      for (std::uint32_t c = p.cluster; c < p.clusterEnd; ++c) {
-        if (face.glyph(text[c]) == p.glyph) {
-          p.mapsFrom = c;
-          p.mapsTo = c + 1;
-          break;
-        }
+      continue;
+    }
+    p.nearest = p.cluster;
+    for (std::uint32_t c = p.cluster; c < p.clusterEnd; ++c) {
+      if (face.glyph(text[c]) == p.glyph) {
+        p.nearest = c;
+        break;
       }
+    }
+    const bool asManyAsCharacters = static_cast<std::uint32_t>(glyphs) == p.clusterEnd - p.cluster;
+    if (asManyAsCharacters && face.glyph(text[p.nearest]) == p.glyph) {
+      p.mapsFrom = p.nearest;
+      p.mapsTo = p.nearest + 1;
     }
   }
   // A cluster is told by its glyphs only when each stands for a character
@@ -119,7 +128,7 @@ void appendPlaced(std::vector<Placed>& placed, long end, std::size_t face,
     const Placed& p = placed[i];
     const bool alone = p.mapsTo > p.mapsFrom;
     const std::u32string_view characters =
-        alone ? text.substr(p.mapsFrom, p.mapsTo - p.mapsFrom) : text.substr(p.cluster, 1);
+        alone ? text.substr(p.mapsFrom, p.mapsTo - p.mapsFrom) : text.substr(p.nearest, 1);
     const std::optional<FallbackGlyph> code = faces.placedCode(
         face, p.glyph, static_cast<std::uint16_t>(advance), characters, alone);
     if (!code) continue;

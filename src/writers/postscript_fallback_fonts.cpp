@@ -132,6 +132,33 @@ std::string metricsOf(const EmbeddedFont& font, const std::vector<std::string>& 
   return metrics.empty() ? metrics : metrics + " >>";
 }
 
+// The characters of the names readers cannot take them from (a suffix, a
+// ligature), for Ghostscript's ps2pdf: " /FontInfo << /GlyphNames2Unicode
+// << ... >> >>" with UTF-16BE strings, or nothing.
+std::string glyphNamesToUnicode(const EmbeddedFont& font, const std::vector<std::string>& names) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string entries;
+  for (std::size_t i = 0; i < font.glyphs.size(); ++i) {
+    const EmbeddedGlyph& glyph = font.glyphs[i];
+    if (glyph.characters.empty() && names[i] == postScriptGlyphName(glyph.unicode)) continue;
+    entries += " /" + names[i] + " <";
+    const std::u32string single(1, glyph.unicode);
+    for (const char32_t c : glyph.characters.empty() ? single : glyph.characters) {
+      const auto unit = [&](unsigned v) {
+        for (int shift = 12; shift >= 0; shift -= 4) entries.push_back(kHex[v >> shift & 0xFU]);
+      };
+      if (c < 0x10000) {
+        unit(static_cast<unsigned>(c));
+      } else {
+        unit(0xD800U + static_cast<unsigned>((c - 0x10000) >> 10));
+        unit(0xDC00U + static_cast<unsigned>((c - 0x10000) & 0x3FF));
+      }
+    }
+    entries += ">";
+  }
+  return entries.empty() ? entries : "\n/FontInfo << /GlyphNames2Unicode <<" + entries + " >> >>";
+}
+
 // "/KolvoK0 << ... >> def": the font dictionary that each code page copies.
 void writeBaseFont(OutputSink& out, const EmbeddedFont& font, std::size_t index,
                    const std::vector<std::string>& names) {
@@ -145,6 +172,7 @@ void writeBaseFont(OutputSink& out, const EmbeddedFont& font, std::size_t index,
   }
   out.write(" >>");
   out.write(metricsOf(font, names));
+  out.write(glyphNamesToUnicode(font, names));
   out.write("\n");
   writeSfnts(out, font.program);
   out.write(">> def\n");

@@ -62,27 +62,40 @@ FallbackRun::FallbackRun(RunScratch& scratch, Format format, const FontInForce& 
   }
 }
 
+// PostScript marks spans for a distiller alone, through pdfmark when it
+// has one (ps2pdf does; a printer has none and passes over them).
 void FallbackRun::beginSpan(std::string_view actualText) {
-  std::string operators = "/Span<</ActualText<FEFF";
+  std::string operators =
+      format_ == Format::Pdf ? "/Span<</ActualText<FEFF" : "/pdfmark where {pop [/Span <</ActualText <FEFF";
   operators += actualText;
-  operators += ">>>BDC ";
+  operators += format_ == Format::Pdf ? ">>>BDC " : ">>> /BDC pdfmark} if ";
   nextString(operators);
 }
 
-void FallbackRun::endSpan() { nextString("EMC "); }
+void FallbackRun::endSpan() {
+  nextString(format_ == Format::Pdf ? "EMC " : "/pdfmark where {pop [/EMC pdfmark} if ");
+}
 
 void FallbackRun::nextString(std::string_view operators) {
   flush();
+  if (painting_.strings.empty()) {  // PostScript before its first code opens a string
+    text_ += ' ';
+    text_ += operators;
+    return;
+  }
+  const std::string_view endString = format_ == Format::Pdf ? "Tj" : inForce_.show;
   if (stringEmpty()) {
     text_.pop_back();  // its "<"
     painting_.strings.pop_back();
   } else {
     endCodes();
-    text_ += "> Tj ";
+    text_ += "> ";
+    text_ += endString;
+    text_ += ' ';
   }
   text_ += operators;
   text_ += '<';
-  startCodes(pdfFallbackResource(font_));
+  startCodes(format_ == Format::Pdf ? pdfFallbackResource(font_) : postScriptFallbackName(font_, page_));
 }
 
 KeptOperators::Key FallbackRun::keyOf(std::size_t page) const {
@@ -115,7 +128,7 @@ void FallbackRun::selectPage(std::size_t page) {
 void FallbackRun::finish(std::string& out, LineItems& runs) {
   flush();
   // A run that ends with a span ends with an empty string, left out.
-  const bool empty = format_ == Format::Pdf && painting_.strings.size() > 1 && stringEmpty();
+  const bool empty = painting_.strings.size() > 1 && stringEmpty();
   if (empty) {
     text_.pop_back();
     painting_.strings.pop_back();
@@ -139,8 +152,9 @@ void FallbackRun::finish(std::string& out, LineItems& runs) {
       close += " selectfont (";
     }
   });
-  // PDF's "> Tj " ends the last string, if there is one.
-  text_ += std::string_view(closing).substr(empty ? std::string_view("> Tj ").size() : 0);
+  // "> Tj " or "> show " ends the last string, if there is one.
+  const std::size_t endString = 2 + (format_ == Format::Pdf ? 3 : inForce_.show.size() + 1);
+  text_ += std::string_view(closing).substr(empty ? endString : 0);
   const std::uint64_t width = (advances_ * points(inForce_.size) + 500) / 1000;
   painting_.closer = format_ == Format::Pdf ? "Tj" : inForce_.show;
   painting_.size = inForce_.size;

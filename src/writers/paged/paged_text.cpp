@@ -331,7 +331,7 @@ class PagedEscaper {
   void writeShapedRun(paged::FallbackContext::ShapingScratch& scratch, const ShapedPiece& piece) {
     const ShapedGlyph* const glyphs = scratch.shaped.glyphs.data() + piece.firstGlyph;
     paged::FallbackRun run(glyphs_->runScratch(), format_, glyphs_->inForce(), glyphs[0].glyph.font);
-    const bool spans = format_ == Format::Pdf;
+    const bool spans = true;
     const std::u32string_view chars = scratch.chars;
     std::vector<std::uint32_t>& told = scratch.toldClusters;  // whose text a span told
     told.clear();
