@@ -217,6 +217,47 @@ TEST(TextShaping, ShapedCodesCarryPositionsAndLigatureText) {
   EXPECT_EQ(fonts->embed(0).glyphs.size(), codes);
 }
 
+// The same face, keeping shaped words.
+class OneFaceKeepingWords final : public fonts::ShapingFaces {
+ public:
+  explicit OneFaceKeepingWords(const std::string& path) : faces_(path) {}
+  std::optional<std::size_t> faceFor(char32_t c, FontStyle style) override { return faces_.faceFor(c, style); }
+  const fonts::FontFace& face(std::size_t f) const override { return faces_.face(f); }
+  fonts::ShapedWords* shapedWords() override { return &words_; }
+  std::optional<FallbackGlyph> placedCode(std::size_t f, std::uint32_t glyph, std::uint16_t advance,
+                                          std::u32string_view characters, bool alone) override {
+    return faces_.placedCode(f, glyph, advance, characters, alone);
+  }
+  OneFace faces_;
+
+ private:
+  fonts::ShapedWords words_;
+};
+
+TEST(TextShaping, KeptWordsShapeAsTheFirstTime) {
+  KOLVO_REQUIRE_FONT_FOR(U'\u0645', "fonts-noto-core or fonts-dejavu-core");
+  // Words between blanks come from the store the second time; a word
+  // joined to its neighbour by a font change would not.
+  const std::u32string text = kArabicWords + U" " + kArabicWords + U" \u0645\u0651\u0631 " + kArabicWords;
+  OneFace fresh(fontPath);
+  OneFaceKeepingWords keeping(fontPath);
+  ShapedText first;
+  ShapedText again;
+  fonts::shapeText(text, FontStyle::Regular, ParagraphDirection::FromText, fresh, first);
+  fonts::shapeText(text, FontStyle::Regular, ParagraphDirection::FromText, keeping, again);
+  ASSERT_EQ(first.glyphs.size(), again.glyphs.size());
+  ASSERT_EQ(first.pieces.size(), again.pieces.size());
+  for (std::size_t i = 0; i < first.glyphs.size(); ++i) {
+    const ShapedGlyph& a = first.glyphs[i];
+    const ShapedGlyph& b = again.glyphs[i];
+    EXPECT_EQ(fresh.placed[a.glyph.code - 1U].glyph, keeping.faces_.placed[b.glyph.code - 1U].glyph) << i;
+    EXPECT_EQ(a.advance, b.advance) << i;
+    EXPECT_EQ(a.clusterBegin, b.clusterBegin) << i;
+    EXPECT_EQ(a.clusterEnd, b.clusterEnd) << i;
+    EXPECT_EQ(a.spanned, b.spanned) << i;
+  }
+}
+
 // hb-shape's glyph ids of `text` in the font at `path`, left to right.
 std::vector<std::uint32_t> hbShapeGlyphs(const std::string& path, const std::string& text) {
   const CommandResult shaped =

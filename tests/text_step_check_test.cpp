@@ -18,7 +18,7 @@ namespace kolvo {
 namespace {
 
 constexpr TextStep kSteps[] = {TextStep::XmlMarkup, TextStep::XmlText, TextStep::Rtf,
-                               TextStep::Latex, TextStep::Paged};
+                               TextStep::Latex, TextStep::Paged, TextStep::PagedLinks};
 
 // Every format and mode that has a text step.
 struct StepUse {
@@ -157,6 +157,18 @@ TEST(TextStepCheck, EachByteTheRulesNameIsOneTheStepChanges) {
       if (!textStepLooksAt(step, static_cast<unsigned char>(b))) continue;
       if (step == TextStep::XmlMarkup && b == '>') continue;
       const std::string text = std::string("say ") + static_cast<char>(b) + " here\n";
+      // "/" and "@" are looked at for the addresses they start; alone they stay.
+      if (b == '/' || b == '@') {
+        EXPECT_EQ(stepped(text, use), text) << formatName(use.format);
+        // An address becomes a link: markup around it, or (PDF) an item.
+        const std::string address = b == '/' ? "see https://x.org/ here\n" : "me@x.org\n";
+        std::string line = address;
+        std::string scratch;
+        EscapeStats stats;
+        prepareTextStepByStep(line, scratch, use.format, use.mode, stats);
+        EXPECT_TRUE(line != address || !stats.lineItems.empty()) << formatName(use.format);
+        continue;
+      }
       EXPECT_NE(stepped(text, use), text) << formatName(use.format) << ", byte " << b;
     }
     for (std::string_view pair : {"--", ",,"}) {

@@ -119,6 +119,7 @@ class SystemFallbackFonts final : public FallbackFonts, private ShapingFaces {
     return findFace(c, style);
   }
   const FontFace& face(std::size_t f) const override { return *faces_[f]; }
+  ShapedWords* shapedWords() override { return &shapedWords_; }
 
   std::optional<FallbackGlyph> placedCode(std::size_t f, std::uint32_t g, std::uint16_t advance,
                                           std::u32string_view characters, bool alone) override {
@@ -261,6 +262,7 @@ class SystemFallbackFonts final : public FallbackFonts, private ShapingFaces {
   std::array<std::vector<std::size_t>, kStyleCount> picked_;
   std::unique_ptr<FontFinder> finder_;
   std::vector<FontInUse> used_;
+  ShapedWords shapedWords_;
   std::vector<std::size_t> usedOfFace_;
   std::array<std::vector<std::uint32_t>, kStyleCount> bmp_;
   std::array<std::unordered_map<char32_t, std::uint32_t>, kStyleCount> astral_;

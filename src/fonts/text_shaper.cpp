@@ -49,22 +49,7 @@ std::vector<std::size_t> facesOf(std::u32string_view text, FontStyle style, Shap
   return chosen;
 }
 
-// A glyph as HarfBuzz placed it: where it is drawn from the run's start,
-// in thousandths of the size.
-struct Placed {
-  std::uint32_t glyph;
-  std::uint32_t cluster;
-  long x;
-  std::uint32_t clusterEnd = 0;
-  // What the glyph stands for alone: [mapsFrom, mapsTo) of the text, empty
-  // when it stands for nothing by itself.
-  std::uint32_t mapsFrom = 0;
-  std::uint32_t mapsTo = 0;
-  // The character of its cluster that the face's character map gives it,
-  // else the cluster's first: what a reader without the cluster's text
-  // takes the glyph for.
-  std::uint32_t nearest = 0;
-};
+using Placed = PlacedGlyph;
 
 // Each glyph's cluster, and what it stands for: all of the cluster when it
 // is the cluster's one glyph; in a cluster of as many glyphs as
@@ -138,20 +123,21 @@ void appendPlaced(std::vector<Placed>& placed, long end, std::size_t face,
 
 // Shapes the characters [begin, end) of `text` in `face`, the rest of the
 // text their context, and adds their piece.
-void shapeRun(std::u32string_view text, std::size_t begin, std::size_t end, bool rightToLeft,
-              std::size_t face, ShapingFaces& faces, ShapedText& out) {
-  const FontFace& fontFace = faces.face(face);
+// HarfBuzz's glyphs for the characters [begin, end) of `text` in `face`,
+// the rest of the text their context; the pen's end in `end`.
+std::vector<Placed> harfBuzzGlyphs(std::u32string_view text, std::size_t begin, std::size_t end,
+                                   bool rightToLeft, const FontFace& face, long& penEnd) {
   hb_buffer_t* buffer = hb_buffer_create();
   hb_buffer_add_utf32(buffer, reinterpret_cast<const std::uint32_t*>(text.data()),
                       static_cast<int>(text.size()), static_cast<unsigned>(begin),
                       static_cast<int>(end - begin));
   hb_buffer_set_direction(buffer, rightToLeft ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
   hb_buffer_guess_segment_properties(buffer);
-  hb_shape(fontFace.font(), buffer, nullptr, 0);
+  hb_shape(face.font(), buffer, nullptr, 0);
   unsigned count = 0;
   const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer, &count);
   const hb_glyph_position_t* position = hb_buffer_get_glyph_positions(buffer, &count);
-  const double scale = 1000.0 / fontFace.unitsPerEm();
+  const double scale = 1000.0 / face.unitsPerEm();
   std::vector<Placed> placed;
   placed.reserve(count);
   double pen = 0;  // in font units
@@ -161,9 +147,52 @@ void shapeRun(std::u32string_view text, std::size_t begin, std::size_t end, bool
     pen += position[i].x_advance;
   }
   hb_buffer_destroy(buffer);
-  markClusters(placed, end, text, fontFace, rightToLeft);
+  markClusters(placed, end, text, face, rightToLeft);
+  penEnd = std::lround(pen * scale);
+  return placed;
+}
+
+// The offsets of `placed` moved by `by`.
+void moveOffsets(std::vector<Placed>& placed, long by) {
+  for (Placed& p : placed) {
+    for (std::uint32_t* offset : {&p.cluster, &p.clusterEnd, &p.mapsFrom, &p.mapsTo, &p.nearest}) {
+      *offset = static_cast<std::uint32_t>(static_cast<long>(*offset) + by);
+    }
+  }
+}
+
+// Shapes the characters [begin, end) of `text` in `face` and adds their
+// piece. A word that blanks or the text's ends bound has no context and
+// is shaped once per run.
+void shapeRun(std::u32string_view text, std::size_t begin, std::size_t end, bool rightToLeft,
+              std::size_t face, ShapingFaces& faces, ShapedText& out) {
+  const FontFace& fontFace = faces.face(face);
+  const bool bounded = (begin == 0 || text[begin - 1] == U' ') && (end == text.size() || text[end] == U' ');
+  ShapedWords* const words = bounded ? faces.shapedWords() : nullptr;
+  std::vector<Placed> placed;
+  long penEnd = 0;
+  std::u32string key;
+  const ShapedWords::Word* known = nullptr;
+  if (words != nullptr) {
+    key.push_back(static_cast<char32_t>(face));
+    key.push_back(rightToLeft ? U'r' : U'l');
+    key.append(text.substr(begin, end - begin));
+    known = words->find(key);
+  }
+  if (known != nullptr) {
+    placed = known->glyphs;
+    penEnd = known->end;
+    moveOffsets(placed, static_cast<long>(begin));
+  } else {
+    placed = harfBuzzGlyphs(text, begin, end, rightToLeft, fontFace, penEnd);
+    if (words != nullptr) {
+      ShapedWords::Word word{placed, penEnd};
+      moveOffsets(word.glyphs, -static_cast<long>(begin));
+      words->keep(std::move(key), std::move(word));
+    }
+  }
   ShapedPiece piece{ShapedPiece::Kind::Glyphs, rightToLeft, begin, end, out.glyphs.size(), 0};
-  appendPlaced(placed, std::lround(pen * scale), face, text, faces, out);
+  appendPlaced(placed, penEnd, face, text, faces, out);
   piece.glyphCount = out.glyphs.size() - piece.firstGlyph;
   out.pieces.push_back(piece);
 }

@@ -30,13 +30,14 @@ enum class ItemKind : unsigned char {
   FallbackRun,  // a run drawn with a fallback font (`width`)
   SymbolRun,    // typed text's glyphs in the Symbol font, with the switches there and back
   LinkMarkup,   // typed text: a format's link markup before or after an address
+  LinkText,     // typed PDF: an address's text as shown, which a link annotation covers (`row`: its target)
 };
 
 struct LineItem {
   std::size_t begin = 0;  // its bytes in the line: [begin, end)
   std::size_t end = 0;
   std::uint32_t width = 0;  // FallbackRun: in whole points
-  std::uint16_t row = 0;    // TagText: the row of the tag table
+  std::uint16_t row = 0;    // TagText: the row of the tag table; LinkText: the target's index
   ItemKind kind = ItemKind::TagText;
 
   bool operator==(const LineItem&) const = default;
@@ -79,6 +80,7 @@ class LineItems {
     runs_ = 0;
     paintings_.clear();
     rightToLeft_ = false;
+    linkTargets_.clear();
   }
   // Whether the line's paragraph runs right to left (its first strong
   // character does): the paged writers align it to the right margin.
@@ -120,6 +122,16 @@ class LineItems {
     if (!recordsTexts_) return;
     items_.push_back({begin, end, 0, 0, ItemKind::LinkMarkup});
   }
+
+  // An address's text just appended to the line, which a link to `target`
+  // covers; a line holds no more links than a row index counts.
+  void addLinkText(std::size_t begin, std::size_t end, std::string target) {
+    if (!recordsTexts_ || linkTargets_.size() > UINT16_MAX) return;
+    items_.push_back({begin, end, 0, static_cast<std::uint16_t>(linkTargets_.size()),
+                      ItemKind::LinkText});
+    linkTargets_.push_back(std::move(target));
+  }
+  std::span<const std::string> linkTargets() const { return linkTargets_; }
 
   // Whether a fallback run lies (in part) in the bytes [from, to).
   bool anyRunIn(std::size_t from, std::size_t to) const;
@@ -189,6 +201,7 @@ class LineItems {
   std::vector<LineItem> items_;
   std::size_t runs_ = 0;
   std::vector<RunPainting> paintings_;  // one per fallback run, in order
+  std::vector<std::string> linkTargets_;  // those of the LinkText items, by their `row`
   std::vector<LineItem> spare_;  // the next pass's result, its storage kept between lines
   bool recordsTexts_ = true;
   bool rightToLeft_ = false;
@@ -204,6 +217,7 @@ struct TypedLine {
   // The line as read, before the rewrite; set only for a writer that reads
   // it (Writer::readsSourceLines).
   std::string_view source = {};
+  std::span<const std::string> linkTargets = {};  // by the `row` of the LinkText items
   bool rightToLeft = false;  // aligned to the right margin (LineItems::rightToLeft)
 };
 

@@ -29,18 +29,14 @@ void escapeTyped(std::string& line, std::string& scratch, Format format, EscapeS
   }
 }
 
-// Whether typed text in `format` may hold a link the text step makes.
-bool mayMakeLinks(const std::string& line, Format format, TextMode mode) {
-  return mode == TextMode::Typed && writesTypedLinks(format) && mayHoldLinks(line);
-}
-
 }  // namespace
 
 void prepareText(std::string& line, std::string& scratch, Format format, TextMode mode,
                  EscapeStats& stats, paged::FallbackContext* glyphs) {
   stats.lineItems.clear();
   if (!hasTextStep(format, mode)) return;
-  if (!textStepMayChange(line, textStepOf(format, mode)) && !mayMakeLinks(line, format, mode)) return;
+  // The check looks at the bytes of addresses too, in the formats with links.
+  if (!textStepMayChange(line, textStepOf(format, mode))) return;
   prepareTextStepByStep(line, scratch, format, mode, stats, glyphs);
 }
 

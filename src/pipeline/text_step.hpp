@@ -19,6 +19,7 @@
 #include "markup/format.hpp"
 #include "pipeline/text_step_check.hpp"
 #include "text/typed_text.hpp"
+#include "writers/paged/paged_text.hpp"
 
 namespace kolvo {
 
@@ -43,7 +44,7 @@ constexpr TextStep textStepOf(Format format, TextMode mode) {
     case FileSyntax::Latex: return TextStep::Latex;
     case FileSyntax::PageStrings: break;
   }
-  return TextStep::Paged;
+  return annotatesLinks(format) ? TextStep::PagedLinks : TextStep::Paged;
 }
 
 // Rewrites `line` in place; `scratch` is working storage. Characters that

@@ -45,14 +45,20 @@
 namespace kolvo {
 namespace {
 
+// Typed text's addresses, which the steps of the formats with links make
+// into links, have "//" or "@" (mayHoldLinks): a line with a "/" or "@"
+// goes through the step, which looks closer.
+constexpr bool linkLooksAt(unsigned char byte) { return byte == '/' || byte == '@'; }
+
 constexpr bool looksAt(TextStep step, unsigned char byte) {
   if (decodingLooksAt(byte)) return true;
   switch (step) {
     case TextStep::XmlMarkup: return keepWellFormedXmlLooksAt(byte);
-    case TextStep::XmlText: return escapeXmlTextLooksAt(byte);
-    case TextStep::Rtf: return rtfTextLooksAt(byte);
-    case TextStep::Latex: return latexTextLooksAt(byte);
+    case TextStep::XmlText: return escapeXmlTextLooksAt(byte) || linkLooksAt(byte);
+    case TextStep::Rtf: return rtfTextLooksAt(byte) || linkLooksAt(byte);
+    case TextStep::Latex: return latexTextLooksAt(byte) || linkLooksAt(byte);
     case TextStep::Paged: return pagedTextLooksAt(byte);
+    case TextStep::PagedLinks: return pagedTextLooksAt(byte) || linkLooksAt(byte);
   }
   return true;
 }
@@ -91,9 +97,9 @@ constexpr ByteRules makeRules(TextStep step) {
 }
 
 // Indexed by TextStep.
-constexpr std::array<ByteRules, 5> kRules = {
+constexpr std::array<ByteRules, 6> kRules = {
     makeRules(TextStep::XmlMarkup), makeRules(TextStep::XmlText), makeRules(TextStep::Rtf),
-    makeRules(TextStep::Latex), makeRules(TextStep::Paged)};
+    makeRules(TextStep::Latex),     makeRules(TextStep::Paged),   makeRules(TextStep::PagedLinks)};
 
 const ByteRules& rulesOf(TextStep step) { return kRules[static_cast<std::size_t>(step)]; }
 

@@ -15,6 +15,7 @@ enum class TextStep : unsigned char {
   Rtf,        // decodeText, then escapeRtfText
   Latex,      // decodeText, then escapeLatexText
   Paged,      // decodeText, then escapePagedText
+  PagedLinks, // the same where addresses become link annotations (PDF)
 };
 
 // Whether `step` acts on `byte` wherever it stands: decoding does on every

@@ -46,7 +46,8 @@ void writeTrailer(OutputSink& out, std::uint64_t size, std::uint64_t tableOffset
 
 std::uint64_t PdfObjectTable::pageObjectOffset(std::uint64_t page) const {
   if (page == 1) return fixed_[kPdfFirstPageObject];
-  return pages_[page - 1].contents - pdfPageObjectSize(page);
+  const PageOffsets& offsets = pages_[page - 1];
+  return offsets.object != 0 ? offsets.object : offsets.contents - pdfPageObjectSize(page);
 }
 
 // Calls visit(number, offset) for object 0 and every object written, in

@@ -28,6 +28,9 @@ class PdfObjectTable {
   }
   // The length object of the last page starts at `offset`.
   void pageLength(std::uint64_t offset) { pages_.back().length = offset; }
+  // The object of page `page` (>= 2, already counted) starts at `offset`,
+  // elsewhere than right before its content stream.
+  void pageObject(std::uint64_t page, std::uint64_t offset) { pages_[page - 1].object = offset; }
   // Object `number` (pdfFallbackObject, written after the pages, in
   // ascending order) starts at `offset`.
   void laterObject(std::uint64_t number, std::uint64_t offset) { later_.push_back({number, offset}); }
@@ -47,6 +50,7 @@ class PdfObjectTable {
   struct PageOffsets {
     std::uint64_t contents = 0;  // "2P 0 obj" (object 11 for page 1)
     std::uint64_t length = 0;    // "3P 0 obj"
+    std::uint64_t object = 0;    // "1P 0 obj" when not right before the contents
   };
   // A run of consecutive object numbers: one subsection of the table.
   struct Subsection {

@@ -14,6 +14,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -27,6 +28,7 @@
 #include "writers/document_info.hpp"
 #include "writers/paged_writer.hpp"
 #include "writers/pdf_fallback_fonts.hpp"
+#include "writers/pdf_links.hpp"
 #include "writers/pdf_metadata.hpp"
 #include "writers/pdf_object_table.hpp"
 #include "writers/pdf_objects.hpp"
@@ -61,6 +63,10 @@ constexpr std::array<PdfFixedObject, 9> kFixedObjects = {{
     {10, "10 0 obj << /Type /Font /Subtype /Type1 /BaseFont /ZapfDingbats >> endobj\n"},
 }};
 
+// Page 1's object, which typed text writes at the end.
+constexpr std::size_t kFirstPageEntry = 1;
+static_assert(kFixedObjects[kFirstPageEntry].number == kPdfFirstPageObject);
+
 // The resource dictionary, in the two parts between which the fallback
 // fonts' entries go.
 constexpr std::size_t kResourcesEntry = 2;
@@ -72,6 +78,13 @@ static_assert(kFixedObjects[kResourcesEntry].text.substr(0, kResourcesUpToFonts.
                   kResourcesUpToFonts &&
               kFixedObjects[kResourcesEntry].text.substr(kResourcesUpToFonts.size()) ==
                   kResourcesEnd);
+
+// A link box reaches this far below the baseline and above it, in parts
+// of the text's size: the descenders and the capitals of Times.
+constexpr double kLinkDepth = 0.22;
+constexpr double kLinkHeight = 0.9;
+// The size of a line written without a paper size, in points.
+constexpr double kBodyPoints = 12;
 
 // First-page baselines: like the flowing formats' blank lines, the options
 // leave room above the first line, t 100 points (under seven lines), T 140.
@@ -150,6 +163,7 @@ class PdfWriter final : public PagedWriter {
     for (const PdfFixedObject& object : kFixedObjects) {
       // With metadata the catalog comes last, when what it names is known.
       if (info_ != nullptr && object.number == 1) continue;
+      if (defersPages() && object.number == static_cast<int>(kPdfFirstPageObject)) continue;
       if (mode_ == TextMode::Typed && writeReencodedFont(object.number)) continue;
       if (mono() && writeMonoFont(object.number)) continue;
       if (&object == &kFixedObjects[kResourcesEntry] && (fallbackFonts_ > 0 || running())) {
@@ -206,6 +220,9 @@ class PdfWriter final : public PagedWriter {
       writePdfFallbackFonts(out_, table_, *fallback_, fallbackFonts_);
     }
     if (running()) writeRunningObjects();
+    if (defersPages()) {
+      links_.writeAnnotationsAndPages(out_, table_, kFixedObjects[kFirstPageEntry].text);
+    }
     writePageTree();
     if (info_ == nullptr) return table_.writeTableAndTrailer(out_);
     table_.writeTableAndTrailer(out_, writeDocumentObjects());
@@ -327,9 +344,10 @@ class PdfWriter final : public PagedWriter {
     const std::string_view text = line.bytes;
     cursor_.baseline -= cursor_.line_spacing;
     const long long y = cursor_.baseline;
-    if (marks_.underline == 0 && marks_.highlight == 0) {
-      writeTextObject(unwrappedLineX(line), y, "", text);
-    }
+    const bool plain = marks_.underline == 0 && marks_.highlight == 0;
+    const long long x = plain ? unwrappedLineX(line) : kLeftMargin;
+    if (plain) writeTextObject(x, y, "", text);
+    if (!line.linkTargets.empty()) coverUnwrappedLinks(line, x);
     if (marks_.underline == 1) {
       writeTextObject(kLeftMargin, y, "", text);
       writeMarks(kPdfBodyFont, marks_.underline_x, y, "", kUnderlineGlyph,
@@ -359,6 +377,45 @@ class PdfWriter final : public PagedWriter {
     out_.write(") Tj ET\n");
   }
 
+  // The links of a line written whole, starting at `x`: placed as a line
+  // of the text area's width would place them, since it never wraps.
+  void coverUnwrappedLinks(const TypedLine& line, long long x) {
+    const std::span<const std::size_t> marks = linkMarks(line, 0);
+    const paged::LineLayout& layout =
+        paged::layoutLine(line, Format::Pdf, mode_, style_, std::numeric_limits<double>::infinity(),
+                          widths_, marks, false, layoutBuffers_);
+    for (std::size_t k = 0; k < lineLinks_.size(); ++k) {
+      coverSpan(spanInPiece(layout, 0, 2 * k), static_cast<double>(x), kBodyPoints,
+                line.linkTargets[lineLinks_[k]]);
+    }
+  }
+
+  // The marks of the line's links after the `first` marks already in
+  // markScratch_: each link's first and last byte; lineLinks_ names their
+  // targets.
+  std::span<const std::size_t> linkMarks(const TypedLine& line, std::size_t first) {
+    markScratch_.resize(first);
+    lineLinks_.clear();
+    for (const LineItem& item : line.items) {
+      if (item.kind != ItemKind::LinkText || item.row >= line.linkTargets.size()) continue;
+      markScratch_.push_back(item.begin);
+      markScratch_.push_back(item.end);
+      lineLinks_.push_back(item.row);
+    }
+    return markScratch_;
+  }
+
+  // A link box over `span` of a printed line that starts at `x`, on the
+  // baseline in force, for text of `points`.
+  void coverSpan(Span span, double x, double points, std::string_view target) {
+    if (span.to - span.from <= 0) return;
+    const auto baseline = static_cast<double>(cursor_.baseline);
+    links_.add(table_.pageCount(),
+               {x + span.from, baseline - kLinkDepth * points, x + span.to,
+                baseline + kLinkHeight * points},
+               target);
+  }
+
   // The overprint of an underline or highlight: count + 1 glyphs starting
   // 6 points right of the measured start; none when count is negative.
   void writeMarks(std::string_view font, std::int32_t ptStart, long long y,
@@ -381,13 +438,19 @@ class PdfWriter final : public PagedWriter {
   void nextPage() {
     closeStream();
     const std::uint64_t next = table_.pageCount() + 1;
-    out_.write(kPdfPageObjectHead);
-    writeNumber(out_, next);
-    out_.write(kPdfPageObjectMiddle);
-    writeNumber(out_, next);
-    out_.write(kPdfPageObjectTail);
+    if (!defersPages()) {
+      out_.write(kPdfPageObjectHead);
+      writeNumber(out_, next);
+      out_.write(kPdfPageObjectMiddle);
+      writeNumber(out_, next);
+      out_.write(kPdfPageObjectTail);
+    }
     openStream(next, kStreamKeyword);
   }
+
+  // Typed text may hold links, whose annotations its page objects name:
+  // they are written at the end (PdfLinks).
+  bool defersPages() const { return mode_ == TextMode::Typed; }
 
   // Opens the content stream of `page`, whose page object has just been
   // written (object 3 in the prologue for page 1).
@@ -494,9 +557,16 @@ class PdfWriter final : public PagedWriter {
     if (marks_.highlight == 1) start.colour = "0 0 0";
     // The marks are placed only for an overprint the line draws.
     const bool overprint = marks_.underline == 1 || marks_.highlight == 1;
-    const paged::LineLayout& layout =
-        writeWrappedLine(line, start, overprint ? std::span<const std::size_t>(marks)
-                                                : std::span<const std::size_t>());
+    std::span<const std::size_t> placed;
+    if (overprint) placed = marks;
+    if (!line.linkTargets.empty()) {
+      markScratch_.assign(placed.begin(), placed.end());
+      firstLinkMark_ = placed.size();
+      placed = linkMarks(line, placed.size());
+      currentTargets_ = line.linkTargets;
+    }
+    const paged::LineLayout& layout = writeWrappedLine(line, start, placed);
+    lineLinks_.clear();
     marks_.underline = 0;
     marks_.highlight = 0;
     style_ = paged::nextLineStyle(Format::Pdf, layout.end);
@@ -518,6 +588,10 @@ class PdfWriter final : public PagedWriter {
                      kHighlightGlyph);
       const std::string_view colour = piece.start.colour;
       writePieceObject(piece.start, x, colour.empty() ? "0 0 0" : colour, text, piece);
+    }
+    for (std::size_t k = 0; k < lineLinks_.size(); ++k) {
+      coverSpan(spanInPiece(layout, i, firstLinkMark_ + 2 * k), x, paged::pointSize(piece.start),
+                currentTargets_[lineLinks_[k]]);
     }
   }
 
@@ -591,6 +665,13 @@ class PdfWriter final : public PagedWriter {
 
   const DocumentInfo* info_;
   std::vector<OutlineEntry> outline_;
+  PdfLinks links_;
+  // The line being written: the byte offsets whose places its layout
+  // gives, the targets of its links, and where their marks start.
+  std::vector<std::size_t> markScratch_;
+  std::vector<std::uint16_t> lineLinks_;
+  std::span<const std::string> currentTargets_;
+  std::size_t firstLinkMark_ = 0;
   PdfObjectTable table_;
   // First byte of the data of the open content stream.
   std::uint64_t streamStart_ = 0;

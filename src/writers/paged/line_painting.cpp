@@ -123,6 +123,7 @@ bool paintText(const TypedLine& line, Format format, TextMode mode, const TextSt
         break;
       }
       case ItemKind::LinkMarkup:  // the flowing formats' alone
+      case ItemKind::LinkText:    // the user's text, under a link annotation
         break;
       case ItemKind::SymbolRun: {
         painter.follow(symbolRunSwitch(format, true), item.begin);

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <span>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -14,6 +16,7 @@
 
 #include "markup/paged_cell_texts.hpp"
 #include "markup/tag_index.hpp"
+#include "text/link_finder.hpp"
 #include "writers/paged/fallback_context.hpp"
 #include "writers/paged/fallback_run.hpp"
 #include "writers/paged/glyph_place.hpp"
@@ -169,8 +172,10 @@ class PagedEscaper {
   // Carries on after the first `start` bytes, which are plain and already
   // in `out`.
   PagedEscaper(std::string_view text, std::size_t start, Format format, std::string& out,
-               EscapeStats& stats, paged::FallbackContext* glyphs)
-      : text_(text),
+               EscapeStats& stats, paged::FallbackContext* glyphs,
+               std::span<const FoundLink> links)
+      : links_(links),
+        text_(text),
         format_(format),
         switch_(format == Format::Pdf ? kPdfSwitch : kPostScriptSwitch),
         out_(out),
@@ -179,10 +184,15 @@ class PagedEscaper {
         at_(start),
         column_(start) {}
 
+  // A link that ends the line ends here.
+  void finish() { passLinkEdges(); }
+
   void run() {
     while (at_ < text_.size()) {
+      passLinkEdges();
       copyPlainRun();
       if (at_ == text_.size()) break;
+      if (at_ == nextLinkEdge()) continue;
       const unsigned char byte = static_cast<unsigned char>(text_[at_]);
       if (byte >= 0x80) {
         nonAscii();
@@ -193,8 +203,32 @@ class PagedEscaper {
   }
 
  private:
+  // Where the next edge of a link lies in the text (its end when the pen
+  // is inside it), past the text when none is left.
+  std::size_t nextLinkEdge() const {
+    if (nextEdge_ / 2 >= links_.size()) return text_.size();
+    const FoundLink& link = links_[nextEdge_ / 2];
+    return nextEdge_ % 2 == 0 ? link.begin : link.end;
+  }
+
+  // Records the links whose text the pen has passed: an address is ASCII
+  // and holds no tag, so the pen stops at each edge exactly.
+  void passLinkEdges() {
+    while (nextEdge_ / 2 < links_.size() && nextLinkEdge() <= at_) {
+      if (nextEdge_ % 2 == 0) {
+        linkStart_ = out_.size();
+      } else {
+        const FoundLink& link = links_[nextEdge_ / 2];
+        stats_.lineItems.addLinkText(linkStart_, out_.size(), linkTarget(text_, link));
+      }
+      ++nextEdge_;
+      startStretch();  // a stretch for the shaper never holds an edge
+    }
+  }
+
   void copyPlainRun() {
-    const std::size_t length = plainPrefix(text_.substr(at_));
+    const std::size_t length =
+        std::min(plainPrefix(text_.substr(at_)), nextLinkEdge() - at_);
     out_.append(text_, at_, length);
     at_ += length;
     column_ += length;
@@ -281,11 +315,13 @@ class PagedEscaper {
     return true;
   }
 
-  // The characters of the stretch from `begin` into `scratch`; where it ends.
+  // The characters of the stretch from `begin` into `scratch`; where it
+  // ends (a control character, a tag, a link's edge or the line's end).
   std::size_t readStretch(std::size_t begin, paged::FallbackContext::ShapingScratch& scratch) const {
     scratch.chars.clear();
     std::size_t at = begin;
-    while (at < text_.size()) {
+    const std::size_t edge = nextLinkEdge();
+    while (at < edge) {
       const auto byte = static_cast<unsigned char>(text_[at]);
       if ((byte < 0x20 && byte != '\t') || (byte == '%' && beginsTag(text_, at))) break;
       scratch.chars.push_back(nextCodePoint(text_, at));
@@ -443,6 +479,9 @@ class PagedEscaper {
     stretchColumn_ = column_;
   }
 
+  std::span<const FoundLink> links_;
+  std::size_t nextEdge_ = 0;   // 2k: link k's start, 2k + 1: its end
+  std::size_t linkStart_ = 0;  // in the output, of the link being passed
   std::string_view text_;
   Format format_;
   const SymbolSwitch& switch_;
@@ -470,12 +509,17 @@ bool escapePagedText(std::string_view utf8, Format format, std::string& out, Esc
   if (glyphs != nullptr && format == Format::Pdf) {
     glyphs->inForce() = paged::bodyFont(format);
   }
-  const std::size_t at = plainPrefix(utf8);
-  if (at == utf8.size()) return false;
+  std::vector<FoundLink> links;  // allocated only for a line that has one
+  if (annotatesLinks(format) && mayHoldLinks(utf8)) findLinks(utf8, links);
+  std::size_t at = plainPrefix(utf8);
+  if (at == utf8.size() && links.empty()) return false;
+  if (!links.empty()) at = std::min(at, links.front().begin);
   out.clear();
   out.reserve(utf8.size() + utf8.size() / 2);
   out.append(utf8, 0, at);
-  PagedEscaper(utf8, at, format, out, stats, glyphs).run();
+  PagedEscaper escaper(utf8, at, format, out, stats, glyphs, links);
+  escaper.run();
+  escaper.finish();
   return true;
 }
 

@@ -16,6 +16,10 @@ namespace paged {
 class FallbackContext;
 }
 
+// Whether typed text in `format` covers its web and e-mail addresses with
+// link annotations: PDF's links are not text, but boxes on the page.
+constexpr bool annotatesLinks(Format format) { return format == Format::Pdf; }
+
 // Writes `utf8` (well-formed UTF-8, one line, perhaps ending in "\n" or
 // "\r\n", which stay as they are) into `out`, replacing what it held, for
 // `format` (PostScript or Pdf):
@@ -29,9 +33,11 @@ class FallbackContext;
 //   the characters typed since the start of the line, tags not included;
 // - characters neither font has are drawn with `glyphs`, the run's fallback
 //   fonts, when it is set and has them; otherwise they become "?", counted
-//   in `stats`.
+//   in `stats`;
+// - where annotatesLinks(format), each web or e-mail address becomes a
+//   LinkText item of `stats`, with its target.
 // Returns false, with `out` left alone, when the text is its own string
-// operand: it holds no byte pagedTextLooksAt().
+// operand: it holds no byte pagedTextLooksAt() and no address.
 bool escapePagedText(std::string_view utf8, Format format, std::string& out, EscapeStats& stats,
                      paged::FallbackContext* glyphs = nullptr);
 
