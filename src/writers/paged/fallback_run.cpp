@@ -152,9 +152,13 @@ void FallbackRun::finish(std::string& out, LineItems& runs) {
       close += " selectfont (";
     }
   });
-  // "> Tj " or "> show " ends the last string, if there is one.
-  const std::size_t endString = 2 + (format_ == Format::Pdf ? 3 : inForce_.show.size() + 1);
-  text_ += std::string_view(closing).substr(empty ? endString : 0);
+  if (empty) {
+    // Without its "> Tj " or "> show ": no string is left to end.
+    const std::size_t endString = 2 + (format_ == Format::Pdf ? 3 : inForce_.show.size() + 1);
+    text_ += std::string_view(closing).substr(endString);
+  } else {
+    text_ += closing;
+  }
   const std::uint64_t width = (advances_ * points(inForce_.size) + 500) / 1000;
   painting_.closer = format_ == Format::Pdf ? "Tj" : inForce_.show;
   painting_.size = inForce_.size;
