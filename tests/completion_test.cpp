@@ -71,19 +71,19 @@ TEST_F(Completion, SettingsComeBeforeTheFormat) {
   KOLVO_REQUIRE_TOOL("bash");
   EXPECT_EQ(complete({"kolvo", "--escape", "-"}, 2),
             "-a\n-d\n-h\n-r\n-l\n-p\n-P\n-o\n--paper\n--font\n--encoding\n" + kPageOffers +
-                kMetadataOffers + "--quiet\n--check\n");
+                kMetadataOffers + "--quiet\n--jobs\n--output-dir\n--check\n");
   EXPECT_EQ(complete({"kolvo", "--escape", "--check", "-"}, 3), "-a\n-d\n-h\n-r\n-l\n-p\n-P\n-o\n");
   EXPECT_EQ(complete({"kolvo", "--check", "-p", "n"}, 3), "notes.txt\n");
   EXPECT_EQ(complete({"kolvo", "--paper", "a4", "--"}, 3),
-            "--escape\n--font\n--encoding\n" + kPageOffers + kMetadataOffers + "--quiet\n--check\n");
+            "--escape\n--font\n--encoding\n" + kPageOffers + kMetadataOffers + "--quiet\n--jobs\n--output-dir\n--check\n");
   EXPECT_EQ(complete({"kolvo", "--encoding", "KOI8-R", "--"}, 3),
-            "--escape\n--paper\n--font\n" + kPageOffers + kMetadataOffers + "--quiet\n--check\n");
+            "--escape\n--paper\n--font\n" + kPageOffers + kMetadataOffers + "--quiet\n--jobs\n--output-dir\n--check\n");
   EXPECT_EQ(complete({"kolvo", "--quiet", "--"}, 2),
-            "--escape\n--paper\n--font\n--encoding\n" + kPageOffers + kMetadataOffers + "--check\n");
+            "--escape\n--paper\n--font\n--encoding\n" + kPageOffers + kMetadataOffers + "--jobs\n--output-dir\n--check\n");
   // A page design's words are passed over, each setting offered once, and
   // a template or margins are the user's own to type.
   EXPECT_EQ(complete({"kolvo", "--mono", "--header", "%f", "--margins", "1in", "--"}, 6),
-            "--escape\n--paper\n--font\n--encoding\n--footer\n" + kMetadataOffers + "--quiet\n--check\n");
+            "--escape\n--paper\n--font\n--encoding\n--footer\n" + kMetadataOffers + "--quiet\n--jobs\n--output-dir\n--check\n");
   EXPECT_EQ(complete({"kolvo", "--footer", ""}, 2), "\n");
   EXPECT_EQ(complete({"kolvo", "--footer", "x", "-p", "letter.txt", "n"}, 5), "notes.txt\n");
   EXPECT_EQ(complete({"kolvo", "--encoding", "SH"}, 2), "SHIFT_JIS\n");
@@ -106,7 +106,7 @@ TEST_F(Completion, MetadataTakesTheUsersWordsAndIsOfferedUntilGiven) {
   EXPECT_EQ(complete({"kolvo", "--title", "Notes", "--outline", "-p", "letter.txt", "n"}, 6),
             "notes.txt\n");
   EXPECT_EQ(complete({"kolvo", "--title", "T", "--author", "A", "--lang", "en", "--o"}, 7),
-            "--outline\n");
+            "--outline\n--output-dir\n");
 }
 
 // The names the script offers are the format table's, in its order.
@@ -158,6 +158,27 @@ TEST_F(Completion, InputAndOutputAreFileNames) {
   EXPECT_EQ(complete({"kolvo", "-p", "letter.txt", "n"}, 3), "notes.txt\n");
   EXPECT_EQ(complete({"kolvo", "--markup-reference", ""}, 2), "man\n");
   EXPECT_EQ(complete({"kolvo", "--version", ""}, 2), "\n");
+}
+
+// --output-dir takes a folder, then FORMAT and any number of inputs, no
+// OPTION word; --check takes any number of inputs too; --jobs a number.
+TEST_F(Completion, ABatchTakesAFolderThenInputFilesOnly) {
+  KOLVO_REQUIRE_TOOL("bash");
+  std::filesystem::create_directory(dir / "outputs");
+  EXPECT_EQ(complete({"kolvo", "--output-dir", "o"}, 2), "outputs\n");
+  EXPECT_EQ(complete({"kolvo", "--output-dir", "outputs", "-"}, 3),
+            "-a\n-d\n-h\n-r\n-l\n-p\n-P\n-o\n--escape\n--paper\n--font\n--encoding\n" +
+                kPageOffers + kMetadataOffers + "--quiet\n--jobs\n");
+  EXPECT_EQ(complete({"kolvo", "--output-dir", "outputs", "-p", "letter.txt", "n"}, 5),
+            "notes.txt\n");
+  EXPECT_EQ(complete({"kolvo", "--output-dir", "outputs", "-p", "letter.txt", "notes.txt", "n"}, 6),
+            "notes.txt\n");
+  EXPECT_EQ(complete({"kolvo", "--check", "-p", "letter.txt", "n"}, 4), "notes.txt\n");
+  EXPECT_EQ(complete({"kolvo", "--jobs", ""}, 2), "\n");
+  EXPECT_EQ(complete({"kolvo", "--jobs", "2", "--output-dir", "outputs", "-p", "n"}, 6),
+            "notes.txt\n");
+  // A single run has no fifth word.
+  EXPECT_EQ(complete({"kolvo", "-p", "letter.txt", "letter.ps", "-s", ""}, 5), "\n");
 }
 
 // The comment above the word list says what each format letter means.

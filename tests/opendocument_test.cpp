@@ -24,13 +24,20 @@ std::string odt(std::string_view input, TextMode mode = TextMode::Markup, char o
   return convertText(input, kOdt, option, nullptr, mode);
 }
 
+// Typed text declares the right-to-left paragraph styles too.
+std::string prologueOf(TextMode mode) {
+  if (mode == TextMode::Markup) return std::string(opendocument::kPrologue);
+  return std::string(opendocument::kPrologueBeforeStylesEnd) + std::string(opendocument::kTypedPrologueEnd);
+}
+
 // What stands between the prologue and the epilogue.
 std::string body(std::string_view input, TextMode mode = TextMode::Markup, char option = 's') {
   const std::string doc = odt(input, mode, option);
-  const std::size_t frame = opendocument::kPrologue.size() + opendocument::kEpilogue.size();
-  EXPECT_TRUE(doc.starts_with(opendocument::kPrologue));
+  const std::string prologue = prologueOf(mode);
+  const std::size_t frame = prologue.size() + opendocument::kEpilogue.size();
+  EXPECT_TRUE(doc.starts_with(prologue));
   EXPECT_TRUE(doc.ends_with(opendocument::kEpilogue));
-  return doc.size() < frame ? doc : doc.substr(opendocument::kPrologue.size(), doc.size() - frame);
+  return doc.size() < frame ? doc : doc.substr(prologue.size(), doc.size() - frame);
 }
 
 std::string row(const TagRow& r, TextMode mode) {

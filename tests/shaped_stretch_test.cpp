@@ -1,8 +1,8 @@
 // The paged escaper's side of shaping: which stretch of a line goes to the
 // shaper (weak ASCII before it joins it, a letter or a tag ends what went
-// before), in which paragraph direction, and how the pieces come out: PDF
-// spans with the actual text of a cluster, blanks of the text font, "?"
-// where no font shapes, a right-to-left line marked for the right margin,
+// before), in which paragraph direction (the line's first strong
+// character's), and how the pieces come out: PDF spans with the actual
+// text of a cluster, blanks of the text font, "?" where no font shapes,
 // and the first reading asking for the codes without writing.
 #include <gtest/gtest.h>
 
@@ -86,8 +86,7 @@ TEST(ShapedStretch, WeakAsciiBeforeJoinsAndALetterOrTagEndsWhatWentBefore) {
   Escaped digits = escapedWith(fonts, "12 " + kAlefBet + " ab\n");
   ASSERT_EQ(fonts.asked.size(), 1u);
   EXPECT_EQ(fonts.asked[0], U"12 \u05D0\u05D1 ab");
-  EXPECT_EQ(fonts.given[0], ParagraphDirection::FromText);
-  EXPECT_TRUE(digits.stats.lineItems.rightToLeft());
+  EXPECT_EQ(fonts.given[0], ParagraphDirection::RightToLeft);
   EXPECT_EQ(digits.text.substr(digits.text.size() - 1), "\n");
   // A Latin word before stays in the text font and settles the line left
   // to right; a tag ends the stretch and stays a tag.
@@ -95,12 +94,12 @@ TEST(ShapedStretch, WeakAsciiBeforeJoinsAndALetterOrTagEndsWhatWentBefore) {
   ASSERT_EQ(fonts.asked.size(), 2u);
   EXPECT_EQ(fonts.asked[1], U"\u05D0\u05D1");
   EXPECT_EQ(fonts.given[1], ParagraphDirection::LeftToRight);
-  EXPECT_FALSE(latin.stats.lineItems.rightToLeft());
   EXPECT_EQ(latin.text.rfind("ab ", 0), 0u);
   EXPECT_NE(latin.text.find("%bscd"), std::string::npos);
-  // The line's direction holds for its later stretches.
+  // The line's direction holds for all of its stretches.
   escapedWith(fonts, kAlefBet + "%bs" + kAlefBet);
   ASSERT_EQ(fonts.asked.size(), 4u);
+  EXPECT_EQ(fonts.given[2], ParagraphDirection::RightToLeft);
   EXPECT_EQ(fonts.given[3], ParagraphDirection::RightToLeft);
 }
 
@@ -127,7 +126,6 @@ TEST(ShapedStretch, WithoutAShaperTheCharactersAreMissing) {
   const Escaped line = escapedWith(fonts, "a " + kAlefBet);
   EXPECT_EQ(line.text, "a ??");
   EXPECT_EQ(line.stats.missingGlyphs, 2u);
-  EXPECT_FALSE(line.stats.lineItems.rightToLeft());
 }
 
 TEST(ShapedStretch, TheFirstReadingAsksWithoutWriting) {

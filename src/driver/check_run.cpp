@@ -1,17 +1,20 @@
 #include "driver/check_run.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "check/checker.hpp"
 #include "driver/command_line.hpp"
 #include "driver/encoding_decoder.hpp"
 #include "driver/input_file.hpp"
 #include "driver/line_reader.hpp"
+#include "driver/ordered_jobs.hpp"
 #include "driver/standard_streams.hpp"
 #include "io/message_text.hpp"
 #include "writers/output_sink.hpp"
@@ -32,6 +35,22 @@ class StandardOutputFindings final : public check::FindingSink {
 
  private:
   std::string inputName_;
+};
+
+// Keeps the findings of one of several inputs, to be printed in input
+// order with the others'.
+class CollectedFindings final : public check::FindingSink {
+ public:
+  CollectedFindings(std::string inputName, std::string& text)
+      : inputName_(std::move(inputName)), text_(text) {}
+
+  void report(const check::Finding& finding) override {
+    text_ += check::formatFinding(inputName_, finding);
+  }
+
+ private:
+  std::string inputName_;
+  std::string& text_;
 };
 
 // The fallback fonts of typed PostScript and PDF, one set per format (they
@@ -67,9 +86,8 @@ std::string shownName(const std::string& path) { return path == "-" ? "<stdin>" 
 
 // Reads and checks the whole input; throws IoError on a read error.
 check::FindingCounts checkInput(const InputFile& input, const CheckSettings& settings,
-                                const CheckFonts& fonts) {
+                                const CheckFonts& fonts, check::FindingSink& sink) {
   const check::CheckOptions options = optionsOf(settings, fonts);
-  StandardOutputFindings sink(shownName(settings.inputPath));
   check::Checker checker(options, sink);
   LineReader in(input.fd(), input.name(),
                 settings.mode == TextMode::Typed ? kWholeLines : kMaxPiece,
@@ -82,21 +100,25 @@ check::FindingCounts checkInput(const InputFile& input, const CheckSettings& set
 
 }  // namespace
 
-int runCheck(const CheckSettings& settings, bool standardInputClosed, bool standardOutputClosed,
+namespace {
+
+bool flushFindings() {
+  if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return true;
+  printError("cannot write findings to standard output: " + std::string(std::strerror(errno)));
+  return false;
+}
+
+// One input, its findings shown as they are found.
+int checkOne(const CheckSettings& settings, bool standardInputClosed,
              FallbackFontsFactory fallback) {
-  if (standardOutputClosed) {
-    printError("cannot write findings to standard output: " + std::string(std::strerror(EBADF)));
-    return kExitFailure;
-  }
+  const std::string& path = settings.inputPaths.front();
   try {
     const CheckFonts fonts = makeCheckFonts(settings, fallback);
-    const InputFile input(settings.inputPath, standardInputClosed);
-    const check::FindingCounts counts = checkInput(input, settings, fonts);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-      printError("cannot write findings to standard output: " + std::string(std::strerror(errno)));
-      return kExitFailure;
-    }
-    printError(check::summary(counts) + " in " + shownName(settings.inputPath));
+    const InputFile input(path, standardInputClosed);
+    StandardOutputFindings sink(shownName(path));
+    const check::FindingCounts counts = checkInput(input, settings, fonts, sink);
+    if (!flushFindings()) return kExitFailure;
+    printError(check::summary(counts) + " in " + shownName(path));
     return counts.warnings + counts.errors > 0 ? kExitFailure : kExitOk;
   } catch (const IoError& e) {
     printError(e.what());
@@ -106,6 +128,68 @@ int runCheck(const CheckSettings& settings, bool standardInputClosed, bool stand
     printError(std::string("check failed: ") + e.what());
   }
   return kExitFailure;
+}
+
+// What one of several inputs gave: its findings for standard output, and
+// the summary or the failure for standard error.
+struct CheckOutcome {
+  std::string findings;
+  std::string message;
+  int status = kExitFailure;
+};
+
+CheckOutcome checkCollected(const CheckSettings& settings, const std::string& path,
+                            FallbackFontsFactory fallback) {
+  CheckOutcome outcome;
+  try {
+    // Fallback fonts keep what they gave out: each input has its own.
+    const CheckFonts fonts = makeCheckFonts(settings, fallback);
+    const InputFile input(path, false);
+    CollectedFindings sink(shownName(path), outcome.findings);
+    const check::FindingCounts counts = checkInput(input, settings, fonts, sink);
+    outcome.message = check::summary(counts) + " in " + shownName(path);
+    outcome.status = counts.warnings + counts.errors > 0 ? kExitFailure : kExitOk;
+  } catch (const IoError& e) {
+    outcome.message = e.what();
+  } catch (const std::bad_alloc&) {
+    outcome.message = "out of memory";
+  } catch (const std::exception& e) {
+    outcome.message = std::string("check failed: ") + e.what();
+  }
+  return outcome;
+}
+
+// Several inputs, checked at once; each one's findings and summary are
+// printed together, in input order. The worst status wins.
+int checkMany(const CheckSettings& settings, FallbackFontsFactory fallback) {
+  const std::size_t count = settings.inputPaths.size();
+  std::vector<CheckOutcome> outcomes(count);
+  int status = kExitOk;
+  const auto work = [&](std::size_t i) {
+    outcomes[i] = checkCollected(settings, settings.inputPaths[i], fallback);
+  };
+  const auto report = [&](std::size_t i) {
+    const CheckOutcome& outcome = outcomes[i];
+    (void)std::fwrite(outcome.findings.data(), 1, outcome.findings.size(), stdout);
+    // The summary follows its findings even where both streams are one.
+    (void)std::fflush(stdout);
+    printError(outcome.message);
+    status = std::max(status, outcome.status);
+  };
+  runInOrder(count, jobCount(settings.jobs, count), work, report, [](std::size_t) {});
+  return flushFindings() ? status : kExitFailure;
+}
+
+}  // namespace
+
+int runCheck(const CheckSettings& settings, bool standardInputClosed, bool standardOutputClosed,
+             FallbackFontsFactory fallback) {
+  if (standardOutputClosed) {
+    printError("cannot write findings to standard output: " + std::string(std::strerror(EBADF)));
+    return kExitFailure;
+  }
+  if (settings.inputPaths.size() == 1) return checkOne(settings, standardInputClosed, fallback);
+  return checkMany(settings, fallback);
 }
 
 }  // namespace kolvo

@@ -5,25 +5,16 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <exception>
-#include <new>
 #include <span>
 #include <string>
 
+#include "driver/batch_run.hpp"
 #include "driver/check_run.hpp"
-#include "driver/conversion.hpp"
-#include "driver/page_design_options.hpp"
+#include "driver/file_conversion.hpp"
 #include "driver/document_date.hpp"
-#include "driver/encoding_decoder.hpp"
-#include "driver/input_file.hpp"
-#include "driver/line_reader.hpp"
 #include "driver/options.hpp"
-#include "driver/output_file.hpp"
-#include "driver/rereadable_input.hpp"
 #include "driver/standard_streams.hpp"
 #include "driver/usage_text.hpp"
-#include "writers/output_sink.hpp"
-#include "writers/writer.hpp"
 
 namespace kolvo {
 namespace {
@@ -35,108 +26,35 @@ int reportUsageError(const UsageError& error) {
   return kExitUsage;
 }
 
-WarningCount warningCount(const ConversionSettings& settings) {
-  return settings.quiet ? WarningCount::Skipped : WarningCount::Counted;
-}
-
-// The first of two readings gives out the fallback fonts' codes, when the
-// writer wants them before its prologue (writerReadsInputTwice), or finds
-// the scripts whose fonts typed LaTeX's preamble loads.
-ConversionReport convertInput(const InputFile& input, OutputSink& out,
-                              const ConversionSettings& settings, FallbackFonts* fallback,
-                              Console& console) {
-  // Typed text keeps every line whole: one line is one paragraph.
-  const std::size_t pieces = settings.mode == TextMode::Typed ? kWholeLines : kMaxPiece;
-  const bool codesFirst =
-      fallback != nullptr && writerReadsInputTwice(settings.format, settings.mode, true);
-  const bool scriptsFirst = readsLatexScriptsFirst(settings.format, settings.mode);
-  const std::optional<paged::PageDesign> design = pageDesignOf(settings);
-  const paged::PageDesign* const pageDesign = design ? &*design : nullptr;
-  const DocumentInfo* info = writesMetadata(settings) ? &settings.info : nullptr;
-  if (!codesFirst && !scriptsFirst) {
-    LineReader in(input.fd(), input.name(), pieces, makeEncodingDecoder(settings.encoding));
-    return convert(in, out, settings.format, settings.option, console, settings.mode,
-                   settings.paper, fallback, warningCount(settings), {}, pageDesign, info);
-  }
-  RereadableInput reread(input.fd(), input.name());
-  LatexScripts scripts;
-  {
-    LineReader first(reread.fd(), input.name(), pieces, makeEncodingDecoder(settings.encoding));
-    if (codesFirst) giveOutFallbackCodes(first, settings.format, *fallback);
-    if (scriptsFirst) scripts = latexScriptsRead(first);
-  }
-  reread.rewind();
-  LineReader in(reread.fd(), input.name(), pieces, makeEncodingDecoder(settings.encoding));
-  return convert(in, out, settings.format, settings.option, console, settings.mode,
-                 settings.paper, fallback, warningCount(settings), scripts, pageDesign, info);
-}
-
-// Runs the conversion and reports its failure; true when the document is
-// complete.
-bool runConversion(const InputFile& input, const OutputFile& output,
-                   const ConversionSettings& settings, FallbackFonts* fallback) {
-  // The version line and the trace keep out of a document on standard output.
-  StreamConsole console(output.isStandardOutput() ? stderr : stdout);
-  try {
-    OutputSink out(output.fd(), output.name());
-    const ConversionReport report = convertInput(input, out, settings, fallback, console);
-    out.flush();
-    if (settings.quiet) return true;
-    if (report.looksBinary) printWarning(binaryInputWarning(settings.inputPath));
-    for (const std::string& warning : conversionWarnings(settings.format, report)) {
-      printWarning(warning);
-    }
-    return true;
-  } catch (const IoError& e) {
-    printError(e.what());
-  } catch (const std::bad_alloc&) {
-    printError("out of memory");
-  } catch (const std::exception& e) {
-    printError(std::string("conversion failed: ") + e.what());
-  }
-  return false;
-}
-
-// The fallback fonts, for typed PostScript and PDF only; throws what the
-// factory throws.
-std::unique_ptr<FallbackFonts> makeFallback(const ConversionSettings& settings,
-                                            FallbackFontsFactory factory) {
-  if (factory == nullptr || settings.mode != TextMode::Typed || !isPaged(settings.format)) {
-    return nullptr;
-  }
-  return factory(settings.fontFiles, settings.format, settings.mono);
-}
-
-int finishOutput(OutputFile& output, bool complete) {
-  try {
-    output.finish(complete);
-  } catch (const IoError& e) {
-    printError(e.what());
-    return kExitFailure;
-  }
-  return complete ? kExitOk : kExitFailure;
-}
-
 int convertFiles(const ConversionSettings& settings, ClosedStandardStreams closed,
                  FallbackFontsFactory factory) {
-  std::unique_ptr<FallbackFonts> fallback;
-  try {
-    fallback = makeFallback(settings, factory);
-  } catch (const std::exception& e) {
-    printError(e.what());
-    return kExitFailure;
+  const FileConversionResult result = convertFile(settings, factory, nullptr, closed);
+  printMessages(result.messages);
+  return result.complete ? kExitOk : kExitFailure;
+}
+
+// Settings that name the document's date take the run's: one date for
+// every document of a batch.
+void dateTheDocuments(ConversionSettings& settings) {
+  if (!writesMetadata(settings)) return;
+  const auto now = std::chrono::duration_cast<std::chrono::seconds>(
+      std::chrono::system_clock::now().time_since_epoch());
+  settings.info.created =
+      documentDate(std::getenv("SOURCE_DATE_EPOCH"), now.count(), settings.warnings);
+}
+
+void printSettingWarnings(const ConversionSettings& settings) {
+  if (settings.quiet) return;
+  for (const std::string& warning : settings.warnings) printWarning(warning);
+}
+
+int convertBatch(BatchSettings batch, FallbackFontsFactory factory) {
+  if (auto problem = outputFolderProblem(batch.outputDir)) {
+    return reportUsageError(UsageError{*std::move(problem)});
   }
-  try {
-    const InputFile input(settings.inputPath, closed.input);
-    input.refuseAsOutput(settings.outputPath);
-    OutputFile output(settings.outputPath, closed.output);
-    const bool complete = runConversion(input, output, settings, fallback.get());
-    return finishOutput(output, complete);
-  } catch (const IoError& e) {
-    // Only opening throws: nothing has been written.
-    printError(e.what());
-    return kExitFailure;
-  }
+  dateTheDocuments(batch.common);
+  printSettingWarnings(batch.common);
+  return runBatch(batch, factory);
 }
 
 }  // namespace
@@ -156,16 +74,10 @@ int runCommandLine(int argc, const char* const* argv, FallbackFontsFactory fallb
   if (const auto* check = std::get_if<CheckSettings>(&request)) {
     return runCheck(*check, closed.input, closed.output, fallback);
   }
+  if (const auto* batch = std::get_if<BatchSettings>(&request)) return convertBatch(*batch, fallback);
   ConversionSettings settings = std::get<ConversionSettings>(request);
-  if (writesMetadata(settings)) {
-    const auto now = std::chrono::duration_cast<std::chrono::seconds>(
-        std::chrono::system_clock::now().time_since_epoch());
-    settings.info.created =
-        documentDate(std::getenv("SOURCE_DATE_EPOCH"), now.count(), settings.warnings);
-  }
-  if (!settings.quiet) {
-    for (const std::string& warning : settings.warnings) printWarning(warning);
-  }
+  dateTheDocuments(settings);
+  printSettingWarnings(settings);
   return convertFiles(settings, closed, fallback);
 }
 

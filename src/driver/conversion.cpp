@@ -131,11 +131,10 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
       rewriteLine(line, scratch, format, marks, mode, stats, context.get());
     }
     const bool keepItems = itemsRead || !measured;
-    TypedLine typed =
-        keepItems ? TypedLine{line, stats.lineItems.all(), drawingLine,
-                              stats.lineItems.paintings(), {}, stats.lineItems.linkTargets()}
-                  : TypedLine{line, {}, drawingLine};
-    typed.rightToLeft = stats.lineItems.rightToLeft();
+    const TypedLine typed =
+        keepItems ? TypedLine{line,   stats.lineItems.all(), drawingLine, stats.lineItems.paintings(),
+                              {},     stats.lineItems.linkTargets(), stats.rightToLeft}
+                  : TypedLine{line, {}, drawingLine, {}, {}, {}, stats.rightToLeft};
     if (!measured) overflow.measureRewritten(typed, marks);
     if (keepsSource) {
       TypedLine withSource = typed;

@@ -58,11 +58,33 @@ fonts::PluginFunction openModule(std::string& error) {
   return nullptr;
 }
 
-// The module's fonts, or nullptr with `error` saying why.
+struct OpenedModule {
+  fonts::PluginFunction make = nullptr;
+  std::string error;  // why there is none
+};
+
+// The module is looked for and opened once for the process, by whichever
+// run asks first: a batch's threads may ask at the same moment, and a
+// static's initialisation runs once and makes the others wait for it.
+const OpenedModule& fontModule() {
+  static const OpenedModule opened = [] {
+    OpenedModule module;
+    module.make = openModule(module.error);
+    return module;
+  }();
+  return opened;
+}
+
+// The module's fonts, or nullptr with `error` saying why. Each call makes
+// fonts of its own (its own fontconfig configuration), for one run.
 std::unique_ptr<FallbackFonts> makeFromModule(std::span<const std::string> files, Format format,
                                               bool monospace, std::string& error) {
-  const fonts::PluginFunction make = openModule(error);
-  if (make == nullptr) return nullptr;
+  const OpenedModule& module = fontModule();
+  if (module.make == nullptr) {
+    error = module.error;
+    return nullptr;
+  }
+  const fonts::PluginFunction make = module.make;
   // PostScript embeds TrueType outlines only (Type 42 fonts).
   const fonts::PluginRequest request{files.data(), files.size(), true, format != Format::PostScript,
                                      monospace};

@@ -1,5 +1,6 @@
 #include "driver/options.hpp"
 
+#include <charconv>
 #include <cstdlib>
 
 #include <algorithm>
@@ -203,6 +204,29 @@ std::optional<CommandLineRequest> writeOutline(const char*, ConversionSettings& 
 
 std::optional<CommandLineRequest> leaveOutOutline(const char*, ConversionSettings& settings) {
   settings.info.outline = false;
+  return std::nullopt;
+}
+
+std::optional<CommandLineRequest> convertIntoFolder(const char* argument,
+                                                   ConversionSettings& settings) {
+  const std::string_view folder(argument);
+  if (folder.empty() || folder == "-") {
+    return UsageError{"--output-dir " + quoted(folder) + ": say the folder to write into"};
+  }
+  settings.outputDir = std::string(folder);
+  return std::nullopt;
+}
+
+std::optional<CommandLineRequest> setJobCount(const char* argument, ConversionSettings& settings) {
+  const std::string_view word(argument);
+  unsigned count = 0;
+  const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), count);
+  if (word.empty() || error != std::errc() || end != word.data() + word.size() ||
+      count > kMaxJobs) {
+    return UsageError{"--jobs " + quoted(word) + ": say a number from 1 to " +
+                      std::to_string(kMaxJobs) + ", or 0 for one per CPU"};
+  }
+  settings.jobs = count;
   return std::nullopt;
 }
 

@@ -49,12 +49,28 @@ struct ConversionSettings {
   DocumentInfo info;
   // Said on standard error before the run: the command line is odd, not wrong.
   std::vector<std::string> warnings;
+  // --output-dir: every word after FORMAT is an INPUT, converted into this
+  // folder (a batch, BatchSettings).
+  std::optional<std::string> outputDir;
+  // --jobs: how many inputs of a batch or of --check are read at once; 0 is
+  // one per online CPU.
+  unsigned jobs = 0;
+};
+
+// --output-dir: each INPUT converted into DIR/NAME.EXT with the same
+// settings, as many at once as `jobs` says.
+struct BatchSettings {
+  ConversionSettings common;  // inputPath and outputPath unused
+  std::string outputDir;
+  std::vector<std::string> inputPaths;
+  std::vector<std::string> outputPaths;  // one per input, in the same order
 };
 
 // What --check is asked: INPUT judged for one format, or for all of them.
 struct CheckSettings {
   std::optional<Format> format;  // empty: every format
-  std::string inputPath;         // "-" for standard input
+  std::vector<std::string> inputPaths;  // "-" for standard input, when it is the only one
+  unsigned jobs = 0;                    // --jobs: inputs checked at once; 0: one per CPU
   TextMode mode = TextMode::Markup;
   const PaperSize* paper = nullptr;  // --paper: the page lines must fit
   std::vector<std::string> fontFiles;  // --font: what draws beyond the standard fonts
@@ -74,7 +90,7 @@ struct PrintText {
 };
 
 using CommandLineRequest =
-    std::variant<UsageError, PrintText, ConversionSettings, CheckSettings>;
+    std::variant<UsageError, PrintText, ConversionSettings, CheckSettings, BatchSettings>;
 
 enum class OptionArgument {
   None,
@@ -132,6 +148,9 @@ std::optional<CommandLineRequest> setMargins(const char* argument, ConversionSet
 std::optional<CommandLineRequest> setInCourier(const char* argument, ConversionSettings& settings);
 std::optional<CommandLineRequest> setInTimes(const char* argument, ConversionSettings& settings);
 std::optional<CommandLineRequest> checkMarkup(const char* argument, ConversionSettings& settings);
+std::optional<CommandLineRequest> convertIntoFolder(const char* argument,
+                                                   ConversionSettings& settings);
+std::optional<CommandLineRequest> setJobCount(const char* argument, ConversionSettings& settings);
 std::optional<CommandLineRequest> keepQuiet(const char* argument, ConversionSettings& settings);
 std::optional<CommandLineRequest> warnAgain(const char* argument, ConversionSettings& settings);
 // --title, --author, --subject, --keywords: one text of the metadata; an
@@ -146,7 +165,11 @@ std::optional<CommandLineRequest> writeOutline(const char* argument, ConversionS
 std::optional<CommandLineRequest> leaveOutOutline(const char* argument,
                                                   ConversionSettings& settings);
 
-inline constexpr std::array<LongOption, 24> kLongOptions = {{
+// The most inputs a batch converts at once (each job's output is a
+// temporary file that the signal handler must know).
+inline constexpr unsigned kMaxJobs = 256;
+
+inline constexpr std::array<LongOption, 26> kLongOptions = {{
     // The synopsis shows --help and --version well enough, and the last
     // line of the help --markup-reference.
     {"--help", OptionRole::Command, OptionArgument::None, "", printHelp, {}},
@@ -182,7 +205,11 @@ inline constexpr std::array<LongOption, 24> kLongOptions = {{
     {"--no-mono", OptionRole::Undo, OptionArgument::None, "", setInTimes, {}},
     {"--no-quiet", OptionRole::Undo, OptionArgument::None, "", warnAgain, {}},
     {"--no-outline", OptionRole::Undo, OptionArgument::None, "", leaveOutOutline, {}},
-    {"--check", OptionRole::Task, OptionArgument::None, "[FORMAT] INPUT", checkMarkup,
+    {"--jobs", OptionRole::Setting, OptionArgument::Word, "N", setJobCount, {}},
+    {"--output-dir", OptionRole::Task, OptionArgument::Word, "DIR FORMAT INPUT...",
+     convertIntoFolder,
+     {{{"--output-dir, --jobs N", "each INPUT to DIR/NAME.EXT, N at once (0: all cores)"}}}},
+    {"--check", OptionRole::Task, OptionArgument::None, "[FORMAT] INPUT...", checkMarkup,
      {{{"--check [FORMAT] INPUT", "markup mistakes for FORMAT or all; 1: some found"},
        {"", ""}}}},
 }};

@@ -18,20 +18,42 @@
 namespace kolvo {
 namespace {
 
-// The temporary file while it is being written, for the handler of the
-// signals that end the program (interrupt, terminate, hang-up), so that
-// these leave neither a half-written document nor the temporary file. A
-// signal handler can reach nothing but globals; this is the one, set while
-// the temporary file exists. As a lock-free atomic it is safe to read in
-// the handler.
-std::atomic<const char*> gIncompleteOutput{nullptr};
-static_assert(std::atomic<const char*>::is_always_lock_free);
+// The temporary files being written, for the handler of the signals that
+// end the program (interrupt, terminate, hang-up), so that these leave
+// neither a half-written document nor a temporary file. A signal handler
+// can reach nothing but globals; this table is the one. A batch writes one
+// output per job at once, so it holds a slot per job, each with a buffer
+// of its own: the handler may run on any thread while the others go on,
+// and must never read a name that its owner is changing or has freed.
+//
+// Slots rather than O_TMPFILE and linkat: a nameless file needs a second
+// name to be renamed over an existing OUTPUT (linkat will not replace a
+// file), not every file system has it, and the handler would still have to
+// know that second name. A slot goes Free -> Filling (its owner writes the
+// name) -> Ready (published); the owner takes it back Ready -> Free. The
+// handler claims Ready -> Removing before it reads the name, so a name it
+// reads is never being rewritten; the owner that finds its slot Removing
+// leaves it so, as the process is ending. A name is published before its
+// file is made, so no moment exists at which the file is there and the
+// handler does not know it.
+enum SlotState : unsigned char { kSlotFree, kSlotFilling, kSlotReady, kSlotRemoving };
+
+struct IncompleteOutputSlot {
+  std::atomic<unsigned char> state{kSlotFree};
+  std::array<char, PATH_MAX> path{};
+};
+static_assert(std::atomic<unsigned char>::is_always_lock_free);
+
+std::array<IncompleteOutputSlot, kMaxOutputsAtOnce> gIncompleteOutputs;
 
 constexpr std::array<int, 3> kEndingSignals = {SIGINT, SIGTERM, SIGHUP};
 
-extern "C" void removeOutputAndDie(int signalNumber) {
+extern "C" void removeOutputsAndDie(int signalNumber) {
   // Only async-signal-safe calls here.
-  if (const char* path = gIncompleteOutput.load(); path != nullptr) (void)unlink(path);
+  for (IncompleteOutputSlot& slot : gIncompleteOutputs) {
+    unsigned char ready = kSlotReady;
+    if (slot.state.compare_exchange_strong(ready, kSlotRemoving)) (void)unlink(slot.path.data());
+  }
   (void)std::signal(signalNumber, SIG_DFL);
   (void)std::raise(signalNumber);
 }
@@ -41,29 +63,34 @@ void guardAgainstSignals() {
     struct sigaction action {};
     if (sigaction(signalNumber, nullptr, &action) != 0 || action.sa_handler == SIG_IGN) continue;
     action = {};
-    action.sa_handler = removeOutputAndDie;
+    action.sa_handler = removeOutputsAndDie;
     sigemptyset(&action.sa_mask);
     sigaction(signalNumber, &action, nullptr);
   }
 }
 
-// Holds back the ending signals while it lives, so that none comes between
-// the making of the temporary file and the handler's knowing of it.
-class HeldSignals {
- public:
-  HeldSignals() {
-    sigset_t ending;
-    sigemptyset(&ending);
-    for (const int signalNumber : kEndingSignals) sigaddset(&ending, signalNumber);
-    sigprocmask(SIG_BLOCK, &ending, &before_);
+// Publishes `path` for the handler; returns its slot, or -1 when every slot
+// is taken or the name is too long for one (open() would refuse it too).
+int publishIncomplete(const std::string& path) {
+  if (path.size() >= PATH_MAX) return -1;
+  for (std::size_t i = 0; i < gIncompleteOutputs.size(); ++i) {
+    IncompleteOutputSlot& slot = gIncompleteOutputs[i];
+    unsigned char free = kSlotFree;
+    if (!slot.state.compare_exchange_strong(free, kSlotFilling)) continue;
+    std::memcpy(slot.path.data(), path.c_str(), path.size() + 1);
+    slot.state.store(kSlotReady);
+    return static_cast<int>(i);
   }
-  ~HeldSignals() { sigprocmask(SIG_SETMASK, &before_, nullptr); }
-  HeldSignals(const HeldSignals&) = delete;
-  HeldSignals& operator=(const HeldSignals&) = delete;
+  return -1;
+}
 
- private:
-  sigset_t before_{};
-};
+void withdrawIncomplete(int index) {
+  if (index < 0) return;
+  unsigned char ready = kSlotReady;
+  // Removing: the handler has the name and the process is ending.
+  (void)gIncompleteOutputs[static_cast<std::size_t>(index)].state.compare_exchange_strong(
+      ready, kSlotFree);
+}
 
 std::string folderOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
@@ -148,19 +175,25 @@ void OutputFile::openTemporaryBeside(const std::string& target, bool exists) {
   const std::string stem = folderOf(target) + "/." + baseOf(target).substr(0, 200) + ".kolvo-" +
                            std::to_string(getpid()) + "-";
   guardAgainstSignals();
-  const HeldSignals held;
   for (int attempt = 0; fd_ < 0; ++attempt) {
     temporaryPath_ = stem + std::to_string(attempt);
+    slot_ = publishIncomplete(temporaryPath_);
+    if (slot_ < 0) {
+      temporaryPath_.clear();
+      throw OutputError(openError(path_, ENFILE));
+    }
     // 0666 takes the umask, as a new OUTPUT would; an old one's mode is
     // given back below.
     fd_ = open(temporaryPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd_ < 0 && (errno != EEXIST || attempt >= 100)) {
-      const int error = errno;
+    if (fd_ >= 0) break;
+    const int error = errno;
+    withdrawIncomplete(slot_);
+    slot_ = -1;
+    if (error != EEXIST || attempt >= 100) {
       temporaryPath_.clear();
       throw OutputError(openError(path_, error));
     }
   }
-  gIncompleteOutput.store(temporaryPath_.c_str());
   if (exists) {
     // Owner first: a change of owner may clear the set-id bits of the mode.
     if (fchown(fd_, st.st_uid, st.st_gid) != 0) { /* another user's file: ours it becomes */ }
@@ -176,7 +209,8 @@ void OutputFile::abandon() noexcept {
   finished_ = true;
   if (!temporaryPath_.empty()) {
     (void)unlink(temporaryPath_.c_str());
-    gIncompleteOutput.store(nullptr);
+    withdrawIncomplete(slot_);
+    slot_ = -1;
   }
   if (!isStandardOutput() && fd_ >= 0) (void)close(fd_);
   fd_ = -1;
@@ -194,7 +228,8 @@ void OutputFile::putInPlace() {
     abandon();
     throw OutputError("cannot write output '" + name() + "': " + reason);
   }
-  gIncompleteOutput.store(nullptr);
+  withdrawIncomplete(slot_);
+  slot_ = -1;
 }
 
 void OutputFile::finish(bool complete) {

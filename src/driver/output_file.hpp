@@ -9,6 +9,10 @@
 
 namespace kolvo {
 
+// How many outputs may be written at once in one process (a batch's
+// jobs), each a temporary file the signal handler must know.
+inline constexpr unsigned kMaxOutputsAtOnce = 256;
+
 // How the output is written.
 enum class OutputWay : unsigned char {
   Replaced,  // a regular file, new or not: a temporary file renamed over it
@@ -58,6 +62,7 @@ class OutputFile {
   int fd_ = -1;
   std::string target_;         // the file renamed over: the path, or where its links lead
   std::string temporaryPath_;  // empty when written directly
+  int slot_ = -1;              // where the signal handler finds temporaryPath_
   bool finished_ = false;
 };
 

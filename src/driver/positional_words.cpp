@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "driver/batch_outputs.hpp"
 #include "driver/format_word.hpp"
 #include "driver/option_spelling.hpp"
 #include "io/message_text.hpp"
@@ -38,22 +39,87 @@ std::string singleDashHint(std::string_view format, std::span<const LongOption> 
   return "";
 }
 
+// Standard input cannot be one of several inputs: it is read once, and a
+// batch has no name to give its output.
+std::optional<UsageError> standardInputAmong(std::span<const char* const> inputs,
+                                             std::string_view task) {
+  if (inputs.size() < 2 && task == "--check") return std::nullopt;
+  for (const std::string_view input : inputs) {
+    if (input == "-") {
+      return UsageError{std::string(task) + " reads files: standard input ('-') is no INPUT here"};
+    }
+  }
+  return std::nullopt;
+}
+
+// A conversion's line given to --check ("--check -p in.txt out.ps") would
+// read its OUTPUT as a second input: a word with the extension of the
+// format checked is taken for one.
+std::optional<UsageError> outputAmongInputs(std::span<const char* const> inputs,
+                                            std::optional<Format> format) {
+  if (inputs.size() < 2 || !format) return std::nullopt;
+  for (const std::string_view input : inputs) {
+    if (formatOfExtension(input) == format) {
+      return UsageError{"--check writes no document, and " + quoted(input) +
+                        " looks like its OUTPUT; leave it out"};
+    }
+  }
+  return std::nullopt;
+}
+
+// INPUT, FORMAT INPUT, or FORMAT and several INPUTs.
 CommandLineRequest parseCheck(std::span<const char* const> words, const ConversionSettings& settings,
                               std::span<const LongOption> options) {
-  if (words.empty() || words.size() > 2) {
-    return UsageError{"--check takes INPUT, or FORMAT and INPUT"};
-  }
+  if (words.empty()) return UsageError{"--check takes INPUT, or FORMAT and INPUT"};
+  if (settings.outputDir) return UsageError{"--check writes no document: leave out --output-dir"};
   CheckSettings check;
   check.mode = settings.mode;
   check.paper = settings.paper;
   check.fontFiles = settings.fontFiles;
   check.encoding = settings.encoding;
-  if (words.size() == 2) {
+  check.jobs = settings.jobs;
+  if (words.size() >= 2) {
     check.format = formatOfWord(words[0]);
     if (!check.format) return unknownFormat(words[0], options);
+    words = words.subspan(1);
   }
-  check.inputPath = words.back();
+  if (auto problem = standardInputAmong(words, "--check")) return *std::move(problem);
+  if (auto problem = outputAmongInputs(words, check.format)) return *std::move(problem);
+  check.inputPaths.assign(words.begin(), words.end());
   return check;
+}
+
+// --output-dir DIR FORMAT INPUT...: no OUTPUT, no OPTION; each output named
+// after its input, and no two the same.
+CommandLineRequest parseBatch(std::span<const char* const> words, ConversionSettings settings,
+                              std::span<const LongOption> options) {
+  if (words.size() < 2) return UsageError{words.empty() ? "missing FORMAT" : "missing INPUT", true};
+  const std::optional<Format> format = formatOfWord(words[0]);
+  if (!format) return unknownFormat(words[0], options);
+  BatchSettings batch;
+  const std::span<const char* const> inputs = words.subspan(1);
+  if (auto problem = standardInputAmong(inputs, "--output-dir")) return *std::move(problem);
+  for (const std::string_view input : inputs) {
+    if (input.size() > 1 && input.starts_with('-')) {
+      return UsageError{"INPUT " + quoted(input) +
+                        " looks like an option; --output-dir takes no OPTION (say ./" +
+                        std::string(input) + " for a file of that name)"};
+    }
+    std::optional<std::string> output = batchOutputPath(*settings.outputDir, input, *format);
+    if (!output) return UsageError{"INPUT " + quoted(input) + " names no file"};
+    batch.inputPaths.emplace_back(input);
+    batch.outputPaths.push_back(*std::move(output));
+  }
+  if (auto problem = sharedOutputProblem(batch.inputPaths, batch.outputPaths)) {
+    return UsageError{*std::move(problem)};
+  }
+  batch.outputDir = *settings.outputDir;
+  settings.format = *format;
+  if (!settings.fontFiles.empty() && settings.mode != TextMode::Typed) {
+    settings.warnings.emplace_back("--font has no effect without --escape");
+  }
+  batch.common = std::move(settings);
+  return batch;
 }
 
 std::optional<UsageError> wrongCount(std::span<const char* const> words,
@@ -111,6 +177,7 @@ CommandLineRequest readPositionalWords(std::span<const char* const> words,
                                        ConversionSettings settings,
                                        std::span<const LongOption> options) {
   if (settings.check) return parseCheck(words, settings, options);
+  if (settings.outputDir) return parseBatch(words, std::move(settings), options);
   if (std::optional<UsageError> error = wrongCount(words, options)) return *std::move(error);
   const std::optional<Format> format = formatOfWord(words[0]);
   if (!format) return unknownFormat(words[0], options);

@@ -101,13 +101,11 @@ std::string usageText(std::span<const LongOption> options) {
   const std::string h(1, html.letter);
   return synopsis(options) +
          "Converts INPUT, text with Kolvo markup, into OUTPUT; - is standard input/output.\n"
-         "Formats: a name or extension (" + extensions() + "...)\n"
-         "  or a word whose second character is the letter: -" + h + ", /" + h + " and x" + h + " all mean " +
-         std::string(html.name) + ".\n" + formatList() +
-         "Options: the second character counts; left out, it is s.\n"
+         "Formats: by name (" + extensions() + "...) or letter (-" + h + "):\n" +
+         formatList() +
+         "Options: the 2nd character (s if none); long ones before --, KOLVO_OPTIONS first\n"
          "  s  none            t  small top spacing       T  large top spacing\n"
-         "  v  progress trace  V  print the version line first\n"
-         "Long options: anywhere before --, also as --name=VALUE; KOLVO_OPTIONS first.\n" +
+         "  v  progress trace  V  print the version line first\n" +
          optionList(options) +
          "Exit status: 0 done, 1 file error or --check finding, 2 bad usage; see kolvo(1).\n"
          "Example: kolvo " + std::string(pdf.extension) + " letter.txt letter." +

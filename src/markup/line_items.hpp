@@ -79,13 +79,8 @@ class LineItems {
     items_.clear();
     runs_ = 0;
     paintings_.clear();
-    rightToLeft_ = false;
     linkTargets_.clear();
   }
-  // Whether the line's paragraph runs right to left (its first strong
-  // character does): the paged writers align it to the right margin.
-  void setRightToLeft() { rightToLeft_ = true; }
-  bool rightToLeft() const { return rightToLeft_; }
   // Whether the texts of tag rows and clean-ups and the Symbol runs become
   // items (the default). Only a line laid out from its items needs them
   // (the paged writers under --paper, the check); the others spare each
@@ -204,7 +199,6 @@ class LineItems {
   std::vector<std::string> linkTargets_;  // those of the LinkText items, by their `row`
   std::vector<LineItem> spare_;  // the next pass's result, its storage kept between lines
   bool recordsTexts_ = true;
-  bool rightToLeft_ = false;
 };
 
 // One rewritten line as the writers get it: its bytes and what they are.
@@ -218,7 +212,9 @@ struct TypedLine {
   // it (Writer::readsSourceLines).
   std::string_view source = {};
   std::span<const std::string> linkTargets = {};  // by the `row` of the LinkText items
-  bool rightToLeft = false;  // aligned to the right margin (LineItems::rightToLeft)
+  // Typed text whose first strong character is right to left: the
+  // flowing formats say so, the paged writers end it at the right margin.
+  bool rightToLeft = false;
 };
 
 }  // namespace kolvo

@@ -124,6 +124,34 @@ inline constexpr std::string_view kPrologue =
     "</office:automatic-styles>\n"
     "<office:body>\n"
     "<office:text>\n";
+// Typed text's paragraphs that run right to left have styles of their
+// own, declared after the others: the prologue up to them, and what it
+// goes on with in typed text.
+inline constexpr std::string_view kAutomaticStylesEnd =
+    "</office:automatic-styles>\n"
+    "<office:body>\n"
+    "<office:text>\n";
+static_assert(kPrologue.ends_with(kAutomaticStylesEnd));
+inline constexpr std::string_view kPrologueBeforeStylesEnd =
+    kPrologue.substr(0, kPrologue.size() - kAutomaticStylesEnd.size());
+inline constexpr std::string_view kTypedPrologueEnd =
+    "<style:style style:name=\"TextRtl\" style:family=\"paragraph\">"
+    "<style:paragraph-properties fo:text-align=\"end\" style:writing-mode=\"rl-tb\"/>"
+    "<style:text-properties style:font-name=\"Times New Roman\" fo:font-size=\"12pt\"/>"
+    "</style:style>\n"
+    "<style:style style:name=\"CentredRtl\" style:family=\"paragraph\">"
+    "<style:paragraph-properties fo:text-align=\"center\" style:writing-mode=\"rl-tb\"/>"
+    "<style:text-properties style:font-name=\"Times New Roman\" fo:font-size=\"12pt\"/>"
+    "</style:style>\n"
+    "</office:automatic-styles>\n"
+    "<office:body>\n"
+    "<office:text>\n";
+static_assert(kTypedPrologueEnd.ends_with(kAutomaticStylesEnd));
+inline constexpr std::string_view kRightToLeftBefore =
+    "<text:p text:style-name=\"TextRtl\"><text:span>";
+inline constexpr std::string_view kRightToLeftCentredBefore =
+    "<text:p text:style-name=\"CentredRtl\"><text:span>";
+
 inline constexpr std::string_view kBlankLine = "<text:p text:style-name=\"Text\"/>\n";
 inline constexpr std::string_view kPlainBefore = "<text:p text:style-name=\"Text\"><text:span>";
 inline constexpr std::string_view kCentredBefore =

@@ -4,6 +4,7 @@
 
 #include "pipeline/typed_links.hpp"
 #include "text/latex_text.hpp"
+#include "text/paragraph_direction.hpp"
 #include "text/rtf_text.hpp"
 #include "text/text_decoding.hpp"
 #include "text/xml_text.hpp"
@@ -34,6 +35,8 @@ void escapeTyped(std::string& line, std::string& scratch, Format format, EscapeS
 void prepareText(std::string& line, std::string& scratch, Format format, TextMode mode,
                  EscapeStats& stats, paged::FallbackContext* glyphs) {
   stats.lineItems.clear();
+  // A line the check passes is ASCII: left to right.
+  stats.rightToLeft = false;
   if (!hasTextStep(format, mode)) return;
   // The check looks at the bytes of addresses too, in the formats with links.
   if (!textStepMayChange(line, textStepOf(format, mode))) return;
@@ -43,9 +46,11 @@ void prepareText(std::string& line, std::string& scratch, Format format, TextMod
 void prepareTextStepByStep(std::string& line, std::string& scratch, Format format, TextMode mode,
                            EscapeStats& stats, paged::FallbackContext* glyphs) {
   stats.lineItems.clear();
+  stats.rightToLeft = false;
   if (!hasTextStep(format, mode)) return;
   if (decodeText(line, scratch)) line.swap(scratch);
   if (mode == TextMode::Typed) {
+    stats.rightToLeft = startsRightToLeft(line);
     escapeTyped(line, scratch, format, stats, glyphs);
   } else if (keepWellFormedXml(line, scratch, fileSyntax(format) == FileSyntax::XmlRuns,
                                format == Format::AbiWord

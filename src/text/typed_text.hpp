@@ -31,6 +31,8 @@ struct EscapeStats {
   // escaped last, which the line's rewrite moves along with its bytes;
   // empty for a line the text step left as it was.
   LineItems lineItems;
+  // Typed text: the line's paragraph runs right to left (startsRightToLeft).
+  bool rightToLeft = false;
 
   // Counts `c` as shown as "?" and keeps it among the samples.
   void missing(char32_t c);

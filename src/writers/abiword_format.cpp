@@ -38,6 +38,13 @@ const FlowingFormat kAbiWordFormat = {
     {"<p style=\"Center\" props=\"text-align:center\"><c>", "</c></p>\n"},
     "</section>\n"
     "</abiword>\n",
+    {},
+    false,
+    {},
+    {},
+    false,
+    {"<p style=\"Normal\" props=\"dom-dir:rtl; text-align:right\"><c>", "</c></p>\n"},
+    {"<p style=\"Center\" props=\"dom-dir:rtl; text-align:center\"><c>", "</c></p>\n"},
 };
 
 }  // namespace kolvo

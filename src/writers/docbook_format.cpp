@@ -23,6 +23,10 @@ constexpr FlowingFormat docBookIn(std::string_view prologue, std::string_view ep
       {},
       true,
       typed ? LineForm{"<title>", "</title>\n"} : LineForm{},
+      {},
+      false,
+      {"<para dir=\"rtl\">", "</para>\n"},
+      {"<para role=\"center\" dir=\"rtl\">", "</para>\n"},
   };
 }
 

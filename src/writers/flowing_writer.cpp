@@ -119,7 +119,9 @@ void FlowingWriter::line(const TypedLine& line) {
   if (line.drawing) return;
   if (titlePending_) writeTitle(userText(line));
   const bool centred = marks_.center == 1;
-  const LineForm& form = centred ? format_.centred : format_.plain;
+  const bool rightToLeft = line.rightToLeft && !format_.rightToLeft.before.empty();
+  const LineForm& form = rightToLeft ? (centred ? format_.rightToLeftCentred : format_.rightToLeft)
+                                     : (centred ? format_.centred : format_.plain);
   out_.write(form.before);
   // A line after a line break that starts with neither a blank nor "[" nor
   // "*" (most) has nothing to guard.

@@ -74,6 +74,12 @@ struct FlowingFormat {
   // closed and opened again around it (LaTeX taken as markup; see
   // LatexBoxGroups).
   bool reopensBoxesAroundCentring = false;
+  // The line forms of a typed paragraph that runs right to left
+  // (TypedLine::rightToLeft), plain and centred: its direction said, so
+  // that readers order and align it; none (empty) where the format has no
+  // such form, and the plain forms serve.
+  LineForm rightToLeft = {};
+  LineForm rightToLeftCentred = {};
 };
 
 extern const FlowingFormat kAbiWordFormat;

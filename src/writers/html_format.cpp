@@ -31,6 +31,10 @@ const FlowingFormat kHtmlTypedFormat = {
     {"<title>",
      "</title>\n<style>body { background: #fff; color: #000; font-size: 16px; }</style>\n"
      "</head>\n<body>\n"},
+    {},
+    false,
+    {"<div dir=\"rtl\">", "</div>\n"},
+    {"<div dir=\"rtl\" style=\"text-align: center\">", "</div>\n"},
 };
 
 }  // namespace kolvo

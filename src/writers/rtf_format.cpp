@@ -18,6 +18,14 @@ const FlowingFormat kRtfFormat = {
     {"\\pard\\ql ", " \\par\n"},
     {"\\pard\\ql ", " \\par\n"},
     "}\n",
+    {},
+    false,
+    {},
+    {},
+    false,
+    // A centring tag's \\qc still centres it.
+    {"\\pard\\rtlpar\\qr ", " \\par\n"},
+    {"\\pard\\rtlpar\\qr ", " \\par\n"},
 };
 
 }  // namespace kolvo

@@ -43,6 +43,24 @@ inline constexpr FlowingFormat kOpenDocumentFormat = {
     opendocument::kEpilogue,
 };
 
+// Typed text: the same, with paragraph styles for right-to-left lines.
+inline constexpr FlowingFormat kOpenDocumentTypedFormat = {
+    opendocument::kPrologueBeforeStylesEnd,
+    opendocument::kBlankLine,
+    kSmallTopGapLines,
+    kLargeTopGapLines,
+    {opendocument::kPlainBefore, opendocument::kLineAfter},
+    {opendocument::kCentredBefore, opendocument::kLineAfter},
+    opendocument::kEpilogue,
+    {},
+    false,
+    {},
+    opendocument::kTypedPrologueEnd,
+    false,
+    {opendocument::kRightToLeftBefore, opendocument::kLineAfter},
+    {opendocument::kRightToLeftCentredBefore, opendocument::kLineAfter},
+};
+
 inline constexpr std::array<WriterRow, kFormatCount> kWriterTable = {{
     {Format::AbiWord, &kAbiWordFormat, &kAbiWordFormat, nullptr, false},
     {Format::DocBook, &kDocBookFormat, &kDocBookTypedFormat, nullptr, false},
@@ -51,7 +69,7 @@ inline constexpr std::array<WriterRow, kFormatCount> kWriterTable = {{
     {Format::Latex, &kLatexFormat, &kLatexTypedFormat, nullptr, false},
     {Format::PostScript, nullptr, nullptr, makePostScriptWriter, true},
     {Format::Pdf, nullptr, nullptr, makePdfWriter, true},
-    {Format::OpenDocument, &kOpenDocumentFormat, &kOpenDocumentFormat, nullptr, false},
+    {Format::OpenDocument, &kOpenDocumentFormat, &kOpenDocumentTypedFormat, nullptr, false},
 }};
 
 // Which of the two pointers is set is checked by the tests: with the

@@ -195,10 +195,9 @@ double PageOverflow::boundOfItems(const TypedLine& line) {
   lastFontRow_ = kNoRow;
   std::size_t text = 0;  // where the user's text since the last item starts
   for (const LineItem& item : line.items) {
-    if (item.kind == ItemKind::LinkText) continue;  // the user's text, measured as such
     units += innerUnitsOf(line.bytes.substr(text, item.begin - text), table);
     text = item.end;
-    if (item.kind == ItemKind::CleanupText) {
+    if (item.kind == ItemKind::CleanupText || item.kind == ItemKind::LinkText) {
       text = item.begin;  // shown in the font in force, as the user's text is
       continue;
     }

@@ -16,6 +16,7 @@
 
 #include "markup/paged_cell_texts.hpp"
 #include "markup/tag_index.hpp"
+#include "text/paragraph_direction.hpp"
 #include "text/link_finder.hpp"
 #include "writers/paged/fallback_context.hpp"
 #include "writers/paged/fallback_run.hpp"
@@ -138,15 +139,6 @@ bool onlyWeakAscii(std::string_view bytes) {
     if (byte < 0x20 || byte >= 0x7F || (byte | 0x20U) - 'a' < 26U) return false;
   }
   return true;
-}
-
-// Whether `c`, typed before any stretch the shaper saw, settles a line
-// left to right: a letter (ASCII, or one of the scripts the fonts show a
-// character at a time). Punctuation, digits and symbols do not.
-bool strongLeftToRight(char32_t c) {
-  if (c < 0x80) return (c | 0x20U) - 'a' < 26U;
-  if (c < 0xC0 || c == 0xD7 || c == 0xF7) return false;
-  return c < 0x2000 || c > 0x2BFF;
 }
 
 // UTF-16BE in hex digits, as PDF text strings are written.
@@ -295,13 +287,8 @@ class PagedEscaper {
     if (onlyWeakAscii(text_.substr(stretchStart_, start - stretchStart_))) begin = stretchStart_;
     paged::FallbackContext::ShapingScratch& scratch = glyphs_->shapingScratch();
     const std::size_t end = readStretch(begin, scratch);
-    const ParagraphDirection paragraph = paragraphBefore(begin);
-    if (!glyphs_->fonts().shape(scratch.chars, glyphs_->inForce().style, paragraph, scratch.shaped)) {
+    if (!glyphs_->fonts().shape(scratch.chars, glyphs_->inForce().style, paragraph(), scratch.shaped)) {
       return false;
-    }
-    if (paragraph_ == ParagraphDirection::FromText) {
-      paragraph_ = scratch.shaped.paragraph;
-      if (paragraph_ == ParagraphDirection::RightToLeft) stats_.lineItems.setRightToLeft();
     }
     if (begin < start) {
       out_.resize(stretchOut_);
@@ -329,20 +316,14 @@ class PagedEscaper {
     return at;
   }
 
-  // The paragraph's direction as the line before `begin` settles it.
-  ParagraphDirection paragraphBefore(std::size_t begin) {
-    if (paragraph_ != ParagraphDirection::FromText) return paragraph_;
-    for (std::size_t at = settledUpTo_; at < begin;) {
-      if (beginsTag(text_, at)) {
-        at += kTagLength;
-        continue;
-      }
-      if (strongLeftToRight(nextCodePoint(text_, at))) {
-        paragraph_ = ParagraphDirection::LeftToRight;
-        break;
-      }
+  // The line's direction, by its first strong character (the one rule the
+  // flowing formats and the paged writers' alignment follow too), found
+  // once a stretch asks.
+  ParagraphDirection paragraph() {
+    if (paragraph_ == ParagraphDirection::FromText) {
+      paragraph_ = startsRightToLeft(text_) ? ParagraphDirection::RightToLeft
+                                            : ParagraphDirection::LeftToRight;
     }
-    settledUpTo_ = begin;
     return paragraph_;
   }
 
@@ -496,9 +477,8 @@ class PagedEscaper {
   std::size_t stretchStart_ = 0;
   std::size_t stretchOut_ = 0;
   std::size_t stretchColumn_ = 0;
-  // The line's paragraph direction, once a strong character settled it.
+  // The line's direction, once a stretch asked for it.
   ParagraphDirection paragraph_ = ParagraphDirection::FromText;
-  std::size_t settledUpTo_ = 0;
 };
 
 }  // namespace

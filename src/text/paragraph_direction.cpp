@@ -1,0 +1,93 @@
+#include "text/paragraph_direction.hpp"
+
+#include <algorithm>
+#include <array>
+#include <iterator>
+
+#include "text/typed_text.hpp"
+
+namespace kolvo {
+namespace {
+
+enum class Strength : unsigned char { Neutral, LeftToRight, RightToLeft };
+
+struct Block {
+  char32_t first;
+  // cppcheck-suppress unusedStructMember ; read through the search's iterator
+  char32_t last;
+  // cppcheck-suppress unusedStructMember ; read through the search's iterator
+  Strength strength;
+};
+
+// Ranges beyond ASCII, in order; a code point in none of them is a
+// left-to-right letter. Neutral: punctuation, symbols, marks and digits
+// of the left-to-right scripts, spaces, format characters.
+constexpr std::array kBlocks = std::to_array<Block>({
+    {0x0080, 0x00BF, Strength::Neutral},  // Latin-1 punctuation and signs
+    {0x00D7, 0x00D7, Strength::Neutral},  // multiplication sign
+    {0x00F7, 0x00F7, Strength::Neutral},  // division sign
+    {0x02B9, 0x036F, Strength::Neutral},  // modifier letters, combining marks
+    {0x0590, 0x05FF, Strength::RightToLeft},  // Hebrew
+    {0x0600, 0x08FF, Strength::RightToLeft},  // Arabic, Syriac, Thaana, N'Ko, Samaritan, Mandaic
+    {0x1680, 0x1680, Strength::Neutral},  // Ogham space
+    {0x2000, 0x200D, Strength::Neutral},  // spaces, joiners
+    {0x200F, 0x200F, Strength::RightToLeft},  // right-to-left mark
+    {0x2010, 0x2BFF, Strength::Neutral},  // punctuation, symbols, arrows, boxes
+    {0x2E00, 0x2E7F, Strength::Neutral},  // supplemental punctuation
+    {0x2E80, 0x2FFF, Strength::Neutral},  // radicals, description characters
+    {0x3000, 0x3004, Strength::Neutral},  // CJK space and punctuation
+    {0x3008, 0x3020, Strength::Neutral},  // CJK brackets
+    {0x3030, 0x3030, Strength::Neutral},  // wavy dash
+    {0xFB1D, 0xFB4F, Strength::RightToLeft},  // Hebrew presentation forms
+    {0xFB50, 0xFDCF, Strength::RightToLeft},  // Arabic presentation forms A
+    {0xFDF0, 0xFDFF, Strength::RightToLeft},
+    {0xFE00, 0xFE6F, Strength::Neutral},  // variation selectors, small and vertical forms
+    {0xFE70, 0xFEFE, Strength::RightToLeft},  // Arabic presentation forms B
+    {0xFEFF, 0xFF20, Strength::Neutral},  // byte order mark, fullwidth signs and digits
+    {0xFF3B, 0xFF40, Strength::Neutral},
+    {0xFF5B, 0xFF65, Strength::Neutral},
+    {0xFFE0, 0xFFFF, Strength::Neutral},
+    {0x10800, 0x10FFF, Strength::RightToLeft},  // Cypriot to Old Uyghur, Hanifi Rohingya
+    {0x1D100, 0x1D24F, Strength::Neutral},      // musical symbols
+    {0x1D300, 0x1D35F, Strength::Neutral},
+    {0x1E800, 0x1EFFF, Strength::RightToLeft},  // Mende Kikakui, Adlam, Arabic mathematics
+    {0x1F000, 0x1FBFF, Strength::Neutral},      // emoji, game pieces, symbols
+    {0xE0000, 0xE0FFF, Strength::Neutral},      // tags, variation selectors
+});
+
+constexpr bool inOrder() {
+  for (std::size_t i = 1; i < kBlocks.size(); ++i) {
+    if (kBlocks[i].first <= kBlocks[i - 1].last || kBlocks[i].last < kBlocks[i].first) return false;
+  }
+  return true;
+}
+static_assert(inOrder(), "the blocks must be sorted and apart");
+
+Strength strengthOf(char32_t c) {
+  if (c < 0x80) {
+    const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    return letter ? Strength::LeftToRight : Strength::Neutral;
+  }
+  const auto block = std::upper_bound(kBlocks.begin(), kBlocks.end(), c,
+                                      [](char32_t value, const Block& b) { return value < b.first; });
+  if (block != kBlocks.begin() && c <= std::prev(block)->last) return std::prev(block)->strength;
+  return Strength::LeftToRight;
+}
+
+}  // namespace
+
+bool startsRightToLeft(std::string_view utf8) {
+  std::size_t at = 0;
+  while (at < utf8.size()) {
+    // The markup's tags are no text: "%cs" centres, it says nothing of the way.
+    if (utf8[at] == '%' && beginsTag(utf8, at)) {
+      at += 3;
+      continue;
+    }
+    const Strength strength = strengthOf(nextCodePoint(utf8, at));
+    if (strength != Strength::Neutral) return strength == Strength::RightToLeft;
+  }
+  return false;
+}
+
+}  // namespace kolvo
