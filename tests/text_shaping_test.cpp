@@ -113,6 +113,25 @@ class OneFace final : public fonts::ShapingFaces {
 
 const std::u32string kArabicWords = U"\u0645\u0631\u062D\u0628\u0627 \u0644\u0627";  // "marhaba la"
 
+// --check sees what the conversion draws: shaped scripts that a font has
+// are no characters without a glyph, and one no font has still is.
+TEST(TextShaping, CheckAgreesWithTheConversionOnShapedScripts) {
+  KOLVO_REQUIRE_FONT_FOR(U'\u0645', "fonts-noto-core or fonts-dejavu-core");
+  TempDir dir;
+  const auto input = dir / "shaped.txt";
+  writeFile(input, "\u0645\u0631\u062D\u0628\u0627 hello\n");
+  const CommandResult checked = runKolvo({"--check", "--escape", "-P", input.string()});
+  EXPECT_EQ(checked.status, 0) << checked.err;
+  EXPECT_EQ(checked.out.find("no glyph"), std::string::npos) << checked.out;
+  const CommandResult converted = runKolvo({"--escape", "-P", input.string(), (dir / "out.pdf").string()});
+  EXPECT_EQ(converted.err.find("shown as"), std::string::npos) << converted.err;
+  // A code point no font has (unassigned in the Indic block).
+  writeFile(input, "\u0984 \u0645\n");
+  const CommandResult missing = runKolvo({"--check", "--escape", "-P", input.string()});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.out.find("U+0984"), std::string::npos) << missing.out;
+}
+
 TEST(TextShaping, ArabicJoinsRightToLeftWithLigatureAndBlank) {
   KOLVO_REQUIRE_FONT_FOR(U'\u0645', "fonts-noto-core or fonts-dejavu-core");
   OneFace faces(fontPath);
