@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building Kolvo and running its tests
 # need, when one is missing: the compiler and CMake, HarfBuzz with its
-# subsetter, fontconfig and zlib (the embedded fonts), GoogleTest, and two
-# font packages the font tests draw with. Does nothing when all are there.
+# subsetter, FriBidi, fontconfig and zlib (the embedded fonts), GoogleTest,
+# and the font packages the font tests draw with. Does nothing when all are there.
 # Needs root (or sudo) and apt-get only when something is missing; the
 # programs that read Kolvo's output, which the tests use where present,
 # are listed in the README and installed by .ci/run.
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config libharfbuzz-dev libfontconfig-dev zlib1g-dev libgtest-dev
-          fonts-dejavu-core fonts-wqy-zenhei)
+packages=(cmake g++ make pkg-config libharfbuzz-dev libfribidi-dev libfontconfig-dev zlib1g-dev
+          libgtest-dev fonts-dejavu-core fonts-wqy-zenhei fonts-noto-core)
 
 missing=()
 for package in "${packages[@]}"; do

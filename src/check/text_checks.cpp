@@ -18,6 +18,7 @@
 #include "writers/flowing_writer.hpp"
 #include "writers/paged/fallback_fonts.hpp"
 #include "writers/paged/glyph_place.hpp"
+#include "writers/paged/shaped_scripts.hpp"
 #include "writers/paged/text_encoding.hpp"
 
 namespace kolvo::check {
@@ -302,9 +303,20 @@ namespace {
 
 // Whether typed `format` (PostScript or PDF) draws `c`: with the standard
 // fonts, or with a fallback font.
+// A character of a script that needs shaping is drawn where the shaper
+// finds a font for it, as the conversion draws it.
 bool pagedDraws(char32_t c, FallbackFonts* fallback) {
   if (paged::glyphPlace(c).font != paged::GlyphFont::None) return true;
-  return fallback != nullptr && fallback->glyph(c, FontStyle::Regular).has_value();
+  if (fallback == nullptr) return false;
+  if (!paged::needsShaping(c)) return fallback->glyph(c, FontStyle::Regular).has_value();
+  ShapedText shaped;
+  if (!fallback->shape(std::u32string_view(&c, 1), FontStyle::Regular, ParagraphDirection::FromText,
+                       shaped)) {
+    return false;
+  }
+  return std::none_of(shaped.pieces.begin(), shaped.pieces.end(), [](const ShapedPiece& piece) {
+    return piece.kind == ShapedPiece::Kind::Missing;
+  });
 }
 
 std::string pagedFontsOf(FormatSet formats, bool withFallback) {

@@ -141,7 +141,12 @@ class LazyFallbackFonts final : public FallbackFonts {
     FallbackFonts* fonts = loaded();
     return fonts != nullptr ? fonts->glyphIn(font, c) : std::nullopt;
   }
-  // Only glyph() gives glyphs out, so the fonts are there for these.
+  bool shape(std::u32string_view text, FontStyle style, ParagraphDirection paragraph,
+             ShapedText& out) override {
+    FallbackFonts* fonts = loaded();
+    return fonts != nullptr && fonts->shape(text, style, paragraph, out);
+  }
+  // Only glyph() and shape() give glyphs out, so the fonts are there for these.
   std::uint32_t advance(FallbackGlyph glyph) const override { return fonts_->advance(glyph); }
   char32_t character(FallbackGlyph glyph) const override { return fonts_->character(glyph); }
   EmbeddedFont embed(std::size_t font) const override { return fonts_->embed(font); }

@@ -44,6 +44,10 @@ class FontFace {
   EmbeddedFont description() const;
 
   hb_face_t* face() const { return face_; }
+  // The face at its own units (the scale HarfBuzz shapes in), and those
+  // units per em.
+  hb_font_t* font() const { return font_; }
+  unsigned unitsPerEm() const { return unitsPerEm_; }
 
  private:
   std::string path_;

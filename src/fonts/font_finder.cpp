@@ -7,7 +7,9 @@
 namespace kolvo::fonts {
 namespace {
 
-constexpr std::size_t kMaxCandidates = 3;
+// Enough to pass over the faces FontFace refuses (CFF without CIDs: a
+// system may have a dozen such Thai faces before a TrueType one).
+constexpr std::size_t kMaxCandidates = 32;
 
 struct PatternDeleter {
   void operator()(FcPattern* p) const { FcPatternDestroy(p); }

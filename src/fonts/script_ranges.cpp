@@ -8,34 +8,34 @@ namespace {
 // In code point order; the gaps are scripts of no known package or fonts
 // that fontconfig finds on most systems.
 constexpr auto kScriptRanges = std::to_array<ScriptRange>({
-    {0x0250, 0x036F, "IPA and combining marks", false, "fonts-dejavu-core"},
-    {0x0370, 0x03FF, "Greek", false, "fonts-dejavu-core"},
-    {0x0400, 0x052F, "Cyrillic", false, "fonts-dejavu-core"},
-    {0x0530, 0x058F, "Armenian", false, "fonts-dejavu-core"},
-    {0x0590, 0x05FF, "Hebrew", true, ""},
-    {0x0600, 0x08FF, "Arabic, Syriac, Thaana, N'Ko", true, ""},
-    {0x0900, 0x0DFF, "the Indic scripts", true, ""},
-    {0x0E00, 0x0EFF, "Thai and Lao", true, ""},
-    {0x0F00, 0x0FFF, "Tibetan", true, ""},
-    {0x1000, 0x109F, "Myanmar", true, ""},
-    {0x10A0, 0x10FF, "Georgian", false, "fonts-dejavu-core"},
-    {0x1100, 0x11FF, "Hangul", false, "fonts-noto-cjk"},
-    {0x1200, 0x139F, "Ethiopic", false, "fonts-noto-core"},
-    {0x1780, 0x18AF, "Khmer and Mongolian", true, ""},
-    {0x1E00, 0x1FFF, "Latin and Greek extended", false, "fonts-dejavu-core"},
-    {0x2000, 0x2BFF, "punctuation and symbols", false, "fonts-dejavu-core"},
-    {0x2E80, 0x9FFF, "CJK", false, "fonts-noto-cjk"},
-    {0xA000, 0xA4CF, "Yi", false, "fonts-noto-core"},
-    {0xA640, 0xA69F, "Cyrillic", false, "fonts-dejavu-core"},
-    {0xA840, 0xABFF, "Indic and South-East Asian scripts", true, ""},
-    {0xAC00, 0xD7FF, "Hangul", false, "fonts-noto-cjk"},
-    {0xF900, 0xFAFF, "CJK", false, "fonts-noto-cjk"},
-    {0xFB1D, 0xFDFF, "Hebrew and Arabic", true, ""},
-    {0xFE30, 0xFE4F, "CJK", false, "fonts-noto-cjk"},
-    {0xFE70, 0xFEFF, "Arabic", true, ""},
-    {0xFF00, 0xFFEF, "CJK", false, "fonts-noto-cjk"},
-    {0x1F300, 0x1FAFF, "emoji", false, "fonts-symbola"},
-    {0x20000, 0x3134F, "CJK", false, "fonts-noto-cjk"},
+    {0x0250, 0x036F, "IPA and combining marks", "fonts-dejavu-core"},
+    {0x0370, 0x03FF, "Greek", "fonts-dejavu-core"},
+    {0x0400, 0x052F, "Cyrillic", "fonts-dejavu-core"},
+    {0x0530, 0x058F, "Armenian", "fonts-dejavu-core"},
+    {0x0590, 0x05FF, "Hebrew", "fonts-noto-core"},
+    {0x0600, 0x08FF, "Arabic, Syriac, Thaana, N'Ko", "fonts-noto-core"},
+    {0x0900, 0x0DFF, "the Indic scripts", "fonts-noto-core"},
+    {0x0E00, 0x0EFF, "Thai and Lao", "fonts-noto-core"},
+    {0x0F00, 0x0FFF, "Tibetan", "fonts-noto-core"},
+    {0x1000, 0x109F, "Myanmar", "fonts-noto-core"},
+    {0x10A0, 0x10FF, "Georgian", "fonts-dejavu-core"},
+    {0x1100, 0x11FF, "Hangul", "fonts-noto-cjk"},
+    {0x1200, 0x139F, "Ethiopic", "fonts-noto-core"},
+    {0x1780, 0x18AF, "Khmer and Mongolian", "fonts-noto-core"},
+    {0x1E00, 0x1FFF, "Latin and Greek extended", "fonts-dejavu-core"},
+    {0x2000, 0x2BFF, "punctuation and symbols", "fonts-dejavu-core"},
+    {0x2E80, 0x9FFF, "CJK", "fonts-noto-cjk"},
+    {0xA000, 0xA4CF, "Yi", "fonts-noto-core"},
+    {0xA640, 0xA69F, "Cyrillic", "fonts-dejavu-core"},
+    {0xA840, 0xABFF, "Indic and South-East Asian scripts", "fonts-noto-core"},
+    {0xAC00, 0xD7FF, "Hangul", "fonts-noto-cjk"},
+    {0xF900, 0xFAFF, "CJK", "fonts-noto-cjk"},
+    {0xFB1D, 0xFDFF, "Hebrew and Arabic", "fonts-noto-core"},
+    {0xFE30, 0xFE4F, "CJK", "fonts-noto-cjk"},
+    {0xFE70, 0xFEFF, "Arabic", "fonts-noto-core"},
+    {0xFF00, 0xFFEF, "CJK", "fonts-noto-cjk"},
+    {0x1F300, 0x1FAFF, "emoji", "fonts-symbola"},
+    {0x20000, 0x3134F, "CJK", "fonts-noto-cjk"},
 });
 
 }  // namespace
@@ -48,9 +48,5 @@ const ScriptRange* scriptRange(char32_t c) {
   return nullptr;
 }
 
-bool needsShaping(char32_t c) {
-  const ScriptRange* range = scriptRange(c);
-  return range != nullptr && range->needsShaping;
-}
 
 }  // namespace kolvo::fonts

@@ -11,8 +11,10 @@
 #include "fonts/font_finder.hpp"
 #include "fonts/font_subset.hpp"
 #include "fonts/script_ranges.hpp"
+#include "fonts/text_shaper.hpp"
 #include "io/message_text.hpp"
 #include "text/typed_text.hpp"
+#include "writers/paged/shaped_scripts.hpp"
 
 namespace kolvo::fonts {
 namespace {
@@ -36,10 +38,19 @@ struct FontInUse {
   std::vector<std::uint16_t> advances;
   std::vector<char32_t> unicodes;
   std::unordered_map<std::uint32_t, std::uint16_t> codeOfGlyph;
+  // Codes of glyphs that shaping placed at another advance than their own:
+  // by glyph and advance.
+  std::unordered_map<std::uint64_t, std::uint16_t> codeOfPlacedGlyph;
+  // By code: whether its character is settled (given out a character at
+  // a time, or shaped alone); false for one shaping gave out inside a
+  // cluster, whose character a later lone use corrects.
+  std::vector<bool> alone;
+  // The characters of codes that stand for several (ligatures), by code.
+  std::unordered_map<std::size_t, std::u32string> ligatures;
   std::optional<std::uint16_t> blank;  // the code of U+0020, once asked
 };
 
-class SystemFallbackFonts final : public FallbackFonts {
+class SystemFallbackFonts final : public FallbackFonts, private ShapingFaces {
  public:
   SystemFallbackFonts(std::span<const std::string> files, FallbackFontOptions options)
       : options_(options) {
@@ -86,13 +97,68 @@ class SystemFallbackFonts final : public FallbackFonts {
     embedded.deflatedProgram = deflate(embedded.program);
     for (std::size_t i = 0; i < use.glyphs.size(); ++i) {
       embedded.glyphs.push_back({use.unicodes[i], subset.glyphs[i], use.advances[i]});
+      if (const auto it = use.ligatures.find(i); it != use.ligatures.end()) {
+        embedded.glyphs.back().characters = it->second;
+      }
+      embedded.glyphs.back().ownAdvance = use.advances[i] == face.advance(use.glyphs[i]);
     }
     return embedded;
+  }
+
+  bool shape(std::u32string_view text, FontStyle style, ParagraphDirection paragraph,
+             ShapedText& out) override {
+    shapeText(text, style, paragraph, *this, out);
+    return true;
   }
 
   std::string missingHint(std::span<const char32_t> missing) const override;
 
  private:
+  std::optional<std::size_t> faceFor(char32_t c, FontStyle style) override {
+    if (c < 0x20) return std::nullopt;
+    return findFace(c, style);
+  }
+  const FontFace& face(std::size_t f) const override { return *faces_[f]; }
+  ShapedWords* shapedWords() override { return &shapedWords_; }
+
+  std::optional<FallbackGlyph> placedCode(std::size_t f, std::uint32_t g, std::uint16_t advance,
+                                          std::u32string_view characters, bool alone) override {
+    FontInUse& use = used_[useOf(f)];
+    const std::size_t before = use.glyphs.size();
+    const char32_t c = characters.front();
+    const std::optional<FallbackGlyph> code =
+        advance == faces_[f]->advance(g) ? codeFor(f, g, c) : placedCodeFor(f, g, advance, c);
+    if (!code) return code;
+    // A code maps to the first characters it stood for alone; until some
+    // do, to the first character it was given out for.
+    const std::size_t i = code->code - 1U;
+    if (use.glyphs.size() > before) {
+      use.alone[i] = alone;
+    } else if (alone && !use.alone[i]) {
+      use.alone[i] = true;
+    } else {
+      return code;
+    }
+    use.unicodes[i] = c;
+    if (characters.size() > 1) use.ligatures[i] = characters;
+    return code;
+  }
+
+  // The code of glyph `g` at an advance not its own.
+  std::optional<FallbackGlyph> placedCodeFor(std::size_t f, std::uint32_t g, std::uint16_t advance,
+                                             char32_t c) {
+    const std::size_t font = useOf(f);
+    FontInUse& use = used_[font];
+    const std::uint64_t key = std::uint64_t{g} << 16 | advance;
+    if (const auto it = use.codeOfPlacedGlyph.find(key); it != use.codeOfPlacedGlyph.end()) {
+      return FallbackGlyph{static_cast<std::uint16_t>(font), it->second};
+    }
+    const std::optional<std::uint16_t> code = newCode(use, g, advance, c);
+    if (!code) return std::nullopt;
+    use.codeOfPlacedGlyph.emplace(key, *code);
+    return FallbackGlyph{static_cast<std::uint16_t>(font), *code};
+  }
+
   std::uint32_t& cacheEntry(char32_t c, FontStyle style) {
     const auto s = static_cast<std::size_t>(style);
     if (c < kBmpSize) {
@@ -103,23 +169,30 @@ class SystemFallbackFonts final : public FallbackFonts {
   }
 
   std::optional<FallbackGlyph> find(char32_t c, FontStyle style) {
-    if (c < 0x20 || needsShaping(c)) return std::nullopt;
+    // Those scripts are drawn by shape(), never a character at a time.
+    if (c < 0x20 || paged::needsShaping(c)) return std::nullopt;
+    const std::optional<std::size_t> f = findFace(c, style);
+    if (!f) return std::nullopt;
+    return codeFor(*f, *faces_[*f]->glyph(c), c);
+  }
+
+  // The face that draws `c` in `style`: the --font files in order, the
+  // faces fontconfig gave this style so far, then fontconfig's choice.
+  std::optional<std::size_t> findFace(char32_t c, FontStyle style) {
     for (std::size_t f = 0; f < givenCount_; ++f) {
-      if (const auto g = faces_[f]->glyph(c)) return codeFor(f, *g, c);
+      if (faces_[f]->glyph(c)) return f;
     }
     std::vector<std::size_t>& picked = picked_[static_cast<std::size_t>(style)];
     for (const std::size_t f : picked) {
-      if (const auto g = faces_[f]->glyph(c)) return codeFor(f, *g, c);
+      if (faces_[f]->glyph(c)) return f;
     }
     if (!options_.useFontconfig) return std::nullopt;
     if (!finder_) finder_ = std::make_unique<FontFinder>();
     for (const FontLocation& location : finder_->candidates(c, style, options_.preferMonospace)) {
       const std::optional<std::size_t> f = openFace(location);
-      if (!f) continue;
-      const auto g = faces_[*f]->glyph(c);
-      if (!g) continue;
+      if (!f || !faces_[*f]->glyph(c)) continue;
       picked.push_back(*f);
-      return codeFor(*f, *g, c);
+      return f;
     }
     return std::nullopt;
   }
@@ -145,27 +218,41 @@ class SystemFallbackFonts final : public FallbackFonts {
     return faces_.size() - 1;
   }
 
-  // The code of glyph `g` of face `f`, given out on first use; nothing once
-  // the font has run out of codes.
-  std::optional<FallbackGlyph> codeFor(std::size_t f, std::uint32_t g, char32_t c) {
+  // The font in use of face `f`, made on its first code.
+  std::size_t useOf(std::size_t f) {
     if (usedOfFace_.size() <= f) usedOfFace_.resize(f + 1, SIZE_MAX);
     if (usedOfFace_[f] == SIZE_MAX) {
       usedOfFace_[f] = used_.size();
       used_.push_back({});
       used_.back().face = f;
     }
-    const auto font = static_cast<std::uint16_t>(usedOfFace_[f]);
-    FontInUse& use = used_[usedOfFace_[f]];
-    if (const auto it = use.codeOfGlyph.find(g); it != use.codeOfGlyph.end()) {
-      return FallbackGlyph{font, it->second};
-    }
+    return usedOfFace_[f];
+  }
+
+  // A new code of `use` for glyph `g` at `advance`; nothing once the font
+  // has run out of codes.
+  static std::optional<std::uint16_t> newCode(FontInUse& use, std::uint32_t g,
+                                              std::uint16_t advance, char32_t c) {
     if (use.glyphs.size() >= kMaxCodes) return std::nullopt;
     use.glyphs.push_back(g);
-    use.advances.push_back(faces_[f]->advance(g));
+    use.advances.push_back(advance);
     use.unicodes.push_back(c);
-    const auto code = static_cast<std::uint16_t>(use.glyphs.size());
-    use.codeOfGlyph.emplace(g, code);
-    return FallbackGlyph{font, code};
+    use.alone.push_back(true);
+    return static_cast<std::uint16_t>(use.glyphs.size());
+  }
+
+  // The code of glyph `g` of face `f`, given out on first use; nothing once
+  // the font has run out of codes.
+  std::optional<FallbackGlyph> codeFor(std::size_t f, std::uint32_t g, char32_t c) {
+    const std::size_t font = useOf(f);
+    FontInUse& use = used_[font];
+    if (const auto it = use.codeOfGlyph.find(g); it != use.codeOfGlyph.end()) {
+      return FallbackGlyph{static_cast<std::uint16_t>(font), it->second};
+    }
+    const std::optional<std::uint16_t> code = newCode(use, g, faces_[f]->advance(g), c);
+    if (!code) return std::nullopt;
+    use.codeOfGlyph.emplace(g, *code);
+    return FallbackGlyph{static_cast<std::uint16_t>(font), *code};
   }
 
   FallbackFontOptions options_;
@@ -175,34 +262,21 @@ class SystemFallbackFonts final : public FallbackFonts {
   std::array<std::vector<std::size_t>, kStyleCount> picked_;
   std::unique_ptr<FontFinder> finder_;
   std::vector<FontInUse> used_;
+  ShapedWords shapedWords_;
   std::vector<std::size_t> usedOfFace_;
   std::array<std::vector<std::uint32_t>, kStyleCount> bmp_;
   std::array<std::unordered_map<char32_t, std::uint32_t>, kStyleCount> astral_;
 };
 
 std::string SystemFallbackFonts::missingHint(std::span<const char32_t> missing) const {
-  std::string shaped;
-  std::size_t shapedCount = 0;
   std::string packages;
   for (const char32_t c : missing) {
     const ScriptRange* range = scriptRange(c);
-    if (range == nullptr) continue;
-    if (range->needsShaping) {
-      shaped += shaped.empty() ? "" : ", ";
-      shaped += codePointName(c);
-      ++shapedCount;
-    } else if (!range->package.empty()) {
-      packages += packages.empty() ? "" : "; ";
-      packages += std::string(range->package) + " would draw " + codePointName(c);
-    }
+    if (range == nullptr || range->package.empty()) continue;
+    packages += packages.empty() ? "" : "; ";
+    packages += std::string(range->package) + " would draw " + codePointName(c);
   }
-  std::string hint = packages;
-  if (!shaped.empty()) {
-    hint += hint.empty() ? "" : "; ";
-    hint += shaped + (shapedCount == 1 ? " needs" : " need") +
-            " shaping or right-to-left, which Kolvo does not do";
-  }
-  return hint;
+  return packages;
 }
 
 }  // namespace

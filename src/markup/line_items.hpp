@@ -212,7 +212,8 @@ struct TypedLine {
   // it (Writer::readsSourceLines).
   std::string_view source = {};
   std::span<const std::string> linkTargets = {};  // by the `row` of the LinkText items
-  // Typed text whose first strong character is right to left.
+  // Typed text whose first strong character is right to left: the
+  // flowing formats say so, the paged writers end it at the right margin.
   bool rightToLeft = false;
 };
 

@@ -34,6 +34,7 @@ std::int32_t PagedWriter::centredLineX(const TypedLine& line) {
   const paged::LineLayout& layout =
       paged::layoutLine(line, format_, mode_, style_, std::numeric_limits<double>::infinity(),
                         widths_, {}, true, layoutBuffers_);
+  if (marks_.center == 0) return paged::rightAlignedX(frame_.left, frame_.width, layout.pieces.front());
   return paged::pieceX(kA4Paper, layout.pieces.front(), true);
 }
 
@@ -46,7 +47,8 @@ const paged::LineLayout& PagedWriter::writeWrappedLine(const TypedLine& line,
                                                        std::span<const std::size_t> marks) {
   const paged::LineLayout& layout =
       paged::layoutLine(line, format_, mode_, start, frame_.width, widths_, marks,
-                        marks_.center != 0, layoutBuffers_);
+                        marks_.center != 0 || line.rightToLeft, layoutBuffers_);
+  rightAligned_ = line.rightToLeft;
   for (std::size_t i = 0; i < layout.pieces.size(); ++i) {
     if (i > 0 && cursor_.baseline <= frame_.bottomLimit) startPage(layout.pieces[i].start);
     cursor_.baseline -= cursor_.line_spacing;

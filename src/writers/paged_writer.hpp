@@ -82,8 +82,10 @@ class PagedWriter : public Writer {
   // estimate put it; under --escape a centred line is centred on the page
   // by its width in the fonts, as with a paper size.
   // Inline: in markup, on every line, it only reads the estimate.
+  // A right-to-left line ends at the right margin of the A4 text area.
   std::int32_t unwrappedLineX(const TypedLine& line) {
-    if (mode_ != TextMode::Typed || marks_.center == 0) return marks_.line_x;
+    if (mode_ != TextMode::Typed) return marks_.line_x;
+    if (marks_.center == 0 && !line.rightToLeft) return marks_.line_x;
     return centredLineX(line);
   }
   // Under --escape without a paper size: the PostScript font in force
@@ -100,6 +102,9 @@ class PagedWriter : public Writer {
   bool mono() const { return design_ != nullptr && design_->mono; }
   // Where a piece of a line laid out for the paper starts.
   std::int32_t pieceX(const paged::LinePiece& piece) const {
+    if (rightAligned_ && marks_.center == 0) {
+      return paged::rightAlignedX(frame_.left, frame_.width, piece);
+    }
     return paged::pieceX(frame_.left, frame_.width, piece, marks_.center != 0);
   }
 
@@ -124,9 +129,11 @@ class PagedWriter : public Writer {
   // (font and size) measured for centring under --escape.
   paged::TextStyle style_;
   paged::LayoutBuffers layoutBuffers_;
+  // The line being written runs right to left (TypedLine::rightToLeft).
+  bool rightAligned_ = false;
 
  private:
-  // The x of a typed centred line, measured in the fonts.
+  // The x of a typed centred (or right-to-left) line, measured in the fonts.
   std::int32_t centredLineX(const TypedLine& line);
   void followTypedFont(const TypedLine& line);
 

@@ -149,7 +149,11 @@ class FontObjects {
         map += '<';
         appendHex16(map, static_cast<unsigned>(i + 1));
         map += "> <";
-        appendUtf16(map, font_.glyphs[i].unicode);
+        if (font_.glyphs[i].characters.empty()) {
+          appendUtf16(map, font_.glyphs[i].unicode);
+        } else {
+          for (const char32_t c : font_.glyphs[i].characters) appendUtf16(map, c);
+        }
         map += ">\n";
       }
       map += "endbfchar\n";

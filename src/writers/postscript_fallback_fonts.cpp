@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "writers/paged/fallback_run.hpp"
@@ -96,30 +97,96 @@ std::string decimal(int thousandths) {
   return text;
 }
 
+// The glyph name of each code: its character's (a ligature's names all of
+// its characters, as readers take them back), and where shaping gave
+// several codes the same characters (joined forms, placed marks), the later
+// ones with a suffix of their own, which readers drop.
+std::vector<std::string> glyphNames(const EmbeddedFont& font) {
+  std::vector<std::string> names;
+  names.reserve(font.glyphs.size());
+  std::unordered_set<std::string> taken;
+  for (std::size_t i = 0; i < font.glyphs.size(); ++i) {
+    const EmbeddedGlyph& glyph = font.glyphs[i];
+    std::string name;
+    if (glyph.characters.empty()) {
+      name = postScriptGlyphName(glyph.unicode);
+    } else {
+      name = "uni";
+      for (const char32_t c : glyph.characters) name += postScriptGlyphName(c).substr(c > 0xFFFF ? 1 : 3);
+    }
+    if (!taken.insert(name).second) name += ".k" + std::to_string(i + 1);
+    names.push_back(std::move(name));
+  }
+  return names;
+}
+
+// The advances of the glyphs shaping placed otherwise than the program
+// says, in the font's units (1 per em): " /Metrics << ... >>", or nothing.
+std::string metricsOf(const EmbeddedFont& font, const std::vector<std::string>& names) {
+  std::string metrics;
+  for (std::size_t i = 0; i < font.glyphs.size(); ++i) {
+    if (font.glyphs[i].ownAdvance) continue;
+    metrics += (metrics.empty() ? "\n/Metrics << /" : " /") + names[i] + " " +
+               decimal(font.glyphs[i].advance);
+  }
+  return metrics.empty() ? metrics : metrics + " >>";
+}
+
+// The characters of the names readers cannot take them from (a suffix, a
+// ligature), for Ghostscript's ps2pdf: " /FontInfo << /GlyphNames2Unicode
+// << ... >> >>" with UTF-16BE strings, or nothing.
+std::string glyphNamesToUnicode(const EmbeddedFont& font, const std::vector<std::string>& names) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string entries;
+  for (std::size_t i = 0; i < font.glyphs.size(); ++i) {
+    const EmbeddedGlyph& glyph = font.glyphs[i];
+    if (glyph.characters.empty() && names[i] == postScriptGlyphName(glyph.unicode)) continue;
+    entries += " /" + names[i] + " <";
+    const std::u32string single(1, glyph.unicode);
+    for (const char32_t c : glyph.characters.empty() ? single : glyph.characters) {
+      const auto unit = [&](unsigned v) {
+        for (int shift = 12; shift >= 0; shift -= 4) entries.push_back(kHex[v >> shift & 0xFU]);
+      };
+      if (c < 0x10000) {
+        unit(static_cast<unsigned>(c));
+      } else {
+        unit(0xD800U + static_cast<unsigned>((c - 0x10000) >> 10));
+        unit(0xDC00U + static_cast<unsigned>((c - 0x10000) & 0x3FF));
+      }
+    }
+    entries += ">";
+  }
+  return entries.empty() ? entries : "\n/FontInfo << /GlyphNames2Unicode <<" + entries + " >> >>";
+}
+
 // "/KolvoK0 << ... >> def": the font dictionary that each code page copies.
-void writeBaseFont(OutputSink& out, const EmbeddedFont& font, std::size_t index) {
+void writeBaseFont(OutputSink& out, const EmbeddedFont& font, std::size_t index,
+                   const std::vector<std::string>& names) {
   const std::string base = "KolvoK" + std::to_string(index);
   out.write("/" + base + " << /FontType 42 /PaintType 0 /FontMatrix [1 0 0 1 0 0]\n/FontBBox [");
   for (std::size_t i = 0; i < font.bbox.size(); ++i) out.write((i == 0 ? "" : " ") + decimal(font.bbox[i]));
   out.write("] /Encoding StandardEncoding\n/CharStrings << /.notdef 0");
   for (std::size_t i = 0; i < font.glyphs.size(); ++i) {
     out.write(i % 8 == 0 ? "\n/" : " /");
-    out.write(postScriptGlyphName(font.glyphs[i].unicode) + " " + std::to_string(font.glyphs[i].glyph));
+    out.write(names[i] + " " + std::to_string(font.glyphs[i].glyph));
   }
-  out.write(" >>\n");
+  out.write(" >>");
+  out.write(metricsOf(font, names));
+  out.write(glyphNamesToUnicode(font, names));
+  out.write("\n");
   writeSfnts(out, font.program);
   out.write(">> def\n");
 }
 
-void writeCodePage(OutputSink& out, const EmbeddedFont& font, std::size_t index, std::size_t page) {
+void writeCodePage(OutputSink& out, const std::vector<std::string>& names, std::size_t index,
+                   std::size_t page) {
   const std::string name = paged::postScriptFallbackName(index, page);
   out.write("/" + name + " KolvoK" + std::to_string(index) +
             " dup length 1 add dict copy dup /FontName /" + name + " put dup /Encoding [");
   for (std::size_t b = 0; b < kCodesPerPage; ++b) {
     const std::size_t code = page * kCodesPerPage + b;
     out.write(b % 8 == 0 ? "\n/" : " /");
-    out.write(code >= 1 && code <= font.glyphs.size() ? postScriptGlyphName(font.glyphs[code - 1].unicode)
-                                                       : std::string(".notdef"));
+    out.write(code >= 1 && code <= names.size() ? names[code - 1] : std::string(".notdef"));
   }
   out.write("] put definefont pop\n");
 }
@@ -138,9 +205,10 @@ void writePostScriptFallbackFonts(OutputSink& out, const FallbackFonts& fonts) {
   for (std::size_t i = 0; i < fonts.fontCount(); ++i) {
     const EmbeddedFont font = fonts.embed(i);
     if (font.outlines != OutlineFormat::TrueType) continue;
-    writeBaseFont(out, font, i);
+    const std::vector<std::string> names = glyphNames(font);
+    writeBaseFont(out, font, i, names);
     const std::size_t pages = (font.glyphs.size() + 1 + kCodesPerPage - 1) / kCodesPerPage;
-    for (std::size_t page = 0; page < pages; ++page) writeCodePage(out, font, i, page);
+    for (std::size_t page = 0; page < pages; ++page) writeCodePage(out, names, i, page);
   }
 }
 

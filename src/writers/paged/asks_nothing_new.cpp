@@ -7,6 +7,7 @@
 #include "text/typed_text.hpp"
 #include "writers/paged/glyph_place.hpp"
 #include "writers/paged/run_characters.hpp"
+#include "writers/paged/shaped_scripts.hpp"
 
 namespace kolvo::paged {
 namespace {
@@ -100,6 +101,8 @@ class LineLook {
       return true;
     }
     if (place.font == GlyphFont::Text || isOneOf(c, kInvisible) || isOneOf(c, kHyphens)) return true;
+    // The shaper gives codes by the characters around: it is always asked.
+    if (needsShaping(c)) return false;
     const Glyph g = context_.knownGlyphs(context_.inForce().style)[c];
     if (!context_.settled(g, false)) return false;
     return g.glyph.code == 0 || runAsksNothing(g.glyph.font);

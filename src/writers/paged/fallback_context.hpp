@@ -76,6 +76,16 @@ class FallbackContext {
   Format format() const { return format_; }
   FontInForce& inForce() { return inForce_; }
   RunScratch& runScratch() { return runScratch_; }
+  // Room for a stretch sent to the shaper: its characters, where each
+  // starts in the line, and what the shaper made of them.
+  struct ShapingScratch {
+    std::u32string chars;
+    std::vector<std::size_t> offsets;
+    ShapedText shaped;
+    std::string actualText;
+    std::vector<std::uint32_t> toldClusters;
+  };
+  ShapingScratch& shapingScratch() { return shapingScratch_; }
   bool codesOnly() const { return codesOnly_; }
 
  private:
@@ -102,6 +112,7 @@ class FallbackContext {
   FontInForce inForce_;
   bool codesOnly_;
   RunScratch runScratch_;
+  ShapingScratch shapingScratch_;
 };
 
 }  // namespace kolvo::paged

@@ -14,6 +14,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kolvo {
@@ -34,6 +35,12 @@ struct EmbeddedGlyph {
   char32_t unicode;
   std::uint16_t glyph;    // the glyph index in `EmbeddedFont::program`
   std::uint16_t advance;  // in thousandths of the size
+  // A shaped glyph that stands for several characters (a ligature): them,
+  // in logical order, instead of `unicode`.
+  std::u32string characters = {};
+  // False for a shaped glyph placed at another advance than the program's
+  // own, which PostScript then states (its Metrics).
+  bool ownAdvance = true;
 };
 
 // A font in use as the writers embed it. Metrics are in thousandths of the
@@ -60,6 +67,54 @@ struct EmbeddedFont {
   bool italic = false;
 };
 
+// The direction of a line's paragraph, as the text shaper is told it:
+// settled already by a strong character before the text, or taken from
+// the text's first strong character.
+enum class ParagraphDirection : unsigned char { FromText, LeftToRight, RightToLeft };
+
+// A glyph placed by shaping: its code (a code of its own where shaping
+// moved it from its plain advance) and the advance the code has.
+struct ShapedGlyph {
+  FallbackGlyph glyph{0, 0};
+  std::uint32_t advance = 0;
+  // The characters [clusterBegin, clusterEnd) of the text that its cluster
+  // stands for; the glyphs of one cluster stand together. The code maps to
+  // the characters the glyph stands for alone (a ligature to all of its
+  // cluster's, a glyph of a cluster of as many glyphs as characters to the
+  // one its character map gives); `spanned`: the cluster's glyphs do not
+  // tell its characters so, and its text is told beside them.
+  std::uint32_t clusterBegin = 0;
+  std::uint32_t clusterEnd = 0;
+  bool spanned = false;
+};
+
+// One piece of shaped text, in the order the pieces stand on the page from
+// left to right: glyphs of one font, a blank between words, or a character
+// no font has.
+struct ShapedPiece {
+  enum class Kind : unsigned char { Glyphs, Blank, Missing };
+  Kind kind = Kind::Glyphs;
+  bool rightToLeft = false;  // Glyphs: shaped right to left
+  std::size_t begin = 0;     // the characters it stands for: [begin, end) of the text
+  std::size_t end = 0;
+  std::size_t firstGlyph = 0;  // Glyphs: its glyphs in ShapedText::glyphs, left to right
+  std::size_t glyphCount = 0;
+};
+
+struct ShapedText {
+  std::vector<ShapedGlyph> glyphs;
+  std::vector<ShapedPiece> pieces;
+  // The paragraph's direction as the text settled it (FromText: the text
+  // has no strong character).
+  ParagraphDirection paragraph = ParagraphDirection::FromText;
+
+  void clear() {
+    glyphs.clear();
+    pieces.clear();
+    paragraph = ParagraphDirection::FromText;
+  }
+};
+
 class FallbackFonts {
  public:
   virtual ~FallbackFonts() = default;
@@ -79,6 +134,18 @@ class FallbackFonts {
   // How many fonts glyph() has given codes of, and each as a subset.
   virtual std::size_t fontCount() const = 0;
   virtual EmbeddedFont embed(std::size_t font) const = 0;
+
+  // Shapes `text` (one stretch of a line, which holds a character of a
+  // script that needs shaping or runs right to left) in the faces for
+  // `style`: put in visual order by the Unicode Bidirectional Algorithm in
+  // a paragraph of direction `paragraph`, each run of one font and
+  // direction shaped, its glyphs given codes. False when these fonts do
+  // not shape, and the characters are missing.
+  virtual bool shape(std::u32string_view text, FontStyle style, ParagraphDirection paragraph,
+                     ShapedText& out) {
+    (void)text, (void)style, (void)paragraph, (void)out;
+    return false;
+  }
 
   // For the warning about characters shown as "?": a short hint at what
   // would draw `missing` (a font package to install, or why none will),

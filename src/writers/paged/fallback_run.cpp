@@ -62,6 +62,42 @@ FallbackRun::FallbackRun(RunScratch& scratch, Format format, const FontInForce& 
   }
 }
 
+// PostScript marks spans for a distiller alone, through pdfmark when it
+// has one (ps2pdf does; a printer has none and passes over them).
+void FallbackRun::beginSpan(std::string_view actualText) {
+  std::string operators =
+      format_ == Format::Pdf ? "/Span<</ActualText<FEFF" : "/pdfmark where {pop [/Span <</ActualText <FEFF";
+  operators += actualText;
+  operators += format_ == Format::Pdf ? ">>>BDC " : ">>> /BDC pdfmark} if ";
+  nextString(operators);
+}
+
+void FallbackRun::endSpan() {
+  nextString(format_ == Format::Pdf ? "EMC " : "/pdfmark where {pop [/EMC pdfmark} if ");
+}
+
+void FallbackRun::nextString(std::string_view operators) {
+  flush();
+  if (painting_.strings.empty()) {  // PostScript before its first code opens a string
+    text_ += ' ';
+    text_ += operators;
+    return;
+  }
+  const std::string_view endString = format_ == Format::Pdf ? "Tj" : inForce_.show;
+  if (stringEmpty()) {
+    text_.pop_back();  // its "<"
+    painting_.strings.pop_back();
+  } else {
+    endCodes();
+    text_ += "> ";
+    text_ += endString;
+    text_ += ' ';
+  }
+  text_ += operators;
+  text_ += '<';
+  startCodes(format_ == Format::Pdf ? pdfFallbackResource(font_) : postScriptFallbackName(font_, page_));
+}
+
 KeptOperators::Key FallbackRun::keyOf(std::size_t page) const {
   const auto id = [](std::string_view view) { return reinterpret_cast<std::uintptr_t>(view.data()); };
   return {id(inForce_.font), inForce_.font.size(), id(inForce_.size), inForce_.size.size(),
@@ -91,8 +127,15 @@ void FallbackRun::selectPage(std::size_t page) {
 
 void FallbackRun::finish(std::string& out, LineItems& runs) {
   flush();
-  endCodes();
-  text_ += scratch_.close.get(keyOf(0), [&](std::string& close) {
+  // A run that ends with a span ends with an empty string, left out.
+  const bool empty = painting_.strings.size() > 1 && stringEmpty();
+  if (empty) {
+    text_.pop_back();
+    painting_.strings.pop_back();
+  } else {
+    endCodes();
+  }
+  const std::string& closing = scratch_.close.get(keyOf(0), [&](std::string& close) {
     if (format_ == Format::Pdf) {
       close += "> Tj /";
       close += inForce_.font;
@@ -109,6 +152,13 @@ void FallbackRun::finish(std::string& out, LineItems& runs) {
       close += " selectfont (";
     }
   });
+  if (empty) {
+    // Without its "> Tj " or "> show ": no string is left to end.
+    const std::size_t endString = 2 + (format_ == Format::Pdf ? 3 : inForce_.show.size() + 1);
+    text_ += std::string_view(closing).substr(endString);
+  } else {
+    text_ += closing;
+  }
   const std::uint64_t width = (advances_ * points(inForce_.size) + 500) / 1000;
   painting_.closer = format_ == Format::Pdf ? "Tj" : inForce_.show;
   painting_.size = inForce_.size;

@@ -76,11 +76,21 @@ class FallbackRun {
     if (code >> 8U != page_) selectPage(code >> 8U);
     putHex<1>(code & 0xFFU);
   }
+  // PDF: the codes added until endSpan() stand for `actualText` (UTF-16BE
+  // in hex, perhaps empty), which readers copy and search instead: shaped
+  // glyphs that do not map one to one to characters. They are a string of
+  // their own in a marked-content span.
+  void beginSpan(std::string_view actualText);
+  void endSpan();
   // Appends the run to `out` and notes where it lies and how wide it is.
   void finish(std::string& out, LineItems& runs);
 
  private:
   void selectPage(std::size_t page);
+  // Ends the string of codes and puts `operators` before the next one;
+  // an empty string is left out.
+  void nextString(std::string_view operators);
+  bool stringEmpty() const { return heldSize_ == 0 && text_.size() == painting_.strings.back().begin; }
   // A string of codes starts at the end of the text so far, in `font`.
   void startCodes(std::string font) { painting_.strings.push_back({text_.size(), 0, std::move(font)}); }
   void endCodes() { painting_.strings.back().end = text_.size(); }

@@ -613,4 +613,8 @@ std::int32_t pieceX(std::int32_t left, std::int32_t width, const LinePiece& piec
   return static_cast<std::int32_t>(std::lround((across - piece.width) / 2));
 }
 
+std::int32_t rightAlignedX(std::int32_t left, std::int32_t width, const LinePiece& piece) {
+  return static_cast<std::int32_t>(std::lround(left + width - piece.width));
+}
+
 }  // namespace kolvo::paged

@@ -97,5 +97,8 @@ std::int32_t pieceX(const PaperSize& paper, const LinePiece& piece, bool centred
 // The same in a text area `width` wide from `left` (margins of their own):
 // centred in the area. The paper's own area gives pieceX's places exactly.
 std::int32_t pieceX(std::int32_t left, std::int32_t width, const LinePiece& piece, bool centred);
+// Where a piece of a right-to-left line starts: it ends at the right edge
+// of the text area `width` wide from `left`.
+std::int32_t rightAlignedX(std::int32_t left, std::int32_t width, const LinePiece& piece);
 
 }  // namespace kolvo::paged

@@ -1,5 +1,6 @@
 #include "writers/paged/paged_text.hpp"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstddef>
@@ -15,11 +16,13 @@
 
 #include "markup/paged_cell_texts.hpp"
 #include "markup/tag_index.hpp"
+#include "text/paragraph_direction.hpp"
 #include "text/link_finder.hpp"
 #include "writers/paged/fallback_context.hpp"
 #include "writers/paged/fallback_run.hpp"
 #include "writers/paged/glyph_place.hpp"
 #include "writers/paged/run_characters.hpp"
+#include "writers/paged/shaped_scripts.hpp"
 
 namespace kolvo {
 namespace {
@@ -126,6 +129,34 @@ void appendOctal(std::string& out, unsigned char code) {
   out.append(digits, sizeof digits);
 }
 
+// Whether the bytes typed before a stretch sent to the shaper are all
+// ASCII that the bidi algorithm leaves to the paragraph (blanks, digits,
+// punctuation): they become part of the stretch, so that a right-to-left
+// line that starts with them puts them on its right.
+bool onlyWeakAscii(std::string_view bytes) {
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte >= 0x7F || (byte | 0x20U) - 'a' < 26U) return false;
+  }
+  return true;
+}
+
+// UTF-16BE in hex digits, as PDF text strings are written.
+void appendUtf16Hex(std::string& out, std::u32string_view text) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  const auto unit = [&](unsigned value) {
+    for (int shift = 12; shift >= 0; shift -= 4) out.push_back(kDigits[value >> shift & 0xFU]);
+  };
+  for (const char32_t c : text) {
+    if (c < 0x10000) {
+      unit(static_cast<unsigned>(c));
+    } else {
+      unit(0xD800U + static_cast<unsigned>((c - 0x10000) >> 10));
+      unit(0xDC00U + static_cast<unsigned>((c - 0x10000) & 0x3FF));
+    }
+  }
+}
+
 class PagedEscaper {
   using Glyph = paged::FallbackContext::Glyph;
 
@@ -183,6 +214,7 @@ class PagedEscaper {
         stats_.lineItems.addLinkText(linkStart_, out_.size(), linkTarget(text_, link));
       }
       ++nextEdge_;
+      startStretch();  // a stretch for the shaper never holds an edge
     }
   }
 
@@ -200,6 +232,7 @@ class PagedEscaper {
       followTag();
       out_.append(text_, at_, kTagLength);
       at_ += kTagLength;
+      startStretch();
       return;
     }
     ++at_;
@@ -231,6 +264,7 @@ class PagedEscaper {
       symbolRun();
       return;
     }
+    const std::size_t start = at_;
     at_ = next;
     if (isOneOf(c, kInvisible)) return;
     ++column_;
@@ -238,9 +272,103 @@ class PagedEscaper {
       appendOctal(out_, place.code);
     } else if (isOneOf(c, kHyphens)) {
       out_.push_back('-');
-    } else if (!fallbackRun(c)) {
+    } else if (!fallbackRun(c) && !(paged::needsShaping(c) && shapedStretch(start))) {
       missing(c);
     }
+  }
+
+  // The stretch of the line from `start` (a character of a script that
+  // needs shaping) to the next tag or line end, drawn by the shaper's
+  // pieces, left to right; weak ASCII typed just before it joins it. False,
+  // with nothing written, when the fonts do not shape.
+  bool shapedStretch(std::size_t start) {
+    if (glyphs_ == nullptr) return false;
+    std::size_t begin = start;
+    if (onlyWeakAscii(text_.substr(stretchStart_, start - stretchStart_))) begin = stretchStart_;
+    paged::FallbackContext::ShapingScratch& scratch = glyphs_->shapingScratch();
+    const std::size_t end = readStretch(begin, scratch);
+    if (!glyphs_->fonts().shape(scratch.chars, glyphs_->inForce().style, paragraph(), scratch.shaped)) {
+      return false;
+    }
+    if (begin < start) {
+      out_.resize(stretchOut_);
+      column_ = stretchColumn_;
+    } else {
+      --column_;  // counted for the character at `start`
+    }
+    column_ += scratch.chars.size();
+    at_ = end;
+    if (!glyphs_->codesOnly()) writeShaped(scratch);
+    return true;
+  }
+
+  // The characters of the stretch from `begin` into `scratch`; where it
+  // ends (a control character, a tag, a link's edge or the line's end).
+  std::size_t readStretch(std::size_t begin, paged::FallbackContext::ShapingScratch& scratch) const {
+    scratch.chars.clear();
+    std::size_t at = begin;
+    const std::size_t edge = nextLinkEdge();
+    while (at < edge) {
+      const auto byte = static_cast<unsigned char>(text_[at]);
+      if ((byte < 0x20 && byte != '\t') || (byte == '%' && beginsTag(text_, at))) break;
+      scratch.chars.push_back(nextCodePoint(text_, at));
+    }
+    return at;
+  }
+
+  // The line's direction, by its first strong character (the one rule the
+  // flowing formats and the paged writers' alignment follow too), found
+  // once a stretch asks.
+  ParagraphDirection paragraph() {
+    if (paragraph_ == ParagraphDirection::FromText) {
+      paragraph_ = startsRightToLeft(text_) ? ParagraphDirection::RightToLeft
+                                            : ParagraphDirection::LeftToRight;
+    }
+    return paragraph_;
+  }
+
+  // The shaper's pieces: a blank of the text font, "?" for a character no
+  // font has, a fallback run.
+  void writeShaped(paged::FallbackContext::ShapingScratch& scratch) {
+    const std::u32string_view chars = scratch.chars;
+    for (const ShapedPiece& piece : scratch.shaped.pieces) {
+      if (piece.kind == ShapedPiece::Kind::Blank) {
+        out_.push_back(' ');
+      } else if (piece.kind == ShapedPiece::Kind::Missing || piece.glyphCount == 0) {
+        missing(chars[piece.begin]);
+      } else {
+        writeShapedRun(scratch, piece);
+      }
+    }
+  }
+
+  // The glyphs of one piece in one run; in PDF, the glyphs of a cluster
+  // that is not one glyph for one character in a span with its text (once:
+  // a cluster whose glyphs the positions part tells it again as nothing).
+  void writeShapedRun(paged::FallbackContext::ShapingScratch& scratch, const ShapedPiece& piece) {
+    const ShapedGlyph* const glyphs = scratch.shaped.glyphs.data() + piece.firstGlyph;
+    paged::FallbackRun run(glyphs_->runScratch(), format_, glyphs_->inForce(), glyphs[0].glyph.font);
+    const bool spans = true;
+    const std::u32string_view chars = scratch.chars;
+    std::vector<std::uint32_t>& told = scratch.toldClusters;  // whose text a span told
+    told.clear();
+    for (std::size_t i = 0; i < piece.glyphCount;) {
+      const ShapedGlyph& first = glyphs[i];
+      std::size_t end = i + 1;
+      while (end < piece.glyphCount && glyphs[end].clusterBegin == first.clusterBegin) ++end;
+      if (spans && first.spanned) {
+        scratch.actualText.clear();
+        if (std::find(told.begin(), told.end(), first.clusterBegin) == told.end()) {
+          appendUtf16Hex(scratch.actualText,
+                         chars.substr(first.clusterBegin, first.clusterEnd - first.clusterBegin));
+          told.push_back(first.clusterBegin);
+        }
+        run.beginSpan(scratch.actualText);
+      }
+      for (; i < end; ++i) run.add(glyphs[i].glyph.code, glyphs[i].advance);
+      if (spans && first.spanned) run.endSpan();
+    }
+    run.finish(out_, stats_.lineItems);
   }
 
   // A tag may change the font in force, which a fallback run returns to.
@@ -325,6 +453,13 @@ class PagedEscaper {
     stats_.missing(c);
   }
 
+  // A stretch the shaper may be given starts here (after a tag).
+  void startStretch() {
+    stretchStart_ = at_;
+    stretchOut_ = out_.size();
+    stretchColumn_ = column_;
+  }
+
   std::span<const FoundLink> links_;
   std::size_t nextEdge_ = 0;   // 2k: link k's start, 2k + 1: its end
   std::size_t linkStart_ = 0;  // in the output, of the link being passed
@@ -336,6 +471,14 @@ class PagedEscaper {
   paged::FallbackContext* const glyphs_;  // null: no fallback fonts
   std::size_t at_;
   std::size_t column_;
+  // Where the stretch after the last tag starts, in the text and in `out_`,
+  // and its column; the plain prefix the escaper was started after is in
+  // `out_` at the same offsets.
+  std::size_t stretchStart_ = 0;
+  std::size_t stretchOut_ = 0;
+  std::size_t stretchColumn_ = 0;
+  // The line's direction, once a stretch asked for it.
+  ParagraphDirection paragraph_ = ParagraphDirection::FromText;
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "markup/byte_scan.hpp"
 #include "writers/paged/glyph_place.hpp"
 #include "writers/paged/run_characters.hpp"
+#include "writers/paged/shaped_scripts.hpp"
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
@@ -25,6 +26,8 @@ Quiet quietness(char32_t c, FallbackContext& context, FontStyle style) {
   const GlyphPlace place = glyphPlace(c);
   if (place.font == GlyphFont::Symbol) return Quiet::No;
   if (place.font == GlyphFont::Text || isOneOf(c, kInvisible)) return Quiet::Yes;
+  // Shaping gives codes by the characters around: never quiet.
+  if (needsShaping(c)) return Quiet::No;
   const FallbackContext::Glyph g = context.knownGlyphs(style)[c];
   if (!context.settled(g, false)) return Quiet::No;
   return g.glyph.code == 0 || context.blankAsked(g.glyph.font) ? Quiet::Yes : Quiet::WithoutBlankAfter;

@@ -1,0 +1,238 @@
+#include "fonts/text_shaper.hpp"
+
+#include <hb.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "fonts/bidi_order.hpp"
+#include "fonts/font_face.hpp"
+
+namespace kolvo::fonts {
+namespace {
+
+constexpr std::size_t kNoFace = SIZE_MAX;
+
+bool isBlank(char32_t c) { return c == U' ' || c == U'\t'; }
+
+// Marks and the joiners belong to the letter before them, whatever face
+// would draw them alone: shaping needs them in its run.
+bool clingsToLetterBefore(char32_t c) {
+  switch (hb_unicode_general_category(hb_unicode_funcs_get_default(), c)) {
+    case HB_UNICODE_GENERAL_CATEGORY_NON_SPACING_MARK:
+    case HB_UNICODE_GENERAL_CATEGORY_SPACING_MARK:
+    case HB_UNICODE_GENERAL_CATEGORY_ENCLOSING_MARK:
+    case HB_UNICODE_GENERAL_CATEGORY_FORMAT:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The face of each character: the face of the letter before while it has
+// the character (a run stays in one face), else the fonts' choice.
+std::vector<std::size_t> facesOf(std::u32string_view text, FontStyle style, ShapingFaces& faces) {
+  std::vector<std::size_t> chosen(text.size(), kNoFace);
+  std::size_t before = kNoFace;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char32_t c = text[i];
+    if (isBlank(c)) continue;
+    if (before != kNoFace && (clingsToLetterBefore(c) || faces.face(before).glyph(c))) {
+      chosen[i] = before;
+      continue;
+    }
+    const std::optional<std::size_t> face = faces.faceFor(c, style);
+    chosen[i] = face.value_or(kNoFace);
+    if (face) before = *face;
+  }
+  return chosen;
+}
+
+using Placed = PlacedGlyph;
+
+// Each glyph's cluster, and what it stands for: all of the cluster when it
+// is the cluster's one glyph; in a cluster of as many glyphs as
+// characters, the character the face's character map gives it, when every
+// glyph has one of its own; otherwise nothing, and the cluster is spanned.
+void markClusters(std::vector<Placed>& placed, std::size_t end, std::u32string_view text,
+                  const FontFace& face, bool rightToLeft) {
+  std::vector<std::uint32_t> starts;
+  starts.reserve(placed.size());
+  for (const Placed& p : placed) starts.push_back(p.cluster);
+  std::sort(starts.begin(), starts.end());
+  for (Placed& p : placed) {
+    const auto after = std::upper_bound(starts.begin(), starts.end(), p.cluster);
+    p.clusterEnd = after == starts.end() ? static_cast<std::uint32_t>(end) : *after;
+    const auto glyphs = after - std::lower_bound(starts.begin(), starts.end(), p.cluster);
+    if (glyphs == 1) {
+      p.mapsFrom = p.cluster;
+      p.mapsTo = p.clusterEnd;
+      continue;
+    }
+    p.nearest = p.cluster;
+    for (std::uint32_t c = p.cluster; c < p.clusterEnd; ++c) {
+      if (face.glyph(text[c]) == p.glyph) {
+        p.nearest = c;
+        break;
+      }
+    }
+    const bool asManyAsCharacters = static_cast<std::uint32_t>(glyphs) == p.clusterEnd - p.cluster;
+    if (asManyAsCharacters && face.glyph(text[p.nearest]) == p.glyph) {
+      p.mapsFrom = p.nearest;
+      p.mapsTo = p.nearest + 1;
+    }
+  }
+  // A cluster is told by its glyphs only when each stands for a character
+  // of its own, in the order of the characters along the run's direction
+  // (a vowel drawn before its consonant is not).
+  for (std::size_t i = 0; i < placed.size(); ++i) {
+    const Placed& p = placed[i];
+    const bool outOfOrder = i + 1 < placed.size() && placed[i + 1].cluster == p.cluster &&
+                            (placed[i + 1].mapsFrom > p.mapsFrom) == rightToLeft;
+    if (p.mapsTo != p.mapsFrom && !outOfOrder) continue;
+    for (Placed& q : placed) {
+      if (q.cluster == p.cluster) q.mapsTo = q.mapsFrom;
+    }
+  }
+}
+
+// Codes advance the pen only rightwards, so the glyphs are drawn in the
+// order of their places (a mark HarfBuzz put right of the letter after it
+// in the buffer is drawn after that letter); each code's advance reaches
+// to the next glyph's place, the last one's to the run's end.
+void appendPlaced(std::vector<Placed>& placed, long end, std::size_t face,
+                  std::u32string_view text, ShapingFaces& faces, ShapedText& out) {
+  std::stable_sort(placed.begin(), placed.end(),
+                   [](const Placed& a, const Placed& b) { return a.x < b.x; });
+  long pen = 0;
+  for (std::size_t i = 0; i < placed.size(); ++i) {
+    const long next = i + 1 < placed.size() ? placed[i + 1].x : end;
+    const long advance = std::clamp(next - pen, 0L, 65535L);
+    pen += advance;
+    const Placed& p = placed[i];
+    const bool alone = p.mapsTo > p.mapsFrom;
+    const std::u32string_view characters =
+        alone ? text.substr(p.mapsFrom, p.mapsTo - p.mapsFrom) : text.substr(p.nearest, 1);
+    const std::optional<FallbackGlyph> code = faces.placedCode(
+        face, p.glyph, static_cast<std::uint16_t>(advance), characters, alone);
+    if (!code) continue;
+    out.glyphs.push_back({*code, static_cast<std::uint32_t>(advance), p.cluster, p.clusterEnd, !alone});
+  }
+}
+
+// Shapes the characters [begin, end) of `text` in `face`, the rest of the
+// text their context, and adds their piece.
+// HarfBuzz's glyphs for the characters [begin, end) of `text` in `face`,
+// the rest of the text their context; the pen's end in `end`.
+std::vector<Placed> harfBuzzGlyphs(std::u32string_view text, std::size_t begin, std::size_t end,
+                                   bool rightToLeft, const FontFace& face, long& penEnd) {
+  hb_buffer_t* buffer = hb_buffer_create();
+  hb_buffer_add_utf32(buffer, reinterpret_cast<const std::uint32_t*>(text.data()),
+                      static_cast<int>(text.size()), static_cast<unsigned>(begin),
+                      static_cast<int>(end - begin));
+  hb_buffer_set_direction(buffer, rightToLeft ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
+  hb_buffer_guess_segment_properties(buffer);
+  hb_shape(face.font(), buffer, nullptr, 0);
+  unsigned count = 0;
+  const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer, &count);
+  const hb_glyph_position_t* position = hb_buffer_get_glyph_positions(buffer, &count);
+  const double scale = 1000.0 / face.unitsPerEm();
+  std::vector<Placed> placed;
+  placed.reserve(count);
+  double pen = 0;  // in font units
+  for (unsigned i = 0; i < count; ++i) {
+    placed.push_back({info[i].codepoint, info[i].cluster,
+                      std::lround((pen + position[i].x_offset) * scale)});
+    pen += position[i].x_advance;
+  }
+  hb_buffer_destroy(buffer);
+  markClusters(placed, end, text, face, rightToLeft);
+  penEnd = std::lround(pen * scale);
+  return placed;
+}
+
+// The offsets of `placed` moved by `by`.
+void moveOffsets(std::vector<Placed>& placed, long by) {
+  for (Placed& p : placed) {
+    for (std::uint32_t* offset : {&p.cluster, &p.clusterEnd, &p.mapsFrom, &p.mapsTo, &p.nearest}) {
+      *offset = static_cast<std::uint32_t>(static_cast<long>(*offset) + by);
+    }
+  }
+}
+
+// Shapes the characters [begin, end) of `text` in `face` and adds their
+// piece. A word that blanks or the text's ends bound has no context and
+// is shaped once per run.
+void shapeRun(std::u32string_view text, std::size_t begin, std::size_t end, bool rightToLeft,
+              std::size_t face, ShapingFaces& faces, ShapedText& out) {
+  const FontFace& fontFace = faces.face(face);
+  const bool bounded = (begin == 0 || text[begin - 1] == U' ') && (end == text.size() || text[end] == U' ');
+  ShapedWords* const words = bounded ? faces.shapedWords() : nullptr;
+  std::vector<Placed> placed;
+  long penEnd = 0;
+  std::u32string key;
+  const ShapedWords::Word* known = nullptr;
+  if (words != nullptr) {
+    key.push_back(static_cast<char32_t>(face));
+    key.push_back(rightToLeft ? U'r' : U'l');
+    key.append(text.substr(begin, end - begin));
+    known = words->find(key);
+  }
+  if (known != nullptr) {
+    placed = known->glyphs;
+    penEnd = known->end;
+    moveOffsets(placed, static_cast<long>(begin));
+  } else {
+    placed = harfBuzzGlyphs(text, begin, end, rightToLeft, fontFace, penEnd);
+    if (words != nullptr) {
+      ShapedWords::Word word{placed, penEnd};
+      moveOffsets(word.glyphs, -static_cast<long>(begin));
+      words->keep(std::move(key), std::move(word));
+    }
+  }
+  ShapedPiece piece{ShapedPiece::Kind::Glyphs, rightToLeft, begin, end, out.glyphs.size(), 0};
+  appendPlaced(placed, penEnd, face, text, faces, out);
+  piece.glyphCount = out.glyphs.size() - piece.firstGlyph;
+  out.pieces.push_back(piece);
+}
+
+}  // namespace
+
+void shapeText(std::u32string_view text, FontStyle style, ParagraphDirection paragraph,
+               ShapingFaces& faces, ShapedText& out) {
+  out.clear();
+  BidiOrder order;
+  bidiOrder(text, paragraph, order);
+  out.paragraph = order.paragraph;
+  const std::vector<std::size_t> face = facesOf(text, style, faces);
+  const std::vector<std::uint32_t>& visual = order.visual;
+  for (std::size_t v = 0; v < visual.size();) {
+    const std::size_t first = visual[v];
+    if (isBlank(text[first]) || face[first] == kNoFace) {
+      const auto kind = isBlank(text[first]) ? ShapedPiece::Kind::Blank : ShapedPiece::Kind::Missing;
+      out.pieces.push_back({kind, false, first, first + 1, 0, 0});
+      ++v;
+      continue;
+    }
+    // The places after it that hold the next characters of the same face
+    // and level, in the level's direction.
+    const bool rightToLeft = (order.levels[first] & 1U) != 0;
+    std::size_t last = first;
+    std::size_t w = v + 1;
+    for (; w < visual.size(); ++w) {
+      const std::size_t next = visual[w];
+      const bool adjacent = rightToLeft ? next + 1 == last : next == last + 1;
+      if (!adjacent || isBlank(text[next]) || face[next] != face[first] ||
+          order.levels[next] != order.levels[first]) {
+        break;
+      }
+      last = next;
+    }
+    shapeRun(text, std::min(first, last), std::max(first, last) + 1, rightToLeft, face[first],
+             faces, out);
+    v = w;
+  }
+}
+
+}  // namespace kolvo::fonts

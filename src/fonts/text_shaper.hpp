@@ -1,0 +1,83 @@
+#pragma once
+// A stretch of typed text shaped for the page: bidi order (bidi_order.hpp),
+// a face for each character, and each run of one face and direction shaped
+// by HarfBuzz, its glyphs placed by codes whose advances carry HarfBuzz's
+// positions.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "writers/paged/fallback_fonts.hpp"
+
+namespace kolvo::fonts {
+
+class FontFace;
+
+// A glyph as HarfBuzz placed it: where it is drawn from the run's start,
+// in thousandths of the size, and the characters it stands for (offsets
+// in the text).
+struct PlacedGlyph {
+  std::uint32_t glyph;
+  std::uint32_t cluster;
+  long x;
+  std::uint32_t clusterEnd = 0;
+  // What the glyph stands for alone: [mapsFrom, mapsTo), empty when it
+  // stands for nothing by itself.
+  std::uint32_t mapsFrom = 0;
+  std::uint32_t mapsTo = 0;
+  // The character of its cluster that the face's character map gives it,
+  // else the cluster's first: what a reader without the cluster's text
+  // takes the glyph for.
+  std::uint32_t nearest = 0;
+};
+
+// Words shaped so far in one run, by face, direction and text: a word
+// between blanks shapes the same wherever it stands, and prose says its
+// words again and again. Offsets are from the word's start.
+class ShapedWords {
+ public:
+  struct Word {
+    std::vector<PlacedGlyph> glyphs;
+    long end = 0;
+  };
+  const Word* find(const std::u32string& key) const {
+    const auto it = words_.find(key);
+    return it == words_.end() ? nullptr : &it->second;
+  }
+  void keep(std::u32string key, Word word) {
+    if (words_.size() >= kMaxWords) words_.clear();  // a bound, not a policy
+    words_.emplace(std::move(key), std::move(word));
+  }
+
+ private:
+  static constexpr std::size_t kMaxWords = 1U << 16;
+  std::unordered_map<std::u32string, Word> words_;
+};
+
+// What the shaper asks of the fonts.
+class ShapingFaces {
+ public:
+  virtual ~ShapingFaces() = default;
+  // The face for `c` in `style`, by the fonts' own order of choice.
+  virtual std::optional<std::size_t> faceFor(char32_t c, FontStyle style) = 0;
+  virtual const FontFace& face(std::size_t face) const = 0;
+  // The code that draws `glyph` of `face` with `advance` (thousandths of
+  // the size), given out on first use; nothing once the font has run out
+  // of codes. `characters` are what the glyph stands for, in logical
+  // order; `alone`: it stands for them by itself, and the code maps to
+  // them (a code first given out otherwise takes them then).
+  // Where shaped words are kept, or nothing to shape every word anew.
+  virtual ShapedWords* shapedWords() { return nullptr; }
+  virtual std::optional<FallbackGlyph> placedCode(std::size_t face, std::uint32_t glyph,
+                                                  std::uint16_t advance,
+                                                  std::u32string_view characters, bool alone) = 0;
+};
+
+void shapeText(std::u32string_view text, FontStyle style, ParagraphDirection paragraph,
+               ShapingFaces& faces, ShapedText& out);
+
+}  // namespace kolvo::fonts
