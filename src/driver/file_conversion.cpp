@@ -23,36 +23,13 @@ WarningCount warningCount(const ConversionSettings& settings) {
   return settings.quiet ? WarningCount::Skipped : WarningCount::Counted;
 }
 
-// The first of two readings gives out the fallback fonts' codes, when the
-// writer wants them before its prologue (writerReadsInputTwice), or finds
-// the scripts whose fonts typed LaTeX's preamble loads.
-ConversionReport convertInput(const InputFile& input, OutputSink& out,
-                              const ConversionSettings& settings, FallbackFonts* fallback,
-                              Console& console) {
-  // Typed text keeps every line whole: one line is one paragraph.
-  const std::size_t pieces = settings.mode == TextMode::Typed ? kWholeLines : kMaxPiece;
-  const bool codesFirst =
-      fallback != nullptr && writerReadsInputTwice(settings.format, settings.mode, true);
-  const bool scriptsFirst = readsLatexScriptsFirst(settings.format, settings.mode);
-  const std::optional<paged::PageDesign> design = pageDesignOf(settings);
-  const paged::PageDesign* const pageDesign = design ? &*design : nullptr;
-  const DocumentInfo* info = writesMetadata(settings) ? &settings.info : nullptr;
-  if (!codesFirst && !scriptsFirst) {
-    LineReader in(input.fd(), input.name(), pieces, makeEncodingDecoder(settings.encoding));
-    return convert(in, out, settings.format, settings.option, console, settings.mode,
-                   settings.paper, fallback, warningCount(settings), {}, pageDesign, info);
-  }
-  RereadableInput reread(input.fd(), input.name());
-  LatexScripts scripts;
-  {
-    LineReader first(reread.fd(), input.name(), pieces, makeEncodingDecoder(settings.encoding));
-    if (codesFirst) giveOutFallbackCodes(first, settings.format, *fallback);
-    if (scriptsFirst) scripts = latexScriptsRead(first);
-  }
-  reread.rewind();
-  LineReader in(reread.fd(), input.name(), pieces, makeEncodingDecoder(settings.encoding));
-  return convert(in, out, settings.format, settings.option, console, settings.mode,
-                 settings.paper, fallback, warningCount(settings), scripts, pageDesign, info);
+// A reader of the input from its start: memory is read again as it is, a
+// descriptor through `reread` when there is one.
+LineReader readerOf(const RunInput& input, int fd, const ConversionSettings& settings,
+                    std::size_t pieces) {
+  if (input.inMemory) return LineReader(input.bytes, pieces, makeEncodingDecoder(settings.encoding));
+  return LineReader(fd, inputNameOf(settings.inputPath), pieces,
+                    makeEncodingDecoder(settings.encoding));
 }
 
 void addError(FileConversionResult& result, std::string text) {
@@ -69,7 +46,8 @@ bool runConversion(const InputFile& input, const OutputFile& output,
   if (console == nullptr) console = &standard.emplace(output.isStandardOutput() ? stderr : stdout);
   try {
     OutputSink out(output.fd(), output.name());
-    const ConversionReport report = convertInput(input, out, settings, fallback, *console);
+    const ConversionReport report =
+        convertSettings({input.fd(), {}, false}, out, settings, fallback, *console);
     out.flush();
     if (settings.quiet) return true;
     if (report.looksBinary) {
@@ -115,6 +93,31 @@ void convertOpened(const ConversionSettings& settings, FallbackFonts* fallback, 
 }
 
 }  // namespace
+
+ConversionReport convertSettings(const RunInput& input, OutputSink& out,
+                                 const ConversionSettings& settings, FallbackFonts* fallback,
+                                 Console& console) {
+  // Typed text keeps every line whole: one line is one paragraph.
+  const std::size_t pieces = settings.mode == TextMode::Typed ? kWholeLines : kMaxPiece;
+  const bool codesFirst =
+      fallback != nullptr && writerReadsInputTwice(settings.format, settings.mode, true);
+  const bool scriptsFirst = readsLatexScriptsFirst(settings.format, settings.mode);
+  const std::optional<paged::PageDesign> design = pageDesignOf(settings);
+  const paged::PageDesign* const pageDesign = design ? &*design : nullptr;
+  const DocumentInfo* info = writesMetadata(settings) ? &settings.info : nullptr;
+  std::optional<RereadableInput> reread;
+  LatexScripts scripts;
+  if (codesFirst || scriptsFirst) {
+    if (!input.inMemory) reread.emplace(input.fd, inputNameOf(settings.inputPath));
+    LineReader first = readerOf(input, reread ? reread->fd() : input.fd, settings, pieces);
+    if (codesFirst) giveOutFallbackCodes(first, settings.format, *fallback);
+    if (scriptsFirst) scripts = latexScriptsRead(first);
+  }
+  if (reread) reread->rewind();
+  LineReader in = readerOf(input, reread ? reread->fd() : input.fd, settings, pieces);
+  return convert(in, out, settings.format, settings.option, console, settings.mode,
+                 settings.paper, fallback, warningCount(settings), scripts, pageDesign, info);
+}
 
 FileConversionResult convertFile(const ConversionSettings& settings, FallbackFontsFactory factory,
                                  Console* console, ClosedStandardStreams closed) {

@@ -6,6 +6,7 @@
 // can hand them on as it likes.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "driver/command_line.hpp"
@@ -14,6 +15,23 @@
 #include "driver/standard_streams.hpp"
 
 namespace kolvo {
+
+// Where a run reads its input: bytes in memory, or a descriptor (of the
+// file settings.inputPath names).
+struct RunInput {
+  int fd = -1;
+  std::string_view bytes;
+  bool inMemory = false;
+};
+
+// The conversion proper with `settings`, from `input` into `out`: the
+// first of two readings, when the writer wants one (writerReadsInputTwice
+// gives out the fallback fonts' codes; typed LaTeX finds its scripts), then
+// the run. A descriptor read twice is spooled first. Throws what the run
+// throws; the caller flushes `out`.
+ConversionReport convertSettings(const RunInput& input, OutputSink& out,
+                                 const ConversionSettings& settings, FallbackFonts* fallback,
+                                 Console& console);
 
 struct RunMessage {
   enum class Kind { Warning, Error };

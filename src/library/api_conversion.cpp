@@ -1,18 +1,13 @@
 #include "library/api_conversion.hpp"
 
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "driver/conversion.hpp"
 #include "driver/document_date.hpp"
-#include "driver/encoding_decoder.hpp"
+#include "driver/file_conversion.hpp"
 #include "driver/fonts_module.hpp"
-#include "driver/input_file.hpp"
-#include "driver/page_design_options.hpp"
-#include "driver/rereadable_input.hpp"
 #include "library/api_errors.hpp"
-#include "writers/writer.hpp"
 
 namespace kolvo::library {
 namespace {
@@ -51,52 +46,14 @@ std::unique_ptr<FallbackFonts> fallbackOf(const ConversionSettings& settings) {
   }
 }
 
-// A reader of the input from its start: memory is read again as it is, a
-// descriptor through `reread` when there is one.
-LineReader readerOf(const InputSource& input, int fd, const ConversionSettings& settings,
-                    std::size_t pieces) {
-  if (input.inMemory) {
-    return LineReader(input.bytes, pieces, makeEncodingDecoder(settings.encoding));
-  }
-  return LineReader(fd, inputNameOf(settings.inputPath), pieces,
-                    makeEncodingDecoder(settings.encoding));
-}
-
-// The run as the program makes it (file_conversion.cpp's convertInput): the
-// first of two readings gives out the fallback fonts' codes, or finds the
-// scripts whose fonts typed LaTeX's preamble loads.
-ConversionReport convertInput(const InputSource& input, OutputSink& out,
-                              const ConversionSettings& settings, FallbackFonts* fallback,
-                              Console& console) {
-  const std::size_t pieces = settings.mode == TextMode::Typed ? kWholeLines : kMaxPiece;
-  const bool codesFirst =
-      fallback != nullptr && writerReadsInputTwice(settings.format, settings.mode, true);
-  const bool scriptsFirst = readsLatexScriptsFirst(settings.format, settings.mode);
-  const std::optional<paged::PageDesign> design = pageDesignOf(settings);
-  const paged::PageDesign* const pageDesign = design ? &*design : nullptr;
-  const DocumentInfo* info = writesMetadata(settings) ? &settings.info : nullptr;
-  const WarningCount count = settings.quiet ? WarningCount::Skipped : WarningCount::Counted;
-  std::optional<RereadableInput> reread;
-  LatexScripts scripts;
-  if (codesFirst || scriptsFirst) {
-    if (!input.inMemory) reread.emplace(input.fd, inputNameOf(settings.inputPath));
-    LineReader first = readerOf(input, reread ? reread->fd() : input.fd, settings, pieces);
-    if (codesFirst) giveOutFallbackCodes(first, settings.format, *fallback);
-    if (scriptsFirst) scripts = latexScriptsRead(first);
-  }
-  if (reread) reread->rewind();
-  LineReader in = readerOf(input, reread ? reread->fd() : input.fd, settings, pieces);
-  return convert(in, out, settings.format, settings.option, console, settings.mode,
-                 settings.paper, fallback, count, scripts, pageDesign, info);
-}
-
 }  // namespace
 
 void runConversion(const kolvo_options& options, const InputSource& input, OutputSink& out) {
   const ConversionSettings settings = settingsOfRun(options);
   const std::unique_ptr<FallbackFonts> fallback = fallbackOf(settings);
   CallbackConsole console(options);
-  const ConversionReport report = convertInput(input, out, settings, fallback.get(), console);
+  const ConversionReport report =
+      convertSettings({input.fd, input.bytes, input.inMemory}, out, settings, fallback.get(), console);
   out.flush();
   if (settings.quiet) return;
   if (report.looksBinary) warn(options, binaryInputWarning(settings.inputPath));

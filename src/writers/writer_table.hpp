@@ -33,33 +33,30 @@ struct WriterRow {
   bool fallbackFontsInPrologue;
 };
 
-inline constexpr FlowingFormat kOpenDocumentFormat = {
-    opendocument::kPrologue,
-    opendocument::kBlankLine,
-    kSmallTopGapLines,
-    kLargeTopGapLines,
-    {opendocument::kPlainBefore, opendocument::kLineAfter},
-    {opendocument::kCentredBefore, opendocument::kLineAfter},
-    opendocument::kEpilogue,
-};
+// Typed text declares paragraph styles for right-to-left lines too.
+constexpr FlowingFormat openDocumentIn(TextMode mode) {
+  const bool typed = mode == TextMode::Typed;
+  return {
+      typed ? opendocument::kPrologueBeforeStylesEnd : opendocument::kPrologue,
+      opendocument::kBlankLine,
+      kSmallTopGapLines,
+      kLargeTopGapLines,
+      {opendocument::kPlainBefore, opendocument::kLineAfter},
+      {opendocument::kCentredBefore, opendocument::kLineAfter},
+      opendocument::kEpilogue,
+      {},
+      false,
+      {},
+      typed ? opendocument::kTypedPrologueEnd : std::string_view(),
+      false,
+      typed ? LineForm{opendocument::kRightToLeftBefore, opendocument::kLineAfter} : LineForm{},
+      typed ? LineForm{opendocument::kRightToLeftCentredBefore, opendocument::kLineAfter}
+            : LineForm{},
+  };
+}
 
-// Typed text: the same, with paragraph styles for right-to-left lines.
-inline constexpr FlowingFormat kOpenDocumentTypedFormat = {
-    opendocument::kPrologueBeforeStylesEnd,
-    opendocument::kBlankLine,
-    kSmallTopGapLines,
-    kLargeTopGapLines,
-    {opendocument::kPlainBefore, opendocument::kLineAfter},
-    {opendocument::kCentredBefore, opendocument::kLineAfter},
-    opendocument::kEpilogue,
-    {},
-    false,
-    {},
-    opendocument::kTypedPrologueEnd,
-    false,
-    {opendocument::kRightToLeftBefore, opendocument::kLineAfter},
-    {opendocument::kRightToLeftCentredBefore, opendocument::kLineAfter},
-};
+inline constexpr FlowingFormat kOpenDocumentFormat = openDocumentIn(TextMode::Markup);
+inline constexpr FlowingFormat kOpenDocumentTypedFormat = openDocumentIn(TextMode::Typed);
 
 inline constexpr std::array<WriterRow, kFormatCount> kWriterTable = {{
     {Format::AbiWord, &kAbiWordFormat, &kAbiWordFormat, nullptr, false},
