@@ -212,11 +212,16 @@ std::vector<std::string_view> typedHtmlTags() {
   };
   for (const kolvo::TagRow& row : kolvo::kTagTable) add(*kolvo::typedReplacement(row, Format::Html));
   const kolvo::FlowingFormat& html = kolvo::kHtmlTypedFormat;
-  for (std::string_view text : {html.blankLine, html.plain.before, html.plain.after,
-                                html.centred.before, html.centred.after,
-                                html.firstLineTitle.before, html.firstLineTitle.after}) {
+  for (std::string_view text :
+       {html.blankLine, html.plain.before, html.plain.after, html.centred.before,
+        html.centred.after, html.firstLineTitle.before, html.firstLineTitle.after,
+        html.rightToLeft.before, html.rightToLeft.after, html.rightToLeftCentred.before,
+        html.rightToLeftCentred.after}) {
     add(text);
   }
+  // An address's link: its target stands inside the start tag.
+  tags.emplace_back("<a href=\"");
+  tags.emplace_back("</a>");
   return tags;
 }
 
