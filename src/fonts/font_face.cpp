@@ -87,36 +87,36 @@ std::uint16_t FontFace::advance(std::uint32_t glyph) const {
 }
 
 EmbeddedFont FontFace::description() const {
-  EmbeddedFont font;
+  EmbeddedFont described;
   std::array<char, 128> name{};
   unsigned size = name.size();
   hb_ot_name_get_utf8(face_, HB_OT_NAME_ID_POSTSCRIPT_NAME, HB_LANGUAGE_INVALID, &size, name.data());
-  font.postScriptName = cleanName(name.data());
-  font.outlines = outlines_;
-  font.cidKeyed = outlines_ == OutlineFormat::Cff;
+  described.postScriptName = cleanName(name.data());
+  described.outlines = outlines_;
+  described.cidKeyed = outlines_ == OutlineFormat::Cff;
   const auto thousandths = [&](double units) {
     return static_cast<int>(std::lround(units * 1000.0 / unitsPerEm_));
   };
   hb_position_t value = 0;
   if (hb_ot_metrics_get_position(font_, HB_OT_METRICS_TAG_HORIZONTAL_ASCENDER, &value)) {
-    font.ascent = thousandths(value);
+    described.ascent = thousandths(value);
   }
   if (hb_ot_metrics_get_position(font_, HB_OT_METRICS_TAG_HORIZONTAL_DESCENDER, &value)) {
-    font.descent = thousandths(value);
+    described.descent = thousandths(value);
   }
-  font.capHeight = font.ascent;
+  described.capHeight = described.ascent;
   if (hb_ot_metrics_get_position(font_, HB_OT_METRICS_TAG_CAP_HEIGHT, &value) && value > 0) {
-    font.capHeight = thousandths(value);
+    described.capHeight = thousandths(value);
   }
   // head: xMin, yMin, xMax, yMax at 36; post: italicAngle (16.16) at 4,
   // isFixedPitch at 12.
   const std::string head = tableBytes(face_, kHeadTag);
-  for (std::size_t i = 0; i < 4; ++i) font.bbox[i] = thousandths(readInt16(head, 36 + 2 * i));
+  for (std::size_t i = 0; i < 4; ++i) described.bbox[i] = thousandths(readInt16(head, 36 + 2 * i));
   const std::string post = tableBytes(face_, kPostTag);
-  font.italicAngle = readInt16(post, 4);
-  font.fixedPitch = readInt16(post, 12) != 0 || readInt16(post, 14) != 0;
-  font.italic = font.italicAngle != 0;
-  return font;
+  described.italicAngle = readInt16(post, 4);
+  described.fixedPitch = readInt16(post, 12) != 0 || readInt16(post, 14) != 0;
+  described.italic = described.italicAngle != 0;
+  return described;
 }
 
 }  // namespace kolvo::fonts

@@ -90,9 +90,9 @@ class SystemFallbackFonts final : public FallbackFonts, private ShapingFaces {
 
   EmbeddedFont embed(std::size_t font) const override {
     const FontInUse& use = used_.at(font);
-    const FontFace& face = *faces_[use.face];
-    EmbeddedFont embedded = face.description();
-    Subset subset = subsetFace(face, use.glyphs);
+    const FontFace& usedFace = *faces_[use.face];
+    EmbeddedFont embedded = usedFace.description();
+    Subset subset = subsetFace(usedFace, use.glyphs);
     embedded.program = std::move(subset.program);
     embedded.deflatedProgram = deflate(embedded.program);
     for (std::size_t i = 0; i < use.glyphs.size(); ++i) {
@@ -100,7 +100,7 @@ class SystemFallbackFonts final : public FallbackFonts, private ShapingFaces {
       if (const auto it = use.ligatures.find(i); it != use.ligatures.end()) {
         embedded.glyphs.back().characters = it->second;
       }
-      embedded.glyphs.back().ownAdvance = use.advances[i] == face.advance(use.glyphs[i]);
+      embedded.glyphs.back().ownAdvance = use.advances[i] == usedFace.advance(use.glyphs[i]);
     }
     return embedded;
   }
@@ -204,11 +204,11 @@ class SystemFallbackFonts final : public FallbackFonts, private ShapingFaces {
     const auto key = std::make_pair(location.path, location.index);
     if (const auto it = faceAt_.find(key); it != faceAt_.end()) return it->second;
     try {
-      auto face = std::make_unique<FontFace>(location.path, location.index);
-      if (face->outlines() == OutlineFormat::Cff && !options_.acceptCff) {
+      auto opened = std::make_unique<FontFace>(location.path, location.index);
+      if (opened->outlines() == OutlineFormat::Cff && !options_.acceptCff) {
         throw FontError(printable(location.path) + " has CFF outlines, which PostScript output cannot embed");
       }
-      faces_.push_back(std::move(face));
+      faces_.push_back(std::move(opened));
     } catch (const FontError&) {
       if (givenCount_ == SIZE_MAX) throw;
       faceAt_.emplace(key, std::nullopt);

@@ -347,7 +347,7 @@ class PagedEscaper {
   // a cluster whose glyphs the positions part tells it again as nothing).
   void writeShapedRun(paged::FallbackContext::ShapingScratch& scratch, const ShapedPiece& piece) {
     const ShapedGlyph* const glyphs = scratch.shaped.glyphs.data() + piece.firstGlyph;
-    paged::FallbackRun run(glyphs_->runScratch(), format_, glyphs_->inForce(), glyphs[0].glyph.font);
+    paged::FallbackRun shapedRun(glyphs_->runScratch(), format_, glyphs_->inForce(), glyphs[0].glyph.font);
     const bool spans = true;
     const std::u32string_view chars = scratch.chars;
     std::vector<std::uint32_t>& told = scratch.toldClusters;  // whose text a span told
@@ -363,12 +363,12 @@ class PagedEscaper {
                          chars.substr(first.clusterBegin, first.clusterEnd - first.clusterBegin));
           told.push_back(first.clusterBegin);
         }
-        run.beginSpan(scratch.actualText);
+        shapedRun.beginSpan(scratch.actualText);
       }
-      for (; i < end; ++i) run.add(glyphs[i].glyph.code, glyphs[i].advance);
-      if (spans && first.spanned) run.endSpan();
+      for (; i < end; ++i) shapedRun.add(glyphs[i].glyph.code, glyphs[i].advance);
+      if (spans && first.spanned) shapedRun.endSpan();
     }
-    run.finish(out_, stats_.lineItems);
+    shapedRun.finish(out_, stats_.lineItems);
   }
 
   // A tag may change the font in force, which a fallback run returns to.
