@@ -20,6 +20,7 @@
 #include "driver/conversion.hpp"
 #include "markup/tag_table.hpp"
 #include "support/document_generator.hpp"
+#include "support/fake_fallback_fonts.hpp"
 #include "support/same_bytes.hpp"
 #include "support/test_support.hpp"
 #include "writers/output_sink.hpp"
@@ -223,6 +224,18 @@ TEST(PdfStructure, TypedPagesWrittenLastAreWhereTheTableSays) {
     EXPECT_EQ(structureProblems(pdf, pages), "");
     EXPECT_NE(pdf.find("/Annots ["), std::string::npos);
   }
+}
+
+// A CFF font leaves one of its object numbers unused; the annotations
+// after the fonts must not take the number of the last font object.
+TEST(PdfStructure, AnnotationsAfterFontsWithAGapTakeNumbersOfTheirOwn) {
+  test::FakeFallbackFonts fonts(true);
+  const std::string input =
+      "\xD0\x9F\xD1\x80\xD0\xB8 \xE4\xB8\xAD\xE6\x96\x87 \xE2\x95\x90 see https://y.org/\n";
+  const std::string pdf =
+      convertText(input, Format::Pdf, 's', nullptr, TextMode::Typed, nullptr, &fonts);
+  EXPECT_EQ(structureProblems(pdf, 1), "");
+  EXPECT_NE(pdf.find("/Subtype /Link"), std::string::npos);
 }
 
 TEST(PdfStructure, ParserCatchesADamagedFile) {

@@ -64,9 +64,10 @@ void PdfLinks::add(std::uint64_t page, PdfRect rect, std::string_view target) {
 
 void PdfLinks::writeAnnotationsAndPages(OutputSink& out, PdfObjectTable& table,
                                         std::string_view firstPageObject) const {
-  const std::uint64_t firstAnnotation = table.laterObjectCount();
-  for (const Box& box : boxes_) {
-    const std::uint64_t number = pdfFallbackObject(table.laterObjectCount());
+  const std::uint64_t firstAnnotation = table.nextLaterIndex();
+  for (std::size_t i = 0; i < boxes_.size(); ++i) {
+    const Box& box = boxes_[i];
+    const std::uint64_t number = pdfFallbackObject(firstAnnotation + i);
     table.laterObject(number, out.offset());
     writeNumber(out, number);
     out.write(" 0 obj ");

@@ -36,9 +36,17 @@ class PdfObjectTable {
   void laterObject(std::uint64_t number, std::uint64_t offset) { later_.push_back({number, offset}); }
 
   std::uint64_t pageCount() const { return pages_.size(); }
-  // How many objects laterObject has recorded: the next one is
-  // pdfFallbackObject of it.
+  // How many objects laterObject has recorded.
   std::uint64_t laterObjectCount() const { return later_.size(); }
+  // The k whose pdfFallbackObject(k) is the first number past every later
+  // object recorded: a font may leave one of its numbers unused (a CFF
+  // program has no CIDToGIDMap), so the count alone could name a number
+  // already written.
+  std::uint64_t nextLaterIndex() const {
+    std::uint64_t k = later_.size();
+    while (!later_.empty() && pdfFallbackObject(k) <= later_.back().number) ++k;
+    return k;
+  }
 
   // Writes the table where `out` stands, then the trailer pointing to it,
   // and to the document information dictionary `info` unless it is 0.

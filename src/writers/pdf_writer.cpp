@@ -640,7 +640,7 @@ class PdfWriter final : public PagedWriter {
   // outline if there are headings, and the catalog that names them.
   // Returns the dictionary's number.
   std::uint64_t writeDocumentObjects() {
-    const std::uint64_t first = table_.laterObjectCount();
+    const std::uint64_t first = table_.nextLaterIndex();
     const std::uint64_t infoObject = pdfFallbackObject(first);
     table_.laterObject(infoObject, out_.offset());
     writeNumber(out_, infoObject);
