@@ -490,7 +490,7 @@ bool escapePagedText(std::string_view utf8, Format format, std::string& out, Esc
     glyphs->inForce() = paged::bodyFont(format);
   }
   std::vector<FoundLink> links;  // allocated only for a line that has one
-  if (annotatesLinks(format) && mayHoldLinks(utf8)) findLinks(utf8, links);
+  if (annotatesLinks(format)) findLinks(utf8, links);  // looks first, as mayHoldLinks
   std::size_t at = plainPrefix(utf8);
   if (at == utf8.size() && links.empty()) return false;
   if (!links.empty()) at = std::min(at, links.front().begin);
