@@ -68,6 +68,12 @@ TEST(LineBreaks, ClustersAreNeverCut) {
   for (const std::size_t mark : {2U, 8U, 9U, 10U, 13U, 16U, 21U}) {
     EXPECT_EQ(rules[mark], BreakBefore::Never) << "before " << mark;
   }
+  // Kana with a combining voiced mark, and a halfwidth one: the marks
+  // join the kana before them, inside the CJK blocks.
+  const Rules kana = rulesOf(U"\u304B\u3099\u304D\uFF76\uFF9E");
+  EXPECT_EQ(kana[1], BreakBefore::Never);
+  EXPECT_EQ(kana[2], BreakBefore::Allowed);
+  EXPECT_EQ(kana[4], BreakBefore::Never);
   // After a blank: allowed; between two Devanagari letters of one word
   // (a cluster's edge): a last resort only.
   EXPECT_EQ(rules[5], BreakBefore::Allowed);

@@ -3,6 +3,8 @@
 #include <unicode/ubrk.h>
 #include <unicode/utypes.h>
 
+#include <algorithm>
+#include <array>
 #include <string>
 
 namespace kolvo::fonts {
@@ -30,6 +32,31 @@ void appendUtf16(char32_t c, std::u16string& out) {
   const char32_t rest = c - 0x10000;
   out.push_back(static_cast<char16_t>(0xD800 + (rest >> 10)));
   out.push_back(static_cast<char16_t>(0xDC00 + (rest & 0x3FF)));
+}
+
+// The characters that begin a grapheme cluster wherever they stand and
+// that no character joins: Latin before the combining marks, and the CJK
+// blocks less their combining marks (U+302A to U+302F, U+3099, U+309A,
+// the halfwidth voicing marks U+FF9E and U+FF9F). A text of them alone has
+// a cluster edge before every character, and needs no cluster iterator:
+// most of Chinese and Japanese text, which the iterator would walk for
+// nothing.
+struct Range {
+  char32_t first;
+  char32_t last;
+};
+constexpr std::array<Range, 6> kLoneCharacters = {{{0x0000, 0x02FF},
+                                                   {0x3000, 0x3029},
+                                                   {0x3030, 0x3098},
+                                                   {0x309B, 0x30FF},
+                                                   {0x4E00, 0x9FFF},
+                                                   {0xFF00, 0xFF9D}}};
+
+bool everyCharacterAlone(std::u32string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char32_t c) {
+    return std::any_of(kLoneCharacters.begin(), kLoneCharacters.end(),
+                       [c](const Range& range) { return c >= range.first && c <= range.last; });
+  });
 }
 
 }  // namespace
@@ -70,8 +97,14 @@ bool LineBreaker::breaks(std::u32string_view text, std::vector<BreakBefore>& out
     }
     return true;
   };
-  if (!mark(iterators_->clusters.get(), BreakBefore::LastResort) ||
-      !mark(iterators_->lines.get(), BreakBefore::Allowed)) {
+  if (everyCharacterAlone(text)) {
+    // Before the first character there is nothing to break from.
+    for (std::size_t i = 1; i < out.size(); ++i) out[i] = BreakBefore::LastResort;
+  } else if (!mark(iterators_->clusters.get(), BreakBefore::LastResort)) {
+    out.clear();
+    return false;
+  }
+  if (!mark(iterators_->lines.get(), BreakBefore::Allowed)) {
     out.clear();
     return false;
   }

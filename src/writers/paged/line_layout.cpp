@@ -111,15 +111,17 @@ class Breaker {
     const double scale = scaleOf(style);
     const std::string_view text = line_.substr(0, run.end);
     bool inBlanks = false;
-    for (std::size_t pos = run.begin, index = 0; pos < run.end; ++index) {
+    // The plan decides at most the first glyph of a string of these fonts.
+    rule_ = plan_.before(runIndex_, 0);
+    for (std::size_t pos = run.begin; pos < run.end;) {
       // Most bytes are glyphs of their own; only a backslash needs reading.
       const EscapedGlyph glyph = text[pos] != '\\'
                                      ? EscapedGlyph{static_cast<unsigned char>(text[pos]), pos, pos + 1}
                                      : glyphAt(text, pos);
       pos = glyph.end;
       const double units = table != nullptr ? (*table)[glyph.code] : kUnknownAdvance;
-      rule_ = plan_.before(runIndex_, index);
       place(run, glyph, units * scale, glyph.code == ' ', inBlanks);
+      rule_ = std::nullopt;
     }
   }
 
@@ -150,11 +152,8 @@ class Breaker {
       inBlanks = true;
       return;
     }
-    // A break the rules allow right before ink is the piece's last so far,
-    // as a run of blanks is; right after blanks (in this string or the one
-    // before), those stay the break, as without the rules.
-    if (rule_ == BreakBefore::Allowed && !afterBlanks_ && ink_ > 0 && run.breakable) {
-      breakPoint_ = {true, glyph.begin, glyph.begin, ink_, x_, run.style, run.closer, run.hex};
+    if (rule_) [[unlikely]] {
+      noteAllowedBreak(run, glyph);
     }
     inBlanks = false;
     afterBlanks_ = false;
@@ -168,6 +167,16 @@ class Breaker {
     resolveMarks(glyph.begin);
     x_ += advance;
     ink_ = x_;
+  }
+
+  // A break the rules allow right before ink is the piece's last so far,
+  // as a run of blanks is; right after blanks (in this string or the one
+  // before), those stay the break, as without the rules. Out of line: most
+  // glyphs have no rule, and place() stays small enough to be inlined.
+  [[gnu::noinline]] void noteAllowedBreak(const ShownRun& run, const EscapedGlyph& glyph) {
+    if (rule_ == BreakBefore::Allowed && !afterBlanks_ && ink_ > 0 && run.breakable) {
+      breakPoint_ = {true, glyph.begin, glyph.begin, ink_, x_, run.style, run.closer, run.hex};
+    }
   }
 
   void blank(const ShownRun& run, const EscapedGlyph& glyph, double advance, bool more) {
