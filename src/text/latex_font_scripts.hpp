@@ -50,7 +50,8 @@ inline constexpr std::array<LatexFontScript, 24> kLatexFontScripts = {{
     {"Myanmar", "Myanmar", false, "Noto Serif Myanmar,Noto Sans Myanmar,Padauk"},
     {"Ethiopic", "Ethiopic", false, "Noto Serif Ethiopic,Noto Sans Ethiopic,Abyssinica SIL,FreeSerif"},
     {"Khmer", "Khmer", false, "Noto Serif Khmer,Noto Sans Khmer,Khmer OS"},
-    {"Other", "", false, "DejaVu Serif,FreeSerif,Noto Serif,DejaVu Sans,Noto Sans Symbols,Noto Sans Symbols2"},
+    // DejaVu Sans has the most symbols of the common fonts.
+    {"Other", "", false, "DejaVu Sans,FreeSerif,Noto Sans Symbols2,Noto Sans Symbols,DejaVu Serif,Noto Serif"},
 }};
 
 // The row of "Other", and the index of a row by its name's place.

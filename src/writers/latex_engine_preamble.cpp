@@ -32,7 +32,8 @@ std::string pdftexBranch(const LatexScripts& scripts) {
 // ("--" stays two hyphens: an empty group does not part them in lualatex),
 // a font for each script, the first installed of a comma-separated list
 // (\kolvo@font{name}{features}{fonts}), looked for and loaded at the
-// script's first run only (CJK fonts are slow to load), and the run macros. \kolvo@shaping is HarfBuzz's shaping in lualatex.
+// script's first run only (CJK fonts are slow to load), the run macros,
+// and pdfTeX's \pdfliteral, which the colour tags write. \kolvo@shaping is HarfBuzz's shaping in lualatex.
 // \kolvo@endline ends the paragraph before a right-to-left one without the
 // empty line that the line break before it would leave.
 constexpr std::string_view kUnicodeEngines =
@@ -51,12 +52,14 @@ constexpr std::string_view kUnicodeEngines =
     "\\newcommand\\kolvo@endline{\\ifhmode\\unskip\\unpenalty\\unskip\\unpenalty\\fi\\par}\n"
     "\\ifLuaTeX\n"
     "\\def\\kolvo@shaping{Renderer=HarfBuzz,}\n"
+    "\\providecommand\\pdfliteral{\\pdfextension literal}\n"
     "\\newcommand\\kolvoText[3]{{\\csname kolvoFont#1\\endcsname\n"
     "\\ifcsname kolvoDir#1\\endcsname\\textdir TRT\\fi #3}}\n"
     "\\newcommand\\kolvoLeftToRight[1]{{\\textdir TLT #1}}\n"
     "\\newcommand\\kolvoRightToLeft[1]{\\kolvo@endline{\\pardir TRT\\textdir TRT #1\\par}}\n"
     "\\else\n"
     "\\def\\kolvo@shaping{}\n"
+    "\\providecommand\\pdfliteral[1]{\\special{pdf:literal direct #1}}\n"
     "\\TeXXeTstate=1\n"
     "\\newcommand\\kolvoText[3]{{\\csname kolvoFont#1\\endcsname\n"
     "\\ifcsname kolvoDir#1\\endcsname\\beginR #3\\endR\\else #3\\fi}}\n"
@@ -109,7 +112,11 @@ std::string fontFamilies(const LatexScripts& scripts) {
   for (std::size_t row = 0; row < kLatexFontScripts.size(); ++row) {
     if (!scripts.hasFontScript(row)) continue;
     const LatexFontScript& script = kLatexFontScripts[row];
-    std::string features = "\\kolvo@shaping ";
+    // The symbols and rarer letters of Other need no shaping, and in
+    // lualatex's node mode a character their font lacks is left out, where
+    // HarfBuzz would set .notdef, and a face with no other glyph stops the
+    // PDF ("no glyphs in the subset").
+    std::string features = row == kOtherFontScript ? "" : "\\kolvo@shaping ";
     if (!script.fontspecScript.empty()) features.append("Script=").append(script.fontspecScript);
     lines += fontLine(script.name, features, script.fonts);
     if (script.rightToLeft) lines.append("\\let\\kolvoDir").append(script.name).append("\\relax\n");
