@@ -69,6 +69,8 @@ PageOverflow::PageOverflow(Format format, TextMode mode, const PaperSize* paper,
   if (active_) {
     readRowEffects();
     bodyRatio_ = widthRatio(body_, pointSize(bodyStyle_));
+    bodyFontId_ = fontIdOf(bodyStyle_.font.view(), bodyStyle_.size.view());
+    styleFontId_ = bodyFontId_;
   }
   setStyleFont(body_, pointSize(style_), bodyRatio_);
 }
@@ -100,6 +102,17 @@ double PageOverflow::knownWidthRatio(const GlyphWidths* table, double points) {
   }
   knownRatios_.push_back({table, points, widthRatio(table, points)});
   return knownRatios_.back().ratio;
+}
+
+// A number for each font and size the rows leave in force, so that a line
+// that leaves the one in force already copies nothing.
+int PageOverflow::fontIdOf(std::string_view font, std::string_view size) {
+  std::string key(font);
+  key.append(1, '\0').append(size);
+  const auto known = std::ranges::find(fontKeys_, key);
+  if (known != fontKeys_.end()) return static_cast<int>(known - fontKeys_.begin());
+  fontKeys_.push_back(std::move(key));
+  return static_cast<int>(fontKeys_.size() - 1);
 }
 
 void PageOverflow::setStyleFont(const GlyphWidths* table, double points, double ratio) {
@@ -185,6 +198,7 @@ void PageOverflow::readRowEffect(std::size_t row, std::vector<const GlyphWidths*
   effect.points = pointSize(fromBody);
   effect.ratio = widthRatio(effect.table, effect.points);
   effect.inBodyFont = sameFont(fromBody, body);
+  effect.fontId = fontIdOf(effect.font, effect.size);
   if (effect.setsFont) effect.maxSize = std::max(effect.maxSize, pointSize(fromBody));
   fonts.push_back(effect.table);
 }
@@ -300,12 +314,15 @@ void PageOverflow::keepBoundedStyle() {
     style_.font = bodyStyle_.font;
     style_.size = bodyStyle_.size;
     setStyleFont(body_, pointSize(bodyStyle_), bodyRatio_);
+    styleFontId_ = bodyFontId_;
     inBodyFont_ = true;
   } else if (lastFontRow_ != kNoRow) {
     const RowEffect& effect = rows_[lastFontRow_];
+    if (effect.fontId == styleFontId_) return;
     style_.font = effect.font;
     style_.size = effect.size;
     setStyleFont(effect.table, effect.points, effect.ratio);
+    styleFontId_ = effect.fontId;
     inBodyFont_ = effect.inBodyFont;
   }
 }
@@ -328,6 +345,7 @@ void PageOverflow::measureRewritten(const TypedLine& rewritten, const LineMarks&
     setStyleFont(table, pointSize(style_), knownWidthRatio(table, pointSize(style_)));
     if (left < 0 || left + layout.pieces.front().width > kPageWidth) ++lines_;
     inBodyFont_ = sameFont(style_, bodyStyle_);
+    styleFontId_ = kUnknownFont;
   }
 }
 

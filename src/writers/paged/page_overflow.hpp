@@ -98,6 +98,7 @@ class PageOverflow {
     const GlyphWidths* table = nullptr;  // the widths of the font it sets
     double ratio = 0;                    // widthRatio of that font at that size
     bool inBodyFont = false;             // which are the body font's
+    int fontId = 0;                      // fontIdOf them
   };
   void readRowEffects();
   void readRowEffect(std::size_t row, std::vector<const GlyphWidths*>& fonts);
@@ -107,6 +108,7 @@ class PageOverflow {
   double boundOfItems(const TypedLine& line);
   double quickBoundOfItems(const TypedLine& line, double room);
   double widthRatio(const GlyphWidths* table, double points) const;
+  int fontIdOf(std::string_view font, std::string_view size);
   double knownWidthRatio(const GlyphWidths* table, double points);
   void setStyleFont(const GlyphWidths* table, double points, double ratio);
   void keepBoundedStyle();
@@ -123,6 +125,12 @@ class PageOverflow {
   TextStyle bodyStyle_;     // the style a document starts in
   double bodyRatio_ = 1;    // and its widthRatio
   bool inBodyFont_ = true;  // style_ has its font and size
+  // The fontIdOf style_'s font and size, or kUnknownFont after a line laid
+  // out (whose end style is not one a row's alone).
+  static constexpr int kUnknownFont = -1;
+  std::vector<std::string> fontKeys_;
+  int bodyFontId_ = kUnknownFont;
+  int styleFontId_ = kUnknownFont;
   std::array<RowEffect, kTagRowCount> rows_{};
   const GlyphWidths* body_ = nullptr;
   unsigned widestGlyph_ = 0;  // of every font a tag selects
