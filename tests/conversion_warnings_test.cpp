@@ -162,6 +162,48 @@ class OffPageFindings final : public check::FindingSink {
   std::uint64_t count = 0;
 };
 
+// The lines of `document` that --check finds off a PostScript or PDF page.
+std::uint64_t offPageByTheCheck(std::string_view document, Format format) {
+  check::CheckOptions options;
+  options.formats = check::FormatSet::of(format);
+  OffPageFindings findings;
+  check::Checker checker(options, findings);
+  LineReader in(document, kMaxPiece);
+  for (std::string piece; in.next(piece);) checker.checkPiece(piece);
+  checker.finish();
+  return findings.count;
+}
+
+// Lines of tags that change the font, a byte at a time past the edge: the
+// quick bound from the typed line's tally (the fonts' widest ratio to the
+// body font) and the sums of the rewritten line's widths must tell them as
+// the layout does, whatever glyphs the text is made of (the ones whose
+// ratio is the widest among them) and whatever font the line before left.
+TEST(ConversionWarnings, LinesOfTagsByTheEdgeAreCountedAsLaidOut) {
+  const std::string_view fontTags[][2] = {
+      {"%bs", "%be"}, {"%is", "%ie"}, {"%Cs", "%Ce"}, {"%xs", "%xe"}, {"%Bs", "%Be"},
+      {"%ss", "%se"}, {"%Sy", "%Pe"}, {"%P4", "%Pe"}, {"%C0", "%Ce"}};
+  const std::string_view glyphs[] = {"m", "i", "|", "\"", "a ", "W."};
+  for (const auto& tags : fontTags) {
+    for (const std::string_view glyph : glyphs) {
+      std::string document;
+      for (std::size_t count = 20; count < 140; count += 3) {
+        std::string line(tags[0]);
+        for (std::size_t i = 0; i < count; ++i) {
+          line += glyph;
+          if (i == count / 3) line += tags[1];
+          if (i == 2 * count / 3) line += tags[0];
+        }
+        document += line + "\n";
+      }
+      for (const Format f : {Format::PostScript, Format::Pdf}) {
+        EXPECT_EQ(reportOf(document, f).linesOffPage, offPageByTheCheck(document, f))
+            << tags[0] << " " << glyph << " " << formatName(f);
+      }
+    }
+  }
+}
+
 TEST(ConversionWarnings, LinesOffThePageAreTheOnesTheCheckFinds) {
   DocumentMix mix;
   mix.longLinePercent = 30;

@@ -88,6 +88,30 @@ TEST(FastPath, CleanupsInOnePassKeepTheirOrder) {
   for (Format f : kAllFormats) expectSameAsReference(lines, f);
 }
 
+// A line with no byte the clean-ups look for runs them only where a tag's
+// text can give one to a match: tags side by side, apart, and with the
+// user's half of an empty AbiWord run between them, in every format and
+// mode, whatever rows meet.
+TEST(FastPath, CleanupsOfTagTextsAlone) {
+  const std::string_view between[] = {"", " ", "c>", "/c>", "c", "x"};
+  for (std::size_t i = 0; i < 2 * kFormatCount; ++i) {
+    const Format f = kAllFormats[i % kFormatCount];
+    const TextMode mode = i < kFormatCount ? TextMode::Markup : TextMode::Typed;
+    SCOPED_TRACE(std::string(formatName(f)) + (mode == TextMode::Typed ? ", typed" : ""));
+    test::Random random(static_cast<unsigned>(i) + 5u);
+    std::vector<std::string> lines;
+    for (int n = 0; n < 400; ++n) {
+      std::string line;
+      for (std::size_t tags = 1 + random.below(6); tags > 0; --tags) {
+        line += kTagTable[random.below(kTagTable.size())].tag;
+        line += between[random.below(std::size(between))];
+      }
+      lines.push_back(line);
+    }
+    expectSameAsReference(lines, f, LineMarks{}, [](LineMarks&, LineMarks&) {}, mode);
+  }
+}
+
 TEST(FastPath, StringDelimitersAndMeasures) {
   const std::vector<std::string> lines = {
       "(a)\\%hsz%he%pg", "\\%bsx", "%cs(a)\n",   "(%us)x%ue\n", "\\\\((", ")%hs(%he",

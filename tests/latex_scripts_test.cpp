@@ -108,6 +108,14 @@ TEST(LatexScripts, TheFirstReadingFindsWhatTheRunsUse) {
   // Two basic Greek letters in a row are a word: in LGR, as the escaper sets it.
   EXPECT_TRUE(latexScriptsIn("x αβ").has(LatexScript::Greek));
   EXPECT_EQ(escaped("x αβ", stats), "x " LGR("αβ"));
+  // ASCII passed over in long stretches still parts two Greek letters, and
+  // leaves a word after it found, wherever the stretch ends.
+  for (std::size_t n = 1; n < 80; ++n) {
+    const std::string ascii(n, 'x');
+    EXPECT_TRUE(latexScriptsIn("α" + ascii + "β").empty()) << n;
+    EXPECT_TRUE(latexScriptsIn(ascii + "αβ" + ascii).has(LatexScript::Greek)) << n;
+    EXPECT_EQ(latexScriptsIn(ascii + "Ж" + ascii + "中").bits, latexScriptsIn("Ж中").bits) << n;
+  }
   // The document's CJK leaning: kana anywhere make it Japanese.
   EXPECT_EQ(latexScriptsIn("中文").cjkLeaning, CjkFamily::Chinese);
   EXPECT_EQ(latexScriptsIn("한 中").cjkLeaning, CjkFamily::Korean);

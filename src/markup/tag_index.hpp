@@ -58,7 +58,9 @@ class TagIndex {
   }
 
   std::string_view text(TagColumn c, std::size_t row) const { return columns_[c].text[row]; }
-  // The byte classes (byte_scan.hpp) of the row's text.
+  // The byte classes (byte_scan.hpp) of the row's text; scan::kCleanup
+  // only where the text can take part in a clean-up's match (most elements
+  // of HTML and DocBook start with a "<" that cannot).
   unsigned textClasses(TagColumn c, std::size_t row) const {
     return columns_[c].textClasses[row];
   }

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstring>
 
+#include "markup/byte_scan.hpp"
 #include "text/latex_font_scripts.hpp"
 #include "text/link_finder.hpp"
 #include "text/typed_text.hpp"
@@ -128,13 +128,6 @@ bool decodeAt(std::string_view bytes, std::size_t at, std::size_t length, char32
   return true;
 }
 
-// Whether the eight bytes from `at` are all ASCII.
-bool asciiWordAt(std::string_view bytes, std::size_t at) {
-  if (at + 8 > bytes.size()) return false;
-  std::uint64_t word = 0;
-  std::memcpy(&word, bytes.data() + at, sizeof word);
-  return (word & 0x8080808080808080ULL) == 0;
-}
 
 }  // namespace
 
@@ -215,9 +208,10 @@ void LatexScriptScan::read(std::string_view bytes) {
 
 void LatexScriptScan::readWhole(std::string_view bytes) {
   for (std::size_t at = 0; at < bytes.size(); ++at) {
-    // Most text is ASCII: passed over eight bytes at a time.
-    if (asciiWordAt(bytes, at)) {
-      while (asciiWordAt(bytes, at)) at += 8;
+    // Most text is ASCII: passed over thirty-two bytes at a time.
+    const std::size_t beyond = scan::findBeyondAscii(bytes, at);
+    if (beyond != at) {
+      at = beyond;
       afterGreek_ = false;
       if (at == bytes.size()) break;
     }

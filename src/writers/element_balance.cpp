@@ -1,12 +1,13 @@
 #include "writers/element_balance.hpp"
 
 #include <algorithm>
-#include <cstring>
+#include <array>
 #include <iterator>
 #include <span>
 
 #include "markup/tag_table.hpp"
 #include "markup/typed_tag_texts.hpp"
+#include "text/byte_set.hpp"
 
 namespace kolvo {
 namespace {
@@ -34,24 +35,11 @@ std::string_view styleOf(std::size_t row) {
   return row < kTagRowCount ? kTagTable[row].tag.substr(0, 2) : std::string_view();
 }
 
-// How many bytes of `text` are `byte`, eight at a time: every line of a
-// document in markup is counted, most of them long.
-std::size_t countOf(std::string_view text, char byte) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101U;
-  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FU;
-  const std::uint64_t pattern = kOnes * static_cast<unsigned char>(byte);
-  std::size_t count = 0;
-  std::size_t at = 0;
-  for (; at + 8 <= text.size(); at += 8) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, text.data() + at, 8);
-    const std::uint64_t x = word ^ pattern;  // a nought byte where `byte` was
-    // The top bit of each byte that is nought (exact: no borrow between bytes).
-    const std::uint64_t zeros = ~(((x & kLow7) + kLow7) | x | kLow7);
-    count += static_cast<std::size_t>(((zeros >> 7U) * kOnes) >> 56U);  // their sum, at most 8
-  }
-  for (; at < text.size(); ++at) count += text[at] == byte ? 1U : 0U;
-  return count;
+// The byte that starts markup.
+ByteSet lessThanSign() {
+  std::array<bool, 128> members{};
+  members['<'] = true;
+  return ByteSet(members, false);
 }
 
 bool isOneOf(std::string_view name, std::span<const std::string_view> names) {
@@ -108,7 +96,8 @@ std::vector<ElementBalancer::Piece> ElementBalancer::latexPiecesOf(std::string_v
 
 ElementBalancer::ElementBalancer(Format format, TextMode mode)
     : narrowContent_(format == Format::DocBook && mode == TextMode::Typed),
-      userMarkup_(mode == TextMode::Markup), latex_(format == Format::Latex) {
+      userMarkup_(mode == TextMode::Markup), latex_(format == Format::Latex),
+      lessThan_(lessThanSign()) {
   texts_.reserve(kTagRowCount);
   pieces_.reserve(kTagRowCount);
   for (const TagRow& row : kTagTable) {
@@ -288,7 +277,7 @@ bool ElementBalancer::userTextHoldsMarkup(const TypedLine& line) const {
       tagLessThans += lessThans_[item.row];
     }
   }
-  return countOf(line.bytes, '<') > tagLessThans;
+  return lessThan_.countIn(line.bytes) > tagLessThans;
 }
 
 template <typename Visit>

@@ -24,6 +24,7 @@
 
 #include "markup/format.hpp"
 #include "markup/line_items.hpp"
+#include "text/byte_set.hpp"
 #include "text/xml_markup.hpp"
 
 namespace kolvo {
@@ -141,6 +142,9 @@ class ElementBalancer {
   // Inside a comment of the user's that a tag's text stands in.
   bool inComment_ = false;
   std::vector<std::string_view> attributeNames_;
+  // "<", counted in every line of a document in markup (most of them
+  // long) sixteen bytes at a time.
+  ByteSet lessThan_;
 };
 
 }  // namespace kolvo

@@ -66,9 +66,59 @@ PageOverflow::PageOverflow(Format format, TextMode mode, const PaperSize* paper,
     : active_(isPaged(format) && paper == nullptr && mode == TextMode::Markup), format_(format),
       mode_(mode), column_(tagColumn(format, mode)), widths_(format, mode, fallback),
       style_(initialTextStyle(format)), bodyStyle_(initialTextStyle(format)) {
-  if (active_) readRowEffects();
-  styleTable_ = body_;
-  styleSize_ = pointSize(style_);
+  if (active_) {
+    readRowEffects();
+    bodyRatio_ = widthRatio(body_, pointSize(bodyStyle_));
+    bodyFontId_ = fontIdOf(bodyStyle_.font.view(), bodyStyle_.size.view());
+    styleFontId_ = bodyFontId_;
+  }
+  setStyleFont(body_, pointSize(style_), bodyRatio_);
+}
+
+// How much wider than in the body font any glyph is in `table` at `points`
+// (the body font's own at 12 points is 1): text in that font is at most this
+// many times its width in the body font, which the tally of the typed
+// line bounds. Infinite where a glyph of no width in the body font has one
+// there. A hair over the exact quotient, so that rounding never makes the
+// bound short.
+double PageOverflow::widthRatio(const GlyphWidths* table, double points) const {
+  if (table == body_ && points == kBodySize) return 1;
+  double ratio = 1;
+  for (std::size_t b = 0; b < table->size(); ++b) {
+    const double wide = static_cast<double>((*table)[b]) * points;
+    const double body = static_cast<double>((*body_)[b]) * kBodySize;
+    if (wide <= body) continue;
+    if (body == 0) return std::numeric_limits<double>::infinity();
+    ratio = std::max(ratio, wide / body);
+  }
+  return ratio * (1 + 1e-9);
+}
+
+// widthRatio, each font and size worked out once: a line laid out leaves
+// one of the few the tags set.
+double PageOverflow::knownWidthRatio(const GlyphWidths* table, double points) {
+  for (const KnownRatio& known : knownRatios_) {
+    if (known.table == table && known.points == points) return known.ratio;
+  }
+  knownRatios_.push_back({table, points, widthRatio(table, points)});
+  return knownRatios_.back().ratio;
+}
+
+// A number for each font and size the rows leave in force, so that a line
+// that leaves the one in force already copies nothing.
+int PageOverflow::fontIdOf(std::string_view font, std::string_view size) {
+  std::string key(font);
+  key.append(1, '\0').append(size);
+  const auto known = std::ranges::find(fontKeys_, key);
+  if (known != fontKeys_.end()) return static_cast<int>(known - fontKeys_.begin());
+  fontKeys_.push_back(std::move(key));
+  return static_cast<int>(fontKeys_.size() - 1);
+}
+
+void PageOverflow::setStyleFont(const GlyphWidths* table, double points, double ratio) {
+  styleTable_ = table;
+  styleSize_ = points;
+  styleRatio_ = ratio;
 }
 
 // As Breaker measures: an unknown font by the body font's widths.
@@ -146,6 +196,9 @@ void PageOverflow::readRowEffect(std::size_t row, std::vector<const GlyphWidths*
   effect.size = fromBody.size;
   effect.table = tableOf(fromBody);
   effect.points = pointSize(fromBody);
+  effect.ratio = widthRatio(effect.table, effect.points);
+  effect.inBodyFont = sameFont(fromBody, body);
+  effect.fontId = fontIdOf(effect.font, effect.size);
   if (effect.setsFont) effect.maxSize = std::max(effect.maxSize, pointSize(fromBody));
   fonts.push_back(effect.table);
 }
@@ -220,38 +273,80 @@ double PageOverflow::boundOfItems(const TypedLine& line) {
   return points + static_cast<double>(units) * size / 1000;
 }
 
+// The same bound without summing the text's widths again: the user's text
+// is at most the widest ratio of the fonts in force on the line times its
+// width in the body font, which the tally of the typed line (its tags'
+// bytes too) bounds from above. Each tag's glyphs count as in
+// boundOfItems. Negative where boundOfItems must tell: what it would find
+// unbounded, a clean-up's text (which need not be the typed bytes), or a
+// line this bound cannot fit in `room` points.
+double PageOverflow::quickBoundOfItems(const TypedLine& line, double room) {
+  // The ratio only grows along the line: where the font it starts in
+  // leaves no room, none that follows will.
+  if (styleRatio_ * typedUpper_ * kBodySize / 1000 > room) return -1;
+  double size = styleSize_;
+  double ratio = styleRatio_;
+  double points = 0;
+  lastFontRow_ = kNoRow;
+  for (const LineItem& item : line.items) {
+    if (item.kind != ItemKind::TagText) return -1;
+    const RowEffect& effect = rows_[item.row];
+    if (!effect.bounded || item.end - item.begin != effect.bytes) return -1;
+    if (effect.glyphs != 0 || effect.shift != 0) {
+      points += static_cast<double>(effect.glyphs * widestGlyph_) *
+                    std::max(size, effect.maxSize) / 1000 + effect.shift;
+    }
+    if (effect.setsFont) {
+      size = effect.points;
+      ratio = std::max(ratio, effect.ratio);
+      lastFontRow_ = item.row;
+    }
+  }
+  return points + ratio * typedUpper_ * kBodySize / 1000;
+}
+
 // The font the last of the line's tags sets is in force at its end; a PDF
 // line starts in the body font whatever it was.
+// (Most lines leave the font as they found it: nothing is copied then.)
 void PageOverflow::keepBoundedStyle() {
   if (format_ == Format::Pdf) {
+    if (inBodyFont_) return;
     style_.font = bodyStyle_.font;
     style_.size = bodyStyle_.size;
-    styleTable_ = body_;
-    styleSize_ = pointSize(bodyStyle_);
+    setStyleFont(body_, pointSize(bodyStyle_), bodyRatio_);
+    styleFontId_ = bodyFontId_;
+    inBodyFont_ = true;
   } else if (lastFontRow_ != kNoRow) {
     const RowEffect& effect = rows_[lastFontRow_];
+    if (effect.fontId == styleFontId_) return;
     style_.font = effect.font;
     style_.size = effect.size;
-    styleTable_ = effect.table;
-    styleSize_ = effect.points;
+    setStyleFont(effect.table, effect.points, effect.ratio);
+    styleFontId_ = effect.fontId;
+    inBodyFont_ = effect.inBodyFont;
   }
 }
 
 void PageOverflow::measureRewritten(const TypedLine& rewritten, const LineMarks& marks) {
   const double left = marks.line_x;
-  const double bound = boundOfItems(rewritten);
-  if (bound >= 0 && left >= 0 && left + bound <= kPageWidth) {
+  const auto fits = [&](double bound) { return bound >= 0 && left >= 0 && left + bound <= kPageWidth; };
+  // Most lines of tags fit by the quick bound; the rest are summed.
+  const bool bounded =
+      fits(quickBoundOfItems(rewritten, kPageWidth - left)) || fits(boundOfItems(rewritten));
+  typedUpper_ = std::numeric_limits<double>::infinity();
+  if (bounded) {
     keepBoundedStyle();
   } else {
     const LineLayout& layout =
         layoutLine(rewritten, format_, mode_, style_, std::numeric_limits<double>::infinity(),
                    widths_, {}, true, buffers_);
     style_ = nextLineStyle(format_, layout.end);
-    styleTable_ = tableOf(style_);
-    styleSize_ = pointSize(style_);
+    const GlyphWidths* table = tableOf(style_);
+    setStyleFont(table, pointSize(style_), knownWidthRatio(table, pointSize(style_)));
     if (left < 0 || left + layout.pieces.front().width > kPageWidth) ++lines_;
+    inBodyFont_ = sameFont(style_, bodyStyle_);
+    styleFontId_ = kUnknownFont;
   }
-  inBodyFont_ = sameFont(style_, bodyStyle_);
 }
 
 }  // namespace kolvo::paged

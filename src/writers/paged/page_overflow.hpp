@@ -10,11 +10,15 @@
 // tally sums (text/line_tally.hpp), and by the widths themselves only where
 // those bounds straddle the edge; a line with tags, once rewritten, by its
 // items: the text in the font each tag leaves in force (which the tag
-// table says), each tag as the widest glyph at its largest size. Only a
-// line that could pass the edge even so is laid out as the writer has it.
+// table says), each tag as the widest glyph at its largest size. Before
+// those widths are summed, the tally of the typed line, times how much
+// wider than the body font the line's fonts draw any glyph, settles most
+// such lines at no cost per byte. Only a line that could pass the edge
+// even so is laid out as the writer has it.
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,6 +59,7 @@ class PageOverflow {
   // the rewrite says where that is.
   bool measurePlain(std::string_view typed, const LineTally& tally, const LineMarks& marks) {
     if (!active_) return true;
+    typedUpper_ = static_cast<double>(tally.upper);
     if (marks.line_x != kLeftMargin) return false;
     // Most lines: text alone in the body font, well within the page.
     if (inBodyFont_ && (tally.classes & kTallyOffPlain) == 0 &&
@@ -91,6 +96,9 @@ class PageOverflow {
     std::string size;
     double points = 0;                   // that size
     const GlyphWidths* table = nullptr;  // the widths of the font it sets
+    double ratio = 0;                    // widthRatio of that font at that size
+    bool inBodyFont = false;             // which are the body font's
+    int fontId = 0;                      // fontIdOf them
   };
   void readRowEffects();
   void readRowEffect(std::size_t row, std::vector<const GlyphWidths*>& fonts);
@@ -98,6 +106,11 @@ class PageOverflow {
   bool measureFurther(std::string_view typed, const LineTally& tally);
   bool plainFits(std::string_view typed, const LineTally& tally) const;
   double boundOfItems(const TypedLine& line);
+  double quickBoundOfItems(const TypedLine& line, double room);
+  double widthRatio(const GlyphWidths* table, double points) const;
+  int fontIdOf(std::string_view font, std::string_view size);
+  double knownWidthRatio(const GlyphWidths* table, double points);
+  void setStyleFont(const GlyphWidths* table, double points, double ratio);
   void keepBoundedStyle();
 
   bool active_;
@@ -108,8 +121,16 @@ class PageOverflow {
   TextStyle style_;  // in force where the next line starts (its font and size are exact)
   const GlyphWidths* styleTable_ = nullptr;  // the widths of style_'s font
   double styleSize_ = 0;                     // and its size in points
+  double styleRatio_ = 1;                    // and their widthRatio
   TextStyle bodyStyle_;     // the style a document starts in
+  double bodyRatio_ = 1;    // and its widthRatio
   bool inBodyFont_ = true;  // style_ has its font and size
+  // The fontIdOf style_'s font and size, or kUnknownFont after a line laid
+  // out (whose end style is not one a row's alone).
+  static constexpr int kUnknownFont = -1;
+  std::vector<std::string> fontKeys_;
+  int bodyFontId_ = kUnknownFont;
+  int styleFontId_ = kUnknownFont;
   std::array<RowEffect, kTagRowCount> rows_{};
   const GlyphWidths* body_ = nullptr;
   unsigned widestGlyph_ = 0;  // of every font a tag selects
@@ -119,6 +140,16 @@ class PageOverflow {
   // The row of the last tag of the line boundOfItems went through that
   // sets the font, or kNoRow.
   std::size_t lastFontRow_ = kNoRow;
+  // The tally's bound of the typed line's width in the body font, from
+  // measurePlain, for the measure of the same line rewritten; infinite
+  // when there is none.
+  double typedUpper_ = std::numeric_limits<double>::infinity();
+  struct KnownRatio {
+    const GlyphWidths* table;
+    double points;
+    double ratio;
+  };
+  std::vector<KnownRatio> knownRatios_;
   LayoutBuffers buffers_;  // kept from line to line, as the writers keep theirs
   std::uint64_t lines_ = 0;
 };
