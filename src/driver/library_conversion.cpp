@@ -70,8 +70,7 @@ struct OutputWriter {
 int writeOutput(const void* data, std::size_t size, void* user) noexcept {
   auto* output = static_cast<OutputWriter*>(user);
   try {
-    output->sink.write(std::string_view(static_cast<const char*>(data), size));
-    output->sink.flush();
+    output->sink.writeThrough(std::string_view(static_cast<const char*>(data), size));
     return 0;
   } catch (const IoError& e) {
     try {

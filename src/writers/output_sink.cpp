@@ -49,6 +49,16 @@ void OutputSink::writeSlow(std::string_view text) {
   used_ = text.size();
 }
 
+void OutputSink::writeThrough(std::string_view text) {
+  if (target_ != nullptr) {
+    writeSlow(text);
+    return;
+  }
+  if (used_ != 0) drain();
+  writeOut(text.data(), text.size());
+  written_ += text.size();
+}
+
 void OutputSink::repeat(char c, std::size_t count) {
   char chunk[kRepeatChunk];
   std::memset(chunk, c, sizeof chunk);

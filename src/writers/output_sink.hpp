@@ -37,6 +37,10 @@ class OutputSink {
     }
     writeSlow(text);
   }
+  // Writes `text` out at once, after what the buffer holds, without
+  // copying it into the buffer: for bytes that come already in blocks (a
+  // write callback's).
+  void writeThrough(std::string_view text);
   void put(char c) {
     if (used_ + 1 < capacity_) {
       buffer_[used_++] = c;
