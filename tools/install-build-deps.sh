@@ -9,7 +9,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config libharfbuzz-dev libfribidi-dev libfontconfig-dev zlib1g-dev
-          libgtest-dev fonts-dejavu-core fonts-wqy-zenhei fonts-noto-core)
+          libgtest-dev fonts-dejavu-core fonts-wqy-zenhei fonts-noto-core fonts-texgyre)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,8 +1,8 @@
 #pragma once
 // Fallback fonts for tests and the fuzzer, with no font files: three fonts
 // by block of code points, each with a blank. Font "Cyr" (TrueType) has
-// Cyrillic, 500 thousandths wide; font "Han" (CFF, or TrueType as
-// PostScript wants it) the CJK ideographs and kana, 1000 wide; font "Sym" (TrueType) the arrows and box drawing, 600
+// Cyrillic, 500 thousandths wide; font "Han" (CFF, or TrueType when
+// a test asks) the CJK ideographs and kana, 1000 wide; font "Sym" (TrueType) the arrows and box drawing, 600
 // wide (its italic face is the same). Everything else is missing, and the
 // hint names each missing character.
 
