@@ -13,6 +13,7 @@
 #include "fonts/cff_reading.hpp"
 #include "fonts/cff_table.hpp"
 #include "fonts/font_face.hpp"
+#include "fonts/font_subset.hpp"
 #include "fonts/system_fallback_fonts.hpp"
 #include "support/fake_fallback_fonts.hpp"
 #include "support/test_support.hpp"
@@ -161,6 +162,25 @@ TEST(CffFonts, ANameKeyedFaceEmbedsASmallCidKeyedSubset) {
     EXPECT_EQ(embedded.glyphs[i].glyph, i + 1);
     EXPECT_EQ(embedded.glyphs[i].unicode, text[i]);
   }
+}
+
+// A glyph that shaping placed at another advance gets a code and a
+// charstring of its own, flattened so that the width is in sight.
+TEST(CffFonts, APlacedCodeOfASubsetStatesItsOwnWidth) {
+  KOLVO_REQUIRE_TERMES();
+  const fonts::FontFace face(kTermes.string(), 0);
+  const std::uint32_t a = *face.glyph(U'a');
+  const std::uint32_t b = *face.glyph(U'b');
+  const std::vector<std::uint32_t> glyphs = {a, a, b};
+  const std::vector<std::uint16_t> advances = {face.advance(a), static_cast<std::uint16_t>(face.advance(a) + 100),
+                                               face.advance(b)};
+  const fonts::Subset subset = fonts::subsetFace(face, glyphs, advances);
+  EXPECT_EQ(subset.glyphs, (std::vector<std::uint16_t>{1, 2, 3}));
+  const std::vector<std::string> cids = charStringsOf(subset.program);
+  ASSERT_EQ(cids.size(), 4u);
+  EXPECT_NE(cids[1], cids[2]);
+  EXPECT_TRUE(fonts::withCharstringWidth(cids[1], 0));  // no subroutine ahead of the width
+  EXPECT_EQ(fonts::withCharstringWidth(cids[1], 0), fonts::withCharstringWidth(cids[2], 0));
 }
 
 // The CFF font of PostScript: its table in hex through the FontSet
