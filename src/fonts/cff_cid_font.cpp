@@ -197,11 +197,14 @@ std::optional<std::string> cidKeyedByCode(std::string_view cff, std::span<const 
   // Header (version 1.0, four bytes, four-byte offsets), then the Name INDEX as it was.
   std::string start("\1\0\4\4", 4);
   start += cff.substr(byteAt(cff, 2), font->head.names.end - byteAt(cff, 2));
-  const std::string topIndexSize = indexOf({topDictOf(*font, count, {})});
-  const std::string afterTop = indexOf(strings) + std::string(cff.substr(font->head.strings.end,
-                                                                         font->head.globalSubrs.end - font->head.strings.end));
+  // Every offset of the Top DICT takes five bytes, so its size is known
+  // before the offsets are.
+  const std::size_t topIndexSize = indexOf({topDictOf(*font, count, {})}).size();
+  const std::string afterTop =
+      indexOf(strings) +
+      std::string(cff.substr(font->head.strings.end, font->head.globalSubrs.end - font->head.strings.end));
   Layout at;
-  at.charset = start.size() + topIndexSize.size() + afterTop.size();
+  at.charset = start.size() + topIndexSize + afterTop.size();
   std::string charset(1, '\2');  // format 2: CIDs 1 up to count - 1 for the glyphs in order
   appendCard16(charset, 1);
   appendCard16(charset, count - 2);
@@ -215,14 +218,15 @@ std::optional<std::string> cidKeyedByCode(std::string_view cff, std::span<const 
   at.charStrings = at.fdSelect + fdSelect.size();
   const std::string charStrings = indexOf(*glyphs);
   at.fdArray = at.charStrings + charStrings.size();
-  std::string fontDict;
-  appendDictInteger(fontDict, font->privateSize);
-  appendDictInteger(fontDict, 0);  // the Private DICT's place, known once the FDArray's size is
-  appendOperator(fontDict, kPrivate);
-  at.privateAt = at.fdArray + indexOf({fontDict}).size();
-  fontDict.resize(5);
-  appendDictInteger(fontDict, at.privateAt);
-  appendOperator(fontDict, kPrivate);
+  const auto fontDictAt = [&](std::size_t privateAt) {
+    std::string dict;
+    appendDictInteger(dict, font->privateSize);
+    appendDictInteger(dict, privateAt);
+    appendOperator(dict, kPrivate);
+    return dict;
+  };
+  at.privateAt = at.fdArray + indexOf({fontDictAt(0)}).size();
+  const std::string fontDict = fontDictAt(at.privateAt);
 
   std::string out = start + indexOf({topDictOf(*font, count, at)}) + afterTop + charset + fdSelect +
                     charStrings + indexOf({fontDict});
