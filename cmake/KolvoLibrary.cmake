@@ -12,8 +12,24 @@ configure_file(${PROJECT_SOURCE_DIR}/cmake/kolvo_version.h.in
                ${PROJECT_BINARY_DIR}/generated/include/kolvo/kolvo_version.h @ONLY)
 
 file(GLOB KOLVO_LIBRARY_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/library/*.cpp)
-# The font module is looked for beside the library (dladdr).
-add_library(libkolvo SHARED ${KOLVO_LIBRARY_SOURCES} ${PROJECT_SOURCE_DIR}/src/driver/fonts_module.cpp)
+# The library's code, compiled once for the shared library and for the
+# program, which converts through the same C functions linked in: one copy
+# of the core in the process and no library to load at start. The font
+# module is looked for beside the code's own file (dladdr).
+add_library(kolvo_library_objects OBJECT ${KOLVO_LIBRARY_SOURCES}
+            ${PROJECT_SOURCE_DIR}/src/driver/fonts_module.cpp)
+set_target_properties(kolvo_library_objects PROPERTIES
+  POSITION_INDEPENDENT_CODE ON
+  CXX_VISIBILITY_PRESET hidden
+  VISIBILITY_INLINES_HIDDEN ON)
+target_include_directories(kolvo_library_objects PUBLIC
+  $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>
+  $<BUILD_INTERFACE:${PROJECT_BINARY_DIR}/generated/include>)
+target_link_libraries(kolvo_library_objects PUBLIC kolvo_core)
+target_compile_definitions(kolvo_library_objects PRIVATE KOLVO_LIBRARY_DIR="${CMAKE_INSTALL_LIBDIR}")
+target_compile_options(kolvo_library_objects PRIVATE ${KOLVO_WARNINGS})
+
+add_library(libkolvo SHARED $<TARGET_OBJECTS:kolvo_library_objects>)
 set_target_properties(libkolvo PROPERTIES
   OUTPUT_NAME kolvo
   VERSION ${PROJECT_VERSION}
@@ -25,8 +41,6 @@ target_include_directories(libkolvo PUBLIC
   $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>
   $<BUILD_INTERFACE:${PROJECT_BINARY_DIR}/generated/include>)
 target_link_libraries(libkolvo PRIVATE kolvo_core ${CMAKE_DL_LIBS})
-target_compile_definitions(libkolvo PRIVATE KOLVO_LIBRARY_DIR="${CMAKE_INSTALL_LIBDIR}")
-target_compile_options(libkolvo PRIVATE ${KOLVO_WARNINGS})
 target_link_options(libkolvo PRIVATE
   -Wl,--version-script=${PROJECT_SOURCE_DIR}/cmake/libkolvo.map)
 # A symbol the library lacks is a link error here rather than a failure of

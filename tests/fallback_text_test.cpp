@@ -322,6 +322,59 @@ TEST(FallbackText, PdfsFirstReadingGivesOutTheCodesOfTheSecondInItsOrder) {
   EXPECT_EQ(codesOf(secondOnly), expected);
 }
 
+// A word with a Latin letter the standard fonts lack is drawn whole in that
+// letter's font: the letters before it since the last run or tag, and
+// those after it, the standard fonts' upper half included. Cyrillic next
+// to ASCII letters is not a word of the fallback font. In the fake "Lat"
+// font the letter comes first (code 1), then A-Z (2-27) and a-z (28-53).
+TEST(FallbackText, AWordWithALetterTheStandardFontsLackIsDrawnWhole) {
+  // "Việt nam": V i ệ t, then the blank and "nam" in Times.
+  EXPECT_EQ(pdfLine("Vi\xE1\xBB\x87t nam\n"),
+            ") Tj /K0 12 Tf <001700240001002f> Tj /F1 12 Tf ( nam ");
+  // "różny": r and ó (Latin-1, octal in Times before) join ż, n and y.
+  const std::string rozny = pdfLine("x r\xC3\xB3\xC5\xBCny\n");
+  EXPECT_EQ(rozny.substr(0, 22), "x ) Tj /K0 12 Tf <002d");
+  EXPECT_EQ(rozny.find("\\363"), std::string::npos) << rozny;
+  EXPECT_EQ(rozny.find("ny"), std::string::npos) << rozny;
+  // A tag bounds the word: "ab" before the bold tag stays in Times-Roman,
+  // "cd" after it is drawn in the bold face.
+  const std::string tagged = pdfLine("ab%bscd\xC4\x85\n");
+  EXPECT_EQ(tagged.substr(0, 10), "ab) Tj /F2") << tagged;
+  EXPECT_EQ(tagged.find("cd"), std::string::npos) << tagged;
+  // Cyrillic among ASCII letters: only the Cyrillic letter is a run.
+  EXPECT_EQ(pdfLine("ab\xD0\x96" "cd\n"), "ab) Tj /K0 12 Tf <0001> Tj /F1 12 Tf (cd ");
+}
+
+// Drawing words whole asks the fonts nothing that the first reading did
+// not: the letters are asked for all at once, the first time a font is
+// given out for a Latin letter, so the lines the first reading passes over
+// give out no code when they are drawn.
+TEST(FallbackText, BothReadingsGiveOutTheSameCodesForWholeWords) {
+  const std::string input =
+      "Zaz\xC3\xB3\xC5\x82\xC4\x87 g\xC4\x99\xC5\x9Bl\xC4\x85 ja\xC5\xBA\xC5\x84\n"
+      "Zaz\xC3\xB3\xC5\x82\xC4\x87 g\xC4\x99\xC5\x9Bl\xC4\x85 ja\xC5\xBA\xC5\x84\n"
+      "%bsVi\xE1\xBB\x87t\n"
+      "Nguy\xE1\xBB\x85n \xD0\x96" "ab \xC4\x85xyz\n"
+      "Nguy\xE1\xBB\x85n \xD0\x96" "ab \xC4\x85xyz\n";
+  for (const Format format : {Format::PostScript, Format::Pdf}) {
+    FakeFallbackFonts firstOnly(false);
+    LineReader first(input, kWholeLines);
+    giveOutFallbackCodes(first, format, firstOnly);
+    // The codes in the order drawing the lines asks for them.
+    FakeFallbackFonts drawnOnly(false);
+    paged::FallbackContext context(drawnOnly, format);
+    EscapeStats stats;
+    LineMarks state;
+    LineReader second(input, kWholeLines);
+    std::string line;
+    std::string scratch;
+    while (second.next(line)) {
+      rewriteLine(line, scratch, format, state, TextMode::Typed, stats, &context);
+    }
+    EXPECT_EQ(codesOf(firstOnly), codesOf(drawnOnly)) << formatInfo(format).name;
+  }
+}
+
 TEST(FallbackText, TheWarningNamesTheFirstCharactersAndTheHint) {
   ConversionReport report;
   report.missingGlyphs = 6;

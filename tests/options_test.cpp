@@ -147,6 +147,37 @@ TEST(Options, WarningsForOddButMeaningfulLines) {
   EXPECT_EQ(warnings({"--font", "f.ttf", "-P", "in", "out.pdf"}, "--escape"), Lines{});
 }
 
+// The program hands libkolvo its settings as the words that made them: read
+// again on their own, they must give the same settings, presets, spaced
+// values and --no- undoings included.
+TEST(Options, TheWordsOfTheSettingsMakeThemAgain) {
+  const std::vector<const char*> words = {"--paper", "a5", "-P", "in", "--margins=20mm",
+                                          "out", "--no-quiet", "--font", "b.ttf",
+                                          "--encoding", "latin1", "--title=T", "--no-outline"};
+  const CommandLineRequest request =
+      parseCommandLine(words, kLongOptions, "--escape --quiet --font=a.ttf --mono");
+  const auto* parsed = std::get_if<ConversionSettings>(&request);
+  ASSERT_NE(parsed, nullptr) << usageError(request);
+  EXPECT_EQ(parsed->optionWords,
+            (std::vector<std::string>{"--escape", "--quiet", "--font=a.ttf", "--mono",
+                                      "--paper=a5", "--margins=20mm", "--no-quiet",
+                                      "--font=b.ttf", "--encoding=latin1", "--title=T",
+                                      "--no-outline"}));
+  std::vector<const char*> again;
+  for (const std::string& word : parsed->optionWords) again.push_back(word.c_str());
+  ConversionSettings made;
+  ASSERT_FALSE(applySettingWords(again, kLongOptions, made).has_value());
+  EXPECT_EQ(made.mode, parsed->mode);
+  EXPECT_EQ(made.paper, parsed->paper);
+  EXPECT_EQ(made.margins, parsed->margins);
+  EXPECT_EQ(made.fontFiles, parsed->fontFiles);
+  EXPECT_EQ(made.encoding, parsed->encoding);
+  EXPECT_EQ(made.mono, parsed->mono);
+  EXPECT_EQ(made.quiet, parsed->quiet);
+  EXPECT_EQ(made.info.title, parsed->info.title);
+  EXPECT_EQ(made.info.outline, parsed->info.outline);
+}
+
 TEST(Options, LongOptionsStandAnywhereUntilTwoDashes) {
   const auto settings = [](const std::vector<const char*>& words, std::string_view presets = {}) {
     const CommandLineRequest request = parseCommandLine(words, kLongOptions, presets);

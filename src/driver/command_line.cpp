@@ -1,5 +1,5 @@
-// The command line in steps: parse the words, open the files, run the
-// conversion, finish the output.
+// The command line in steps: parse the words, then check, convert a batch,
+// or convert one INPUT through libkolvo.
 #include "driver/command_line.hpp"
 
 #include <chrono>
@@ -10,8 +10,8 @@
 
 #include "driver/batch_run.hpp"
 #include "driver/check_run.hpp"
-#include "driver/file_conversion.hpp"
 #include "driver/document_date.hpp"
+#include "driver/library_conversion.hpp"
 #include "driver/options.hpp"
 #include "driver/standard_streams.hpp"
 #include "driver/usage_text.hpp"
@@ -24,13 +24,6 @@ int reportUsageError(const UsageError& error) {
   if (error.showSynopsis) (void)std::fputs(synopsisText().c_str(), stderr);
   (void)std::fputs("Try 'kolvo --help' for more information.\n", stderr);
   return kExitUsage;
-}
-
-int convertFiles(const ConversionSettings& settings, ClosedStandardStreams closed,
-                 FallbackFontsFactory factory) {
-  const FileConversionResult result = convertFile(settings, factory, nullptr, closed);
-  printMessages(result.messages);
-  return result.complete ? kExitOk : kExitFailure;
 }
 
 // Settings that name the document's date take the run's: one date for
@@ -78,7 +71,7 @@ int runCommandLine(int argc, const char* const* argv, FallbackFontsFactory fallb
   ConversionSettings settings = std::get<ConversionSettings>(request);
   dateTheDocuments(settings);
   printSettingWarnings(settings);
-  return convertFiles(settings, closed, fallback);
+  return convertThroughLibrary(settings, closed);
 }
 
 }  // namespace kolvo

@@ -62,6 +62,8 @@ std::optional<CommandLineRequest> readLongOption(std::span<const char* const>& w
   } else if (option->argument == OptionArgument::Word) {
     return UsageError{"option " + quoted(name) + " needs " + std::string(option->argumentName)};
   }
+  settings.optionWords.push_back(argument != nullptr ? std::string(name) + "=" + argument
+                                                     : std::string(name));
   return option->handle(argument, settings);
 }
 

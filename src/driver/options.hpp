@@ -55,6 +55,11 @@ struct ConversionSettings {
   // --jobs: how many inputs of a batch or of --check are read at once; 0 is
   // one per online CPU.
   unsigned jobs = 0;
+  // The long options that made these settings, in the order they were read
+  // (KOLVO_OPTIONS first), each as "--name" or "--name=value": what the
+  // program hands libkolvo (kolvo_options_set), which reads them through the
+  // same table.
+  std::vector<std::string> optionWords;
 };
 
 // --output-dir: each INPUT converted into DIR/NAME.EXT with the same

@@ -2,7 +2,10 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <array>
 #include <string_view>
+
+#include "writers/paged/run_characters.hpp"
 
 namespace kolvo::fonts {
 namespace {
@@ -21,9 +24,22 @@ struct CharSetDeleter {
   void operator()(FcCharSet* s) const { FcCharSetDestroy(s); }
 };
 
-// What the style in force asks of fontconfig.
-void describeStyle(FcPattern* pattern, FontStyle style, bool monospace) {
+// Faces drawn to the measure and look of Times and of Courier, best
+// first: a Latin, Greek or Cyrillic letter that the standard fonts lack is
+// drawn in one of these, as installed, and sits among its neighbours.
+constexpr std::array<const char*, 3> kTimesLike = {"TeX Gyre Termes", "Liberation Serif",
+                                                   "Noto Serif"};
+constexpr std::array<const char*, 3> kCourierLike = {"TeX Gyre Cursor", "Liberation Mono",
+                                                     "Noto Sans Mono"};
+
+// What the style in force asks of fontconfig for `c`.
+void describeStyle(FcPattern* pattern, char32_t c, FontStyle style, bool monospace) {
   const bool fixed = monospace || style == FontStyle::Monospace;
+  if (paged::isTextFontScript(c)) {
+    for (const char* name : fixed ? kCourierLike : kTimesLike) {
+      FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name));
+    }
+  }
   const auto family = reinterpret_cast<const FcChar8*>(fixed ? "monospace" : "serif");
   FcPatternAddString(pattern, FC_FAMILY, family);
   FcPatternAddInteger(pattern, FC_WEIGHT, style == FontStyle::Bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
@@ -65,7 +81,7 @@ std::vector<FontLocation> FontFinder::candidates(char32_t c, FontStyle style, bo
   const std::unique_ptr<FcCharSet, CharSetDeleter> wanted(FcCharSetCreate());
   FcCharSetAddChar(wanted.get(), c);
   FcPatternAddCharSet(pattern.get(), FC_CHARSET, wanted.get());
-  describeStyle(pattern.get(), style, monospace);
+  describeStyle(pattern.get(), c, style, monospace);
   FcConfigSubstitute(config_->config, pattern.get(), FcMatchPattern);
   FcDefaultSubstitute(pattern.get());
   FcResult result = FcResultMatch;

@@ -3,8 +3,10 @@
 // by block of code points, each with a blank. Font "Cyr" (TrueType) has
 // Cyrillic, 500 thousandths wide; font "Han" (CFF, or TrueType when
 // a test asks) the CJK ideographs and kana, 1000 wide; font "Sym" (TrueType) the arrows and box drawing, 600
-// wide (its italic face is the same). Everything else is missing, and the
-// hint names each missing character.
+// wide (its italic face is the same); font "Lat" (TrueType) the Latin
+// letters of Latin Extended-A and B and Latin Extended Additional, and
+// (through glyphIn) those the standard fonts show, 450 wide. Everything
+// else is missing, and the hint names each missing character.
 
 #include <array>
 #include <cstdint>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "writers/paged/fallback_fonts.hpp"
+#include "writers/paged/run_characters.hpp"
 
 namespace kolvo::test {
 
@@ -32,14 +35,15 @@ class FakeFallbackFonts final : public FallbackFonts {
 
   std::optional<FallbackGlyph> glyphIn(std::uint16_t font, char32_t c) override {
     const int key = keys_.at(font);
-    if (c != U' ' && faceOf(c) != key / 2) return std::nullopt;
+    const bool standardLetter = key / 2 == kLatin && paged::isTextFontLetter(c);
+    if (c != U' ' && faceOf(c) != key / 2 && !standardLetter) return std::nullopt;
     return codeIn(key, c);
   }
 
   std::uint32_t advance(FallbackGlyph g) const override {
     const char32_t c = fonts_.at(g.font).chars.at(g.code - 1U);
     if (c == U' ') return 250;
-    return std::array<std::uint32_t, 3>{500, 1000, 600}[static_cast<std::size_t>(keys_.at(g.font) / 2)];
+    return std::array<std::uint32_t, 4>{500, 1000, 600, 450}[static_cast<std::size_t>(keys_.at(g.font) / 2)];
   }
 
   char32_t character(FallbackGlyph g) const override {
@@ -51,7 +55,7 @@ class FakeFallbackFonts final : public FallbackFonts {
   EmbeddedFont embed(std::size_t font) const override {
     EmbeddedFont e;
     const int key = keys_.at(font);
-    e.postScriptName = std::string(std::array<const char*, 3>{"Cyr", "Han", "Sym"}[static_cast<std::size_t>(key / 2)]) +
+    e.postScriptName = std::string(std::array<const char*, 4>{"Cyr", "Han", "Sym", "Lat"}[static_cast<std::size_t>(key / 2)]) +
                        (key % 2 == 1 ? "-Bold" : "");
     e.outlines = key / 2 == 1 && cffHan_ ? OutlineFormat::Cff : OutlineFormat::TrueType;
     e.cidKeyed = e.outlines == OutlineFormat::Cff;
@@ -82,8 +86,10 @@ class FakeFallbackFonts final : public FallbackFonts {
     if (c >= 0x0400 && c <= 0x04FF) return 0;
     if ((c >= 0x3040 && c <= 0x30FF) || (c >= 0x4E00 && c <= 0x9FFF)) return 1;
     if (c >= 0x2190 && c <= 0x257F) return 2;
+    if ((c >= 0x0100 && c <= 0x024F) || (c >= 0x1E00 && c <= 0x1EFF)) return kLatin;
     return -1;
   }
+  static constexpr int kLatin = 3;
 
   std::optional<FallbackGlyph> codeIn(int key, char32_t c) {
     if (!fontOfKey_.count(key)) {

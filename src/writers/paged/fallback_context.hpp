@@ -13,6 +13,7 @@
 #include "writers/paged/fallback_fonts.hpp"
 #include "writers/paged/fallback_run.hpp"
 #include "writers/paged/font_in_force.hpp"
+#include "writers/paged/run_characters.hpp"
 
 namespace kolvo::paged {
 
@@ -62,6 +63,20 @@ class FallbackContext {
     return entry;
   }
 
+  // Whether the words `font` draws a letter of are drawn whole in it: it
+  // was given out for a Latin letter the text fonts lack, and was then
+  // asked at once for every letter they show. So drawing a word whole asks
+  // the fonts nothing new, which the first reading's looks rely on.
+  bool drawsWholeWords(std::uint16_t font) const {
+    return font < letters_.size() && !letters_[font].empty();
+  }
+  // fonts().glyphIn(font, c) and its advance for a letter the text fonts
+  // show (isTextFontLetter), as asked when the font began to draw whole
+  // words; code 0 when it lacks the letter or draws no whole words.
+  Glyph letterIn(std::uint16_t font, char32_t c) const {
+    return drawsWholeWords(font) && c < kTextFontLettersEnd ? letters_[font][c] : Glyph{};
+  }
+
   // Whether asking for `g` again, as knownGlyphs() holds it, can give out
   // no code: the character was asked for, and (when `blankToo`) so was the
   // blank of its font.
@@ -102,12 +117,28 @@ class FallbackContext {
   Glyph ask(char32_t c, FontStyle style) {
     const std::optional<FallbackGlyph> g = fonts_.glyph(c, style);
     if (!g) return {};
+    if (isLatinBeyondTextFonts(c)) askForLetters(g->font);
     return {*g, fonts_.advance(*g)};
+  }
+
+  // The letters the text fonts show, asked of `font` once, in order.
+  void askForLetters(std::uint16_t font) {
+    if (letters_.size() <= font) letters_.resize(font + 1U);
+    std::vector<Glyph>& letters = letters_[font];
+    if (!letters.empty()) return;
+    letters.assign(kTextFontLettersEnd, Glyph{});
+    for (char32_t c = 0; c < kTextFontLettersEnd; ++c) {
+      if (!isTextFontLetter(c)) continue;
+      if (const std::optional<FallbackGlyph> g = fonts_.glyphIn(font, c)) {
+        letters[c] = {*g, fonts_.advance(*g)};
+      }
+    }
   }
 
   FallbackFonts& fonts_;
   std::array<std::vector<Glyph>, 4> known_;
   std::vector<Glyph> blanks_;  // by font, as known_ by character
+  std::vector<std::vector<Glyph>> letters_;  // by font, then letter; empty: not asked
   Format format_;
   FontInForce inForce_;
   bool codesOnly_;

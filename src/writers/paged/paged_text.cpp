@@ -272,7 +272,7 @@ class PagedEscaper {
       appendOctal(out_, place.code);
     } else if (isOneOf(c, kHyphens)) {
       out_.push_back('-');
-    } else if (!fallbackRun(c) && !(paged::needsShaping(c) && shapedStretch(start))) {
+    } else if (!fallbackRun(c, start) && !(paged::needsShaping(c) && shapedStretch(start))) {
       missing(c);
     }
   }
@@ -298,6 +298,7 @@ class PagedEscaper {
     }
     column_ += scratch.chars.size();
     at_ = end;
+    drawnTo_ = at_;
     if (!glyphs_->codesOnly()) writeShaped(scratch);
     return true;
   }
@@ -378,24 +379,65 @@ class PagedEscaper {
     if (row != kNoRow) paged::fontSwitches(format_).apply(row, glyphs_->inForce());
   }
 
-  // `first` (just read) and the characters after it that the same fallback
-  // font draws, in one run; blanks between them join the run. False when
-  // no fallback font has `first`.
-  bool fallbackRun(char32_t first) {
+  // `first` (just read, from `start`) and the characters after it that the
+  // same fallback font draws, in one run; blanks between them join the run.
+  // A font that draws whole words takes the letters of the word before
+  // `first` too. False when no fallback font has `first`.
+  bool fallbackRun(char32_t first, std::size_t start) {
     if (glyphs_ == nullptr) return false;
     paged::FallbackContext& context = *glyphs_;
     const FontStyle style = context.inForce().style;
     const Glyph glyph = context.glyph(first, style);
     if (glyph.glyph.code == 0) return false;
+    const std::uint16_t font = glyph.glyph.font;
+    const bool wholeWords = context.drawsWholeWords(font);
+    const std::size_t wordStart = wholeWords ? lettersBefore(context, font, start) : start;
     // The first of PostScript's two readings wants the codes, not the text.
     std::optional<paged::FallbackRun> fallbackRun;
     if (!context.codesOnly()) {
-      fallbackRun.emplace(context.runScratch(), format_, context.inForce(), glyph.glyph.font);
+      if (wordStart < start) out_.resize(out_.size() - writtenLength(wordStart, start));
+      fallbackRun.emplace(context.runScratch(), format_, context.inForce(), font);
+      for (std::size_t at = wordStart; at < start;) {
+        const Glyph letter = context.letterIn(font, nextCodePoint(text_, at));
+        fallbackRun->add(letter.glyph.code, letter.advance);
+      }
       fallbackRun->add(glyph.glyph.code, glyph.advance);
     }
-    extendRun(context, style, glyph.glyph.font, fallbackRun ? &*fallbackRun : nullptr);
+    extendRun(context, style, font, wholeWords, fallbackRun ? &*fallbackRun : nullptr);
     if (fallbackRun) fallbackRun->finish(out_, stats_.lineItems);
+    drawnTo_ = at_;
     return true;
+  }
+
+  // Where the letters of the word before `start` begin that `font` can
+  // draw: letters the text fonts show, written since the last run, tag or
+  // link edge. `start` when there are none.
+  std::size_t lettersBefore(const paged::FallbackContext& context, std::uint16_t font,
+                            std::size_t start) const {
+    const std::size_t floor = std::max(stretchStart_, drawnTo_);
+    std::size_t begin = start;
+    while (begin > floor) {
+      std::size_t before = begin - 1;
+      while (before > floor && (static_cast<unsigned char>(text_[before]) & 0xC0U) == 0x80) --before;
+      std::size_t at = before;
+      const char32_t c = nextCodePoint(text_, at);
+      if (at != begin || !paged::isTextFontLetter(c) || context.letterIn(font, c).glyph.code == 0) {
+        break;
+      }
+      begin = before;
+    }
+    return begin;
+  }
+
+  // How many bytes the escaper wrote for the letters [from, to): an ASCII
+  // letter is copied, one of the upper half written as an octal escape.
+  std::size_t writtenLength(std::size_t from, std::size_t to) const {
+    std::size_t length = 0;
+    for (std::size_t at = from; at < to;) {
+      length += static_cast<unsigned char>(text_[at]) < 0x80 ? 1U : 4U;
+      (void)nextCodePoint(text_, at);
+    }
+    return length;
   }
 
   // Takes the characters after a run's first into it (into `run` when it
@@ -403,7 +445,7 @@ class PagedEscaper {
   // by value: the appends to the run's text would otherwise make every
   // step read them again from memory.
   void extendRun(paged::FallbackContext& context, FontStyle style, std::uint16_t font,
-                 paged::FallbackRun* run) {
+                 bool wholeWords, paged::FallbackRun* run) {
     const std::string_view text = text_;
     std::size_t at = at_;
     std::size_t atColumn = column_;
@@ -412,8 +454,21 @@ class PagedEscaper {
     while (at < text.size()) {
       std::size_t start = at;
       while (start < text.size() && text[start] == ' ') ++start;
-      if (start == text.size() || static_cast<unsigned char>(text[start]) < 0x80) break;
+      if (start == text.size()) break;
       std::size_t next = start;
+      if (wholeWords && start == at) {
+        // The rest of the word: letters the text fonts show, in this font.
+        const char32_t c = nextCodePoint(text, next);
+        const Glyph letter = paged::isTextFontLetter(c) ? context.letterIn(font, c) : Glyph{};
+        if (letter.glyph.code != 0) {
+          if (run != nullptr) run->add(letter.glyph.code, letter.advance);
+          ++atColumn;
+          at = next;
+          continue;
+        }
+        next = start;
+      }
+      if (static_cast<unsigned char>(text[start]) < 0x80) break;
       const char32_t c = nextCodePoint(text, next);
       if (kRunEnders.contains(c)) break;
       Glyph more = c < paged::FallbackContext::kRemembered ? known[c] : Glyph{};
@@ -445,6 +500,7 @@ class PagedEscaper {
     }
     out_.append(switch_.close);
     stats_.lineItems.addSymbolRun(begin, out_.size());
+    drawnTo_ = at_;
     if (glyphs_ != nullptr) glyphs_->inForce() = paged::bodyFont(format_);
   }
 
@@ -479,6 +535,9 @@ class PagedEscaper {
   std::size_t stretchColumn_ = 0;
   // The line's direction, once a stretch asked for it.
   ParagraphDirection paragraph_ = ParagraphDirection::FromText;
+  // Where the last fallback, shaped or Symbol run ended in the text: a
+  // word drawn whole takes no letter before it.
+  std::size_t drawnTo_ = 0;
 };
 
 }  // namespace
