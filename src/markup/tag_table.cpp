@@ -24,6 +24,7 @@
 #include <span>
 
 #include "markup/opendocument_texts.hpp"
+#include "markup/tag_key.hpp"
 #include "markup/paged_cell_texts.hpp"
 
 namespace kolvo {
@@ -317,19 +318,13 @@ constexpr std::array<TagRow, kTagRowCount> kTagTable = {{
 
 namespace {
 
-constexpr bool isTagLetter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
-
 // The fast rewrite path builds on this: a "%" and the two bytes after it
 // name at most one row, two tags can never overlap, and no tag holds a byte
 // that a clean-up looks for.
 constexpr bool everyTagWellFormedAndOnce() {
   for (std::size_t r = 0; r < kTagTable.size(); ++r) {
     const std::string_view tag = kTagTable[r].tag;
-    if (tag.size() != 3 || tag[0] != '%' || !isTagLetter(tag[1]) || !isTagLetter(tag[2])) {
-      return false;
-    }
+    if (!hasTagShape(tag)) return false;
     for (std::size_t earlier = 0; earlier < r; ++earlier) {
       if (kTagTable[earlier].tag.substr(1) == tag.substr(1)) return false;
     }
@@ -438,15 +433,27 @@ const SeparateColumn* separateColumn(Format f) {
   return &kSeparateColumns[column(f) - kRowColumnCount];
 }
 
+// The row of each tag by its key, plus one (0: no such tag): a column kept
+// out of the rows holds its cells in the table's order.
+using RowByKey = std::array<std::uint8_t, kTagKeyCount>;
+constexpr RowByKey rowsByKey() {
+  RowByKey rows{};
+  for (std::size_t r = 0; r < kTagTable.size(); ++r) {
+    rows[tagKey(kTagTable[r].tag)] = static_cast<std::uint8_t>(r + 1);
+  }
+  return rows;
+}
+constexpr RowByKey kRowPlusOneByKey = rowsByKey();
+static_assert(kTagRowCount < 255, "a row's number must fit a byte");
+
 }  // namespace
 
 Replacement columnText(Format f, std::string_view tag) {
-  if (const SeparateColumn* entry = separateColumn(f)) {
-    for (const ColumnCell& cell : *entry->cells) {
-      if (cell.tag == tag) return cell.text;
-    }
-  }
-  return std::nullopt;
+  const SeparateColumn* entry = separateColumn(f);
+  if (entry == nullptr || !hasTagShape(tag)) return std::nullopt;
+  const std::uint8_t rowPlusOne = kRowPlusOneByKey[tagKey(tag)];
+  if (rowPlusOne == 0) return std::nullopt;
+  return (*entry->cells)[rowPlusOne - 1U].text;
 }
 
 std::optional<Replacement> columnTypedOverride(Format f, std::string_view tag) {

@@ -34,6 +34,8 @@
 
 #include "markup/typed_tag_texts.hpp"
 
+#include "markup/tag_key.hpp"
+
 #include <cstdint>
 
 #include "markup/paged_cell_texts.hpp"
@@ -165,19 +167,12 @@ constexpr std::array<TypedTagText, kTypedTagTextCount> kTypedTagTexts = {{
 
 namespace {
 
-constexpr bool isTagByte(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
-
 // Each override is a tag's cell, named once; the test checks that the tag
 // is one of the table's.
 constexpr bool wellFormed() {
   for (std::size_t i = 0; i < kTypedTagTexts.size(); ++i) {
     const TypedTagText& cell = kTypedTagTexts[i];
-    if (cell.tag.size() != 3 || cell.tag[0] != '%' || !isTagByte(cell.tag[1]) ||
-        !isTagByte(cell.tag[2])) {
-      return false;
-    }
+    if (!hasTagShape(cell.tag)) return false;
     for (std::size_t j = 0; j < i; ++j) {
       if (kTypedTagTexts[j].tag == cell.tag && kTypedTagTexts[j].format == cell.format) return false;
     }
@@ -201,17 +196,11 @@ static_assert(pagedOverridesAreTheCells(), "a PostScript or PDF override is miss
 // The cells by format and tag, looked up at once: every run's tag index
 // asks for every row in every format, and a search of the list each time
 // was most of the program's start.
-constexpr std::size_t kTagByteValues = 62;  // digits, capitals, small letters
-constexpr std::size_t tagByteValue(char c) {
-  if (c >= '0' && c <= '9') return static_cast<std::size_t>(c - '0');
-  if (c >= 'A' && c <= 'Z') return static_cast<std::size_t>(c - 'A') + 10;
-  return static_cast<std::size_t>(c - 'a') + 36;
-}
 constexpr std::size_t cellKey(std::string_view tag, Format f) {
-  return (column(f) * kTagByteValues + tagByteValue(tag[1])) * kTagByteValues + tagByteValue(tag[2]);
+  return column(f) * kTagKeyCount + tagKey(tag);
 }
 static_assert(kTypedTagTextCount < 255, "a cell's number must fit a byte");
-using CellTable = std::array<std::uint8_t, kFormatCount * kTagByteValues * kTagByteValues>;
+using CellTable = std::array<std::uint8_t, kFormatCount * kTagKeyCount>;
 constexpr CellTable cellTable() {
   CellTable table{};
   for (std::size_t i = 0; i < kTypedTagTexts.size(); ++i) {
@@ -225,7 +214,7 @@ constexpr std::size_t kNoCell = kTypedTagTextCount;
 
 // The cell of `tag` in `f`, or kNoCell.
 std::size_t cellOf(std::string_view tag, Format f) {
-  if (tag.size() != 3 || !isTagByte(tag[1]) || !isTagByte(tag[2])) return kNoCell;
+  if (!hasTagShape(tag)) return kNoCell;
   const std::uint8_t plusOne = kCellPlusOne[cellKey(tag, f)];
   return plusOne == 0 ? kNoCell : std::size_t{plusOne} - 1;
 }
