@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building Kolvo and running its tests
 # need, when one is missing: the compiler and CMake, HarfBuzz with its
-# subsetter, FriBidi, fontconfig and zlib (the embedded fonts), GoogleTest,
+# subsetter, FriBidi, fontconfig and zlib (the embedded fonts), ICU (their
+# line breaking), GoogleTest,
 # and the font packages the font tests draw with. Does nothing when all are there.
 # Needs root (or sudo) and apt-get only when something is missing; the
 # programs that read Kolvo's output, which the tests use where present,
@@ -9,7 +10,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config libharfbuzz-dev libfribidi-dev libfontconfig-dev zlib1g-dev
-          libgtest-dev fonts-dejavu-core fonts-wqy-zenhei fonts-noto-core fonts-texgyre)
+          libicu-dev libgtest-dev fonts-dejavu-core fonts-wqy-zenhei fonts-noto-core fonts-texgyre)
 
 missing=()
 for package in "${packages[@]}"; do

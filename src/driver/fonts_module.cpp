@@ -149,6 +149,11 @@ class LazyFallbackFonts final : public FallbackFonts {
   char32_t character(FallbackGlyph glyph) const override { return fonts_->character(glyph); }
   EmbeddedFont embed(std::size_t font) const override { return fonts_->embed(font); }
   std::size_t fontCount() const override { return fonts_ != nullptr ? fonts_->fontCount() : 0; }
+  // The layout asks only for lines with codes given out, so the module is
+  // loaded by then; a run that could not load it keeps the plain breaks.
+  bool lineBreaks(std::u32string_view text, std::vector<BreakBefore>& out) const override {
+    return fonts_ != nullptr && fonts_->lineBreaks(text, out);
+  }
   std::string missingHint(std::span<const char32_t> missing) const override {
     if (fonts_ != nullptr) return fonts_->missingHint(missing);
     return failure_.empty() ? std::string() : "fallback fonts are unavailable: " + failure_;

@@ -10,6 +10,7 @@
 #include "fonts/font_face.hpp"
 #include "fonts/font_finder.hpp"
 #include "fonts/font_subset.hpp"
+#include "fonts/line_breaker.hpp"
 #include "fonts/script_ranges.hpp"
 #include "fonts/text_shaper.hpp"
 #include "io/message_text.hpp"
@@ -109,6 +110,10 @@ class SystemFallbackFonts final : public FallbackFonts, private ShapingFaces {
              ShapedText& out) override {
     shapeText(text, style, paragraph, *this, out);
     return true;
+  }
+
+  bool lineBreaks(std::u32string_view text, std::vector<BreakBefore>& out) const override {
+    return lineBreaker_.breaks(text, out);
   }
 
   std::string missingHint(std::span<const char32_t> missing) const override;
@@ -259,6 +264,9 @@ class SystemFallbackFonts final : public FallbackFonts, private ShapingFaces {
   std::unique_ptr<FontFinder> finder_;
   std::vector<FontInUse> used_;
   ShapedWords shapedWords_;
+  // Asked by the layout, which holds the fonts as const: the iterators
+  // and their buffers are a cache, one run's own.
+  mutable LineBreaker lineBreaker_;
   std::vector<std::size_t> usedOfFace_;
   std::array<std::vector<std::uint32_t>, kStyleCount> bmp_;
   std::array<std::unordered_map<char32_t, std::uint32_t>, kStyleCount> astral_;

@@ -49,11 +49,19 @@ const paged::LineLayout& PagedWriter::writeWrappedLine(const TypedLine& line,
       paged::layoutLine(line, format_, mode_, start, frame_.width, widths_, marks,
                         marks_.center != 0 || line.rightToLeft, layoutBuffers_);
   rightAligned_ = line.rightToLeft;
-  for (std::size_t i = 0; i < layout.pieces.size(); ++i) {
-    if (i > 0 && cursor_.baseline <= frame_.bottomLimit) startPage(layout.pieces[i].start);
+  // A right-to-left line was put in visual order whole, so its pieces
+  // stand left to right: the last holds its first words, which go on the
+  // first printed line, as the bidi rules order each line by itself.
+  const std::size_t count = layout.pieces.size();
+  const bool lastFirst = line.rightToLeft && count > 1;
+  for (std::size_t n = 0; n < count; ++n) {
+    const std::size_t i = lastFirst ? count - 1 - n : n;
+    if (n > 0 && cursor_.baseline <= frame_.bottomLimit) startPage(layout.pieces[i].start);
     cursor_.baseline -= cursor_.line_spacing;
+    if (lastFirst) selectStyle(layout.pieces[i].start);
     writePiece(line.bytes, layout, i);
   }
+  if (lastFirst) selectStyle(layout.end);
   return layout;
 }
 

@@ -66,6 +66,10 @@ class PagedWriter : public Writer {
   // Piece `i` of `layout`, a part of `text`, at the baseline in force.
   virtual void writePiece(std::string_view text, const paged::LineLayout& layout,
                           std::size_t i) = 0;
+  // Sets `style` in force outright (font, colour, rise as the format keeps
+  // them between strings): the pieces of a right-to-left line are written
+  // last first, so none may count on the one written before it.
+  virtual void selectStyle(const paged::TextStyle& style) = 0;
 
   // The part of `text` that `piece` holds, opened and closed as a string
   // operand and shown by its closer, or by `lastCloser` where the piece

@@ -525,6 +525,12 @@ class PdfWriter final : public PagedWriter {
     if (!style.rise.empty()) writeOperation(style.rise, " Ts\n");
   }
 
+  // Each piece selects its font itself; colour and rise carry over.
+  void selectStyle(const paged::TextStyle& style) override {
+    writeOperation(style.colour.empty() ? std::string_view("0 0 0") : style.colour.view(), " rg\n");
+    writeOperation(style.rise.empty() ? std::string_view("0") : style.rise.view(), " Ts\n");
+  }
+
   // "/F2 12": most pieces are in the body font, written as one constant.
   void writeFont(const paged::TextStyle& style) {
     static constexpr paged::TextStyle kBody = paged::initialTextStyle(Format::Pdf);

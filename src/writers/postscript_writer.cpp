@@ -217,6 +217,16 @@ class PostScriptWriter final : public PagedWriter {
     out_.write(postScriptPageStart(page_, style));
   }
 
+  void selectStyle(const paged::TextStyle& style) override {
+    out_.put('/');
+    out_.write(style.font);
+    out_.put(' ');
+    out_.write(style.size);
+    out_.write(" selectfont ");
+    out_.write(style.colour.empty() ? std::string_view("0 0 0") : style.colour.view());
+    out_.write(" setrgbcolor\n");
+  }
+
   // The line in as many pieces as the text area needs, each "X Y moveto"
   // and its strings; a piece that breaks a string paints its part with the
   // string's own operator. Font and colour carry over by themselves, and

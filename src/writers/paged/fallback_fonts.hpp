@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "writers/paged/break_before.hpp"
+
 namespace kolvo {
 
 // The style of the standard font in force, which picks the face of the
@@ -144,6 +146,18 @@ class FallbackFonts {
   virtual bool shape(std::u32string_view text, FontStyle style, ParagraphDirection paragraph,
                      ShapedText& out) {
     (void)text, (void)style, (void)paragraph, (void)out;
+    return false;
+  }
+
+  // The place before each character of `text` (a line, or a stretch of
+  // it with a character of context on either side) into `out`, one per
+  // character: where a line may break by the Unicode line breaking rules
+  // (closing punctuation never starts a line, opening punctuation never
+  // ends one, Thai breaks between words) and where a grapheme cluster
+  // lies. False when these fonts know no such rules: the layout then
+  // breaks as it does for text without them.
+  virtual bool lineBreaks(std::u32string_view text, std::vector<BreakBefore>& out) const {
+    (void)text, (void)out;
     return false;
   }
 

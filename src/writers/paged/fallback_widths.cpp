@@ -48,12 +48,27 @@ HexFont FallbackWidths::hexFont(std::string_view fontName) const {
   return {true, font->font, font->firstCode};
 }
 
-std::optional<HexGlyph> FallbackWidths::hexGlyph(const HexFont& font, std::uint32_t code) const {
+std::optional<FallbackGlyph> FallbackWidths::glyphOf(const HexFont& font, std::uint32_t code) const {
   if (fonts_ == nullptr || !font.known) return std::nullopt;
   const std::uint32_t full = font.firstCode + code;
   if (full == 0 || full > std::numeric_limits<std::uint16_t>::max()) return std::nullopt;
-  const FallbackGlyph glyph{static_cast<std::uint16_t>(font.font),
-                            static_cast<std::uint16_t>(full)};
+  return FallbackGlyph{static_cast<std::uint16_t>(font.font), static_cast<std::uint16_t>(full)};
+}
+
+std::optional<char32_t> FallbackWidths::hexCharacter(const HexFont& font, std::uint32_t code) const {
+  const std::optional<FallbackGlyph> glyph = glyphOf(font, code);
+  if (!glyph) return std::nullopt;
+  try {
+    return fonts_->character(*glyph);
+  } catch (const std::out_of_range&) {
+    return std::nullopt;
+  }
+}
+
+std::optional<HexGlyph> FallbackWidths::hexGlyph(const HexFont& font, std::uint32_t code) const {
+  const std::optional<FallbackGlyph> found = glyphOf(font, code);
+  if (!found) return std::nullopt;
+  const FallbackGlyph glyph = *found;
   // A code the font never gave out (none of Kolvo's runs shows one) is
   // measured as unknown rather than trusted.
   try {

@@ -38,8 +38,16 @@ class FallbackWidths final : public WidthSource {
   }
   HexFont hexFont(std::string_view fontName) const override;
   std::optional<HexGlyph> hexGlyph(const HexFont& font, std::uint32_t code) const override;
+  std::optional<char32_t> hexCharacter(const HexFont& font, std::uint32_t code) const override;
+  bool lineBreaks(std::u32string_view text, std::vector<BreakBefore>& out) const override {
+    return fonts_ != nullptr && fonts_->lineBreaks(text, out);
+  }
 
  private:
+  // The fallback glyph of a code of `font`, or nothing for a code no
+  // fallback font can have.
+  std::optional<FallbackGlyph> glyphOf(const HexFont& font, std::uint32_t code) const;
+
   Format format_;
   const WidthSource& standard_;
   const FallbackFonts* fonts_;

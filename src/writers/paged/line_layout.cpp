@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "writers/paged/advance_sum.hpp"
+#include "writers/paged/break_plan.hpp"
 #include "writers/paged/line_painting.hpp"
 
 namespace kolvo::paged {
@@ -57,19 +58,6 @@ inline double scaleOf(const TextStyle& style) {
   return pointSize(style) / 1000;
 }
 
-// The value of the hex digits `digits` (a digit that is none counts 0).
-std::uint32_t hexValue(std::string_view digits) {
-  std::uint32_t value = 0;
-  for (const char c : digits) {
-    const int digit = c >= '0' && c <= '9'   ? c - '0'
-                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                             : 0;
-    value = value * 16 + static_cast<std::uint32_t>(digit);
-  }
-  return value;
-}
-
 // A piece put in place field by field: a piece built whole on the stack
 // and copied was written and read back in parts of different widths,
 // which stalls the processor on every line.
@@ -97,10 +85,11 @@ class Breaker {
     layout_.pieces.clear();
     layout_.marks.assign(marks.size(), PlacedMark{});
     resolved_.assign(marks.size(), false);
+    plan_.plan(line, format, shown, widths);
   }
 
   void layOut() && {
-    for (const ShownRun& run : shown_.runs) walk(run);
+    for (runIndex_ = 0; runIndex_ < shown_.runs.size(); ++runIndex_) walk(shown_.runs[runIndex_]);
     resolveMarks(std::numeric_limits<std::size_t>::max());
     addPiece(layout_, pieceBegin_, line_.size(), ink_, shown_.styles[pieceStyle_], {},
              pieceInHex_, false, layout_.pieces.empty() ? 0 : indent_);
@@ -122,6 +111,8 @@ class Breaker {
     const double scale = scaleOf(style);
     const std::string_view text = line_.substr(0, run.end);
     bool inBlanks = false;
+    // The plan decides at most the first glyph of a string of these fonts.
+    rule_ = plan_.before(runIndex_, 0);
     for (std::size_t pos = run.begin; pos < run.end;) {
       // Most bytes are glyphs of their own; only a backslash needs reading.
       const EscapedGlyph glyph = text[pos] != '\\'
@@ -130,23 +121,25 @@ class Breaker {
       pos = glyph.end;
       const double units = table != nullptr ? (*table)[glyph.code] : kUnknownAdvance;
       place(run, glyph, units * scale, glyph.code == ' ', inBlanks);
+      rule_ = std::nullopt;
     }
   }
 
-  // A fallback run's codes, measured by the fallback font's advances. With
-  // no blank to break at (CJK text has none) a piece may end between any
-  // two codes.
+  // A fallback run's codes, measured by the fallback font's advances. CJK
+  // text has no blank to break at: a piece ends where the plan's rules
+  // allow, or, with no plan, between any two codes.
   void walkHex(const ShownRun& run) {
     const TextStyle& style = shown_.styles[run.style];
     const double scale = scaleOf(style);
     const std::size_t digits = format_ == Format::Pdf ? 4 : 2;
     const HexFont font = widths_.hexFont(style.font);
     bool inBlanks = false;
-    for (std::size_t pos = run.begin; pos < run.end; pos += digits) {
+    for (std::size_t pos = run.begin, index = 0; pos < run.end; pos += digits, ++index) {
       const std::size_t end = std::min(pos + digits, run.end);
       const std::uint32_t code = hexValue(line_.substr(pos, end - pos));
       const std::optional<HexGlyph> glyph = widths_.hexGlyph(font, code);
       const double units = glyph ? glyph->advance : kUnknownAdvance;
+      rule_ = plan_.before(runIndex_, index);
       place(run, {0, pos, end}, units * scale, glyph && glyph->blank, inBlanks);
     }
   }
@@ -159,7 +152,11 @@ class Breaker {
       inBlanks = true;
       return;
     }
+    if (rule_) [[unlikely]] {
+      noteAllowedBreak(run, glyph);
+    }
     inBlanks = false;
+    afterBlanks_ = false;
     // The blanks before the line's first glyph are its indentation, which
     // the pieces that continue it keep (at most half the area).
     if (!indented_) {
@@ -172,12 +169,23 @@ class Breaker {
     ink_ = x_;
   }
 
+  // A break the rules allow right before ink is the piece's last so far,
+  // as a run of blanks is; right after blanks (in this string or the one
+  // before), those stay the break, as without the rules. Out of line: most
+  // glyphs have no rule, and place() stays small enough to be inlined.
+  [[gnu::noinline]] void noteAllowedBreak(const ShownRun& run, const EscapedGlyph& glyph) {
+    if (rule_ == BreakBefore::Allowed && !afterBlanks_ && ink_ > 0 && run.breakable) {
+      breakPoint_ = {true, glyph.begin, glyph.begin, ink_, x_, run.style, run.closer, run.hex};
+    }
+  }
+
   void blank(const ShownRun& run, const EscapedGlyph& glyph, double advance, bool more) {
     resolveMarks(glyph.begin);
     if (!more) {
       breakPoint_ = {true, glyph.begin, glyph.end, ink_, 0, run.style, run.closer, run.hex};
     }
     x_ += advance;
+    afterBlanks_ = true;
     breakPoint_.resume = glyph.end;
     breakPoint_.xAfter = x_;
   }
@@ -192,6 +200,9 @@ class Breaker {
     if (x_ + advance <= roomOfPiece() + kTolerance) return;
     if (breakPoint_.valid) breakAtBlanks();
     if (x_ + advance <= roomOfPiece() + kTolerance || ink_ <= 0 || !run.breakable) return;
+    // A word longer than the line is cut between its clusters, never
+    // inside one.
+    if (rule_ == BreakBefore::Never) return;
     endPiece(glyph.begin, ink_, run.closer, run.hex);
     startPiece(glyph.begin, run.style, x_, run.hex);
   }
@@ -253,6 +264,12 @@ class Breaker {
   double indent_ = 0;  // the line's leading blanks, once its first glyph is placed
   bool indented_ = false;
   BreakPoint breakPoint_;
+  BreakPlan plan_;
+  std::size_t runIndex_ = 0;  // the run being walked
+  // The plan's rule before the glyph being placed; nothing where the
+  // layout's own rules hold.
+  std::optional<BreakBefore> rule_;
+  bool afterBlanks_ = false;  // no ink since the last blank
 };
 
 // Most lines fit the text area whole, and need none of Breaker's

@@ -6,6 +6,7 @@
 // string operands, the tags' operators between them.
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -47,5 +48,18 @@ struct EscapedGlyph {
 // The glyph of the string contents `text` at `pos` (pos < text.size()),
 // with PostScript's and PDF's string escapes read.
 EscapedGlyph glyphAt(std::string_view text, std::size_t pos);
+
+// The value of the hex digits `digits` (a digit that is none counts 0).
+inline std::uint32_t hexValue(std::string_view digits) {
+  std::uint32_t value = 0;
+  for (const char c : digits) {
+    const int digit = c >= '0' && c <= '9'   ? c - '0'
+                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                             : 0;
+    value = value * 16 + static_cast<std::uint32_t>(digit);
+  }
+  return value;
+}
 
 }  // namespace kolvo::paged

@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "markup/format.hpp"
+#include "writers/paged/break_before.hpp"
 
 namespace kolvo::paged {
 
@@ -55,6 +57,20 @@ class WidthSource {
     (void)font;
     (void)code;
     return std::nullopt;
+  }
+  // The character code `code` of `font` was given out for, or nothing for
+  // a code the source does not know.
+  virtual std::optional<char32_t> hexCharacter(const HexFont& font, std::uint32_t code) const {
+    (void)font;
+    (void)code;
+    return std::nullopt;
+  }
+  // The fallback fonts' line breaking rules for `text` (FallbackFonts::
+  // lineBreaks); false when the source knows none, as the standard fonts.
+  virtual bool lineBreaks(std::u32string_view text, std::vector<BreakBefore>& out) const {
+    (void)text;
+    (void)out;
+    return false;
   }
 };
 
