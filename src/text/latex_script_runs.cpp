@@ -1,6 +1,8 @@
 #include "text/latex_script_runs.hpp"
 
+#include "text/latex_font_scripts.hpp"
 #include "text/latex_greek.hpp"
+#include "text/latex_unicode.hpp"
 
 namespace kolvo {
 namespace {
@@ -54,17 +56,26 @@ void appendGreekSymbols(std::string& out, std::string_view run) {
   }
 }
 
+// The preamble defines both macros for each engine (latexScriptPackages):
+// pdflatex switches the encoding or opens the CJK environment, lualatex
+// and xelatex set the run in the script's system font.
 void appendInFont(std::string& out, std::string_view run, LatexScript script, CjkFamily family) {
   if (script == LatexScript::Cjk) {
-    out.append("\\begin{CJK}{UTF8}{").append(cjkFamilyName(family)).append("}");
-    out.append(run).append("\\end{CJK}");
+    out.append("\\kolvoCjk{").append(cjkFamilyName(family)).append("}{");
+    out.append(run).append("}");
     return;
   }
-  const std::string_view encoding = script == LatexScript::Cyrillic ? "T2A"
-                                    : script == LatexScript::Greek  ? "LGR"
-                                                                    : "T5";
-  out.append("{\\fontencoding{").append(encoding).append("}\\selectfont ");
+  out.append("\\kolvoScript{").append(latexScriptEncoding(script)).append("}{");
   out.append(run).append("}");
+}
+
+// Whether the character at `at` continues a run of the font script `row`:
+// one of its characters, or a zero-width (non-)joiner, which shapes the
+// letters around it and so must stay in their run and font.
+bool continuesFontRun(std::string_view text, std::size_t at, std::size_t row) {
+  const char32_t cp = nextCodePoint(text, at);
+  if (cp == 0x200C || cp == 0x200D) return true;
+  return latexShowsOnlyBeyondPdftex(cp) && latexFontScriptOf(cp) == row;
 }
 
 }  // namespace
@@ -89,6 +100,31 @@ void appendScriptRun(std::string& out, LatexLineScripts& line, std::size_t& at,
     appendGreekSymbols(out, chars);
   }
   at = run.end;
+}
+
+void appendFontScriptRun(std::string& out, std::string_view text, std::size_t& at,
+                         EscapeStats& stats) {
+  const std::size_t start = at;
+  const std::size_t row = latexFontScriptOf(nextCodePoint(text, at));
+  std::string pdftexForm = "?";
+  ++stats.missingGlyphs;
+  while (at < text.size()) {
+    std::size_t next = at;
+    while (next < text.size() && text[next] == ' ') ++next;
+    if (next == text.size() || !continuesFontRun(text, next, row)) break;
+    pdftexForm.append(next - at, ' ');
+    at = next;
+    // A joiner T1 sets (the non-joiner) keeps the form it had.
+    if (latexCanSet(nextCodePoint(text, next))) {
+      pdftexForm.append(text.substr(at, next - at));
+    } else {
+      pdftexForm.push_back('?');
+      ++stats.missingGlyphs;
+    }
+    at = next;
+  }
+  out.append("\\kolvoText{").append(kLatexFontScripts[row].name).append("}{");
+  out.append(pdftexForm).append("}{").append(text.substr(start, at - start)).append("}");
 }
 
 }  // namespace kolvo

@@ -1,9 +1,12 @@
 #pragma once
 // Typed LaTeX's runs of characters in a script of its own (latex_scripts.hpp):
 // each run is set in place in its script's font, a Cyrillic word as
-// "{\fontencoding{T2A}\selectfont ...}", Chinese as
-// "\begin{CJK}{UTF8}{gbsn}...\end{CJK}", the characters as UTF-8 that
-// pdflatex's own input encoding turns into the encoding's commands.
+// "\kolvoScript{T2A}{...}", Chinese as "\kolvoCjk{gbsn}{...}", the
+// characters as UTF-8 that pdflatex's own input encoding turns into the
+// encoding's commands (and lualatex and xelatex read as they are). The
+// characters only lualatex and xelatex show (latex_font_scripts.hpp) carry
+// both forms, "\kolvoText{Hebrew}{????}{...}": the preamble's macro picks
+// one by the engine.
 
 #include <cstddef>
 #include <optional>
@@ -35,5 +38,14 @@ struct LatexLineScripts {
 // has a font for becomes "?" and is counted in `stats`.
 void appendScriptRun(std::string& out, LatexLineScripts& line, std::size_t& at,
                      LatexScript script, EscapeStats& stats);
+
+
+// Writes the run that starts at `at` of `text` with a character that only
+// lualatex and xelatex show (latexShowsOnlyBeyondPdftex), and moves `at`
+// past it: the characters of the same row of kLatexFontScripts and the
+// blanks between two of them, with pdflatex's form ("?" for each
+// character, counted in `stats`, as before lualatex could show them).
+void appendFontScriptRun(std::string& out, std::string_view text, std::size_t& at,
+                         EscapeStats& stats);
 
 }  // namespace kolvo

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "text/latex_font_scripts.hpp"
 #include "text/link_finder.hpp"
 #include "text/typed_text.hpp"
 
@@ -171,6 +172,10 @@ CjkFamily preferredCjkFamily(std::string_view utf8, CjkFamily documentLeaning) {
   return hangul ? CjkFamily::Korean : documentLeaning;
 }
 
+std::string_view latexScriptEncoding(LatexScript script) {
+  return script == LatexScript::Cyrillic ? "T2A" : script == LatexScript::Greek ? "LGR" : "T5";
+}
+
 std::string_view cjkFamilyName(CjkFamily family) {
   switch (family) {
     case CjkFamily::Chinese: return "gbsn";
@@ -216,15 +221,17 @@ void LatexScriptScan::readWhole(std::string_view bytes) {
       afterGreek_ = false;
       if (at == bytes.size()) break;
     }
-    // Every character of the ranges starts with a lead byte from 0xC6 on.
     const auto lead = static_cast<unsigned char>(bytes[at]);
     const std::size_t length = sequenceLength(lead);
     char32_t cp = 0;
-    if (lead < 0xC6 || !decodeAt(bytes, at, length, cp)) {
+    if (!decodeAt(bytes, at, length, cp)) {
       afterGreek_ = false;
       continue;
     }
     const LatexScript script = latexScriptOf(cp);
+    if (script == LatexScript::None && latexShowsOnlyBeyondPdftex(cp)) {
+      scripts_.addFontScript(latexFontScriptOf(cp));
+    }
     const bool greek = script == LatexScript::Greek;
     if (latexNeedsOwnFont(cp) || (greek && afterGreek_)) scripts_.add(script);
     afterGreek_ = greek;

@@ -6,6 +6,7 @@
 // characters, and the preamble loads them only for a document that has
 // them, so that the output of any other text keeps its bytes.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -27,6 +28,9 @@ struct LatexScripts {
   // The text may hold a web or e-mail address, which typed LaTeX makes a
   // link (hyperref's \href); never false where it holds one.
   bool mayHoldLinks = false;
+  // The rows of kLatexFontScripts (latex_font_scripts.hpp) whose
+  // characters the text has: shown by lualatex and xelatex only.
+  std::uint32_t fontScripts = 0;
 
   void add(LatexScript script) {
     if (script != LatexScript::None) bits |= static_cast<std::uint8_t>(1U << static_cast<unsigned>(script));
@@ -34,7 +38,10 @@ struct LatexScripts {
   bool has(LatexScript script) const {
     return (bits >> static_cast<unsigned>(script) & 1U) != 0;
   }
-  bool empty() const { return bits == 0; }
+  void addFontScript(std::size_t row) { fontScripts |= std::uint32_t{1} << row; }
+  bool hasFontScript(std::size_t row) const { return (fontScripts >> row & 1U) != 0; }
+  // Nothing but T1 and TS1: the preamble needs no script and no engine test.
+  bool empty() const { return bits == 0 && fontScripts == 0; }
 };
 
 // The script whose encoding sets `cp`, None for a character that T1, TS1
@@ -59,6 +66,9 @@ bool cjkFamilyFor(char32_t cp, CjkFamily preferred, CjkFamily& family);
 // line has kana, Korean where it has Hangul and no kana, else the
 // document's leaning (a heading of Han alone in a Japanese text is Japanese).
 CjkFamily preferredCjkFamily(std::string_view utf8, CjkFamily documentLeaning);
+
+// "T2A", "LGR", "T5": the font encoding of a script but Cjk.
+std::string_view latexScriptEncoding(LatexScript script);
 
 // "gbsn", "min", "mj": the family's name in the CJK environment.
 std::string_view cjkFamilyName(CjkFamily family);

@@ -3,8 +3,10 @@
 #include <array>
 
 #include "text/latex_ascii.hpp"
+#include "text/latex_font_scripts.hpp"
 #include "text/latex_script_runs.hpp"
 #include "text/latex_unicode.hpp"
+#include "text/paragraph_direction.hpp"
 #include "text/special_bytes.hpp"
 
 namespace kolvo {
@@ -46,6 +48,9 @@ void appendCodePoint(std::string& out, LatexLineScripts& line, std::size_t& at,
     appendScriptRun(out, line, at, script, stats);
   } else if (cp >= 0xA0 && latexCanSet(cp)) {
     out.append(text.substr(start, at - start));
+  } else if (latexShowsOnlyBeyondPdftex(cp)) {
+    at = start;
+    appendFontScriptRun(out, text, at, stats);
   } else {
     out.push_back('?');
     ++stats.missingGlyphs;
@@ -72,10 +77,74 @@ void appendSpecial(std::string& out, LatexLineScripts& line, std::size_t& at,
   }
 }
 
+// Appends the LaTeX of `piece`, a part of the line, to `out`.
+void escapePiece(std::string_view piece, std::string& out, LatexLineScripts& line,
+                 EscapeStats& stats) {
+  LatexLineScripts pieceScripts{piece, line.documentLeaning, line.preferredFamily()};
+  std::string escaped;
+  const bool changed =
+      copyWithSpecials(piece, escaped, piece.size() / 2 + 16, nextSpecial,
+                       [&stats, &pieceScripts](std::string& to, std::string_view, std::size_t& at) {
+                         appendSpecial(to, pieceScripts, at, stats);
+                       });
+  out.append(changed ? std::string_view(escaped) : piece);
+}
+
+// Whether `cp` keeps its own order in a right-to-left line: a letter of a
+// left-to-right script, or a digit (which lualatex would turn round too).
+bool keepsLeftToRight(char32_t cp) {
+  return (cp >= '0' && cp <= '9') || isStrongLeftToRight(cp);
+}
+
+// The end of the left-to-right run from `at` (a character that keeps its
+// order): its last such character before a right-to-left one, a tag or the
+// line's end.
+std::size_t leftToRightRunEnd(std::string_view text, std::size_t at) {
+  std::size_t end = at;
+  while (at < text.size() && !beginsTag(text, at)) {
+    const char32_t cp = nextCodePoint(text, at);
+    if (isStrongRightToLeft(cp)) break;
+    if (keepsLeftToRight(cp)) end = at;
+  }
+  return end;
+}
+
+// A right-to-left line: each run of left-to-right text in it goes in
+// \kolvoLeftToRight{...}, which lualatex and xelatex set left to right
+// within the line (and pdflatex as it is), so that its words keep their
+// order and the runs stand in the order the bidirectional algorithm gives.
+void escapeRightToLeft(std::string_view text, std::string& out, LatexLineScripts& line,
+                       EscapeStats& stats) {
+  std::size_t copied = 0;
+  for (std::size_t at = 0; at < text.size();) {
+    if (beginsTag(text, at)) {
+      at += 3;
+      continue;
+    }
+    std::size_t next = at;
+    if (!keepsLeftToRight(nextCodePoint(text, next))) {
+      at = next;
+      continue;
+    }
+    const std::size_t end = leftToRightRunEnd(text, at);
+    escapePiece(text.substr(copied, at - copied), out, line, stats);
+    out.append("\\kolvoLeftToRight{");
+    escapePiece(text.substr(at, end - at), out, line, stats);
+    out.append("}");
+    copied = at = end;
+  }
+  escapePiece(text.substr(copied), out, line, stats);
+}
+
 }  // namespace
 
 bool escapeLatexText(std::string_view utf8, std::string& out, EscapeStats& stats) {
   LatexLineScripts line{utf8, stats.cjkLeaning, std::nullopt};
+  if (stats.rightToLeft) {
+    out.clear();
+    escapeRightToLeft(utf8, out, line, stats);
+    return true;
+  }
   return copyWithSpecials(utf8, out, utf8.size() / 2 + 16, nextSpecial,
                           [&stats, &line](std::string& to, std::string_view, std::size_t& at) {
                             appendSpecial(to, line, at, stats);

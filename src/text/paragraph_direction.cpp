@@ -76,6 +76,10 @@ Strength strengthOf(char32_t c) {
 
 }  // namespace
 
+bool isStrongLeftToRight(char32_t c) { return strengthOf(c) == Strength::LeftToRight; }
+
+bool isStrongRightToLeft(char32_t c) { return strengthOf(c) == Strength::RightToLeft; }
+
 bool startsRightToLeft(std::string_view utf8) {
   std::size_t at = 0;
   while (at < utf8.size()) {

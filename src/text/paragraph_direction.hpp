@@ -23,4 +23,8 @@ namespace kolvo {
 // markup in it are passed over.
 bool startsRightToLeft(std::string_view utf8);
 
+// Whether `c` is a strong character of each way, by the same blocks.
+bool isStrongLeftToRight(char32_t c);
+bool isStrongRightToLeft(char32_t c);
+
 }  // namespace kolvo

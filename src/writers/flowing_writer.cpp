@@ -137,7 +137,8 @@ void FlowingWriter::line(const TypedLine& line) {
   if (guarded_ && mayNeedGuard) guardLineStart(line, text, centred);
   out_.write(text);
   out_.write(form.after);
-  after_ = centred ? After::Centred : After::LineBreak;
+  const bool endedParagraph = centred || (rightToLeft && format_.rightToLeftEndsParagraph);
+  after_ = endedParagraph ? After::Centred : After::LineBreak;
   noteWhetherItemsAreRead();
   wroteLine_ = true;
 }

@@ -80,6 +80,9 @@ struct FlowingFormat {
   // such form, and the plain forms serve.
   LineForm rightToLeft = {};
   LineForm rightToLeftCentred = {};
+  // Whether the plain right-to-left form ends the paragraph, so that what
+  // follows is guarded as after a centred line (typed LaTeX).
+  bool rightToLeftEndsParagraph = false;
 };
 
 extern const FlowingFormat kAbiWordFormat;

@@ -1,6 +1,7 @@
 // LaTeX: every input line ends with a forced line break, except a centred
 // line, whose center environment ends the line already.
 #include "writers/flowing_writer.hpp"
+#include "writers/latex_engine_preamble.hpp"
 
 namespace kolvo {
 namespace {
@@ -36,22 +37,29 @@ const FlowingFormat kLatexFormat = latexWithPrologue(KOLVO_LATEX_CLASS KOLVO_LAT
 // balanced: closed at each line's end and opened again on the next, a "}"
 // that closes nothing left out. The scripts the text has come after
 // Latin Modern (latexScriptPackages).
-const FlowingFormat kLatexTypedFormat = latexWithPrologue(
-    KOLVO_LATEX_CLASS
-    "\\usepackage[T1]{fontenc}\n"
-    "\\usepackage{textcomp}\n"
-    "\\usepackage{lmodern}\n",
-    true, "\\raggedbottom\n" KOLVO_LATEX_START);
+//
+// A right-to-left line goes whole into \kolvoRightToLeft{...}, which
+// lualatex and xelatex set as a paragraph of its own that runs right to
+// left, and pdflatex as any line (latexEngineBranches); either way the
+// reader is left where a paragraph has ended, as after a centred line.
+constexpr FlowingFormat typedLatex() {
+  FlowingFormat format = latexWithPrologue(KOLVO_LATEX_CLASS
+                                           "\\usepackage[T1]{fontenc}\n"
+                                           "\\usepackage{textcomp}\n"
+                                           "\\usepackage{lmodern}\n",
+                                           true, "\\raggedbottom\n" KOLVO_LATEX_START);
+  format.rightToLeft = {"\\kolvoRightToLeft{", "}\n"};
+  format.rightToLeftCentred = format.centred;
+  format.rightToLeftEndsParagraph = true;
+  return format;
+}
+
+const FlowingFormat kLatexTypedFormat = typedLatex();
 
 std::string latexScriptPackages(LatexScripts scripts) {
-  // fontenc may be loaded again with more encodings; the last is the default.
-  std::string encodings;
-  if (scripts.has(LatexScript::Cyrillic)) encodings += "T2A,";
-  if (scripts.has(LatexScript::Greek)) encodings += "LGR,";
-  if (scripts.has(LatexScript::Vietnamese)) encodings += "T5,";
-  std::string packages;
-  if (!encodings.empty()) packages += "\\usepackage[" + encodings + "T1]{fontenc}\n";
-  if (scripts.has(LatexScript::Cjk)) packages += "\\usepackage{CJKutf8}\n";
+  // Text that T1 and TS1 set alone keeps the preamble it always had, which
+  // every engine reads alike.
+  std::string packages = scripts.empty() ? std::string() : latexEngineBranches(scripts);
   // Last, as hyperref asks; its links drawn like the text around them.
   if (scripts.mayHoldLinks) packages += "\\usepackage[hidelinks]{hyperref}\n";
   return packages;
