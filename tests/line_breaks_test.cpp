@@ -124,7 +124,7 @@ class WithoutRules final : public paged::WidthSource {
 class LineBreakLayout : public ::testing::TestWithParam<Format> {
  protected:
   void SetUp() override {
-    fonts_ = fonts::makeSystemFallbackFonts({}, {true, GetParam() == Format::Pdf, false});
+    fonts_ = fonts::makeSystemFallbackFonts({}, {.useFontconfig = true, .preferMonospace = false});
     context_ = std::make_unique<paged::FallbackContext>(*fonts_, GetParam());
     widths_ = std::make_unique<paged::FallbackWidths>(GetParam(), TextMode::Typed, fonts_.get());
   }

@@ -10,7 +10,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config libharfbuzz-dev libfribidi-dev libfontconfig-dev zlib1g-dev
-          libicu-dev libgtest-dev fonts-dejavu-core fonts-wqy-zenhei fonts-noto-core)
+          libicu-dev libgtest-dev fonts-dejavu-core fonts-wqy-zenhei fonts-noto-core fonts-texgyre)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -115,24 +115,21 @@ const OpenedModule& fontModule(Candidates where) {
 // The module's fonts, or nullptr with `error` saying why. Each call makes
 // fonts of its own (its own fontconfig configuration), for one run.
 std::unique_ptr<FallbackFonts> makeFromModule(Candidates where, std::span<const std::string> files,
-                                              Format format, bool monospace, std::string& error) {
+                                              bool monospace, std::string& error) {
   const OpenedModule& module = fontModule(where);
   if (module.make == nullptr) {
     error = module.error;
     return nullptr;
   }
   const fonts::PluginFunction make = module.make;
-  // PostScript embeds TrueType outlines only (Type 42 fonts).
-  const fonts::PluginRequest request{files.data(), files.size(), true, format != Format::PostScript,
-                                     monospace};
+  const fonts::PluginRequest request{files.data(), files.size(), true, monospace};
   return std::unique_ptr<FallbackFonts>(make(&request, &error));
 }
 
 // Fallback fonts that open the module when first asked for a glyph.
 class LazyFallbackFonts final : public FallbackFonts {
  public:
-  LazyFallbackFonts(Candidates where, Format format, bool monospace)
-      : where_(where), format_(format), monospace_(monospace) {}
+  LazyFallbackFonts(Candidates where, bool monospace) : where_(where), monospace_(monospace) {}
 
   std::optional<FallbackGlyph> glyph(char32_t c, FontStyle style) override {
     FallbackFonts* fonts = loaded();
@@ -166,13 +163,12 @@ class LazyFallbackFonts final : public FallbackFonts {
   FallbackFonts* loaded() {
     if (!tried_) {
       tried_ = true;
-      fonts_ = makeFromModule(where_, {}, format_, monospace_, failure_);
+      fonts_ = makeFromModule(where_, {}, monospace_, failure_);
     }
     return fonts_.get();
   }
 
   Candidates where_;
-  Format format_;
   bool monospace_;
   bool tried_ = false;
   std::unique_ptr<FallbackFonts> fonts_;
@@ -180,25 +176,25 @@ class LazyFallbackFonts final : public FallbackFonts {
 };
 
 std::unique_ptr<FallbackFonts> fallbackFontsFrom(Candidates where,
-                                                 std::span<const std::string> files,
-                                                 Format format, bool monospace) {
-  if (files.empty()) return std::make_unique<LazyFallbackFonts>(where, format, monospace);
+                                                 std::span<const std::string> files, bool monospace) {
+  if (files.empty()) return std::make_unique<LazyFallbackFonts>(where, monospace);
   std::string error;
-  std::unique_ptr<FallbackFonts> fonts = makeFromModule(where, files, format, monospace, error);
+  std::unique_ptr<FallbackFonts> fonts = makeFromModule(where, files, monospace, error);
   if (fonts == nullptr) throw std::runtime_error(error);
   return fonts;
 }
 
 }  // namespace
 
-std::unique_ptr<FallbackFonts> moduleFallbackFonts(std::span<const std::string> files, Format format,
+// PostScript and PDF embed the same faces, so the format picks none.
+std::unique_ptr<FallbackFonts> moduleFallbackFonts(std::span<const std::string> files, Format,
                                                    bool monospace) {
-  return fallbackFontsFrom(programCandidates, files, format, monospace);
+  return fallbackFontsFrom(programCandidates, files, monospace);
 }
 
 std::unique_ptr<FallbackFonts> libraryFallbackFonts(std::span<const std::string> files,
-                                                    Format format, bool monospace) {
-  return fallbackFontsFrom(libraryCandidates, files, format, monospace);
+                                                    Format, bool monospace) {
+  return fallbackFontsFrom(libraryCandidates, files, monospace);
 }
 
 }  // namespace kolvo

@@ -1,6 +1,7 @@
 #pragma once
-// The little of a CFF table that embedding needs: whether it is CID-keyed,
-// and a copy whose charset gives each glyph the CID Kolvo chose for it.
+// The little of a CFF table that embedding needs: whether it is one and
+// CID-keyed, and a copy whose charset gives each glyph the CID Kolvo chose
+// for it.
 
 #include <cstdint>
 #include <optional>
@@ -9,6 +10,9 @@
 #include <string_view>
 
 namespace kolvo::fonts {
+
+// Whether `cff` is a CFF (version 1) table whose INDEXes read.
+bool isCffTable(std::string_view cff);
 
 // Whether `cff` is a CFF table whose Top DICT starts with ROS (CID-keyed).
 bool isCidKeyedCff(std::string_view cff);

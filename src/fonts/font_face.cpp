@@ -59,11 +59,12 @@ FontFace::FontFace(const std::string& path, unsigned index) : path_(path), index
   }
   const bool glyf = !tableBytes(face_, kGlyfTag).empty();
   const std::string cff = glyf ? std::string() : tableBytes(face_, kCffTag);
-  if (!glyf && !isCidKeyedCff(cff)) {
+  if (!glyf && !isCffTable(cff)) {
     hb_face_destroy(face_);
-    throw FontError(printable(path) + " has neither TrueType outlines nor a CID-keyed CFF table");
+    throw FontError(printable(path) + " has neither TrueType outlines nor a CFF table");
   }
   outlines_ = glyf ? OutlineFormat::TrueType : OutlineFormat::Cff;
+  cidKeyed_ = !glyf && isCidKeyedCff(cff);
   font_ = hb_font_create(face_);
   unitsPerEm_ = hb_face_get_upem(face_);
   if (unitsPerEm_ == 0) unitsPerEm_ = 1000;

@@ -25,7 +25,8 @@ class FontError : public std::runtime_error {
 class FontFace {
  public:
   // Opens face `index` of `path`. Throws FontError when the file cannot be
-  // read or holds no outlines Kolvo can embed (TrueType, or CID-keyed CFF).
+  // read or holds no outlines Kolvo can embed (TrueType, or CFF: CID-keyed
+  // or name-keyed, which the subset makes CID-keyed).
   FontFace(const std::string& path, unsigned index);
   ~FontFace();
   FontFace(const FontFace&) = delete;
@@ -34,6 +35,8 @@ class FontFace {
   const std::string& path() const { return path_; }
   unsigned index() const { return index_; }
   OutlineFormat outlines() const { return outlines_; }
+  // CFF outlines keyed by CID (Noto CJK) rather than by glyph name.
+  bool cidKeyed() const { return cidKeyed_; }
 
   // The glyph the face's character map gives `c`, if any (never .notdef).
   std::optional<std::uint32_t> glyph(char32_t c) const;
@@ -56,6 +59,7 @@ class FontFace {
   hb_font_t* font_ = nullptr;
   unsigned unitsPerEm_ = 1000;
   OutlineFormat outlines_ = OutlineFormat::TrueType;
+  bool cidKeyed_ = false;
 };
 
 }  // namespace kolvo::fonts

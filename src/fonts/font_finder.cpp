@@ -10,8 +10,8 @@
 namespace kolvo::fonts {
 namespace {
 
-// Enough to pass over the faces FontFace refuses (CFF without CIDs: a
-// system may have a dozen such Thai faces before a TrueType one).
+// Enough to pass over the faces FontFace refuses (a damaged file, CFF2
+// outlines) however many come first.
 constexpr std::size_t kMaxCandidates = 32;
 
 struct PatternDeleter {

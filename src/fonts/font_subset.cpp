@@ -3,8 +3,10 @@
 #include <hb-subset.h>
 
 #include <array>
+#include <cmath>
 #include <memory>
 
+#include "fonts/cff_cid_font.hpp"
 #include "fonts/cff_table.hpp"
 #include "io/message_text.hpp"
 
@@ -62,16 +64,43 @@ std::string cffWithCodes(hb_face_t* subset, const std::vector<std::uint16_t>& gl
   return *std::move(rewritten);
 }
 
+// The CFF table of `subset` (name-keyed) made CID-keyed with one
+// charstring per code: code k is CID k and glyph k. A code whose advance is
+// not its glyph's own (shaping placed it) states its advance in its copy.
+std::string cidKeyedCff(hb_face_t* subset, const FontFace& face, std::span<const std::uint32_t> glyphs,
+                        std::span<const std::uint16_t> advances, std::vector<std::uint16_t>& subsetGlyphs) {
+  const std::unique_ptr<hb_blob_t, BlobDeleter> table(
+      hb_face_reference_table(subset, HB_TAG('C', 'F', 'F', ' ')));
+  std::vector<CodeGlyph> codes;
+  for (std::size_t i = 0; i < subsetGlyphs.size(); ++i) {
+    CodeGlyph code{subsetGlyphs[i], std::nullopt};
+    if (i < advances.size() && advances[i] != face.advance(glyphs[i])) {
+      code.width = static_cast<int>(std::lround(advances[i] * static_cast<double>(face.unitsPerEm()) / 1000));
+    }
+    codes.push_back(code);
+    subsetGlyphs[i] = static_cast<std::uint16_t>(i + 1);
+  }
+  std::optional<std::string> converted = cidKeyedByCode(blobBytes(table.get()), codes);
+  if (!converted) throw FontError("cannot make the CFF subset of " + printable(face.path()) + " CID-keyed");
+  return *std::move(converted);
+}
+
 }  // namespace
 
-Subset subsetFace(const FontFace& face, std::span<const std::uint32_t> glyphs) {
+Subset subsetFace(const FontFace& face, std::span<const std::uint32_t> glyphs,
+                  std::span<const std::uint16_t> advances) {
   const std::unique_ptr<hb_subset_input_t, InputDeleter> input(hb_subset_input_create_or_fail());
   if (!input) throw FontError("out of memory");
   hb_set_t* keep = hb_subset_input_glyph_set(input.get());
   for (const std::uint32_t g : glyphs) hb_set_add(keep, g);
   hb_set_t* dropped = hb_subset_input_set(input.get(), HB_SUBSET_SETS_DROP_TABLE_TAG);
   for (const hb_tag_t tag : kDroppedTables) hb_set_add(dropped, tag);
-  hb_subset_input_set_flags(input.get(), HB_SUBSET_FLAGS_NO_HINTING);
+  // A name-keyed face's charstrings are flattened, so that a copy can
+  // state its own width before any subroutine would.
+  const bool nameKeyed = face.outlines() == OutlineFormat::Cff && !face.cidKeyed();
+  unsigned flags = HB_SUBSET_FLAGS_NO_HINTING;
+  if (nameKeyed) flags |= HB_SUBSET_FLAGS_DESUBROUTINIZE;
+  hb_subset_input_set_flags(input.get(), flags);
   const std::unique_ptr<hb_subset_plan_t, PlanDeleter> plan(
       hb_subset_plan_create_or_fail(face.face(), input.get()));
   if (!plan) throw FontError("cannot subset " + printable(face.path()));
@@ -83,7 +112,9 @@ Subset subsetFace(const FontFace& face, std::span<const std::uint32_t> glyphs) {
   for (const std::uint32_t g : glyphs) {
     subset.glyphs.push_back(static_cast<std::uint16_t>(hb_map_get(newGlyphs, g)));
   }
-  if (face.outlines() == OutlineFormat::Cff) {
+  if (nameKeyed) {
+    subset.program = cidKeyedCff(result.get(), face, glyphs, advances, subset.glyphs);
+  } else if (face.outlines() == OutlineFormat::Cff) {
     subset.program = cffWithCodes(result.get(), subset.glyphs);
   } else {
     const std::unique_ptr<hb_blob_t, BlobDeleter> blob(hb_face_reference_blob(result.get()));

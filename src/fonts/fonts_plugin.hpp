@@ -18,7 +18,6 @@ struct PluginRequest {
   const std::string* files = nullptr;  // the --font files, in order
   std::size_t fileCount = 0;
   bool useFontconfig = true;
-  bool acceptCff = true;
   bool preferMonospace = false;  // --mono
 };
 

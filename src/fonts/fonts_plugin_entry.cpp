@@ -16,7 +16,6 @@ extern "C" __attribute__((visibility("default"))) kolvo::FallbackFonts* kolvo_fo
     return kolvo::fonts::makeSystemFallbackFonts(
                std::span<const std::string>(request->files, request->fileCount),
                {.useFontconfig = request->useFontconfig,
-                .acceptCff = request->acceptCff,
                 .preferMonospace = request->preferMonospace})
         .release();
   } catch (const std::exception& e) {

@@ -93,7 +93,7 @@ class SystemFallbackFonts final : public FallbackFonts, private ShapingFaces {
     const FontInUse& use = used_.at(font);
     const FontFace& usedFace = *faces_[use.face];
     EmbeddedFont embedded = usedFace.description();
-    Subset subset = subsetFace(usedFace, use.glyphs);
+    Subset subset = subsetFace(usedFace, use.glyphs, use.advances);
     embedded.program = std::move(subset.program);
     embedded.deflatedProgram = deflate(embedded.program);
     for (std::size_t i = 0; i < use.glyphs.size(); ++i) {
@@ -209,11 +209,7 @@ class SystemFallbackFonts final : public FallbackFonts, private ShapingFaces {
     const auto key = std::make_pair(location.path, location.index);
     if (const auto it = faceAt_.find(key); it != faceAt_.end()) return it->second;
     try {
-      auto opened = std::make_unique<FontFace>(location.path, location.index);
-      if (opened->outlines() == OutlineFormat::Cff && !options_.acceptCff) {
-        throw FontError(printable(location.path) + " has CFF outlines, which PostScript output cannot embed");
-      }
-      faces_.push_back(std::move(opened));
+      faces_.push_back(std::make_unique<FontFace>(location.path, location.index));
     } catch (const FontError&) {
       if (givenCount_ == SIZE_MAX) throw;
       faceAt_.emplace(key, std::nullopt);

@@ -12,8 +12,6 @@ namespace kolvo::fonts {
 
 struct FallbackFontOptions {
   bool useFontconfig = true;
-  // PostScript embeds TrueType outlines only (Type 42); PDF takes CFF too.
-  bool acceptCff = true;
   // --mono: fontconfig is asked for monospace faces in every style.
   bool preferMonospace = false;
 };

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "writers/paged/fallback_run.hpp"
+#include "writers/postscript_cff_fonts.hpp"
 
 namespace kolvo {
 namespace {
@@ -202,9 +203,13 @@ std::string postScriptGlyphName(char32_t c) {
 }
 
 void writePostScriptFallbackFonts(OutputSink& out, const FallbackFonts& fonts) {
+  CodePageMaps maps;
   for (std::size_t i = 0; i < fonts.fontCount(); ++i) {
     const EmbeddedFont font = fonts.embed(i);
-    if (font.outlines != OutlineFormat::TrueType) continue;
+    if (font.outlines == OutlineFormat::Cff) {
+      writePostScriptCffFont(out, font, i, maps);
+      continue;
+    }
     const std::vector<std::string> names = glyphNames(font);
     writeBaseFont(out, font, i, names);
     const std::size_t pages = (font.glyphs.size() + 1 + kCodesPerPage - 1) / kCodesPerPage;

@@ -1,8 +1,8 @@
 #pragma once
 // Fallback fonts for tests and the fuzzer, with no font files: three fonts
 // by block of code points, each with a blank. Font "Cyr" (TrueType) has
-// Cyrillic, 500 thousandths wide; font "Han" (CFF, or TrueType as
-// PostScript wants it) the CJK ideographs and kana, 1000 wide; font "Sym" (TrueType) the arrows and box drawing, 600
+// Cyrillic, 500 thousandths wide; font "Han" (CFF, or TrueType when
+// a test asks) the CJK ideographs and kana, 1000 wide; font "Sym" (TrueType) the arrows and box drawing, 600
 // wide (its italic face is the same); font "Lat" (TrueType) the Latin
 // letters of Latin Extended-A and B and Latin Extended Additional, and
 // (through glyphIn) those the standard fonts show, 450 wide. Everything
