@@ -236,6 +236,57 @@ TEST(TextShaping, ShapedCodesCarryPositionsAndLigatureText) {
   EXPECT_EQ(fonts->embed(0).glyphs.size(), codes);
 }
 
+// What a reader takes from the glyphs in the order they are drawn: the
+// text of a cluster told beside its glyphs once, else each glyph's own
+// characters.
+std::u32string readInDrawnOrder(const ShapedText& out, const OneFace& faces,
+                                std::u32string_view text) {
+  std::u32string read;
+  std::uint32_t toldCluster = UINT32_MAX;
+  for (const ShapedGlyph& g : out.glyphs) {
+    if (!g.spanned) {
+      read += faces.placed[g.glyph.code - 1U].characters;
+    } else if (g.clusterBegin != toldCluster) {
+      read += text.substr(g.clusterBegin, g.clusterEnd - g.clusterBegin);
+      toldCluster = g.clusterBegin;
+    }
+  }
+  return read;
+}
+
+// Thai stacks a vowel and a tone mark over one consonant, and fonts place
+// the two in either order: whichever comes first on the page, a reader
+// gets the characters back in the order they were typed.
+TEST(TextShaping, StackedThaiMarksReadBackInTheirOrderInEveryFace) {
+  const std::u32string text = U"\u0E17\u0E35\u0E48\u0E19\u0E35\u0E48 \u0E19\u0E49\u0E33";
+  const std::vector<fonts::FontLocation> found =
+      fonts::FontFinder().candidates(U'\u0E17', FontStyle::Regular);
+  if (found.empty()) GTEST_SKIP() << "no font for Thai (fonts-thai-tlwg or fonts-noto-core)";
+  std::size_t faces = 0;
+  for (const fonts::FontLocation& location : found) {
+    if (location.index != 0 || faces == 6) continue;
+    std::unique_ptr<OneFace> face;
+    try {
+      face = std::make_unique<OneFace>(location.path);
+    } catch (const fonts::FontError&) {
+      continue;
+    }
+    ++faces;
+    ShapedText out;
+    fonts::shapeText(text, FontStyle::Regular, ParagraphDirection::FromText, *face, out);
+    std::u32string read;
+    for (const ShapedPiece& piece : out.pieces) {
+      if (piece.kind != Kind::Glyphs) read += text.substr(piece.begin, piece.end - piece.begin);
+      if (piece.kind != Kind::Glyphs) continue;
+      ShapedText one;
+      one.glyphs.assign(out.glyphs.begin() + static_cast<std::ptrdiff_t>(piece.firstGlyph),
+                        out.glyphs.begin() + static_cast<std::ptrdiff_t>(piece.firstGlyph + piece.glyphCount));
+      read += readInDrawnOrder(one, *face, text);
+    }
+    EXPECT_EQ(read, text) << location.path;
+  }
+}
+
 // The same face, keeping shaped words.
 class OneFaceKeepingWords final : public fonts::ShapingFaces {
  public:

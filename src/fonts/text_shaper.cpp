@@ -98,13 +98,12 @@ void markClusters(std::vector<Placed>& placed, std::size_t end, std::u32string_v
 }
 
 // Codes advance the pen only rightwards, so the glyphs are drawn in the
-// order of their places (a mark HarfBuzz put right of the letter after it
-// in the buffer is drawn after that letter); each code's advance reaches
-// to the next glyph's place, the last one's to the run's end.
-void appendPlaced(std::vector<Placed>& placed, long end, std::size_t face,
+// order of their places, as harfBuzzGlyphs sorts them (a mark HarfBuzz put
+// right of the letter after it in the buffer is drawn after that letter);
+// each code's advance reaches to the next glyph's place, the last one's to
+// the run's end.
+void appendPlaced(const std::vector<Placed>& placed, long end, std::size_t face,
                   std::u32string_view text, ShapingFaces& faces, ShapedText& out) {
-  std::stable_sort(placed.begin(), placed.end(),
-                   [](const Placed& a, const Placed& b) { return a.x < b.x; });
   long pen = 0;
   for (std::size_t i = 0; i < placed.size(); ++i) {
     const long next = i + 1 < placed.size() ? placed[i + 1].x : end;
@@ -147,6 +146,11 @@ std::vector<Placed> harfBuzzGlyphs(std::u32string_view text, std::size_t begin, 
     pen += position[i].x_advance;
   }
   hb_buffer_destroy(buffer);
+  // In the order they are drawn (appendPlaced), which is the order a
+  // reader takes them in: a mark placed before the one HarfBuzz put ahead
+  // of it tells its cluster out of order.
+  std::stable_sort(placed.begin(), placed.end(),
+                   [](const Placed& a, const Placed& b) { return a.x < b.x; });
   markClusters(placed, end, text, face, rightToLeft);
   penEnd = std::lround(pen * scale);
   return placed;

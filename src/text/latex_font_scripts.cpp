@@ -12,6 +12,7 @@ namespace {
 struct FontScriptBlock {
   char32_t first;
   char32_t last;
+  // cppcheck-suppress unusedStructMember ; read by latexFontScriptOf through std::prev
   std::size_t row;  // in kLatexFontScripts
 };
 

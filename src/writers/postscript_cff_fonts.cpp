@@ -3,6 +3,7 @@
 #include <string>
 
 #include "writers/paged/fallback_run.hpp"
+#include "writers/paged/utf16_hex.hpp"
 
 namespace kolvo {
 namespace {
@@ -55,18 +56,7 @@ std::string charactersByCid(const EmbeddedFont& font) {
     entries += i % 8 == 0 ? "\n" : " ";
     entries += std::to_string(i + 1) + " <";
     const std::u32string single(1, glyph.unicode);
-    for (const char32_t c : glyph.characters.empty() ? single : glyph.characters) {
-      const auto unit = [&](unsigned v) {
-        appendHexByte(entries, v >> 8);
-        appendHexByte(entries, v & 0xFF);
-      };
-      if (c < 0x10000) {
-        unit(static_cast<unsigned>(c));
-      } else {
-        unit(0xD800U + static_cast<unsigned>((c - 0x10000) >> 10));
-        unit(0xDC00U + static_cast<unsigned>((c - 0x10000) & 0x3FF));
-      }
-    }
+    paged::appendUtf16Hex(entries, glyph.characters.empty() ? single : glyph.characters);
     entries += ">";
   }
   return entries + " >>";

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "writers/paged/fallback_run.hpp"
+#include "writers/paged/utf16_hex.hpp"
 #include "writers/postscript_cff_fonts.hpp"
 
 namespace kolvo {
@@ -137,24 +138,13 @@ std::string metricsOf(const EmbeddedFont& font, const std::vector<std::string>& 
 // ligature), for Ghostscript's ps2pdf: " /FontInfo << /GlyphNames2Unicode
 // << ... >> >>" with UTF-16BE strings, or nothing.
 std::string glyphNamesToUnicode(const EmbeddedFont& font, const std::vector<std::string>& names) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string entries;
   for (std::size_t i = 0; i < font.glyphs.size(); ++i) {
     const EmbeddedGlyph& glyph = font.glyphs[i];
     if (glyph.characters.empty() && names[i] == postScriptGlyphName(glyph.unicode)) continue;
     entries += " /" + names[i] + " <";
     const std::u32string single(1, glyph.unicode);
-    for (const char32_t c : glyph.characters.empty() ? single : glyph.characters) {
-      const auto unit = [&](unsigned v) {
-        for (int shift = 12; shift >= 0; shift -= 4) entries.push_back(kHex[v >> shift & 0xFU]);
-      };
-      if (c < 0x10000) {
-        unit(static_cast<unsigned>(c));
-      } else {
-        unit(0xD800U + static_cast<unsigned>((c - 0x10000) >> 10));
-        unit(0xDC00U + static_cast<unsigned>((c - 0x10000) & 0x3FF));
-      }
-    }
+    paged::appendUtf16Hex(entries, glyph.characters.empty() ? single : glyph.characters);
     entries += ">";
   }
   return entries.empty() ? entries : "\n/FontInfo << /GlyphNames2Unicode <<" + entries + " >> >>";

@@ -23,6 +23,7 @@
 #include "writers/paged/glyph_place.hpp"
 #include "writers/paged/run_characters.hpp"
 #include "writers/paged/shaped_scripts.hpp"
+#include "writers/paged/utf16_hex.hpp"
 
 namespace kolvo {
 namespace {
@@ -139,22 +140,6 @@ bool onlyWeakAscii(std::string_view bytes) {
     if (byte < 0x20 || byte >= 0x7F || (byte | 0x20U) - 'a' < 26U) return false;
   }
   return true;
-}
-
-// UTF-16BE in hex digits, as PDF text strings are written.
-void appendUtf16Hex(std::string& out, std::u32string_view text) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  const auto unit = [&](unsigned value) {
-    for (int shift = 12; shift >= 0; shift -= 4) out.push_back(kDigits[value >> shift & 0xFU]);
-  };
-  for (const char32_t c : text) {
-    if (c < 0x10000) {
-      unit(static_cast<unsigned>(c));
-    } else {
-      unit(0xD800U + static_cast<unsigned>((c - 0x10000) >> 10));
-      unit(0xDC00U + static_cast<unsigned>((c - 0x10000) & 0x3FF));
-    }
-  }
 }
 
 class PagedEscaper {
@@ -360,7 +345,7 @@ class PagedEscaper {
       if (spans && first.spanned) {
         scratch.actualText.clear();
         if (std::find(told.begin(), told.end(), first.clusterBegin) == told.end()) {
-          appendUtf16Hex(scratch.actualText,
+          paged::appendUtf16Hex(scratch.actualText,
                          chars.substr(first.clusterBegin, first.clusterEnd - first.clusterBegin));
           told.push_back(first.clusterBegin);
         }
