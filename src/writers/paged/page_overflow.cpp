@@ -233,6 +233,20 @@ bool PageOverflow::measureFurther(std::string_view typed, const LineTally& tally
   return false;
 }
 
+// The effect of a tag's text at `size` points, its own glyphs (at their
+// widest) and shift added to `points`; nullptr where the bounds cannot
+// tell it (a row whose effect is not bounded, or a text cut short).
+const PageOverflow::RowEffect* PageOverflow::tagEffect(const LineItem& item, double size,
+                                                       double& points) const {
+  const RowEffect& effect = rows_[item.row];
+  if (!effect.bounded || item.end - item.begin != effect.bytes) return nullptr;
+  if (effect.glyphs != 0 || effect.shift != 0) {
+    points += static_cast<double>(effect.glyphs * widestGlyph_) *
+                  std::max(size, effect.maxSize) / 1000 + effect.shift;
+  }
+  return &effect;
+}
+
 // The line's width in points from its start, bounded from its items: the
 // user's text and the clean-ups' in the font in force, each tag's glyph as
 // the widest at the larger of its sizes and the size in force. Negative
@@ -255,17 +269,13 @@ double PageOverflow::boundOfItems(const TypedLine& line) {
       continue;
     }
     if (item.kind != ItemKind::TagText) return -1;
-    const RowEffect& effect = rows_[item.row];
-    if (!effect.bounded || item.end - item.begin != effect.bytes) return -1;
-    if (effect.glyphs != 0 || effect.shift != 0) {
-      points += static_cast<double>(effect.glyphs * widestGlyph_) *
-                    std::max(size, effect.maxSize) / 1000 + effect.shift;
-    }
-    if (effect.setsFont) {
+    const RowEffect* effect = tagEffect(item, size, points);
+    if (effect == nullptr) return -1;
+    if (effect->setsFont) {
       points += static_cast<double>(units) * size / 1000;
       units = 0;
-      table = effect.table;
-      size = effect.points;
+      table = effect->table;
+      size = effect->points;
       lastFontRow_ = item.row;
     }
   }
@@ -290,15 +300,11 @@ double PageOverflow::quickBoundOfItems(const TypedLine& line, double room) {
   lastFontRow_ = kNoRow;
   for (const LineItem& item : line.items) {
     if (item.kind != ItemKind::TagText) return -1;
-    const RowEffect& effect = rows_[item.row];
-    if (!effect.bounded || item.end - item.begin != effect.bytes) return -1;
-    if (effect.glyphs != 0 || effect.shift != 0) {
-      points += static_cast<double>(effect.glyphs * widestGlyph_) *
-                    std::max(size, effect.maxSize) / 1000 + effect.shift;
-    }
-    if (effect.setsFont) {
-      size = effect.points;
-      ratio = std::max(ratio, effect.ratio);
+    const RowEffect* effect = tagEffect(item, size, points);
+    if (effect == nullptr) return -1;
+    if (effect->setsFont) {
+      size = effect->points;
+      ratio = std::max(ratio, effect->ratio);
       lastFontRow_ = item.row;
     }
   }

@@ -105,6 +105,7 @@ class PageOverflow {
   const GlyphWidths* tableOf(const TextStyle& style) const;
   bool measureFurther(std::string_view typed, const LineTally& tally);
   bool plainFits(std::string_view typed, const LineTally& tally) const;
+  const RowEffect* tagEffect(const LineItem& item, double size, double& points) const;
   double boundOfItems(const TypedLine& line);
   double quickBoundOfItems(const TypedLine& line, double room);
   double widthRatio(const GlyphWidths* table, double points) const;
