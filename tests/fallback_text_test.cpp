@@ -253,6 +253,20 @@ std::vector<std::vector<char32_t>> codesOf(const FallbackFonts& fonts) {
   return codes;
 }
 
+// Every line of `input` through the conversion's own line rewrite, in
+// typed text, asking `fonts` for codes as drawing them does.
+void rewriteEveryLine(const std::string& input, Format format, FallbackFonts& fonts) {
+  paged::FallbackContext context(fonts, format);
+  EscapeStats stats;
+  LineMarks state;
+  LineReader reader(input, kWholeLines);
+  std::string line;
+  std::string scratch;
+  while (reader.next(line)) {
+    rewriteLine(line, scratch, format, state, TextMode::Typed, stats, &context);
+  }
+}
+
 TEST(FallbackText, PostScriptsFirstReadingGivesOutTheCodesOfTheSecondInItsOrder) {
   // The first reading passes over lines that can give out nothing new; each
   // line here brings one thing that a careless pass would miss: a letter
@@ -308,15 +322,7 @@ TEST(FallbackText, PdfsFirstReadingGivesOutTheCodesOfTheSecondInItsOrder) {
   giveOutFallbackCodes(first, Format::Pdf, firstOnly);
   // The codes in the order the conversion's own line rewrite asks for them.
   FakeFallbackFonts secondOnly;
-  paged::FallbackContext context(secondOnly, Format::Pdf);
-  EscapeStats stats;
-  LineMarks state;
-  LineReader second(input, kWholeLines);
-  std::string line;
-  std::string scratch;
-  while (second.next(line)) {
-    rewriteLine(line, scratch, Format::Pdf, state, TextMode::Typed, stats, &context);
-  }
+  rewriteEveryLine(input, Format::Pdf, secondOnly);
   EXPECT_EQ(codesOf(firstOnly), codesOf(secondOnly));
   const std::vector<std::vector<char32_t>> expected = {{U'\u0416', U'\u042F'}, {U'\u0416'}};
   EXPECT_EQ(codesOf(secondOnly), expected);
@@ -362,15 +368,7 @@ TEST(FallbackText, BothReadingsGiveOutTheSameCodesForWholeWords) {
     giveOutFallbackCodes(first, format, firstOnly);
     // The codes in the order drawing the lines asks for them.
     FakeFallbackFonts drawnOnly(false);
-    paged::FallbackContext context(drawnOnly, format);
-    EscapeStats stats;
-    LineMarks state;
-    LineReader second(input, kWholeLines);
-    std::string line;
-    std::string scratch;
-    while (second.next(line)) {
-      rewriteLine(line, scratch, format, state, TextMode::Typed, stats, &context);
-    }
+    rewriteEveryLine(input, format, drawnOnly);
     EXPECT_EQ(codesOf(firstOnly), codesOf(drawnOnly)) << formatInfo(format).name;
   }
 }
