@@ -221,13 +221,15 @@ std::string pdfWithTwoFallbackFonts() {
 
 TEST(FallbackText, PdfEmbedsEachFontAfterThePages) {
   const std::string doc = pdfWithTwoFallbackFonts();
-  // Object 4, once and before the pages, names the fonts written after them.
-  const std::size_t resources = doc.find("4 0 obj << /Font <<");
-  EXPECT_EQ(doc.rfind("4 0 obj << /Font <<"), resources);
+  // The fonts come after the pages, and object 4, once and after them,
+  // names them: the fonts are known only when every line is drawn.
+  const std::size_t resources = doc.find("\n4 0 obj << /Font <<");
+  EXPECT_EQ(doc.rfind("\n4 0 obj << /Font <<"), resources);
   EXPECT_EQ(doc.find("/F6 10 0 R /K0 40 0 R /K1 46 0 R >> >> endobj\n"),
             doc.find("/F6 10 0 R"));
-  EXPECT_LT(resources, doc.find("11 0 obj"));
-  EXPECT_LT(doc.find("11 0 obj"), doc.find("40 0 obj << /Type /Font /Subtype /Type0 /BaseFont /KOLVOA+Cyr"));
+  const std::size_t fonts = doc.find("40 0 obj << /Type /Font /Subtype /Type0 /BaseFont /KOLVOA+Cyr");
+  EXPECT_LT(doc.find("11 0 obj"), fonts);
+  EXPECT_LT(fonts, resources);
   EXPECT_NE(doc.find("/Subtype /CIDFontType2"), std::string::npos);
   EXPECT_NE(doc.find("/Subtype /CIDFontType0 "), std::string::npos);  // the CFF font
   EXPECT_NE(doc.find("/W [1 [\n500 500]]"), std::string::npos);

@@ -157,17 +157,15 @@ class PdfWriter final : public PagedWriter {
     } else {
       out_.write(kHeader);
     }
-    // The first reading of the input has given out every fallback font's
-    // codes (writerReadsInputTwice).
-    if (fallback_ != nullptr) fallbackFonts_ = fallback_->fontCount();
     for (const PdfFixedObject& object : kFixedObjects) {
       // With metadata the catalog comes last, when what it names is known.
       if (info_ != nullptr && object.number == 1) continue;
       if (defersPages() && object.number == static_cast<int>(kPdfFirstPageObject)) continue;
+      if (defersResources() && &object == &kFixedObjects[kResourcesEntry]) continue;
       if (mode_ == TextMode::Typed && writeReencodedFont(object.number)) continue;
       if (mono() && writeMonoFont(object.number)) continue;
-      if (&object == &kFixedObjects[kResourcesEntry] && (fallbackFonts_ > 0 || running())) {
-        writeResourcesWithLaterObjects();
+      if (&object == &kFixedObjects[kResourcesEntry]) {
+        writeResources();
         continue;
       }
       writeFixed(object);
@@ -214,12 +212,11 @@ class PdfWriter final : public PagedWriter {
   void epilogue() override {
     closeStream();
     if (fallback_ != nullptr) {
-      if (fallback_->fontCount() != fallbackFonts_) {
-        throw std::logic_error("a fallback font was not asked for in the first reading");
-      }
+      fallbackFonts_ = fallback_->fontCount();
       writePdfFallbackFonts(out_, table_, *fallback_, fallbackFonts_);
     }
     if (running()) writeRunningObjects();
+    if (defersResources()) writeResources();
     if (defersPages()) {
       links_.writeAnnotationsAndPages(out_, table_, kFixedObjects[kFirstPageEntry].text);
     }
@@ -232,6 +229,12 @@ class PdfWriter final : public PagedWriter {
   void writeFixed(const PdfFixedObject& object) {
     table_.fixedObject(static_cast<std::uint64_t>(object.number), out_.offset());
     out_.write(object.text);
+  }
+
+  // Object 4, the resources every page shares.
+  void writeResources() {
+    if (fallbackFonts_ > 0 || running()) return writeResourcesWithLaterObjects();
+    writeFixed(kFixedObjects[kResourcesEntry]);
   }
 
   // Object 4 naming the fallback fonts too, whose objects follow the pages,
@@ -451,6 +454,11 @@ class PdfWriter final : public PagedWriter {
   // Typed text may hold links, whose annotations its page objects name:
   // they are written at the end (PdfLinks).
   bool defersPages() const { return mode_ == TextMode::Typed; }
+  // Typed text's resources name the fallback fonts, known only once every
+  // line is drawn: object 4 comes after the fonts, and the input is read
+  // once. (Whether or not the fonts are there, so that text the standard
+  // fonts hold gives the same bytes either way.)
+  bool defersResources() const { return mode_ == TextMode::Typed; }
 
   // Opens the content stream of `page`, whose page object has just been
   // written (object 3 in the prologue for page 1).

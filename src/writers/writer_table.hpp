@@ -27,9 +27,9 @@ struct WriterRow {
                                        const paged::PageDesign* design,
                                        const DocumentInfo* info);
   // The prologue names every fallback font that typed text will draw with
-  // (PostScript defines them there, PDF names them in its one resource
-  // dictionary), so with fallback fonts the input is read twice: first to
-  // give out their codes.
+  // (PostScript defines them there), so with fallback fonts the input is
+  // read twice: first to give out their codes. (Typed PDF writes its
+  // resource dictionary, which names them, after the pages.)
   bool fallbackFontsInPrologue;
 };
 
@@ -65,7 +65,7 @@ inline constexpr std::array<WriterRow, kFormatCount> kWriterTable = {{
     {Format::Rtf, &kRtfFormat, &kRtfFormat, nullptr, false},
     {Format::Latex, &kLatexFormat, &kLatexTypedFormat, nullptr, false},
     {Format::PostScript, nullptr, nullptr, makePostScriptWriter, true},
-    {Format::Pdf, nullptr, nullptr, makePdfWriter, true},
+    {Format::Pdf, nullptr, nullptr, makePdfWriter, false},
     {Format::OpenDocument, &kOpenDocumentFormat, &kOpenDocumentTypedFormat, nullptr, false},
 }};
 
