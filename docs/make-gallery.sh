@@ -20,7 +20,8 @@
 #   letter.png, mono.png
 # and scripts.png,, examples/scripts.txt (every script, --escape) as PDF
 # drawn by pdftoppm, with the fallback fonts of this machine
-# (fonts-dejavu-core and fonts-wqy-zenhei give the picture in the README).
+# (fonts-urw-base35, fonts-texgyre and fonts-wqy-zenhei give the picture in
+# the README).
 #
 # Usage: docs/make-gallery.sh [KOLVO_BINARY] [GALLERY_DIR] [paper]
 #   (defaults: build/kolvo and docs/gallery; "paper" makes only the four
