@@ -122,6 +122,7 @@ struct LatexScan {
   bool math = false;
   bool mathOverLine = false;   // the open mathematics has crossed a line
   bool mathBeyondAscii = false;  // and holds text beyond ASCII
+  bool inDocument = false;       // past \begin{document}
 
   std::string fault(std::string_view doc) {
     std::size_t argumentAt = std::string_view::npos;  // where a command's argument would open
@@ -141,6 +142,10 @@ struct LatexScan {
         if (groups.empty() || !groups.back().environment.empty()) return "a '}' closes nothing";
         if (groups.back().mathAtOpen != math) return "mathematics crosses a brace";
         groups.pop_back();
+      } else if (!inDocument && (c == '$' || c == '^' || c == '_' || c == '&' || c == '#')) {
+        // The preamble's own: macro parameters, and the Lua code it hands
+        // lualatex. Only the document's text is judged for these.
+        continue;
       } else if (c == '$') {
         math = !math;
         mathOverLine = false;
@@ -190,6 +195,7 @@ struct LatexScan {
     std::string environment(doc.substr(end + 1, close - end - 1));
     if (math) lastFault = "mathematics meets \\" + std::string(name) + "{" + environment + "}";
     if (name == "begin") {
+      if (environment == "document") inDocument = true;
       groups.push_back({std::move(environment), math});
     } else if (groups.empty() || groups.back().environment != environment) {
       lastFault = "\\end{" + environment + "} closes another group";
