@@ -22,6 +22,7 @@
 #include "fonts/text_shaper.hpp"
 #include "markup/format.hpp"
 #include "support/test_support.hpp"
+#include "support/words_back.hpp"
 #include "text/typed_text.hpp"
 
 namespace kolvo::test {
@@ -377,18 +378,6 @@ std::vector<std::string> translations(const std::string& language, std::size_t c
     lines.push_back(line);
   }
   return lines;
-}
-
-// The characters of `text` but blanks and the bidi marks pdftotext adds,
-// counted.
-std::map<char32_t, std::size_t> characterCounts(const std::string& text) {
-  std::map<char32_t, std::size_t> counts;
-  for (std::size_t at = 0; at < text.size();) {
-    const char32_t c = nextCodePoint(text, at);
-    if (c <= U' ' || (c >= 0x202A && c <= 0x202E) || c == 0x200E || c == 0x200F) continue;
-    ++counts[c];
-  }
-  return counts;
 }
 
 // Converts the catalogue text of each of `languages` to `format` and checks

@@ -84,21 +84,24 @@ inline double wordsBack(std::string_view typed, std::string_view shown) {
   return wanted.empty() ? 1.0 : static_cast<double>(found) / static_cast<double>(wanted.size());
 }
 
+// The characters of `text` but blanks and the bidi marks pdftotext adds,
+// counted.
+inline std::map<char32_t, std::size_t> characterCounts(std::string_view text) {
+  std::map<char32_t, std::size_t> counts;
+  for (std::size_t at = 0; at < text.size();) {
+    const char32_t c = nextCodePoint(text, at);
+    if (c <= U' ' || (c >= 0x202A && c <= 0x202E) || c == 0x200E || c == 0x200F) continue;
+    ++counts[c];
+  }
+  return counts;
+}
+
 // The share of the characters of `typed` (blanks and direction marks left
 // out) that come back in `shown`, each as often as it was typed: for the
 // scripts whose marks pdftotext may give back in another order within a word.
 inline double charactersBack(std::string_view typed, std::string_view shown) {
-  const auto counts = [](std::string_view text) {
-    std::map<char32_t, std::size_t> counted;
-    for (std::size_t at = 0; at < text.size();) {
-      const char32_t c = nextCodePoint(text, at);
-      if (c <= U' ' || (c >= 0x202A && c <= 0x202E) || c == 0x200E || c == 0x200F) continue;
-      ++counted[c];
-    }
-    return counted;
-  };
-  const std::map<char32_t, std::size_t> wanted = counts(typed);
-  std::map<char32_t, std::size_t> got = counts(shown);
+  const std::map<char32_t, std::size_t> wanted = characterCounts(typed);
+  std::map<char32_t, std::size_t> got = characterCounts(shown);
   std::size_t total = 0;
   std::size_t found = 0;
   for (const auto& [c, n] : wanted) {
