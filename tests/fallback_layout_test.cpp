@@ -111,6 +111,47 @@ TEST(FallbackFontNames, AreReadAsTheRunsWriteThem) {
   }
 }
 
+// The widths keep what they were told of each code and font: a code or a
+// font not given out yet is asked again (and found once it is), the
+// blank stays told apart, and a run in another font is measured in that
+// font, not the one named before.
+TEST(FallbackWidthsKept, CodesAndFontsNotGivenOutYetAreAskedAgain) {
+  FakeFallbackFonts fonts(false);
+  const paged::FallbackWidths widths(Format::Pdf, TextMode::Typed, &fonts);
+  EXPECT_FALSE(widths.hexFont("K0").known);
+  const FallbackGlyph cyrillic = *fonts.glyph(U'\u0416', FontStyle::Regular);
+  const paged::HexFont k0 = widths.hexFont("K0");
+  ASSERT_TRUE(k0.known);
+  EXPECT_FALSE(widths.hexFont("K1").known);
+  EXPECT_FALSE(widths.hexGlyph(k0, cyrillic.code + 1U).has_value());
+  const FallbackGlyph blank = *fonts.glyphIn(cyrillic.font, U' ');
+  ASSERT_EQ(blank.code, cyrillic.code + 1U);
+  const FallbackGlyph han = *fonts.glyph(U'\u4E00', FontStyle::Regular);
+  for (int twice = 0; twice < 2; ++twice) {
+    const auto letter = widths.hexGlyph(k0, cyrillic.code);
+    ASSERT_TRUE(letter.has_value());
+    EXPECT_EQ(letter->advance, 500U);
+    EXPECT_FALSE(letter->blank);
+    const auto space = widths.hexGlyph(k0, blank.code);
+    ASSERT_TRUE(space.has_value());
+    EXPECT_EQ(space->advance, 250U);
+    EXPECT_TRUE(space->blank);
+    const paged::HexFont k1 = widths.hexFont("K1");
+    ASSERT_TRUE(k1.known);
+    EXPECT_EQ(k1.font, han.font);
+    const auto ideograph = widths.hexGlyph(k1, han.code);
+    ASSERT_TRUE(ideograph.has_value());
+    EXPECT_EQ(ideograph->advance, 1000U);
+    EXPECT_EQ(widths.hexFont("K0").font, cyrillic.font);
+  }
+  // What the layout reads in place is what was answered.
+  const std::span<const paged::KnownHexGlyph> kept = widths.knownHexGlyphs(cyrillic.font);
+  ASSERT_GT(kept.size(), std::size_t{blank.code});
+  EXPECT_TRUE(kept[blank.code].known && kept[blank.code].blank && kept[blank.code].advance == 250U);
+  EXPECT_FALSE(kept[0].known);
+  EXPECT_TRUE(widths.knownHexGlyphs(7).empty());
+}
+
 // A line with runs that fits whole is found without the glyph-by-glyph
 // breaker: the same one piece and, to the last bit, the same width and
 // marks as the breaker finds, at every width around the line's own, in

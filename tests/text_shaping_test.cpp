@@ -67,6 +67,71 @@ TEST(BidiOrder, TextWithoutStrongCharactersSettlesNothing) {
   EXPECT_EQ(settled, ParagraphDirection::FromText);
 }
 
+// Characters of each bidi class the quick path must tell apart: right to
+// left letters and marks, left to right letters, European and Arabic
+// numbers with their separators and terminators, mirrored brackets and
+// other neutrals, blanks, a tab, the joiners, and the explicit marks.
+constexpr std::u32string_view kBidiPool =
+    U"\u0645\u0631\u062D\u0628\u0627\u0644\u064E\u0651"  // Arabic letters, two marks
+    U"\u05D0\u05D1\u05D2\u05B8"                          // Hebrew letters, a point
+    U"abcZ\u0915\u093F\u0E01\u0E34"                      // Latin, Devanagari, Thai
+    U"0129\u0660\u0663\u06F1"                            // European, Arabic, Persian digits
+    U"+-.,:/%$#\u060C\u066B"                             // separators, terminators
+    U"()[]{}<>\u00AB\u00BB!?\"'*&@"                      // brackets and other neutrals
+    U"    \t\u200C\u200D\u00A0"                          // blanks, a tab, joiners
+    U"\u200E\u200F\u202A\u202B\u202C\u202D\u202E\u2066\u2067\u2068\u2069\u061C";
+
+// bidiOrder() against FriBidi itself: levels, places and the settled
+// paragraph, on real phrases and on random mixes of every class above.
+void expectSameBidi(std::u32string_view text, ParagraphDirection paragraph) {
+  fonts::BidiOrder quick;
+  fonts::BidiOrder full;
+  fonts::bidiOrder(text, paragraph, quick);
+  fonts::bidiOrderByFriBidi(text, paragraph, full);
+  std::string shown;
+  for (const char32_t c : text) shown += std::to_string(static_cast<unsigned>(c)) + " ";
+  EXPECT_EQ(quick.levels, full.levels) << shown;
+  EXPECT_EQ(quick.visual, full.visual) << shown;
+  EXPECT_EQ(quick.paragraph, full.paragraph) << shown;
+}
+
+TEST(BidiOrder, QuickPathEqualsFriBidiOnRealAndMixedText) {
+  const std::u32string phrases[] = {
+      U"\u0644\u0627 \u064A\u0645\u0643\u0646 \u0641\u062A\u062D \u0627\u0644\u0645\u0644\u0641: (\u062E\u0637\u0623)",
+      U"\u0627\u0644\u0635\u0641\u062D\u0629 12 \u0645\u0646 \u0663\u0664",
+      U"\u0627\u0633\u062A\u062E\u062F\u0645 GTK+ \u0644\u0640 %s",
+      U"\u05E9\u05DE\u05D5\u05E8 [\u05E7\u05D5\u05D1\u05E5] \u05D1\u05E9\u05DD...",
+      U"\u0928\u092F\u093E \u092B\u093C\u094B\u0932\u094D\u0921\u0930 (2) \u092C\u0928\u093E\u090F\u0901\u0964",
+      U"\u0E40\u0E1B\u0E34\u0E14\u0E41\u0E1F\u0E49\u0E21 \"%s\" \u0E44\u0E21\u0E48\u0E44\u0E14\u0E49",
+      U"  \u0645\u0631\u062D\u0628\u0627  ",
+      U"",
+      U"\t",
+  };
+  for (const std::u32string& phrase : phrases) {
+    for (const auto paragraph : {ParagraphDirection::LeftToRight, ParagraphDirection::RightToLeft,
+                                 ParagraphDirection::FromText}) {
+      expectSameBidi(phrase, paragraph);
+    }
+  }
+  // Random mixes, most from a few classes (where the quick path applies),
+  // some from all.
+  std::uint64_t seed = 0x2545F4914F6CDD1DULL;
+  const auto next = [&seed] {
+    seed ^= seed << 13;
+    seed ^= seed >> 7;
+    seed ^= seed << 17;
+    return seed;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    const std::size_t window = 4 + next() % (kBidiPool.size() - 4);
+    const std::size_t from = next() % (kBidiPool.size() - window + 1);
+    const std::u32string_view pool = round % 3 == 0 ? kBidiPool : kBidiPool.substr(from, window % 12 + 1);
+    std::u32string text;
+    for (std::size_t n = next() % 24; n > 0; --n) text.push_back(pool[next() % pool.size()]);
+    expectSameBidi(text, round % 2 == 0 ? ParagraphDirection::RightToLeft : ParagraphDirection::LeftToRight);
+  }
+}
+
 // The path of the font fontconfig gives `sample`, or empty.
 std::string fontPathFor(char32_t sample) {
   const std::vector<fonts::FontLocation> found =
@@ -326,6 +391,44 @@ TEST(TextShaping, KeptWordsShapeAsTheFirstTime) {
     EXPECT_EQ(a.clusterBegin, b.clusterBegin) << i;
     EXPECT_EQ(a.clusterEnd, b.clusterEnd) << i;
     EXPECT_EQ(a.spanned, b.spanned) << i;
+  }
+}
+
+// Runs between blanks and runs that touch a number, a bracket or a letter
+// of another direction, each said more than once: the store gives the
+// glyphs, places and clusters that shaping every run anew gives, in
+// either paragraph direction, and is used for the runs in context too.
+TEST(TextShaping, KeptRunsInContextShapeAsTheFirstTime) {
+  KOLVO_REQUIRE_FONT_FOR(U'\u0645', "fonts-noto-core or fonts-dejavu-core");
+  const std::u32string once = kArabicWords + U"12 (" + kArabicWords + U") abc" + kArabicWords +
+                              U" \u0644\u0627\u0660\u0661 \u0645\u0651\u0631\u060C" + kArabicWords;
+  const std::u32string text = once + U" " + once + U" " + once;
+  for (const auto paragraph : {ParagraphDirection::RightToLeft, ParagraphDirection::LeftToRight}) {
+    OneFace fresh(fontPath);
+    OneFaceKeepingWords keeping(fontPath);
+    ShapedText first;
+    ShapedText again;
+    fonts::shapeText(text, FontStyle::Regular, paragraph, fresh, first);
+    fonts::shapeText(text, FontStyle::Regular, paragraph, keeping, again);
+    ASSERT_EQ(first.glyphs.size(), again.glyphs.size());
+    ASSERT_EQ(first.pieces.size(), again.pieces.size());
+    EXPECT_EQ(first.paragraph, again.paragraph);
+    for (std::size_t i = 0; i < first.pieces.size(); ++i) {
+      EXPECT_EQ(first.pieces[i].begin, again.pieces[i].begin) << i;
+      EXPECT_EQ(first.pieces[i].kind, again.pieces[i].kind) << i;
+      EXPECT_EQ(first.pieces[i].glyphCount, again.pieces[i].glyphCount) << i;
+    }
+    for (std::size_t i = 0; i < first.glyphs.size(); ++i) {
+      const ShapedGlyph& a = first.glyphs[i];
+      const ShapedGlyph& b = again.glyphs[i];
+      EXPECT_EQ(fresh.placed[a.glyph.code - 1U].glyph, keeping.faces_.placed[b.glyph.code - 1U].glyph) << i;
+      EXPECT_EQ(a.advance, b.advance) << i;
+      EXPECT_EQ(a.clusterBegin, b.clusterBegin) << i;
+      EXPECT_EQ(a.clusterEnd, b.clusterEnd) << i;
+      EXPECT_EQ(a.spanned, b.spanned) << i;
+    }
+    // Only the first of the three sayings was shaped, context and all.
+    EXPECT_LE(keeping.faces_.placed.size() * 2, fresh.placed.size());
   }
 }
 

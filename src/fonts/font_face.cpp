@@ -75,16 +75,33 @@ FontFace::~FontFace() {
   hb_face_destroy(face_);
 }
 
-std::optional<std::uint32_t> FontFace::glyph(char32_t c) const {
+std::optional<std::uint32_t> FontFace::askGlyph(char32_t c) const {
+  constexpr char32_t kFirstPlane = 0x10000;
+  std::uint32_t* known = nullptr;
+  if (c < kFirstPlane) {
+    if (glyphOfCharacter_.empty()) glyphOfCharacter_.assign(kFirstPlane, kNotAsked);
+    known = &glyphOfCharacter_[c];
+  }
   hb_codepoint_t g = 0;
-  if (hb_font_get_nominal_glyph(font_, c, &g) == 0 || g == 0) return std::nullopt;
+  if (hb_font_get_nominal_glyph(font_, c, &g) == 0) g = 0;
+  if (known != nullptr) *known = g;
+  if (g == 0) return std::nullopt;
   return g;
 }
 
 std::uint16_t FontFace::advance(std::uint32_t glyph) const {
+  if (glyph < advanceOfGlyph_.size() && advanceOfGlyph_[glyph] != kNotAsked) {
+    return static_cast<std::uint16_t>(advanceOfGlyph_[glyph]);
+  }
   const hb_position_t units = hb_font_get_glyph_h_advance(font_, glyph);
   const long thousandths = std::lround(units * 1000.0 / unitsPerEm_);
-  return static_cast<std::uint16_t>(std::clamp(thousandths, 0L, 65535L));
+  const auto advance = static_cast<std::uint16_t>(std::clamp(thousandths, 0L, 65535L));
+  const unsigned glyphCount = hb_face_get_glyph_count(face_);
+  if (glyph < glyphCount) {
+    if (advanceOfGlyph_.empty()) advanceOfGlyph_.assign(glyphCount, kNotAsked);
+    advanceOfGlyph_[glyph] = advance;
+  }
+  return advance;
 }
 
 EmbeddedFont FontFace::description() const {

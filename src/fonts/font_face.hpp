@@ -8,6 +8,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "writers/paged/fallback_fonts.hpp"
 
@@ -39,7 +40,14 @@ class FontFace {
   bool cidKeyed() const { return cidKeyed_; }
 
   // The glyph the face's character map gives `c`, if any (never .notdef).
-  std::optional<std::uint32_t> glyph(char32_t c) const;
+  // Inline for the characters asked before: a shaped text asks for each.
+  std::optional<std::uint32_t> glyph(char32_t c) const {
+    if (c < glyphOfCharacter_.size() && glyphOfCharacter_[c] != kNotAsked) {
+      const std::uint32_t g = glyphOfCharacter_[c];
+      return g == 0 ? std::nullopt : std::optional<std::uint32_t>(g);
+    }
+    return askGlyph(c);
+  }
   // The advance of `glyph` in thousandths of the size.
   std::uint16_t advance(std::uint32_t glyph) const;
 
@@ -58,6 +66,14 @@ class FontFace {
   hb_face_t* face_ = nullptr;
   hb_font_t* font_ = nullptr;
   unsigned unitsPerEm_ = 1000;
+  std::optional<std::uint32_t> askGlyph(char32_t c) const;
+
+  // glyph() of the first plane and advance() of each glyph, found once:
+  // a shaped text asks for the same few again and again. kNotAsked
+  // until asked (the first plane's array is made on the first ask).
+  static constexpr std::uint32_t kNotAsked = UINT32_MAX;
+  mutable std::vector<std::uint32_t> glyphOfCharacter_;
+  mutable std::vector<std::uint32_t> advanceOfGlyph_;
   OutlineFormat outlines_ = OutlineFormat::TrueType;
   bool cidKeyed_ = false;
 };

@@ -119,9 +119,18 @@ class SystemFallbackFonts final : public FallbackFonts, private ShapingFaces {
   std::string missingHint(std::span<const char32_t> missing) const override;
 
  private:
+  // A face found stays the one found: faces are only ever added after
+  // those that lacked the character. None found is asked again, for a
+  // face picked for another character since may have it.
   std::optional<std::size_t> faceFor(char32_t c, FontStyle style) override {
     if (c < 0x20) return std::nullopt;
-    return findFace(c, style);
+    if (c >= kBmpSize) return findFace(c, style);
+    std::vector<std::uint32_t>& known = faceOfCharacter_[static_cast<std::size_t>(style)];
+    if (known.empty()) known.assign(kBmpSize, kUnknown);
+    if (known[c] != kUnknown) return known[c] - 1U;
+    const std::optional<std::size_t> f = findFace(c, style);
+    if (f) known[c] = static_cast<std::uint32_t>(*f + 1U);
+    return f;
   }
   const FontFace& face(std::size_t f) const override { return *faces_[f]; }
   ShapedWords* shapedWords() override { return &shapedWords_; }
@@ -269,6 +278,9 @@ class SystemFallbackFonts final : public FallbackFonts, private ShapingFaces {
   mutable LineBreaker lineBreaker_;
   std::vector<std::size_t> usedOfFace_;
   std::array<std::vector<std::uint32_t>, kStyleCount> bmp_;
+  // By style and character of the first plane: faceFor()'s face + 1, or
+  // kUnknown.
+  std::array<std::vector<std::uint32_t>, kStyleCount> faceOfCharacter_;
   std::array<std::unordered_map<char32_t, std::uint32_t>, kStyleCount> astral_;
 };
 

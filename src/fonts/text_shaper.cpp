@@ -32,21 +32,26 @@ bool clingsToLetterBefore(char32_t c) {
 
 // The face of each character: the face of the letter before while it has
 // the character (a run stays in one face), else the fonts' choice.
-std::vector<std::size_t> facesOf(std::u32string_view text, FontStyle style, ShapingFaces& faces) {
-  std::vector<std::size_t> chosen(text.size(), kNoFace);
+void facesOf(std::u32string_view text, FontStyle style, ShapingFaces& faces,
+             std::vector<std::size_t>& chosen) {
+  chosen.assign(text.size(), kNoFace);
   std::size_t before = kNoFace;
+  const FontFace* beforeFace = nullptr;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char32_t c = text[i];
     if (isBlank(c)) continue;
-    if (before != kNoFace && (clingsToLetterBefore(c) || faces.face(before).glyph(c))) {
+    // The face's own glyph first: a look-up, where the category is a call.
+    if (beforeFace != nullptr && (beforeFace->glyph(c) || clingsToLetterBefore(c))) {
       chosen[i] = before;
       continue;
     }
     const std::optional<std::size_t> face = faces.faceFor(c, style);
     chosen[i] = face.value_or(kNoFace);
-    if (face) before = *face;
+    if (face) {
+      before = *face;
+      beforeFace = &faces.face(before);
+    }
   }
-  return chosen;
 }
 
 using Placed = PlacedGlyph;
@@ -156,47 +161,74 @@ std::vector<Placed> harfBuzzGlyphs(std::u32string_view text, std::size_t begin, 
   return placed;
 }
 
-// The offsets of `placed` moved by `by`.
-void moveOffsets(std::vector<Placed>& placed, long by) {
-  for (Placed& p : placed) {
-    for (std::uint32_t* offset : {&p.cluster, &p.clusterEnd, &p.mapsFrom, &p.mapsTo, &p.nearest}) {
-      *offset = static_cast<std::uint32_t>(static_cast<long>(*offset) + by);
-    }
+// How many characters on either side of a run HarfBuzz may read as its
+// context (it reads five): a run kept in its context is found again only
+// with these the same.
+constexpr std::size_t kContextLength = 8;
+
+// The key a run is kept under in ShapedWords: face and direction, for a
+// run in context the characters around it (each side led by its length),
+// then its text.
+void runKey(std::u32string_view text, std::size_t begin, std::size_t end, bool rightToLeft,
+            std::size_t face, bool inContext, std::u32string& key) {
+  key.clear();
+  key.push_back(static_cast<char32_t>(face));
+  key.push_back(rightToLeft ? U'r' : U'l');
+  if (inContext) {
+    const std::size_t before = std::min(begin, kContextLength);
+    const std::size_t after = std::min(text.size() - end, kContextLength);
+    key.push_back(static_cast<char32_t>(before));
+    key.append(text.substr(begin - before, before));
+    key.push_back(static_cast<char32_t>(after));
+    key.append(text.substr(end, after));
+  }
+  key.append(text.substr(begin, end - begin));
+}
+
+// Adds the glyphs of a run kept in the store, moved to the run's start.
+void appendKept(const ShapedWords::Glyphs& kept, std::size_t begin, ShapedText& out) {
+  const auto by = static_cast<std::uint32_t>(begin);
+  const std::size_t first = out.glyphs.size();
+  out.glyphs.insert(out.glyphs.end(), kept.begin(), kept.end());
+  for (std::size_t i = first; i < out.glyphs.size(); ++i) {
+    out.glyphs[i].clusterBegin += by;
+    out.glyphs[i].clusterEnd += by;
   }
 }
 
+// The glyphs out.glyphs holds from `first` on, moved back to offsets from
+// the run's start `begin`: what the store keeps.
+ShapedWords::Glyphs glyphsToKeep(const ShapedText& out, std::size_t first, std::size_t begin) {
+  ShapedWords::Glyphs kept(out.glyphs.begin() + static_cast<std::ptrdiff_t>(first), out.glyphs.end());
+  const auto by = static_cast<std::uint32_t>(begin);
+  for (ShapedGlyph& glyph : kept) {
+    glyph.clusterBegin -= by;
+    glyph.clusterEnd -= by;
+  }
+  return kept;
+}
+
 // Shapes the characters [begin, end) of `text` in `face` and adds their
-// piece. A word that blanks or the text's ends bound has no context and
-// is shaped once per run.
+// piece, from the store when the same run was shaped before.
 void shapeRun(std::u32string_view text, std::size_t begin, std::size_t end, bool rightToLeft,
-              std::size_t face, ShapingFaces& faces, ShapedText& out) {
-  const FontFace& fontFace = faces.face(face);
+              std::size_t face, ShapingFaces& faces, std::u32string& key, ShapedText& out) {
   const bool bounded = (begin == 0 || text[begin - 1] == U' ') && (end == text.size() || text[end] == U' ');
-  ShapedWords* const words = bounded ? faces.shapedWords() : nullptr;
-  std::vector<Placed> placed;
-  long penEnd = 0;
-  std::u32string key;
-  const ShapedWords::Word* known = nullptr;
+  ShapedWords* const words = faces.shapedWords();
+  ShapedPiece piece{ShapedPiece::Kind::Glyphs, rightToLeft, begin, end, out.glyphs.size(), 0};
+  const ShapedWords::Glyphs* known = nullptr;
   if (words != nullptr) {
-    key.push_back(static_cast<char32_t>(face));
-    key.push_back(rightToLeft ? U'r' : U'l');
-    key.append(text.substr(begin, end - begin));
-    known = words->find(key);
+    runKey(text, begin, end, rightToLeft, face, !bounded, key);
+    known = words->find(key, !bounded);
   }
   if (known != nullptr) {
-    placed = known->glyphs;
-    penEnd = known->end;
-    moveOffsets(placed, static_cast<long>(begin));
+    appendKept(*known, begin, out);
   } else {
-    placed = harfBuzzGlyphs(text, begin, end, rightToLeft, fontFace, penEnd);
-    if (words != nullptr) {
-      ShapedWords::Word word{placed, penEnd};
-      moveOffsets(word.glyphs, -static_cast<long>(begin));
-      words->keep(std::move(key), std::move(word));
-    }
+    long penEnd = 0;
+    const std::vector<Placed> placed =
+        harfBuzzGlyphs(text, begin, end, rightToLeft, faces.face(face), penEnd);
+    appendPlaced(placed, penEnd, face, text, faces, out);
+    if (words != nullptr) words->keep(key, !bounded, glyphsToKeep(out, piece.firstGlyph, begin));
   }
-  ShapedPiece piece{ShapedPiece::Kind::Glyphs, rightToLeft, begin, end, out.glyphs.size(), 0};
-  appendPlaced(placed, penEnd, face, text, faces, out);
   piece.glyphCount = out.glyphs.size() - piece.firstGlyph;
   out.pieces.push_back(piece);
 }
@@ -206,10 +238,14 @@ void shapeRun(std::u32string_view text, std::size_t begin, std::size_t end, bool
 void shapeText(std::u32string_view text, FontStyle style, ParagraphDirection paragraph,
                ShapingFaces& faces, ShapedText& out) {
   out.clear();
-  BidiOrder order;
+  ShapedWords* const words = faces.shapedWords();
+  ShapingBuffers ownBuffers;  // empty, and so no allocation, when the store's are used
+  ShapingBuffers& buffers = words != nullptr ? words->buffers() : ownBuffers;
+  BidiOrder& order = buffers.order;
   bidiOrder(text, paragraph, order);
   out.paragraph = order.paragraph;
-  const std::vector<std::size_t> face = facesOf(text, style, faces);
+  facesOf(text, style, faces, buffers.faces);
+  const std::vector<std::size_t>& face = buffers.faces;
   const std::vector<std::uint32_t>& visual = order.visual;
   for (std::size_t v = 0; v < visual.size();) {
     const std::size_t first = visual[v];
@@ -234,7 +270,7 @@ void shapeText(std::u32string_view text, FontStyle style, ParagraphDirection par
       last = next;
     }
     shapeRun(text, std::min(first, last), std::max(first, last) + 1, rightToLeft, face[first],
-             faces, out);
+             faces, buffers.key, out);
     v = w;
   }
 }

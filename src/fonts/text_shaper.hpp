@@ -4,13 +4,16 @@
 // by HarfBuzz, its glyphs placed by codes whose advances carry HarfBuzz's
 // positions.
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "fonts/bidi_order.hpp"
 #include "writers/paged/fallback_fonts.hpp"
 
 namespace kolvo::fonts {
@@ -35,27 +38,50 @@ struct PlacedGlyph {
   std::uint32_t nearest = 0;
 };
 
-// Words shaped so far in one run, by face, direction and text: a word
-// between blanks shapes the same wherever it stands, and prose says its
-// words again and again. Offsets are from the word's start.
+// What shapeText() works in, kept from stretch to stretch so that a
+// stretch allocates nothing.
+struct ShapingBuffers {
+  BidiOrder order;
+  std::vector<std::size_t> faces;  // by character
+  std::u32string key;
+};
+
+// Runs shaped so far in one conversion run, their glyphs as the fonts gave
+// them codes, by face, direction and text (offsets from the run's start):
+// prose says its words again and again. A word between blanks shapes the
+// same wherever it stands; any other run is kept with the characters
+// around it that HarfBuzz reads as its context, so that only the same
+// run in the same surroundings finds it.
 class ShapedWords {
  public:
-  struct Word {
-    std::vector<PlacedGlyph> glyphs;
-    long end = 0;
-  };
-  const Word* find(const std::u32string& key) const {
-    const auto it = words_.find(key);
-    return it == words_.end() ? nullptr : &it->second;
+  using Glyphs = std::vector<ShapedGlyph>;
+  const Glyphs* find(std::u32string_view key, bool inContext) const {
+    const Store& store = stores_[inContext ? 1 : 0];
+    const auto it = store.find(key);
+    return it == store.end() ? nullptr : &it->second;
   }
-  void keep(std::u32string key, Word word) {
-    if (words_.size() >= kMaxWords) words_.clear();  // a bound, not a policy
-    words_.emplace(std::move(key), std::move(word));
+  void keep(std::u32string_view key, bool inContext, Glyphs glyphs) {
+    Store& store = stores_[inContext ? 1 : 0];
+    if (store.size() >= kMaxWords) store.clear();  // a bound, not a policy
+    store.emplace(std::u32string(key), std::move(glyphs));
   }
+  ShapingBuffers& buffers() { return buffers_; }
 
  private:
+  struct Hash {
+    using is_transparent = void;
+    // A word is a few characters: mixed a character at a time, cheaper
+    // than hashing its bytes.
+    std::size_t operator()(std::u32string_view key) const {
+      std::uint64_t hash = 0x9E3779B97F4A7C15ULL;
+      for (const char32_t c : key) hash = (hash ^ c) * 0xFF51AFD7ED558CCDULL;
+      return static_cast<std::size_t>(hash ^ (hash >> 32));
+    }
+  };
+  using Store = std::unordered_map<std::u32string, Glyphs, Hash, std::equal_to<>>;
   static constexpr std::size_t kMaxWords = 1U << 16;
-  std::unordered_map<std::u32string, Word> words_;
+  std::array<Store, 2> stores_;  // words between blanks, runs in their context
+  ShapingBuffers buffers_;
 };
 
 // What the shaper asks of the fonts.
@@ -65,13 +91,16 @@ class ShapingFaces {
   // The face for `c` in `style`, by the fonts' own order of choice.
   virtual std::optional<std::size_t> faceFor(char32_t c, FontStyle style) = 0;
   virtual const FontFace& face(std::size_t face) const = 0;
+  // Where shaped runs are kept, or nothing to shape every run anew. A
+  // run found there asks placedCode() nothing: fonts that keep runs give
+  // the same code again for the same arguments, and asking again changes
+  // nothing.
+  virtual ShapedWords* shapedWords() { return nullptr; }
   // The code that draws `glyph` of `face` with `advance` (thousandths of
   // the size), given out on first use; nothing once the font has run out
   // of codes. `characters` are what the glyph stands for, in logical
   // order; `alone`: it stands for them by itself, and the code maps to
   // them (a code first given out otherwise takes them then).
-  // Where shaped words are kept, or nothing to shape every word anew.
-  virtual ShapedWords* shapedWords() { return nullptr; }
   virtual std::optional<FallbackGlyph> placedCode(std::size_t face, std::uint32_t glyph,
                                                   std::uint16_t advance,
                                                   std::u32string_view characters, bool alone) = 0;

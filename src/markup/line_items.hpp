@@ -78,7 +78,7 @@ class LineItems {
   void clear() {
     items_.clear();
     runs_ = 0;
-    paintings_.clear();
+    paintingCount_ = 0;  // the paintings stay, for the next line's runs to fill
     linkTargets_.clear();
   }
   // Whether the texts of tag rows and clean-ups and the Symbol runs become
@@ -90,18 +90,30 @@ class LineItems {
   bool recordsTexts() const { return recordsTexts_; }
   bool empty() const { return items_.empty(); }
   std::span<const LineItem> all() const { return items_; }
-  std::span<const RunPainting> paintings() const { return paintings_; }
+  std::span<const RunPainting> paintings() const { return {paintings_.data(), paintingCount_}; }
   bool hasRuns() const { return runs_ > 0; }
 
   // A run just appended to the line (after every item before it), and how
   // it paints (none: a run made only to be measured).
   void addRun(std::size_t begin, std::size_t end, std::uint64_t width,
               RunPainting painting = {}) {
+    swapInRun(begin, end, width, painting);
+  }
+  // The same, taking the strings of `painting` by swapping them with those
+  // of a painting of an earlier line, which it is left holding, and copying
+  // its words: a run built in the same place line after line allocates
+  // nothing.
+  void swapInRun(std::size_t begin, std::size_t end, std::uint64_t width, RunPainting& painting) {
     constexpr std::uint64_t kWidest = UINT32_MAX;
     items_.push_back({begin, end, static_cast<std::uint32_t>(std::min(width, kWidest)), 0,
                       ItemKind::FallbackRun});
     ++runs_;
-    paintings_.push_back(std::move(painting));
+    if (paintingCount_ == paintings_.size()) paintings_.emplace_back();
+    RunPainting& slot = paintings_[paintingCount_++];
+    slot.closer = painting.closer;
+    slot.size = painting.size;
+    slot.backFont = painting.backFont;
+    slot.strings.swap(painting.strings);
   }
   // How the `n`th fallback run of the line paints.
   const RunPainting& painting(std::size_t n) const { return paintings_[n]; }
@@ -195,7 +207,8 @@ class LineItems {
  private:
   std::vector<LineItem> items_;
   std::size_t runs_ = 0;
-  std::vector<RunPainting> paintings_;  // one per fallback run, in order
+  std::vector<RunPainting> paintings_;  // one per fallback run, in order, up to paintingCount_
+  std::size_t paintingCount_ = 0;
   std::vector<std::string> linkTargets_;  // those of the LinkText items, by their `row`
   std::vector<LineItem> spare_;  // the next pass's result, its storage kept between lines
   bool recordsTexts_ = true;

@@ -130,7 +130,9 @@ class FallbackFonts {
   // The advance of a glyph given out by glyph(), in thousandths of the size.
   virtual std::uint32_t advance(FallbackGlyph glyph) const = 0;
   // The character a glyph was given out for (the first, when several
-  // characters share one glyph): how the line layout tells a blank.
+  // characters share one glyph): how the line layout tells a blank. A
+  // code's advance never changes, nor whether its character is the blank:
+  // the layout keeps both once asked.
   virtual char32_t character(FallbackGlyph glyph) const = 0;
 
   // How many fonts glyph() has given codes of, and each as a subset.

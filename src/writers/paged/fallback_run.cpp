@@ -44,8 +44,10 @@ std::string postScriptFallbackName(std::size_t font, std::size_t page) {
 
 FallbackRun::FallbackRun(RunScratch& scratch, Format format, const FontInForce& inForce,
                          std::uint16_t font)
-    : scratch_(scratch), text_(scratch.text), format_(format), inForce_(inForce), font_(font) {
+    : scratch_(scratch), text_(scratch.text), format_(format), inForce_(inForce), font_(font),
+      painting_(scratch.painting) {
   text_.clear();
+  painting_.strings.clear();
   if (format_ == Format::Pdf) {
     text_ += scratch_.open.get(keyOf(0), [&](std::string& open) {
       open += ") Tj /";
@@ -159,11 +161,15 @@ void FallbackRun::finish(std::string& out, LineItems& runs) {
   } else {
     text_ += closing;
   }
-  const std::uint64_t width = (advances_ * points(inForce_.size) + 500) / 1000;
+  if (scratch_.pointsOf.data() != inForce_.size.data() || scratch_.pointsOf.size() != inForce_.size.size()) {
+    scratch_.points = points(inForce_.size);
+    scratch_.pointsOf = inForce_.size;
+  }
+  const std::uint64_t width = (advances_ * scratch_.points + 500) / 1000;
   painting_.closer = format_ == Format::Pdf ? "Tj" : inForce_.show;
   painting_.size = inForce_.size;
   painting_.backFont = inForce_.font;
-  runs.addRun(out.size(), out.size() + text_.size(), width, std::move(painting_));
+  runs.swapInRun(out.size(), out.size() + text_.size(), width, painting_);
   out += text_;
 }
 

@@ -58,6 +58,13 @@ struct RunScratch {
   KeptOperators open;    // PDF: ") Tj /K0 12 Tf <"
   KeptOperators select;  // PostScript: " /KolvoK0p1 12 selectfont <"
   KeptOperators close;   // "> show /Times-Roman 12 selectfont ("
+  // The run's painting, which the line's items swap for one of an earlier
+  // line (LineItems::swapInRun): its strings keep their room.
+  RunPainting painting;
+  // The size in force in whole points, read from the view it was read
+  // from (the same view gives the same text, as KeptOperators takes it).
+  std::string_view pointsOf;
+  std::uint64_t points = 0;
 };
 
 class FallbackRun {
@@ -140,7 +147,7 @@ class FallbackRun {
   std::uint64_t advances_ = 0;
   std::array<char, 256> held_;  // filled up to heldSize_ only
   std::size_t heldSize_ = 0;
-  RunPainting painting_;  // its strings of codes, as offsets in text_
+  RunPainting& painting_;  // its strings of codes, as offsets in text_
 };
 
 }  // namespace kolvo::paged

@@ -43,9 +43,13 @@ std::optional<FallbackFontName> readFallbackFontName(Format format, std::string_
 
 HexFont FallbackWidths::hexFont(std::string_view fontName) const {
   if (fonts_ == nullptr) return {};
+  if (lastFont_.known && fontName == lastFontName_) return lastFont_;
   const std::optional<FallbackFontName> font = readFallbackFontName(format_, fontName);
   if (!font || font->font >= fonts_->fontCount()) return {};
-  return {true, font->font, font->firstCode};
+  // A font that is there stays there: the next run most likely names it too.
+  lastFont_ = {true, font->font, font->firstCode};
+  lastFontName_ = fontName;
+  return lastFont_;
 }
 
 std::optional<FallbackGlyph> FallbackWidths::glyphOf(const HexFont& font, std::uint32_t code) const {
@@ -69,13 +73,23 @@ std::optional<HexGlyph> FallbackWidths::hexGlyph(const HexFont& font, std::uint3
   const std::optional<FallbackGlyph> found = glyphOf(font, code);
   if (!found) return std::nullopt;
   const FallbackGlyph glyph = *found;
+  if (glyph.font < known_.size() && glyph.code < known_[glyph.font].size()) {
+    const KnownHexGlyph known = known_[glyph.font][glyph.code];
+    if (known.known) return HexGlyph{known.advance, known.blank};
+  }
   // A code the font never gave out (none of Kolvo's runs shows one) is
-  // measured as unknown rather than trusted.
+  // measured as unknown rather than trusted, and asked again next time.
+  HexGlyph answer;
   try {
-    return HexGlyph{fonts_->advance(glyph), fonts_->character(glyph) == U' '};
+    answer = HexGlyph{fonts_->advance(glyph), fonts_->character(glyph) == U' '};
   } catch (const std::out_of_range&) {
     return std::nullopt;
   }
+  if (known_.size() <= glyph.font) known_.resize(glyph.font + 1U);
+  std::vector<KnownHexGlyph>& ofFont = known_[glyph.font];
+  if (ofFont.size() <= glyph.code) ofFont.resize(glyph.code + 1U);
+  ofFont[glyph.code] = {answer.advance, true, answer.blank};
+  return answer;
 }
 
 }  // namespace kolvo::paged

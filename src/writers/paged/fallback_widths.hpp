@@ -5,8 +5,12 @@
 // its runs.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
+#include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "markup/format.hpp"
 #include "writers/paged/fallback_fonts.hpp"
@@ -38,6 +42,10 @@ class FallbackWidths final : public WidthSource {
   }
   HexFont hexFont(std::string_view fontName) const override;
   std::optional<HexGlyph> hexGlyph(const HexFont& font, std::uint32_t code) const override;
+  std::span<const KnownHexGlyph> knownHexGlyphs(std::size_t font) const override {
+    if (font >= known_.size()) return {};
+    return known_[font];
+  }
   std::optional<char32_t> hexCharacter(const HexFont& font, std::uint32_t code) const override;
   bool lineBreaks(std::u32string_view text, std::vector<BreakBefore>& out) const override {
     return fonts_ != nullptr && fonts_->lineBreaks(text, out);
@@ -52,6 +60,13 @@ class FallbackWidths final : public WidthSource {
   const WidthSource& standard_;
   const FallbackFonts* fonts_;
   bool mono_;
+  // hexGlyph()'s answers by font and code: a line's layout asks for every
+  // glyph of its runs, two calls each through the fonts, and lines say the
+  // same words again and again.
+  mutable std::vector<std::vector<KnownHexGlyph>> known_;
+  // The font hexFont() found last, by its name.
+  mutable std::string lastFontName_;
+  mutable HexFont lastFont_;
 };
 
 }  // namespace kolvo::paged

@@ -420,9 +420,20 @@ bool eachHexCode(std::string_view line, const ShownRun& run, Format format,
                  const TextStyle& style, const WidthSource& widths, Add&& add) {
   const std::size_t digits = format == Format::Pdf ? 4 : 2;
   const HexFont font = widths.hexFont(style.font);
+  // The codes the source knows already, read in place; the rest asked.
+  std::span<const KnownHexGlyph> known;
+  if (font.known) known = widths.knownHexGlyphs(font.font);
   for (std::size_t pos = run.begin; pos < run.end; pos += digits) {
     const std::size_t end = std::min(pos + digits, run.end);
-    const std::optional<HexGlyph> glyph = widths.hexGlyph(font, hexValue(line.substr(pos, end - pos)));
+    const std::uint32_t code = hexValue(line.substr(pos, end - pos));
+    const std::size_t full = std::size_t{font.firstCode} + code;
+    std::optional<HexGlyph> glyph;
+    if (full < known.size() && known[full].known) {
+      glyph = HexGlyph{known[full].advance, known[full].blank};
+    } else {
+      glyph = widths.hexGlyph(font, code);
+      if (font.known) known = widths.knownHexGlyphs(font.font);
+    }
     const double units = glyph ? glyph->advance : kUnknownAdvance;
     if (!add(units, !(glyph && glyph->blank && run.breakable), pos)) return false;
   }

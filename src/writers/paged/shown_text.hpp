@@ -5,6 +5,7 @@
 // between "(" and ") show" (PostScript) or ") Tj" (PDF): the user's text in
 // string operands, the tags' operators between them.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -50,15 +51,18 @@ struct EscapedGlyph {
 EscapedGlyph glyphAt(std::string_view text, std::size_t pos);
 
 // The value of the hex digits `digits` (a digit that is none counts 0).
+// The value of each hex digit by byte, 0 for any other byte.
+inline constexpr std::array<std::uint8_t, 256> kHexDigitValues = [] {
+  std::array<std::uint8_t, 256> values{};
+  for (int c = '0'; c <= '9'; ++c) values[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c - '0');
+  for (int c = 'a'; c <= 'f'; ++c) values[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c - 'a' + 10);
+  for (int c = 'A'; c <= 'F'; ++c) values[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c - 'A' + 10);
+  return values;
+}();
+
 inline std::uint32_t hexValue(std::string_view digits) {
   std::uint32_t value = 0;
-  for (const char c : digits) {
-    const int digit = c >= '0' && c <= '9'   ? c - '0'
-                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                             : 0;
-    value = value * 16 + static_cast<std::uint32_t>(digit);
-  }
+  for (const char c : digits) value = value * 16 + kHexDigitValues[static_cast<unsigned char>(c)];
   return value;
 }
 

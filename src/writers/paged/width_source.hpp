@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -30,6 +31,14 @@ struct HexFont {
   bool known = false;
   std::size_t font = 0;
   std::uint32_t firstCode = 0;
+};
+
+// What a source found hexGlyph() to be for one code of a font, kept:
+// `known` false where it was not asked yet (or the code was not there).
+struct KnownHexGlyph {
+  std::uint32_t advance = 0;
+  bool known = false;
+  bool blank = false;
 };
 
 class WidthSource {
@@ -57,6 +66,14 @@ class WidthSource {
     (void)font;
     (void)code;
     return std::nullopt;
+  }
+  // The answers of hexGlyph() kept so far for the fonts' codes (the code
+  // of a string plus HexFont::firstCode) of fallback font `font`: a line's
+  // measure reads them without a call for each glyph, and asks hexGlyph()
+  // for the rest (which may add to them, so the span is asked for again).
+  virtual std::span<const KnownHexGlyph> knownHexGlyphs(std::size_t font) const {
+    (void)font;
+    return {};
   }
   // The character code `code` of `font` was given out for, or nothing for
   // a code the source does not know.
