@@ -136,6 +136,67 @@ void escapeRightToLeft(std::string_view text, std::string& out, LatexLineScripts
   escapePiece(text.substr(copied), out, line, stats);
 }
 
+// Whether a left-to-right line may hold right-to-left text: a lead byte of
+// U+0580-U+08FF, of U+F000-U+FFFF (Hebrew and Arabic presentation forms)
+// or of the planes beyond. Most lines are decided by their bytes alone.
+bool mayHoldRightToLeft(std::string_view text) {
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 0xD6 && byte <= 0xE0) || byte >= 0xEF) return true;
+  }
+  return false;
+}
+
+bool hasStrongRightToLeft(std::string_view text) {
+  if (!mayHoldRightToLeft(text)) return false;
+  for (std::size_t at = 0; at < text.size();) {
+    if (isStrongRightToLeft(nextCodePoint(text, at))) return true;
+  }
+  return false;
+}
+
+// The end of the right-to-left run from `at` (a strong right-to-left
+// character) in a left-to-right line: after its last right-to-left
+// character or digit before a left-to-right letter, a tag or the line's
+// end. The blanks and punctuation after it go with the line, as the
+// bidirectional algorithm resolves them.
+std::size_t rightToLeftRunEnd(std::string_view text, std::size_t at) {
+  std::size_t end = at;
+  while (at < text.size() && !beginsTag(text, at)) {
+    const char32_t cp = nextCodePoint(text, at);
+    if (isStrongLeftToRight(cp)) break;
+    if (isStrongRightToLeft(cp) || (cp >= '0' && cp <= '9')) end = at;
+  }
+  return end;
+}
+
+// A left-to-right line with right-to-left text: each run of it goes in
+// \kolvoRightToLeftRun{...}, which lualatex and xelatex set right to left
+// (its words in their order from the right), the digits in it left to
+// right as in a right-to-left line.
+void escapeRightToLeftRuns(std::string_view text, std::string& out, LatexLineScripts& line,
+                           EscapeStats& stats) {
+  std::size_t copied = 0;
+  for (std::size_t at = 0; at < text.size();) {
+    if (beginsTag(text, at)) {
+      at += 3;
+      continue;
+    }
+    std::size_t next = at;
+    if (!isStrongRightToLeft(nextCodePoint(text, next))) {
+      at = next;
+      continue;
+    }
+    const std::size_t end = rightToLeftRunEnd(text, at);
+    escapePiece(text.substr(copied, at - copied), out, line, stats);
+    out.append("\\kolvoRightToLeftRun{");
+    escapeRightToLeft(text.substr(at, end - at), out, line, stats);
+    out.append("}");
+    copied = at = end;
+  }
+  escapePiece(text.substr(copied), out, line, stats);
+}
+
 }  // namespace
 
 bool escapeLatexText(std::string_view utf8, std::string& out, EscapeStats& stats) {
@@ -143,6 +204,11 @@ bool escapeLatexText(std::string_view utf8, std::string& out, EscapeStats& stats
   if (stats.rightToLeft) {
     out.clear();
     escapeRightToLeft(utf8, out, line, stats);
+    return true;
+  }
+  if (hasStrongRightToLeft(utf8)) [[unlikely]] {
+    out.clear();
+    escapeRightToLeftRuns(utf8, out, line, stats);
     return true;
   }
   return copyWithSpecials(utf8, out, utf8.size() / 2 + 16, nextSpecial,
