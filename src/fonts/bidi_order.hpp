@@ -21,6 +21,7 @@ struct BidiOrder {
   std::vector<std::uint32_t> types;
   std::vector<std::uint32_t> brackets;
   std::vector<std::int32_t> map;
+  std::vector<std::uint8_t> placedLevels;  // the levels in visual order, while reordering
 };
 
 // Resolves `text` (one line, no line end) in a paragraph of direction
