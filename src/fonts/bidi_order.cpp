@@ -43,7 +43,7 @@ ParagraphDirection settled(FriBidiParType given, FriBidiParType resolved,
 // separators).
 enum class QuickType : unsigned char { Left, Right, Neutral, Bracket, Number, Mark, Other };
 
-QuickType quickTypeOf(char32_t c) {
+QuickType classify(char32_t c) {
   switch (fribidi_get_bidi_type(c)) {
     case FRIBIDI_TYPE_LTR:
       return QuickType::Left;
@@ -67,6 +67,30 @@ QuickType quickTypeOf(char32_t c) {
   }
 }
 
+// A character's QuickType, and whether it is a blank or a segment
+// separator by its own type (what the levels' last rule looks at), kept in
+// `known` for the first plane: lines say the same letters again and again.
+constexpr std::uint8_t kNotClassified = 0xFF;
+constexpr std::uint8_t kTypeBits = 0x0F;
+constexpr std::uint8_t kBlankBit = 0x10;
+constexpr std::uint8_t kSeparatorBit = 0x20;
+
+std::uint8_t typeBitsOf(char32_t c) {
+  const FriBidiCharType type = fribidi_get_bidi_type(c);
+  return static_cast<std::uint8_t>(static_cast<std::uint8_t>(classify(c)) |
+                                   (type == FRIBIDI_TYPE_WS ? kBlankBit : 0) |
+                                   (type == FRIBIDI_TYPE_SS ? kSeparatorBit : 0));
+}
+
+std::uint8_t typeBits(char32_t c, std::vector<std::uint8_t>& known) {
+  constexpr char32_t kFirstPlane = 0x10000;
+  if (c >= kFirstPlane) return typeBitsOf(c);
+  if (known.empty()) known.assign(kFirstPlane, kNotClassified);
+  std::uint8_t& bits = known[c];
+  if (bits == kNotClassified) bits = typeBitsOf(c);
+  return bits;
+}
+
 // The levels of a paragraph of level `base` whose characters are only
 // letters, neutrals and marks, by the rules FriBidi follows for them: a
 // mark takes the type before it (the paragraph's at the start); a run of
@@ -78,7 +102,8 @@ QuickType quickTypeOf(char32_t c) {
 // left-to-right letters (with the separators and terminators beside them),
 // and brackets where no letter runs against the paragraph take its level
 // as everything does. False, with `levels` undefined, for anything else.
-bool quickLevels(std::u32string_view text, std::uint8_t base, std::vector<std::uint8_t>& levels) {
+bool quickLevels(std::u32string_view text, std::uint8_t base, std::vector<std::uint8_t>& known,
+                 std::vector<std::uint8_t>& levels) {
   const QuickType way = base == 0 ? QuickType::Left : QuickType::Right;
   levels.resize(text.size());
   QuickType before = way;  // the strong type before the neutrals since `neutrals`
@@ -92,7 +117,7 @@ bool quickLevels(std::u32string_view text, std::uint8_t base, std::vector<std::u
     for (std::size_t i = neutrals; i < end; ++i) levels[i] = to == way ? base : base + 1U;
   };
   for (std::size_t i = 0; i < text.size(); ++i) {
-    QuickType type = quickTypeOf(text[i]);
+    auto type = static_cast<QuickType>(typeBits(text[i], known) & kTypeBits);
     if (type == QuickType::Other || (type == QuickType::Number && base != 0)) return false;
     if (type == QuickType::Number) {
       numbers = true;
@@ -117,11 +142,11 @@ bool quickLevels(std::u32string_view text, std::uint8_t base, std::vector<std::u
   // or at the end (by their own types, not as resolved).
   bool resetting = true;
   for (std::size_t i = text.size(); i-- > 0;) {
-    const FriBidiCharType type = fribidi_get_bidi_type(text[i]);
-    if (type == FRIBIDI_TYPE_SS) {
+    const std::uint8_t bits = typeBits(text[i], known);
+    if ((bits & kSeparatorBit) != 0) {
       levels[i] = base;
       resetting = true;
-    } else if (resetting && type == FRIBIDI_TYPE_WS) {
+    } else if (resetting && (bits & kBlankBit) != 0) {
       levels[i] = base;
     } else {
       resetting = false;
@@ -136,14 +161,25 @@ bool quickLevels(std::u32string_view text, std::uint8_t base, std::vector<std::u
 void visualOrder(const std::vector<std::uint8_t>& levels, std::vector<std::uint32_t>& visual,
                  std::vector<std::uint8_t>& placedLevels) {
   visual.resize(levels.size());
-  std::iota(visual.begin(), visual.end(), 0U);
-  placedLevels.assign(levels.begin(), levels.end());
   std::uint8_t highest = 0;
+  std::uint8_t lowest = UINT8_MAX;
   std::uint8_t lowestOdd = UINT8_MAX;
   for (const std::uint8_t level : levels) {
     highest = std::max(highest, level);
+    lowest = std::min(lowest, level);
     if ((level & 1U) != 0) lowestOdd = std::min(lowestOdd, level);
   }
+  // One level, as most lines have: in order, or turned round whole.
+  if (highest == lowest) {
+    if ((highest & 1U) != 0) {
+      std::iota(visual.rbegin(), visual.rend(), 0U);
+    } else {
+      std::iota(visual.begin(), visual.end(), 0U);
+    }
+    return;
+  }
+  std::iota(visual.begin(), visual.end(), 0U);
+  placedLevels.assign(levels.begin(), levels.end());
   for (unsigned level = highest; level >= lowestOdd && level > 0; --level) {
     for (std::size_t i = 0; i < placedLevels.size();) {
       if (placedLevels[i] < level) {
@@ -169,7 +205,7 @@ void bidiOrder(std::u32string_view text, ParagraphDirection paragraph, BidiOrder
     return;
   }
   const std::uint8_t base = paragraph == ParagraphDirection::RightToLeft ? 1U : 0U;
-  if (!quickLevels(text, base, out.levels)) {
+  if (!quickLevels(text, base, out.quickTypes, out.levels)) {
     bidiOrderByFriBidi(text, paragraph, out);
     return;
   }
