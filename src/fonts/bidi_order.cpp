@@ -102,8 +102,27 @@ std::uint8_t typeBits(char32_t c, std::vector<std::uint8_t>& known) {
 // left-to-right letters (with the separators and terminators beside them),
 // and brackets where no letter runs against the paragraph take its level
 // as everything does. False, with `levels` undefined, for anything else.
+// Whether no letter of `text` runs against the paragraph's way (nor a
+// number in a right-to-left one), as in most lines: every character then
+// keeps the paragraph's level, as quickLevels() would find at more cost.
+bool keepsParagraphLevel(std::u32string_view text, std::uint8_t base,
+                         std::vector<std::uint8_t>& known) {
+  const QuickType against = base == 0 ? QuickType::Right : QuickType::Left;
+  for (const char32_t c : text) {
+    const auto type = static_cast<QuickType>(typeBits(c, known) & kTypeBits);
+    if (type == against || type == QuickType::Other || (type == QuickType::Number && base != 0)) {
+      return false;
+    }
+  }
+  return true;
+}
+
 bool quickLevels(std::u32string_view text, std::uint8_t base, std::vector<std::uint8_t>& known,
                  std::vector<std::uint8_t>& levels) {
+  if (keepsParagraphLevel(text, base, known)) {
+    levels.assign(text.size(), base);
+    return true;
+  }
   const QuickType way = base == 0 ? QuickType::Left : QuickType::Right;
   levels.resize(text.size());
   QuickType before = way;  // the strong type before the neutrals since `neutrals`
