@@ -243,10 +243,12 @@ inline __attribute__((always_inline, target("avx2,popcnt"))) void countBeyondAsc
 
 // The quarters of 32 ASCII bytes looked up whole: a lookup in each row of
 // sixteen by the low half, then the rows picked by bits 4, 5 and 6.
-__attribute__((target("avx2"))) __m256i asciiQuarters(__m256i v, __m256i low,
-                                                      const __m256i (&rows)[8]) {  // NOLINT(*-avoid-c-arrays)
+inline __attribute__((always_inline, target("avx2"))) __m256i asciiQuarters(
+    __m256i v, __m256i low, const std::uint8_t* quarters) {
   __m256i level[8];  // NOLINT(*-avoid-c-arrays)
-  for (unsigned row = 0; row < 8; ++row) level[row] = _mm256_shuffle_epi8(rows[row], low);
+  for (unsigned row = 0; row < 8; ++row) {
+    level[row] = _mm256_shuffle_epi8(broadcast16(quarters + 16 * row), low);
+  }
   for (unsigned bit = 4, count = 8; bit < 7; ++bit, count /= 2) {
     // Blends read each byte's top bit: the row's bit moved there.
     const __m256i pick = _mm256_slli_epi16(v, static_cast<int>(7 - bit));
@@ -268,18 +270,10 @@ __attribute__((target("avx2,popcnt,bmi2"))) void avx2(
   const __m256i rowBit = _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 0, 0, 0, 0, 0, 0, 0, 0,
                                           1, 2, 4, 8, 16, 32, 64, -128, 0, 0, 0, 0, 0, 0, 0, 0);
   const __m256i zero = _mm256_setzero_si256();
-  const __m256i rowMost = broadcast16(halves.rowMost);
-  const __m256i columnMost = broadcast16(halves.columnMost);
-  const __m256i rowLeast = broadcast16(halves.rowLeast);
-  const __m256i columnLeast = broadcast16(halves.columnLeast);
-  __m256i classRows[kClassBits];  // NOLINT(*-avoid-c-arrays): a std::array drops the vector's alignment
-  __m256i seen[kClassBits];       // NOLINT(*-avoid-c-arrays)
-  for (unsigned bit = 0; bit < kClassBits; ++bit) {
-    classRows[bit] = broadcast16(halves.classRows[bit].data());
-    seen[bit] = zero;
-  }
-  __m256i asciiRows[8];  // NOLINT(*-avoid-c-arrays)
-  for (unsigned row = 0; Weigh && row < 8; ++row) asciiRows[row] = broadcast16(halves.quarters + 16 * row);
+  // The tables are read where they are used: more than the registers hold,
+  // they would otherwise be copied to the stack for every line.
+  __m256i seen[kClassBits];  // NOLINT(*-avoid-c-arrays): a std::array drops the vector's alignment
+  for (unsigned bit = 0; bit < kClassBits; ++bit) seen[bit] = zero;
   __m256i most = zero;
   __m256i least = zero;
   __m256i exact = zero;  // quarters of the ASCII blocks, rounded up
@@ -300,21 +294,22 @@ __attribute__((target("avx2,popcnt,bmi2"))) void avx2(
     const __m256i high = _mm256_and_si256(_mm256_srli_epi16(v, 4), nibble);
     if constexpr (Weigh) {
       if (_mm256_movemask_epi8(v) == 0) {
-        const __m256i quarters = asciiQuarters(v, low, asciiRows);
+        const __m256i quarters = asciiQuarters(v, low, halves.quarters);
         exact = _mm256_add_epi64(exact, _mm256_sad_epu8(_mm256_and_si256(quarters, fresh), zero));
         exactBytes += 32 - skip;
       } else {
-        const __m256i up = _mm256_min_epu8(_mm256_shuffle_epi8(rowMost, high),
-                                           _mm256_shuffle_epi8(columnMost, low));
-        const __m256i down = _mm256_max_epu8(_mm256_shuffle_epi8(rowLeast, high),
-                                             _mm256_shuffle_epi8(columnLeast, low));
+        const __m256i up = _mm256_min_epu8(_mm256_shuffle_epi8(broadcast16(halves.rowMost), high),
+                                           _mm256_shuffle_epi8(broadcast16(halves.columnMost), low));
+        const __m256i down = _mm256_max_epu8(_mm256_shuffle_epi8(broadcast16(halves.rowLeast), high),
+                                             _mm256_shuffle_epi8(broadcast16(halves.columnLeast), low));
         most = _mm256_add_epi64(most, _mm256_sad_epu8(_mm256_and_si256(up, fresh), zero));
         least = _mm256_add_epi64(least, _mm256_sad_epu8(_mm256_and_si256(down, fresh), zero));
       }
     }
     const __m256i rows = _mm256_and_si256(_mm256_shuffle_epi8(rowBit, high), fresh);
     for (unsigned bit = 0; Classes && bit < kClassBits; ++bit) {
-      const __m256i members = _mm256_and_si256(_mm256_shuffle_epi8(classRows[bit], low), rows);
+      const __m256i members =
+          _mm256_and_si256(_mm256_shuffle_epi8(broadcast16(halves.classRows[bit].data()), low), rows);
       seen[bit] = _mm256_or_si256(seen[bit], members);
     }
     countBeyondAscii(v, skip, carry, tally);
