@@ -246,13 +246,13 @@ inline __attribute__((always_inline, target("avx2,popcnt"))) void countBeyondAsc
 inline __attribute__((always_inline, target("avx2"))) __m256i asciiQuarters(
     __m256i v, __m256i low, const std::uint8_t* quarters) {
   __m256i level[8];  // NOLINT(*-avoid-c-arrays)
-  for (unsigned row = 0; row < 8; ++row) {
+  for (std::size_t row = 0; row < 8; ++row) {
     level[row] = _mm256_shuffle_epi8(broadcast16(quarters + 16 * row), low);
   }
-  for (unsigned bit = 4, count = 8; bit < 7; ++bit, count /= 2) {
+  for (std::size_t bit = 4, count = 8; bit < 7; ++bit, count /= 2) {
     // Blends read each byte's top bit: the row's bit moved there.
     const __m256i pick = _mm256_slli_epi16(v, static_cast<int>(7 - bit));
-    for (unsigned i = 0; i < count / 2; ++i) {
+    for (std::size_t i = 0; i < count / 2; ++i) {
       level[i] = _mm256_blendv_epi8(level[2 * i], level[2 * i + 1], pick);
     }
   }
