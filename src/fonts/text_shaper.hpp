@@ -33,6 +33,9 @@ struct PlacedGlyph {
   // else the cluster's first: what a reader without the cluster's text
   // takes the glyph for.
   std::uint32_t nearest = 0;
+  // A glyph of a cluster its glyphs do not tell, given [mapsFrom, mapsTo)
+  // as its piece of the cluster's text (clusterTextInCodes).
+  bool piece = false;
 };
 
 // Words shaped so far in one run, by face, direction and text: a word
@@ -75,6 +78,20 @@ class ShapingFaces {
   virtual std::optional<FallbackGlyph> placedCode(std::size_t face, std::uint32_t glyph,
                                                   std::uint16_t advance,
                                                   std::u32string_view characters, bool alone) = 0;
+  // Whether the glyphs of a cluster that they do not tell one character
+  // each (a vowel drawn before its consonant, a vowel drawn in two parts)
+  // tell its text all the same, each a piece of it in the order they are
+  // drawn, through codes of their own (pieceCode): for PostScript, whose
+  // spans of text ps2pdf keeps where pdftotext does not look for them.
+  virtual bool clusterTextInCodes() const { return false; }
+  // The code that draws `glyph` as the piece `characters` of its cluster's
+  // text (none: its other glyphs tell it all); one code per glyph,
+  // advance and piece.
+  virtual std::optional<FallbackGlyph> pieceCode(std::size_t face, std::uint32_t glyph,
+                                                 std::uint16_t advance,
+                                                 std::u32string_view characters) {
+    return placedCode(face, glyph, advance, characters, true);
+  }
 };
 
 void shapeText(std::u32string_view text, FontStyle style, ParagraphDirection paragraph,
