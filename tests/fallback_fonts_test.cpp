@@ -8,6 +8,7 @@
 #include <string>
 
 #include "fonts/font_finder.hpp"
+#include "fonts/script_ranges.hpp"
 #include "support/same_bytes.hpp"
 #include "support/test_support.hpp"
 
@@ -48,6 +49,21 @@ std::string japaneseLetter() {
   std::string letter = "%Bs\xE3\x81\x8A\xE7\x9F\xA5\xE3\x82\x89\xE3\x81\x9B%Be\n\n";
   for (int i = 0; i < 40; ++i) letter += kJapaneseSentence + kJapaneseSentence + "\n";
   return letter;
+}
+
+// What the warning says would draw the characters no installed font has:
+// a package only where it is not installed yet, grouped, and otherwise
+// that none is known; private-use characters only by a font of their own.
+TEST(MissingGlyphHint, NamesOnlyPackagesNotYetInstalled) {
+  const auto installed = [](std::string_view name) { return name == "fonts-noto-core"; };
+  const std::u32string missing = {U'\u4E2D', U'\u0870', U'\uE000', U'\u56FD',
+                                  U'\U00011F04', U'\U000F0001', U'\U0001F600'};
+  EXPECT_EQ(fonts::missingGlyphHint(missing, installed),
+            "fonts-noto-cjk would draw U+4E2D U+56FD; "
+            "no font package known here draws U+0870 U+11F04; "
+            "only a --font made for private use draws U+E000 U+F0001; "
+            "fonts-symbola would draw U+1F600");
+  EXPECT_EQ(fonts::missingGlyphHint({}, installed), "");
 }
 
 TEST(FallbackFonts, AOnePageJapaneseLetterIsASmallPdf) {

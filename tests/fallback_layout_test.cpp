@@ -183,6 +183,72 @@ TEST_F(FallbackLayout, ALineBreaksAtTheBlanksInsideARun) {
   EXPECT_EQ(ps.layout.pieces[1].start.font, "KolvoK0p0");
 }
 
+// A right-to-left line stands in visual order, its first words at the
+// right: filled from the right, its first printed line is full and the
+// short one comes last, in as many pieces as filled from the left.
+TEST_F(FallbackLayout, ARightToLeftLineFillsFromTheRight) {
+  const std::string word = repeat(kZhe, 4);
+  const std::string three = word + " " + word + " " + word + "\n";
+  const Laid ps = lay(three, Format::PostScript, 55);
+  const paged::FallbackWidths psWidths(Format::PostScript, TextMode::Typed, &fonts_);
+  const paged::TextStyle psStart = paged::initialTextStyle(Format::PostScript);
+  const Laid right{ps.line, paged::layoutLineFromRight(ps.line, Format::PostScript, psStart, 55,
+                                                       psWidths)};
+  EXPECT_EQ(written(right),
+            (std::vector<std::string>{
+                "() show /KolvoK0p0 12 selectfont <01010101> show",
+                "<010101010201010101> show /Times-Roman 12 selectfont ( ) END"}));
+  EXPECT_NEAR(right.layout.pieces[0].width, 24, 1e-9);
+  EXPECT_NEAR(right.layout.pieces[1].width, 51, 1e-9);
+
+  // Words of one to seven letters, Latin among them and a bold one, at
+  // every width: the pieces fit, keep every glyph, number as many as from
+  // the left, and the last is at least as full as the left fill's last.
+  std::string line;
+  for (std::size_t i = 0; i < 24; ++i) {
+    line += (i % 5 == 3 ? std::string("%bsab%be") : repeat(kZhe, 1 + i * 3 % 7)) + " ";
+  }
+  line.back() = '\n';
+  for (const Format format : {Format::PostScript, Format::Pdf}) {
+    const Laid whole = lay(line, format, kUnbounded);
+    const paged::FallbackWidths widths(format, TextMode::Typed, &fonts_);
+    const paged::TextStyle start = paged::initialTextStyle(format);
+    // From the widest word on (seven letters, 42 points).
+    for (double width = 42; width < whole.layout.pieces[0].width + 10; width += 1) {
+      const LineLayout left = paged::layoutLine(whole.line, format, start, width, widths);
+      const LineLayout fromRight =
+          paged::layoutLineFromRight(whole.line, format, start, width, widths);
+      ASSERT_EQ(fromRight.pieces.size(), left.pieces.size()) << width;
+      // Between two pieces, blanks only: the fakes' blank code in a run.
+      const std::string blank = format == Format::Pdf ? "0002" : "02";
+      for (std::size_t i = 0; i < fromRight.pieces.size(); ++i) {
+        const LinePiece& piece = fromRight.pieces[i];
+        EXPECT_LE(piece.width, width + 1e-6) << width;
+        if (i + 1 == fromRight.pieces.size()) break;
+        const std::string gap =
+            whole.line.substr(piece.end, fromRight.pieces[i + 1].begin - piece.end);
+        EXPECT_FALSE(gap.empty()) << width;
+        const std::string unit = piece.endsInHex ? blank : " ";
+        for (std::size_t at = 0; at < gap.size(); at += unit.size()) {
+          EXPECT_EQ(gap.substr(at, unit.size()), unit) << width << ": " << gap;
+        }
+      }
+      EXPECT_EQ(fromRight.pieces.back().end, left.pieces.back().end) << width;
+      EXPECT_GE(fromRight.pieces.back().width + 1e-9, left.pieces.back().width) << width;
+      EXPECT_LE(fromRight.pieces.front().width, left.pieces.front().width + 1e-9) << width;
+    }
+  }
+  // A word wider than the area has no fill from the right: the left's.
+  const Laid wide = lay(repeat(kZhe, 12) + " " + word + "\n", Format::Pdf, 40);
+  const paged::FallbackWidths pdfWidths(Format::Pdf, TextMode::Typed, &fonts_);
+  const LineLayout fallback = paged::layoutLineFromRight(
+      wide.line, Format::Pdf, paged::initialTextStyle(Format::Pdf), 40, pdfWidths);
+  ASSERT_EQ(fallback.pieces.size(), wide.layout.pieces.size());
+  for (std::size_t i = 0; i < fallback.pieces.size(); ++i) {
+    EXPECT_EQ(fallback.pieces[i].end, wide.layout.pieces[i].end) << i;
+  }
+}
+
 TEST_F(FallbackLayout, TextWithoutBlanksBreaksBetweenAnyTwoCodes) {
   // 300 ideographs of 12 points: eight to a 100-point line, and the codes
   // past 255 on PostScript's second code page.

@@ -56,7 +56,9 @@ TEST(LatexScripts, EachRunIsSwitchedInPlace) {
   // No encoding here: Hebrew, a Han character no CJK family has (page
   // U+9Dxx is the Chinese fonts', and no other has it either: U+4DB5 lies
   // before the CJK pages), Cyrillic beyond T2A.
-  EXPECT_EQ(escaped("אԀ", stats), BOTH("Hebrew", "?", "א") BOTH("Other", "?", "Ԁ"));
+  // (Escaped as a left-to-right line: the Hebrew is a run of its own.)
+  EXPECT_EQ(escaped("אԀ", stats),
+            "\\kolvoRightToLeftRun{" BOTH("Hebrew", "?", "א") "}" BOTH("Other", "?", "Ԁ"));
   EXPECT_EQ(stats.missingGlyphs, 2U);
   for (std::string_view typed : {"Жи%bs", "%g1α%ps中", "a%%Ж%"}) {
     expectOnlyTheTypedTags(escapeLatexText, typed);
@@ -158,10 +160,10 @@ TEST(LatexScripts, ThePreambleLoadsOnlyWhatTheTextHas) {
 TEST(LatexScripts, WhatOnlyTheUnicodeEnginesShowCarriesBothForms) {
   const std::pair<std::string_view, std::string_view> cases[] = {
       {"नमस्ते दुनिया!", BOTH("Devanagari", "?????? ??????", "नमस्ते दुनिया") "!"},
-      {"שלום مرحبا", BOTH("Hebrew", "????", "שלום") " " BOTH("Arabic", "?????", "مرحبا")},
+      {"שלום مرحبا", "\\kolvoRightToLeftRun{" BOTH("Hebrew", "????", "שלום") " " BOTH("Arabic", "?????", "مرحبا") "}"},
       {"%bsสวัสดี%be ok", "%bs" BOTH("Thai", "??????", "สวัสดี") "%be ok"},
       {"☃  ★ x", BOTH("Other", "?  ?", "☃  ★") " x"},
-      {"Жא", T2A("Ж") BOTH("Hebrew", "?", "א")},
+      {"Жא", T2A("Ж") "\\kolvoRightToLeftRun{" BOTH("Hebrew", "?", "א") "}"},
       // The joiners stay in the run that they shape; the non-joiner, which
       // T1 sets, keeps its own form for pdflatex.
       {"क\u200Dष क\u200Cष", BOTH("Devanagari", "??? ?\u200C?", "क\u200Dष क\u200Cष")},
@@ -195,6 +197,24 @@ TEST(LatexScripts, ARightToLeftLineKeepsItsLeftToRightRunsInOrder) {
   EXPECT_EQ(rightToLeft("א %bsab, cd%be."), BOTH("Hebrew", "?", "א") " %bs\\kolvoLeftToRight{ab, cd}%be.");
   EXPECT_EQ(rightToLeft("א a--b Жx"), BOTH("Hebrew", "?", "א") " \\kolvoLeftToRight{a-{}-b " T2A("Ж") "x}");
   EXPECT_EQ(rightToLeft("אב"), BOTH("Hebrew", "??", "אב"));
+}
+
+// In a left-to-right line each right-to-left run (from its first such
+// letter to its last such letter or digit before a Latin letter, a tag or
+// the end) goes in \kolvoRightToLeftRun, its digits left to right in it.
+TEST(LatexScripts, ALeftToRightLineSetsItsRightToLeftRunsApart) {
+  const auto typed = [](std::string_view text) {
+    EscapeStats stats;
+    std::string out;
+    return escapeLatexText(text, out, stats) ? out : std::string(text);
+  };
+  EXPECT_EQ(typed("a שלום, 12 עולם 3. b"),
+            "a \\kolvoRightToLeftRun{" BOTH("Hebrew", "????", "שלום") ", \\kolvoLeftToRight{12} "
+            BOTH("Hebrew", "????", "עולם") " \\kolvoLeftToRight{3}}. b");
+  EXPECT_EQ(typed("%bsשלום%be x"), "%bs\\kolvoRightToLeftRun{" BOTH("Hebrew", "????", "שלום") "}%be x");
+  // Cyrillic, CJK and Thai lines hold none: as before.
+  EXPECT_EQ(typed("Жук"), T2A("Жук"));
+  EXPECT_EQ(typed("x 1 y"), "x 1 y");
 }
 
 TEST(LatexScripts, ThePreambleTellsTheEnginesApart) {

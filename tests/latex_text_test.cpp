@@ -46,7 +46,7 @@ TEST(LatexText, Escapes) {
   // for pdflatex, themselves for lualatex and xelatex; controls: "?".
   EXPECT_EQ(escapedBy(escapeLatexText,
                       "\xE2\x98\x83\xD7\x90\xF0\x9F\x98\x80\xCE\xA2\x01\x7F\xC2\x85.", stats),
-            "\\kolvoText{Other}{?}{\xE2\x98\x83}\\kolvoText{Hebrew}{?}{\xD7\x90}"
+            "\\kolvoText{Other}{?}{\xE2\x98\x83}\\kolvoRightToLeftRun{\\kolvoText{Hebrew}{?}{\xD7\x90}}"
             "\\kolvoText{Other}{??}{\xF0\x9F\x98\x80\xCE\xA2}???.");
   EXPECT_EQ(stats.missingGlyphs, 7u);
   std::string out = "untouched";

@@ -158,5 +158,52 @@ TEST(LatexUnicodeEngineReaders, EveryEngineCompilesScriptsAmongAnyTags) {
   }
 }
 
+// Where pdftotext -bbox finds the first word that holds `text`, from the
+// left; -1 where none does. (Words may come letter by letter or whole,
+// their letters in either order, by the engine.)
+double leftOf(const std::string& boxes, std::string_view text) {
+  std::istringstream lines(boxes);
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t box = line.find("<word xMin=\"");
+    const std::size_t word = line.find('>', box);
+    if (box == std::string::npos || word == std::string::npos) continue;
+    if (line.find(text, word) != std::string::npos) return std::stod(line.substr(box + 12));
+  }
+  return -1;
+}
+
+// A Hebrew run in a left-to-right line stands as the bidirectional
+// algorithm orders it: its last word leftmost, its number left to right
+// between its words, the Latin words outside it in place.
+TEST(LatexUnicodeEngineReaders, RightToLeftRunsOfALeftToRightLineStandFromTheRight) {
+  for (const char* tool : {"lualatex", "xelatex", "pdftotext"}) KOLVO_REQUIRE_TOOL(tool);
+  // שלום, עולם 12 ספר: a letter of each word its own (ש, ע, ס).
+  const std::string latex =
+      convertText("Hello \u05E9\u05DC\u05D5\u05DD, \u05E2\u05D5\u05DC\u05DD 12 \u05E1\u05E4\u05E8. world\n",
+                  Format::Latex, 's', nullptr, TextMode::Typed);
+  TempDir dir;
+  for (const char* engine : {"lualatex", "xelatex"}) {
+    const std::filesystem::path tex = dir / (std::string(engine) + ".tex");
+    writeFile(tex, latex);
+    const CommandResult run = compile(engine, tex);
+    ASSERT_EQ(run.status, 0) << engine << ": " << tail(run.out);
+    std::filesystem::path pdf = tex;
+    pdf.replace_extension(".pdf");
+    const std::string boxes = runCommand({"pdftotext", "-bbox", pdf.string(), "-"}).out;
+    const double hello = leftOf(boxes, "Hello");
+    const double third = leftOf(boxes, "\u05E1");
+    const double number = leftOf(boxes, "12");
+    const double second = leftOf(boxes, "\u05E2");
+    const double first = leftOf(boxes, "\u05E9");
+    const double world = leftOf(boxes, "world");
+    if (third < 0 || first < 0) GTEST_SKIP() << "no Hebrew font for " << engine;
+    EXPECT_LT(hello, third) << engine;
+    EXPECT_LT(third, number) << engine;
+    EXPECT_LT(number, second) << engine;
+    EXPECT_LT(second, first) << engine;
+    EXPECT_LT(first, world) << engine;
+  }
+}
+
 }  // namespace
 }  // namespace kolvo::test

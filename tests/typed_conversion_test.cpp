@@ -58,7 +58,8 @@ TEST(TypedConversion, WhatCannotBeShownIsCountedInOneWarning) {
   EXPECT_EQ(ps.status, 0);
   EXPECT_EQ(ps.err,
             "kolvo: warning: 4 characters have no glyph in the standard fonts and are shown as "
-            "'?': U+10FFFD U+10FFFC U+10FFFB ...\n");
+            "'?': U+10FFFD U+10FFFC U+10FFFB ... (only a --font made for private use draws "
+            "U+10FFFD U+10FFFC U+10FFFB)\n");
   EXPECT_NE(readFile(dir / "out.ps").find("(??? caf\\351 "), std::string::npos);
   // Every character fits an XML format: no warning.
   const CommandResult xml =

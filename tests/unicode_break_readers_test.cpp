@@ -143,11 +143,12 @@ std::vector<int> numbersIn(const std::string& line) {
 
 TEST(UnicodeBreakReaders, ARightToLeftParagraphStartsOnTheFirstLine) {
   if (!toolAvailable("pdftotext")) GTEST_SKIP() << "pdftotext is missing (poppler-utils)";
-  // Hebrew words numbered 1 to 40 in reading order, one paragraph.
+  // Hebrew words numbered 1 to 37 in reading order, one paragraph. Its
+  // lines do not divide evenly, so one of them is short.
   const std::vector<std::string> words = {"\u05E9\u05DC\u05D5\u05DD", "\u05E2\u05D5\u05DC\u05DD",
                                           "\u05E1\u05E4\u05E8", "\u05D0\u05E8\u05D5\u05DA"};
   std::string paragraph;
-  for (int i = 1; i <= 40; ++i) paragraph += words[static_cast<std::size_t>(i) % words.size()] + std::to_string(i) + " ";
+  for (int i = 1; i <= 37; ++i) paragraph += words[static_cast<std::size_t>(i) % words.size()] + std::to_string(i) + " ";
   paragraph.back() = '\n';
   TempDir dir;
   writeFile(dir / "he.txt", paragraph);
@@ -169,15 +170,20 @@ TEST(UnicodeBreakReaders, ARightToLeftParagraphStartsOnTheFirstLine) {
     std::istringstream lines(read.out);
     int lastOfAbove = 0;
     std::size_t printed = 0;
+    // Filled from the right: the first line full, the short one last.
+    std::size_t wordsOfFirst = 0;
+    std::size_t wordsOfLast = 0;
     for (std::string line; std::getline(lines, line);) {
       const std::vector<int> numbers = numbersIn(line);
       if (numbers.empty()) continue;
-      ++printed;
+      if (++printed == 1) wordsOfFirst = numbers.size();
+      wordsOfLast = numbers.size();
       EXPECT_GT(*std::min_element(numbers.begin(), numbers.end()), lastOfAbove) << format << ": " << line;
       lastOfAbove = *std::max_element(numbers.begin(), numbers.end());
     }
     EXPECT_GT(printed, 2u) << format;
-    EXPECT_EQ(lastOfAbove, 40) << format;
+    EXPECT_GE(wordsOfFirst, wordsOfLast) << format;
+    EXPECT_EQ(lastOfAbove, 37) << format;
   }
 }
 

@@ -205,9 +205,13 @@ void checkLatexFormFeed(LineContext& line) {
 // Characters that the typed-text escapers show as "?": the first of a line
 // is reported with the count.
 struct Unshowable {
+  static constexpr std::size_t kSampleCount = 4;
   std::size_t count = 0;
   std::size_t firstIndex = 0;  // in characters from the line's start
   char32_t first = 0;
+  // The first few distinct ones, for what would draw them.
+  std::array<char32_t, kSampleCount> samples{};
+  std::size_t sampleCount = 0;
 };
 
 void reportUnshowable(LineContext& line, const Unshowable& found, Repeated kind,
@@ -222,7 +226,8 @@ void reportUnshowable(LineContext& line, const Unshowable& found, Repeated kind,
   else message += ": " + codePointName(found.first);
   // What would draw it: a font package to install, or why none will.
   const std::string hint =
-      fallback != nullptr ? fallback->missingHint(std::span(&found.first, 1)) : std::string();
+      fallback != nullptr ? fallback->missingHint(std::span(found.samples.data(), found.sampleCount))
+                          : std::string();
   if (!hint.empty()) message += " (" + hint + ")";
   line.reportAtColumn(found.firstIndex, Severity::Warning, std::move(message));
 }
@@ -231,6 +236,10 @@ void note(Unshowable& found, std::size_t index, char32_t c) {
   if (found.count++ == 0) {
     found.firstIndex = index;
     found.first = c;
+  }
+  const auto taken = found.samples.begin() + static_cast<std::ptrdiff_t>(found.sampleCount);
+  if (found.sampleCount < found.samples.size() && std::find(found.samples.begin(), taken, c) == taken) {
+    found.samples[found.sampleCount++] = c;
   }
 }
 

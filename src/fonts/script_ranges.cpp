@@ -1,6 +1,11 @@
 #include "fonts/script_ranges.hpp"
 
 #include <array>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "io/message_text.hpp"
 
 namespace kolvo::fonts {
 namespace {
@@ -38,7 +43,57 @@ constexpr auto kScriptRanges = std::to_array<ScriptRange>({
     {0x20000, 0x3134F, "CJK", "fonts-noto-cjk"},
 });
 
+bool privateUse(char32_t c) {
+  return (c >= 0xE000 && c <= 0xF8FF) || (c >= 0xF0000 && c <= 0x10FFFF);
+}
+
+// One sentence of the hint: what would draw them, then the characters.
+struct HintPart {
+  std::string lead;
+  std::string characters;
+};
+
+void addTo(std::vector<HintPart>& parts, const std::string& lead, char32_t c) {
+  for (HintPart& part : parts) {
+    if (part.lead == lead) {
+      part.characters += " " + codePointName(c);
+      return;
+    }
+  }
+  parts.push_back({lead, codePointName(c)});
+}
+
 }  // namespace
+
+std::string missingGlyphHint(std::span<const char32_t> missing,
+                             const std::function<bool(std::string_view)>& installed) {
+  std::vector<HintPart> parts;
+  for (const char32_t c : missing) {
+    const ScriptRange* range = scriptRange(c);
+    if (privateUse(c)) {
+      addTo(parts, "only a --font made for private use draws", c);
+    } else if (range != nullptr && !range->package.empty() && !installed(range->package)) {
+      addTo(parts, std::string(range->package) + " would draw", c);
+    } else {
+      addTo(parts, "no font package known here draws", c);
+    }
+  }
+  std::string hint;
+  for (const HintPart& part : parts) {
+    if (!hint.empty()) hint += "; ";
+    hint += part.lead + " " + part.characters;
+  }
+  return hint;
+}
+
+bool debianPackageInstalled(std::string_view name) {
+  const std::filesystem::path info = "/var/lib/dpkg/info";
+  std::error_code error;
+  if (!std::filesystem::is_directory(info, error)) return true;
+  // Font packages are for every architecture, so their lists carry none
+  // in their names.
+  return std::filesystem::exists(info / (std::string(name) + ".list"), error);
+}
 
 const ScriptRange* scriptRange(char32_t c) {
   for (const ScriptRange& range : kScriptRanges) {

@@ -13,7 +13,6 @@
 #include "fonts/line_breaker.hpp"
 #include "fonts/script_ranges.hpp"
 #include "fonts/text_shaper.hpp"
-#include "io/message_text.hpp"
 #include "text/typed_text.hpp"
 #include "writers/paged/shaped_scripts.hpp"
 
@@ -295,14 +294,7 @@ class SystemFallbackFonts final : public FallbackFonts, private ShapingFaces {
 };
 
 std::string SystemFallbackFonts::missingHint(std::span<const char32_t> missing) const {
-  std::string packages;
-  for (const char32_t c : missing) {
-    const ScriptRange* range = scriptRange(c);
-    if (range == nullptr || range->package.empty()) continue;
-    packages += packages.empty() ? "" : "; ";
-    packages += std::string(range->package) + " would draw " + codePointName(c);
-  }
-  return packages;
+  return missingGlyphHint(missing, debianPackageInstalled);
 }
 
 }  // namespace

@@ -96,25 +96,26 @@ bool keepsLeftToRight(char32_t cp) {
   return (cp >= '0' && cp <= '9') || isStrongLeftToRight(cp);
 }
 
-// The end of the left-to-right run from `at` (a character that keeps its
-// order): its last such character before a right-to-left one, a tag or the
-// line's end.
-std::size_t leftToRightRunEnd(std::string_view text, std::size_t at) {
+// The end of a run from `at`: after its last character that `belongs`,
+// before one that `stops` it, a tag or the line's end.
+template <typename Stops, typename Belongs>
+std::size_t runEnd(std::string_view text, std::size_t at, Stops stops, Belongs belongs) {
   std::size_t end = at;
   while (at < text.size() && !beginsTag(text, at)) {
     const char32_t cp = nextCodePoint(text, at);
-    if (isStrongRightToLeft(cp)) break;
-    if (keepsLeftToRight(cp)) end = at;
+    if (stops(cp)) break;
+    if (belongs(cp)) end = at;
   }
   return end;
 }
 
-// A right-to-left line: each run of left-to-right text in it goes in
-// \kolvoLeftToRight{...}, which lualatex and xelatex set left to right
-// within the line (and pdflatex as it is), so that its words keep their
-// order and the runs stand in the order the bidirectional algorithm gives.
-void escapeRightToLeft(std::string_view text, std::string& out, LatexLineScripts& line,
-                       EscapeStats& stats) {
+// Each run of `text` that starts with a character `starts` takes and ends
+// where `endOf` says goes in `opening`...}, escaped by `inner`; what lies
+// between runs is escaped as it is. Tags are passed over: no run holds one.
+template <typename Starts, typename EndOf, typename Inner>
+void escapeRuns(std::string_view text, std::string& out, LatexLineScripts& line,
+                EscapeStats& stats, Starts starts, EndOf endOf, std::string_view opening,
+                Inner inner) {
   std::size_t copied = 0;
   for (std::size_t at = 0; at < text.size();) {
     if (beginsTag(text, at)) {
@@ -122,18 +123,70 @@ void escapeRightToLeft(std::string_view text, std::string& out, LatexLineScripts
       continue;
     }
     std::size_t next = at;
-    if (!keepsLeftToRight(nextCodePoint(text, next))) {
+    if (!starts(nextCodePoint(text, next))) {
       at = next;
       continue;
     }
-    const std::size_t end = leftToRightRunEnd(text, at);
+    const std::size_t end = endOf(text, at);
     escapePiece(text.substr(copied, at - copied), out, line, stats);
-    out.append("\\kolvoLeftToRight{");
-    escapePiece(text.substr(at, end - at), out, line, stats);
+    out.append(opening);
+    inner(text.substr(at, end - at), out, line, stats);
     out.append("}");
     copied = at = end;
   }
   escapePiece(text.substr(copied), out, line, stats);
+}
+
+// A right-to-left line: each run of left-to-right text in it (from a
+// letter or digit to its last such before a right-to-left letter) goes in
+// \kolvoLeftToRight{...}, which lualatex and xelatex set left to right
+// within the line (and pdflatex as it is), so that its words keep their
+// order and the runs stand in the order the bidirectional algorithm gives.
+void escapeRightToLeft(std::string_view text, std::string& out, LatexLineScripts& line,
+                       EscapeStats& stats) {
+  const auto endOf = [](std::string_view all, std::size_t at) {
+    return runEnd(all, at, isStrongRightToLeft, keepsLeftToRight);
+  };
+  escapeRuns(text, out, line, stats, keepsLeftToRight, endOf, "\\kolvoLeftToRight{",
+             escapePiece);
+}
+
+// Whether a left-to-right line may hold right-to-left text: a lead byte of
+// U+0580-U+08FF, of U+F000-U+FFFF (Hebrew and Arabic presentation forms)
+// or of the planes beyond. Most lines are decided by their bytes alone.
+bool mayHoldRightToLeft(std::string_view text) {
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 0xD6 && byte <= 0xE0) || byte >= 0xEF) return true;
+  }
+  return false;
+}
+
+bool hasStrongRightToLeft(std::string_view text) {
+  if (!mayHoldRightToLeft(text)) return false;
+  for (std::size_t at = 0; at < text.size();) {
+    if (isStrongRightToLeft(nextCodePoint(text, at))) return true;
+  }
+  return false;
+}
+
+bool isRightToLeftOrDigit(char32_t cp) {
+  return isStrongRightToLeft(cp) || (cp >= '0' && cp <= '9');
+}
+
+// A left-to-right line with right-to-left text: each run of it (from a
+// right-to-left letter to its last such letter or digit before a
+// left-to-right letter; the blanks and punctuation after it go with the
+// line, as the bidirectional algorithm resolves them) goes in
+// \kolvoRightToLeftRun{...}, which lualatex and xelatex set right to left,
+// its words in their order from the right and its digits left to right.
+void escapeRightToLeftRuns(std::string_view text, std::string& out, LatexLineScripts& line,
+                           EscapeStats& stats) {
+  const auto endOf = [](std::string_view all, std::size_t at) {
+    return runEnd(all, at, isStrongLeftToRight, isRightToLeftOrDigit);
+  };
+  escapeRuns(text, out, line, stats, isStrongRightToLeft, endOf, "\\kolvoRightToLeftRun{",
+             escapeRightToLeft);
 }
 
 }  // namespace
@@ -143,6 +196,11 @@ bool escapeLatexText(std::string_view utf8, std::string& out, EscapeStats& stats
   if (stats.rightToLeft) {
     out.clear();
     escapeRightToLeft(utf8, out, line, stats);
+    return true;
+  }
+  if (hasStrongRightToLeft(utf8)) [[unlikely]] {
+    out.clear();
+    escapeRightToLeftRuns(utf8, out, line, stats);
     return true;
   }
   return copyWithSpecials(utf8, out, utf8.size() / 2 + 16, nextSpecial,

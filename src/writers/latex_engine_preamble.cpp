@@ -24,7 +24,8 @@ std::string pdftexBranch(const LatexScripts& scripts) {
       "\\newcommand\\kolvoCjk[2]{\\begin{CJK}{UTF8}{#1}#2\\end{CJK}}\n"
       "\\newcommand\\kolvoText[3]{#2}\n"
       "\\newcommand\\kolvoLeftToRight[1]{#1}\n"
-      "\\newcommand\\kolvoRightToLeft[1]{#1\\\\{}}\n";
+      "\\newcommand\\kolvoRightToLeft[1]{#1\\\\{}}\n"
+      "\\newcommand\\kolvoRightToLeftRun[1]{#1}\n";
   return lines;
 }
 
@@ -57,6 +58,7 @@ constexpr std::string_view kUnicodeEngines =
     "\\ifcsname kolvoDir#1\\endcsname\\textdir TRT\\fi #3}}\n"
     "\\newcommand\\kolvoLeftToRight[1]{{\\textdir TLT #1}}\n"
     "\\newcommand\\kolvoRightToLeft[1]{\\kolvo@endline{\\pardir TRT\\textdir TRT #1\\par}}\n"
+    "\\newcommand\\kolvoRightToLeftRun[1]{{\\textdir TRT #1}}\n"
     "\\else\n"
     "\\def\\kolvo@shaping{}\n"
     "\\providecommand\\pdfliteral[1]{\\special{pdf:literal direct #1}}\n"
@@ -66,6 +68,7 @@ constexpr std::string_view kUnicodeEngines =
     "\\newcommand\\kolvoLeftToRight[1]{\\beginL #1\\endL}\n"
     "\\newcommand\\kolvoRightToLeft[1]{\\kolvo@endline{\\leftskip 0pt plus 1fil\\parfillskip 0pt\n"
     "\\beginR #1\\endR\\par}}\n"
+    "\\newcommand\\kolvoRightToLeftRun[1]{\\beginR #1\\endR}\n"
     "\\fi\n";
 
 // Han and kana have no blanks between words: lualatex may break a line

@@ -16,7 +16,7 @@ namespace kolvo {
 
 // The lines for `scripts` (not empty): both branches, each defining the
 // macros the typed text uses (\kolvoScript, \kolvoCjk, \kolvoText,
-// \kolvoLeftToRight, \kolvoRightToLeft).
+// \kolvoLeftToRight, \kolvoRightToLeft, \kolvoRightToLeftRun).
 std::string latexEngineBranches(const LatexScripts& scripts);
 
 }  // namespace kolvo

@@ -46,12 +46,17 @@ const paged::LineLayout& PagedWriter::writeWrappedLine(const TypedLine& line,
                                                        const paged::TextStyle& start,
                                                        std::span<const std::size_t> marks) {
   const paged::LineLayout& layout =
-      paged::layoutLine(line, format_, mode_, start, frame_.width, widths_, marks,
-                        marks_.center != 0 || line.rightToLeft, layoutBuffers_);
+      line.rightToLeft
+          ? paged::layoutLineFromRight(line, format_, mode_, start, frame_.width, widths_, marks,
+                                       layoutBuffers_)
+          : paged::layoutLine(line, format_, mode_, start, frame_.width, widths_, marks,
+                              marks_.center != 0, layoutBuffers_);
   rightAligned_ = line.rightToLeft;
   // A right-to-left line was put in visual order whole, so its pieces
   // stand left to right: the last holds its first words, which go on the
-  // first printed line, as the bidi rules order each line by itself.
+  // first printed line, as the bidi rules order each line by itself. It
+  // was filled from the right, so that line is full and the short one
+  // ends the paragraph.
   const std::size_t count = layout.pieces.size();
   const bool lastFirst = line.rightToLeft && count > 1;
   for (std::size_t n = 0; n < count; ++n) {

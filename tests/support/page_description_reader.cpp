@@ -402,6 +402,15 @@ LineLayout layoutLineGlyphByGlyph(std::string_view line, Format format, const Te
   return layout;
 }
 
+LineLayout layoutLineFromRight(std::string_view line, Format format, const TextStyle& start,
+                               double maxWidth, const WidthSource& widths,
+                               std::span<const std::size_t> marks) {
+  LineLayout layout;
+  layoutShownFromRight(line, format, readShownText(line, format, start), maxWidth, widths, marks,
+                       layout);
+  return layout;
+}
+
 LineFit fitLine(std::string_view line, Format format, const PaperSize& paper,
                 const TextStyle& start, const WidthSource& widths) {
   const double available = textAreaWidth(paper);

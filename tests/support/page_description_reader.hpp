@@ -31,6 +31,12 @@ LineLayout layoutLineGlyphByGlyph(std::string_view line, Format format, const Te
                                   double maxWidth, const WidthSource& widths,
                                   std::span<const std::size_t> marks = {});
 
+// The same filled from the right, as a right-to-left line is
+// (layoutShownFromRight).
+LineLayout layoutLineFromRight(std::string_view line, Format format, const TextStyle& start,
+                               double maxWidth, const WidthSource& widths,
+                               std::span<const std::size_t> marks = {});
+
 // How a rewritten line sits on a page of `paper`: `start` is the style in
 // force (nextLineStyle after the previous line's LineLayout::end;
 // initialTextStyle for the first line).

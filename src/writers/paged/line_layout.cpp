@@ -88,7 +88,17 @@ class Breaker {
     plan_.plan(line, format, shown, widths);
   }
 
-  void layOut() && {
+  // Every place the line may break, in order, measured from its start:
+  // asked of a breaker whose width is unbounded, so it breaks nowhere.
+  void recordBreaks(std::vector<BreakPoint>& points) { recorded_ = &points; }
+  // Breaks the line at these cuts (offsets of recorded breaks, in order)
+  // as well as wherever it would otherwise.
+  void breakAt(std::span<const std::size_t> cuts) { cuts_ = cuts; }
+  // The ink of the whole line, once laid out unbounded.
+  double ink() const { return ink_; }
+  double indent() const { return indent_; }
+
+  void layOut() & {
     for (runIndex_ = 0; runIndex_ < shown_.runs.size(); ++runIndex_) walk(shown_.runs[runIndex_]);
     resolveMarks(std::numeric_limits<std::size_t>::max());
     addPiece(layout_, pieceBegin_, line_.size(), ink_, shown_.styles[pieceStyle_], {},
@@ -152,6 +162,10 @@ class Breaker {
       inBlanks = true;
       return;
     }
+    if (afterBlanks_ && breakPoint_.valid && (recorded_ != nullptr || !cuts_.empty()))
+        [[unlikely]] {
+      takeBreak();
+    }
     if (rule_) [[unlikely]] {
       noteAllowedBreak(run, glyph);
     }
@@ -176,6 +190,17 @@ class Breaker {
   [[gnu::noinline]] void noteAllowedBreak(const ShownRun& run, const EscapedGlyph& glyph) {
     if (rule_ == BreakBefore::Allowed && !afterBlanks_ && ink_ > 0 && run.breakable) {
       breakPoint_ = {true, glyph.begin, glyph.begin, ink_, x_, run.style, run.closer, run.hex};
+      if (recorded_ != nullptr || !cuts_.empty()) takeBreak();
+    }
+  }
+
+  // The break just settled, before the ink after it: recorded, or taken
+  // when it is the next cut asked for.
+  void takeBreak() {
+    if (recorded_ != nullptr) recorded_->push_back(breakPoint_);
+    if (nextCut_ < cuts_.size() && breakPoint_.cut == cuts_[nextCut_]) {
+      ++nextCut_;
+      breakAtBlanks();
     }
   }
 
@@ -270,7 +295,34 @@ class Breaker {
   // layout's own rules hold.
   std::optional<BreakBefore> rule_;
   bool afterBlanks_ = false;  // no ink since the last blank
+  std::vector<BreakPoint>* recorded_ = nullptr;
+  std::span<const std::size_t> cuts_;
+  std::size_t nextCut_ = 0;
 };
+
+// Where a line filled from the right breaks: the last piece as full as
+// the area allows, then the one before it, and so on, the first piece
+// taking what is left. The cuts in order, or nothing when a piece has no
+// break that fits (a word wider than the area).
+std::optional<std::vector<std::size_t>> cutsFromRight(std::span<const BreakPoint> points,
+                                                      double ink, double indent,
+                                                      double maxWidth) {
+  std::vector<std::size_t> cuts;
+  double end = ink;  // the ink of the part not yet given to a piece
+  std::size_t before = points.size();  // the breaks inside that part
+  while (end > maxWidth + kTolerance) {
+    // The earliest break whose rest fits a piece that continues the line.
+    std::size_t first = before;
+    while (first > 0 && end - points[first - 1].xAfter <= maxWidth - indent + kTolerance) --first;
+    while (first < before && points[first].inkBefore <= 0) ++first;
+    if (first == before) return std::nullopt;
+    cuts.push_back(points[first].cut);
+    end = points[first].inkBefore;
+    before = first;
+  }
+  std::reverse(cuts.begin(), cuts.end());
+  return cuts;
+}
 
 // Most lines fit the text area whole, and need none of Breaker's
 // bookkeeping: they are one piece. Deciding that glyph by glyph in doubles
@@ -593,13 +645,15 @@ void layoutShown(std::string_view line, Format format, const ShownText& shown, d
       return;
     }
   }
-  Breaker(line, format, shown, maxWidth, widths, marks, layout).layOut();
+  Breaker breaker(line, format, shown, maxWidth, widths, marks, layout);
+  breaker.layOut();
 }
 
 void layoutShownGlyphByGlyph(std::string_view line, Format format, const ShownText& shown,
                              double maxWidth, const WidthSource& widths,
                              std::span<const std::size_t> marks, LineLayout& layout) {
-  Breaker(line, format, shown, maxWidth, widths, marks, layout).layOut();
+  Breaker breaker(line, format, shown, maxWidth, widths, marks, layout);
+  breaker.layOut();
 }
 
 const LineLayout& layoutLine(const TypedLine& line, Format format, TextMode mode,
@@ -611,6 +665,43 @@ const LineLayout& layoutLine(const TypedLine& line, Format format, TextMode mode
   }
   layoutShown(line.bytes, format, buffers.shown, maxWidth, widths, marks, exactWidths,
               buffers.layout);
+  return buffers.layout;
+}
+
+void layoutShownFromRight(std::string_view line, Format format, const ShownText& shown,
+                          double maxWidth, const WidthSource& widths,
+                          std::span<const std::size_t> marks, LineLayout& layout) {
+  layoutShown(line, format, shown, maxWidth, widths, marks, true, layout);
+  const std::size_t count = layout.pieces.size();
+  if (count < 2) return;
+  LineLayout unbounded;
+  std::vector<BreakPoint> points;
+  Breaker measure(line, format, shown, std::numeric_limits<double>::infinity(), widths, {},
+                  unbounded);
+  measure.recordBreaks(points);
+  measure.layOut();
+  const std::optional<std::vector<std::size_t>> cuts =
+      cutsFromRight(points, measure.ink(), measure.indent(), maxWidth);
+  // As many pieces as filled from the left, or the page would count
+  // otherwise than the measure that foresaw it.
+  if (!cuts || cuts->size() + 1 != count) return;
+  LineLayout fromRight;
+  Breaker breaker(line, format, shown, maxWidth, widths, marks, fromRight);
+  breaker.breakAt(*cuts);
+  breaker.layOut();
+  if (fromRight.pieces.size() == count) layout = std::move(fromRight);
+}
+
+const LineLayout& layoutLineFromRight(const TypedLine& line, Format format, TextMode mode,
+                                      const TextStyle& start, double maxWidth,
+                                      const WidthSource& widths,
+                                      std::span<const std::size_t> marks,
+                                      LayoutBuffers& buffers) {
+  if (!paintText(line, format, mode, start, buffers.shown)) {
+    throw std::logic_error("a typed line whose items do not say what it paints");
+  }
+  layoutShownFromRight(line.bytes, format, buffers.shown, maxWidth, widths, marks,
+                       buffers.layout);
   return buffers.layout;
 }
 

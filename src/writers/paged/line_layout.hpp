@@ -91,6 +91,20 @@ const LineLayout& layoutLine(const TypedLine& line, Format format, TextMode mode
                              std::span<const std::size_t> marks, bool exactWidths,
                              LayoutBuffers& buffers);
 
+// A right-to-left line, in visual order, filled from the right, so that
+// its first printed line, the rightmost piece, is full and the short one
+// comes last; widths exact. As many pieces as layoutShown gives; where no
+// such fill exists (a word wider than the area), layoutShown's own.
+void layoutShownFromRight(std::string_view line, Format format, const ShownText& shown,
+                          double maxWidth, const WidthSource& widths,
+                          std::span<const std::size_t> marks, LineLayout& layout);
+// The same for a typed line, as layoutLine.
+const LineLayout& layoutLineFromRight(const TypedLine& line, Format format, TextMode mode,
+                                      const TextStyle& start, double maxWidth,
+                                      const WidthSource& widths,
+                                      std::span<const std::size_t> marks,
+                                      LayoutBuffers& buffers);
+
 // Where a piece starts on a page of `paper`: at the left margin (moved by
 // its indentation), or centred on the page when its line is centred.
 std::int32_t pieceX(const PaperSize& paper, const LinePiece& piece, bool centred);
