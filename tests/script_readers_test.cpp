@@ -114,6 +114,23 @@ void officeExport(const TempDir& dir, const std::vector<Judged>& judged) {
   ASSERT_EQ(converted.status, 0) << converted.err;
 }
 
+// The measure itself, in process: a word counts whole and in its place,
+// the marks pdftotext adds round right-to-left text do not count.
+TEST(WordsInOrder, CountsWholeWordsInTheirPlace) {
+  EXPECT_EQ(wordsInOrder("one two three", "one two three"), 3u);
+  EXPECT_EQ(wordsInOrder("one two three", "one\n\ntwo three\f"), 3u);  // lines and pages part words only
+  EXPECT_EQ(wordsInOrder("one two three", "three one two"), 2u);
+  EXPECT_EQ(wordsInOrder("one two three", "on e two three"), 2u);  // split
+  EXPECT_EQ(wordsInOrder("one two three", "onetwo three"), 1u);    // joined
+  EXPECT_EQ(wordsInOrder("a a b", "a b a"), 2u);
+  EXPECT_EQ(wordsInOrder("", "one"), 0u);
+  EXPECT_EQ(wordsInOrder("one", ""), 0u);
+  // U+202B ... U+202C, U+2067 ... U+2069, U+200F round a Hebrew line.
+  EXPECT_EQ(wordsInOrder("\u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD",
+                         "\u202B\u05E9\u05DC\u05D5\u05DD \u2067\u05E2\u05D5\u05DC\u05DD\u2069\u200F\u202C"),
+            2u);
+}
+
 TEST(ScriptReaders, EveryScriptComesBackAsWellAsFromLibreOffice) {
   for (const char* tool : {"pdftotext", "msgunfmt", "ps2pdf", "soffice"}) KOLVO_REQUIRE_TOOL(tool);
   TempDir dir;
