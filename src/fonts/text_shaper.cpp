@@ -116,7 +116,7 @@ std::vector<std::size_t> glyphsOfCluster(const std::vector<Placed>& placed, std:
 // Which of `glyphs` tell nothing: the narrow ones (marks set on a
 // letter), for a reader draws a character's box over its glyph's advance
 // and a box too narrow for its characters reads as a gap in the word; and
-// where the glyphs still outnumber the characters [begin, end) (a vowel
+// where the glyphs still outnumber the cluster's `characters` (a vowel
 // drawn in two parts), the narrowest others. The widest always tells.
 std::vector<bool> silentGlyphs(const std::vector<Placed>& placed, const std::vector<std::size_t>& glyphs,
                                long penEnd, std::uint32_t characters) {
@@ -125,10 +125,11 @@ std::vector<bool> silentGlyphs(const std::vector<Placed>& placed, const std::vec
     const std::size_t g = glyphs[k];
     byWidth.emplace_back((g + 1 < placed.size() ? placed[g + 1].x : penEnd) - placed[g].x, k);
   }
+  std::vector<bool> silent(glyphs.size(), false);
+  if (byWidth.empty()) return silent;
   std::stable_sort(byWidth.begin(), byWidth.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   const long widest = byWidth.back().first;
-  std::vector<bool> silent(glyphs.size(), false);
   std::size_t telling = glyphs.size();
   for (std::size_t s = 0; s + 1 < byWidth.size(); ++s) {
     if (byWidth[s].first * kNarrowShare >= widest && telling <= characters) break;
