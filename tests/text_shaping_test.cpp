@@ -365,16 +365,20 @@ std::u32string codesInDrawnOrder(const ShapedText& out, const OneFace& faces) {
 // parts round it (Tamil, three glyphs for two characters): each glyph
 // tells a piece of the cluster in the order drawn, the extra glyph none,
 // and the glyphs stay spanned, so PDF readers still get the cluster's text
-// from the span. Text that its glyphs tell asks for no piece.
+// from the span. A cluster of one glyph asks for no piece.
 TEST(TextShaping, PiecesOfAClusterTellItInTheOrderDrawn) {
   struct Sample {
     char32_t letter;
     std::u32string text;
     std::size_t silent;  // glyphs that tell nothing
+    bool firstSpanned;   // the first cluster's glyphs do not tell it by themselves
   };
   const std::vector<Sample> samples = {
-      {U'\u0915', U"\u0915\u093F\u0924\u093E\u092C", 0},  // kitab
-      {U'\u0B95', U"\u0BA4\u0BCA\u0B95\u0BC1", 1},        // tokhu
+      {U'\u0915', U"\u0915\u093F\u0924\u093E\u092C", 0, true},  // kitab
+      {U'\u0B95', U"\u0BA4\u0BCA\u0B95\u0BC1", 1, true},        // tokhu
+      // "lenden"'s "de": the e sign is set a little left of its own place,
+      // which ps2pdf draws as an offset; it tells nothing, its letter both.
+      {U'\u0915', U"\u0926\u0947\u0928", 1, false},
   };
   for (const Sample& sample : samples) {
     const std::string path = fontPathFor(sample.letter);
@@ -387,7 +391,7 @@ TEST(TextShaping, PiecesOfAClusterTellItInTheOrderDrawn) {
     std::size_t silent = 0;
     for (const ShapedGlyph& g : out.glyphs) {
       if (faces.faces_.placed[g.glyph.code - 1U].characters.empty()) ++silent;
-      EXPECT_EQ(g.spanned, g.clusterBegin == 0) << path;  // only the first cluster is out of order
+      EXPECT_EQ(g.spanned, sample.firstSpanned && g.clusterBegin == 0) << path;
     }
     EXPECT_EQ(silent, sample.silent) << path;
   }

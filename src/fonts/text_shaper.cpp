@@ -14,9 +14,9 @@ namespace kolvo::fonts {
 namespace {
 
 constexpr std::size_t kNoFace = SIZE_MAX;
-// A glyph of a cluster narrower than the widest by this many times is a
-// mark set on a letter.
-constexpr long kNarrowShare = 4;
+// A glyph of a cluster whose place is less than this many thousandths of
+// the size from the next is a mark set on a letter.
+constexpr long kNarrowAdvance = 100;
 
 bool isBlank(char32_t c) { return c == U' ' || c == U'\t'; }
 
@@ -129,25 +129,28 @@ std::vector<bool> silentGlyphs(const std::vector<Placed>& placed, const std::vec
   if (byWidth.empty()) return silent;
   std::stable_sort(byWidth.begin(), byWidth.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
-  const long widest = byWidth.back().first;
   std::size_t telling = glyphs.size();
   for (std::size_t s = 0; s + 1 < byWidth.size(); ++s) {
-    if (byWidth[s].first * kNarrowShare >= widest && telling <= characters) break;
+    if (byWidth[s].first >= kNarrowAdvance && telling <= characters) break;
     silent[byWidth[s].second] = true;
     --telling;
   }
   return silent;
 }
 
-// Gives each glyph of every cluster its glyphs do not tell a piece of the
+// Gives each glyph of every cluster of several glyphs a piece of the
 // cluster's text, in the order a reader takes them: a character each, the
-// last that tells any the rest (clusterTextInCodes).
+// last that tells any the rest (clusterTextInCodes). A cluster its glyphs
+// did not tell stays spanned.
 void givePieces(std::vector<Placed>& placed, long penEnd, bool rightToLeft) {
   for (const Placed& first : placed) {
-    if (first.mapsTo != first.mapsFrom || first.piece) continue;
+    if (first.piece) continue;
     const std::uint32_t begin = first.cluster;
     const std::uint32_t end = first.clusterEnd;
     const std::vector<std::size_t> glyphs = glyphsOfCluster(placed, begin, rightToLeft);
+    if (glyphs.size() < 2) continue;
+    const bool spanned = first.mapsTo == first.mapsFrom;
+    if (glyphs.size() < 2) continue;
     const std::vector<bool> silent = silentGlyphs(placed, glyphs, penEnd, end - begin);
     const auto telling = static_cast<std::size_t>(std::count(silent.begin(), silent.end(), false));
     std::uint32_t next = begin;
@@ -155,6 +158,7 @@ void givePieces(std::vector<Placed>& placed, long penEnd, bool rightToLeft) {
     for (std::size_t k = 0; k < glyphs.size(); ++k) {
       Placed& p = placed[glyphs[k]];
       p.piece = true;
+      p.spanned = spanned;
       p.mapsFrom = next;
       if (!silent[k]) next = ++told == telling ? end : next + 1;
       p.mapsTo = next;
@@ -182,7 +186,8 @@ void appendPlaced(const std::vector<Placed>& placed, long end, std::size_t face,
     const std::optional<FallbackGlyph> code = p.piece ? faces.pieceCode(face, p.glyph, at, characters)
                                                       : faces.placedCode(face, p.glyph, at, characters, alone);
     if (!code) continue;
-    out.glyphs.push_back({*code, static_cast<std::uint32_t>(advance), p.cluster, p.clusterEnd, !alone});
+    const bool spanned = p.piece ? p.spanned : !alone;
+    out.glyphs.push_back({*code, static_cast<std::uint32_t>(advance), p.cluster, p.clusterEnd, spanned});
   }
 }
 

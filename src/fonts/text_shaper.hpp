@@ -33,9 +33,11 @@ struct PlacedGlyph {
   // else the cluster's first: what a reader without the cluster's text
   // takes the glyph for.
   std::uint32_t nearest = 0;
-  // A glyph of a cluster its glyphs do not tell, given [mapsFrom, mapsTo)
-  // as its piece of the cluster's text (clusterTextInCodes).
+  // A glyph of a cluster of several, given [mapsFrom, mapsTo) as its
+  // piece of the cluster's text (clusterTextInCodes); `spanned`: the
+  // cluster's glyphs did not tell it by themselves.
   bool piece = false;
+  bool spanned = false;
 };
 
 // Words shaped so far in one run, by face, direction and text: a word
@@ -78,11 +80,13 @@ class ShapingFaces {
   virtual std::optional<FallbackGlyph> placedCode(std::size_t face, std::uint32_t glyph,
                                                   std::uint16_t advance,
                                                   std::u32string_view characters, bool alone) = 0;
-  // Whether the glyphs of a cluster that they do not tell one character
-  // each (a vowel drawn before its consonant, a vowel drawn in two parts)
-  // tell its text all the same, each a piece of it in the order they are
-  // drawn, through codes of their own (pieceCode): for PostScript, whose
-  // spans of text ps2pdf keeps where pdftotext does not look for them.
+  // Whether the glyphs of a cluster of several tell its text, each a piece
+  // of it in the order they are drawn, through codes of their own
+  // (pieceCode), where they would not tell it one character each (a vowel
+  // drawn before its consonant, or in two parts) and a mark set off its own
+  // advance tells nothing: for PostScript, whose spans of text ps2pdf keeps
+  // where pdftotext does not look for them, and whose marks set off their
+  // advance ps2pdf draws with an offset pdftotext may read as a blank.
   virtual bool clusterTextInCodes() const { return false; }
   // The code that draws `glyph` as the piece `characters` of its cluster's
   // text (none: its other glyphs tell it all); one code per glyph,
