@@ -212,21 +212,21 @@ TEST(ConversionWarnings, BodyTextThenAnotherFontByTheEdge) {
   const std::string_view fontTags[][2] = {{"%Bs", "%Be"}, {"%Cs", "%Ce"}, {"%xs", "%xe"},
                                           {"%Sy", "%Pe"}, {"%P4", "%Pe"}};
   const std::string_view bodies[] = {"mmmm ", "ii <c></c> ", "a _b ", "W.W. "};
-  for (const auto& tags : fontTags) {
+  for (const auto& [open, close] : fontTags) {
     for (const std::string_view body : bodies) {
       std::string document;
       for (std::size_t count = 1; count < 40; ++count) {
         std::string line;
         while (line.size() < 60) line += body;
-        line += tags[0];
+        line += open;
         for (std::size_t i = 0; i < count; ++i) line += "Wm";
-        line += tags[1];
+        line += close;
         if (count % 2 == 0) line += " ii";
         document += line + "\n";
       }
       for (const Format f : {Format::PostScript, Format::Pdf}) {
         EXPECT_EQ(reportOf(document, f).linesOffPage, offPageByTheCheck(document, f))
-            << tags[0] << " " << body << " " << formatName(f);
+            << open << " " << body << " " << formatName(f);
       }
     }
   }

@@ -150,7 +150,6 @@ void givePieces(std::vector<Placed>& placed, long penEnd, bool rightToLeft) {
     const std::vector<std::size_t> glyphs = glyphsOfCluster(placed, begin, rightToLeft);
     if (glyphs.size() < 2) continue;
     const bool spanned = first.mapsTo == first.mapsFrom;
-    if (glyphs.size() < 2) continue;
     const std::vector<bool> silent = silentGlyphs(placed, glyphs, penEnd, end - begin);
     const auto telling = static_cast<std::size_t>(std::count(silent.begin(), silent.end(), false));
     std::uint32_t next = begin;
