@@ -22,10 +22,17 @@
 # drawn by pdftoppm, with the fallback fonts of this machine
 # (fonts-urw-base35, fonts-texgyre and fonts-wqy-zenhei give the picture in
 # the README).
+# and one picture per script of examples/scripts/ (a few lines of the
+# message catalogues' translations in Arabic, Hebrew, Persian, Hindi,
+# Bengali, Tamil, Thai, Khmer, Georgian, Armenian and Amharic, --escape
+# --paper a4) as PDF drawn by pdftoppm at 110 dpi and cut to the text
+# (its box as pdftotext -bbox gives it; fonts-noto-core draws them):
+#   script-arabic.png, script-hebrew.png, ...
 #
-# Usage: docs/make-gallery.sh [KOLVO_BINARY] [GALLERY_DIR] [paper]
+# Usage: docs/make-gallery.sh [KOLVO_BINARY] [GALLERY_DIR] [paper|scripts]
 #   (defaults: build/kolvo and docs/gallery; "paper" makes only the four
-#   paper pictures, which need nothing but Ghostscript)
+#   paper pictures, which need nothing but Ghostscript; "scripts" only the
+#   pictures of examples/scripts/, which need nothing but Poppler)
 #
 # It installs nothing. On Debian the programs come from:
 #   apt-get install ghostscript poppler-utils texlive-latex-base \
@@ -44,12 +51,13 @@ dpi=100
 only=${3:-}
 tools=(gs pdftoppm pdflatex chromium abiword soffice xsltproc)
 [ "$only" = paper ] && tools=(gs)
+[ "$only" = scripts ] && tools=(pdftoppm pdftotext)
 missing=()
 for tool in "${tools[@]}"; do
   command -v "$tool" >/dev/null || missing+=("$tool")
 done
 docbook_xsl=/usr/share/xml/docbook/stylesheet/docbook-xsl-ns/html/docbook.xsl
-[ -f "$docbook_xsl" ] || [ "$only" = paper ] || missing+=("docbook-xsl-ns ($docbook_xsl)")
+[ -f "$docbook_xsl" ] || [ -n "$only" ] || missing+=("docbook-xsl-ns ($docbook_xsl)")
 if [ ${#missing[@]} -gt 0 ]; then
   echo "make-gallery: missing: ${missing[*]}" >&2
   echo "make-gallery: see the list of packages at the top of $0" >&2
@@ -80,6 +88,28 @@ first_page() {  # PDF PNG
   quiet pdftoppm -png -r "$dpi" -f 1 -l 1 -singlefile "$1" "${2%.png}"
 }
 
+# The first page of a PDF at 110 dpi, cut to the box of its words and a
+# margin of 8 points.
+text_only() {  # PDF PNG
+  local box
+  box=$(pdftotext -f 1 -l 1 -bbox "$1" - | awk -F'"' -v dpi=110 -v margin=8 '
+    /<word / {
+      for (i = 1; i < NF; i += 2) {
+        if ($i ~ /xMin=$/ && (x0 == "" || $(i + 1) < x0)) x0 = $(i + 1)
+        if ($i ~ /yMin=$/ && (y0 == "" || $(i + 1) < y0)) y0 = $(i + 1)
+        if ($i ~ /xMax=$/ && $(i + 1) > x1) x1 = $(i + 1)
+        if ($i ~ /yMax=$/ && $(i + 1) > y1) y1 = $(i + 1)
+      }
+    }
+    END {
+      left = int((x0 - margin) * dpi / 72); top = int((y0 - margin) * dpi / 72)
+      printf "-x %d -y %d -W %d -H %d", left, top,
+        int((x1 + margin) * dpi / 72) - left, int((y1 + margin) * dpi / 72) - top
+    }')
+  # shellcheck disable=SC2086 # the four options and their numbers
+  quiet pdftoppm -png -r 110 -f 1 -l 1 -singlefile $box "$1" "${2%.png}"
+}
+
 # A browser window the size of an A4 page at $dpi.
 screenshot() {  # URL PNG
   quiet chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
@@ -94,6 +124,24 @@ draw_postscript() {  # PS PNG
     -dTextAlphaBits=4 -dGraphicsAlphaBits=4 -dFirstPage=1 -dLastPage=1 \
     -sOutputFile="$2" "$1"
 }
+
+# One picture per script of examples/scripts/.
+draw_scripts() {
+  local input name
+  log scripts
+  for input in "$root"/examples/scripts/*.txt; do
+    name=$(basename "$input" .txt)
+    quiet "$kolvo" --escape --paper a4 -P "$input" "$work/script-$name.pdf" -s
+    text_only "$work/script-$name.pdf" "$gallery/script-$name.png"
+  done
+}
+
+if [ "$only" = scripts ]; then
+  draw_scripts
+  command -v optipng >/dev/null && quiet optipng -quiet -o2 "$gallery"/script-*.png
+  ls -l "$gallery"/script-*.png
+  exit 0
+fi
 
 for size in a4 letter; do
   log "paper $size"
@@ -128,6 +176,7 @@ log pdf
 first_page "$work/showcase.pdf" "$gallery/pdf.png"
 quiet "$kolvo" --escape -P "$root/examples/scripts.txt" "$work/scripts.pdf" -s
 first_page "$work/scripts.pdf" "$gallery/scripts.png"
+draw_scripts
 
 log latex
 mkdir -p "$work/latex"

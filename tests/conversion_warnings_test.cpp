@@ -204,6 +204,34 @@ TEST(ConversionWarnings, LinesOfTagsByTheEdgeAreCountedAsLaidOut) {
   }
 }
 
+// Long text in the body font, then a few words in a wider or larger font
+// reaching the edge a byte at a time, with clean-ups in the body text that
+// add or take out a glyph: the bound that sums only the other font's text
+// must count the lines the layout does.
+TEST(ConversionWarnings, BodyTextThenAnotherFontByTheEdge) {
+  const std::string_view fontTags[][2] = {{"%Bs", "%Be"}, {"%Cs", "%Ce"}, {"%xs", "%xe"},
+                                          {"%Sy", "%Pe"}, {"%P4", "%Pe"}};
+  const std::string_view bodies[] = {"mmmm ", "ii <c></c> ", "a _b ", "W.W. "};
+  for (const auto& [open, close] : fontTags) {
+    for (const std::string_view body : bodies) {
+      std::string document;
+      for (std::size_t count = 1; count < 40; ++count) {
+        std::string line;
+        while (line.size() < 60) line += body;
+        line += open;
+        for (std::size_t i = 0; i < count; ++i) line += "Wm";
+        line += close;
+        if (count % 2 == 0) line += " ii";
+        document += line + "\n";
+      }
+      for (const Format f : {Format::PostScript, Format::Pdf}) {
+        EXPECT_EQ(reportOf(document, f).linesOffPage, offPageByTheCheck(document, f))
+            << open << " " << body << " " << formatName(f);
+      }
+    }
+  }
+}
+
 TEST(ConversionWarnings, LinesOffThePageAreTheOnesTheCheckFinds) {
   DocumentMix mix;
   mix.longLinePercent = 30;

@@ -117,5 +117,25 @@ TEST(Gallery, ShowsTheLongLineExampleOnA4AndLetter) {
   }
 }
 
+// Each example of examples/scripts/ (a script that is shaped or runs right
+// to left) has its picture, small, and the README shows it; and the
+// README's eleven scripts all have their example.
+TEST(Gallery, ShowsEveryScriptExample) {
+  const std::string readme = readFile(sourceDir() / "README.md");
+  std::size_t examples = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(sourceDir() / "examples" / "scripts")) {
+    if (entry.path().extension() != ".txt") continue;
+    ++examples;
+    const std::string relative = "docs/gallery/script-" + entry.path().stem().string() + ".png";
+    ASSERT_TRUE(std::filesystem::exists(sourceDir() / relative))
+        << relative << " (make it with docs/make-gallery.sh build/kolvo docs/gallery scripts)";
+    const std::string png = readFile(sourceDir() / relative);
+    EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8)) << relative;
+    EXPECT_LT(png.size(), 60u * 1024u) << relative;
+    EXPECT_NE(readme.find("<img src=\"" + relative + "\""), std::string::npos) << relative;
+  }
+  EXPECT_EQ(examples, 11u);
+}
+
 }  // namespace
 }  // namespace kolvo::test

@@ -114,22 +114,29 @@ const OpenedModule& fontModule(Candidates where) {
 
 // The module's fonts, or nullptr with `error` saying why. Each call makes
 // fonts of its own (its own fontconfig configuration), for one run.
+// What a run asks of the fonts besides its --font files.
+struct FontWishes {
+  bool monospace = false;           // --mono
+  bool clusterTextInCodes = false;  // PostScript
+};
+
 std::unique_ptr<FallbackFonts> makeFromModule(Candidates where, std::span<const std::string> files,
-                                              bool monospace, std::string& error) {
+                                              FontWishes wishes, std::string& error) {
   const OpenedModule& module = fontModule(where);
   if (module.make == nullptr) {
     error = module.error;
     return nullptr;
   }
   const fonts::PluginFunction make = module.make;
-  const fonts::PluginRequest request{files.data(), files.size(), true, monospace};
+  const fonts::PluginRequest request{files.data(), files.size(), true, wishes.monospace,
+                                     wishes.clusterTextInCodes};
   return std::unique_ptr<FallbackFonts>(make(&request, &error));
 }
 
 // Fallback fonts that open the module when first asked for a glyph.
 class LazyFallbackFonts final : public FallbackFonts {
  public:
-  LazyFallbackFonts(Candidates where, bool monospace) : where_(where), monospace_(monospace) {}
+  LazyFallbackFonts(Candidates where, FontWishes wishes) : where_(where), wishes_(wishes) {}
 
   std::optional<FallbackGlyph> glyph(char32_t c, FontStyle style) override {
     FallbackFonts* fonts = loaded();
@@ -163,38 +170,40 @@ class LazyFallbackFonts final : public FallbackFonts {
   FallbackFonts* loaded() {
     if (!tried_) {
       tried_ = true;
-      fonts_ = makeFromModule(where_, {}, monospace_, failure_);
+      fonts_ = makeFromModule(where_, {}, wishes_, failure_);
     }
     return fonts_.get();
   }
 
   Candidates where_;
-  bool monospace_;
+  FontWishes wishes_;
   bool tried_ = false;
   std::unique_ptr<FallbackFonts> fonts_;
   std::string failure_;  // why the module gave no fonts
 };
 
 std::unique_ptr<FallbackFonts> fallbackFontsFrom(Candidates where,
-                                                 std::span<const std::string> files, bool monospace) {
-  if (files.empty()) return std::make_unique<LazyFallbackFonts>(where, monospace);
+                                                 std::span<const std::string> files, FontWishes wishes) {
+  if (files.empty()) return std::make_unique<LazyFallbackFonts>(where, wishes);
   std::string error;
-  std::unique_ptr<FallbackFonts> fonts = makeFromModule(where, files, monospace, error);
+  std::unique_ptr<FallbackFonts> fonts = makeFromModule(where, files, wishes, error);
   if (fonts == nullptr) throw std::runtime_error(error);
   return fonts;
 }
 
 }  // namespace
 
-// PostScript and PDF embed the same faces, so the format picks none.
-std::unique_ptr<FallbackFonts> moduleFallbackFonts(std::span<const std::string> files, Format,
+// PostScript and PDF embed the same faces; PostScript's codes tell shaped
+// clusters' text too, for ps2pdf keeps its spans where pdftotext does not
+// read them.
+std::unique_ptr<FallbackFonts> moduleFallbackFonts(std::span<const std::string> files, Format format,
                                                    bool monospace) {
-  return fallbackFontsFrom(programCandidates, files, monospace);
+  return fallbackFontsFrom(programCandidates, files, {monospace, format == Format::PostScript});
 }
 
 std::unique_ptr<FallbackFonts> libraryFallbackFonts(std::span<const std::string> files,
-                                                    Format, bool monospace) {
-  return fallbackFontsFrom(libraryCandidates, files, monospace);
+                                                    Format format, bool monospace) {
+  return fallbackFontsFrom(libraryCandidates, files, {monospace, format == Format::PostScript});
 }
 
 }  // namespace kolvo

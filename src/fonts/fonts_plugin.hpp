@@ -19,6 +19,7 @@ struct PluginRequest {
   std::size_t fileCount = 0;
   bool useFontconfig = true;
   bool preferMonospace = false;  // --mono
+  bool clusterTextInCodes = false;  // PostScript (FallbackFontOptions)
 };
 
 // The module's function: new fallback fonts, or nullptr with `error` set.

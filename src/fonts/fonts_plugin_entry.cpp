@@ -16,7 +16,8 @@ extern "C" __attribute__((visibility("default"))) kolvo::FallbackFonts* kolvo_fo
     return kolvo::fonts::makeSystemFallbackFonts(
                std::span<const std::string>(request->files, request->fileCount),
                {.useFontconfig = request->useFontconfig,
-                .preferMonospace = request->preferMonospace})
+                .preferMonospace = request->preferMonospace,
+                .clusterTextInCodes = request->clusterTextInCodes})
         .release();
   } catch (const std::exception& e) {
     // An exception does not cross into the program: its message does.

@@ -47,6 +47,9 @@ struct FontInUse {
   std::vector<bool> alone;
   // The characters of codes that stand for several (ligatures), by code.
   std::unordered_map<std::size_t, std::u32string> ligatures;
+  // Codes of glyphs that tell a piece of their cluster's text: by glyph,
+  // advance and piece.
+  std::map<std::u32string, std::uint16_t> codeOfPiece;
   std::optional<std::uint16_t> blank;  // the code of U+0020, once asked
 };
 
@@ -155,6 +158,25 @@ class SystemFallbackFonts final : public FallbackFonts, private ShapingFaces {
     use.unicodes[i] = c;
     if (characters.size() > 1) use.ligatures[i] = characters;
     return code;
+  }
+
+  bool clusterTextInCodes() const override { return options_.clusterTextInCodes; }
+
+  std::optional<FallbackGlyph> pieceCode(std::size_t f, std::uint32_t g, std::uint16_t advance,
+                                         std::u32string_view characters) override {
+    const std::size_t font = useOf(f);
+    FontInUse& use = used_[font];
+    std::u32string key{static_cast<char32_t>(g), static_cast<char32_t>(advance)};
+    key += characters;
+    if (const auto it = use.codeOfPiece.find(key); it != use.codeOfPiece.end()) {
+      return FallbackGlyph{static_cast<std::uint16_t>(font), it->second};
+    }
+    // A piece of nothing has no character: its code tells no text.
+    const std::optional<std::uint16_t> code = newCode(use, g, advance, characters.empty() ? 0 : characters[0]);
+    if (!code) return std::nullopt;
+    if (characters.size() > 1) use.ligatures[*code - 1U] = characters;
+    use.codeOfPiece.emplace(std::move(key), *code);
+    return FallbackGlyph{static_cast<std::uint16_t>(font), *code};
   }
 
   // The code of glyph `g` at an advance not its own.

@@ -14,6 +14,9 @@ struct FallbackFontOptions {
   bool useFontconfig = true;
   // --mono: fontconfig is asked for monospace faces in every style.
   bool preferMonospace = false;
+  // PostScript: shaped clusters tell their text through their codes too
+  // (ShapingFaces::clusterTextInCodes).
+  bool clusterTextInCodes = false;
 };
 
 // Opens every file of `files` at once; throws FontError (font_face.hpp) for

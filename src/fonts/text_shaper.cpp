@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "fonts/bidi_order.hpp"
@@ -13,6 +14,9 @@ namespace kolvo::fonts {
 namespace {
 
 constexpr std::size_t kNoFace = SIZE_MAX;
+// A glyph of a cluster whose place is less than this many thousandths of
+// the size from the next is a mark set on a letter.
+constexpr long kNarrowAdvance = 100;
 
 bool isBlank(char32_t c) { return c == U' ' || c == U'\t'; }
 
@@ -102,6 +106,70 @@ void markClusters(std::vector<Placed>& placed, std::size_t end, std::u32string_v
   }
 }
 
+// The glyphs of the cluster at `cluster` in the order a reader takes
+// them: as drawn, or from the right in a right-to-left run.
+std::vector<std::size_t> glyphsOfCluster(const std::vector<Placed>& placed, std::uint32_t cluster,
+                                         bool rightToLeft) {
+  std::vector<std::size_t> glyphs;
+  for (std::size_t i = 0; i < placed.size(); ++i) {
+    if (placed[i].cluster == cluster) glyphs.push_back(i);
+  }
+  if (rightToLeft) std::reverse(glyphs.begin(), glyphs.end());
+  return glyphs;
+}
+
+// Which of `glyphs` tell nothing: the narrow ones (marks set on a
+// letter), for a reader draws a character's box over its glyph's advance
+// and a box too narrow for its characters reads as a gap in the word; and
+// where the glyphs still outnumber the cluster's `characters` (a vowel
+// drawn in two parts), the narrowest others. The widest always tells.
+std::vector<bool> silentGlyphs(const std::vector<Placed>& placed, const std::vector<std::size_t>& glyphs,
+                               long penEnd, std::uint32_t characters) {
+  std::vector<std::pair<long, std::size_t>> byWidth;
+  for (std::size_t k = 0; k < glyphs.size(); ++k) {
+    const std::size_t g = glyphs[k];
+    byWidth.emplace_back((g + 1 < placed.size() ? placed[g + 1].x : penEnd) - placed[g].x, k);
+  }
+  std::vector<bool> silent(glyphs.size(), false);
+  if (byWidth.empty()) return silent;
+  std::stable_sort(byWidth.begin(), byWidth.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::size_t telling = glyphs.size();
+  for (std::size_t s = 0; s + 1 < byWidth.size(); ++s) {
+    if (byWidth[s].first >= kNarrowAdvance && telling <= characters) break;
+    silent[byWidth[s].second] = true;
+    --telling;
+  }
+  return silent;
+}
+
+// Gives each glyph of every cluster of several glyphs a piece of the
+// cluster's text, in the order a reader takes them: a character each, the
+// last that tells any the rest (clusterTextInCodes). A cluster its glyphs
+// did not tell stays spanned.
+void givePieces(std::vector<Placed>& placed, long penEnd, bool rightToLeft) {
+  for (const Placed& first : placed) {
+    if (first.piece) continue;
+    const std::uint32_t begin = first.cluster;
+    const std::uint32_t end = first.clusterEnd;
+    const std::vector<std::size_t> glyphs = glyphsOfCluster(placed, begin, rightToLeft);
+    if (glyphs.size() < 2) continue;
+    const bool spanned = first.mapsTo == first.mapsFrom;
+    const std::vector<bool> silent = silentGlyphs(placed, glyphs, penEnd, end - begin);
+    const auto telling = static_cast<std::size_t>(std::count(silent.begin(), silent.end(), false));
+    std::uint32_t next = begin;
+    std::size_t told = 0;
+    for (std::size_t k = 0; k < glyphs.size(); ++k) {
+      Placed& p = placed[glyphs[k]];
+      p.piece = true;
+      p.spanned = spanned;
+      p.mapsFrom = next;
+      if (!silent[k]) next = ++told == telling ? end : next + 1;
+      p.mapsTo = next;
+    }
+  }
+}
+
 // Codes advance the pen only rightwards, so the glyphs are drawn in the
 // order of their places, as harfBuzzGlyphs sorts them (a mark HarfBuzz put
 // right of the letter after it in the buffer is drawn after that letter);
@@ -115,13 +183,15 @@ void appendPlaced(const std::vector<Placed>& placed, long end, std::size_t face,
     const long advance = std::clamp(next - pen, 0L, 65535L);
     pen += advance;
     const Placed& p = placed[i];
-    const bool alone = p.mapsTo > p.mapsFrom;
-    const std::u32string_view characters =
-        alone ? text.substr(p.mapsFrom, p.mapsTo - p.mapsFrom) : text.substr(p.nearest, 1);
-    const std::optional<FallbackGlyph> code = faces.placedCode(
-        face, p.glyph, static_cast<std::uint16_t>(advance), characters, alone);
+    const bool alone = p.mapsTo > p.mapsFrom && !p.piece;
+    const std::u32string_view characters = alone || p.piece ? text.substr(p.mapsFrom, p.mapsTo - p.mapsFrom)
+                                                            : text.substr(p.nearest, 1);
+    const auto at = static_cast<std::uint16_t>(advance);
+    const std::optional<FallbackGlyph> code = p.piece ? faces.pieceCode(face, p.glyph, at, characters)
+                                                      : faces.placedCode(face, p.glyph, at, characters, alone);
     if (!code) continue;
-    out.glyphs.push_back({*code, static_cast<std::uint32_t>(advance), p.cluster, p.clusterEnd, !alone});
+    const bool spanned = p.piece ? p.spanned : !alone;
+    out.glyphs.push_back({*code, static_cast<std::uint32_t>(advance), p.cluster, p.clusterEnd, spanned});
   }
 }
 
@@ -130,7 +200,7 @@ void appendPlaced(const std::vector<Placed>& placed, long end, std::size_t face,
 // HarfBuzz's glyphs for the characters [begin, end) of `text` in `face`,
 // the rest of the text their context; the pen's end in `end`.
 std::vector<Placed> harfBuzzGlyphs(std::u32string_view text, std::size_t begin, std::size_t end,
-                                   bool rightToLeft, const FontFace& face, long& penEnd) {
+                                   bool rightToLeft, const FontFace& face, bool pieces, long& penEnd) {
   hb_buffer_t* buffer = hb_buffer_create();
   hb_buffer_add_utf32(buffer, reinterpret_cast<const std::uint32_t*>(text.data()),
                       static_cast<int>(text.size()), static_cast<unsigned>(begin),
@@ -158,6 +228,7 @@ std::vector<Placed> harfBuzzGlyphs(std::u32string_view text, std::size_t begin, 
                    [](const Placed& a, const Placed& b) { return a.x < b.x; });
   markClusters(placed, end, text, face, rightToLeft);
   penEnd = std::lround(pen * scale);
+  if (pieces) givePieces(placed, penEnd, rightToLeft);
   return placed;
 }
 
@@ -224,8 +295,8 @@ void shapeRun(std::u32string_view text, std::size_t begin, std::size_t end, bool
     appendKept(*known, begin, out);
   } else {
     long penEnd = 0;
-    const std::vector<Placed> placed =
-        harfBuzzGlyphs(text, begin, end, rightToLeft, faces.face(face), penEnd);
+    const std::vector<Placed> placed = harfBuzzGlyphs(text, begin, end, rightToLeft, faces.face(face),
+                                                      faces.clusterTextInCodes(), penEnd);
     appendPlaced(placed, penEnd, face, text, faces, out);
     if (words != nullptr) words->keep(key, !bounded, glyphsToKeep(out, piece.firstGlyph, begin));
   }

@@ -36,6 +36,11 @@ struct PlacedGlyph {
   // else the cluster's first: what a reader without the cluster's text
   // takes the glyph for.
   std::uint32_t nearest = 0;
+  // A glyph of a cluster of several, given [mapsFrom, mapsTo) as its
+  // piece of the cluster's text (clusterTextInCodes); `spanned`: the
+  // cluster's glyphs did not tell it by themselves.
+  bool piece = false;
+  bool spanned = false;
 };
 
 // What shapeText() works in, kept from stretch to stretch so that a
@@ -104,6 +109,22 @@ class ShapingFaces {
   virtual std::optional<FallbackGlyph> placedCode(std::size_t face, std::uint32_t glyph,
                                                   std::uint16_t advance,
                                                   std::u32string_view characters, bool alone) = 0;
+  // Whether the glyphs of a cluster of several tell its text, each a piece
+  // of it in the order they are drawn, through codes of their own
+  // (pieceCode), where they would not tell it one character each (a vowel
+  // drawn before its consonant, or in two parts) and a mark set off its own
+  // advance tells nothing: for PostScript, whose spans of text ps2pdf keeps
+  // where pdftotext does not look for them, and whose marks set off their
+  // advance ps2pdf draws with an offset pdftotext may read as a blank.
+  virtual bool clusterTextInCodes() const { return false; }
+  // The code that draws `glyph` as the piece `characters` of its cluster's
+  // text (none: its other glyphs tell it all); one code per glyph,
+  // advance and piece.
+  virtual std::optional<FallbackGlyph> pieceCode(std::size_t face, std::uint32_t glyph,
+                                                 std::uint16_t advance,
+                                                 std::u32string_view characters) {
+    return placedCode(face, glyph, advance, characters, true);
+  }
 };
 
 void shapeText(std::u32string_view text, FontStyle style, ParagraphDirection paragraph,

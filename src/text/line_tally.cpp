@@ -206,6 +206,7 @@ struct HalfTables {
   const std::uint8_t* rowLeast;
   const std::uint8_t* columnLeast;
   const std::array<std::uint8_t, 16>* classRows;
+  const std::uint8_t* quarters;  // the 128 of ASCII, looked up whole
 };
 
 __attribute__((target("avx2"))) __m256i broadcast16(const std::uint8_t* table) {
@@ -240,9 +241,28 @@ inline __attribute__((always_inline, target("avx2,popcnt"))) void countBeyondAsc
   if (!twoByteBlock(beyond, leads, continuations, 31 - skip, carry)) tally.onlyTwoByte = false;
 }
 
+// The quarters of 32 ASCII bytes looked up whole: a lookup in each row of
+// sixteen by the low half, then the rows picked by bits 4, 5 and 6.
+inline __attribute__((always_inline, target("avx2"))) __m256i asciiQuarters(
+    __m256i v, __m256i low, const std::uint8_t* quarters) {
+  __m256i level[8];  // NOLINT(*-avoid-c-arrays)
+  for (std::size_t row = 0; row < 8; ++row) {
+    level[row] = _mm256_shuffle_epi8(broadcast16(quarters + 16 * row), low);
+  }
+  for (std::size_t bit = 4, count = 8; bit < 7; ++bit, count /= 2) {
+    // Blends read each byte's top bit: the row's bit moved there.
+    const __m256i pick = _mm256_slli_epi16(v, static_cast<int>(7 - bit));
+    for (std::size_t i = 0; i < count / 2; ++i) {
+      level[i] = _mm256_blendv_epi8(level[2 * i], level[2 * i + 1], pick);
+    }
+  }
+  return level[0];
+}
+
 // Thirty-two bytes a step, the last block overlapping the one before it
-// (its bytes counted there masked off); `text` is 32 bytes or more. The
-// weights are bounded by a byte's two halves, not looked up whole.
+// (its bytes counted there masked off); `text` is 32 bytes or more. A
+// block of ASCII has its weights looked up whole (most text); one with
+// bytes beyond it has them bounded by a byte's two halves.
 template <bool Weigh, bool Classes>
 __attribute__((target("avx2,popcnt,bmi2"))) void avx2(
     std::string_view text, const HalfTables& halves, LineTally& tally) {
@@ -250,18 +270,14 @@ __attribute__((target("avx2,popcnt,bmi2"))) void avx2(
   const __m256i rowBit = _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 0, 0, 0, 0, 0, 0, 0, 0,
                                           1, 2, 4, 8, 16, 32, 64, -128, 0, 0, 0, 0, 0, 0, 0, 0);
   const __m256i zero = _mm256_setzero_si256();
-  const __m256i rowMost = broadcast16(halves.rowMost);
-  const __m256i columnMost = broadcast16(halves.columnMost);
-  const __m256i rowLeast = broadcast16(halves.rowLeast);
-  const __m256i columnLeast = broadcast16(halves.columnLeast);
-  __m256i classRows[kClassBits];  // NOLINT(*-avoid-c-arrays): a std::array drops the vector's alignment
-  __m256i seen[kClassBits];       // NOLINT(*-avoid-c-arrays)
-  for (unsigned bit = 0; bit < kClassBits; ++bit) {
-    classRows[bit] = broadcast16(halves.classRows[bit].data());
-    seen[bit] = zero;
-  }
+  // The tables are read where they are used: more than the registers hold,
+  // they would otherwise be copied to the stack for every line.
+  __m256i seen[kClassBits];  // NOLINT(*-avoid-c-arrays): a std::array drops the vector's alignment
+  for (unsigned bit = 0; bit < kClassBits; ++bit) seen[bit] = zero;
   __m256i most = zero;
   __m256i least = zero;
+  __m256i exact = zero;  // quarters of the ASCII blocks, rounded up
+  std::uint64_t exactBytes = 0;
   tally = LineTally{};
   std::uint64_t carry = 0;
   for (std::size_t at = 0;; at += 32) {
@@ -277,24 +293,34 @@ __attribute__((target("avx2,popcnt,bmi2"))) void avx2(
     const __m256i low = _mm256_and_si256(v, nibble);
     const __m256i high = _mm256_and_si256(_mm256_srli_epi16(v, 4), nibble);
     if constexpr (Weigh) {
-      const __m256i up = _mm256_min_epu8(_mm256_shuffle_epi8(rowMost, high),
-                                         _mm256_shuffle_epi8(columnMost, low));
-      const __m256i down = _mm256_max_epu8(_mm256_shuffle_epi8(rowLeast, high),
-                                           _mm256_shuffle_epi8(columnLeast, low));
-      most = _mm256_add_epi64(most, _mm256_sad_epu8(_mm256_and_si256(up, fresh), zero));
-      least = _mm256_add_epi64(least, _mm256_sad_epu8(_mm256_and_si256(down, fresh), zero));
+      if (_mm256_movemask_epi8(v) == 0) {
+        const __m256i quarters = asciiQuarters(v, low, halves.quarters);
+        exact = _mm256_add_epi64(exact, _mm256_sad_epu8(_mm256_and_si256(quarters, fresh), zero));
+        exactBytes += 32 - skip;
+      } else {
+        const __m256i up = _mm256_min_epu8(_mm256_shuffle_epi8(broadcast16(halves.rowMost), high),
+                                           _mm256_shuffle_epi8(broadcast16(halves.columnMost), low));
+        const __m256i down = _mm256_max_epu8(_mm256_shuffle_epi8(broadcast16(halves.rowLeast), high),
+                                             _mm256_shuffle_epi8(broadcast16(halves.columnLeast), low));
+        most = _mm256_add_epi64(most, _mm256_sad_epu8(_mm256_and_si256(up, fresh), zero));
+        least = _mm256_add_epi64(least, _mm256_sad_epu8(_mm256_and_si256(down, fresh), zero));
+      }
     }
     const __m256i rows = _mm256_and_si256(_mm256_shuffle_epi8(rowBit, high), fresh);
     for (unsigned bit = 0; Classes && bit < kClassBits; ++bit) {
-      const __m256i members = _mm256_and_si256(_mm256_shuffle_epi8(classRows[bit], low), rows);
+      const __m256i members =
+          _mm256_and_si256(_mm256_shuffle_epi8(broadcast16(halves.classRows[bit].data()), low), rows);
       seen[bit] = _mm256_or_si256(seen[bit], members);
     }
     countBeyondAscii(v, skip, carry, tally);
     if (last) break;
   }
   tally.onlyTwoByte = tally.onlyTwoByte && carry == 0;
-  tally.upper = 4 * sumOf(most);
-  tally.lower = 4 * sumOf(least);
+  // A weight rounded up to quarters is at most 3 over.
+  const std::uint64_t exactUnits = 4 * sumOf(exact);
+  tally.upper = 4 * sumOf(most) + exactUnits;
+  const std::uint64_t slack = 3 * exactBytes;
+  tally.lower = 4 * sumOf(least) + (exactUnits > slack ? exactUnits - slack : 0);
   for (unsigned bit = 0; Classes && bit < kClassBits; ++bit) {
     if (!_mm256_testz_si256(seen[bit], seen[bit])) {
       tally.classes |= 1U << bit;
@@ -313,7 +339,7 @@ bool LineTallier::tallyAvx2(std::string_view text, LineTally& tally) const {
     return true;
   }
   const HalfTables halves{rowMost_.data(),    columnMost_.data(), rowLeast_.data(),
-                          columnLeast_.data(), classRows_.data()};
+                          columnLeast_.data(), classRows_.data(), quarters_.data()};
   const bool classes = usedClasses_ != 0;
   if (weighs_) {
     (classes ? avx2<true, true> : avx2<true, false>)(text, halves, tally);

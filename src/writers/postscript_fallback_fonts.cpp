@@ -99,6 +99,12 @@ std::string decimal(int thousandths) {
   return text;
 }
 
+// The name of the codes that tell no text (their characters are U+0000,
+// which readers drop: without any, they take the code for a character).
+constexpr std::string_view kSilentName = "silent";
+
+bool tellsNothing(const EmbeddedGlyph& glyph) { return glyph.unicode == 0 && glyph.characters.empty(); }
+
 // The glyph name of each code: its character's (a ligature's names all of
 // its characters, as readers take them back), and where shaping gave
 // several codes the same characters (joined forms, placed marks), the later
@@ -110,7 +116,9 @@ std::vector<std::string> glyphNames(const EmbeddedFont& font) {
   for (std::size_t i = 0; i < font.glyphs.size(); ++i) {
     const EmbeddedGlyph& glyph = font.glyphs[i];
     std::string name;
-    if (glyph.characters.empty()) {
+    if (tellsNothing(glyph)) {
+      name = kSilentName;
+    } else if (glyph.characters.empty()) {
       name = postScriptGlyphName(glyph.unicode);
     } else {
       name = "uni";

@@ -26,6 +26,12 @@ inline constexpr std::pair<char32_t, std::string_view> kOxia[] = {
     {0xB5, "\u03BC"},  // the micro sign that LGR's mu comes back as
 };
 
+// The direction marks and embeddings pdftotext puts round right-to-left
+// text, which the typed text does not hold.
+inline bool isBidiControl(char32_t cp) {
+  return cp == 0x200E || cp == 0x200F || (cp >= 0x202A && cp <= 0x202E) || (cp >= 0x2066 && cp <= 0x2069);
+}
+
 inline std::string_view tonosOf(char32_t cp) {
   for (const auto& [oxia, tonos] : kOxia) {
     if (oxia == cp) return tonos;
@@ -52,8 +58,7 @@ inline std::vector<std::string> wordsOf(std::string_view text) {
       if (at == std::string_view::npos) at = text.size();
     } else if (cp == ' ' || cp == '\t' || cp == '\r' || cp == '\n' || cp == '\f') {
       endWord();
-    } else if ((cp >= 0x202A && cp <= 0x202E) || cp == 0x200E || cp == 0x200F) {
-      // the direction marks pdftotext puts around right-to-left text
+    } else if (isBidiControl(cp)) {
     } else if (latexScriptOf(cp) == LatexScript::Cjk) {
       endWord();
       words.emplace_back(text.substr(start, at - start));
@@ -90,7 +95,7 @@ inline std::map<char32_t, std::size_t> characterCounts(std::string_view text) {
   std::map<char32_t, std::size_t> counts;
   for (std::size_t at = 0; at < text.size();) {
     const char32_t c = nextCodePoint(text, at);
-    if (c <= U' ' || (c >= 0x202A && c <= 0x202E) || c == 0x200E || c == 0x200F) continue;
+    if (c <= U' ' || isBidiControl(c)) continue;
     ++counts[c];
   }
   return counts;
@@ -109,6 +114,31 @@ inline double charactersBack(std::string_view typed, std::string_view shown) {
     found += std::min(n, got[c]);
   }
   return total == 0 ? 1.0 : static_cast<double>(found) / static_cast<double>(total);
+}
+
+// How many words of `typed` come back in `shown` in their order: the
+// longest sequence of words that both hold in the same order (a word
+// found but out of place, split in two or joined to its neighbour does
+// not count). Words as wordsOf takes them, direction marks left out.
+inline std::size_t wordsInOrder(std::string_view typed, std::string_view shown) {
+  std::map<std::string, int> ids;
+  const auto numbered = [&](std::string_view text) {
+    std::vector<int> sequence;
+    for (const std::string& word : wordsOf(text)) sequence.push_back(ids.emplace(word, static_cast<int>(ids.size())).first->second);
+    return sequence;
+  };
+  const std::vector<int> a = numbered(typed);
+  const std::vector<int> b = numbered(shown);
+  std::vector<std::size_t> row(b.size() + 1, 0);
+  for (const int word : a) {
+    std::size_t diagonal = 0;  // the row before's value at j - 1
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      row[j] = word == b[j - 1] ? diagonal + 1 : std::max(row[j], row[j - 1]);
+      diagonal = above;
+    }
+  }
+  return row.back();
 }
 
 }  // namespace kolvo::test

@@ -38,7 +38,8 @@ struct EmbeddedGlyph {
   std::uint16_t glyph;    // the glyph index in `EmbeddedFont::program`
   std::uint16_t advance;  // in thousandths of the size
   // A shaped glyph that stands for several characters (a ligature): them,
-  // in logical order, instead of `unicode`.
+  // in logical order, instead of `unicode`. `unicode` 0 and no characters:
+  // a glyph that tells no text, its cluster's other glyphs telling it.
   std::u32string characters = {};
   // False for a shaped glyph placed at another advance than the program's
   // own, which PostScript then states (its Metrics).

@@ -283,6 +283,44 @@ double PageOverflow::boundOfItems(const TypedLine& line) {
   return points + static_cast<double>(units) * size / 1000;
 }
 
+// The same bound summing only the text shown in another font than the
+// body font at its size: what the line shows in the body font is at most
+// the typed line's width in it, which the tally bounds (the tags' bytes
+// counted too). A clean-up's text, which need not be typed, is summed
+// wherever it stands. Most of a line of tags is in the body font, so this
+// settles most lines the quick bound leaves for little more than the walk
+// over the items. Negative where boundOfItems would be, or without a tally.
+double PageOverflow::bodyBoundOfItems(const TypedLine& line) {
+  if (typedUpper_ == std::numeric_limits<double>::infinity()) return -1;
+  const GlyphWidths* table = styleTable_;
+  double size = styleSize_;
+  double points = typedUpper_ * kBodySize / 1000;
+  std::uint64_t units = 0;  // of the text in `table` at `size` since the font last changed
+  const auto inBody = [&] { return table == body_ && size == kBodySize; };
+  lastFontRow_ = kNoRow;
+  std::size_t text = 0;
+  for (const LineItem& item : line.items) {
+    if (!inBody()) units += innerUnitsOf(line.bytes.substr(text, item.begin - text), table);
+    text = item.end;
+    if (item.kind == ItemKind::CleanupText || item.kind == ItemKind::LinkText) {
+      units += innerUnitsOf(line.bytes.substr(item.begin, item.end - item.begin), table);
+      continue;
+    }
+    if (item.kind != ItemKind::TagText) return -1;
+    const RowEffect* effect = tagEffect(item, size, points);
+    if (effect == nullptr) return -1;
+    if (effect->setsFont) {
+      points += static_cast<double>(units) * size / 1000;
+      units = 0;
+      table = effect->table;
+      size = effect->points;
+      lastFontRow_ = item.row;
+    }
+  }
+  if (!inBody()) units += unitsOf(line.bytes.substr(text), table);
+  return points + static_cast<double>(units) * size / 1000;
+}
+
 // The same bound without summing the text's widths again: the user's text
 // is at most the widest ratio of the fonts in force on the line times its
 // width in the body font, which the tally of the typed line (its tags'
@@ -336,9 +374,10 @@ void PageOverflow::keepBoundedStyle() {
 void PageOverflow::measureRewritten(const TypedLine& rewritten, const LineMarks& marks) {
   const double left = marks.line_x;
   const auto fits = [&](double bound) { return bound >= 0 && left >= 0 && left + bound <= kPageWidth; };
-  // Most lines of tags fit by the quick bound; the rest are summed.
-  const bool bounded =
-      fits(quickBoundOfItems(rewritten, kPageWidth - left)) || fits(boundOfItems(rewritten));
+  // Most lines of tags fit by the quick bound, most others once their text
+  // in other fonts is summed; the rest are summed whole.
+  const bool bounded = fits(quickBoundOfItems(rewritten, kPageWidth - left)) ||
+                       fits(bodyBoundOfItems(rewritten)) || fits(boundOfItems(rewritten));
   typedUpper_ = std::numeric_limits<double>::infinity();
   if (bounded) {
     keepBoundedStyle();

@@ -13,8 +13,9 @@
 // table says), each tag as the widest glyph at its largest size. Before
 // those widths are summed, the tally of the typed line, times how much
 // wider than the body font the line's fonts draw any glyph, settles most
-// such lines at no cost per byte. Only a line that could pass the edge
-// even so is laid out as the writer has it.
+// such lines at no cost per byte; most others by the tally plus the text
+// shown in other fonts, summed. Only a line that could pass the edge even
+// so is laid out as the writer has it.
 
 #include <array>
 #include <cstdint>
@@ -107,6 +108,7 @@ class PageOverflow {
   bool plainFits(std::string_view typed, const LineTally& tally) const;
   const RowEffect* tagEffect(const LineItem& item, double size, double& points) const;
   double boundOfItems(const TypedLine& line);
+  double bodyBoundOfItems(const TypedLine& line);
   double quickBoundOfItems(const TypedLine& line, double room);
   double widthRatio(const GlyphWidths* table, double points) const;
   int fontIdOf(std::string_view font, std::string_view size);
