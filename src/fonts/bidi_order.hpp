@@ -21,8 +21,6 @@ struct BidiOrder {
   std::vector<std::uint32_t> types;
   std::vector<std::uint32_t> brackets;
   std::vector<std::int32_t> map;
-  std::vector<std::uint8_t> placedLevels;  // the levels in visual order, while reordering
-  std::vector<std::uint8_t> quickTypes;    // of the first plane, as the quick path classed them
 };
 
 // Resolves `text` (one line, no line end) in a paragraph of direction
