@@ -91,9 +91,11 @@ void bidiOrderByFriBidi(std::u32string_view text, ParagraphDirection paragraph, 
   const auto length = static_cast<FriBidiStrIndex>(text.size());
   const auto* chars = reinterpret_cast<const FriBidiChar*>(text.data());
   static_assert(sizeof(FriBidiChar) == sizeof(char32_t));
-  static_assert(std::is_same_v<FriBidiCharType, std::uint32_t> &&
-                std::is_same_v<FriBidiBracketType, std::uint32_t> &&
-                std::is_same_v<FriBidiStrIndex, std::int32_t> && sizeof(FriBidiLevel) == 1);
+  // The run's buffers hold FriBidi's own types.
+  static_assert(std::is_same_v<FriBidiCharType, std::uint32_t>);
+  static_assert(std::is_same_v<FriBidiBracketType, std::uint32_t>);
+  static_assert(std::is_same_v<FriBidiStrIndex, std::int32_t>);
+  static_assert(sizeof(FriBidiLevel) == 1);
   std::vector<FriBidiCharType>& types = out.types;
   types.resize(text.size());
   out.brackets.resize(text.size());
