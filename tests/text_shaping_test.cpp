@@ -384,6 +384,22 @@ class OneFaceKeepingWords final : public fonts::ShapingFaces {
   fonts::ShapedWords words_;
 };
 
+// The glyphs of `first`, shaped in `fresh`, are those of `again`, shaped
+// in `kept`: the same font glyphs, advances and clusters.
+void expectSameGlyphs(const OneFace& fresh, const ShapedText& first, const OneFace& kept,
+                      const ShapedText& again) {
+  ASSERT_EQ(first.glyphs.size(), again.glyphs.size());
+  for (std::size_t i = 0; i < first.glyphs.size(); ++i) {
+    const ShapedGlyph& a = first.glyphs[i];
+    const ShapedGlyph& b = again.glyphs[i];
+    EXPECT_EQ(fresh.placed[a.glyph.code - 1U].glyph, kept.placed[b.glyph.code - 1U].glyph) << i;
+    EXPECT_EQ(a.advance, b.advance) << i;
+    EXPECT_EQ(a.clusterBegin, b.clusterBegin) << i;
+    EXPECT_EQ(a.clusterEnd, b.clusterEnd) << i;
+    EXPECT_EQ(a.spanned, b.spanned) << i;
+  }
+}
+
 TEST(TextShaping, KeptWordsShapeAsTheFirstTime) {
   KOLVO_REQUIRE_FONT_FOR(U'\u0645', "fonts-noto-core or fonts-dejavu-core");
   // Words between blanks come from the store the second time; a word
@@ -397,15 +413,7 @@ TEST(TextShaping, KeptWordsShapeAsTheFirstTime) {
   fonts::shapeText(text, FontStyle::Regular, ParagraphDirection::FromText, keeping, again);
   ASSERT_EQ(first.glyphs.size(), again.glyphs.size());
   ASSERT_EQ(first.pieces.size(), again.pieces.size());
-  for (std::size_t i = 0; i < first.glyphs.size(); ++i) {
-    const ShapedGlyph& a = first.glyphs[i];
-    const ShapedGlyph& b = again.glyphs[i];
-    EXPECT_EQ(fresh.placed[a.glyph.code - 1U].glyph, keeping.faces_.placed[b.glyph.code - 1U].glyph) << i;
-    EXPECT_EQ(a.advance, b.advance) << i;
-    EXPECT_EQ(a.clusterBegin, b.clusterBegin) << i;
-    EXPECT_EQ(a.clusterEnd, b.clusterEnd) << i;
-    EXPECT_EQ(a.spanned, b.spanned) << i;
-  }
+  expectSameGlyphs(fresh, first, keeping.faces_, again);
 }
 
 // Runs between blanks and runs that touch a number, a bracket or a letter
@@ -432,15 +440,7 @@ TEST(TextShaping, KeptRunsInContextShapeAsTheFirstTime) {
       EXPECT_EQ(first.pieces[i].kind, again.pieces[i].kind) << i;
       EXPECT_EQ(first.pieces[i].glyphCount, again.pieces[i].glyphCount) << i;
     }
-    for (std::size_t i = 0; i < first.glyphs.size(); ++i) {
-      const ShapedGlyph& a = first.glyphs[i];
-      const ShapedGlyph& b = again.glyphs[i];
-      EXPECT_EQ(fresh.placed[a.glyph.code - 1U].glyph, keeping.faces_.placed[b.glyph.code - 1U].glyph) << i;
-      EXPECT_EQ(a.advance, b.advance) << i;
-      EXPECT_EQ(a.clusterBegin, b.clusterBegin) << i;
-      EXPECT_EQ(a.clusterEnd, b.clusterEnd) << i;
-      EXPECT_EQ(a.spanned, b.spanned) << i;
-    }
+    expectSameGlyphs(fresh, first, keeping.faces_, again);
     // Only the first of the three sayings was shaped, context and all.
     EXPECT_LE(keeping.faces_.placed.size() * 2, fresh.placed.size());
   }
