@@ -252,20 +252,37 @@ const PageOverflow::RowEffect* PageOverflow::tagEffect(const LineItem& item, dou
 // the widest at the larger of its sizes and the size in force. Negative
 // when only laying it out will tell: a tag that shows more than a glyph or
 // lost bytes to a later replacement, or a run in another font.
+//
+// kBodyFromTally: the same bound summing only the text shown in another
+// font than the body font at its size: what the line shows in the body
+// font is at most the typed line's width in it, which the tally bounds (the
+// tags' bytes counted too). A clean-up's text, which need not be typed, is
+// summed wherever it stands. Most of a line of tags is in the body font, so
+// this settles most lines the quick bound leaves for little more than the
+// walk over the items. Negative also without a tally.
+template <bool kBodyFromTally>
 double PageOverflow::boundOfItems(const TypedLine& line) {
+  if (kBodyFromTally && typedUpper_ == std::numeric_limits<double>::infinity()) return -1;
   const GlyphWidths* table = styleTable_;
   double size = styleSize_;
-  double points = 0;
+  double points = kBodyFromTally ? typedUpper_ * kBodySize / 1000 : 0;
   // The text's advances since the font last changed, in thousandths of
   // `size`: summed as integers, scaled once per font.
   std::uint64_t units = 0;
+  // Whether the user's text in the font in force is summed here, not
+  // bounded by the tally.
+  const auto summed = [&] { return !kBodyFromTally || table != body_ || size != kBodySize; };
   lastFontRow_ = kNoRow;
   std::size_t text = 0;  // where the user's text since the last item starts
   for (const LineItem& item : line.items) {
-    units += innerUnitsOf(line.bytes.substr(text, item.begin - text), table);
+    if (summed()) units += innerUnitsOf(line.bytes.substr(text, item.begin - text), table);
     text = item.end;
     if (item.kind == ItemKind::CleanupText || item.kind == ItemKind::LinkText) {
-      text = item.begin;  // shown in the font in force, as the user's text is
+      if (kBodyFromTally) {
+        units += innerUnitsOf(line.bytes.substr(item.begin, item.end - item.begin), table);
+      } else {
+        text = item.begin;  // shown in the font in force, as the user's text is
+      }
       continue;
     }
     if (item.kind != ItemKind::TagText) return -1;
@@ -279,45 +296,7 @@ double PageOverflow::boundOfItems(const TypedLine& line) {
       lastFontRow_ = item.row;
     }
   }
-  units += unitsOf(line.bytes.substr(text), table);
-  return points + static_cast<double>(units) * size / 1000;
-}
-
-// The same bound summing only the text shown in another font than the
-// body font at its size: what the line shows in the body font is at most
-// the typed line's width in it, which the tally bounds (the tags' bytes
-// counted too). A clean-up's text, which need not be typed, is summed
-// wherever it stands. Most of a line of tags is in the body font, so this
-// settles most lines the quick bound leaves for little more than the walk
-// over the items. Negative where boundOfItems would be, or without a tally.
-double PageOverflow::bodyBoundOfItems(const TypedLine& line) {
-  if (typedUpper_ == std::numeric_limits<double>::infinity()) return -1;
-  const GlyphWidths* table = styleTable_;
-  double size = styleSize_;
-  double points = typedUpper_ * kBodySize / 1000;
-  std::uint64_t units = 0;  // of the text in `table` at `size` since the font last changed
-  const auto inBody = [&] { return table == body_ && size == kBodySize; };
-  lastFontRow_ = kNoRow;
-  std::size_t text = 0;
-  for (const LineItem& item : line.items) {
-    if (!inBody()) units += innerUnitsOf(line.bytes.substr(text, item.begin - text), table);
-    text = item.end;
-    if (item.kind == ItemKind::CleanupText || item.kind == ItemKind::LinkText) {
-      units += innerUnitsOf(line.bytes.substr(item.begin, item.end - item.begin), table);
-      continue;
-    }
-    if (item.kind != ItemKind::TagText) return -1;
-    const RowEffect* effect = tagEffect(item, size, points);
-    if (effect == nullptr) return -1;
-    if (effect->setsFont) {
-      points += static_cast<double>(units) * size / 1000;
-      units = 0;
-      table = effect->table;
-      size = effect->points;
-      lastFontRow_ = item.row;
-    }
-  }
-  if (!inBody()) units += unitsOf(line.bytes.substr(text), table);
+  if (summed()) units += unitsOf(line.bytes.substr(text), table);
   return points + static_cast<double>(units) * size / 1000;
 }
 
@@ -377,7 +356,7 @@ void PageOverflow::measureRewritten(const TypedLine& rewritten, const LineMarks&
   // Most lines of tags fit by the quick bound, most others once their text
   // in other fonts is summed; the rest are summed whole.
   const bool bounded = fits(quickBoundOfItems(rewritten, kPageWidth - left)) ||
-                       fits(bodyBoundOfItems(rewritten)) || fits(boundOfItems(rewritten));
+                       fits(boundOfItems<true>(rewritten)) || fits(boundOfItems<false>(rewritten));
   typedUpper_ = std::numeric_limits<double>::infinity();
   if (bounded) {
     keepBoundedStyle();

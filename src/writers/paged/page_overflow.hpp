@@ -107,8 +107,8 @@ class PageOverflow {
   bool measureFurther(std::string_view typed, const LineTally& tally);
   bool plainFits(std::string_view typed, const LineTally& tally) const;
   const RowEffect* tagEffect(const LineItem& item, double size, double& points) const;
+  template <bool kBodyFromTally>
   double boundOfItems(const TypedLine& line);
-  double bodyBoundOfItems(const TypedLine& line);
   double quickBoundOfItems(const TypedLine& line, double room);
   double widthRatio(const GlyphWidths* table, double points) const;
   int fontIdOf(std::string_view font, std::string_view size);
