@@ -310,7 +310,9 @@ void shapeText(std::u32string_view text, FontStyle style, ParagraphDirection par
                ShapingFaces& faces, ShapedText& out) {
   out.clear();
   ShapedWords* const words = faces.shapedWords();
-  ShapingBuffers ownBuffers;  // empty, and so no allocation, when the store's are used
+  // Empty, and so no allocation, when the store's are used.
+  // cppcheck-suppress unassignedVariable ; filled through `buffers`
+  ShapingBuffers ownBuffers;
   ShapingBuffers& buffers = words != nullptr ? words->buffers() : ownBuffers;
   BidiOrder& order = buffers.order;
   bidiOrder(text, paragraph, order);
