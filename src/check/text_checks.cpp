@@ -205,12 +205,11 @@ void checkLatexFormFeed(LineContext& line) {
 // Characters that the typed-text escapers show as "?": the first of a line
 // is reported with the count.
 struct Unshowable {
-  static constexpr std::size_t kSampleCount = 4;
   std::size_t count = 0;
   std::size_t firstIndex = 0;  // in characters from the line's start
   char32_t first = 0;
   // The first few distinct ones, for what would draw them.
-  std::array<char32_t, kSampleCount> samples{};
+  std::array<char32_t, kMissingSampleCount> samples{};
   std::size_t sampleCount = 0;
 };
 
@@ -237,10 +236,7 @@ void note(Unshowable& found, std::size_t index, char32_t c) {
     found.firstIndex = index;
     found.first = c;
   }
-  const auto taken = found.samples.begin() + static_cast<std::ptrdiff_t>(found.sampleCount);
-  if (found.sampleCount < found.samples.size() && std::find(found.samples.begin(), taken, c) == taken) {
-    found.samples[found.sampleCount++] = c;
-  }
+  keepSample(found.samples, found.sampleCount, c);
 }
 
 // LaTeX reads its input as UTF-8 and stops at a byte that is no part of a

@@ -40,12 +40,16 @@ bool beginsTag(std::string_view text, std::size_t at) {
   return at + kTagLength <= text.size() && text[at] == '%' && pairs.contains(text[at + 1], text[at + 2]);
 }
 
-void EscapeStats::missing(char32_t c) {
-  ++missingGlyphs;
-  for (std::size_t i = 0; i < sampleCount; ++i) {
+void keepSample(std::array<char32_t, kMissingSampleCount>& samples, std::size_t& count, char32_t c) {
+  for (std::size_t i = 0; i < count; ++i) {
     if (samples[i] == c) return;
   }
-  if (sampleCount < kSampleCount) samples[sampleCount++] = c;
+  if (count < samples.size()) samples[count++] = c;
+}
+
+void EscapeStats::missing(char32_t c) {
+  ++missingGlyphs;
+  keepSample(samples, sampleCount, c);
 }
 
 }  // namespace kolvo

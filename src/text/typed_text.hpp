@@ -18,8 +18,13 @@ namespace kolvo {
 // What the escapers of one run could not show: each such character is shown
 // as "?" and counted, for one warning at the end of the run, which names the
 // first few such characters.
+// Keeps `c` among the first kSampleCount distinct characters of
+// `samples`, of which `count` are taken, in order of appearance.
+inline constexpr std::size_t kMissingSampleCount = 4;
+void keepSample(std::array<char32_t, kMissingSampleCount>& samples, std::size_t& count, char32_t c);
+
 struct EscapeStats {
-  static constexpr std::size_t kSampleCount = 4;
+  static constexpr std::size_t kSampleCount = kMissingSampleCount;
 
   std::uint64_t missingGlyphs = 0;
   std::array<char32_t, kSampleCount> samples{};  // distinct, in order of appearance
