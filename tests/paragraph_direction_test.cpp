@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,30 @@ TEST(ParagraphDirection, TheFirstStrongCharacterDecides) {
   for (const char* text : {"", "   ", "123 456", "--- !!! ???", "%bs%be", "\xE2\x82\xAC 5"}) {
     EXPECT_FALSE(startsRightToLeft(text)) << text;
   }
+}
+
+TEST(ParagraphDirection, StretchesBetweenTagsTakeTheirLevels) {
+  using Levels = std::vector<std::uint8_t>;
+  Levels levels;
+  // Nothing to put in another order: no tag, or left to right throughout.
+  for (const char* text : {"שלום עולם", "abc %bsdef%be ghi", "%bs%be", "123 %bs456%be"}) {
+    levelsBetweenTags(text, startsRightToLeft(text), levels);
+    EXPECT_TRUE(levels.empty()) << text;
+  }
+  // A right-to-left paragraph: its stretches at 1, Latin ones at 2, those
+  // with no letter between two of one way at that way's level, else 1.
+  levelsBetweenTags("שלום %bsעולם%be טוב", true, levels);
+  EXPECT_EQ(levels, (Levels{1, 1, 1}));
+  levelsBetweenTags("שלום %bsabc%be%is, %iedef עולם", true, levels);
+  EXPECT_EQ(levels, (Levels{1, 2, 1, 1, 1}));
+  levelsBetweenTags("שלום %bsabc%be, %isdef%ie עולם", true, levels);
+  EXPECT_EQ(levels, (Levels{1, 2, 2, 2, 1}));
+  // A left-to-right one: Hebrew stretches at 1, and the empty stretch
+  // between two of them with them; one that mixes both ways at 0.
+  levelsBetweenTags("abc %bsשלום%be%isעולם%ie def", false, levels);
+  EXPECT_EQ(levels, (Levels{0, 1, 1, 1, 0}));
+  levelsBetweenTags("abc %bsשלום%be עולם def", false, levels);
+  EXPECT_EQ(levels, (Levels{0, 1, 0}));
 }
 
 std::string typed(std::string_view input, Format format) {

@@ -12,6 +12,7 @@
 #include <initializer_list>
 #include <iostream>
 #include <map>
+#include <regex>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -24,6 +25,7 @@
 #include "fonts/text_shaper.hpp"
 #include "driver/conversion.hpp"
 #include "markup/format.hpp"
+#include "writers/paged/paper_size.hpp"
 #include "support/catalogue_text.hpp"
 #include "support/test_support.hpp"
 #include "support/words_back.hpp"
@@ -565,6 +567,50 @@ std::vector<std::uint32_t> hbShapeGlyphs(const std::string& path, const std::str
 // A word of each shaped script (the catalogues' words; Hebrew pointed),
 // shaped in the face fontconfig gives its first letter: the glyphs drawn
 // are HarfBuzz's own, at its places.
+// The x of each string a line's text objects (PDF) or moves (PostScript)
+// put on the page, in the order written.
+std::vector<int> placesOf(const std::string& doc, Format format) {
+  const std::regex place(format == Format::Pdf ? "Tf (\\d+) \\d+ Td" : "\n(\\d+) \\d+ moveto");
+  std::vector<int> xs;
+  for (std::sregex_iterator m(doc.begin(), doc.end(), place), end; m != end; ++m) {
+    xs.push_back(std::stoi((*m)[1]));
+  }
+  return xs;
+}
+
+TEST(TextShaping, StretchesBetweenTagsStandInTheOrderShown) {
+  KOLVO_REQUIRE_FONT_FOR(U'\u05D0', "fonts-noto-core or fonts-dejavu-core");
+  const std::vector<std::string> files = {fontPath};
+  for (const Format format : {Format::Pdf, Format::PostScript}) {
+    for (const PaperSize* paper : {static_cast<const PaperSize*>(nullptr), findPaperSize("a4")}) {
+      SCOPED_TRACE(std::string(formatName(format)) + (paper != nullptr ? " on A4" : ""));
+      const auto places = [&](std::string_view line) {
+        const std::unique_ptr<FallbackFonts> fonts =
+            fonts::makeSystemFallbackFonts(files, {.useFontconfig = false});
+        const std::string doc =
+            convertText(line, format, 's', nullptr, TextMode::Typed, paper, fonts.get());
+        return placesOf(doc, format);
+      };
+      // A right-to-left line: its first stretch is the rightmost, and the
+      // line ends at the right margin.
+      const std::vector<int> rtl = places("אבג %bsדהו%be זחט\n");
+      ASSERT_EQ(rtl.size(), 3U);
+      EXPECT_GT(rtl[0], rtl[1]);
+      EXPECT_GT(rtl[1], rtl[2]);
+      EXPECT_GT(rtl[0], 450);
+      // A left-to-right line: two Hebrew stretches side by side are read
+      // from the right, the Latin ones round them stay in place.
+      const std::vector<int> ltr = places("abc %bsאבג%be%isדהו%ie def\n");
+      ASSERT_EQ(ltr.size(), 4U);
+      EXPECT_LT(ltr[0], ltr[2]);
+      EXPECT_LT(ltr[2], ltr[1]);
+      EXPECT_LT(ltr[1], ltr[3]);
+      // Left to right throughout: one string, as before.
+      EXPECT_EQ(places("abc %bsdef%be ghi\n").size(), 1U);
+    }
+  }
+}
+
 TEST(ShapingReaders, GlyphsEqualHarfBuzzsOwnShaping) {
   KOLVO_REQUIRE_TOOL("hb-shape");
   const std::vector<std::string> samples = {

@@ -133,7 +133,8 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
     const bool keepItems = itemsRead || !measured;
     const TypedLine typed =
         keepItems ? TypedLine{line,   stats.lineItems.all(), drawingLine, stats.lineItems.paintings(),
-                              {},     stats.lineItems.linkTargets(), stats.rightToLeft}
+                              {},     stats.lineItems.linkTargets(), stats.rightToLeft,
+                              stats.tagGapLevels}
                   : TypedLine{line, {}, drawingLine, {}, {}, {}, stats.rightToLeft};
     if (!measured) overflow.measureRewritten(typed, marks);
     if (keepsSource) {

@@ -228,6 +228,9 @@ struct TypedLine {
   // Typed text whose first strong character is right to left: the
   // flowing formats say so, the paged writers end it at the right margin.
   bool rightToLeft = false;
+  // Typed text: the embedding level of each stretch between the tags the
+  // user typed, in order; empty when all are at level 0.
+  std::span<const std::uint8_t> tagGapLevels = {};
 };
 
 }  // namespace kolvo

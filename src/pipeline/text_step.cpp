@@ -37,6 +37,7 @@ void prepareText(std::string& line, std::string& scratch, Format format, TextMod
   stats.lineItems.clear();
   // A line the check passes is ASCII: left to right.
   stats.rightToLeft = false;
+  stats.tagGapLevels.clear();
   if (!hasTextStep(format, mode)) return;
   // The check looks at the bytes of addresses too, in the formats with links.
   if (!textStepMayChange(line, textStepOf(format, mode))) return;
@@ -47,10 +48,14 @@ void prepareTextStepByStep(std::string& line, std::string& scratch, Format forma
                            EscapeStats& stats, paged::FallbackContext* glyphs) {
   stats.lineItems.clear();
   stats.rightToLeft = false;
+  stats.tagGapLevels.clear();
   if (!hasTextStep(format, mode)) return;
   if (decodeText(line, scratch)) line.swap(scratch);
   if (mode == TextMode::Typed) {
     stats.rightToLeft = startsRightToLeft(line);
+    if (fileSyntax(format) == FileSyntax::PageStrings) {
+      levelsBetweenTags(line, stats.rightToLeft, stats.tagGapLevels);
+    }
     escapeTyped(line, scratch, format, stats, glyphs);
   } else if (keepWellFormedXml(line, scratch, fileSyntax(format) == FileSyntax::XmlRuns,
                                format == Format::AbiWord

@@ -94,4 +94,57 @@ bool startsRightToLeft(std::string_view utf8) {
   return false;
 }
 
+void levelsBetweenTags(std::string_view utf8, bool rightToLeft, std::vector<std::uint8_t>& levels) {
+  levels.clear();
+  if (utf8.find('%') == std::string_view::npos) return;
+  // First the way of each stretch, as a Strength: Neutral for no letter,
+  // and the paragraph's for letters of both ways, as the shaper orders a
+  // stretch that mixes them.
+  const Strength paragraph = rightToLeft ? Strength::RightToLeft : Strength::LeftToRight;
+  const auto way = [](Strength s) { return static_cast<std::uint8_t>(s); };
+  bool anyTag = false;
+  bool sawLeft = false;
+  bool sawRight = false;
+  const auto endStretch = [&] {
+    levels.push_back(way(sawLeft && sawRight ? paragraph
+                         : sawLeft           ? Strength::LeftToRight
+                         : sawRight          ? Strength::RightToLeft
+                                             : Strength::Neutral));
+    sawLeft = sawRight = false;
+  };
+  for (std::size_t at = 0; at < utf8.size();) {
+    if (utf8[at] == '%' && beginsTag(utf8, at)) {
+      at += 3;
+      anyTag = true;
+      endStretch();
+      continue;
+    }
+    const Strength strength = strengthOf(nextCodePoint(utf8, at));
+    sawLeft = sawLeft || strength == Strength::LeftToRight;
+    sawRight = sawRight || strength == Strength::RightToLeft;
+  }
+  endStretch();
+  if (!anyTag) return levels.clear();
+  // Stretches with no letter take the way of the letters on both sides
+  // where these agree, else the paragraph's; the line's edges count as the
+  // paragraph's way.
+  const std::uint8_t neutral = way(Strength::Neutral);
+  bool anyAbove = rightToLeft;
+  for (std::size_t i = 0; i < levels.size(); ++i) {
+    if (levels[i] == neutral) {
+      std::size_t end = i;
+      while (end < levels.size() && levels[end] == neutral) ++end;
+      const std::uint8_t before = i == 0 ? way(paragraph) : levels[i - 1];
+      const std::uint8_t after = end == levels.size() ? way(paragraph) : levels[end];
+      std::fill(levels.begin() + static_cast<std::ptrdiff_t>(i),
+                levels.begin() + static_cast<std::ptrdiff_t>(end),
+                before == after ? before : way(paragraph));
+    }
+    anyAbove = anyAbove || levels[i] == way(Strength::RightToLeft);
+  }
+  if (!anyAbove) return levels.clear();
+  const std::uint8_t left = rightToLeft ? 2 : 0;
+  for (std::uint8_t& level : levels) level = level == way(Strength::RightToLeft) ? 1 : left;
+}
+
 }  // namespace kolvo

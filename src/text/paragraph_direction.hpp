@@ -14,7 +14,9 @@
 // count as strong too, which matters only to a paragraph that starts with
 // one (rare in real text, and such a paragraph is right to left anyway).
 
+#include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace kolvo {
 
@@ -22,6 +24,16 @@ namespace kolvo {
 // first strong character, a right-to-left paragraph. The tags of the
 // markup in it are passed over.
 bool startsRightToLeft(std::string_view utf8);
+
+// The embedding level of each stretch of `utf8` between its tags, in
+// order (one more than the tags): a stretch that holds letters of one way
+// only, or none between two stretches of the same way, takes that way;
+// any other the paragraph's (`rightToLeft`). Left-to-right text in a
+// right-to-left paragraph is at level 2, right-to-left text in a
+// left-to-right one at level 1, as the bidirectional algorithm would put
+// whole stretches. Empty when the line has no tag or every stretch is at
+// level 0: then nothing needs putting in another order.
+void levelsBetweenTags(std::string_view utf8, bool rightToLeft, std::vector<std::uint8_t>& levels);
 
 // Whether `c` is a strong character of each way, by the same blocks.
 bool isStrongLeftToRight(char32_t c);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "io/message_text.hpp"
 #include "markup/line_items.hpp"
@@ -38,6 +39,9 @@ struct EscapeStats {
   LineItems lineItems;
   // Typed text: the line's paragraph runs right to left (startsRightToLeft).
   bool rightToLeft = false;
+  // Typed PostScript and PDF: the level of each stretch between the line's
+  // tags (levelsBetweenTags), for the writers to put them in visual order.
+  std::vector<std::uint8_t> tagGapLevels;
 
   // Counts `c` as shown as "?" and keeps it among the samples.
   void missing(char32_t c);

@@ -42,6 +42,27 @@ void PagedWriter::followTypedFont(const TypedLine& line) {
   paged::followFont(line, format_, style_);
 }
 
+bool PagedWriter::writeStretches(const TypedLine& line, const paged::TextStyle& start,
+                                 std::span<const std::size_t> marks) {
+  double width = 0;
+  if (!paged::layoutStretchesInVisualOrder(line, format_, mode_, start, widths_, marks,
+                                           layoutBuffers_, width)) {
+    return false;
+  }
+  const auto whole = static_cast<std::int32_t>(std::lround(width));
+  std::int32_t left = paper_ != nullptr ? frame_.left : marks_.line_x;
+  if (marks_.center != 0) {
+    left = static_cast<std::int32_t>(std::lround((2.0 * frame_.left + frame_.width - width) / 2));
+  } else if (line.rightToLeft) {
+    left = frame_.left + frame_.width - whole;
+  }
+  stretchesLeft_ = left;
+  const paged::LineLayout& layout = layoutBuffers_.layout;
+  for (std::size_t i = 0; i < layout.pieces.size(); ++i) writePiece(line.bytes, layout, i);
+  stretchesLeft_.reset();
+  return true;
+}
+
 const paged::LineLayout& PagedWriter::writeWrappedLine(const TypedLine& line,
                                                        const paged::TextStyle& start,
                                                        std::span<const std::size_t> marks) {
@@ -58,6 +79,14 @@ const paged::LineLayout& PagedWriter::writeWrappedLine(const TypedLine& line,
   // was filled from the right, so that line is full and the short one
   // ends the paragraph.
   const std::size_t count = layout.pieces.size();
+  // A line that fits whole may stand in pieces on one baseline.
+  if (count == 1 && !line.tagGapLevels.empty()) {
+    const paged::LineLayout whole = layout;
+    cursor_.baseline -= cursor_.line_spacing;
+    if (writeStretches(line, start, marks)) return layoutBuffers_.layout;
+    cursor_.baseline += cursor_.line_spacing;
+    layoutBuffers_.layout = whole;
+  }
   const bool lastFirst = line.rightToLeft && count > 1;
   for (std::size_t n = 0; n < count; ++n) {
     const std::size_t i = lastFirst ? count - 1 - n : n;

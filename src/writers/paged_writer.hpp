@@ -5,8 +5,10 @@
 // lower each, starting a page between pieces at the bottom margin. Each
 // writer says how a piece and a new page look in its language.
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -58,6 +60,16 @@ class PagedWriter : public Writer {
   const paged::LineLayout& writeWrappedLine(const TypedLine& line, const paged::TextStyle& start,
                                      std::span<const std::size_t> marks = {});
 
+  // Under --escape, a line whose stretches between the user's tags are not
+  // all left to right, written stretch by stretch (writePiece) on the
+  // baseline in force, in the line's order so that each tag's text sets
+  // what it sets, and each stretch where the order shown puts it: right to
+  // left, the first stretch of a right-to-left line is the rightmost.
+  // `start` is the style the line starts in; `marks` as writeWrappedLine's.
+  // False, with nothing written, for any other line.
+  bool writeStretches(const TypedLine& line, const paged::TextStyle& start,
+                      std::span<const std::size_t> marks = {});
+
   // The line, at the page cursor where its requests left it.
   virtual void writeLine(const TypedLine& line) = 0;
 
@@ -106,6 +118,7 @@ class PagedWriter : public Writer {
   bool mono() const { return design_ != nullptr && design_->mono; }
   // Where a piece of a line laid out for the paper starts.
   std::int32_t pieceX(const paged::LinePiece& piece) const {
+    if (stretchesLeft_) return *stretchesLeft_ + static_cast<std::int32_t>(std::lround(piece.indent));
     if (rightAligned_ && marks_.center == 0) {
       return paged::rightAlignedX(frame_.left, frame_.width, piece);
     }
@@ -135,6 +148,9 @@ class PagedWriter : public Writer {
   paged::LayoutBuffers layoutBuffers_;
   // The line being written runs right to left (TypedLine::rightToLeft).
   bool rightAligned_ = false;
+  // While writeStretches writes a line: where its left end is; each
+  // piece's indent is its distance from there.
+  std::optional<std::int32_t> stretchesLeft_;
 
  private:
   // The x of a typed centred (or right-to-left) line, measured in the fonts.

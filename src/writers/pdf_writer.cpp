@@ -348,6 +348,12 @@ class PdfWriter final : public PagedWriter {
     cursor_.baseline -= cursor_.line_spacing;
     const long long y = cursor_.baseline;
     const bool plain = marks_.underline == 0 && marks_.highlight == 0;
+    // Stretches of several directions stand apart, where nothing else
+    // is placed along the line.
+    if (plain && line.linkTargets.empty() && !line.tagGapLevels.empty() &&
+        writeStretches(line, paged::initialTextStyle(Format::Pdf))) {
+      return;
+    }
     const long long x = plain ? unwrappedLineX(line) : kLeftMargin;
     if (plain) writeTextObject(x, y, "", text);
     if (!line.linkTargets.empty()) coverUnwrappedLinks(line, x);

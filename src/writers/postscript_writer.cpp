@@ -111,12 +111,14 @@ class PostScriptWriter final : public PagedWriter {
     if (line.drawing) return;
     if (paper_ != nullptr) return wrappedLine(line);
     cursor_.baseline -= cursor_.line_spacing;
-    out_.writeInt(unwrappedLineX(line));
-    out_.put(' ');
-    out_.writeInt(cursor_.baseline);
-    out_.write(kMoveToShow);
-    out_.write(line.bytes);
-    out_.write(kShow);
+    if (line.tagGapLevels.empty() || !writeStretches(line, style_)) {
+      out_.writeInt(unwrappedLineX(line));
+      out_.put(' ');
+      out_.writeInt(cursor_.baseline);
+      out_.write(kMoveToShow);
+      out_.write(line.bytes);
+      out_.write(kShow);
+    }
     followFont(line);
     endLine();
   }

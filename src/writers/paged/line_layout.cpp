@@ -94,6 +94,14 @@ class Breaker {
   // Breaks the line at these cuts (offsets of recorded breaks, in order)
   // as well as wherever it would otherwise.
   void breakAt(std::span<const std::size_t> cuts) { cuts_ = cuts; }
+  // Starts a piece at the first glyph at or after each of `offsets` (in
+  // order), wherever it stands, and keeps each piece's advance, blanks
+  // included, in `advances`.
+  void cutBefore(std::span<const std::size_t> offsets, std::vector<double>& advances) {
+    forced_ = offsets;
+    advances_ = &advances;
+    advances.clear();
+  }
   // The ink of the whole line, once laid out unbounded.
   double ink() const { return ink_; }
   double indent() const { return indent_; }
@@ -103,6 +111,7 @@ class Breaker {
     resolveMarks(std::numeric_limits<std::size_t>::max());
     addPiece(layout_, pieceBegin_, line_.size(), ink_, shown_.styles[pieceStyle_], {},
              pieceInHex_, false, layout_.pieces.empty() ? 0 : indent_);
+    if (advances_ != nullptr) advances_->push_back(x_);
     layout_.end = shown_.end;
   }
 
@@ -157,6 +166,9 @@ class Breaker {
   // One glyph: a blank the line may break at, or ink.
   void place(const ShownRun& run, const EscapedGlyph& glyph, double advance, bool isBlank,
              bool& inBlanks) {
+    if (nextForced_ < forced_.size() && glyph.begin >= forced_[nextForced_]) [[unlikely]] {
+      cutHere(run, glyph);
+    }
     if (isBlank && run.breakable) {
       blank(run, glyph, advance, inBlanks);
       inBlanks = true;
@@ -181,6 +193,14 @@ class Breaker {
     resolveMarks(glyph.begin);
     x_ += advance;
     ink_ = x_;
+  }
+
+  [[gnu::noinline]] void cutHere(const ShownRun& run, const EscapedGlyph& glyph) {
+    while (nextForced_ < forced_.size() && glyph.begin >= forced_[nextForced_]) ++nextForced_;
+    advances_->push_back(x_);
+    endPiece(glyph.begin, ink_, run.closer, run.hex);
+    startPiece(glyph.begin, run.style, x_, run.hex);
+    afterBlanks_ = false;
   }
 
   // A break the rules allow right before ink is the piece's last so far,
@@ -298,6 +318,9 @@ class Breaker {
   std::vector<BreakPoint>* recorded_ = nullptr;
   std::span<const std::size_t> cuts_;
   std::size_t nextCut_ = 0;
+  std::span<const std::size_t> forced_;
+  std::size_t nextForced_ = 0;
+  std::vector<double>* advances_ = nullptr;
 };
 
 // Where a line filled from the right breaks: the last piece as full as
@@ -714,6 +737,93 @@ const LineLayout& layoutLineFromRight(const TypedLine& line, Format format, Text
   layoutShownFromRight(line.bytes, format, buffers.shown, maxWidth, widths, marks,
                        buffers.layout);
   return buffers.layout;
+}
+
+namespace {
+
+// Where the strings of the stretches between the line's tags start: the
+// offset of the first string with glyphs after each tag that a string does
+// not run through, and the level of each piece that these cuts make. A tag
+// inside a string, or one with no glyph before the next, joins the
+// stretches on its sides; joined stretches of different levels take the
+// paragraph's. False when the tags' items are not one fewer than the levels.
+bool stretchCuts(const TypedLine& line, const ShownText& shown, std::vector<std::size_t>& cuts,
+                 std::vector<std::uint8_t>& levels) {
+  const std::span<const std::uint8_t> gaps = line.tagGapLevels;
+  const std::uint8_t paragraph = line.rightToLeft ? 1 : 0;
+  const std::span<const ShownRun> runs = shown.runs;
+  const auto shows = [&](std::size_t r) { return runs[r].end > runs[r].begin; };
+  cuts.clear();
+  levels.assign(1, gaps.front());
+  std::size_t tag = 0;
+  std::size_t r = 0;  // the first run not yet given to a piece
+  bool pieceShows = false;
+  for (const LineItem& item : line.items) {
+    if (item.kind != ItemKind::TagText) continue;
+    if (++tag >= gaps.size()) return false;
+    const std::uint8_t level = gaps[tag];
+    for (; r < runs.size() && runs[r].end <= item.begin; ++r) pieceShows = pieceShows || shows(r);
+    std::size_t next = r;
+    while (next < runs.size() && !shows(next)) ++next;
+    if (next == runs.size()) continue;  // nothing is shown after it
+    if (runs[next].begin < item.end) {  // a string runs through the tag
+      if (levels.back() != level) levels.back() = paragraph;
+    } else if (!pieceShows) {  // the stretch before shows nothing
+      levels.back() = level;
+    } else {
+      cuts.push_back(runs[next].begin);
+      levels.push_back(level);
+      pieceShows = false;
+    }
+  }
+  return tag + 1 == gaps.size();
+}
+
+}  // namespace
+
+bool layoutStretchesInVisualOrder(const TypedLine& line, Format format, TextMode mode,
+                                  const TextStyle& start, const WidthSource& widths,
+                                  std::span<const std::size_t> marks, LayoutBuffers& buffers,
+                                  double& width) {
+  if (line.tagGapLevels.empty()) return false;
+  if (!paintText(line, format, mode, start, buffers.shown)) {
+    throw std::logic_error("a typed line whose items do not say what it paints");
+  }
+  std::vector<std::size_t>& cuts = buffers.stretchCuts;
+  std::vector<std::uint8_t>& levels = buffers.stretchLevels;
+  if (!stretchCuts(line, buffers.shown, cuts, levels) || cuts.empty()) return false;
+  std::vector<double>& advances = buffers.stretchAdvances;
+  Breaker breaker(line.bytes, format, buffers.shown, std::numeric_limits<double>::infinity(),
+                  widths, marks, buffers.layout);
+  breaker.cutBefore(cuts, advances);
+  breaker.layOut();
+  std::vector<LinePiece>& pieces = buffers.layout.pieces;
+  if (pieces.size() != levels.size() || advances.size() != levels.size()) return false;
+  // The pieces in the order shown: from the highest level down to 1, each
+  // run of pieces at that level or above turned round.
+  std::vector<std::size_t>& order = buffers.stretchOrder;
+  order.resize(pieces.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  const std::uint8_t highest = *std::max_element(levels.begin(), levels.end());
+  for (std::uint8_t level = highest; level >= 1; --level) {
+    for (std::size_t i = 0; i < order.size();) {
+      if (levels[order[i]] < level) {
+        ++i;
+        continue;
+      }
+      std::size_t end = i;
+      while (end < order.size() && levels[order[end]] >= level) ++end;
+      std::reverse(order.begin() + static_cast<std::ptrdiff_t>(i),
+                   order.begin() + static_cast<std::ptrdiff_t>(end));
+      i = end;
+    }
+  }
+  width = 0;
+  for (const std::size_t i : order) {
+    pieces[i].indent = width;
+    width += advances[i];
+  }
+  return true;
 }
 
 std::int32_t pieceX(const PaperSize& paper, const LinePiece& piece, bool centred) {

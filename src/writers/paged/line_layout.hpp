@@ -82,6 +82,11 @@ void layoutShownGlyphByGlyph(std::string_view line, Format format, const ShownTe
 struct LayoutBuffers {
   ShownText shown;
   LineLayout layout;
+  // layoutStretchesInVisualOrder's own
+  std::vector<std::size_t> stretchCuts;
+  std::vector<std::uint8_t> stretchLevels;
+  std::vector<double> stretchAdvances;
+  std::vector<std::size_t> stretchOrder;
 };
 
 // The same for a typed line, whose strings its items say (line_painting.hpp),
@@ -104,6 +109,20 @@ const LineLayout& layoutLineFromRight(const TypedLine& line, Format format, Text
                                       const WidthSource& widths,
                                       std::span<const std::size_t> marks,
                                       LayoutBuffers& buffers);
+
+// A typed line whose stretches between the user's tags are not all left
+// to right (TypedLine::tagGapLevels), as one piece per stretch in the
+// line's order, never broken otherwise, for writing on one baseline: each
+// piece's `indent` is where it starts when the stretches stand in the order
+// the bidirectional algorithm shows them, from the left end of the line,
+// which is `width` wide (blanks included). The layout is in `buffers`.
+// False, with `buffers` holding nothing of use, where the line has no
+// such stretches or its bytes do not tell them apart (a tag inside a
+// string): it is written as one.
+bool layoutStretchesInVisualOrder(const TypedLine& line, Format format, TextMode mode,
+                                  const TextStyle& start, const WidthSource& widths,
+                                  std::span<const std::size_t> marks, LayoutBuffers& buffers,
+                                  double& width);
 
 // Where a piece starts on a page of `paper`: at the left margin (moved by
 // its indentation), or centred on the page when its line is centred.
