@@ -611,6 +611,41 @@ TEST(TextShaping, StretchesBetweenTagsStandInTheOrderShown) {
   }
 }
 
+TEST(TextShaping, ARightToLeftLineWithTagsBreaksInTheOrderItIsRead) {
+  KOLVO_REQUIRE_FONT_FOR(U'\u05D0', "fonts-noto-core or fonts-dejavu-core");
+  const std::vector<std::string> files = {fontPath};
+  std::string line = "אבג %bsדהו%be";
+  for (int i = 0; i < 60; ++i) line += " זחט";
+  line += " %isיכל%ie\n";
+  for (const Format format : {Format::Pdf, Format::PostScript}) {
+    SCOPED_TRACE(formatName(format));
+    const std::unique_ptr<FallbackFonts> fonts =
+        fonts::makeSystemFallbackFonts(files, {.useFontconfig = false});
+    const std::string doc = convertText(line, format, 's', nullptr, TextMode::Typed,
+                                        findPaperSize("a4"), fonts.get());
+    // Each string's place, in the order written.
+    const std::regex place(format == Format::Pdf ? "Tf (\\d+) (\\d+) Td" : "\n(\\d+) (\\d+) moveto");
+    std::vector<std::pair<int, int>> xy;  // baseline, x
+    for (std::sregex_iterator m(doc.begin(), doc.end(), place), end; m != end; ++m) {
+      xy.emplace_back(std::stoi((*m)[2]), std::stoi((*m)[1]));
+    }
+    ASSERT_GE(xy.size(), 4U) << doc;
+    // The first printed line holds the first stretch, at its right end,
+    // the bold word left of it, and the start of the third.
+    const int top = xy.front().first;
+    EXPECT_TRUE(std::is_sorted(xy.begin(), xy.end(),
+                               [](const auto& a, const auto& b) { return a.first > b.first; }));
+    ASSERT_EQ(std::count_if(xy.begin(), xy.end(), [&](const auto& p) { return p.first == top; }), 3);
+    EXPECT_GT(xy[0].second, xy[1].second);
+    EXPECT_GT(xy[1].second, xy[2].second);
+    // The last line holds the end of the third stretch and the italic
+    // word, left of it: the line's last words.
+    const std::size_t n = xy.size();
+    EXPECT_EQ(xy[n - 1].first, xy[n - 2].first);
+    EXPECT_LT(xy[n - 1].second, xy[n - 2].second);
+  }
+}
+
 TEST(ShapingReaders, GlyphsEqualHarfBuzzsOwnShaping) {
   KOLVO_REQUIRE_TOOL("hb-shape");
   const std::vector<std::string> samples = {

@@ -63,6 +63,41 @@ bool PagedWriter::writeStretches(const TypedLine& line, const paged::TextStyle& 
   return true;
 }
 
+bool PagedWriter::writeStretchesOnLines(const TypedLine& line, const paged::TextStyle& start,
+                                        std::size_t count) {
+  std::vector<paged::PrintedLine>& lines = printedLines_;
+  // As many printed lines as the page measure foresaw.
+  if (!paged::layoutStretchesOnLines(line, format_, mode_, start, frame_.width, widths_,
+                                     layoutBuffers_, lines) ||
+      lines.size() != count) {
+    return false;
+  }
+  const paged::LineLayout& layout = layoutBuffers_.layout;
+  for (std::size_t n = 0; n < lines.size(); ++n) {
+    const paged::PrintedLine& printed = lines[n];
+    const paged::LinePiece& first = layout.pieces[printed.first];
+    if (n > 0 && cursor_.baseline <= frame_.bottomLimit) startPage(first.start);
+    cursor_.baseline -= cursor_.line_spacing;
+    std::int32_t left = frame_.left;
+    if (marks_.center != 0) {
+      left = static_cast<std::int32_t>(
+          std::lround((2.0 * frame_.left + frame_.width - printed.width) / 2));
+    } else if (line.rightToLeft) {
+      left = frame_.left + frame_.width - static_cast<std::int32_t>(std::lround(printed.width));
+    }
+    stretchesLeft_ = left;
+    // The parts of a line are not written in the order of its bytes: each
+    // sets its style outright.
+    for (std::size_t i = printed.first; i < printed.first + printed.count; ++i) {
+      selectStyle(layout.pieces[i].start);
+      writePiece(line.bytes, layout, i);
+    }
+    stretchesLeft_.reset();
+  }
+  selectStyle(layout.end);
+  return true;
+}
+
 const paged::LineLayout& PagedWriter::writeWrappedLine(const TypedLine& line,
                                                        const paged::TextStyle& start,
                                                        std::span<const std::size_t> marks) {
@@ -86,6 +121,10 @@ const paged::LineLayout& PagedWriter::writeWrappedLine(const TypedLine& line,
     if (writeStretches(line, start, marks)) return layoutBuffers_.layout;
     cursor_.baseline += cursor_.line_spacing;
     layoutBuffers_.layout = whole;
+  } else if (count > 1 && !line.tagGapLevels.empty() && marks.empty()) {
+    const paged::LineLayout filled = layout;
+    if (writeStretchesOnLines(line, start, count)) return layoutBuffers_.layout;
+    layoutBuffers_.layout = filled;
   }
   const bool lastFirst = line.rightToLeft && count > 1;
   for (std::size_t n = 0; n < count; ++n) {

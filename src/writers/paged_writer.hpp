@@ -11,6 +11,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "markup/format.hpp"
 #include "markup/line_marks.hpp"
@@ -69,6 +70,10 @@ class PagedWriter : public Writer {
   // False, with nothing written, for any other line.
   bool writeStretches(const TypedLine& line, const paged::TextStyle& start,
                       std::span<const std::size_t> marks = {});
+  // The same for a line that takes `count` printed lines: broken in the
+  // order it is read, each printed line's parts in the order shown.
+  bool writeStretchesOnLines(const TypedLine& line, const paged::TextStyle& start,
+                             std::size_t count);
 
   // The line, at the page cursor where its requests left it.
   virtual void writeLine(const TypedLine& line) = 0;
@@ -151,6 +156,7 @@ class PagedWriter : public Writer {
   // While writeStretches writes a line: where its left end is; each
   // piece's indent is its distance from there.
   std::optional<std::int32_t> stretchesLeft_;
+  std::vector<paged::PrintedLine> printedLines_;
 
  private:
   // The x of a typed centred (or right-to-left) line, measured in the fonts.

@@ -197,6 +197,8 @@ class Breaker {
 
   [[gnu::noinline]] void cutHere(const ShownRun& run, const EscapedGlyph& glyph) {
     while (nextForced_ < forced_.size() && glyph.begin >= forced_[nextForced_]) ++nextForced_;
+    // Blanks that end the piece are a place to break as well.
+    if (afterBlanks_ && breakPoint_.valid && recorded_ != nullptr) recorded_->push_back(breakPoint_);
     advances_->push_back(x_);
     endPiece(glyph.begin, ink_, run.closer, run.hex);
     startPiece(glyph.begin, run.style, x_, run.hex);
@@ -781,10 +783,48 @@ bool stretchCuts(const TypedLine& line, const ShownText& shown, std::vector<std:
 
 }  // namespace
 
-bool layoutStretchesInVisualOrder(const TypedLine& line, Format format, TextMode mode,
-                                  const TextStyle& start, const WidthSource& widths,
-                                  std::span<const std::size_t> marks, LayoutBuffers& buffers,
-                                  double& width) {
+namespace {
+
+// `count` pieces from `first` of `pieces`, at `levels` (by `levelOf`),
+// placed side by side in the order shown: from the highest level down to
+// 1, each run of pieces at that level or above turned round. Each piece's
+// indent becomes its distance from the left end; returns their width.
+template <typename LevelOf, typename WidthOf>
+double placeInOrderShown(std::span<LinePiece> pieces, LevelOf levelOf, WidthOf widthOf,
+                         std::vector<std::size_t>& order) {
+  order.resize(pieces.size());
+  std::uint8_t highest = 0;
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    order[i] = i;
+    highest = std::max(highest, levelOf(i));
+  }
+  for (std::uint8_t level = highest; level >= 1; --level) {
+    for (std::size_t i = 0; i < order.size();) {
+      if (levelOf(order[i]) < level) {
+        ++i;
+        continue;
+      }
+      std::size_t end = i;
+      while (end < order.size() && levelOf(order[end]) >= level) ++end;
+      std::reverse(order.begin() + static_cast<std::ptrdiff_t>(i),
+                   order.begin() + static_cast<std::ptrdiff_t>(end));
+      i = end;
+    }
+  }
+  double width = 0;
+  for (const std::size_t i : order) {
+    pieces[i].indent = width;
+    width += widthOf(i);
+  }
+  return width;
+}
+
+// The line in one piece per stretch (stretchCuts), unbounded; the places
+// it may break in `points` when asked. False where the stretches cannot be
+// told apart.
+bool layOutStretches(const TypedLine& line, Format format, TextMode mode, const TextStyle& start,
+                     const WidthSource& widths, std::span<const std::size_t> marks,
+                     LayoutBuffers& buffers, std::vector<BreakPoint>* points) {
   if (line.tagGapLevels.empty()) return false;
   if (!paintText(line, format, mode, start, buffers.shown)) {
     throw std::logic_error("a typed line whose items do not say what it paints");
@@ -796,32 +836,134 @@ bool layoutStretchesInVisualOrder(const TypedLine& line, Format format, TextMode
   Breaker breaker(line.bytes, format, buffers.shown, std::numeric_limits<double>::infinity(),
                   widths, marks, buffers.layout);
   breaker.cutBefore(cuts, advances);
+  if (points != nullptr) breaker.recordBreaks(*points);
   breaker.layOut();
-  std::vector<LinePiece>& pieces = buffers.layout.pieces;
-  if (pieces.size() != levels.size() || advances.size() != levels.size()) return false;
-  // The pieces in the order shown: from the highest level down to 1, each
-  // run of pieces at that level or above turned round.
-  std::vector<std::size_t>& order = buffers.stretchOrder;
-  order.resize(pieces.size());
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-  const std::uint8_t highest = *std::max_element(levels.begin(), levels.end());
-  for (std::uint8_t level = highest; level >= 1; --level) {
-    for (std::size_t i = 0; i < order.size();) {
-      if (levels[order[i]] < level) {
-        ++i;
-        continue;
-      }
-      std::size_t end = i;
-      while (end < order.size() && levels[order[end]] >= level) ++end;
-      std::reverse(order.begin() + static_cast<std::ptrdiff_t>(i),
-                   order.begin() + static_cast<std::ptrdiff_t>(end));
-      i = end;
+  const std::size_t count = buffers.layout.pieces.size();
+  return count == levels.size() && advances.size() == levels.size();
+}
+
+// A part of a stretch between two of its breaks (or its ends), by the
+// pen's distance from the stretch's left end.
+struct Atom {
+  std::size_t piece = 0;
+  double left = 0;
+  double right = 0;
+  std::size_t leftBreak = SIZE_MAX;   // the break it starts after; none at the stretch's start
+  std::size_t rightBreak = SIZE_MAX;  // the one it ends before
+};
+
+}  // namespace
+
+bool layoutStretchesInVisualOrder(const TypedLine& line, Format format, TextMode mode,
+                                  const TextStyle& start, const WidthSource& widths,
+                                  std::span<const std::size_t> marks, LayoutBuffers& buffers,
+                                  double& width) {
+  if (!layOutStretches(line, format, mode, start, widths, marks, buffers, nullptr)) return false;
+  const std::vector<std::uint8_t>& levels = buffers.stretchLevels;
+  const std::vector<double>& advances = buffers.stretchAdvances;
+  width = placeInOrderShown(
+      buffers.layout.pieces, [&](std::size_t i) { return levels[i]; },
+      [&](std::size_t i) { return advances[i]; }, buffers.stretchOrder);
+  return true;
+}
+
+bool layoutStretchesOnLines(const TypedLine& line, Format format, TextMode mode,
+                            const TextStyle& start, double maxWidth, const WidthSource& widths,
+                            LayoutBuffers& buffers, std::vector<PrintedLine>& lines) {
+  std::vector<BreakPoint> points;
+  if (!layOutStretches(line, format, mode, start, widths, {}, buffers, &points)) return false;
+  const std::vector<LinePiece> stretches = buffers.layout.pieces;
+  const std::vector<std::uint8_t> levels = buffers.stretchLevels;
+  const std::vector<double>& advances = buffers.stretchAdvances;
+  // Each stretch cut at its breaks, the parts in the order they are read:
+  // from the right in a stretch at an odd level. A break joins the parts on
+  // its sides with its blanks; stretches meet without one.
+  std::vector<Atom> atoms;
+  std::vector<double> blankBefore;  // per atom: the blanks before it, or -1 where none can break
+  std::size_t point = 0;
+  for (std::size_t p = 0; p < stretches.size(); ++p) {
+    const std::size_t first = atoms.size();
+    double left = 0;
+    std::size_t leftBreak = SIZE_MAX;
+    for (; point < points.size() && points[point].cut < stretches[p].end; ++point) {
+      atoms.push_back({p, left, points[point].inkBefore, leftBreak, point});
+      left = points[point].xAfter;
+      leftBreak = point;
+    }
+    atoms.push_back({p, left, advances[p], leftBreak, SIZE_MAX});
+    const bool fromRight = (levels[p] & 1U) != 0;
+    if (fromRight) {
+      std::reverse(atoms.begin() + static_cast<std::ptrdiff_t>(first), atoms.end());
+    }
+    for (std::size_t a = first; a < atoms.size(); ++a) {
+      const std::size_t between = fromRight ? atoms[a].rightBreak : atoms[a].leftBreak;
+      blankBefore.push_back(a == first || between == SIZE_MAX
+                                ? -1
+                                : points[between].xAfter - points[between].inkBefore);
     }
   }
-  width = 0;
-  for (const std::size_t i : order) {
-    pieces[i].indent = width;
-    width += advances[i];
+  // Printed lines filled in reading order, a word (atoms with no break
+  // between them) at a time; a word wider than the area stands alone.
+  std::vector<std::size_t> lineStarts{0};
+  double filled = 0;
+  for (std::size_t a = 0; a < atoms.size();) {
+    std::size_t end = a + 1;
+    double word = atoms[a].right - atoms[a].left;
+    for (; end < atoms.size() && blankBefore[end] < 0; ++end) word += atoms[end].right - atoms[end].left;
+    const bool lineStart = lineStarts.back() == a;
+    if (!lineStart && filled + blankBefore[a] + word > maxWidth + kTolerance) {
+      lineStarts.push_back(a);
+      filled = word;
+    } else {
+      filled += (lineStart ? 0 : blankBefore[a]) + word;
+    }
+    a = end;
+  }
+  // Each printed line: a piece per stretch it holds part of, from the
+  // first of those parts' left end to the last's right end.
+  std::vector<LinePiece>& pieces = buffers.layout.pieces;
+  pieces.clear();
+  lines.clear();
+  std::vector<std::uint8_t>& pieceLevels = buffers.stretchLevels;
+  pieceLevels.clear();
+  lineStarts.push_back(atoms.size());
+  for (std::size_t n = 0; n + 1 < lineStarts.size(); ++n) {
+    const std::size_t firstPiece = pieces.size();
+    for (std::size_t a = lineStarts[n]; a < lineStarts[n + 1];) {
+      const std::size_t p = atoms[a].piece;
+      Atom part = atoms[a];
+      for (++a; a < lineStarts[n + 1] && atoms[a].piece == p; ++a) {
+        if (atoms[a].left < part.left) {
+          part.left = atoms[a].left;
+          part.leftBreak = atoms[a].leftBreak;
+        }
+        if (atoms[a].right > part.right) {
+          part.right = atoms[a].right;
+          part.rightBreak = atoms[a].rightBreak;
+        }
+      }
+      const LinePiece& whole = stretches[p];
+      LinePiece& piece = pieces.emplace_back(whole);
+      if (part.leftBreak != SIZE_MAX) {
+        const BreakPoint& at = points[part.leftBreak];
+        piece.begin = at.resume;
+        piece.start = buffers.shown.styles[at.style];
+        piece.startsInHex = at.hex;
+      }
+      if (part.rightBreak != SIZE_MAX) {
+        const BreakPoint& at = points[part.rightBreak];
+        piece.end = at.cut;
+        piece.closer = at.closer;
+        piece.endsInHex = at.hex;
+      }
+      piece.width = part.right - part.left;
+      pieceLevels.push_back(levels[p]);
+    }
+    const std::span<LinePiece> own(pieces.data() + firstPiece, pieces.size() - firstPiece);
+    const double width = placeInOrderShown(
+        own, [&](std::size_t i) { return pieceLevels[firstPiece + i]; },
+        [&](std::size_t i) { return own[i].width; }, buffers.stretchOrder);
+    lines.push_back({firstPiece, own.size(), width});
   }
   return true;
 }

@@ -124,6 +124,23 @@ bool layoutStretchesInVisualOrder(const TypedLine& line, Format format, TextMode
                                   std::span<const std::size_t> marks, LayoutBuffers& buffers,
                                   double& width);
 
+// One printed line of layoutStretchesOnLines: `count` pieces from `first`.
+struct PrintedLine {
+  std::size_t first = 0;
+  std::size_t count = 0;
+  double width = 0;  // the pieces side by side, blanks included
+};
+
+// The same laid out for a text area `maxWidth` wide: broken into printed
+// lines in the order the line is read, at its blanks (a word wider than the
+// area stands alone), and each printed line's parts of stretches then put
+// in the order shown, each piece's `indent` from its printed line's left
+// end. The pieces are in `buffers.layout`, each printed line's in `lines`.
+// False, as above, where the stretches cannot be told apart.
+bool layoutStretchesOnLines(const TypedLine& line, Format format, TextMode mode,
+                            const TextStyle& start, double maxWidth, const WidthSource& widths,
+                            LayoutBuffers& buffers, std::vector<PrintedLine>& lines);
+
 // Where a piece starts on a page of `paper`: at the left margin (moved by
 // its indentation), or centred on the page when its line is centred.
 std::int32_t pieceX(const PaperSize& paper, const LinePiece& piece, bool centred);
