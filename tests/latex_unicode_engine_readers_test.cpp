@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "driver/conversion.hpp"
+#include "support/catalogue_text.hpp"
 #include "support/document_generator.hpp"
 #include "support/test_support.hpp"
 #include "support/words_back.hpp"
@@ -21,21 +22,13 @@
 namespace kolvo::test {
 namespace {
 
-// The msgstr texts of one language's message catalogues: lines of up to
-// 60 bytes without "%" or "\", at most `count`.
+// A language's catalogue lines as one text; none where it has fewer than 20.
 std::string translations(const std::string& language, std::size_t count) {
-  const CommandResult listing = runCommand(
-      {"sh", "-c", "for f in /usr/share/locale/" + language +
-                       "/LC_MESSAGES/*.mo; do msgunfmt \"$f\" 2>/dev/null; done | sed -n 's/^msgstr \"\\(.*\\)\"$/\\1/p'"});
+  const std::vector<std::string> lines = catalogueLines(language, count);
+  if (lines.size() < 20) return {};
   std::string text;
-  std::istringstream in(listing.out);
-  std::size_t lines = 0;
-  for (std::string line; std::getline(in, line) && lines < count;) {
-    if (line.size() < 2 || line.size() > 60 || line.find_first_of("%\\") != std::string::npos) continue;
-    text += line + "\n";
-    ++lines;
-  }
-  return lines < 20 ? std::string() : text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
 }
 
 CommandResult compile(const char* engine, const std::filesystem::path& tex) {
