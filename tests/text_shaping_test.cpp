@@ -607,6 +607,8 @@ TEST(TextShaping, StretchesBetweenTagsStandInTheOrderShown) {
       EXPECT_LT(ltr[1], ltr[3]);
       // Left to right throughout: one string, as before.
       EXPECT_EQ(places("abc %bsdef%be ghi\n").size(), 1U);
+      // After a line with a link, which PDF covers: the stretches cover none.
+      EXPECT_EQ(places("https://x.org/\nאבג %bsדהו%be זחט\n").size(), 4U);
     }
   }
 }

@@ -397,6 +397,8 @@ class PdfWriter final : public PagedWriter {
       coverSpan(spanInPiece(layout, 0, 2 * k), static_cast<double>(x), kBodyPoints,
                 line.linkTargets[lineLinks_[k]]);
     }
+    // The pieces of the lines after it cover no link of its.
+    lineLinks_.clear();
   }
 
   // The marks of the line's links after the `first` marks already in
