@@ -459,12 +459,14 @@ class OneFaceTellingPieces final : public fonts::ShapingFaces {
   }
   bool clusterTextInCodes() const override { return true; }
   std::optional<FallbackGlyph> pieceCode(std::size_t f, std::uint32_t glyph, std::uint16_t advance,
-                                         std::u32string_view characters) override {
+                                         std::u32string_view characters, std::uint16_t box) override {
     ++pieces;
+    boxes.push_back(box);
     return faces_.placedCode(f, glyph, advance, characters, true);
   }
   OneFace faces_;
   std::size_t pieces = 0;
+  std::vector<std::uint16_t> boxes;  // of each piece asked for
 };
 
 // What a reader that knows no spans takes from the codes in drawn order.
