@@ -218,19 +218,19 @@ std::optional<std::string> withGlyphCopies(std::string_view ttf, std::span<const
   // Every glyph's advance and side bearing in full, the copies' after.
   std::string newHmtx;
   std::uint32_t widest = 0;
-  const auto metric = [&](std::uint32_t g, std::uint32_t& advance, std::uint32_t& bearing) {
-    advance = read16(*hmtx, 4 * std::size_t{std::min(g, metrics - 1)});
-    bearing = g < metrics ? read16(*hmtx, 4 * std::size_t{g} + 2) : read16(*hmtx, 4 * std::size_t{metrics} + 2 * std::size_t{g - metrics});
+  // A glyph past the metrics has the last one's advance and a bearing of its own.
+  const auto advanceOf = [&](std::uint32_t g) { return read16(*hmtx, 4 * std::size_t{std::min(g, metrics - 1)}); };
+  const auto bearingOf = [&](std::uint32_t g) {
+    return g < metrics ? read16(*hmtx, 4 * std::size_t{g} + 2)
+                       : read16(*hmtx, 4 * std::size_t{metrics} + 2 * std::size_t{g - metrics});
   };
   std::string newGlyf = glyf->substr(0, std::min<std::size_t>(start(glyphs), glyf->size()));
   std::string newLoca;
   for (std::uint32_t g = 0; g <= glyphs; ++g) put32(newLoca, static_cast<std::uint32_t>(std::min<std::size_t>(start(g), newGlyf.size())));
   for (std::uint32_t g = 0; g < glyphs; ++g) {
-    std::uint32_t advance = 0, bearing = 0;
-    metric(g, advance, bearing);
-    put16(newHmtx, advance);
-    put16(newHmtx, bearing);
-    widest = std::max(widest, advance);
+    put16(newHmtx, advanceOf(g));
+    put16(newHmtx, bearingOf(g));
+    widest = std::max(widest, advanceOf(g));
   }
   for (const GlyphCopy& copy : copies) {
     if (copy.glyph >= glyphs) return std::nullopt;
@@ -248,10 +248,8 @@ std::optional<std::string> withGlyphCopies(std::string_view ttf, std::span<const
     }
     newGlyf.append(newGlyf.size() % 4 == 0 ? 0 : 4 - newGlyf.size() % 4, '\0');
     put32(newLoca, static_cast<std::uint32_t>(newGlyf.size()));
-    std::uint32_t advance = 0, bearing = 0;
-    metric(copy.glyph, advance, bearing);
     put16(newHmtx, copy.advance);
-    put16(newHmtx, bearing);
+    put16(newHmtx, bearingOf(copy.glyph));
     widest = std::max<std::uint32_t>(widest, copy.advance);
   }
   const auto total = static_cast<std::uint32_t>(glyphs + copies.size());
