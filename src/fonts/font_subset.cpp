@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <array>
-#include <map>
-#include <utility>
 #include <cmath>
+#include <map>
 #include <memory>
+#include <utility>
 
 #include "fonts/cff_cid_font.hpp"
 #include "fonts/cff_table.hpp"
@@ -226,7 +226,9 @@ std::optional<std::string> withGlyphCopies(std::string_view ttf, std::span<const
   };
   std::string newGlyf = glyf->substr(0, std::min<std::size_t>(start(glyphs), glyf->size()));
   std::string newLoca;
-  for (std::uint32_t g = 0; g <= glyphs; ++g) put32(newLoca, static_cast<std::uint32_t>(std::min<std::size_t>(start(g), newGlyf.size())));
+  for (std::uint32_t g = 0; g <= glyphs; ++g) {
+    put32(newLoca, static_cast<std::uint32_t>(std::min<std::size_t>(start(g), newGlyf.size())));
+  }
   for (std::uint32_t g = 0; g < glyphs; ++g) {
     put16(newHmtx, advanceOf(g));
     put16(newHmtx, bearingOf(g));
@@ -265,7 +267,8 @@ std::optional<std::string> withGlyphCopies(std::string_view ttf, std::span<const
   *loca = std::move(newLoca);
   *glyf = std::move(newGlyf);
   // Glyph names, in a version 2 table one per glyph: none.
-  if (std::string* post = table(HB_TAG('p', 'o', 's', 't')); post && post->size() >= 32 && read32(*post, 0) == 0x00020000U) {
+  std::string* post = table(HB_TAG('p', 'o', 's', 't'));
+  if (post && post->size() >= 32 && read32(*post, 0) == 0x00020000U) {
     post->resize(32);
     set16(*post, 0, 3);
   }
