@@ -6,6 +6,7 @@
 // message catalogues' translations back). Tests skip, saying why, where a
 // font or reader is missing.
 #include <gtest/gtest.h>
+#include <hb.h>
 
 #include <algorithm>
 #include <fstream>
@@ -21,6 +22,7 @@
 #include "fonts/bidi_order.hpp"
 #include "fonts/font_face.hpp"
 #include "fonts/font_finder.hpp"
+#include "fonts/font_subset.hpp"
 #include "fonts/system_fallback_fonts.hpp"
 #include "fonts/text_shaper.hpp"
 #include "driver/conversion.hpp"
@@ -461,12 +463,15 @@ class OneFaceTellingPieces final : public fonts::ShapingFaces {
   }
   bool clusterTextInCodes() const override { return true; }
   std::optional<FallbackGlyph> pieceCode(std::size_t f, std::uint32_t glyph, std::uint16_t advance,
-                                         std::u32string_view characters) override {
+                                         std::u32string_view characters, std::uint16_t box) override {
     ++pieces;
-    return faces_.placedCode(f, glyph, advance, characters, true);
+    const std::optional<FallbackGlyph> code = faces_.placedCode(f, glyph, advance, characters, true);
+    if (box != 0) boxes[code->code] = box;
+    return code;
   }
   OneFace faces_;
   std::size_t pieces = 0;
+  std::map<std::uint16_t, std::uint16_t> boxes;  // by code, of the pieces given one
 };
 
 // What a reader that knows no spans takes from the codes in drawn order.
@@ -515,6 +520,123 @@ TEST(TextShaping, PiecesOfAClusterTellItInTheOrderDrawn) {
   ShapedText out;
   fonts::shapeText(kArabicWords, FontStyle::Regular, ParagraphDirection::FromText, arabic, out);
   EXPECT_EQ(arabic.pieces, 0u);
+}
+
+// A reader gives each glyph a box as wide as the program's advance and
+// drops one that tells nothing; where the box falls short of the next
+// glyph that tells a piece by as much as a blank, the glyph's box reaches
+// there. Bengali "kon" (a vowel drawn round its consonant, its right part
+// silent), Bengali "tu" (a sign set off its own advance of none), a mark
+// close enough to need nothing, and glyphs that tell no piece.
+TEST(TextShaping, AGlyphsBoxReachesToTheNextGlyphThatTellsAPiece) {
+  const auto piece = [](std::uint32_t cluster, std::uint32_t from, std::uint32_t to) {
+    fonts::PlacedGlyph p{0, cluster, 0};
+    p.mapsFrom = from;
+    p.mapsTo = to;
+    p.piece = true;
+    return p;
+  };
+  const auto alone = [](std::uint32_t cluster) {
+    fonts::PlacedGlyph p{0, cluster, 0};
+    p.mapsFrom = cluster;
+    p.mapsTo = cluster + 1;
+    return p;
+  };
+  struct Sample {
+    const char* what;
+    std::vector<fonts::PlacedGlyph> placed;
+    std::vector<std::uint16_t> advances;  // drawn
+    std::vector<std::uint16_t> widths;    // the program's
+    std::vector<std::uint16_t> boxes;
+  };
+  const std::vector<Sample> samples = {
+      {"two-part vowel", {piece(0, 0, 1), piece(0, 1, 2), piece(0, 2, 2), alone(2)},
+       {346, 807, 266, 604}, {346, 807, 266, 604}, {0, 1073, 0, 0}},
+      {"two silent parts", {piece(0, 0, 2), piece(0, 2, 2), piece(0, 2, 2)}, {500, 60, 60}, {500, 0, 0}, {620, 0, 0}},
+      {"sign set off", {alone(0), piece(1, 1, 2), piece(1, 2, 3), alone(3)},
+       {604, 599, 108, 604}, {604, 707, 0, 604}, {0, 0, 108, 0}},
+      {"close mark", {piece(0, 0, 2), piece(0, 2, 2)}, {550, 50}, {600, 0}, {0, 0}},
+      {"a silent part's next cluster", {piece(0, 0, 2), piece(0, 2, 2), piece(2, 2, 3), piece(2, 3, 4)},
+       {400, 300, 200, 200}, {400, 300, 200, 200}, {700, 0, 0, 0}},
+      {"no pieces", {alone(0), alone(1)}, {100, 900}, {500, 0}, {0, 0}},
+  };
+  for (const Sample& sample : samples) {
+    EXPECT_EQ(fonts::glyphBoxes(sample.placed, sample.advances, sample.widths), sample.boxes) << sample.what;
+  }
+}
+
+// Tamil "kondu": the consonant of the vowel drawn round it tells the vowel
+// sign, and its box reaches over the silent right part to the next glyph.
+TEST(TextShaping, TheLetterInsideATwoPartVowelIsBoxedOverTheSilentPart) {
+  KOLVO_REQUIRE_FONT_FOR(U'\u0B95', "fonts-noto-core");
+  OneFaceTellingPieces faces(fontPath);
+  ShapedText out;
+  fonts::shapeText(U"\u0B95\u0BCA\u0BA3\u0BCD\u0B9F\u0BC1", FontStyle::Regular, ParagraphDirection::FromText,
+                   faces, out);
+  ASSERT_GE(out.glyphs.size(), 3u);
+  EXPECT_EQ(codesInDrawnOrder(out, faces.faces_), U"\u0B95\u0BCA\u0BA3\u0BCD\u0B9F\u0BC1");
+  const auto boxed = faces.boxes.find(out.glyphs[1].glyph.code);
+  ASSERT_NE(boxed, faces.boxes.end());
+  EXPECT_TRUE(faces.faces_.placed[out.glyphs[2].glyph.code - 1U].characters.empty());  // the silent part
+  EXPECT_EQ(boxed->second, out.glyphs[1].advance + out.glyphs[2].advance);
+  EXPECT_EQ(faces.boxes.size(), 1u);
+}
+
+// Khmer "kie": the vowel's left and right parts are as wide, and the right
+// one is silent, for no glyph is left of the left one to reach over it.
+TEST(TextShaping, TheLeftmostGlyphOfAClusterTellsAPiece) {
+  KOLVO_REQUIRE_FONT_FOR(U'\u1780', "fonts-noto-core");
+  OneFaceTellingPieces faces(fontPath);
+  ShapedText out;
+  fonts::shapeText(U"\u1780\u17C0", FontStyle::Regular, ParagraphDirection::FromText, faces, out);
+  ASSERT_EQ(out.glyphs.size(), 3u);
+  ASSERT_EQ(out.glyphs[0].advance, out.glyphs[2].advance);  // the face this was written for
+  EXPECT_EQ(codesInDrawnOrder(out, faces.faces_), U"\u1780\u17C0");
+  EXPECT_FALSE(faces.faces_.placed[out.glyphs[0].glyph.code - 1U].characters.empty());
+  EXPECT_TRUE(faces.faces_.placed[out.glyphs[2].glyph.code - 1U].characters.empty());
+  EXPECT_EQ(faces.boxes.count(out.glyphs[1].glyph.code), 1u);
+}
+
+// The copy that gives a code its box: a glyph of its own, drawn as the
+// original, its advance the box; one copy per glyph and box; the other
+// codes keep their glyphs. A file whose tables do not hold together gets
+// no copies.
+TEST(TextShaping, ABoxedCodeIsDrawnByACopyOfItsGlyphAsWideAsTheBox) {
+  KOLVO_REQUIRE_FONT_FOR(U'\u0B95', "fonts-noto-core");
+  const fonts::FontFace face(fontPath, 0);
+  const std::uint32_t ka = *face.glyph(U'\u0B95');
+  const std::uint32_t aa = *face.glyph(U'\u0BBE');
+  const std::uint16_t own = face.advance(ka);
+  const std::vector<std::uint32_t> glyphs = {ka, ka, aa, ka};
+  const std::vector<std::uint16_t> advances = {own, own, face.advance(aa), own};
+  const std::vector<std::uint16_t> boxes = {0, static_cast<std::uint16_t>(own + 600), 0,
+                                            static_cast<std::uint16_t>(own + 600)};
+  const fonts::Subset subset = fonts::subsetFace(face, glyphs, advances, boxes);
+  ASSERT_TRUE(subset.boxed);
+  EXPECT_NE(subset.glyphs[1], subset.glyphs[0]);
+  EXPECT_EQ(subset.glyphs[1], subset.glyphs[3]);
+  TempDir dir;
+  writeFile(dir / "boxed.ttf", subset.program);
+  const fonts::FontFace boxed((dir / "boxed.ttf").string(), 0);
+  EXPECT_EQ(boxed.advance(subset.glyphs[0]), own);
+  EXPECT_EQ(boxed.advance(subset.glyphs[1]), own + 600);
+  EXPECT_EQ(boxed.advance(subset.glyphs[2]), face.advance(aa));
+  EXPECT_EQ(boxed.glyph(U'\u0B95'), subset.glyphs[0]);
+  hb_glyph_extents_t original{};
+  hb_glyph_extents_t copy{};
+  ASSERT_TRUE(hb_font_get_glyph_extents(boxed.font(), subset.glyphs[0], &original));
+  ASSERT_TRUE(hb_font_get_glyph_extents(boxed.font(), subset.glyphs[1], &copy));
+  EXPECT_EQ(copy.x_bearing, original.x_bearing);
+  EXPECT_EQ(copy.width, original.width);
+  EXPECT_EQ(copy.height, original.height);
+  EXPECT_GT(copy.width, 0);
+  // The same subset without boxes is the program PDF embeds, unchanged.
+  const fonts::Subset plain = fonts::subsetFace(face, glyphs, advances);
+  EXPECT_FALSE(plain.boxed);
+  EXPECT_EQ(fonts::subsetFace(face, glyphs, advances, std::vector<std::uint16_t>(4, 0)).program, plain.program);
+  const std::vector<fonts::GlyphCopy> copies = {{1, 900}};
+  EXPECT_FALSE(fonts::withGlyphCopies(plain.program.substr(0, 40), copies));
+  EXPECT_FALSE(fonts::withGlyphCopies(plain.program, std::vector<fonts::GlyphCopy>{{0xFFF0, 900}}));
 }
 
 // PostScript's font names a code that tells nothing "silent" and gives it

@@ -50,6 +50,9 @@ struct FontInUse {
   // Codes of glyphs that tell a piece of their cluster's text: by glyph,
   // advance and piece.
   std::map<std::u32string, std::uint16_t> codeOfPiece;
+  // The boxes of codes that a reader must take wider than their advance
+  // (glyphBoxes), by code.
+  std::unordered_map<std::size_t, std::uint16_t> boxes;
   std::optional<std::uint16_t> blank;  // the code of U+0020, once asked
 };
 
@@ -95,7 +98,12 @@ class SystemFallbackFonts final : public FallbackFonts, private ShapingFaces {
     const FontInUse& use = used_.at(font);
     const FontFace& usedFace = *faces_[use.face];
     EmbeddedFont embedded = usedFace.description();
-    Subset subset = subsetFace(usedFace, use.glyphs, use.advances);
+    std::vector<std::uint16_t> boxes;
+    if (!use.boxes.empty()) {
+      boxes.assign(use.glyphs.size(), 0);
+      for (const auto& [code, box] : use.boxes) boxes[code] = box;
+    }
+    Subset subset = subsetFace(usedFace, use.glyphs, use.advances, boxes);
     embedded.program = std::move(subset.program);
     embedded.deflatedProgram = deflate(embedded.program);
     for (std::size_t i = 0; i < use.glyphs.size(); ++i) {
@@ -103,7 +111,9 @@ class SystemFallbackFonts final : public FallbackFonts, private ShapingFaces {
       if (const auto it = use.ligatures.find(i); it != use.ligatures.end()) {
         embedded.glyphs.back().characters = it->second;
       }
-      embedded.glyphs.back().ownAdvance = use.advances[i] == usedFace.advance(use.glyphs[i]);
+      // A boxed code's glyph is a copy as wide as its box.
+      const bool boxed = subset.boxed && i < boxes.size() && boxes[i] != 0;
+      embedded.glyphs.back().ownAdvance = use.advances[i] == (boxed ? boxes[i] : usedFace.advance(use.glyphs[i]));
     }
     return embedded;
   }
@@ -163,10 +173,10 @@ class SystemFallbackFonts final : public FallbackFonts, private ShapingFaces {
   bool clusterTextInCodes() const override { return options_.clusterTextInCodes; }
 
   std::optional<FallbackGlyph> pieceCode(std::size_t f, std::uint32_t g, std::uint16_t advance,
-                                         std::u32string_view characters) override {
+                                         std::u32string_view characters, std::uint16_t box) override {
     const std::size_t font = useOf(f);
     FontInUse& use = used_[font];
-    std::u32string key{static_cast<char32_t>(g), static_cast<char32_t>(advance)};
+    std::u32string key{static_cast<char32_t>(g), static_cast<char32_t>(advance), static_cast<char32_t>(box)};
     key += characters;
     if (const auto it = use.codeOfPiece.find(key); it != use.codeOfPiece.end()) {
       return FallbackGlyph{static_cast<std::uint16_t>(font), it->second};
@@ -175,6 +185,7 @@ class SystemFallbackFonts final : public FallbackFonts, private ShapingFaces {
     const std::optional<std::uint16_t> code = newCode(use, g, advance, characters.empty() ? 0 : characters[0]);
     if (!code) return std::nullopt;
     if (characters.size() > 1) use.ligatures[*code - 1U] = characters;
+    if (box != 0) use.boxes[*code - 1U] = box;
     use.codeOfPiece.emplace(std::move(key), *code);
     return FallbackGlyph{static_cast<std::uint16_t>(font), *code};
   }

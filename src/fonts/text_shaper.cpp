@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -122,9 +123,11 @@ std::vector<std::size_t> glyphsOfCluster(const std::vector<Placed>& placed, std:
 // letter), for a reader draws a character's box over its glyph's advance
 // and a box too narrow for its characters reads as a gap in the word; and
 // where the glyphs still outnumber the cluster's `characters` (a vowel
-// drawn in two parts), the narrowest others. The widest always tells.
+// drawn in two parts), the narrowest others but the leftmost, `leftmost`
+// of `glyphs`: a glyph left of a silent one reaches over it (glyphBoxes),
+// and none is left of the leftmost. The widest always tells.
 std::vector<bool> silentGlyphs(const std::vector<Placed>& placed, const std::vector<std::size_t>& glyphs,
-                               long penEnd, std::uint32_t characters) {
+                               long penEnd, std::uint32_t characters, std::size_t leftmost) {
   std::vector<std::pair<long, std::size_t>> byWidth;
   for (std::size_t k = 0; k < glyphs.size(); ++k) {
     const std::size_t g = glyphs[k];
@@ -136,7 +139,9 @@ std::vector<bool> silentGlyphs(const std::vector<Placed>& placed, const std::vec
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   std::size_t telling = glyphs.size();
   for (std::size_t s = 0; s + 1 < byWidth.size(); ++s) {
-    if (byWidth[s].first >= kNarrowAdvance && telling <= characters) break;
+    const bool narrow = byWidth[s].first < kNarrowAdvance;
+    if (!narrow && telling <= characters) break;
+    if (!narrow && byWidth[s].second == leftmost) continue;
     silent[byWidth[s].second] = true;
     --telling;
   }
@@ -155,7 +160,8 @@ void givePieces(std::vector<Placed>& placed, long penEnd, bool rightToLeft) {
     const std::vector<std::size_t> glyphs = glyphsOfCluster(placed, begin, rightToLeft);
     if (glyphs.size() < 2) continue;
     const bool spanned = first.mapsTo == first.mapsFrom;
-    const std::vector<bool> silent = silentGlyphs(placed, glyphs, penEnd, end - begin);
+    const std::size_t leftmost = rightToLeft ? glyphs.size() - 1 : 0;
+    const std::vector<bool> silent = silentGlyphs(placed, glyphs, penEnd, end - begin, leftmost);
     const auto telling = static_cast<std::size_t>(std::count(silent.begin(), silent.end(), false));
     std::uint32_t next = begin;
     std::size_t told = 0;
@@ -170,6 +176,25 @@ void givePieces(std::vector<Placed>& placed, long penEnd, bool rightToLeft) {
   }
 }
 
+}  // namespace
+
+std::vector<std::uint16_t> glyphBoxes(std::span<const PlacedGlyph> placed, std::span<const std::uint16_t> advances,
+                                      std::span<const std::uint16_t> widths) {
+  std::vector<std::uint16_t> boxes(placed.size(), 0);
+  const auto tells = [](const PlacedGlyph& p) { return p.mapsTo > p.mapsFrom; };
+  for (std::size_t i = 0; i < placed.size(); ++i) {
+    if (!placed[i].piece || !tells(placed[i])) continue;
+    long reach = advances[i];
+    for (std::size_t j = i + 1; j < placed.size() && placed[j].cluster == placed[i].cluster && !tells(placed[j]); ++j) {
+      reach += advances[j];
+    }
+    if (reach - widths[i] >= kNarrowAdvance) boxes[i] = static_cast<std::uint16_t>(std::min(reach, 65535L));
+  }
+  return boxes;
+}
+
+namespace {
+
 // Codes advance the pen only rightwards, so the glyphs are drawn in the
 // order of their places, as harfBuzzGlyphs sorts them (a mark HarfBuzz put
 // right of the letter after it in the buffer is drawn after that letter);
@@ -177,18 +202,30 @@ void givePieces(std::vector<Placed>& placed, long penEnd, bool rightToLeft) {
 // the run's end.
 void appendPlaced(const std::vector<Placed>& placed, long end, std::size_t face,
                   std::u32string_view text, ShapingFaces& faces, ShapedText& out) {
+  std::vector<std::uint16_t> advances;
+  advances.reserve(placed.size());
   long pen = 0;
   for (std::size_t i = 0; i < placed.size(); ++i) {
     const long next = i + 1 < placed.size() ? placed[i + 1].x : end;
     const long advance = std::clamp(next - pen, 0L, 65535L);
     pen += advance;
+    advances.push_back(static_cast<std::uint16_t>(advance));
+  }
+  std::vector<std::uint16_t> boxes;
+  if (std::any_of(placed.begin(), placed.end(), [](const Placed& p) { return p.piece; })) {
+    std::vector<std::uint16_t> widths;
+    widths.reserve(placed.size());
+    for (const Placed& p : placed) widths.push_back(faces.face(face).advance(p.glyph));
+    boxes = glyphBoxes(placed, advances, widths);
+  }
+  for (std::size_t i = 0; i < placed.size(); ++i) {
+    const std::uint16_t advance = advances[i];
     const Placed& p = placed[i];
     const bool alone = p.mapsTo > p.mapsFrom && !p.piece;
     const std::u32string_view characters = alone || p.piece ? text.substr(p.mapsFrom, p.mapsTo - p.mapsFrom)
                                                             : text.substr(p.nearest, 1);
-    const auto at = static_cast<std::uint16_t>(advance);
-    const std::optional<FallbackGlyph> code = p.piece ? faces.pieceCode(face, p.glyph, at, characters)
-                                                      : faces.placedCode(face, p.glyph, at, characters, alone);
+    const std::optional<FallbackGlyph> code = p.piece ? faces.pieceCode(face, p.glyph, advance, characters, boxes[i])
+                                                      : faces.placedCode(face, p.glyph, advance, characters, alone);
     if (!code) continue;
     const bool spanned = p.piece ? p.spanned : !alone;
     out.glyphs.push_back({*code, static_cast<std::uint32_t>(advance), p.cluster, p.clusterEnd, spanned});

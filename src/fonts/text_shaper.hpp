@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -118,14 +119,28 @@ class ShapingFaces {
   // advance ps2pdf draws with an offset pdftotext may read as a blank.
   virtual bool clusterTextInCodes() const { return false; }
   // The code that draws `glyph` as the piece `characters` of its cluster's
-  // text (none: its other glyphs tell it all); one code per glyph,
-  // advance and piece.
+  // text (none: its other glyphs tell it all), its box for a reader `box`
+  // wide where that is not the glyph's own advance, else 0 (glyphBoxes);
+  // one code per glyph, advance, box and piece.
   virtual std::optional<FallbackGlyph> pieceCode(std::size_t face, std::uint32_t glyph,
                                                  std::uint16_t advance,
-                                                 std::u32string_view characters) {
+                                                 std::u32string_view characters, std::uint16_t box) {
+    (void)box;
     return placedCode(face, glyph, advance, characters, true);
   }
 };
+
+// The box a reader should give each of `placed` (in drawn order, drawn at
+// `advances`; `widths` their own advances, which a reader of a distilled
+// PostScript takes a glyph's box to be), in thousandths, or 0 for its own:
+// for a glyph that tells a piece of its cluster (givePieces), from its
+// place to the next glyph that tells one, or its cluster's end, where its
+// own advance falls short of that by as much as a blank: a mark set off
+// its own advance of none, a letter before the second part of a vowel
+// drawn round it, which tells nothing (a reader drops a glyph that tells
+// nothing, and the place left would part the word).
+std::vector<std::uint16_t> glyphBoxes(std::span<const PlacedGlyph> placed, std::span<const std::uint16_t> advances,
+                                      std::span<const std::uint16_t> widths);
 
 void shapeText(std::u32string_view text, FontStyle style, ParagraphDirection paragraph,
                ShapingFaces& faces, ShapedText& out);
