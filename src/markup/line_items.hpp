@@ -43,15 +43,15 @@ struct LineItem {
   bool operator==(const LineItem&) const = default;
 };
 
-// How a fallback run paints, for whoever lays its line out: it closes the
-// open string and shows it with `closer`, shows each of its strings of
-// codes in the font of that string at `size`, and returns to `backFont` at
-// `size` before the text after it opens a new string.
 // `to` made equal to `from`, copied only when it differs.
 inline void assignIfOther(std::string& to, std::string_view from) {
   if (to != from) to.assign(from);
 }
 
+// How a fallback run paints, for whoever lays its line out: it closes the
+// open string and shows it with `closer`, shows each of its strings of
+// codes in the font of that string at `size`, and returns to `backFont` at
+// `size` before the text after it opens a new string.
 struct CodeString {
   std::size_t begin = 0;  // its hex digits, counted from the run's first byte
   std::size_t end = 0;

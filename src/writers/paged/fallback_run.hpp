@@ -108,7 +108,8 @@ class FallbackRun {
   // an empty string is left out.
   void nextString(std::string_view operators);
   bool stringEmpty() const { return heldSize_ == 0 && text_.size() == painting_.strings.back().begin; }
-  // A string of codes starts at the end of the text so far, in `font`.
+  // A string of codes starts at the end of the text so far, in the font of
+  // its code page.
   void startCodes(std::size_t page) { painting_.strings.push_back({text_.size(), 0, codeFont(page)}); }
   // The name of the font of codes of `page` (0 in PDF).
   const std::string& codeFont(std::size_t page);
