@@ -371,6 +371,50 @@ TEST(TextShaping, StackedThaiMarksReadBackInTheirOrderInEveryFace) {
   }
 }
 
+// The store of shaped runs by itself: each run kept is found again by its
+// key alone, moved to where it now stands, through the table's growth;
+// keys that begin alike (each a prefix of later ones) stay apart.
+TEST(ShapedWordsStore, FindsEachRunByItsKeyAloneMovedToWhereItStands) {
+  fonts::ShapedWords words;
+  const auto keyOf = [](std::size_t n) {
+    std::u32string key = U"w";
+    for (const char c : std::to_string(n)) key.push_back(static_cast<char32_t>(c));
+    return key;
+  };
+  const auto glyphsOf = [](std::size_t n) {
+    const auto at = static_cast<std::uint32_t>(100 + n % 3);
+    const ShapedGlyph glyph{{0, static_cast<std::uint16_t>(n + 1)}, static_cast<std::uint32_t>(n), at, at + 1,
+                            n % 2 == 0};
+    return std::vector<ShapedGlyph>(1 + n % 4, glyph);
+  };
+  constexpr std::size_t kRuns = 5000;  // past the table's first sizes
+  std::vector<ShapedGlyph> out;
+  for (std::size_t n = 0; n < kRuns; ++n) {
+    const std::u32string key = keyOf(n);
+    ASSERT_FALSE(words.appendKept(key, 0, out)) << n;
+    ASSERT_TRUE(out.empty()) << n;
+    words.keep(key, 100, glyphsOf(n));
+  }
+  for (std::size_t n = 0; n < kRuns; ++n) {
+    out.assign(1, ShapedGlyph{});  // what is there already stays
+    ASSERT_TRUE(words.appendKept(keyOf(n), 7, out)) << n;
+    const std::vector<ShapedGlyph> kept = glyphsOf(n);
+    ASSERT_EQ(out.size(), kept.size() + 1) << n;
+    for (std::size_t g = 0; g < kept.size(); ++g) {
+      const ShapedGlyph& found = out[g + 1];
+      EXPECT_EQ(found.glyph.code, kept[g].glyph.code) << n;
+      EXPECT_EQ(found.advance, kept[g].advance) << n;
+      EXPECT_EQ(found.clusterBegin, kept[g].clusterBegin - 100 + 7) << n;
+      EXPECT_EQ(found.clusterEnd, kept[g].clusterEnd - 100 + 7) << n;
+      EXPECT_EQ(found.spanned, kept[g].spanned) << n;
+    }
+  }
+  out.clear();
+  EXPECT_FALSE(words.appendKept(U"w", 0, out));  // the beginning of every key
+  EXPECT_FALSE(words.appendKept(keyOf(kRuns), 0, out));
+  EXPECT_TRUE(out.empty());
+}
+
 // The same face, keeping shaped words.
 class OneFaceKeepingWords final : public fonts::ShapingFaces {
  public:

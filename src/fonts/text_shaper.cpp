@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <span>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -274,14 +276,15 @@ std::vector<Placed> harfBuzzGlyphs(std::u32string_view text, std::size_t begin, 
 // with these the same.
 constexpr std::size_t kContextLength = 8;
 
-// The key a run is kept under in ShapedWords: face and direction, for a
-// run in context the characters around it (each side led by its length),
-// then its text.
+// The key a run is kept under in ShapedWords: face and direction, whether
+// it is kept in context and if so the characters around it (each side led
+// by its length), then its text.
 void runKey(std::u32string_view text, std::size_t begin, std::size_t end, bool rightToLeft,
             std::size_t face, bool inContext, std::u32string& key) {
   key.clear();
   key.push_back(static_cast<char32_t>(face));
   key.push_back(rightToLeft ? U'r' : U'l');
+  key.push_back(inContext ? U'c' : U'w');
   if (inContext) {
     const std::size_t before = std::min(begin, kContextLength);
     const std::size_t after = std::min(text.size() - end, kContextLength);
@@ -293,29 +296,6 @@ void runKey(std::u32string_view text, std::size_t begin, std::size_t end, bool r
   key.append(text.substr(begin, end - begin));
 }
 
-// Adds the glyphs of a run kept in the store, moved to the run's start.
-void appendKept(const ShapedWords::Glyphs& kept, std::size_t begin, ShapedText& out) {
-  const auto by = static_cast<std::uint32_t>(begin);
-  const std::size_t first = out.glyphs.size();
-  out.glyphs.insert(out.glyphs.end(), kept.begin(), kept.end());
-  for (std::size_t i = first; i < out.glyphs.size(); ++i) {
-    out.glyphs[i].clusterBegin += by;
-    out.glyphs[i].clusterEnd += by;
-  }
-}
-
-// The glyphs out.glyphs holds from `first` on, moved back to offsets from
-// the run's start `begin`: what the store keeps.
-ShapedWords::Glyphs glyphsToKeep(const ShapedText& out, std::size_t first, std::size_t begin) {
-  ShapedWords::Glyphs kept(out.glyphs.begin() + static_cast<std::ptrdiff_t>(first), out.glyphs.end());
-  const auto by = static_cast<std::uint32_t>(begin);
-  for (ShapedGlyph& glyph : kept) {
-    glyph.clusterBegin -= by;
-    glyph.clusterEnd -= by;
-  }
-  return kept;
-}
-
 // Shapes the characters [begin, end) of `text` in `face` and adds their
 // piece, from the store when the same run was shaped before.
 void shapeRun(std::u32string_view text, std::size_t begin, std::size_t end, bool rightToLeft,
@@ -323,25 +303,119 @@ void shapeRun(std::u32string_view text, std::size_t begin, std::size_t end, bool
   const bool bounded = (begin == 0 || text[begin - 1] == U' ') && (end == text.size() || text[end] == U' ');
   ShapedWords* const words = faces.shapedWords();
   ShapedPiece piece{ShapedPiece::Kind::Glyphs, rightToLeft, begin, end, out.glyphs.size(), 0};
-  const ShapedWords::Glyphs* known = nullptr;
+  const auto shift = static_cast<std::uint32_t>(begin);
+  bool known = false;
   if (words != nullptr) {
     runKey(text, begin, end, rightToLeft, face, !bounded, key);
-    known = words->find(key, !bounded);
+    known = words->appendKept(key, shift, out.glyphs);
   }
-  if (known != nullptr) {
-    appendKept(*known, begin, out);
-  } else {
+  if (!known) {
     long penEnd = 0;
     const std::vector<Placed> placed = harfBuzzGlyphs(text, begin, end, rightToLeft, faces.face(face),
                                                       faces.clusterTextInCodes(), penEnd);
     appendPlaced(placed, penEnd, face, text, faces, out);
-    if (words != nullptr) words->keep(key, !bounded, glyphsToKeep(out, piece.firstGlyph, begin));
+    if (words != nullptr) {
+      words->keep(key, shift, std::span<const ShapedGlyph>(out.glyphs).subspan(piece.firstGlyph));
+    }
   }
   piece.glyphCount = out.glyphs.size() - piece.firstGlyph;
   out.pieces.push_back(piece);
 }
 
 }  // namespace
+
+// The glyphs lie in the arena as their bytes, which they may be copied as.
+static_assert(std::is_trivially_copyable_v<ShapedGlyph>);
+static_assert(sizeof(ShapedGlyph) % sizeof(std::uint32_t) == 0);
+
+namespace {
+
+constexpr std::size_t kGlyphWords = sizeof(ShapedGlyph) / sizeof(std::uint32_t);
+
+// A key is a few characters: mixed in place, cheaper than hashing its
+// bytes. The top bits, which the last product mixes best,
+// pick the slot.
+std::uint32_t hashOf(std::u32string_view key) {
+  constexpr std::uint64_t kMix = 0xFF51AFD7ED558CCDULL;
+  std::uint64_t hash = 0x9E3779B97F4A7C15ULL;
+  // Two characters to a product: each waits on the one before.
+  std::size_t i = 0;
+  for (; i + 1 < key.size(); i += 2) hash = (hash ^ (key[i] | std::uint64_t{key[i + 1]} << 32U)) * kMix;
+  if (i < key.size()) hash = (hash ^ key[i]) * kMix;
+  return static_cast<std::uint32_t>(hash >> 32);
+}
+
+// The slot a hash looks at first among `count` (a power of two).
+std::size_t firstSlot(std::uint32_t hash, std::size_t count) {
+  return (std::uint64_t{hash} * count) >> 32;
+}
+
+}  // namespace
+
+bool ShapedWords::appendKept(std::u32string_view key, std::uint32_t shift,
+                             std::vector<ShapedGlyph>& out) const {
+  if (slots_.empty()) return false;
+  const std::uint32_t hash = hashOf(key);
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t i = firstSlot(hash, slots_.size());; i = (i + 1) & mask) {
+    const Slot slot = slots_[i];
+    if (slot.at == 0) return false;
+    if (slot.hash != hash) continue;
+    const std::uint32_t* const entry = arena_.data() + (slot.at - 1);
+    if (entry[0] != key.size() || std::memcmp(entry + 2, key.data(), key.size() * sizeof(char32_t)) != 0) {
+      continue;
+    }
+    const std::size_t first = out.size();
+    out.resize(first + entry[1]);
+    std::memcpy(static_cast<void*>(out.data() + first), entry + 2 + key.size(), std::size_t{entry[1]} * sizeof(ShapedGlyph));
+    for (std::size_t g = first; g < out.size(); ++g) {
+      out[g].clusterBegin += shift;
+      out[g].clusterEnd += shift;
+    }
+    return true;
+  }
+}
+
+void ShapedWords::keep(std::u32string_view key, std::uint32_t shift, std::span<const ShapedGlyph> glyphs) {
+  const std::size_t size = 2 + key.size() + glyphs.size() * kGlyphWords;
+  if (words_ >= kMaxWords || arena_.size() + size > kMaxArena) {
+    arena_.clear();
+    slots_.assign(slots_.size(), Slot{});
+    words_ = 0;
+  }
+  if (size > kMaxArena) return;
+  if (2 * (words_ + 1) > slots_.size()) grow();
+  const auto at = static_cast<std::uint32_t>(arena_.size());
+  arena_.resize(arena_.size() + size);
+  std::uint32_t* entry = arena_.data() + at;
+  entry[0] = static_cast<std::uint32_t>(key.size());
+  entry[1] = static_cast<std::uint32_t>(glyphs.size());
+  std::memcpy(entry + 2, key.data(), key.size() * sizeof(char32_t));
+  entry += 2 + key.size();
+  for (ShapedGlyph glyph : glyphs) {
+    glyph.clusterBegin -= shift;
+    glyph.clusterEnd -= shift;
+    std::memcpy(entry, &glyph, sizeof glyph);
+    entry += kGlyphWords;
+  }
+  place({hashOf(key), at + 1});
+  ++words_;
+}
+
+void ShapedWords::grow() {
+  std::vector<Slot> old(slots_.empty() ? std::size_t{512} : slots_.size() * 2);
+  old.swap(slots_);
+  for (const Slot& slot : old) {
+    if (slot.at != 0) place(slot);
+  }
+}
+
+void ShapedWords::place(Slot slot) {
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t i = firstSlot(slot.hash, slots_.size());
+  while (slots_[i].at != 0) i = (i + 1) & mask;
+  slots_[i] = slot;
+}
 
 void shapeText(std::u32string_view text, FontStyle style, ParagraphDirection paragraph,
                ShapingFaces& faces, ShapedText& out) {

@@ -4,14 +4,11 @@
 // by HarfBuzz, its glyphs placed by codes whose advances carry HarfBuzz's
 // positions.
 
-#include <array>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "fonts/bidi_order.hpp"
@@ -57,36 +54,41 @@ struct ShapingBuffers {
 // prose says its words again and again. A word between blanks shapes the
 // same wherever it stands; any other run is kept with the characters
 // around it that HarfBuzz reads as its context, so that only the same
-// run in the same surroundings finds it.
+// run in the same surroundings finds it (the key says which of the two
+// it is).
+//
+// A run's key and glyphs lie together in one block of memory, found
+// through a table of hashes: a word is looked up for every word of the
+// text, and what costs then is memory read from far apart, not the
+// comparing.
 class ShapedWords {
  public:
-  using Glyphs = std::vector<ShapedGlyph>;
-  const Glyphs* find(std::u32string_view key, bool inContext) const {
-    const Store& store = stores_[inContext ? 1 : 0];
-    const auto it = store.find(key);
-    return it == store.end() ? nullptr : &it->second;
-  }
-  void keep(std::u32string_view key, bool inContext, Glyphs glyphs) {
-    Store& store = stores_[inContext ? 1 : 0];
-    if (store.size() >= kMaxWords) store.clear();  // a bound, not a policy
-    store.emplace(std::u32string(key), std::move(glyphs));
-  }
+  // Appends the glyphs kept under `key` to `out`, their clusters moved
+  // on by `shift`; false, with nothing appended, when none are kept.
+  bool appendKept(std::u32string_view key, std::uint32_t shift, std::vector<ShapedGlyph>& out) const;
+  // Keeps `glyphs` under `key` (which is not kept yet), their clusters
+  // moved back by `shift`.
+  void keep(std::u32string_view key, std::uint32_t shift, std::span<const ShapedGlyph> glyphs);
   ShapingBuffers& buffers() { return buffers_; }
 
  private:
-  struct Hash {
-    using is_transparent = void;
-    // A word is a few characters: mixed a character at a time, cheaper
-    // than hashing its bytes.
-    std::size_t operator()(std::u32string_view key) const {
-      std::uint64_t hash = 0x9E3779B97F4A7C15ULL;
-      for (const char32_t c : key) hash = (hash ^ c) * 0xFF51AFD7ED558CCDULL;
-      return static_cast<std::size_t>(hash ^ (hash >> 32));
-    }
+  // A run kept: its key's hash, and where it starts in arena_ plus one (0:
+  // a free slot).
+  struct Slot {
+    std::uint32_t hash = 0;
+    std::uint32_t at = 0;
   };
-  using Store = std::unordered_map<std::u32string, Glyphs, Hash, std::equal_to<>>;
-  static constexpr std::size_t kMaxWords = 1U << 16;
-  std::array<Store, 2> stores_;  // words between blanks, runs in their context
+  void grow();
+  void place(Slot slot);
+
+  // Bounds, not a policy: past either the store starts again empty.
+  static constexpr std::size_t kMaxWords = 1U << 17;
+  static constexpr std::size_t kMaxArena = 1U << 26;  // words of four bytes
+  // Each run: its key's length, its glyph count, the key, the glyphs'
+  // bytes.
+  std::vector<std::uint32_t> arena_;
+  std::vector<Slot> slots_;  // a power of two of them, at most half taken
+  std::size_t words_ = 0;
   ShapingBuffers buffers_;
 };
 

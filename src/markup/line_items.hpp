@@ -43,6 +43,11 @@ struct LineItem {
   bool operator==(const LineItem&) const = default;
 };
 
+// `to` made equal to `from`, copied only when it differs.
+inline void assignIfOther(std::string& to, std::string_view from) {
+  if (to != from) to.assign(from);
+}
+
 // How a fallback run paints, for whoever lays its line out: it closes the
 // open string and shows it with `closer`, shows each of its strings of
 // codes in the font of that string at `size`, and returns to `backFont` at
@@ -110,9 +115,11 @@ class LineItems {
     ++runs_;
     if (paintingCount_ == paintings_.size()) paintings_.emplace_back();
     RunPainting& slot = paintings_[paintingCount_++];
-    slot.closer = painting.closer;
-    slot.size = painting.size;
-    slot.backFont = painting.backFont;
+    // Mostly the same as the slot holds from an earlier line: compared
+    // before copied, which costs less.
+    assignIfOther(slot.closer, painting.closer);
+    assignIfOther(slot.size, painting.size);
+    assignIfOther(slot.backFont, painting.backFont);
     slot.strings.swap(painting.strings);
   }
   // How the `n`th fallback run of the line paints.

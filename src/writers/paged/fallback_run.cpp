@@ -57,7 +57,7 @@ FallbackRun::FallbackRun(RunScratch& scratch, Format format, const FontInForce& 
       open += inForce_.size;
       open += " Tf <";
     });
-    startCodes(pdfFallbackResource(font_));
+    startCodes(0);
   } else {
     text_ += ") ";
     text_ += inForce_.show;
@@ -97,7 +97,18 @@ void FallbackRun::nextString(std::string_view operators) {
   }
   text_ += operators;
   text_ += '<';
-  startCodes(format_ == Format::Pdf ? pdfFallbackResource(font_) : postScriptFallbackName(font_, page_));
+  startCodes(format_ == Format::Pdf ? 0 : page_);
+}
+
+const std::string& FallbackRun::codeFont(std::size_t page) {
+  KeptCodeFont& kept = scratch_.codeFont;
+  if (kept.format != format_ || kept.font != font_ || kept.page != page) {
+    kept.name = format_ == Format::Pdf ? pdfFallbackResource(font_) : postScriptFallbackName(font_, page);
+    kept.format = format_;
+    kept.font = font_;
+    kept.page = page;
+  }
+  return kept.name;
 }
 
 KeptOperators::Key FallbackRun::keyOf(std::size_t page) const {
@@ -124,7 +135,7 @@ void FallbackRun::selectPage(std::size_t page) {
     select += inForce_.size;
     select += " selectfont <";
   });
-  startCodes(postScriptFallbackName(font_, page));
+  startCodes(page);
 }
 
 void FallbackRun::finish(std::string& out, LineItems& runs) {
@@ -166,9 +177,9 @@ void FallbackRun::finish(std::string& out, LineItems& runs) {
     scratch_.pointsOf = inForce_.size;
   }
   const std::uint64_t width = (advances_ * scratch_.points + 500) / 1000;
-  painting_.closer = format_ == Format::Pdf ? "Tj" : inForce_.show;
-  painting_.size = inForce_.size;
-  painting_.backFont = inForce_.font;
+  assignIfOther(painting_.closer, format_ == Format::Pdf ? std::string_view("Tj") : inForce_.show);
+  assignIfOther(painting_.size, inForce_.size);
+  assignIfOther(painting_.backFont, inForce_.font);
   runs.swapInRun(out.size(), out.size() + text_.size(), width, painting_);
   out += text_;
 }

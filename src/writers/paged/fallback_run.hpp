@@ -52,6 +52,15 @@ class KeptOperators {
   std::string text_;
 };
 
+// The name of the font a string of codes is shown in, made again only
+// for another font or code page: most runs show the one before's.
+struct KeptCodeFont {
+  std::string name;
+  Format format = Format::Pdf;
+  std::size_t font = SIZE_MAX;
+  std::size_t page = SIZE_MAX;
+};
+
 // What runs are built in, kept by a conversion run from one line to the next.
 struct RunScratch {
   std::string text;
@@ -61,6 +70,7 @@ struct RunScratch {
   // The run's painting, which the line's items swap for one of an earlier
   // line (LineItems::swapInRun): its strings keep their room.
   RunPainting painting;
+  KeptCodeFont codeFont;
   // The size in force in whole points, read from the view it was read
   // from (the same view gives the same text, as KeptOperators takes it).
   std::string_view pointsOf;
@@ -98,8 +108,11 @@ class FallbackRun {
   // an empty string is left out.
   void nextString(std::string_view operators);
   bool stringEmpty() const { return heldSize_ == 0 && text_.size() == painting_.strings.back().begin; }
-  // A string of codes starts at the end of the text so far, in `font`.
-  void startCodes(std::string font) { painting_.strings.push_back({text_.size(), 0, std::move(font)}); }
+  // A string of codes starts at the end of the text so far, in the font of
+  // its code page.
+  void startCodes(std::size_t page) { painting_.strings.push_back({text_.size(), 0, codeFont(page)}); }
+  // The name of the font of codes of `page` (0 in PDF).
+  const std::string& codeFont(std::size_t page);
   void endCodes() { painting_.strings.back().end = text_.size(); }
 
   // The hex digits wait in `held_` and go into the text a block at a
