@@ -97,6 +97,13 @@ bool startsRightToLeft(std::string_view utf8) {
 void levelsBetweenTags(std::string_view utf8, bool rightToLeft, std::vector<std::uint8_t>& levels) {
   levels.clear();
   if (utf8.find('%') == std::string_view::npos) return;
+  // A left-to-right line with no byte that starts a right-to-left
+  // character (all of them from U+0590 on) has every stretch at level 0:
+  // most typed lines with tags are settled without reading a character.
+  const bool mayHoldRightToLeft = std::any_of(utf8.begin(), utf8.end(), [](char byte) {
+    return static_cast<unsigned char>(byte) >= 0xD6;
+  });
+  if (!rightToLeft && !mayHoldRightToLeft) return;
   // First the way of each stretch, as a Strength: Neutral for no letter,
   // and the paragraph's for letters of both ways, as the shaper orders a
   // stretch that mixes them.

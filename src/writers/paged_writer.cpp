@@ -42,22 +42,25 @@ void PagedWriter::followTypedFont(const TypedLine& line) {
   paged::followFont(line, format_, style_);
 }
 
+std::int32_t PagedWriter::stretchesLeftEnd(const TypedLine& line, double width) const {
+  if (marks_.center != 0) {
+    return static_cast<std::int32_t>(std::lround((2.0 * frame_.left + frame_.width - width) / 2));
+  }
+  if (line.rightToLeft) {
+    return frame_.left + frame_.width - static_cast<std::int32_t>(std::lround(width));
+  }
+  return paper_ != nullptr ? frame_.left : marks_.line_x;
+}
+
 bool PagedWriter::writeStretches(const TypedLine& line, const paged::TextStyle& start,
                                  std::span<const std::size_t> marks) {
   double width = 0;
   if (!paged::layoutStretchesInVisualOrder(line, format_, mode_, start, widths_, marks,
-                                           layoutBuffers_, width)) {
+                                           stretchBuffers_, width)) {
     return false;
   }
-  const auto whole = static_cast<std::int32_t>(std::lround(width));
-  std::int32_t left = paper_ != nullptr ? frame_.left : marks_.line_x;
-  if (marks_.center != 0) {
-    left = static_cast<std::int32_t>(std::lround((2.0 * frame_.left + frame_.width - width) / 2));
-  } else if (line.rightToLeft) {
-    left = frame_.left + frame_.width - whole;
-  }
-  stretchesLeft_ = left;
-  const paged::LineLayout& layout = layoutBuffers_.layout;
+  stretchesLeft_ = stretchesLeftEnd(line, width);
+  const paged::LineLayout& layout = stretchBuffers_.layout;
   for (std::size_t i = 0; i < layout.pieces.size(); ++i) writePiece(line.bytes, layout, i);
   stretchesLeft_.reset();
   return true;
@@ -68,24 +71,17 @@ bool PagedWriter::writeStretchesOnLines(const TypedLine& line, const paged::Text
   std::vector<paged::PrintedLine>& lines = printedLines_;
   // As many printed lines as the page measure foresaw.
   if (!paged::layoutStretchesOnLines(line, format_, mode_, start, frame_.width, widths_,
-                                     layoutBuffers_, lines) ||
+                                     stretchBuffers_, lines) ||
       lines.size() != count) {
     return false;
   }
-  const paged::LineLayout& layout = layoutBuffers_.layout;
+  const paged::LineLayout& layout = stretchBuffers_.layout;
   for (std::size_t n = 0; n < lines.size(); ++n) {
     const paged::PrintedLine& printed = lines[n];
     const paged::LinePiece& first = layout.pieces[printed.first];
     if (n > 0 && cursor_.baseline <= frame_.bottomLimit) startPage(first.start);
     cursor_.baseline -= cursor_.line_spacing;
-    std::int32_t left = frame_.left;
-    if (marks_.center != 0) {
-      left = static_cast<std::int32_t>(
-          std::lround((2.0 * frame_.left + frame_.width - printed.width) / 2));
-    } else if (line.rightToLeft) {
-      left = frame_.left + frame_.width - static_cast<std::int32_t>(std::lround(printed.width));
-    }
-    stretchesLeft_ = left;
+    stretchesLeft_ = stretchesLeftEnd(line, printed.width);
     // The parts of a line are not written in the order of its bytes: each
     // sets its style outright.
     for (std::size_t i = printed.first; i < printed.first + printed.count; ++i) {
@@ -115,16 +111,13 @@ const paged::LineLayout& PagedWriter::writeWrappedLine(const TypedLine& line,
   // ends the paragraph.
   const std::size_t count = layout.pieces.size();
   // A line that fits whole may stand in pieces on one baseline.
+  // Their layout has buffers of its own: `layout` stays for the caller.
   if (count == 1 && !line.tagGapLevels.empty()) {
-    const paged::LineLayout whole = layout;
     cursor_.baseline -= cursor_.line_spacing;
-    if (writeStretches(line, start, marks)) return layoutBuffers_.layout;
+    if (writeStretches(line, start, marks)) return layout;
     cursor_.baseline += cursor_.line_spacing;
-    layoutBuffers_.layout = whole;
   } else if (count > 1 && !line.tagGapLevels.empty() && marks.empty()) {
-    const paged::LineLayout filled = layout;
-    if (writeStretchesOnLines(line, start, count)) return layoutBuffers_.layout;
-    layoutBuffers_.layout = filled;
+    if (writeStretchesOnLines(line, start, count)) return layout;
   }
   const bool lastFirst = line.rightToLeft && count > 1;
   for (std::size_t n = 0; n < count; ++n) {

@@ -74,6 +74,9 @@ class PagedWriter : public Writer {
   // order it is read, each printed line's parts in the order shown.
   bool writeStretchesOnLines(const TypedLine& line, const paged::TextStyle& start,
                              std::size_t count);
+  // Where a line of stretches `width` wide starts: centred, ended at the
+  // right margin when it runs right to left, else where a line starts.
+  std::int32_t stretchesLeftEnd(const TypedLine& line, double width) const;
 
   // The line, at the page cursor where its requests left it.
   virtual void writeLine(const TypedLine& line) = 0;
@@ -157,6 +160,7 @@ class PagedWriter : public Writer {
   // piece's indent is its distance from there.
   std::optional<std::int32_t> stretchesLeft_;
   std::vector<paged::PrintedLine> printedLines_;
+  paged::LayoutBuffers stretchBuffers_;
 
  private:
   // The x of a typed centred (or right-to-left) line, measured in the fonts.

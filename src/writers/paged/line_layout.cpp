@@ -781,14 +781,10 @@ bool stretchCuts(const TypedLine& line, const ShownText& shown, std::vector<std:
   return tag + 1 == gaps.size();
 }
 
-}  // namespace
-
-namespace {
-
-// `count` pieces from `first` of `pieces`, at `levels` (by `levelOf`),
-// placed side by side in the order shown: from the highest level down to
-// 1, each run of pieces at that level or above turned round. Each piece's
-// indent becomes its distance from the left end; returns their width.
+// `pieces`, at the levels `levelOf` gives (by index), placed side by side
+// in the order shown: from the highest level down to 1, each run of pieces
+// at that level or above turned round. Each piece's indent becomes its
+// distance from the left end; returns their width (`widthOf` each).
 template <typename LevelOf, typename WidthOf>
 double placeInOrderShown(std::span<LinePiece> pieces, LevelOf levelOf, WidthOf widthOf,
                          std::vector<std::size_t>& order) {
