@@ -59,6 +59,13 @@ TEST(ParagraphDirection, StretchesBetweenTagsTakeTheirLevels) {
   EXPECT_EQ(levels, (Levels{0, 1, 1, 1, 0}));
   levelsBetweenTags("abc %bsשלום%be עולם def", false, levels);
   EXPECT_EQ(levels, (Levels{0, 1, 0}));
+  // Right-to-left characters of every UTF-8 length count: the mark, a
+  // presentation form, Adlam.
+  for (const char* text : {"abc %bs\xE2\x80\x8F%be def", "abc %bsﻣﺮ%be def",
+                           "abc %bs\xF0\x9E\xA4\x80%be def"}) {
+    levelsBetweenTags(text, false, levels);
+    EXPECT_EQ(levels, (Levels{0, 1, 0})) << text;
+  }
 }
 
 std::string typed(std::string_view input, Format format) {
