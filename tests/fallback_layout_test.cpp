@@ -16,6 +16,7 @@
 #include "driver/conversion.hpp"
 #include "markup/line_marks.hpp"
 #include "pipeline/line_rewrite.hpp"
+#include "support/document_generator.hpp"
 #include "support/fake_fallback_fonts.hpp"
 #include "support/page_description_reader.hpp"
 #include "writers/paged/fallback_context.hpp"
@@ -187,6 +188,44 @@ TEST_F(FallbackLayout, ALineWithRunsThatFitsWholeIsMeasuredAsTheBreakerMeasures)
         }
       }
     }
+  }
+}
+
+// A centred or right-aligned line asks only its width, measured as its
+// strings are painted, without a layout: the layout's width to the last
+// bit, for lines of every tag (formed ones, Symbol glyphs, escapes) and
+// fallback runs with blanks, in both formats, the style carried on.
+TEST_F(FallbackLayout, ATypedLinesWidthIsTheWidthItsLayoutHas) {
+  std::vector<std::string> inputs = tagHeavyLines(4127u, 400, 6);
+  inputs.push_back(kZhe + kZhe + " " + kZhe + " x \\(y) \n");
+  inputs.push_back("%cs " + ideographs(9) + " %bs" + repeat(kZhe + " ", 4) + "%be\n");
+  inputs.push_back("\xCE\xB1 %Hs" + kIdeograph + "%He \xE2\x88\x9E   \n");
+  for (const Format format : {Format::PostScript, Format::Pdf}) {
+    paged::FallbackContext& context = format == Format::Pdf ? pdf_ : ps_;
+    const paged::FallbackWidths widths(format, TextMode::Typed, &fonts_);
+    paged::LayoutBuffers buffers;
+    paged::TextStyle style = paged::initialTextStyle(format);
+    LineMarks state;
+    std::string scratch;
+    std::size_t measured = 0;
+    for (const std::string& input : inputs) {
+      std::string line = input;
+      EscapeStats stats;
+      state.startLine();
+      rewriteLine(line, scratch, format, state, TextMode::Typed, stats, &context);
+      const TypedLine typed{line, stats.lineItems.all(), false, stats.lineItems.paintings()};
+      const std::optional<double> width =
+          paged::typedLineWidth(typed, format, TextMode::Typed, style, widths);
+      const paged::LineLayout& layout = paged::layoutLine(
+          typed, format, TextMode::Typed, style, kUnbounded, widths, {}, true, buffers);
+      ASSERT_EQ(layout.pieces.size(), 1u) << input;
+      if (width) {
+        EXPECT_EQ(*width, layout.pieces.front().width) << input;
+        ++measured;
+      }
+      style = paged::nextLineStyle(format, layout.end);
+    }
+    EXPECT_EQ(measured, inputs.size()) << formatName(format);
   }
 }
 

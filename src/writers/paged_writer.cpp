@@ -31,11 +31,19 @@ void PagedWriter::line(const TypedLine& line) {
 }
 
 std::int32_t PagedWriter::centredLineX(const TypedLine& line) {
-  const paged::LineLayout& layout =
-      paged::layoutLine(line, format_, mode_, style_, std::numeric_limits<double>::infinity(),
-                        widths_, {}, true, layoutBuffers_);
-  if (marks_.center == 0) return paged::rightAlignedX(frame_.left, frame_.width, layout.pieces.front());
-  return paged::pieceX(kA4Paper, layout.pieces.front(), true);
+  // Only the width counts: measured as the line paints, with no layout,
+  // where its fonts allow; else laid out, as one piece since nothing
+  // bounds it.
+  paged::LinePiece whole;
+  if (const std::optional<double> width = paged::typedLineWidth(line, format_, mode_, style_, widths_)) {
+    whole.width = *width;
+  } else {
+    whole = paged::layoutLine(line, format_, mode_, style_, std::numeric_limits<double>::infinity(),
+                              widths_, {}, true, layoutBuffers_)
+                .pieces.front();
+  }
+  if (marks_.center == 0) return paged::rightAlignedX(frame_.left, frame_.width, whole);
+  return paged::pieceX(kA4Paper, whole, true);
 }
 
 void PagedWriter::followTypedFont(const TypedLine& line) {

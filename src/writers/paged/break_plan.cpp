@@ -45,8 +45,7 @@ void BreakPlan::addRun(std::string_view line, Format format, const ShownText& sh
     const std::size_t digits = format == Format::Pdf ? 4 : 2;
     const HexFont font = widths.hexFont(shown.styles[shownRun.style].font);
     for (std::size_t pos = shownRun.begin; pos < shownRun.end; pos += digits) {
-      const std::size_t end = std::min(pos + digits, shownRun.end);
-      const std::uint32_t code = hexValue(line.substr(pos, end - pos));
+      const std::uint32_t code = hexCodeAt(line, pos, shownRun.end, digits);
       text_.push_back(widths.hexCharacter(font, code).value_or(kUnknownCharacter));
     }
     rules.governed = text_.size() - rules.first;

@@ -155,7 +155,7 @@ class Breaker {
     bool inBlanks = false;
     for (std::size_t pos = run.begin, index = 0; pos < run.end; pos += digits, ++index) {
       const std::size_t end = std::min(pos + digits, run.end);
-      const std::uint32_t code = hexValue(line_.substr(pos, end - pos));
+      const std::uint32_t code = hexCodeAt(line_, pos, run.end, digits);
       const std::optional<HexGlyph> glyph = widths_.hexGlyph(font, code);
       const double units = glyph ? glyph->advance : kUnknownAdvance;
       rule_ = plan_.before(runIndex_, index);
@@ -501,8 +501,7 @@ bool eachHexCode(std::string_view line, const ShownRun& run, Format format,
   std::span<const KnownHexGlyph> known;
   if (font.known) known = widths.knownHexGlyphs(font.font);
   for (std::size_t pos = run.begin; pos < run.end; pos += digits) {
-    const std::size_t end = std::min(pos + digits, run.end);
-    const std::uint32_t code = hexValue(line.substr(pos, end - pos));
+    const std::uint32_t code = hexCodeAt(line, pos, run.end, digits);
     const std::size_t full = std::size_t{font.firstCode} + code;
     std::optional<HexGlyph> glyph;
     if (full < known.size() && known[full].known) {
@@ -579,41 +578,73 @@ class WholeLineMarks {
   std::size_t next_ = 0;
 };
 
+// One string's glyphs added to the exact pen as Breaker adds them, each
+// glyph's mark placed; false when ink runs past the pen's limit or the
+// string's font has no widths (nor the body font's): the line is then
+// Breaker's to measure.
+bool addExactly(std::string_view line, Format format, const ShownRun& run,
+                const TextStyle& style, const WidthSource& widths, FontTables& tables,
+                ExactPen& pen, WholeLineMarks& marks) {
+  pen.x += run.shift;
+  const double scale = scaleOf(style);
+  if (run.hex) {
+    const auto add = [&](double units, bool isInk, std::size_t at) {
+      marks.glyph(at, pen.x);
+      return pen.add(units * scale, isInk);
+    };
+    return eachHexCode(line, run, format, style, widths, add);
+  }
+  const GlyphWidths* const table = tables.of(style);
+  if (table == nullptr) return false;
+  const std::string_view text = line.substr(0, run.end);
+  for (std::size_t pos = run.begin; pos < run.end;) {
+    const EscapedGlyph glyph = text[pos] != '\\'
+                                   ? EscapedGlyph{static_cast<unsigned char>(text[pos]), pos, pos + 1}
+                                   : glyphAt(text, pos);
+    pos = glyph.end;
+    marks.glyph(glyph.begin, pen.x);
+    if (!pen.add((*table)[glyph.code] * scale, glyph.code != ' ' || !run.breakable)) return false;
+  }
+  return true;
+}
+
 std::optional<double> exactWidthIfWhole(std::string_view line, Format format,
                                         const ShownText& shown, const WidthSource& widths,
                                         double limit, WholeLineMarks& marks) {
   ExactPen pen{limit};
   FontTables tables(format, widths);
   for (const ShownRun& run : shown.runs) {
-    pen.x += run.shift;
-    const TextStyle& style = shown.styles[run.style];
-    const double scale = scaleOf(style);
-    if (run.hex) {
-      const auto add = [&](double units, bool isInk, std::size_t at) {
-        marks.glyph(at, pen.x);
-        return pen.add(units * scale, isInk);
-      };
-      if (!eachHexCode(line, run, format, style, widths, add)) return std::nullopt;
-      continue;
-    }
-    // A font with no widths (nor the body font's) is Breaker's to measure.
-    const GlyphWidths* const table = tables.of(style);
-    if (table == nullptr) return std::nullopt;
-    const std::string_view text = line.substr(0, run.end);
-    for (std::size_t pos = run.begin; pos < run.end;) {
-      const EscapedGlyph glyph = text[pos] != '\\'
-                                     ? EscapedGlyph{static_cast<unsigned char>(text[pos]), pos, pos + 1}
-                                     : glyphAt(text, pos);
-      pos = glyph.end;
-      marks.glyph(glyph.begin, pen.x);
-      if (!pen.add((*table)[glyph.code] * scale, glyph.code != ' ' || !run.breakable)) {
-        return std::nullopt;
-      }
+    if (!addExactly(line, format, run, shown.styles[run.style], widths, tables, pen, marks)) {
+      return std::nullopt;
     }
   }
   marks.finish(pen.x);
   return pen.ink;
 }
+
+// The strings of a typed line measured as they are painted, with no
+// ShownText made: exactWidthIfWhole's sum with no limit and no marks.
+class ExactStrings final : public PaintedStrings {
+ public:
+  ExactStrings(std::string_view line, Format format, const WidthSource& widths)
+      : line_(line), format_(format), widths_(widths), tables_(format, widths),
+        marks_({}, placed_) {}
+
+  void string(const ShownRun& run, const TextStyle& style, bool) override {
+    if (measured_) measured_ = addExactly(line_, format_, run, style, widths_, tables_, pen_, marks_);
+  }
+  std::optional<double> width() const { return measured_ ? std::optional(pen_.ink) : std::nullopt; }
+
+ private:
+  std::string_view line_;
+  Format format_;
+  const WidthSource& widths_;
+  FontTables tables_;
+  std::vector<PlacedMark> placed_;
+  WholeLineMarks marks_;
+  ExactPen pen_{std::numeric_limits<double>::infinity()};
+  bool measured_ = true;
+};
 
 // Whether the line is one piece, and its width: exact (as Breaker finds it)
 // when `exact`, else from the whole-unit sums, good to a part in 10^9.
@@ -702,6 +733,13 @@ const LineLayout& layoutLine(const TypedLine& line, Format format, TextMode mode
   layoutShown(line.bytes, format, buffers.shown, maxWidth, widths, marks, exactWidths,
               buffers.layout);
   return buffers.layout;
+}
+
+std::optional<double> typedLineWidth(const TypedLine& line, Format format, TextMode mode,
+                                     const TextStyle& start, const WidthSource& widths) {
+  ExactStrings strings(line.bytes, format, widths);
+  if (!paintStrings(line, format, mode, start, strings)) return std::nullopt;
+  return strings.width();
 }
 
 void layoutShownFromRight(std::string_view line, Format format, const ShownText& shown,

@@ -96,6 +96,13 @@ const LineLayout& layoutLine(const TypedLine& line, Format format, TextMode mode
                              std::span<const std::size_t> marks, bool exactWidths,
                              LayoutBuffers& buffers);
 
+// The width of `line` as one piece, exactly as layoutLine gives it with
+// no limit, measured as its strings are painted; nothing where layoutLine
+// would need Breaker (a font with no widths) or the items do not say what
+// it paints. Only the width: a centred or right-aligned line asks no more.
+std::optional<double> typedLineWidth(const TypedLine& line, Format format, TextMode mode,
+                                     const TextStyle& start, const WidthSource& widths);
+
 // A right-to-left line, in visual order, filled from the right, so that
 // its first printed line, the rightmost piece, is full and the short one
 // comes last; widths exact. As many pieces as layoutShown gives; where no

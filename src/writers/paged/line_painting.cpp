@@ -12,15 +12,12 @@
 namespace kolvo::paged {
 namespace {
 
-// Follows the paint steps of a line's items and collects its strings.
+// Follows the paint steps of a line's items and hands each string it
+// paints, with the style in force, to `strings`.
 class Painter {
  public:
-  Painter(Format format, const TextStyle& start, ShownText& shown)
-      : format_(format), style_(start), shown_(shown) {
-    shown_.styles.clear();
-    shown_.runs.clear();
-    shown_.styles.push_back(start);
-  }
+  Painter(Format format, const TextStyle& start, PaintedStrings& strings)
+      : format_(format), style_(start), strings_(strings) {}
 
   // The steps of a text that starts at `at` of the line.
   void follow(std::span<const PaintStep> steps, std::size_t at) {
@@ -64,21 +61,19 @@ class Painter {
     open_ = end;
   }
 
-  // The open string runs to the line's end, painted by the writer.
-  void finish(std::size_t lineSize) {
+  // The open string runs to the line's end, painted by the writer; the
+  // style in force after it.
+  const TextStyle& finish(std::size_t lineSize) {
     paint(open_, lineSize, 0, true,
           format_ == Format::Pdf ? std::string_view("Tj") : std::string_view("show"));
-    shown_.end = style_;
+    return style_;
   }
 
  private:
   void paint(std::size_t begin, std::size_t end, double shift, bool breakable,
              std::string_view closer, bool hex = false) {
-    // Only a string after a change of style can need a style of its own:
-    // the others are spared comparing the whole style.
-    if (styleMayDiffer_ && shown_.styles.back() != style_) shown_.styles.push_back(style_);
+    strings_.string({begin, end, 0, shift, breakable, closer, hex}, style_, styleMayDiffer_);
     styleMayDiffer_ = false;
-    shown_.runs.push_back({begin, end, shown_.styles.size() - 1, shift, breakable, closer, hex});
   }
 
   void setFont(std::string_view font, std::string_view size) {
@@ -89,9 +84,30 @@ class Painter {
 
   Format format_;
   TextStyle style_;
-  ShownText& shown_;
+  PaintedStrings& strings_;
   std::size_t open_ = 0;  // where the open string's contents start
   bool styleMayDiffer_ = false;  // style_ changed since the last string's was recorded
+};
+
+// Collects the strings into a ShownText.
+class ShownTextStrings final : public PaintedStrings {
+ public:
+  ShownTextStrings(const TextStyle& start, ShownText& shown) : shown_(shown) {
+    shown_.styles.clear();
+    shown_.runs.clear();
+    shown_.styles.push_back(start);
+  }
+
+  void string(const ShownRun& run, const TextStyle& style, bool styleMayDiffer) override {
+    // Only a string after a change of style can need a style of its own:
+    // the others are spared comparing the whole style.
+    if (styleMayDiffer && shown_.styles.back() != style) shown_.styles.push_back(style);
+    ShownRun& added = shown_.runs.emplace_back(run);
+    added.style = shown_.styles.size() - 1;
+  }
+
+ private:
+  ShownText& shown_;
 };
 
 }  // namespace
@@ -105,7 +121,16 @@ std::optional<ShownText> paintedText(const TypedLine& line, Format format, TextM
 
 bool paintText(const TypedLine& line, Format format, TextMode mode, const TextStyle& start,
                ShownText& shown) {
-  Painter painter(format, start, shown);
+  ShownTextStrings strings(start, shown);
+  const std::optional<TextStyle> end = paintStrings(line, format, mode, start, strings);
+  if (!end) return false;
+  shown.end = *end;
+  return true;
+}
+
+std::optional<TextStyle> paintStrings(const TypedLine& line, Format format, TextMode mode,
+                                      const TextStyle& start, PaintedStrings& strings) {
+  Painter painter(format, start, strings);
   std::size_t runs = 0;  // the fallback runs passed
   const TagIndex& index = tagIndex();
   const TagColumn texts = tagColumn(format, mode);
@@ -118,7 +143,7 @@ bool paintText(const TypedLine& line, Format format, TextMode mode, const TextSt
         // A tag text that paints is whole: its operators begin with ")"
         // and end with "(", which no tag or clean-up takes.
         // (An item's row has a text in this column: only such rows put one in.)
-        if (item.end - item.begin != index.text(texts, item.row).size()) return false;
+        if (item.end - item.begin != index.text(texts, item.row).size()) return std::nullopt;
         painter.follow(steps, item.begin);
         break;
       }
@@ -136,16 +161,15 @@ bool paintText(const TypedLine& line, Format format, TextMode mode, const TextSt
         // the open string.
         break;
       case ItemKind::FallbackRun: {
-        if (runs >= line.runPaintings.size()) return false;
+        if (runs >= line.runPaintings.size()) return std::nullopt;
         const RunPainting& run = line.runPaintings[runs++];
-        if (run.strings.empty()) return false;
+        if (run.strings.empty()) return std::nullopt;
         painter.followRun(run, item.begin, item.end);
         break;
       }
     }
   }
-  painter.finish(line.bytes.size());
-  return true;
+  return painter.finish(line.bytes.size());
 }
 
 }  // namespace kolvo::paged

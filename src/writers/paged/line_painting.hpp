@@ -20,11 +20,26 @@ namespace kolvo::paged {
 // describe: a part of a tag's text that paints (no tag's text can lose such
 // bytes to a later replacement, but the items would allow it), or a
 // fallback run without its painting.
+// Whoever takes the strings of a line, one by one as they are painted.
+class PaintedStrings {
+ public:
+  virtual ~PaintedStrings() = default;
+  // A string of the line, [run.begin, run.end), in `style`
+  // (`run.style` means nothing here); `styleMayDiffer`: the style
+  // may have changed since the string before (else it is the same).
+  virtual void string(const ShownRun& run, const TextStyle& style, bool styleMayDiffer) = 0;
+};
+
 std::optional<ShownText> paintedText(const TypedLine& line, Format format, TextMode mode,
                                      const TextStyle& start);
 // The same into `shown`, reusing its storage; false (and `shown` unusable)
 // where paintedText gives nothing.
 bool paintText(const TypedLine& line, Format format, TextMode mode, const TextStyle& start,
                ShownText& shown);
+// The same strings handed to `strings` as they are found, with no
+// ShownText kept: the style in force after the line, or nothing where
+// paintedText gives nothing.
+std::optional<TextStyle> paintStrings(const TypedLine& line, Format format, TextMode mode,
+                                      const TextStyle& start, PaintedStrings& strings);
 
 }  // namespace kolvo::paged

@@ -5,6 +5,7 @@
 // between "(" and ") show" (PostScript) or ") Tj" (PDF): the user's text in
 // string operands, the tags' operators between them.
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -64,6 +65,22 @@ inline std::uint32_t hexValue(std::string_view digits) {
   std::uint32_t value = 0;
   for (const char c : digits) value = value * 16 + kHexDigitValues[static_cast<unsigned char>(c)];
   return value;
+}
+
+// The code of a hex string whose digits start at `pos` of `line`:
+// `digits` of them (2 or 4), or fewer where the string ends first, at
+// `end`. A whole code is read without a loop: every glyph of a fallback
+// run is read this way wherever its line is measured.
+[[gnu::always_inline]] inline std::uint32_t hexCodeAt(std::string_view line, std::size_t pos, std::size_t end,
+                               std::size_t digits) {
+  const auto digit = [&](std::size_t i) {
+    return std::uint32_t{kHexDigitValues[static_cast<unsigned char>(line[pos + i])]};
+  };
+  if (digits == 4 && pos + 4 <= end) [[likely]] {
+    return digit(0) << 12U | digit(1) << 8U | digit(2) << 4U | digit(3);
+  }
+  if (digits == 2 && pos + 2 <= end) [[likely]] return digit(0) << 4U | digit(1);
+  return hexValue(line.substr(pos, std::min(pos + digits, end) - pos));
 }
 
 }  // namespace kolvo::paged
