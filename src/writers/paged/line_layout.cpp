@@ -133,10 +133,7 @@ class Breaker {
     // The plan decides at most the first glyph of a string of these fonts.
     rule_ = plan_.before(runIndex_, 0);
     for (std::size_t pos = run.begin; pos < run.end;) {
-      // Most bytes are glyphs of their own; only a backslash needs reading.
-      const EscapedGlyph glyph = text[pos] != '\\'
-                                     ? EscapedGlyph{static_cast<unsigned char>(text[pos]), pos, pos + 1}
-                                     : glyphAt(text, pos);
+      const EscapedGlyph glyph = nextGlyph(text, pos);
       pos = glyph.end;
       const double units = table != nullptr ? (*table)[glyph.code] : kUnknownAdvance;
       place(run, glyph, units * scale, glyph.code == ' ', inBlanks);
@@ -403,10 +400,7 @@ UnitSum sumEscaped(std::string_view line, const ShownRun& run, const GlyphWidths
   UnitSum sum;
   const std::string_view text = line.substr(0, run.end);
   for (std::size_t pos = run.begin; pos < run.end;) {
-    // Most bytes are glyphs of their own; only a backslash needs reading.
-    const EscapedGlyph glyph = text[pos] != '\\'
-                                   ? EscapedGlyph{static_cast<unsigned char>(text[pos]), pos, pos + 1}
-                                   : glyphAt(text, pos);
+    const EscapedGlyph glyph = nextGlyph(text, pos);
     pos = glyph.end;
     sum.all += table[glyph.code];
     ++sum.glyphs;
@@ -598,9 +592,7 @@ bool addExactly(std::string_view line, Format format, const ShownRun& run,
   if (table == nullptr) return false;
   const std::string_view text = line.substr(0, run.end);
   for (std::size_t pos = run.begin; pos < run.end;) {
-    const EscapedGlyph glyph = text[pos] != '\\'
-                                   ? EscapedGlyph{static_cast<unsigned char>(text[pos]), pos, pos + 1}
-                                   : glyphAt(text, pos);
+    const EscapedGlyph glyph = nextGlyph(text, pos);
     pos = glyph.end;
     marks.glyph(glyph.begin, pen.x);
     if (!pen.add((*table)[glyph.code] * scale, glyph.code != ' ' || !run.breakable)) return false;

@@ -50,6 +50,12 @@ struct EscapedGlyph {
 // The glyph of the string contents `text` at `pos` (pos < text.size()),
 // with PostScript's and PDF's string escapes read.
 EscapedGlyph glyphAt(std::string_view text, std::size_t pos);
+// The same, a byte that is a glyph by itself (most are: only a backslash
+// starts an escape) read in place, without a call.
+inline EscapedGlyph nextGlyph(std::string_view text, std::size_t pos) {
+  return text[pos] != '\\' ? EscapedGlyph{static_cast<unsigned char>(text[pos]), pos, pos + 1}
+                           : glyphAt(text, pos);
+}
 
 // The value of the hex digits `digits` (a digit that is none counts 0).
 // The value of each hex digit by byte, 0 for any other byte.
