@@ -1,6 +1,7 @@
 #include "writers/paged_writer.hpp"
 
 #include <limits>
+#include <optional>
 
 #include "writers/paged/font_in_force.hpp"
 

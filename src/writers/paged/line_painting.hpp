@@ -14,12 +14,6 @@
 
 namespace kolvo::paged {
 
-// The strings `line` paints, in order, each with its style, starting in
-// `start`: what a PostScript or PDF interpreter paints from its bytes (the
-// tests read them back to show it). Nothing for a line the items do not
-// describe: a part of a tag's text that paints (no tag's text can lose such
-// bytes to a later replacement, but the items would allow it), or a
-// fallback run without its painting.
 // Whoever takes the strings of a line, one by one as they are painted.
 class PaintedStrings {
  public:
@@ -30,6 +24,12 @@ class PaintedStrings {
   virtual void string(const ShownRun& run, const TextStyle& style, bool styleMayDiffer) = 0;
 };
 
+// The strings `line` paints, in order, each with its style, starting in
+// `start`: what a PostScript or PDF interpreter paints from its bytes (the
+// tests read them back to show it). Nothing for a line the items do not
+// describe: a part of a tag's text that paints (no tag's text can lose such
+// bytes to a later replacement, but the items would allow it), or a
+// fallback run without its painting.
 std::optional<ShownText> paintedText(const TypedLine& line, Format format, TextMode mode,
                                      const TextStyle& start);
 // The same into `shown`, reusing its storage; false (and `shown` unusable)

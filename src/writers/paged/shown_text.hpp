@@ -77,8 +77,8 @@ inline std::uint32_t hexValue(std::string_view digits) {
 // `digits` of them (2 or 4), or fewer where the string ends first, at
 // `end`. A whole code is read without a loop: every glyph of a fallback
 // run is read this way wherever its line is measured.
-[[gnu::always_inline]] inline std::uint32_t hexCodeAt(std::string_view line, std::size_t pos, std::size_t end,
-                               std::size_t digits) {
+[[gnu::always_inline]] inline std::uint32_t hexCodeAt(std::string_view line, std::size_t pos,
+                                                      std::size_t end, std::size_t digits) {
   const auto digit = [&](std::size_t i) {
     return std::uint32_t{kHexDigitValues[static_cast<unsigned char>(line[pos + i])]};
   };
