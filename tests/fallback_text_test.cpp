@@ -389,3 +389,35 @@ TEST(FallbackText, TheWarningNamesTheFirstCharactersAndTheHint) {
 
 }  // namespace
 }  // namespace kolvo::test
+
+namespace kolvo::paged {
+namespace {
+
+// A word's run is written again only in the font in force it was built
+// in, told by its text (not where the text lies): the run returns to that
+// font, and in another size its codes are shown in another size.
+TEST(BuiltRuns, ARunIsFoundOnlyInTheFontInForceItWasBuiltIn) {
+  BuiltRuns runs;
+  const std::string regular = "F1";
+  const std::string bold = "F2";
+  const std::string twelve = "12";
+  const FontInForce inRegular{regular, twelve, FontStyle::Regular, "show"};
+  runs.add(7, inRegular).text = "<0001> Tj /F1 12 Tf (";
+  // The same text elsewhere in memory is the same font.
+  const std::string regularAgain = "F1";
+  const std::string twelveAgain = "12";
+  const BuiltRun* found = runs.find(7, {regularAgain, twelveAgain, FontStyle::Regular, "show"});
+  ASSERT_NE(found, nullptr);
+  EXPECT_EQ(found->text, "<0001> Tj /F1 12 Tf (");
+  EXPECT_EQ(runs.find(8, inRegular), nullptr);
+  EXPECT_EQ(runs.find(7, {bold, twelve, FontStyle::Bold, "show"}), nullptr);
+  EXPECT_EQ(runs.find(7, {regular, "18", FontStyle::Regular, "show"}), nullptr);
+  EXPECT_EQ(runs.find(7, {regular, twelve, FontStyle::Regular, "ushow"}), nullptr);
+  // Kept apart, the two fonts' runs both stay.
+  runs.add(7, {bold, twelve, FontStyle::Bold, "show"}).text = "<0002> Tj /F2 12 Tf (";
+  EXPECT_EQ(runs.find(7, inRegular)->text, "<0001> Tj /F1 12 Tf (");
+  EXPECT_EQ(runs.find(7, {bold, twelve, FontStyle::Bold, "show"})->text, "<0002> Tj /F2 12 Tf (");
+}
+
+}  // namespace
+}  // namespace kolvo::paged

@@ -304,18 +304,17 @@ void shapeRun(std::u32string_view text, std::size_t begin, std::size_t end, bool
   ShapedWords* const words = faces.shapedWords();
   ShapedPiece piece{ShapedPiece::Kind::Glyphs, rightToLeft, begin, end, out.glyphs.size(), 0};
   const auto shift = static_cast<std::uint32_t>(begin);
-  bool known = false;
   if (words != nullptr) {
     runKey(text, begin, end, rightToLeft, face, !bounded, key);
-    known = words->appendKept(key, shift, out.glyphs);
+    piece.kept = words->appendKept(key, shift, out.glyphs);
   }
-  if (!known) {
+  if (piece.kept == 0) {
     long penEnd = 0;
     const std::vector<Placed> placed = harfBuzzGlyphs(text, begin, end, rightToLeft, faces.face(face),
                                                       faces.clusterTextInCodes(), penEnd);
     appendPlaced(placed, penEnd, face, text, faces, out);
     if (words != nullptr) {
-      words->keep(key, shift, std::span<const ShapedGlyph>(out.glyphs).subspan(piece.firstGlyph));
+      piece.kept = words->keep(key, shift, std::span<const ShapedGlyph>(out.glyphs).subspan(piece.firstGlyph));
     }
   }
   piece.glyphCount = out.glyphs.size() - piece.firstGlyph;
@@ -352,14 +351,19 @@ std::size_t firstSlot(std::uint32_t hash, std::size_t count) {
 
 }  // namespace
 
-bool ShapedWords::appendKept(std::u32string_view key, std::uint32_t shift,
-                             std::vector<ShapedGlyph>& out) const {
-  if (slots_.empty()) return false;
+// A run's number: where it lies in the arena, and the store's generation.
+std::uint64_t ShapedWords::numberOf(std::uint32_t at) const {
+  return std::uint64_t{generation_} << 32U | at;
+}
+
+std::uint64_t ShapedWords::appendKept(std::u32string_view key, std::uint32_t shift,
+                                      std::vector<ShapedGlyph>& out) const {
+  if (slots_.empty()) return 0;
   const std::uint32_t hash = hashOf(key);
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t i = firstSlot(hash, slots_.size());; i = (i + 1) & mask) {
     const Slot slot = slots_[i];
-    if (slot.at == 0) return false;
+    if (slot.at == 0) return 0;
     if (slot.hash != hash) continue;
     const std::uint32_t* const entry = arena_.data() + (slot.at - 1);
     if (entry[0] != key.size() || std::memcmp(entry + 2, key.data(), key.size() * sizeof(char32_t)) != 0) {
@@ -372,18 +376,20 @@ bool ShapedWords::appendKept(std::u32string_view key, std::uint32_t shift,
       out[g].clusterBegin += shift;
       out[g].clusterEnd += shift;
     }
-    return true;
+    return numberOf(slot.at);
   }
 }
 
-void ShapedWords::keep(std::u32string_view key, std::uint32_t shift, std::span<const ShapedGlyph> glyphs) {
+std::uint64_t ShapedWords::keep(std::u32string_view key, std::uint32_t shift,
+                                std::span<const ShapedGlyph> glyphs) {
   const std::size_t size = 2 + key.size() + glyphs.size() * kGlyphWords;
   if (words_ >= kMaxWords || arena_.size() + size > kMaxArena) {
     arena_.clear();
     slots_.assign(slots_.size(), Slot{});
     words_ = 0;
+    ++generation_;
   }
-  if (size > kMaxArena) return;
+  if (size > kMaxArena) return 0;
   if (2 * (words_ + 1) > slots_.size()) grow();
   const auto at = static_cast<std::uint32_t>(arena_.size());
   arena_.resize(arena_.size() + size);
@@ -400,6 +406,7 @@ void ShapedWords::keep(std::u32string_view key, std::uint32_t shift, std::span<c
   }
   place({hashOf(key), at + 1});
   ++words_;
+  return numberOf(at + 1);
 }
 
 void ShapedWords::grow() {

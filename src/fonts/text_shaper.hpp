@@ -64,11 +64,13 @@ struct ShapingBuffers {
 class ShapedWords {
  public:
   // Appends the glyphs kept under `key` to `out`, their clusters moved
-  // on by `shift`; false, with nothing appended, when none are kept.
-  bool appendKept(std::u32string_view key, std::uint32_t shift, std::vector<ShapedGlyph>& out) const;
+  // on by `shift`, and gives the number they are kept by (ShapedPiece::kept);
+  // 0, with nothing appended, when none are kept.
+  std::uint64_t appendKept(std::u32string_view key, std::uint32_t shift,
+                           std::vector<ShapedGlyph>& out) const;
   // Keeps `glyphs` under `key` (which is not kept yet), their clusters
-  // moved back by `shift`.
-  void keep(std::u32string_view key, std::uint32_t shift, std::span<const ShapedGlyph> glyphs);
+  // moved back by `shift`; the number they are kept by, 0 if they are not.
+  std::uint64_t keep(std::u32string_view key, std::uint32_t shift, std::span<const ShapedGlyph> glyphs);
   ShapingBuffers& buffers() { return buffers_; }
 
  private:
@@ -80,6 +82,7 @@ class ShapedWords {
   };
   void grow();
   void place(Slot slot);
+  std::uint64_t numberOf(std::uint32_t at) const;
 
   // Bounds, not a policy: past either the store starts again empty.
   static constexpr std::size_t kMaxWords = 1U << 17;
@@ -89,6 +92,9 @@ class ShapedWords {
   std::vector<std::uint32_t> arena_;
   std::vector<Slot> slots_;  // a power of two of them, at most half taken
   std::size_t words_ = 0;
+  // How many times the store started again: a run's number holds it, so
+  // that no number is given twice.
+  std::uint32_t generation_ = 1;
   ShapingBuffers buffers_;
 };
 

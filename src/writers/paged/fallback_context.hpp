@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "markup/format.hpp"
+#include "writers/paged/built_runs.hpp"
 #include "writers/paged/fallback_fonts.hpp"
 #include "writers/paged/fallback_run.hpp"
 #include "writers/paged/font_in_force.hpp"
@@ -101,6 +102,7 @@ class FallbackContext {
     std::vector<std::uint32_t> toldClusters;
   };
   ShapingScratch& shapingScratch() { return shapingScratch_; }
+  BuiltRuns& builtRuns() { return builtRuns_; }
   bool codesOnly() const { return codesOnly_; }
 
  private:
@@ -144,6 +146,7 @@ class FallbackContext {
   bool codesOnly_;
   RunScratch runScratch_;
   ShapingScratch shapingScratch_;
+  BuiltRuns builtRuns_;
 };
 
 }  // namespace kolvo::paged

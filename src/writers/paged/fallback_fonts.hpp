@@ -102,6 +102,10 @@ struct ShapedPiece {
   std::size_t end = 0;
   std::size_t firstGlyph = 0;  // Glyphs: its glyphs in ShapedText::glyphs, left to right
   std::size_t glyphCount = 0;
+  // Glyphs: the run as the fonts keep it for the conversion run, the same
+  // number for the same glyphs, clusters and text each time they are
+  // given (0: not kept); so the text drawn from them is the same too.
+  std::uint64_t kept = 0;
 };
 
 struct ShapedText {

@@ -138,7 +138,7 @@ void FallbackRun::selectPage(std::size_t page) {
   startCodes(page);
 }
 
-void FallbackRun::finish(std::string& out, LineItems& runs) {
+void FallbackRun::finish(std::string& out, LineItems& runs, BuiltRun* built) {
   flush();
   // A run that ends with a span ends with an empty string, left out.
   const bool empty = painting_.strings.size() > 1 && stringEmpty();
@@ -172,16 +172,34 @@ void FallbackRun::finish(std::string& out, LineItems& runs) {
   } else {
     text_ += closing;
   }
-  if (scratch_.pointsOf.data() != inForce_.size.data() || scratch_.pointsOf.size() != inForce_.size.size()) {
-    scratch_.points = points(inForce_.size);
-    scratch_.pointsOf = inForce_.size;
+  if (built != nullptr) {
+    built->text = text_;
+    built->strings = painting_.strings;
+    built->advances = advances_;
   }
-  const std::uint64_t width = (advances_ * scratch_.points + 500) / 1000;
-  assignIfOther(painting_.closer, format_ == Format::Pdf ? std::string_view("Tj") : inForce_.show);
-  assignIfOther(painting_.size, inForce_.size);
-  assignIfOther(painting_.backFont, inForce_.font);
-  runs.swapInRun(out.size(), out.size() + text_.size(), width, painting_);
+  note(scratch_, format_, inForce_, advances_, text_.size(), out, painting_, runs);
   out += text_;
+}
+
+void FallbackRun::writeBuilt(RunScratch& scratch, Format format, const FontInForce& inForce,
+                             const BuiltRun& built, std::string& out, LineItems& runs) {
+  scratch.painting.strings = built.strings;
+  note(scratch, format, inForce, built.advances, built.text.size(), out, scratch.painting, runs);
+  out += built.text;
+}
+
+void FallbackRun::note(RunScratch& scratch, Format format, const FontInForce& inForce,
+                       std::uint64_t advances, std::size_t size, const std::string& out,
+                       RunPainting& painting, LineItems& runs) {
+  if (scratch.pointsOf.data() != inForce.size.data() || scratch.pointsOf.size() != inForce.size.size()) {
+    scratch.points = points(inForce.size);
+    scratch.pointsOf = inForce.size;
+  }
+  const std::uint64_t width = (advances * scratch.points + 500) / 1000;
+  assignIfOther(painting.closer, format == Format::Pdf ? std::string_view("Tj") : inForce.show);
+  assignIfOther(painting.size, inForce.size);
+  assignIfOther(painting.backFont, inForce.font);
+  runs.swapInRun(out.size(), out.size() + size, width, painting);
 }
 
 }  // namespace kolvo::paged

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "markup/format.hpp"
 #include "markup/line_items.hpp"
@@ -77,6 +78,14 @@ struct RunScratch {
   std::uint64_t points = 0;
 };
 
+// A run as it was built, to be written again as it is: its text, its
+// strings of codes, and its codes' advances in thousandths of the size.
+struct BuiltRun {
+  std::string text;
+  std::vector<CodeString> strings;
+  std::uint64_t advances = 0;
+};
+
 class FallbackRun {
  public:
   // Builds the run in `scratch`; `finish` appends it to the line.
@@ -99,8 +108,13 @@ class FallbackRun {
   // their own in a marked-content span.
   void beginSpan(std::string_view actualText);
   void endSpan();
-  // Appends the run to `out` and notes where it lies and how wide it is.
-  void finish(std::string& out, LineItems& runs);
+  // Appends the run to `out` and notes where it lies and how wide it is;
+  // with `built`, keeps the run there as well.
+  void finish(std::string& out, LineItems& runs, BuiltRun* built = nullptr);
+  // Appends `built`, a run built in the font in force `inForce`, to `out`
+  // as finish() appended it, and notes it the same way.
+  static void writeBuilt(RunScratch& scratch, Format format, const FontInForce& inForce,
+                         const BuiltRun& built, std::string& out, LineItems& runs);
 
  private:
   void selectPage(std::size_t page);
@@ -145,6 +159,12 @@ class FallbackRun {
     }
     heldSize_ += 2 * Bytes;
   }
+
+  // Notes a run of `size` bytes about to be appended to `out`, whose codes
+  // advance `advances` thousandths, painted as `painting` says.
+  static void note(RunScratch& scratch, Format format, const FontInForce& inForce,
+                   std::uint64_t advances, std::size_t size, const std::string& out,
+                   RunPainting& painting, LineItems& runs);
 
   // The key of operators made from the font in force (its views are
   // compared as pointers and sizes: the same ones give the same text),

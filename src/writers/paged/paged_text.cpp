@@ -332,6 +332,14 @@ class PagedEscaper {
   // that is not one glyph for one character in a span with its text (once:
   // a cluster whose glyphs the positions part tells it again as nothing).
   void writeShapedRun(paged::FallbackContext::ShapingScratch& scratch, const ShapedPiece& piece) {
+    paged::BuiltRuns& built = glyphs_->builtRuns();
+    if (piece.kept != 0) {
+      if (const paged::BuiltRun* run = built.find(piece.kept, glyphs_->inForce())) {
+        paged::FallbackRun::writeBuilt(glyphs_->runScratch(), format_, glyphs_->inForce(), *run, out_,
+                                       stats_.lineItems);
+        return;
+      }
+    }
     const ShapedGlyph* const glyphs = scratch.shaped.glyphs.data() + piece.firstGlyph;
     paged::FallbackRun shapedRun(glyphs_->runScratch(), format_, glyphs_->inForce(), glyphs[0].glyph.font);
     const bool spans = true;
@@ -354,7 +362,8 @@ class PagedEscaper {
       for (; i < end; ++i) shapedRun.add(glyphs[i].glyph.code, glyphs[i].advance);
       if (spans && first.spanned) shapedRun.endSpan();
     }
-    shapedRun.finish(out_, stats_.lineItems);
+    shapedRun.finish(out_, stats_.lineItems,
+                     piece.kept != 0 ? &built.add(piece.kept, glyphs_->inForce()) : nullptr);
   }
 
   // A tag may change the font in force, which a fallback run returns to.
