@@ -334,8 +334,8 @@ class PagedEscaper {
   void writeShapedRun(paged::FallbackContext::ShapingScratch& scratch, const ShapedPiece& piece) {
     paged::BuiltRuns& built = glyphs_->builtRuns();
     if (piece.kept != 0) {
-      if (const paged::BuiltRun* run = built.find(piece.kept, glyphs_->inForce())) {
-        paged::FallbackRun::writeBuilt(glyphs_->runScratch(), format_, glyphs_->inForce(), *run, out_,
+      if (const paged::BuiltRun* keptRun = built.find(piece.kept, glyphs_->inForce())) {
+        paged::FallbackRun::writeBuilt(glyphs_->runScratch(), format_, glyphs_->inForce(), *keptRun, out_,
                                        stats_.lineItems);
         return;
       }
