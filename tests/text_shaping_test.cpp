@@ -14,6 +14,7 @@
 #include <iostream>
 #include <map>
 #include <regex>
+#include <set>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -415,6 +416,27 @@ TEST(ShapedWordsStore, FindsEachRunByItsKeyAloneMovedToWhereItStands) {
   EXPECT_TRUE(out.empty());
 }
 
+// A run's number names its glyphs for as long as the run lasts: when the
+// store is full and starts again, a run kept where an earlier one was is
+// not given that one's number, so nothing built for the old run is taken
+// for the new.
+TEST(ShapedWordsStore, NoNumberIsGivenTwiceThroughARestart) {
+  fonts::ShapedWords words;
+  const std::vector<ShapedGlyph> glyph(1, ShapedGlyph{{0, 1}, 1, 0, 1, false});
+  std::set<std::uint64_t> numbers;
+  constexpr std::size_t kRuns = (std::size_t{1} << 17U) + 2;  // past the store's bound on runs
+  std::vector<ShapedGlyph> out;
+  for (std::size_t n = 0; n < kRuns; ++n) {
+    const std::u32string key = U"w" + std::u32string(1, static_cast<char32_t>(0x10000 + n));
+    const std::uint64_t number = words.keep(key, 0, glyph);
+    ASSERT_NE(number, 0U) << n;
+    ASSERT_TRUE(numbers.insert(number).second) << n;
+  }
+  // The first runs went with the restart; the last are still found.
+  EXPECT_EQ(words.appendKept(U"w\U00010000", 0, out), 0U);
+  EXPECT_NE(words.appendKept(U"w" + std::u32string(1, static_cast<char32_t>(0x10000 + kRuns - 1)), 0, out), 0U);
+}
+
 // The same face, keeping shaped words.
 class OneFaceKeepingWords final : public fonts::ShapingFaces {
  public:
@@ -776,6 +798,36 @@ TEST(TextShaping, StretchesBetweenTagsStandInTheOrderShown) {
       // After a line with a link, which PDF covers: the stretches cover none.
       EXPECT_EQ(places("https://x.org/\nאבג %bsדהו%be זחט\n").size(), 4U);
     }
+  }
+}
+
+// A word said again is written from the run built the first time, but
+// only in the font in force it was built in: the same word in bold goes
+// back to the bold font, in another size to that size, and the regular
+// word after the bold one is the regular word's bytes again.
+TEST(TextShaping, AWordWrittenAgainReturnsToTheFontInForceOfItsOwnPlace) {
+  KOLVO_REQUIRE_FONT_FOR(U'\u05D0', "fonts-noto-core or fonts-dejavu-core");
+  const std::vector<std::string> files = {fontPath};
+  const std::string line = "אבג %bsאבג%be אבג %Bsאבג\n";
+  for (const Format format : {Format::Pdf, Format::PostScript}) {
+    SCOPED_TRACE(formatName(format));
+    const std::unique_ptr<FallbackFonts> fonts =
+        fonts::makeSystemFallbackFonts(files, {.useFontconfig = false});
+    const std::string doc = convertText(line, format, 's', nullptr, TextMode::Typed, nullptr, fonts.get());
+    // Each run's codes and the font it returns to, in the order written.
+    const std::regex run(format == Format::Pdf ? "<([0-9a-f]+)> Tj (/F\\d+ \\d+) Tf"
+                                               : "<([0-9a-f]+)> show (/[A-Za-z-]+ \\d+) selectfont");
+    std::vector<std::pair<std::string, std::string>> runs;
+    for (std::sregex_iterator m(doc.begin(), doc.end(), run), end; m != end; ++m) {
+      runs.emplace_back((*m)[1], (*m)[2]);
+    }
+    ASSERT_EQ(runs.size(), 4U) << doc;
+    const bool pdf = format == Format::Pdf;
+    EXPECT_EQ(runs[0].second, pdf ? "/F1 12" : "/Times-Roman 12");
+    EXPECT_EQ(runs[1].second, pdf ? "/F2 12" : "/Times-Bold 12");
+    EXPECT_EQ(runs[2], runs[0]);
+    EXPECT_EQ(runs[3].second, pdf ? "/F1 16" : "/Times-Roman 16");
+    for (const auto& [codes, font] : runs) EXPECT_EQ(codes, runs[0].first);
   }
 }
 
