@@ -831,6 +831,27 @@ TEST(TextShaping, AWordWrittenAgainReturnsToTheFontInForceOfItsOwnPlace) {
   }
 }
 
+// Among right-to-left words, a Latin word, brackets and a number that the
+// text font shows are written in it, as they are outside the stretch, not
+// in the face that shapes the Hebrew; a Latin word with a letter the text
+// font lacks is still drawn whole in the fallback face.
+TEST(TextShaping, LatinAmongRightToLeftWordsStaysInTheTextFont) {
+  KOLVO_REQUIRE_FONT_FOR(U'\u05D0', "fonts-noto-core or fonts-dejavu-core");
+  const std::vector<std::string> files = {fontPath};
+  const std::string line = "שלום abc (def) 123 Vi\u1EC7t שלום\n";
+  for (const Format format : {Format::Pdf, Format::PostScript}) {
+    SCOPED_TRACE(formatName(format));
+    const std::unique_ptr<FallbackFonts> fonts =
+        fonts::makeSystemFallbackFonts(files, {.useFontconfig = false});
+    const std::string doc = convertText(line, format, 's', nullptr, TextMode::Typed, nullptr, fonts.get());
+    const std::string textFont = format == Format::Pdf ? "/F1 12 Tf" : "/Times-Roman 12 selectfont";
+    EXPECT_NE(doc.find(textFont + " ( abc \\(def\\) 123 )"), std::string::npos) << doc;
+    // The three words of fallback runs: two Hebrew, one Vietnamese.
+    const std::regex run(format == Format::Pdf ? "<([0-9a-f]+)> Tj" : "<([0-9a-f]+)> show");
+    EXPECT_EQ(std::distance(std::sregex_iterator(doc.begin(), doc.end(), run), std::sregex_iterator()), 3);
+  }
+}
+
 TEST(TextShaping, ARightToLeftLineWithTagsBreaksInTheOrderItIsRead) {
   KOLVO_REQUIRE_FONT_FOR(U'\u05D0', "fonts-noto-core or fonts-dejavu-core");
   const std::vector<std::string> files = {fontPath};

@@ -142,6 +142,28 @@ bool onlyWeakAscii(std::string_view bytes) {
   return true;
 }
 
+// `c` as the text fonts show it, appended to `out`; false, with nothing
+// appended, when they do not (a control character, or one a fallback or
+// the Symbol font draws). Plain bytes stand for themselves; the rest are
+// octal codes, or escaped where the string's syntax needs it.
+bool appendInTextFont(char32_t c, std::string& out) {
+  if (c < 0x80 && kPlainBytes[c]) {
+    out.push_back(static_cast<char>(c));
+  } else if (c == '%' || c == '_') {
+    appendOctal(out, static_cast<unsigned char>(c));
+  } else if (const paged::GlyphPlace place = paged::glyphPlace(c); place.font == paged::GlyphFont::Text) {
+    appendOctal(out, place.code);
+  } else if (c == '\\' || c == '(' || c == ')') {
+    out.push_back('\\');
+    out.push_back(static_cast<char>(c));
+  } else if (paged::isOneOf(c, paged::kHyphens)) {
+    out.push_back('-');
+  } else {
+    return false;
+  }
+  return true;
+}
+
 class PagedEscaper {
   using Glyph = paged::FallbackContext::Glyph;
 
@@ -228,15 +250,7 @@ class PagedEscaper {
       return;
     }
     ++column_;
-    if (c == '%' || c == '_') {
-      appendOctal(out_, static_cast<unsigned char>(c));
-    } else if (const paged::GlyphPlace place = paged::glyphPlace(static_cast<unsigned char>(c));
-               place.font == paged::GlyphFont::Text) {
-      appendOctal(out_, place.code);
-    } else if (c == '\\' || c == '(' || c == ')') {
-      out_.push_back('\\');
-      out_.push_back(c);
-    } else {
+    if (!appendInTextFont(static_cast<unsigned char>(c), out_)) {
       missing(static_cast<unsigned char>(c));  // a control character
     }
   }
@@ -253,11 +267,8 @@ class PagedEscaper {
     at_ = next;
     if (isOneOf(c, kInvisible)) return;
     ++column_;
-    if (place.font == paged::GlyphFont::Text) {
-      appendOctal(out_, place.code);
-    } else if (isOneOf(c, kHyphens)) {
-      out_.push_back('-');
-    } else if (!fallbackRun(c, start) && !(paged::needsShaping(c) && shapedStretch(start))) {
+    if (!appendInTextFont(c, out_) && !fallbackRun(c, start) &&
+        !(paged::needsShaping(c) && shapedStretch(start))) {
       missing(c);
     }
   }
@@ -322,10 +333,25 @@ class PagedEscaper {
         out_.push_back(' ');
       } else if (piece.kind == ShapedPiece::Kind::Missing || piece.glyphCount == 0) {
         missing(chars[piece.begin]);
-      } else {
+      } else if (piece.rightToLeft || !writeInTextFont(chars.substr(piece.begin, piece.end - piece.begin))) {
         writeShapedRun(scratch, piece);
       }
     }
+  }
+
+  // A left-to-right piece whose every character the text fonts show (a
+  // Latin word, a number among right-to-left words) is written in the font
+  // in force, as it would be outside the stretch, not in the shaping face;
+  // false, with nothing written, when one of them is not.
+  bool writeInTextFont(std::u32string_view chars) {
+    const std::size_t before = out_.size();
+    for (const char32_t c : chars) {
+      if (!appendInTextFont(c, out_)) {
+        out_.resize(before);
+        return false;
+      }
+    }
+    return true;
   }
 
   // The glyphs of one piece in one run; in PDF, the glyphs of a cluster
