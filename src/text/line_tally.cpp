@@ -78,6 +78,7 @@ LineTallier::LineTallier(const std::array<std::uint16_t, 256>& weights,
       }
     }
   }
+  way_ = chooseWay();
 }
 
 LineTally LineTallier::tallyOneByOne(std::string_view text) const {
@@ -331,20 +332,56 @@ __attribute__((target("avx2,popcnt,bmi2"))) void avx2(
 }  // namespace
 #endif
 
+void LineTallier::oneByOneWay(const LineTallier& tallier, std::string_view text, LineTally& tally) {
+  tally = tallier.tallyOneByOne(text);
+}
+
+template <bool Weigh, bool Classes>
+void LineTallier::avx2Way(const LineTallier& tallier, std::string_view text, LineTally& tally) {
+#if defined(KOLVO_TALLY_SIMD)
+  if (text.size() < 32) {
+    tally = tallier.tallyOneByOne(text);
+    return;
+  }
+  const HalfTables halves{tallier.rowMost_.data(),    tallier.columnMost_.data(),
+                          tallier.rowLeast_.data(),   tallier.columnLeast_.data(),
+                          tallier.classRows_.data(), tallier.quarters_.data()};
+  avx2<Weigh, Classes>(text, halves, tally);
+#else
+  tally = tallier.tallyOneByOne(text);
+#endif
+}
+
+void LineTallier::avx512Way(const LineTallier& tallier, std::string_view text, LineTally& tally) {
+#if defined(KOLVO_TALLY_SIMD)
+  const unsigned way = (tallier.weighs_ ? 4U : 0U) | (tallier.countsBeyond_ ? 2U : 0U) |
+                       (tallier.usedClasses_ != 0 ? 1U : 0U);
+  kAvx512Ways[way](text, tallier.quarters_.data(), tallier.classes_.data(), tally);
+#else
+  tally = tallier.tallyOneByOne(text);
+#endif
+}
+
+LineTallier::Way LineTallier::chooseWay() const {
+#if defined(KOLVO_TALLY_SIMD)
+  if (quartered_ && kHaveAvx512) return &avx512Way;
+  if (quartered_ && kHaveAvx2) {
+    const bool classes = usedClasses_ != 0;
+    if (weighs_) return classes ? &avx2Way<true, true> : &avx2Way<true, false>;
+    return classes ? &avx2Way<false, true> : &avx2Way<false, false>;
+  }
+#endif
+  return &oneByOneWay;
+}
+
 bool LineTallier::tallyAvx2(std::string_view text, LineTally& tally) const {
 #if defined(KOLVO_TALLY_SIMD)
   if (!kHaveAvx2 || !quartered_) return false;
-  if (text.size() < 32) {
-    tally = tallyOneByOne(text);
-    return true;
-  }
-  const HalfTables halves{rowMost_.data(),    columnMost_.data(), rowLeast_.data(),
-                          columnLeast_.data(), classRows_.data(), quarters_.data()};
   const bool classes = usedClasses_ != 0;
   if (weighs_) {
-    (classes ? avx2<true, true> : avx2<true, false>)(text, halves, tally);
+    (classes ? avx2Way<true, true> : avx2Way<true, false>)(*this, text, tally);
   } else {
-    (classes ? avx2<false, true> : avx2<false, false>)(text, halves, tally);
+    (classes ? avx2Way<false, true> : avx2Way<false, false>)(*this, text, tally);
   }
   return true;
 #else
@@ -357,22 +394,13 @@ bool LineTallier::tallyAvx2(std::string_view text, LineTally& tally) const {
 bool LineTallier::tallyAvx512(std::string_view text, LineTally& tally) const {
 #if defined(KOLVO_TALLY_SIMD)
   if (!kHaveAvx512 || !quartered_) return false;
-  const unsigned way = (weighs_ ? 4U : 0U) | (countsBeyond_ ? 2U : 0U) | (usedClasses_ != 0 ? 1U : 0U);
-  kAvx512Ways[way](text, quarters_.data(), classes_.data(), tally);
+  avx512Way(*this, text, tally);
   return true;
 #else
   (void)text;
   (void)tally;
   return false;
 #endif
-}
-
-LineTally LineTallier::tally(std::string_view text) const {
-  // Written in place: a copy read back wider than it was written would
-  // wait for the stores.
-  LineTally result;
-  if (!tallyAvx512(text, result) && !tallyAvx2(text, result)) result = tallyOneByOne(text);
-  return result;
 }
 
 }  // namespace kolvo

@@ -46,7 +46,13 @@ class LineTallier {
   LineTallier(const std::array<std::uint16_t, 256>& weights,
               const std::array<std::uint8_t, 128>& classes, bool countsBeyondAscii = true);
 
-  LineTally tally(std::string_view text) const;
+  LineTally tally(std::string_view text) const {
+    // Written in place: a copy read back wider than it was written would
+    // wait for the stores.
+    LineTally result;
+    way_(*this, text, result);
+    return result;
+  }
 
   // The ways tally() can go, for tests that compare them; false when this
   // build or this processor does not have it.
@@ -57,6 +63,17 @@ class LineTallier {
   std::uint16_t weight(unsigned char byte) const { return weights_[byte]; }
 
  private:
+  // The way tally() goes, chosen once for the run: every line is tallied,
+  // and most are short, so asking again which way the processor has and
+  // what is wanted would cost a good part of a line's tally.
+  using Way = void (*)(const LineTallier&, std::string_view, LineTally&);
+  static void oneByOneWay(const LineTallier& tallier, std::string_view text, LineTally& tally);
+  template <bool Weigh, bool Classes>
+  static void avx2Way(const LineTallier& tallier, std::string_view text, LineTally& tally);
+  static void avx512Way(const LineTallier& tallier, std::string_view text, LineTally& tally);
+  Way chooseWay() const;
+
+  Way way_ = &oneByOneWay;
   std::array<std::uint16_t, 256> weights_{};
   // Each weight in quarters, rounded up, for the fast ways.
   alignas(64) std::array<std::uint8_t, 256> quarters_{};
