@@ -1,6 +1,6 @@
 // ByteSet: the sixteen-bytes-at-a-time count against the byte-by-byte one,
 // on every length up to a few blocks (the last block overlaps), and on
-// bytes beyond ASCII in and out of the set.
+// bytes beyond ASCII in and out of the set; and where the first member lies.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -34,6 +34,16 @@ TEST(ByteSet, EveryWayCountsAlike) {
         }
         EXPECT_EQ(set->countIn(text), expected);
         EXPECT_EQ(set->anyIn(text), expected > 0);
+      }
+      // One member, or none, among bytes that are not: where it lies.
+      std::string sparse(size, 'a');
+      if (size > 0 && round % 4 != 0) sparse[random.below(size)] = round % 2 == 0 ? '{' : '\xC3';
+      for (const ByteSet* set : {&markup, &wide, &none}) {
+        for (const std::string_view bytes : {std::string_view(sparse), std::string_view(text)}) {
+          std::size_t expected = 0;
+          while (expected < size && !set->has(static_cast<unsigned char>(bytes[expected]))) ++expected;
+          EXPECT_EQ(set->firstIn(bytes), expected) << size;
+        }
       }
       const auto [first, second] = wide.countBothIn(markup, text);
       EXPECT_EQ(first, wide.countOneByOne(text)) << size;

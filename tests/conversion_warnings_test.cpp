@@ -1,8 +1,11 @@
 // The warnings of a conversion without --escape: text beyond ASCII, the
 // characters LaTeX and HTML read as markup, lines wider than the page. In
 // process, from the run's report; then the command's streams and status.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -12,6 +15,7 @@
 #include "driver/conversion.hpp"
 #include "support/document_generator.hpp"
 #include "support/test_support.hpp"
+#include "writers/drawing.hpp"
 #include "writers/output_sink.hpp"
 
 namespace kolvo::test {
@@ -120,6 +124,66 @@ TEST(ConversionWarnings, MarkupCharactersOutsideTagsAreCountedByKind) {
   EXPECT_EQ(warningsOf("$sb G 050 100 545 200 & <b>\n", Format::Latex), Lines{});
   EXPECT_EQ(warningsOf("<b>\n", Format::Html)[0].substr(0, 40),
             "1 character of the text is HTML markup, ");
+}
+
+// A long text of lines with nothing to count and, here and there, a byte
+// that counts: at a line's start or end, in a drawing line, in a piece of
+// a line too long for one, after a stretch longer than one look ahead.
+std::string mostlyQuietText(Random& random) {
+  const std::array<std::string_view, 8> counted = {"<b", "&amp;", "\xC3\xA9", "\xE9",
+                                                   "{", "\\x", "50%", "$"};
+  std::string text;
+  for (int line = 0; line < 4000; ++line) {
+    if (random.percent(1)) text += "$sl 1  30 400 565 400 ";
+    std::size_t length = random.below(100);
+    if (random.percent(2)) length += 600;                // pieces of one line
+    if (random.percent(1)) length += std::size_t{1} << 17U;  // past the look ahead
+    for (std::size_t i = 0; i < length; ++i) text += random.percent(15) ? ' ' : static_cast<char>('a' + i % 26);
+    if (random.percent(8)) text.insert(text.size() - random.below(std::min<std::size_t>(length, 40) + 1), random.pick(counted));
+    text += '\n';
+    // A counted byte that ends a piece, after quiet lines.
+    if (line % 700 == 0) text += std::string(kMaxPiece - 1, 'a') + "{ and on\n";
+  }
+  return text;
+}
+
+// What each line's own tally counts, line by line.
+TextWarningCounts countedLineByLine(std::string_view text, Format format) {
+  TextWarningCounter counter(format, TextMode::Markup);
+  const LineTallier tallier({}, counter.tallyClasses(), counter.countsBeyondAscii());
+  LineReader in(text, kMaxPiece);
+  for (std::string line; in.next(line);) {
+    if (!isDrawingLine(line)) counter.count(line, tallier.tally(line));
+  }
+  return counter.counts();
+}
+
+// Lines found to hold nothing to count are not tallied; the counts are
+// those of tallying every line, whether the text is read from memory
+// (all of it ahead) or from a file (a block at a time).
+TEST(ConversionWarnings, LinesWithNothingToCountCountAsEveryLineTallied) {
+  Random random(29);
+  const std::string text = mostlyQuietText(random);
+  TempDir dir;
+  writeFile(dir / "in.txt", text);
+  for (const Format format : {Format::Html, Format::Rtf, Format::Latex}) {
+    SCOPED_TRACE(formatName(format));
+    const TextWarningCounts expected = countedLineByLine(text, format);
+    ASSERT_NE(std::accumulate(expected.markup.begin(), expected.markup.end(), expected.beyondAscii), 0U);
+    const TextWarningCounts fromMemory = reportOf(text, format).text;
+    EXPECT_EQ(fromMemory.beyondAscii, expected.beyondAscii);
+    EXPECT_EQ(fromMemory.markup, expected.markup);
+    const int fd = open((dir / "in.txt").c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    LineReader file(fd, "in.txt");
+    std::string document;
+    OutputSink out(&document);
+    SilentConsole console;
+    const TextWarningCounts fromFile = convert(file, out, format, 's', console, TextMode::Markup, nullptr).text;
+    close(fd);
+    EXPECT_EQ(fromFile.beyondAscii, expected.beyondAscii);
+    EXPECT_EQ(fromFile.markup, expected.markup);
+  }
 }
 
 TEST(ConversionWarnings, EscapeShowsTheTextAndCountsNothingOfIt) {

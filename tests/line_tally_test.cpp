@@ -154,5 +154,45 @@ TEST(LineTally, BoundsHoldForTheWidestAndNarrowestBytes) {
   EXPECT_EQ(tally.upper, 150000U);
 }
 
+// A line of ASCII without a class byte, tallied for its weights alone:
+// whatever it is asked to settle, its bounds hold the exact sum; where the
+// cheap bounds leave it unsettled, they are the full tally's, so a line by
+// the edge is told as closely as before. Wide and narrow letters in every
+// mix, lines short and long, around the blocks' sizes.
+TEST(LineTally, AQuietLinesBoundsHoldAndAreTheFullTallysWhereNeeded) {
+  const auto weights = fontLikeWeights();
+  const LineTallier tallier(weights, someClasses());
+  std::mt19937 random(20261209);
+  const std::string narrow = "abcdefghijklno .,;0123456789\n";
+  const std::string wide = "WMmw@QZ";
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    const std::size_t size = random() % 200;
+    const std::size_t widePercent = random() % 101;
+    for (std::size_t i = 0; i < size; ++i) {
+      text += random() % 100 < widePercent ? wide[random() % wide.size()] : narrow[random() % narrow.size()];
+    }
+    const std::uint64_t exact = exactWeight(text, weights);
+    const LineTally full = tallier.tally(text);
+    LineTally alone;
+    if (tallier.tallyQuietAvx2(text, alone)) {
+      EXPECT_EQ(alone.upper, full.upper) << text;
+      EXPECT_EQ(alone.lower, full.lower) << text;
+    }
+    for (const std::uint64_t enough : {std::uint64_t{0}, exact - std::min<std::uint64_t>(exact, 1), exact,
+                                       exact + 1, exact + exact / 2, ~std::uint64_t{0} / 2}) {
+      const LineTally quiet = tallier.tallyQuiet(text, enough);
+      EXPECT_LE(quiet.lower, exact) << text;
+      EXPECT_GE(quiet.upper, exact) << text;
+      EXPECT_EQ(quiet.classes, 0U);
+      EXPECT_EQ(quiet.beyondAscii, 0U);
+      if (quiet.upper > enough) {
+        EXPECT_EQ(quiet.upper, full.upper) << text;
+        EXPECT_EQ(quiet.lower, full.lower) << text;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kolvo

@@ -1,14 +1,17 @@
 #include "driver/conversion.hpp"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <stdexcept>
 
 #include "driver/fallback_code_reading.hpp"
+#include "driver/quiet_lines.hpp"
 #include "io/message_text.hpp"
 #include "markup/line_marks.hpp"
 #include "pipeline/line_rewrite.hpp"
 #include "pipeline/text_step.hpp"
+#include "text/byte_set.hpp"
 #include "text/typed_text.hpp"
 #include "writers/document_info.hpp"
 #include "writers/drawing.hpp"
@@ -63,6 +66,18 @@ LineTallier tallierFor(const TextWarningCounter& text, const paged::PageOverflow
   return {overflow.tallyWeights(), classes, text.countsBeyondAscii()};
 }
 
+// The bytes a line's tally looks for: the text warnings' classes and the
+// page measure's, and the bytes beyond ASCII where either counts or
+// bounds them. A line without any needs no counting, and the page measure
+// only its weights.
+ByteSet countedBytes(const TextWarningCounter& text, const paged::PageOverflow& overflow) {
+  std::array<bool, 128> members{};
+  for (std::size_t b = 0; b < members.size(); ++b) {
+    members[b] = (text.tallyClasses()[b] | overflow.tallyClasses()[b]) != 0;
+  }
+  return {members, text.countsBeyondAscii() || overflow.active()};
+}
+
 ConversionReport reportOf(const EscapeStats& stats, const FallbackFonts* fallback) {
   ConversionReport report;
   report.missingGlyphs = stats.missingGlyphs;
@@ -104,7 +119,12 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
   const bool tallied =
       warnings == WarningCount::Counted && (text.active() || overflow.active());
   const LineTallier tallier = tallierFor(text, overflow);
+  std::optional<QuietLines> quiet;
+  if (tallied) quiet.emplace(countedBytes(text, overflow));
   while (in.next(line)) {
+    const bool quietLine =
+        quiet && quiet->quiet(in.pieceAsRead().empty() ? std::string_view(line) : in.pieceAsRead(),
+                              in.readAhead());
     // The items go to a writer that reads them, and are recorded only then.
     const bool itemsRead = writer->readsTextItems();
     // A drawing line is drawn before any of its text is rewritten; its text
@@ -114,12 +134,20 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
     if (drawingLine) writer->drawing(line);
     if (in.pieceMayHoldNul()) blankNulBytes(line);
     bool measured = true;
-    if (tallied && !drawingLine) {
+    // A quiet line has nothing to count; the page measure wants its weights.
+    if (tallied && !drawingLine && (!quietLine || overflow.active())) {
       const std::string_view asRead = in.pieceAsRead();
       const bool blanked = in.pieceMayHoldNul() || asRead.empty();
-      const LineTally tally = tallier.tally(blanked ? std::string_view(line) : asRead);
-      text.count(line, tally);
-      measured = overflow.measurePlain(line, tally, marks);
+      const std::string_view bytes = blanked ? std::string_view(line) : asRead;
+      if (quietLine) {
+        measured = overflow.measurePlain(
+            line, tallier.tallyQuiet(bytes, static_cast<std::uint64_t>(paged::PageOverflow::kPlainRoom)),
+            marks);
+      } else {
+        const LineTally tally = tallier.tally(bytes);
+        text.count(line, tally);
+        measured = overflow.measurePlain(line, tally, marks);
+      }
     }
     // A line the page measure could not settle from its bytes is measured
     // from its items, so they are recorded for it too.

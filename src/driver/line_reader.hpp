@@ -45,6 +45,9 @@ class LineReader {
   // next gave), or empty when the piece straddles two reads. A pass over
   // them need not wait for the copy into the line to settle.
   std::string_view pieceAsRead() const { return pieceAsRead_; }
+  // The bytes read after the last piece and not given out yet: the next
+  // pieces begin with them. Valid until the next call of next().
+  std::string_view readAhead() const { return pending_; }
 
   // Whether the text read so far (decoded) looked like a binary file in
   // its first 64 KiB: a NUL byte, or many control bytes.

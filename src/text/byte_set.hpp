@@ -32,6 +32,8 @@ class ByteSet {
                                                                      const ByteSet& stop,
                                                                      std::string_view text) const;
   bool anyIn(std::string_view text) const;
+  // Where the first byte of `text` in the set lies; text.size() if none is.
+  std::size_t firstIn(std::string_view text) const;
 
   // The ways countIn() can go, for tests that compare them; false when this
   // build or this processor does not have it.

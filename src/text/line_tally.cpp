@@ -79,6 +79,14 @@ LineTallier::LineTallier(const std::array<std::uint16_t, 256>& weights,
     }
   }
   way_ = chooseWay();
+  quietWay_ = chooseQuietWay();
+  mostAscii_ = *std::max_element(weights.begin(), weights.begin() + 128);
+  mostNarrow_ = weights['n'];
+  for (unsigned b = 0; b < 128; ++b) {
+    if (weights[b] > mostNarrow_) {
+      wideRows_[b & 0xFU] = static_cast<std::uint8_t>(wideRows_[b & 0xFU] | 1U << (b >> 4U));
+    }
+  }
 }
 
 LineTally LineTallier::tallyOneByOne(std::string_view text) const {
@@ -329,6 +337,62 @@ __attribute__((target("avx2,popcnt,bmi2"))) void avx2(
   }
 }
 
+// The weights alone of a text of 32 ASCII bytes or more, looked up whole
+// as avx2() looks up a block of ASCII, so the bounds are the same; the
+// last block overlaps the one before it.
+__attribute__((target("avx2"))) void weighAscii(std::string_view text, const std::uint8_t* quarters,
+                                                LineTally& tally) {
+  const __m256i nibble = _mm256_set1_epi8(0x0F);
+  const __m256i zero = _mm256_setzero_si256();
+  __m256i sums = zero;
+  for (std::size_t at = 0;; at += 32) {
+    const bool last = at + 32 >= text.size();
+    const std::size_t from = last ? text.size() - 32 : at;
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text.data() + from));
+    __m256i weights = asciiQuarters(v, _mm256_and_si256(v, nibble), quarters);
+    if (last) {
+      // The bytes weighed already (the overlap) weigh nothing here.
+      const auto skip = static_cast<char>(at - from);
+      weights = _mm256_and_si256(
+          weights, _mm256_cmpgt_epi8(_mm256_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14,
+                                                      15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26,
+                                                      27, 28, 29, 30, 31),
+                                     _mm256_set1_epi8(static_cast<char>(skip - 1))));
+    }
+    sums = _mm256_add_epi64(sums, _mm256_sad_epu8(weights, zero));
+    if (last) break;
+  }
+  tally = LineTally{};
+  tally.upper = 4 * sumOf(sums);
+  const std::uint64_t slack = 3 * static_cast<std::uint64_t>(text.size());
+  tally.lower = tally.upper > slack ? tally.upper - slack : 0;
+}
+
+// How many ASCII bytes of a text of 32 bytes or more are in the set whose
+// row bits `rows` holds by low half; the last block overlaps the one
+// before it, its bytes counted there shifted out.
+__attribute__((target("avx2,popcnt"))) std::uint64_t countMembers(std::string_view text,
+                                                                 const std::uint8_t* rows) {
+  const __m256i byLow = broadcast16(rows);
+  const __m256i rowBit = _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 0, 0, 0, 0, 0, 0, 0, 0,
+                                          1, 2, 4, 8, 16, 32, 64, -128, 0, 0, 0, 0, 0, 0, 0, 0);
+  const __m256i nibble = _mm256_set1_epi8(0x0F);
+  const __m256i zero = _mm256_setzero_si256();
+  std::uint64_t count = 0;
+  for (std::size_t at = 0;; at += 32) {
+    const bool last = at + 32 >= text.size();
+    const std::size_t from = last ? text.size() - 32 : at;
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text.data() + from));
+    const __m256i low = _mm256_shuffle_epi8(byLow, _mm256_and_si256(v, nibble));
+    const __m256i high = _mm256_shuffle_epi8(rowBit, _mm256_and_si256(_mm256_srli_epi16(v, 4), nibble));
+    const auto members = ~static_cast<std::uint32_t>(
+        _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_and_si256(low, high), zero)));
+    count += static_cast<std::uint64_t>(std::popcount(members >> (at - from)));
+    if (last) break;
+  }
+  return count;
+}
+
 }  // namespace
 #endif
 
@@ -359,6 +423,58 @@ void LineTallier::avx512Way(const LineTallier& tallier, std::string_view text, L
   kAvx512Ways[way](text, tallier.quarters_.data(), tallier.classes_.data(), tally);
 #else
   tally = tallier.tallyOneByOne(text);
+#endif
+}
+
+void LineTallier::quietAvx2Way(const LineTallier& tallier, std::string_view text, LineTally& tally) {
+#if defined(KOLVO_TALLY_SIMD)
+  if (text.size() < 32) {
+    tally = tallier.tallyOneByOne(text);
+    return;
+  }
+  weighAscii(text, tallier.quarters_.data(), tally);
+#else
+  tally = tallier.tallyOneByOne(text);
+#endif
+}
+
+void LineTallier::quietAvx512Way(const LineTallier& tallier, std::string_view text, LineTally& tally) {
+#if defined(KOLVO_TALLY_SIMD)
+  avx512<true, false, false>(text, tallier.quarters_.data(), tallier.classes_.data(), tally);
+#else
+  tally = tallier.tallyOneByOne(text);
+#endif
+}
+
+std::uint64_t LineTallier::countWide(std::string_view text) const {
+#if defined(KOLVO_TALLY_SIMD)
+  if (kHaveAvx2 && text.size() >= 32) return countMembers(text, wideRows_.data());
+#endif
+  std::uint64_t count = 0;
+  for (const char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    count += b < 0x80 && ((wideRows_[b & 0xFU] >> (b >> 4U)) & 1U) != 0 ? 1U : 0U;
+  }
+  return count;
+}
+
+LineTallier::Way LineTallier::chooseQuietWay() const {
+#if defined(KOLVO_TALLY_SIMD)
+  if (quartered_ && kHaveAvx512) return &quietAvx512Way;
+  if (quartered_ && kHaveAvx2) return &quietAvx2Way;
+#endif
+  return &oneByOneWay;
+}
+
+bool LineTallier::tallyQuietAvx2(std::string_view text, LineTally& tally) const {
+#if defined(KOLVO_TALLY_SIMD)
+  if (!kHaveAvx2 || !quartered_) return false;
+  quietAvx2Way(*this, text, tally);
+  return true;
+#else
+  (void)text;
+  (void)tally;
+  return false;
 #endif
 }
 

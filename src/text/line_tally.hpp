@@ -54,11 +54,34 @@ class LineTallier {
     return result;
   }
 
-  // The ways tally() can go, for tests that compare them; false when this
-  // build or this processor does not have it.
+  // The tally of a line known to hold only ASCII bytes of no class (a
+  // search ahead found none of the others): its weights alone, nothing
+  // counted, no class. Where the count of its bytes, or of its wide ones,
+  // bounds the weights' sum by `enough` (all the caller asks to know), that
+  // bound is the upper one and nought the lower; else they are tally()'s.
+  LineTally tallyQuiet(std::string_view text, std::uint64_t enough) const {
+    LineTally result;
+    const std::uint64_t bytes = text.size();
+    if (bytes * mostAscii_ <= enough) {
+      result.upper = bytes * mostAscii_;
+      return result;
+    }
+    // Most text is narrow letters: the few wide bytes are counted.
+    const std::uint64_t bound = bytes * mostNarrow_ + countWide(text) * (mostAscii_ - mostNarrow_);
+    if (bound <= enough) {
+      result.upper = bound;
+      return result;
+    }
+    quietWay_(*this, text, result);
+    return result;
+  }
+
+  // The ways tally() and tallyQuiet() can go, for tests that compare them;
+  // false when this build or this processor does not have it.
   LineTally tallyOneByOne(std::string_view text) const;
   bool tallyAvx2(std::string_view text, LineTally& tally) const;
   bool tallyAvx512(std::string_view text, LineTally& tally) const;
+  bool tallyQuietAvx2(std::string_view text, LineTally& tally) const;
 
   std::uint16_t weight(unsigned char byte) const { return weights_[byte]; }
 
@@ -71,9 +94,20 @@ class LineTallier {
   template <bool Weigh, bool Classes>
   static void avx2Way(const LineTallier& tallier, std::string_view text, LineTally& tally);
   static void avx512Way(const LineTallier& tallier, std::string_view text, LineTally& tally);
+  static void quietAvx2Way(const LineTallier& tallier, std::string_view text, LineTally& tally);
+  static void quietAvx512Way(const LineTallier& tallier, std::string_view text, LineTally& tally);
   Way chooseWay() const;
+  Way chooseQuietWay() const;
 
   Way way_ = &oneByOneWay;
+  Way quietWay_ = &oneByOneWay;
+  // For tallyQuiet's bounds: the largest weight of an ASCII byte, the
+  // largest of the narrow ones (those no wider than "n", most of a text's
+  // letters), and the set of the others.
+  std::uint64_t mostAscii_ = 0;
+  std::uint64_t mostNarrow_ = 0;
+  std::array<std::uint8_t, 16> wideRows_{};  // the wide bytes, row bits by low half
+  std::uint64_t countWide(std::string_view text) const;
   std::array<std::uint16_t, 256> weights_{};
   // Each weight in quarters, rounded up, for the fast ways.
   alignas(64) std::array<std::uint8_t, 256> quarters_{};
