@@ -11,6 +11,13 @@ constexpr std::array<std::string_view, 2> kCentring = {"\\begin{center}", "\\end
 
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
+// The bytes that open, close or end anything the groups follow.
+constexpr std::array<bool, 256> kGroupBytes = [] {
+  std::array<bool, 256> bytes{};
+  for (const char c : {'%', '{', '}', '\\'}) bytes[static_cast<unsigned char>(c)] = true;
+  return bytes;
+}();
+
 // The center environment's command at `at` of `line`, or nothing.
 std::string_view centringAt(std::string_view line, std::size_t at) {
   for (std::string_view command : kCentring) {
@@ -33,6 +40,8 @@ std::string_view LatexBoxGroups::follow(std::string_view line, std::string& rewr
   std::size_t copied = 0;
   bool changed = false;
   for (std::size_t at = 0; at < line.size(); ++at) {
+    while (at < line.size() && !kGroupBytes[static_cast<unsigned char>(line[at])]) ++at;
+    if (at == line.size()) break;
     const char c = line[at];
     if (c == '%') break;  // a comment: LaTeX reads no further
     if (c == '{') {
@@ -70,8 +79,13 @@ std::string_view LatexBoxGroups::follow(std::string_view line, std::string& rewr
 }
 
 void LatexBoxGroups::open(std::string_view opener, bool box) {
-  if (open_.size() >= kMaxKept) {
+  if (belowBoxes_ + open_.size() >= kMaxKept) {
     ++uncounted_;
+    return;
+  }
+  // Nothing opens a group below the outermost box again: it is counted.
+  if (open_.empty() && !box) {
+    ++belowBoxes_;
     return;
   }
   open_.push_back({std::string(opener), box});
@@ -81,11 +95,12 @@ void LatexBoxGroups::open(std::string_view opener, bool box) {
 void LatexBoxGroups::close() {
   if (uncounted_ > 0) {
     --uncounted_;
-    return;
+  } else if (!open_.empty()) {
+    if (open_.back().box) --boxes_;
+    open_.pop_back();
+  } else if (belowBoxes_ > 0) {
+    --belowBoxes_;
   }
-  if (open_.empty()) return;
-  if (open_.back().box) --boxes_;
-  open_.pop_back();
 }
 
 void LatexBoxGroups::writeAround(std::string_view command, std::string& out) const {

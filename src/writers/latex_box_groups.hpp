@@ -38,9 +38,10 @@ class LatexBoxGroups {
 
   // Groups beyond this many are counted, not kept: memory stays bounded.
   static constexpr std::size_t kMaxKept = 4096;
-  std::vector<Group> open_;
-  std::size_t boxes_ = 0;      // of open_, the boxes
-  std::size_t uncounted_ = 0;  // groups open beyond kMaxKept
+  std::size_t belowBoxes_ = 0;  // groups open below the outermost box, counted
+  std::vector<Group> open_;     // from the outermost box in
+  std::size_t boxes_ = 0;       // of open_, the boxes
+  std::size_t uncounted_ = 0;   // groups open beyond kMaxKept
 };
 
 }  // namespace kolvo
