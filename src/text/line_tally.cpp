@@ -400,20 +400,8 @@ void LineTallier::oneByOneWay(const LineTallier& tallier, std::string_view text,
   tally = tallier.tallyOneByOne(text);
 }
 
-template <bool Weigh, bool Classes>
 void LineTallier::avx2Way(const LineTallier& tallier, std::string_view text, LineTally& tally) {
-#if defined(KOLVO_TALLY_SIMD)
-  if (text.size() < 32) {
-    tally = tallier.tallyOneByOne(text);
-    return;
-  }
-  const HalfTables halves{tallier.rowMost_.data(),    tallier.columnMost_.data(),
-                          tallier.rowLeast_.data(),   tallier.columnLeast_.data(),
-                          tallier.classRows_.data(), tallier.quarters_.data()};
-  avx2<Weigh, Classes>(text, halves, tally);
-#else
-  tally = tallier.tallyOneByOne(text);
-#endif
+  if (!tallier.tallyAvx2(text, tally)) tally = tallier.tallyOneByOne(text);
 }
 
 void LineTallier::avx512Way(const LineTallier& tallier, std::string_view text, LineTally& tally) {
@@ -481,11 +469,7 @@ bool LineTallier::tallyQuietAvx2(std::string_view text, LineTally& tally) const 
 LineTallier::Way LineTallier::chooseWay() const {
 #if defined(KOLVO_TALLY_SIMD)
   if (quartered_ && kHaveAvx512) return &avx512Way;
-  if (quartered_ && kHaveAvx2) {
-    const bool classes = usedClasses_ != 0;
-    if (weighs_) return classes ? &avx2Way<true, true> : &avx2Way<true, false>;
-    return classes ? &avx2Way<false, true> : &avx2Way<false, false>;
-  }
+  if (quartered_ && kHaveAvx2) return &avx2Way;
 #endif
   return &oneByOneWay;
 }
@@ -493,11 +477,17 @@ LineTallier::Way LineTallier::chooseWay() const {
 bool LineTallier::tallyAvx2(std::string_view text, LineTally& tally) const {
 #if defined(KOLVO_TALLY_SIMD)
   if (!kHaveAvx2 || !quartered_) return false;
+  if (text.size() < 32) {
+    tally = tallyOneByOne(text);
+    return true;
+  }
+  const HalfTables halves{rowMost_.data(),    columnMost_.data(), rowLeast_.data(),
+                          columnLeast_.data(), classRows_.data(), quarters_.data()};
   const bool classes = usedClasses_ != 0;
   if (weighs_) {
-    (classes ? avx2Way<true, true> : avx2Way<true, false>)(*this, text, tally);
+    (classes ? avx2<true, true> : avx2<true, false>)(text, halves, tally);
   } else {
-    (classes ? avx2Way<false, true> : avx2Way<false, false>)(*this, text, tally);
+    (classes ? avx2<false, true> : avx2<false, false>)(text, halves, tally);
   }
   return true;
 #else

@@ -91,7 +91,6 @@ class LineTallier {
   // what is wanted would cost a good part of a line's tally.
   using Way = void (*)(const LineTallier&, std::string_view, LineTally&);
   static void oneByOneWay(const LineTallier& tallier, std::string_view text, LineTally& tally);
-  template <bool Weigh, bool Classes>
   static void avx2Way(const LineTallier& tallier, std::string_view text, LineTally& tally);
   static void avx512Way(const LineTallier& tallier, std::string_view text, LineTally& tally);
   static void quietAvx2Way(const LineTallier& tallier, std::string_view text, LineTally& tally);
@@ -99,19 +98,12 @@ class LineTallier {
   Way chooseWay() const;
   Way chooseQuietWay() const;
 
-  Way way_ = &oneByOneWay;
-  Way quietWay_ = &oneByOneWay;
-  // For tallyQuiet's bounds: the largest weight of an ASCII byte, the
-  // largest of the narrow ones (those no wider than "n", most of a text's
-  // letters), and the set of the others.
-  std::uint64_t mostAscii_ = 0;
-  std::uint64_t mostNarrow_ = 0;
-  std::array<std::uint8_t, 16> wideRows_{};  // the wide bytes, row bits by low half
   std::uint64_t countWide(std::string_view text) const;
-  std::array<std::uint16_t, 256> weights_{};
+
+  // (The members in the order that leaves the least padding.)
+  alignas(64) std::array<std::uint8_t, 128> classes_{};
   // Each weight in quarters, rounded up, for the fast ways.
   alignas(64) std::array<std::uint8_t, 256> quarters_{};
-  alignas(64) std::array<std::uint8_t, 128> classes_{};
   // The quarters' bound from a byte's two halves: the largest weight of
   // its row (high half) and of its column (low half), the smaller of them;
   // and the least of each, the larger of them, rounded down.
@@ -119,14 +111,23 @@ class LineTallier {
   alignas(16) std::array<std::uint8_t, 16> columnMost_{};
   alignas(16) std::array<std::uint8_t, 16> rowLeast_{};
   alignas(16) std::array<std::uint8_t, 16> columnLeast_{};
+  Way way_ = &oneByOneWay;
+  Way quietWay_ = &oneByOneWay;
+  // For tallyQuiet's bounds: the largest weight of an ASCII byte, the
+  // largest of the narrow ones (those no wider than "n", most of a text's
+  // letters), and the set of the others.
+  std::uint64_t mostAscii_ = 0;
+  std::uint64_t mostNarrow_ = 0;
+  unsigned usedClasses_ = 0;  // the class bits some byte has
+  std::array<std::uint16_t, 256> weights_{};
+  bool quartered_ = true;
+  bool weighs_ = false;       // some weight is not nought
+  bool countsBeyond_ = true;  // every weight fits a quarter byte
+  std::array<std::uint8_t, 16> wideRows_{};  // the wide bytes, row bits by low half
   // Each class bit as a set of bytes, looked up by halves (row bits by
   // low half): the AVX2 way tests eight classes with one pair of lookups
   // per class.
   std::array<std::array<std::uint8_t, 16>, 8> classRows_{};
-  unsigned usedClasses_ = 0;  // the class bits some byte has
-  bool quartered_ = true;
-  bool weighs_ = false;       // some weight is not nought
-  bool countsBeyond_ = true;  // every weight fits a quarter byte
 };
 
 }  // namespace kolvo

@@ -156,7 +156,7 @@ bool appendInTextFont(char32_t c, std::string& out) {
   } else if (c == '\\' || c == '(' || c == ')') {
     out.push_back('\\');
     out.push_back(static_cast<char>(c));
-  } else if (paged::isOneOf(c, paged::kHyphens)) {
+  } else if (isOneOf(c, kHyphens)) {
     out.push_back('-');
   } else {
     return false;
