@@ -78,8 +78,8 @@ LineTallier::LineTallier(const std::array<std::uint16_t, 256>& weights,
       }
     }
   }
-  way_ = chooseWay();
-  quietWay_ = chooseQuietWay();
+  way_ = fastestOf(&avx512Way, &avx2Way);
+  quietWay_ = fastestOf(&quietAvx512Way, &quietAvx2Way);
   mostAscii_ = *std::max_element(weights.begin(), weights.begin() + 128);
   mostNarrow_ = weights['n'];
   for (unsigned b = 0; b < 128; ++b) {
@@ -446,14 +446,6 @@ std::uint64_t LineTallier::countWide(std::string_view text) const {
   return count;
 }
 
-LineTallier::Way LineTallier::chooseQuietWay() const {
-#if defined(KOLVO_TALLY_SIMD)
-  if (quartered_ && kHaveAvx512) return &quietAvx512Way;
-  if (quartered_ && kHaveAvx2) return &quietAvx2Way;
-#endif
-  return &oneByOneWay;
-}
-
 bool LineTallier::tallyQuietAvx2(std::string_view text, LineTally& tally) const {
 #if defined(KOLVO_TALLY_SIMD)
   if (!kHaveAvx2 || !quartered_) return false;
@@ -466,10 +458,13 @@ bool LineTallier::tallyQuietAvx2(std::string_view text, LineTally& tally) const 
 #endif
 }
 
-LineTallier::Way LineTallier::chooseWay() const {
+LineTallier::Way LineTallier::fastestOf(Way avx512, Way avx2) const {
 #if defined(KOLVO_TALLY_SIMD)
-  if (quartered_ && kHaveAvx512) return &avx512Way;
-  if (quartered_ && kHaveAvx2) return &avx2Way;
+  if (quartered_ && kHaveAvx512) return avx512;
+  if (quartered_ && kHaveAvx2) return avx2;
+#else
+  (void)avx512;
+  (void)avx2;
 #endif
   return &oneByOneWay;
 }

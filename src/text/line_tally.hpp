@@ -95,8 +95,9 @@ class LineTallier {
   static void avx512Way(const LineTallier& tallier, std::string_view text, LineTally& tally);
   static void quietAvx2Way(const LineTallier& tallier, std::string_view text, LineTally& tally);
   static void quietAvx512Way(const LineTallier& tallier, std::string_view text, LineTally& tally);
-  Way chooseWay() const;
-  Way chooseQuietWay() const;
+  // The fastest of the ways given that this processor has and the weights
+  // allow (every one fits a quarter byte), else one by one.
+  Way fastestOf(Way avx512, Way avx2) const;
 
   std::uint64_t countWide(std::string_view text) const;
 
