@@ -122,9 +122,11 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
   std::optional<QuietLines> quiet;
   if (tallied) quiet.emplace(countedBytes(text, overflow));
   while (in.next(line)) {
+    // The bytes where they were read, when the piece did not straddle two
+    // reads: the passes over it need not wait for the copy into `line`.
+    const std::string_view asRead = in.pieceAsRead();
     const bool quietLine =
-        quiet && quiet->quiet(in.pieceAsRead().empty() ? std::string_view(line) : in.pieceAsRead(),
-                              in.readAhead());
+        quiet && quiet->quiet(asRead.empty() ? std::string_view(line) : asRead, in.readAhead());
     // The items go to a writer that reads them, and are recorded only then.
     const bool itemsRead = writer->readsTextItems();
     // A drawing line is drawn before any of its text is rewritten; its text
@@ -136,7 +138,6 @@ ConversionReport convert(LineReader& in, OutputSink& out, Format format, char op
     bool measured = true;
     // A quiet line has nothing to count; the page measure wants its weights.
     if (tallied && !drawingLine && (!quietLine || overflow.active())) {
-      const std::string_view asRead = in.pieceAsRead();
       const bool blanked = in.pieceMayHoldNul() || asRead.empty();
       const std::string_view bytes = blanked ? std::string_view(line) : asRead;
       if (quietLine) {
