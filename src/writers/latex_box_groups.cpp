@@ -2,6 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
+
+#include "markup/byte_scan.hpp"
 
 namespace kolvo {
 namespace {
@@ -18,8 +26,76 @@ constexpr std::array<bool, 256> kGroupBytes = [] {
   return bytes;
 }();
 
-// The center environment's command at `at` of `line`, or nothing.
-std::string_view centringAt(std::string_view line, std::size_t at) {
+#if defined(__x86_64__) && defined(__GNUC__)
+// The bytes of kGroupBytes among 32, a bit each.
+__attribute__((target("avx2"))) std::uint32_t groupBits32(const char* bytes) {
+  const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes));
+  const __m256i braces = _mm256_or_si256(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('{')),
+                                         _mm256_cmpeq_epi8(v, _mm256_set1_epi8('}')));
+  const __m256i others = _mm256_or_si256(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('%')),
+                                         _mm256_cmpeq_epi8(v, _mm256_set1_epi8('\\')));
+  return static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_or_si256(braces, others)));
+}
+
+// The bytes among 32 that are not ASCII letters, a bit each.
+__attribute__((target("avx2"))) std::uint32_t notLetters32(const char* bytes) {
+  const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes));
+  // Lower case folded onto upper: a letter is then 'A' to 'Z' (signed,
+  // so bytes beyond ASCII fall below).
+  const __m256i folded = _mm256_andnot_si256(_mm256_set1_epi8(0x20), v);
+  const __m256i below = _mm256_cmpgt_epi8(_mm256_set1_epi8('A'), folded);
+  const __m256i above = _mm256_cmpgt_epi8(folded, _mm256_set1_epi8('Z'));
+  return static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_or_si256(below, above)));
+}
+#endif
+
+// Where the letters of `line` from `from` end: a command's name.
+std::size_t lettersEnd(std::string_view line, std::size_t from, bool avx2) {
+#if defined(__x86_64__) && defined(__GNUC__)
+  // Most names are short and far from the line's end: 32 bytes looked at
+  // at once.
+  if (avx2 && from + 32 <= line.size()) {
+    const std::uint32_t others = notLetters32(line.data() + from);
+    if (others != 0) return from + static_cast<std::size_t>(std::countr_zero(others));
+    from += 32;
+  }
+#else
+  (void)avx2;
+#endif
+  while (from < line.size() && isLetter(line[from])) ++from;
+  return from;
+}
+
+// The bytes of kGroupBytes among the 64 of `line` from `block` (fewer at
+// its end), a bit each.
+std::uint64_t groupBitsAt(std::string_view line, std::size_t block, bool avx2) {
+  const std::size_t size = line.size();
+#if defined(__x86_64__) && defined(__GNUC__)
+  if (avx2 && size >= 32) {
+    std::uint64_t bits = 0;
+    for (std::size_t half = 0; half < 64 && block + half < size; half += 32) {
+      const std::size_t from = block + half;
+      // The last 32 bytes of the line, where fewer than 32 are left: the
+      // bits of those before `from` shifted out.
+      const std::size_t loaded = std::min(from, size - 32);
+      bits |= std::uint64_t{groupBits32(line.data() + loaded) >> (from - loaded)} << half;
+    }
+    return bits;
+  }
+#else
+  (void)avx2;
+#endif
+  std::uint64_t bits = 0;
+  for (std::size_t at = block; at < size && at < block + 64; ++at) {
+    if (kGroupBytes[static_cast<unsigned char>(line[at])]) bits |= std::uint64_t{1} << (at - block);
+  }
+  return bits;
+}
+
+// The center environment's command at `at` of `line`, whose name (the
+// letters after the backslash, a brace after them) is `name`, or nothing.
+std::string_view centringAt(std::string_view line, std::size_t at, std::string_view name) {
+  if (name != "begin" && name != "end") return {};
   for (std::string_view command : kCentring) {
     if (line.substr(at, command.size()) == command) return command;
   }
@@ -32,50 +108,69 @@ bool boxesItsArgument(std::string_view name) {
   return std::find(kBoxingCommands.begin(), kBoxingCommands.end(), name) != kBoxingCommands.end();
 }
 
+// (Inlined: it is called for every few bytes of a line with commands.)
+inline __attribute__((always_inline)) std::size_t LatexBoxGroups::take(Rewrite& rewrite, std::size_t at) {
+  const std::string_view line = rewrite.line;
+  const char c = line[at];
+  if (c == '%') return std::string_view::npos;  // a comment: LaTeX reads no further
+  if (c == '{') {
+    open("{", false);
+    return at + 1;
+  }
+  if (c == '}') {
+    close();
+    return at + 1;
+  }
+  const std::size_t end = lettersEnd(line, at + 1, avx2_);
+  if (end == at + 1) return at + 2;  // an escaped character, or "\\"
+  if (end == line.size() || line[end] != '{') return end;
+  const std::string_view name = line.substr(at + 1, end - at - 1);
+  if (const std::string_view centring = centringAt(line, at, name); !centring.empty()) {
+    if (boxes_ > 0) {
+      if (!rewrite.changed) rewrite.out.clear();
+      rewrite.changed = true;
+      rewrite.out.append(line.substr(rewrite.copied, at - rewrite.copied));
+      writeAround(centring, rewrite.out);
+      rewrite.copied = at + centring.size();
+    }
+    return at + centring.size();
+  }
+  open(line.substr(at, end + 1 - at), boxesItsArgument(name));
+  return end + 1;
+}
+
 std::string_view LatexBoxGroups::follow(std::string_view line, std::string& rewritten) {
   // Most lines open and close no group.
   if (line.find('{') == std::string_view::npos && line.find('}') == std::string_view::npos) {
     return line;
   }
-  std::size_t copied = 0;
-  bool changed = false;
-  for (std::size_t at = 0; at < line.size(); ++at) {
-    while (at < line.size() && !kGroupBytes[static_cast<unsigned char>(line[at])]) ++at;
-    if (at == line.size()) break;
-    const char c = line[at];
-    if (c == '%') break;  // a comment: LaTeX reads no further
-    if (c == '{') {
-      open("{", false);
-    } else if (c == '}') {
-      close();
-    } else if (c == '\\') {
-      const std::string_view centring = centringAt(line, at);
-      if (!centring.empty()) {
-        if (boxes_ > 0) {
-          if (!changed) rewritten.clear();
-          changed = true;
-          rewritten.append(line.substr(copied, at - copied));
-          writeAround(centring, rewritten);
-          copied = at + centring.size();
-        }
-        at += centring.size() - 1;
-        continue;
-      }
-      std::size_t end = at + 1;
-      while (end < line.size() && isLetter(line[end])) ++end;
-      if (end == at + 1) {
-        ++at;  // an escaped character, or "\\"
-      } else if (end < line.size() && line[end] == '{') {
-        open(line.substr(at, end + 1 - at), boxesItsArgument(line.substr(at + 1, end - at - 1)));
-        at = end;
-      } else {
-        at = end - 1;
-      }
+  // The lines that do are mostly commands and their braces, a byte that
+  // matters every few: they are found by the block, not looked at in turn.
+  Rewrite rewrite{line, rewritten};
+  std::size_t next = 0;
+  for (std::size_t block = 0; block < line.size() && next != std::string_view::npos; block += 64) {
+    for (std::uint64_t bits = groupBitsAt(line, block, avx2_); bits != 0; bits &= bits - 1) {
+      const std::size_t at = block + static_cast<std::size_t>(std::countr_zero(bits));
+      if (at < next) continue;  // inside what a byte before took in
+      next = take(rewrite, at);
+      if (next == std::string_view::npos) break;
     }
   }
+  return rewrite.finish();
+}
+
+std::string_view LatexBoxGroups::followByteByByte(std::string_view line, std::string& rewritten) {
+  Rewrite rewrite{line, rewritten};
+  for (std::size_t at = 0; at < line.size();) {
+    at = kGroupBytes[static_cast<unsigned char>(line[at])] ? take(rewrite, at) : at + 1;
+  }
+  return rewrite.finish();
+}
+
+std::string_view LatexBoxGroups::Rewrite::finish() {
   if (!changed) return line;
-  rewritten.append(line.substr(copied));
-  return rewritten;
+  out.append(line.substr(copied));
+  return out;
 }
 
 void LatexBoxGroups::open(std::string_view opener, bool box) {

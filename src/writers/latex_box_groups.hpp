@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "markup/byte_scan.hpp"
+
 namespace kolvo {
 
 // Whether the LaTeX command `name` (without its backslash) sets its
@@ -24,8 +26,23 @@ class LatexBoxGroups {
   // holding it with the groups closed and opened again around the center
   // environment's commands.
   std::string_view follow(std::string_view line, std::string& rewritten);
+  // The same, every byte looked at in turn: what follow(), which finds the
+  // bytes that matter 64 at a time, must equal.
+  std::string_view followByteByByte(std::string_view line, std::string& rewritten);
 
  private:
+  // A line being followed, and what of it has been written around a
+  // centring command so far.
+  struct Rewrite {
+    std::string_view line;
+    std::string& out;
+    std::size_t copied = 0;
+    bool changed = false;
+    std::string_view finish();
+  };
+  // Takes the byte at `at` (one that opens, closes or ends something) and
+  // what it begins; returns where the next may lie, npos at a comment.
+  std::size_t take(Rewrite& rewrite, std::size_t at);
   struct Group {
     std::string opener;  // "\underline{" or "{"
     bool box;
@@ -36,6 +53,8 @@ class LatexBoxGroups {
   // around `command`, into `out`.
   void writeAround(std::string_view command, std::string& out) const;
 
+  // Whether the processor runs AVX2, asked once.
+  bool avx2_ = scan::cpuHasAvx2();
   // Groups beyond this many are counted, not kept: memory stays bounded.
   static constexpr std::size_t kMaxKept = 4096;
   std::size_t belowBoxes_ = 0;  // groups open below the outermost box, counted
