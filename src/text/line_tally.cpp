@@ -78,7 +78,7 @@ LineTallier::LineTallier(const std::array<std::uint16_t, 256>& weights,
       }
     }
   }
-  way_ = fastestOf(&avx512Way, &avx2Way);
+  way_ = fastestOf(&avx512Way, avx2WayWanted());
   quietWay_ = fastestOf(&quietAvx512Way, &quietAvx2Way);
   mostAscii_ = *std::max_element(weights.begin(), weights.begin() + 128);
   mostNarrow_ = weights['n'];
@@ -400,8 +400,26 @@ void LineTallier::oneByOneWay(const LineTallier& tallier, std::string_view text,
   tally = tallier.tallyOneByOne(text);
 }
 
+template <bool Weigh, bool Classes>
 void LineTallier::avx2Way(const LineTallier& tallier, std::string_view text, LineTally& tally) {
-  if (!tallier.tallyAvx2(text, tally)) tally = tallier.tallyOneByOne(text);
+#if defined(KOLVO_TALLY_SIMD)
+  if (text.size() < 32) {
+    tally = tallier.tallyOneByOne(text);
+    return;
+  }
+  const HalfTables halves{tallier.rowMost_.data(),    tallier.columnMost_.data(),
+                          tallier.rowLeast_.data(),   tallier.columnLeast_.data(),
+                          tallier.classRows_.data(),  tallier.quarters_.data()};
+  avx2<Weigh, Classes>(text, halves, tally);
+#else
+  tally = tallier.tallyOneByOne(text);
+#endif
+}
+
+LineTallier::Way LineTallier::avx2WayWanted() const {
+  const bool classes = usedClasses_ != 0;
+  if (weighs_) return classes ? &avx2Way<true, true> : &avx2Way<true, false>;
+  return classes ? &avx2Way<false, true> : &avx2Way<false, false>;
 }
 
 void LineTallier::avx512Way(const LineTallier& tallier, std::string_view text, LineTally& tally) {
@@ -472,18 +490,7 @@ LineTallier::Way LineTallier::fastestOf(Way avx512, Way avx2) const {
 bool LineTallier::tallyAvx2(std::string_view text, LineTally& tally) const {
 #if defined(KOLVO_TALLY_SIMD)
   if (!kHaveAvx2 || !quartered_) return false;
-  if (text.size() < 32) {
-    tally = tallyOneByOne(text);
-    return true;
-  }
-  const HalfTables halves{rowMost_.data(),    columnMost_.data(), rowLeast_.data(),
-                          columnLeast_.data(), classRows_.data(), quarters_.data()};
-  const bool classes = usedClasses_ != 0;
-  if (weighs_) {
-    (classes ? avx2<true, true> : avx2<true, false>)(text, halves, tally);
-  } else {
-    (classes ? avx2<false, true> : avx2<false, false>)(text, halves, tally);
-  }
+  avx2WayWanted()(*this, text, tally);
   return true;
 #else
   (void)text;

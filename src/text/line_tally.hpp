@@ -91,7 +91,11 @@ class LineTallier {
   // what is wanted would cost a good part of a line's tally.
   using Way = void (*)(const LineTallier&, std::string_view, LineTally&);
   static void oneByOneWay(const LineTallier& tallier, std::string_view text, LineTally& tally);
+  // The AVX2 way for whether weights and classes are wanted; the one this
+  // tallier wants is chosen with the way itself.
+  template <bool Weigh, bool Classes>
   static void avx2Way(const LineTallier& tallier, std::string_view text, LineTally& tally);
+  Way avx2WayWanted() const;
   static void avx512Way(const LineTallier& tallier, std::string_view text, LineTally& tally);
   static void quietAvx2Way(const LineTallier& tallier, std::string_view text, LineTally& tally);
   static void quietAvx512Way(const LineTallier& tallier, std::string_view text, LineTally& tally);
