@@ -139,12 +139,8 @@ inline __attribute__((always_inline)) std::size_t LatexBoxGroups::take(Rewrite& 
   return end + 1;
 }
 
-std::string_view LatexBoxGroups::follow(std::string_view line, std::string& rewritten) {
-  // Most lines open and close no group.
-  if (line.find('{') == std::string_view::npos && line.find('}') == std::string_view::npos) {
-    return line;
-  }
-  // The lines that do are mostly commands and their braces, a byte that
+std::string_view LatexBoxGroups::followGroups(std::string_view line, std::string& rewritten) {
+  // The lines with groups are mostly commands and their braces, a byte that
   // matters every few: they are found by the block, not looked at in turn.
   Rewrite rewrite{line, rewritten};
   std::size_t next = 0;

@@ -25,12 +25,20 @@ class LatexBoxGroups {
   // Follows `line` as it is to be written; returns it, or `rewritten`
   // holding it with the groups closed and opened again around the center
   // environment's commands.
-  std::string_view follow(std::string_view line, std::string& rewritten);
+  std::string_view follow(std::string_view line, std::string& rewritten) {
+    // Most lines open and close no group.
+    if (line.find('{') == std::string_view::npos && line.find('}') == std::string_view::npos) {
+      return line;
+    }
+    return followGroups(line, rewritten);
+  }
   // The same, every byte looked at in turn: what follow(), which finds the
   // bytes that matter 64 at a time, must equal.
   std::string_view followByteByByte(std::string_view line, std::string& rewritten);
 
  private:
+  // follow() of a line with a brace.
+  std::string_view followGroups(std::string_view line, std::string& rewritten);
   // A line being followed, and what of it has been written around a
   // centring command so far.
   struct Rewrite {
