@@ -6,6 +6,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "writers/latex_box_groups.hpp"
 
@@ -49,6 +50,28 @@ TEST(LatexBoxGroups, OnlyAnOpenBoxIsWrittenAround) {
   EXPECT_EQ(groups.follow("\\begin{center}e\\end{center}}}", out),
             "}\\begin{center}\\underline{e}\\end{center}\\underline{}}");
   EXPECT_EQ(groups.follow("\\begin{center}f", out), "\\begin{center}f");
+}
+
+// Past the bound of groups kept, a box is counted, not kept, so a centred
+// line inside it is written as it is; once those groups close, boxes are
+// kept again. The long lines cross many blocks in both readings.
+TEST(LatexBoxGroups, GroupsPastTheBoundAreCountedAlikeByBlockAndByByte) {
+  const std::string deep(5000, '{');
+  const std::string shut(5000, '}');
+  const std::vector<std::string> lines = {deep, "\\underline{a \\begin{center}b\\end{center}}", shut,
+                                          "\\underline{c \\begin{center}d\\end{center}}"};
+  LatexBoxGroups byBlock;
+  LatexBoxGroups byByte;
+  std::string blockOut;
+  std::string byteOut;
+  std::vector<std::string> written;
+  for (const std::string& line : lines) {
+    const std::string_view fast = byBlock.follow(line, blockOut);
+    ASSERT_EQ(fast, byByte.followByteByByte(line, byteOut));
+    written.emplace_back(fast);
+  }
+  EXPECT_EQ(written[1], lines[1]);
+  EXPECT_EQ(written[3], "\\underline{c }\\begin{center}\\underline{d}\\end{center}\\underline{}");
 }
 
 }  // namespace

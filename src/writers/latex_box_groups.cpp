@@ -27,6 +27,8 @@ constexpr std::array<bool, 256> kGroupBytes = [] {
 }();
 
 #if defined(__x86_64__) && defined(__GNUC__)
+const bool kHaveAvx2 = scan::cpuHasAvx2();
+
 // The bytes of kGroupBytes among 32, a bit each.
 __attribute__((target("avx2"))) std::uint32_t groupBits32(const char* bytes) {
   const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes));
@@ -50,17 +52,15 @@ __attribute__((target("avx2"))) std::uint32_t notLetters32(const char* bytes) {
 #endif
 
 // Where the letters of `line` from `from` end: a command's name.
-std::size_t lettersEnd(std::string_view line, std::size_t from, bool avx2) {
+std::size_t lettersEnd(std::string_view line, std::size_t from) {
 #if defined(__x86_64__) && defined(__GNUC__)
   // Most names are short and far from the line's end: 32 bytes looked at
   // at once.
-  if (avx2 && from + 32 <= line.size()) {
+  if (kHaveAvx2 && from + 32 <= line.size()) {
     const std::uint32_t others = notLetters32(line.data() + from);
     if (others != 0) return from + static_cast<std::size_t>(std::countr_zero(others));
     from += 32;
   }
-#else
-  (void)avx2;
 #endif
   while (from < line.size() && isLetter(line[from])) ++from;
   return from;
@@ -68,10 +68,10 @@ std::size_t lettersEnd(std::string_view line, std::size_t from, bool avx2) {
 
 // The bytes of kGroupBytes among the 64 of `line` from `block` (fewer at
 // its end), a bit each.
-std::uint64_t groupBitsAt(std::string_view line, std::size_t block, bool avx2) {
+std::uint64_t groupBitsAt(std::string_view line, std::size_t block) {
   const std::size_t size = line.size();
 #if defined(__x86_64__) && defined(__GNUC__)
-  if (avx2 && size >= 32) {
+  if (kHaveAvx2 && size >= 32) {
     std::uint64_t bits = 0;
     for (std::size_t half = 0; half < 64 && block + half < size; half += 32) {
       const std::size_t from = block + half;
@@ -82,8 +82,6 @@ std::uint64_t groupBitsAt(std::string_view line, std::size_t block, bool avx2) {
     }
     return bits;
   }
-#else
-  (void)avx2;
 #endif
   std::uint64_t bits = 0;
   for (std::size_t at = block; at < size && at < block + 64; ++at) {
@@ -121,7 +119,7 @@ inline __attribute__((always_inline)) std::size_t LatexBoxGroups::take(Rewrite& 
     close();
     return at + 1;
   }
-  const std::size_t end = lettersEnd(line, at + 1, avx2_);
+  const std::size_t end = lettersEnd(line, at + 1);
   if (end == at + 1) return at + 2;  // an escaped character, or "\\"
   if (end == line.size() || line[end] != '{') return end;
   const std::string_view name = line.substr(at + 1, end - at - 1);
@@ -145,7 +143,7 @@ std::string_view LatexBoxGroups::followGroups(std::string_view line, std::string
   Rewrite rewrite{line, rewritten};
   std::size_t next = 0;
   for (std::size_t block = 0; block < line.size() && next != std::string_view::npos; block += 64) {
-    for (std::uint64_t bits = groupBitsAt(line, block, avx2_); bits != 0; bits &= bits - 1) {
+    for (std::uint64_t bits = groupBitsAt(line, block); bits != 0; bits &= bits - 1) {
       const std::size_t at = block + static_cast<std::size_t>(std::countr_zero(bits));
       if (at < next) continue;  // inside what a byte before took in
       next = take(rewrite, at);

@@ -12,8 +12,6 @@
 #include <string_view>
 #include <vector>
 
-#include "markup/byte_scan.hpp"
-
 namespace kolvo {
 
 // Whether the LaTeX command `name` (without its backslash) sets its
@@ -61,8 +59,6 @@ class LatexBoxGroups {
   // around `command`, into `out`.
   void writeAround(std::string_view command, std::string& out) const;
 
-  // Whether the processor runs AVX2, asked once.
-  bool avx2_ = scan::cpuHasAvx2();
   // Groups beyond this many are counted, not kept: memory stays bounded.
   static constexpr std::size_t kMaxKept = 4096;
   std::size_t belowBoxes_ = 0;  // groups open below the outermost box, counted
