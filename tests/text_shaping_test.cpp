@@ -279,6 +279,38 @@ TEST(TextShaping, EdgesGiveNoGlyphsOrMissingPiecesButNeverFail) {
   }
 }
 
+// A character no face has is asked for again and again in real text (a
+// catalogue read in the wrong charset is full of them): every time it is
+// missing, as the first time, while faces picked between the asks for
+// other characters keep being found, through the shaper and a character
+// at a time alike.
+TEST(TextShaping, ACharacterNoFontHasStaysMissingWhileOthersAreFound) {
+  KOLVO_REQUIRE_FONT_FOR(U'\u0645', "fonts-noto-core or fonts-dejavu-core");
+  const std::unique_ptr<FallbackFonts> fonts = fonts::makeSystemFallbackFonts({}, {});
+  const char32_t unassigned = U'\U00064B79';
+  const std::u32string texts[] = {U"\U00064B79", U"\u0645\u0631 \U00064B79", U"\U00064B79 \u05E9\u05DC",
+                                  U"\u05E9 \U00064B79 \u0645", U"\U00064B79"};
+  ShapedText out;
+  for (int round = 0; round < 2; ++round) {
+    for (const std::u32string& text : texts) {
+      ASSERT_TRUE(fonts->shape(text, FontStyle::Regular, ParagraphDirection::FromText, out));
+      std::size_t missing = 0;
+      std::size_t drawn = 0;
+      for (const ShapedPiece& piece : out.pieces) {
+        missing += piece.kind == Kind::Missing ? 1 : 0;
+        drawn += piece.kind == Kind::Glyphs ? 1 : 0;
+      }
+      EXPECT_EQ(missing, 1u) << round;
+      // The Arabic and Hebrew words are drawn, one piece each.
+      EXPECT_EQ(drawn, static_cast<std::size_t>(std::count(text.begin(), text.end(), U' '))) << round;
+    }
+    EXPECT_FALSE(fonts->glyph(unassigned, FontStyle::Regular));
+    const std::optional<FallbackGlyph> zhe = fonts->glyph(U'\u0416', FontStyle::Regular);
+    ASSERT_TRUE(zhe);
+    EXPECT_EQ(fonts->character(*zhe), U'\u0416');
+  }
+}
+
 TEST(TextShaping, AFontFileWithoutTheScriptLeavesItMissing) {
   KOLVO_REQUIRE_FONT_FOR(U'\u0416', "fonts-dejavu-core");
   fonts::FontFace face(fontPath, 0);

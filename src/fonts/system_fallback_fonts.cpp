@@ -136,13 +136,44 @@ class SystemFallbackFonts final : public FallbackFonts, private ShapingFaces {
   // face picked for another character since may have it.
   std::optional<std::size_t> faceFor(char32_t c, FontStyle style) override {
     if (c < 0x20) return std::nullopt;
-    if (c >= kBmpSize) return findFace(c, style);
-    std::vector<std::uint32_t>& known = faceOfCharacter_[static_cast<std::size_t>(style)];
+    const auto s = static_cast<std::size_t>(style);
+    if (c >= kBmpSize) {
+      if (const auto it = astralFace_[s].find(c); it != astralFace_[s].end()) return it->second;
+      const std::optional<std::size_t> f = faceNotFoundBefore(c, style);
+      if (f) astralFace_[s].emplace(c, *f);
+      return f;
+    }
+    std::vector<std::uint32_t>& known = faceOfCharacter_[s];
     if (known.empty()) known.assign(kBmpSize, kUnknown);
     if (known[c] != kUnknown) return known[c] - 1U;
-    const std::optional<std::size_t> f = findFace(c, style);
+    const std::optional<std::size_t> f = faceNotFoundBefore(c, style);
     if (f) known[c] = static_cast<std::uint32_t>(*f + 1U);
     return f;
+  }
+
+  // findFace() for a character no face was found for yet. Where none was
+  // found before, only the faces picked since are asked: the --font files
+  // and fontconfig's list for the character are what they were, and asking
+  // fontconfig again costs about a millisecond each time the character
+  // comes back (text with a character no font has is full of it).
+  std::optional<std::size_t> faceNotFoundBefore(char32_t c, FontStyle style) {
+    const auto s = static_cast<std::size_t>(style);
+    const std::vector<std::size_t>& picked = picked_[s];
+    const auto missed = pickedWhenMissed_[s].find(c);
+    if (missed == pickedWhenMissed_[s].end()) {
+      const std::optional<std::size_t> f = findFace(c, style);
+      if (!f) pickedWhenMissed_[s].emplace(c, picked.size());
+      return f;
+    }
+    for (std::size_t i = missed->second; i < picked.size(); ++i) {
+      if (faces_[picked[i]]->glyph(c)) {
+        const std::size_t f = picked[i];
+        pickedWhenMissed_[s].erase(missed);
+        return f;
+      }
+    }
+    missed->second = picked.size();
+    return std::nullopt;
   }
   const FontFace& face(std::size_t f) const override { return *faces_[f]; }
   ShapedWords* shapedWords() override { return &shapedWords_; }
@@ -217,7 +248,9 @@ class SystemFallbackFonts final : public FallbackFonts, private ShapingFaces {
   std::optional<FallbackGlyph> find(char32_t c, FontStyle style) {
     // Those scripts are drawn by shape(), never a character at a time.
     if (c < 0x20 || paged::needsShaping(c)) return std::nullopt;
-    const std::optional<std::size_t> f = findFace(c, style);
+    // The shaper asks for faces too: a character either found first is not
+    // looked for again.
+    const std::optional<std::size_t> f = faceFor(c, style);
     if (!f) return std::nullopt;
     return codeFor(*f, *faces_[*f]->glyph(c), c);
   }
@@ -313,6 +346,11 @@ class SystemFallbackFonts final : public FallbackFonts, private ShapingFaces {
   // By style and character of the first plane: faceFor()'s face + 1, or
   // kUnknown.
   std::array<std::vector<std::uint32_t>, kStyleCount> faceOfCharacter_;
+  // The same beyond the first plane: the face found.
+  std::array<std::unordered_map<char32_t, std::size_t>, kStyleCount> astralFace_;
+  // By style, the characters faceFor() found no face for: how many faces
+  // the style had picked then.
+  std::array<std::unordered_map<char32_t, std::size_t>, kStyleCount> pickedWhenMissed_;
   std::array<std::unordered_map<char32_t, std::uint32_t>, kStyleCount> astral_;
 };
 
