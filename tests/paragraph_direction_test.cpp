@@ -11,6 +11,7 @@
 #include "driver/conversion.hpp"
 #include "support/test_support.hpp"
 #include "text/paragraph_direction.hpp"
+#include "text/text_decoding.hpp"
 
 namespace kolvo {
 namespace {
@@ -66,6 +67,26 @@ TEST(ParagraphDirection, StretchesBetweenTagsTakeTheirLevels) {
     levelsBetweenTags(text, false, levels);
     EXPECT_EQ(levels, (Levels{0, 1, 0})) << text;
   }
+}
+
+TEST(ParagraphDirection, EveryRightToLeftCharacterBehindATagIsFound) {
+  // A left-to-right line is passed over by its bytes where it can hold no
+  // right-to-left character: every code point, in a tagged stretch among
+  // Latin ones, counts as right to left exactly where the blocks say so.
+  std::vector<std::uint8_t> levels;
+  std::string line;
+  std::size_t rightToLeft = 0;
+  for (char32_t c = 0x80; c <= 0x10FFFF; ++c) {
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
+    line = "abc %bs";
+    appendUtf8(line, c);
+    line += "%be def";
+    levelsBetweenTags(line, false, levels);
+    const bool found = !levels.empty();
+    ASSERT_EQ(found, isStrongRightToLeft(c)) << std::hex << static_cast<std::uint32_t>(c);
+    rightToLeft += found ? 1 : 0;
+  }
+  EXPECT_GT(rightToLeft, 4000U);
 }
 
 std::string typed(std::string_view input, Format format) {

@@ -52,9 +52,13 @@ void prepareTextStepByStep(std::string& line, std::string& scratch, Format forma
   if (!hasTextStep(format, mode)) return;
   if (decodeText(line, scratch)) line.swap(scratch);
   if (mode == TextMode::Typed) {
-    stats.rightToLeft = startsRightToLeft(line);
-    if (fileSyntax(format) == FileSyntax::PageStrings) {
-      levelsBetweenTags(line, stats.rightToLeft, stats.tagGapLevels);
+    // Most lines are Latin, Greek or Cyrillic: nothing in them runs right
+    // to left, and their bytes alone say so.
+    if (mayHoldRightToLeft(line)) {
+      stats.rightToLeft = startsRightToLeft(line);
+      if (fileSyntax(format) == FileSyntax::PageStrings) {
+        levelsBetweenTags(line, stats.rightToLeft, stats.tagGapLevels);
+      }
     }
     escapeTyped(line, scratch, format, stats, glyphs);
   } else if (keepWellFormedXml(line, scratch, fileSyntax(format) == FileSyntax::XmlRuns,

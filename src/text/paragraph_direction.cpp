@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 #include <iterator>
 
 #include "text/typed_text.hpp"
@@ -74,7 +76,65 @@ Strength strengthOf(char32_t c) {
   return Strength::LeftToRight;
 }
 
+// The first byte of `utf8` from D6 on, or its size. A byte x is one where
+// (x & 7F) + 2A reaches 80 and x's own high bit is set; the sums stay
+// within their bytes, so eight are tried at once.
+std::size_t firstFromD6(std::string_view utf8) {
+  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+  constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+  constexpr std::uint64_t kLift = 0x2A2A2A2A2A2A2A2AULL;
+  std::size_t at = 0;
+  for (; at + 8 <= utf8.size(); at += 8) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, utf8.data() + at, 8);
+    if (const std::uint64_t found = ((word & kLow7) + kLift) & word & kHigh; found != 0) {
+      if constexpr (std::endian::native == std::endian::little) {
+        return at + static_cast<std::size_t>(std::countr_zero(found)) / 8;
+      }
+      break;
+    }
+  }
+  for (; at < utf8.size(); ++at) {
+    if (static_cast<unsigned char>(utf8[at]) >= 0xD6) return at;
+  }
+  return utf8.size();
+}
+
+// Whether `utf8` (valid UTF-8, as the text step has made it) holds a
+// character of a right-to-left block, by the first two bytes of each
+// sequence: Hebrew to Arabic begin with D6 to DF, their extensions with
+// E0 A0 to E0 A3, the mark with E2 80, the presentation forms with EF AC to
+// EF BB, the blocks beyond the first plane with F0 90 and F0 9E. CJK, the
+// Indic scripts, Thai and the rest begin otherwise, so their lines are
+// passed over a sequence at a time, from the first byte from D6 on (no
+// continuation byte is one).
+bool mayHoldRightToLeftSequence(std::string_view utf8) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(utf8[i]); };
+  for (std::size_t at = firstFromD6(utf8); at < utf8.size();) {
+    const unsigned lead = byte(at);
+    if (lead < 0x80) {
+      ++at;
+      continue;
+    }
+    if (lead < 0xE0) {
+      if (lead >= 0xD6) return true;
+      at += 2;
+      continue;
+    }
+    const unsigned next = at + 1 < utf8.size() ? byte(at + 1) : 0;
+    if ((lead == 0xE0 && next <= 0xA3) || (lead == 0xE2 && next == 0x80) ||
+        (lead == 0xEF && next >= 0xAC && next <= 0xBB) ||
+        (lead == 0xF0 && (next == 0x90 || next == 0x9E))) {
+      return true;
+    }
+    at += lead < 0xF0 ? 3 : 4;
+  }
+  return false;
+}
+
 }  // namespace
+
+bool mayHoldRightToLeft(std::string_view utf8) { return firstFromD6(utf8) < utf8.size(); }
 
 bool isStrongLeftToRight(char32_t c) { return strengthOf(c) == Strength::LeftToRight; }
 
@@ -97,13 +157,10 @@ bool startsRightToLeft(std::string_view utf8) {
 void levelsBetweenTags(std::string_view utf8, bool rightToLeft, std::vector<std::uint8_t>& levels) {
   levels.clear();
   if (utf8.find('%') == std::string_view::npos) return;
-  // A left-to-right line with no byte that starts a right-to-left
-  // character (all of them from U+0590 on) has every stretch at level 0:
-  // most typed lines with tags are settled without reading a character.
-  const bool mayHoldRightToLeft = std::any_of(utf8.begin(), utf8.end(), [](char byte) {
-    return static_cast<unsigned char>(byte) >= 0xD6;
-  });
-  if (!rightToLeft && !mayHoldRightToLeft) return;
+  // A left-to-right line with no right-to-left character has every
+  // stretch at level 0: most typed lines with tags are settled by their
+  // bytes, without reading a character.
+  if (!rightToLeft && !mayHoldRightToLeftSequence(utf8)) return;
   // First the way of each stretch, as a Strength: Neutral for no letter,
   // and the paragraph's for letters of both ways, as the shaper orders a
   // stretch that mixes them.

@@ -20,6 +20,12 @@
 
 namespace kolvo {
 
+// Whether `utf8` (well-formed UTF-8) has a byte that may begin a
+// right-to-left character, one from D6 on: where it has none (Latin,
+// Greek and Cyrillic text, and ASCII) every character is left to right or
+// neutral, and the line needs no other look. Eight bytes at a time.
+bool mayHoldRightToLeft(std::string_view utf8);
+
 // Whether `utf8` (well-formed UTF-8, as decoded text is) starts, by its
 // first strong character, a right-to-left paragraph. The tags of the
 // markup in it are passed over.
