@@ -7,7 +7,8 @@
 #   bench/shaped.sh OLD NEW [CORPUS_FOLDER]
 #
 # The corpora are the machine's message catalogues of each language
-# (msgunfmt), their translations repeated to about KOLVO_BENCH_MB (default
+# (msgunfmt, each converted to UTF-8 with msgconv: some are in EUC-JP or
+# another legacy charset), their translations repeated to about KOLVO_BENCH_MB (default
 # 5) megabytes, kept in CORPUS_FOLDER (default build-release/bench-corpus).
 # For each language and format it prints the least wall time of
 # KOLVO_BENCH_RUNS (default 5) runs of each binary, its MB/s, and NEW's
@@ -27,12 +28,12 @@ read -r -a extra <<<"${KOLVO_BENCH_OPTIONS:-}"
 mkdir -p "$data"
 
 corpus() {  # corpus LANG: the file, made once
-  local file=$data/shaped-$1-${megabytes}MB.txt
+  local file=$data/catalogues-$1-${megabytes}MB.txt
   if [ ! -s "$file" ]; then
     local once
     once=$(mktemp)
     for mo in /usr/share/locale/"$1"/LC_MESSAGES/*.mo; do
-      msgunfmt "$mo" 2>/dev/null || true
+      { msgunfmt "$mo" 2>/dev/null | msgconv --to-code=UTF-8 2>/dev/null; } || true
     done | sed -n 's/^msgstr "\(.*\)"$/\1/p' | grep -v '^$' >"$once"
     [ -s "$once" ] || { echo "no message catalogues for $1" >&2; rm -f "$once"; return 1; }
     while [ "$(stat -c %s "$file" 2>/dev/null || echo 0)" -lt $((megabytes * 1000000)) ]; do
