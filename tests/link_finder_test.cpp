@@ -59,5 +59,26 @@ TEST(LinkFinder, WhatIsNotALink) {
   EXPECT_TRUE(mayHoldLinks("a@b"));
 }
 
+TEST(LinkFinder, TheQuickLookFindsAnAtOrTwoSlashesWhereverTheyStand) {
+  // Lines of every length up to a few sixteen-byte blocks, the sign or
+  // the pair at every place (across a block's end, in the last bytes);
+  // single slashes apart are nothing.
+  for (std::size_t size = 0; size <= 70; ++size) {
+    std::string line(size, 'x');
+    for (std::size_t i = 0; i < size; i += 3) line[i] = '/';
+    EXPECT_FALSE(mayHoldLinks(line)) << size;
+    for (std::size_t at = 0; at < size; ++at) {
+      std::string with = line;
+      with[at] = '@';
+      EXPECT_TRUE(mayHoldLinks(with)) << size << " " << at;
+      if (at + 1 < size) {
+        with = line;
+        with[at] = with[at + 1] = '/';
+        EXPECT_TRUE(mayHoldLinks(with)) << size << " " << at;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kolvo

@@ -72,15 +72,19 @@ TEST(ParagraphDirection, StretchesBetweenTagsTakeTheirLevels) {
 TEST(ParagraphDirection, EveryRightToLeftCharacterBehindATagIsFound) {
   // A left-to-right line is passed over by its bytes where it can hold no
   // right-to-left character: every code point, in a tagged stretch among
-  // Latin ones, counts as right to left exactly where the blocks say so.
+  // Latin ones, counts as right to left exactly where the blocks say so,
+  // wherever it stands in lines of every length up to a few blocks.
   std::vector<std::uint8_t> levels;
   std::string line;
   std::size_t rightToLeft = 0;
   for (char32_t c = 0x80; c <= 0x10FFFF; ++c) {
     if (c >= 0xD800 && c <= 0xDFFF) continue;
-    line = "abc %bs";
+    line.assign(c % 23, 'a');
+    line += " %bs";
     appendUtf8(line, c);
-    line += "%be def";
+    line += "%be ";
+    line.append(c / 23 % 29, 'z');
+    ASSERT_EQ(mayHoldRightToLeft(line), c >= 0x580) << std::hex << static_cast<std::uint32_t>(c);
     levelsBetweenTags(line, false, levels);
     const bool found = !levels.empty();
     ASSERT_EQ(found, isStrongRightToLeft(c)) << std::hex << static_cast<std::uint32_t>(c);

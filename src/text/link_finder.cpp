@@ -116,13 +116,21 @@ bool mayHoldLinks(std::string_view text) {
 #if defined(__SSE2__)
   const __m128i atSign = _mm_set1_epi8('@');
   const __m128i slash = _mm_set1_epi8('/');
-  for (; at + 16 <= size; at += 16) {
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
+  const auto blockHolds = [&](std::size_t from) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + from));
     if (_mm_movemask_epi8(_mm_cmpeq_epi8(block, atSign)) != 0) return true;
     const auto slashes = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, slash)));
     // "//" inside the block, or across its end.
     if ((slashes & (slashes >> 1)) != 0) return true;
-    if ((slashes & 0x8000U) != 0 && at + 16 < size && bytes[at + 16] == '/') return true;
+    return (slashes & 0x8000U) != 0 && from + 16 < size && bytes[from + 16] == '/';
+  };
+  if (size >= 16) {
+    for (; at + 16 <= size; at += 16) {
+      if (blockHolds(at)) return true;
+    }
+    // The last bytes as the sixteen that end the text, overlapping the
+    // block before: a pair found twice is still one pair.
+    return at < size && blockHolds(size - 16);
   }
 #endif
   for (; at < size; ++at) {

@@ -6,6 +6,10 @@
 #include <cstring>
 #include <iterator>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "text/typed_text.hpp"
 
 namespace kolvo {
@@ -134,7 +138,25 @@ bool mayHoldRightToLeftSequence(std::string_view utf8) {
 
 }  // namespace
 
-bool mayHoldRightToLeft(std::string_view utf8) { return firstFromD6(utf8) < utf8.size(); }
+bool mayHoldRightToLeft(std::string_view utf8) {
+#if defined(__SSE2__)
+  // Sixteen bytes a step (every x86-64 processor has SSE2): x is from D6
+  // on where max(x, D6) is x. A line's last bytes are taken as the sixteen
+  // that end it, again where they overlap the step before.
+  if (utf8.size() >= 16) {
+    const __m128i floor = _mm_set1_epi8(static_cast<char>(0xD6));
+    const auto fromD6 = [&](std::size_t at) {
+      const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(utf8.data() + at));
+      return _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(block, floor), block)) != 0;
+    };
+    for (std::size_t at = 0; at + 16 <= utf8.size(); at += 16) {
+      if (fromD6(at)) return true;
+    }
+    return fromD6(utf8.size() - 16);
+  }
+#endif
+  return firstFromD6(utf8) < utf8.size();
+}
 
 bool isStrongLeftToRight(char32_t c) { return strengthOf(c) == Strength::LeftToRight; }
 
