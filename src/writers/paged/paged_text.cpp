@@ -145,8 +145,9 @@ bool onlyWeakAscii(std::string_view bytes) {
 // `c` as the text fonts show it, appended to `out`; false, with nothing
 // appended, when they do not (a control character, or one a fallback or
 // the Symbol font draws). Plain bytes stand for themselves; the rest are
-// octal codes, or escaped where the string's syntax needs it.
-bool appendInTextFont(char32_t c, std::string& out) {
+// octal codes, or escaped where the string's syntax needs it. Inlined in
+// the escaper's steps, which call it for every byte they do not copy.
+[[gnu::always_inline]] inline bool appendInTextFont(char32_t c, std::string& out) {
   if (c < 0x80 && kPlainBytes[c]) {
     out.push_back(static_cast<char>(c));
   } else if (c == '%' || c == '_') {
@@ -211,8 +212,12 @@ class PagedEscaper {
   }
 
   // Records the links whose text the pen has passed: an address is ASCII
-  // and holds no tag, so the pen stops at each edge exactly.
+  // and holds no tag, so the pen stops at each edge exactly. Most lines
+  // have none, and the check for one is where the escaper steps.
   void passLinkEdges() {
+    if (nextEdge_ / 2 < links_.size()) passEdgesOfLinks();
+  }
+  void passEdgesOfLinks() {
     while (nextEdge_ / 2 < links_.size() && nextLinkEdge() <= at_) {
       if (nextEdge_ % 2 == 0) {
         linkStart_ = out_.size();
@@ -267,6 +272,12 @@ class PagedEscaper {
     at_ = next;
     if (isOneOf(c, kInvisible)) return;
     ++column_;
+    // Most characters beyond ASCII are the text fonts' own, at the place
+    // just found: written as appendInTextFont() would.
+    if (place.font == paged::GlyphFont::Text) {
+      appendOctal(out_, place.code);
+      return;
+    }
     if (!appendInTextFont(c, out_) && !fallbackRun(c, start) &&
         !(paged::needsShaping(c) && shapedStretch(start))) {
       missing(c);
