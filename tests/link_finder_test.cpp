@@ -60,10 +60,14 @@ TEST(LinkFinder, WhatIsNotALink) {
 }
 
 TEST(LinkFinder, TheQuickLookFindsAnAtOrTwoSlashesWhereverTheyStand) {
-  // Lines of every length up to a few sixteen-byte blocks, the sign or
-  // the pair at every place (across a block's end, in the last bytes);
-  // single slashes apart are nothing.
-  for (std::size_t size = 0; size <= 70; ++size) {
+  // Lines of every length up to a few sixteen-byte blocks, and texts long
+  // enough to be taken thirty-two bytes a step, the sign or the pair at
+  // every place (across a block's end, in the last bytes); single slashes
+  // apart are nothing.
+  std::vector<std::size_t> sizes;
+  for (std::size_t size = 0; size <= 70; ++size) sizes.push_back(size);
+  for (std::size_t size = 250; size <= 300; size += 7) sizes.push_back(size);
+  for (const std::size_t size : sizes) {
     std::string line(size, 'x');
     for (std::size_t i = 0; i < size; i += 3) line[i] = '/';
     EXPECT_FALSE(mayHoldLinks(line)) << size;
