@@ -394,7 +394,7 @@ bool ElementBalancer::tagsNestAsTheyAre(const TypedLine& line) {
   return checkingCodes_.empty();
 }
 
-bool ElementBalancer::balance(const TypedLine& line, std::string& out, bool always) {
+bool ElementBalancer::balanceTags(const TypedLine& line, std::string& out, bool always) {
   if (!always && carried_.empty() && standsAsItIs(line)) return false;
   out.clear();
   open_.clear();

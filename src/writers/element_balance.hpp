@@ -16,6 +16,7 @@
 // (the user's text is escaped), so the structure of each row's text is all
 // there is to follow; it is read once from the texts of the table.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -37,7 +38,16 @@ class ElementBalancer {
   // `line` with its elements balanced, into `out` (replacing what it held);
   // false, with `out` left alone, where the line stands as it is (unless
   // `always`: the tests hold that judgement to the balancing itself).
-  bool balance(const TypedLine& line, std::string& out, bool always = false);
+  bool balance(const TypedLine& line, std::string& out, bool always = false) {
+    // A line with no tag's text and nothing carried into it (most prose)
+    // stands as it is, asked here where the writer calls.
+    if (!always && carried_.empty() &&
+        std::none_of(line.items.begin(), line.items.end(),
+                     [](const LineItem& item) { return item.kind == ItemKind::TagText; })) {
+      return false;
+    }
+    return balanceTags(line, out, always);
+  }
 
   // A piece of a tag's text: plain text, or an element's start or end tag
   // (bytes and name).
@@ -56,6 +66,8 @@ class ElementBalancer {
   static constexpr std::size_t kUserRow = static_cast<std::size_t>(-1);
 
  private:
+  // balance() of a line with a tag's text, or one carried into it.
+  bool balanceTags(const TypedLine& line, std::string& out, bool always);
   struct Open {
     std::string_view name;
     std::string start;       // its start tag as written, to open it again
