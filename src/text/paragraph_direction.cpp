@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cstring>
 #include <iterator>
 
 #if defined(__SSE2__)
@@ -80,24 +79,30 @@ Strength strengthOf(char32_t c) {
   return Strength::LeftToRight;
 }
 
-// The first byte of `utf8` from D6 on, or its size. A byte x is one where
-// (x & 7F) + 2A reaches 80 and x's own high bit is set; the sums stay
-// within their bytes, so eight are tried at once.
+// The first byte of `utf8` from D6 on, or its size. Sixteen bytes a step
+// where the processor has SSE2 (every x86-64 one): x is from D6 on where
+// max(x, D6) is x. A text's last bytes are taken as the sixteen that end
+// it; where they overlap the step before, its bytes had none.
 std::size_t firstFromD6(std::string_view utf8) {
-  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
-  constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
-  constexpr std::uint64_t kLift = 0x2A2A2A2A2A2A2A2AULL;
   std::size_t at = 0;
-  for (; at + 8 <= utf8.size(); at += 8) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, utf8.data() + at, 8);
-    if (const std::uint64_t found = ((word & kLow7) + kLift) & word & kHigh; found != 0) {
-      if constexpr (std::endian::native == std::endian::little) {
-        return at + static_cast<std::size_t>(std::countr_zero(found)) / 8;
+#if defined(__SSE2__)
+  if (utf8.size() >= 16) {
+    const __m128i floor = _mm_set1_epi8(static_cast<char>(0xD6));
+    const auto fromD6 = [&](std::size_t from) {
+      const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(utf8.data() + from));
+      return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(block, floor), block)));
+    };
+    for (; at + 16 <= utf8.size(); at += 16) {
+      if (const unsigned found = fromD6(at); found != 0) {
+        return at + static_cast<std::size_t>(std::countr_zero(found));
       }
-      break;
     }
+    if (at == utf8.size()) return at;
+    const std::size_t last = utf8.size() - 16;
+    const unsigned found = fromD6(last);
+    return found == 0 ? utf8.size() : last + static_cast<std::size_t>(std::countr_zero(found));
   }
+#endif
   for (; at < utf8.size(); ++at) {
     if (static_cast<unsigned char>(utf8[at]) >= 0xD6) return at;
   }
@@ -138,25 +143,7 @@ bool mayHoldRightToLeftSequence(std::string_view utf8) {
 
 }  // namespace
 
-bool mayHoldRightToLeft(std::string_view utf8) {
-#if defined(__SSE2__)
-  // Sixteen bytes a step (every x86-64 processor has SSE2): x is from D6
-  // on where max(x, D6) is x. A line's last bytes are taken as the sixteen
-  // that end it, again where they overlap the step before.
-  if (utf8.size() >= 16) {
-    const __m128i floor = _mm_set1_epi8(static_cast<char>(0xD6));
-    const auto fromD6 = [&](std::size_t at) {
-      const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(utf8.data() + at));
-      return _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(block, floor), block)) != 0;
-    };
-    for (std::size_t at = 0; at + 16 <= utf8.size(); at += 16) {
-      if (fromD6(at)) return true;
-    }
-    return fromD6(utf8.size() - 16);
-  }
-#endif
-  return firstFromD6(utf8) < utf8.size();
-}
+bool mayHoldRightToLeft(std::string_view utf8) { return firstFromD6(utf8) < utf8.size(); }
 
 bool isStrongLeftToRight(char32_t c) { return strengthOf(c) == Strength::LeftToRight; }
 

@@ -23,7 +23,7 @@ namespace kolvo {
 // Whether `utf8` (well-formed UTF-8) has a byte that may begin a
 // right-to-left character, one from D6 on: where it has none (Latin,
 // Greek and Cyrillic text, and ASCII) every character is left to right or
-// neutral, and the line needs no other look. Sixteen bytes at a time.
+// neutral, and the line needs no other look.
 bool mayHoldRightToLeft(std::string_view utf8);
 
 // Whether `utf8` (well-formed UTF-8, as decoded text is) starts, by its

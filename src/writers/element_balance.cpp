@@ -306,13 +306,6 @@ void ElementBalancer::forEachPiece(const TypedLine& line, Visit&& visit) {
 }
 
 bool ElementBalancer::standsAsItIs(const TypedLine& line) {
-  // No element of a tag's in the line: the user's own, kept only where they
-  // pair up within it (keepWellFormedXml), nest by themselves.
-  if (std::none_of(line.items.begin(), line.items.end(), [&](const LineItem& item) {
-        return item.kind == ItemKind::TagText && item.row < nests_.size() && nests_[item.row];
-      })) {
-    return true;
-  }
   if (!userTextHoldsMarkup(line)) return tagsNestAsTheyAre(line);
   checking_.clear();
   bool asItIs = true;

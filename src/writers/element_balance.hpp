@@ -39,11 +39,14 @@ class ElementBalancer {
   // false, with `out` left alone, where the line stands as it is (unless
   // `always`: the tests hold that judgement to the balancing itself).
   bool balance(const TypedLine& line, std::string& out, bool always = false) {
-    // A line with no tag's text and nothing carried into it (most prose)
-    // stands as it is, asked here where the writer calls.
-    if (!always && carried_.empty() &&
-        std::none_of(line.items.begin(), line.items.end(),
-                     [](const LineItem& item) { return item.kind == ItemKind::TagText; })) {
+    // A line with no element of a tag's and nothing carried into it (most
+    // prose) stands as it is, asked here where the writer calls: the
+    // user's own elements, kept only where they pair up within the line
+    // (keepWellFormedXml), nest by themselves.
+    const auto nests = [&](const LineItem& item) {
+      return item.kind == ItemKind::TagText && item.row < nests_.size() && nests_[item.row];
+    };
+    if (!always && carried_.empty() && std::none_of(line.items.begin(), line.items.end(), nests)) {
       return false;
     }
     return balanceTags(line, out, always);
@@ -66,7 +69,7 @@ class ElementBalancer {
   static constexpr std::size_t kUserRow = static_cast<std::size_t>(-1);
 
  private:
-  // balance() of a line with a tag's text, or one carried into it.
+  // balance() of a line with an element of a tag's, or one carried into it.
   bool balanceTags(const TypedLine& line, std::string& out, bool always);
   struct Open {
     std::string_view name;
@@ -92,9 +95,10 @@ class ElementBalancer {
   void forEachPiece(const TypedLine& line, Visit&& visit);
   template <typename Visit>
   void userPieces(std::string_view text, std::size_t base, Visit& visit);
-  // Whether balancing would leave the line as it is: its elements nest (in
-  // markup that is all; typed text also has no element balancing would
-  // leave out or rename). Most lines do, and are written straight away.
+  // Whether balancing would leave a line that holds an element of a tag's
+  // as it is: its elements nest (in markup that is all; typed text also has
+  // no element balancing would leave out or rename). Most lines do, and
+  // are written straight away.
   bool standsAsItIs(const TypedLine& line);
   // The same judgement for a line whose user's text holds no markup, from
   // the rows' pieces as numbers: most lines take this way, and it compares

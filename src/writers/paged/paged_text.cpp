@@ -272,12 +272,6 @@ class PagedEscaper {
     at_ = next;
     if (isOneOf(c, kInvisible)) return;
     ++column_;
-    // Most characters beyond ASCII are the text fonts' own, at the place
-    // just found: written as appendInTextFont() would.
-    if (place.font == paged::GlyphFont::Text) {
-      appendOctal(out_, place.code);
-      return;
-    }
     if (!appendInTextFont(c, out_) && !fallbackRun(c, start) &&
         !(paged::needsShaping(c) && shapedStretch(start))) {
       missing(c);
