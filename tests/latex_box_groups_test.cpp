@@ -36,6 +36,32 @@ TEST(LatexBoxGroups, FollowingByTheBlockReadsAsByteByByte) {
       const std::string_view fast = byBlock.follow(line, blockOut);
       const std::string_view plain = byByte.followByteByByte(line, byteOut);
       ASSERT_EQ(fast, plain) << "document " << document << ", line " << lineNumber << ": " << line;
+      ASSERT_EQ(byBlock.openGroups(), byByte.openGroups())
+          << "document " << document << ", line " << lineNumber << ": " << line;
+    }
+  }
+}
+
+// A run of backslashes escapes the byte after it where its length is odd.
+// Runs of every length up to six end in a brace, a comment's sign or a
+// letter at every place around the edges of the 64-byte blocks; the count
+// of groups must be the byte-by-byte reading's, box open or not.
+TEST(LatexBoxGroups, RunsOfBackslashesEscapeAlikeAcrossBlockEdges) {
+  for (const std::string_view box : {"", "\\underline{"}) {
+    for (std::size_t run = 1; run <= 6; ++run) {
+      for (const char after : {'{', '}', '%', 'a'}) {
+        for (std::size_t at = 0; at < 140; ++at) {
+          std::string line = std::string(box) + std::string(at, 'x') + std::string(run, '\\') + after + " {{}";
+          LatexBoxGroups byBlock;
+          LatexBoxGroups byByte;
+          std::string blockOut;
+          std::string byteOut;
+          for (int time = 0; time < 2; ++time) {
+            ASSERT_EQ(byBlock.follow(line, blockOut), byByte.followByteByByte(line, byteOut));
+            ASSERT_EQ(byBlock.openGroups(), byByte.openGroups()) << "run " << run << " then " << after << " at " << at;
+          }
+        }
+      }
     }
   }
 }
@@ -68,6 +94,7 @@ TEST(LatexBoxGroups, GroupsPastTheBoundAreCountedAlikeByBlockAndByByte) {
   for (const std::string& line : lines) {
     const std::string_view fast = byBlock.follow(line, blockOut);
     ASSERT_EQ(fast, byByte.followByteByByte(line, byteOut));
+    ASSERT_EQ(byBlock.openGroups(), byByte.openGroups());
     written.emplace_back(fast);
   }
   EXPECT_EQ(written[1], lines[1]);

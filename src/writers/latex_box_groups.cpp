@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <cstring>
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
@@ -90,6 +91,31 @@ std::uint64_t groupBitsAt(std::string_view line, std::size_t block) {
   return bits;
 }
 
+// The last eight bytes of each boxing command's name, as a word read from
+// the line would hold them: a brace after neither opens no box.
+static_assert(std::all_of(kBoxingCommands.begin(), kBoxingCommands.end(),
+                          [](std::string_view name) { return name.size() >= 8; }));
+constexpr std::array<std::uint64_t, kBoxingCommands.size()> kBoxingNameEnds = [] {
+  std::array<std::uint64_t, kBoxingCommands.size()> ends{};
+  for (std::size_t i = 0; i < kBoxingCommands.size(); ++i) {
+    std::array<char, 8> last{};
+    const std::string_view name = kBoxingCommands[i];
+    for (std::size_t k = 0; k < 8; ++k) last[k] = name[name.size() - 8 + k];
+    ends[i] = std::bit_cast<std::uint64_t>(last);
+  }
+  return ends;
+}();
+
+// Whether the brace at `at` of `line` may open a box: it follows the end
+// of a boxing command's name. (A brace after "xunderline", or after an
+// escaped backslash and the name, is a yes too: the full reading sorts it.)
+bool mayOpenBox(std::string_view line, std::size_t at) {
+  if (at < 8) return false;
+  std::uint64_t before = 0;
+  std::memcpy(&before, line.data() + at - 8, 8);
+  return std::find(kBoxingNameEnds.begin(), kBoxingNameEnds.end(), before) != kBoxingNameEnds.end();
+}
+
 // The center environment's command at `at` of `line`, whose name (the
 // letters after the backslash, a brace after them) is `name`, or nothing.
 std::string_view centringAt(std::string_view line, std::size_t at, std::string_view name) {
@@ -138,6 +164,7 @@ inline __attribute__((always_inline)) std::size_t LatexBoxGroups::take(Rewrite& 
 }
 
 std::string_view LatexBoxGroups::followGroups(std::string_view line, std::string& rewritten) {
+  if (open_.empty() && countGroups(line)) return line;
   // The lines with groups are mostly commands and their braces, a byte that
   // matters every few: they are found by the block, not looked at in turn.
   Rewrite rewrite{line, rewritten};
@@ -151,6 +178,39 @@ std::string_view LatexBoxGroups::followGroups(std::string_view line, std::string
     }
   }
   return rewrite.finish();
+}
+
+bool LatexBoxGroups::countGroups(std::string_view line) {
+  // With no box open, the groups open are only a count (of which those
+  // past the bound are not kept), and nothing is written around: the
+  // bytes that matter are read as take() reads them, less its commands.
+  std::size_t depth = openGroups();
+  std::size_t next = 0;
+  bool comment = false;  // LaTeX reads no further
+  for (std::size_t block = 0; block < line.size() && !comment; block += 64) {
+    for (std::uint64_t bits = groupBitsAt(line, block); bits != 0 && !comment; bits &= bits - 1) {
+      const std::size_t at = block + static_cast<std::size_t>(std::countr_zero(bits));
+      if (at < next) continue;  // escaped
+      switch (line[at]) {
+        case '%':
+          comment = true;
+          break;
+        case '{':
+          if (mayOpenBox(line, at)) return false;
+          ++depth;
+          break;
+        case '}':
+          if (depth > 0) --depth;  // closes nothing where nothing is open
+          break;
+        default:  // a backslash: the byte after it is escaped, or begins a name
+          next = at + 2;
+          break;
+      }
+    }
+  }
+  belowBoxes_ = std::min(depth, kMaxKept);
+  uncounted_ = depth - belowBoxes_;
+  return true;
 }
 
 std::string_view LatexBoxGroups::followByteByByte(std::string_view line, std::string& rewritten) {

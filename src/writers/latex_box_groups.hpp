@@ -33,10 +33,17 @@ class LatexBoxGroups {
   // The same, every byte looked at in turn: what follow(), which finds the
   // bytes that matter 64 at a time, must equal.
   std::string_view followByteByByte(std::string_view line, std::string& rewritten);
+  // How many groups are open, kept or counted.
+  std::size_t openGroups() const { return belowBoxes_ + open_.size() + uncounted_; }
 
  private:
   // follow() of a line with a brace.
   std::string_view followGroups(std::string_view line, std::string& rewritten);
+  // Where no box is open, a line that opens none is only counted: its
+  // groups, found 64 bytes at a time with the escapes among them, are
+  // added to those open. False, and nothing counted, where the line may
+  // open a box.
+  bool countGroups(std::string_view line);
   // A line being followed, and what of it has been written around a
   // centring command so far.
   struct Rewrite {
