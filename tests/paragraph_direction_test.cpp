@@ -85,6 +85,9 @@ TEST(ParagraphDirection, EveryRightToLeftCharacterBehindATagIsFound) {
     line += "%be ";
     line.append(c / 23 % 29, 'z');
     ASSERT_EQ(mayHoldRightToLeft(line), c >= 0x580) << std::hex << static_cast<std::uint32_t>(c);
+    if (isStrongRightToLeft(c)) {
+      ASSERT_TRUE(mayHoldRightToLeftCharacter(line)) << std::hex << static_cast<std::uint32_t>(c);
+    }
     levelsBetweenTags(line, false, levels);
     const bool found = !levels.empty();
     ASSERT_EQ(found, isStrongRightToLeft(c)) << std::hex << static_cast<std::uint32_t>(c);

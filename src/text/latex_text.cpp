@@ -151,19 +151,8 @@ void escapeRightToLeft(std::string_view text, std::string& out, LatexLineScripts
              escapePiece);
 }
 
-// Whether a left-to-right line may hold right-to-left text: a lead byte of
-// U+0580-U+08FF, of U+F000-U+FFFF (Hebrew and Arabic presentation forms)
-// or of the planes beyond. Most lines are decided by their bytes alone.
-bool mayHoldRightToLeft(std::string_view text) {
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if ((byte >= 0xD6 && byte <= 0xE0) || byte >= 0xEF) return true;
-  }
-  return false;
-}
-
 bool hasStrongRightToLeft(std::string_view text) {
-  if (!mayHoldRightToLeft(text)) return false;
+  if (!mayHoldRightToLeftCharacter(text)) return false;
   for (std::size_t at = 0; at < text.size();) {
     if (isStrongRightToLeft(nextCodePoint(text, at))) return true;
   }

@@ -109,15 +109,16 @@ std::size_t firstFromD6(std::string_view utf8) {
   return utf8.size();
 }
 
-// Whether `utf8` (valid UTF-8, as the text step has made it) holds a
-// character of a right-to-left block, by the first two bytes of each
-// sequence: Hebrew to Arabic begin with D6 to DF, their extensions with
-// E0 A0 to E0 A3, the mark with E2 80, the presentation forms with EF AC to
-// EF BB, the blocks beyond the first plane with F0 90 and F0 9E. CJK, the
-// Indic scripts, Thai and the rest begin otherwise, so their lines are
-// passed over a sequence at a time, from the first byte from D6 on (no
-// continuation byte is one).
-bool mayHoldRightToLeftSequence(std::string_view utf8) {
+}  // namespace
+
+// The first two bytes of each sequence tell a right-to-left block: Hebrew
+// to Arabic begin with D6 to DF, their extensions with E0 A0 to E0 A3, the
+// mark with E2 80, the presentation forms with EF AC to EF BB, the blocks
+// beyond the first plane with F0 90 and F0 9E. CJK, the Indic scripts,
+// Thai and the rest begin otherwise, so their lines are passed over a
+// sequence at a time, from the first byte from D6 on (no continuation byte
+// is one).
+bool mayHoldRightToLeftCharacter(std::string_view utf8) {
   const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(utf8[i]); };
   for (std::size_t at = firstFromD6(utf8); at < utf8.size();) {
     const unsigned lead = byte(at);
@@ -140,8 +141,6 @@ bool mayHoldRightToLeftSequence(std::string_view utf8) {
   }
   return false;
 }
-
-}  // namespace
 
 bool mayHoldRightToLeft(std::string_view utf8) { return firstFromD6(utf8) < utf8.size(); }
 
@@ -169,7 +168,7 @@ void levelsBetweenTags(std::string_view utf8, bool rightToLeft, std::vector<std:
   // A left-to-right line with no right-to-left character has every
   // stretch at level 0: most typed lines with tags are settled by their
   // bytes, without reading a character.
-  if (!rightToLeft && !mayHoldRightToLeftSequence(utf8)) return;
+  if (!rightToLeft && !mayHoldRightToLeftCharacter(utf8)) return;
   // First the way of each stretch, as a Strength: Neutral for no letter,
   // and the paragraph's for letters of both ways, as the shaper orders a
   // stretch that mixes them.

@@ -26,6 +26,13 @@ namespace kolvo {
 // neutral, and the line needs no other look.
 bool mayHoldRightToLeft(std::string_view utf8);
 
+// Whether `utf8` (well-formed UTF-8) may hold a character of a
+// right-to-left block, judged by the first two bytes of each sequence from
+// the first byte from D6 on: false only where it holds none. CJK, Indic
+// and Thai lines, whose every character has a byte from D6, are told apart
+// without reading a character.
+bool mayHoldRightToLeftCharacter(std::string_view utf8);
+
 // Whether `utf8` (well-formed UTF-8, as decoded text is) starts, by its
 // first strong character, a right-to-left paragraph. The tags of the
 // markup in it are passed over.
