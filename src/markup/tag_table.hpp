@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -76,6 +77,10 @@ inline constexpr std::size_t kTagRowCount = 85;
 // Every tag is "%" and two letters or digits, and no two tags share those
 // two: tag_table.cpp checks both at compile time.
 extern const std::array<TagRow, kTagRowCount> kTagTable;
+
+// One bit for each pair of bytes that may follow a "%": set where the
+// three are a row's tag (set at compile time, so any code may read it).
+extern const std::array<std::uint64_t, 256 * 256 / 64> kTagPairBits;
 
 // The effect of the row whose tag has the same second and third bytes as
 // `pattern`, or None when no row's has (or `pattern` is shorter than three

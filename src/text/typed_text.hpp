@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "io/message_text.hpp"
+#include "markup/tag_table.hpp"
 #include "markup/line_items.hpp"
 #include "text/latex_scripts.hpp"
 
@@ -49,7 +50,13 @@ struct EscapeStats {
 
 // Whether a tag of the table ("%" and two bytes that are some row's tag,
 // whether or not the row has a text for the format at hand) begins at `at`.
-bool beginsTag(std::string_view text, std::size_t at);
+// Inline: the rewrite and the warnings ask it of every "%".
+inline bool beginsTag(std::string_view text, std::size_t at) {
+  if (at + 3 > text.size() || text[at] != '%') return false;
+  const std::size_t pair = std::size_t{static_cast<unsigned char>(text[at + 1])} << 8 |
+                           static_cast<unsigned char>(text[at + 2]);
+  return (kTagPairBits[pair / 64] >> (pair % 64) & 1U) != 0;
+}
 
 // The code point that starts at `at` of `text`, which must be well-formed
 // UTF-8 (as decoded text is); moves `at` past it. Inline: the paged
