@@ -37,6 +37,7 @@ void prepareText(std::string& line, std::string& scratch, Format format, TextMod
   stats.lineItems.clear();
   // A line the check passes is ASCII: left to right.
   stats.rightToLeft = false;
+  stats.leftToRightOnly = false;
   stats.tagGapLevels.clear();
   if (!hasTextStep(format, mode)) return;
   // The check looks at the bytes of addresses too, in the formats with links.
@@ -48,13 +49,15 @@ void prepareTextStepByStep(std::string& line, std::string& scratch, Format forma
                            EscapeStats& stats, paged::FallbackContext* glyphs) {
   stats.lineItems.clear();
   stats.rightToLeft = false;
+  stats.leftToRightOnly = false;
   stats.tagGapLevels.clear();
   if (!hasTextStep(format, mode)) return;
   if (decodeText(line, scratch)) line.swap(scratch);
   if (mode == TextMode::Typed) {
     // Most lines are Latin, Greek or Cyrillic: nothing in them runs right
     // to left, and their bytes alone say so.
-    if (mayHoldRightToLeft(line)) {
+    stats.leftToRightOnly = !mayHoldRightToLeft(line);
+    if (!stats.leftToRightOnly) {
       stats.rightToLeft = startsRightToLeft(line);
       if (fileSyntax(format) == FileSyntax::PageStrings) {
         levelsBetweenTags(line, stats.rightToLeft, stats.tagGapLevels);

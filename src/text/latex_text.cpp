@@ -187,7 +187,7 @@ bool escapeLatexText(std::string_view utf8, std::string& out, EscapeStats& stats
     escapeRightToLeft(utf8, out, line, stats);
     return true;
   }
-  if (hasStrongRightToLeft(utf8)) [[unlikely]] {
+  if (!stats.leftToRightOnly && hasStrongRightToLeft(utf8)) [[unlikely]] {
     out.clear();
     escapeRightToLeftRuns(utf8, out, line, stats);
     return true;
