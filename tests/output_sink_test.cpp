@@ -35,5 +35,28 @@ TEST(OutputSink, BytesWrittenThroughFollowWhatTheBufferHolds) {
   EXPECT_EQ(intoString.offset(), 3U);
 }
 
+// Pieces of every small size, and larger ones, written until the buffer
+// has gone out several times: the bytes and their count stay whole, at
+// every place of the buffer and across its end.
+TEST(OutputSink, PiecesOfEverySizeComeOutWhole) {
+  std::vector<std::string> blocks;
+  std::string expected;
+  {
+    OutputSink out(collect, &blocks);
+    for (std::size_t round = 0; expected.size() < 300000; ++round) {
+      const std::size_t size = round % 41;
+      std::string piece(size, ' ');
+      for (std::size_t i = 0; i < size; ++i) piece[i] = static_cast<char>('a' + (round + i * 7) % 26);
+      out.write(piece);
+      expected += piece;
+      ASSERT_EQ(out.offset(), expected.size());
+    }
+    out.flush();
+  }
+  std::string written;
+  for (const std::string& block : blocks) written += block;
+  EXPECT_EQ(written, expected);
+}
+
 }  // namespace
 }  // namespace kolvo::test

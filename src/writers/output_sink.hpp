@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include "io/io_error.hpp"
 #include <string>
@@ -30,9 +31,15 @@ class OutputSink {
   // Every line goes through these several times, so the common case (room
   // in the buffer) is inline; everything else is writeSlow.
   void write(std::string_view text) {
-    if (text.size() < capacity_ - used_) {
-      std::char_traits<char>::copy(buffer_.get() + used_, text.data(), text.size());
-      used_ += text.size();
+    const std::size_t size = text.size();
+    if (size <= kSmall && capacity_ - used_ > kSmall) {
+      copySmall(text.data(), size, buffer_.get() + used_);
+      used_ += size;
+      return;
+    }
+    if (size < capacity_ - used_) {
+      std::char_traits<char>::copy(buffer_.get() + used_, text.data(), size);
+      used_ += size;
       return;
     }
     writeSlow(text);
@@ -74,6 +81,32 @@ class OutputSink {
   }
 
  private:
+  // Most pieces are a few bytes (a tag's text, the ends of a line, an
+  // operator): copied without a call into the library, as two words that
+  // may overlap.
+  static constexpr std::size_t kSmall = 16;
+  static void copySmall(const char* from, std::size_t size, char* to) {
+    if (size >= 8) {
+      std::uint64_t head = 0;
+      std::uint64_t tail = 0;
+      std::memcpy(&head, from, 8);
+      std::memcpy(&tail, from + size - 8, 8);
+      std::memcpy(to, &head, 8);
+      std::memcpy(to + size - 8, &tail, 8);
+    } else if (size >= 4) {
+      std::uint32_t head = 0;
+      std::uint32_t tail = 0;
+      std::memcpy(&head, from, 4);
+      std::memcpy(&tail, from + size - 4, 4);
+      std::memcpy(to, &head, 4);
+      std::memcpy(to + size - 4, &tail, 4);
+    } else if (size > 0) {
+      to[0] = from[0];
+      to[size / 2] = from[size / 2];
+      to[size - 1] = from[size - 1];
+    }
+  }
+
   void writeSlow(std::string_view text);
   void drain();
   // Writes `size` bytes at `data` to the descriptor; throws IoError.
