@@ -4,6 +4,7 @@
 
 #include "pipeline/typed_links.hpp"
 #include "text/latex_text.hpp"
+#include "text/line_look.hpp"
 #include "text/paragraph_direction.hpp"
 #include "text/rtf_text.hpp"
 #include "text/text_decoding.hpp"
@@ -21,7 +22,7 @@ void escapeTyped(std::string& line, std::string& scratch, Format format, EscapeS
   }
   const TypedEscaper escape = typedEscaperOf(format);
   std::vector<FoundLink> links;
-  if (writesTypedLinks(format)) findLinks(line, links);
+  if (writesTypedLinks(format) && !stats.withoutLinks) findLinks(line, links);
   if (!links.empty()) {
     escapeWithLinks(line, links, format, escape, scratch, stats);
     line.swap(scratch);
@@ -38,6 +39,7 @@ void prepareText(std::string& line, std::string& scratch, Format format, TextMod
   // A line the check passes is ASCII: left to right.
   stats.rightToLeft = false;
   stats.leftToRightOnly = false;
+  stats.withoutLinks = false;
   stats.tagGapLevels.clear();
   if (!hasTextStep(format, mode)) return;
   // The check looks at the bytes of addresses too, in the formats with links.
@@ -50,13 +52,17 @@ void prepareTextStepByStep(std::string& line, std::string& scratch, Format forma
   stats.lineItems.clear();
   stats.rightToLeft = false;
   stats.leftToRightOnly = false;
+  stats.withoutLinks = false;
   stats.tagGapLevels.clear();
   if (!hasTextStep(format, mode)) return;
   if (decodeText(line, scratch)) line.swap(scratch);
   if (mode == TextMode::Typed) {
     // Most lines are Latin, Greek or Cyrillic: nothing in them runs right
-    // to left, and their bytes alone say so.
-    stats.leftToRightOnly = !mayHoldRightToLeft(line);
+    // to left, and their bytes alone say so; most hold no link either. One
+    // look at the line tells both.
+    const LineLook look = lookAtLine(line);
+    stats.leftToRightOnly = !look.mayHoldRightToLeft;
+    stats.withoutLinks = !look.mayHoldLinks;
     if (!stats.leftToRightOnly) {
       stats.rightToLeft = startsRightToLeft(line);
       if (fileSyntax(format) == FileSyntax::PageStrings) {

@@ -41,9 +41,11 @@ struct EscapeStats {
   // Typed text: the line's paragraph runs right to left (startsRightToLeft).
   bool rightToLeft = false;
   // Typed text: the text step found no byte in the line that may begin a
-  // right-to-left character (mayHoldRightToLeft), so its escaper need not
-  // look again. False where nobody looked.
+  // right-to-left character (mayHoldRightToLeft), or no "@" or "//" that
+  // may begin a link (mayHoldLinks), so its escaper need not look again.
+  // False where nobody looked.
   bool leftToRightOnly = false;
+  bool withoutLinks = false;
   // Typed PostScript and PDF: the level of each stretch between the line's
   // tags (levelsBetweenTags), for the writers to put them in visual order.
   std::vector<std::uint8_t> tagGapLevels;

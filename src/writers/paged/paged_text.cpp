@@ -574,7 +574,8 @@ bool escapePagedText(std::string_view utf8, Format format, std::string& out, Esc
     glyphs->inForce() = paged::bodyFont(format);
   }
   std::vector<FoundLink> links;  // allocated only for a line that has one
-  if (annotatesLinks(format)) findLinks(utf8, links);  // looks first, as mayHoldLinks
+  // (findLinks looks first, as mayHoldLinks; the text step may have looked.)
+  if (annotatesLinks(format) && !stats.withoutLinks) findLinks(utf8, links);
   std::size_t at = plainPrefix(utf8);
   if (at == utf8.size() && links.empty()) return false;
   if (!links.empty()) at = std::min(at, links.front().begin);
