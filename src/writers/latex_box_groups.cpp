@@ -95,16 +95,19 @@ std::uint64_t groupBitsAt(std::string_view line, std::size_t block) {
 // the line would hold them: a brace after neither opens no box.
 static_assert(std::all_of(kBoxingCommands.begin(), kBoxingCommands.end(),
                           [](std::string_view name) { return name.size() >= 8; }));
-constexpr std::array<std::uint64_t, kBoxingCommands.size()> kBoxingNameEnds = [] {
-  std::array<std::uint64_t, kBoxingCommands.size()> ends{};
-  for (std::size_t i = 0; i < kBoxingCommands.size(); ++i) {
-    std::array<char, 8> last{};
-    const std::string_view name = kBoxingCommands[i];
-    for (std::size_t k = 0; k < 8; ++k) last[k] = name[name.size() - 8 + k];
-    ends[i] = std::bit_cast<std::uint64_t>(last);
-  }
+constexpr std::uint64_t lastEightBytes(std::string_view name) {
+  std::array<char, 8> last{};
+  for (std::size_t k = 0; k < last.size(); ++k) last[k] = name[name.size() - last.size() + k];
+  return std::bit_cast<std::uint64_t>(last);
+}
+using BoxingNameEnds = std::array<std::uint64_t, kBoxingCommands.size()>;
+constexpr BoxingNameEnds boxingNameEnds() {
+  BoxingNameEnds ends{};
+  std::size_t end = 0;
+  for (const std::string_view name : kBoxingCommands) ends[end++] = lastEightBytes(name);
   return ends;
-}();
+}
+constexpr BoxingNameEnds kBoxingNameEnds = boxingNameEnds();
 
 // Whether the brace at `at` of `line` may open a box: it follows the end
 // of a boxing command's name. (A brace after "xunderline", or after an

@@ -85,21 +85,21 @@ class OutputSink {
   // operator): copied without a call into the library, as two words that
   // may overlap.
   static constexpr std::size_t kSmall = 16;
+  // The first and the last word of `size` bytes (at least a word's).
+  template <typename Word>
+  static void copyAsTwoWords(const char* from, std::size_t size, char* to) {
+    Word head = 0;
+    Word tail = 0;
+    std::memcpy(&head, from, sizeof head);
+    std::memcpy(&tail, from + size - sizeof tail, sizeof tail);
+    std::memcpy(to, &head, sizeof head);
+    std::memcpy(to + size - sizeof tail, &tail, sizeof tail);
+  }
   static void copySmall(const char* from, std::size_t size, char* to) {
     if (size >= 8) {
-      std::uint64_t head = 0;
-      std::uint64_t tail = 0;
-      std::memcpy(&head, from, 8);
-      std::memcpy(&tail, from + size - 8, 8);
-      std::memcpy(to, &head, 8);
-      std::memcpy(to + size - 8, &tail, 8);
+      copyAsTwoWords<std::uint64_t>(from, size, to);
     } else if (size >= 4) {
-      std::uint32_t head = 0;
-      std::uint32_t tail = 0;
-      std::memcpy(&head, from, 4);
-      std::memcpy(&tail, from + size - 4, 4);
-      std::memcpy(to, &head, 4);
-      std::memcpy(to + size - 4, &tail, 4);
+      copyAsTwoWords<std::uint32_t>(from, size, to);
     } else if (size > 0) {
       to[0] = from[0];
       to[size / 2] = from[size / 2];
