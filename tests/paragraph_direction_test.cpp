@@ -10,6 +10,7 @@
 
 #include "driver/conversion.hpp"
 #include "support/test_support.hpp"
+#include "text/line_look.hpp"
 #include "text/paragraph_direction.hpp"
 #include "text/text_decoding.hpp"
 
@@ -84,7 +85,7 @@ TEST(ParagraphDirection, EveryRightToLeftCharacterBehindATagIsFound) {
     appendUtf8(line, c);
     line += "%be ";
     line.append(c / 23 % 29, 'z');
-    ASSERT_EQ(mayHoldRightToLeft(line), c >= 0x580) << std::hex << static_cast<std::uint32_t>(c);
+    ASSERT_EQ(lookAtLine(line).mayHoldRightToLeft, c >= 0x580) << std::hex << static_cast<std::uint32_t>(c);
     if (isStrongRightToLeft(c)) {
       ASSERT_TRUE(mayHoldRightToLeftCharacter(line)) << std::hex << static_cast<std::uint32_t>(c);
     }

@@ -31,4 +31,10 @@ constexpr std::size_t tagKey(std::string_view tag) {
   return tagByteValue(tag[1]) * kTagByteValues + tagByteValue(tag[2]);
 }
 
+// The index of the two bytes after a "%" among all 65,536 pairs, whatever
+// they are: the bit of kTagPairBits that says whether they make a tag.
+constexpr std::size_t tagPairIndex(char second, char third) {
+  return std::size_t{static_cast<unsigned char>(second)} << 8 | static_cast<unsigned char>(third);
+}
+
 }  // namespace kolvo

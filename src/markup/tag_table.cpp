@@ -451,8 +451,7 @@ static_assert(kTagRowCount < 255, "a row's number must fit a byte");
 constexpr std::array<std::uint64_t, 256 * 256 / 64> kTagPairBits = [] {
   std::array<std::uint64_t, 256 * 256 / 64> bits{};
   for (const TagRow& row : kTagTable) {
-    const std::size_t pair = std::size_t{static_cast<unsigned char>(row.tag[1])} << 8 |
-                             static_cast<unsigned char>(row.tag[2]);
+    const std::size_t pair = tagPairIndex(row.tag[1], row.tag[2]);
     bits[pair / 64] |= std::uint64_t{1} << (pair % 64);
   }
   return bits;

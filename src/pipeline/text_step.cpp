@@ -14,6 +14,16 @@
 namespace kolvo {
 namespace {
 
+// What the text step found in the line before: its items and what the
+// looks at it said.
+void forgetLastLine(EscapeStats& stats) {
+  stats.lineItems.clear();
+  stats.rightToLeft = false;
+  stats.leftToRightOnly = false;
+  stats.withoutLinks = false;
+  stats.tagGapLevels.clear();
+}
+
 void escapeTyped(std::string& line, std::string& scratch, Format format, EscapeStats& stats,
                  paged::FallbackContext* glyphs) {
   if (fileSyntax(format) == FileSyntax::PageStrings) {
@@ -35,12 +45,8 @@ void escapeTyped(std::string& line, std::string& scratch, Format format, EscapeS
 
 void prepareText(std::string& line, std::string& scratch, Format format, TextMode mode,
                  EscapeStats& stats, paged::FallbackContext* glyphs) {
-  stats.lineItems.clear();
   // A line the check passes is ASCII: left to right.
-  stats.rightToLeft = false;
-  stats.leftToRightOnly = false;
-  stats.withoutLinks = false;
-  stats.tagGapLevels.clear();
+  forgetLastLine(stats);
   if (!hasTextStep(format, mode)) return;
   // The check looks at the bytes of addresses too, in the formats with links.
   if (!textStepMayChange(line, textStepOf(format, mode))) return;
@@ -49,11 +55,7 @@ void prepareText(std::string& line, std::string& scratch, Format format, TextMod
 
 void prepareTextStepByStep(std::string& line, std::string& scratch, Format format, TextMode mode,
                            EscapeStats& stats, paged::FallbackContext* glyphs) {
-  stats.lineItems.clear();
-  stats.rightToLeft = false;
-  stats.leftToRightOnly = false;
-  stats.withoutLinks = false;
-  stats.tagGapLevels.clear();
+  forgetLastLine(stats);
   if (!hasTextStep(format, mode)) return;
   if (decodeText(line, scratch)) line.swap(scratch);
   if (mode == TextMode::Typed) {

@@ -79,7 +79,9 @@ Strength strengthOf(char32_t c) {
   return Strength::LeftToRight;
 }
 
-// The first byte of `utf8` from D6 on, or its size. Sixteen bytes a step
+// The first byte of `utf8` from D6 on, or its size: where there is none
+// (Latin, Greek and Cyrillic text, and ASCII) every character is left to
+// right or neutral. Sixteen bytes a step
 // where the processor has SSE2 (every x86-64 one): x is from D6 on where
 // max(x, D6) is x. A text's last bytes are taken as the sixteen that end
 // it; where they overlap the step before, its bytes had none.
@@ -141,8 +143,6 @@ bool mayHoldRightToLeftCharacter(std::string_view utf8) {
   }
   return false;
 }
-
-bool mayHoldRightToLeft(std::string_view utf8) { return firstFromD6(utf8) < utf8.size(); }
 
 bool isStrongLeftToRight(char32_t c) { return strengthOf(c) == Strength::LeftToRight; }
 

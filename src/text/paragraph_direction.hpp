@@ -20,15 +20,11 @@
 
 namespace kolvo {
 
-// Whether `utf8` (well-formed UTF-8) has a byte that may begin a
-// right-to-left character, one from D6 on: where it has none (Latin,
-// Greek and Cyrillic text, and ASCII) every character is left to right or
-// neutral, and the line needs no other look.
-bool mayHoldRightToLeft(std::string_view utf8);
-
 // Whether `utf8` (well-formed UTF-8) may hold a character of a
 // right-to-left block, judged by the first two bytes of each sequence from
-// the first byte from D6 on: false only where it holds none. CJK, Indic
+// the first byte from D6 on: false only where it holds none. (A line with
+// no byte from D6 at all, Latin, Greek or Cyrillic, holds none: the text
+// step's lookAtLine tells that along with its links.) CJK, Indic
 // and Thai lines, whose every character has a byte from D6, are told apart
 // without reading a character.
 bool mayHoldRightToLeftCharacter(std::string_view utf8);

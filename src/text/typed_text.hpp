@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "io/message_text.hpp"
+#include "markup/tag_key.hpp"
 #include "markup/tag_table.hpp"
 #include "markup/line_items.hpp"
 #include "text/latex_scripts.hpp"
@@ -41,9 +42,9 @@ struct EscapeStats {
   // Typed text: the line's paragraph runs right to left (startsRightToLeft).
   bool rightToLeft = false;
   // Typed text: the text step found no byte in the line that may begin a
-  // right-to-left character (mayHoldRightToLeft), or no "@" or "//" that
-  // may begin a link (mayHoldLinks), so its escaper need not look again.
-  // False where nobody looked.
+  // right-to-left character, or no "@" or "//" that may begin a link
+  // (lookAtLine), so its escaper need not look again. False where nobody
+  // looked.
   bool leftToRightOnly = false;
   bool withoutLinks = false;
   // Typed PostScript and PDF: the level of each stretch between the line's
@@ -59,8 +60,7 @@ struct EscapeStats {
 // Inline: the rewrite and the warnings ask it of every "%".
 inline bool beginsTag(std::string_view text, std::size_t at) {
   if (at + 3 > text.size() || text[at] != '%') return false;
-  const std::size_t pair = std::size_t{static_cast<unsigned char>(text[at + 1])} << 8 |
-                           static_cast<unsigned char>(text[at + 2]);
+  const std::size_t pair = tagPairIndex(text[at + 1], text[at + 2]);
   return (kTagPairBits[pair / 64] >> (pair % 64) & 1U) != 0;
 }
 

@@ -91,6 +91,24 @@ std::uint64_t groupBitsAt(std::string_view line, std::size_t block) {
   return bits;
 }
 
+// Calls take(at) for each byte of kGroupBytes in `line`, in order, but
+// those before where the last call said the next may lie (what a byte
+// before took in); a call that returns npos ends the walk. The lines with
+// groups are mostly commands and their braces, a byte that matters every
+// few: they are found by the block, not looked at in turn.
+template <typename Take>
+inline __attribute__((always_inline)) void forEachGroupByte(std::string_view line, Take&& take) {
+  std::size_t next = 0;
+  for (std::size_t block = 0; block < line.size(); block += 64) {
+    for (std::uint64_t bits = groupBitsAt(line, block); bits != 0; bits &= bits - 1) {
+      const std::size_t at = block + static_cast<std::size_t>(std::countr_zero(bits));
+      if (at < next) continue;
+      next = take(at);
+      if (next == std::string_view::npos) return;
+    }
+  }
+}
+
 // The last eight bytes of each boxing command's name, as a word read from
 // the line would hold them: a brace after neither opens no box.
 static_assert(std::all_of(kBoxingCommands.begin(), kBoxingCommands.end(),
@@ -168,18 +186,8 @@ inline __attribute__((always_inline)) std::size_t LatexBoxGroups::take(Rewrite& 
 
 std::string_view LatexBoxGroups::followGroups(std::string_view line, std::string& rewritten) {
   if (open_.empty() && countGroups(line)) return line;
-  // The lines with groups are mostly commands and their braces, a byte that
-  // matters every few: they are found by the block, not looked at in turn.
   Rewrite rewrite{line, rewritten};
-  std::size_t next = 0;
-  for (std::size_t block = 0; block < line.size() && next != std::string_view::npos; block += 64) {
-    for (std::uint64_t bits = groupBitsAt(line, block); bits != 0; bits &= bits - 1) {
-      const std::size_t at = block + static_cast<std::size_t>(std::countr_zero(bits));
-      if (at < next) continue;  // inside what a byte before took in
-      next = take(rewrite, at);
-      if (next == std::string_view::npos) break;
-    }
-  }
+  forEachGroupByte(line, [&](std::size_t at) { return take(rewrite, at); });
   return rewrite.finish();
 }
 
@@ -188,29 +196,24 @@ bool LatexBoxGroups::countGroups(std::string_view line) {
   // past the bound are not kept), and nothing is written around: the
   // bytes that matter are read as take() reads them, less its commands.
   std::size_t depth = openGroups();
-  std::size_t next = 0;
-  bool comment = false;  // LaTeX reads no further
-  for (std::size_t block = 0; block < line.size() && !comment; block += 64) {
-    for (std::uint64_t bits = groupBitsAt(line, block); bits != 0 && !comment; bits &= bits - 1) {
-      const std::size_t at = block + static_cast<std::size_t>(std::countr_zero(bits));
-      if (at < next) continue;  // escaped
-      switch (line[at]) {
-        case '%':
-          comment = true;
-          break;
-        case '{':
-          if (mayOpenBox(line, at)) return false;
-          ++depth;
-          break;
-        case '}':
-          if (depth > 0) --depth;  // closes nothing where nothing is open
-          break;
-        default:  // a backslash: the byte after it is escaped, or begins a name
-          next = at + 2;
-          break;
-      }
+  bool mayOpen = false;
+  forEachGroupByte(line, [&](std::size_t at) {
+    switch (line[at]) {
+      case '%': return std::string_view::npos;  // a comment: LaTeX reads no further
+      case '{':
+        if (mayOpenBox(line, at)) {
+          mayOpen = true;
+          return std::string_view::npos;
+        }
+        ++depth;
+        return at + 1;
+      case '}':
+        if (depth > 0) --depth;  // closes nothing where nothing is open
+        return at + 1;
+      default: return at + 2;  // a backslash: the byte after it is escaped, or begins a name
     }
-  }
+  });
+  if (mayOpen) return false;
   belowBoxes_ = std::min(depth, kMaxKept);
   uncounted_ = depth - belowBoxes_;
   return true;
