@@ -194,6 +194,11 @@ struct LatexScan {
     if (close == std::string_view::npos) return std::string_view::npos;
     std::string environment(doc.substr(end + 1, close - end - 1));
     if (math) lastFault = "mathematics meets \\" + std::string(name) + "{" + environment + "}";
+    // \end{document} ends TeX's run before LaTeX compares the groups: plain
+    // braces still open there only bring TeX's warning.
+    if (name == "end" && environment == "document") {
+      while (!groups.empty() && groups.back().plain) groups.pop_back();
+    }
     if (name == "begin") {
       if (environment == "document") inDocument = true;
       groups.push_back({std::move(environment), math});
