@@ -176,6 +176,24 @@ struct LatexScan {
 
   static bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
+  // hyperref reads \href's first argument, the link's target, with "$",
+  // "_", "~" and "^" as plain characters; a backslash still escapes the
+  // next. Returns the index of the brace that closes it.
+  std::size_t linkTarget(std::string_view doc, std::size_t open) {
+    for (std::size_t i = open + 1; i < doc.size(); ++i) {
+      if (doc[i] == '\\') {
+        ++i;
+      } else if (doc[i] == '{') {
+        lastFault = "a brace in a link's target";
+        return i;
+      } else if (doc[i] == '}') {
+        return i;
+      }
+    }
+    lastFault = "a link's target is not closed";
+    return doc.size() - 1;
+  }
+
   // Reads the command at `at`; returns the index of its last character.
   std::size_t command(std::string_view doc, std::size_t at) {
     std::size_t end = at + 1;
@@ -189,6 +207,7 @@ struct LatexScan {
     if (!isLetter(doc[end])) return end;
     while (end < doc.size() && isLetter(doc[end])) ++end;
     const std::string_view name = doc.substr(at + 1, end - at - 1);
+    if (name == "href" && end < doc.size() && doc[end] == '{') return linkTarget(doc, end);
     if ((name != "begin" && name != "end") || end >= doc.size() || doc[end] != '{') return end - 1;
     const std::size_t close = doc.find('}', end);
     if (close == std::string_view::npos) return std::string_view::npos;
