@@ -176,8 +176,8 @@ struct LatexScan {
 
   static bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-  // hyperref reads \href's first argument, the link's target, with "$",
-  // "_", "~" and "^" as plain characters; a backslash still escapes the
+  // hyperref reads \href's first argument, the link's target, with "$", "_"
+  // and "~" as plain characters; a backslash still escapes the
   // next. Returns the index of the brace that closes it.
   std::size_t linkTarget(std::string_view doc, std::size_t open) {
     for (std::size_t i = open + 1; i < doc.size(); ++i) {
