@@ -2,9 +2,7 @@
 
 #include <cstddef>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "text/paragraph_direction.hpp"
 
 namespace kolvo {
 
@@ -15,12 +13,10 @@ LineLook lookAtLine(std::string_view utf8) {
   std::size_t at = 0;
 #if defined(__SSE2__)
   // Sixteen bytes a step; the last step is the sixteen that end the line,
-  // overlapping the one before (a mark found twice is still one). A byte
-  // x is from D6 on where max(x, D6) is x.
+  // overlapping the one before (a mark found twice is still one).
   if (size >= 16) {
     const __m128i atSign = _mm_set1_epi8('@');
     const __m128i slash = _mm_set1_epi8('/');
-    const __m128i floor = _mm_set1_epi8(static_cast<char>(0xD6));
     unsigned links = 0;       // "@", or a "/" after a "/"
     unsigned high = 0;        // bytes from D6 on
     unsigned lastSlash = 0;   // the step before ended in "/"
@@ -32,7 +28,7 @@ LineLook lookAtLine(std::string_view utf8) {
       // overlaps the one before, holds both of its bytes.
       const unsigned slashBefore = slashes << 1 | (from == at ? lastSlash : 0);
       links |= static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, atSign))) | (slashes & slashBefore);
-      high |= static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(block, floor), block)));
+      high |= rightToLeftLeadBits(block);
       if ((links != 0 && high != 0) || from + 16 == size) break;
       lastSlash = slashes >> 15;
       at += 16;
@@ -45,7 +41,7 @@ LineLook lookAtLine(std::string_view utf8) {
   for (; at < size; ++at) {
     const char c = bytes[at];
     look.mayHoldLinks = look.mayHoldLinks || c == '@' || (c == '/' && at + 1 < size && bytes[at + 1] == '/');
-    look.mayHoldRightToLeft = look.mayHoldRightToLeft || static_cast<unsigned char>(c) >= 0xD6;
+    look.mayHoldRightToLeft = look.mayHoldRightToLeft || static_cast<unsigned char>(c) >= kRightToLeftLeadFloor;
   }
   return look;
 }

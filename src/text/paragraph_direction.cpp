@@ -5,10 +5,6 @@
 #include <bit>
 #include <iterator>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "text/typed_text.hpp"
 
 namespace kolvo {
@@ -82,17 +78,14 @@ Strength strengthOf(char32_t c) {
 // The first byte of `utf8` from D6 on, or its size: where there is none
 // (Latin, Greek and Cyrillic text, and ASCII) every character is left to
 // right or neutral. Sixteen bytes a step
-// where the processor has SSE2 (every x86-64 one): x is from D6 on where
-// max(x, D6) is x. A text's last bytes are taken as the sixteen that end
+// where the processor has SSE2 (every x86-64 one). A text's last bytes are taken as the sixteen that end
 // it; where they overlap the step before, its bytes had none.
 std::size_t firstFromD6(std::string_view utf8) {
   std::size_t at = 0;
 #if defined(__SSE2__)
   if (utf8.size() >= 16) {
-    const __m128i floor = _mm_set1_epi8(static_cast<char>(0xD6));
     const auto fromD6 = [&](std::size_t from) {
-      const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(utf8.data() + from));
-      return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(block, floor), block)));
+      return rightToLeftLeadBits(_mm_loadu_si128(reinterpret_cast<const __m128i*>(utf8.data() + from)));
     };
     for (; at + 16 <= utf8.size(); at += 16) {
       if (const unsigned found = fromD6(at); found != 0) {
@@ -106,7 +99,7 @@ std::size_t firstFromD6(std::string_view utf8) {
   }
 #endif
   for (; at < utf8.size(); ++at) {
-    if (static_cast<unsigned char>(utf8[at]) >= 0xD6) return at;
+    if (static_cast<unsigned char>(utf8[at]) >= kRightToLeftLeadFloor) return at;
   }
   return utf8.size();
 }
@@ -129,7 +122,7 @@ bool mayHoldRightToLeftCharacter(std::string_view utf8) {
       continue;
     }
     if (lead < 0xE0) {
-      if (lead >= 0xD6) return true;
+      if (lead >= kRightToLeftLeadFloor) return true;
       at += 2;
       continue;
     }

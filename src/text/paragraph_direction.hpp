@@ -18,7 +18,26 @@
 #include <string_view>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kolvo {
+
+// The first byte that may begin a right-to-left character: every sequence
+// of Hebrew to Arabic, their extensions, the marks and the presentation
+// forms starts from it on. Where a line has none (Latin, Greek, Cyrillic,
+// ASCII), every character is left to right or neutral.
+inline constexpr unsigned char kRightToLeftLeadFloor = 0xD6;
+
+#if defined(__SSE2__)
+// The bytes from kRightToLeftLeadFloor on among the sixteen of `block`, a
+// bit each: x is one where max(x, floor) is x.
+inline unsigned rightToLeftLeadBits(__m128i block) {
+  const __m128i floor = _mm_set1_epi8(static_cast<char>(kRightToLeftLeadFloor));
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(block, floor), block)));
+}
+#endif
 
 // Whether `utf8` (well-formed UTF-8) may hold a character of a
 // right-to-left block, judged by the first two bytes of each sequence from
